@@ -1,0 +1,133 @@
+#include "app/FrmDTA.h"
+
+#include "platform/Conversions.h"
+
+namespace qvl {
+
+FrmDTA::FrmDTA(AppContext context)
+    : m_context(std::move(context))
+{
+    static const char16_t *const accountLabels[kFeeSlots] = {
+        u"Mitgliedsbeitragskonto.:", u"Waldbrandversicherungskonto:", u"Haftpflichtversicherung:",
+        u"Sturmversicherung:", u"Sonstiges"};
+    for (int k = 0; k < kFeeSlots; ++k) {
+        chkBeitrag[k].Caption = u"Beitrag &"_qs + QString::number(k + 1);
+        lblBeitr[k].Caption = QString::fromUtf16(accountLabels[k]);
+    }
+    LaoderRe[0] = {u"&Lastschrift"_qs, true};
+    LaoderRe[1] = {u"&Rechnung"_qs, false};
+    Sort[0] = {u"Sortieren nach N&ummer"_qs, true};
+    Sort[1] = {u"Sortieren nach N&ame"_qs, false};
+    Sort[2] = {u"Sortieren nach Rechn.-Nr."_qs, false};
+    rbEinstellung[0].Caption = u"Berechnung mit Einstellung lt. Quarvel"_qs;
+    rbEinstellung[1].Caption = u"Festbeträge nach ha-Staffeln"_qs;
+    rbEinstellung[2].Caption = u"Berechnung nach Formel"_qs;
+    rbEinstellung[3].Caption = u"Flächenbeitrag je Hektar"_qs;
+    chkAnteiligeBerechnung.Caption =
+        u"Anteilige Berechnung durchführen (hat nur Auswirkungen auf solche Mitglieder, die im "
+        "laufenden Jahr eingetreten sind und keinen vollen Mitgliedsbeitrag bezahlen sollen)"_qs;
+    for (int i = 0; i < kStaffelBoxes; ++i)
+        txtStaffel[i].Text = i % 2 == 0 ? u"0,0000"_qs : u"0,00"_qs;
+    for (TextBox *box : {&txtPreisMindestbetrag, &txtHaMindestbetrag, &txtHaZuschlag, &txtPreisZuschlag,
+                         &txtHoechstbeitrag})
+        box->Text = u"0,00"_qs;
+    registerNames();
+}
+
+FrmDTA::~FrmDTA() = default;
+
+long FrmDTA::GetFBGNr() const
+{
+    // A single-selection list: the selected entry is the first selected one.
+    const int i = lbPersons.ListIndex;
+    if (i < 0 || i >= aFBGNr.size())
+        return 0;
+    return aFBGNr.at(i);
+}
+
+void FrmDTA::LaoderRe_Click(int index)
+{
+    if (index == 0) {
+        chkRechnung.Visible = true;
+    } else {
+        chkRechnung.Visible = false;
+        chkRechnung.Value = 0;
+    }
+    // The owner list of the selection dialog depends on the payment type.
+    strWBIN.clear();
+}
+
+void FrmDTA::SetGruppeEnabled(int panel, bool on)
+{
+    if (panel == 1) {
+        // Boxes 20 and 21 are not switched.
+        for (int i = 0; i < 20; ++i)
+            txtStaffel[i].Enabled = on;
+    } else if (panel == 2) {
+        for (TextBox *box : {&txtHaMindestbetrag, &txtPreisMindestbetrag, &txtHaZuschlag, &txtPreisZuschlag,
+                             &txtHoechstbeitrag})
+            box->Enabled = on;
+        chkKomma.Enabled = on;
+    }
+}
+
+void FrmDTA::rbEinstellung_Click(int index)
+{
+    static const char16_t *const modes[4] = {u"QVL", u"HaStaffel", u"Formel", u"HaStaffelProHa"};
+    if (index < 0 || index > 3)
+        return;
+    for (int i = 0; i < 4; ++i)
+        rbEinstellung[i].Value = i == index;
+    const int panel = index == 3 ? 1 : index;
+    for (int p = 0; p < 3; ++p)
+        grpEinstellung[p].Enabled = p == panel;
+    SetGruppeEnabled(1, panel == 1);
+    SetGruppeEnabled(2, panel == 2);
+    strBerechnungsart = QString::fromUtf16(modes[index]);
+}
+
+void FrmDTA::lbPersons_Click()
+{
+    try {
+        LoadCreditorData();
+    } catch (const DbError &e) {
+        ui().message(u"Die Daten des Gläubigers konnten nicht gelesen werden.\n"_qs + e.message(), {},
+                     MsgIcon::Critical);
+    }
+    ShowMindestbeitraege();
+}
+
+void FrmDTA::ShowMindestbeitraege()
+{
+    const int i = lbPersons.ListIndex;
+    if (i < 0 || i >= kMaxEntries)
+        return;
+    for (int k = 0; k < kFeeSlots; ++k)
+        txtMindestbeitrag[k].Text = aMindestbeitraege[i][k];
+}
+
+void FrmDTA::txtMindestbeitrag_Validate(int number)
+{
+    const int i = lbPersons.ListIndex;
+    if (number < 1 || number > kFeeSlots || i < 0 || i >= kMaxEntries)
+        return;
+    aMindestbeitraege[i][number - 1] = txtMindestbeitrag[number - 1].Text;
+}
+
+void FrmDTA::cmbModell_Click()
+{
+    txtFixtext.Text = LoadModell(cmbModell.Text());
+}
+
+bool FrmDTA::LeaveDecimalBox(TextBox &box, int decimals)
+{
+    const auto value = parseNumber(box.Text);
+    if (!value) {
+        ui().message(u"Es wurde keine gültige Zahl eingegeben."_qs, kInputErrorTitle, MsgIcon::Critical);
+        return false;
+    }
+    box.Text = formatNumber(*value, decimals == 4 ? u"0.0000"_qs : u"0.00"_qs);
+    return true;
+}
+
+} // namespace qvl

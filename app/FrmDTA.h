@@ -1,0 +1,152 @@
+#pragma once
+// The main form's state without widgets: the public settings fields every subsystem reads,
+// the form's private state, and the value of every control. The GUI shows these values in
+// widgets; the batch front end and the tests reach them by name through names().
+
+#include "app/AppContext.h"
+#include "platform/ControlRegistry.h"
+#include "platform/Database.h"
+#include "platform/FormControls.h"
+
+#include <QList>
+#include <QString>
+#include <array>
+#include <memory>
+
+namespace qvl {
+
+inline constexpr int kFeeSlots = 5;       // fee slots 0..4
+inline constexpr int kSlotArray = 6;      // per-slot arrays hold 0..5
+inline constexpr int kMaxEntries = 101;   // rows 0..100 of the per-entry tables
+inline constexpr int kStaffelBoxes = 22;
+
+inline const QString kProgramCaption = QStringLiteral("QVL32 - SEPA - Beitragseinzug");
+inline const QString kInputErrorTitle = QStringLiteral("Quarvel32 SEPA");
+
+class FrmDTA {
+public:
+    explicit FrmDTA(AppContext context);
+    ~FrmDTA();
+    FrmDTA(const FrmDTA &) = delete;
+    FrmDTA &operator=(const FrmDTA &) = delete;
+
+    const AppContext &context() const { return m_context; }
+    UserInterface &ui() const { return *m_context.ui; }
+    const Clock &clock() const { return *m_context.clock; }
+    ControlRegistry &names() { return m_names; }
+
+    // ---- Public settings fields ----
+    QString strFirma;
+    QString strServerName;
+    QString strDataBaseName;
+    QString strConnectionString;
+    QString strFibu;
+    QString strBerechnungsbasis;
+    QString strZielVerzeichnis;
+    bool bFBGVersion = false;
+    bool bBeitraegeNetto = false;
+    QString bWarnmeldungBankverbindung; // a text despite its prefix
+    std::unique_ptr<Database> SQLConn;
+    QString strWBIN;
+    QString strWaehrung;
+    QString strExportPfad;
+    QString strBeitragsText;
+    // (i, 0) name, (i, 1) text; 101 rows, grown only when a settings file holds more models.
+    QList<std::array<QString, 2>> aModelle = QList<std::array<QString, 2>>(kMaxEntries);
+    int lModelle = 0;
+    QString qvlIniPath;
+
+    // ---- Private state ----
+    QString strBerechnungsart;
+    std::array<bool, kSlotArray> bRundeBeitrag{};
+    std::array<std::array<QString, kSlotArray>, kMaxEntries> aMindestbeitraege;
+    QString strSteuernummerfeld;
+    bool bEinstellungenGelesen = false;
+    QString strAbsenderNichtDrucken;
+    QList<long> aFBGNr{0};
+    std::array<QString, kSlotArray> aBeitragsNamen;
+    QString strLetztesLaufwerk;
+
+    // ---- Window ----
+    QString Caption = kProgramCaption;
+    TabStrip SSTab1{{QStringLiteral("Allgemein"), QStringLiteral("DATEV-FIBU"), QStringLiteral("Berechnungsbasis")}};
+
+    // ---- Tab "Allgemein": creditor ----
+    ListBox lbPersons;
+    Label Label8{QStringLiteral("FBG:")};
+    TextBox txtFirmenName, txtAdresse, txtPLZ, txtOrt, txtTelefon, txtTelefax, txtEmail, txtBank,
+        txtBankleitzahl, txtKontonummer, txtGlaubigerID, txtReferenznummer, txtVerwendungszweck,
+        txtSteuernummer;
+
+    // ---- Tab "Allgemein": fees ----
+    std::array<CheckBox, kFeeSlots> chkBeitrag;
+    std::array<TextBox, kFeeSlots> txtMindestbeitrag; // txtMindestbeitrag1 … txtMindestbeitrag5
+    std::array<TextBox, kFeeSlots> txtMwst;
+
+    // ---- Tab "Allgemein": run inputs and print options ----
+    TextBox txtFaellDat, txtRechDat, txtRechNr{QStringLiteral("1")}, txtWirtschaftsjahr, txtWaehrung;
+    std::array<OptionButton, 2> LaoderRe;
+    CheckBox chkRechnung{QStringLiteral("&mit Rechnung")};
+    CheckBox chkEinzelbuchungen{QStringLiteral("&Einzelbuchungen drucken"), 1};
+    CheckBox chkUeberschrift{QStringLiteral("Rechnungs&überschrift drucken"), 1};
+    std::array<OptionButton, 3> Sort;
+    CheckBox chkVerwendungszweck{QStringLiteral("SEPA Verwendungszweck: VZ + FIBUNr + RNr")};
+    CheckBox chkKopf{QStringLiteral("Kopf auf Rechnung drucken")};
+    CheckBox chkBank{QStringLiteral("Bankverbindung auf Rechnung")};
+    TextBox txtLogo;
+    TextBox txtFixtext;
+    ListBox cmbModell;
+    ListBox cmbBeitraege;
+    TextBox txtAbsenderLinks{QStringLiteral("945")}, txtAbsenderOben{QStringLiteral("2085")},
+        txtAnschriftLinks{QStringLiteral("945")}, txtAnschriftOben{QStringLiteral("3380")};
+
+    // ---- Tab 1: accounting ----
+    DriveListBox Drive1;
+    DirListBox Dir1;
+    Label lblBankKonto{QStringLiteral("Bankkonto:")};
+    TextBox txtBankKonto;
+    Frame fraBeitragskonten{QStringLiteral("Beitragskonten")};
+    std::array<Label, kFeeSlots> lblBeitr;
+    TextBox txtMBTKonto, txtWBVKonto, txtHaftpflichtkonto, txtSturmkonto, txtKonto5;
+
+    // ---- Tab "Berechnungsbasis" ----
+    TextBox txtBezeichnung;
+    std::array<OptionButton, 4> rbEinstellung;
+    std::array<Frame, 3> grpEinstellung;
+    CheckBox chkAnteiligeBerechnung;
+    CheckBox chkSonderbeitrag{QStringLiteral("Durch Sonderbeitrag ersetzen")};
+    std::array<TextBox, kStaffelBoxes> txtStaffel;
+    CheckBox chkRundeHAauf{QStringLiteral("Mit aufgerundeten Hektar rechnen...")};
+    TextBox txtPreisMindestbetrag, txtHaMindestbetrag, txtHaZuschlag, txtPreisZuschlag, txtHoechstbeitrag;
+    CheckBox chkKomma{QStringLiteral("Kommastellen auf ganze Werte runden")};
+
+    // ---- Operations of the form ----
+    // The Nummer of the selected creditor list entry, 0 when none is selected.
+    long GetFBGNr() const;
+    // Fills the creditor list from the database and selects its first entry.
+    void LoadFBGListe();
+    // Loads the selected creditor's address, bank details and tax number.
+    void LoadCreditorData();
+    // The invoice text models: the combo box from aModelle, and one model's text.
+    void LoadModelle();
+    QString LoadModell(const QString &strModell) const;
+    // The user's choices, with the form's reactions.
+    void LaoderRe_Click(int index);
+    void rbEinstellung_Click(int index);
+    void lbPersons_Click();
+    void txtMindestbeitrag_Validate(int number); // number 1..5
+    // Shows the selected entry's stored minimum fees in the five boxes.
+    void ShowMindestbeitraege();
+    void cmbModell_Click();
+    // Leaving a formatted decimal box: false (and a message) when it holds no number.
+    bool LeaveDecimalBox(TextBox &box, int decimals);
+    void SetGruppeEnabled(int panel, bool on);
+
+private:
+    void registerNames();
+
+    AppContext m_context;
+    ControlRegistry m_names;
+};
+
+} // namespace qvl

@@ -1,0 +1,164 @@
+#include "app/FrmDTA.h"
+#include "app/Settings.h"
+#include "models/ModelSections.h"
+#include "platform/Conversions.h"
+#include "platform/Paths.h"
+
+namespace qvl {
+
+namespace {
+
+// A check-box key: empty gives the default; a whole number 0 or 1 gives that state;
+// anything else counts like an absent key.
+int checkState(const QString &value, int emptyDefault)
+{
+    bool ok = false;
+    const int n = value.toInt(&ok);
+    if (ok && (n == 0 || n == 1))
+        return n;
+    return emptyDefault;
+}
+
+// A position key replaces the form's default only with a whole number.
+void loadPosition(TextBox &box, const QString &value)
+{
+    bool ok = false;
+    const int n = value.toInt(&ok);
+    if (ok)
+        box.Text = QString::number(n);
+}
+
+QString formatted(const QString &value, const QString &pattern)
+{
+    const auto n = parseNumber(value);
+    return n ? formatNumber(*n, pattern) : value;
+}
+
+// A formula box: formatted, or the written default when the key is empty.
+void loadFormulaBox(TextBox &box, const QString &value, const QString &pattern)
+{
+    box.Text = value.isEmpty() ? formatNumber(0.0, pattern) : formatted(value, pattern);
+}
+
+void loadScale(FrmDTA &form, const QString &value, int offset, const QString &pattern)
+{
+    if (value.isEmpty())
+        return;
+    const QStringList parts = value.split(u';');
+    for (int n = 0; n < parts.size() && 2 * n + offset < kStaffelBoxes; ++n)
+        form.txtStaffel[2 * n + offset].Text = formatted(parts.at(n), pattern);
+}
+
+} // namespace
+
+std::optional<KeyFile> LoadSettings(FrmDTA &f)
+{
+    auto opened = KeyFile::open(settingsFilePath(f.context().programDir));
+    if (!opened)
+        return std::nullopt;
+    const KeyFile &file = *opened;
+    auto v = [&file](const char16_t *key) { return file.value(QString::fromUtf16(key)); };
+
+    const QString exportPfad = v(u"ExportPfad");
+    f.strExportPfad = exportPfad.isEmpty() ? u"A:\\"_qs : withTrailingSeparator(exportPfad);
+    f.strFirma = v(u"Firma");
+    f.txtFirmenName.Text = v(u"FirmenName");
+    f.txtAdresse.Text = v(u"Adresse");
+    f.txtPLZ.Text = v(u"PLZ");
+    f.txtOrt.Text = v(u"Ort");
+    f.txtTelefon.Text = v(u"Telefon");
+    f.txtTelefax.Text = v(u"Telefax");
+    f.txtEmail.Text = v(u"Email");
+    f.txtBank.Text = v(u"Bank");
+    f.txtBankleitzahl.Text = v(u"Bankleitzahl");
+    f.txtKontonummer.Text = v(u"Kontonummer");
+    f.txtGlaubigerID.Text = v(u"GlaubigerID");
+    f.txtVerwendungszweck.Text = v(u"Verwendungszweck");
+    f.txtReferenznummer.Text = v(u"Referenznummer");
+    f.bFBGVersion = parseBool(v(u"FBGVersion")).value_or(false);
+    f.bBeitraegeNetto = parseBool(v(u"BeitraegeNetto")).value_or(false);
+    f.strAbsenderNichtDrucken = v(u"AbsenderNichtDrucken");
+    f.bWarnmeldungBankverbindung = v(u"WarnmeldungBankverbindung");
+    for (int k = 0; k < kFeeSlots; ++k)
+        f.bRundeBeitrag[k] = parseBool(file.value(u"RundeBeitrag"_qs + QString::number(k + 1))).value_or(false);
+    f.strFibu = v(u"Fibu");
+    f.strBerechnungsbasis = v(u"Berechnungsbasis");
+    f.strZielVerzeichnis = v(u"FibuZiel");
+    f.txtBankKonto.Text = v(u"BankKonto");
+    f.txtWBVKonto.Text = v(u"WBVKonto");
+    f.txtMBTKonto.Text = v(u"MBTKonto");
+    f.txtHaftpflichtkonto.Text = v(u"HaftpflichtKonto");
+    f.txtSturmkonto.Text = v(u"SturmKonto");
+    f.txtKonto5.Text = v(u"Konto5");
+    f.chkEinzelbuchungen.Value = checkState(v(u"EinzelbuchungenDrucken"), 1);
+    f.chkUeberschrift.Value = checkState(v(u"RechnungsUeberschriftDrucken"), 1);
+
+    QString sort = v(u"SortNummer");
+    if (sort.isEmpty() || sort.compare(u"Wahr"_qs, Qt::CaseInsensitive) == 0)
+        sort = u"1"_qs;
+    else if (sort.compare(u"Falsch"_qs, Qt::CaseInsensitive) == 0)
+        sort = u"2"_qs;
+    for (int i = 0; i < 3; ++i)
+        f.Sort[i].Value = sort == QString::number(i + 1);
+
+    const QString waehrung = v(u"Währung");
+    f.txtWaehrung.Text = waehrung.isEmpty() ? u"EUR"_qs : waehrung;
+    f.strWaehrung = f.txtWaehrung.Text;
+    loadPosition(f.txtAbsenderLinks, v(u"AbsenderLinks"));
+    loadPosition(f.txtAbsenderOben, v(u"AbsenderOben"));
+    loadPosition(f.txtAnschriftLinks, v(u"AnschriftLinks"));
+    loadPosition(f.txtAnschriftOben, v(u"AnschriftOben"));
+    f.chkKopf.Value = checkState(v(u"Kopf drucken"), 0);
+    f.chkBank.Value = checkState(v(u"Bankverbindung drucken"), 0);
+    f.chkVerwendungszweck.Value = checkState(v(u"SEPA_Buchungstext_VZ_FIBU_RNR"), 0);
+    f.txtLogo.Text = v(u"Logo");
+
+    f.strSteuernummerfeld = v(u"Steuernummerfeld");
+    if (!f.strSteuernummerfeld.isEmpty()) {
+        f.txtSteuernummer.Text = v(u"Steuernummer");
+    } else {
+        f.strSteuernummerfeld = u"BLZ1"_qs;
+        f.txtSteuernummer.Text.clear();
+    }
+
+    f.chkSonderbeitrag.Value = checkState(v(u"SONDERBEITRAG"), 0);
+    f.chkAnteiligeBerechnung.Value = checkState(v(u"ANTEILIGE-BERECHNUNG"), 0);
+    f.txtBezeichnung.Text = v(u"BEZEICHNUNG");
+
+    f.strBerechnungsart = v(u"BERECHNUNG");
+    static const char16_t *const modes[4] = {u"QVL", u"HaStaffel", u"Formel", u"HaStaffelProHa"};
+    int mode = 0;
+    for (int i = 0; i < 4; ++i)
+        if (f.strBerechnungsart == QString::fromUtf16(modes[i]))
+            mode = i;
+    f.rbEinstellung_Click(mode);
+
+    loadScale(f, v(u"STAFFEL-FLAECHEN"), 0, u"0.0000"_qs);
+    loadScale(f, v(u"STAFFEL-PREISE"), 1, u"0.00"_qs);
+    loadFormulaBox(f.txtHaMindestbetrag, v(u"FORMEL-MINDESTBETRAG-HA"), u"0.0000"_qs);
+    loadFormulaBox(f.txtPreisMindestbetrag, v(u"FORMEL-MINDESTBETRAG-PREIS"), u"0.00"_qs);
+    loadFormulaBox(f.txtHaZuschlag, v(u"FORMEL-ZUSCHLAG-HA"), u"0.0000"_qs);
+    loadFormulaBox(f.txtPreisZuschlag, v(u"FORMEL-ZUSCHLAG-PREIS"), u"0.00"_qs);
+    loadFormulaBox(f.txtHoechstbeitrag, v(u"FORMEL-HOECHSTBEITRAG"), u"0.00"_qs);
+    f.chkKomma.Value = checkState(v(u"FORMEL-KOMMASTELLEN"), 0);
+    return opened;
+}
+
+void LoadMindestbeitraege(FrmDTA &f, const KeyFile &file)
+{
+    for (int i = 0; i < f.lbPersons.ListCount() && i < kMaxEntries; ++i)
+        for (int k = 0; k < kFeeSlots; ++k)
+            f.aMindestbeitraege[i][k] =
+                file.value(f.lbPersons.List.at(i) + u" Mindest"_qs + QString::number(k + 1));
+}
+
+void LoadModelSections(FrmDTA &f, const KeyFile &file)
+{
+    const QList<ModelSection> models = readModelSections(file.lines());
+    f.aModelle = QList<std::array<QString, 2>>(std::max<qsizetype>(kMaxEntries, models.size()));
+    for (int i = 0; i < models.size(); ++i)
+        f.aModelle[i] = {models.at(i).name, models.at(i).text};
+    f.lModelle = int(models.size());
+}
+
+} // namespace qvl

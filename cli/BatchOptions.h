@@ -1,0 +1,32 @@
+#pragma once
+// The command line of qvl32-sepa-batch.
+
+#include <QPair>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace qvl {
+
+struct BatchOptions {
+    QString programDir;                    // empty: the executable's folder
+    QString commandLine;                   // "connection string|suite INI path"
+    QList<QPair<QString, QString>> sets;   // --set NAME=VALUE, in order
+    bool yes = false;
+    bool saveSettings = false;
+    QString odbcDriver;
+    QString now;                           // --now: a fixed "now" (ISO date and time)
+    QString selectOwners;                  // --select-owners N,N,…
+    QString reportsDir;                    // --reports DIR
+    int owners = 250;                      // demo-db
+    unsigned seed = 1;                     // demo-db
+    QString command;
+    QStringList arguments;                 // the command's own arguments
+};
+
+// std::nullopt and a German text in *error on bad usage.
+std::optional<BatchOptions> parseBatchOptions(const QStringList &args, QString *error);
+
+QString batchUsage();
+
+} // namespace qvl

@@ -1,0 +1,52 @@
+#include "cli/BatchUi.h"
+
+#include <cstdio>
+
+namespace qvl {
+
+namespace {
+
+void printBlock(const QString &title, const QString &text, const QString &answer = {})
+{
+    QString block;
+    if (!title.isEmpty())
+        block += u'[' + title + u"]\n"_qs;
+    block += QString(text).replace(u"\r\n"_qs, u"\n"_qs).replace(u'\r', u'\n') + u'\n';
+    if (!answer.isEmpty())
+        block += u"-> "_qs + answer + u'\n';
+    block += u'\n';
+    std::fputs(block.toUtf8().constData(), stderr);
+    std::fflush(stderr);
+}
+
+} // namespace
+
+MsgResult BatchUi::showMessage(const Message &message)
+{
+    switch (message.buttons) {
+    case MsgButtons::Ok:
+        printBlock(message.title, message.text);
+        return MsgResult::Ok;
+    case MsgButtons::OkCancel:
+        printBlock(message.title, message.text, m_answerYes ? u"OK"_qs : u"Abbrechen"_qs);
+        return m_answerYes ? MsgResult::Ok : MsgResult::Cancel;
+    case MsgButtons::YesNo:
+    case MsgButtons::YesNoCancel:
+        printBlock(message.title, message.text, m_answerYes ? u"Ja"_qs : u"Nein"_qs);
+        return m_answerYes ? MsgResult::Yes : MsgResult::No;
+    }
+    return MsgResult::Cancel;
+}
+
+std::optional<QString> BatchUi::inputBox(const QString &prompt, const QString &title, const QString &)
+{
+    printBlock(title, prompt, u"Abbrechen"_qs);
+    return std::nullopt;
+}
+
+void BatchUi::openFile(const QString &path)
+{
+    printBlock({}, u"Datei: "_qs + path);
+}
+
+} // namespace qvl

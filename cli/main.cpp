@@ -1,0 +1,132 @@
+// qvl32-sepa-batch: the program without windows. Starts like the main form, applies the
+// --set options as the user would, and runs one command.
+#include "app/FrmDTA.h"
+#include "app/Startup.h"
+#include "cli/BatchOptions.h"
+#include "cli/BatchUi.h"
+#include "cli/DemoDatabase.h"
+#include "platform/Conversions.h"
+#include "platform/Paths.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <cstdio>
+
+using namespace qvl;
+
+namespace {
+
+enum Exit { Done = 0, Failure = 1, Usage = 2, Stopped = 3 };
+
+void printOut(const QString &text)
+{
+    std::fputs(text.toUtf8().constData(), stdout);
+}
+
+int usageError(const QString &text)
+{
+    std::fputs((text + u"\n\n"_qs + batchUsage()).toUtf8().constData(), stderr);
+    return Usage;
+}
+
+int demoDb(const BatchOptions &o)
+{
+    if (o.arguments.size() != 1)
+        return usageError(u"demo-db erwartet genau einen Dateinamen."_qs);
+    QString error;
+    if (!createDemoDatabase(nativePath(o.arguments.first()), {o.owners, o.seed}, &error)) {
+        std::fputs((error + u'\n').toUtf8().constData(), stderr);
+        return Failure;
+    }
+    printOut(nativePath(o.arguments.first()) + u'\n');
+    return Done;
+}
+
+int dump(FrmDTA &form)
+{
+    QString out;
+    for (const DumpLine &line : form.names().dump())
+        out += line.first + u'=' + line.second + u'\n';
+    printOut(out);
+    return Done;
+}
+
+// Sets the controls and fields named by --set; false on an unknown name or a bad value.
+bool applySets(FrmDTA &form, const BatchOptions &o, QString *error)
+{
+    for (const auto &[name, value] : o.sets) {
+        switch (form.names().set(name, value)) {
+        case ControlRegistry::SetResult::Ok:
+            break;
+        case ControlRegistry::SetResult::UnknownName:
+            *error = u"Unbekannter Name bei --set: „"_qs + name + u"“."_qs;
+            return false;
+        case ControlRegistry::SetResult::InvalidValue:
+            *error = u"Ungültiger Wert für „"_qs + name + u"“: „"_qs + value + u"“."_qs;
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QString error;
+    const auto options = parseBatchOptions(app.arguments().mid(1), &error);
+    if (!options)
+        return usageError(error);
+    const BatchOptions &o = *options;
+
+    if (o.command == u"demo-db"_qs)
+        return demoDb(o);
+    if (o.command != u"dump"_qs)
+        return usageError(u"Unbekannter Befehl „"_qs + o.command + u"“."_qs);
+    if (!o.arguments.isEmpty())
+        return usageError(u"Der Befehl "_qs + o.command + u" erwartet keine Argumente."_qs);
+
+    std::unique_ptr<Clock> clock;
+    if (o.now.isEmpty()) {
+        clock = std::make_unique<SystemClock>();
+    } else {
+        const auto at = parseDate(o.now);
+        if (!at)
+            return usageError(u"--now erwartet Datum und Uhrzeit, nicht „"_qs + o.now + u"“."_qs);
+        clock = std::make_unique<FixedClock>(*at);
+    }
+
+    BatchUi ui(o.yes);
+    AppContext context;
+    context.programDir = o.programDir.isEmpty() ? QCoreApplication::applicationDirPath()
+                                                : QDir(nativePath(o.programDir)).absolutePath();
+    context.ui = &ui;
+    context.clock = clock.get();
+    context.dbOptions.odbcDriver = o.odbcDriver;
+
+    FrmDTA form(context);
+    switch (Form_Load(form, o.commandLine)) {
+    case StartupResult::Ready:
+        break;
+    case StartupResult::SettingsMissing:
+        return Stopped;
+    case StartupResult::SecondInstance:
+    case StartupResult::Failed:
+        return Failure;
+    }
+
+    if (!applySets(form, o, &error)) {
+        form.bEinstellungenGelesen = false; // nothing is saved after a bad command line
+        Form_Unload(form);
+        return usageError(error);
+    }
+
+    const int result = dump(form);
+
+    if (!o.saveSettings)
+        form.bEinstellungenGelesen = false;
+    if (!Form_Unload(form))
+        return Failure;
+    return result;
+}

@@ -1,0 +1,26 @@
+// The main form's side of the invoice text models.
+#include "app/FrmDTA.h"
+
+namespace qvl {
+
+QString FrmDTA::LoadModell(const QString &strModell) const
+{
+    for (int i = 0; i < lModelle && i < aModelle.size(); ++i)
+        if (aModelle[i][0] == strModell)
+            return aModelle[i][1];
+    return {};
+}
+
+void FrmDTA::LoadModelle()
+{
+    cmbModell.Clear();
+    txtFixtext.Text.clear();
+    for (int i = 0; i < lModelle && i < aModelle.size(); ++i)
+        cmbModell.AddItem(aModelle[i][0]);
+    if (cmbModell.ListCount() > 0) {
+        cmbModell.ListIndex = 0;
+        cmbModell_Click();
+    }
+}
+
+} // namespace qvl

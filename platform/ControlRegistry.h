@@ -1,0 +1,65 @@
+#pragma once
+// Reaches a form's controls and fields by their names as text ("txtRechNr",
+// "chkBeitrag(0)", "lbPersons.List(2)", "SSTab1.TabVisible(1)"), for the batch front
+// end and the tests. Dump lines keep registration order, so they are stable.
+
+#include "platform/FormControls.h"
+
+#include <QHash>
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <functional>
+
+namespace qvl {
+
+using DumpLine = QPair<QString, QString>;
+
+class ControlRegistry {
+public:
+    // What a registered name reacts to when it is set as the user would set it.
+    using Action = std::function<void()>;
+
+    // MultiLine: a text box whose value, when set by name, reads \r and \n as line breaks.
+    enum Property { Caption = 1, Visible = 2, Enabled = 4, MultiLine = 8 };
+
+    void addText(const QString &name, QString *field, Action onChange = {});
+    void addBool(const QString &name, bool *field);
+    void addNumber(const QString &name, int *field);
+    void addTextBox(const QString &name, TextBox *box, int properties = 0, Action onChange = {});
+    void addCheckBox(const QString &name, CheckBox *box, int properties = 0, Action onChange = {});
+    void addLabel(const QString &name, Label *label, int properties = Caption);
+    void addFrame(const QString &name, Frame *frame, int properties = 0);
+    // An option group: setting one member to 1 clears the others and fires onSelect(index).
+    void addOptionGroup(const QString &name, QList<OptionButton *> buttons, int properties,
+                        std::function<void(int)> onSelect);
+    // Setting the index (or an entry's exact text) selects the entry and fires onChange.
+    void addListBox(const QString &name, ListBox *box, Action onChange = {});
+    void addTabStrip(const QString &name, TabStrip *tabs);
+    // A read-only block of lines produced on demand (tables whose size changes).
+    void addLines(std::function<QList<DumpLine>()> producer);
+    // A settable entry with custom read and write; without a reader it is set-only (its
+    // value is dumped by a line producer).
+    void addCustom(const QString &name, std::function<QString()> get, std::function<bool(const QString &)> set);
+
+    QList<DumpLine> dump() const;
+
+    enum class SetResult { Ok, UnknownName, InvalidValue };
+    SetResult set(const QString &name, const QString &value);
+
+    // Dumped values show line breaks as \r and \n (paths keep their backslashes).
+    static QString escape(const QString &value);
+    static QString unescape(const QString &value);
+
+private:
+    struct Entry {
+        std::function<QList<DumpLine>()> lines;
+    };
+    void addLine(const QString &name, std::function<QString()> get, std::function<bool(const QString &)> set = {});
+    void addSetter(const QString &name, std::function<bool(const QString &)> set);
+
+    QList<Entry> m_entries;
+    QHash<QString, std::function<bool(const QString &)>> m_setters; // by lower-case name
+};
+
+} // namespace qvl

@@ -1,0 +1,159 @@
+#include "platform/Database.h"
+
+#include "platform/Conversions.h"
+
+#include <QAtomicInteger>
+#include <QFileInfo>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlField>
+
+namespace qvl {
+
+namespace {
+
+QString uniqueConnectionName()
+{
+    static QAtomicInteger<int> counter;
+    return u"qvl32-connection-"_qs + QString::number(counter.fetchAndAddRelaxed(1));
+}
+
+QString errorText(const QSqlError &error)
+{
+    QString text = error.text().trimmed();
+    return text.isEmpty() ? u"unbekannter Fehler"_qs : text;
+}
+
+QString shortened(const QString &statement)
+{
+    const QString oneLine = statement.simplified();
+    return oneLine.size() > 200 ? oneLine.left(200) + u" …"_qs : oneLine;
+}
+
+} // namespace
+
+std::unique_ptr<Database> Database::open(const QString &connectionString, const DbOptions &options)
+{
+    std::unique_ptr<Database> db(new Database);
+    db->m_target = translateConnectionString(
+        connectionString, options.odbcDriver.isEmpty() ? defaultOdbcDriver() : options.odbcDriver,
+        options.baseDir);
+    db->m_connectionName = uniqueConnectionName();
+
+    const ConnectionTarget &t = db->m_target;
+    const QString where = u"Die Verbindung zur Datenbank „"_qs + t.database + u"“ auf dem Server „"_qs
+                          + t.server + u"“ konnte nicht geöffnet werden."_qs;
+
+    if (t.qtDriver == u"QSQLITE"_qs && (t.databaseName.isEmpty() || !QFileInfo(t.databaseName).isFile()))
+        throw DbError(where + u"\nDie Datenbankdatei „"_qs + t.databaseName + u"“ wurde nicht gefunden."_qs);
+    if (!QSqlDatabase::isDriverAvailable(t.qtDriver))
+        throw DbError(where + u"\nDer Datenbanktreiber "_qs + t.qtDriver + u" ist nicht installiert."_qs);
+
+    QSqlDatabase handle = QSqlDatabase::addDatabase(t.qtDriver, db->m_connectionName);
+    handle.setDatabaseName(t.databaseName);
+    if (t.qtDriver == u"QODBC"_qs)
+        handle.setConnectOptions(u"SQL_ATTR_LOGIN_TIMEOUT="_qs + QString::number(options.loginTimeoutSeconds));
+    if (!handle.open())
+        throw DbError(where + u'\n' + errorText(handle.lastError()));
+    return db;
+}
+
+Database::~Database()
+{
+    if (m_connectionName.isEmpty())
+        return;
+    {
+        QSqlDatabase handle = QSqlDatabase::database(m_connectionName, false);
+        if (handle.isOpen())
+            handle.close();
+    }
+    QSqlDatabase::removeDatabase(m_connectionName);
+}
+
+QSqlDatabase Database::handle() const
+{
+    return QSqlDatabase::database(m_connectionName, false);
+}
+
+bool Database::isOpen() const
+{
+    return handle().isOpen();
+}
+
+QString Database::sql(const DialectSql &statement) const
+{
+    return QString::fromUtf16(m_target.dialect == SqlDialect::Sqlite ? statement.sqlite : statement.sqlServer);
+}
+
+QSqlQuery Database::prepare(const QString &statement) const
+{
+    QSqlQuery query(handle());
+    query.setForwardOnly(true);
+    if (!query.prepare(statement))
+        throw DbError(u"Die Datenbankabfrage „"_qs + shortened(statement) + u"“ ist fehlgeschlagen:\n"_qs
+                      + errorText(query.lastError()));
+    return query;
+}
+
+void Database::exec(QSqlQuery &query)
+{
+    if (!query.exec())
+        throw DbError(u"Die Datenbankabfrage „"_qs + shortened(query.lastQuery()) + u"“ ist fehlgeschlagen:\n"_qs
+                      + errorText(query.lastError()));
+}
+
+QSqlQuery Database::run(const QString &statement, const QVariantList &values) const
+{
+    QSqlQuery query = prepare(statement);
+    for (const QVariant &value : values)
+        query.addBindValue(value);
+    exec(query);
+    return query;
+}
+
+void Database::beginTransaction()
+{
+    if (!handle().transaction())
+        throw DbError(u"Die Datenbanktransaktion konnte nicht begonnen werden:\n"_qs + errorText(handle().lastError()));
+}
+
+void Database::commit()
+{
+    if (!handle().commit())
+        throw DbError(u"Die Datenbanktransaktion konnte nicht abgeschlossen werden:\n"_qs + errorText(handle().lastError()));
+}
+
+void Database::rollback()
+{
+    handle().rollback();
+}
+
+QString fieldText(const QSqlRecord &record, const QString &column)
+{
+    const int i = record.indexOf(column);
+    if (i < 0 || record.isNull(i))
+        return {};
+    return record.value(i).toString();
+}
+
+double fieldNumber(const QSqlRecord &record, const QString &column)
+{
+    const int i = record.indexOf(column);
+    if (i < 0 || record.isNull(i))
+        return 0.0;
+    const QVariant v = record.value(i);
+    bool ok = false;
+    const double d = v.toDouble(&ok);
+    if (ok)
+        return d;
+    // A number stored as text with the decimal comma.
+    return numberOrZero(v.toString());
+}
+
+bool fieldIsNull(const QSqlRecord &record, const QString &column)
+{
+    const int i = record.indexOf(column);
+    return i < 0 || record.isNull(i);
+}
+
+} // namespace qvl

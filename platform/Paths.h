@@ -1,0 +1,23 @@
+#pragma once
+// Paths: the program writes Windows paths with "\"; files and options may hold either
+// separator. Paths are built with the platform's separator.
+
+#include <QString>
+
+namespace qvl {
+
+// Both separators turned into the platform's own ("C:\x/y" -> "C:/x/y" with Qt's
+// separators; shown natively on Windows).
+QString nativePath(const QString &path);
+
+// Joins a folder and a relative part given with either separator ("..\quarvel.Ini").
+QString joinPath(const QString &folder, const QString &relative);
+
+// The folder as given, with the platform's separator appended unless it already ends
+// with either separator (export folders are kept with a final separator).
+QString withTrailingSeparator(const QString &folder);
+
+// The platform's separator as text ("\" on Windows, "/" elsewhere).
+QString separator();
+
+} // namespace qvl

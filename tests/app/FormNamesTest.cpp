@@ -1,0 +1,113 @@
+#include "app/FrmDTA.h"
+#include "app/Startup.h"
+#include "support/Workspace.h"
+
+#include <gtest/gtest.h>
+
+using namespace qvl;
+using namespace qvl::test;
+
+namespace {
+
+QMap<QString, QString> dumpMap(FrmDTA &form)
+{
+    QMap<QString, QString> map;
+    for (const DumpLine &line : form.names().dump()) {
+        EXPECT_FALSE(map.contains(line.first)) << "twice: " << line.first.toStdString();
+        map.insert(line.first, line.second);
+    }
+    return map;
+}
+
+} // namespace
+
+TEST(FormNames, DumpShowsInitialStateUnderTheControlsNames)
+{
+    FakeUi ui;
+    FixedClock clock(QDateTime(QDate(2026, 12, 6), QTime(9, 0)));
+    FrmDTA form({QString(), &ui, &clock});
+    const auto m = dumpMap(form);
+    EXPECT_EQ(m.value(u"txtRechNr"_qs), u"1"_qs);
+    EXPECT_EQ(m.value(u"LaoderRe(0)"_qs), u"1"_qs);
+    EXPECT_EQ(m.value(u"LaoderRe(1)"_qs), u"0"_qs);
+    EXPECT_EQ(m.value(u"Sort(0)"_qs), u"1"_qs);
+    EXPECT_EQ(m.value(u"rbEinstellung(3)"_qs), u"0"_qs);
+    EXPECT_EQ(m.value(u"chkEinzelbuchungen"_qs), u"1"_qs);
+    EXPECT_EQ(m.value(u"chkBeitrag(0).Caption"_qs), u"Beitrag &1"_qs);
+    EXPECT_EQ(m.value(u"txtStaffel(21)"_qs), u"0,00"_qs);
+    EXPECT_EQ(m.value(u"txtStaffel(20)"_qs), u"0,0000"_qs);
+    EXPECT_EQ(m.value(u"txtAnschriftOben"_qs), u"3380"_qs);
+    EXPECT_EQ(m.value(u"bRundeBeitrag(5)"_qs), u"Falsch"_qs);
+    EXPECT_EQ(m.value(u"lbPersons"_qs), u"-1"_qs);
+    EXPECT_EQ(m.value(u"SSTab1.TabCaption(2)"_qs), u"Berechnungsbasis"_qs);
+    EXPECT_EQ(m.value(u"lModelle"_qs), u"0"_qs);
+}
+
+TEST(FormNames, SettingByNameActsAsTheUserWould)
+{
+    FakeUi ui;
+    FixedClock clock(QDateTime(QDate(2026, 12, 6), QTime(9, 0)));
+    FrmDTA form({QString(), &ui, &clock});
+    ControlRegistry &n = form.names();
+
+    form.strWBIN = u"(1001,1002)"_qs;
+    form.chkRechnung.Value = 1;
+    ASSERT_EQ(n.set(u"LaoderRe(1)"_qs, u"1"_qs), ControlRegistry::SetResult::Ok);
+    EXPECT_FALSE(form.LaoderRe[0].Value);
+    EXPECT_TRUE(form.strWBIN.isEmpty());
+    EXPECT_FALSE(form.chkRechnung.Visible);
+    EXPECT_EQ(form.chkRechnung.Value, 0);
+
+    ASSERT_EQ(n.set(u"rbEinstellung(3)"_qs, u"1"_qs), ControlRegistry::SetResult::Ok);
+    EXPECT_EQ(form.strBerechnungsart, u"HaStaffelProHa"_qs);
+    EXPECT_TRUE(form.grpEinstellung[1].Enabled);
+    EXPECT_FALSE(form.grpEinstellung[2].Enabled);
+    EXPECT_TRUE(form.txtStaffel[0].Enabled);
+    EXPECT_FALSE(form.chkKomma.Enabled);
+    ASSERT_EQ(n.set(u"rbEinstellung(2)"_qs, u"1"_qs), ControlRegistry::SetResult::Ok);
+    EXPECT_FALSE(form.txtStaffel[19].Enabled);
+    EXPECT_TRUE(form.txtStaffel[20].Enabled); // boxes 20 and 21 are never switched
+    EXPECT_TRUE(form.txtHoechstbeitrag.Enabled);
+
+    // Leaving a formatted box formats it, or complains and keeps the text.
+    ASSERT_EQ(n.set(u"txtStaffel(0)"_qs, u"1,5"_qs), ControlRegistry::SetResult::Ok);
+    EXPECT_EQ(form.txtStaffel[0].Text, u"1,5000"_qs);
+    ASSERT_EQ(n.set(u"txtStaffel(1)"_qs, u"1,5"_qs), ControlRegistry::SetResult::Ok);
+    EXPECT_EQ(form.txtStaffel[1].Text, u"1,50"_qs);
+    ASSERT_EQ(n.set(u"txtHoechstbeitrag"_qs, u""_qs), ControlRegistry::SetResult::Ok);
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_EQ(ui.messages[0].text, u"Es wurde keine gültige Zahl eingegeben."_qs);
+    EXPECT_EQ(ui.messages[0].title, u"Quarvel32 SEPA"_qs);
+    EXPECT_EQ(ui.messages[0].icon, MsgIcon::Critical);
+
+    // Multi-line boxes read \r\n; paths keep their backslashes.
+    n.set(u"txtFixtext"_qs, u"Zeile 1\\r\\nZeile 2"_qs);
+    EXPECT_EQ(form.txtFixtext.Text, u"Zeile 1\r\nZeile 2"_qs);
+    n.set(u"strExportPfad"_qs, u"C:\\neu\\"_qs);
+    EXPECT_EQ(form.strExportPfad, u"C:\\neu\\"_qs);
+
+    EXPECT_EQ(n.set(u"chkKopf"_qs, u"2"_qs), ControlRegistry::SetResult::InvalidValue);
+    EXPECT_EQ(n.set(u"bFBGVersion"_qs, u"vielleicht"_qs), ControlRegistry::SetResult::InvalidValue);
+    EXPECT_EQ(n.set(u"lbPersons"_qs, u"0"_qs), ControlRegistry::SetResult::InvalidValue); // empty list
+    EXPECT_EQ(n.set(u"txtGibtsNicht"_qs, u"1"_qs), ControlRegistry::SetResult::UnknownName);
+    EXPECT_EQ(n.set(u"chkkopf"_qs, u"1"_qs), ControlRegistry::SetResult::Ok); // names as in the runtime: any case
+}
+
+TEST(FormNames, SelectingACreditorLoadsItsDataAndMinimumFees)
+{
+    Workspace ws(5);
+    ws.writeSettings(demoSettings() << u"0007 Forstbetriebsgemeinschaft Hochwald e.V. Mindest3=4,00"_qs);
+    auto form = ws.form();
+    ASSERT_EQ(Form_Load(*form, {}), StartupResult::Ready);
+    const QString firstName = form->lbPersons.List[0];
+    ASSERT_EQ(form->names().set(u"lbPersons"_qs, firstName), ControlRegistry::SetResult::Ok);
+    EXPECT_EQ(form->GetFBGNr(), 7);
+    EXPECT_EQ(form->txtFirmenName.Text, u"Forstbetriebsgemeinschaft Hochwald e.V."_qs);
+    EXPECT_EQ(form->txtMindestbeitrag[2].Text, u"4,00"_qs);
+
+    // Typing a minimum fee stores it for the selected entry.
+    form->names().set(u"txtMindestbeitrag5"_qs, u"9,99"_qs);
+    EXPECT_EQ(form->aMindestbeitraege[0][4], u"9,99"_qs);
+    EXPECT_TRUE(form->aMindestbeitraege[1][4].isEmpty());
+    EXPECT_EQ(dumpMap(*form).value(u"aMindestbeitraege(0,4)"_qs), u"9,99"_qs);
+}

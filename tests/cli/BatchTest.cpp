@@ -1,0 +1,102 @@
+#include "support/Workspace.h"
+
+#include <QProcess>
+#include <gtest/gtest.h>
+
+using namespace qvl;
+using namespace qvl::test;
+
+namespace {
+
+struct Result {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+Result runBatch(const QStringList &args)
+{
+    QProcess p;
+    p.start(QStringLiteral(QVL_BATCH_EXE), args);
+    EXPECT_TRUE(p.waitForFinished(60000));
+    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+}
+
+} // namespace
+
+TEST(Batch, DumpPrintsTheStartupStateAfterTheSets)
+{
+    Workspace ws(10);
+    ws.writeSettings(demoSettings());
+    const QByteArray before = ws.settingsBytes();
+    const Result r = runBatch({u"--program-dir"_qs, ws.programDir(), u"--now"_qs, u"2026-12-06T10:00:00"_qs,
+                               u"--set"_qs, u"LaoderRe(1)=1"_qs, u"--set"_qs, u"lbPersons=0"_qs, u"dump"_qs});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains(u"\nLaoderRe(1)=1\n"_qs));
+    EXPECT_TRUE(r.out.contains(u"\nlbPersons=0\n"_qs));
+    EXPECT_TRUE(r.out.contains(u"\nlbPersons.List(1)=0050 "_qs));
+    EXPECT_TRUE(r.out.contains(u"\ntxtRechDat=06.12.2026\n"_qs));
+    EXPECT_TRUE(r.out.contains(u"\nchkBeitrag(0).Caption=Mitgliedsbeitrag\n"_qs));
+    EXPECT_TRUE(r.out.startsWith(u"frmDTA.Caption=QVL32 - SEPA - Beitragseinzug"_qs));
+    // Without --save-settings nothing is written.
+    EXPECT_EQ(ws.settingsBytes(), before);
+}
+
+TEST(Batch, SaveSettingsWritesTheSetValues)
+{
+    Workspace ws(5);
+    ws.writeSettings(demoSettings());
+    const Result r = runBatch({u"--program-dir"_qs, ws.programDir(), u"--set"_qs, u"txtBezeichnung=Lauf Süd"_qs,
+                               u"--save-settings"_qs, u"dump"_qs});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(ws.settingsBytes().contains("\r\nBEZEICHNUNG=Lauf S\xfc" "d\r\n"));
+}
+
+TEST(Batch, ExitCodesTellWhatStoppedTheProgram)
+{
+    Workspace ws(3);
+    // No settings file: the message, exit 3.
+    Result r = runBatch({u"--program-dir"_qs, ws.programDir(), u"dump"_qs});
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_TRUE(r.err.contains(u"konnte nicht geöffnet werden."_qs)) << r.err.toStdString();
+
+    ws.writeSettings(demoSettings());
+    // A database that cannot be opened: exit 1, the message names server and database.
+    r = runBatch({u"--program-dir"_qs, ws.programDir(), u"--command-line"_qs,
+                  u"Provider=SQLite;Data Source=/nirgends/fbg.sqlite"_qs, u"dump"_qs});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains(u"„fbg.sqlite“ auf dem Server „/nirgends“"_qs)) << r.err.toStdString();
+
+    // Bad usage: exit 2.
+    for (const QStringList &args : {QStringList{u"--bogus"_qs, u"dump"_qs}, QStringList{},
+                                    QStringList{u"--program-dir"_qs, ws.programDir(), u"--set"_qs,
+                                                u"txtNix=1"_qs, u"dump"_qs},
+                                    QStringList{u"frobnicate"_qs}}) {
+        r = runBatch(args);
+        EXPECT_EQ(r.exitCode, 2) << args.join(u' ').toStdString();
+    }
+}
+
+TEST(Batch, MessageBlocksCarryTheirTitleInBrackets)
+{
+    Workspace ws(3);
+    QStringList settings = demoSettings();
+    settings.replaceInStrings(u"WarnmeldungBankverbindung=Falsch"_qs, u"WarnmeldungBankverbindung=1"_qs);
+    ws.writeSettings(settings);
+    const Result r = runBatch({u"--program-dir"_qs, ws.programDir(), u"dump"_qs});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_TRUE(r.err.contains(u"[Warnung]\nVorsicht: Bankverbindung kontrollieren!\n"_qs)) << r.err.toStdString();
+}
+
+TEST(Batch, DemoDbCreatesADatabaseTheProgramStartsOn)
+{
+    Workspace ws(1);
+    const QString file = ws.root() + u"/other.sqlite"_qs;
+    const Result r = runBatch({u"demo-db"_qs, file, u"--owners"_qs, u"12"_qs, u"--seed"_qs, u"3"_qs});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    ws.writeSettings(demoSettings());
+    const Result d = runBatch({u"--program-dir"_qs, ws.programDir(), u"--command-line"_qs,
+                               u"Provider=SQLite;Data Source="_qs + file, u"dump"_qs});
+    EXPECT_EQ(d.exitCode, 0) << d.err.toStdString();
+    EXPECT_TRUE(d.out.contains(u"\nstrDataBaseName=other.sqlite\n"_qs));
+}

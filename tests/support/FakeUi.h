@@ -1,0 +1,42 @@
+#pragma once
+// A user interface for tests: records every message and answers questions from a script.
+
+#include "platform/UserInterface.h"
+
+#include <QList>
+#include <QStringList>
+
+namespace qvl::test {
+
+class FakeUi final : public UserInterface {
+public:
+    QList<Message> messages;
+    QList<MsgResult> answers; // taken in order for questions; No when exhausted
+    QStringList openedFiles;
+    int busyDepth = 0;
+
+    MsgResult showMessage(const Message &message) override
+    {
+        messages.append(message);
+        if (message.buttons == MsgButtons::Ok)
+            return MsgResult::Ok;
+        return answers.isEmpty() ? MsgResult::No : answers.takeFirst();
+    }
+    std::optional<QString> inputBox(const QString &, const QString &, const QString &) override
+    {
+        return std::nullopt;
+    }
+    void openFile(const QString &path) override { openedFiles.append(path); }
+    void setBusy(bool busy) override { busyDepth += busy ? 1 : -1; }
+    void setProgress(int, int) override {}
+
+    QStringList texts() const
+    {
+        QStringList out;
+        for (const Message &m : messages)
+            out.append(m.text);
+        return out;
+    }
+};
+
+} // namespace qvl::test
