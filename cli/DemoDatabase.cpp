@@ -18,6 +18,7 @@
 #include <initializer_list>
 #include <numeric>
 #include <random>
+#include <span>
 #include <vector>
 
 // Resources of a static library reach the program only when something refers to them.
@@ -200,8 +201,12 @@ const char *const kFixedColumnNames[] = {
 static_assert(std::size(kFixedColumnNames) == FixedColumns);
 
 // Per-owner parameters of the five fee slots (Fixbeitrag1 ... Flachenbertrag5).
-enum SlotField { FixedFee, RatePerHa, FurtherAmount, StartedHaCountFull, FlatAreaAmount, SlotFields };
-const char *const kSlotFieldNames[] = {"Fixbeitrag", "Ha", "Weitere", "Angefangene", "Flachenbertrag"};
+enum SlotField {
+    FixedFee, RatePerHa, FurtherAmount, StartedHaCountFull, FlatAreaAmount, SlotFields
+};
+const char *const kSlotFieldNames[] = {
+    "Fixbeitrag", "Ha", "Weitere", "Angefangene", "Flachenbertrag",
+};
 static_assert(std::size(kSlotFieldNames) == SlotFields);
 constexpr int kSlots = 5;
 constexpr int kColumnCount = FixedColumns + SlotFields * kSlots;
@@ -213,7 +218,7 @@ constexpr int slotColumn(SlotField field, int slot)
 
 using Row = std::array<QVariant, kColumnCount>;
 
-QString personInsertSql()
+QStringList personColumns()
 {
     QStringList names;
     for (const char *name : kFixedColumnNames)
@@ -221,10 +226,7 @@ QString personInsertSql()
     for (const char *field : kSlotFieldNames)
         for (int slot = 1; slot <= kSlots; ++slot)
             names << QString::fromLatin1(field) + QString::number(slot);
-    QStringList marks;
-    marks.fill(QStringLiteral("?"), names.size());
-    return QStringLiteral("INSERT INTO personal (%1) VALUES (%2)")
-        .arg(names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
+    return names;
 }
 
 struct Creditor {
@@ -318,7 +320,6 @@ private:
 
 Owner OwnerFactory::make(int index)
 {
-    const int at = index;
     Owner owner;
     Row &row = owner.person;
     const int number = kOwnerNumberBase + index;
@@ -327,19 +328,19 @@ Owner OwnerFactory::make(int index)
     row[IsAssociation] = 0;
     row[IsClient] = 0;
 
-    drawName(owner, names_[at]);
-    drawAddressAndBank(owner, ibans_[at]);
+    drawName(owner, names_[index]);
+    drawAddressAndBank(owner, ibans_[index]);
     if (dice_.chance(0.05))
         row[Mandate] = QVariant(); // no mandate on file yet
     else
         row[Mandate] = QStringLiteral("MR-%1").arg(number);
-    drawArea(owner, plotOnly_[at] != 0);
+    drawArea(owner, plotOnly_[index] != 0);
     row[JoinDate] = drawJoinDate();
     drawSlots(row);
     if (dice_.chance(0.10))
         row[Number10] = dice_.between(1, 20) * 0.5;
 
-    switch (accounts_[at]) {
+    switch (accounts_[index]) {
     case Empty: row[AccountNumber] = QStringLiteral(""); break;
     case Lettered: row[AccountNumber] = QStringLiteral("K-%1").arg(dice_.digits(4)); break;
     default: row[AccountNumber] = QString::number(100000 + index); break;
@@ -352,17 +353,17 @@ Owner OwnerFactory::make(int index)
     else
         row[AssociationNumber] = QString::number(association);
 
-    if (notBilled_[at])
+    if (notBilled_[index])
         row[Billed] = (notBilledSeen_++ % 2 == 0) ? QVariant(0) : QVariant();
     else
         row[Billed] = 1;
-    if (disabled_[at])
+    if (disabled_[index])
         row[Disabled] = 1;
     else
         row[Disabled] = dice_.chance(0.1) ? QVariant() : QVariant(0);
 
-    owner.directDebit = invoice_[at] == 0;
-    owner.administrationRows = twoAdministrations_[at] ? 2 : 1;
+    owner.directDebit = invoice_[index] == 0;
+    owner.administrationRows = twoAdministrations_[index] ? 2 : 1;
     return owner;
 }
 
@@ -437,7 +438,8 @@ void OwnerFactory::drawAddressAndBank(Owner &owner, int mark)
     else
         row[Bic] = QString::fromLatin1(bank.bic);
 
-    const QString iban = ibanOf(QStringLiteral("DE"), QString::fromLatin1(bank.code) + dice_.digits(10));
+    const QString iban
+        = ibanOf(QStringLiteral("DE"), QString::fromLatin1(bank.code) + dice_.digits(10));
     if (mark != Broken) {
         row[Iban] = iban;
         return;
@@ -446,7 +448,8 @@ void OwnerFactory::drawAddressAndBank(Owner &owner, int mark)
     case 0: { // a typing error in the check digits
         const int check = iban.mid(2, 2).toInt();
         const int wrong = check == 98 ? 97 : check + 1;
-        row[Iban] = iban.left(2) + QStringLiteral("%1").arg(wrong, 2, 10, QLatin1Char('0')) + iban.mid(4);
+        row[Iban] = iban.left(2) + QStringLiteral("%1").arg(wrong, 2, 10, QLatin1Char('0'))
+                    + iban.mid(4);
         break;
     }
     case 1: row[Iban] = iban.left(iban.size() - 1); break;
@@ -513,10 +516,58 @@ QVariant OwnerFactory::drawJoinDate()
 
 // ---- Writing ---------------------------------------------------------------------------
 
+// A prepared INSERT with named placeholders. Qt formats a placeholder name for every
+// positional bind; binding by ready-made names saves a good part of the time that a
+// large demo database takes.
+class Insert {
+public:
+    Insert(const QSqlDatabase &db, const QString &table, const QStringList &columns)
+        : query_(db), table_(table), columns_(columns)
+    {
+        for (const QString &column : columns)
+            placeholders_ << u':' + column;
+    }
+
+    bool prepare()
+    {
+        query_.setForwardOnly(true);
+        return query_.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                  .arg(table_, columns_.join(QStringLiteral(", ")),
+                                       placeholders_.join(QStringLiteral(", "))));
+    }
+
+    bool exec(std::span<const QVariant> values)
+    {
+        Q_ASSERT(values.size() == std::size_t(placeholders_.size()));
+        for (qsizetype i = 0; i < placeholders_.size(); ++i)
+            query_.bindValue(placeholders_[i], values[std::size_t(i)]);
+        return query_.exec();
+    }
+    bool exec(std::initializer_list<QVariant> values)
+    {
+        return exec(std::span(values.begin(), values.size()));
+    }
+
+    QString error() const { return query_.lastError().text(); }
+
+private:
+    QSqlQuery query_;
+    QString table_;
+    QStringList columns_;
+    QStringList placeholders_;
+};
+
 class DemoWriter {
 public:
     explicit DemoWriter(const QSqlDatabase &db)
-        : fee_(db), person_(db), free_(db), administration_(db), plot_(db), plotLink_(db)
+        : fee_(db, QStringLiteral("strings"), {"id_string", "Custom_German"}),
+          person_(db, QStringLiteral("personal"), personColumns()),
+          free_(db, QStringLiteral("personal_free"),
+                {"id_personal", "BOXFREE1", "BoxFree2", "BOXFREE3"}),
+          administration_(db, QStringLiteral("waldb_verwaltung"), {"id_verwaltung", "id_personal"}),
+          plot_(db, QStringLiteral("waldort"), {"id_waldort", "flaeche"}),
+          plotLink_(db, QStringLiteral("wb_waldort_zuord"),
+                    {"id_zuord", "id_personal", "id_waldort"})
     {
     }
 
@@ -527,11 +578,11 @@ public:
     QString error() const { return error_; }
 
 private:
-    bool run(QSqlQuery &query, std::initializer_list<QVariant> values);
+    bool run(Insert &insert, std::initializer_list<QVariant> values);
     bool writePerson(const Row &row);
     bool writeOwner(const Owner &owner);
 
-    QSqlQuery fee_, person_, free_, administration_, plot_, plotLink_;
+    Insert fee_, person_, free_, administration_, plot_, plotLink_;
     QString error_;
     int nextAdministration_ = 1;
     int nextPlot_ = 1;
@@ -539,35 +590,20 @@ private:
 
 bool DemoWriter::prepare()
 {
-    const std::pair<QSqlQuery *, QString> statements[] = {
-        {&fee_, QStringLiteral("INSERT INTO strings (id_string, Custom_German) VALUES (?, ?)")},
-        {&person_, personInsertSql()},
-        {&free_, QStringLiteral("INSERT INTO personal_free (id_personal, BOXFREE1, BoxFree2, "
-                                "BOXFREE3) VALUES (?, ?, ?, ?)")},
-        {&administration_, QStringLiteral("INSERT INTO waldb_verwaltung (id_verwaltung, "
-                                          "id_personal) VALUES (?, ?)")},
-        {&plot_, QStringLiteral("INSERT INTO waldort (id_waldort, flaeche) VALUES (?, ?)")},
-        {&plotLink_, QStringLiteral("INSERT INTO wb_waldort_zuord (id_zuord, id_personal, "
-                                    "id_waldort) VALUES (?, ?, ?)")},
-    };
-    for (const auto &[query, sql] : statements) {
-        query->setForwardOnly(true);
-        if (!query->prepare(sql)) {
-            error_ = query->lastError().text();
+    for (Insert *insert : {&fee_, &person_, &free_, &administration_, &plot_, &plotLink_}) {
+        if (!insert->prepare()) {
+            error_ = insert->error();
             return false;
         }
     }
     return true;
 }
 
-bool DemoWriter::run(QSqlQuery &query, std::initializer_list<QVariant> values)
+bool DemoWriter::run(Insert &insert, std::initializer_list<QVariant> values)
 {
-    int position = 0;
-    for (const QVariant &value : values)
-        query.bindValue(position++, value);
-    if (query.exec())
+    if (insert.exec(values))
         return true;
-    error_ = query.lastError().text();
+    error_ = insert.error();
     return false;
 }
 
@@ -600,7 +636,8 @@ bool DemoWriter::writeCreditors()
         row[Mail] = QString::fromLatin1(c.mail);
         row[BankName] = QString::fromUtf8(c.bank.name);
         row[Bic] = QString::fromLatin1(c.bank.bic);
-        row[Iban] = ibanOf(QStringLiteral("DE"), QString::fromLatin1(c.bank.code) + QString::fromLatin1(c.account));
+        row[Iban] = ibanOf(QStringLiteral("DE"),
+                           QString::fromLatin1(c.bank.code) + QString::fromLatin1(c.account));
         row[CreditorId] = *c.creditorId ? QString::fromLatin1(c.creditorId)
                                         : germanCreditorId(QString::fromLatin1(c.nationalId));
         row[TaxNumber] = QString::fromLatin1(c.taxNumber);
@@ -617,12 +654,9 @@ bool DemoWriter::writeCreditors()
 
 bool DemoWriter::writePerson(const Row &row)
 {
-    int position = 0;
-    for (const QVariant &value : row)
-        person_.bindValue(position++, value);
-    if (person_.exec())
+    if (person_.exec(row))
         return true;
-    error_ = person_.lastError().text();
+    error_ = person_.error();
     return false;
 }
 
@@ -733,7 +767,8 @@ bool createDemoDatabase(const QString &file, const DemoOptions &options, QString
         return fail(QStringLiteral("Die Demo-Datenbank „%1“ kann nicht angelegt werden: "
                                    "Der Ordner existiert nicht.").arg(shown));
     if (info.exists() && !QFile::remove(file))
-        return fail(QStringLiteral("Die vorhandene Datei „%1“ kann nicht ersetzt werden.").arg(shown));
+        return fail(
+            QStringLiteral("Die vorhandene Datei „%1“ kann nicht ersetzt werden.").arg(shown));
     if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE")))
         return fail(QStringLiteral("Der SQLite-Treiber von Qt ist nicht installiert."));
 
@@ -754,7 +789,8 @@ bool createDemoDatabase(const QString &file, const DemoOptions &options, QString
     if (problem.isEmpty())
         return true;
     QFile::remove(file);
-    return fail(QStringLiteral("Die Demo-Datenbank „%1“ kann nicht angelegt werden: %2").arg(shown, problem));
+    return fail(QStringLiteral("Die Demo-Datenbank „%1“ kann nicht angelegt werden: %2")
+                    .arg(shown, problem));
 }
 
 } // namespace qvl

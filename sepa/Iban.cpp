@@ -76,7 +76,7 @@ bool isEeaCountry(const QString &countryCode)
 
 QString ibanCheckDigits(const QString &countryCode, const QString &bban)
 {
-    if (countryCode.size() != 2 || !std::all_of(countryCode.begin(), countryCode.end(), isUpperLetter)
+    if (countryCode.size() != 2 || !isUpperLetter(countryCode[0]) || !isUpperLetter(countryCode[1])
         || !allUpperAlnum(bban))
         return {};
     const int check = 98 - mod97(QString(bban + countryCode + QLatin1String("00")));
@@ -87,7 +87,8 @@ bool isValidIban(const QString &iban)
 {
     if (iban.size() < 4 || !allUpperAlnum(iban))
         return false;
-    if (!isUpperLetter(iban[0]) || !isUpperLetter(iban[1]) || !isDigit(iban[2]) || !isDigit(iban[3]))
+    if (!isUpperLetter(iban[0]) || !isUpperLetter(iban[1]) || !isDigit(iban[2])
+        || !isDigit(iban[3]))
         return false;
     const int length = ibanLengthOfCountry(iban.left(2));
     if (length == 0 || iban.size() != length)
