@@ -7,6 +7,7 @@
 #include "platform/ControlRegistry.h"
 #include "platform/Database.h"
 #include "platform/FormControls.h"
+#include "print/ReportDesigns.h"
 
 #include <QList>
 #include <QString>
@@ -66,6 +67,10 @@ public:
     QList<long> aFBGNr{0};
     std::array<QString, kSlotArray> aBeitragsNamen;
     QString strLetztesLaufwerk;
+    // How strConnectionString is opened (ODBC driver, folder of a relative SQLite file);
+    // set at start-up, used by every step that opens a connection of its own.
+    DbOptions connectionOptions;
+    ReportDesigns reports;
 
     // ---- Window ----
     QString Caption = kProgramCaption;

@@ -146,6 +146,7 @@ StartupResult Form_Load(FrmDTA &f, const QString &commandLine)
     try {
         DbOptions options = f.context().dbOptions;
         findDatabase(f, commandLine, options);
+        f.connectionOptions = options;
         f.SQLConn = Database::open(f.strConnectionString, options);
         readFeeNames(f);
 

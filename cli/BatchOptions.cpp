@@ -7,6 +7,7 @@ QString batchUsage()
     return u"Aufruf: qvl32-sepa-batch [Optionen] BEFEHL\n"
            "Befehle:\n"
            "  dump                     Zustand des Hauptformulars nach dem Start ausgeben\n"
+           "  run                      Beitragslauf starten (wie „Starte SEPA“)\n"
            "  demo-db DATEI [--owners N] [--seed S]\n"
            "                           Demo-Datenbank anlegen\n"
            "Optionen:\n"

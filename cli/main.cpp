@@ -7,6 +7,8 @@
 #include "cli/DemoDatabase.h"
 #include "platform/Conversions.h"
 #include "platform/Paths.h"
+#include "run/RunDriver.h"
+#include "select/OwnerSelection.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -51,6 +53,42 @@ int dump(FrmDTA &form)
     return Done;
 }
 
+// Presses the start button; prints one line per file written.
+int run(FrmDTA &form)
+{
+    const RunReport report = cmdStart_Click(form);
+    QString out;
+    for (const QString &path : report.outputs)
+        out += path + u'\n';
+    printOut(out);
+    switch (report.outcome) {
+    case RunOutcome::Completed:
+        return Done;
+    case RunOutcome::Stopped:
+        return Stopped;
+    case RunOutcome::Failed:
+        return Failure;
+    }
+    return Failure;
+}
+
+// "1001, 1002" as the owner selection would leave it: "(1001,1002)".
+bool selectOwners(FrmDTA &form, const QString &numbers, QString *error)
+{
+    QStringList lines;
+    for (const QString &part : numbers.split(u',', Qt::SkipEmptyParts)) {
+        bool ok = false;
+        const qlonglong n = part.trimmed().toLongLong(&ok);
+        if (!ok) {
+            *error = u"--select-owners erwartet Nummern, durch Komma getrennt, nicht „"_qs + numbers + u"“."_qs;
+            return false;
+        }
+        lines.append(QString::number(n));
+    }
+    form.strWBIN = BuildWBIN(lines);
+    return true;
+}
+
 // Sets the controls and fields named by --set; false on an unknown name or a bad value.
 bool applySets(FrmDTA &form, const BatchOptions &o, QString *error)
 {
@@ -82,7 +120,7 @@ int main(int argc, char **argv)
 
     if (o.command == u"demo-db"_qs)
         return demoDb(o);
-    if (o.command != u"dump"_qs)
+    if (o.command != u"dump"_qs && o.command != u"run"_qs)
         return usageError(u"Unbekannter Befehl „"_qs + o.command + u"“."_qs);
     if (!o.arguments.isEmpty())
         return usageError(u"Der Befehl "_qs + o.command + u" erwartet keine Argumente."_qs);
@@ -116,13 +154,13 @@ int main(int argc, char **argv)
         return Failure;
     }
 
-    if (!applySets(form, o, &error)) {
+    if (!applySets(form, o, &error) || (!o.selectOwners.isEmpty() && !selectOwners(form, o.selectOwners, &error))) {
         form.bEinstellungenGelesen = false; // nothing is saved after a bad command line
         Form_Unload(form);
         return usageError(error);
     }
 
-    const int result = dump(form);
+    const int result = o.command == u"run"_qs ? run(form) : dump(form);
 
     if (!o.saveSettings)
         form.bEinstellungenGelesen = false;

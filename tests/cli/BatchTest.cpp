@@ -100,3 +100,28 @@ TEST(Batch, DemoDbCreatesADatabaseTheProgramStartsOn)
     EXPECT_EQ(d.exitCode, 0) << d.err.toStdString();
     EXPECT_TRUE(d.out.contains(u"\nstrDataBaseName=other.sqlite\n"_qs));
 }
+
+TEST(Batch, RunPressesTheStartButton)
+{
+    Workspace ws(15);
+    QStringList settings = demoSettings();
+    settings.replaceInStrings(u"ExportPfad=C:\\SEPA\\Export\\"_qs, u"ExportPfad="_qs + ws.root() + u'/');
+    settings.replaceInStrings(u"BERECHNUNG=Formel"_qs, u"BERECHNUNG=QVL"_qs);
+    settings.replaceInStrings(u"Fibu=DATEV-FIBU"_qs, u"Fibu="_qs);
+    ws.writeSettings(settings);
+    const QStringList base{u"--program-dir"_qs, ws.programDir(), u"--set"_qs, u"chkBeitrag(0)=1"_qs};
+
+    Result r = runBatch(base + QStringList{u"run"_qs});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+
+    r = runBatch(base + QStringList{u"--set"_qs, u"txtBank="_qs, u"run"_qs});
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_EQ(r.err, u"Sie müssen eine Bank eingeben!\n\n"_qs);
+
+    r = runBatch(base + QStringList{u"--select-owners"_qs, u"999998,999999"_qs, u"run"_qs});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_TRUE(r.err.contains(u"Keine Waldbesitzer für Beitragsabrechnung vorhanden!"_qs)) << r.err.toStdString();
+
+    r = runBatch(base + QStringList{u"--select-owners"_qs, u"12;13"_qs, u"run"_qs});
+    EXPECT_EQ(r.exitCode, 2);
+}

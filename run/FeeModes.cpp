@@ -1,0 +1,131 @@
+#include "run/FeeModes.h"
+
+#include "platform/Conversions.h"
+
+#include <cmath>
+
+namespace qvl::fees {
+
+namespace {
+
+// The decimal roundings cost far more than the arithmetic around them, so the helpers
+// below ask for the decimal value only within a hair of the boundary that matters;
+// everywhere else the binary value gives the same answer.
+constexpr double kHair = 1e-6;
+
+// Int() of the decimal value the double shows: 0.0001 + 0.9999 is 1, not 0.9999999….
+double wholePart(double value)
+{
+    const double below = std::floor(value);
+    if (below + 1 - value > kHair)
+        return below;
+    return std::floor(roundHalfAwayFromZero(value, 9));
+}
+
+bool hasFraction(double value)
+{
+    const double fraction = value - std::floor(value);
+    if (fraction == 0 || fraction > kHair)
+        return fraction != 0;
+    return !isZero(roundHalfAwayFromZero(fraction, 9));
+}
+
+// Counts the started surcharge blocks by subtracting, as the amounts have always been
+// computed (binary remainders included). A step so small that this would take ages is
+// counted by division instead.
+double surchargeBlocks(double rest, double step)
+{
+    constexpr double kMaxSteps = 1e6;
+    if (rest / step > kMaxSteps)
+        return std::ceil(roundHalfAwayFromZero(rest / step, 9));
+    double blocks = 0;
+    while (rest > 0) {
+        rest -= step;
+        ++blocks;
+    }
+    return blocks;
+}
+
+} // namespace
+
+double slotHectares(double hektar, bool roundToWhole)
+{
+    const double whole = std::floor(hektar);
+    if (!roundToWhole || whole == hektar)
+        return hektar;
+    const double fraction = hektar - whole;
+    // Compared as a decimal: 5.49 - 5 is 0.4900000000000002 in binary.
+    const bool down = std::abs(fraction - 0.49) > kHair ? fraction < 0.49
+                                                        : roundHalfAwayFromZero(fraction, 9) <= 0.49;
+    return down ? whole : whole + 1;
+}
+
+// Fixed amount of the hectare class that holds h (txtStaffel: limit, amount, limit, …).
+double classAmount(const FeeInputs &in, double h)
+{
+    const auto &s = in.staffel;
+    if (isZero(h))
+        return s[21];
+    if (0 <= h && h <= s[0])
+        return s[1];
+    for (int j = 1; j <= 9; ++j)
+        if (s[2 * j - 2] < h && h <= s[2 * j])
+            return s[2 * j + 1];
+    if (h > s[18])
+        return s[19];
+    return 0; // negative hectares, or limits out of order
+}
+
+double formulaAmount(const FeeInputs &in, double h, const QDate &joined)
+{
+    double amount = in.preisMindestbetrag;
+    if (h > in.haMindestbetrag)
+        amount += surchargeBlocks(h - in.haMindestbetrag, in.haZuschlag) * in.preisZuschlag;
+    if (in.hoechstbeitrag < amount)
+        amount = in.hoechstbeitrag;
+    // The twelfth of the fee plus the months left after joining, as the association bills it.
+    if (in.proRataYear && joined.isValid() && joined.year() == *in.proRataYear)
+        amount = amount / 12 + (12 - joined.month());
+    return amount;
+}
+
+// Adds up the scale steps below H; the step that holds H is charged on H or on the
+// computed hectares. Hectares above the last limit add nothing.
+double scaleAmount(const FeeInputs &in, Buchung &b, double h, bool roundToWhole)
+{
+    const auto &s = in.staffel;
+    const double H = roundToWhole ? h : roundHalfEven(h + 0.49999999, 0);
+    double amount = s[21];
+    for (int j = 0; j <= 18; j += 2) {
+        const double lower = j == 0 ? 0 : s[j - 2];
+        const double price = s[j + 1];
+        b.Weitere[0] = price;
+        if (s[j] < H) {
+            amount += (s[j] - lower) * price;
+            continue;
+        }
+        const double x = in.rundeHaAuf ? H : h;
+        amount += (x - lower) * price;
+        break;
+    }
+    return amount;
+}
+
+double ownAmount(const Buchung &b, int k, double h)
+{
+    const double G = b.Ha[k];
+    const double P1 = b.Flachenbertrag[k];
+    const double P2 = b.Weitere[k];
+    const double B = b.Fixbeitrag[k];
+    if (isZero(h))
+        return B;
+    if (h < G)
+        return h * P1 + B;
+    if (b.Angefangene[k]) {
+        const double above = hasFraction(h) ? wholePart(h - G + 0.9999) : wholePart(h - G);
+        return wholePart(G + 0.9999) * P1 + B + above * P2;
+    }
+    return G * P1 + B + (h - G) * P2;
+}
+
+} // namespace qvl::fees

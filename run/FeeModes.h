@@ -1,0 +1,58 @@
+#pragma once
+// The amount of one fee slot by calculation mode, computed on the main form's inputs read
+// once per run.
+
+#include "app/FrmDTA.h"
+#include "run/Buchung.h"
+
+#include <QDate>
+#include <QString>
+#include <array>
+#include <optional>
+
+namespace qvl::fees {
+
+// How slot 0 is computed; every other slot always uses the owner's own parameters.
+enum class Mode { OwnParameters, HectareClasses, Formula, Scale };
+
+struct Vat {
+    bool applies = false; // the rate box holds a number
+    double rate = 0;
+    QString label;        // the rate as typed, trimmed
+};
+
+// The form's inputs, read once per run: the texts cannot change during the calculation,
+// and reading them per owner would cost more than the arithmetic itself.
+struct FeeInputs {
+    std::array<bool, kFeeSlots> ticked{};
+    Mode mode = Mode::OwnParameters;
+    std::array<double, kStaffelBoxes> staffel{};
+    double scaleBase = 0; // S(21) rounded to cents: the base amount of the scale
+    bool rundeHaAuf = false;
+    double haMindestbetrag = 0;
+    double preisMindestbetrag = 0;
+    double haZuschlag = 0;
+    double preisZuschlag = 0;
+    double hoechstbeitrag = 0;
+    bool komma = false;
+    std::optional<int> proRataYear; // set only when pro rata is switched on
+    std::array<Vat, kFeeSlots> vat;
+    bool netto = false;
+    QString verwendungszweck;
+    QString plainRemittanceLine; // the line of an owner without VAT texts
+};
+
+// Whole hectares when the slot's rounding flag is set: a fraction up to 0.49 (as a decimal)
+// rounds down, from 0.5 up. Without the flag the hectares as they are.
+double slotHectares(double hektar, bool roundToWhole);
+
+// Slot 0 by the form's modes; the amounts are not yet rounded.
+double classAmount(const FeeInputs &in, double h);
+double formulaAmount(const FeeInputs &in, double h, const QDate &joined);
+// Also sets Weitere(0) to the price of the last step reached.
+double scaleAmount(const FeeInputs &in, Buchung &b, double h, bool roundToWhole);
+
+// Any slot by the owner's own parameters of slot k.
+double ownAmount(const Buchung &b, int k, double h);
+
+} // namespace qvl::fees

@@ -1,0 +1,280 @@
+#include "run/MemberQuery.h"
+
+#include "app/FrmDTA.h"
+#include "platform/Conversions.h"
+#include "platform/Database.h"
+#include "run/MemberQuerySql.h"
+#include "run/RunError.h"
+
+#include <QRegularExpression>
+#include <QSet>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+#include <array>
+
+namespace qvl {
+
+namespace {
+
+QString text(const DialectSql &sql, SqlDialect dialect)
+{
+    return QString::fromUtf16(dialect == SqlDialect::Sqlite ? sql.sqlite : sql.sqlServer);
+}
+
+// The columns read, named by columnNames().
+enum Column {
+    ColId, ColNummer, ColName, ColVorname, ColBLZ, ColAnrede, ColStrasse, ColPLZ, ColOrt,
+    ColNation, ColBank, ColKonto, ColHektar, ColPostfach, ColBezeichnung, ColIBAN, ColBIC,
+    ColMandatsnummer, ColUSTID, ColSteuernummer, ColLastschrift, ColUnternehmer,
+    ColNameUnternehmen, ColBankLaenderKZ, ColKennziffer, ColBeitrittsdatum,
+    ColZusatz1, // Zusatz1..5 follow
+    ColFixbeitrag1 = ColZusatz1 + kFeeSlots,
+    ColFlachenbertrag1 = ColFixbeitrag1 + kFeeSlots,
+    ColHa1 = ColFlachenbertrag1 + kFeeSlots,
+    ColWeitere1 = ColHa1 + kFeeSlots,
+    ColAngefangene1 = ColWeitere1 + kFeeSlots,
+    ColumnCount = ColAngefangene1 + kFeeSlots
+};
+
+std::array<QString, ColumnCount> columnNames()
+{
+    std::array<QString, ColumnCount> names{
+        u"Id_Personal"_qs, u"Nummer"_qs, u"Name"_qs, u"Vorname"_qs, u"BLZ"_qs, u"Anrede"_qs,
+        u"Strasse"_qs, u"PLZ"_qs, u"Ort"_qs, u"Nation"_qs, u"Bank"_qs, u"Konto"_qs, u"Hektar"_qs,
+        u"Postfach"_qs, u"Bezeichnung"_qs, u"IBAN"_qs, u"BIC"_qs, u"Mandatsnummer"_qs, u"USTID"_qs,
+        u"Steuernummer"_qs, u"Lastschrift"_qs, u"Unternehmer"_qs, u"NameUnternehmen"_qs,
+        u"BankLaenderKZ"_qs, u"KennzifferHauptbankverbindung1"_qs, u"Beitrittsdatum"_qs};
+    const std::pair<int, QString> perSlot[] = {
+        {ColZusatz1, u"Zusatz"_qs},           {ColFixbeitrag1, u"Fixbeitrag"_qs},
+        {ColFlachenbertrag1, u"Flachenbertrag"_qs}, {ColHa1, u"Ha"_qs},
+        {ColWeitere1, u"Weitere"_qs},         {ColAngefangene1, u"Angefangene"_qs}};
+    for (const auto &[first, stem] : perSlot)
+        for (int n = 1; n <= kFeeSlots; ++n)
+            names[std::size_t(first + n - 1)] = stem + QString::number(n);
+    return names;
+}
+
+// NULL and the empty text both stand for "no value".
+bool isBlank(const QVariant &v)
+{
+    if (v.isNull())
+        return true;
+    return v.typeId() == QMetaType::QString && v.toString().isEmpty();
+}
+
+QString textValue(const QVariant &v)
+{
+    if (isBlank(v))
+        return u""_qs;
+    if (v.typeId() == QMetaType::Double)
+        return generalNumber(v.toDouble());
+    return v.toString();
+}
+
+double numberValue(const QVariant &v)
+{
+    if (isBlank(v))
+        return 0.0;
+    bool ok = false;
+    const double d = v.toDouble(&ok);
+    // Drivers hand decimals over with a point; a text typed into the suite has a comma.
+    return ok ? d : numberOrZero(v.toString());
+}
+
+long longValue(const QVariant &v)
+{
+    switch (v.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong: return long(v.toLongLong());
+    default: return long(roundHalfEven(numberValue(v), 0));
+    }
+}
+
+bool booleanValue(const QVariant &v)
+{
+    if (isBlank(v))
+        return false;
+    if (v.typeId() == QMetaType::QString)
+        return parseBool(v.toString()).value_or(false);
+    return numberValue(v) != 0.0;
+}
+
+// SQL Server delivers a date-time; SQLite the ISO text the suite's schema stores.
+QDate dateValue(const QVariant &v)
+{
+    static const QDate fallback(1990, 1, 1);
+    if (isBlank(v))
+        return fallback;
+    switch (v.typeId()) {
+    case QMetaType::QDateTime: return v.toDateTime().date();
+    case QMetaType::QDate: return v.toDate();
+    case QMetaType::QString: {
+        // The plain ISO date is by far the most common; Qt reads it without the cost of a
+        // local date-time.
+        const QString text = v.toString();
+        if (text.size() == 10) {
+            const QDate date = QDate::fromString(text, Qt::ISODate);
+            if (date.isValid())
+                return date;
+        }
+        const std::optional<QDateTime> parsed = parseDate(text);
+        return parsed ? parsed->date() : fallback;
+    }
+    default: return fallback;
+    }
+}
+
+QString withoutBlanks(const QVariant &v)
+{
+    return textValue(v).remove(u' ');
+}
+
+} // namespace
+
+bool isValidOwnerList(const QString &strWBIN)
+{
+    static const QRegularExpression list(uR"(^ *\( *-?[0-9]+( *, *-?[0-9]+)* *\) *$)"_qs);
+    return strWBIN.isEmpty() || list.match(strWBIN).hasMatch();
+}
+
+MemberQuerySql memberQueryStatement(const FrmDTA &form, SqlDialect dialect)
+{
+    using namespace member_query_sql;
+    MemberQuerySql sql;
+    sql.statement = text(kSelect, dialect);
+    sql.statement += text(form.LaoderRe[0].Value ? kDirectDebit : kInvoice, dialect);
+    // Anything but a list of numbers stays out of the statement; RunMemberQuery refuses it.
+    if (!form.strWBIN.isEmpty() && isValidOwnerList(form.strWBIN))
+        sql.statement += text(kOwnerList, dialect) + form.strWBIN;
+    if (form.bFBGVersion) {
+        const long number = form.GetFBGNr();
+        sql.statement += text(kAssociation, dialect);
+        sql.values << formatNumber(double(number), u"0000"_qs) << QString::number(number);
+    }
+    if (form.Sort[0].Value)
+        sql.statement += text(kOrderByNumber, dialect);
+    else if (form.Sort[1].Value)
+        sql.statement += text(kOrderByName, dialect);
+    else if (form.Sort[2].Value)
+        sql.statement += text(kOrderById, dialect);
+    return sql;
+}
+
+QString fibuKontoFromZusatz1(const QString &zusatz1, const QString &strFibu)
+{
+    if (strFibu.isEmpty() || zusatz1.isEmpty())
+        return {};
+    const QChar first = zusatz1.front();
+    // An account that does not start with a digit (such as "K-1001") has no number range
+    // to map: it is taken as it is.
+    if (first < u'0' || first > u'9')
+        return zusatz1;
+    QChar range = u'1';
+    if (first == u'8')
+        range = u'2';
+    else if (first == u'9')
+        range = u'4';
+    return range + zusatz1.mid(1);
+}
+
+void RunMemberQuery(FrmDTA &form, Buchungen &aBuchungen)
+{
+    if (!isValidOwnerList(form.strWBIN))
+        throw RunError(u"Die Waldbesitzer-Auswahl „"_qs + form.strWBIN
+                       + u"“ ist ungültig; sie muss eine Liste von Nummern in Klammern sein."_qs);
+
+    SlotArray<double> minimumFees{};
+    for (int k = 0; k < kFeeSlots; ++k)
+        minimumFees[std::size_t(k)] = numberOrZero(form.txtMindestbeitrag[std::size_t(k)].Text);
+
+    const std::unique_ptr<Database> db = Database::open(form.strConnectionString, form.connectionOptions);
+    const MemberQuerySql sql = memberQueryStatement(form, db->dialect());
+    QSqlQuery query = db->run(sql.statement, sql.values);
+
+    std::array<int, ColumnCount> index{};
+    {
+        static const std::array<QString, ColumnCount> names = columnNames();
+        const QSqlRecord record = query.record();
+        for (std::size_t c = 0; c < index.size(); ++c) {
+            index[c] = record.indexOf(names[c]);
+            if (index[c] < 0)
+                throw DbError(u"Die Waldbesitzer-Abfrage liefert die Spalte „"_qs + names[c] + u"“ nicht."_qs);
+        }
+    }
+    const auto value = [&](int column) { return query.value(index[std::size_t(column)]); };
+
+    // The joins give an owner several rows; the first one counts.
+    QSet<long> seen;
+    for (const Buchung &b : aBuchungen)
+        seen.insert(b.Id_Personal);
+
+    bool anyWithoutAccount = false;
+    while (query.next()) {
+        const long id = longValue(value(ColId));
+        if (seen.contains(id))
+            continue;
+        seen.insert(id);
+
+        Buchung &b = aBuchungen.emplace_back();
+        b.Id_Personal = id;
+        b.Nummer = longValue(value(ColNummer));
+        b.Anrede = textValue(value(ColAnrede));
+        b.Name = textValue(value(ColName));
+        b.Vorname = textValue(value(ColVorname));
+        b.Strasse = textValue(value(ColStrasse));
+        b.PLZ = textValue(value(ColPLZ));
+        b.Ort = textValue(value(ColOrt));
+        b.Nation = textValue(value(ColNation));
+        b.Bank = textValue(value(ColBank));
+        b.USTID = textValue(value(ColUSTID));
+        b.Steuernummer = textValue(value(ColSteuernummer));
+        b.Lastschrift = textValue(value(ColLastschrift));
+        b.Unternehmer = textValue(value(ColUnternehmer));
+        b.NameUnternehmen = textValue(value(ColNameUnternehmen));
+        b.BankLaenderKZ = textValue(value(ColBankLaenderKZ));
+        b.KennzifferHauptbankverbindung1 = textValue(value(ColKennziffer));
+        b.Hektar = numberValue(value(ColHektar));
+        b.Postfach = textValue(value(ColPostfach));
+        b.Bezeichnung = textValue(value(ColBezeichnung));
+
+        QString *const zusatz[] = {&b.Zusatz1, &b.Zusatz2, &b.Zusatz3, &b.Zusatz4, &b.Zusatz5};
+        for (int n = 0; n < kFeeSlots; ++n)
+            *zusatz[n] = textValue(value(ColZusatz1 + n)).trimmed();
+
+        b.BLZ = withoutBlanks(value(ColBLZ));
+        b.Konto = withoutBlanks(value(ColKonto));
+        b.IBAN = withoutBlanks(value(ColIBAN));
+        b.Mandatsnummer = withoutBlanks(value(ColMandatsnummer));
+        b.BIC = textValue(value(ColBIC));
+        if (b.BIC.isEmpty())
+            b.BIC = u"NOTPROVIDED"_qs;
+
+        b.AnredeOrig = b.Anrede;
+        b.NameOrig = b.Name;
+        b.VornameOrig = b.Vorname;
+        b.StrasseOrig = b.Strasse;
+        b.OrtOrig = b.Ort;
+        b.NationOrig = b.Nation;
+        b.BankOrig = b.Bank;
+
+        for (int n = 0; n < kFeeSlots; ++n) {
+            const std::size_t k = std::size_t(n);
+            b.Fixbeitrag[k] = numberValue(value(ColFixbeitrag1 + n));
+            b.Flachenbertrag[k] = numberValue(value(ColFlachenbertrag1 + n));
+            b.Ha[k] = numberValue(value(ColHa1 + n));
+            b.Weitere[k] = numberValue(value(ColWeitere1 + n));
+            b.Angefangene[k] = booleanValue(value(ColAngefangene1 + n));
+        }
+        b.Mindestbeitrag = minimumFees;
+        b.Beitrittsdatum = dateValue(value(ColBeitrittsdatum));
+
+        b.FibuKonto = fibuKontoFromZusatz1(b.Zusatz1, form.strFibu);
+        anyWithoutAccount = anyWithoutAccount || b.FibuKonto.isEmpty();
+    }
+    // The booking list then shows no accounting-number column heading.
+    if (anyWithoutAccount)
+        form.reports.Beitrag_Bereich2_Bezeichnung16_Caption = u""_qs;
+}
+
+} // namespace qvl

@@ -1,0 +1,187 @@
+#include "run/RunDriver.h"
+
+#include "app/FrmDTA.h"
+#include "platform/Conversions.h"
+#include "run/FeeCalculation.h"
+#include "run/MemberQuery.h"
+#include "run/RunError.h"
+#include "run/TargetDrive.h"
+#include "sepa/RecordTransliteration.h"
+
+#include <QFileInfo>
+
+namespace qvl {
+
+namespace {
+
+// A message of the start button or of the run: OK only, no title.
+void tell(FrmDTA &f, const QString &text, MsgIcon icon = MsgIcon::Information)
+{
+    f.ui().message(text, {}, icon);
+}
+
+bool isEmpty(const TextBox &box)
+{
+    return box.Text.isEmpty();
+}
+
+// The two accounting checks shared by both payment types.
+bool accountingInputsMissing(FrmDTA &f)
+{
+    if (f.strFibu.isEmpty())
+        return false;
+    if (f.Dir1.Path.isEmpty()) {
+        tell(f, u"Sie müssen einen Zielpfad für die FIBU-Übernahme eingeben!"_qs);
+        return true;
+    }
+    if (isEmpty(f.txtBankKonto) && (isEmpty(f.txtWBVKonto) || isEmpty(f.txtMBTKonto))) {
+        tell(f, u"Sie müssen die Kontonummer(n) für die FIBU eingeben!"_qs);
+        return true;
+    }
+    return false;
+}
+
+bool directDebitInputsMissing(FrmDTA &f)
+{
+    if (isEmpty(f.txtFaellDat) || !isDate(f.txtFaellDat.Text)) {
+        tell(f, u"Das Fälligkeitsdatum ist nicht gültig."_qs, MsgIcon::None);
+        return true;
+    }
+    const std::pair<const TextBox *, const char16_t *> required[] = {
+        {&f.txtBankleitzahl, u"Sie müssen eine BIC eingeben!"},
+        {&f.txtKontonummer, u"Sie müssen eine IBAN eingeben!"},
+        {&f.txtFirmenName, u"Sie müssen einen Firmennamen eingeben!"},
+        {&f.txtBank, u"Sie müssen eine Bank eingeben!"}};
+    for (const auto &[box, text] : required)
+        if (isEmpty(*box)) {
+            tell(f, QString::fromUtf16(text));
+            return true;
+        }
+    if (isEmpty(f.txtGlaubigerID)) {
+        tell(f, u"Es muss eine GläubigerID eingegeben werden."_qs, MsgIcon::None);
+        return true;
+    }
+    return accountingInputsMissing(f);
+}
+
+bool invoiceInputsMissing(FrmDTA &f)
+{
+    const std::pair<const TextBox *, const char16_t *> required[] = {
+        {&f.txtFirmenName, u"Sie müssen einen Firmennamen eingeben!"},
+        {&f.txtAdresse, u"Sie müssen eine Adresse eingeben!"},
+        {&f.txtPLZ, u"Sie müssen eine PLZ eingeben!"},
+        {&f.txtOrt, u"Sie müssen einen Ort eingeben!"},
+        {&f.txtRechNr, u"Sie müssen eine Rechnungsnummer eingeben!"}};
+    for (const auto &[box, text] : required)
+        if (isEmpty(*box)) {
+            tell(f, QString::fromUtf16(text));
+            return true;
+        }
+    return accountingInputsMissing(f);
+}
+
+// Steps 1 to 7 of the run: what must hold before anything is read or written.
+// False when the run ends here.
+bool prepareTarget(FrmDTA &f, bool directDebit, const QString &exportPfad, RunReport &report)
+{
+    if (f.bFBGVersion && f.lbPersons.ListIndex < 0) {
+        tell(f, u"Sie müssen eine FBG auswählen, für den SEPA Bankeinzug!"_qs);
+        report.outcome = RunOutcome::Stopped;
+        return false;
+    }
+    const bool anyFee = std::any_of(f.chkBeitrag.begin(), f.chkBeitrag.end(), [](const CheckBox &c) { return c.Value == 1; });
+    if (!anyFee && !f.rbEinstellung[1].Value && !f.rbEinstellung[2].Value) {
+        tell(f, u"Sie müssen einen oder mehrere Beiträge zur Berechnung auswählen"_qs);
+        report.outcome = RunOutcome::Stopped;
+        return false;
+    }
+
+    const bool diskette = directDebit && exportPfad.left(3).toUpper() == u"A:\\"_qs;
+    if (diskette && !DisketteWritable()) {
+        tell(f,
+             u"Fehler beim Schreiben der Datei aufgetreten!\r\n\r\nFolgende Probleme könnten die Ursache sein: \r\n"
+             "1) Es ist kein Datenträger eingelegt!\r\n2) Der Datenträger ist nicht formatiert!\r\n"
+             "3) Der Datenträger ist defekt!"_qs,
+             MsgIcon::Critical);
+        report.outcome = RunOutcome::Stopped;
+        return false;
+    }
+    QString question;
+    if (diskette)
+        question = u"VORSICHT: Alle Daten auf der Diskette werden gelöscht! Wollen Sie das wirklich?"_qs;
+    else if (directDebit && QFileInfo(exportPfad).isFile())
+        question = u"VORSICHT: Datei existiert bereits! Wollen Sie die Datei "_qs + exportPfad + u" überschreiben?"_qs;
+    if (!question.isEmpty() && !f.ui().askYesNo(question, u"SEPA"_qs)) {
+        report.outcome = RunOutcome::Stopped;
+        return false;
+    }
+    if (diskette)
+        ClearDiskette();
+    return !exportPfad.isEmpty();
+}
+
+// Steps 9 to 14: the records, their fees, and the writers.
+void runSteps(FrmDTA &f, [[maybe_unused]] bool directDebit, [[maybe_unused]] RunReport &report)
+{
+    Buchungen aBuchungen;
+    RunMemberQuery(f, aBuchungen);
+    if (aBuchungen.empty()) {
+        tell(f, u"Keine Waldbesitzer für Beitragsabrechnung vorhanden!"_qs);
+        return;
+    }
+    CalcBeitraege(f, aBuchungen, f.bRundeBeitrag);
+    if (aBuchungen.empty()) {
+        tell(f, u"Beträge für alle (selektierten) Waldbesitzer sind 0!"_qs);
+        return;
+    }
+    ReplaceUmlaute(aBuchungen);
+
+    // The writers take the records from here: in a direct-debit run the SEPA file with its
+    // slip, the CSV list and, on request, the invoices; in an invoice run the invoices and
+    // the CSV list; then the accounting export.
+    f.ui().setProgress(0, 0);
+}
+
+} // namespace
+
+void BuildBeitragsText(FrmDTA &f)
+{
+    QString text;
+    for (const CheckBox &box : f.chkBeitrag)
+        if (box.Value == 1)
+            text += box.Caption;
+    for (const QChar c : {u'\\', u'/', u':', u'?', u'<', u'>', u'|', u' ', u'\'', u'"'})
+        text.replace(c, u'_');
+    f.strBeitragsText = text;
+}
+
+RunReport cmdStart_Click(FrmDTA &f)
+{
+    RunReport report;
+    f.strWaehrung = f.txtWaehrung.Text;
+    BuildBeitragsText(f);
+
+    const bool directDebit = f.LaoderRe[0].Value;
+    if (directDebit ? directDebitInputsMissing(f) : invoiceInputsMissing(f)) {
+        report.outcome = RunOutcome::Stopped;
+        return report;
+    }
+
+    const QString exportPfad = f.strExportPfad;
+    if (!prepareTarget(f, directDebit, exportPfad, report))
+        return report;
+
+    BusyPointer busy(f.ui());
+    try {
+        runSteps(f, directDebit, report);
+    } catch (const RunError &e) {
+        tell(f, e.message(), MsgIcon::Exclamation);
+        report.outcome = RunOutcome::Stopped;
+    } catch (const DbError &e) {
+        tell(f, u"Der Beitragslauf wurde abgebrochen.\n"_qs + e.message(), MsgIcon::Critical);
+        report.outcome = RunOutcome::Failed;
+    }
+    return report;
+}
+
+} // namespace qvl

@@ -1,0 +1,570 @@
+#include "run/FeeCalculation.h"
+
+#include "app/FrmDTA.h"
+#include "platform/Clock.h"
+#include "run/RunError.h"
+#include "support/FakeUi.h"
+
+#include <gtest/gtest.h>
+
+using namespace qvl;
+using namespace qvl::test;
+
+// Expected values below are worked out by hand from the fee rules; VAT is 19 % in slot 0
+// unless a case says otherwise, "on top" adds Round(19 × Betrag / 100, 2) to the total,
+// "included" leaves the total at the fee.
+
+namespace {
+
+class FeeCalcTest : public ::testing::Test {
+protected:
+    FakeUi ui;
+    FixedClock clock{QDateTime(QDate(2026, 12, 6), QTime(9, 0))};
+    FrmDTA form{AppContext{QString(), &ui, &clock, DbOptions(), nullptr}};
+    SlotArray<bool> rounding{};
+
+    void SetUp() override
+    {
+        form.chkBeitrag[0].Value = 1;
+        selectMode(0);
+    }
+
+    void selectMode(int index)
+    {
+        for (int i = 0; i < 4; ++i)
+            form.rbEinstellung[i].Value = i == index;
+    }
+
+    Buchungen run(Buchungen records)
+    {
+        CalcBeitraege(form, records, rounding);
+        return records;
+    }
+
+    // An owner with own parameters in every slot: threshold G, price P1 up to it, P2 above,
+    // base amount B.
+    static Buchung owner(double hektar, double G = 10, double P1 = 3, double P2 = 2, double B = 5)
+    {
+        Buchung b;
+        b.Hektar = hektar;
+        for (int k = 0; k < 5; ++k) {
+            b.Ha[k] = G;
+            b.Flachenbertrag[k] = P1;
+            b.Weitere[k] = P2;
+            b.Fixbeitrag[k] = B;
+        }
+        return b;
+    }
+
+    // Computes one owner with 19 % VAT in slot 0, on top and included; checks Betrag(0) and
+    // the total in cents (0 cents: the owner must be dropped). Returns the on-top result.
+    Buchung expectBoth(const Buchung &input, double betrag, double centsOnTop, double centsIncluded)
+    {
+        form.txtMwst[0].Text = u"19"_qs;
+        Buchung onTop;
+        for (bool netto : {true, false}) {
+            SCOPED_TRACE(netto ? "VAT on top" : "VAT included");
+            form.bBeitraegeNetto = netto;
+            const Buchungen out = run({input});
+            const double cents = netto ? centsOnTop : centsIncluded;
+            if (cents == 0) {
+                EXPECT_TRUE(out.empty());
+                continue;
+            }
+            if (out.size() != 1) {
+                ADD_FAILURE() << "owner dropped";
+                continue;
+            }
+            EXPECT_NEAR(out[0].Betrag[0], betrag, 1e-9);
+            EXPECT_EQ(out[0].Summe, cents);
+            if (netto)
+                onTop = out[0];
+        }
+        return onTop;
+    }
+};
+
+class FeeCalcRounding : public FeeCalcTest {};
+class FeeCalcClasses : public FeeCalcTest {
+protected:
+    // Limits 5, 10, …, 50 ha with 20, 30, …, 110 €; 7,50 € for 0 ha.
+    void SetUp() override
+    {
+        FeeCalcTest::SetUp();
+        selectMode(1);
+        for (int j = 0; j < 10; ++j) {
+            form.txtStaffel[2 * j].Text = QString::number(5 * (j + 1)) + u",0000"_qs;
+            form.txtStaffel[2 * j + 1].Text = QString::number(20 + 10 * j) + u",00"_qs;
+        }
+        form.txtStaffel[21].Text = u"7,50"_qs;
+    }
+};
+class FeeCalcFormula : public FeeCalcTest {
+protected:
+    // 30 € up to 5 ha, 10 € for each started 2 ha above, at most 100 €.
+    void SetUp() override
+    {
+        FeeCalcTest::SetUp();
+        selectMode(2);
+        form.txtPreisMindestbetrag.Text = u"30,00"_qs;
+        form.txtHaMindestbetrag.Text = u"5,0000"_qs;
+        form.txtHaZuschlag.Text = u"2,0000"_qs;
+        form.txtPreisZuschlag.Text = u"10,00"_qs;
+        form.txtHoechstbeitrag.Text = u"100,00"_qs;
+        form.txtWirtschaftsjahr.Text = u"2026"_qs;
+    }
+};
+class FeeCalcScale : public FeeCalcTest {
+protected:
+    // 10 € base; 2 €/ha up to 5 ha, 1,50 up to 10, 1 up to 20, then 0,50 per ha up to 90.
+    void SetUp() override
+    {
+        FeeCalcTest::SetUp();
+        selectMode(3);
+        const QStringList s = {u"5,0000"_qs, u"2,00"_qs, u"10,0000"_qs, u"1,50"_qs, u"20,0000"_qs, u"1,00"_qs};
+        for (int i = 0; i < s.size(); ++i)
+            form.txtStaffel[i].Text = s[i];
+        for (int j = 3; j < 10; ++j) {
+            form.txtStaffel[2 * j].Text = QString::number(10 * j) + u",0000"_qs;
+            form.txtStaffel[2 * j + 1].Text = u"0,50"_qs;
+        }
+        form.txtStaffel[21].Text = u"10,00"_qs;
+    }
+};
+class FeeCalcOwn : public FeeCalcTest {};
+class FeeCalcModes : public FeeCalcTest {};
+class FeeCalcVat : public FeeCalcTest {};
+class FeeCalcRecordEnd : public FeeCalcTest {};
+class FeeCalcNumbering : public FeeCalcTest {};
+
+} // namespace
+
+// ---- Hectare rounding (own parameters G 10, P1 3, B 5: amount = 3h + 5) ----
+
+TEST_F(FeeCalcRounding, FractionUpTo049RoundsDownFromTheDecimalValue)
+{
+    struct Case { double ha; bool flag; double haBerechnet; double betrag, onTop, included; };
+    const Case cases[] = {
+        {0.49, true, 0, 5, 595, 500},      // 0 ha: B alone; VAT 0,95
+        {0.5, true, 1, 8, 952, 800},       // 3 + 5; VAT 1,52
+        {5.49, true, 5, 20, 2380, 2000},   // 5.49 - 5 is 0.49 as a decimal: down
+        {5.5, true, 6, 23, 2737, 2300},    // VAT 4,37
+        {7, true, 7, 26, 3094, 2600},      // whole: unchanged; VAT 4,94
+        {5.49, false, 5.49, 21.47, 2555, 2147}, // 16.47 + 5; VAT 4,0793 -> 4,08
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.ha);
+        rounding[0] = c.flag;
+        const Buchung b = expectBoth(owner(c.ha), c.betrag, c.onTop, c.included);
+        EXPECT_NEAR(b.HaBerechnet[0], c.haBerechnet, 1e-12);
+    }
+}
+
+TEST_F(FeeCalcRounding, FlagActsOnItsOwnSlotOnly)
+{
+    form.chkBeitrag[1].Value = 1;
+    rounding[1] = true;
+    const Buchungen out = run({owner(5.49)});
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_DOUBLE_EQ(out[0].HaBerechnet[0], 5.49);
+    EXPECT_DOUBLE_EQ(out[0].HaBerechnet[1], 5);
+}
+
+// ---- Fixed amounts by hectare class ----
+
+TEST_F(FeeCalcClasses, FirstClassThatHoldsTheAreaGivesTheAmount)
+{
+    struct Case { double ha; double betrag, onTop, included; };
+    const Case cases[] = {
+        {0, 7.5, 892, 750},      // S(21); VAT 1,425 -> 1,42 (half to even)
+        {5, 20, 2380, 2000},     // 0 <= 5 <= 5
+        {5.01, 30, 3570, 3000},  // 5 < 5,01 <= 10
+        {12, 40, 4760, 4000},    // 10 < 12 <= 15
+        {50, 110, 13090, 11000}, // last class: 45 < 50 <= 50
+        {50.5, 110, 13090, 11000}, // above the last limit: S(19)
+        {-1, 0, 0, 0},           // no class holds: 0, dropped
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.ha);
+        Buchung input = owner(c.ha);
+        input.Mindestbeitrag[0] = 1000; // the form's modes ignore the owner's minimum
+        const Buchung b = expectBoth(input, c.betrag, c.onTop, c.included);
+        if (c.onTop != 0) {
+            EXPECT_DOUBLE_EQ(b.HaBerechnet[0], c.ha);
+        }
+    }
+}
+
+TEST_F(FeeCalcClasses, NegativeClassAmountGivesANegativeTotalThatIsKept)
+{
+    form.txtStaffel[1].Text = u"-10,00"_qs;
+    const Buchungen out = run({owner(1)});
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_EQ(out[0].Summe, -1000);
+    EXPECT_EQ(out[0].RechNr, u"1"_qs);
+}
+
+TEST_F(FeeCalcClasses, TextsAreReadAtEachCallAndUnreadableOnesCountAsZero)
+{
+    EXPECT_EQ(run({owner(0)}).at(0).Summe, 750);
+    form.txtStaffel[21].Text = u"8,25"_qs;
+    EXPECT_EQ(run({owner(0)}).at(0).Summe, 825);
+    form.txtStaffel[21].Text = u"acht"_qs;
+    EXPECT_TRUE(run({owner(0)}).empty());
+}
+
+// ---- Minimum amount plus surcharge ----
+
+TEST_F(FeeCalcFormula, EachStartedBlockAddsOneSurchargeUpToTheCap)
+{
+    struct Case { double ha; double betrag, onTop, included; };
+    const Case cases[] = {
+        {0, 30, 3570, 3000},   // up to 5 ha: the minimum amount; VAT 5,70
+        {5, 30, 3570, 3000},
+        {6, 40, 4760, 4000},   // rest 1: one block
+        {7.5, 50, 5950, 5000}, // rest 2,5: two blocks
+        {9, 50, 5950, 5000},   // rest 4: exactly two blocks
+        {40, 100, 11900, 10000}, // 30 + 18 blocks = 210, capped at 100
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.ha);
+        Buchung input = owner(c.ha);
+        input.Mindestbeitrag[0] = 1000;
+        const Buchung b = expectBoth(input, c.betrag, c.onTop, c.included);
+        EXPECT_DOUBLE_EQ(b.HaBerechnet[0], c.ha);
+    }
+}
+
+TEST_F(FeeCalcFormula, ProRataTwelfthPlusMonthsLeftInTheBusinessYear)
+{
+    form.chkAnteiligeBerechnung.Value = 1;
+    form.txtPreisMindestbetrag.Text = u"120,00"_qs;
+    form.txtHoechstbeitrag.Text = u"500,00"_qs;
+    struct Case {
+        const char16_t *year;
+        int tick;
+        QDate joined;
+        const char16_t *cap;
+        double betrag, onTop, included;
+    };
+    const Case cases[] = {
+        {u"2026", 1, {2026, 3, 15}, u"500,00", 19, 2261, 1900},    // 10 + 9; VAT 3,61
+        {u"2026", 1, {2026, 12, 1}, u"500,00", 10, 1190, 1000},    // 10 + 0
+        {u"2026", 1, {2026, 1, 31}, u"500,00", 21, 2499, 2100},    // 10 + 11; VAT 3,99
+        {u"01.01.2026", 1, {2026, 3, 1}, u"500,00", 19, 2261, 1900}, // a date names its year
+        {u"2026", 1, {2025, 3, 15}, u"500,00", 120, 14280, 12000}, // joined another year
+        {u"2026", 0, {2026, 3, 15}, u"500,00", 120, 14280, 12000}, // not switched on
+        {u"kein Jahr", 1, {2026, 3, 15}, u"500,00", 120, 14280, 12000},
+        {u"2026", 1, {}, u"500,00", 120, 14280, 12000},            // no joining date
+        // Capped first: 100 / 12 + 9 = 17,333…; VAT 3,2927 -> 3,29
+        {u"2026", 1, {2026, 3, 15}, u"100,00", 17.33, 2062, 1733},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(QString::fromUtf16(c.year).toStdString() + " " + c.joined.toString().toStdString());
+        form.txtWirtschaftsjahr.Text = QString::fromUtf16(c.year);
+        form.chkAnteiligeBerechnung.Value = c.tick;
+        form.txtHoechstbeitrag.Text = QString::fromUtf16(c.cap);
+        Buchung input = owner(1);
+        input.Beitrittsdatum = c.joined;
+        expectBoth(input, c.betrag, c.onTop, c.included);
+    }
+}
+
+TEST_F(FeeCalcFormula, WholeEurosRoundHalvesToEvenButTheFeeKeepsItsCents)
+{
+    form.chkKomma.Value = 1;
+    struct Case { const char16_t *price; double betrag, onTop, included; };
+    const Case cases[] = {
+        {u"12,50", 12.5, 1438, 1200},  // 12 + VAT Round(2,375) = 2,38
+        {u"13,50", 13.5, 1656, 1400},  // 14 + VAT Round(2,565) = 2,56
+        {u"12,49", 12.49, 1437, 1200}, // 12 + VAT 2,37
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(QString::fromUtf16(c.price).toStdString());
+        form.txtPreisMindestbetrag.Text = QString::fromUtf16(c.price);
+        expectBoth(owner(1), c.betrag, c.onTop, c.included);
+    }
+}
+
+TEST_F(FeeCalcFormula, SurchargeStepOfZeroIsRefusedBeforeAnythingChanges)
+{
+    for (const char16_t *step : {u"0,0000", u"-2,0000", u""}) {
+        SCOPED_TRACE(QString::fromUtf16(step).toStdString());
+        form.txtHaZuschlag.Text = QString::fromUtf16(step);
+        Buchungen records = {owner(3), owner(6), owner(0)};
+        try {
+            CalcBeitraege(form, records, rounding);
+            ADD_FAILURE() << "no refusal";
+        } catch (const RunError &e) {
+            EXPECT_TRUE(e.message().contains(u"Zuschlag alle"_qs));
+        }
+        ASSERT_EQ(records.size(), 3u);
+        for (const Buchung &b : records) {
+            EXPECT_EQ(b.Summe, 0);
+            EXPECT_EQ(b.Betrag[0], 0);
+            EXPECT_EQ(b.HaBerechnet[0], 0);
+            EXPECT_TRUE(b.RechNr.isEmpty());
+            EXPECT_TRUE(b.Verwendungszweck.isEmpty());
+        }
+    }
+}
+
+TEST_F(FeeCalcFormula, SurchargeStepOfZeroIsFineWhenNoOwnerNeedsIt)
+{
+    form.txtHaZuschlag.Text = u"0,0000"_qs;
+    rounding[0] = true; // 5,4 ha count as 5
+    const Buchungen out = run({owner(3), owner(5.4)});
+    ASSERT_EQ(out.size(), 2u);
+    EXPECT_EQ(out[1].Summe, 3000);
+
+    // Slot 0 not ticked, or another mode: the formula is not used at all.
+    form.chkBeitrag[0].Value = 0;
+    form.chkBeitrag[1].Value = 1;
+    EXPECT_NO_THROW(run({owner(8)}));
+    form.chkBeitrag[0].Value = 1;
+    selectMode(0);
+    EXPECT_NO_THROW(run({owner(8)}));
+}
+
+TEST_F(FeeCalcFormula, TinySurchargeStepStillCountsEveryStartedBlock)
+{
+    form.txtPreisMindestbetrag.Text = u"0,00"_qs;
+    form.txtHaMindestbetrag.Text = u"0,0000"_qs;
+    form.txtHaZuschlag.Text = u"0,0001"_qs;
+    form.txtPreisZuschlag.Text = u"0,01"_qs;
+    form.txtHoechstbeitrag.Text = u"1000000,00"_qs;
+    // 1000 ha in blocks of 0,0001 ha: 10 000 000 blocks at 1 cent.
+    const Buchungen out = run({owner(1000)});
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_DOUBLE_EQ(out[0].Betrag[0], 100000);
+}
+
+// ---- Price per hectare by scale ----
+
+TEST_F(FeeCalcScale, StepsBelowAreChargedInFullTheLastOneOnTheChosenHectares)
+{
+    struct Case { double ha; bool flag; int aufrunden; double haBerechnet, weitere, betrag, onTop, included; };
+    const Case cases[] = {
+        // H = 11: 10 + 5×2 + 5×1,5 + (10,2 − 10)×1 = 27,70; VAT 5,263 -> 5,26
+        {10.2, false, 0, 10.2, 1, 27.7, 3296, 2770},
+        // the last step on H = 11: 28,50; VAT 5,415 -> 5,42
+        {10.2, false, 1, 10.2, 1, 28.5, 3392, 2850},
+        // rounding flag: 10 ha, the step up to 10 holds it: 10 + 10 + 7,5; VAT 5,225 -> 5,22
+        {10.2, true, 0, 10, 1.5, 27.5, 3272, 2750},
+        {10.6, true, 0, 11, 1, 28.5, 3392, 2850},
+        {3, false, 0, 3, 2, 16, 1904, 1600},   // 10 + 3×2
+        {5, false, 0, 5, 2, 20, 2380, 2000},   // 10 + 5×2, limit not passed
+        {0, false, 0, 0, 2, 10, 1190, 1000},   // base amount only
+        // beyond 90 ha nothing more: 10 + 10 + 7,5 + 10 + 7×5 = 72,50; VAT 13,775 -> 13,78
+        {100, false, 0, 100, 0.5, 72.5, 8628, 7250},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.ha);
+        rounding[0] = c.flag;
+        form.chkRundeHAauf.Value = c.aufrunden;
+        Buchung input = owner(c.ha);
+        input.Mindestbeitrag[0] = 1000;
+        const Buchung b = expectBoth(input, c.betrag, c.onTop, c.included);
+        EXPECT_DOUBLE_EQ(b.HaBerechnet[0], c.haBerechnet);
+        EXPECT_DOUBLE_EQ(b.Weitere[0], c.weitere);
+        EXPECT_DOUBLE_EQ(b.Fixbeitrag[0], 10);
+    }
+}
+
+// ---- Owner's own parameters (G 10, P1 3, P2 2, B 5 unless given) ----
+
+TEST_F(FeeCalcOwn, ThresholdStartedHectaresAndMinimum)
+{
+    struct Case { double ha; double G; bool started; double minimum; double betrag, onTop, included; };
+    const Case cases[] = {
+        {0, 10, false, 0, 5, 595, 500},          // B
+        {4, 10, false, 0, 17, 2023, 1700},       // 4×3 + 5; VAT 3,23
+        {10, 10, false, 0, 35, 4165, 3500},      // 10×3 + 5
+        {12, 10, false, 0, 39, 4641, 3900},      // 35 + 2×2; VAT 7,41
+        {10.2, 10, false, 0, 35.4, 4213, 3540},  // 35 + 0,2×2; VAT 6,726 -> 6,73
+        {10.2, 10, true, 0, 37, 4403, 3700},     // started: 1 whole ha above; VAT 7,03
+        {12, 10, true, 0, 39, 4641, 3900},       // whole: 2 ha above
+        {10, 10, true, 0, 35, 4165, 3500},
+        {10.0001, 10, true, 0, 37, 4403, 3700},  // 0,0001 + 0,9999 is one whole ha
+        {12, 10.5, true, 0, 40, 4760, 4000},     // Int(11,4999)×3 + 5 + Int(1,5)×2
+        {1, 10, false, 15, 15, 1785, 1500},      // 8 is below the minimum 15
+        {4, 10, false, 15, 17, 2023, 1700},      // 17 is above it
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.ha);
+        Buchung input = owner(c.ha, c.G);
+        input.Angefangene[0] = c.started;
+        input.Mindestbeitrag[0] = c.minimum;
+        const Buchung b = expectBoth(input, c.betrag, c.onTop, c.included);
+        EXPECT_DOUBLE_EQ(b.HaBerechnet[0], c.ha);
+    }
+}
+
+TEST_F(FeeCalcOwn, FeeKeepsItsDecimalsTheTotalTakesCents)
+{
+    // 1 ha × 0,333: the fee stays 0,333, the total adds 0,33; VAT on top 0,06327 -> 0,06.
+    const Buchung b = expectBoth(owner(1, 10, 0.333, 0, 0), 0.333, 39, 33);
+    EXPECT_EQ(b.SteuerText[0], u"19% MwSt 0,06€ auf 0,33€"_qs);
+}
+
+// ---- Which slot uses which mode ----
+
+TEST_F(FeeCalcModes, FormModesApplyToSlotZeroOnlyAndOnlyTickedSlotsCount)
+{
+    selectMode(1); // classes: every area up to 5 ha costs 20
+    form.txtStaffel[0].Text = u"5,0000"_qs;
+    form.txtStaffel[1].Text = u"20,00"_qs;
+    form.chkBeitrag[2].Value = 1;
+    Buchung input = owner(2); // own parameters: 2×3 + 5 = 11
+    input.Ha[2] = 1;          // slot 2: 1×3 + 5 + 1×2 = 10
+    Buchungen out = run({input});
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_EQ(out[0].Betrag[0], 20);
+    EXPECT_EQ(out[0].Betrag[1], 0);
+    EXPECT_EQ(out[0].HaBerechnet[1], 0);
+    EXPECT_EQ(out[0].Betrag[2], 10);
+    EXPECT_EQ(out[0].Summe, 3000);
+
+    // Without a form mode slot 0 uses the owner's parameters too.
+    for (int i = 0; i < 4; ++i)
+        form.rbEinstellung[i].Value = false;
+    out = run({input});
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_EQ(out[0].Betrag[0], 11);
+    EXPECT_EQ(out[0].Summe, 2100);
+}
+
+// ---- VAT ----
+
+TEST_F(FeeCalcVat, TextsOnTopAndIncluded)
+{
+    struct Case {
+        const char16_t *rate;
+        double steuerOnTop; const char16_t *textOnTop; double centsOnTop;
+        double steuerIncluded; const char16_t *textIncluded; double centsIncluded;
+    };
+    const Case cases[] = {
+        // 20 × 19 / 100 = 3,8; 20 / 119 × 19 = 3,1933
+        {u"19", 3.8, u"19% MwSt 3,8€ auf 20,00€", 2380, 3.19, u"19% MwSt 3,19€ aus 20,00€", 2000},
+        // trimmed rate; 20 / 107 × 7 = 1,3084
+        {u" 7 ", 1.4, u"7% MwSt 1,4€ auf 20,00€", 2140, 1.31, u"7% MwSt 1,31€ aus 20,00€", 2000},
+        // 20 / 105,5 × 5,5 = 1,0427
+        {u"5,5", 1.1, u"5,5% MwSt 1,1€ auf 20,00€", 2110, 1.04, u"5,5% MwSt 1,04€ aus 20,00€", 2000},
+        {u"", 0, u"", 2000, 0, u"", 2000},
+        {u"neunzehn", 0, u"", 2000, 0, u"", 2000},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(QString::fromUtf16(c.rate).toStdString());
+        form.txtMwst[0].Text = QString::fromUtf16(c.rate);
+        for (bool netto : {true, false}) {
+            form.bBeitraegeNetto = netto;
+            const Buchungen out = run({owner(0, 10, 3, 2, 20)});
+            ASSERT_EQ(out.size(), 1u);
+            EXPECT_DOUBLE_EQ(out[0].Steuer[0], netto ? c.steuerOnTop : c.steuerIncluded);
+            EXPECT_EQ(out[0].SteuerText[0], QString::fromUtf16(netto ? c.textOnTop : c.textIncluded));
+            EXPECT_EQ(out[0].Summe, netto ? c.centsOnTop : c.centsIncluded);
+        }
+    }
+}
+
+TEST_F(FeeCalcVat, AppliesOnlyWhenTheTotalSoFarIsNotZero)
+{
+    form.chkBeitrag[1].Value = 1;
+    form.txtMwst[0].Text = u"19"_qs;
+    form.txtMwst[1].Text = u"19"_qs;
+    for (bool netto : {true, false}) {
+        SCOPED_TRACE(netto);
+        form.bBeitraegeNetto = netto;
+        // Slot 0 costs nothing and the total is still 0: no VAT there.
+        Buchung zeroFirst = owner(0, 10, 3, 2, 0);
+        zeroFirst.Fixbeitrag[1] = 10;
+        Buchungen out = run({zeroFirst});
+        ASSERT_EQ(out.size(), 1u);
+        EXPECT_EQ(out[0].SteuerText[0], u""_qs);
+        EXPECT_EQ(out[0].SteuerText[1],
+                  netto ? u"19% MwSt 1,9€ auf 10,00€"_qs : u"19% MwSt 1,60€ aus 10,00€"_qs);
+        EXPECT_EQ(out[0].Summe, netto ? 1190 : 1000);
+
+        // Slot 1 costs nothing but the total already holds slot 0: VAT of 0 is written.
+        Buchung zeroSecond = owner(0, 10, 3, 2, 10);
+        zeroSecond.Fixbeitrag[1] = 0;
+        out = run({zeroSecond});
+        ASSERT_EQ(out.size(), 1u);
+        EXPECT_EQ(out[0].SteuerText[1],
+                  netto ? u"19% MwSt 0€ auf 0,00€"_qs : u"19% MwSt 0,00€ aus 0,00€"_qs);
+    }
+}
+
+// ---- Record end: cents and remittance line ----
+
+TEST_F(FeeCalcRecordEnd, TotalInWholeCents)
+{
+    const Buchungen out = run({owner(0, 10, 3, 2, 23.8)}); // 2380.0000000000005 before rounding
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_EQ(out[0].Summe, 2380);
+}
+
+TEST_F(FeeCalcRecordEnd, RemittanceLineIsAlways27Characters)
+{
+    struct Case { const char16_t *text; int vatSlots; const char16_t *line; };
+    const Case cases[] = {
+        {u"Mitgliedsbeitrag", 0, u"Mitgliedsbeitrag           "},
+        {u"Beitrag der Forstbetriebsgemeinschaft 2026", 0, u"Beitrag der Forstbetriebsg "},
+        {u"  Beitrag", 0, u"Beitrag                    "},
+        {u"", 0, u"                           "},
+        // the VAT text (24 characters) leaves room for 2 of the text
+        {u"Beitrag der Forstbetriebsgemeinschaft 2026", 1, u"Be 19% MwSt 3,8€ auf 20,00€"},
+        // two VAT texts are cut at 26, the text gets no room
+        {u"Beitrag", 2, u"19% MwSt 3,8€ auf 20,00€19 "},
+    };
+    form.bBeitraegeNetto = true;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(QString::fromUtf16(c.text).toStdString());
+        form.txtVerwendungszweck.Text = QString::fromUtf16(c.text);
+        form.chkBeitrag[1].Value = c.vatSlots == 2 ? 1 : 0;
+        form.txtMwst[0].Text = c.vatSlots > 0 ? u"19"_qs : QString();
+        form.txtMwst[1].Text = u"19"_qs;
+        const Buchungen out = run({owner(0, 10, 3, 2, 20)});
+        ASSERT_EQ(out.size(), 1u);
+        EXPECT_EQ(out[0].Verwendungszweck, QString::fromUtf16(c.line));
+        EXPECT_EQ(out[0].Verwendungszweck.size(), 27);
+    }
+}
+
+// ---- Compaction and numbering ----
+
+TEST_F(FeeCalcNumbering, ZeroTotalsAreDroppedWithoutUsingANumber)
+{
+    struct Case { const char16_t *first; QStringList numbers; };
+    const Case cases[] = {
+        {u"12,7", {u"12"_qs, u"13"_qs, u"14"_qs}},
+        {u"", {u"0"_qs, u"1"_qs, u"2"_qs}},
+        {u"100", {u"100"_qs, u"101"_qs, u"102"_qs}},
+        {u"Nr. 5", {u"0"_qs, u"1"_qs, u"2"_qs}},
+        {u"-5", {u"0"_qs, u"1"_qs, u"2"_qs}}, // "0-5" is no number
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(QString::fromUtf16(c.first).toStdString());
+        form.txtRechNr.Text = QString::fromUtf16(c.first);
+        Buchungen records = {owner(0, 10, 3, 2, 10), owner(0, 10, 3, 2, 0), owner(0, 10, 3, 2, -4),
+                             owner(0, 10, 3, 2, 0.001), owner(0, 10, 3, 2, 7)};
+        for (int i = 0; i < int(records.size()); ++i)
+            records[i].Name = QString::number(i);
+        records[2].Mindestbeitrag[0] = -100; // else the minimum 0 would lift -4 to 0
+        const Buchungen out = run(records);
+        ASSERT_EQ(out.size(), 3u); // 0 and 0,001 € are dropped, -4 € stays
+        const QStringList names = {u"0"_qs, u"2"_qs, u"4"_qs};
+        const double cents[] = {1000, -400, 700};
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ(out[i].Name, names[i]);
+            EXPECT_EQ(out[i].Summe, cents[i]);
+            EXPECT_EQ(out[i].RechNr, c.numbers[i]);
+        }
+    }
+}
+
+TEST_F(FeeCalcNumbering, AllTotalsZeroLeaveNoRecord)
+{
+    EXPECT_TRUE(run({owner(0, 10, 3, 2, 0), owner(0, 10, 3, 2, 0)}).empty());
+    EXPECT_TRUE(run({}).empty());
+}

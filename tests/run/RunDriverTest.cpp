@@ -1,0 +1,211 @@
+#include "app/FrmDTA.h"
+#include "app/Startup.h"
+#include "run/RunDriver.h"
+#include "support/Workspace.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+using namespace qvl;
+using namespace qvl::test;
+
+namespace {
+
+// A started form in association mode with a creditor selected and fee 1 ticked.
+struct StartedRun {
+    Workspace ws{20};
+    std::unique_ptr<FrmDTA> form;
+
+    explicit StartedRun(QStringList settings = demoSettings())
+    {
+        settings.replaceInStrings(u"ExportPfad=C:\\SEPA\\Export\\"_qs, u"ExportPfad="_qs + ws.root() + u'/');
+        settings.replaceInStrings(u"FibuZiel="_qs, u"FibuZiel="_qs + ws.root());
+        settings << u"BankKonto=1200"_qs;
+        ws.writeSettings(settings);
+        form = ws.form();
+        EXPECT_EQ(Form_Load(*form, {}), StartupResult::Ready);
+        form->chkBeitrag[0].Value = 1;
+        form->rbEinstellung_Click(0);          // the owners' own parameters
+        form->txtMindestbeitrag[0].Text = u"10"_qs; // so that every owner owes something
+        ws.ui.messages.clear();
+    }
+
+    RunReport start() { return cmdStart_Click(*form); }
+    Message lastMessage() const { return ws.ui.messages.isEmpty() ? Message{} : ws.ui.messages.last(); }
+};
+
+} // namespace
+
+TEST(RunDriver, DirectDebitChecksComeInTheirOrderWithTheirTexts)
+{
+    StartedRun r;
+    FrmDTA &f = *r.form;
+    const std::tuple<TextBox *, QString, MsgIcon> checks[] = {
+        {&f.txtFaellDat, u"Das Fälligkeitsdatum ist nicht gültig."_qs, MsgIcon::None},
+        {&f.txtBankleitzahl, u"Sie müssen eine BIC eingeben!"_qs, MsgIcon::Information},
+        {&f.txtKontonummer, u"Sie müssen eine IBAN eingeben!"_qs, MsgIcon::Information},
+        {&f.txtFirmenName, u"Sie müssen einen Firmennamen eingeben!"_qs, MsgIcon::Information},
+        {&f.txtBank, u"Sie müssen eine Bank eingeben!"_qs, MsgIcon::Information},
+        {&f.txtGlaubigerID, u"Es muss eine GläubigerID eingegeben werden."_qs, MsgIcon::None}};
+    QList<QString> kept;
+    for (const auto &[box, text, icon] : checks) {
+        kept.append(box->Text);
+        box->Text.clear();
+    }
+    f.txtFaellDat.Text = u"31.02.2021"_qs; // not a date: the first check fails before all others
+    for (int i = 0; i < int(std::size(checks)); ++i) {
+        const auto &[box, text, icon] = checks[i];
+        EXPECT_EQ(r.start().outcome, RunOutcome::Stopped);
+        EXPECT_EQ(r.lastMessage().text, text);
+        EXPECT_EQ(r.lastMessage().icon, icon) << text.toStdString();
+        EXPECT_TRUE(r.lastMessage().title.isEmpty());
+        box->Text = kept[i];
+    }
+    EXPECT_EQ(f.strWaehrung, f.txtWaehrung.Text);
+}
+
+TEST(RunDriver, InvoiceChecksAndTheAccountingChecks)
+{
+    StartedRun r;
+    FrmDTA &f = *r.form;
+    f.names().set(u"LaoderRe(1)"_qs, u"1"_qs);
+    TextBox *boxes[] = {&f.txtFirmenName, &f.txtAdresse, &f.txtPLZ, &f.txtOrt, &f.txtRechNr};
+    const QString texts[] = {u"Sie müssen einen Firmennamen eingeben!"_qs, u"Sie müssen eine Adresse eingeben!"_qs,
+                             u"Sie müssen eine PLZ eingeben!"_qs, u"Sie müssen einen Ort eingeben!"_qs,
+                             u"Sie müssen eine Rechnungsnummer eingeben!"_qs};
+    QStringList kept;
+    for (TextBox *box : boxes) {
+        kept << box->Text;
+        box->Text.clear();
+    }
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(r.start().outcome, RunOutcome::Stopped);
+        EXPECT_EQ(r.lastMessage().text, texts[i]);
+        boxes[i]->Text = kept[i].isEmpty() ? u"x"_qs : kept[i];
+    }
+
+    // An accounting export needs a folder and either the bank account or both fee accounts.
+    f.Dir1.Path.clear();
+    r.start();
+    EXPECT_EQ(r.lastMessage().text, u"Sie müssen einen Zielpfad für die FIBU-Übernahme eingeben!"_qs);
+    f.Dir1.Path = r.ws.root();
+    f.txtBankKonto.Text.clear();
+    f.txtWBVKonto.Text = u"8400"_qs;
+    f.txtMBTKonto.Text.clear();
+    r.start();
+    EXPECT_EQ(r.lastMessage().text, u"Sie müssen die Kontonummer(n) für die FIBU eingeben!"_qs);
+    f.txtBankKonto.Text = u"1200"_qs;
+    const int before = int(r.ws.ui.messages.size());
+    EXPECT_EQ(r.start().outcome, RunOutcome::Completed);
+    EXPECT_EQ(r.ws.ui.messages.size(), before) << r.lastMessage().text.toStdString();
+
+    // Without an accounting export neither folder nor accounts are needed.
+    f.strFibu.clear();
+    f.Dir1.Path.clear();
+    f.txtBankKonto.Text.clear();
+    EXPECT_EQ(r.start().outcome, RunOutcome::Completed);
+}
+
+TEST(RunDriver, RunChecksAssociationAndFeesFirst)
+{
+    StartedRun r;
+    FrmDTA &f = *r.form;
+    f.lbPersons.ListIndex = -1;
+    f.chkBeitrag[0].Value = 0;
+    r.start();
+    EXPECT_EQ(r.lastMessage().text, u"Sie müssen eine FBG auswählen, für den SEPA Bankeinzug!"_qs);
+    f.lbPersons.ListIndex = 0;
+    EXPECT_EQ(r.start().outcome, RunOutcome::Stopped);
+    EXPECT_EQ(r.lastMessage().text, u"Sie müssen einen oder mehrere Beiträge zur Berechnung auswählen"_qs);
+    EXPECT_EQ(r.lastMessage().icon, MsgIcon::Information);
+}
+
+TEST(RunDriver, FeeTextIsMadeFromTheTickedCaptions)
+{
+    StartedRun r;
+    FrmDTA &f = *r.form;
+    f.chkBeitrag[0].Caption = u"Beitrag A"_qs;
+    f.chkBeitrag[2].Caption = u"Mitglied/2"_qs;
+    f.chkBeitrag[2].Value = 1;
+    BuildBeitragsText(f);
+    EXPECT_EQ(f.strBeitragsText, u"Beitrag_AMitglied_2"_qs);
+    f.chkBeitrag[0].Caption = u"a\\b:c?d<e>f|g'h\"i"_qs;
+    f.chkBeitrag[2].Value = 0;
+    BuildBeitragsText(f);
+    EXPECT_EQ(f.strBeitragsText, u"a_b_c_d_e_f_g_h_i"_qs);
+}
+
+TEST(RunDriver, DisketteTargetIsRefusedWhereThereIsNoDriveA)
+{
+#ifdef Q_OS_WIN
+    GTEST_SKIP() << "drive A: is real on Windows";
+#endif
+    StartedRun r;
+    r.form->strExportPfad = u"a:\\"_qs;
+    EXPECT_EQ(r.start().outcome, RunOutcome::Stopped);
+    EXPECT_TRUE(r.lastMessage().text.startsWith(u"Fehler beim Schreiben der Datei aufgetreten!\r\n\r\n"_qs));
+    EXPECT_TRUE(r.lastMessage().text.endsWith(u"\r\n3) Der Datenträger ist defekt!"_qs));
+    EXPECT_EQ(r.lastMessage().icon, MsgIcon::Critical);
+
+    // An invoice run never touches the diskette.
+    r.form->names().set(u"LaoderRe(1)"_qs, u"1"_qs);
+    EXPECT_EQ(r.start().outcome, RunOutcome::Completed);
+}
+
+TEST(RunDriver, AnExistingFileAsTargetAsksBeforeOverwriting)
+{
+    StartedRun r;
+    const QString file = r.ws.root() + u"/lastschrift.xml"_qs;
+    QFile(file).open(QIODevice::WriteOnly);
+    r.form->strExportPfad = file;
+    EXPECT_EQ(r.start().outcome, RunOutcome::Stopped);
+    EXPECT_EQ(r.lastMessage().text,
+              u"VORSICHT: Datei existiert bereits! Wollen Sie die Datei "_qs + file + u" überschreiben?"_qs);
+    EXPECT_EQ(r.lastMessage().title, u"SEPA"_qs);
+    EXPECT_EQ(r.lastMessage().buttons, MsgButtons::YesNo);
+
+    // A folder asks nothing.
+    r.form->strExportPfad = r.ws.root() + u'/';
+    const int before = int(r.ws.ui.messages.size());
+    EXPECT_EQ(r.start().outcome, RunOutcome::Completed);
+    EXPECT_EQ(r.ws.ui.messages.size(), before);
+}
+
+TEST(RunDriver, EmptyAndAllZeroResultsAreReported)
+{
+    StartedRun r;
+    r.form->strWBIN = u"(999999)"_qs;
+    EXPECT_EQ(r.start().outcome, RunOutcome::Completed);
+    EXPECT_EQ(r.lastMessage().text, u"Keine Waldbesitzer für Beitragsabrechnung vorhanden!"_qs);
+    EXPECT_EQ(r.ws.ui.busyDepth, 0);
+
+    r.form->strWBIN.clear();
+    r.ws.execSql(u"update personal set Fixbeitrag1 = 0, Flachenbertrag1 = 0, Weitere1 = 0"_qs);
+    r.form->txtMindestbeitrag[0].Text.clear();
+    for (TextBox &box : r.form->txtMwst)
+        box.Text.clear();
+    EXPECT_EQ(r.start().outcome, RunOutcome::Completed);
+    EXPECT_EQ(r.lastMessage().text, u"Beträge für alle (selektierten) Waldbesitzer sind 0!"_qs);
+}
+
+TEST(RunDriver, FailuresInsideTheRunAreReportedAndThePointerRestored)
+{
+    StartedRun r;
+    r.form->strWBIN = u"(1); drop table personal"_qs;
+    EXPECT_EQ(r.start().outcome, RunOutcome::Stopped);
+    EXPECT_EQ(r.ws.ui.busyDepth, 0);
+
+    r.form->strWBIN.clear();
+    r.form->rbEinstellung_Click(2);
+    r.form->txtHaMindestbetrag.Text = u"0,0000"_qs;
+    r.form->txtHaZuschlag.Text = u"0,0000"_qs;
+    EXPECT_EQ(r.start().outcome, RunOutcome::Stopped);
+    EXPECT_TRUE(r.lastMessage().text.contains(u"Zuschlag"_qs)) << r.lastMessage().text.toStdString();
+
+    // The database vanishes between start-up and run.
+    QFile::remove(r.ws.databaseFile());
+    EXPECT_EQ(r.start().outcome, RunOutcome::Failed);
+    EXPECT_TRUE(r.lastMessage().text.startsWith(u"Der Beitragslauf wurde abgebrochen.\n"_qs));
+    EXPECT_TRUE(r.lastMessage().text.contains(u"suite.sqlite"_qs));
+    EXPECT_EQ(r.ws.ui.busyDepth, 0);
+}
