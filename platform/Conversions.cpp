@@ -3,6 +3,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -23,9 +24,9 @@ struct Digits15
 Digits15 digits15(double value)
 {
     char buffer[40];
-    // "-d.dddddddddddddde+XX"; the mark after the first digit follows the C library's
-    // locale, so only the digits and the exponent are read.
-    std::snprintf(buffer, sizeof buffer, "%.14e", value);
+    // "-d.dddddddddddddde+XX", independent of any locale.
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer - 1, value, std::chars_format::scientific, 14).ptr;
+    *end = '\0';
     Digits15 result;
     const char *p = buffer;
     if (*p == '-') {
@@ -82,18 +83,33 @@ Decimal roundedDecimal(double value, int decimals, bool halfEven)
     return result;
 }
 
+// The result is always the double nearest to the rounded decimal, so 0.1 + 0.2 rounded
+// to 2 decimals is 0.3 and not its neighbour 0.30000000000000004.
 double roundDecimal(double value, int decimals, bool halfEven)
 {
     if (!std::isfinite(value))
         return value;
+    // Fast path: far from a half, the binary value rounds to the same side as its decimal
+    // digits do, and an integer divided by an exact power of ten is the nearest double.
+    static constexpr double powers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8};
+    if (decimals >= 0 && decimals <= 8) {
+        const double scaled = std::fabs(value) * powers[decimals];
+        if (scaled < 1e8) {
+            const double whole = std::floor(scaled);
+            const double fraction = scaled - whole;
+            if (std::fabs(fraction - 0.5) > 1e-6) {
+                const double rounded = (fraction < 0.5 ? whole : whole + 1.0) / powers[decimals];
+                return value < 0 && rounded != 0.0 ? -rounded : rounded;
+            }
+        }
+    }
     const Decimal d = roundedDecimal(value, decimals, halfEven);
-    if (!d.rounded)
-        return value;
     if (d.digits.empty())
         return 0.0;
-    // Digits and exponent only: strtod needs no decimal point, so the C locale is moot.
     const std::string text = (d.negative ? "-" : "") + d.digits + 'e' + std::to_string(-decimals);
-    return std::strtod(text.c_str(), nullptr);
+    double result = 0.0;
+    std::from_chars(text.data(), text.data() + text.size(), result);
+    return result;
 }
 
 struct NumberPattern

@@ -1,6 +1,7 @@
 #include "platform/Database.h"
 
 #include "platform/Conversions.h"
+#include "platform/SqlCursors.h"
 
 #include <QAtomicInteger>
 #include <QFileInfo>
@@ -109,6 +110,17 @@ QSqlQuery Database::run(const QString &statement, const QVariantList &values) co
         query.addBindValue(value);
     exec(query);
     return query;
+}
+
+std::unique_ptr<RowCursor> Database::select(const QString &statement, const QVariantList &values) const
+{
+    if (m_target.qtDriver == u"QSQLITE"_qs) {
+        const QVariant native = handle().driver()->handle();
+        if (native.isValid() && qstrcmp(native.typeName(), "sqlite3*") == 0)
+            if (sqlite3 *db = *static_cast<sqlite3 *const *>(native.constData()))
+                return openSqliteCursor(db, statement, values);
+    }
+    return openQtCursor(run(statement, values));
 }
 
 void Database::beginTransaction()

@@ -3,6 +3,7 @@
 // run step opens for itself), over QtSql. Failures throw DbError with a German text.
 
 #include "platform/ConnectionString.h"
+#include "platform/RowCursor.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -57,6 +58,9 @@ public:
     static void exec(QSqlQuery &query);
     // Prepares, binds the values in order and executes.
     QSqlQuery run(const QString &statement, const QVariantList &values = {}) const;
+
+    // Runs a query whose rows are read forward, cell by cell (fast for big results).
+    std::unique_ptr<RowCursor> select(const QString &statement, const QVariantList &values = {}) const;
 
     void beginTransaction();
     void commit();

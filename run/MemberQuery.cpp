@@ -8,8 +8,6 @@
 
 #include <QRegularExpression>
 #include <QSet>
-#include <QSqlQuery>
-#include <QSqlRecord>
 
 #include <array>
 
@@ -53,81 +51,6 @@ std::array<QString, ColumnCount> columnNames()
         for (int n = 1; n <= kFeeSlots; ++n)
             names[std::size_t(first + n - 1)] = stem + QString::number(n);
     return names;
-}
-
-// NULL and the empty text both stand for "no value".
-bool isBlank(const QVariant &v)
-{
-    if (v.isNull())
-        return true;
-    return v.typeId() == QMetaType::QString && v.toString().isEmpty();
-}
-
-QString textValue(const QVariant &v)
-{
-    if (isBlank(v))
-        return u""_qs;
-    if (v.typeId() == QMetaType::Double)
-        return generalNumber(v.toDouble());
-    return v.toString();
-}
-
-double numberValue(const QVariant &v)
-{
-    if (isBlank(v))
-        return 0.0;
-    bool ok = false;
-    const double d = v.toDouble(&ok);
-    // Drivers hand decimals over with a point; a text typed into the suite has a comma.
-    return ok ? d : numberOrZero(v.toString());
-}
-
-long longValue(const QVariant &v)
-{
-    switch (v.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::LongLong: return long(v.toLongLong());
-    default: return long(roundHalfEven(numberValue(v), 0));
-    }
-}
-
-bool booleanValue(const QVariant &v)
-{
-    if (isBlank(v))
-        return false;
-    if (v.typeId() == QMetaType::QString)
-        return parseBool(v.toString()).value_or(false);
-    return numberValue(v) != 0.0;
-}
-
-// SQL Server delivers a date-time; SQLite the ISO text the suite's schema stores.
-QDate dateValue(const QVariant &v)
-{
-    static const QDate fallback(1990, 1, 1);
-    if (isBlank(v))
-        return fallback;
-    switch (v.typeId()) {
-    case QMetaType::QDateTime: return v.toDateTime().date();
-    case QMetaType::QDate: return v.toDate();
-    case QMetaType::QString: {
-        // The plain ISO date is by far the most common; Qt reads it without the cost of a
-        // local date-time.
-        const QString text = v.toString();
-        if (text.size() == 10) {
-            const QDate date = QDate::fromString(text, Qt::ISODate);
-            if (date.isValid())
-                return date;
-        }
-        const std::optional<QDateTime> parsed = parseDate(text);
-        return parsed ? parsed->date() : fallback;
-    }
-    default: return fallback;
-    }
-}
-
-QString withoutBlanks(const QVariant &v)
-{
-    return textValue(v).remove(u' ');
 }
 
 } // namespace
@@ -190,19 +113,22 @@ void RunMemberQuery(FrmDTA &form, Buchungen &aBuchungen)
 
     const std::unique_ptr<Database> db = Database::open(form.strConnectionString, form.connectionOptions);
     const MemberQuerySql sql = memberQueryStatement(form, db->dialect());
-    QSqlQuery query = db->run(sql.statement, sql.values);
+    const std::unique_ptr<RowCursor> rows = db->select(sql.statement, sql.values);
+    const RowCursor &row = *rows;
 
     std::array<int, ColumnCount> index{};
     {
         static const std::array<QString, ColumnCount> names = columnNames();
-        const QSqlRecord record = query.record();
         for (std::size_t c = 0; c < index.size(); ++c) {
-            index[c] = record.indexOf(names[c]);
+            index[c] = rows->columnIndex(names[c]);
             if (index[c] < 0)
                 throw DbError(u"Die Waldbesitzer-Abfrage liefert die Spalte „"_qs + names[c] + u"“ nicht."_qs);
         }
     }
-    const auto value = [&](int column) { return query.value(index[std::size_t(column)]); };
+    const auto col = [&index](int column) { return index[std::size_t(column)]; };
+    const auto text = [&](int column) { return row.text(col(column)); };
+    const auto number = [&](int column) { return row.number(col(column)); };
+    const auto withoutBlanks = [&](int column) { return row.text(col(column)).remove(u' '); };
 
     // The joins give an owner several rows; the first one counts.
     QSet<long> seen;
@@ -210,43 +136,43 @@ void RunMemberQuery(FrmDTA &form, Buchungen &aBuchungen)
         seen.insert(b.Id_Personal);
 
     bool anyWithoutAccount = false;
-    while (query.next()) {
-        const long id = longValue(value(ColId));
+    while (rows->next()) {
+        const long id = row.integer(col(ColId));
         if (seen.contains(id))
             continue;
         seen.insert(id);
 
         Buchung &b = aBuchungen.emplace_back();
         b.Id_Personal = id;
-        b.Nummer = longValue(value(ColNummer));
-        b.Anrede = textValue(value(ColAnrede));
-        b.Name = textValue(value(ColName));
-        b.Vorname = textValue(value(ColVorname));
-        b.Strasse = textValue(value(ColStrasse));
-        b.PLZ = textValue(value(ColPLZ));
-        b.Ort = textValue(value(ColOrt));
-        b.Nation = textValue(value(ColNation));
-        b.Bank = textValue(value(ColBank));
-        b.USTID = textValue(value(ColUSTID));
-        b.Steuernummer = textValue(value(ColSteuernummer));
-        b.Lastschrift = textValue(value(ColLastschrift));
-        b.Unternehmer = textValue(value(ColUnternehmer));
-        b.NameUnternehmen = textValue(value(ColNameUnternehmen));
-        b.BankLaenderKZ = textValue(value(ColBankLaenderKZ));
-        b.KennzifferHauptbankverbindung1 = textValue(value(ColKennziffer));
-        b.Hektar = numberValue(value(ColHektar));
-        b.Postfach = textValue(value(ColPostfach));
-        b.Bezeichnung = textValue(value(ColBezeichnung));
+        b.Nummer = row.integer(col(ColNummer));
+        b.Anrede = text(ColAnrede);
+        b.Name = text(ColName);
+        b.Vorname = text(ColVorname);
+        b.Strasse = text(ColStrasse);
+        b.PLZ = text(ColPLZ);
+        b.Ort = text(ColOrt);
+        b.Nation = text(ColNation);
+        b.Bank = text(ColBank);
+        b.USTID = text(ColUSTID);
+        b.Steuernummer = text(ColSteuernummer);
+        b.Lastschrift = text(ColLastschrift);
+        b.Unternehmer = text(ColUnternehmer);
+        b.NameUnternehmen = text(ColNameUnternehmen);
+        b.BankLaenderKZ = text(ColBankLaenderKZ);
+        b.KennzifferHauptbankverbindung1 = text(ColKennziffer);
+        b.Hektar = number(ColHektar);
+        b.Postfach = text(ColPostfach);
+        b.Bezeichnung = text(ColBezeichnung);
 
         QString *const zusatz[] = {&b.Zusatz1, &b.Zusatz2, &b.Zusatz3, &b.Zusatz4, &b.Zusatz5};
         for (int n = 0; n < kFeeSlots; ++n)
-            *zusatz[n] = textValue(value(ColZusatz1 + n)).trimmed();
+            *zusatz[n] = text(ColZusatz1 + n).trimmed();
 
-        b.BLZ = withoutBlanks(value(ColBLZ));
-        b.Konto = withoutBlanks(value(ColKonto));
-        b.IBAN = withoutBlanks(value(ColIBAN));
-        b.Mandatsnummer = withoutBlanks(value(ColMandatsnummer));
-        b.BIC = textValue(value(ColBIC));
+        b.BLZ = withoutBlanks(ColBLZ);
+        b.Konto = withoutBlanks(ColKonto);
+        b.IBAN = withoutBlanks(ColIBAN);
+        b.Mandatsnummer = withoutBlanks(ColMandatsnummer);
+        b.BIC = text(ColBIC);
         if (b.BIC.isEmpty())
             b.BIC = u"NOTPROVIDED"_qs;
 
@@ -260,14 +186,15 @@ void RunMemberQuery(FrmDTA &form, Buchungen &aBuchungen)
 
         for (int n = 0; n < kFeeSlots; ++n) {
             const std::size_t k = std::size_t(n);
-            b.Fixbeitrag[k] = numberValue(value(ColFixbeitrag1 + n));
-            b.Flachenbertrag[k] = numberValue(value(ColFlachenbertrag1 + n));
-            b.Ha[k] = numberValue(value(ColHa1 + n));
-            b.Weitere[k] = numberValue(value(ColWeitere1 + n));
-            b.Angefangene[k] = booleanValue(value(ColAngefangene1 + n));
+            b.Fixbeitrag[k] = number(ColFixbeitrag1 + n);
+            b.Flachenbertrag[k] = number(ColFlachenbertrag1 + n);
+            b.Ha[k] = number(ColHa1 + n);
+            b.Weitere[k] = number(ColWeitere1 + n);
+            b.Angefangene[k] = row.boolean(col(ColAngefangene1 + n));
         }
         b.Mindestbeitrag = minimumFees;
-        b.Beitrittsdatum = dateValue(value(ColBeitrittsdatum));
+        const QDate joined = row.date(col(ColBeitrittsdatum));
+        b.Beitrittsdatum = joined.isValid() ? joined : QDate(1990, 1, 1);
 
         b.FibuKonto = fibuKontoFromZusatz1(b.Zusatz1, form.strFibu);
         anyWithoutAccount = anyWithoutAccount || b.FibuKonto.isEmpty();

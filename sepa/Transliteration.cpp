@@ -1,9 +1,14 @@
 #include "sepa/Transliteration.h"
 
+#include <algorithm>
+
 namespace qvl {
 
 QString ReplaceUmlauteTable(const QString &text)
 {
+    // Most texts hold none of the characters: keep them (and their shared storage).
+    if (std::none_of(text.begin(), text.end(), [](QChar c) { return c.unicode() >= u'Ä'; }))
+        return text;
     // No replacement contains a searched character, so one pass gives the same result as
     // applying the rows one after the other.
     QString out;

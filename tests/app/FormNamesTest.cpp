@@ -25,7 +25,7 @@ TEST(FormNames, DumpShowsInitialStateUnderTheControlsNames)
 {
     FakeUi ui;
     FixedClock clock(QDateTime(QDate(2026, 12, 6), QTime(9, 0)));
-    FrmDTA form({QString(), &ui, &clock});
+    FrmDTA form({QString(), &ui, &clock, {}, nullptr});
     const auto m = dumpMap(form);
     EXPECT_EQ(m.value(u"txtRechNr"_qs), u"1"_qs);
     EXPECT_EQ(m.value(u"LaoderRe(0)"_qs), u"1"_qs);
@@ -47,7 +47,7 @@ TEST(FormNames, SettingByNameActsAsTheUserWould)
 {
     FakeUi ui;
     FixedClock clock(QDateTime(QDate(2026, 12, 6), QTime(9, 0)));
-    FrmDTA form({QString(), &ui, &clock});
+    FrmDTA form({QString(), &ui, &clock, {}, nullptr});
     ControlRegistry &n = form.names();
 
     form.strWBIN = u"(1001,1002)"_qs;
