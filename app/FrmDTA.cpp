@@ -1,6 +1,7 @@
 #include "app/FrmDTA.h"
 
 #include "platform/Conversions.h"
+#include "sepa/SepaDocument.h"
 
 namespace qvl {
 
@@ -31,6 +32,8 @@ FrmDTA::FrmDTA(AppContext context)
     for (TextBox *box : {&txtPreisMindestbetrag, &txtHaMindestbetrag, &txtHaZuschlag, &txtPreisZuschlag,
                          &txtHoechstbeitrag})
         box->Text = u"0,00"_qs;
+    cmbSEPAFormat.List = {sepaFormatText(SepaFormat::Pain00800108), sepaFormatText(SepaFormat::Pain00800102)};
+    cmbSEPAFormat.ListIndex = 0;
     registerNames();
 }
 

@@ -52,6 +52,7 @@ public:
     QString strWaehrung;
     QString strExportPfad;
     QString strBeitragsText;
+    QString strVolume; // the volume label a diskette run gives drive A:
     // (i, 0) name, (i, 1) text; 101 rows, grown only when a settings file holds more models.
     QList<std::array<QString, 2>> aModelle = QList<std::array<QString, 2>>(kMaxEntries);
     int lModelle = 0;
@@ -102,6 +103,8 @@ public:
     TextBox txtFixtext;
     ListBox cmbModell;
     ListBox cmbBeitraege;
+    // The bank format of the SEPA file ("SEPA-Format:"): pain.008.001.08 or pain.008.001.02.
+    ListBox cmbSEPAFormat;
     TextBox txtAbsenderLinks{QStringLiteral("945")}, txtAbsenderOben{QStringLiteral("2085")},
         txtAnschriftLinks{QStringLiteral("945")}, txtAnschriftOben{QStringLiteral("3380")};
 
@@ -146,6 +149,10 @@ public:
     // Leaving a formatted decimal box: false (and a message) when it holds no number.
     bool LeaveDecimalBox(TextBox &box, int decimals);
     void SetGruppeEnabled(int panel, bool on);
+    // The stored runs: the list refilled whenever it receives the focus, and the button
+    // that deletes the chosen run after asking.
+    void cmbBeitraege_GotFocus();
+    void btnBeitraegeLoeschen_Click();
 
 private:
     void registerNames();

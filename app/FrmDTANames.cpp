@@ -37,6 +37,7 @@ void FrmDTA::registerNames()
     n.addText(u"strWaehrung"_qs, &strWaehrung);
     n.addText(u"strExportPfad"_qs, &strExportPfad);
     n.addText(u"strBeitragsText"_qs, &strBeitragsText);
+    n.addText(u"strVolume"_qs, &strVolume);
     n.addText(u"qvlIniPath"_qs, &qvlIniPath);
     n.addLines([this] {
         QList<DumpLine> lines{{u"lModelle"_qs, QString::number(lModelle)}};
@@ -128,6 +129,7 @@ void FrmDTA::registerNames()
     n.addTextBox(u"txtFixtext"_qs, &txtFixtext, R::MultiLine);
     n.addListBox(u"cmbModell"_qs, &cmbModell, [this] { cmbModell_Click(); });
     n.addListBox(u"cmbBeitraege"_qs, &cmbBeitraege);
+    n.addListBox(u"cmbSEPAFormat"_qs, &cmbSEPAFormat);
     n.addTextBox(u"txtAbsenderLinks"_qs, &txtAbsenderLinks);
     n.addTextBox(u"txtAbsenderOben"_qs, &txtAbsenderOben);
     n.addTextBox(u"txtAnschriftLinks"_qs, &txtAnschriftLinks);

@@ -3,6 +3,7 @@
 #include "models/ModelSections.h"
 #include "platform/Conversions.h"
 #include "platform/Paths.h"
+#include "sepa/SepaDocument.h"
 
 namespace qvl {
 
@@ -141,6 +142,7 @@ std::optional<KeyFile> LoadSettings(FrmDTA &f)
     loadFormulaBox(f.txtPreisZuschlag, v(u"FORMEL-ZUSCHLAG-PREIS"), u"0.00"_qs);
     loadFormulaBox(f.txtHoechstbeitrag, v(u"FORMEL-HOECHSTBEITRAG"), u"0.00"_qs);
     f.chkKomma.Value = checkState(v(u"FORMEL-KOMMASTELLEN"), 0);
+    f.cmbSEPAFormat.ListIndex = int(f.cmbSEPAFormat.List.indexOf(sepaFormatText(sepaFormatFromText(v(u"SEPAFormat")))));
     return opened;
 }
 

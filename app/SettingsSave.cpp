@@ -3,6 +3,7 @@
 #include "models/ModelSections.h"
 #include "platform/AnsiTextFile.h"
 #include "platform/Conversions.h"
+#include "sepa/SepaDocument.h"
 #include "sepa/Transliteration.h"
 
 namespace qvl {
@@ -100,6 +101,7 @@ QStringList SettingsLines(FrmDTA &f)
     put(u"FORMEL-ZUSCHLAG-PREIS"_qs, orDefault(f.txtPreisZuschlag.Text, u"0,00"_qs));
     put(u"FORMEL-HOECHSTBEITRAG"_qs, orDefault(f.txtHoechstbeitrag.Text, u"0,00"_qs));
     put(u"FORMEL-KOMMASTELLEN"_qs, check(f.chkKomma));
+    put(u"SEPAFormat"_qs, sepaFormatText(sepaFormatFromText(f.cmbSEPAFormat.Text())));
 
     QList<ModelSection> models;
     for (int i = 0; i < f.lModelle && i < f.aModelle.size(); ++i)

@@ -43,15 +43,17 @@ struct Frame {
 struct ListBox {
     QStringList List;
     int ListIndex = -1; // -1: nothing selected
+    QString TypedText;  // a combo box's own text while no entry is chosen
 
     int ListCount() const { return int(List.size()); }
     void Clear()
     {
         List.clear();
         ListIndex = -1;
+        TypedText.clear();
     }
     void AddItem(const QString &item) { List.append(item); }
-    QString Text() const { return ListIndex >= 0 && ListIndex < List.size() ? List.at(ListIndex) : QString(); }
+    QString Text() const { return ListIndex >= 0 && ListIndex < List.size() ? List.at(ListIndex) : TypedText; }
 };
 
 struct TabStrip {

@@ -6,7 +6,10 @@
 #include "run/MemberQuery.h"
 #include "run/RunError.h"
 #include "run/TargetDrive.h"
+#include "sepa/ErrorLog.h"
+#include "sepa/Iban.h"
 #include "sepa/RecordTransliteration.h"
+#include "sepa/SepaWriter.h"
 
 #include <QFileInfo>
 
@@ -18,6 +21,12 @@ namespace {
 void tell(FrmDTA &f, const QString &text, MsgIcon icon = MsgIcon::Information)
 {
     f.ui().message(text, {}, icon);
+}
+
+// A direct-debit run whose export folder is the diskette drive.
+bool isDisketteTarget(bool directDebit, const QString &exportPfad)
+{
+    return directDebit && exportPfad.left(3).toUpper() == u"A:\\"_qs;
 }
 
 bool isEmpty(const TextBox &box)
@@ -61,6 +70,11 @@ bool directDebitInputsMissing(FrmDTA &f)
         tell(f, u"Es muss eine GläubigerID eingegeben werden."_qs, MsgIcon::None);
         return true;
     }
+    // The bank refuses a whole file whose creditor identifier fails ISO 7064 mod 97-10.
+    if (!isValidCreditorId(f.txtGlaubigerID.Text)) {
+        tell(f, u"Die GläubigerID ist ungültig. Bitte prüfen Sie die Eingabe."_qs, MsgIcon::None);
+        return true;
+    }
     return accountingInputsMissing(f);
 }
 
@@ -96,7 +110,7 @@ bool prepareTarget(FrmDTA &f, bool directDebit, const QString &exportPfad, RunRe
         return false;
     }
 
-    const bool diskette = directDebit && exportPfad.left(3).toUpper() == u"A:\\"_qs;
+    const bool diskette = isDisketteTarget(directDebit, exportPfad);
     if (diskette && !DisketteWritable()) {
         tell(f,
              u"Fehler beim Schreiben der Datei aufgetreten!\r\n\r\nFolgende Probleme könnten die Ursache sein: \r\n"
@@ -120,8 +134,25 @@ bool prepareTarget(FrmDTA &f, bool directDebit, const QString &exportPfad, RunRe
     return !exportPfad.isEmpty();
 }
 
+// The direct-debit writers: the SEPA file (with its error report), later the slip, the
+// CSV list and the invoices on request.
+void writeDirectDebit(FrmDTA &f, const QString &exportPfad, bool diskette, const Buchungen &aBuchungen,
+                      RunReport &report)
+{
+    const SepaExport sepa = CreateSEPAFile(f, exportPfad, aBuchungen);
+    report.outputs.append(sepa.file);
+    if (sepa.ibanErrors > 0) {
+        tell(f, sepaErrorsMessage(), MsgIcon::None);
+        f.ui().openFile(logFilePath(f.context().programDir));
+    }
+    if (diskette) {
+        f.strVolume = formatDate(f.clock().now(), u"hh_mm_ss"_qs);
+        SetDisketteLabel(f.strVolume);
+    }
+}
+
 // Steps 9 to 14: the records, their fees, and the writers.
-void runSteps(FrmDTA &f, [[maybe_unused]] bool directDebit, [[maybe_unused]] RunReport &report)
+void runSteps(FrmDTA &f, bool directDebit, const QString &exportPfad, RunReport &report)
 {
     Buchungen aBuchungen;
     RunMemberQuery(f, aBuchungen);
@@ -136,9 +167,10 @@ void runSteps(FrmDTA &f, [[maybe_unused]] bool directDebit, [[maybe_unused]] Run
     }
     ReplaceUmlaute(aBuchungen);
 
-    // The writers take the records from here: in a direct-debit run the SEPA file with its
-    // slip, the CSV list and, on request, the invoices; in an invoice run the invoices and
-    // the CSV list; then the accounting export.
+    // Then, in an invoice run, the invoices and the CSV list; in both kinds of run last
+    // the accounting export.
+    if (directDebit)
+        writeDirectDebit(f, exportPfad, isDisketteTarget(directDebit, exportPfad), aBuchungen, report);
     f.ui().setProgress(0, 0);
 }
 
@@ -173,7 +205,7 @@ RunReport cmdStart_Click(FrmDTA &f)
 
     BusyPointer busy(f.ui());
     try {
-        runSteps(f, directDebit, report);
+        runSteps(f, directDebit, exportPfad, report);
     } catch (const RunError &e) {
         tell(f, e.message(), MsgIcon::Exclamation);
         report.outcome = RunOutcome::Stopped;

@@ -119,7 +119,7 @@ TEST(SettingsRoundTrip, AWindowsFileComesBackByteIdenticalExceptWhereNormalised)
         u"STAFFEL-PREISE=10,00;15,00;20,00;30,00;0,00;0,00;0,00;0,00;0,00;0,00;0,00"_qs,
         u"FORMEL-MINDESTBETRAG-HA=2,0000"_qs, u"FORMEL-MINDESTBETRAG-PREIS=15,00"_qs,
         u"FORMEL-ZUSCHLAG-HA=1,0000"_qs, u"FORMEL-ZUSCHLAG-PREIS=5,00"_qs,
-        u"FORMEL-HOECHSTBEITRAG=500,00"_qs, u"FORMEL-KOMMASTELLEN=1"_qs,
+        u"FORMEL-HOECHSTBEITRAG=500,00"_qs, u"FORMEL-KOMMASTELLEN=1"_qs, u"SEPAFormat=pain.008.001.02"_qs,
         u"[Mahnung]"_qs, u"Bitte überweisen Sie"_qs, u"bis zum 31.12."_qs, u"[Ende]"_qs,
         u"[Leer]"_qs, u""_qs, u"[ENDE]"_qs};
     ws.writeSettings(lines);

@@ -1,0 +1,29 @@
+#include "sepa/ErrorLog.h"
+
+#include "platform/AnsiTextFile.h"
+#include "platform/Clock.h"
+#include "platform/Conversions.h"
+#include "platform/Paths.h"
+
+namespace qvl {
+
+QString logFilePath(const QString &programDir)
+{
+    return joinPath(programDir, u"LogDatei.txt"_qs);
+}
+
+bool WriteLog(const QString &programDir, const Clock &clock, const QString &message, QString *error)
+{
+    // Opened and closed per line: the user may empty or delete the file between errors.
+    const QDateTime now = clock.now();
+    const QString line = formatDate(now, u"yyyy.mm.dd"_qs) + u" - "_qs + formatDate(now, u"HH:MM:SS"_qs) + u';'
+                         + message;
+    QString reason;
+    if (appendAnsiLines(logFilePath(programDir), {line}, &reason))
+        return true;
+    if (error)
+        *error = u"Die Log-Datei konnte nicht ergänzt werden.\n"_qs + reason;
+    return false;
+}
+
+} // namespace qvl

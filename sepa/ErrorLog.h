@@ -1,0 +1,17 @@
+#pragma once
+// The export error log "LogDatei.txt" in the program folder: data errors found while the
+// SEPA file is written, one dated line each.
+
+#include <QString>
+
+namespace qvl {
+
+class Clock;
+
+QString logFilePath(const QString &programDir);
+
+// Appends "yyyy.mm.dd - hh:mm:ss;" + message (Windows-1252, CR LF), creating the file.
+// False with a German description in *error when the file cannot be written.
+bool WriteLog(const QString &programDir, const Clock &clock, const QString &message, QString *error = nullptr);
+
+} // namespace qvl

@@ -1,0 +1,62 @@
+#pragma once
+// The text of a SEPA direct-debit initiation file (ISO 20022 pain.008), block by block,
+// in the line layout the banks' import programs have always received from this program:
+// fixed indentation, CR LF, an empty line after every block. Two versions:
+// pain.008.001.02 and the 2019 version pain.008.001.08 that German banks require since
+// November 2026.
+
+#include <QDateTime>
+#include <QString>
+
+namespace qvl {
+
+enum class SepaFormat { Pain00800102, Pain00800108 };
+
+// "pain.008.001.02" or "pain.008.001.08"; anything else (also empty) is pain.008.001.08.
+SepaFormat sepaFormatFromText(const QString &text);
+QString sepaFormatText(SepaFormat format);
+
+struct SepaHeader {
+    QString messageId;       // also the payment information id after "LS00"
+    QDateTime created;       // CreDtTm
+    qint64 numberOfTransactions = 0;
+    QString controlSum;      // amount text, see sepaAmountText
+    QString creditorName;    // free text: reduced to the bank character set, cut to 70
+    QString dueDate;         // ReqdColltnDt, "yyyy-mm-dd"
+    QString creditorIban;
+    QString creditorBic;
+};
+
+struct SepaTransaction {
+    QString mandateId;       // EndToEndId and MndtId (identifier: escaped only)
+    QString amount;          // amount text
+    QString signatureDate;   // DtOfSgntr, "yyyy-mm-dd"
+    QString creditorId;      // identifier
+    QString debtorBic;       // "NOTPROVIDED" when the debtor has none
+    QString debtorName;      // free text, cut to 70 after reduction
+    QString debtorIban;      // identifier, as stored
+    QString remittance;      // free text, cut to 140 after reduction
+    // For pain.008.001.08 debtors whose IBAN country lies outside the EEA: the postal
+    // address (free texts, cut to the schema's lengths).
+    QString street;
+    QString postcode;
+    QString town;
+};
+
+// Each block ends with CR LF and one empty line (CR LF).
+QString sepaHeaderBlock(SepaFormat format, const SepaHeader &header);
+QString sepaTransactionBlock(SepaFormat format, const SepaTransaction &transaction);
+QString sepaFooterBlock(SepaFormat format);
+
+// &, <, >, " and ' as XML entities.
+QString xmlEscape(const QString &text);
+
+// The character set German banks accept in free texts: a-z A-Z 0-9 blank ' : ? , - ( + . ) / & * $ %.
+// A letter with a diacritic loses it (È -> E, ç -> c, ł -> l); any other character becomes a blank.
+QString bankCharset(const QString &text);
+
+// An amount in euros as the file writes it: up to 15 significant digits, "." as decimal
+// point, no trailing zeros (123.45, 123.4, 100).
+QString sepaAmountText(double amount);
+
+} // namespace qvl

@@ -1,0 +1,208 @@
+#include "sepa/StoredFees.h"
+
+#include "platform/Conversions.h"
+#include "sepa/StoredFeesSql.h"
+
+#include <QLocale>
+#include <QSqlDriver>
+#include <sqlite3.h>
+
+namespace qvl {
+
+namespace {
+
+// The insert stores at most this many characters of the type, so the delete compares
+// with the same cut text.
+constexpr int kTypeLength = 50;
+
+// Texts are bound as the empty text, never as NULL: the suite wrote '' for a missing
+// value, and an empty type must still find rows whose typ is NULL through isnull(typ,'').
+QString textValue(const QString &text)
+{
+    return text.isNull() ? u""_qs : text;
+}
+
+double amountValue(const QString &amountText)
+{
+    bool ok = false;
+    const double value = QLocale::c().toDouble(amountText.trimmed(), &ok);
+    if (!ok)
+        throw DbError(u"Der Betrag „"_qs + amountText
+                      + u"“ kann nicht in PERSONAL_MG_BEITRAGE gespeichert werden: er ist keine Zahl."_qs);
+    return value;
+}
+
+// dd.mm.yyyy as typed in the form -> the ISO date the embedded database stores; an
+// invalid text gives a null text, stored as NULL.
+QString isoDate(const QString &germanDate)
+{
+    const std::optional<QDateTime> date = parseDate(germanDate.trimmed());
+    if (!date)
+        return {};
+    return date->date().toString(Qt::ISODate);
+}
+
+DbError statementFailed(const QString &statement, const QString &reason)
+{
+    QString shown = statement.simplified();
+    if (shown.size() > 200)
+        shown = shown.left(200) + u" …"_qs;
+    return DbError(u"Die Datenbankabfrage „"_qs + shown + u"“ ist fehlgeschlagen:\n"_qs
+                   + (reason.trimmed().isEmpty() ? u"unbekannter Fehler"_qs : reason.trimmed()));
+}
+
+sqlite3 *nativeSqlite(const Database &db)
+{
+    if (db.dialect() != SqlDialect::Sqlite)
+        return nullptr;
+    const QVariant native = db.handle().driver()->handle();
+    if (!native.isValid() || qstrcmp(native.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3 *const *>(native.constData());
+}
+
+} // namespace
+
+class StoredFeesWriter::Statement {
+public:
+    virtual ~Statement() = default;
+    // Positions count from 0. A null text binds NULL.
+    virtual void bind(int position, qint64 value) = 0;
+    virtual void bind(int position, double value) = 0;
+    virtual void bind(int position, const QString &value) = 0;
+    virtual void run() = 0;
+};
+
+namespace {
+
+// Through QtSql (SQL Server over ODBC).
+class QtStatement final : public StoredFeesWriter::Statement {
+public:
+    QtStatement(const Database &db, const QString &sql) : m_query(db.prepare(sql)) {}
+    void bind(int position, qint64 value) override { m_query.bindValue(position, value); }
+    void bind(int position, double value) override { m_query.bindValue(position, value); }
+    void bind(int position, const QString &value) override { m_query.bindValue(position, value); }
+    void run() override { Database::exec(m_query); }
+
+private:
+    QSqlQuery m_query;
+};
+
+// Through SQLite's own interface: QtSql spends several times longer per execution than
+// SQLite itself, which a run of 100,000 owners would feel.
+class SqliteStatement final : public StoredFeesWriter::Statement {
+public:
+    SqliteStatement(sqlite3 *handle, const QString &sql) : m_handle(handle), m_sql(sql)
+    {
+        const QByteArray text = sql.toUtf8();
+        if (sqlite3_prepare_v2(handle, text.constData(), int(text.size()), &m_stmt, nullptr) != SQLITE_OK) {
+            sqlite3_finalize(m_stmt);
+            throw failure();
+        }
+    }
+    ~SqliteStatement() override { sqlite3_finalize(m_stmt); }
+
+    void bind(int position, qint64 value) override { check(sqlite3_bind_int64(m_stmt, position + 1, value)); }
+    void bind(int position, double value) override { check(sqlite3_bind_double(m_stmt, position + 1, value)); }
+    void bind(int position, const QString &value) override
+    {
+        if (value.isNull()) {
+            check(sqlite3_bind_null(m_stmt, position + 1));
+            return;
+        }
+        const QByteArray text = value.toUtf8();
+        check(sqlite3_bind_text(m_stmt, position + 1, text.constData(), int(text.size()), SQLITE_TRANSIENT));
+    }
+
+    void run() override
+    {
+        const int rc = sqlite3_step(m_stmt);
+        if (rc == SQLITE_DONE || rc == SQLITE_ROW) {
+            sqlite3_reset(m_stmt);
+            return;
+        }
+        const DbError error = failure();
+        sqlite3_reset(m_stmt);
+        throw error;
+    }
+
+private:
+    void check(int rc) const
+    {
+        if (rc != SQLITE_OK)
+            throw failure();
+    }
+    DbError failure() const { return statementFailed(m_sql, QString::fromUtf8(sqlite3_errmsg(m_handle))); }
+
+    sqlite3 *m_handle;
+    QString m_sql;
+    sqlite3_stmt *m_stmt = nullptr;
+};
+
+std::unique_ptr<StoredFeesWriter::Statement> prepareStatement(const Database &db, const DialectSql &sql)
+{
+    if (sqlite3 *handle = nativeSqlite(db))
+        return std::make_unique<SqliteStatement>(handle, db.sql(sql));
+    return std::make_unique<QtStatement>(db, db.sql(sql));
+}
+
+} // namespace
+
+StoredFeesWriter::StoredFeesWriter(Database &db, QDateTime now)
+    : m_db(db),
+      m_created(now.toString(u"yyyy-MM-dd HH:mm:ss"_qs)),
+      m_delete(prepareStatement(db, stored_fees_sql::kDeleteOwnerFee)),
+      m_insert(prepareStatement(db, stored_fees_sql::kInsertFee))
+{
+}
+
+StoredFeesWriter::~StoredFeesWriter() = default;
+
+void StoredFeesWriter::deleteOwnerFee(long idPersonal, const QString &jahr, const QString &typ)
+{
+    m_delete->bind(0, qlonglong(idPersonal));
+    m_delete->bind(1, textValue(jahr));
+    m_delete->bind(2, textValue(typ.left(kTypeLength)));
+    m_delete->run();
+}
+
+void StoredFeesWriter::insert(const StoredFee &fee)
+{
+    int i = 0;
+    m_insert->bind(i++, qlonglong(fee.idPersonal));
+    m_insert->bind(i++, textValue(fee.jahr));
+    m_insert->bind(i++, amountValue(fee.betrag));
+    if (m_db.dialect() == SqlDialect::Sqlite) {
+        m_insert->bind(i++, m_created);
+        for (const QString *date : {&fee.rechDat, &fee.faellDat}) {
+            auto known = m_isoDates.constFind(*date);
+            if (known == m_isoDates.cend())
+                known = m_isoDates.insert(*date, isoDate(*date));
+            m_insert->bind(i++, *known);
+        }
+    } else {
+        m_insert->bind(i++, textValue(fee.rechDat));
+        m_insert->bind(i++, textValue(fee.faellDat));
+    }
+    // Cut here as well, so both dialects store exactly what the delete compares with.
+    m_insert->bind(i++, textValue(fee.typ.left(kTypeLength)));
+    m_insert->bind(i++, textValue(fee.rechNr));
+    m_insert->bind(i++, textValue(fee.iban));
+    m_insert->run();
+}
+
+QStringList listStoredRuns(Database &db)
+{
+    QSqlQuery rows = db.run(db.sql(stored_fees_sql::kListRuns));
+    QStringList keys;
+    while (rows.next())
+        keys.append(rows.value(0).toString());
+    return keys;
+}
+
+void deleteStoredRun(Database &db, const QString &runKey)
+{
+    db.run(db.sql(stored_fees_sql::kDeleteRun), {textValue(runKey)});
+}
+
+} // namespace qvl

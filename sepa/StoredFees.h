@@ -1,0 +1,62 @@
+#pragma once
+// The table PERSONAL_MG_BEITRAGE: one row per fee a direct-debit run collected, so runs
+// can be listed and taken back. A stored run is identified by its run key:
+// jahr + " " + typ + ", Erstellt: " + the creation day as SQL Server's short date text
+// ("2026 Mitgliedsbeitrag, Erstellt: Dec  5 2026").
+
+#include "platform/Database.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+namespace qvl {
+
+// One collected fee.
+struct StoredFee {
+    long idPersonal = 0;
+    QString jahr;         // txtWirtschaftsjahr
+    QString betrag;       // amount text with "." ("123.45")
+    QString rechDat;      // txtRechDat, dd.mm.yyyy
+    QString faellDat;     // txtFaellDat, dd.mm.yyyy
+    QString typ;          // strBeitragsText (stored: its first 50 characters)
+    QString rechNr;
+    QString iban;
+};
+
+// The two statements of a direct-debit run, prepared once on the writer's connection.
+// They run without a transaction of their own; the caller wraps a run in one.
+class StoredFeesWriter {
+public:
+    // now: the creation time stored with an embedded database (SQL Server takes its own).
+    StoredFeesWriter(Database &db, QDateTime now);
+    ~StoredFeesWriter();
+    StoredFeesWriter(const StoredFeesWriter &) = delete;
+    StoredFeesWriter &operator=(const StoredFeesWriter &) = delete;
+    // Deletes the owner's row of this year and type (the type compared as stored, so a
+    // type longer than 50 characters still finds its row).
+    void deleteOwnerFee(long idPersonal, const QString &jahr, const QString &typ);
+    void insert(const StoredFee &fee);
+
+    // One prepared statement, bound anew for every row (QtSql, or SQLite's own interface
+    // for the embedded database).
+    class Statement;
+
+private:
+    Database &m_db;
+    QString m_created; // now, as the embedded database stores it
+    std::unique_ptr<Statement> m_delete;
+    std::unique_ptr<Statement> m_insert;
+    // The run's dates are the same for every row: converted once.
+    QHash<QString, QString> m_isoDates;
+};
+
+// The run keys, in the database's order; a NULL key gives an empty entry.
+QStringList listStoredRuns(Database &db);
+
+// Deletes every row of a run key; a key that matches nothing deletes nothing.
+void deleteStoredRun(Database &db, const QString &runKey);
+
+} // namespace qvl

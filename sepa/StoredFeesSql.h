@@ -1,0 +1,47 @@
+#pragma once
+// The statements of PERSONAL_MG_BEITRAGE, per dialect. Values are always bound.
+//
+// The run key is SQL Server's jahr + ' ' + TYP + ', Erstellt: ' + the creation time cast
+// to nvarchar(11), which is the default short date "Dec  5 2026". The embedded database
+// builds the same text from its ISO time stamp; as on SQL Server, a NULL part gives a
+// NULL key.
+
+#include "platform/Database.h"
+
+namespace qvl::stored_fees_sql {
+
+#define QVL_RUN_KEY_SQLSERVER "jahr + ' ' + TYP + ', Erstellt: ' + cast(datum_erstellt as nvarchar(11))"
+#define QVL_RUN_KEY_SQLITE                                                                       \
+    "jahr || ' ' || typ || ', Erstellt: ' "                                                      \
+    "|| substr('JanFebMarAprMayJunJulAugSepOctNovDec', strftime('%m', datum_erstellt) * 3 - 2, 3) " \
+    "|| ' ' || substr(' ' || (strftime('%d', datum_erstellt) + 0), -2) "                          \
+    "|| ' ' || strftime('%Y', datum_erstellt)"
+
+// Bound: id_personal, jahr, the type's first 50 characters (as the insert stores it).
+inline constexpr DialectSql kDeleteOwnerFee{
+    u"delete from  PERSONAL_MG_BEITRAGE where id_personal = ? and jahr = ? and isnull(typ,'') = ? ",
+    u"delete from PERSONAL_MG_BEITRAGE where id_personal = ? and jahr = ? and ifnull(typ,'') = ? "};
+
+// SQL Server bound: id_personal, jahr, betrag, the two dates as dd.mm.yyyy, typ, r_name, iban.
+// SQLite bound: id_personal, jahr, betrag, datum_erstellt, the two dates as ISO text, typ,
+// r_name, iban.
+inline constexpr DialectSql kInsertFee{
+    u"insert into PERSONAL_MG_BEITRAGE (id_personal, jahr, betrag, datum_erstellt, datum_verrechnet, "
+    u"datum_bezahlt, typ, r_name, iban) \r values(?, ?, ?, getdate(), convert(smalldatetime, ?,104), "
+    u"convert(smalldatetime, ?,104), left(?,50), ?, ? )",
+    u"insert into PERSONAL_MG_BEITRAGE (id_personal, jahr, betrag, datum_erstellt, datum_verrechnet, "
+    u"datum_bezahlt, typ, r_name, iban) \r values(?, ?, ?, ?, ?, ?, substr(?,1,50), ?, ? )"};
+
+inline constexpr DialectSql kListRuns{
+    u"select " QVL_RUN_KEY_SQLSERVER " \r from PERSONAL_MG_BEITRAGE group by " QVL_RUN_KEY_SQLSERVER " ",
+    u"select " QVL_RUN_KEY_SQLITE " \r from PERSONAL_MG_BEITRAGE group by " QVL_RUN_KEY_SQLITE " "};
+
+// Bound: the run key.
+inline constexpr DialectSql kDeleteRun{
+    u"delete from PERSONAL_MG_BEITRAGE where " QVL_RUN_KEY_SQLSERVER " = \r ? ",
+    u"delete from PERSONAL_MG_BEITRAGE where " QVL_RUN_KEY_SQLITE " = \r ? "};
+
+#undef QVL_RUN_KEY_SQLSERVER
+#undef QVL_RUN_KEY_SQLITE
+
+} // namespace qvl::stored_fees_sql

@@ -1,0 +1,239 @@
+#include "sepa/SepaDocument.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QXmlStreamReader>
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using namespace qvl;
+
+namespace {
+
+// A German debtor, one without BIC, one with a hostile name and one in Switzerland.
+SepaHeader smallRunHeader()
+{
+    SepaHeader h;
+    h.messageId = u"10011003"_qs;
+    h.created = QDateTime(QDate(2026, 12, 5), QTime(14, 30, 15));
+    h.numberOfTransactions = 3;
+    h.controlSum = u"246.85"_qs;
+    h.creditorName = u"Forstbetriebsgemeinschaft Süd-Wald e.V."_qs;
+    h.dueDate = u"2026-12-15"_qs;
+    h.creditorIban = u"DE89370400440532013000"_qs;
+    h.creditorBic = u"COBADEFFXXX"_qs;
+    return h;
+}
+
+SepaTransaction transaction(const QString &mandate, const QString &amount, const QString &bic,
+                            const QString &name, const QString &iban, const QString &remittance)
+{
+    SepaTransaction t;
+    t.mandateId = mandate;
+    t.amount = amount;
+    t.signatureDate = u"2026-12-05"_qs;
+    t.creditorId = u"DE98ZZZ09999999999"_qs;
+    t.debtorBic = bic;
+    t.debtorName = name;
+    t.debtorIban = iban;
+    t.remittance = remittance;
+    return t;
+}
+
+std::vector<SepaTransaction> smallRunTransactions()
+{
+    SepaTransaction german = transaction(u"MG-1001"_qs, u"123.45"_qs, u"BYLADEM1001"_qs,
+        u"Mueller Hans, 12345 Waldstadt, Forstweg 1"_qs, u"DE02120300000000202051"_qs,
+        u"Beitrag Jahr 2026 12,5ha  MandatNr.: MG-1001 INKL. 19% MWST "_qs);
+    german.street = u"Forstweg 1"_qs; // inside the EEA: no address in the file
+    german.postcode = u"12345"_qs;
+    german.town = u"Waldstadt"_qs;
+    const SepaTransaction hostile = transaction(u"MG-1002"_qs, u"23.4"_qs, u"NOTPROVIDED"_qs,
+        u"Dupont & Fils <\"Forst\"> 'Èçole', 79100 Freiburg, Hauptstr. 7"_qs, u"AT611904300234573201"_qs,
+        u"Beitrag Jahr 2026 3,25ha  MandatNr.: MG-1002 für Wege + Gräben"_qs);
+    SepaTransaction swiss = transaction(u"MG-1003"_qs, u"100"_qs, u"UBSWCHZH80A"_qs,
+        u"Keller Urs, 8001 Zuerich, Bahnhofstrasse 10"_qs, u"CH9300762011623852957"_qs,
+        u"Beitrag Jahr 2026 40ha  MandatNr.: MG-1003"_qs);
+    swiss.street = u"Bahnhofstraße 10"_qs;
+    swiss.postcode = u"8001"_qs;
+    swiss.town = u"Zürich"_qs;
+    return {german, hostile, swiss};
+}
+
+QString document(SepaFormat format, const SepaHeader &header, const std::vector<SepaTransaction> &transactions)
+{
+    QString text = sepaHeaderBlock(format, header);
+    for (const SepaTransaction &t : transactions)
+        text += sepaTransactionBlock(format, t);
+    return text + sepaFooterBlock(format);
+}
+
+QString readUtf8(const QString &path)
+{
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+    return QString::fromUtf8(file.readAll());
+}
+
+// xmllint's complaints about TEXT, empty when the document is valid.
+QString schemaErrors(SepaFormat format, const QString &text)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"lastschrift.xml"_qs);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0)
+        return u"cannot write "_qs + path;
+    file.close();
+    const QString xsd = QStringLiteral(QVL_SOURCE_DIR "/tests/sepa/xsd/") + sepaFormatText(format) + u".xsd"_qs;
+    QProcess xmllint;
+    xmllint.start(u"xmllint"_qs, {u"--noout"_qs, u"--schema"_qs, xsd, path});
+    if (!xmllint.waitForFinished(60000) || xmllint.exitStatus() != QProcess::NormalExit)
+        return u"xmllint did not finish"_qs;
+    return xmllint.exitCode() == 0 ? QString() : QString::fromUtf8(xmllint.readAllStandardError());
+}
+
+// Texts of every element named TAG.
+QStringList elementTexts(const QString &text, const QString &tag)
+{
+    QStringList texts;
+    QXmlStreamReader reader(text);
+    while (!reader.atEnd()) {
+        if (reader.readNext() == QXmlStreamReader::StartElement && reader.name() == tag)
+            texts << reader.readElementText();
+    }
+    EXPECT_FALSE(reader.hasError()) << reader.errorString().toStdString();
+    return texts;
+}
+
+class SepaDocumentFormats : public testing::TestWithParam<SepaFormat>
+{
+protected:
+    void requireXmllint()
+    {
+        if (QStandardPaths::findExecutable(u"xmllint"_qs).isEmpty())
+            GTEST_SKIP() << "xmllint is not installed";
+    }
+};
+
+} // namespace
+
+INSTANTIATE_TEST_SUITE_P(Versions, SepaDocumentFormats,
+                         testing::Values(SepaFormat::Pain00800102, SepaFormat::Pain00800108),
+                         [](const auto &info) { return sepaFormatText(info.param).remove(u'.').toStdString(); });
+
+TEST_P(SepaDocumentFormats, SmallRunMatchesTheGoldenFileAndTheSchema)
+{
+    const QString text = document(GetParam(), smallRunHeader(), smallRunTransactions());
+    const QString golden = readUtf8(QStringLiteral(QVL_SOURCE_DIR "/tests/sepa/golden/small-run.")
+                                    + sepaFormatText(GetParam()) + u".xml"_qs);
+    EXPECT_EQ(text.toStdString(), golden.toStdString());
+
+    requireXmllint();
+    EXPECT_EQ(schemaErrors(GetParam(), text).toStdString(), "");
+}
+
+TEST_P(SepaDocumentFormats, HostileTextsAreReducedCutAndStayValid)
+{
+    requireXmllint();
+    const QString hostile = u"A&B <C> \"D\" 'E' Ärger È ç 🌲 Øre Łódź"_qs;
+    SepaHeader header = smallRunHeader();
+    header.creditorName = hostile + QString(200, u'ß');
+    header.numberOfTransactions = 2;
+    SepaTransaction t = smallRunTransactions()[2];
+    t.debtorName = hostile + QString(200, u'x');
+    t.remittance = QString(139, u'r') + u"ß"_qs + hostile;
+    t.street = QString(80, u'ä');
+    t.town = u"🌲"_qs + QString(50, u'Z');
+    t.postcode = QString(); // left out, not written empty
+    SepaTransaction odd = smallRunTransactions()[0];
+    odd.mandateId = u"<M&'\">"_qs;
+    odd.debtorName = u"🌲"_qs.repeated(200);
+
+    const QString text = document(GetParam(), header, {t, odd});
+    EXPECT_EQ(schemaErrors(GetParam(), text).toStdString(), "");
+    for (const QString &name : elementTexts(text, u"Nm"_qs))
+        EXPECT_LE(name.size(), 70) << name.toStdString();
+    EXPECT_EQ(elementTexts(text, u"Ustrd"_qs).value(0), QString(139, u'r') + u's');
+    EXPECT_EQ(elementTexts(text, u"MndtId"_qs).value(1), odd.mandateId);
+    EXPECT_EQ(elementTexts(text, u"Nm"_qs).value(2), u"A&B  C   D  'E' Arger E c   Ore Lodz"_qs + QString(34, u'x'));
+    if (GetParam() == SepaFormat::Pain00800108) {
+        EXPECT_EQ(elementTexts(text, u"StrtNm"_qs), QStringList{QString(70, u'a')});
+        EXPECT_EQ(elementTexts(text, u"TwnNm"_qs), QStringList{u" "_qs + QString(34, u'Z')});
+        EXPECT_FALSE(text.contains(u"PstCd"_qs));
+    }
+}
+
+TEST_P(SepaDocumentFormats, OneTransactionRunUsesTheFirstNumberOnly)
+{
+    requireXmllint();
+    SepaHeader header = smallRunHeader();
+    header.messageId = u"1001"_qs;
+    header.numberOfTransactions = 1;
+    header.controlSum = u"123.45"_qs;
+    const QString text = document(GetParam(), header, {smallRunTransactions()[0]});
+    EXPECT_TRUE(text.contains(u"\r\n         <PmtInfId>LS001001</PmtInfId>\r\n"_qs));
+    EXPECT_EQ(schemaErrors(GetParam(), text).toStdString(), "");
+}
+
+TEST(SepaDocument, PostalAddressOnlyForTwoLetterCountriesOutsideTheEea)
+{
+    const struct {
+        const char16_t *iban;
+        bool address;
+    } cases[] = {{u"CH9300762011623852957", true}, {u"GB29NWBK60161331926819", true},
+                 {u"MC5811222000010123456789030", true}, {u"SM86U0322509800000000270100", true},
+                 {u"NO9386011117947", false},      {u"FR1420041010050500013M02606", false},
+                 {u"", false},                     {u" CH9300762011623852957", false}};
+    for (const auto &c : cases) {
+        SepaTransaction t = smallRunTransactions()[2];
+        t.debtorIban = QString::fromUtf16(c.iban);
+        const QString block = sepaTransactionBlock(SepaFormat::Pain00800108, t);
+        const QString ctry = u"<Ctry>"_qs + t.debtorIban.left(2) + u"</Ctry>"_qs;
+        EXPECT_EQ(block.contains(ctry), c.address) << t.debtorIban.toStdString();
+        EXPECT_FALSE(sepaTransactionBlock(SepaFormat::Pain00800102, t).contains(u"PstlAdr"_qs));
+    }
+}
+
+TEST(SepaDocument, FormatNames)
+{
+    const std::pair<QString, SepaFormat> cases[] = {
+        {u"pain.008.001.02"_qs, SepaFormat::Pain00800102}, {u"pain.008.001.08"_qs, SepaFormat::Pain00800108},
+        {u""_qs, SepaFormat::Pain00800108}, {u"pain.008.003.02"_qs, SepaFormat::Pain00800108}};
+    for (const auto &[text, format] : cases)
+        EXPECT_EQ(sepaFormatFromText(text), format) << text.toStdString();
+    for (SepaFormat format : {SepaFormat::Pain00800102, SepaFormat::Pain00800108})
+        EXPECT_EQ(sepaFormatFromText(sepaFormatText(format)), format);
+}
+
+TEST(SepaDocument, BankCharset)
+{
+    const std::pair<QString, QString> cases[] = {
+        {u"Èçole"_qs, u"Ecole"_qs}, {u"Łukasz Wałęsa"_qs, u"Lukasz Walesa"_qs}, {u"Straße"_qs, u"Strasse"_qs},
+        {u"Øster Æbelø"_qs, u"Oster AEbelo"_qs}, {u"Œuvre œ đ Đ ı"_qs, u"OEuvre oe d D i"_qs},
+        {u"Ärger Öl Über"_qs, u"Arger Ol Uber"_qs}, {u"5 €"_qs, u"5  "_qs}, {u"🌲x"_qs, u" x"_qs},
+        {u"a<b>\"c\";d_e#f@g!\r\n"_qs, u"a b  c  d e f g   "_qs},
+        {u"az AZ 09 ':?,-(+.)/&*$%"_qs, u"az AZ 09 ':?,-(+.)/&*$%"_qs}, {u""_qs, u""_qs}};
+    for (const auto &[in, out] : cases)
+        EXPECT_EQ(bankCharset(in).toStdString(), out.toStdString()) << in.toStdString();
+}
+
+TEST(SepaDocument, XmlEscape)
+{
+    const std::pair<QString, QString> cases[] = {
+        {u"A&B"_qs, u"A&amp;B"_qs}, {u"<x>"_qs, u"&lt;x&gt;"_qs}, {u"\"q\" 'a'"_qs, u"&quot;q&quot; &apos;a&apos;"_qs},
+        {u"&amp;"_qs, u"&amp;amp;"_qs}, {u"plain 1.5"_qs, u"plain 1.5"_qs}};
+    for (const auto &[in, out] : cases)
+        EXPECT_EQ(xmlEscape(in).toStdString(), out.toStdString());
+}
+
+TEST(SepaDocument, AmountText)
+{
+    const std::pair<double, const char *> cases[] = {
+        {123.45, "123.45"}, {123.4, "123.4"}, {100, "100"}, {0.01, "0.01"}, {1234567.89, "1234567.89"},
+        {12345 / 100.0, "123.45"}};
+    for (const auto &[amount, text] : cases)
+        EXPECT_EQ(sepaAmountText(amount).toStdString(), text);
+}

@@ -1,0 +1,193 @@
+#include "app/FrmDTA.h"
+#include "app/Startup.h"
+#include "platform/AnsiTextFile.h"
+#include "run/RunDriver.h"
+#include "sepa/ErrorLog.h"
+#include "sepa/SepaWriter.h"
+#include "support/Workspace.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <gtest/gtest.h>
+
+using namespace qvl;
+using namespace qvl::test;
+
+namespace {
+
+// A started form ready for a direct-debit run of fee 1 into <root>/export.
+struct DirectDebitRun {
+    Workspace ws{40};
+    std::unique_ptr<FrmDTA> form;
+    QString exportDir;
+
+    DirectDebitRun()
+    {
+        exportDir = ws.root() + u"/export/"_qs;
+        QDir(ws.root()).mkdir(u"export"_qs);
+        QStringList settings = demoSettings();
+        settings.replaceInStrings(u"ExportPfad=C:\\SEPA\\Export\\"_qs, u"ExportPfad="_qs + exportDir);
+        settings.replaceInStrings(u"Fibu=DATEV-FIBU"_qs, u"Fibu="_qs);
+        settings.replaceInStrings(u"BERECHNUNG=Formel"_qs, u"BERECHNUNG=QVL"_qs);
+        ws.writeSettings(settings);
+        form = ws.form();
+        EXPECT_EQ(Form_Load(*form, {}), StartupResult::Ready);
+        form->chkBeitrag[0].Value = 1;
+        form->txtMindestbeitrag[0].Text = u"10"_qs;
+        ws.ui.messages.clear();
+    }
+
+    // Makes owners billable direct-debit members of the selected association (50).
+    void billable(const QString &numbers) const
+    {
+        ws.execSql(u"update personal set Zusatz5 = '0050', Abrech1 = 1, DISABLE = 0 where Nummer in "_qs + numbers);
+        ws.execSql(u"update personal_free set BOXFREE1 = 1 where id_personal in "
+                   "(select id_personal from personal where Nummer in "_qs + numbers + u')');
+    }
+
+    QStringList exportFiles() const { return QDir(exportDir).entryList(QDir::Files); }
+
+    int storedFees() const
+    {
+        int count = -1;
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_qs, u"count-fees"_qs);
+            db.setDatabaseName(ws.databaseFile());
+            db.open();
+            QSqlQuery q(u"select count(*) from PERSONAL_MG_BEITRAGE"_qs, db);
+            if (q.next())
+                count = q.value(0).toInt();
+        }
+        QSqlDatabase::removeDatabase(u"count-fees"_qs);
+        return count;
+    }
+};
+
+bool validates(const QString &file)
+{
+    const QString xsd = QStringLiteral(QVL_SOURCE_DIR) + u"/tests/sepa/xsd/"_qs;
+    QFile f(file);
+    f.open(QIODevice::ReadOnly);
+    const bool v08 = f.readAll().contains("pain.008.001.08");
+    QProcess p;
+    p.start(u"xmllint"_qs, {u"--noout"_qs, u"--schema"_qs,
+                            xsd + (v08 ? u"pain.008.001.08.xsd"_qs : u"pain.008.001.02.xsd"_qs), file});
+    p.waitForFinished(60000);
+    if (p.exitCode() != 0)
+        ADD_FAILURE() << p.readAllStandardError().toStdString();
+    return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+} // namespace
+
+TEST(SepaWriter, ADirectDebitRunWritesOneValidFileAndStoresEveryFee)
+{
+    for (const QString &format : {u"pain.008.001.08"_qs, u"pain.008.001.02"_qs}) {
+        DirectDebitRun r;
+        r.billable(u"(1000)"_qs);
+        r.ws.execSql(u"update personal set IBAN = 'DE00370400440532013000' where Nummer = 1000"_qs);
+        r.form->cmbSEPAFormat.ListIndex = int(r.form->cmbSEPAFormat.List.indexOf(format));
+        const RunReport report = cmdStart_Click(*r.form);
+        ASSERT_EQ(report.outcome, RunOutcome::Completed) << r.ws.ui.texts().join(u'|').toStdString();
+        ASSERT_EQ(report.outputs.size(), 1);
+        EXPECT_EQ(QFileInfo(report.outputs[0]).fileName(), u"MB_Mitgliedsbeitrag_06122026T100000.xml"_qs);
+        EXPECT_EQ(r.exportFiles(), QStringList{u"MB_Mitgliedsbeitrag_06122026T100000.xml"_qs}); // no temporary left
+        QFile file(report.outputs[0]);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray text = file.readAll();
+        EXPECT_TRUE(text.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"));
+        EXPECT_TRUE(text.contains(("xmlns=\"urn:iso:std:iso:20022:tech:xsd:" + format + "\"").toUtf8()));
+        EXPECT_TRUE(text.contains("<CreDtTm>2026-12-06T10:00:00</CreDtTm>"));
+        const int transactions = int(text.count("<DrctDbtTxInf>"));
+        EXPECT_GT(transactions, 5);
+        EXPECT_TRUE(text.contains(("<NbOfTxs>" + QString::number(transactions) + "</NbOfTxs>").toUtf8()));
+        EXPECT_EQ(r.storedFees(), transactions);
+        EXPECT_TRUE(validates(report.outputs[0]));
+
+        // The demo's broken IBANs are logged, the user told, and the log opened.
+        const auto log = readAnsiLines(logFilePath(r.ws.programDir()));
+        ASSERT_TRUE(log.has_value());
+        EXPECT_TRUE(log->last().startsWith(u"2026.12.06 - 10:00:00;Es sind "_qs)) << log->last().toStdString();
+        EXPECT_TRUE(log->last().contains(u" Buchungen aufgetreten. Kontrollsumme: EUR "_qs));
+        EXPECT_TRUE(r.ws.ui.texts().contains(sepaErrorsMessage()));
+        EXPECT_EQ(r.ws.ui.openedFiles, QStringList{logFilePath(r.ws.programDir())});
+    }
+}
+
+TEST(SepaWriter, IbanFaultsAreLoggedOneLineEachWithTheMatchingText)
+{
+    DirectDebitRun r;
+    r.ws.execSql(u"update personal set IBAN = 'DE89 3704 0044 0532 0130 00' where Nummer = 1000"_qs);
+    r.ws.execSql(u"update personal set IBAN = 'DE88370400440532013000' where Nummer = 1001"_qs); // check digits
+    r.ws.execSql(u"update personal set IBAN = 'AT61190430023457320' where Nummer = 1002"_qs);   // one short
+    r.ws.execSql(u"update personal set IBAN = NULL where Nummer = 1003"_qs);
+    r.billable(u"(1000,1001,1002,1003)"_qs);
+    r.form->strWBIN = u"(1000,1001,1002,1003)"_qs;
+    ASSERT_EQ(cmdStart_Click(*r.form).outcome, RunOutcome::Completed);
+    const QStringList log = readAnsiLines(logFilePath(r.ws.programDir())).value_or(QStringList());
+    ASSERT_EQ(log.size(), 4) << log.join(u'\n').toStdString();
+    EXPECT_TRUE(log[0].endsWith(u" IBAN ist ungültig (Prüfziffer oder Länge). DE88370400440532013000"_qs));
+    EXPECT_TRUE(log[0].contains(u";1001 "_qs));
+    EXPECT_TRUE(log[1].endsWith(u" IBAN hat nicht die erforderliche Länge. AT61190430023457320"_qs));
+    EXPECT_TRUE(log[2].endsWith(u" IBAN hat nicht die erforderliche Länge. "_qs));
+    EXPECT_TRUE(log[3].contains(u"Es sind 3 Fehler von gesamt 4 Buchungen aufgetreten. Kontrollsumme: EUR "_qs));
+    // Every booking is still written; the member query already took the blanks out of the
+    // grouped IBAN.
+    QFile file(r.exportDir + r.exportFiles().value(0));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray text = file.readAll();
+    EXPECT_EQ(text.count("<DrctDbtTxInf>"), 4);
+    EXPECT_TRUE(text.contains("<IBAN>DE89370400440532013000</IBAN>"));
+}
+
+TEST(SepaWriter, NothingHalfDoneWhenTheFolderOrAStatementFails)
+{
+    // The export folder cannot be written: no file, no stored fee.
+    {
+        DirectDebitRun r;
+        r.form->strExportPfad = r.ws.root() + u"/fehlt/"_qs;
+        EXPECT_EQ(cmdStart_Click(*r.form).outcome, RunOutcome::Stopped);
+        EXPECT_TRUE(r.ws.ui.messages.last().text.startsWith(u"Fehler beim Schreiben der XML Datei "_qs));
+        EXPECT_EQ(r.storedFees(), 0);
+    }
+    // A statement fails midway: everything rolled back, the partial file removed.
+    {
+        DirectDebitRun r;
+        r.ws.execSql(u"create trigger kaputt before insert on PERSONAL_MG_BEITRAGE when new.id_personal > 5010 "
+                     "begin select raise(abort, 'Speicher voll'); end"_qs);
+        EXPECT_EQ(cmdStart_Click(*r.form).outcome, RunOutcome::Failed);
+        EXPECT_TRUE(r.ws.ui.messages.last().text.contains(u"Speicher voll"_qs));
+        EXPECT_EQ(r.storedFees(), 0);
+        EXPECT_TRUE(r.exportFiles().isEmpty()) << r.exportFiles().join(u' ').toStdString();
+        EXPECT_EQ(r.ws.ui.busyDepth, 0);
+    }
+}
+
+TEST(SepaWriter, ASecondRunReplacesTheOwnersRowsAndOneOwnerGivesTheShortIds)
+{
+    DirectDebitRun r;
+    r.billable(u"(1004)"_qs);
+    r.form->strWBIN = u"(1004)"_qs;
+    ASSERT_EQ(cmdStart_Click(*r.form).outcome, RunOutcome::Completed);
+    r.ws.clock.set(QDateTime(QDate(2026, 12, 6), QTime(11, 0)));
+    ASSERT_EQ(cmdStart_Click(*r.form).outcome, RunOutcome::Completed);
+    EXPECT_EQ(r.storedFees(), 1);
+    QFile file(r.exportDir + u"MB_Mitgliedsbeitrag_06122026T110000.xml"_qs);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray text = file.readAll();
+    EXPECT_TRUE(text.contains("<MsgId>1004</MsgId>"));
+    EXPECT_TRUE(text.contains("<PmtInfId>LS001004</PmtInfId>"));
+}
+
+TEST(SepaWriter, AnInvalidCreditorIdStopsTheRunBeforeAnythingIsWritten)
+{
+    DirectDebitRun r;
+    r.form->txtGlaubigerID.Text = u"DE99ZZZ09999999999"_qs;
+    EXPECT_EQ(cmdStart_Click(*r.form).outcome, RunOutcome::Stopped);
+    EXPECT_EQ(r.ws.ui.messages.last().text, u"Die GläubigerID ist ungültig. Bitte prüfen Sie die Eingabe."_qs);
+    EXPECT_EQ(r.ws.ui.messages.last().icon, MsgIcon::None);
+    EXPECT_TRUE(r.exportFiles().isEmpty());
+}

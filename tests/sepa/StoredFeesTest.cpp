@@ -1,0 +1,376 @@
+#include "sepa/StoredFees.h"
+
+#include "support/Workspace.h"
+
+#include <QSqlQuery>
+#include <gtest/gtest.h>
+
+using namespace qvl;
+using namespace qvl::test;
+
+namespace {
+
+const QString kType = u"Mitgliedsbeitrag"_qs;
+
+std::unique_ptr<Database> openDemo(const Workspace &ws)
+{
+    return Database::open(u"Provider=SQLite;Data Source="_qs + ws.databaseFile());
+}
+
+QDateTime at(int year, int month, int day, int hour = 10, int minute = 0)
+{
+    return QDateTime(QDate(year, month, day), QTime(hour, minute));
+}
+
+StoredFee fee(long id, const QString &jahr = u"2026"_qs, const QString &typ = kType, const QString &betrag = u"12.50"_qs)
+{
+    StoredFee f;
+    f.idPersonal = id;
+    f.jahr = jahr;
+    f.betrag = betrag;
+    f.rechDat = u"06.12.2026"_qs;
+    f.faellDat = u"20.12.2026"_qs;
+    f.typ = typ;
+    f.rechNr = u"RG-"_qs + QString::number(id);
+    f.iban = u"DE89370400440532013000"_qs;
+    return f;
+}
+
+// What a direct-debit run does per booking: delete, then insert, all in one transaction.
+void writeFees(Database &db, const QDateTime &now, const QList<StoredFee> &fees)
+{
+    Transaction tx(db);
+    StoredFeesWriter writer(db, now);
+    for (const StoredFee &f : fees) {
+        writer.deleteOwnerFee(f.idPersonal, f.jahr, f.typ);
+        writer.insert(f);
+    }
+    tx.commit();
+}
+
+void writeRun(Database &db, const QDateTime &now, const QList<long> &ids, const QString &jahr = u"2026"_qs,
+              const QString &typ = kType, const QString &betrag = u"12.50"_qs)
+{
+    QList<StoredFee> fees;
+    for (long id : ids)
+        fees.append(fee(id, jahr, typ, betrag));
+    writeFees(db, now, fees);
+}
+
+// "id jahr typ betrag" per row, in insertion order.
+QStringList rows(Database &db)
+{
+    QSqlQuery q = db.run(u"select id_personal, jahr, typ, betrag from PERSONAL_MG_BEITRAGE order by id_beitrag"_qs);
+    QStringList out;
+    while (q.next())
+        out << q.value(0).toString() + u' ' + q.value(1).toString() + u' ' + q.value(2).toString() + u' '
+                   + QString::number(q.value(3).toDouble());
+    return out;
+}
+
+QVariantList row(Database &db, const QString &where)
+{
+    QSqlQuery q = db.run(u"select datum_erstellt, datum_verrechnet, datum_bezahlt, typ, r_name, iban, betrag "
+                         u"from PERSONAL_MG_BEITRAGE where "_qs
+                         + where);
+    if (!q.next())
+        return {};
+    QVariantList out;
+    for (int i = 0; i < 7; ++i)
+        out << q.value(i);
+    return out;
+}
+
+} // namespace
+
+TEST(StoredFeesWriter, ReplacesOnlyTheOwnersRowOfTheSameYearAndType)
+{
+    Workspace ws(5);
+    auto db = openDemo(ws);
+    writeRun(*db, at(2026, 12, 5), {1, 2});
+    writeRun(*db, at(2026, 12, 5), {1}, u"2026"_qs, u"Wegebeitrag"_qs);
+    writeRun(*db, at(2026, 12, 5), {1}, u"2025"_qs);
+    writeRun(*db, at(2026, 12, 5), {1}, u"2026"_qs, kType, u"99.75"_qs);
+
+    EXPECT_EQ(rows(*db), (QStringList{u"2 2026 Mitgliedsbeitrag 12.5"_qs, u"1 2026 Wegebeitrag 12.5"_qs,
+                                      u"1 2025 Mitgliedsbeitrag 12.5"_qs, u"1 2026 Mitgliedsbeitrag 99.75"_qs}));
+}
+
+TEST(StoredFeesWriter, StoresTheValuesAsTheSuiteReadsThem)
+{
+    Workspace ws(3);
+    auto db = openDemo(ws);
+    StoredFee f = fee(3);
+    f.betrag = u"1234.56"_qs;
+    writeFees(*db, at(2026, 12, 5, 14, 30).addSecs(15), {f});
+
+    EXPECT_EQ(row(*db, u"id_personal = 3"_qs),
+              (QVariantList{u"2026-12-05 14:30:15"_qs, u"2026-12-06"_qs, u"2026-12-20"_qs, kType, u"RG-3"_qs,
+                            u"DE89370400440532013000"_qs, 1234.56}));
+}
+
+TEST(StoredFeesWriter, InvalidDateTextsAreStoredAsNull)
+{
+    Workspace ws(3);
+    auto db = openDemo(ws);
+    StoredFee f = fee(1);
+    f.rechDat = u"31.02.2026"_qs;
+    f.faellDat = QString();
+    writeFees(*db, at(2026, 12, 5), {f});
+
+    const QVariantList r = row(*db, u"id_personal = 1"_qs);
+    ASSERT_EQ(r.size(), 7);
+    EXPECT_TRUE(r[1].isNull());
+    EXPECT_TRUE(r[2].isNull());
+}
+
+TEST(StoredFeesWriter, FailuresAreDatabaseErrorsNamingTheCause)
+{
+    Workspace ws(3);
+    auto db = openDemo(ws);
+    {
+        StoredFeesWriter writer(*db, at(2026, 12, 5));
+        EXPECT_THROW(writer.insert(fee(1, u"2026"_qs, kType, u"12,50"_qs)), DbError);
+        EXPECT_TRUE(rows(*db).isEmpty());
+
+        // A refused row; the statement stays usable for the next one.
+        db->run(u"create trigger refuse before insert on PERSONAL_MG_BEITRAGE when new.id_personal = 2 "
+                u"begin select raise(abort, 'Zeile abgelehnt'); end"_qs);
+        try {
+            writer.insert(fee(2));
+            ADD_FAILURE() << "no error";
+        } catch (const DbError &e) {
+            EXPECT_TRUE(e.message().contains(u"Zeile abgelehnt"_qs)) << e.what();
+            EXPECT_TRUE(e.message().contains(u"insert into PERSONAL_MG_BEITRAGE"_qs)) << e.what();
+        }
+        writer.insert(fee(3));
+        EXPECT_EQ(rows(*db), QStringList{u"3 2026 Mitgliedsbeitrag 12.5"_qs});
+    }
+    db->run(u"drop table PERSONAL_MG_BEITRAGE"_qs);
+    EXPECT_THROW(StoredFeesWriter(*db, at(2026, 12, 5)), DbError);
+}
+
+TEST(StoredFeesWriter, TypeLongerThanFiftyCharactersIsStoredCutAndStillReplaced)
+{
+    Workspace ws(3);
+    auto db = openDemo(ws);
+    const QString longType = u"Mitgliedsbeitrag, Wegebeitrag, Umlage Waldschutz und Verwaltungskosten"_qs;
+    ASSERT_GT(longType.size(), 50);
+    writeRun(*db, at(2026, 12, 5), {1}, u"2026"_qs, longType, u"10.00"_qs);
+    writeRun(*db, at(2026, 12, 6), {1}, u"2026"_qs, longType, u"20.00"_qs);
+
+    EXPECT_EQ(rows(*db), QStringList{u"1 2026 "_qs + longType.left(50) + u" 20"_qs});
+}
+
+TEST(StoredFeesWriter, ApostrophesInValuesAreStoredUnchanged)
+{
+    Workspace ws(3);
+    auto db = openDemo(ws);
+    StoredFee f = fee(2, u"2026"_qs, u"O'Brien's Beitrag"_qs);
+    f.rechNr = u"O'Brien"_qs;
+    f.iban = u"IE'29"_qs;
+    writeFees(*db, at(2026, 12, 5), {f});
+    writeFees(*db, at(2026, 12, 5), {f});
+
+    const QVariantList r = row(*db, u"id_personal = 2"_qs);
+    ASSERT_EQ(r.size(), 7);
+    EXPECT_EQ(r[3].toString(), u"O'Brien's Beitrag"_qs);
+    EXPECT_EQ(r[4].toString(), u"O'Brien"_qs);
+    EXPECT_EQ(r[5].toString(), u"IE'29"_qs);
+    EXPECT_EQ(rows(*db).size(), 1);
+
+    const QString key = u"2026 O'Brien's Beitrag, Erstellt: Dec  5 2026"_qs;
+    EXPECT_EQ(listStoredRuns(*db), QStringList{key});
+    deleteStoredRun(*db, key);
+    EXPECT_TRUE(rows(*db).isEmpty());
+}
+
+TEST(StoredFeesWriter, EmptyTypeReplacesARowWhoseTypeIsNull)
+{
+    Workspace ws(3);
+    ws.execSql(u"insert into PERSONAL_MG_BEITRAGE (id_personal, jahr, betrag, typ) values (1, '2026', 5, null)"_qs);
+    auto db = openDemo(ws);
+    writeRun(*db, at(2026, 12, 5), {1}, u"2026"_qs, QString(), u"7"_qs);
+
+    EXPECT_EQ(rows(*db), QStringList{u"1 2026  7"_qs});
+}
+
+TEST(StoredRuns, KeyReadsAsSqlServersShortDate)
+{
+    struct Case {
+        QDateTime created;
+        const char16_t *key;
+    };
+    const Case cases[] = {
+        {at(2026, 12, 5, 14, 30), u"2026 Mitgliedsbeitrag, Erstellt: Dec  5 2026"},
+        {at(2026, 12, 15, 0, 0), u"2026 Mitgliedsbeitrag, Erstellt: Dec 15 2026"},
+        {at(2027, 1, 1, 23, 59), u"2026 Mitgliedsbeitrag, Erstellt: Jan  1 2027"},
+        {at(2026, 5, 31), u"2026 Mitgliedsbeitrag, Erstellt: May 31 2026"},
+        {at(2026, 9, 9), u"2026 Mitgliedsbeitrag, Erstellt: Sep  9 2026"},
+    };
+    Workspace ws(2);
+    auto db = openDemo(ws);
+    for (const Case &c : cases) {
+        writeRun(*db, c.created, {1});
+        EXPECT_EQ(listStoredRuns(*db), QStringList{QString::fromUtf16(c.key)}) << c.created.toString().toStdString();
+        db->run(u"delete from PERSONAL_MG_BEITRAGE"_qs);
+    }
+}
+
+TEST(StoredRuns, RowWithANullPartListsAsAnEmptyEntry)
+{
+    Workspace ws(2);
+    ws.execSql(u"insert into PERSONAL_MG_BEITRAGE (id_personal, jahr, typ) values (1, '2026', 'Beitrag')"_qs);
+    auto db = openDemo(ws);
+    EXPECT_EQ(listStoredRuns(*db), QStringList{QString()});
+}
+
+TEST(StoredRuns, OneEntryPerYearTypeAndDay)
+{
+    Workspace ws(5);
+    auto db = openDemo(ws);
+
+    // Same day twice: one entry, the second run's values.
+    writeRun(*db, at(2026, 12, 5, 9), {1, 2, 3});
+    writeRun(*db, at(2026, 12, 5, 17), {1, 2, 3}, u"2026"_qs, kType, u"15.00"_qs);
+    EXPECT_EQ(listStoredRuns(*db), QStringList{u"2026 Mitgliedsbeitrag, Erstellt: Dec  5 2026"_qs});
+    EXPECT_EQ(rows(*db).size(), 3);
+    EXPECT_EQ(rows(*db).filter(u" 15"_qs).size(), 3);
+
+    // A later day for some owners: two entries until every owner has been collected again.
+    writeRun(*db, at(2026, 12, 12), {1, 2});
+    EXPECT_EQ(listStoredRuns(*db).size(), 2);
+    writeRun(*db, at(2026, 12, 12), {3});
+    EXPECT_EQ(listStoredRuns(*db), QStringList{u"2026 Mitgliedsbeitrag, Erstellt: Dec 12 2026"_qs});
+
+    // Another type in the same year is a run of its own.
+    writeRun(*db, at(2026, 12, 12), {1}, u"2026"_qs, u"Wegebeitrag"_qs);
+    EXPECT_EQ(listStoredRuns(*db).size(), 2);
+}
+
+TEST(StoredRuns, DeleteRemovesExactlyTheRowsOfTheKey)
+{
+    Workspace ws(5);
+    auto db = openDemo(ws);
+    writeRun(*db, at(2026, 12, 5), {1, 2});
+    writeRun(*db, at(2026, 12, 5), {3}, u"2026"_qs, u"Wegebeitrag"_qs);
+    writeRun(*db, at(2026, 12, 6), {4});
+    writeRun(*db, at(2026, 12, 5), {5}, u"2025"_qs);
+
+    for (const QString &nothing : {u"2026 Mitgliedsbeitrag, Erstellt: Dec  7 2026"_qs, QString(), u""_qs}) {
+        deleteStoredRun(*db, nothing);
+        EXPECT_EQ(rows(*db).size(), 5) << nothing.toStdString();
+    }
+
+    deleteStoredRun(*db, u"2026 Mitgliedsbeitrag, Erstellt: Dec  5 2026"_qs);
+    EXPECT_EQ(rows(*db), (QStringList{u"3 2026 Wegebeitrag 12.5"_qs, u"4 2026 Mitgliedsbeitrag 12.5"_qs,
+                                      u"5 2025 Mitgliedsbeitrag 12.5"_qs}));
+}
+
+namespace {
+
+struct FormFixture {
+    Workspace ws{5};
+    std::unique_ptr<FrmDTA> form = ws.form();
+
+    FormFixture()
+    {
+        form->SQLConn = openDemo(ws);
+        writeRun(*form->SQLConn, at(2026, 12, 5), {1, 2});
+        writeRun(*form->SQLConn, at(2026, 12, 5), {3}, u"2026"_qs, u"Wegebeitrag"_qs);
+    }
+    // Opens the list and chooses the entry of the key.
+    void choose(const QString &key)
+    {
+        form->cmbBeitraege_GotFocus();
+        form->cmbBeitraege.ListIndex = int(form->cmbBeitraege.List.indexOf(key));
+    }
+};
+
+const QString kDeleteQuestion = u"Wollen Sie die hinterlegten Beiträge löschen? "_qs;
+const QString kDeleteTitle = u"Beiträge löschen"_qs;
+
+} // namespace
+
+TEST(StoredFeesForm, FocusRefillsTheListAndClearsTheChoice)
+{
+    FormFixture f;
+    f.form->cmbBeitraege.List = {u"alt"_qs};
+    f.form->cmbBeitraege.ListIndex = 0;
+
+    f.form->cmbBeitraege_GotFocus();
+    EXPECT_EQ(f.form->cmbBeitraege.List, (QStringList{u"2026 Mitgliedsbeitrag, Erstellt: Dec  5 2026"_qs,
+                                                       u"2026 Wegebeitrag, Erstellt: Dec  5 2026"_qs}));
+    EXPECT_EQ(f.form->cmbBeitraege.ListIndex, -1);
+    EXPECT_TRUE(f.ws.ui.messages.isEmpty());
+}
+
+TEST(StoredFeesForm, FocusReportsAFailingListInsteadOfCrashing)
+{
+    FormFixture f;
+    f.ws.execSql(u"drop table PERSONAL_MG_BEITRAGE"_qs);
+    f.form->cmbBeitraege.List = {u"alt"_qs};
+
+    f.form->cmbBeitraege_GotFocus();
+    EXPECT_TRUE(f.form->cmbBeitraege.List.isEmpty());
+    ASSERT_EQ(f.ws.ui.messages.size(), 1);
+    EXPECT_TRUE(f.ws.ui.messages[0].text.startsWith(
+        u"Die Liste der hinterlegten Beiträge konnte nicht gelesen werden.\n"_qs));
+    EXPECT_EQ(f.ws.ui.messages[0].icon, MsgIcon::Critical);
+}
+
+TEST(StoredFeesForm, DeleteAsksThenDeletesTheChosenRun)
+{
+    FormFixture f;
+    f.choose(u"2026 Mitgliedsbeitrag, Erstellt: Dec  5 2026"_qs);
+    f.ws.ui.answers = {MsgResult::Yes};
+
+    f.form->btnBeitraegeLoeschen_Click();
+    ASSERT_EQ(f.ws.ui.messages.size(), 2);
+    EXPECT_EQ(f.ws.ui.messages[0].text, kDeleteQuestion);
+    EXPECT_EQ(f.ws.ui.messages[0].title, kDeleteTitle);
+    EXPECT_EQ(f.ws.ui.messages[0].buttons, MsgButtons::YesNo);
+    EXPECT_EQ(f.ws.ui.messages[1].text, u"Löschen erfolgreich"_qs);
+    EXPECT_EQ(f.ws.ui.messages[1].title, kDeleteTitle);
+    EXPECT_EQ(f.ws.ui.messages[1].icon, MsgIcon::None);
+    EXPECT_EQ(rows(*f.form->SQLConn), QStringList{u"3 2026 Wegebeitrag 12.5"_qs});
+    // The list is rebuilt only on the next focus.
+    EXPECT_EQ(f.form->cmbBeitraege.ListCount(), 2);
+}
+
+TEST(StoredFeesForm, DeleteAnsweredNoOrWithoutChoiceDeletesNothing)
+{
+    {
+        FormFixture f;
+        f.choose(u"2026 Mitgliedsbeitrag, Erstellt: Dec  5 2026"_qs);
+        f.ws.ui.answers = {MsgResult::No};
+        f.form->btnBeitraegeLoeschen_Click();
+        EXPECT_EQ(f.ws.ui.texts(), QStringList{kDeleteQuestion});
+        EXPECT_EQ(rows(*f.form->SQLConn).size(), 3);
+    }
+    {
+        FormFixture f;
+        f.form->cmbBeitraege_GotFocus(); // nothing chosen: empty text
+        f.ws.ui.answers = {MsgResult::Yes};
+        f.form->btnBeitraegeLoeschen_Click();
+        EXPECT_EQ(f.ws.ui.texts(), (QStringList{kDeleteQuestion, u"Löschen erfolgreich"_qs}));
+        EXPECT_EQ(rows(*f.form->SQLConn).size(), 3);
+    }
+}
+
+TEST(StoredFeesForm, FailingDeleteShowsTheError)
+{
+    FormFixture f;
+    f.choose(u"2026 Wegebeitrag, Erstellt: Dec  5 2026"_qs);
+    f.ws.execSql(u"drop table PERSONAL_MG_BEITRAGE"_qs);
+    f.ws.ui.answers = {MsgResult::Yes};
+
+    f.form->btnBeitraegeLoeschen_Click();
+    ASSERT_EQ(f.ws.ui.messages.size(), 2);
+    const Message &shown = f.ws.ui.messages[1];
+    EXPECT_TRUE(shown.text.startsWith(u"Fehler beim Löschen der hinterlegten Beiträge\r"_qs))
+        << shown.text.toStdString();
+    EXPECT_TRUE(shown.text.contains(u"PERSONAL_MG_BEITRAGE"_qs));
+    EXPECT_EQ(shown.title, kDeleteTitle);
+    EXPECT_EQ(shown.icon, MsgIcon::None);
+}
