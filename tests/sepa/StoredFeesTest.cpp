@@ -86,39 +86,35 @@ QVariantList row(Database &db, const QString &where)
 TEST(StoredFeesWriter, ReplacesOnlyTheOwnersRowOfTheSameYearAndType)
 {
     Workspace ws(5);
+    // An empty type replaces a row whose typ is NULL.
+    ws.execSql(u"insert into PERSONAL_MG_BEITRAGE (id_personal, jahr, betrag, typ) values (4, '2026', 5, null)"_qs);
     auto db = openDemo(ws);
     writeRun(*db, at(2026, 12, 5), {1, 2});
     writeRun(*db, at(2026, 12, 5), {1}, u"2026"_qs, u"Wegebeitrag"_qs);
     writeRun(*db, at(2026, 12, 5), {1}, u"2025"_qs);
     writeRun(*db, at(2026, 12, 5), {1}, u"2026"_qs, kType, u"99.75"_qs);
+    writeRun(*db, at(2026, 12, 5), {4}, u"2026"_qs, QString(), u"7"_qs);
 
     EXPECT_EQ(rows(*db), (QStringList{u"2 2026 Mitgliedsbeitrag 12.5"_qs, u"1 2026 Wegebeitrag 12.5"_qs,
-                                      u"1 2025 Mitgliedsbeitrag 12.5"_qs, u"1 2026 Mitgliedsbeitrag 99.75"_qs}));
+                                      u"1 2025 Mitgliedsbeitrag 12.5"_qs, u"1 2026 Mitgliedsbeitrag 99.75"_qs,
+                                      u"4 2026  7"_qs}));
 }
 
 TEST(StoredFeesWriter, StoresTheValuesAsTheSuiteReadsThem)
 {
     Workspace ws(3);
     auto db = openDemo(ws);
-    StoredFee f = fee(3);
-    f.betrag = u"1234.56"_qs;
-    writeFees(*db, at(2026, 12, 5, 14, 30).addSecs(15), {f});
+    StoredFee valid = fee(3);
+    valid.betrag = u"1234.56"_qs;
+    StoredFee invalidDates = fee(2);
+    invalidDates.rechDat = u"31.02.2026"_qs;
+    invalidDates.faellDat = QString();
+    writeFees(*db, at(2026, 12, 5, 14, 30).addSecs(15), {valid, invalidDates});
 
     EXPECT_EQ(row(*db, u"id_personal = 3"_qs),
               (QVariantList{u"2026-12-05 14:30:15"_qs, u"2026-12-06"_qs, u"2026-12-20"_qs, kType, u"RG-3"_qs,
                             u"DE89370400440532013000"_qs, 1234.56}));
-}
-
-TEST(StoredFeesWriter, InvalidDateTextsAreStoredAsNull)
-{
-    Workspace ws(3);
-    auto db = openDemo(ws);
-    StoredFee f = fee(1);
-    f.rechDat = u"31.02.2026"_qs;
-    f.faellDat = QString();
-    writeFees(*db, at(2026, 12, 5), {f});
-
-    const QVariantList r = row(*db, u"id_personal = 1"_qs);
+    const QVariantList r = row(*db, u"id_personal = 2"_qs);
     ASSERT_EQ(r.size(), 7);
     EXPECT_TRUE(r[1].isNull());
     EXPECT_TRUE(r[2].isNull());
@@ -147,7 +143,7 @@ TEST(StoredFeesWriter, FailuresAreDatabaseErrorsNamingTheCause)
         EXPECT_EQ(rows(*db), QStringList{u"3 2026 Mitgliedsbeitrag 12.5"_qs});
     }
     db->run(u"drop table PERSONAL_MG_BEITRAGE"_qs);
-    EXPECT_THROW(StoredFeesWriter(*db, at(2026, 12, 5)), DbError);
+    EXPECT_THROW(StoredFeesWriter writer(*db, at(2026, 12, 5)), DbError);
 }
 
 TEST(StoredFeesWriter, TypeLongerThanFiftyCharactersIsStoredCutAndStillReplaced)
@@ -185,17 +181,7 @@ TEST(StoredFeesWriter, ApostrophesInValuesAreStoredUnchanged)
     EXPECT_TRUE(rows(*db).isEmpty());
 }
 
-TEST(StoredFeesWriter, EmptyTypeReplacesARowWhoseTypeIsNull)
-{
-    Workspace ws(3);
-    ws.execSql(u"insert into PERSONAL_MG_BEITRAGE (id_personal, jahr, betrag, typ) values (1, '2026', 5, null)"_qs);
-    auto db = openDemo(ws);
-    writeRun(*db, at(2026, 12, 5), {1}, u"2026"_qs, QString(), u"7"_qs);
-
-    EXPECT_EQ(rows(*db), QStringList{u"1 2026  7"_qs});
-}
-
-TEST(StoredRuns, KeyReadsAsSqlServersShortDate)
+TEST(StoredFeesRuns, KeyReadsAsSqlServersShortDate)
 {
     struct Case {
         QDateTime created;
@@ -217,7 +203,7 @@ TEST(StoredRuns, KeyReadsAsSqlServersShortDate)
     }
 }
 
-TEST(StoredRuns, RowWithANullPartListsAsAnEmptyEntry)
+TEST(StoredFeesRuns, RowWithANullPartListsAsAnEmptyEntry)
 {
     Workspace ws(2);
     ws.execSql(u"insert into PERSONAL_MG_BEITRAGE (id_personal, jahr, typ) values (1, '2026', 'Beitrag')"_qs);
@@ -225,7 +211,7 @@ TEST(StoredRuns, RowWithANullPartListsAsAnEmptyEntry)
     EXPECT_EQ(listStoredRuns(*db), QStringList{QString()});
 }
 
-TEST(StoredRuns, OneEntryPerYearTypeAndDay)
+TEST(StoredFeesRuns, OneEntryPerYearTypeAndDay)
 {
     Workspace ws(5);
     auto db = openDemo(ws);
@@ -248,7 +234,7 @@ TEST(StoredRuns, OneEntryPerYearTypeAndDay)
     EXPECT_EQ(listStoredRuns(*db).size(), 2);
 }
 
-TEST(StoredRuns, DeleteRemovesExactlyTheRowsOfTheKey)
+TEST(StoredFeesRuns, DeleteRemovesExactlyTheRowsOfTheKey)
 {
     Workspace ws(5);
     auto db = openDemo(ws);
