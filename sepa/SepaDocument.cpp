@@ -26,37 +26,53 @@ QString freeText(const QString &text, int maxLength)
     return bankCharset(text).left(maxLength);
 }
 
-// The lines of one block; every line ends with CR LF, the block with one empty line.
+// The lines of one block, as the file's UTF-8 bytes; every line ends with CR LF, the
+// block with one empty line. Appends in place: a big run writes a hundred thousand blocks.
 class Block
 {
 public:
-    void line(int blanks, QStringView text)
+    Block() { m_bytes.reserve(2400); }
+
+    void line(int blanks, QByteArrayView text)
     {
-        m_text += QString(blanks, u' ');
-        m_text += text;
-        m_text += u"\r\n";
+        indent(blanks);
+        m_bytes += text;
+        m_bytes += "\r\n";
     }
 
     // Opening literal, escaped value, closing literal.
-    void line(int blanks, QStringView open, const QString &value, QStringView close)
+    void line(int blanks, QByteArrayView open, const QString &value, QByteArrayView close)
     {
-        line(blanks, open.toString() + xmlEscape(value) + close.toString());
+        indent(blanks);
+        m_bytes += open;
+        m_bytes += xmlEscape(value).toUtf8();
+        m_bytes += close;
+        m_bytes += "\r\n";
     }
 
-    void element(int blanks, const QString &tag, const QString &value)
+    void element(int blanks, QByteArrayView tag, const QString &value)
     {
-        line(blanks, QString(u'<' + tag + u'>'), value, QString(u"</"_qs + tag + u'>'));
+        indent(blanks);
+        m_bytes += '<';
+        m_bytes += tag;
+        m_bytes += '>';
+        m_bytes += xmlEscape(value).toUtf8();
+        m_bytes += "</";
+        m_bytes += tag;
+        m_bytes += ">\r\n";
     }
 
-    QString text() const { return m_text + u"\r\n"_qs; }
+    QByteArray bytes() { return m_bytes += "\r\n"; }
 
 private:
-    QString m_text;
+    void indent(int blanks) { m_bytes.append(qsizetype(blanks), ' '); }
+
+    QByteArray m_bytes;
 };
 
-QString bicTag(SepaFormat format)
+QByteArrayView bicTag(SepaFormat format)
 {
-    return format == SepaFormat::Pain00800108 ? u"BICFI"_qs : u"BIC"_qs;
+    return format == SepaFormat::Pain00800108 ? "BICFI" : "BIC";
 }
 
 QString documentStartTag(SepaFormat format)
@@ -79,36 +95,36 @@ QString countryOutsideEea(const QString &iban)
 
 void debtorAgent(Block &block, SepaFormat format, const QString &bic)
 {
-    block.line(28, u"<DbtrAgt>");
-    block.line(32, u"<FinInstnId>");
+    block.line(28, "<DbtrAgt>");
+    block.line(32, "<FinInstnId>");
     // The 2019 version has no BIC value for "none"; it names the missing BIC as other id.
     if (format == SepaFormat::Pain00800108 && bic == notProvided) {
-        block.line(36, u"<Othr>");
-        block.element(40, u"Id"_qs, bic);
-        block.line(36, u"</Othr>");
+        block.line(36, "<Othr>");
+        block.element(40, "Id", bic);
+        block.line(36, "</Othr>");
     } else {
         block.element(36, bicTag(format), bic);
     }
-    block.line(32, u"</FinInstnId>");
-    block.line(28, u"</DbtrAgt>");
+    block.line(32, "</FinInstnId>");
+    block.line(28, "</DbtrAgt>");
 }
 
 // Debtors outside the EEA need a postal address since the 2019 version; the schema
 // forbids empty texts, so empty parts are left out.
 void postalAddress(Block &block, const SepaTransaction &transaction, const QString &country)
 {
-    block.line(32, u"<PstlAdr>");
-    const std::pair<QString, QString> parts[] = {
-        {u"StrtNm"_qs, freeText(transaction.street, streetLength)},
-        {u"PstCd"_qs, freeText(transaction.postcode, postcodeLength)},
-        {u"TwnNm"_qs, freeText(transaction.town, townLength)},
+    block.line(32, "<PstlAdr>");
+    const std::pair<QByteArrayView, QString> parts[] = {
+        {"StrtNm", freeText(transaction.street, streetLength)},
+        {"PstCd", freeText(transaction.postcode, postcodeLength)},
+        {"TwnNm", freeText(transaction.town, townLength)},
     };
     for (const auto &[tag, value] : parts) {
         if (!value.isEmpty())
             block.element(36, tag, value);
     }
-    block.element(36, u"Ctry"_qs, country);
-    block.line(32, u"</PstlAdr>");
+    block.element(36, "Ctry", country);
+    block.line(32, "</PstlAdr>");
 }
 
 } // namespace
@@ -123,7 +139,7 @@ QString sepaFormatText(SepaFormat format)
     return format == SepaFormat::Pain00800102 ? u"pain.008.001.02"_qs : u"pain.008.001.08"_qs;
 }
 
-QString sepaHeaderBlock(SepaFormat format, const SepaHeader &header)
+QByteArray sepaHeaderBlock(SepaFormat format, const SepaHeader &header)
 {
     const QString creditorName = freeText(header.creditorName, nameLength);
     const QString count = QString::number(header.numberOfTransactions);
@@ -131,108 +147,112 @@ QString sepaHeaderBlock(SepaFormat format, const SepaHeader &header)
         formatDate(header.created, u"yyyy-mm-dd"_qs) + u'T' + formatDate(header.created, u"HH:MM:SS"_qs);
 
     Block block;
-    block.line(0, u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
-    block.line(0, documentStartTag(format));
-    block.line(1, u"<CstmrDrctDbtInitn>");
-    block.line(5, u"<GrpHdr>");
-    block.element(9, u"MsgId"_qs, header.messageId);
-    block.element(9, u"CreDtTm"_qs, created);
-    block.element(9, u"NbOfTxs"_qs, count);
-    block.element(9, u"CtrlSum"_qs, header.controlSum);
-    block.line(9, u"<InitgPty>");
-    block.element(15, u"Nm"_qs, creditorName);
-    block.line(9, u"</InitgPty>");
-    block.line(5, u"</GrpHdr>");
-    block.line(5, u"<PmtInf>");
-    block.line(9, u"<PmtInfId>LS00", header.messageId, u"</PmtInfId>");
-    block.line(9, u"<PmtMtd>DD</PmtMtd>");
-    block.line(9, u"<BtchBookg>true</BtchBookg>");
-    block.element(9, u"NbOfTxs"_qs, count);
-    block.element(9, u"CtrlSum"_qs, header.controlSum);
-    block.line(9, u"<PmtTpInf>");
-    block.line(13, u"<SvcLvl>");
-    block.line(17, u"<Cd>SEPA</Cd>");
-    block.line(13, u"</SvcLvl>");
-    block.line(13, u"<LclInstrm>");
-    block.line(17, u"<Cd>CORE</Cd>");
-    block.line(13, u"</LclInstrm>");
-    block.line(13, u"<SeqTp>RCUR</SeqTp>");
-    block.line(9, u"</PmtTpInf>");
-    block.element(9, u"ReqdColltnDt"_qs, header.dueDate);
-    block.line(9, u"<Cdtr>");
-    block.element(13, u"Nm"_qs, creditorName);
-    block.line(9, u"</Cdtr>");
-    block.line(9, u"<CdtrAcct>");
-    block.line(13, u"<Id>");
-    block.element(17, u"IBAN"_qs, header.creditorIban);
-    block.line(13, u"</Id>");
-    block.line(9, u"</CdtrAcct>");
-    block.line(9, u"<CdtrAgt>");
-    block.line(13, u"<FinInstnId>");
+    block.line(0, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
+    block.line(0, documentStartTag(format).toUtf8());
+    block.line(1, "<CstmrDrctDbtInitn>");
+    block.line(5, "<GrpHdr>");
+    block.element(9, "MsgId", header.messageId);
+    block.element(9, "CreDtTm", created);
+    block.element(9, "NbOfTxs", count);
+    block.element(9, "CtrlSum", header.controlSum);
+    block.line(9, "<InitgPty>");
+    block.element(15, "Nm", creditorName);
+    block.line(9, "</InitgPty>");
+    block.line(5, "</GrpHdr>");
+    block.line(5, "<PmtInf>");
+    block.line(9, "<PmtInfId>LS00", header.messageId, "</PmtInfId>");
+    block.line(9, "<PmtMtd>DD</PmtMtd>");
+    block.line(9, "<BtchBookg>true</BtchBookg>");
+    block.element(9, "NbOfTxs", count);
+    block.element(9, "CtrlSum", header.controlSum);
+    block.line(9, "<PmtTpInf>");
+    block.line(13, "<SvcLvl>");
+    block.line(17, "<Cd>SEPA</Cd>");
+    block.line(13, "</SvcLvl>");
+    block.line(13, "<LclInstrm>");
+    block.line(17, "<Cd>CORE</Cd>");
+    block.line(13, "</LclInstrm>");
+    block.line(13, "<SeqTp>RCUR</SeqTp>");
+    block.line(9, "</PmtTpInf>");
+    block.element(9, "ReqdColltnDt", header.dueDate);
+    block.line(9, "<Cdtr>");
+    block.element(13, "Nm", creditorName);
+    block.line(9, "</Cdtr>");
+    block.line(9, "<CdtrAcct>");
+    block.line(13, "<Id>");
+    block.element(17, "IBAN", header.creditorIban);
+    block.line(13, "</Id>");
+    block.line(9, "</CdtrAcct>");
+    block.line(9, "<CdtrAgt>");
+    block.line(13, "<FinInstnId>");
     block.element(17, bicTag(format), header.creditorBic);
-    block.line(13, u"</FinInstnId>");
-    block.line(9, u"</CdtrAgt>");
-    return block.text();
+    block.line(13, "</FinInstnId>");
+    block.line(9, "</CdtrAgt>");
+    return block.bytes();
 }
 
-QString sepaTransactionBlock(SepaFormat format, const SepaTransaction &transaction)
+QByteArray sepaTransactionBlock(SepaFormat format, const SepaTransaction &transaction)
 {
     Block block;
-    block.line(9, u"<DrctDbtTxInf>");
+    block.line(9, "<DrctDbtTxInf>");
     // The uneven indentation of PmtId is what the banks' import programs have always received.
-    block.line(27, u"<PmtId>");
-    block.element(32, u"EndToEndId"_qs, transaction.mandateId);
-    block.line(28, u"</PmtId>");
-    block.line(28, u"<InstdAmt Ccy=\"EUR\">", transaction.amount, u"</InstdAmt>");
-    block.line(28, u"<DrctDbtTx>");
-    block.line(32, u"<MndtRltdInf>");
-    block.element(36, u"MndtId"_qs, transaction.mandateId);
-    block.element(36, u"DtOfSgntr"_qs, transaction.signatureDate);
-    block.line(32, u"</MndtRltdInf>");
-    block.line(32, u"<CdtrSchmeId>");
-    block.line(36, u"<Id>");
-    block.line(40, u"<PrvtId>");
-    block.line(44, u"<Othr>");
-    block.element(48, u"Id"_qs, transaction.creditorId);
-    block.line(48, u"<SchmeNm>");
-    block.line(53, u"<Prtry>SEPA</Prtry>");
-    block.line(48, u"</SchmeNm>");
-    block.line(44, u"</Othr>");
-    block.line(40, u"</PrvtId>");
-    block.line(36, u"</Id>");
-    block.line(32, u"</CdtrSchmeId>");
-    block.line(28, u"</DrctDbtTx>");
+    block.line(27, "<PmtId>");
+    block.element(32, "EndToEndId", transaction.mandateId);
+    block.line(28, "</PmtId>");
+    block.line(28, "<InstdAmt Ccy=\"EUR\">", transaction.amount, "</InstdAmt>");
+    block.line(28, "<DrctDbtTx>");
+    block.line(32, "<MndtRltdInf>");
+    block.element(36, "MndtId", transaction.mandateId);
+    block.element(36, "DtOfSgntr", transaction.signatureDate);
+    block.line(32, "</MndtRltdInf>");
+    block.line(32, "<CdtrSchmeId>");
+    block.line(36, "<Id>");
+    block.line(40, "<PrvtId>");
+    block.line(44, "<Othr>");
+    block.element(48, "Id", transaction.creditorId);
+    block.line(48, "<SchmeNm>");
+    block.line(53, "<Prtry>SEPA</Prtry>");
+    block.line(48, "</SchmeNm>");
+    block.line(44, "</Othr>");
+    block.line(40, "</PrvtId>");
+    block.line(36, "</Id>");
+    block.line(32, "</CdtrSchmeId>");
+    block.line(28, "</DrctDbtTx>");
     debtorAgent(block, format, transaction.debtorBic);
-    block.line(28, u"<Dbtr>");
-    block.element(32, u"Nm"_qs, freeText(transaction.debtorName, nameLength));
+    block.line(28, "<Dbtr>");
+    block.element(32, "Nm", freeText(transaction.debtorName, nameLength));
     if (format == SepaFormat::Pain00800108) {
         if (const QString country = countryOutsideEea(transaction.debtorIban); !country.isEmpty())
             postalAddress(block, transaction, country);
     }
-    block.line(28, u"</Dbtr>");
-    block.line(28, u"<DbtrAcct>");
-    block.line(32, u"<Id>");
-    block.element(36, u"IBAN"_qs, transaction.debtorIban);
-    block.line(32, u"</Id>");
-    block.line(28, u"</DbtrAcct>");
-    block.line(28, u"<RmtInf>");
-    block.element(32, u"Ustrd"_qs, freeText(transaction.remittance, remittanceLength));
-    block.line(28, u"</RmtInf>");
-    block.line(9, u"</DrctDbtTxInf>");
-    return block.text();
+    block.line(28, "</Dbtr>");
+    block.line(28, "<DbtrAcct>");
+    block.line(32, "<Id>");
+    block.element(36, "IBAN", transaction.debtorIban);
+    block.line(32, "</Id>");
+    block.line(28, "</DbtrAcct>");
+    block.line(28, "<RmtInf>");
+    block.element(32, "Ustrd", freeText(transaction.remittance, remittanceLength));
+    block.line(28, "</RmtInf>");
+    block.line(9, "</DrctDbtTxInf>");
+    return block.bytes();
 }
 
-QString sepaFooterBlock(SepaFormat /*format*/)
+QByteArray sepaFooterBlock(SepaFormat /*format*/)
 {
     Block block;
-    block.line(8, u"</PmtInf>");
-    block.line(1, u"</CstmrDrctDbtInitn>");
-    block.line(0, u"</Document>");
-    return block.text();
+    block.line(8, "</PmtInf>");
+    block.line(1, "</CstmrDrctDbtInitn>");
+    block.line(0, "</Document>");
+    return block.bytes();
 }
 
 QString xmlEscape(const QString &text)
 {
+    if (std::none_of(text.begin(), text.end(), [](QChar c) {
+            return c == u'&' || c == u'<' || c == u'>' || c == u'"' || c == u'\'';
+        }))
+        return text;
     // toHtmlEscaped covers & < > and "; attribute-safe text also needs the apostrophe.
     return text.toHtmlEscaped().replace(u'\'', u"&apos;"_qs);
 }
@@ -246,6 +266,12 @@ QString bankCharset(const QString &text)
         {U'œ', u"oe"_qs}, {U'Œ', u"OE"_qs}, {U'ı', u"i"_qs},
     };
     static const QString punctuation = u" ':?,-(+.)/&*$%"_qs;
+    const auto allowed = [](QChar c) {
+        return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9')
+               || (c.unicode() < 0x80 && punctuation.contains(c));
+    };
+    if (std::all_of(text.begin(), text.end(), allowed))
+        return text;
 
     QString result;
     result.reserve(text.size());

@@ -5,6 +5,7 @@
 // pain.008.001.02 and the 2019 version pain.008.001.08 that German banks require since
 // November 2026.
 
+#include <QByteArray>
 #include <QDateTime>
 #include <QString>
 
@@ -43,10 +44,10 @@ struct SepaTransaction {
     QString town;
 };
 
-// Each block ends with CR LF and one empty line (CR LF).
-QString sepaHeaderBlock(SepaFormat format, const SepaHeader &header);
-QString sepaTransactionBlock(SepaFormat format, const SepaTransaction &transaction);
-QString sepaFooterBlock(SepaFormat format);
+// The blocks as the file's bytes (UTF-8); each ends with CR LF and one empty line.
+QByteArray sepaHeaderBlock(SepaFormat format, const SepaHeader &header);
+QByteArray sepaTransactionBlock(SepaFormat format, const SepaTransaction &transaction);
+QByteArray sepaFooterBlock(SepaFormat format);
 
 // &, <, >, " and ' as XML entities.
 QString xmlEscape(const QString &text);

@@ -1,6 +1,7 @@
 #include "sepa/SepaWriter.h"
 
 #include "app/FrmDTA.h"
+#include "platform/BackgroundWriter.h"
 #include "platform/Conversions.h"
 #include "platform/Paths.h"
 #include "run/RunError.h"
@@ -11,6 +12,8 @@
 #include "sepa/Transliteration.h"
 
 #include <QFile>
+
+#include <cmath>
 #include <QSaveFile>
 
 namespace qvl {
@@ -22,9 +25,12 @@ QString withoutBlanks(QString text)
     return text.remove(u' ');
 }
 
-// The amount of a booking in euros, exactly as its decimal text shows it.
+// The amount of a booking in euros, exactly as its decimal text shows it. For whole cents
+// the quotient already is the double nearest to that text.
 double amountOf(const Buchung &b)
 {
+    if (b.Summe == std::trunc(b.Summe) && std::fabs(b.Summe) < 1e15)
+        return b.Summe / 100.0;
     return numberOrZero(generalNumber(b.Summe / 100.0));
 }
 
@@ -36,22 +42,37 @@ QString ibanProblem(const Buchung &b)
     const QString country = b.IBAN.left(2);
     const bool wrongLength = (country == u"DE"_qs && s.size() != 22) || (country == u"AT"_qs && s.size() != 20)
                              || (country == u"CH"_qs && s.size() != 21) || s.isEmpty();
-    const QString who = QString::number(b.Nummer) + u' ' + b.Name + u' ' + b.Vorname;
+    const auto who = [&b] { return QString::number(b.Nummer) + u' ' + b.Name + u' ' + b.Vorname; };
     if (wrongLength)
-        return who + u" IBAN hat nicht die erforderliche Länge. "_qs + b.IBAN;
+        return who() + u" IBAN hat nicht die erforderliche Länge. "_qs + b.IBAN;
     if (!isValidIban(s))
-        return who + u" IBAN ist ungültig (Prüfziffer oder Länge). "_qs + b.IBAN;
+        return who() + u" IBAN ist ungültig (Prüfziffer oder Länge). "_qs + b.IBAN;
     return {};
 }
 
-QString remittanceText(const FrmDTA &f, const Buchung &b)
+// The remittance text's parts that are the same for every booking of the run.
+struct RemittanceParts {
+    QString prefix; // the form's remittance text, transliterated
+    QString vat;    // " INKL. 19% MWST " or empty
+    QString year;
+    bool accountingVariant = false;
+};
+
+RemittanceParts remittanceParts(const FrmDTA &f)
 {
     const QString rate = f.txtMwst[0].Text;
-    const QString vat = rate.isEmpty() ? QString() : u" INKL. "_qs + rate + u"% MWST "_qs;
-    const QString prefix = ReplaceUmlauteText(f.txtVerwendungszweck.Text);
-    const QString base = f.chkVerwendungszweck.Value == 1
+    return {ReplaceUmlauteText(f.txtVerwendungszweck.Text),
+            rate.isEmpty() ? QString() : u" INKL. "_qs + rate + u"% MWST "_qs, f.txtWirtschaftsjahr.Text,
+            f.chkVerwendungszweck.Value == 1};
+}
+
+QString remittanceText(const RemittanceParts &p, const Buchung &b)
+{
+    const QString &prefix = p.prefix;
+    const QString &vat = p.vat;
+    const QString base = p.accountingVariant
                              ? prefix + u" FiBu "_qs + b.FibuKonto + u" RG "_qs + b.RechNr
-                             : prefix + u" Jahr "_qs + f.txtWirtschaftsjahr.Text + u' ' + generalNumber(b.Hektar)
+                             : prefix + u" Jahr "_qs + p.year + u' ' + generalNumber(b.Hektar)
                                    + u"ha "_qs + u" MandatNr.: "_qs + b.Mandatsnummer.left(35);
     return (base + vat).left(140).replace(u'&', u' ');
 }
@@ -63,11 +84,9 @@ QString debtorName(const Buchung &b)
         .replace(u'&', u' ');
 }
 
-void writeBlock(QSaveFile &file, const QString &block)
+QString writeError(const QString &file, const QString &reason)
 {
-    const QByteArray bytes = block.toUtf8();
-    if (file.write(bytes) != bytes.size())
-        throw RunError(u"Fehler beim Schreiben der XML Datei "_qs + file.fileName() + u" \r"_qs + file.errorString());
+    return u"Fehler beim Schreiben der XML Datei "_qs + file + u" \r"_qs + reason;
 }
 
 void log(const FrmDTA &f, const QString &message)
@@ -96,9 +115,12 @@ SepaExport CreateSEPAFile(FrmDTA &f, const QString &exportDir, const Buchungen &
     SepaExport result;
     double controlSum = 0;
     QString firstNumber, lastNumber;
+    std::vector<double> amounts;
+    amounts.reserve(aBuchungen.size());
     for (std::size_t i = 0; i < aBuchungen.size(); ++i) {
         const Buchung &b = aBuchungen[i];
-        controlSum += roundHalfEven(amountOf(b), 2);
+        amounts.push_back(amountOf(b));
+        controlSum += roundHalfEven(amounts.back(), 2);
         ++result.numberOfTransactions;
         (i == 0 ? firstNumber : lastNumber) = QString::number(b.Nummer);
         const QString problem = ibanProblem(b);
@@ -117,7 +139,9 @@ SepaExport CreateSEPAFile(FrmDTA &f, const QString &exportDir, const Buchungen &
                              + formatDate(now, u"hhmmss"_qs) + u".xml"_qs);
     QSaveFile file(result.file);
     if (!file.open(QIODevice::WriteOnly))
-        throw RunError(u"Fehler beim Schreiben der XML Datei "_qs + result.file + u" \r"_qs + file.errorString());
+        throw RunError(writeError(result.file, file.errorString()));
+    // The file is written on a thread of its own while the fees go to the database.
+    BackgroundWriter writer(file);
 
     const QString messageId = firstNumber + lastNumber;
     const QString signatureDate = formatDate(now, u"yyyy-mm-dd"_qs);
@@ -131,32 +155,37 @@ SepaExport CreateSEPAFile(FrmDTA &f, const QString &exportDir, const Buchungen &
     header.dueDate = dueDate ? formatDate(*dueDate, u"yyyy-mm-dd"_qs) : QString();
     header.creditorIban = withoutBlanks(f.txtKontonummer.Text);
     header.creditorBic = withoutBlanks(f.txtBankleitzahl.Text);
-    writeBlock(file, sepaHeaderBlock(format, header));
+    writer.write(sepaHeaderBlock(format, header));
 
     // Pass 2: one transaction block and one stored fee per booking, all or nothing.
     Transaction transaction(*db);
     StoredFeesWriter fees(*db, now);
-    for (const Buchung &b : aBuchungen) {
+    const RemittanceParts remittance = remittanceParts(f);
+    for (std::size_t i = 0; i < aBuchungen.size(); ++i) {
+        const Buchung &b = aBuchungen[i];
         fees.deleteOwnerFee(b.Id_Personal, f.txtWirtschaftsjahr.Text, f.strBeitragsText);
         SepaTransaction t;
         t.mandateId = b.Mandatsnummer.left(35);
-        t.amount = sepaAmountText(amountOf(b));
+        t.amount = sepaAmountText(amounts[i]);
         t.signatureDate = signatureDate;
         t.creditorId = f.txtGlaubigerID.Text;
         t.debtorBic = b.BIC;
         t.debtorName = debtorName(b);
         t.debtorIban = b.IBAN;
-        t.remittance = remittanceText(f, b);
+        t.remittance = remittanceText(remittance, b);
         t.street = b.Strasse;
         t.postcode = b.PLZ;
         t.town = b.Ort;
-        writeBlock(file, sepaTransactionBlock(format, t));
+        writer.write(sepaTransactionBlock(format, t));
         fees.insert({b.Id_Personal, f.txtWirtschaftsjahr.Text, t.amount, f.txtRechDat.Text, f.txtFaellDat.Text,
                      f.strBeitragsText, b.RechNr, b.IBAN});
     }
-    writeBlock(file, sepaFooterBlock(format));
+    writer.write(sepaFooterBlock(format));
+    QString error;
+    if (!writer.finish(&error))
+        throw RunError(writeError(result.file, error));
     if (!file.commit())
-        throw RunError(u"Fehler beim Schreiben der XML Datei "_qs + result.file + u" \r"_qs + file.errorString());
+        throw RunError(writeError(result.file, file.errorString()));
     try {
         transaction.commit();
     } catch (...) {

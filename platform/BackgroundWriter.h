@@ -1,0 +1,45 @@
+#pragma once
+// Writes a big file on a thread of its own while the caller goes on preparing the next
+// bytes (a SEPA file of a hundred thousand debits while the database records the fees).
+// The device is touched only by the writer thread until finish() returns.
+
+#include <QByteArray>
+#include <QIODevice>
+#include <QString>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+
+namespace qvl {
+
+class BackgroundWriter {
+public:
+    explicit BackgroundWriter(QIODevice &device);
+    ~BackgroundWriter(); // waits for the thread; pending bytes are still written
+    BackgroundWriter(const BackgroundWriter &) = delete;
+    BackgroundWriter &operator=(const BackgroundWriter &) = delete;
+
+    // Queues bytes; waits while too much is queued. After a failed write further bytes
+    // are dropped.
+    void write(const QByteArray &bytes);
+    // Writes what is queued and stops the thread. False with the device's error text
+    // when any write failed.
+    bool finish(QString *error);
+
+private:
+    void flushChunk();
+    void run();
+
+    QIODevice &m_device;
+    QByteArray m_chunk; // collects small writes into bigger ones
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<QByteArray> m_queue;
+    bool m_closing = false;
+    bool m_failed = false;
+    QString m_error;
+    std::thread m_thread;
+};
+
+} // namespace qvl
