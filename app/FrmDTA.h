@@ -152,7 +152,8 @@ public:
     // The stored runs: the list refilled whenever it receives the focus, and the button
     // that deletes the chosen run after asking.
     void cmbBeitraege_GotFocus();
-    void btnBeitraegeLoeschen_Click();
+    enum class DeleteRunResult { Declined, Deleted, Failed };
+    DeleteRunResult btnBeitraegeLoeschen_Click();
 
 private:
     void registerNames();

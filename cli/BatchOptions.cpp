@@ -8,6 +8,8 @@ QString batchUsage()
            "Befehle:\n"
            "  dump                     Zustand des Hauptformulars nach dem Start ausgeben\n"
            "  run                      Beitragslauf starten (wie „Starte SEPA“)\n"
+           "  list-runs                gespeicherte Beitragsläufe auflisten (ein Schlüssel je Zeile)\n"
+           "  delete-run SCHLÜSSEL     gespeicherten Beitragslauf löschen (fragt; --yes bestätigt)\n"
            "  demo-db DATEI [--owners N] [--seed S]\n"
            "                           Demo-Datenbank anlegen\n"
            "Optionen:\n"

@@ -72,6 +72,34 @@ int run(FrmDTA &form)
     return Failure;
 }
 
+// The stored runs, one run key per line.
+int listRuns(FrmDTA &form)
+{
+    form.cmbBeitraege_GotFocus();
+    QString out;
+    for (const QString &key : form.cmbBeitraege.List)
+        out += key + u'\n';
+    printOut(out);
+    return Done;
+}
+
+// Deletes a stored run after the form's question (answered by --yes).
+int deleteRun(FrmDTA &form, const QString &key)
+{
+    form.cmbBeitraege_GotFocus();
+    form.cmbBeitraege.ListIndex = int(form.cmbBeitraege.List.indexOf(key));
+    form.cmbBeitraege.TypedText = key;
+    switch (form.btnBeitraegeLoeschen_Click()) {
+    case FrmDTA::DeleteRunResult::Deleted:
+        return Done;
+    case FrmDTA::DeleteRunResult::Declined:
+        return Stopped;
+    case FrmDTA::DeleteRunResult::Failed:
+        return Failure;
+    }
+    return Failure;
+}
+
 // "1001, 1002" as the owner selection would leave it: "(1001,1002)".
 bool selectOwners(FrmDTA &form, const QString &numbers, QString *error)
 {
@@ -120,10 +148,13 @@ int main(int argc, char **argv)
 
     if (o.command == u"demo-db"_qs)
         return demoDb(o);
-    if (o.command != u"dump"_qs && o.command != u"run"_qs)
+    const QStringList formCommands{u"dump"_qs, u"run"_qs, u"list-runs"_qs, u"delete-run"_qs};
+    if (!formCommands.contains(o.command))
         return usageError(u"Unbekannter Befehl „"_qs + o.command + u"“."_qs);
-    if (!o.arguments.isEmpty())
-        return usageError(u"Der Befehl "_qs + o.command + u" erwartet keine Argumente."_qs);
+    const int expectedArguments = o.command == u"delete-run"_qs ? 1 : 0;
+    if (o.arguments.size() != expectedArguments)
+        return usageError(expectedArguments == 0 ? u"Der Befehl "_qs + o.command + u" erwartet keine Argumente."_qs
+                                                 : u"Der Befehl delete-run erwartet den Schlüssel eines Laufs."_qs);
 
     std::unique_ptr<Clock> clock;
     if (o.now.isEmpty()) {
@@ -160,7 +191,15 @@ int main(int argc, char **argv)
         return usageError(error);
     }
 
-    const int result = o.command == u"run"_qs ? run(form) : dump(form);
+    int result = Done;
+    if (o.command == u"run"_qs)
+        result = run(form);
+    else if (o.command == u"list-runs"_qs)
+        result = listRuns(form);
+    else if (o.command == u"delete-run"_qs)
+        result = deleteRun(form, o.arguments.first());
+    else
+        result = dump(form);
 
     if (!o.saveSettings)
         form.bEinstellungenGelesen = false;

@@ -27,19 +27,20 @@ void FrmDTA::cmbBeitraege_GotFocus()
     }
 }
 
-void FrmDTA::btnBeitraegeLoeschen_Click()
+FrmDTA::DeleteRunResult FrmDTA::btnBeitraegeLoeschen_Click()
 {
     if (!ui().askYesNo(u"Wollen Sie die hinterlegten Beiträge löschen? "_qs, kDeleteTitle))
-        return;
+        return DeleteRunResult::Declined;
     try {
         if (!SQLConn)
             throw DbError(u"Es besteht keine Verbindung zur Datenbank."_qs);
         deleteStoredRun(*SQLConn, cmbBeitraege.Text());
     } catch (const DbError &e) {
         ui().message(u"Fehler beim Löschen der hinterlegten Beiträge\r"_qs + e.message(), kDeleteTitle);
-        return;
+        return DeleteRunResult::Failed;
     }
     ui().message(u"Löschen erfolgreich"_qs, kDeleteTitle);
+    return DeleteRunResult::Deleted;
 }
 
 } // namespace qvl

@@ -1,5 +1,6 @@
 #include "support/Workspace.h"
 
+#include <QDir>
 #include <QProcess>
 #include <gtest/gtest.h>
 
@@ -124,4 +125,36 @@ TEST(Batch, RunPressesTheStartButton)
 
     r = runBatch(base + QStringList{u"--select-owners"_qs, u"12;13"_qs, u"run"_qs});
     EXPECT_EQ(r.exitCode, 2);
+}
+
+TEST(Batch, RunWritesTheSepaFileAndStoredRunsCanBeListedAndDeleted)
+{
+    Workspace ws(15);
+    QDir(ws.root()).mkdir(u"export"_qs);
+    QStringList settings = demoSettings();
+    settings.replaceInStrings(u"ExportPfad=C:\\SEPA\\Export\\"_qs, u"ExportPfad="_qs + ws.root() + u"/export"_qs);
+    settings.replaceInStrings(u"BERECHNUNG=Formel"_qs, u"BERECHNUNG=QVL"_qs);
+    settings.replaceInStrings(u"Fibu=DATEV-FIBU"_qs, u"Fibu="_qs);
+    ws.writeSettings(settings);
+    const QStringList base{u"--program-dir"_qs, ws.programDir(), u"--now"_qs, u"2026-12-05T14:30:15"_qs};
+
+    Result r = runBatch(base + QStringList{u"--set"_qs, u"chkBeitrag(0)=1"_qs, u"--set"_qs,
+                                           u"txtMindestbeitrag1=12,50"_qs, u"run"_qs});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, ws.root() + u"/export/MB_Mitgliedsbeitrag_05122026T143015.xml\n"_qs);
+
+    r = runBatch(base + QStringList{u"list-runs"_qs});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, u"2026 Mitgliedsbeitrag, Erstellt: Dec  5 2026\n"_qs);
+
+    const QString key = u"2026 Mitgliedsbeitrag, Erstellt: Dec  5 2026"_qs;
+    r = runBatch(base + QStringList{u"delete-run"_qs, key});
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_TRUE(r.err.startsWith(u"[Beiträge löschen]\nWollen Sie die hinterlegten Beiträge löschen? \n-> Nein"_qs))
+        << r.err.toStdString();
+
+    r = runBatch(base + QStringList{u"--yes"_qs, u"delete-run"_qs, key});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_TRUE(r.err.endsWith(u"[Beiträge löschen]\nLöschen erfolgreich\n\n"_qs)) << r.err.toStdString();
+    EXPECT_TRUE(runBatch(base + QStringList{u"list-runs"_qs}).out.isEmpty());
 }
