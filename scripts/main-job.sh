@@ -7,4 +7,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/build.sh" "$root/build"
 "$root/scripts/make-demo.sh"
 cd "$root"
-build/qvl32-sepa-batch --program-dir demo dump
+# A direct-debit run of the membership fee and the forest-fire insurance for the selected
+# association: the SEPA file goes to demo/export, the stored fees into the demo database.
+build/qvl32-sepa-batch --program-dir demo --set 'chkBeitrag(0)=1' --set 'chkBeitrag(1)=1' --yes run
+echo "Gespeicherte Läufe:"
+build/qvl32-sepa-batch --program-dir demo list-runs
