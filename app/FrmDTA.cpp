@@ -76,7 +76,6 @@ void FrmDTA::SetGruppeEnabled(int panel, bool on)
 
 void FrmDTA::rbEinstellung_Click(int index)
 {
-    static const char16_t *const modes[4] = {u"QVL", u"HaStaffel", u"Formel", u"HaStaffelProHa"};
     if (index < 0 || index > 3)
         return;
     for (int i = 0; i < 4; ++i)
@@ -86,7 +85,7 @@ void FrmDTA::rbEinstellung_Click(int index)
         grpEinstellung[p].Enabled = p == panel;
     SetGruppeEnabled(1, panel == 1);
     SetGruppeEnabled(2, panel == 2);
-    strBerechnungsart = QString::fromUtf16(modes[index]);
+    strBerechnungsart = kBerechnungsarten[index];
 }
 
 void FrmDTA::lbPersons_Click()

@@ -11,6 +11,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <memory>
 
@@ -20,6 +21,10 @@ inline constexpr int kFeeSlots = 5;       // fee slots 0..4
 inline constexpr int kSlotArray = 6;      // per-slot arrays hold 0..5
 inline constexpr int kMaxEntries = 101;   // rows 0..100 of the per-entry tables
 inline constexpr int kStaffelBoxes = 22;
+
+// The calculation modes of the options rbEinstellung(0..3), as the settings file names them.
+inline const QStringList kBerechnungsarten{QStringLiteral("QVL"), QStringLiteral("HaStaffel"),
+                                           QStringLiteral("Formel"), QStringLiteral("HaStaffelProHa")};
 
 inline const QString kProgramCaption = QStringLiteral("QVL32 - SEPA - Beitragseinzug");
 inline const QString kInputErrorTitle = QStringLiteral("Quarvel32 SEPA");

@@ -127,12 +127,7 @@ std::optional<KeyFile> LoadSettings(FrmDTA &f)
     f.txtBezeichnung.Text = v(u"BEZEICHNUNG");
 
     f.strBerechnungsart = v(u"BERECHNUNG");
-    static const char16_t *const modes[4] = {u"QVL", u"HaStaffel", u"Formel", u"HaStaffelProHa"};
-    int mode = 0;
-    for (int i = 0; i < 4; ++i)
-        if (f.strBerechnungsart == QString::fromUtf16(modes[i]))
-            mode = i;
-    f.rbEinstellung_Click(mode);
+    f.rbEinstellung_Click(std::max(0, int(kBerechnungsarten.indexOf(f.strBerechnungsart))));
 
     loadScale(f, v(u"STAFFEL-FLAECHEN"), 0, u"0.0000"_qs);
     loadScale(f, v(u"STAFFEL-PREISE"), 1, u"0.00"_qs);

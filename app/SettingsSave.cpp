@@ -19,10 +19,9 @@ QString orDefault(const QString &text, const QString &fallback)
 
 QStringList SettingsLines(FrmDTA &f)
 {
-    static const char16_t *const modes[4] = {u"QVL", u"HaStaffel", u"Formel", u"HaStaffelProHa"};
     for (int i = 0; i < 4; ++i)
         if (f.rbEinstellung[i].Value)
-            f.strBerechnungsart = QString::fromUtf16(modes[i]);
+            f.strBerechnungsart = kBerechnungsarten[i];
 
     QStringList areas, prices;
     for (int i = 0; i < kStaffelBoxes; ++i) {

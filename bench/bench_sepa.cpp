@@ -2,10 +2,7 @@
 // in one transaction) on the embedded database, and the file writing alone against the
 // raw speed of writing the same bytes.
 // Usage: qvl32-bench-sepa [BOOKINGS]   (default 100000)
-#include "app/FrmDTA.h"
-#include "app/Startup.h"
-#include "cli/DemoDatabase.h"
-#include "platform/AnsiTextFile.h"
+#include "bench/BenchSupport.h"
 #include "sepa/Iban.h"
 #include "sepa/SepaDocument.h"
 #include "sepa/SepaWriter.h"
@@ -17,25 +14,11 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <cstdio>
-#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace qvl;
 
 namespace {
-
-class SilentUi final : public UserInterface {
-public:
-    MsgResult showMessage(const Message &m) override
-    {
-        std::fprintf(stderr, "%s\n", qPrintable(m.text));
-        return MsgResult::No;
-    }
-    std::optional<QString> inputBox(const QString &, const QString &, const QString &) override { return {}; }
-    void openFile(const QString &) override {}
-    void setBusy(bool) override {}
-    void setProgress(int, int) override {}
-};
 
 Buchungen bookings(int count)
 {
@@ -66,25 +49,13 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const int count = argc > 1 ? std::atoi(argv[1]) : 100000;
-    QTemporaryDir dir;
-    QDir(dir.path()).mkdir(u"program"_qs);
-    QDir(dir.path()).mkdir(u"export"_qs);
-    QString error;
-    if (!createDemoDatabase(dir.filePath(u"suite.sqlite"_qs), {10, 1}, &error))
+    QTemporaryDir exportDir;
+    bench::BenchProgram program(10, {u"ExportPfad="_qs + exportDir.path(), u"FBGVersion=Wahr"_qs,
+                                     u"Verwendungszweck=Jahresbeitrag"_qs});
+    if (!program.form)
         return 1;
-    appendAnsiLines(dir.filePath(u"quarvel.Ini"_qs), {u"SQLServer=SQLite"_qs, u"DatabaseName=suite.sqlite"_qs});
-    appendAnsiLines(dir.filePath(u"program/QVL32-SEPA-Beitragseinzug.ini"_qs),
-                    {u"ExportPfad="_qs + dir.filePath(u"export"_qs), u"FBGVersion=Wahr"_qs,
-                     u"Verwendungszweck=Jahresbeitrag"_qs});
-    SilentUi ui;
-    SystemClock clock;
-    AppContext context;
-    context.programDir = dir.filePath(u"program"_qs);
-    context.ui = &ui;
-    context.clock = &clock;
-    FrmDTA form(context);
-    if (Form_Load(form, {}) != StartupResult::Ready)
-        return 1;
+    FrmDTA &form = *program.form;
+    QDir dir(exportDir.path());
     form.strBeitragsText = u"Mitgliedsbeitrag"_qs;
     form.txtMwst[0].Text = u"19"_qs;
     const Buchungen records = bookings(count);
@@ -132,15 +103,12 @@ int main(int argc, char **argv)
     raw.close();
     const qint64 rawMs = t.elapsed();
 
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
     std::printf("bookings                       %d\n", count);
     std::printf("SEPA file + stored fees        %lld ms (%lld transactions, %s)\n", static_cast<long long>(exportMs),
                 static_cast<long long>(result.numberOfTransactions), qPrintable(exportName));
     std::printf("transaction blocks built+written %lld ms (%lld MB)\n", static_cast<long long>(blocksMs),
                 static_cast<long long>(bytes >> 20));
     std::printf("same bytes written raw         %lld ms\n", static_cast<long long>(rawMs));
-    std::printf("peak memory                    %.1f MB\n", usage.ru_maxrss / 1024.0);
-    Form_Unload(form);
+    std::printf("peak memory                    %.1f MB\n", bench::peakMegabytes());
     return 0;
 }

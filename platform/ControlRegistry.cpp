@@ -32,6 +32,12 @@ void ControlRegistry::addLine(const QString &name, std::function<QString()> get,
         addSetter(name, std::move(set));
 }
 
+void ControlRegistry::addFlag(const QString &name, bool *flagField)
+{
+    addLine(name, [flagField] { return flag(*flagField); },
+            [flagField](const QString &v) { return readFlag(v, flagField); });
+}
+
 void ControlRegistry::addSetter(const QString &name, std::function<bool(const QString &)> set)
 {
     m_setters.insert(name.toLower(), std::move(set));
@@ -79,11 +85,9 @@ void ControlRegistry::addTextBox(const QString &name, TextBox *box, int properti
         return true;
     });
     if (properties & Visible)
-        addLine(name + u".Visible"_qs, [box] { return flag(box->Visible); },
-                [box](const QString &v) { return readFlag(v, &box->Visible); });
+        addFlag(name + u".Visible"_qs, &box->Visible);
     if (properties & Enabled)
-        addLine(name + u".Enabled"_qs, [box] { return flag(box->Enabled); },
-                [box](const QString &v) { return readFlag(v, &box->Enabled); });
+        addFlag(name + u".Enabled"_qs, &box->Enabled);
 }
 
 void ControlRegistry::addCheckBox(const QString &name, CheckBox *box, int properties, Action onChange)
@@ -100,11 +104,9 @@ void ControlRegistry::addCheckBox(const QString &name, CheckBox *box, int proper
     if (properties & Caption)
         addLine(name + u".Caption"_qs, [box] { return box->Caption; });
     if (properties & Visible)
-        addLine(name + u".Visible"_qs, [box] { return flag(box->Visible); },
-                [box](const QString &v) { return readFlag(v, &box->Visible); });
+        addFlag(name + u".Visible"_qs, &box->Visible);
     if (properties & Enabled)
-        addLine(name + u".Enabled"_qs, [box] { return flag(box->Enabled); },
-                [box](const QString &v) { return readFlag(v, &box->Enabled); });
+        addFlag(name + u".Enabled"_qs, &box->Enabled);
 }
 
 void ControlRegistry::addLabel(const QString &name, Label *label, int properties)
@@ -112,8 +114,7 @@ void ControlRegistry::addLabel(const QString &name, Label *label, int properties
     if (properties & Caption)
         addLine(name + u".Caption"_qs, [label] { return label->Caption; });
     if (properties & Visible)
-        addLine(name + u".Visible"_qs, [label] { return flag(label->Visible); },
-                [label](const QString &v) { return readFlag(v, &label->Visible); });
+        addFlag(name + u".Visible"_qs, &label->Visible);
 }
 
 void ControlRegistry::addFrame(const QString &name, Frame *frame, int properties)
@@ -121,11 +122,9 @@ void ControlRegistry::addFrame(const QString &name, Frame *frame, int properties
     if (properties & Caption)
         addLine(name + u".Caption"_qs, [frame] { return frame->Caption; });
     if (properties & Visible)
-        addLine(name + u".Visible"_qs, [frame] { return flag(frame->Visible); },
-                [frame](const QString &v) { return readFlag(v, &frame->Visible); });
+        addFlag(name + u".Visible"_qs, &frame->Visible);
     if (properties & Enabled)
-        addLine(name + u".Enabled"_qs, [frame] { return flag(frame->Enabled); },
-                [frame](const QString &v) { return readFlag(v, &frame->Enabled); });
+        addFlag(name + u".Enabled"_qs, &frame->Enabled);
 }
 
 void ControlRegistry::addOptionGroup(const QString &name, QList<OptionButton *> buttons, int properties,
@@ -151,8 +150,7 @@ void ControlRegistry::addOptionGroup(const QString &name, QList<OptionButton *> 
         if (properties & Caption)
             addLine(member + u".Caption"_qs, [button] { return button->Caption; });
         if (properties & Enabled)
-            addLine(member + u".Enabled"_qs, [button] { return flag(button->Enabled); },
-                    [button](const QString &v) { return readFlag(v, &button->Enabled); });
+            addFlag(member + u".Enabled"_qs, &button->Enabled);
     }
 }
 

@@ -57,6 +57,8 @@ private:
     };
     void addLine(const QString &name, std::function<QString()> get, std::function<bool(const QString &)> set = {});
     void addSetter(const QString &name, std::function<bool(const QString &)> set);
+    // A property shown and set as "0"/"1" (Visible, Enabled).
+    void addFlag(const QString &name, bool *flag);
 
     QList<Entry> m_entries;
     QHash<QString, std::function<bool(const QString &)>> m_setters; // by lower-case name

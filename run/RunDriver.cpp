@@ -34,6 +34,19 @@ bool isEmpty(const TextBox &box)
     return box.Text.isEmpty();
 }
 
+using RequiredBoxes = std::initializer_list<std::pair<const TextBox *, const char16_t *>>;
+
+// Tells the message of the first empty box; true when there is one.
+bool anyEmpty(FrmDTA &f, RequiredBoxes required)
+{
+    for (const auto &[box, text] : required)
+        if (isEmpty(*box)) {
+            tell(f, QString::fromUtf16(text));
+            return true;
+        }
+    return false;
+}
+
 // The two accounting checks shared by both payment types.
 bool accountingInputsMissing(FrmDTA &f)
 {
@@ -56,16 +69,11 @@ bool directDebitInputsMissing(FrmDTA &f)
         tell(f, u"Das Fälligkeitsdatum ist nicht gültig."_qs, MsgIcon::None);
         return true;
     }
-    const std::pair<const TextBox *, const char16_t *> required[] = {
-        {&f.txtBankleitzahl, u"Sie müssen eine BIC eingeben!"},
-        {&f.txtKontonummer, u"Sie müssen eine IBAN eingeben!"},
-        {&f.txtFirmenName, u"Sie müssen einen Firmennamen eingeben!"},
-        {&f.txtBank, u"Sie müssen eine Bank eingeben!"}};
-    for (const auto &[box, text] : required)
-        if (isEmpty(*box)) {
-            tell(f, QString::fromUtf16(text));
-            return true;
-        }
+    if (anyEmpty(f, {{&f.txtBankleitzahl, u"Sie müssen eine BIC eingeben!"},
+                     {&f.txtKontonummer, u"Sie müssen eine IBAN eingeben!"},
+                     {&f.txtFirmenName, u"Sie müssen einen Firmennamen eingeben!"},
+                     {&f.txtBank, u"Sie müssen eine Bank eingeben!"}}))
+        return true;
     if (isEmpty(f.txtGlaubigerID)) {
         tell(f, u"Es muss eine GläubigerID eingegeben werden."_qs, MsgIcon::None);
         return true;
@@ -80,18 +88,12 @@ bool directDebitInputsMissing(FrmDTA &f)
 
 bool invoiceInputsMissing(FrmDTA &f)
 {
-    const std::pair<const TextBox *, const char16_t *> required[] = {
-        {&f.txtFirmenName, u"Sie müssen einen Firmennamen eingeben!"},
-        {&f.txtAdresse, u"Sie müssen eine Adresse eingeben!"},
-        {&f.txtPLZ, u"Sie müssen eine PLZ eingeben!"},
-        {&f.txtOrt, u"Sie müssen einen Ort eingeben!"},
-        {&f.txtRechNr, u"Sie müssen eine Rechnungsnummer eingeben!"}};
-    for (const auto &[box, text] : required)
-        if (isEmpty(*box)) {
-            tell(f, QString::fromUtf16(text));
-            return true;
-        }
-    return accountingInputsMissing(f);
+    return anyEmpty(f, {{&f.txtFirmenName, u"Sie müssen einen Firmennamen eingeben!"},
+                        {&f.txtAdresse, u"Sie müssen eine Adresse eingeben!"},
+                        {&f.txtPLZ, u"Sie müssen eine PLZ eingeben!"},
+                        {&f.txtOrt, u"Sie müssen einen Ort eingeben!"},
+                        {&f.txtRechNr, u"Sie müssen eine Rechnungsnummer eingeben!"}})
+           || accountingInputsMissing(f);
 }
 
 // Steps 1 to 7 of the run: what must hold before anything is read or written.

@@ -1,0 +1,74 @@
+#pragma once
+// What the benchmarks share: a user interface that only prints messages, and a program
+// folder with a demo database, the suite's INI file and a settings file.
+
+#include "app/FrmDTA.h"
+#include "app/Startup.h"
+#include "cli/DemoDatabase.h"
+#include "platform/AnsiTextFile.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <memory>
+#include <sys/resource.h>
+
+namespace qvl::bench {
+
+class SilentUi final : public UserInterface {
+public:
+    MsgResult showMessage(const Message &m) override
+    {
+        std::fprintf(stderr, "%s\n", qPrintable(m.text));
+        return MsgResult::No;
+    }
+    std::optional<QString> inputBox(const QString &, const QString &, const QString &) override { return {}; }
+    void openFile(const QString &) override {}
+    void setBusy(bool) override {}
+    void setProgress(int, int) override {}
+};
+
+// A started program on a fresh demo database of `owners` owners.
+struct BenchProgram {
+    QTemporaryDir dir;
+    SilentUi ui;
+    SystemClock clock;
+    std::unique_ptr<FrmDTA> form;
+    qint64 demoMilliseconds = 0;
+
+    BenchProgram(int owners, const QStringList &settings)
+    {
+        QDir(dir.path()).mkdir(QStringLiteral("program"));
+        QElapsedTimer t;
+        t.start();
+        QString error;
+        if (!createDemoDatabase(dir.filePath(QStringLiteral("suite.sqlite")), {owners, 1}, &error))
+            std::fprintf(stderr, "%s\n", qPrintable(error));
+        demoMilliseconds = t.elapsed();
+        appendAnsiLines(dir.filePath(QStringLiteral("quarvel.Ini")),
+                        {QStringLiteral("SQLServer=SQLite"), QStringLiteral("DatabaseName=suite.sqlite")});
+        appendAnsiLines(dir.filePath(QStringLiteral("program/QVL32-SEPA-Beitragseinzug.ini")), settings);
+        AppContext context;
+        context.programDir = dir.filePath(QStringLiteral("program"));
+        context.ui = &ui;
+        context.clock = &clock;
+        form = std::make_unique<FrmDTA>(context);
+        if (Form_Load(*form, {}) != StartupResult::Ready)
+            form.reset();
+    }
+    ~BenchProgram()
+    {
+        if (form)
+            Form_Unload(*form);
+    }
+};
+
+inline double peakMegabytes()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024.0;
+}
+
+} // namespace qvl::bench
