@@ -153,7 +153,7 @@ void refuseEndlessFormula(const FeeInputs &in, const Buchungen &records, bool ro
         return;
     for (const Buchung &b : records) {
         if (slotHectares(b.Hektar, roundSlot0) > in.haMindestbetrag)
-            throw RunError(QStringLiteral(
+            throw RunError(RunError::Kind::Input, QStringLiteral(
                 "Der Zuschlag je Hektar (Feld „Zuschlag alle … ha“) muss größer als 0 sein, sonst "
                 "kann der Beitrag nach Formel nicht berechnet werden."));
     }

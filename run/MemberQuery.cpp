@@ -104,7 +104,7 @@ QString fibuKontoFromZusatz1(const QString &zusatz1, const QString &strFibu)
 void RunMemberQuery(FrmDTA &form, Buchungen &aBuchungen)
 {
     if (!isValidOwnerList(form.strWBIN))
-        throw RunError(u"Die Waldbesitzer-Auswahl „"_qs + form.strWBIN
+        throw RunError(RunError::Kind::Input, u"Die Waldbesitzer-Auswahl „"_qs + form.strWBIN
                        + u"“ ist ungültig; sie muss eine Liste von Nummern in Klammern sein."_qs);
 
     SlotArray<double> minimumFees{};

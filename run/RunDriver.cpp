@@ -209,8 +209,9 @@ RunReport cmdStart_Click(FrmDTA &f)
     try {
         runSteps(f, directDebit, exportPfad, report);
     } catch (const RunError &e) {
-        tell(f, e.message(), MsgIcon::Exclamation);
-        report.outcome = RunOutcome::Stopped;
+        const bool input = e.kind() == RunError::Kind::Input;
+        tell(f, e.message(), input ? MsgIcon::Exclamation : MsgIcon::Critical);
+        report.outcome = input ? RunOutcome::Stopped : RunOutcome::Failed;
     } catch (const DbError &e) {
         tell(f, u"Der Beitragslauf wurde abgebrochen.\n"_qs + e.message(), MsgIcon::Critical);
         report.outcome = RunOutcome::Failed;

@@ -12,7 +12,7 @@ class FrmDTA;
 enum class RunOutcome {
     Completed, // the run went through its steps (also when it found nothing to bill)
     Stopped,   // a check or a declined question stopped it before anything was written
-    Failed     // a step failed; the user has been told what failed
+    Failed     // a step failed (database, file); the user has been told what failed
 };
 
 struct RunReport {

@@ -93,7 +93,7 @@ void log(const FrmDTA &f, const QString &message)
 {
     QString error;
     if (!WriteLog(f.context().programDir, f.clock(), message, &error))
-        throw RunError(error);
+        throw RunError(RunError::Kind::Output, error);
 }
 
 } // namespace
@@ -139,7 +139,7 @@ SepaExport CreateSEPAFile(FrmDTA &f, const QString &exportDir, const Buchungen &
                              + formatDate(now, u"hhmmss"_qs) + u".xml"_qs);
     QSaveFile file(result.file);
     if (!file.open(QIODevice::WriteOnly))
-        throw RunError(writeError(result.file, file.errorString()));
+        throw RunError(RunError::Kind::Output, writeError(result.file, file.errorString()));
     // The file is written on a thread of its own while the fees go to the database.
     BackgroundWriter writer(file);
 
@@ -183,9 +183,9 @@ SepaExport CreateSEPAFile(FrmDTA &f, const QString &exportDir, const Buchungen &
     writer.write(sepaFooterBlock(format));
     QString error;
     if (!writer.finish(&error))
-        throw RunError(writeError(result.file, error));
+        throw RunError(RunError::Kind::Output, writeError(result.file, error));
     if (!file.commit())
-        throw RunError(writeError(result.file, file.errorString()));
+        throw RunError(RunError::Kind::Output, writeError(result.file, file.errorString()));
     try {
         transaction.commit();
     } catch (...) {

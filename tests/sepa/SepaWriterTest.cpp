@@ -149,7 +149,7 @@ TEST(SepaWriter, NothingHalfDoneWhenTheFolderOrAStatementFails)
     {
         DirectDebitRun r;
         r.form->strExportPfad = r.ws.root() + u"/fehlt/"_qs;
-        EXPECT_EQ(cmdStart_Click(*r.form).outcome, RunOutcome::Stopped);
+        EXPECT_EQ(cmdStart_Click(*r.form).outcome, RunOutcome::Failed);
         EXPECT_TRUE(r.ws.ui.messages.last().text.startsWith(u"Fehler beim Schreiben der XML Datei "_qs));
         EXPECT_EQ(r.storedFees(), 0);
     }
