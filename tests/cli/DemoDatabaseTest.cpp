@@ -132,6 +132,16 @@ TEST_F(DemoDatabaseTest, SchemaResourceEqualsSchemaFile)
     EXPECT_EQ(suiteSchemaSql(), QString::fromUtf8(file.readAll()));
 }
 
+// The project keeps its own copy of the suite's schema; it must not drift from the
+// suite's published file where that is at hand.
+TEST_F(DemoDatabaseTest, SchemaCopyEqualsTheSuitesSchema)
+{
+    QFile published(QStringLiteral(QVL_SOURCE_DIR "/../shared/suite-schema.sqlite.sql"));
+    if (!published.open(QIODevice::ReadOnly))
+        GTEST_SKIP() << "the suite's schema file is not beside this checkout";
+    EXPECT_EQ(suiteSchemaSql(), QString::fromUtf8(published.readAll()));
+}
+
 TEST_F(DemoDatabaseTest, ContentsDependOnlyOnTheSeed)
 {
     QTemporaryDir dir;
