@@ -3,11 +3,14 @@
 #include "app/FrmDTA.h"
 #include "platform/Conversions.h"
 #include "platform/Database.h"
+#include "platform/GermanOrder.h"
 #include "run/MemberQuerySql.h"
 #include "run/RunError.h"
 
 #include <QRegularExpression>
 #include <QSet>
+
+#include <algorithm>
 
 #include <array>
 
@@ -130,6 +133,7 @@ void RunMemberQuery(FrmDTA &form, Buchungen &aBuchungen)
     const auto number = [&](int column) { return row.number(col(column)); };
     const auto withoutBlanks = [&](int column) { return row.text(col(column)).remove(u' '); };
 
+    const auto firstNew = qsizetype(aBuchungen.size());
     // The joins give an owner several rows; the first one counts.
     QSet<long> seen;
     for (const Buchung &b : aBuchungen)
@@ -199,6 +203,16 @@ void RunMemberQuery(FrmDTA &form, Buchungen &aBuchungen)
         b.FibuKonto = fibuKontoFromZusatz1(b.Zusatz1, form.strFibu);
         anyWithoutAccount = anyWithoutAccount || b.FibuKonto.isEmpty();
     }
+    // The embedded database sorts by character codes; the suite's server and every reader
+    // of the lists expect German alphabetical order (Müller before Zeller).
+    if (db->dialect() == SqlDialect::Sqlite && !form.Sort[0].Value && form.Sort[1].Value)
+        std::stable_sort(aBuchungen.begin() + firstNew, aBuchungen.end(), [](const Buchung &x, const Buchung &y) {
+            if (const int byName = compareGerman(x.NameOrig, y.NameOrig); byName != 0)
+                return byName < 0;
+            if (const int byFirstName = compareGerman(x.VornameOrig, y.VornameOrig); byFirstName != 0)
+                return byFirstName < 0;
+            return x.Id_Personal < y.Id_Personal;
+        });
     // The booking list then shows no accounting-number column heading.
     if (anyWithoutAccount)
         form.reports.Beitrag_Bereich2_Bezeichnung16_Caption = u""_qs;

@@ -3,8 +3,8 @@
 // blank for blank; the SQLite text reads the same columns under the same names.
 //
 // SQLite differences: ifnull for isnull, substr for LEFT, the local time for getdate(),
-// and rtrim where SQL Server's "=" ignores trailing blanks. Names sort with COLLATE NOCASE
-// (ASCII letters only: umlauts sort after "z", unlike the server's German collation).
+// and rtrim where SQL Server's "=" ignores trailing blanks. SQLite sorts names by character
+// codes; the member query puts them into German order afterwards.
 
 #include "platform/Database.h"
 

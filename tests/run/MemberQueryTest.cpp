@@ -1,3 +1,4 @@
+#include "platform/GermanOrder.h"
 #include "run/MemberQuery.h"
 
 #include "app/FrmDTA.h"
@@ -217,11 +218,13 @@ TEST_F(MemberQuery, SortOptionsOrderTheRecords)
     addOwner(101, u"Nummer = 1103, Name = 'Brandl', Vorname = 'Anna'"_qs);
     addOwner(102, u"Nummer = 1101, Name = 'Adler', Vorname = 'Xaver'"_qs);
     addOwner(103, u"Nummer = 1102, Name = 'adler', Vorname = 'Berta'"_qs);
+    addOwner(104, u"Nummer = 1104, Name = 'Ährlich', Vorname = 'Eva'"_qs);
+    addOwner(105, u"Nummer = 1100, Name = 'Zeller', Vorname = 'Max'"_qs);
 
     const std::pair<int, QList<long>> orders[] = {
-        {0, {102, 103, 101}}, // Nummer
-        {1, {103, 102, 101}}, // Name, Vorname (letter case ignored), id
-        {2, {101, 102, 103}}, // id
+        {0, {105, 102, 103, 101, 104}}, // Nummer
+        {1, {103, 102, 104, 101, 105}}, // Name, Vorname in German order (Ährlich after Adler), id
+        {2, {101, 102, 103, 104, 105}}, // id
     };
     for (const auto &[option, expected] : orders) {
         chooseSort(option);
@@ -230,7 +233,20 @@ TEST_F(MemberQuery, SortOptionsOrderTheRecords)
 
     chooseSort(-1);
     EXPECT_FALSE(memberQueryStatement(*form, SqlDialect::Sqlite).statement.contains(u"order by"_qs));
-    EXPECT_EQ(sortedIds(run()), (QList<long>{101, 102, 103}));
+    EXPECT_EQ(sortedIds(run()), (QList<long>{101, 102, 103, 104, 105}));
+}
+
+TEST(GermanOrder, CaseAndDiacriticsCountOnlyBetweenOtherwiseEqualTexts)
+{
+    const std::pair<const char16_t *, const char16_t *> ascending[] = {
+        {u"Adler", u"Ährlich"}, {u"Ährlich", u"Bauer"}, {u"Müller", u"Zeller"}, {u"Mueller", u"Müller"},
+        {u"Strasse", u"Straße"}, {u"Öd", u"Oehl"}, {u"", u"A"}};
+    for (const auto &[lower, higher] : ascending) {
+        EXPECT_LT(compareGerman(QStringView(lower), QStringView(higher)), 0) << QString::fromUtf16(lower).toStdString();
+        EXPECT_GT(compareGerman(QStringView(higher), QStringView(lower)), 0) << QString::fromUtf16(higher).toStdString();
+    }
+    EXPECT_EQ(compareGerman(u"Weiß", u"Weiß"), 0);
+    EXPECT_EQ(compareGerman(u"adler", u"ADLER"), 0);
 }
 
 TEST_F(MemberQuery, OwnerWithSeveralRowsBecomesOneRecord)
