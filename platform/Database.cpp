@@ -112,14 +112,20 @@ QSqlQuery Database::run(const QString &statement, const QVariantList &values) co
     return query;
 }
 
+sqlite3 *Database::nativeSqlite() const
+{
+    if (m_target.qtDriver != u"QSQLITE"_qs)
+        return nullptr;
+    const QVariant native = handle().driver()->handle();
+    if (!native.isValid() || qstrcmp(native.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3 *const *>(native.constData());
+}
+
 std::unique_ptr<RowCursor> Database::select(const QString &statement, const QVariantList &values) const
 {
-    if (m_target.qtDriver == u"QSQLITE"_qs) {
-        const QVariant native = handle().driver()->handle();
-        if (native.isValid() && qstrcmp(native.typeName(), "sqlite3*") == 0)
-            if (sqlite3 *db = *static_cast<sqlite3 *const *>(native.constData()))
-                return openSqliteCursor(db, statement, values);
-    }
+    if (sqlite3 *db = nativeSqlite())
+        return openSqliteCursor(db, statement, values);
     return openQtCursor(run(statement, values));
 }
 

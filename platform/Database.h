@@ -13,6 +13,8 @@
 #include <memory>
 #include <stdexcept>
 
+struct sqlite3;
+
 namespace qvl {
 
 class DbError : public std::runtime_error {
@@ -51,6 +53,9 @@ public:
     bool isOpen() const;
 
     QString sql(const DialectSql &statement) const;
+    // SQLite's own handle of an embedded database opened through QtSql's SQLite driver,
+    // for the work where QtSql's per-value cost matters; null for every other connection.
+    sqlite3 *nativeSqlite() const;
 
     // Prepares a statement; throws DbError naming the statement on failure.
     QSqlQuery prepare(const QString &statement) const;

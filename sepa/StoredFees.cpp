@@ -4,7 +4,6 @@
 #include "sepa/StoredFeesSql.h"
 
 #include <QLocale>
-#include <QSqlDriver>
 #include <sqlite3.h>
 
 namespace qvl {
@@ -49,16 +48,6 @@ DbError statementFailed(const QString &statement, const QString &reason)
         shown = shown.left(200) + u" …"_qs;
     return DbError(u"Die Datenbankabfrage „"_qs + shown + u"“ ist fehlgeschlagen:\n"_qs
                    + (reason.trimmed().isEmpty() ? u"unbekannter Fehler"_qs : reason.trimmed()));
-}
-
-sqlite3 *nativeSqlite(const Database &db)
-{
-    if (db.dialect() != SqlDialect::Sqlite)
-        return nullptr;
-    const QVariant native = db.handle().driver()->handle();
-    if (!native.isValid() || qstrcmp(native.typeName(), "sqlite3*") != 0)
-        return nullptr;
-    return *static_cast<sqlite3 *const *>(native.constData());
 }
 
 } // namespace
@@ -141,7 +130,7 @@ private:
 
 std::unique_ptr<StoredFeesWriter::Statement> prepareStatement(const Database &db, const DialectSql &sql)
 {
-    if (sqlite3 *handle = nativeSqlite(db))
+    if (sqlite3 *handle = db.nativeSqlite())
         return std::make_unique<SqliteStatement>(handle, db.sql(sql));
     return std::make_unique<QtStatement>(db, db.sql(sql));
 }
