@@ -59,11 +59,13 @@ FeeInputs readInputs(const FrmDTA &form)
         in.mode = Mode::Scale;
     for (int i = 0; i < kStaffelBoxes; ++i)
         in.staffel[i] = numberOrZero(form.txtStaffel[i].Text);
+    for (std::size_t j = 0; j < in.limits.size(); ++j)
+        in.limits[j] = tenThousandths(in.staffel[2 * j]);
     in.scaleBase = roundHalfAwayFromZero(in.staffel[21], 2);
     in.rundeHaAuf = form.chkRundeHAauf.Value == 1;
-    in.haMindestbetrag = numberOrZero(form.txtHaMindestbetrag.Text);
+    in.haMindestbetrag = tenThousandths(numberOrZero(form.txtHaMindestbetrag.Text));
     in.preisMindestbetrag = numberOrZero(form.txtPreisMindestbetrag.Text);
-    in.haZuschlag = numberOrZero(form.txtHaZuschlag.Text);
+    in.haZuschlag = tenThousandths(numberOrZero(form.txtHaZuschlag.Text));
     in.preisZuschlag = numberOrZero(form.txtPreisZuschlag.Text);
     in.hoechstbeitrag = numberOrZero(form.txtHoechstbeitrag.Text);
     in.komma = form.chkKomma.Value == 1;
@@ -149,10 +151,10 @@ void finishRecord(const FeeInputs &in, Buchung &b)
 // The refusal comes before any record is touched, so a refused run leaves them as read.
 void refuseEndlessFormula(const FeeInputs &in, const Buchungen &records, bool roundSlot0)
 {
-    if (!in.ticked[0] || in.mode != Mode::Formula || (in.haZuschlag > 0 && !isZero(in.haZuschlag)))
+    if (!in.ticked[0] || in.mode != Mode::Formula || in.haZuschlag > 0)
         return;
     for (const Buchung &b : records) {
-        if (slotHectares(b.Hektar, roundSlot0) > in.haMindestbetrag)
+        if (tenThousandths(slotHectares(b.Hektar, roundSlot0)) > in.haMindestbetrag)
             throw RunError(RunError::Kind::Input, QStringLiteral(
                 "Der Zuschlag je Hektar (Feld „Zuschlag alle … ha“) muss größer als 0 sein, sonst "
                 "kann der Beitrag nach Formel nicht berechnet werden."));

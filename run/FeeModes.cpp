@@ -2,6 +2,7 @@
 
 #include "platform/Conversions.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace qvl::fees {
@@ -30,23 +31,13 @@ bool hasFraction(double value)
     return !isZero(roundHalfAwayFromZero(fraction, 9));
 }
 
-// Counts the started surcharge blocks by subtracting, as the amounts have always been
-// computed (binary remainders included). A step so small that this would take ages is
-// counted by division instead.
-double surchargeBlocks(double rest, double step)
-{
-    constexpr double kMaxSteps = 1e6;
-    if (rest / step > kMaxSteps)
-        return std::ceil(roundHalfAwayFromZero(rest / step, 9));
-    double blocks = 0;
-    while (rest > 0) {
-        rest -= step;
-        ++blocks;
-    }
-    return blocks;
-}
-
 } // namespace
+
+qint64 tenThousandths(double value)
+{
+    constexpr double kLimit = 1e15;
+    return std::llround(std::clamp(value * 10000, -kLimit, kLimit));
+}
 
 double slotHectares(double hektar, bool roundToWhole)
 {
@@ -64,14 +55,16 @@ double slotHectares(double hektar, bool roundToWhole)
 double classAmount(const FeeInputs &in, double h)
 {
     const auto &s = in.staffel;
-    if (isZero(h))
+    const auto &limit = in.limits;
+    const qint64 area = tenThousandths(h);
+    if (area == 0)
         return s[21];
-    if (0 <= h && h <= s[0])
+    if (0 <= area && area <= limit[0])
         return s[1];
     for (int j = 1; j <= 9; ++j)
-        if (s[2 * j - 2] < h && h <= s[2 * j])
+        if (limit[j - 1] < area && area <= limit[j])
             return s[2 * j + 1];
-    if (h > s[18])
+    if (area > limit[9])
         return s[19];
     return 0; // negative hectares, or limits out of order
 }
@@ -79,13 +72,14 @@ double classAmount(const FeeInputs &in, double h)
 double formulaAmount(const FeeInputs &in, double h, const QDate &joined)
 {
     double amount = in.preisMindestbetrag;
-    if (h > in.haMindestbetrag)
-        amount += surchargeBlocks(h - in.haMindestbetrag, in.haZuschlag) * in.preisZuschlag;
+    const qint64 rest = tenThousandths(h) - in.haMindestbetrag;
+    if (rest > 0) // each started block adds one surcharge; the caller refused steps of 0
+        amount += double((rest + in.haZuschlag - 1) / in.haZuschlag) * in.preisZuschlag;
     if (in.hoechstbeitrag < amount)
         amount = in.hoechstbeitrag;
-    // The twelfth of the fee plus the months left after joining, as the association bills it.
+    // The share of the fee for the months left in the business year after the month of joining.
     if (in.proRataYear && joined.isValid() && joined.year() == *in.proRataYear)
-        amount = amount / 12 + (12 - joined.month());
+        amount = amount * (12 - joined.month()) / 12;
     return amount;
 }
 
@@ -100,7 +94,7 @@ double scaleAmount(const FeeInputs &in, Buchung &b, double h, bool roundToWhole)
         const double lower = j == 0 ? 0 : s[j - 2];
         const double price = s[j + 1];
         b.Weitere[0] = price;
-        if (s[j] < H) {
+        if (in.limits[std::size_t(j / 2)] < tenThousandths(H)) {
             amount += (s[j] - lower) * price;
             continue;
         }
@@ -117,9 +111,10 @@ double ownAmount(const Buchung &b, int k, double h)
     const double P1 = b.Flachenbertrag[k];
     const double P2 = b.Weitere[k];
     const double B = b.Fixbeitrag[k];
-    if (isZero(h))
+    const qint64 area = tenThousandths(h);
+    if (area == 0)
         return B;
-    if (h < G)
+    if (area < tenThousandths(G))
         return h * P1 + B;
     if (b.Angefangene[k]) {
         const double above = hasFraction(h) ? wholePart(h - G + 0.9999) : wholePart(h - G);

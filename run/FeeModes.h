@@ -27,11 +27,12 @@ struct FeeInputs {
     std::array<bool, kFeeSlots> ticked{};
     Mode mode = Mode::OwnParameters;
     std::array<double, kStaffelBoxes> staffel{};
+    std::array<qint64, kStaffelBoxes / 2 - 1> limits{}; // S(0), S(2), …, S(18) in ten-thousandths
     double scaleBase = 0; // S(21) rounded to cents: the base amount of the scale
     bool rundeHaAuf = false;
-    double haMindestbetrag = 0;
+    qint64 haMindestbetrag = 0; // ten-thousandths of a hectare
     double preisMindestbetrag = 0;
-    double haZuschlag = 0;
+    qint64 haZuschlag = 0;      // ten-thousandths of a hectare
     double preisZuschlag = 0;
     double hoechstbeitrag = 0;
     bool komma = false;
@@ -41,6 +42,12 @@ struct FeeInputs {
     QString verwendungszweck;
     QString plainRemittanceLine; // the line of an owner without VAT texts
 };
+
+// Hectares, limits and steps carry at most four decimals, as the form shows them. Counted
+// in ten-thousandths they compare and divide exactly: the binary 0.1 + 0.2 is 0.3, and
+// 1 - 5 × 0.2 leaves no started block. Beyond a hundred billion hectares the value is
+// clamped (only a typing error gets there).
+qint64 tenThousandths(double value);
 
 // Whole hectares when the slot's rounding flag is set: a fraction up to 0.49 (as a decimal)
 // rounds down, from 0.5 up. Without the flag the hectares as they are.

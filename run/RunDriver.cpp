@@ -3,6 +3,7 @@
 #include "app/FrmDTA.h"
 #include "platform/Conversions.h"
 #include "run/FeeCalculation.h"
+#include "run/InvoiceDate.h"
 #include "run/MemberQuery.h"
 #include "run/RunError.h"
 #include "run/TargetDrive.h"
@@ -67,6 +68,11 @@ bool directDebitInputsMissing(FrmDTA &f)
 {
     if (isEmpty(f.txtFaellDat) || !isDate(f.txtFaellDat.Text)) {
         tell(f, u"Das Fälligkeitsdatum ist nicht gültig."_qs, MsgIcon::None);
+        return true;
+    }
+    // Stored with every collected fee: an invalid one would be stored as nothing at all.
+    if (!invoiceDate(f)) {
+        tell(f, invalidInvoiceDateMessage(), MsgIcon::None);
         return true;
     }
     if (anyEmpty(f, {{&f.txtBankleitzahl, u"Sie müssen eine BIC eingeben!"},

@@ -4,6 +4,7 @@
 #include "platform/BackgroundWriter.h"
 #include "platform/Conversions.h"
 #include "platform/Paths.h"
+#include "run/InvoiceDate.h"
 #include "run/RunError.h"
 #include "sepa/ErrorLog.h"
 #include "sepa/Iban.h"
@@ -108,6 +109,11 @@ QString sepaErrorsMessage()
 SepaExport CreateSEPAFile(FrmDTA &f, const QString &exportDir, const Buchungen &aBuchungen)
 {
     const QDateTime now = f.clock().now();
+    // The invoice date stored with every fee, in the form SQL Server's style 104 reads.
+    const std::optional<QDate> rechDat = invoiceDate(f);
+    if (!rechDat)
+        throw RunError(RunError::Kind::Input, invalidInvoiceDateMessage());
+    const QString rechDatText = formatDate(*rechDat, u"dd.mm.yyyy"_qs);
     const SepaFormat format = sepaFormatFromText(f.cmbSEPAFormat.Text());
     const std::unique_ptr<Database> db = Database::open(f.strConnectionString, f.connectionOptions);
 
@@ -146,6 +152,8 @@ SepaExport CreateSEPAFile(FrmDTA &f, const QString &exportDir, const Buchungen &
     const QString messageId = firstNumber + lastNumber;
     const QString signatureDate = formatDate(now, u"yyyy-mm-dd"_qs);
     const auto dueDate = parseDate(f.txtFaellDat.Text);
+    // Stored in full (06.12.2026): SQL Server's style 104 takes no two-digit year.
+    const QString faellDatText = dueDate ? formatDate(*dueDate, u"dd.mm.yyyy"_qs) : f.txtFaellDat.Text;
     SepaHeader header;
     header.messageId = messageId;
     header.created = now;
@@ -177,7 +185,7 @@ SepaExport CreateSEPAFile(FrmDTA &f, const QString &exportDir, const Buchungen &
         t.postcode = b.PLZ;
         t.town = b.Ort;
         writer.write(sepaTransactionBlock(format, t));
-        fees.insert({b.Id_Personal, f.txtWirtschaftsjahr.Text, t.amount, f.txtRechDat.Text, f.txtFaellDat.Text,
+        fees.insert({b.Id_Personal, f.txtWirtschaftsjahr.Text, t.amount, rechDatText, faellDatText,
                      f.strBeitragsText, b.RechNr, b.IBAN});
     }
     writer.write(sepaFooterBlock(format));

@@ -195,6 +195,18 @@ TEST_F(FeeCalcClasses, FirstClassThatHoldsTheAreaGivesTheAmount)
     }
 }
 
+// Plot areas add up in binary: 0,1 + 0,2 ha is 0,30000000000000004, still the class up to 0,3000.
+TEST_F(FeeCalcClasses, AreasCompareWithTheLimitsAsDecimals)
+{
+    form.txtStaffel[0].Text = u"0,3000"_qs;
+    form.txtStaffel[2].Text = u"0,7000"_qs;
+    const std::pair<double, double> cases[] = {{0.1 + 0.2, 2000}, {0.3001, 3000}, {0.1 + 0.2 + 0.4, 3000}, {0.7001, 4000}};
+    for (const auto &[ha, cents] : cases) {
+        SCOPED_TRACE(ha);
+        EXPECT_EQ(run({owner(ha)}).at(0).Summe, cents);
+    }
+}
+
 TEST_F(FeeCalcClasses, NegativeClassAmountGivesANegativeTotalThatIsKept)
 {
     form.txtStaffel[1].Text = u"-10,00"_qs;
@@ -235,7 +247,34 @@ TEST_F(FeeCalcFormula, EachStartedBlockAddsOneSurchargeUpToTheCap)
     }
 }
 
-TEST_F(FeeCalcFormula, ProRataTwelfthPlusMonthsLeftInTheBusinessYear)
+// Steps that are no binary fraction: 1 - 5 × 0,2 leaves a binary crumb that is no started block.
+TEST_F(FeeCalcFormula, BlocksAreCountedOnTheDecimalValues)
+{
+    form.txtPreisMindestbetrag.Text = u"0,00"_qs;
+    form.txtPreisZuschlag.Text = u"1,00"_qs;
+    form.txtHoechstbeitrag.Text = u"100000000,00"_qs;
+    struct Case { const char16_t *minimum, *step; double ha; double blocks; };
+    const Case cases[] = {
+        {u"5,0000", u"0,2000", 6, 5},
+        {u"5,0000", u"0,2000", 7, 10},
+        {u"5,0000", u"0,2000", 6.01, 6},     // a started block
+        {u"5,0000", u"0,2000", 0.1 + 5.2, 2}, // 5,3 as the plots add up in binary
+        {u"1,0000", u"0,1000", 2, 10},
+        {u"0,0000", u"0,2000", 1, 5},
+        {u"0,0000", u"0,2000", 1.01, 6},
+        {u"0,0000", u"0,0001", 1000, 10000000}, // as many blocks as a tiny step gives
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(QString::fromUtf16(c.step).toStdString() + " " + std::to_string(c.ha));
+        form.txtHaMindestbetrag.Text = QString::fromUtf16(c.minimum);
+        form.txtHaZuschlag.Text = QString::fromUtf16(c.step);
+        const Buchungen out = run({owner(c.ha)});
+        ASSERT_EQ(out.size(), 1u);
+        EXPECT_DOUBLE_EQ(out[0].Betrag[0], c.blocks);
+    }
+}
+
+TEST_F(FeeCalcFormula, ProRataIsTheShareOfTheMonthsLeftInTheBusinessYear)
 {
     form.chkAnteiligeBerechnung.Value = 1;
     form.txtPreisMindestbetrag.Text = u"120,00"_qs;
@@ -244,30 +283,47 @@ TEST_F(FeeCalcFormula, ProRataTwelfthPlusMonthsLeftInTheBusinessYear)
         const char16_t *year;
         int tick;
         QDate joined;
-        const char16_t *cap;
+        const char16_t *price, *cap;
         double betrag, onTop, included;
     };
     const Case cases[] = {
-        {u"2026", 1, {2026, 3, 15}, u"500,00", 19, 2261, 1900},    // 10 + 9; VAT 3,61
-        {u"2026", 1, {2026, 12, 1}, u"500,00", 10, 1190, 1000},    // 10 + 0
-        {u"2026", 1, {2026, 1, 31}, u"500,00", 21, 2499, 2100},    // 10 + 11; VAT 3,99
-        {u"01.01.2026", 1, {2026, 3, 1}, u"500,00", 19, 2261, 1900}, // a date names its year
-        {u"2026", 1, {2025, 3, 15}, u"500,00", 120, 14280, 12000}, // joined another year
-        {u"2026", 0, {2026, 3, 15}, u"500,00", 120, 14280, 12000}, // not switched on
-        {u"kein Jahr", 1, {2026, 3, 15}, u"500,00", 120, 14280, 12000},
-        {u"2026", 1, {}, u"500,00", 120, 14280, 12000},            // no joining date
-        // Capped first: 100 / 12 + 9 = 17,333…; VAT 3,2927 -> 3,29
-        {u"2026", 1, {2026, 3, 15}, u"100,00", 17.33, 2062, 1733},
+        {u"2026", 1, {2026, 3, 1}, u"120,00", u"500,00", 90, 10710, 9000},     // 9/12; VAT 17,10
+        {u"2026", 1, {2026, 3, 15}, u"25,00", u"500,00", 18.75, 2231, 1875},   // VAT 3,5625 -> 3,56
+        {u"2026", 1, {2026, 1, 31}, u"40,00", u"500,00", 36.67, 4364, 3667},   // 36,666…; VAT 6,97
+        {u"2026", 1, {2026, 12, 1}, u"120,00", u"500,00", 0, 0, 0},            // nothing left: dropped
+        {u"01.01.2026", 1, {2026, 3, 1}, u"120,00", u"500,00", 90, 10710, 9000}, // a date names its year
+        {u"2026", 1, {2025, 3, 15}, u"120,00", u"500,00", 120, 14280, 12000},  // joined another year
+        {u"2026", 0, {2026, 3, 15}, u"120,00", u"500,00", 120, 14280, 12000},  // not switched on
+        {u"kein Jahr", 1, {2026, 3, 15}, u"120,00", u"500,00", 120, 14280, 12000},
+        {u"2026", 1, {}, u"120,00", u"500,00", 120, 14280, 12000},             // no joining date
+        {u"2026", 1, {2026, 3, 15}, u"120,00", u"100,00", 75, 8925, 7500},     // capped first: 100 × 9/12
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(QString::fromUtf16(c.year).toStdString() + " " + c.joined.toString().toStdString());
         form.txtWirtschaftsjahr.Text = QString::fromUtf16(c.year);
         form.chkAnteiligeBerechnung.Value = c.tick;
+        form.txtPreisMindestbetrag.Text = QString::fromUtf16(c.price);
         form.txtHoechstbeitrag.Text = QString::fromUtf16(c.cap);
         Buchung input = owner(1);
         input.Beitrittsdatum = c.joined;
         expectBoth(input, c.betrag, c.onTop, c.included);
     }
+}
+
+TEST_F(FeeCalcFormula, ProRataDropOfDecemberJoinersUsesNoInvoiceNumber)
+{
+    form.chkAnteiligeBerechnung.Value = 1;
+    Buchungen records = {owner(1), owner(1), owner(1)};
+    records[0].Beitrittsdatum = QDate(2026, 12, 3);
+    records[1].Beitrittsdatum = QDate(2026, 6, 30);
+    records[2].Beitrittsdatum = QDate(2020, 12, 3);
+    form.txtRechNr.Text = u"500"_qs;
+    const Buchungen out = run(records);
+    ASSERT_EQ(out.size(), 2u);
+    EXPECT_EQ(out[0].Summe, 1500); // 30 × 6/12
+    EXPECT_EQ(out[0].RechNr, u"500"_qs);
+    EXPECT_EQ(out[1].Summe, 3000);
+    EXPECT_EQ(out[1].RechNr, u"501"_qs);
 }
 
 TEST_F(FeeCalcFormula, WholeEurosRoundHalvesToEvenButTheFeeKeepsItsCents)
@@ -326,19 +382,6 @@ TEST_F(FeeCalcFormula, SurchargeStepOfZeroIsFineWhenNoOwnerNeedsIt)
     EXPECT_NO_THROW(run({owner(8)}));
 }
 
-TEST_F(FeeCalcFormula, TinySurchargeStepStillCountsEveryStartedBlock)
-{
-    form.txtPreisMindestbetrag.Text = u"0,00"_qs;
-    form.txtHaMindestbetrag.Text = u"0,0000"_qs;
-    form.txtHaZuschlag.Text = u"0,0001"_qs;
-    form.txtPreisZuschlag.Text = u"0,01"_qs;
-    form.txtHoechstbeitrag.Text = u"1000000,00"_qs;
-    // 1000 ha in blocks of 0,0001 ha: 10 000 000 blocks at 1 cent.
-    const Buchungen out = run({owner(1000)});
-    ASSERT_EQ(out.size(), 1u);
-    EXPECT_DOUBLE_EQ(out[0].Betrag[0], 100000);
-}
-
 // ---- Price per hectare by scale ----
 
 TEST_F(FeeCalcScale, StepsBelowAreChargedInFullTheLastOneOnTheChosenHectares)
@@ -387,6 +430,7 @@ TEST_F(FeeCalcOwn, ThresholdStartedHectaresAndMinimum)
         {10, 10, true, 0, 35, 4165, 3500},
         {10.0001, 10, true, 0, 37, 4403, 3700},  // 0,0001 + 0,9999 is one whole ha
         {12, 10.5, true, 0, 40, 4760, 4000},     // Int(11,4999)×3 + 5 + Int(1,5)×2
+        {0.7 - 0.4, 0.3, true, 0, 8, 952, 800},  // 0,3 ha as a decimal reach G: Int(1,2999)×3 + 5
         {1, 10, false, 15, 15, 1785, 1500},      // 8 is below the minimum 15
         {4, 10, false, 15, 17, 2023, 1700},      // 17 is above it
     };

@@ -40,21 +40,22 @@ TEST(RunDriver, DirectDebitChecksComeInTheirOrderWithTheirTexts)
 {
     StartedRun r;
     FrmDTA &f = *r.form;
-    const std::tuple<TextBox *, QString, MsgIcon> checks[] = {
-        {&f.txtFaellDat, u"Das Fälligkeitsdatum ist nicht gültig."_qs, MsgIcon::None},
-        {&f.txtBankleitzahl, u"Sie müssen eine BIC eingeben!"_qs, MsgIcon::Information},
-        {&f.txtKontonummer, u"Sie müssen eine IBAN eingeben!"_qs, MsgIcon::Information},
-        {&f.txtFirmenName, u"Sie müssen einen Firmennamen eingeben!"_qs, MsgIcon::Information},
-        {&f.txtBank, u"Sie müssen eine Bank eingeben!"_qs, MsgIcon::Information},
-        {&f.txtGlaubigerID, u"Es muss eine GläubigerID eingegeben werden."_qs, MsgIcon::None}};
+    // Each box with a value that fails its check (the dates: not a date at all).
+    const std::tuple<TextBox *, QString, QString, MsgIcon> checks[] = {
+        {&f.txtFaellDat, u"31.02.2021"_qs, u"Das Fälligkeitsdatum ist nicht gültig."_qs, MsgIcon::None},
+        {&f.txtRechDat, u"32.12.2026"_qs, u"Das Rechnungsdatum ist nicht gültig."_qs, MsgIcon::None},
+        {&f.txtBankleitzahl, {}, u"Sie müssen eine BIC eingeben!"_qs, MsgIcon::Information},
+        {&f.txtKontonummer, {}, u"Sie müssen eine IBAN eingeben!"_qs, MsgIcon::Information},
+        {&f.txtFirmenName, {}, u"Sie müssen einen Firmennamen eingeben!"_qs, MsgIcon::Information},
+        {&f.txtBank, {}, u"Sie müssen eine Bank eingeben!"_qs, MsgIcon::Information},
+        {&f.txtGlaubigerID, {}, u"Es muss eine GläubigerID eingegeben werden."_qs, MsgIcon::None}};
     QList<QString> kept;
-    for (const auto &[box, text, icon] : checks) {
+    for (const auto &[box, failing, text, icon] : checks) {
         kept.append(box->Text);
-        box->Text.clear();
+        box->Text = failing;
     }
-    f.txtFaellDat.Text = u"31.02.2021"_qs; // not a date: the first check fails before all others
     for (int i = 0; i < int(std::size(checks)); ++i) {
-        const auto &[box, text, icon] = checks[i];
+        const auto &[box, failing, text, icon] = checks[i];
         EXPECT_EQ(r.start().outcome, RunOutcome::Stopped);
         EXPECT_EQ(r.lastMessage().text, text);
         EXPECT_EQ(r.lastMessage().icon, icon) << text.toStdString();

@@ -50,19 +50,26 @@ struct DirectDebitRun {
 
     QStringList exportFiles() const { return QDir(exportDir).entryList(QDir::Files); }
 
-    int storedFees() const
+    // The first column of every row of a query on the demo database, as texts.
+    QStringList query(const QString &sql) const
     {
-        int count = -1;
+        QStringList values;
         {
-            QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_qs, u"count-fees"_qs);
+            QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_qs, u"check-fees"_qs);
             db.setDatabaseName(ws.databaseFile());
             db.open();
-            QSqlQuery q(u"select count(*) from PERSONAL_MG_BEITRAGE"_qs, db);
-            if (q.next())
-                count = q.value(0).toInt();
+            QSqlQuery q(sql, db);
+            while (q.next())
+                values.append(q.value(0).toString());
         }
-        QSqlDatabase::removeDatabase(u"count-fees"_qs);
-        return count;
+        QSqlDatabase::removeDatabase(u"check-fees"_qs);
+        return values;
+    }
+
+    int storedFees() const
+    {
+        const QStringList count = query(u"select count(*) from PERSONAL_MG_BEITRAGE"_qs);
+        return count.isEmpty() ? -1 : count[0].toInt();
     }
 };
 
@@ -190,4 +197,23 @@ TEST(SepaWriter, AnInvalidCreditorIdStopsTheRunBeforeAnythingIsWritten)
     EXPECT_EQ(r.ws.ui.messages.last().text, u"Die GläubigerID ist ungültig. Bitte prüfen Sie die Eingabe."_qs);
     EXPECT_EQ(r.ws.ui.messages.last().icon, MsgIcon::None);
     EXPECT_TRUE(r.exportFiles().isEmpty());
+}
+
+TEST(SepaWriter, StoresARealInvoiceDateEmptyMeaningTheRunsDay)
+{
+    const std::pair<QString, QString> cases[] = {
+        {QString(), u"2026-12-06 2026-12-20"_qs},     // the run's day (the clock's)
+        {u" 6.1.27 "_qs, u"2027-01-06 2026-12-20"_qs}, // as typed, two-digit year
+    };
+    for (const auto &[typed, stored] : cases) {
+        SCOPED_TRACE(typed.toStdString());
+        DirectDebitRun r;
+        r.billable(u"(1004)"_qs);
+        r.form->strWBIN = u"(1004)"_qs;
+        r.form->txtRechDat.Text = typed;
+        r.form->txtFaellDat.Text = u"20.12.26"_qs;
+        ASSERT_EQ(cmdStart_Click(*r.form).outcome, RunOutcome::Completed) << r.ws.ui.texts().join(u'|').toStdString();
+        EXPECT_EQ(r.query(u"select datum_verrechnet || ' ' || datum_bezahlt from PERSONAL_MG_BEITRAGE"_qs),
+                  QStringList{stored});
+    }
 }
