@@ -1,91 +1,124 @@
 #include "cli/BatchOptions.h"
 
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
 namespace qvl {
+
+namespace {
+
+const QString kCommands =
+    u"Befehle:\n"
+    "  dump                     Zustand des Hauptformulars nach dem Start ausgeben\n"
+    "  run                      Beitragslauf starten (wie „Starte SEPA“)\n"
+    "  list-runs                gespeicherte Beitragsläufe auflisten (ein Schlüssel je Zeile)\n"
+    "  delete-run SCHLÜSSEL     gespeicherten Beitragslauf löschen (fragt; --yes bestätigt)\n"
+    "  demo-db DATEI [--owners N] [--seed S]\n"
+    "                           Demo-Datenbank anlegen"_qs;
+
+struct Options {
+    QCommandLineOption help{{u"h"_qs, u"help"_qs}, u"Diese Hilfe ausgeben."_qs};
+    QCommandLineOption version{u"version"_qs, u"Die Version ausgeben."_qs};
+    QCommandLineOption programDir{u"program-dir"_qs, u"Programmordner (Einstellungsdatei, Protokoll)."_qs,
+                                  u"ORDNER"_qs};
+    QCommandLineOption commandLine{u"command-line"_qs, u"Befehlszeile des Programms: \"Verbindung|INI-Pfad\"."_qs,
+                                   u"TEXT"_qs};
+    QCommandLineOption set{u"set"_qs, u"Steuerelement oder Feld setzen (wiederholbar)."_qs, u"NAME=WERT"_qs};
+    QCommandLineOption yes{u"yes"_qs, u"Alle Fragen mit Ja beantworten."_qs};
+    QCommandLineOption saveSettings{u"save-settings"_qs, u"Einstellungsdatei am Ende schreiben."_qs};
+    QCommandLineOption odbcDriver{u"odbc-driver"_qs, u"ODBC-Treiber für SQL Server."_qs, u"NAME"_qs};
+    QCommandLineOption now{u"now"_qs, u"Feste Uhrzeit (ISO, z. B. 2026-12-06T10:00:00)."_qs, u"DATUM"_qs};
+    QCommandLineOption selectOwners{u"select-owners"_qs, u"Lauf auf diese Waldbesitzer beschränken."_qs,
+                                    u"N,N,..."_qs};
+    QCommandLineOption reports{u"reports"_qs, u"Berichte des Laufs als PDF in diesen Ordner."_qs, u"ORDNER"_qs};
+    QCommandLineOption owners{u"owners"_qs, u"demo-db: Anzahl der Waldbesitzer."_qs, u"N"_qs};
+    QCommandLineOption seed{u"seed"_qs, u"demo-db: Startwert des Zufallsgenerators."_qs, u"S"_qs};
+
+    void addTo(QCommandLineParser &parser) const
+    {
+        parser.setApplicationDescription(u"Beitragseinzug ohne Fenster: startet wie das Hauptformular und führt "
+                                         "einen Befehl aus.\n\n"_qs
+                                         + kCommands);
+        parser.addOptions({help, version, programDir, commandLine, set, yes, saveSettings, odbcDriver, now,
+                           selectOwners, reports, owners, seed});
+        parser.addPositionalArgument(u"BEFEHL"_qs, u"dump, run, list-runs, delete-run oder demo-db."_qs,
+                                     u"BEFEHL [ARGUMENTE]"_qs);
+    }
+};
+
+// --owners and --seed: a whole number in range.
+bool readCount(const QString &option, const QString &value, long long max, long long *out, QString *error)
+{
+    bool ok = false;
+    const long long n = value.toLongLong(&ok);
+    if (!ok || n < 0 || n > max) {
+        *error = u"Die Option --"_qs + option + u" erwartet eine ganze Zahl, nicht „"_qs + value + u"“."_qs;
+        return false;
+    }
+    *out = n;
+    return true;
+}
+
+} // namespace
 
 QString batchUsage()
 {
-    return u"Aufruf: qvl32-sepa-batch [Optionen] BEFEHL\n"
-           "Befehle:\n"
-           "  dump                     Zustand des Hauptformulars nach dem Start ausgeben\n"
-           "  run                      Beitragslauf starten (wie „Starte SEPA“)\n"
-           "  list-runs                gespeicherte Beitragsläufe auflisten (ein Schlüssel je Zeile)\n"
-           "  delete-run SCHLÜSSEL     gespeicherten Beitragslauf löschen (fragt; --yes bestätigt)\n"
-           "  demo-db DATEI [--owners N] [--seed S]\n"
-           "                           Demo-Datenbank anlegen\n"
-           "Optionen:\n"
-           "  --program-dir ORDNER     Programmordner (Einstellungsdatei, Protokoll)\n"
-           "  --command-line TEXT      Befehlszeile des Programms: \"Verbindung|INI-Pfad\"\n"
-           "  --set NAME=WERT          Steuerelement oder Feld setzen (wiederholbar)\n"
-           "  --yes                    alle Fragen mit Ja beantworten\n"
-           "  --save-settings          Einstellungsdatei am Ende schreiben\n"
-           "  --odbc-driver NAME       ODBC-Treiber für SQL Server\n"
-           "  --now DATUM              feste Uhrzeit (ISO, z. B. 2026-12-06T10:00:00)\n"
-           "  --select-owners N,N,...  Lauf auf diese Waldbesitzer beschränken\n"
-           "  --reports ORDNER         Berichte des Laufs als PDF in diesen Ordner\n"_qs;
+    QCommandLineParser parser;
+    Options().addTo(parser);
+    return parser.helpText();
 }
 
-std::optional<BatchOptions> parseBatchOptions(const QStringList &args, QString *error)
+std::optional<BatchOptions> parseBatchOptions(const QStringList &arguments, QString *error)
 {
-    BatchOptions o;
-    auto fail = [error](const QString &text) {
-        *error = text;
+    QCommandLineParser parser;
+    const Options opt;
+    opt.addTo(parser);
+    if (!parser.parse(arguments)) {
+        *error = parser.errorText();
         return std::nullopt;
-    };
-    for (int i = 0; i < args.size(); ++i) {
-        const QString &a = args.at(i);
-        auto next = [&](QString *out) {
-            if (i + 1 >= args.size())
-                return false;
-            *out = args.at(++i);
-            return true;
-        };
-        QString value;
-        if (a == u"--yes"_qs) {
-            o.yes = true;
-        } else if (a == u"--save-settings"_qs) {
-            o.saveSettings = true;
-        } else if (a == u"--program-dir"_qs || a == u"--command-line"_qs || a == u"--set"_qs
-                   || a == u"--odbc-driver"_qs || a == u"--now"_qs || a == u"--select-owners"_qs
-                   || a == u"--reports"_qs || a == u"--owners"_qs || a == u"--seed"_qs) {
-            if (!next(&value))
-                return fail(u"Die Option "_qs + a + u" braucht einen Wert."_qs);
-            if (a == u"--program-dir"_qs) {
-                o.programDir = value;
-            } else if (a == u"--command-line"_qs) {
-                o.commandLine = value;
-            } else if (a == u"--set"_qs) {
-                const qsizetype eq = value.indexOf(u'=');
-                if (eq < 1)
-                    return fail(u"--set erwartet NAME=WERT, nicht „"_qs + value + u"“."_qs);
-                o.sets.append({value.left(eq), value.mid(eq + 1)});
-            } else if (a == u"--odbc-driver"_qs) {
-                o.odbcDriver = value;
-            } else if (a == u"--now"_qs) {
-                o.now = value;
-            } else if (a == u"--select-owners"_qs) {
-                o.selectOwners = value;
-            } else if (a == u"--reports"_qs) {
-                o.reportsDir = value;
-            } else {
-                bool ok = false;
-                const long long n = value.toLongLong(&ok);
-                if (!ok || n < 0 || (a == u"--owners"_qs && n > 10000000) || n > 0xFFFFFFFFLL)
-                    return fail(u"Die Option "_qs + a + u" erwartet eine ganze Zahl, nicht „"_qs + value + u"“."_qs);
-                if (a == u"--owners"_qs)
-                    o.owners = int(n);
-                else
-                    o.seed = unsigned(n);
-            }
-        } else if (a.startsWith(u"--"_qs)) {
-            return fail(u"Unbekannte Option "_qs + a + u'.');
-        } else if (o.command.isEmpty()) {
-            o.command = a;
-        } else {
-            o.arguments.append(a);
-        }
     }
-    if (o.command.isEmpty())
-        return fail(u"Es wurde kein Befehl angegeben."_qs);
+
+    BatchOptions o;
+    o.help = parser.isSet(opt.help);
+    o.version = parser.isSet(opt.version);
+    if (o.help || o.version)
+        return o;
+
+    o.programDir = parser.value(opt.programDir);
+    o.commandLine = parser.value(opt.commandLine);
+    for (const QString &value : parser.values(opt.set)) {
+        const qsizetype eq = value.indexOf(u'=');
+        if (eq < 1) {
+            *error = u"--set erwartet NAME=WERT, nicht „"_qs + value + u"“."_qs;
+            return std::nullopt;
+        }
+        o.sets.append({value.left(eq), value.mid(eq + 1)});
+    }
+    o.yes = parser.isSet(opt.yes);
+    o.saveSettings = parser.isSet(opt.saveSettings);
+    o.odbcDriver = parser.value(opt.odbcDriver);
+    o.now = parser.value(opt.now);
+    o.selectOwners = parser.value(opt.selectOwners);
+    o.reportsDir = parser.value(opt.reports);
+    long long n = 0;
+    if (parser.isSet(opt.owners)) {
+        if (!readCount(u"owners"_qs, parser.value(opt.owners), 10000000, &n, error))
+            return std::nullopt;
+        o.owners = int(n);
+    }
+    if (parser.isSet(opt.seed)) {
+        if (!readCount(u"seed"_qs, parser.value(opt.seed), 0xFFFFFFFFLL, &n, error))
+            return std::nullopt;
+        o.seed = unsigned(n);
+    }
+
+    const QStringList positional = parser.positionalArguments();
+    if (positional.isEmpty()) {
+        *error = u"Es wurde kein Befehl angegeben."_qs;
+        return std::nullopt;
+    }
+    o.command = positional.first();
+    o.arguments = positional.mid(1);
     return o;
 }
 

@@ -9,6 +9,8 @@
 namespace qvl {
 
 struct BatchOptions {
+    bool help = false;                     // --help: print the usage, exit 0
+    bool version = false;                  // --version: print the version, exit 0
     QString programDir;                    // empty: the executable's folder
     QString commandLine;                   // "connection string|suite INI path"
     QList<QPair<QString, QString>> sets;   // --set NAME=VALUE, in order
@@ -24,9 +26,11 @@ struct BatchOptions {
     QStringList arguments;                 // the command's own arguments
 };
 
-// std::nullopt and a German text in *error on bad usage.
-std::optional<BatchOptions> parseBatchOptions(const QStringList &args, QString *error);
+// arguments: the whole command line, the program's name first. std::nullopt and a German
+// text in *error on bad usage.
+std::optional<BatchOptions> parseBatchOptions(const QStringList &arguments, QString *error);
 
+// The usage text of --help (and of a usage error).
 QString batchUsage();
 
 } // namespace qvl

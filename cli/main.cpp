@@ -7,6 +7,7 @@
 #include "cli/DemoDatabase.h"
 #include "platform/Conversions.h"
 #include "platform/Paths.h"
+#include "platform/Translation.h"
 #include "run/RunDriver.h"
 #include "select/OwnerSelection.h"
 
@@ -27,7 +28,10 @@ void printOut(const QString &text)
 
 int usageError(const QString &text)
 {
-    std::fputs((text + u"\n\n"_qs + batchUsage()).toUtf8().constData(), stderr);
+    std::fputs((text + u"\nAufruf: qvl32-sepa-batch [Optionen] BEFEHL [ARGUMENTE]; alle Optionen zeigt --help.\n"_qs)
+                   .toUtf8()
+                   .constData(),
+               stderr);
     return Usage;
 }
 
@@ -140,11 +144,22 @@ bool applySets(FrmDTA &form, const BatchOptions &o, QString *error)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(u"qvl32-sepa-batch"_qs);
+    QCoreApplication::setApplicationVersion(QString::number(QVL_VERSION_MAJOR) + u'.' + QString::number(QVL_VERSION_MINOR));
+    installGermanTranslation();
     QString error;
-    const auto options = parseBatchOptions(app.arguments().mid(1), &error);
+    const auto options = parseBatchOptions(app.arguments(), &error);
     if (!options)
         return usageError(error);
     const BatchOptions &o = *options;
+    if (o.help) {
+        printOut(batchUsage());
+        return Done;
+    }
+    if (o.version) {
+        printOut(QCoreApplication::applicationName() + u' ' + QCoreApplication::applicationVersion() + u'\n');
+        return Done;
+    }
 
     if (o.command == u"demo-db"_qs)
         return demoDb(o);

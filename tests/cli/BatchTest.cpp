@@ -76,6 +76,17 @@ TEST(Batch, ExitCodesTellWhatStoppedTheProgram)
         r = runBatch(args);
         EXPECT_EQ(r.exitCode, 2) << args.join(u' ').toStdString();
     }
+    // Qt's German texts: the parser's own message.
+    EXPECT_TRUE(runBatch({u"--bogus"_qs, u"dump"_qs}).err.startsWith(u"Unbekannte Option 'bogus'."_qs));
+
+    // Help and version go to stdout, exit 0.
+    r = runBatch({u"--help"_qs});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_TRUE(r.out.contains(u"--select-owners <N,N,...>"_qs) && r.out.contains(u"delete-run SCHLÜSSEL"_qs))
+        << r.out.toStdString();
+    r = runBatch({u"--version"_qs});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, u"qvl32-sepa-batch 1.0\n"_qs);
 }
 
 TEST(Batch, MessageBlocksCarryTheirTitleInBrackets)
