@@ -1,10 +1,13 @@
-// Times the SEPA export of a big direct-debit run: the whole export (file and stored fees
-// in one transaction) on the embedded database, and the file writing alone against the
-// raw speed of writing the same bytes.
+// Times the SEPA export of a big direct-debit run on the embedded database: the whole
+// step (file, stored fees in one transaction, schema validation) against writing the
+// same bytes raw and against the validator alone on the same file; and the peak memory
+// before and after the export.
 // Usage: qvl32-bench-sepa [BOOKINGS]   (default 100000)
 #include "bench/BenchSupport.h"
 #include "sepa/Iban.h"
+#include "platform/BackgroundWriter.h"
 #include "sepa/SepaDocument.h"
+#include "sepa/SepaSchema.h"
 #include "sepa/SepaWriter.h"
 
 #include <QCoreApplication>
@@ -63,38 +66,31 @@ int main(int argc, char **argv)
     // Dirty pages of an earlier measurement would slow down the next one.
     const auto settle = [] { ::sync(); };
     settle();
+    const double peakBefore = bench::peakMegabytes();
     QElapsedTimer t;
     t.start();
     const SepaExport result = CreateSEPAFile(form, form.strExportPfad, records);
     const qint64 exportMs = t.elapsed();
+    const double peakAfter = bench::peakMegabytes();
     const QString exportName = QFileInfo(result.file).fileName();
-    QFile::remove(result.file);
+    const qint64 bytes = QFileInfo(result.file).size();
     settle();
 
-    // The file writing alone: building every block and writing it, against writing the
-    // finished bytes in one go.
+    // The validator alone on the same file, fed as the export feeds it.
     t.restart();
-    QFile blocks(dir.filePath(u"blocks.xml"_qs));
-    blocks.open(QIODevice::WriteOnly);
-    qint64 bytes = 0;
-    SepaTransaction tx;
-    tx.mandateId = u"MR-1000"_qs;
-    tx.amount = u"23.8"_qs;
-    tx.signatureDate = u"2026-12-06"_qs;
-    tx.creditorId = form.txtGlaubigerID.Text;
-    tx.debtorBic = u"GENODEF1M01"_qs;
-    tx.debtorIban = records.front().IBAN;
-    QByteArray all;
-    for (const Buchung &b : records) {
-        tx.debtorName = b.Name + u' ' + b.Vorname + u", "_qs + b.PLZ + u' ' + b.Ort;
-        tx.remittance = u"Jahresbeitrag Jahr 2026 12,5ha  MandatNr.: "_qs + b.Mandatsnummer;
-        const QByteArray block = sepaTransactionBlock(SepaFormat::Pain00800108, tx);
-        bytes += blocks.write(block);
-        all += block;
-    }
-    blocks.close();
-    const qint64 blocksMs = t.elapsed();
-    blocks.remove();
+    QFile written(result.file);
+    written.open(QIODevice::ReadOnly);
+    SepaValidator validator(SepaFormat::Pain00800108);
+    while (!written.atEnd())
+        validator.feed(written.read(BackgroundWriter::kChunkBytes));
+    const bool valid = !validator.finish().has_value();
+    const qint64 validatorMs = t.elapsed();
+
+    // The same bytes written raw, in one go.
+    written.seek(0);
+    const QByteArray all = written.readAll();
+    written.close();
+    QFile::remove(result.file);
     settle();
     t.restart();
     QFile raw(dir.filePath(u"raw.xml"_qs));
@@ -102,13 +98,19 @@ int main(int argc, char **argv)
     raw.write(all);
     raw.close();
     const qint64 rawMs = t.elapsed();
+    raw.remove();
 
-    std::printf("bookings                       %d\n", count);
-    std::printf("SEPA file + stored fees        %lld ms (%lld transactions, %s)\n", static_cast<long long>(exportMs),
-                static_cast<long long>(result.numberOfTransactions), qPrintable(exportName));
-    std::printf("transaction blocks built+written %lld ms (%lld MB)\n", static_cast<long long>(blocksMs),
+    const auto ratio = [](qint64 a, qint64 b) { return b > 0 ? double(a) / double(b) : 0.0; };
+    std::printf("bookings                              %d (%lld MB file)\n", count,
                 static_cast<long long>(bytes >> 20));
-    std::printf("same bytes written raw         %lld ms\n", static_cast<long long>(rawMs));
-    std::printf("peak memory                    %.1f MB\n", bench::peakMegabytes());
+    std::printf("SEPA file + stored fees + validation  %lld ms (%lld transactions, %s)\n",
+                static_cast<long long>(exportMs), static_cast<long long>(result.numberOfTransactions),
+                qPrintable(exportName));
+    std::printf("same bytes written raw                %lld ms (export %.2fx)\n", static_cast<long long>(rawMs),
+                ratio(exportMs, rawMs));
+    std::printf("validator alone on the same file      %lld ms (export %.2fx, %s)\n",
+                static_cast<long long>(validatorMs), ratio(exportMs, validatorMs), valid ? "valid" : "INVALID");
+    std::printf("peak memory before / after the export %.1f MB / %.1f MB (+%.1f MB)\n", peakBefore, peakAfter,
+                peakAfter - peakBefore);
     return 0;
 }

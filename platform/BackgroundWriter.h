@@ -3,25 +3,28 @@
 // bytes (a SEPA file of a hundred thousand debits while the database records the fees).
 // The device is touched only by the writer thread until finish() returns.
 
+#include "platform/ChunkQueue.h"
+
 #include <QByteArray>
 #include <QIODevice>
 #include <QString>
-#include <condition_variable>
-#include <deque>
-#include <mutex>
 #include <thread>
+#include <utility>
 
 namespace qvl {
 
 class BackgroundWriter {
 public:
+    // Small writes are collected into chunks of this size before they go to the thread.
+    static constexpr qsizetype kChunkBytes = 1 << 20;
+
     explicit BackgroundWriter(QIODevice &device);
     ~BackgroundWriter(); // waits for the thread; pending bytes are still written
     BackgroundWriter(const BackgroundWriter &) = delete;
     BackgroundWriter &operator=(const BackgroundWriter &) = delete;
 
     // Queues bytes; waits while too much is queued. After a failed write further bytes
-    // are dropped.
+    // are dropped. A whole chunk is queued as it is, without a copy.
     void write(const QByteArray &bytes);
     // Writes what is queued and stops the thread. False with the device's error text
     // when any write failed.
@@ -33,11 +36,8 @@ private:
 
     QIODevice &m_device;
     QByteArray m_chunk; // collects small writes into bigger ones
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::deque<QByteArray> m_queue;
-    bool m_closing = false;
-    bool m_failed = false;
+    ChunkQueue m_queue;
+    bool m_failed = false; // written by the thread, read after it ended
     QString m_error;
     std::thread m_thread;
 };

@@ -149,7 +149,7 @@ void writeDirectDebit(FrmDTA &f, const QString &exportPfad, bool diskette, const
 {
     const SepaExport sepa = CreateSEPAFile(f, exportPfad, aBuchungen);
     report.outputs.append(sepa.file);
-    if (sepa.ibanErrors > 0) {
+    if (sepa.dataErrors > 0) {
         tell(f, sepaErrorsMessage(), MsgIcon::None);
         f.ui().openFile(logFilePath(f.context().programDir));
     }

@@ -4,6 +4,7 @@
 #include "sepa/Iban.h"
 
 #include <QHash>
+#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -247,14 +248,75 @@ QByteArray sepaFooterBlock(SepaFormat /*format*/)
     return block.bytes();
 }
 
+namespace {
+
+bool isXmlSpecial(QChar c)
+{
+    return c == u'&' || c == u'<' || c == u'>' || c == u'"' || c == u'\'';
+}
+
+// Printable ASCII and the BMP's letters outside the controls; surrogates need a look at
+// their neighbour.
+bool isPlainXmlChar(char16_t c)
+{
+    return (c >= 0x20 && c < 0x7F) || (c >= 0xA0 && c < 0xD800) || (c >= 0xE000 && c < 0xFFFE);
+}
+
+} // namespace
+
+QString withoutXmlForbidden(const QString &text)
+{
+    if (std::all_of(text.begin(), text.end(), [](QChar c) { return isPlainXmlChar(c.unicode()); }))
+        return text;
+    QString result;
+    result.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (isPlainXmlChar(c.unicode())) {
+            result += c;
+        } else if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            result += c;
+            result += text[++i];
+        }
+    }
+    return result;
+}
+
 QString xmlEscape(const QString &text)
 {
-    if (std::none_of(text.begin(), text.end(), [](QChar c) {
-            return c == u'&' || c == u'<' || c == u'>' || c == u'"' || c == u'\'';
-        }))
+    if (std::all_of(text.begin(), text.end(),
+                    [](QChar c) { return c.unicode() >= 0x20 && c.unicode() < 0x7F && !isXmlSpecial(c); }))
         return text;
     // toHtmlEscaped covers & < > and "; attribute-safe text also needs the apostrophe.
-    return text.toHtmlEscaped().replace(u'\'', u"&apos;"_qs);
+    return withoutXmlForbidden(text).toHtmlEscaped().replace(u'\'', u"&apos;"_qs);
+}
+
+QString leftCharacters(const QString &text, int maxLength)
+{
+    if (text.size() <= maxLength)
+        return text;
+    return text.left(text[maxLength - 1].isHighSurrogate() ? maxLength - 1 : maxLength);
+}
+
+bool isSchemaIban(const QString &iban)
+{
+    static const QRegularExpression pattern(u"^[A-Z]{2}[0-9]{2}[A-Z0-9]{1,30}$"_qs);
+    return pattern.match(iban).hasMatch();
+}
+
+bool isSchemaBic(SepaFormat format, const QString &bic)
+{
+    // The two versions' own patterns: since 2019 the bank code may hold digits.
+    static const QRegularExpression v02(u"^[A-Z]{6}[A-Z2-9][A-NP-Z0-9]([A-Z0-9]{3})?$"_qs);
+    static const QRegularExpression v08(u"^[A-Z0-9]{4}[A-Z]{2}[A-Z0-9]{2}([A-Z0-9]{3})?$"_qs);
+    return (format == SepaFormat::Pain00800102 ? v02 : v08).match(bic).hasMatch();
+}
+
+bool isSepaIdentifier(const QString &text)
+{
+    static const QRegularExpression pattern(u"^[A-Za-z0-9':?,\\-(+.)/]+$"_qs);
+    return pattern.match(text).hasMatch() && !text.startsWith(u'/') && !text.endsWith(u'/')
+           && !text.contains(u"//"_qs);
 }
 
 QString bankCharset(const QString &text)

@@ -49,8 +49,27 @@ QByteArray sepaHeaderBlock(SepaFormat format, const SepaHeader &header);
 QByteArray sepaTransactionBlock(SepaFormat format, const SepaTransaction &transaction);
 QByteArray sepaFooterBlock(SepaFormat format);
 
-// &, <, >, " and ' as XML entities.
+// The text as an XML 1.0 element value: characters XML forbids or that a parser would
+// change (see withoutXmlForbidden) left out, &, <, >, " and ' as entities. Every value of
+// the file passes through it.
 QString xmlEscape(const QString &text);
+
+// The text without the characters XML 1.0 forbids (controls, lone surrogates, U+FFFE,
+// U+FFFF), without the ones it allows but a parser would rewrite (tab, CR, LF) and without
+// the C1 controls and DEL, which no bank accepts.
+QString withoutXmlForbidden(const QString &text);
+
+// The first maxLength characters, never splitting a character outside the BMP.
+QString leftCharacters(const QString &text, int maxLength);
+
+// What the schema of the format accepts as debtor IBAN (upper case, no blanks:
+// two letters, two digits, 1 to 30 letters or digits) and as BIC.
+bool isSchemaIban(const QString &iban);
+bool isSchemaBic(SepaFormat format, const QString &bic);
+
+// The SEPA identifier character set of mandate references: A-Z a-z 0-9 ' : ? , - ( + . ) /,
+// neither starting nor ending with "/" and without "//".
+bool isSepaIdentifier(const QString &text);
 
 // The character set German banks accept in free texts: a-z A-Z 0-9 blank ' : ? , - ( + . ) / & * $ %.
 // A letter with a diacritic loses it (È -> E, ç -> c, ł -> l); any other character becomes a blank.

@@ -1,7 +1,6 @@
 #include "sepa/SepaWriter.h"
 
 #include "app/FrmDTA.h"
-#include "platform/BackgroundWriter.h"
 #include "platform/Conversions.h"
 #include "platform/Paths.h"
 #include "run/InvoiceDate.h"
@@ -9,21 +8,43 @@
 #include "sepa/ErrorLog.h"
 #include "sepa/Iban.h"
 #include "sepa/SepaDocument.h"
+#include "sepa/SepaFile.h"
 #include "sepa/StoredFees.h"
 #include "sepa/Transliteration.h"
 
-#include <QFile>
+#include <QHash>
 
 #include <cmath>
-#include <QSaveFile>
+#include <cstdint>
+#include <functional>
 
 namespace qvl {
 
 namespace {
 
+const QString notProvided = u"NOTPROVIDED"_qs;
+
+std::function<void(QByteArray &)> &blockFilter()
+{
+    static std::function<void(QByteArray &)> filter;
+    return filter;
+}
+
 QString withoutBlanks(QString text)
 {
     return text.remove(u' ');
+}
+
+// Banks take IBANs in upper case without blanks; a valid IBAN typed in lower case is valid.
+QString normalisedIban(const QString &iban)
+{
+    QString s;
+    s.reserve(iban.size());
+    for (const QChar c : iban) {
+        if (!c.isSpace())
+            s += c;
+    }
+    return s.toUpper();
 }
 
 // The amount of a booking in euros, exactly as its decimal text shows it. For whole cents
@@ -35,20 +56,44 @@ double amountOf(const Buchung &b)
     return numberOrZero(generalNumber(b.Summe / 100.0));
 }
 
+QString who(const Buchung &b)
+{
+    return QString::number(b.Nummer) + u' ' + b.Name + u' ' + b.Vorname;
+}
+
 // The length test of the German, Austrian and Swiss IBANs, then the full ISO 13616 check.
 // Empty when the IBAN passes, else the log line.
-QString ibanProblem(const Buchung &b)
+QString ibanProblem(const Buchung &b, const QString &iban)
 {
-    const QString s = withoutBlanks(b.IBAN);
-    const QString country = b.IBAN.left(2);
-    const bool wrongLength = (country == u"DE"_qs && s.size() != 22) || (country == u"AT"_qs && s.size() != 20)
-                             || (country == u"CH"_qs && s.size() != 21) || s.isEmpty();
-    const auto who = [&b] { return QString::number(b.Nummer) + u' ' + b.Name + u' ' + b.Vorname; };
+    const QString country = b.IBAN.left(2).toUpper();
+    const bool wrongLength = (country == u"DE"_qs && iban.size() != 22) || (country == u"AT"_qs && iban.size() != 20)
+                             || (country == u"CH"_qs && iban.size() != 21) || iban.isEmpty();
     if (wrongLength)
-        return who() + u" IBAN hat nicht die erforderliche Länge. "_qs + b.IBAN;
-    if (!isValidIban(s))
-        return who() + u" IBAN ist ungültig (Prüfziffer oder Länge). "_qs + b.IBAN;
+        return who(b) + u" IBAN hat nicht die erforderliche Länge. "_qs + b.IBAN;
+    if (!isValidIban(iban))
+        return who(b) + u" IBAN ist ungültig (Prüfziffer oder Länge). "_qs + b.IBAN;
     return {};
+}
+
+// A reference that holds nothing the file can carry counts as missing: the owner's number.
+QString mandateOf(const Buchung &b)
+{
+    const QString mandate = withoutXmlForbidden(b.Mandatsnummer);
+    return mandate.trimmed().isEmpty() ? QString::number(b.Nummer) : leftCharacters(mandate, 35);
+}
+
+// The BIC when the schema takes it, else NOTPROVIDED; *invalid tells a BIC that was given
+// but cannot be written.
+QString bicOf(SepaFormat format, const Buchung &b, bool *invalid)
+{
+    const QString bic = b.BIC.trimmed().toUpper();
+    *invalid = false;
+    if (bic.isEmpty() || bic == notProvided)
+        return notProvided;
+    if (isSchemaBic(format, bic))
+        return bic;
+    *invalid = true;
+    return notProvided;
 }
 
 // The remittance text's parts that are the same for every booking of the run.
@@ -67,15 +112,13 @@ RemittanceParts remittanceParts(const FrmDTA &f)
             f.chkVerwendungszweck.Value == 1};
 }
 
-QString remittanceText(const RemittanceParts &p, const Buchung &b)
+QString remittanceText(const RemittanceParts &p, const Buchung &b, const QString &mandate)
 {
-    const QString &prefix = p.prefix;
-    const QString &vat = p.vat;
     const QString base = p.accountingVariant
-                             ? prefix + u" FiBu "_qs + b.FibuKonto + u" RG "_qs + b.RechNr
-                             : prefix + u" Jahr "_qs + p.year + u' ' + generalNumber(b.Hektar)
-                                   + u"ha "_qs + u" MandatNr.: "_qs + b.Mandatsnummer.left(35);
-    return (base + vat).left(140).replace(u'&', u' ');
+                             ? p.prefix + u" FiBu "_qs + b.FibuKonto + u" RG "_qs + b.RechNr
+                             : p.prefix + u" Jahr "_qs + p.year + u' ' + generalNumber(b.Hektar) + u"ha "_qs
+                                   + u" MandatNr.: "_qs + mandate;
+    return (base + p.vat).left(140).replace(u'&', u' ');
 }
 
 QString debtorName(const Buchung &b)
@@ -85,11 +128,6 @@ QString debtorName(const Buchung &b)
         .replace(u'&', u' ');
 }
 
-QString writeError(const QString &file, const QString &reason)
-{
-    return u"Fehler beim Schreiben der XML Datei "_qs + file + u" \r"_qs + reason;
-}
-
 void log(const FrmDTA &f, const QString &message)
 {
     QString error;
@@ -97,7 +135,86 @@ void log(const FrmDTA &f, const QString &message)
         throw RunError(RunError::Kind::Output, error);
 }
 
+// Pass 1: which bookings go into the file, their count and control sum, the numbers of
+// the message id; every data error logged.
+struct Selection {
+    std::vector<std::uint32_t> written; // indexes into the run's records, in order
+    double controlSum = 0;              // before its final rounding
+    int errors = 0;
+    QString firstNumber, lastNumber;
+};
+
+Selection selectBookings(const FrmDTA &f, SepaFormat format, const Buchungen &aBuchungen)
+{
+    Selection s;
+    s.written.reserve(aBuchungen.size());
+    const auto logError = [&](const QString &line) {
+        log(f, line);
+        ++s.errors;
+    };
+    for (std::size_t i = 0; i < aBuchungen.size(); ++i) {
+        const Buchung &b = aBuchungen[i];
+        const QString iban = normalisedIban(b.IBAN);
+        const QString problem = ibanProblem(b, iban);
+        // A bank refuses a file with one unwritable IBAN as a whole, so that booking stays
+        // out of the file (and uncollected).
+        if (!isSchemaIban(iban)) {
+            logError(problem + (problem.endsWith(u' ') ? u""_qs : u" "_qs)
+                     + u"Die Lastschrift wurde nicht in die Datei geschrieben."_qs);
+            continue;
+        }
+        if (!problem.isEmpty())
+            logError(problem);
+        bool invalidBic = false;
+        bicOf(format, b, &invalidBic);
+        if (invalidBic)
+            logError(who(b) + u" BIC ist ungültig und wird nicht übertragen. "_qs + b.BIC);
+        // A reference cannot be mended here: it is what the owner signed.
+        if (!b.Mandatsnummer.trimmed().isEmpty() && !isSepaIdentifier(b.Mandatsnummer))
+            logError(who(b) + u" Mandatsreferenz enthält unzulässige Zeichen. "_qs + b.Mandatsnummer);
+        (s.written.empty() ? s.firstNumber : s.lastNumber) = QString::number(b.Nummer);
+        s.written.push_back(std::uint32_t(i));
+        s.controlSum += roundHalfEven(amountOf(b), 2);
+    }
+    return s;
+}
+
+QString fieldName(const QString &element)
+{
+    static const QHash<QString, QString> names = {
+        {u"EndToEndId"_qs, u"Mandatsreferenz"_qs}, {u"MndtId"_qs, u"Mandatsreferenz"_qs},
+        {u"InstdAmt"_qs, u"Betrag"_qs},            {u"DtOfSgntr"_qs, u"Datum der Unterschrift"_qs},
+        {u"Id"_qs, u"GläubigerID"_qs},             {u"BIC"_qs, u"BIC"_qs},
+        {u"BICFI"_qs, u"BIC"_qs},                  {u"Nm"_qs, u"Name"_qs},
+        {u"StrtNm"_qs, u"Straße"_qs},              {u"PstCd"_qs, u"PLZ"_qs},
+        {u"TwnNm"_qs, u"Ort"_qs},                  {u"Ctry"_qs, u"Land"_qs},
+        {u"IBAN"_qs, u"IBAN"_qs},                  {u"Ustrd"_qs, u"Verwendungszweck"_qs},
+    };
+    return names.value(element, element);
+}
+
+RunError invalidFile(const QString &file, SepaFormat format, const SepaSchemaError &e, const Buchungen &aBuchungen,
+                     const std::vector<std::uint32_t> &written)
+{
+    QString where;
+    if (e.transaction >= 0 && std::size_t(e.transaction) < written.size())
+        where = u"beim Waldbesitzer "_qs + who(aBuchungen[written[std::size_t(e.transaction)]]) + u", Feld "_qs
+                + fieldName(e.element);
+    else
+        where = u"in Zeile "_qs + QString::number(e.line)
+                + (e.element.isEmpty() ? QString() : u", Element "_qs + e.element);
+    return RunError(RunError::Kind::Output,
+                    u"Die SEPA-Datei "_qs + file + u" entspricht nicht dem Schema "_qs + sepaFormatText(format)
+                        + u" und wurde nicht erstellt; es wurden keine Beiträge gespeichert.\nDer erste Fehler liegt "_qs
+                        + where + u".\n("_qs + e.message + u')');
+}
+
 } // namespace
+
+void setSepaBlockFilterForTests(std::function<void(QByteArray &)> filter)
+{
+    blockFilter() = std::move(filter);
+}
 
 QString sepaErrorsMessage()
 {
@@ -117,89 +234,80 @@ SepaExport CreateSEPAFile(FrmDTA &f, const QString &exportDir, const Buchungen &
     const SepaFormat format = sepaFormatFromText(f.cmbSEPAFormat.Text());
     const std::unique_ptr<Database> db = Database::open(f.strConnectionString, f.connectionOptions);
 
-    // Pass 1: count, control sum, numbers, IBAN checks.
+    // The totals come first: the header carries them before any transaction.
+    const Selection selection = selectBookings(f, format, aBuchungen);
     SepaExport result;
-    double controlSum = 0;
-    QString firstNumber, lastNumber;
-    std::vector<double> amounts;
-    amounts.reserve(aBuchungen.size());
-    for (std::size_t i = 0; i < aBuchungen.size(); ++i) {
-        const Buchung &b = aBuchungen[i];
-        amounts.push_back(amountOf(b));
-        controlSum += roundHalfEven(amounts.back(), 2);
-        ++result.numberOfTransactions;
-        (i == 0 ? firstNumber : lastNumber) = QString::number(b.Nummer);
-        const QString problem = ibanProblem(b);
-        if (!problem.isEmpty()) {
-            log(f, problem);
-            ++result.ibanErrors;
-        }
-    }
-    if (result.ibanErrors > 0)
-        log(f, u"Es sind "_qs + QString::number(result.ibanErrors) + u" Fehler von gesamt "_qs
+    result.numberOfTransactions = qint64(selection.written.size());
+    result.dataErrors = selection.errors;
+    result.controlSum = roundHalfEven(selection.controlSum, 2);
+    if (selection.written.empty())
+        throw RunError(RunError::Kind::Input,
+                       u"Es wurde keine SEPA-Datei erstellt: keine der "_qs + QString::number(aBuchungen.size())
+                           + u" Buchungen hat eine IBAN, die in die Datei geschrieben werden kann. Es wurde nichts "
+                             "gespeichert. Die Fehler stehen in der Log-Datei."_qs);
+    if (selection.errors > 0)
+        log(f, u"Es sind "_qs + QString::number(selection.errors) + u" Fehler von gesamt "_qs
                    + QString::number(result.numberOfTransactions) + u" Buchungen aufgetreten. Kontrollsumme: EUR "_qs
-                   + generalNumber(controlSum));
-    result.controlSum = roundHalfEven(controlSum, 2);
+                   + generalNumber(selection.controlSum));
 
     result.file = nativePath(exportDir + u"MB_"_qs + f.strBeitragsText + u'_' + formatDate(now, u"ddmmyyyy"_qs) + u'T'
                              + formatDate(now, u"hhmmss"_qs) + u".xml"_qs);
-    QSaveFile file(result.file);
-    if (!file.open(QIODevice::WriteOnly))
-        throw RunError(RunError::Kind::Output, writeError(result.file, file.errorString()));
-    // The file is written on a thread of its own while the fees go to the database.
-    BackgroundWriter writer(file);
-
-    const QString messageId = firstNumber + lastNumber;
-    const QString signatureDate = formatDate(now, u"yyyy-mm-dd"_qs);
     const auto dueDate = parseDate(f.txtFaellDat.Text);
     // Stored in full (06.12.2026): SQL Server's style 104 takes no two-digit year.
     const QString faellDatText = dueDate ? formatDate(*dueDate, u"dd.mm.yyyy"_qs) : f.txtFaellDat.Text;
-    SepaHeader header;
-    header.messageId = messageId;
-    header.created = now;
-    header.numberOfTransactions = result.numberOfTransactions;
-    header.controlSum = sepaAmountText(result.controlSum);
-    header.creditorName = ReplaceUmlauteText(f.txtFirmenName.Text).left(70);
-    header.dueDate = dueDate ? formatDate(*dueDate, u"yyyy-mm-dd"_qs) : QString();
-    header.creditorIban = withoutBlanks(f.txtKontonummer.Text);
-    header.creditorBic = withoutBlanks(f.txtBankleitzahl.Text);
-    writer.write(sepaHeaderBlock(format, header));
-
-    // Pass 2: one transaction block and one stored fee per booking, all or nothing.
-    Transaction transaction(*db);
-    StoredFeesWriter fees(*db, now);
-    const RemittanceParts remittance = remittanceParts(f);
-    for (std::size_t i = 0; i < aBuchungen.size(); ++i) {
-        const Buchung &b = aBuchungen[i];
-        fees.deleteOwnerFee(b.Id_Personal, f.txtWirtschaftsjahr.Text, f.strBeitragsText);
-        SepaTransaction t;
-        t.mandateId = b.Mandatsnummer.left(35);
-        t.amount = sepaAmountText(amounts[i]);
-        t.signatureDate = signatureDate;
-        t.creditorId = f.txtGlaubigerID.Text;
-        t.debtorBic = b.BIC;
-        t.debtorName = debtorName(b);
-        t.debtorIban = b.IBAN;
-        t.remittance = remittanceText(remittance, b);
-        t.street = b.Strasse;
-        t.postcode = b.PLZ;
-        t.town = b.Ort;
-        writer.write(sepaTransactionBlock(format, t));
-        fees.insert({b.Id_Personal, f.txtWirtschaftsjahr.Text, t.amount, rechDatText, faellDatText,
-                     f.strBeitragsText, b.RechNr, b.IBAN});
-    }
-    writer.write(sepaFooterBlock(format));
-    QString error;
-    if (!writer.finish(&error))
-        throw RunError(RunError::Kind::Output, writeError(result.file, error));
-    if (!file.commit())
-        throw RunError(RunError::Kind::Output, writeError(result.file, file.errorString()));
+    SepaFile file(result.file, format);
     try {
-        transaction.commit();
-    } catch (...) {
-        // Fees that are not stored must not be collected either.
-        QFile::remove(result.file);
-        throw;
+        SepaHeader header;
+        header.messageId = selection.firstNumber + selection.lastNumber;
+        header.created = now;
+        header.numberOfTransactions = result.numberOfTransactions;
+        header.controlSum = sepaAmountText(result.controlSum);
+        header.creditorName = ReplaceUmlauteText(f.txtFirmenName.Text).left(70);
+        header.dueDate = dueDate ? formatDate(*dueDate, u"yyyy-mm-dd"_qs) : QString();
+        header.creditorIban = normalisedIban(f.txtKontonummer.Text);
+        header.creditorBic = withoutBlanks(f.txtBankleitzahl.Text).toUpper();
+        file.write(sepaHeaderBlock(format, header));
+
+        // Pass 2: each block goes out as it is built, its fee stored beside it; the fees are
+        // committed only once the file is complete, valid and in place.
+        Transaction transaction(*db);
+        StoredFeesWriter fees(*db, now);
+        const RemittanceParts remittance = remittanceParts(f);
+        const QString signatureDate = formatDate(now, u"yyyy-mm-dd"_qs);
+        for (const std::uint32_t i : selection.written) {
+            const Buchung &b = aBuchungen[i];
+            fees.deleteOwnerFee(b.Id_Personal, f.txtWirtschaftsjahr.Text, f.strBeitragsText);
+            SepaTransaction t;
+            t.mandateId = mandateOf(b);
+            t.amount = sepaAmountText(amountOf(b));
+            t.signatureDate = signatureDate;
+            t.creditorId = f.txtGlaubigerID.Text;
+            bool invalidBic = false;
+            t.debtorBic = bicOf(format, b, &invalidBic);
+            t.debtorName = debtorName(b);
+            t.debtorIban = normalisedIban(b.IBAN);
+            t.remittance = remittanceText(remittance, b, t.mandateId);
+            t.street = b.Strasse;
+            t.postcode = b.PLZ;
+            t.town = b.Ort;
+            QByteArray block = sepaTransactionBlock(format, t);
+            if (blockFilter())
+                blockFilter()(block);
+            file.write(block);
+            fees.insert({b.Id_Personal, f.txtWirtschaftsjahr.Text, t.amount, rechDatText, faellDatText,
+                         f.strBeitragsText, b.RechNr, t.debtorIban});
+        }
+        file.write(sepaFooterBlock(format));
+        file.commit();
+        try {
+            transaction.commit();
+        } catch (...) {
+            // Fees that are not stored must not be collected either.
+            file.remove();
+            throw;
+        }
+    } catch (const InvalidSepaFile &invalid) {
+        throw invalidFile(result.file, format, invalid.error, aBuchungen, selection.written);
     }
     return result;
 }

@@ -1,12 +1,16 @@
 #pragma once
 // Writes the SEPA direct-debit file of a direct-debit run and records every collected
-// fee. Nothing half-done: the file is written under a temporary name and renamed when
-// complete, and the fees go into one database transaction committed after the rename.
-// On any failure neither the file nor a stored fee remains.
+// fee. No owner record can break the file: what the schema cannot take is left out or
+// replaced and logged, and the file is checked against the schema before it is handed
+// out. Nothing half-done: the file is renamed into place only when complete and valid,
+// and the fees go into one database transaction committed after the rename. On any
+// failure neither the file nor a stored fee remains.
 
 #include "run/Buchung.h"
 
+#include <QByteArray>
 #include <QString>
+#include <functional>
 
 namespace qvl {
 
@@ -16,13 +20,19 @@ struct SepaExport {
     QString file;                  // the file written
     qint64 numberOfTransactions = 0;
     double controlSum = 0;         // rounded to 2 decimals
-    int ibanErrors = 0;            // bookings logged for a faulty IBAN
+    int dataErrors = 0;            // lines logged for faulty IBANs, BICs and mandate references
 };
 
 // Reads the creditor, dates, texts and the bank format from the form. Data errors are
-// logged to the export error log and do not stop the file. Throws RunError (file or log
-// cannot be written) or DbError (a statement fails); the user is told by the caller.
+// logged to the export error log and do not stop the file; a booking whose IBAN the file
+// cannot carry is left out. Throws RunError (Input: no booking can be written; Output: the
+// file or log cannot be written, or the file is not valid) or DbError (a statement
+// fails); the user is told by the caller.
 SepaExport CreateSEPAFile(FrmDTA &form, const QString &exportDir, const Buchungen &aBuchungen);
+
+// Test seam: rewrites every transaction block before it is written (a file made invalid
+// on purpose). An empty function turns it off.
+void setSepaBlockFilterForTests(std::function<void(QByteArray &)> filter);
 
 // The message shown after an export with logged errors (three lines joined by CR).
 QString sepaErrorsMessage();

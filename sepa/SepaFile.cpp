@@ -1,0 +1,76 @@
+#include "sepa/SepaFile.h"
+
+#include "platform/BackgroundWriter.h"
+#include "run/RunError.h"
+
+#include <QFile>
+
+#include <utility>
+
+namespace qvl {
+
+QString sepaWriteError(const QString &file, const QString &reason)
+{
+    return u"Fehler beim Schreiben der XML Datei "_qs + file + u" \r"_qs + reason;
+}
+
+SepaFile::SepaFile(const QString &path, SepaFormat format) : m_path(path), m_file(path), m_validator(format)
+{
+    if (!m_file.open(QIODevice::WriteOnly))
+        throw RunError(RunError::Kind::Output, sepaWriteError(m_path, m_file.errorString()));
+    m_writer = std::make_unique<BackgroundWriter>(m_file);
+    m_chunk.reserve(BackgroundWriter::kChunkBytes + 8192);
+}
+
+SepaFile::~SepaFile()
+{
+    m_writer.reset(); // the writer thread lets go of the file first
+    if (!m_committed)
+        m_file.cancelWriting();
+}
+
+void SepaFile::write(const QByteArray &bytes)
+{
+    m_chunk += bytes;
+    if (m_chunk.size() >= BackgroundWriter::kChunkBytes)
+        handOn();
+}
+
+// Both threads get the same chunk; it is shared, not copied.
+void SepaFile::handOn()
+{
+    throwIfInvalid();
+    if (m_chunk.isEmpty())
+        return;
+    const QByteArray chunk = std::exchange(m_chunk, QByteArray());
+    m_writer->write(chunk);
+    m_validator.feed(chunk);
+    m_chunk.reserve(BackgroundWriter::kChunkBytes + 8192);
+}
+
+void SepaFile::throwIfInvalid()
+{
+    if (m_validator.failed())
+        throw InvalidSepaFile{m_validator.finish().value_or(SepaSchemaError{})};
+}
+
+void SepaFile::commit()
+{
+    handOn();
+    QString error;
+    if (!m_writer->finish(&error))
+        throw RunError(RunError::Kind::Output, sepaWriteError(m_path, error));
+    if (const std::optional<SepaSchemaError> invalid = m_validator.finish())
+        throw InvalidSepaFile{*invalid};
+    if (!m_file.commit())
+        throw RunError(RunError::Kind::Output, sepaWriteError(m_path, m_file.errorString()));
+    m_committed = true;
+}
+
+void SepaFile::remove()
+{
+    if (m_committed)
+        QFile::remove(m_path);
+}
+
+} // namespace qvl

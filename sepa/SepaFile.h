@@ -1,0 +1,58 @@
+#pragma once
+// The SEPA file of a run on its way into the export folder, and the one place where it is
+// created and renamed into place. Its bytes go out as they are built: a thread writes them
+// under a temporary name beside the final one, a second thread validates the same bytes
+// against the schema of the format. Only a file that is complete and valid is renamed;
+// after any failure no file remains under either name.
+
+#include "sepa/SepaDocument.h"
+#include "sepa/SepaSchema.h"
+
+#include <QByteArray>
+#include <QSaveFile>
+#include <QString>
+#include <memory>
+
+namespace qvl {
+
+class BackgroundWriter;
+
+// Thrown as soon as the bytes written so far cannot become a valid document.
+struct InvalidSepaFile {
+    SepaSchemaError error;
+};
+
+class SepaFile {
+public:
+    // Throws RunError (Output) when the file cannot be created.
+    SepaFile(const QString &path, SepaFormat format);
+    ~SepaFile(); // a file not committed is removed
+    SepaFile(const SepaFile &) = delete;
+    SepaFile &operator=(const SepaFile &) = delete;
+
+    const QString &path() const { return m_path; }
+
+    // Throws InvalidSepaFile once the validator found an error.
+    void write(const QByteArray &bytes);
+    // Writes the rest, waits for the validator and renames the file into place. Throws
+    // RunError (Output) when the file cannot be written, InvalidSepaFile when invalid.
+    void commit();
+    // Takes a committed file back (when what belongs with it cannot be stored).
+    void remove();
+
+private:
+    void handOn();
+    void throwIfInvalid();
+
+    QString m_path;
+    QSaveFile m_file;
+    SepaValidator m_validator;
+    std::unique_ptr<BackgroundWriter> m_writer;
+    QByteArray m_chunk;
+    bool m_committed = false;
+};
+
+// "Fehler beim Schreiben der XML Datei " + file + " " + CR + reason.
+QString sepaWriteError(const QString &file, const QString &reason);
+
+} // namespace qvl

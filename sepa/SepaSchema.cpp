@@ -1,0 +1,203 @@
+#include "sepa/SepaSchema.h"
+
+#include "platform/ChunkQueue.h"
+
+#include <QFile>
+#include <QRegularExpression>
+
+#include <libxml/parser.h>
+#include <libxml/xmlschemas.h>
+
+#include <array>
+#include <atomic>
+#include <cstring>
+#include <thread>
+
+// Resources of a static library reach the program only when something refers to them.
+static void initSepaSchemaResources()
+{
+    Q_INIT_RESOURCE(sepaschema);
+}
+
+namespace qvl {
+
+namespace {
+
+constexpr std::size_t kMaxQueued = 8; // chunks of the writer's size, about 8 MB
+
+void ignoreError(void *, xmlErrorPtr) {}
+
+xmlSchemaPtr parseSchema(SepaFormat format)
+{
+    QFile file(u":/qvl32/sepa/"_qs + sepaFormatText(format) + u".xsd"_qs);
+    if (!file.open(QIODevice::ReadOnly))
+        return nullptr;
+    const QByteArray xsd = file.readAll();
+    xmlSchemaParserCtxtPtr parser = xmlSchemaNewMemParserCtxt(xsd.constData(), int(xsd.size()));
+    xmlSchemaSetParserStructuredErrors(parser, ignoreError, nullptr);
+    xmlSchemaPtr schema = xmlSchemaParse(parser);
+    xmlSchemaFreeParserCtxt(parser);
+    return schema;
+}
+
+// Parsed once per process and shared read-only by every validation. Null only when the
+// program was built without its schemas.
+xmlSchemaPtr schemaOf(SepaFormat format)
+{
+    static const std::array<xmlSchemaPtr, 2> schemas = [] {
+        initSepaSchemaResources();
+        xmlInitParser();
+        return std::array<xmlSchemaPtr, 2>{parseSchema(SepaFormat::Pain00800102),
+                                           parseSchema(SepaFormat::Pain00800108)};
+    }();
+    return schemas[format == SepaFormat::Pain00800102 ? 0 : 1];
+}
+
+} // namespace
+
+// The validation of one document, on its own thread: a push parser without a tree whose
+// events pass through the schema validator. The callbacks find the run through a
+// thread-local pointer, as libxml2 hands them different context pointers.
+struct SepaValidator::Run {
+    ChunkQueue queue{kMaxQueued};
+    std::atomic<bool> failed{false};
+    std::optional<SepaSchemaError> error; // written by the thread, read after it ended
+    qint64 transactions = 0;
+    bool inTransaction = false;
+    bool transactionEnded = false; // the last event closed a transaction block
+    const xmlChar *lastElement = nullptr;
+    xmlParserCtxtPtr parser = nullptr;
+    std::thread thread;
+
+    static thread_local Run *current;
+
+    static void onStart(void *, const xmlChar *localname, const xmlChar *, const xmlChar *, int,
+                        const xmlChar **, int, int, const xmlChar **)
+    {
+        Run &r = *current;
+        if (std::strcmp(reinterpret_cast<const char *>(localname), "DrctDbtTxInf") == 0) {
+            ++r.transactions;
+            r.inTransaction = true;
+        }
+        r.transactionEnded = false;
+        r.lastElement = localname;
+    }
+
+    static void onEnd(void *, const xmlChar *localname, const xmlChar *, const xmlChar *)
+    {
+        Run &r = *current;
+        if (std::strcmp(reinterpret_cast<const char *>(localname), "DrctDbtTxInf") == 0) {
+            r.inTransaction = false;
+            r.transactionEnded = true;
+        }
+        r.lastElement = localname;
+    }
+
+    static void onError(void *, xmlErrorPtr e)
+    {
+        Run &r = *current;
+        if (!e || e->level < XML_ERR_ERROR || r.error)
+            return;
+        SepaSchemaError error;
+        error.message = QString::fromUtf8(e->message).trimmed();
+        error.line = e->line;
+        // Schema errors name their element ("Element '{urn:…}IBAN': …"); the parser's do not.
+        static const QRegularExpression named(u"Element '(?:\\{[^}]*\\})?([^']+)'"_qs);
+        if (const QRegularExpressionMatch m = named.match(error.message); m.hasMatch())
+            error.element = m.captured(1);
+        else if (r.lastElement)
+            error.element = QString::fromUtf8(reinterpret_cast<const char *>(r.lastElement));
+        if (r.inTransaction || r.transactionEnded)
+            error.transaction = r.transactions - 1;
+        r.error = std::move(error);
+        r.failed.store(true, std::memory_order_relaxed);
+        r.queue.giveUp();
+        if (r.parser)
+            xmlStopParser(r.parser);
+    }
+
+    void validate(xmlSchemaPtr schema)
+    {
+        current = this;
+        xmlSetStructuredErrorFunc(nullptr, onError);
+        if (!schema) {
+            error = SepaSchemaError{-1, {}, 0, u"schema missing from the program"_qs};
+            failed = true;
+            queue.giveUp();
+            return;
+        }
+        xmlSchemaValidCtxtPtr validation = xmlSchemaNewValidCtxt(schema);
+        xmlSchemaSetValidStructuredErrors(validation, onError, nullptr);
+        xmlSAXHandler handler{};
+        handler.initialized = XML_SAX2_MAGIC;
+        handler.startElementNs = onStart;
+        handler.endElementNs = onEnd;
+        handler.serror = onError;
+        xmlSAXHandlerPtr sax = &handler;
+        void *user = this;
+        xmlSchemaSAXPlugPtr plug = xmlSchemaSAXPlug(validation, &sax, &user);
+        parser = xmlCreatePushParserCtxt(sax, user, nullptr, 0, "sepa.xml");
+        xmlCtxtUseOptions(parser, XML_PARSE_NONET);
+        while (const std::optional<QByteArray> chunk = queue.pop()) {
+            if (xmlParseChunk(parser, chunk->constData(), int(chunk->size()), 0) != 0 || error)
+                break;
+        }
+        if (!error)
+            xmlParseChunk(parser, nullptr, 0, 1);
+        if (!error && (!parser->wellFormed || xmlSchemaIsValid(validation) != 1))
+            error = SepaSchemaError{-1, {}, parser->input ? parser->input->line : 0, u"document not valid"_qs};
+        if (error)
+            failed = true;
+        xmlFreeParserCtxt(parser);
+        parser = nullptr;
+        xmlSchemaSAXUnplug(plug);
+        xmlSchemaFreeValidCtxt(validation);
+        xmlSetStructuredErrorFunc(nullptr, nullptr);
+        current = nullptr;
+    }
+};
+
+thread_local SepaValidator::Run *SepaValidator::Run::current = nullptr;
+
+SepaValidator::SepaValidator(SepaFormat format) : m_run(std::make_unique<Run>())
+{
+    xmlSchemaPtr schema = schemaOf(format); // parsed here, before any thread uses it
+    m_run->thread = std::thread([run = m_run.get(), schema] { run->validate(schema); });
+}
+
+SepaValidator::~SepaValidator()
+{
+    if (m_run->thread.joinable()) {
+        m_run->queue.giveUp();
+        m_run->thread.join();
+    }
+}
+
+bool SepaValidator::failed() const
+{
+    return m_run->failed.load(std::memory_order_relaxed);
+}
+
+void SepaValidator::feed(const QByteArray &bytes)
+{
+    m_run->queue.push(bytes);
+}
+
+std::optional<SepaSchemaError> SepaValidator::finish()
+{
+    if (m_run->thread.joinable()) {
+        m_run->queue.close();
+        m_run->thread.join();
+    }
+    return m_run->error;
+}
+
+std::optional<SepaSchemaError> sepaSchemaError(SepaFormat format, const QByteArray &document)
+{
+    SepaValidator validator(format);
+    for (qsizetype at = 0; at < document.size(); at += 1 << 20)
+        validator.feed(document.mid(at, 1 << 20));
+    return validator.finish();
+}
+
+} // namespace qvl
