@@ -71,4 +71,13 @@ inline double peakMegabytes()
     return usage.ru_maxrss / 1024.0;
 }
 
+// CPU seconds used so far by the whole process (all threads) or by the calling thread.
+inline double cpuSeconds(int who = RUSAGE_SELF)
+{
+    rusage usage{};
+    getrusage(who, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+           + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
 } // namespace qvl::bench

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QRegularExpression>
 
+#include <libxml/SAX2.h>
 #include <libxml/parser.h>
 #include <libxml/xmlschemas.h>
 
@@ -93,6 +94,9 @@ struct SepaValidator::Run {
         r.lastElement = localname;
     }
 
+    // Text after a transaction block's end tag: an error now no longer belongs to the block.
+    static void onText(void *, const xmlChar *, int) { current->transactionEnded = false; }
+
     static void onError(void *, xmlErrorPtr e)
     {
         Run &r = *current;
@@ -100,7 +104,8 @@ struct SepaValidator::Run {
             return;
         SepaSchemaError error;
         error.message = QString::fromUtf8(e->message).trimmed();
-        error.line = e->line;
+        // Schema errors of a parser without a tree carry no line of their own.
+        error.line = e->line > 0 ? e->line : r.parser ? xmlSAX2GetLineNumber(r.parser) : 0;
         // Schema errors name their element ("Element '{urn:…}IBAN': …"); the parser's do not.
         static const QRegularExpression named(u"Element '(?:\\{[^}]*\\})?([^']+)'"_qs);
         if (const QRegularExpressionMatch m = named.match(error.message); m.hasMatch())
@@ -132,6 +137,7 @@ struct SepaValidator::Run {
         handler.initialized = XML_SAX2_MAGIC;
         handler.startElementNs = onStart;
         handler.endElementNs = onEnd;
+        handler.characters = onText;
         handler.serror = onError;
         xmlSAXHandlerPtr sax = &handler;
         void *user = this;

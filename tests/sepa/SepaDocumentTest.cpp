@@ -146,6 +146,42 @@ TEST_P(SepaDocumentFormats, HostileTextsAreReducedCutAndStayValid)
     }
 }
 
+// The validator names where the first error lies: the transaction block and element, or
+// the line when it lies outside any block.
+TEST_P(SepaDocumentFormats, TheValidatorLocatesTheFirstError)
+{
+    const QByteArray valid = document(GetParam(), smallRunHeader(), smallRunTransactions()).toUtf8();
+    const auto nth = [&](const QByteArray &what, int n) {
+        qsizetype at = -1;
+        for (int i = 0; i <= n; ++i)
+            at = valid.indexOf(what, at + 1);
+        return at;
+    };
+    const struct {
+        QByteArray document;
+        qint64 transaction;
+        QString element;
+        int line;
+    } cases[] = {
+        {QByteArray(valid).insert(valid.indexOf("</MsgId>"), QByteArray(30, '9')), -1, u"MsgId"_qs, 5},
+        {QByteArray(valid).insert(nth("<IBAN>", 2) + 6, "?"), 1, u"IBAN"_qs, 0},
+        {QByteArray(valid).insert(nth("<Nm>", 4) + 4, "\x01"), 2, u"Nm"_qs, 0},
+        {valid.left(valid.indexOf("        </PmtInf>")), -1, {}, 0},
+    };
+    EXPECT_FALSE(sepaSchemaError(GetParam(), valid).has_value());
+    for (const auto &c : cases) {
+        const std::optional<SepaSchemaError> error = sepaSchemaError(GetParam(), c.document);
+        ASSERT_TRUE(error.has_value()) << c.element.toStdString();
+        EXPECT_EQ(error->transaction, c.transaction) << error->message.toStdString();
+        if (!c.element.isEmpty()) {
+            EXPECT_EQ(error->element, c.element) << error->message.toStdString();
+        }
+        if (c.line > 0) {
+            EXPECT_EQ(error->line, c.line);
+        }
+    }
+}
+
 TEST_P(SepaDocumentFormats, OneTransactionRunUsesTheFirstNumberOnly)
 {
     SepaHeader header = smallRunHeader();

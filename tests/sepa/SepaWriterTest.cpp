@@ -10,8 +10,12 @@
 #include <QDir>
 #include <QFile>
 #include <QSqlDatabase>
+#include <QProcess>
 #include <QSqlQuery>
+#include <QXmlStreamReader>
 #include <gtest/gtest.h>
+
+#include <random>
 
 using namespace qvl;
 using namespace qvl::test;
@@ -223,6 +227,104 @@ TEST(SepaWriter, NothingHalfDoneWhenTheFolderOrAStatementFails)
         EXPECT_EQ(r.storedFees(), 0);
         EXPECT_TRUE(r.exportFiles().isEmpty()) << r.exportFiles().join(u' ').toStdString();
         EXPECT_EQ(r.ws.ui.busyDepth, 0);
+    }
+}
+
+// Texts from every corner of Unicode that master data has been seen to hold: controls,
+// characters XML forbids, lone surrogates, XML specials, emoji, CJK, combining marks.
+class HostileTexts {
+public:
+    explicit HostileTexts(unsigned seed) : m_random(seed) {}
+
+    int below(int n) { return int(m_random() % unsigned(n)); }
+
+    QString text(int maxLength)
+    {
+        static const char32_t ranges[][2] = {
+            {0x00, 0x1F}, {0x7F, 0x9F}, {0x20, 0x7E}, {'&', '&'}, {'<', '>'}, {'"', '\''}, {0xA0, 0x17F},
+            {0x300, 0x36F}, {0x4E00, 0x4FFF}, {0x1F300, 0x1F64F}, {0xD800, 0xDFFF}, {0xFFF0, 0xFFFF}, {' ', ' '}};
+        QString s;
+        const int length = below(4) == 0 ? maxLength : below(maxLength + 1);
+        while (s.size() < length) {
+            const auto &range = ranges[below(std::size(ranges))];
+            const char32_t c = range[0] + char32_t(below(int(range[1] - range[0] + 1)));
+            if (c >= 0x10000)
+                s += QString::fromUcs4(&c, 1);
+            else
+                s += QChar(char16_t(c)); // lone surrogates included on purpose
+        }
+        return s;
+    }
+
+    QString oneOf(std::initializer_list<QString> choices) { return choices.begin()[below(int(choices.size()))]; }
+
+private:
+    std::mt19937 m_random;
+};
+
+Buchungen hostileOwners(unsigned seed, int count)
+{
+    HostileTexts r(seed);
+    Buchungen records(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        Buchung &b = records[std::size_t(i)];
+        b.Id_Personal = 5000 + i;
+        b.Nummer = 1000 + i;
+        b.Name = r.text(200);
+        b.Vorname = r.text(40);
+        b.PLZ = r.text(10);
+        b.Ort = r.text(50);
+        b.Strasse = r.text(80);
+        b.FibuKonto = r.text(12);
+        b.RechNr = r.text(12);
+        b.IBAN = r.oneOf({u"DE89370400440532013000"_qs, u"ch93 0076 2011 6238 5295 7"_qs, u"GB29NWBK60161331926819"_qs,
+                          u""_qs, u"   "_qs, u"DE89"_qs, r.text(34)});
+        b.BIC = r.oneOf({u"COBADEFFXXX"_qs, u"cobadeff"_qs, u"NOTPROVIDED"_qs, u""_qs, u"1234DEFF"_qs, r.text(11)});
+        b.Mandatsnummer = r.oneOf({u""_qs, u"   "_qs, u"MR-1/2"_qs, u"\u0001\u0002"_qs, r.text(40)});
+        b.Hektar = r.below(100000) / 100.0;
+        b.Summe = 1 + r.below(1000000);
+    }
+    return records;
+}
+
+// Every file written from hostile owner data is well-formed (to Qt's own parser) and
+// valid (to xmllint), and every booking is either in it or logged as left out.
+TEST(SepaWriter, HostileOwnerDataAlwaysGivesAValidFile)
+{
+    for (const unsigned seed : {1u, 7u, 42u, 2026u}) {
+        for (const QString &format : {u"pain.008.001.08"_qs, u"pain.008.001.02"_qs}) {
+            SCOPED_TRACE(format.toStdString() + " seed " + std::to_string(seed));
+            DirectDebitRun r;
+            r.form->cmbSEPAFormat.ListIndex = int(r.form->cmbSEPAFormat.List.indexOf(format));
+            r.form->strBeitragsText = u"Mitgliedsbeitrag"_qs;
+            HostileTexts texts(seed + 1);
+            r.form->txtFirmenName.Text = texts.text(100);
+            r.form->txtVerwendungszweck.Text = texts.text(60);
+            const Buchungen owners = hostileOwners(seed, 300);
+            const SepaExport result = CreateSEPAFile(*r.form, r.exportDir, owners);
+
+            QFile file(result.file);
+            ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+            const QByteArray text = file.readAll();
+            QXmlStreamReader reader(text);
+            while (!reader.atEnd())
+                reader.readNext();
+            EXPECT_FALSE(reader.hasError()) << reader.errorString().toStdString();
+            QProcess xmllint;
+            xmllint.start(u"xmllint"_qs, {u"--noout"_qs, u"--schema"_qs,
+                                          QStringLiteral(QVL_SOURCE_DIR "/sepa/schema/") + format + u".xsd"_qs,
+                                          result.file});
+            ASSERT_TRUE(xmllint.waitForFinished(60000));
+            EXPECT_EQ(xmllint.exitCode(), 0) << xmllint.readAllStandardError().toStdString();
+
+            const qsizetype written = text.count("<DrctDbtTxInf>");
+            const QStringList log = readAnsiLines(logFilePath(r.ws.programDir())).value_or(QStringList());
+            EXPECT_GT(written, 0);
+            EXPECT_EQ(written, result.numberOfTransactions);
+            EXPECT_EQ(r.storedFees(), written);
+            EXPECT_EQ(written + log.filter(u"Die Lastschrift wurde nicht in die Datei geschrieben."_qs).size(),
+                      qsizetype(owners.size()));
+        }
     }
 }
 
