@@ -50,11 +50,16 @@ bool BackgroundWriter::finish(QString *error)
 void BackgroundWriter::run()
 {
     while (const std::optional<QByteArray> bytes = m_queue.pop()) {
-        if (m_device.write(*bytes) != bytes->size()) {
-            m_failed = true;
-            m_error = m_device.errorString();
-            m_queue.giveUp();
-            return;
+        // A full disk first takes part of a write without an error; the next write names it.
+        for (qint64 done = 0; done < bytes->size();) {
+            const qint64 n = m_device.write(bytes->constData() + done, bytes->size() - done);
+            if (n <= 0) {
+                m_failed = true;
+                m_error = m_device.errorString();
+                m_queue.giveUp();
+                return;
+            }
+            done += n;
         }
     }
 }

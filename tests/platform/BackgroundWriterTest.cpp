@@ -1,8 +1,6 @@
 #include "platform/BackgroundWriter.h"
 
 #include <QBuffer>
-#include <QFile>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace qvl;
@@ -26,17 +24,33 @@ TEST(BackgroundWriter, WritesEverythingInOrderAcrossManyChunks)
     EXPECT_EQ(buffer.data(), expected);
 }
 
-TEST(BackgroundWriter, AFailedWriteIsReportedByFinish)
+// Like a file on a disk that fills up: takes part of a write without an error, then fails.
+class FillingDevice : public QIODevice {
+public:
+    explicit FillingDevice(qint64 room) : m_room(room) { open(QIODevice::WriteOnly); }
+    qint64 readData(char *, qint64) override { return -1; }
+    qint64 writeData(const char *, qint64 size) override
+    {
+        if (m_room == 0) {
+            setErrorString(u"Kein freier Speicherplatz"_qs);
+            return -1;
+        }
+        const qint64 taken = std::min(size, m_room);
+        m_room -= taken;
+        return taken;
+    }
+
+private:
+    qint64 m_room;
+};
+
+TEST(BackgroundWriter, AFailedWriteIsReportedByFinishWithItsReason)
 {
-    QTemporaryDir dir;
-    QFile file(dir.filePath(u"x.txt"_qs));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.close();
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly)); // writes fail
-    BackgroundWriter writer(file);
+    FillingDevice device(1000);
+    BackgroundWriter writer(device);
     writer.write(QByteArray(3 << 20, 'x'));
     writer.write("more");
     QString error;
     EXPECT_FALSE(writer.finish(&error));
-    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(error, u"Kein freier Speicherplatz"_qs);
 }
