@@ -154,10 +154,11 @@ public:
     // Leaving a formatted decimal box: false (and a message) when it holds no number.
     bool LeaveDecimalBox(TextBox &box, int decimals);
     void SetGruppeEnabled(int panel, bool on);
-    // The stored runs: the list refilled whenever it receives the focus, and the button
-    // that deletes the chosen run after asking.
-    void cmbBeitraege_GotFocus();
-    enum class DeleteRunResult { Declined, Deleted, Failed };
+    // The stored runs (in association mode those of the selected association's owners):
+    // the list refilled whenever it receives the focus (false when it cannot be read), and
+    // the button that deletes the chosen run after asking.
+    bool cmbBeitraege_GotFocus();
+    enum class DeleteRunResult { Declined, Deleted, NotFound, Failed };
     DeleteRunResult btnBeitraegeLoeschen_Click();
 
 private:

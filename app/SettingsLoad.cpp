@@ -61,7 +61,8 @@ std::optional<KeyFile> LoadSettings(FrmDTA &f)
     auto v = [&file](const char16_t *key) { return file.value(QString::fromUtf16(key)); };
 
     const QString exportPfad = v(u"ExportPfad");
-    f.strExportPfad = exportPfad.isEmpty() ? u"A:\\"_qs : withTrailingSeparator(exportPfad);
+    f.strExportPfad = exportPfad.isEmpty() ? u"A:\\"_qs
+                                           : withTrailingSeparator(inProgramFolder(f.context().programDir, exportPfad));
     f.strFirma = v(u"Firma");
     f.txtFirmenName.Text = v(u"FirmenName");
     f.txtAdresse.Text = v(u"Adresse");
@@ -84,7 +85,7 @@ std::optional<KeyFile> LoadSettings(FrmDTA &f)
         f.bRundeBeitrag[k] = parseBool(file.value(u"RundeBeitrag"_qs + QString::number(k + 1))).value_or(false);
     f.strFibu = v(u"Fibu");
     f.strBerechnungsbasis = v(u"Berechnungsbasis");
-    f.strZielVerzeichnis = v(u"FibuZiel");
+    f.strZielVerzeichnis = inProgramFolder(f.context().programDir, v(u"FibuZiel"));
     f.txtBankKonto.Text = v(u"BankKonto");
     f.txtWBVKonto.Text = v(u"WBVKonto");
     f.txtMBTKonto.Text = v(u"MBTKonto");

@@ -766,9 +766,11 @@ bool createDemoDatabase(const QString &file, const DemoOptions &options, QString
     if (!info.absoluteDir().exists())
         return fail(QStringLiteral("Die Demo-Datenbank „%1“ kann nicht angelegt werden: "
                                    "Der Ordner existiert nicht.").arg(shown));
-    if (info.exists() && !QFile::remove(file))
-        return fail(
-            QStringLiteral("Die vorhandene Datei „%1“ kann nicht ersetzt werden.").arg(shown));
+    // A suite database with its owners and stored fees must never be replaced by a demo.
+    if (info.exists() || info.isSymLink())
+        return fail(QStringLiteral("Die Datei „%1“ gibt es schon. Die Demo-Datenbank wird nur als neue "
+                                   "Datei angelegt; eine vorhandene Datei wird nicht ersetzt.")
+                        .arg(shown));
     if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE")))
         return fail(QStringLiteral("Der SQLite-Treiber von Qt ist nicht installiert."));
 

@@ -14,7 +14,7 @@ struct DemoOptions {
 // The schema text, identical to the suite's schema file (kept in cli/suite-schema.sqlite.sql).
 QString suiteSchemaSql();
 
-// Creates FILE (replacing an existing one) and fills it; deterministic for a seed.
+// Creates FILE, which must not exist yet, and fills it; deterministic for a seed.
 // Returns false with a German message in *error on failure.
 bool createDemoDatabase(const QString &file, const DemoOptions &options, QString *error);
 

@@ -13,13 +13,15 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <cstdio>
 
 using namespace qvl;
 
 namespace {
 
-enum Exit { Done = 0, Failure = 1, Usage = 2, Stopped = 3 };
+// Documented in the README.
+enum Exit { Done = 0, Failure = 1, Usage = 2, Stopped = 3, SettingsNotSaved = 4 };
 
 void printOut(const QString &text)
 {
@@ -39,10 +41,12 @@ int demoDb(const BatchOptions &o)
 {
     if (o.arguments.size() != 1)
         return usageError(u"demo-db erwartet genau einen Dateinamen."_qs);
+    const QString file = nativePath(o.arguments.first());
     QString error;
-    if (!createDemoDatabase(nativePath(o.arguments.first()), {o.owners, o.seed}, &error)) {
+    if (!createDemoDatabase(file, {o.owners, o.seed}, &error)) {
         std::fputs((error + u'\n').toUtf8().constData(), stderr);
-        return Failure;
+        // An existing file is refused like a wrong argument: the command was not meant for it.
+        return QFileInfo::exists(file) ? Usage : Failure;
     }
     printOut(nativePath(o.arguments.first()) + u'\n');
     return Done;
@@ -79,7 +83,8 @@ int run(FrmDTA &form)
 // The stored runs, one run key per line.
 int listRuns(FrmDTA &form)
 {
-    form.cmbBeitraege_GotFocus();
+    if (!form.cmbBeitraege_GotFocus())
+        return Failure;
     QString out;
     for (const QString &key : form.cmbBeitraege.List)
         out += key + u'\n';
@@ -90,13 +95,15 @@ int listRuns(FrmDTA &form)
 // Deletes a stored run after the form's question (answered by --yes).
 int deleteRun(FrmDTA &form, const QString &key)
 {
-    form.cmbBeitraege_GotFocus();
+    if (!form.cmbBeitraege_GotFocus())
+        return Failure;
     form.cmbBeitraege.ListIndex = int(form.cmbBeitraege.List.indexOf(key));
     form.cmbBeitraege.TypedText = key;
     switch (form.btnBeitraegeLoeschen_Click()) {
     case FrmDTA::DeleteRunResult::Deleted:
         return Done;
     case FrmDTA::DeleteRunResult::Declined:
+    case FrmDTA::DeleteRunResult::NotFound:
         return Stopped;
     case FrmDTA::DeleteRunResult::Failed:
         return Failure;
@@ -218,7 +225,9 @@ int main(int argc, char **argv)
 
     if (!o.saveSettings)
         form.bEinstellungenGelesen = false;
-    if (!Form_Unload(form))
-        return Failure;
+    // The command's own code wins: a script must not repeat a run that went through only
+    // because the settings could not be saved afterwards.
+    if (!Form_Unload(form) && result == Done)
+        return SettingsNotSaved;
     return result;
 }

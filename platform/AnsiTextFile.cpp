@@ -4,13 +4,63 @@
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
+
+#include <cerrno>
+#include <cstring>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+#ifdef Q_OS_WIN
+#include <io.h>
+#endif
 
 namespace qvl {
 
 namespace {
 
-QByteArray encodeLines(const QStringList &lines)
+// A write that stopped short without an error of its own: the disk is full or the file
+// may not grow further.
+const QString kNoRoom = QStringLiteral("Auf dem Datenträger ist nicht genug Platz.");
+
+bool noRoom(int error)
+{
+#ifdef Q_OS_UNIX
+    return error == ENOSPC || error == EFBIG || error == EDQUOT;
+#else
+    return error == ENOSPC;
+#endif
+}
+
+QString reasonOr(const QString &reason, const QString &fallback)
+{
+    return reason.trimmed().isEmpty() ? fallback : reason;
+}
+
+// Makes sure the written bytes are on the disk, not only in the system's cache: a disk
+// that runs full on write-back fails here and not after the rename.
+bool syncToDisk(int handle, QString *reason)
+{
+#ifdef Q_OS_UNIX
+    if (::fsync(handle) == 0 || errno == EINVAL || errno == EROFS)
+        return true; // EINVAL/EROFS: the file system cannot sync (a pipe, a special device)
+    *reason = noRoom(errno) ? kNoRoom : QString::fromLocal8Bit(std::strerror(errno));
+    return false;
+#elif defined(Q_OS_WIN)
+    if (::_commit(handle) == 0)
+        return true;
+    *reason = QStringLiteral("Die Daten konnten nicht auf den Datenträger geschrieben werden.");
+    return false;
+#else
+    Q_UNUSED(handle);
+    Q_UNUSED(reason);
+    return true;
+#endif
+}
+
+} // namespace
+
+QByteArray ansiBytes(const QStringList &lines)
 {
     QByteArray bytes;
     for (const QString &line : lines) {
@@ -20,14 +70,79 @@ QByteArray encodeLines(const QStringList &lines)
     return bytes;
 }
 
-void setWriteError(QString *error, const QString &path, const QString &reason)
+QString fileWriteError(const QString &path, const QString &reason)
 {
-    if (error)
-        *error = u"Die Datei „"_qs + QDir::toNativeSeparators(path)
-                 + u"“ konnte nicht geschrieben werden: "_qs + reason;
+    return u"Die Datei „"_qs + QDir::toNativeSeparators(path) + u"“ konnte nicht geschrieben werden: "_qs
+           + reasonOr(reason, kNoRoom);
 }
 
-} // namespace
+CheckedSaveFile::CheckedSaveFile(const QString &path) : QSaveFile(path)
+{
+    // Never fall back to writing the file in place: a failure must leave the old one.
+    setDirectWriteFallback(false);
+}
+
+CheckedSaveFile::~CheckedSaveFile()
+{
+    if (isOpen())
+        cancelWriting();
+}
+
+bool CheckedSaveFile::openForWriting()
+{
+    if (QSaveFile::open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return true;
+    fail(errorString());
+    return false;
+}
+
+qint64 CheckedSaveFile::writeData(const char *data, qint64 len)
+{
+    if (!m_error.isEmpty())
+        return -1;
+    qint64 done = 0;
+    while (done < len) {
+        // A short write (the limit reached) is repeated once, so the next call reports why.
+        errno = 0;
+        const qint64 n = QSaveFile::writeData(data + done, len - done);
+        if (n <= 0) {
+            fail(noRoom(errno) ? kNoRoom : errorString());
+            return -1;
+        }
+        done += n;
+    }
+    return done;
+}
+
+void CheckedSaveFile::fail(const QString &reason)
+{
+    if (m_error.isEmpty())
+        m_error = fileWriteError(fileName(), reason);
+    if (isOpen())
+        cancelWriting();
+}
+
+bool CheckedSaveFile::commitWhole()
+{
+    if (!m_error.isEmpty() || !isOpen()) {
+        if (m_error.isEmpty())
+            m_error = fileWriteError(fileName(), QStringLiteral("Die Datei wurde nicht geöffnet."));
+        if (isOpen())
+            QSaveFile::commit(); // after cancelWriting(): removes the temporary file
+        return false;
+    }
+    QString reason;
+    if (!flush() || !syncToDisk(handle(), &reason)) {
+        fail(reason.isEmpty() ? errorString() : reason);
+        QSaveFile::commit();
+        return false;
+    }
+    if (!QSaveFile::commit()) {
+        m_error = fileWriteError(fileName(), errorString());
+        return false;
+    }
+    return true;
+}
 
 std::optional<QStringList> readAnsiLines(const QString &path)
 {
@@ -51,37 +166,41 @@ std::optional<QStringList> readAnsiLines(const QString &path)
 bool appendAnsiLines(const QString &path, const QStringList &lines, QString *error)
 {
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
-        setWriteError(error, path, file.errorString());
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
+        if (error)
+            *error = fileWriteError(path, file.errorString());
         return false;
     }
-    const QByteArray bytes = encodeLines(lines);
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        setWriteError(error, path, file.errorString());
-        return false;
+    const qint64 oldSize = file.size();
+    const QByteArray bytes = ansiBytes(lines);
+    qint64 done = 0;
+    errno = 0;
+    while (done < bytes.size()) {
+        const qint64 n = file.write(bytes.constData() + done, bytes.size() - done);
+        if (n <= 0)
+            break;
+        done += n;
     }
-    return true;
+    if (done == bytes.size())
+        return true;
+    const int cause = errno;
+    if (error)
+        *error = fileWriteError(path, noRoom(cause) ? kNoRoom : file.errorString());
+    file.resize(oldSize); // no half line is left behind
+    return false;
 }
 
 bool writeAnsiFileAtomically(const QString &path, const QStringList &lines, QString *error)
 {
-    // No direct-write fallback: a file that cannot be replaced in one step stays as it was.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        setWriteError(error, path, file.errorString());
-        return false;
+    CheckedSaveFile file(path);
+    if (file.openForWriting()) {
+        file.write(ansiBytes(lines));
+        if (file.commitWhole())
+            return true;
     }
-    const QByteArray bytes = encodeLines(lines);
-    if (file.write(bytes) != bytes.size()) {
-        setWriteError(error, path, file.errorString());
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        setWriteError(error, path, file.errorString());
-        return false;
-    }
-    return true;
+    if (error)
+        *error = file.errorText();
+    return false;
 }
 
 } // namespace qvl

@@ -1,6 +1,7 @@
 #include "platform/Paths.h"
 
 #include <QDir>
+#include <QRegularExpression>
 
 namespace qvl {
 
@@ -18,6 +19,17 @@ QString joinPath(const QString &folder, const QString &relative)
 {
     const QString joined = QString(folder).replace(u'\\', u'/') + u'/' + QString(relative).replace(u'\\', u'/');
     return QDir::toNativeSeparators(QDir::cleanPath(joined));
+}
+
+QString inProgramFolder(const QString &programDir, const QString &path)
+{
+    static const QRegularExpression drive(u"^[A-Za-z]:"_qs);
+    if (path.isEmpty() || path.startsWith(u'\\') || path.startsWith(u'/') || drive.match(path).hasMatch()
+        || QDir::isAbsolutePath(path))
+        return path;
+    const bool folderMark = path.endsWith(u'\\') || path.endsWith(u'/');
+    const QString joined = joinPath(programDir, path);
+    return folderMark ? withTrailingSeparator(joined) : joined;
 }
 
 QString withTrailingSeparator(const QString &folder)

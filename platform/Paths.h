@@ -17,6 +17,11 @@ QString joinPath(const QString &folder, const QString &relative);
 // with either separator (export folders are kept with a final separator).
 QString withTrailingSeparator(const QString &folder);
 
+// A folder named in the settings file: a relative one ("export\", "..\fibu") lies in the
+// program folder, whatever the working directory is. Absolute paths, drive paths
+// ("C:\SEPA", "A:\") and empty text stay as they are.
+QString inProgramFolder(const QString &programDir, const QString &path);
+
 // The platform's separator as text ("\" on Windows, "/" elsewhere).
 QString separator();
 

@@ -2,6 +2,8 @@
 
 #include "app/FrmDTA.h"
 #include "platform/Conversions.h"
+#include "platform/DatabaseCheck.h"
+#include "run/AmountLimits.h"
 #include "run/FeeCalculation.h"
 #include "run/InvoiceDate.h"
 #include "run/MemberQuery.h"
@@ -162,6 +164,8 @@ void writeDirectDebit(FrmDTA &f, const QString &exportPfad, bool diskette, const
 // Steps 9 to 14: the records, their fees, and the writers.
 void runSteps(FrmDTA &f, bool directDebit, const QString &exportPfad, RunReport &report)
 {
+    if (f.SQLConn)
+        checkEmbeddedDatabase(*f.SQLConn);
     Buchungen aBuchungen;
     RunMemberQuery(f, aBuchungen);
     if (aBuchungen.empty()) {
@@ -173,6 +177,7 @@ void runSteps(FrmDTA &f, bool directDebit, const QString &exportPfad, RunReport 
         tell(f, u"Beträge für alle (selektierten) Waldbesitzer sind 0!"_qs);
         return;
     }
+    CheckBetraege(f, aBuchungen);
     ReplaceUmlaute(aBuchungen);
 
     // Then, in an invoice run, the invoices and the CSV list; in both kinds of run last

@@ -6,6 +6,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 batch="$root/build/qvl32-sepa-batch"
 demo="$root/demo"
 mkdir -p "$demo/export" "$demo/fibu"
+# demo-db never replaces a database: the demo's own one is removed to be made anew.
+rm -f "$demo/quarvel-demo.sqlite"
 "$batch" demo-db "$demo/quarvel-demo.sqlite" --owners "${DEMO_OWNERS:-250}" --seed 1 >/dev/null
 # The suite's INI file: the program reads it from "<program folder>/../quarvel.Ini".
 printf '[Datenbank]\r\nSQLServer=SQLite\r\nDatabaseName=demo/quarvel-demo.sqlite\r\n' > "$root/quarvel.Ini"

@@ -180,18 +180,34 @@ void StoredFeesWriter::insert(const StoredFee &fee)
     m_insert->run();
 }
 
-QStringList listStoredRuns(Database &db)
+namespace {
+
+// The association number as the owners' column zusatz5 holds it: "0007" or "7".
+QVariantList associationValues(long association)
 {
-    QSqlQuery rows = db.run(db.sql(stored_fees_sql::kListRuns));
+    return {formatNumber(double(association), u"0000"_qs), QString::number(association)};
+}
+
+} // namespace
+
+QStringList listStoredRuns(Database &db, std::optional<long> association)
+{
+    QSqlQuery rows = association ? db.run(db.sql(stored_fees_sql::kListRunsOfAssociation),
+                                          associationValues(*association))
+                                 : db.run(db.sql(stored_fees_sql::kListRuns));
     QStringList keys;
     while (rows.next())
         keys.append(rows.value(0).toString());
     return keys;
 }
 
-void deleteStoredRun(Database &db, const QString &runKey)
+int deleteStoredRun(Database &db, const QString &runKey, std::optional<long> association)
 {
-    db.run(db.sql(stored_fees_sql::kDeleteRun), {textValue(runKey)});
+    const QSqlQuery done =
+        association ? db.run(db.sql(stored_fees_sql::kDeleteRunOfAssociation),
+                             QVariantList{textValue(runKey)} + associationValues(*association))
+                    : db.run(db.sql(stored_fees_sql::kDeleteRun), {textValue(runKey)});
+    return std::max(0, done.numRowsAffected());
 }
 
 } // namespace qvl

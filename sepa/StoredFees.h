@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <optional>
 
 namespace qvl {
 
@@ -53,10 +54,12 @@ private:
     QHash<QString, QString> m_isoDates;
 };
 
-// The run keys, in the database's order; a NULL key gives an empty entry.
-QStringList listStoredRuns(Database &db);
+// The run keys, in the database's order; a NULL key gives an empty entry. With an
+// association (association mode) only the rows of its owners count.
+QStringList listStoredRuns(Database &db, std::optional<long> association = std::nullopt);
 
-// Deletes every row of a run key; a key that matches nothing deletes nothing.
-void deleteStoredRun(Database &db, const QString &runKey);
+// Deletes every row of a run key (with an association: of its owners only) and returns
+// how many rows it deleted; a key that matches nothing deletes nothing.
+int deleteStoredRun(Database &db, const QString &runKey, std::optional<long> association = std::nullopt);
 
 } // namespace qvl

@@ -41,7 +41,27 @@ inline constexpr DialectSql kDeleteRun{
     u"delete from PERSONAL_MG_BEITRAGE where " QVL_RUN_KEY_SQLSERVER " = \r ? ",
     u"delete from PERSONAL_MG_BEITRAGE where " QVL_RUN_KEY_SQLITE " = \r ? "};
 
+// In association mode a run covers only the selected association's owners: two
+// associations billed on the same day share a run key. The association number is bound
+// twice, as the member query binds it: four digits with leading zeros, and plain.
+#define QVL_OWNERS_SQLSERVER " id_personal in (select id_personal from personal where zusatz5 = ? or zusatz5 = ?) "
+#define QVL_OWNERS_SQLITE \
+    " id_personal in (select id_personal from personal where rtrim(zusatz5) = ? or rtrim(zusatz5) = ?) "
+
+inline constexpr DialectSql kListRunsOfAssociation{
+    u"select " QVL_RUN_KEY_SQLSERVER " \r from PERSONAL_MG_BEITRAGE where" QVL_OWNERS_SQLSERVER
+    "group by " QVL_RUN_KEY_SQLSERVER " ",
+    u"select " QVL_RUN_KEY_SQLITE " \r from PERSONAL_MG_BEITRAGE where" QVL_OWNERS_SQLITE
+    "group by " QVL_RUN_KEY_SQLITE " "};
+
+// Bound: the run key, then the association number twice.
+inline constexpr DialectSql kDeleteRunOfAssociation{
+    u"delete from PERSONAL_MG_BEITRAGE where " QVL_RUN_KEY_SQLSERVER " = \r ? and" QVL_OWNERS_SQLSERVER,
+    u"delete from PERSONAL_MG_BEITRAGE where " QVL_RUN_KEY_SQLITE " = \r ? and" QVL_OWNERS_SQLITE};
+
 #undef QVL_RUN_KEY_SQLSERVER
 #undef QVL_RUN_KEY_SQLITE
+#undef QVL_OWNERS_SQLSERVER
+#undef QVL_OWNERS_SQLITE
 
 } // namespace qvl::stored_fees_sql

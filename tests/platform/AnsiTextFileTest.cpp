@@ -5,10 +5,6 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#ifdef Q_OS_UNIX
-#include <csignal>
-#include <sys/resource.h>
-#endif
 
 namespace qvl {
 namespace {
@@ -123,62 +119,6 @@ TEST_F(AnsiTextFileTest, WritesToImpossiblePathsFailWithMessage)
     }
     EXPECT_EQ(readBytes(blocker), blockerBytes);
 }
-
-TEST_F(AnsiTextFileTest, FailedAtomicWriteLeavesOldFileIntact)
-{
-    // A folder that forbids new files: the temporary file cannot be created, so the
-    // file must not be touched. Root ignores permissions, so only others can test it.
-    const QString sub = path(u"schreibgeschuetzt"_qs);
-    ASSERT_TRUE(QDir().mkdir(sub));
-    const QString file = sub + u"/alt.txt"_qs;
-    const QByteArray old = "alter Inhalt \xE4\xF6\xFC\r\nzweite Zeile\r\n";
-    writeBytes(file, old);
-    ASSERT_TRUE(QFile::setPermissions(sub, QFile::ReadOwner | QFile::ExeOwner));
-    const bool probeWritable = QFile(sub + u"/probe"_qs).open(QIODevice::WriteOnly);
-    if (probeWritable) {
-        QFile::remove(sub + u"/probe"_qs);
-        QFile::setPermissions(sub, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        GTEST_SKIP() << "folder permissions do not stop this user (root) from writing";
-    }
-
-    QString error;
-    const bool ok = writeAnsiFileAtomically(file, {u"neu"_qs}, &error);
-    QFile::setPermissions(sub, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    EXPECT_FALSE(ok);
-    EXPECT_TRUE(error.contains(QDir::toNativeSeparators(file))) << error.toStdString();
-    EXPECT_EQ(readBytes(file), old);
-    EXPECT_EQ(QDir(sub).entryList(QDir::Files | QDir::Hidden | QDir::System),
-              QStringList{u"alt.txt"_qs});
-}
-
-#ifdef Q_OS_UNIX
-TEST_F(AnsiTextFileTest, FullDiskDuringAtomicWriteLeavesOldFileIntact)
-{
-    // A file size limit fails the write the way a full disk does, and binds root as well.
-    const QString file = path(u"sepa.txt"_qs);
-    const QByteArray old = "alter Inhalt \xE4\xF6\xFC\r\n";
-    writeBytes(file, old);
-    const QStringList huge(4096, QString(63, u'x'));
-
-    rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    rlimit limited = saved;
-    limited.rlim_cur = 16 * 1024;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    QString error;
-    const bool ok = writeAnsiFileAtomically(file, huge, &error);
-    std::signal(SIGXFSZ, previousHandler);
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &saved), 0);
-
-    EXPECT_FALSE(ok);
-    EXPECT_TRUE(error.startsWith(u"Die Datei „"_qs + QDir::toNativeSeparators(file)))
-        << error.toStdString();
-    EXPECT_EQ(readBytes(file), old);
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
-              QStringList{u"sepa.txt"_qs});
-}
-#endif
 
 } // namespace
 } // namespace qvl

@@ -316,7 +316,7 @@ TEST(StoredFeesForm, DeleteAsksThenDeletesTheChosenRun)
     EXPECT_EQ(f.ws.ui.messages[0].text, kDeleteQuestion);
     EXPECT_EQ(f.ws.ui.messages[0].title, kDeleteTitle);
     EXPECT_EQ(f.ws.ui.messages[0].buttons, MsgButtons::YesNo);
-    EXPECT_EQ(f.ws.ui.messages[1].text, u"Löschen erfolgreich"_qs);
+    EXPECT_EQ(f.ws.ui.messages[1].text, u"Löschen erfolgreich\rEs wurden 2 gespeicherte Beiträge gelöscht."_qs);
     EXPECT_EQ(f.ws.ui.messages[1].title, kDeleteTitle);
     EXPECT_EQ(f.ws.ui.messages[1].icon, MsgIcon::None);
     EXPECT_EQ(rows(*f.form->SQLConn), QStringList{u"3 2026 Wegebeitrag 12.5"_qs});
@@ -324,7 +324,7 @@ TEST(StoredFeesForm, DeleteAsksThenDeletesTheChosenRun)
     EXPECT_EQ(f.form->cmbBeitraege.ListCount(), 2);
 }
 
-TEST(StoredFeesForm, DeleteAnsweredNoOrWithoutChoiceDeletesNothing)
+TEST(StoredFeesForm, DeleteAnsweredNoOrOfNoListedRunDeletesNothing)
 {
     {
         FormFixture f;
@@ -336,10 +336,14 @@ TEST(StoredFeesForm, DeleteAnsweredNoOrWithoutChoiceDeletesNothing)
     }
     {
         FormFixture f;
-        f.form->cmbBeitraege_GotFocus(); // nothing chosen: empty text
-        f.ws.ui.answers = {MsgResult::Yes};
-        f.form->btnBeitraegeLoeschen_Click();
-        EXPECT_EQ(f.ws.ui.texts(), (QStringList{kDeleteQuestion, u"Löschen erfolgreich"_qs}));
+        f.form->cmbBeitraege_GotFocus(); // nothing chosen: empty text, then a typed text
+        f.ws.ui.answers = {MsgResult::Yes, MsgResult::Yes};
+        for (const QString &typed : {u""_qs, u"2026 Mitgliedsbeitrag"_qs}) {
+            f.form->cmbBeitraege.TypedText = typed;
+            EXPECT_EQ(f.form->btnBeitraegeLoeschen_Click(), FrmDTA::DeleteRunResult::NotFound);
+            EXPECT_EQ(f.ws.ui.texts().last(), u"Es gibt keinen gespeicherten Lauf „"_qs + typed + u"“."_qs);
+        }
+        EXPECT_EQ(f.ws.ui.messages.size(), 2) << "nothing to delete: no question";
         EXPECT_EQ(rows(*f.form->SQLConn).size(), 3);
     }
 }

@@ -1,0 +1,231 @@
+// Faults a clerk or a script meets: a full disk, a damaged database, amounts no bank file
+// can carry, commands aimed at the wrong thing. Each case runs the batch program and
+// checks what is on disk afterwards, not only what it answered.
+#include "support/BatchProcess.h"
+#include "support/Workspace.h"
+
+#include <QDir>
+#include <QFile>
+#include <functional>
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+using namespace qvl;
+using namespace qvl::test;
+
+namespace {
+
+const QString kRunKey = u"2026 Mitgliedsbeitrag, Erstellt: Dec  5 2026"_qs;
+
+// A direct-debit workspace: export folder beside the program, owners' own parameters.
+struct Site {
+    Workspace ws{20};
+
+    explicit Site(const QString &exportPfad = {})
+    {
+        QDir(ws.root()).mkdir(u"export"_qs);
+        QStringList settings = demoSettings();
+        settings.replaceInStrings(u"ExportPfad=C:\\SEPA\\Export\\"_qs,
+                                  u"ExportPfad="_qs + (exportPfad.isEmpty() ? exportDir() : exportPfad));
+        settings.replaceInStrings(u"BERECHNUNG=Formel"_qs, u"BERECHNUNG=QVL"_qs);
+        settings.replaceInStrings(u"Fibu=DATEV-FIBU"_qs, u"Fibu="_qs);
+        ws.writeSettings(settings);
+        settingsAtStart = ws.settingsBytes();
+    }
+    QByteArray settingsAtStart;
+    QByteArray databaseAtStart;
+    QByteArray databaseBytes() const
+    {
+        QFile file(ws.databaseFile());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    QString exportDir() const { return ws.root() + u"/export"_qs; }
+    QStringList args(const QStringList &more) const
+    {
+        return QStringList{u"--program-dir"_qs, ws.programDir(), u"--now"_qs, u"2026-12-05T14:30:15"_qs} + more;
+    }
+
+    static QStringList files(const QString &dir)
+    {
+        return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    }
+    int count(const QString &sql) const
+    {
+        sqlite3 *db = nullptr;
+        int n = -1;
+        if (sqlite3_open_v2(ws.databaseFile().toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+            sqlite3_stmt *stmt = nullptr;
+            if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &stmt, nullptr) == SQLITE_OK
+                && sqlite3_step(stmt) == SQLITE_ROW)
+                n = sqlite3_column_int(stmt, 0);
+            sqlite3_finalize(stmt);
+        }
+        sqlite3_close(db);
+        return n;
+    }
+    int storedFees(const QString &where = u"1 = 1"_qs) const
+    {
+        return count(u"select count(*) from PERSONAL_MG_BEITRAGE where "_qs + where);
+    }
+    // Every owner billed on 5 December 2026, as one run of both associations would leave it.
+    void storeOneRunForEveryOwner() const
+    {
+        ws.execSql(u"insert into PERSONAL_MG_BEITRAGE (id_personal, jahr, betrag, datum_erstellt, typ) "
+                   "select id_personal, '2026', 12.5, '2026-12-05 09:00:00', 'Mitgliedsbeitrag' "
+                   "from personal where ifnull(sonstiger, 0) = 0 and ifnull(mandanten, 0) = 0"_qs);
+    }
+
+    // Takes one cell off a leaf page of the owners' table: every reader simply sees one
+    // owner less, without any error.
+    void damageOwnerPage() const
+    {
+        const int page = count(u"select rootpage from sqlite_master where name = 'personal'"_qs);
+        const int pageSize = count(u"pragma page_size"_qs);
+        QFile file(ws.databaseFile());
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        qint64 at = qint64(page - 1) * pageSize;
+        for (;;) {
+            ASSERT_TRUE(file.seek(at));
+            const QByteArray header = file.read(12);
+            ASSERT_EQ(header.size(), 12);
+            if (quint8(header[0]) == 0x0D)
+                break;
+            ASSERT_EQ(quint8(header[0]), 0x05) << "an interior table page leads to the leaves";
+            const quint32 right = (quint8(header[8]) << 24) | (quint8(header[9]) << 16) | (quint8(header[10]) << 8)
+                                  | quint8(header[11]);
+            at = qint64(right - 1) * pageSize;
+        }
+        ASSERT_TRUE(file.seek(at + 3));
+        const QByteArray cells = file.read(2);
+        const int n = (quint8(cells[0]) << 8 | quint8(cells[1])) - 1;
+        ASSERT_GT(n, 0);
+        ASSERT_TRUE(file.seek(at + 3));
+        const char count[2] = {char(n >> 8), char(n & 0xFF)};
+        ASSERT_EQ(file.write(count, 2), 2);
+    }
+};
+
+const QStringList kDebitFee1{u"--set"_qs, u"chkBeitrag(0)=1"_qs, u"--set"_qs, u"txtMindestbeitrag1=12,50"_qs};
+
+struct Case {
+    const char *name;
+    std::function<QStringList(Site &)> prepare; // the command line
+    int exitCode;
+    QString told;                               // stderr contains this
+    std::function<void(const Site &)> onDisk;
+    BatchRun how = {};
+};
+
+void PrintTo(const Case &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class Faults : public ::testing::TestWithParam<Case> {};
+
+TEST_P(Faults, NothingIsLostAndNoFailureIsReportedAsSuccess)
+{
+    const Case &c = GetParam();
+    Site site;
+    const QStringList args = c.prepare(site);
+    const BatchResult r = runBatch(args, c.how);
+    EXPECT_EQ(r.exitCode, c.exitCode) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(c.told)) << r.err.toStdString();
+    c.onDisk(site);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Batch, Faults,
+    ::testing::Values(
+        // The settings file on a full disk keeps its old content; the command itself went
+        // through, so the exit code says "done, settings not saved".
+        Case{"SettingsOnAFullDisk",
+             [](Site &s) { return s.args({u"--save-settings"_qs, u"--set"_qs, u"txtBezeichnung=neu"_qs, u"dump"_qs}); },
+             4, u"Die Einstellungen konnten nicht gespeichert werden.\nDie Datei „"_qs,
+             [](const Site &s) {
+                 EXPECT_EQ(s.ws.settingsBytes(), s.settingsAtStart);
+                 EXPECT_EQ(Site::files(s.ws.programDir()), QStringList{u"QVL32-SEPA-Beitragseinzug.ini"_qs});
+             },
+             {{}, 600}},
+        Case{"DemoDbOnAnExistingDatabase",
+             [](Site &s) {
+                 s.databaseAtStart = s.databaseBytes();
+                 return QStringList{u"demo-db"_qs, s.ws.databaseFile(), u"--owners"_qs, u"3"_qs};
+             },
+             2, u"gibt es schon"_qs, [](const Site &s) { EXPECT_EQ(s.databaseBytes(), s.databaseAtStart); }},
+        Case{"DeleteRunOfAnUnknownKey",
+             [](Site &s) {
+                 s.storeOneRunForEveryOwner();
+                 return s.args({u"--yes"_qs, u"delete-run"_qs, u"2026 Mitgliedsbeitrag, Erstellt: Dec  6 2026"_qs});
+             },
+             3, u"Es gibt keinen gespeicherten Lauf „2026 Mitgliedsbeitrag, Erstellt: Dec  6 2026“."_qs,
+             [](const Site &s) { EXPECT_EQ(s.storedFees(), 20); }},
+        // Two associations billed on the same day share the run key; association 0007
+        // (list entry 0) takes back only its own owners' fees.
+        Case{"DeleteRunInAssociationMode",
+             [](Site &s) {
+                 s.storeOneRunForEveryOwner();
+                 return s.args({u"--yes"_qs, u"--set"_qs, u"lbPersons=0"_qs, u"delete-run"_qs, kRunKey});
+             },
+             0, u"Löschen erfolgreich\nEs wurden "_qs,
+             [](const Site &s) {
+                 const QString own = u"id_personal in (select id_personal from personal "
+                                     "where rtrim(zusatz5) in ('0007', '7'))"_qs;
+                 EXPECT_EQ(s.storedFees(own), 0);
+                 EXPECT_GT(s.storedFees(), 0);
+                 EXPECT_EQ(s.storedFees(u"not "_qs + own), s.storedFees());
+             }},
+        Case{"ListRunsThatCannotBeRead",
+             [](Site &s) {
+                 s.ws.execSql(u"drop table PERSONAL_MG_BEITRAGE"_qs);
+                 return s.args({u"list-runs"_qs});
+             },
+             1, u"Die Liste der hinterlegten Beiträge konnte nicht gelesen werden."_qs, [](const Site &) {}},
+        // A minimum fee whose amount no number text of the bank file can carry: before,
+        // it became debits of 0,00.
+        Case{"OverflowingMinimumFee",
+             [](Site &s) {
+                 return s.args({u"--yes"_qs, u"--set"_qs, u"chkBeitrag(0)=1"_qs, u"--set"_qs,
+                                u"txtMindestbeitrag1=9999999999999999,00"_qs, u"run"_qs});
+             },
+             3, u"Der Beitrag „Mitgliedsbeitrag“ des Waldbesitzers "_qs,
+             [](const Site &s) {
+                 EXPECT_TRUE(Site::files(s.exportDir()).isEmpty());
+                 EXPECT_EQ(s.storedFees(), 0);
+             }},
+        Case{"FeeAboveTheSepaMaximum",
+             [](Site &s) {
+                 return s.args({u"--yes"_qs, u"--set"_qs, u"chkBeitrag(0)=1"_qs, u"--set"_qs,
+                                u"txtMindestbeitrag1=1000000000,00"_qs, u"run"_qs});
+             },
+             3, u"übersteigt den Höchstbetrag von 999.999.999,99 €"_qs,
+             [](const Site &s) {
+                 EXPECT_TRUE(Site::files(s.exportDir()).isEmpty());
+                 EXPECT_EQ(s.storedFees(), 0);
+             }},
+        Case{"DamagedPageOfTheEmbeddedDatabase",
+             [](Site &s) {
+                 s.damageOwnerPage();
+                 return s.args(QStringList{u"--yes"_qs} + kDebitFee1 + QStringList{u"run"_qs});
+             },
+             1, u"ist beschädigt"_qs,
+             [](const Site &s) {
+                 EXPECT_TRUE(Site::files(s.exportDir()).isEmpty());
+                 EXPECT_EQ(s.storedFees(), 0);
+             }}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// A relative export folder lies in the program folder, whatever the working directory.
+TEST(Faults, RelativeExportFolderIsTakenFromTheProgramFolder)
+{
+    Site site(u"export\\"_qs);
+    QDir(site.ws.programDir()).mkdir(u"export"_qs);
+    const BatchResult r = runBatch(site.args(QStringList{u"--yes"_qs} + kDebitFee1 + QStringList{u"run"_qs}),
+                                   {site.ws.root(), 0});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(Site::files(site.ws.programDir() + u"/export"_qs),
+              QStringList{u"MB_Mitgliedsbeitrag_05122026T143015.xml"_qs});
+    EXPECT_TRUE(Site::files(site.exportDir()).isEmpty());
+}
+
+} // namespace
