@@ -1,6 +1,7 @@
 #include "run/RunDriver.h"
 
 #include "app/FrmDTA.h"
+#include "fibu/FibuExport.h"
 #include "platform/Conversions.h"
 #include "platform/DatabaseCheck.h"
 #include "run/AmountLimits.h"
@@ -185,6 +186,9 @@ void runSteps(FrmDTA &f, bool directDebit, const QString &exportPfad, RunReport 
     if (directDebit)
         writeDirectDebit(f, exportPfad, isDisketteTarget(directDebit, exportPfad), aBuchungen, report);
     f.ui().setProgress(0, 0);
+
+    for (const QString &notice : ExportFibu(f, aBuchungen, report.outputs))
+        tell(f, notice, MsgIcon::Exclamation);
 }
 
 } // namespace

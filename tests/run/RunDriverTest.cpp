@@ -3,7 +3,9 @@
 #include "run/RunDriver.h"
 #include "support/Workspace.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 using namespace qvl;
@@ -208,5 +210,53 @@ TEST(RunDriver, FailuresInsideTheRunAreReportedAndThePointerRestored)
     EXPECT_EQ(r.start().outcome, RunOutcome::Failed);
     EXPECT_TRUE(r.lastMessage().text.startsWith(u"Der Beitragslauf wurde abgebrochen.\n"_qs));
     EXPECT_TRUE(r.lastMessage().text.contains(u"suite.sqlite"_qs));
+    EXPECT_EQ(r.ws.ui.busyDepth, 0);
+}
+
+TEST(RunDriver, AccountingFilesGoLastIntoTheFolderTheFormShowsAndAreListed)
+{
+    struct Case { const char16_t *fibu; int payment; QStringList files; };
+    const Case cases[] = {
+        {u"IBM-FIBU", 0, {u"BEITLA20261206_1.df2"_qs, u"LA20261206_1.df2"_qs}},
+        {u"IBM-FIBU", 1, {u"BEITRE20261206_1.df2"_qs}},
+        {u" datev-fibu", 0, {u"DATEV_BEITLA_DEBKRED_20261206_1.csv"_qs, u"DATEV_BEITLA20261206_1.csv"_qs}},
+        {u"DATEV-FIBU", 1, {u"DATEV_BEITRE_DEBKRED_20261206_1.csv"_qs, u"DATEV_BEITRE20261206_1.csv"_qs}},
+        {u"SYSKA-FIBU", 0, {u"BEITLA20261206_1.txt"_qs}},
+        {u"SYSKA-FIBU", 1, {u"BEITRE20261206_1.txt"_qs}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(QString::fromUtf16(c.fibu).toStdString() + (c.payment ? " Rechnung" : " Lastschrift"));
+        StartedRun r;
+        r.form->names().set(u"LaoderRe("_qs + QString::number(c.payment) + u")"_qs, u"1"_qs);
+        r.form->strFibu = QString::fromUtf16(c.fibu);
+        // Chosen on the form after start-up: it counts at once.
+        const QString chosen = r.ws.root() + u"/gewaehlt"_qs;
+        QDir().mkpath(chosen);
+        r.form->Dir1.Path = chosen;
+        const RunReport report = r.start();
+        ASSERT_EQ(report.outcome, RunOutcome::Completed) << r.ws.ui.texts().join(u'|').toStdString();
+        QStringList listed;
+        for (const QString &path : report.outputs)
+            if (QFileInfo(path).absolutePath() == chosen)
+                listed.append(QFileInfo(path).fileName());
+        EXPECT_EQ(listed, c.files);
+        EXPECT_EQ(report.outputs.size(), c.files.size() + (c.payment == 0 ? 1 : 0)); // and the SEPA file
+        QStringList inFolder = c.files;
+        inFolder.sort();
+        EXPECT_EQ(QDir(chosen).entryList(QDir::Files), inFolder);
+    }
+}
+
+TEST(RunDriver, AFailedAccountingExportFailsTheRunAndKeepsWhatWasWritten)
+{
+    StartedRun r;
+    r.form->strFibu = u"DATEV-FIBU"_qs;
+    r.form->Dir1.Path = r.ws.root() + u"/entfernt"_qs;
+    const RunReport report = r.start();
+    EXPECT_EQ(report.outcome, RunOutcome::Failed);
+    ASSERT_EQ(report.outputs.size(), 1); // the SEPA file
+    EXPECT_TRUE(QFileInfo::exists(report.outputs[0]));
+    EXPECT_TRUE(r.lastMessage().text.contains(u"entfernt"_qs)) << r.lastMessage().text.toStdString();
+    EXPECT_EQ(r.lastMessage().icon, MsgIcon::Critical);
     EXPECT_EQ(r.ws.ui.busyDepth, 0);
 }

@@ -1,0 +1,105 @@
+#include "fibu/DatevExport.h"
+
+#include "app/FrmDTA.h"
+#include "fibu/FibuFiles.h"
+#include "platform/Conversions.h"
+#include "run/InvoiceDate.h"
+#include "run/RunError.h"
+
+namespace qvl::fibu {
+
+namespace {
+
+const QString kDebtorHeader = QStringLiteral(
+    "NUMMER;Name1;Name2;Kurzbezeichnung;USTID;Strasse;Postfach;PLZ;Ort;NAtKZ;AnredSchl;AnredeInd;Titel;"
+    "Zustellzusatz;Kundennr;Sprache;Telefon;Telefax;Mobil;Email;Internet;Ansprechpartner;Vertreter;Briefanrede;"
+    "Grussformel;BLZ;Bank;Konto;Lastschrift;Unternehmer;Steuernummer;NameUnternehmen;BankLaenderKZ;"
+    "KennzifferHauptbankverbindung1");
+
+const QString kBookingHeader = QStringLiteral(
+    "Währungskennung;Soll/Haben;Umsatz;BU-Schlüssel;Gegenkonto;Belegfeld1;Belegfeld2;Datum;Konto;Kostfeld1;"
+    "Kostfeld2;Kostmenge;Skonto;Buchungstext;EU-Land;EU-Steuersatz;Basiswährungskennung;Basiswährungsbetrag;Kurs;"
+    "ZusatzinformationArt;ZusatzinformationInhalt");
+
+// The fields joined by ";", each cleaned of the separator and line breaks.
+QString record(std::initializer_list<QString> fields)
+{
+    QStringList cleaned;
+    cleaned.reserve(qsizetype(fields.size()));
+    for (const QString &f : fields)
+        cleaned.append(field(f, u";"));
+    return cleaned.join(u';');
+}
+
+// Bank code and account as DATEV takes them: no blanks, "-", "_" or ".", at most 20 characters.
+QString bankNumber(QString text)
+{
+    for (const QChar c : {u' ', u'-', u'_', u'.'})
+        text.remove(c);
+    return text.left(20);
+}
+
+QString debtorLine(const Buchung &b)
+{
+    const QString none;
+    return record({b.FibuKonto, b.Name, b.Vorname, b.Name, b.USTID, b.Strasse, b.Postfach, b.PLZ, b.Ort, none, none,
+                   b.Anrede, none, none, QString::number(b.Nummer), none, none, none, none, none, none, none, none,
+                   none, none, bankNumber(b.BLZ), b.Bank, bankNumber(b.Konto), b.Lastschrift, b.Unternehmer,
+                   b.Steuernummer, b.NameUnternehmen, b.BankLaenderKZ, b.KennzifferHauptbankverbindung1});
+}
+
+} // namespace
+
+void ExportDATEV(const FrmDTA &f, const Buchungen &records, QStringList &written)
+{
+    const QDate today = f.clock().today();
+    const QString kind = f.LaoderRe[0].Value ? u"BEITLA"_qs : u"BEITRE"_qs;
+    const QString day = formatDate(today, u"yyyymmdd"_qs);
+    const auto names = [&](int n) {
+        const QString suffix = day + u'_' + QString::number(n) + u".csv"_qs;
+        // The bookings file decides the number; the debtor file of that number must be new too.
+        return QStringList{u"DATEV_"_qs + kind + suffix, u"DATEV_"_qs + kind + u"_DEBKRED_"_qs + suffix};
+    };
+    const qint64 firstNumber = firstInvoiceNumber(f, names(1).front());
+    const std::optional<QDate> date = invoiceDate(f);
+    if (!date)
+        throw RunError(RunError::Kind::Output, invalidInvoiceDateMessage() + u' '
+                                                   + u"Die DATEV-Dateien wurden nicht geschrieben."_qs);
+
+    // The revenue accounts of fees 1 to 5: fee 1 books to the MBT account, fee 2 to the WBV account.
+    const std::array<const TextBox *, kFeeSlots> accounts{&f.txtMBTKonto, &f.txtWBVKonto, &f.txtHaftpflichtkonto,
+                                                          &f.txtSturmkonto, &f.txtKonto5};
+    const QString datum = formatDate(*date, u"ddmm"_qs);
+    QStringList debtors{kDebtorHeader};
+    QStringList bookings{kBookingHeader};
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const Buchung &b = records[i];
+        const QString debtor = debtorLine(b);
+        const QString number = generalNumber(double(firstNumber + qint64(i)));
+        for (int k = 0; k < kFeeSlots; ++k) {
+            if (!(b.Betrag[k] > 0))
+                continue;
+            const double gross = f.bBeitraegeNetto ? b.Betrag[k] + b.Steuer[k] : b.Betrag[k];
+            const QString none;
+            debtors.append(debtor);
+            bookings.append(record({none, u"H"_qs, formatNumber(gross, u"0.00"_qs), none, accounts[k]->Text,
+                                    f.txtVerwendungszweck.Text, u"L"_qs, datum, b.FibuKonto, none, none, none, none,
+                                    number, none, none, none, none, none, none, none}));
+        }
+    }
+
+    const QStringList files = reserveNumberedFiles(targetFolder(f), names);
+    const QString &bookingFile = files[0];
+    const QString &debtorFile = files[1];
+    try {
+        writeReservedFile(debtorFile, debtors);
+    } catch (...) {
+        releaseReservedFiles({bookingFile});
+        throw;
+    }
+    written.append(debtorFile);
+    writeReservedFile(bookingFile, bookings);
+    written.append(bookingFile);
+}
+
+} // namespace qvl::fibu

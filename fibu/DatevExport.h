@@ -1,0 +1,22 @@
+#pragma once
+// The DATEV import files of a run, both numbered alike in the accounting folder: the
+// debtor master data "DATEV_BEITLA_DEBKRED_yyyymmdd_<n>.csv" and the bookings
+// "DATEV_BEITLAyyyymmdd_<n>.csv" (BEITRE for an invoice run); semicolon-separated with a
+// header line, one line per owner and fee.
+
+#include "run/Buchung.h"
+
+#include <QStringList>
+
+namespace qvl {
+
+class FrmDTA;
+
+namespace fibu {
+
+// Writes both files; each complete file is appended to `written`. Throws RunError naming
+// the file on any failure.
+void ExportDATEV(const FrmDTA &form, const Buchungen &records, QStringList &written);
+
+} // namespace fibu
+} // namespace qvl

@@ -1,0 +1,24 @@
+#include "fibu/FibuExport.h"
+
+#include "app/FrmDTA.h"
+#include "fibu/DatevExport.h"
+#include "fibu/IbmExport.h"
+#include "fibu/SyskaExport.h"
+
+namespace qvl {
+
+QStringList ExportFibu(const FrmDTA &f, const Buchungen &records, QStringList &written)
+{
+    const QString system = f.strFibu.trimmed().toUpper();
+    if (system == u"IBM-FIBU"_qs) {
+        const QString notice = fibu::ExportIBM(f, records, written);
+        return notice.isEmpty() ? QStringList() : QStringList{notice};
+    }
+    if (system == u"SYSKA-FIBU"_qs)
+        fibu::ExportSYSKA(f, records, written);
+    else if (system == u"DATEV-FIBU"_qs)
+        fibu::ExportDATEV(f, records, written);
+    return {};
+}
+
+} // namespace qvl

@@ -1,0 +1,20 @@
+#pragma once
+// The accounting export of a run, the last step of every run: the files of the accounting
+// system the setting strFibu names ("IBM-FIBU", "DATEV-FIBU" or "SYSKA-FIBU", in any letter
+// case, blanks around ignored; anything else writes nothing), into the folder the form
+// shows (Dir1).
+
+#include "run/Buchung.h"
+
+#include <QStringList>
+
+namespace qvl {
+
+class FrmDTA;
+
+// Appends each complete file to `written`, so that a failure still leaves the files written
+// before it listed. Returns notices for the user (a cost-centre map that cannot be read);
+// throws RunError naming the file on any failure, keeping what was written before.
+QStringList ExportFibu(const FrmDTA &form, const Buchungen &records, QStringList &written);
+
+} // namespace qvl

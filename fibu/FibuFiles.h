@@ -1,0 +1,46 @@
+#pragma once
+// What the three accounting exports share: the target folder, the numbered files of a day,
+// the invoice numbers, and values cleaned for separated fields.
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+namespace qvl {
+
+class FrmDTA;
+
+namespace fibu {
+
+// At most this many files of one kind per day ("_1" … "_50").
+inline constexpr int kFileNumbers = 50;
+
+// The accounting folder the form shows (Dir1): the one the clerk sees and the run checked.
+QString targetFolder(const FrmDTA &form);
+
+// The whole-number part of "0" followed by txtRechNr, as the fee calculation numbers the
+// invoices (empty gives 0, "12,7" gives 12). A text that is no number stops the export:
+// throws RunError naming `file`.
+qint64 firstInvoiceNumber(const FrmDTA &form, const QString &file);
+
+// The value with each character of `unsafe` (the file's separator, its quote) and every
+// line break replaced by a blank, so that it can neither shift nor split a record.
+QString field(const QString &value, QStringView unsafe);
+
+// Reserves the files of the first free number of the day: for n = 1 … 50, names(n) are
+// the file names (in `folder`) that must all be new. Each is created empty and exclusively,
+// so nothing that exists is touched and no second export takes the same number. Returns
+// the reserved paths; throws RunError when the folder is missing, a file cannot be
+// created, or all 50 numbers are taken.
+QStringList reserveNumberedFiles(const QString &folder, const std::function<QStringList(int)> &names);
+
+// Writes the lines (Windows-1252, CR LF) into a reserved file, replacing it in one step.
+// On failure the reservation is removed and RunError names the file.
+void writeReservedFile(const QString &path, const QStringList &lines);
+
+// Removes reservations that will not be written (after an earlier file failed).
+void releaseReservedFiles(const QStringList &paths);
+
+} // namespace fibu
+} // namespace qvl

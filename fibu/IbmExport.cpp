@@ -1,0 +1,150 @@
+#include "fibu/IbmExport.h"
+
+#include "app/FrmDTA.h"
+#include "fibu/CostCentreMap.h"
+#include "fibu/FibuFiles.h"
+#include "platform/Conversions.h"
+
+#include <QStringBuilder>
+
+#include <functional>
+
+namespace qvl::fibu {
+
+namespace {
+
+// The revenue accounts of fees 1 to 4; fee 5 is not exported.
+constexpr const char16_t *kSlotAccounts[] = {u"801000", u"805000", u"805010", u"805020"};
+
+// A text field: quoted, with its commas, quotes and line breaks made blanks.
+QString quoted(const QString &value)
+{
+    return u'"' + field(value, u",\"") + u'"';
+}
+
+QString quotedOrEmpty(const QString &value)
+{
+    return value.isEmpty() ? QString() : quoted(value);
+}
+
+// What changes from one kind of booking line to the next.
+struct Line {
+    QString debit, credit, amount, vatCode, text, paymentCode, ownerKey, costValue;
+};
+
+struct Run {
+    bool directDebit = false;
+    QString date;          // dd.mm.yyyy
+    QString bookingText;   // "Beitragsrechnung " & year
+    QString vatCode;       // field 9 of the slot lines
+    QString bankAccount;
+    qint64 firstNumber = 0;
+};
+
+QString header(const Run &run)
+{
+    const QString kind = run.directDebit ? u"Beitrag Lastschrift"_qs : u"Beitragsrechnung"_qs;
+    return u"$AF1BA1,\"11\",,"_qs % quoted((run.directDebit ? u"LA "_qs : u"RE "_qs) + run.date) % u','
+           % quoted(run.date) % u',' % quoted(kind) % u',' % quoted(run.date) % u",,\"";
+}
+
+// R, D and N are the invoice number, the date and the owner's name of the booking.
+QString bookingLine(const QString &r, const QString &d, const QString &n, const Line &l)
+{
+    return u"$AF1BG1,\"11\",,"_qs % quoted(r) % u',' % quoted(d) % u',' % quotedOrEmpty(l.debit) % u','
+           % quotedOrEmpty(l.credit) % u",\"" % l.amount % u"\"," % l.vatCode % u",,,,,"
+           % quoted(l.text) % u',' % quoted(n) % u',' % l.paymentCode % u",,,,,,"
+           % quotedOrEmpty(l.ownerKey) % u',' % quotedOrEmpty(l.costValue) % u",,,\"M\",,\"EUR\"";
+}
+
+QString ownerName(const Buchung &b)
+{
+    return (b.Name + u' ' + b.Vorname).left(30).trimmed();
+}
+
+QString fileName(const QString &stem, const QDate &today, int n)
+{
+    return stem + formatDate(today, u"yyyymmdd"_qs) + u'_' + QString::number(n) + u".df2"_qs;
+}
+
+// One file: the header, then per booking with a positive total the lines `linesOf` gives.
+void writeFile(const QString &path, const Run &run, const Buchungen &records,
+               const std::function<QList<Line>(const Buchung &)> &linesOf)
+{
+    QStringList lines{header(run)};
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const Buchung &b = records[i];
+        if (b.Summe <= 0)
+            continue;
+        const QString r = QString::number(run.firstNumber + qint64(i));
+        for (const Line &l : linesOf(b))
+            lines.append(bookingLine(r, run.date, ownerName(b), l));
+    }
+    writeReservedFile(path, lines);
+}
+
+} // namespace
+
+QString ownerKey(long nummer)
+{
+    const QString text = QString::number(nummer);
+    return text.size() == 8 ? text.mid(1, 3) : text.left(3);
+}
+
+QString ExportIBM(const FrmDTA &f, const Buchungen &records, QStringList &written)
+{
+    const QDate today = f.clock().today();
+    Run run;
+    run.directDebit = f.LaoderRe[0].Value;
+    run.date = formatDate(today, u"dd.mm.yyyy"_qs);
+    run.bookingText = u"Beitragsrechnung "_qs + f.txtWirtschaftsjahr.Text;
+    const QString rate = f.txtMwst[0].Text.trimmed();
+    // A rate is a number ("5,5" keeps its decimal comma, as the amounts do); anything else is cleaned.
+    if (!rate.isEmpty())
+        run.vatCode = u"\"M"_qs + (isNumeric(rate) ? rate : field(rate, u",\"")) + u'"';
+    run.bankAccount = f.txtBankKonto.Text;
+    const QString feeStem = run.directDebit ? u"BEITLA"_qs : u"BEITRE"_qs;
+    run.firstNumber = firstInvoiceNumber(f, fileName(feeStem, today, 1));
+
+    QString notice;
+    const QString mapPath = costCentreMapPath(f.context().programDir);
+    std::optional<CostCentreMap> map = CostCentreMap::load(mapPath);
+    if (!map) {
+        notice = u"Die Kostenstellen-Zuordnung „"_qs + mapPath
+                 + u"“ konnte nicht gelesen werden. Die IBM-FIBU-Buchungen werden ohne Kostenstellen geschrieben."_qs;
+        map = CostCentreMap();
+    }
+
+    const auto totalText = [](const Buchung &b) { return formatNumber(b.Summe / 100, u"##0.00"_qs); };
+
+    const QString feeFile = reserveNumberedFiles(targetFolder(f), [&](int n) {
+        return QStringList{fileName(feeStem, today, n)};
+    }).front();
+    writeFile(feeFile, run, records, [&](const Buchung &b) {
+        const QString paymentCode = run.directDebit ? u"A"_qs : u"N90"_qs;
+        QList<Line> lines{{QString::number(b.Nummer), {}, totalText(b), {}, run.bookingText, paymentCode, {}, {}}};
+        const QString key = ownerKey(b.Nummer);
+        const QString cost = map->value(key);
+        for (int k = 0; k < 4; ++k)
+            if (b.Betrag[k] > 0)
+                lines.append({{}, QString::fromUtf16(kSlotAccounts[k]), formatNumber(b.Betrag[k], u"##0.00"_qs),
+                              run.vatCode, f.aBeitragsNamen[k], {}, key, cost});
+        return lines;
+    });
+    written.append(feeFile);
+
+    if (run.directDebit) {
+        const QString bankFile = reserveNumberedFiles(targetFolder(f), [&](int n) {
+            return QStringList{fileName(u"LA"_qs, today, n)};
+        }).front();
+        writeFile(bankFile, run, records, [&](const Buchung &b) {
+            const QString nummer = QString::number(b.Nummer);
+            return QList<Line>{{run.bankAccount, {}, totalText(b), {}, run.bookingText, u"A"_qs, {}, {}},
+                               {{}, nummer, totalText(b), {}, run.bookingText, {}, {}, {}}};
+        });
+        written.append(bankFile);
+    }
+    return notice;
+}
+
+} // namespace qvl::fibu

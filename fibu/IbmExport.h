@@ -1,0 +1,28 @@
+#pragma once
+// The IBM-FIBU import files: the fee bookings of every run ("BEITLA…"/"BEITRE…") and, for
+// direct-debit runs, the bank-side bookings ("LA…"), each "<stem>yyyymmdd_<n>.df2" in the
+// accounting folder: comma-separated, quoted, a batch header "$AF1BA1" and booking lines
+// "$AF1BG1".
+
+#include "run/Buchung.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace qvl {
+
+class FrmDTA;
+
+namespace fibu {
+
+// The owner's key in the cost-centre map: characters 2 to 4 of an eight-digit owner
+// number, else its first three characters (12345678 -> 234, 4711 -> 471, 12 -> 12).
+QString ownerKey(long nummer);
+
+// Writes the files; each complete file is appended to `written`. Returns a notice for the
+// user when the cost-centre map could not be read (the cost values then stay empty).
+// Throws RunError naming the file on any failure.
+QString ExportIBM(const FrmDTA &form, const Buchungen &records, QStringList &written);
+
+} // namespace fibu
+} // namespace qvl

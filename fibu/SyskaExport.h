@@ -1,0 +1,20 @@
+#pragma once
+// The SYSKA booking file of a run, "BEITLAyyyymmdd_<n>.txt" (BEITRE for an invoice run) in
+// the accounting folder: one line "L;date;invoice;debtor;account;text;amount" per owner for
+// fee 1 and for fee 2; fees 3 to 5 are not booked there.
+
+#include "run/Buchung.h"
+
+#include <QStringList>
+
+namespace qvl {
+
+class FrmDTA;
+
+namespace fibu {
+
+// Writes the file and appends it to `written`. Throws RunError naming the file on any failure.
+void ExportSYSKA(const FrmDTA &form, const Buchungen &records, QStringList &written);
+
+} // namespace fibu
+} // namespace qvl

@@ -1,0 +1,366 @@
+#include "fibu/CostCentreMap.h"
+#include "fibu/FibuExport.h"
+#include "fibu/IbmExport.h"
+
+#include "app/FrmDTA.h"
+#include "platform/Clock.h"
+#include "platform/Cp1252.h"
+#include "run/RunError.h"
+#include "support/FakeUi.h"
+#include "support/FileSizeLimit.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace qvl;
+using namespace qvl::test;
+
+namespace {
+
+// A direct-debit run of 6 December 2026 with three owners as the fee calculation leaves
+// them: A with fees 1, 2 and 5; C with a negative total (index 1, booked nowhere but
+// counted); B with a hostile name and fees 2 and 3. The accounting folder is <tmp>/fibu,
+// the program folder <tmp>/program, the cost-centre map <tmp>/kstktr.ini.
+class FibuTest : public ::testing::Test {
+protected:
+    QTemporaryDir tmp;
+    FakeUi ui;
+    FixedClock clock{QDateTime(QDate(2026, 12, 6), QTime(10, 0))};
+    FrmDTA form{AppContext{tmp.filePath(u"program"_qs), &ui, &clock, DbOptions(), nullptr}};
+    Buchungen records;
+
+    void SetUp() override
+    {
+        QDir(tmp.path()).mkpath(u"program"_qs);
+        QDir(tmp.path()).mkpath(u"fibu"_qs);
+        form.Dir1.Path = folder();
+        form.LaoderRe[0].Value = true;
+        form.txtRechNr.Text = u"1000"_qs;
+        form.txtWirtschaftsjahr.Text = u"2026"_qs;
+        form.txtMwst[0].Text = u"19"_qs;
+        form.txtVerwendungszweck.Text = u"Beitrag; 2026"_qs;
+        form.txtBankKonto.Text = u"1200"_qs;
+        form.txtMBTKonto.Text = u"8401"_qs;
+        form.txtWBVKonto.Text = u"8400"_qs;
+        form.txtHaftpflichtkonto.Text = u"8402"_qs;
+        form.txtSturmkonto.Text = u"8403"_qs;
+        form.txtKonto5.Text = u"8404"_qs;
+        form.aBeitragsNamen = {u"Mitgliedsbeitrag"_qs, u"Waldbrand, \"Versicherung\""_qs, u"Haftpflicht"_qs,
+                               u"Sturm"_qs, u"Sonder"_qs};
+        writeMap("[Allgemein]\r\n234,X,999\r\n[Kostenstellen]\r\n234,A,4711\r\n[Andere]\r\n471,B,777\r\n");
+
+        Buchung a = owner(12345678, u"Mueller"_qs, u"Anna"_qs, u"10001"_qs, {40, 10, 0, 0, 5}, 6260);
+        a.Steuer[0] = 7.6;
+        a.Anrede = u"Frau"_qs;
+        a.Strasse = u"Hauptstr. 1"_qs;
+        a.PLZ = u"83700"_qs;
+        a.Ort = u"Rottach"_qs;
+        a.BLZ = u"700 500-00"_qs;
+        a.Bank = u"Sparkasse"_qs;
+        a.Konto = u"123.456_7"_qs;
+        a.KennzifferHauptbankverbindung1 = u"1"_qs;
+        Buchung c = owner(12, u"Zeller"_qs, u"Zoe"_qs, u"10003"_qs, {-5, 0, 0, 0, 0}, -500);
+        Buchung b = owner(4711, u"Schmidt; Söhne, \"GbR\""_qs, u"Bernd\r\nX"_qs, u"10002"_qs, {0, 2.5, 12.5, 0, 0},
+                          1500);
+        b.Anrede = u"Herr"_qs;
+        b.Ort = u"München"_qs;
+        b.Bank = u"VR;Bank"_qs;
+        b.KennzifferHauptbankverbindung1 = u"0"_qs;
+        records = {a, c, b};
+    }
+
+    static Buchung owner(long nummer, const QString &name, const QString &vorname, const QString &konto,
+                         std::array<double, 5> betrag, double summe)
+    {
+        Buchung b;
+        b.Nummer = nummer;
+        b.Name = name;
+        b.Vorname = vorname;
+        b.FibuKonto = konto;
+        for (int k = 0; k < 5; ++k)
+            b.Betrag[k] = betrag[k];
+        b.Summe = summe;
+        b.Lastschrift = u"1"_qs;
+        b.Unternehmer = u"1"_qs;
+        b.BankLaenderKZ = u"DE"_qs;
+        return b;
+    }
+
+    QString folder() const { return tmp.filePath(u"fibu"_qs); }
+    void writeMap(const char *text) const
+    {
+        QFile map(tmp.filePath(u"kstktr.ini"_qs));
+        ASSERT_TRUE(map.open(QIODevice::WriteOnly));
+        map.write(text);
+    }
+
+    // Runs the export of `system`; the files written, by name.
+    QStringList exportAs(const QString &system)
+    {
+        form.strFibu = system;
+        QStringList written;
+        notices = ExportFibu(form, records, written);
+        QStringList names;
+        for (const QString &path : written)
+            names.append(QFileInfo(path).fileName());
+        return names;
+    }
+
+    QStringList filesInFolder() const { return QDir(folder()).entryList(QDir::Files | QDir::Hidden); }
+    // The file's bytes as text (Windows-1252 decoded, CR kept), so a mismatch shows readably.
+    std::string bytes(const QString &name) const
+    {
+        QFile f(QDir(folder()).filePath(name));
+        return f.open(QIODevice::ReadOnly) ? f.readAll().toStdString() : std::string("(fehlt)");
+    }
+    // The expected text as the file holds it: Windows-1252, every line ended by CR LF.
+    static std::string ansi(const QString &text)
+    {
+        return encodeCp1252(QString(text).replace(u"\n"_qs, u"\r\n"_qs)).toStdString();
+    }
+
+    QStringList notices;
+};
+
+class IbmExport : public FibuTest {};
+class DatevExport : public FibuTest {};
+class SyskaExport : public FibuTest {};
+class FibuFailures : public FibuTest {};
+
+const QString kIbmHeader = uR"($AF1BA1,"11",,"LA 06.12.2026","06.12.2026","Beitrag Lastschrift","06.12.2026",,")"_qs;
+
+} // namespace
+
+// ---- Cost-centre map and owner key ----
+
+TEST(CostCentreMap, OnlyWellFormedLinesOfItsOwnSectionCount)
+{
+    const auto map = fibu::CostCentreMap::parse(
+        {u"101,A,1"_qs, u"[kostenstellen]"_qs, u"102,A,2"_qs, u"  [Kostenstellen]  "_qs, u"103,A,3"_qs,
+         u"  104, A, 4 "_qs, u""_qs, u"105,A"_qs, u"106,A,6,7"_qs, u"107,A,7"_qs, u"107,B,8"_qs, u"[Ende]"_qs,
+         u"108,A,9"_qs});
+    const std::pair<const char16_t *, const char16_t *> cases[] = {
+        {u"101", u""},   // before the section
+        {u"102", u""},   // under a header in the wrong case
+        {u"103", u"3"},
+        {u"104", u" 4"}, // blanks around a comma stay part of the value
+        {u"105", u""},   // two parts
+        {u"106", u""},   // four parts
+        {u"107", u"8"},  // the last entry of a key wins
+        {u"108", u""},   // after the next header
+    };
+    for (const auto &[key, value] : cases)
+        EXPECT_EQ(map.value(QString::fromUtf16(key)), QString::fromUtf16(value)) << QString::fromUtf16(key).toStdString();
+    EXPECT_EQ(map.size(), 4);
+    EXPECT_FALSE(fibu::CostCentreMap::load(u"/nicht/vorhanden/kstktr.ini"_qs).has_value());
+}
+
+TEST(CostCentreMap, OwnerKeyIsTakenFromTheOwnerNumber)
+{
+    EXPECT_EQ(fibu::ownerKey(12345678), u"234"_qs);
+    EXPECT_EQ(fibu::ownerKey(4711), u"471"_qs);
+    EXPECT_EQ(fibu::ownerKey(12), u"12"_qs);
+    EXPECT_EQ(fibu::ownerKey(123456789), u"123"_qs);
+}
+
+// ---- IBM-FIBU ----
+
+TEST_F(IbmExport, DirectDebitRunWritesFeeAndBankBookings)
+{
+    ASSERT_EQ(exportAs(u"IBM-FIBU"_qs), (QStringList{u"BEITLA20261206_1.df2"_qs, u"LA20261206_1.df2"_qs}));
+    EXPECT_TRUE(notices.isEmpty());
+    // B's key 471 is mapped only outside the section: an empty cost value, not A's.
+    EXPECT_EQ(bytes(u"BEITLA20261206_1.df2"_qs), ansi(kIbmHeader + uR"(
+$AF1BG1,"11",,"1000","06.12.2026","12345678",,"62,60",,,,,,"Beitragsrechnung 2026","Mueller Anna",A,,,,,,,,,,"M",,"EUR"
+$AF1BG1,"11",,"1000","06.12.2026",,"801000","40,00","M19",,,,,"Mitgliedsbeitrag","Mueller Anna",,,,,,,"234","4711",,,"M",,"EUR"
+$AF1BG1,"11",,"1000","06.12.2026",,"805000","10,00","M19",,,,,"Waldbrand   Versicherung ","Mueller Anna",,,,,,,"234","4711",,,"M",,"EUR"
+$AF1BG1,"11",,"1002","06.12.2026","4711",,"15,00",,,,,,"Beitragsrechnung 2026","Schmidt; Söhne   GbR  Bernd  X",A,,,,,,,,,,"M",,"EUR"
+$AF1BG1,"11",,"1002","06.12.2026",,"805000","2,50","M19",,,,,"Waldbrand   Versicherung ","Schmidt; Söhne   GbR  Bernd  X",,,,,,,"471",,,,"M",,"EUR"
+$AF1BG1,"11",,"1002","06.12.2026",,"805010","12,50","M19",,,,,"Haftpflicht","Schmidt; Söhne   GbR  Bernd  X",,,,,,,"471",,,,"M",,"EUR"
+)"_qs));
+    EXPECT_EQ(bytes(u"LA20261206_1.df2"_qs), ansi(kIbmHeader + uR"(
+$AF1BG1,"11",,"1000","06.12.2026","1200",,"62,60",,,,,,"Beitragsrechnung 2026","Mueller Anna",A,,,,,,,,,,"M",,"EUR"
+$AF1BG1,"11",,"1000","06.12.2026",,"12345678","62,60",,,,,,"Beitragsrechnung 2026","Mueller Anna",,,,,,,,,,,"M",,"EUR"
+$AF1BG1,"11",,"1002","06.12.2026","1200",,"15,00",,,,,,"Beitragsrechnung 2026","Schmidt; Söhne   GbR  Bernd  X",A,,,,,,,,,,"M",,"EUR"
+$AF1BG1,"11",,"1002","06.12.2026",,"4711","15,00",,,,,,"Beitragsrechnung 2026","Schmidt; Söhne   GbR  Bernd  X",,,,,,,,,,,"M",,"EUR"
+)"_qs));
+}
+
+TEST_F(IbmExport, InvoiceRunWritesFeeBookingsOnlyAndASecondExportTheNextNumber)
+{
+    form.LaoderRe[0].Value = false;
+    form.txtMwst[0].Text.clear();
+    records.resize(1);
+    ASSERT_EQ(exportAs(u" ibm-fibu"_qs), QStringList{u"BEITRE20261206_1.df2"_qs});
+    const std::string first = bytes(u"BEITRE20261206_1.df2"_qs);
+    EXPECT_EQ(first, ansi(uR"($AF1BA1,"11",,"RE 06.12.2026","06.12.2026","Beitragsrechnung","06.12.2026",,"
+$AF1BG1,"11",,"1000","06.12.2026","12345678",,"62,60",,,,,,"Beitragsrechnung 2026","Mueller Anna",N90,,,,,,,,,,"M",,"EUR"
+$AF1BG1,"11",,"1000","06.12.2026",,"801000","40,00",,,,,,"Mitgliedsbeitrag","Mueller Anna",,,,,,,"234","4711",,,"M",,"EUR"
+$AF1BG1,"11",,"1000","06.12.2026",,"805000","10,00",,,,,,"Waldbrand   Versicherung ","Mueller Anna",,,,,,,"234","4711",,,"M",,"EUR"
+)"_qs));
+    EXPECT_EQ(exportAs(u"IBM-FIBU"_qs), QStringList{u"BEITRE20261206_2.df2"_qs});
+    EXPECT_EQ(bytes(u"BEITRE20261206_1.df2"_qs), first);
+    EXPECT_EQ(bytes(u"BEITRE20261206_2.df2"_qs), first);
+}
+
+TEST_F(IbmExport, WithoutACostCentreMapTheUserIsToldAndTheCostValuesStayEmpty)
+{
+    QFile::remove(tmp.filePath(u"kstktr.ini"_qs));
+    records.resize(1);
+    exportAs(u"IBM-FIBU"_qs);
+    ASSERT_EQ(notices.size(), 1);
+    EXPECT_TRUE(notices[0].contains(u"kstktr.ini"_qs)) << notices[0].toStdString();
+    EXPECT_NE(bytes(u"BEITLA20261206_1.df2"_qs).find(R"("Mueller Anna",,,,,,,"234",,,,"M",,"EUR")"), std::string::npos);
+}
+
+// ---- DATEV ----
+
+TEST_F(DatevExport, DebtorsAndBookingsOneLinePerFee)
+{
+    ASSERT_EQ(exportAs(u"DATEV-FIBU"_qs),
+              (QStringList{u"DATEV_BEITLA_DEBKRED_20261206_1.csv"_qs, u"DATEV_BEITLA20261206_1.csv"_qs}));
+    const QString a = u"10001;Mueller;Anna;Mueller;;Hauptstr. 1;;83700;Rottach;;;Frau;;;12345678;;;;;;;;;;;70050000;Sparkasse;1234567;1;1;;;DE;1\n"_qs;
+    const QString b = u"10002;Schmidt  Söhne, \"GbR\";Bernd  X;Schmidt  Söhne, \"GbR\";;;;;München;;;Herr;;;4711;;;;;;;;;;;;VR Bank;;1;1;;;DE;0\n"_qs;
+    EXPECT_EQ(bytes(u"DATEV_BEITLA_DEBKRED_20261206_1.csv"_qs),
+              ansi(u"NUMMER;Name1;Name2;Kurzbezeichnung;USTID;Strasse;Postfach;PLZ;Ort;NAtKZ;AnredSchl;AnredeInd;Titel;"
+                   "Zustellzusatz;Kundennr;Sprache;Telefon;Telefax;Mobil;Email;Internet;Ansprechpartner;Vertreter;"
+                   "Briefanrede;Grussformel;BLZ;Bank;Konto;Lastschrift;Unternehmer;Steuernummer;NameUnternehmen;"
+                   "BankLaenderKZ;KennzifferHauptbankverbindung1\n"_qs
+                   + a + a + a + b + b));
+    const QString header = u"Währungskennung;Soll/Haben;Umsatz;BU-Schlüssel;Gegenkonto;Belegfeld1;Belegfeld2;Datum;"
+                           "Konto;Kostfeld1;Kostfeld2;Kostmenge;Skonto;Buchungstext;EU-Land;EU-Steuersatz;"
+                           "Basiswährungskennung;Basiswährungsbetrag;Kurs;ZusatzinformationArt;"
+                           "ZusatzinformationInhalt\n"_qs;
+    // Fee 1 books to the MBT account (8401), fee 2 to the WBV account (8400).
+    EXPECT_EQ(bytes(u"DATEV_BEITLA20261206_1.csv"_qs), ansi(header + uR"(;H;40,00;;8401;Beitrag  2026;L;0612;10001;;;;;1000;;;;;;;
+;H;10,00;;8400;Beitrag  2026;L;0612;10001;;;;;1000;;;;;;;
+;H;5,00;;8404;Beitrag  2026;L;0612;10001;;;;;1000;;;;;;;
+;H;2,50;;8400;Beitrag  2026;L;0612;10002;;;;;1002;;;;;;;
+;H;12,50;;8402;Beitrag  2026;L;0612;10002;;;;;1002;;;;;;;
+)"_qs));
+}
+
+TEST_F(DatevExport, GrossAmountsDatesNumbersAndTheNextFileNumber)
+{
+    form.bBeitraegeNetto = true; // VAT on top: booked with it
+    form.txtRechDat.Text = u"24.11.2026"_qs;
+    form.txtRechNr.Text.clear(); // numbers from 0
+    form.LaoderRe[0].Value = false;
+    records.resize(1);
+    exportAs(u"DATEV-FIBU"_qs);
+    EXPECT_EQ(exportAs(u"datev-fibu "_qs),
+              (QStringList{u"DATEV_BEITRE_DEBKRED_20261206_2.csv"_qs, u"DATEV_BEITRE20261206_2.csv"_qs}));
+    const std::string bookings = bytes(u"DATEV_BEITRE20261206_2.csv"_qs);
+    EXPECT_EQ(bookings, bytes(u"DATEV_BEITRE20261206_1.csv"_qs));
+    EXPECT_TRUE(QByteArray::fromStdString(bookings)
+                    .endsWith(";H;47,60;;8401;Beitrag  2026;L;2411;10001;;;;;0;;;;;;;\r\n"
+                              ";H;10,00;;8400;Beitrag  2026;L;2411;10001;;;;;0;;;;;;;\r\n"
+                              ";H;5,00;;8404;Beitrag  2026;L;2411;10001;;;;;0;;;;;;;\r\n"))
+        << bookings;
+
+    // A debtor file of the next number left over from elsewhere is not overwritten.
+    QFile stray(QDir(folder()).filePath(u"DATEV_BEITRE_DEBKRED_20261206_3.csv"_qs));
+    ASSERT_TRUE(stray.open(QIODevice::WriteOnly));
+    stray.write("fremd");
+    stray.close();
+    EXPECT_EQ(exportAs(u"DATEV-FIBU"_qs).last(), u"DATEV_BEITRE20261206_4.csv"_qs);
+    EXPECT_EQ(bytes(u"DATEV_BEITRE_DEBKRED_20261206_3.csv"_qs), std::string("fremd"));
+}
+
+// ---- SYSKA ----
+
+TEST_F(SyskaExport, FeesOneAndTwoNumberedByTheRecordsPlace)
+{
+    ASSERT_EQ(exportAs(u"SYSKA-FIBU"_qs), QStringList{u"BEITLA20261206_1.txt"_qs});
+    EXPECT_EQ(bytes(u"BEITLA20261206_1.txt"_qs), ansi(uR"(L;06.12.2026;1000;10001;8401;Beitrag  2026;40,00
+L;06.12.2026;1000;10001;8400;Beitrag  2026;10,00
+L;06.12.2026;1002;10002;8400;Beitrag  2026;2,50
+)"_qs));
+
+    form.txtRechDat.Text = u" 1.12.26"_qs; // as typed
+    form.LaoderRe[0].Value = false;
+    records.resize(1);
+    EXPECT_EQ(exportAs(u"SYSKA-FIBU"_qs), QStringList{u"BEITRE20261206_1.txt"_qs});
+    EXPECT_EQ(exportAs(u"SYSKA-FIBU"_qs), QStringList{u"BEITRE20261206_2.txt"_qs});
+    EXPECT_EQ(bytes(u"BEITRE20261206_2.txt"_qs), ansi(uR"(L; 1.12.26;1000;10001;8401;Beitrag  2026;40,00
+L; 1.12.26;1000;10001;8400;Beitrag  2026;10,00
+)"_qs));
+}
+
+// ---- What every format does on failure ----
+
+TEST_F(FibuFailures, EachStopsNamingTheCauseAndLeavesTheFolderAsItWas)
+{
+    struct Format { const char16_t *system, *firstFile; };
+    const Format formats[] = {{u"IBM-FIBU", u"BEITLA20261206_%1.df2"},
+                              {u"DATEV-FIBU", u"DATEV_BEITLA20261206_%1.csv"},
+                              {u"SYSKA-FIBU", u"BEITLA20261206_%1.txt"}};
+    for (const Format &format : formats) {
+        const QString system = QString::fromUtf16(format.system);
+        SCOPED_TRACE(system.toStdString());
+        QDir(folder()).removeRecursively();
+        QDir(tmp.path()).mkpath(u"fibu"_qs);
+        for (int n = 1; n <= 50; ++n) {
+            QFile taken(QDir(folder()).filePath(QString::fromUtf16(format.firstFile).arg(n)));
+            ASSERT_TRUE(taken.open(QIODevice::WriteOnly));
+            taken.write("alt");
+        }
+
+        const std::function<void()> failures[] = {
+            [] {}, // all 50 numbers of the day taken
+            [&] {
+                QFile::remove(QDir(folder()).filePath(QString::fromUtf16(format.firstFile).arg(50)));
+                form.txtRechNr.Text = u"R-1000"_qs;
+            },
+            [&] {
+                form.txtRechNr.Text = u"1000"_qs;
+                form.Dir1.Path = tmp.filePath(u"fehlt"_qs);
+            },
+        };
+        const char16_t *expected[] = {u"Alle 50 Dateinummern", u"„R-1000“ ist keine Zahl", u"fehlt"};
+        for (int i = 0; i < 3; ++i) {
+            failures[i]();
+            const QStringList unchanged = filesInFolder();
+            form.strFibu = system;
+            QStringList written;
+            try {
+                ExportFibu(form, records, written);
+                ADD_FAILURE() << "no failure " << i;
+            } catch (const RunError &e) {
+                EXPECT_TRUE(e.message().contains(QString::fromUtf16(expected[i]))) << e.message().toStdString();
+            }
+            EXPECT_TRUE(written.isEmpty());
+            EXPECT_EQ(filesInFolder(), unchanged);
+        }
+        form.Dir1.Path = folder();
+        EXPECT_EQ(bytes(QString::fromUtf16(format.firstFile).arg(1)), std::string("alt"));
+    }
+}
+
+#ifdef Q_OS_UNIX
+TEST_F(FibuFailures, AFileThatCannotBeWrittenIsReportedAndNotLeftHalfWritten)
+{
+    for (const QString &system : {u"IBM-FIBU"_qs, u"DATEV-FIBU"_qs, u"SYSKA-FIBU"_qs}) {
+        SCOPED_TRACE(system.toStdString());
+        form.strFibu = system;
+        QStringList written;
+        {
+            FileSizeLimit full(64);
+            ASSERT_TRUE(full.active());
+            EXPECT_THROW(ExportFibu(form, records, written), RunError);
+        }
+        EXPECT_TRUE(written.isEmpty());
+        EXPECT_TRUE(filesInFolder().isEmpty()) << filesInFolder().join(u' ').toStdString();
+    }
+}
+#endif
+
+TEST_F(FibuFailures, OtherSettingsWriteNothing)
+{
+    for (const QString &system : {QString(), u"FIBU"_qs, u"IBM"_qs}) {
+        EXPECT_TRUE(exportAs(system).isEmpty());
+        EXPECT_TRUE(filesInFolder().isEmpty());
+    }
+}
