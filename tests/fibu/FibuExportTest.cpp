@@ -267,6 +267,12 @@ TEST_F(DatevExport, GrossAmountsDatesNumbersAndTheNextFileNumber)
     stray.close();
     EXPECT_EQ(exportAs(u"DATEV-FIBU"_qs).last(), u"DATEV_BEITRE20261206_4.csv"_qs);
     EXPECT_EQ(bytes(u"DATEV_BEITRE_DEBKRED_20261206_3.csv"_qs), std::string("fremd"));
+
+    // The invoice date is no date: nothing more is written.
+    form.txtRechDat.Text = u"31.02.2026"_qs;
+    const QStringList before = filesInFolder();
+    EXPECT_THROW(exportAs(u"DATEV-FIBU"_qs), RunError);
+    EXPECT_EQ(filesInFolder(), before);
 }
 
 // ---- SYSKA ----
