@@ -48,7 +48,8 @@ QString header(const Run &run)
            % quoted(run.date) % u',' % quoted(kind) % u',' % quoted(run.date) % u",,\"";
 }
 
-// R, D and N are the invoice number, the date and the owner's name of the booking.
+// R, D and N are the invoice number, the date and the owner's name of the booking. The
+// amount is quoted as it is: its decimal comma is the format's own.
 QString bookingLine(const QString &r, const QString &d, const QString &n, const Line &l)
 {
     return u"$AF1BG1,\"11\",,"_qs % quoted(r) % u',' % quoted(d) % u',' % quotedOrEmpty(l.debit) % u','
