@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <cstring>
@@ -58,6 +59,24 @@ bool syncToDisk(int handle, QString *reason)
 #endif
 }
 
+// Writes everything or fails: a short write (the disk full) is repeated, so the next call
+// reports why it stopped. `failed` gets the reason, empty when the device has its own.
+qint64 writeAll(const char *data, qint64 len, const std::function<qint64(const char *, qint64)> &write,
+                const std::function<void(const QString &)> &failed)
+{
+    qint64 done = 0;
+    while (done < len) {
+        errno = 0;
+        const qint64 n = write(data + done, len - done);
+        if (n <= 0) {
+            failed(noRoom(errno) ? kNoRoom : QString());
+            return -1;
+        }
+        done += n;
+    }
+    return done;
+}
+
 } // namespace
 
 QByteArray ansiBytes(const QStringList &lines)
@@ -100,18 +119,8 @@ qint64 CheckedSaveFile::writeData(const char *data, qint64 len)
 {
     if (!m_error.isEmpty())
         return -1;
-    qint64 done = 0;
-    while (done < len) {
-        // A short write (the limit reached) is repeated once, so the next call reports why.
-        errno = 0;
-        const qint64 n = QSaveFile::writeData(data + done, len - done);
-        if (n <= 0) {
-            fail(noRoom(errno) ? kNoRoom : errorString());
-            return -1;
-        }
-        done += n;
-    }
-    return done;
+    return writeAll(data, len, [this](const char *d, qint64 n) { return QSaveFile::writeData(d, n); },
+                    [this](const QString &reason) { fail(reason.isEmpty() ? errorString() : reason); });
 }
 
 void CheckedSaveFile::fail(const QString &reason)
@@ -120,6 +129,7 @@ void CheckedSaveFile::fail(const QString &reason)
         m_error = fileWriteError(fileName(), reason);
     if (isOpen())
         cancelWriting();
+    setErrorString(m_error); // for writers that report the device's own text
 }
 
 bool CheckedSaveFile::commitWhole()
@@ -142,6 +152,69 @@ bool CheckedSaveFile::commitWhole()
         return false;
     }
     return true;
+}
+
+CheckedNewFile::CheckedNewFile(const QString &path)
+    : QTemporaryFile(QFileInfo(path).absolutePath() + u"/."_qs + QFileInfo(path).fileName() + u".XXXXXX"_qs),
+      m_path(path)
+{
+}
+
+bool CheckedNewFile::openForWriting()
+{
+    if (QTemporaryFile::open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return true;
+    fail(errorString());
+    return false;
+}
+
+qint64 CheckedNewFile::writeData(const char *data, qint64 len)
+{
+    if (!m_error.isEmpty())
+        return -1;
+    return writeAll(data, len, [this](const char *d, qint64 n) { return QTemporaryFile::writeData(d, n); },
+                    [this](const QString &reason) { fail(reason.isEmpty() ? errorString() : reason); });
+}
+
+void CheckedNewFile::fail(const QString &reason)
+{
+    if (m_error.isEmpty())
+        m_error = fileWriteError(m_path, reason);
+    setErrorString(m_error); // for writers that report the device's own text
+}
+
+QString CheckedNewFile::commitAsNew(const std::function<QString(int)> &alternative)
+{
+    if (!m_error.isEmpty() || !isOpen()) {
+        fail(QStringLiteral("Die Datei wurde nicht geöffnet."));
+        return {};
+    }
+    QString reason;
+    if (!flush() || !syncToDisk(handle(), &reason)) {
+        fail(reason.isEmpty() ? errorString() : reason);
+        return {};
+    }
+    // A temporary file is private to its owner; the bank file gets the permissions of any
+    // new file.
+    setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
+                   | QFileDevice::ReadOther);
+    // Qt renames a temporary file without replacing the target (renameat2 with
+    // RENAME_NOREPLACE, or link and unlink; MoveFileEx without REPLACE_EXISTING).
+    for (int n = 1; n <= 999; ++n) {
+        const QString name = n == 1 ? m_path : alternative(n);
+        if (QFileInfo::exists(name))
+            continue;
+        if (rename(name)) {
+            setAutoRemove(false);
+            return name;
+        }
+        if (!QFileInfo::exists(name)) { // not taken by another program in the meantime
+            fail(errorString());
+            return {};
+        }
+    }
+    fail(QStringLiteral("Es gibt keinen freien Dateinamen mehr."));
+    return {};
 }
 
 std::optional<QStringList> readAnsiLines(const QString &path)

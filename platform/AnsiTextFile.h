@@ -5,6 +5,8 @@
 #include <QSaveFile>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryFile>
+#include <functional>
 #include <optional>
 
 namespace qvl {
@@ -43,6 +45,30 @@ protected:
 
 private:
     void fail(const QString &reason);
+    QString m_error;
+};
+
+// A file that must never replace another one (a bank file): written and checked like
+// CheckedSaveFile under a temporary name in its folder, then moved to the first free name
+// in one step that never overwrites, so two runs finishing in the same second still
+// get two files. Destroyed without commitAsNew(), it leaves nothing behind.
+class CheckedNewFile : public QTemporaryFile {
+public:
+    // The name the file is meant to get; its folder holds the temporary file.
+    explicit CheckedNewFile(const QString &path);
+
+    bool openForWriting();
+    // Moves the file to `path` or, when that exists, to alternative(2), alternative(3), …
+    // (at most 999 tries). Returns the name taken, empty on failure (errorText()).
+    QString commitAsNew(const std::function<QString(int)> &alternative);
+    QString errorText() const { return m_error; }
+
+protected:
+    qint64 writeData(const char *data, qint64 len) override;
+
+private:
+    void fail(const QString &reason);
+    QString m_path;
     QString m_error;
 };
 

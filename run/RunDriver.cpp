@@ -14,6 +14,7 @@
 #include "sepa/Iban.h"
 #include "sepa/RecordTransliteration.h"
 #include "sepa/SepaWriter.h"
+#include "sepa/StoredFees.h"
 
 #include <QFileInfo>
 
@@ -162,6 +163,28 @@ void writeDirectDebit(FrmDTA &f, const QString &exportPfad, bool diskette, const
     }
 }
 
+// A second direct-debit run for a year and type already collected would debit the same
+// owners twice: asked before anything is written. True when the run may go on.
+bool repeatedRunConfirmed(FrmDTA &f, const Buchungen &aBuchungen)
+{
+    if (!f.SQLConn)
+        return true;
+    QSet<long> owners;
+    owners.reserve(qsizetype(aBuchungen.size()));
+    for (const Buchung &b : aBuchungen)
+        owners.insert(b.Id_Personal);
+    const std::optional<QDateTime> last =
+        lastStoredFee(*f.SQLConn, f.txtWirtschaftsjahr.Text, f.strBeitragsText, owners);
+    if (!last)
+        return true;
+    return f.ui().askYesNo(u"Für "_qs + f.txtWirtschaftsjahr.Text + u" „"_qs + f.strBeitragsText
+                               + u"“ sind bereits Beiträge gespeichert (Lauf vom "_qs
+                               + (last->isValid() ? formatDate(*last, u"dd.mm.yyyy"_qs) : u"?"_qs)
+                               + u"). Ein weiterer Lauf kann dieselben Lastschriften ein zweites Mal einziehen. "
+                                 "Trotzdem fortfahren?"_qs,
+                           u"SEPA"_qs);
+}
+
 // Steps 9 to 14: the records, their fees, and the writers.
 void runSteps(FrmDTA &f, bool directDebit, const QString &exportPfad, RunReport &report)
 {
@@ -180,6 +203,10 @@ void runSteps(FrmDTA &f, bool directDebit, const QString &exportPfad, RunReport 
     }
     CheckBetraege(f, aBuchungen);
     ReplaceUmlaute(aBuchungen);
+    if (directDebit && !repeatedRunConfirmed(f, aBuchungen)) {
+        report.outcome = RunOutcome::Stopped;
+        return;
+    }
 
     // Then, in an invoice run, the invoices and the CSV list; in both kinds of run last
     // the accounting export.

@@ -16,17 +16,16 @@ QString sepaWriteError(const QString &file, const QString &reason)
 
 SepaFile::SepaFile(const QString &path, SepaFormat format) : m_path(path), m_file(path), m_validator(format)
 {
-    if (!m_file.open(QIODevice::WriteOnly))
-        throw RunError(RunError::Kind::Output, sepaWriteError(m_path, m_file.errorString()));
+    if (!m_file.openForWriting())
+        throw RunError(RunError::Kind::Output, sepaWriteError(m_path, m_file.errorText()));
     m_writer = std::make_unique<BackgroundWriter>(m_file);
     m_chunk.reserve(BackgroundWriter::kChunkBytes + 8192);
 }
 
 SepaFile::~SepaFile()
 {
-    m_writer.reset(); // the writer thread lets go of the file first
-    if (!m_committed)
-        m_file.cancelWriting();
+    m_writer.reset(); // the writer thread lets go of the file first; an uncommitted
+                      // temporary file goes with m_file
 }
 
 void SepaFile::write(const QByteArray &bytes)
@@ -62,8 +61,11 @@ void SepaFile::commit()
         throw RunError(RunError::Kind::Output, sepaWriteError(m_path, error));
     if (const std::optional<SepaSchemaError> invalid = m_validator.finish())
         throw InvalidSepaFile{*invalid};
-    if (!m_file.commit())
-        throw RunError(RunError::Kind::Output, sepaWriteError(m_path, m_file.errorString()));
+    const QString base = m_path.endsWith(u".xml"_qs) ? m_path.chopped(4) : m_path;
+    const QString taken = m_file.commitAsNew([&base](int n) { return base + u'_' + QString::number(n) + u".xml"_qs; });
+    if (taken.isEmpty())
+        throw RunError(RunError::Kind::Output, sepaWriteError(m_path, m_file.errorText()));
+    m_path = taken;
     m_committed = true;
 }
 

@@ -2,14 +2,15 @@
 // The SEPA file of a run on its way into the export folder, and the one place where it is
 // created and renamed into place. Its bytes go out as they are built: a thread writes them
 // under a temporary name beside the final one, a second thread validates the same bytes
-// against the schema of the format. Only a file that is complete and valid is renamed;
-// after any failure no file remains under either name.
+// against the schema of the format. Only a file that is complete, valid and on the disk is
+// renamed, and never over another bank file: when the name is taken (a run in the same
+// second) it becomes "…_2.xml", "…_3.xml". After any failure no file remains.
 
 #include "sepa/SepaDocument.h"
 #include "sepa/SepaSchema.h"
 
 #include <QByteArray>
-#include <QSaveFile>
+#include "platform/AnsiTextFile.h"
 #include <QString>
 #include <memory>
 
@@ -30,6 +31,7 @@ public:
     SepaFile(const SepaFile &) = delete;
     SepaFile &operator=(const SepaFile &) = delete;
 
+    // The name meant for the file; after commit() the name it got.
     const QString &path() const { return m_path; }
 
     // Throws InvalidSepaFile once the validator found an error.
@@ -45,7 +47,7 @@ private:
     void throwIfInvalid();
 
     QString m_path;
-    QSaveFile m_file;
+    CheckedNewFile m_file;
     SepaValidator m_validator;
     std::unique_ptr<BackgroundWriter> m_writer;
     QByteArray m_chunk;

@@ -299,6 +299,7 @@ SepaExport CreateSEPAFile(FrmDTA &f, const QString &exportDir, const Buchungen &
         }
         file.write(sepaFooterBlock(format));
         file.commit();
+        result.file = file.path();
         try {
             transaction.commit();
         } catch (...) {

@@ -19,9 +19,9 @@ const QString kRunKey = u"2026 Mitgliedsbeitrag, Erstellt: Dec  5 2026"_qs;
 
 // A direct-debit workspace: export folder beside the program, owners' own parameters.
 struct Site {
-    Workspace ws{20};
+    Workspace ws;
 
-    explicit Site(const QString &exportPfad = {})
+    explicit Site(const QString &exportPfad = {}, int owners = 20) : ws(owners)
     {
         QDir(ws.root()).mkdir(u"export"_qs);
         QStringList settings = demoSettings();
@@ -114,6 +114,7 @@ struct Case {
     QString told;                               // stderr contains this
     std::function<void(const Site &)> onDisk;
     BatchRun how = {};
+    int owners = 20;
 };
 
 void PrintTo(const Case &c, std::ostream *os)
@@ -126,7 +127,7 @@ class Faults : public ::testing::TestWithParam<Case> {};
 TEST_P(Faults, NothingIsLostAndNoFailureIsReportedAsSuccess)
 {
     const Case &c = GetParam();
-    Site site;
+    Site site({}, c.owners);
     const QStringList args = c.prepare(site);
     const BatchResult r = runBatch(args, c.how);
     EXPECT_EQ(r.exitCode, c.exitCode) << r.err.toStdString();
@@ -147,6 +148,18 @@ INSTANTIATE_TEST_SUITE_P(
                  EXPECT_EQ(Site::files(s.ws.programDir()), QStringList{u"QVL32-SEPA-Beitragseinzug.ini"_qs});
              },
              {{}, 600}},
+        // The bank file on a full disk: no file under any name, no fee stored.
+        Case{"BankFileOnAFullDisk",
+             [](Site &s) { return s.args(QStringList{u"--yes"_qs} + kDebitFee1 + QStringList{u"run"_qs}); },
+             1, u"konnte nicht geschrieben werden: Auf dem Datenträger ist nicht genug Platz."_qs,
+             [](const Site &s) {
+                 EXPECT_TRUE(Site::files(s.exportDir()).isEmpty()) << Site::files(s.exportDir()).join(u' ').toStdString();
+                 EXPECT_EQ(s.storedFees(), 0);
+             },
+             {{}, 20000},
+             // The database's journal needs room too: enough owners make the file the first
+             // to meet the limit.
+             120},
         Case{"DemoDbOnAnExistingDatabase",
              [](Site &s) {
                  s.databaseAtStart = s.databaseBytes();
@@ -214,6 +227,54 @@ INSTANTIATE_TEST_SUITE_P(
                  EXPECT_EQ(s.storedFees(), 0);
              }}),
     [](const auto &info) { return std::string(info.param.name); });
+
+// A script looping over owners: two runs in the same second give two files, and the
+// stored fees of both runs match them.
+TEST(Faults, RunsInTheSameSecondGetFilesOfTheirOwn)
+{
+    Site site;
+    const QString owners[] = {u"1007"_qs, u"1010"_qs};
+    for (const QString &owner : owners) {
+        const BatchResult r =
+            runBatch(site.args(kDebitFee1 + QStringList{u"--select-owners"_qs, owner, u"run"_qs}));
+        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    }
+    const QStringList files = Site::files(site.exportDir());
+    ASSERT_EQ(files, (QStringList{u"MB_Mitgliedsbeitrag_05122026T143015.xml"_qs,
+                                  u"MB_Mitgliedsbeitrag_05122026T143015_2.xml"_qs}));
+    for (int i = 0; i < 2; ++i) {
+        QFile file(site.exportDir() + u'/' + files[i]);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray xml = file.readAll();
+        EXPECT_EQ(xml.count("<DrctDbtTxInf>"), 1) << files[i].toStdString();
+        EXPECT_TRUE(xml.contains("<InstdAmt Ccy=\"EUR\">12.5</InstdAmt>")) << files[i].toStdString();
+        EXPECT_EQ(site.storedFees(u"betrag = 12.5 and id_personal = (select id_personal from personal where nummer = "_qs
+                                  + owners[i] + u')'),
+                  1);
+    }
+    EXPECT_EQ(site.storedFees(), 2);
+}
+
+// A second run for a year and type already collected asks first; No writes nothing.
+TEST(Faults, RepeatedRunAnsweredNoWritesNothing)
+{
+    Site site;
+    const QStringList run = kDebitFee1 + QStringList{u"--select-owners"_qs, u"1007,1010"_qs, u"run"_qs};
+    ASSERT_EQ(runBatch(site.args(run)).exitCode, 0);
+    const int stored = site.storedFees(u"datum_erstellt = '2026-12-05 14:30:15'"_qs);
+    ASSERT_EQ(stored, 2);
+
+    const BatchResult r = runBatch(
+        QStringList{u"--program-dir"_qs, site.ws.programDir(), u"--now"_qs, u"2026-12-06T09:00:00"_qs} + run);
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_TRUE(r.err.contains(u"[SEPA]\nFür 2026 „Mitgliedsbeitrag“ sind bereits Beiträge gespeichert (Lauf vom "
+                               "05.12.2026). Ein weiterer Lauf kann dieselben Lastschriften ein zweites Mal "
+                               "einziehen. Trotzdem fortfahren?\n-> Nein"_qs))
+        << r.err.toStdString();
+    EXPECT_EQ(Site::files(site.exportDir()), QStringList{u"MB_Mitgliedsbeitrag_05122026T143015.xml"_qs});
+    EXPECT_EQ(site.storedFees(u"datum_erstellt = '2026-12-05 14:30:15'"_qs), stored);
+    EXPECT_EQ(site.storedFees(), stored);
+}
 
 // A relative export folder lies in the program folder, whatever the working directory.
 TEST(Faults, RelativeExportFolderIsTakenFromTheProgramFolder)

@@ -361,7 +361,12 @@ TEST(SepaWriter, ASecondRunReplacesTheOwnersRowsAndOneOwnerGivesTheShortIds)
     r.form->strWBIN = u"(1004)"_qs;
     ASSERT_EQ(cmdStart_Click(*r.form).outcome, RunOutcome::Completed);
     r.ws.clock.set(QDateTime(QDate(2026, 12, 6), QTime(11, 0)));
+    r.ws.ui.answers = {MsgResult::Yes}; // the repeated-run question
     ASSERT_EQ(cmdStart_Click(*r.form).outcome, RunOutcome::Completed);
+    EXPECT_TRUE(r.ws.ui.texts().contains(
+        u"Für 2026 „Mitgliedsbeitrag“ sind bereits Beiträge gespeichert (Lauf vom 06.12.2026). Ein weiterer Lauf "
+        "kann dieselben Lastschriften ein zweites Mal einziehen. Trotzdem fortfahren?"_qs))
+        << r.ws.ui.texts().join(u'|').toStdString();
     EXPECT_EQ(r.storedFees(), 1);
     QFile file(r.exportDir + u"MB_Mitgliedsbeitrag_06122026T110000.xml"_qs);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
