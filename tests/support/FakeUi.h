@@ -12,6 +12,7 @@ class FakeUi final : public UserInterface {
 public:
     QList<Message> messages;
     QList<MsgResult> answers; // taken in order for questions; No when exhausted
+    QStringList inputs; // taken in order for input boxes; cancelled when exhausted
     QStringList openedFiles;
     int busyDepth = 0;
 
@@ -24,7 +25,9 @@ public:
     }
     std::optional<QString> inputBox(const QString &, const QString &, const QString &) override
     {
-        return std::nullopt;
+        if (inputs.isEmpty())
+            return std::nullopt;
+        return inputs.takeFirst();
     }
     void openFile(const QString &path) override { openedFiles.append(path); }
     void setBusy(bool busy) override { busyDepth += busy ? 1 : -1; }

@@ -1,0 +1,82 @@
+#include "app/InputRules.h"
+
+#include <QRegularExpression>
+
+namespace qvl {
+
+const QString kLogoFilter =
+    u"JPEG (*.JPG;*.JPEG)|*.jpg;*.JPEG|Bitmap (*.bmp)|*.bmp|GIF (*.GIF)|*.GIF|Alle Dateien (*.*)|*.*"_qs;
+
+namespace {
+
+const QStringList kPositionBoxes{u"txtAbsenderLinks"_qs, u"txtAbsenderOben"_qs, u"txtAnschriftLinks"_qs,
+                                 u"txtAnschriftOben"_qs};
+
+// "txtStaffel(7)" -> 7, anything else -> -1.
+int staffelIndex(const QString &name)
+{
+    static const QRegularExpression pattern(u"^txtStaffel\\((\\d+)\\)$"_qs);
+    const auto m = pattern.match(name);
+    return m.hasMatch() ? m.captured(1).toInt() : -1;
+}
+
+} // namespace
+
+KeyFilter keyFilterFor(const QString &name)
+{
+    if (kPositionBoxes.contains(name))
+        return KeyFilter::Digits;
+    static const QRegularExpression unformatted(u"^(txtMindestbeitrag[1-5]|txtMwst\\([0-4]\\))$"_qs);
+    if (formattedDecimalsFor(name) > 0 || unformatted.match(name).hasMatch())
+        return KeyFilter::Decimal;
+    return KeyFilter::None;
+}
+
+bool acceptsTypedChar(KeyFilter filter, QChar c)
+{
+    const bool digit = c >= u'0' && c <= u'9';
+    switch (filter) {
+    case KeyFilter::None:
+        return true;
+    case KeyFilter::Digits:
+        return digit;
+    case KeyFilter::Decimal:
+        return digit || c == u'.' || c == u',' || c == QChar(8);
+    }
+    return true;
+}
+
+int formattedDecimalsFor(const QString &name)
+{
+    const int staffel = staffelIndex(name);
+    if (staffel >= 0 && staffel < 22)
+        return staffel % 2 == 0 ? 4 : 2;
+    if (name == u"txtHaMindestbetrag"_qs || name == u"txtHaZuschlag"_qs)
+        return 4;
+    if (name == u"txtPreisMindestbetrag"_qs || name == u"txtPreisZuschlag"_qs || name == u"txtHoechstbeitrag"_qs)
+        return 2;
+    return 0;
+}
+
+QStringList qtFileFilters(const QString &runtimeFilter)
+{
+    const QStringList parts = runtimeFilter.split(u'|');
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString description = parts.at(i);
+        // The description's own pattern list ("JPEG (*.JPG;*.JPEG)") gives way to the
+        // patterns that really apply.
+        const qsizetype paren = description.indexOf(u'(');
+        if (paren > 0)
+            description = description.left(paren).trimmed();
+        QStringList patterns;
+        for (const QString &pattern : parts.at(i + 1).split(u';', Qt::SkipEmptyParts))
+            for (const QString &variant : {pattern, pattern.toLower(), pattern.toUpper()})
+                if (!patterns.contains(variant))
+                    patterns.append(variant);
+        filters.append(description + u" ("_qs + patterns.join(u' ') + u')');
+    }
+    return filters;
+}
+
+} // namespace qvl
