@@ -1,0 +1,268 @@
+#include "gui/FormView.h"
+
+#include "app/FrmDTA.h"
+#include "app/InputRules.h"
+#include "platform/Conversions.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QScopedValueRollback>
+#include <QSignalBlocker>
+#include <QTabWidget>
+
+namespace qvl {
+
+namespace {
+
+const char *const kDecimalsProperty = "qvlDecimals";
+const char *const kKeyFilterProperty = "qvlKeyFilter";
+
+// Multi-line boxes hold CR LF line breaks, as the settings file and the invoices expect.
+QString fromWidget(const QString &text)
+{
+    return QString(text).replace(u"\r\n"_qs, u"\n"_qs).replace(u'\n', u"\r\n"_qs);
+}
+
+QString toWidget(const QString &text)
+{
+    return QString(text).replace(u"\r\n"_qs, u"\n"_qs).replace(u'\r', u'\n');
+}
+
+QStringList items(const QComboBox *combo)
+{
+    QStringList out;
+    for (int i = 0; i < combo->count(); ++i)
+        out.append(combo->itemText(i));
+    return out;
+}
+
+QStringList items(const QListWidget *list)
+{
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i)
+        out.append(list->item(i)->text());
+    return out;
+}
+
+} // namespace
+
+FormView::FormView(FrmDTA &form, QObject *parent)
+    : QObject(parent)
+    , m_form(form)
+{
+}
+
+void FormView::onRefresh(std::function<void()> refresher)
+{
+    m_refreshers.append(std::move(refresher));
+}
+
+void FormView::refresh()
+{
+    for (const auto &refresher : m_refreshers)
+        refresher();
+}
+
+void FormView::edit(const QString &name, const QString &value)
+{
+    m_form.names().set(name, value);
+    refresh();
+}
+
+QLineEdit *FormView::lineEdit(const QString &name, TextBox &box)
+{
+    auto *w = new QLineEdit;
+    w->setObjectName(name);
+    const KeyFilter filter = keyFilterFor(name);
+    const int decimals = formattedDecimalsFor(name);
+    if (filter != KeyFilter::None) {
+        w->setProperty(kKeyFilterProperty, int(filter));
+        w->installEventFilter(this);
+    }
+    if (decimals > 0) {
+        // A formatted box reacts when it is left, not while the user types.
+        w->setProperty(kDecimalsProperty, decimals);
+    } else {
+        connect(w, &QLineEdit::textEdited, this, [this, name](const QString &text) { edit(name, text); });
+    }
+    onRefresh([w, &box] {
+        if (w->text() != box.Text)
+            w->setText(box.Text);
+        w->setHidden(!box.Visible);
+        w->setEnabled(box.Enabled);
+    });
+    return w;
+}
+
+QPlainTextEdit *FormView::textArea(const QString &name, TextBox &box)
+{
+    auto *w = new QPlainTextEdit;
+    w->setObjectName(name);
+    w->setTabChangesFocus(true);
+    connect(w, &QPlainTextEdit::textChanged, this, [this, w, name] {
+        edit(name, ControlRegistry::escape(fromWidget(w->toPlainText())));
+    });
+    onRefresh([w, &box] {
+        const QString text = toWidget(box.Text);
+        if (w->toPlainText() != text) {
+            const QSignalBlocker block(w);
+            w->setPlainText(text);
+        }
+        w->setHidden(!box.Visible);
+        w->setEnabled(box.Enabled);
+    });
+    return w;
+}
+
+QCheckBox *FormView::checkBox(const QString &name, CheckBox &box)
+{
+    auto *w = new QCheckBox(box.Caption);
+    w->setObjectName(name);
+    connect(w, &QCheckBox::clicked, this, [this, name](bool on) { edit(name, on ? u"1"_qs : u"0"_qs); });
+    onRefresh([w, &box] {
+        w->setChecked(box.Value == 1);
+        if (w->text() != box.Caption)
+            w->setText(box.Caption);
+        w->setHidden(!box.Visible);
+        w->setEnabled(box.Enabled);
+    });
+    return w;
+}
+
+QRadioButton *FormView::option(const QString &group, int index, OptionButton &button)
+{
+    auto *w = new QRadioButton(button.Caption);
+    const QString name = group + u'(' + QString::number(index) + u')';
+    w->setObjectName(name);
+    // The state decides which member is on (none at all before start-up chooses one).
+    w->setAutoExclusive(false);
+    connect(w, &QRadioButton::clicked, this, [this, name] { edit(name, u"1"_qs); });
+    onRefresh([w, &button] {
+        w->setChecked(button.Value);
+        w->setEnabled(button.Enabled);
+    });
+    return w;
+}
+
+QListWidget *FormView::listBox(const QString &name, ListBox &box)
+{
+    auto *w = new QListWidget;
+    w->setObjectName(name);
+    w->setSelectionMode(QAbstractItemView::SingleSelection);
+    connect(w, &QListWidget::currentRowChanged, this, [this, name](int row) {
+        if (row >= 0)
+            edit(name, QString::number(row));
+    });
+    onRefresh([w, &box] {
+        const QSignalBlocker block(w);
+        if (items(w) != box.List) {
+            w->clear();
+            w->addItems(box.List);
+        }
+        if (w->currentRow() != box.ListIndex)
+            w->setCurrentRow(box.ListIndex);
+    });
+    return w;
+}
+
+QComboBox *FormView::comboBox(const QString &name, ListBox &box)
+{
+    auto *w = new QComboBox;
+    w->setObjectName(name);
+    connect(w, &QComboBox::activated, this, [this, name](int index) { edit(name, QString::number(index)); });
+    onRefresh([w, &box] {
+        const QSignalBlocker block(w);
+        if (items(w) != box.List) {
+            w->clear();
+            w->addItems(box.List);
+        }
+        if (w->currentIndex() != box.ListIndex)
+            w->setCurrentIndex(box.ListIndex);
+    });
+    return w;
+}
+
+QLabel *FormView::label(const QString &name, Label &label)
+{
+    auto *w = new QLabel(label.Caption);
+    w->setObjectName(name);
+    onRefresh([w, &label] {
+        if (w->text() != label.Caption)
+            w->setText(label.Caption);
+        w->setHidden(!label.Visible);
+    });
+    return w;
+}
+
+QGroupBox *FormView::frame(const QString &name, Frame &frame)
+{
+    auto *w = new QGroupBox(frame.Caption);
+    w->setObjectName(name);
+    onRefresh([w, &frame] {
+        if (w->title() != frame.Caption)
+            w->setTitle(frame.Caption);
+        w->setHidden(!frame.Visible);
+        w->setEnabled(frame.Enabled);
+    });
+    return w;
+}
+
+void FormView::tabs(QTabWidget *w, TabStrip &strip)
+{
+    onRefresh([w, &strip] {
+        for (int i = 0; i < strip.Tabs() && i < w->count(); ++i) {
+            w->setTabText(i, strip.TabCaption.at(i));
+            w->setTabVisible(i, strip.TabVisible.at(i));
+        }
+    });
+}
+
+bool FormView::leaveFormattedBox(QLineEdit *w)
+{
+    const QScopedValueRollback<bool> guard(m_leaving, true);
+    edit(w->objectName(), w->text());
+    if (isNumeric(w->text()))
+        return true;
+    // The message has been shown; the user corrects the box before going on.
+    w->setFocus(Qt::OtherFocusReason);
+    return false;
+}
+
+bool FormView::commitPendingEdit()
+{
+    auto *w = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+    if (!w || !w->property(kDecimalsProperty).isValid() || m_leaving)
+        return true;
+    return leaveFormattedBox(w);
+}
+
+bool FormView::eventFilter(QObject *watched, QEvent *event)
+{
+    auto *w = qobject_cast<QLineEdit *>(watched);
+    if (!w)
+        return false;
+    if (event->type() == QEvent::KeyPress) {
+        // Only characters a key types are filtered; Delete, Tab, Enter and shortcuts pass.
+        const QString text = static_cast<QKeyEvent *>(event)->text();
+        const auto filter = KeyFilter(w->property(kKeyFilterProperty).toInt());
+        if (text.size() == 1 && (text[0].isPrint() || text[0] == QChar(8)) && !acceptsTypedChar(filter, text[0]))
+            return true;
+    } else if (event->type() == QEvent::FocusOut && w->property(kDecimalsProperty).isValid() && !m_leaving) {
+        // Leaving for another control of the form; not when another window takes the focus.
+        const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            leaveFormattedBox(w);
+    }
+    return false;
+}
+
+} // namespace qvl

@@ -1,0 +1,46 @@
+#pragma once
+// What the desktop program consists of at run time: the clock, the user interface, the
+// single-instance guard, the form's state and its window, started as the program starts.
+
+#include "app/FrmDTA.h"
+#include "app/Startup.h"
+#include "gui/FrmDTAWindow.h"
+#include "gui/GuiUserInterface.h"
+#include "platform/Clock.h"
+
+#include <QString>
+#include <memory>
+
+namespace qvl {
+
+class SingleInstance;
+
+struct GuiStart {
+    QString programDir;        // the folder of the settings file and the log file
+    QString commandLine;       // "connection string|suite INI path"
+    QString odbcDriver;
+    bool singleInstance = true; // a second start brings the first window to the front
+};
+
+class GuiProgram {
+public:
+    GuiProgram();
+    ~GuiProgram();
+
+    // Loads the form; when it is ready, the window shows its state (not shown yet).
+    StartupResult start(const GuiStart &start);
+    // Shows the window, as large as the screen allows.
+    void show();
+
+    FrmDTA &form() { return *m_form; }
+    FrmDTAWindow &window() { return *m_window; }
+
+private:
+    SystemClock m_clock;
+    GuiUserInterface m_ui;
+    std::unique_ptr<SingleInstance> m_instance;
+    std::unique_ptr<FrmDTA> m_form;
+    std::unique_ptr<FrmDTAWindow> m_window;
+};
+
+} // namespace qvl

@@ -1,0 +1,102 @@
+#include "gui/GuiUserInterface.h"
+
+#include "app/FrmDTA.h"
+#include "platform/Paths.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QUrl>
+
+namespace qvl {
+
+MsgResult GuiUserInterface::showMessage(const Message &m)
+{
+    QMessageBox box(m_window);
+    box.setWindowTitle(m.title.isEmpty() ? kProgramCaption : m.title);
+    box.setText(QString(m.text).replace(u"\r\n"_qs, u"\n"_qs).replace(u'\r', u'\n'));
+    switch (m.icon) {
+    case MsgIcon::None: box.setIcon(QMessageBox::NoIcon); break;
+    case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
+    case MsgIcon::Exclamation: box.setIcon(QMessageBox::Warning); break;
+    case MsgIcon::Critical: box.setIcon(QMessageBox::Critical); break;
+    case MsgIcon::Question: box.setIcon(QMessageBox::Question); break;
+    }
+    switch (m.buttons) {
+    case MsgButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
+    case MsgButtons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
+    case MsgButtons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    case MsgButtons::YesNoCancel:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        break;
+    }
+    // A question shown while the wait cursor is on must still be answerable.
+    const bool busy = m_busyDepth > 0;
+    if (busy)
+        QApplication::setOverrideCursor(Qt::ArrowCursor);
+    const int answer = box.exec();
+    if (busy)
+        QApplication::restoreOverrideCursor();
+    switch (answer) {
+    case QMessageBox::Yes: return MsgResult::Yes;
+    case QMessageBox::No: return MsgResult::No;
+    case QMessageBox::Cancel: return MsgResult::Cancel;
+    default: break;
+    }
+    // Closing a question with the window's close box is no "Yes".
+    if (m.buttons == MsgButtons::YesNo)
+        return MsgResult::No;
+    return m.buttons == MsgButtons::Ok ? MsgResult::Ok : MsgResult::Cancel;
+}
+
+std::optional<QString> GuiUserInterface::inputBox(const QString &prompt, const QString &title,
+                                                  const QString &defaultText)
+{
+    bool ok = false;
+    const QString text = QInputDialog::getText(m_window, title.isEmpty() ? kProgramCaption : title, prompt,
+                                               QLineEdit::Normal, defaultText, &ok);
+    if (!ok)
+        return std::nullopt;
+    return text;
+}
+
+void GuiUserInterface::openFile(const QString &path)
+{
+    QDesktopServices::openUrl(QUrl::fromLocalFile(nativePath(path)));
+}
+
+void GuiUserInterface::setBusy(bool busy)
+{
+    if (busy) {
+        if (m_busyDepth++ == 0)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else if (m_busyDepth > 0 && --m_busyDepth == 0) {
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+void GuiUserInterface::setProgress(int value, int maximum)
+{
+    if (!m_bar)
+        return;
+    if (maximum <= 0) {
+        m_bar->setMaximum(1);
+        m_bar->setValue(0);
+        m_shownPercent = -1;
+        m_bar->repaint();
+        return;
+    }
+    // The run works on this thread, so the bar is painted right away; at most once per
+    // percent, so a big run is not slowed down by painting.
+    const int percent = int(qint64(value) * 100 / maximum);
+    if (percent == m_shownPercent && m_bar->maximum() == maximum)
+        return;
+    m_shownPercent = percent;
+    m_bar->setMaximum(maximum);
+    m_bar->setValue(std::clamp(value, 0, maximum));
+    m_bar->repaint();
+}
+
+} // namespace qvl

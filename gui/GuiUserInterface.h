@@ -1,0 +1,33 @@
+#pragma once
+// The user interface of the desktop program: Qt's message and input boxes (with the German
+// standard buttons of the installed translation), the desktop's program for opening files,
+// the wait cursor and the main form's progress bar.
+
+#include "platform/UserInterface.h"
+
+#include <QPointer>
+#include <QProgressBar>
+#include <QWidget>
+
+namespace qvl {
+
+class GuiUserInterface : public UserInterface {
+public:
+    // The window the boxes belong to, and the bar that shows a run's progress.
+    void setWindow(QWidget *window) { m_window = window; }
+    void setProgressBar(QProgressBar *bar) { m_bar = bar; }
+
+    MsgResult showMessage(const Message &message) override;
+    std::optional<QString> inputBox(const QString &prompt, const QString &title, const QString &defaultText) override;
+    void openFile(const QString &path) override;
+    void setBusy(bool busy) override;
+    void setProgress(int value, int maximum) override;
+
+private:
+    QPointer<QWidget> m_window;
+    QPointer<QProgressBar> m_bar;
+    int m_busyDepth = 0;
+    int m_shownPercent = -1;
+};
+
+} // namespace qvl

@@ -1,0 +1,77 @@
+// qvl32-screenshots PROGRAM-DIR OUT-DIR [SUFFIX]: opens the main form on the program folder
+// (without the single-instance guard), and saves a picture of each visible tab and of both
+// dialogs as OUT-DIR/gui-<name><SUFFIX>.png. Run it under a real display (Xvfb) so the
+// pictures show the desktop's fonts and style.
+#include "gui/GuiProgram.h"
+#include "gui/ModelDialog.h"
+#include "gui/OwnerDialog.h"
+#include "platform/Translation.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QScreen>
+#include <QTabWidget>
+#include <cstdio>
+
+using namespace qvl;
+
+namespace {
+
+bool save(QWidget &widget, const QString &path)
+{
+    widget.show();
+    widget.raise();
+    QApplication::processEvents();
+    QApplication::processEvents();
+    if (!widget.grab().save(path)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    installGermanTranslation();
+    const QStringList args = app.arguments();
+    if (args.size() < 3) {
+        std::fputs("Aufruf: qvl32-screenshots PROGRAMMORDNER ZIELORDNER [ENDUNG]\n", stderr);
+        return 2;
+    }
+    const QDir out(args.at(2));
+    const QString suffix = args.value(3);
+
+    GuiProgram program;
+    if (program.start({args.at(1), {}, {}, false}) != StartupResult::Ready)
+        return 1;
+    FrmDTAWindow &window = program.window();
+    // A laptop screen: the whole screen but a taskbar and the window's title bar.
+    const QSize screen = QGuiApplication::primaryScreen()->availableSize();
+    window.resize(screen.width(), screen.height() - 68);
+    window.show();
+
+    bool ok = true;
+    auto *tabs = window.findChild<QTabWidget *>(u"SSTab1"_qs);
+    const char *names[] = {"allgemein", "fibu", "berechnungsbasis"};
+    for (int i = 0; i < tabs->count(); ++i) {
+        if (!tabs->isTabVisible(i))
+            continue;
+        tabs->setCurrentIndex(i);
+        ok = save(window, out.filePath(u"gui-tab-"_qs + QString::fromLatin1(names[i]) + suffix + u".png"_qs)) && ok;
+    }
+    {
+        ModelDialog models(program.form(), &window);
+        ok = save(models, out.filePath(u"gui-modelle"_qs + suffix + u".png"_qs)) && ok;
+        models.reject();
+    }
+    {
+        OwnerDialog owners(program.form(), &window);
+        ok = save(owners, out.filePath(u"gui-waldbesitzer"_qs + suffix + u".png"_qs)) && ok;
+        owners.reject();
+    }
+    return ok ? 0 : 1;
+}

@@ -1,0 +1,121 @@
+#include "gui/GuiFixture.h"
+
+#include <QComboBox>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QTreeWidget>
+
+using namespace qvl;
+using namespace qvl::test;
+
+namespace {
+
+// Runs `drive` on the modal dialog that `open` shows, once it is up.
+template <typename Drive>
+void withDialog(QPushButton *open, Drive drive)
+{
+    bool driven = false;
+    QTimer::singleShot(0, [&] {
+        QWidget *dialog = QApplication::activeModalWidget();
+        EXPECT_NE(dialog, nullptr);
+        if (dialog) {
+            drive(dialog);
+            driven = true;
+        }
+    });
+    QTest::mouseClick(open, Qt::LeftButton);
+    EXPECT_TRUE(driven);
+}
+
+template <typename W>
+W *child(QWidget *dialog, const QString &name)
+{
+    W *w = dialog->findChild<W *>(name);
+    EXPECT_NE(w, nullptr) << name.toStdString();
+    return w;
+}
+
+} // namespace
+
+TEST_F(MainWindowTest, ModelDialogNewSaveDeleteAndClose)
+{
+    start([](QStringList &s) {
+        s << u"[Erstes]"_qs << u"Text eins"_qs << u"[Ende]"_qs << u"[Zweites]"_qs << u"Text zwei"_qs << u"[Ende]"_qs;
+    });
+    auto *models = widget<QComboBox>(u"cmbModell"_qs);
+    ASSERT_EQ(models->count(), 2);
+    models->setCurrentIndex(1);
+    emit models->activated(1);
+    EXPECT_EQ(widget<QPlainTextEdit>(u"txtFixtext"_qs)->toPlainText(), u"Text zwei"_qs);
+
+    ui.inputs = {u"Neu"_qs, u"Verworfen"_qs};
+    withDialog(widget<QPushButton>(u"cmdLoadModel"_qs), [&](QWidget *d) {
+        EXPECT_EQ(d->objectName(), u"frmModel"_qs);
+        EXPECT_EQ(d->windowTitle(), u"Modelle"_qs);
+        auto *list = child<QTreeWidget>(d, u"lvModels"_qs);
+        auto *text = child<QPlainTextEdit>(d, u"txtFixtext"_qs);
+        EXPECT_EQ(list->headerItem()->text(0), u"Modelle"_qs);
+        EXPECT_EQ(text->toPlainText(), u"Text eins"_qs);
+
+        QTest::mouseClick(child<QPushButton>(d, u"cmdNewModel"_qs), Qt::LeftButton);
+        EXPECT_EQ(list->topLevelItemCount(), 3);
+        EXPECT_EQ(list->currentItem()->text(0), u"Neu"_qs);
+        EXPECT_TRUE(text->toPlainText().isEmpty());
+        text->setPlainText(u"Zeile 1\nZeile 2"_qs);
+        QTest::mouseClick(child<QPushButton>(d, u"cmdSaveModel"_qs), Qt::LeftButton);
+
+        // A second new line, never saved, is gone when the dialog closes.
+        QTest::mouseClick(child<QPushButton>(d, u"cmdNewModel"_qs), Qt::LeftButton);
+        text->setPlainText(u"nie gespeichert"_qs);
+
+        // Deleting the first model; the list shows the saved ones again.
+        list->setCurrentItem(list->topLevelItem(0));
+        QTest::mouseClick(child<QPushButton>(d, u"cmdDeleteModel"_qs), Qt::LeftButton);
+        EXPECT_EQ(list->topLevelItemCount(), 2);
+        EXPECT_EQ(text->toPlainText(), u"Text zwei"_qs);
+        QTest::mouseClick(child<QPushButton>(d, u"cmdClose"_qs), Qt::LeftButton);
+    });
+    EXPECT_EQ(models->count(), 2);
+    EXPECT_EQ(models->itemText(0), u"Zweites"_qs);
+    EXPECT_EQ(models->itemText(1), u"Neu"_qs);
+    EXPECT_EQ(form->aModelle[1][1], u"Zeile 1\r\nZeile 2"_qs);
+    // The main form's fixed text is the first model's again.
+    EXPECT_EQ(widget<QPlainTextEdit>(u"txtFixtext"_qs)->toPlainText(), u"Text zwei"_qs);
+}
+
+TEST_F(MainWindowTest, OwnerDialogSelectionBecomesTheRestrictionInListOrder)
+{
+    start();
+    QList<qlonglong> chosen;
+    withDialog(widget<QPushButton>(u"btnWB"_qs), [&](QWidget *d) {
+        EXPECT_EQ(d->windowTitle(), u"Waldbesitzer Selektion"_qs);
+        auto *list = child<QListWidget>(d, u"lbWB"_qs);
+        ASSERT_GE(list->count(), 3);
+        EXPECT_EQ(list->selectedItems().size(), list->count()); // all selected on opening
+        EXPECT_TRUE(child<QRadioButton>(d, u"optNummer"_qs)->isChecked());
+
+        // Sorting by name reads the list again with nothing selected.
+        click(child<QRadioButton>(d, u"optName"_qs));
+        EXPECT_TRUE(list->selectedItems().isEmpty());
+        for (int row : {2, 0}) {
+            QListWidgetItem *item = list->item(row);
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
+            EXPECT_TRUE(item->isSelected());
+        }
+        for (int row : {0, 2})
+            chosen.append(list->item(row)->text().section(u' ', 0, 0).toLongLong());
+        QTest::mouseClick(child<QPushButton>(d, u"btnSchliessen"_qs), Qt::LeftButton);
+    });
+    ASSERT_EQ(chosen.size(), 2);
+    EXPECT_EQ(form->strWBIN, u"("_qs + QString::number(chosen[0]) + u',' + QString::number(chosen[1]) + u')');
+
+    // "Keinen Selektieren" and closing by Escape: no restriction.
+    withDialog(widget<QPushButton>(u"btnWB"_qs), [&](QWidget *d) {
+        QTest::mouseClick(child<QPushButton>(d, u"btnKeinen"_qs), Qt::LeftButton);
+        QTest::keyClick(d, Qt::Key_Escape);
+    });
+    EXPECT_EQ(form->strWBIN, u""_qs);
+}

@@ -1,0 +1,85 @@
+#pragma once
+// The main window on a workspace's demo database, with a user interface whose message and
+// input boxes are answered by the test; the wait cursor and the progress bar stay real.
+
+#include "app/FrmDTA.h"
+#include "app/Startup.h"
+#include "gui/FormView.h"
+#include "gui/FrmDTAWindow.h"
+#include "gui/GuiUserInterface.h"
+#include "support/Workspace.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace qvl::test {
+
+class ScriptedGuiUi final : public GuiUserInterface {
+public:
+    QList<Message> messages;
+    QList<MsgResult> answers; // for questions, in order; No when exhausted
+    QStringList inputs;       // for input boxes, in order; cancelled when exhausted
+
+    MsgResult showMessage(const Message &m) override
+    {
+        messages.append(m);
+        if (m.buttons == MsgButtons::Ok)
+            return MsgResult::Ok;
+        return answers.isEmpty() ? MsgResult::No : answers.takeFirst();
+    }
+    std::optional<QString> inputBox(const QString &, const QString &, const QString &) override
+    {
+        if (inputs.isEmpty())
+            return std::nullopt;
+        return inputs.takeFirst();
+    }
+};
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    // Starts the form on the workspace with the demo settings changed by `edit`, and shows
+    // the window, active, so focus and keys behave as on a desktop.
+    void start(const std::function<void(QStringList &)> &edit = {})
+    {
+        QStringList settings = demoSettings();
+        settings.replaceInStrings(u"ExportPfad=C:\\SEPA\\Export\\"_qs, u"ExportPfad="_qs + ws.root() + u'/');
+        if (edit)
+            edit(settings);
+        ws.writeSettings(settings);
+        AppContext context;
+        context.programDir = ws.programDir();
+        context.ui = &ui;
+        context.clock = &ws.clock;
+        form = std::make_unique<FrmDTA>(context);
+        window = std::make_unique<FrmDTAWindow>(*form, ui);
+        ASSERT_EQ(Form_Load(*form, {}), StartupResult::Ready);
+        window->view().refresh();
+        window->show();
+        QApplication::setActiveWindow(window.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    }
+
+    // Clicks a check box or option button on its mark (the widget may be wider than its text).
+    static void click(QAbstractButton *button)
+    {
+        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
+    }
+
+    template <typename W>
+    W *widget(const QString &name)
+    {
+        W *w = window->findChild<W *>(name);
+        EXPECT_NE(w, nullptr) << name.toStdString();
+        return w;
+    }
+
+    Workspace ws{30};
+    ScriptedGuiUi ui;
+    std::unique_ptr<FrmDTA> form;
+    std::unique_ptr<FrmDTAWindow> window;
+};
+
+} // namespace qvl::test

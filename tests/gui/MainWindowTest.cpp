@@ -1,0 +1,164 @@
+#include "gui/GuiFixture.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+
+using namespace qvl;
+using namespace qvl::test;
+
+TEST_F(MainWindowTest, StartupShowsCaptionsAndTheTabsOfTheAccountingSystem)
+{
+    struct Case {
+        const char16_t *fibu;
+        bool accountingTab;
+        bool bankAccount;
+    };
+    for (const Case c : {Case{u"DATEV-FIBU", true, false}, Case{u"IBM-FIBU", true, true}, Case{u"", false, false}}) {
+        const QString fibu = QString::fromUtf16(c.fibu);
+        SCOPED_TRACE(fibu.toStdString());
+        start([&](QStringList &s) { s.replaceInStrings(u"Fibu=DATEV-FIBU"_qs, u"Fibu="_qs + fibu); });
+        EXPECT_EQ(window->windowTitle(), form->Caption);
+        EXPECT_TRUE(window->windowTitle().startsWith(u"QVL32 - SEPA - Beitragseinzug    Version: 1.0"_qs));
+        auto *tabs = widget<QTabWidget>(u"SSTab1"_qs);
+        EXPECT_EQ(tabs->tabText(0), u"Allgemein"_qs);
+        EXPECT_EQ(tabs->isTabVisible(1), c.accountingTab);
+        if (c.accountingTab)
+            EXPECT_EQ(tabs->tabText(1), fibu);
+        EXPECT_TRUE(tabs->isTabVisible(2)); // Berechnungsbasis=1
+        // IBM-FIBU books to one bank account, the others to an account per fee.
+        const bool perFee = c.accountingTab && !c.bankAccount;
+        EXPECT_EQ(widget<QLineEdit>(u"txtBankKonto"_qs)->isHidden(), perFee);
+        EXPECT_EQ(widget<QLabel>(u"lblBankKonto"_qs)->isHidden(), perFee);
+        EXPECT_EQ(widget<QGroupBox>(u"fraBeitragskonten"_qs)->isHidden(), c.bankAccount);
+
+        // Fee names, creditor list with the last entry chosen, the chosen creditor's data.
+        EXPECT_EQ(widget<QCheckBox>(u"chkBeitrag(0)"_qs)->text(), u"Mitgliedsbeitrag"_qs);
+        EXPECT_EQ(widget<QLabel>(u"lblBeitr(2)"_qs)->text(), u"Beitrag 3"_qs);
+        EXPECT_FALSE(widget<QLabel>(u"Label8"_qs)->isHidden());
+        auto *persons = widget<QListWidget>(u"lbPersons"_qs);
+        EXPECT_EQ(persons->count(), form->lbPersons.ListCount());
+        EXPECT_EQ(persons->currentRow(), persons->count() - 1);
+        EXPECT_EQ(widget<QLineEdit>(u"txtFirmenName"_qs)->text(), form->txtFirmenName.Text);
+        EXPECT_EQ(widget<QComboBox>(u"cmbSEPAFormat"_qs)->currentText(), u"pain.008.001.08"_qs);
+        EXPECT_EQ(widget<QPushButton>(u"cmdStart"_qs)->text(), u"&Starte SEPA"_qs);
+
+        // Choosing the other creditor loads its data, as a click in the list does.
+        persons->setCurrentRow(0);
+        EXPECT_EQ(form->GetFBGNr(), 7);
+        EXPECT_EQ(widget<QLineEdit>(u"txtFirmenName"_qs)->text(), form->txtFirmenName.Text);
+        window.reset();
+        form.reset();
+    }
+}
+
+TEST_F(MainWindowTest, KeyFiltersFormattingModePanelsAndPaymentType)
+{
+    start();
+    auto *vat = widget<QLineEdit>(u"txtMwst(0)"_qs);
+    vat->setFocus();
+    QTest::keyClicks(vat, u"1a9,x5"_qs);
+    QTest::keyClick(vat, Qt::Key_Backspace);
+    EXPECT_EQ(vat->text(), u"19,"_qs);
+    EXPECT_EQ(form->txtMwst[0].Text, u"19,"_qs);
+
+    auto *position = widget<QLineEdit>(u"txtAbsenderLinks"_qs);
+    position->setFocus();
+    position->end(false);
+    QTest::keyClicks(position, u"1,x"_qs);
+    QTest::keyClick(position, Qt::Key_Backspace);
+    EXPECT_EQ(position->text(), u"9451"_qs);
+    QTest::keyClick(position, Qt::Key_Home);
+    QTest::keyClick(position, Qt::Key_Delete); // editing by Delete still works
+    EXPECT_EQ(form->txtAbsenderLinks.Text, u"451"_qs);
+
+    // The scale table's mode: its panel on, the formula's off.
+    widget<QTabWidget>(u"SSTab1"_qs)->setCurrentIndex(2);
+    click(widget<QRadioButton>(u"rbEinstellung(1)"_qs));
+    EXPECT_EQ(form->strBerechnungsart, u"HaStaffel"_qs);
+    EXPECT_TRUE(widget<QGroupBox>(u"grpEinstellung(1)"_qs)->isEnabled());
+    EXPECT_FALSE(widget<QGroupBox>(u"grpEinstellung(2)"_qs)->isEnabled());
+    EXPECT_FALSE(widget<QRadioButton>(u"rbEinstellung(2)"_qs)->isChecked());
+
+    // Leaving a formatted box formats it: four decimals for hectares, two for amounts.
+    for (const auto &[name, typed, shown] : {std::tuple{u"txtStaffel(0)"_qs, u"1,5"_qs, u"1,5000"_qs},
+                                            std::tuple{u"txtStaffel(1)"_qs, u"1,5"_qs, u"1,50"_qs}}) {
+        auto *box = widget<QLineEdit>(name);
+        box->setFocus();
+        box->selectAll();
+        QTest::keyClicks(box, typed);
+        QTest::keyClick(box, Qt::Key_Tab);
+        EXPECT_EQ(box->text(), shown);
+        EXPECT_FALSE(box->hasFocus());
+    }
+    EXPECT_TRUE(ui.messages.isEmpty());
+
+    // The formula's mode; an emptied box is refused and keeps the focus.
+    click(widget<QRadioButton>(u"rbEinstellung(2)"_qs));
+    EXPECT_EQ(form->strBerechnungsart, u"Formel"_qs);
+    EXPECT_FALSE(widget<QGroupBox>(u"grpEinstellung(1)"_qs)->isEnabled());
+    auto *highest = widget<QLineEdit>(u"txtHoechstbeitrag"_qs);
+    highest->setFocus();
+    highest->selectAll();
+    QTest::keyClick(highest, Qt::Key_Delete);
+    QTest::keyClick(highest, Qt::Key_Tab);
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_EQ(ui.messages[0].text, u"Es wurde keine gültige Zahl eingegeben."_qs);
+    EXPECT_EQ(ui.messages[0].title, u"Quarvel32 SEPA"_qs);
+    EXPECT_EQ(ui.messages[0].icon, MsgIcon::Critical);
+    EXPECT_TRUE(highest->hasFocus());
+    // The start button does not run past the refused box.
+    QTest::mouseClick(widget<QPushButton>(u"cmdStart"_qs), Qt::LeftButton);
+    EXPECT_EQ(ui.messages.size(), 2);
+    EXPECT_TRUE(QDir(ws.root()).entryList({u"*.xml"_qs}).isEmpty());
+    QTest::keyClicks(highest, u"80"_qs);
+    QTest::keyClick(highest, Qt::Key_Tab);
+    EXPECT_EQ(form->txtHoechstbeitrag.Text, u"80,00"_qs);
+
+    // "Rechnung" hides "mit Rechnung" and lifts an owner selection.
+    form->strWBIN = u"(1001,1002)"_qs;
+    widget<QTabWidget>(u"SSTab1"_qs)->setCurrentIndex(0);
+    click(widget<QRadioButton>(u"LaoderRe(1)"_qs));
+    EXPECT_TRUE(widget<QCheckBox>(u"chkRechnung"_qs)->isHidden());
+    EXPECT_FALSE(widget<QRadioButton>(u"LaoderRe(0)"_qs)->isChecked());
+    EXPECT_EQ(form->strWBIN, u""_qs);
+    click(widget<QRadioButton>(u"LaoderRe(0)"_qs));
+    EXPECT_FALSE(widget<QCheckBox>(u"chkRechnung"_qs)->isHidden());
+}
+
+TEST_F(MainWindowTest, StartButtonWritesTheSepaFileAndClosingSavesTheSettings)
+{
+    start([](QStringList &s) {
+        s.replaceInStrings(u"Fibu=DATEV-FIBU"_qs, u"Fibu="_qs);
+        s.replaceInStrings(u"BERECHNUNG=Formel"_qs, u"BERECHNUNG=QVL"_qs);
+    });
+    click(widget<QCheckBox>(u"chkBeitrag(0)"_qs));
+    EXPECT_EQ(form->chkBeitrag[0].Value, 1);
+    auto *number = widget<QLineEdit>(u"txtReferenznummer"_qs);
+    number->setFocus();
+    number->selectAll();
+    QTest::keyClicks(number, u"4711"_qs);
+
+    QTest::mouseClick(widget<QPushButton>(u"cmdStart"_qs), Qt::LeftButton);
+    const QStringList files = QDir(ws.root()).entryList({u"MB_*.xml"_qs});
+    EXPECT_EQ(files.size(), 1) << ui.messages.value(0).text.toStdString();
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr); // the wait cursor is gone again
+
+    // The stored run is listed when its drop-down receives the focus.
+    auto *runs = widget<QComboBox>(u"cmbBeitraege"_qs);
+    runs->setFocus();
+    EXPECT_EQ(runs->count(), 1);
+
+    QTest::mouseClick(widget<QPushButton>(u"cmdBeenden"_qs), Qt::LeftButton);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(form->SQLConn);
+    EXPECT_TRUE(ws.settingsBytes().contains("Referenznummer=4711")) << ws.settingsBytes().toStdString();
+}
