@@ -31,8 +31,9 @@ TEST_F(MainWindowTest, StartupShowsCaptionsAndTheTabsOfTheAccountingSystem)
         auto *tabs = widget<QTabWidget>(u"SSTab1"_qs);
         EXPECT_EQ(tabs->tabText(0), u"Allgemein"_qs);
         EXPECT_EQ(tabs->isTabVisible(1), c.accountingTab);
-        if (c.accountingTab)
+        if (c.accountingTab) {
             EXPECT_EQ(tabs->tabText(1), fibu);
+        }
         EXPECT_TRUE(tabs->isTabVisible(2)); // Berechnungsbasis=1
         // IBM-FIBU books to one bank account, the others to an account per fee.
         const bool perFee = c.accountingTab && !c.bankAccount;

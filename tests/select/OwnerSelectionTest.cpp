@@ -35,8 +35,9 @@ TEST(OwnerSelection, DialogListsTheAssociationsOwnersAndLeavesTheRestriction)
         EXPECT_TRUE(lines[i].text.startsWith(QString::number(lines[i].nummer) + u' ')) << lines[i].text.toStdString();
         EXPECT_GT(lines[i].nummer, 0); // the owner without a number is left out
         EXPECT_TRUE(dialog.selected()[i]);
-        if (i > 0)
+        if (i > 0) {
             EXPECT_LT(lines[i - 1].nummer, lines[i].nummer);
+        }
     }
     // Leaving at once restricts the run to exactly the listed owners.
     dialog.close();
