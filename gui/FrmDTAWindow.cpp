@@ -61,7 +61,7 @@ QFormLayout *formLayout()
 template <typename W>
 W *narrow(W *w, int characters)
 {
-    w->setMaximumWidth(w->fontMetrics().horizontalAdvance(QString(characters, u'0')) + 16);
+    w->setFixedWidth(w->fontMetrics().horizontalAdvance(QString(characters, u'0')) + 16);
     return w;
 }
 
@@ -133,7 +133,9 @@ QWidget *FrmDTAWindow::buildGeneralTab()
     auto *cf = formLayout();
     auto *persons = v.listBox(u"lbPersons"_qs, f.lbPersons);
     persons->setMaximumHeight(persons->fontMetrics().height() * 5);
-    cf->addRow(v.label(u"Label8"_qs, f.Label8), persons);
+    // The list spans the frame, so long names of associations stay readable.
+    auto *personsLabel = v.label(u"Label8"_qs, f.Label8);
+    personsLabel->setBuddy(persons);
     cf->addRow(u"Firmenname:"_qs, v.lineEdit(u"txtFirmenName"_qs, f.txtFirmenName));
     cf->addRow(u"Adresse:"_qs, v.lineEdit(u"txtAdresse"_qs, f.txtAdresse));
     auto *place = new QHBoxLayout;
@@ -154,7 +156,11 @@ QWidget *FrmDTAWindow::buildGeneralTab()
     purpose->setMaximumHeight(purpose->fontMetrics().height() * 3 + 12);
     cf->addRow(u"Verwendungszweck:"_qs, purpose);
     cf->addRow(u"Steuernummer:"_qs, v.lineEdit(u"txtSteuernummer"_qs, f.txtSteuernummer));
-    creditor->setLayout(cf);
+    auto *creditorLayout = new QVBoxLayout(creditor);
+    creditorLayout->addWidget(personsLabel);
+    creditorLayout->addWidget(persons);
+    creditorLayout->addLayout(cf);
+    creditorLayout->addStretch(1);
 
     // Fees.
     auto *fees = new QGroupBox(u"Beitrag berechnen für:"_qs);
@@ -162,10 +168,10 @@ QWidget *FrmDTAWindow::buildGeneralTab()
     for (int k = 0; k < kFeeSlots; ++k) {
         fg->addWidget(v.checkBox(indexed(u"chkBeitrag"_qs, k), f.chkBeitrag[k]), k, 0);
         fg->addWidget(new QLabel(u"Mind. Beitrag:"_qs), k, 1, Qt::AlignRight);
-        fg->addWidget(narrow(v.lineEdit(u"txtMindestbeitrag"_qs + QString::number(k + 1), f.txtMindestbeitrag[k]), 8),
+        fg->addWidget(narrow(v.lineEdit(u"txtMindestbeitrag"_qs + QString::number(k + 1), f.txtMindestbeitrag[k]), 6),
                       k, 2);
         fg->addWidget(new QLabel(u"MwSt."_qs), k, 3, Qt::AlignRight);
-        fg->addWidget(narrow(v.lineEdit(indexed(u"txtMwst"_qs, k), f.txtMwst[k]), 5), k, 4);
+        fg->addWidget(narrow(v.lineEdit(indexed(u"txtMwst"_qs, k), f.txtMwst[k]), 4), k, 4);
         fg->addWidget(new QLabel(u"%"_qs), k, 5);
     }
     fg->setColumnStretch(0, 1);
@@ -262,8 +268,8 @@ QWidget *FrmDTAWindow::buildGeneralTab()
     right->addWidget(stored);
     right->addWidget(owners, 0, Qt::AlignRight);
     grid->addLayout(right, 2, 2);
-    grid->setColumnStretch(0, 5);
-    grid->setColumnStretch(1, 4);
+    grid->setColumnStretch(0, 6);
+    grid->setColumnStretch(1, 3);
     grid->setColumnStretch(2, 4);
     grid->setRowStretch(3, 1);
     return page;
