@@ -162,6 +162,9 @@ QWidget *FrmDTAWindow::buildGeneralTab()
     creditorLayout->addLayout(cf);
     creditorLayout->addStretch(1);
 
+    // Widgets are created in reading order (left column, then the right two row by row):
+    // that is the tab order.
+
     // Fees.
     auto *fees = new QGroupBox(u"Beitrag berechnen für:"_qs);
     auto *fg = new QGridLayout(fees);
@@ -175,6 +178,17 @@ QWidget *FrmDTAWindow::buildGeneralTab()
         fg->addWidget(new QLabel(u"%"_qs), k, 5);
     }
     fg->setColumnStretch(0, 1);
+
+    // Fixed text of the invoice and its models.
+    auto *fixed = new QGroupBox(u"Fixtext für Beitragsrechnung"_qs);
+    auto *xl = new QGridLayout(fixed);
+    auto *fixtext = v.textArea(u"txtFixtext"_qs, f.txtFixtext);
+    xl->addWidget(fixtext, 0, 0, 2, 1);
+    xl->addWidget(v.comboBox(u"cmbModell"_qs, f.cmbModell), 0, 1);
+    auto *models = button(u"cmdLoadModel"_qs, u"M&odelle"_qs);
+    connect(models, &QPushButton::clicked, this, &FrmDTAWindow::cmdLoadModel_Click);
+    xl->addWidget(models, 1, 1, Qt::AlignTop);
+    xl->setColumnStretch(0, 1);
 
     // The run's inputs and print options (one frame, two columns).
     auto *run = new QGroupBox;
@@ -217,29 +231,6 @@ QWidget *FrmDTAWindow::buildGeneralTab()
     options->addStretch(1);
     rl->addLayout(options, 1);
 
-    // Fixed text of the invoice and its models.
-    auto *fixed = new QGroupBox(u"Fixtext für Beitragsrechnung"_qs);
-    auto *xl = new QGridLayout(fixed);
-    auto *fixtext = v.textArea(u"txtFixtext"_qs, f.txtFixtext);
-    xl->addWidget(fixtext, 0, 0, 2, 1);
-    xl->addWidget(v.comboBox(u"cmbModell"_qs, f.cmbModell), 0, 1);
-    auto *models = button(u"cmdLoadModel"_qs, u"M&odelle"_qs);
-    connect(models, &QPushButton::clicked, this, &FrmDTAWindow::cmdLoadModel_Click);
-    xl->addWidget(models, 1, 1, Qt::AlignTop);
-    xl->setColumnStretch(0, 1);
-
-    // Stored runs.
-    auto *stored = new QGroupBox(u"gespeicherte Beiträge löschen"_qs);
-    auto *sl = new QHBoxLayout(stored);
-    auto *runs = v.comboBox(u"cmbBeitraege"_qs, f.cmbBeitraege);
-    runs->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    runs->setMinimumContentsLength(24);
-    runs->installEventFilter(this);
-    auto *remove = button(u"btnBeitraegeLoeschen"_qs, u"Löschen"_qs);
-    connect(remove, &QPushButton::clicked, this, &FrmDTAWindow::btnBeitraegeLoeschen_Click);
-    sl->addWidget(runs, 1);
-    sl->addWidget(remove);
-
     // Position of sender and address on the invoice.
     auto *position = new QGroupBox(u"Absender und Anschrift positionieren (in Pixel)"_qs);
     auto *pg = new QGridLayout(position);
@@ -255,6 +246,18 @@ QWidget *FrmDTAWindow::buildGeneralTab()
         pg->addWidget(caption, i / 2, (i % 2) * 2, Qt::AlignRight);
         pg->addWidget(box, i / 2, (i % 2) * 2 + 1);
     }
+
+    // Stored runs.
+    auto *stored = new QGroupBox(u"gespeicherte Beiträge löschen"_qs);
+    auto *sl = new QHBoxLayout(stored);
+    auto *runs = v.comboBox(u"cmbBeitraege"_qs, f.cmbBeitraege);
+    runs->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    runs->setMinimumContentsLength(24);
+    runs->installEventFilter(this);
+    auto *remove = button(u"btnBeitraegeLoeschen"_qs, u"Löschen"_qs);
+    connect(remove, &QPushButton::clicked, this, &FrmDTAWindow::btnBeitraegeLoeschen_Click);
+    sl->addWidget(runs, 1);
+    sl->addWidget(remove);
 
     auto *owners = button(u"btnWB"_qs, u"&Waldbesitzer Selektion"_qs);
     connect(owners, &QPushButton::clicked, this, &FrmDTAWindow::btnWB_Click);
