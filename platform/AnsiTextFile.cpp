@@ -95,7 +95,50 @@ QString fileWriteError(const QString &path, const QString &reason)
            + reasonOr(reason, kNoRoom);
 }
 
-CheckedSaveFile::CheckedSaveFile(const QString &path) : QSaveFile(path)
+template <typename File>
+bool CheckedFile<File>::openForWriting()
+{
+    if (File::open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return true;
+    fail(File::errorString());
+    return false;
+}
+
+template <typename File>
+qint64 CheckedFile<File>::writeData(const char *data, qint64 len)
+{
+    if (!m_error.isEmpty())
+        return -1;
+    return writeAll(data, len, [this](const char *d, qint64 n) { return File::writeData(d, n); },
+                    [this](const QString &reason) { fail(reason.isEmpty() ? File::errorString() : reason); });
+}
+
+template <typename File>
+void CheckedFile<File>::fail(const QString &reason)
+{
+    if (m_error.isEmpty())
+        m_error = fileWriteError(m_path, reason);
+    File::setErrorString(m_error); // for writers that report the device's own text
+}
+
+template <typename File>
+bool CheckedFile<File>::reachedDisk()
+{
+    if (!m_error.isEmpty() || !File::isOpen()) {
+        fail(QStringLiteral("Die Datei wurde nicht geöffnet."));
+        return false;
+    }
+    QString reason;
+    if (File::flush() && syncToDisk(File::handle(), &reason))
+        return true;
+    fail(reason.isEmpty() ? File::errorString() : reason);
+    return false;
+}
+
+template class CheckedFile<QSaveFile>;
+template class CheckedFile<QTemporaryFile>;
+
+CheckedSaveFile::CheckedSaveFile(const QString &path) : CheckedFile(path, path)
 {
     // Never fall back to writing the file in place: a failure must leave the old one.
     setDirectWriteFallback(false);
@@ -107,93 +150,35 @@ CheckedSaveFile::~CheckedSaveFile()
         cancelWriting();
 }
 
-bool CheckedSaveFile::openForWriting()
-{
-    if (QSaveFile::open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return true;
-    fail(errorString());
-    return false;
-}
-
-qint64 CheckedSaveFile::writeData(const char *data, qint64 len)
-{
-    if (!m_error.isEmpty())
-        return -1;
-    return writeAll(data, len, [this](const char *d, qint64 n) { return QSaveFile::writeData(d, n); },
-                    [this](const QString &reason) { fail(reason.isEmpty() ? errorString() : reason); });
-}
-
 void CheckedSaveFile::fail(const QString &reason)
 {
-    if (m_error.isEmpty())
-        m_error = fileWriteError(fileName(), reason);
+    CheckedFile::fail(reason);
     if (isOpen())
         cancelWriting();
-    setErrorString(m_error); // for writers that report the device's own text
 }
 
 bool CheckedSaveFile::commitWhole()
 {
-    if (!m_error.isEmpty() || !isOpen()) {
-        if (m_error.isEmpty())
-            m_error = fileWriteError(fileName(), QStringLiteral("Die Datei wurde nicht geöffnet."));
+    if (!reachedDisk()) {
         if (isOpen())
-            QSaveFile::commit(); // after cancelWriting(): removes the temporary file
+            commit(); // after cancelWriting(): removes the temporary file
         return false;
     }
-    QString reason;
-    if (!flush() || !syncToDisk(handle(), &reason)) {
-        fail(reason.isEmpty() ? errorString() : reason);
-        QSaveFile::commit();
-        return false;
-    }
-    if (!QSaveFile::commit()) {
-        m_error = fileWriteError(fileName(), errorString());
-        return false;
-    }
-    return true;
-}
-
-CheckedNewFile::CheckedNewFile(const QString &path)
-    : QTemporaryFile(QFileInfo(path).absolutePath() + u"/."_qs + QFileInfo(path).fileName() + u".XXXXXX"_qs),
-      m_path(path)
-{
-}
-
-bool CheckedNewFile::openForWriting()
-{
-    if (QTemporaryFile::open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+    if (commit())
         return true;
-    fail(errorString());
+    m_error = fileWriteError(m_path, errorString());
     return false;
 }
 
-qint64 CheckedNewFile::writeData(const char *data, qint64 len)
+CheckedNewFile::CheckedNewFile(const QString &path)
+    : CheckedFile(path, QFileInfo(path).absolutePath() + u"/."_qs + QFileInfo(path).fileName() + u".XXXXXX"_qs)
 {
-    if (!m_error.isEmpty())
-        return -1;
-    return writeAll(data, len, [this](const char *d, qint64 n) { return QTemporaryFile::writeData(d, n); },
-                    [this](const QString &reason) { fail(reason.isEmpty() ? errorString() : reason); });
-}
-
-void CheckedNewFile::fail(const QString &reason)
-{
-    if (m_error.isEmpty())
-        m_error = fileWriteError(m_path, reason);
-    setErrorString(m_error); // for writers that report the device's own text
 }
 
 QString CheckedNewFile::commitAsNew(const std::function<QString(int)> &alternative)
 {
-    if (!m_error.isEmpty() || !isOpen()) {
-        fail(QStringLiteral("Die Datei wurde nicht geöffnet."));
+    if (!reachedDisk())
         return {};
-    }
-    QString reason;
-    if (!flush() || !syncToDisk(handle(), &reason)) {
-        fail(reason.isEmpty() ? errorString() : reason);
-        return {};
-    }
     // A temporary file is private to its owner; the bank file gets the permissions of any
     // new file.
     setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup

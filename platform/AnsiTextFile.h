@@ -8,6 +8,7 @@
 #include <QTemporaryFile>
 #include <functional>
 #include <optional>
+#include <utility>
 
 namespace qvl {
 
@@ -21,55 +22,59 @@ QByteArray ansiBytes(const QStringList &lines);
 // "Die Datei „PATH“ konnte nicht geschrieben werden: REASON"
 QString fileWriteError(const QString &path, const QString &reason);
 
-// A file replaced whole or not at all. Written under a temporary name beside it, without
-// a buffer of its own, so a full disk fails the very write that meets it (a buffered
-// write would only fail in the last flush, which QSaveFile does not report); then synced
-// to the disk and only then renamed over the old file. Any device user may write to it
-// (a PDF writer, a background thread); a short write fails it for good.
-// Destroyed without commitWhole(), it leaves the old file as it was.
-class CheckedSaveFile : public QSaveFile {
+// What every file the program writes shares: opened without a buffer of its own, so a
+// full disk fails the very write that meets it (a buffered write would only fail in the
+// last flush, which QSaveFile does not report); every write checked, a short one failing
+// the file for good; the bytes synced to the disk before the file gets its name. Any
+// device user may write to it (a PDF writer, a background thread).
+template <typename File>
+class CheckedFile : public File {
 public:
-    explicit CheckedSaveFile(const QString &path);
-    ~CheckedSaveFile() override;
-
     // Creates the temporary file. False with errorText() when it cannot.
     bool openForWriting();
-    // Puts the file in place when every write succeeded and the bytes reached the disk;
-    // otherwise removes the temporary file. False with errorText().
-    bool commitWhole();
     // The first failure, as a German text naming the file.
     QString errorText() const { return m_error; }
 
 protected:
+    template <typename... Args>
+    explicit CheckedFile(const QString &path, Args &&...args) : File(std::forward<Args>(args)...), m_path(path)
+    {
+    }
     qint64 writeData(const char *data, qint64 len) override;
+    virtual void fail(const QString &reason);
+    // Flushes and syncs; false (failed) when the bytes did not reach the disk.
+    bool reachedDisk();
 
-private:
-    void fail(const QString &reason);
+    QString m_path;
     QString m_error;
 };
 
-// A file that must never replace another one (a bank file): written and checked like
-// CheckedSaveFile under a temporary name in its folder, then moved to the first free name
-// in one step that never overwrites, so two runs finishing in the same second still
-// get two files. Destroyed without commitAsNew(), it leaves nothing behind.
-class CheckedNewFile : public QTemporaryFile {
+// A file replaced whole or not at all: written under a temporary name beside it and
+// renamed over the old file only when complete. Destroyed without commitWhole(), it
+// leaves the old file as it was.
+class CheckedSaveFile : public CheckedFile<QSaveFile> {
+public:
+    explicit CheckedSaveFile(const QString &path);
+    ~CheckedSaveFile() override;
+    // Puts the file in place when every write succeeded and the bytes reached the disk;
+    // otherwise removes the temporary file. False with errorText().
+    bool commitWhole();
+
+protected:
+    void fail(const QString &reason) override;
+};
+
+// A file that must never replace another one (a bank file): moved from its temporary
+// name to the first free name in one step that never overwrites, so two runs finishing
+// in the same second still get two files. Destroyed without commitAsNew(), it leaves
+// nothing behind.
+class CheckedNewFile : public CheckedFile<QTemporaryFile> {
 public:
     // The name the file is meant to get; its folder holds the temporary file.
     explicit CheckedNewFile(const QString &path);
-
-    bool openForWriting();
     // Moves the file to `path` or, when that exists, to alternative(2), alternative(3), …
     // (at most 999 tries). Returns the name taken, empty on failure (errorText()).
     QString commitAsNew(const std::function<QString(int)> &alternative);
-    QString errorText() const { return m_error; }
-
-protected:
-    qint64 writeData(const char *data, qint64 len) override;
-
-private:
-    void fail(const QString &reason);
-    QString m_path;
-    QString m_error;
 };
 
 // Writes each line followed by CR LF. Appending creates the file when it is missing; a

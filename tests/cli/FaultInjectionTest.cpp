@@ -135,6 +135,22 @@ TEST_P(Faults, NothingIsLostAndNoFailureIsReportedAsSuccess)
     c.onDisk(site);
 }
 
+// After a failed or stopped run: no file under any name, no stored fee.
+void nothingWritten(const Site &s)
+{
+    EXPECT_TRUE(Site::files(s.exportDir()).isEmpty()) << Site::files(s.exportDir()).join(u' ').toStdString();
+    EXPECT_EQ(s.storedFees(), 0);
+}
+
+// A direct-debit run of fee 1 with the owners' own parameters and this minimum fee.
+std::function<QStringList(Site &)> withMinimumFee(const QString &fee)
+{
+    return [fee](Site &s) {
+        return s.args({u"--yes"_qs, u"--set"_qs, u"chkBeitrag(0)=1"_qs, u"--set"_qs, u"txtMindestbeitrag1="_qs + fee,
+                       u"run"_qs});
+    };
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Batch, Faults,
     ::testing::Values(
@@ -152,10 +168,7 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"BankFileOnAFullDisk",
              [](Site &s) { return s.args(QStringList{u"--yes"_qs} + kDebitFee1 + QStringList{u"run"_qs}); },
              1, u"konnte nicht geschrieben werden: Auf dem Datenträger ist nicht genug Platz."_qs,
-             [](const Site &s) {
-                 EXPECT_TRUE(Site::files(s.exportDir()).isEmpty()) << Site::files(s.exportDir()).join(u' ').toStdString();
-                 EXPECT_EQ(s.storedFees(), 0);
-             },
+             nothingWritten,
              {{}, 20000},
              // The database's journal needs room too: enough owners make the file the first
              // to meet the limit.
@@ -196,36 +209,19 @@ INSTANTIATE_TEST_SUITE_P(
              1, u"Die Liste der hinterlegten Beiträge konnte nicht gelesen werden."_qs, [](const Site &) {}},
         // A minimum fee whose amount no number text of the bank file can carry: before,
         // it became debits of 0,00.
-        Case{"OverflowingMinimumFee",
-             [](Site &s) {
-                 return s.args({u"--yes"_qs, u"--set"_qs, u"chkBeitrag(0)=1"_qs, u"--set"_qs,
-                                u"txtMindestbeitrag1=9999999999999999,00"_qs, u"run"_qs});
-             },
+        Case{"OverflowingMinimumFee", withMinimumFee(u"9999999999999999,00"_qs),
              3, u"Der Beitrag „Mitgliedsbeitrag“ des Waldbesitzers "_qs,
-             [](const Site &s) {
-                 EXPECT_TRUE(Site::files(s.exportDir()).isEmpty());
-                 EXPECT_EQ(s.storedFees(), 0);
-             }},
-        Case{"FeeAboveTheSepaMaximum",
-             [](Site &s) {
-                 return s.args({u"--yes"_qs, u"--set"_qs, u"chkBeitrag(0)=1"_qs, u"--set"_qs,
-                                u"txtMindestbeitrag1=1000000000,00"_qs, u"run"_qs});
-             },
+             nothingWritten},
+        Case{"FeeAboveTheSepaMaximum", withMinimumFee(u"1000000000,00"_qs),
              3, u"übersteigt den Höchstbetrag von 999.999.999,99 €"_qs,
-             [](const Site &s) {
-                 EXPECT_TRUE(Site::files(s.exportDir()).isEmpty());
-                 EXPECT_EQ(s.storedFees(), 0);
-             }},
+             nothingWritten},
         Case{"DamagedPageOfTheEmbeddedDatabase",
              [](Site &s) {
                  s.damageOwnerPage();
                  return s.args(QStringList{u"--yes"_qs} + kDebitFee1 + QStringList{u"run"_qs});
              },
              1, u"ist beschädigt"_qs,
-             [](const Site &s) {
-                 EXPECT_TRUE(Site::files(s.exportDir()).isEmpty());
-                 EXPECT_EQ(s.storedFees(), 0);
-             }}),
+             nothingWritten}),
     [](const auto &info) { return std::string(info.param.name); });
 
 // A script looping over owners: two runs in the same second give two files, and the
