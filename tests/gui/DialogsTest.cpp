@@ -1,6 +1,10 @@
 #include "gui/GuiFixture.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -118,4 +122,22 @@ TEST_F(MainWindowTest, OwnerDialogSelectionBecomesTheRestrictionInListOrder)
         QTest::keyClick(d, Qt::Key_Escape);
     });
     EXPECT_EQ(form->strWBIN, u""_qs);
+}
+
+TEST_F(MainWindowTest, LogoChosenInTheFileDialogAndRemovedByCancelling)
+{
+    start();
+    const QString logo = ws.root() + u"/Logo.JPG"_qs;
+    QFile(logo).open(QIODevice::WriteOnly);
+    withDialog(widget<QPushButton>(u"cmdLogo"_qs), [&](QWidget *d) {
+        auto *files = qobject_cast<QFileDialog *>(d);
+        ASSERT_NE(files, nullptr);
+        EXPECT_EQ(files->nameFilters().first(), u"JPEG (*.jpg *.JPG *.JPEG *.jpeg)"_qs);
+        files->selectFile(logo);
+        QMetaObject::invokeMethod(files, "accept");
+    });
+    EXPECT_EQ(form->txtLogo.Text, QDir::toNativeSeparators(logo));
+    EXPECT_EQ(widget<QLineEdit>(u"txtLogo"_qs)->text(), form->txtLogo.Text);
+    withDialog(widget<QPushButton>(u"cmdLogo"_qs), [](QWidget *d) { qobject_cast<QDialog *>(d)->reject(); });
+    EXPECT_EQ(form->txtLogo.Text, u""_qs);
 }

@@ -9,6 +9,8 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QSignalSpy>
 #include <QRadioButton>
 #include <QTabWidget>
 
@@ -51,6 +53,17 @@ TEST_F(MainWindowTest, StartupShowsCaptionsAndTheTabsOfTheAccountingSystem)
         EXPECT_EQ(widget<QLineEdit>(u"txtFirmenName"_qs)->text(), form->txtFirmenName.Text);
         EXPECT_EQ(widget<QComboBox>(u"cmbSEPAFormat"_qs)->currentText(), u"pain.008.001.08"_qs);
         EXPECT_EQ(widget<QPushButton>(u"cmdStart"_qs)->text(), u"&Starte SEPA"_qs);
+
+        // Every control the registry knows by name is a widget of that name.
+        static const QRegularExpression control(u"^(txt|chk|cmb|lb|lbl|fra|grp|Label|LaoderRe|Sort|rbEinstellung|Dir1)"_qs);
+        int controls = 0;
+        for (const DumpLine &line : form->names().dump()) {
+            if (line.first.contains(u'.') || !control.match(line.first).hasMatch())
+                continue;
+            ++controls;
+            EXPECT_NE(window->findChild<QWidget *>(line.first), nullptr) << line.first.toStdString();
+        }
+        EXPECT_GT(controls, 90);
 
         // Choosing the other creditor loads its data, as a click in the list does.
         persons->setCurrentRow(0);
@@ -148,7 +161,11 @@ TEST_F(MainWindowTest, StartButtonWritesTheSepaFileAndClosingSavesTheSettings)
     number->selectAll();
     QTest::keyClicks(number, u"4711"_qs);
 
-    QTest::mouseClick(widget<QPushButton>(u"cmdStart"_qs), Qt::LeftButton);
+    // The accelerator of "&Starte SEPA", while the focus is still in a box.
+    // (A mnemonic animates the click, so the run follows a moment later.)
+    QSignalSpy clicked(widget<QPushButton>(u"cmdStart"_qs), &QPushButton::clicked);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::AltModifier);
+    ASSERT_TRUE(clicked.wait(5000));
     const QStringList files = QDir(ws.root()).entryList({u"MB_*.xml"_qs});
     EXPECT_EQ(files.size(), 1) << ui.messages.value(0).text.toStdString();
     EXPECT_EQ(QApplication::overrideCursor(), nullptr); // the wait cursor is gone again
