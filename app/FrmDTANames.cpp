@@ -2,6 +2,7 @@
 // in the stable order of the dump.
 #include "app/FrmDTA.h"
 
+#include "app/InputRules.h"
 #include "platform/Conversions.h"
 
 namespace qvl {
@@ -157,19 +158,20 @@ void FrmDTA::registerNames()
         n.addFrame(indexed(u"grpEinstellung"_qs, p), &grpEinstellung[p], R::Enabled);
     n.addCheckBox(u"chkAnteiligeBerechnung"_qs, &chkAnteiligeBerechnung);
     n.addCheckBox(u"chkSonderbeitrag"_qs, &chkSonderbeitrag);
+    // Leaving a formatted box formats it with the decimals the input rules give it.
+    auto formatted = [this, &n](const QString &name, TextBox *box) {
+        const int decimals = formattedDecimalsFor(name);
+        n.addTextBox(name, box, R::Enabled, [this, box, decimals] { LeaveDecimalBox(*box, decimals); });
+    };
     for (int i = 0; i < kStaffelBoxes; ++i)
-        n.addTextBox(indexed(u"txtStaffel"_qs, i), &txtStaffel[i], R::Enabled,
-                     [this, i] { LeaveDecimalBox(txtStaffel[i], i % 2 == 0 ? 4 : 2); });
+        formatted(indexed(u"txtStaffel"_qs, i), &txtStaffel[i]);
     n.addCheckBox(u"chkRundeHAauf"_qs, &chkRundeHAauf);
-    const std::pair<const char16_t *, std::pair<TextBox *, int>> formulaBoxes[] = {
-        {u"txtPreisMindestbetrag", {&txtPreisMindestbetrag, 2}}, {u"txtHaMindestbetrag", {&txtHaMindestbetrag, 4}},
-        {u"txtHaZuschlag", {&txtHaZuschlag, 4}}, {u"txtPreisZuschlag", {&txtPreisZuschlag, 2}},
-        {u"txtHoechstbeitrag", {&txtHoechstbeitrag, 2}}};
-    for (const auto &[name, boxAndDecimals] : formulaBoxes) {
-        const auto [box, decimals] = boxAndDecimals;
-        n.addTextBox(QString::fromUtf16(name), box, R::Enabled,
-                     [this, box, decimals] { LeaveDecimalBox(*box, decimals); });
-    }
+    const std::pair<const char16_t *, TextBox *> formulaBoxes[] = {
+        {u"txtPreisMindestbetrag", &txtPreisMindestbetrag}, {u"txtHaMindestbetrag", &txtHaMindestbetrag},
+        {u"txtHaZuschlag", &txtHaZuschlag}, {u"txtPreisZuschlag", &txtPreisZuschlag},
+        {u"txtHoechstbeitrag", &txtHoechstbeitrag}};
+    for (const auto &[name, box] : formulaBoxes)
+        formatted(QString::fromUtf16(name), box);
     n.addCheckBox(u"chkKomma"_qs, &chkKomma, R::Enabled);
 }
 
