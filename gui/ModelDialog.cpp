@@ -1,5 +1,7 @@
 #include "gui/ModelDialog.h"
 
+#include "gui/DialogButton.h"
+
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -41,31 +43,21 @@ ModelDialog::ModelDialog(FrmDTA &form, QWidget *parent)
     auto *textFrame = new QGroupBox(u"Fixtext für Beitragsrechnung"_qs);
     (new QVBoxLayout(textFrame))->addWidget(m_text);
 
-    auto makeButton = [this](const QString &name, const QString &caption) {
-        auto *b = new QPushButton(caption);
-        b->setObjectName(name);
-        b->setAutoDefault(false);
-        return b;
-    };
-    auto *add = makeButton(u"cmdNewModel"_qs, u"Modell &neu"_qs);
-    auto *save = makeButton(u"cmdSaveModel"_qs, u"Modell &speichern"_qs);
-    auto *remove = makeButton(u"cmdDeleteModel"_qs, u"Modell &löschen"_qs);
-    auto *close = makeButton(u"cmdClose"_qs, u"Sch&ließen"_qs);
-    connect(add, &QPushButton::clicked, this, [this] {
+    auto *add = dialogButton(u"cmdNewModel"_qs, u"Modell &neu"_qs, this, [this] {
         const bool added = m_editor.cmdNewModel_Click();
         refresh();
         if (added)
             m_text->setFocus();
     });
-    connect(save, &QPushButton::clicked, this, [this] {
+    auto *save = dialogButton(u"cmdSaveModel"_qs, u"Modell &speichern"_qs, this, [this] {
         m_editor.cmdSaveModel_Click();
         refresh();
     });
-    connect(remove, &QPushButton::clicked, this, [this] {
+    auto *remove = dialogButton(u"cmdDeleteModel"_qs, u"Modell &löschen"_qs, this, [this] {
         m_editor.cmdDeleteModel_Click();
         refresh();
     });
-    connect(close, &QPushButton::clicked, this, &QDialog::accept);
+    auto *close = dialogButton(u"cmdClose"_qs, u"Sch&ließen"_qs, this, [this] { accept(); });
 
     auto *buttons = new QVBoxLayout;
     for (QPushButton *b : {add, save, remove})

@@ -1,6 +1,7 @@
 #include "gui/OwnerDialog.h"
 
 #include "app/FrmDTA.h"
+#include "gui/DialogButton.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -47,24 +48,15 @@ OwnerDialog::OwnerDialog(FrmDTA &form, QWidget *parent)
     connect(m_byName, &QRadioButton::clicked, this, [sortBy] { sortBy(true); });
     connect(m_byNumber, &QRadioButton::clicked, this, [sortBy] { sortBy(false); });
 
-    auto makeButton = [this](const QString &name, const QString &caption) {
-        auto *b = new QPushButton(caption);
-        b->setObjectName(name);
-        b->setAutoDefault(false);
-        return b;
-    };
-    auto *all = makeButton(u"btnAlle"_qs, u"&Alle Selektieren"_qs);
-    auto *none = makeButton(u"btnKeinen"_qs, u"&Keinen Selektieren"_qs);
-    auto *close = makeButton(u"btnSchliessen"_qs, u"&Schließen"_qs);
-    connect(all, &QPushButton::clicked, this, [this] {
+    auto *all = dialogButton(u"btnAlle"_qs, u"&Alle Selektieren"_qs, this, [this] {
         m_selection.btnAlle_Click();
         refresh();
     });
-    connect(none, &QPushButton::clicked, this, [this] {
+    auto *none = dialogButton(u"btnKeinen"_qs, u"&Keinen Selektieren"_qs, this, [this] {
         m_selection.btnKeinen_Click();
         refresh();
     });
-    connect(close, &QPushButton::clicked, this, &QDialog::accept);
+    auto *close = dialogButton(u"btnSchliessen"_qs, u"&Schließen"_qs, this, [this] { accept(); });
 
     auto *side = new QVBoxLayout;
     side->addWidget(sort);
