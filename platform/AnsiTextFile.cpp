@@ -116,9 +116,11 @@ qint64 CheckedFile<File>::writeData(const char *data, qint64 len)
 template <typename File>
 void CheckedFile<File>::fail(const QString &reason)
 {
-    if (m_error.isEmpty())
+    if (m_error.isEmpty()) {
         m_error = fileWriteError(m_path, reason);
-    File::setErrorString(m_error); // for writers that report the device's own text
+        m_reason = reasonOr(reason, kNoRoom);
+    }
+    File::setErrorString(m_reason); // for writers that report the device's own text
 }
 
 template <typename File>
@@ -166,7 +168,8 @@ bool CheckedSaveFile::commitWhole()
     }
     if (commit())
         return true;
-    m_error = fileWriteError(m_path, errorString());
+    m_reason = reasonOr(errorString(), kNoRoom);
+    m_error = fileWriteError(m_path, m_reason);
     return false;
 }
 

@@ -34,6 +34,8 @@ public:
     bool openForWriting();
     // The first failure, as a German text naming the file.
     QString errorText() const { return m_error; }
+    // Why it failed, without the file's name (also the device's errorString()).
+    QString reason() const { return m_reason; }
 
 protected:
     template <typename... Args>
@@ -47,6 +49,7 @@ protected:
 
     QString m_path;
     QString m_error;
+    QString m_reason;
 };
 
 // A file replaced whole or not at all: written under a temporary name beside it and

@@ -17,7 +17,7 @@ QString sepaWriteError(const QString &file, const QString &reason)
 SepaFile::SepaFile(const QString &path, SepaFormat format) : m_path(path), m_file(path), m_validator(format)
 {
     if (!m_file.openForWriting())
-        throw RunError(RunError::Kind::Output, sepaWriteError(m_path, m_file.errorText()));
+        throw RunError(RunError::Kind::Output, sepaWriteError(m_path, m_file.reason()));
     m_writer = std::make_unique<BackgroundWriter>(m_file);
     m_chunk.reserve(BackgroundWriter::kChunkBytes + 8192);
 }
@@ -64,7 +64,7 @@ void SepaFile::commit()
     const QString base = m_path.endsWith(u".xml"_qs) ? m_path.chopped(4) : m_path;
     const QString taken = m_file.commitAsNew([&base](int n) { return base + u'_' + QString::number(n) + u".xml"_qs; });
     if (taken.isEmpty())
-        throw RunError(RunError::Kind::Output, sepaWriteError(m_path, m_file.errorText()));
+        throw RunError(RunError::Kind::Output, sepaWriteError(m_path, m_file.reason()));
     m_path = taken;
     m_committed = true;
 }

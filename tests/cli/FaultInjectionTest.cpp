@@ -167,7 +167,7 @@ INSTANTIATE_TEST_SUITE_P(
         // The bank file on a full disk: no file under any name, no fee stored.
         Case{"BankFileOnAFullDisk",
              [](Site &s) { return s.args(QStringList{u"--yes"_qs} + kDebitFee1 + QStringList{u"run"_qs}); },
-             1, u"konnte nicht geschrieben werden: Auf dem Datenträger ist nicht genug Platz."_qs,
+             1, u"MB_Mitgliedsbeitrag_05122026T143015.xml \nAuf dem Datenträger ist nicht genug Platz."_qs,
              nothingWritten,
              {{}, 20000},
              // The database's journal needs room too: enough owners make the file the first
