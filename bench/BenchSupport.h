@@ -27,6 +27,7 @@ public:
     void openFile(const QString &) override {}
     void setBusy(bool) override {}
     void setProgress(int, int) override {}
+    bool showReport(const Report &) override { return true; }
 };
 
 // A started program on a fresh demo database of `owners` owners.

@@ -1,5 +1,11 @@
 #include "cli/BatchUi.h"
 
+#include "platform/AnsiTextFile.h"
+#include "platform/Paths.h"
+#include "print/Report.h"
+
+#include <QDir>
+
 #include <cstdio>
 
 namespace qvl {
@@ -47,6 +53,23 @@ std::optional<QString> BatchUi::inputBox(const QString &prompt, const QString &t
 void BatchUi::openFile(const QString &path)
 {
     printBlock({}, u"Datei: "_qs + path);
+}
+
+bool BatchUi::showReport(const Report &report)
+{
+    // "Rechnung.pdf" and "Rechnung.csv", replacing files of the same names.
+    const QString base = QDir(nativePath(m_reportsDir)).filePath(report.name());
+    QString error;
+    if (!QDir(nativePath(m_reportsDir)).exists())
+        error = u"Der Ordner für die Berichte „"_qs + m_reportsDir + u"“ existiert nicht."_qs;
+    else if (report.writePdf(base + u".pdf"_qs, &error))
+        m_written.append(base + u".pdf"_qs);
+    if (error.isEmpty() && writeAnsiFileAtomically(base + u".csv"_qs, report.csvLines(), &error))
+        m_written.append(base + u".csv"_qs);
+    if (error.isEmpty())
+        return true;
+    printBlock(u"Bericht "_qs + report.title(), error);
+    return false;
 }
 
 } // namespace qvl

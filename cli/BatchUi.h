@@ -1,7 +1,8 @@
 #pragma once
 // The batch front end's user interface: messages go to stderr as blocks (the title in
 // square brackets when there is one, then the text); questions are answered Yes only
-// with --yes.
+// with --yes. Reports are written into the reports folder as PDF, with their row table
+// as CSV beside them.
 
 #include "platform/UserInterface.h"
 
@@ -18,9 +19,16 @@ public:
     void openFile(const QString &path) override;
     void setBusy(bool) override {}
     void setProgress(int, int) override {}
+    bool showReport(const Report &report) override;
+
+    void setReportsDir(const QString &dir) { m_reportsDir = dir; }
+    // The files showReport wrote, in order.
+    const QStringList &writtenFiles() const { return m_written; }
 
 private:
     bool m_answerYes;
+    QString m_reportsDir;
+    QStringList m_written;
 };
 
 } // namespace qvl

@@ -6,12 +6,13 @@
 #include "cli/BatchUi.h"
 #include "cli/DemoDatabase.h"
 #include "platform/Conversions.h"
+#include "platform/HeadlessGui.h"
 #include "platform/Paths.h"
 #include "platform/Translation.h"
 #include "run/RunDriver.h"
 #include "select/OwnerSelection.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <cstdio>
@@ -61,12 +62,12 @@ int dump(FrmDTA &form)
     return Done;
 }
 
-// Presses the start button; prints one line per file written.
-int run(FrmDTA &form)
+// Presses the start button; prints one line per file written, the reports' files last.
+int run(FrmDTA &form, const BatchUi &ui)
 {
     const RunReport report = cmdStart_Click(form);
     QString out;
-    for (const QString &path : report.outputs)
+    for (const QString &path : report.outputs + ui.writtenFiles())
         out += path + u'\n';
     printOut(out);
     switch (report.outcome) {
@@ -150,7 +151,8 @@ bool applySets(FrmDTA &form, const BatchOptions &o, QString *error)
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
+    prepareHeadlessGui();
+    QGuiApplication app(argc, argv);
     QCoreApplication::setApplicationName(u"qvl32-sepa-batch"_qs);
     QCoreApplication::setApplicationVersion(QString::number(QVL_VERSION_MAJOR) + u'.' + QString::number(QVL_VERSION_MINOR));
     installGermanTranslation();
@@ -190,7 +192,7 @@ int main(int argc, char **argv)
 
     BatchUi ui(o.yes);
     AppContext context;
-    context.programDir = o.programDir.isEmpty() ? QCoreApplication::applicationDirPath()
+    context.programDir = o.programDir.isEmpty() ? QGuiApplication::applicationDirPath()
                                                 : QDir(nativePath(o.programDir)).absolutePath();
     context.ui = &ui;
     context.clock = clock.get();
@@ -213,9 +215,10 @@ int main(int argc, char **argv)
         return usageError(error);
     }
 
+    ui.setReportsDir(o.reportsDir.isEmpty() ? form.strExportPfad : o.reportsDir);
     int result = Done;
     if (o.command == u"run"_qs)
-        result = run(form);
+        result = run(form, ui);
     else if (o.command == u"list-runs"_qs)
         result = listRuns(form);
     else if (o.command == u"delete-run"_qs)

@@ -8,6 +8,8 @@
 
 namespace qvl {
 
+class Report;
+
 enum class MsgIcon { None, Information, Exclamation, Critical, Question };
 enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class MsgResult { Ok, Cancel, Yes, No };
@@ -33,6 +35,10 @@ public:
     virtual void setBusy(bool busy) = 0;
     // Progress of a long step; maximum 0 hides the bar.
     virtual void setProgress(int value, int maximum) = 0;
+    // Shows a finished report, from which the user prints: the GUI in its print preview,
+    // the batch front end as files. False when it could not be shown; the user has been
+    // told why.
+    virtual bool showReport(const Report &report) = 0;
 
     // Conveniences for the common message kinds.
     void message(const QString &text, const QString &title = {}, MsgIcon icon = MsgIcon::None)

@@ -2,6 +2,7 @@
 // A user interface for tests: records every message and answers questions from a script.
 
 #include "platform/UserInterface.h"
+#include "print/Report.h"
 
 #include <QList>
 #include <QStringList>
@@ -15,6 +16,7 @@ public:
     QStringList inputs; // taken in order for input boxes; cancelled when exhausted
     QStringList openedFiles;
     int busyDepth = 0;
+    QList<Report> reports; // every report shown, in order
 
     MsgResult showMessage(const Message &message) override
     {
@@ -32,6 +34,11 @@ public:
     void openFile(const QString &path) override { openedFiles.append(path); }
     void setBusy(bool busy) override { busyDepth += busy ? 1 : -1; }
     void setProgress(int, int) override {}
+    bool showReport(const Report &report) override
+    {
+        reports.append(report);
+        return true;
+    }
 
     QStringList texts() const
     {

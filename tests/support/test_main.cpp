@@ -1,9 +1,14 @@
-#include <QCoreApplication>
+#include "platform/HeadlessGui.h"
+
+#include <QGuiApplication>
 #include <gtest/gtest.h>
+
+using namespace qvl;
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
+    prepareHeadlessGui();
+    QGuiApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -1,0 +1,64 @@
+#pragma once
+// A report ready to be shown: a snapshot of its design bound to its row table. It breaks
+// into pages and paints any page with QPainter onto any paged device — the PDF writer
+// here, a printer or the print preview in the GUI.
+
+#include "platform/RecordSet.h"
+#include "print/ReportDesign.h"
+
+#include <QHash>
+#include <QPageLayout>
+#include <QStringList>
+#include <memory>
+
+class QPainter;
+class QPagedPaintDevice;
+
+namespace qvl {
+
+class Report {
+public:
+    Report(const ReportDesign &design, RecordSet rows);
+
+    const QString &name() const;  // the design's name: "Rechnung", "Beitrag", "Begleitzettel"
+    const QString &title() const; // the report window's title
+    const ReportDesign &design() const;
+    const RecordSet &rows() const;
+
+    // A label whose caption differs from row to row (one entry per row).
+    void setRowCaptions(const QString &control, QStringList captions);
+
+    int pageCount() const;
+    // A4 in the design's orientation, without margins: the design places everything itself.
+    QPageLayout pageLayout() const;
+
+    // Paints one page (0-based). The painter must be active on a paged device whose page
+    // layout is pageLayout(); positions are converted from twips with the device's
+    // resolution, and the printer's unprintable border is accounted for.
+    void paintPage(QPainter &painter, int page) const;
+    // Sets the device's page layout and paints every page. False (with a German text in
+    // *error) when the device could not be painted on.
+    bool print(QPagedPaintDevice &device, QString *error = nullptr) const;
+    // The whole report as a PDF file, replacing the file atomically.
+    bool writePdf(const QString &path, QString *error = nullptr) const;
+
+    // The row table as CSV lines (";", a header line of the column names). A value that
+    // holds ";", a quote or a line break is quoted, quotes doubled.
+    QStringList csvLines() const;
+
+private:
+    struct Page {
+        int firstRow = 0;
+        int rowCount = 0;
+        bool reportHeader = false;
+        bool reportFooter = false;
+    };
+    struct Data;
+
+    void paintSection(QPainter &painter, const ReportSection &section, int top, int row, int page) const;
+    QString controlText(const ReportControl &control, int row, int page) const;
+
+    std::shared_ptr<Data> d;
+};
+
+} // namespace qvl
