@@ -2,11 +2,14 @@
 
 #include "app/FrmDTA.h"
 #include "platform/Paths.h"
+#include "print/Report.h"
 
 #include <QApplication>
 #include <QDesktopServices>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QProgressBar>
 #include <QUrl>
 
@@ -97,6 +100,25 @@ void GuiUserInterface::setProgress(int value, int maximum)
     m_bar->setMaximum(maximum);
     m_bar->setValue(std::clamp(value, 0, maximum));
     m_bar->repaint();
+}
+
+bool GuiUserInterface::showReport(const Report &report)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageLayout(report.pageLayout());
+    printer.setDocName(report.title());
+    QPrintPreviewDialog dialog(&printer, m_window);
+    dialog.setWindowTitle(report.title());
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
+                     [&report](QPrinter *target) { report.print(*target); });
+    // The preview is used while the run waits: the normal pointer, as for a message.
+    const bool busy = m_busyDepth > 0;
+    if (busy)
+        QApplication::setOverrideCursor(Qt::ArrowCursor);
+    dialog.exec();
+    if (busy)
+        QApplication::restoreOverrideCursor();
+    return true;
 }
 
 } // namespace qvl

@@ -22,6 +22,8 @@ public:
     void openFile(const QString &path) override;
     void setBusy(bool busy) override;
     void setProgress(int value, int maximum) override;
+    // The print preview of the report, from which the user prints.
+    bool showReport(const Report &report) override;
 
 private:
     QPointer<QWidget> m_window;
