@@ -1,15 +1,13 @@
 #include "gui/GuiUserInterface.h"
 
 #include "app/FrmDTA.h"
+#include "gui/ReportPreview.h"
 #include "platform/Paths.h"
-#include "print/Report.h"
 
 #include <QApplication>
 #include <QDesktopServices>
 #include <QInputDialog>
 #include <QMessageBox>
-#include <QPrintPreviewDialog>
-#include <QPrinter>
 #include <QProgressBar>
 #include <QUrl>
 
@@ -104,21 +102,14 @@ void GuiUserInterface::setProgress(int value, int maximum)
 
 bool GuiUserInterface::showReport(const Report &report)
 {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setPageLayout(report.pageLayout());
-    printer.setDocName(report.title());
-    QPrintPreviewDialog dialog(&printer, m_window);
-    dialog.setWindowTitle(report.title());
-    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
-                     [&report](QPrinter *target) { report.print(*target); });
     // The preview is used while the run waits: the normal pointer, as for a message.
     const bool busy = m_busyDepth > 0;
     if (busy)
         QApplication::setOverrideCursor(Qt::ArrowCursor);
-    dialog.exec();
+    const bool shown = showReportPreview(report, *this, m_window);
     if (busy)
         QApplication::restoreOverrideCursor();
-    return true;
+    return shown;
 }
 
 } // namespace qvl

@@ -22,7 +22,7 @@ public:
     void openFile(const QString &path) override;
     void setBusy(bool busy) override;
     void setProgress(int value, int maximum) override;
-    // The print preview of the report, from which the user prints.
+    // The print preview of the report, from which the user prints or saves a PDF file.
     bool showReport(const Report &report) override;
 
 private:

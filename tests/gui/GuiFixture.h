@@ -7,6 +7,7 @@
 #include "gui/FormView.h"
 #include "gui/FrmDTAWindow.h"
 #include "gui/GuiUserInterface.h"
+#include "print/Report.h"
 #include "support/Workspace.h"
 
 #include <QAbstractButton>
@@ -22,6 +23,7 @@ public:
     QList<Message> messages;
     QList<MsgResult> answers; // for questions, in order; No when exhausted
     QStringList inputs;       // for input boxes, in order; cancelled when exhausted
+    QStringList reports;      // the names of the reports shown
 
     MsgResult showMessage(const Message &m) override
     {
@@ -35,6 +37,11 @@ public:
         if (inputs.isEmpty())
             return std::nullopt;
         return inputs.takeFirst();
+    }
+    bool showReport(const Report &report) override
+    {
+        reports.append(report.name());
+        return true;
     }
 };
 

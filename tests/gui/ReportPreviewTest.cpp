@@ -1,0 +1,67 @@
+#include "gui/GuiFixture.h"
+#include "gui/ReportPreview.h"
+#include "platform/RecordSet.h"
+
+#include <QAction>
+#include <QFile>
+#include <QPrintPreviewWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+
+using namespace qvl;
+using namespace qvl::test;
+
+namespace {
+
+Report threePageReport()
+{
+    RecordSet rows;
+    rows.append(u"Name"_qs, FieldType::Text, 30);
+    for (int i = 0; i < 150; ++i) {
+        rows.addNew();
+        rows.set(u"Name"_qs, u"Waldbesitzer "_qs + QString::number(i + 1));
+    }
+    ReportDesign design(u"Probe"_qs, u"Probebericht"_qs);
+    design.section(SectionKind::Detail).Height = 300;
+    design.textBox(SectionKind::Detail, u"TName"_qs, u"Name"_qs, 0, 0, 4000, 300);
+    return Report(design, rows);
+}
+
+} // namespace
+
+TEST(ReportPreview, ShowsEveryPageAndSavesAPdfFile)
+{
+    const Report report = threePageReport();
+    ASSERT_GT(report.pageCount(), 1);
+    ScriptedGuiUi ui;
+
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        QWidget *dialog = QApplication::activeModalWidget();
+        ASSERT_NE(dialog, nullptr);
+        seen = true;
+        EXPECT_EQ(dialog->windowTitle(), u"Probebericht"_qs);
+        auto *pages = dialog->findChild<QPrintPreviewWidget *>();
+        ASSERT_NE(pages, nullptr);
+        EXPECT_EQ(pages->pageCount(), report.pageCount());
+        EXPECT_NE(dialog->findChild<QAction *>(u"actSavePdf"_qs), nullptr);
+        dialog->close();
+    });
+    EXPECT_TRUE(showReportPreview(report, ui, nullptr));
+    EXPECT_TRUE(seen);
+    EXPECT_TRUE(ui.messages.isEmpty());
+
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(u"Probe.pdf"_qs);
+    ASSERT_TRUE(saveReportPdf(report, pdf, ui));
+    QFile file(pdf);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.read(5).startsWith("%PDF-"));
+
+    // A folder that does not exist: told, nothing written.
+    EXPECT_FALSE(saveReportPdf(report, dir.filePath(u"fehlt/Probe.pdf"_qs), ui));
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_TRUE(ui.messages[0].text.startsWith(u"Der Bericht konnte nicht als PDF-Datei gespeichert werden.\n"_qs));
+    EXPECT_EQ(ui.messages[0].title, u"Probebericht"_qs);
+    EXPECT_FALSE(QFile::exists(dir.filePath(u"fehlt/Probe.pdf"_qs)));
+}
