@@ -13,6 +13,7 @@
 #include "sepa/ErrorLog.h"
 #include "sepa/Iban.h"
 #include "sepa/RecordTransliteration.h"
+#include "sepa/SepaDocument.h"
 #include "sepa/SepaWriter.h"
 #include "sepa/StoredFees.h"
 
@@ -91,6 +92,16 @@ bool directDebitInputsMissing(FrmDTA &f)
     // The bank refuses a whole file whose creditor identifier fails ISO 7064 mod 97-10.
     if (!isValidCreditorId(f.txtGlaubigerID.Text)) {
         tell(f, u"Die GläubigerID ist ungültig. Bitte prüfen Sie die Eingabe."_qs, MsgIcon::None);
+        return true;
+    }
+    // The creditor's account goes into every debit: a typing error in it would send the whole
+    // file to the bank for an account that cannot exist, or make a file the schema refuses.
+    if (!isValidIban(normalisedIban(f.txtKontonummer.Text))) {
+        tell(f, u"Die IBAN ist ungültig. Bitte prüfen Sie die Eingabe."_qs, MsgIcon::None);
+        return true;
+    }
+    if (!isSchemaBic(sepaFormatFromText(f.cmbSEPAFormat.Text()), normalisedIban(f.txtBankleitzahl.Text))) {
+        tell(f, u"Die BIC ist ungültig. Bitte prüfen Sie die Eingabe."_qs, MsgIcon::None);
         return true;
     }
     return accountingInputsMissing(f);

@@ -83,6 +83,17 @@ QString ibanCheckDigits(const QString &countryCode, const QString &bban)
     return QStringLiteral("%1").arg(check, 2, 10, QLatin1Char('0'));
 }
 
+QString normalisedIban(const QString &typed)
+{
+    QString s;
+    s.reserve(typed.size());
+    for (const QChar c : typed) {
+        if (!c.isSpace())
+            s += c;
+    }
+    return s.toUpper();
+}
+
 bool isValidIban(const QString &iban)
 {
     if (iban.size() < 4 || !allUpperAlnum(iban))

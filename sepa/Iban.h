@@ -15,6 +15,10 @@ bool isEeaCountry(const QString &countryCode);
 // Two check digits for a country code and a BBAN ("DE", "370400440532013000" -> "89").
 QString ibanCheckDigits(const QString &countryCode, const QString &bban);
 
+// An IBAN or a BIC as banks take it: upper case, without blanks. A valid IBAN typed in
+// lower case or in groups of four is valid.
+QString normalisedIban(const QString &typed);
+
 // Full check: known country, its length, only letters and digits, mod 97 == 1.
 // Blanks are not allowed (callers pass the IBAN as stored).
 bool isValidIban(const QString &iban);

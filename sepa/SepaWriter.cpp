@@ -30,23 +30,6 @@ std::function<void(QByteArray &)> &blockFilter()
     return filter;
 }
 
-QString withoutBlanks(QString text)
-{
-    return text.remove(u' ');
-}
-
-// Banks take IBANs in upper case without blanks; a valid IBAN typed in lower case is valid.
-QString normalisedIban(const QString &iban)
-{
-    QString s;
-    s.reserve(iban.size());
-    for (const QChar c : iban) {
-        if (!c.isSpace())
-            s += c;
-    }
-    return s.toUpper();
-}
-
 // The amount of a booking in euros, exactly as its decimal text shows it. For whole cents
 // the quotient already is the double nearest to that text.
 double amountOf(const Buchung &b)
@@ -265,7 +248,7 @@ SepaExport CreateSEPAFile(FrmDTA &f, const QString &exportDir, const Buchungen &
         header.creditorName = ReplaceUmlauteText(f.txtFirmenName.Text).left(70);
         header.dueDate = dueDate ? formatDate(*dueDate, u"yyyy-mm-dd"_qs) : QString();
         header.creditorIban = normalisedIban(f.txtKontonummer.Text);
-        header.creditorBic = withoutBlanks(f.txtBankleitzahl.Text).toUpper();
+        header.creditorBic = normalisedIban(f.txtBankleitzahl.Text);
         file.write(sepaHeaderBlock(format, header));
 
         // Pass 2: each block goes out as it is built, its fee stored beside it; the fees are

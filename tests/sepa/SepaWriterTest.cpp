@@ -375,14 +375,37 @@ TEST(SepaWriter, ASecondRunReplacesTheOwnersRowsAndOneOwnerGivesTheShortIds)
     EXPECT_TRUE(text.contains("<PmtInfId>LS001004</PmtInfId>"));
 }
 
-TEST(SepaWriter, AnInvalidCreditorIdStopsTheRunBeforeAnythingIsWritten)
+TEST(SepaWriter, InvalidCreditorDataStopsTheRunBeforeAnythingIsWritten)
 {
-    DirectDebitRun r;
-    r.form->txtGlaubigerID.Text = u"DE99ZZZ09999999999"_qs;
-    EXPECT_EQ(cmdStart_Click(*r.form).outcome, RunOutcome::Stopped);
-    EXPECT_EQ(r.ws.ui.messages.last().text, u"Die GläubigerID ist ungültig. Bitte prüfen Sie die Eingabe."_qs);
-    EXPECT_EQ(r.ws.ui.messages.last().icon, MsgIcon::None);
-    EXPECT_TRUE(r.exportFiles().isEmpty());
+    const struct {
+        TextBox FrmDTA::*field;
+        const char16_t *typed;
+        const char16_t *message; // empty: the run goes through
+    } cases[] = {
+        {&FrmDTA::txtGlaubigerID, u"DE99ZZZ09999999999", u"Die GläubigerID ist ungültig. Bitte prüfen Sie die Eingabe."},
+        {&FrmDTA::txtKontonummer, u"DE82701900000007654321", u"Die IBAN ist ungültig. Bitte prüfen Sie die Eingabe."},
+        {&FrmDTA::txtKontonummer, u"DE8170190000000765432", u"Die IBAN ist ungültig. Bitte prüfen Sie die Eingabe."},
+        {&FrmDTA::txtKontonummer, u"de81 7019 0000 0007 6543 21", nullptr},
+        {&FrmDTA::txtBankleitzahl, u"GENODEF1M0", u"Die BIC ist ungültig. Bitte prüfen Sie die Eingabe."},
+        {&FrmDTA::txtBankleitzahl, u"genodef1m01", nullptr},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(QString::fromUtf16(c.typed).toStdString());
+        DirectDebitRun r;
+        r.billable(u"(1004)"_qs);
+        r.form->strWBIN = u"(1004)"_qs;
+        (r.form.get()->*c.field).Text = QString::fromUtf16(c.typed);
+        const RunReport report = cmdStart_Click(*r.form);
+        if (!c.message) {
+            EXPECT_EQ(report.outcome, RunOutcome::Completed) << r.ws.ui.texts().join(u'|').toStdString();
+            continue;
+        }
+        EXPECT_EQ(report.outcome, RunOutcome::Stopped);
+        EXPECT_EQ(r.ws.ui.messages.last().text, QString::fromUtf16(c.message));
+        EXPECT_EQ(r.ws.ui.messages.last().icon, MsgIcon::None);
+        EXPECT_TRUE(r.exportFiles().isEmpty());
+        EXPECT_EQ(r.storedFees(), 0);
+    }
 }
 
 TEST(SepaWriter, StoresARealInvoiceDateEmptyMeaningTheRunsDay)
