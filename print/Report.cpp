@@ -1,5 +1,6 @@
 #include "print/Report.h"
 
+#include "platform/AnsiTextFile.h"
 #include "platform/Conversions.h"
 
 #include <QFontMetricsF>
@@ -7,7 +8,6 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QRegularExpression>
-#include <QSaveFile>
 
 namespace qvl {
 
@@ -288,33 +288,25 @@ bool Report::print(QPagedPaintDevice &device, QString *error) const
 
 bool Report::writePdf(const QString &path, QString *error) const
 {
-    const auto fail = [&](const QString &reason) {
-        if (error)
-            *error = u"Die Datei „"_qs + path + u"“ konnte nicht geschrieben werden: "_qs + reason;
-        return false;
-    };
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(file.errorString());
-    {
-        QPdfWriter pdf(&file);
-        pdf.setResolution(kTwipsPerInch);
-        pdf.setTitle(title());
-        pdf.setCreator(QStringLiteral("QVL32 SEPA Beitragseinzug"));
-        QString printError;
-        if (!print(pdf, &printError)) {
-            file.cancelWriting();
-            return fail(printError);
+    // The shared checked writer: on a full disk the old PDF stays and the failure is told.
+    CheckedSaveFile file(path);
+    QString problem;
+    if (file.openForWriting()) {
+        {
+            QPdfWriter pdf(&file);
+            pdf.setResolution(kTwipsPerInch);
+            pdf.setTitle(title());
+            pdf.setCreator(QStringLiteral("QVL32 SEPA Beitragseinzug"));
+            QString printError;
+            if (!print(pdf, &printError))
+                problem = fileWriteError(path, printError);
         }
+        if (problem.isEmpty() && file.commitWhole())
+            return true;
     }
-    if (file.error() != QFileDevice::NoError) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return fail(reason);
-    }
-    if (!file.commit())
-        return fail(file.errorString());
-    return true;
+    if (error)
+        *error = file.errorText().isEmpty() ? problem : file.errorText();
+    return false;
 }
 
 QStringList Report::csvLines() const
