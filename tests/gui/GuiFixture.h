@@ -18,26 +18,13 @@
 
 namespace qvl::test {
 
-class ScriptedGuiUi final : public GuiUserInterface {
+// The real user interface of the desktop program, but its boxes answered by the script.
+class ScriptedGuiUi final : public GuiUserInterface, public ScriptedAnswers {
 public:
-    QList<Message> messages;
-    QList<MsgResult> answers; // for questions, in order; No when exhausted
-    QStringList inputs;       // for input boxes, in order; cancelled when exhausted
-    QStringList reports;      // the names of the reports shown
+    QStringList reports; // the names of the reports shown
 
-    MsgResult showMessage(const Message &m) override
-    {
-        messages.append(m);
-        if (m.buttons == MsgButtons::Ok)
-            return MsgResult::Ok;
-        return answers.isEmpty() ? MsgResult::No : answers.takeFirst();
-    }
-    std::optional<QString> inputBox(const QString &, const QString &, const QString &) override
-    {
-        if (inputs.isEmpty())
-            return std::nullopt;
-        return inputs.takeFirst();
-    }
+    MsgResult showMessage(const Message &m) override { return answer(m); }
+    std::optional<QString> inputBox(const QString &, const QString &, const QString &) override { return input(); }
     bool showReport(const Report &report) override
     {
         reports.append(report.name());

@@ -174,6 +174,15 @@ TEST_F(MainWindowTest, StartButtonWritesTheSepaFileAndClosingSavesTheSettings)
     auto *runs = widget<QComboBox>(u"cmbBeitraege"_qs);
     runs->setFocus();
     EXPECT_EQ(runs->count(), 1);
+    // Deleting it after the question empties the list.
+    runs->setCurrentIndex(0);
+    emit runs->activated(0);
+    ui.answers = {MsgResult::Yes};
+    ui.messages.clear();
+    QTest::mouseClick(widget<QPushButton>(u"btnBeitraegeLoeschen"_qs), Qt::LeftButton);
+    ASSERT_EQ(ui.messages.size(), 2);
+    EXPECT_TRUE(ui.messages[1].text.startsWith(u"Löschen erfolgreich"_qs)) << ui.messages[1].text.toStdString();
+    EXPECT_EQ(runs->count(), 0);
 
     QTest::mouseClick(widget<QPushButton>(u"cmdBeenden"_qs), Qt::LeftButton);
     EXPECT_FALSE(window->isVisible());

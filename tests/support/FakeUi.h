@@ -9,28 +9,43 @@
 
 namespace qvl::test {
 
-class FakeUi final : public UserInterface {
-public:
+// What a scripted user sees and answers: every message recorded, questions and input boxes
+// answered in order from the lists.
+struct ScriptedAnswers {
     QList<Message> messages;
     QList<MsgResult> answers; // taken in order for questions; No when exhausted
     QStringList inputs; // taken in order for input boxes; cancelled when exhausted
-    QStringList openedFiles;
-    int busyDepth = 0;
-    QList<Report> reports; // every report shown, in order
 
-    MsgResult showMessage(const Message &message) override
+    MsgResult answer(const Message &message)
     {
         messages.append(message);
         if (message.buttons == MsgButtons::Ok)
             return MsgResult::Ok;
         return answers.isEmpty() ? MsgResult::No : answers.takeFirst();
     }
-    std::optional<QString> inputBox(const QString &, const QString &, const QString &) override
+    std::optional<QString> input()
     {
         if (inputs.isEmpty())
             return std::nullopt;
         return inputs.takeFirst();
     }
+    QStringList texts() const
+    {
+        QStringList out;
+        for (const Message &m : messages)
+            out.append(m.text);
+        return out;
+    }
+};
+
+class FakeUi final : public UserInterface, public ScriptedAnswers {
+public:
+    QStringList openedFiles;
+    int busyDepth = 0;
+    QList<Report> reports; // every report shown, in order
+
+    MsgResult showMessage(const Message &message) override { return answer(message); }
+    std::optional<QString> inputBox(const QString &, const QString &, const QString &) override { return input(); }
     void openFile(const QString &path) override { openedFiles.append(path); }
     void setBusy(bool busy) override { busyDepth += busy ? 1 : -1; }
     void setProgress(int, int) override {}
@@ -38,14 +53,6 @@ public:
     {
         reports.append(report);
         return true;
-    }
-
-    QStringList texts() const
-    {
-        QStringList out;
-        for (const Message &m : messages)
-            out.append(m.text);
-        return out;
     }
 };
 
