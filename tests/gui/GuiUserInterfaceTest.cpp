@@ -4,6 +4,8 @@
 
 #include <QAction>
 #include <QFile>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QPrintPreviewWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -64,4 +66,33 @@ TEST(ReportPreview, ShowsEveryPageAndSavesAPdfFile)
     EXPECT_TRUE(ui.messages[0].text.startsWith(u"Der Bericht konnte nicht als PDF-Datei gespeichert werden.\n"_qs));
     EXPECT_EQ(ui.messages[0].title, u"Probebericht"_qs);
     EXPECT_FALSE(QFile::exists(dir.filePath(u"fehlt/Probe.pdf"_qs)));
+}
+
+TEST(GuiUserInterface, QuestionsHaveGermanButtonsAndTheWaitCursorNests)
+{
+    GuiUserInterface ui;
+    ui.setBusy(true);
+    ui.setBusy(true);
+    ui.setBusy(false);
+    ASSERT_NE(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+
+    QStringList buttons;
+    QTimer::singleShot(0, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->windowTitle(), u"SEPA"_qs);
+        EXPECT_EQ(box->text(), u"Zeile 1\nZeile 2"_qs);
+        // A question is answered with the normal pointer.
+        EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::ArrowCursor);
+        for (QAbstractButton *b : box->buttons())
+            buttons.append(b->text());
+        box->button(QMessageBox::No)->click();
+    });
+    EXPECT_FALSE(ui.askYesNo(u"Zeile 1\r\nZeile 2"_qs, u"SEPA"_qs));
+    buttons.sort();
+    EXPECT_EQ(buttons, (QStringList{u"&Ja"_qs, u"&Nein"_qs}));
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    ui.setBusy(false);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
