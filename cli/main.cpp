@@ -22,7 +22,7 @@ using namespace qvl;
 namespace {
 
 // Documented in the README.
-enum Exit { Done = 0, Failure = 1, Usage = 2, Stopped = 3, SettingsNotSaved = 4 };
+enum Exit { Done = 0, Failure = 1, Usage = 2, Stopped = 3, SettingsNotSaved = 4, BankFileOnly = 5 };
 
 void printOut(const QString &text)
 {
@@ -77,6 +77,8 @@ int run(FrmDTA &form, const BatchUi &ui)
         return Stopped;
     case RunOutcome::Failed:
         return Failure;
+    case RunOutcome::Unfinished:
+        return BankFileOnly;
     }
     return Failure;
 }

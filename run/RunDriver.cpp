@@ -66,6 +66,13 @@ bool accountingInputsMissing(FrmDTA &f)
         tell(f, u"Sie müssen die Kontonummer(n) für die FIBU eingeben!"_qs);
         return true;
     }
+    // The accounting files number their bookings from it. Found out only when they are
+    // written, after the bank file, it would leave a collected run without them.
+    const QString firstNumber = f.txtRechNr.Text.trimmed();
+    if (!parseNumber(u'0' + firstNumber)) {
+        tell(f, u"Die Rechnungsnummer „"_qs + firstNumber + u"“ ist keine Zahl."_qs);
+        return true;
+    }
     return false;
 }
 
@@ -164,6 +171,7 @@ void writeDirectDebit(FrmDTA &f, const QString &exportPfad, bool diskette, const
 {
     const SepaExport sepa = CreateSEPAFile(f, exportPfad, aBuchungen);
     report.outputs.append(sepa.file);
+    report.bankFile = sepa.file;
     if (sepa.dataErrors > 0) {
         tell(f, sepaErrorsMessage(), MsgIcon::None);
         f.ui().openFile(logFilePath(f.context().programDir));
@@ -229,6 +237,17 @@ void runSteps(FrmDTA &f, bool directDebit, const QString &exportPfad, RunReport 
         tell(f, notice, MsgIcon::Exclamation);
 }
 
+// A step after the bank file failed: the clerk must know that the debits are on their way
+// to the bank, or a second run would collect them again.
+QString bankFileNote(const RunReport &report)
+{
+    if (report.bankFile.isEmpty())
+        return {};
+    return u"\n\nDie SEPA-Datei „"_qs + report.bankFile
+           + u"“ ist erstellt und die Beiträge sind gespeichert. Wiederholen Sie den Lauf nicht, sonst werden "
+             "dieselben Lastschriften ein zweites Mal eingezogen."_qs;
+}
+
 } // namespace
 
 void BuildBeitragsText(FrmDTA &f)
@@ -263,12 +282,14 @@ RunReport cmdStart_Click(FrmDTA &f)
         runSteps(f, directDebit, exportPfad, report);
     } catch (const RunError &e) {
         const bool input = e.kind() == RunError::Kind::Input;
-        tell(f, e.message(), input ? MsgIcon::Exclamation : MsgIcon::Critical);
+        tell(f, e.message() + bankFileNote(report), input ? MsgIcon::Exclamation : MsgIcon::Critical);
         report.outcome = input ? RunOutcome::Stopped : RunOutcome::Failed;
     } catch (const DbError &e) {
-        tell(f, u"Der Beitragslauf wurde abgebrochen.\n"_qs + e.message(), MsgIcon::Critical);
+        tell(f, u"Der Beitragslauf wurde abgebrochen.\n"_qs + e.message() + bankFileNote(report), MsgIcon::Critical);
         report.outcome = RunOutcome::Failed;
     }
+    if (report.outcome != RunOutcome::Completed && !report.bankFile.isEmpty())
+        report.outcome = RunOutcome::Unfinished;
     return report;
 }
 

@@ -12,12 +12,15 @@ class FrmDTA;
 enum class RunOutcome {
     Completed, // the run went through its steps (also when it found nothing to bill)
     Stopped,   // a check or a declined question stopped it before anything was written
-    Failed     // a step failed (database, file); the user has been told what failed
+    Failed,    // a step failed (database, file); the user has been told what failed
+    Unfinished // the bank file is in place and its fees stored, then a later step failed:
+               // repeating the run would collect the same debits a second time
 };
 
 struct RunReport {
     RunOutcome outcome = RunOutcome::Completed;
     QStringList outputs; // the files the run wrote, in order
+    QString bankFile;    // the SEPA file once it is in place and its fees are stored
 };
 
 // The captions of the ticked fee boxes, joined, with characters unfit for file names

@@ -215,6 +215,20 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"FeeAboveTheSepaMaximum", withMinimumFee(u"1000000000,00"_qs),
              3, u"übersteigt den Höchstbetrag von 999.999.999,99 €"_qs,
              nothingWritten},
+        // The accounting files come after the bank file: when they fail, the debits are
+        // already on their way, and the answer must keep a script from running again.
+        Case{"AccountingFolderMissingAfterTheBankFile",
+             [](Site &s) {
+                 return s.args(kDebitFee1 + QStringList{u"--set"_qs, u"strFibu=DATEV-FIBU"_qs, u"--set"_qs,
+                                                        u"txtBankKonto=1200"_qs, u"--set"_qs,
+                                                        u"Dir1="_qs + s.ws.root() + u"/fehlt"_qs, u"--select-owners"_qs,
+                                                        u"1007,1010"_qs, u"run"_qs});
+             },
+             5, u"ist erstellt und die Beiträge sind gespeichert. Wiederholen Sie den Lauf nicht"_qs,
+             [](const Site &s) {
+                 EXPECT_EQ(Site::files(s.exportDir()), QStringList{u"MB_Mitgliedsbeitrag_05122026T143015.xml"_qs});
+                 EXPECT_EQ(s.storedFees(), 2);
+             }},
         Case{"DamagedPageOfTheEmbeddedDatabase",
              [](Site &s) {
                  s.damageOwnerPage();

@@ -98,6 +98,12 @@ TEST(RunDriver, InvoiceChecksAndTheAccountingChecks)
     r.start();
     EXPECT_EQ(r.lastMessage().text, u"Sie müssen die Kontonummer(n) für die FIBU eingeben!"_qs);
     f.txtBankKonto.Text = u"1200"_qs;
+    // The accounting files number their bookings from it, and come last.
+    f.txtRechNr.Text = u"R-17"_qs;
+    EXPECT_EQ(r.start().outcome, RunOutcome::Stopped);
+    EXPECT_EQ(r.lastMessage().text, u"Die Rechnungsnummer „R-17“ ist keine Zahl."_qs);
+    EXPECT_TRUE(QDir(r.ws.root()).entryList({u"*.csv"_qs}).isEmpty());
+    f.txtRechNr.Text = u"17"_qs;
     const int before = int(r.ws.ui.messages.size());
     EXPECT_EQ(r.start().outcome, RunOutcome::Completed);
     EXPECT_EQ(r.ws.ui.messages.size(), before) << r.lastMessage().text.toStdString();
@@ -247,16 +253,22 @@ TEST(RunDriver, AccountingFilesGoLastIntoTheFolderTheFormShowsAndAreListed)
     }
 }
 
-TEST(RunDriver, AFailedAccountingExportFailsTheRunAndKeepsWhatWasWritten)
+TEST(RunDriver, AFailedAccountingExportAfterTheBankFileSaysTheDebitsAreOnTheirWay)
 {
     StartedRun r;
     r.form->strFibu = u"DATEV-FIBU"_qs;
     r.form->Dir1.Path = r.ws.root() + u"/entfernt"_qs;
     const RunReport report = r.start();
-    EXPECT_EQ(report.outcome, RunOutcome::Failed);
+    EXPECT_EQ(report.outcome, RunOutcome::Unfinished);
     ASSERT_EQ(report.outputs.size(), 1); // the SEPA file
+    EXPECT_EQ(report.bankFile, report.outputs[0]);
     EXPECT_TRUE(QFileInfo::exists(report.outputs[0]));
     EXPECT_TRUE(r.lastMessage().text.contains(u"entfernt"_qs)) << r.lastMessage().text.toStdString();
+    EXPECT_TRUE(r.lastMessage().text.endsWith(u"\n\nDie SEPA-Datei „"_qs + report.bankFile
+                                              + u"“ ist erstellt und die Beiträge sind gespeichert. Wiederholen Sie "
+                                                "den Lauf nicht, sonst werden dieselben Lastschriften ein zweites Mal "
+                                                "eingezogen."_qs))
+        << r.lastMessage().text.toStdString();
     EXPECT_EQ(r.lastMessage().icon, MsgIcon::Critical);
     EXPECT_EQ(r.ws.ui.busyDepth, 0);
 }
