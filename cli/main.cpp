@@ -135,7 +135,7 @@ bool selectOwners(FrmDTA &form, const QString &numbers, QString *error)
 bool applySets(FrmDTA &form, const BatchOptions &o, QString *error)
 {
     for (const auto &[name, value] : o.sets) {
-        switch (form.names().set(name, value)) {
+        switch (form.names().setAsText(name, value)) {
         case ControlRegistry::SetResult::Ok:
             break;
         case ControlRegistry::SetResult::UnknownName:

@@ -109,7 +109,7 @@ QPlainTextEdit *FormView::textArea(const QString &name, TextBox &box)
     w->setObjectName(name);
     w->setTabChangesFocus(true);
     connect(w, &QPlainTextEdit::textChanged, this, [this, w, name] {
-        edit(name, ControlRegistry::escape(fromWidget(w->toPlainText())));
+        edit(name, fromWidget(w->toPlainText()));
     });
     onRefresh([w, &box] {
         const QString text = toWidget(box.Text);

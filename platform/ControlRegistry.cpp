@@ -77,9 +77,10 @@ void ControlRegistry::addNumber(const QString &name, int *field)
 
 void ControlRegistry::addTextBox(const QString &name, TextBox *box, int properties, Action onChange)
 {
-    const bool multiline = properties & MultiLine;
-    addLine(name, [box] { return box->Text; }, [box, onChange, multiline](const QString &v) {
-        box->Text = multiline ? unescape(v) : v;
+    if (properties & MultiLine)
+        m_multiLine.insert(name.toLower());
+    addLine(name, [box] { return box->Text; }, [box, onChange](const QString &v) {
+        box->Text = v;
         if (onChange)
             onChange();
         return true;
@@ -227,6 +228,11 @@ ControlRegistry::SetResult ControlRegistry::set(const QString &name, const QStri
     if (it == m_setters.constEnd())
         return SetResult::UnknownName;
     return (*it)(value) ? SetResult::Ok : SetResult::InvalidValue;
+}
+
+ControlRegistry::SetResult ControlRegistry::setAsText(const QString &name, const QString &value)
+{
+    return set(name, m_multiLine.contains(name.trimmed().toLower()) ? unescape(value) : value);
 }
 
 QString ControlRegistry::escape(const QString &value)

@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QList>
 #include <QPair>
+#include <QSet>
 #include <QString>
 #include <functional>
 
@@ -20,7 +21,8 @@ public:
     // What a registered name reacts to when it is set as the user would set it.
     using Action = std::function<void()>;
 
-    // MultiLine: a text box whose value, when set by name, reads \r and \n as line breaks.
+    // MultiLine: a text box of several lines; as command-line text its line breaks are
+    // written \r and \n (setAsText, dump).
     enum Property { Caption = 1, Visible = 2, Enabled = 4, MultiLine = 8 };
 
     void addText(const QString &name, QString *field, Action onChange = {});
@@ -45,7 +47,11 @@ public:
     QList<DumpLine> dump() const;
 
     enum class SetResult { Ok, UnknownName, InvalidValue };
+    // Sets the value exactly as typed (the desktop form).
     SetResult set(const QString &name, const QString &value);
+    // Sets a value given as one line of text (--set): multi-line boxes read \r and \n as
+    // line breaks, every other name takes the text as it stands (paths keep backslashes).
+    SetResult setAsText(const QString &name, const QString &value);
 
     // Dumped values show line breaks as \r and \n (paths keep their backslashes).
     static QString escape(const QString &value);
@@ -62,6 +68,7 @@ private:
 
     QList<Entry> m_entries;
     QHash<QString, std::function<bool(const QString &)>> m_setters; // by lower-case name
+    QSet<QString> m_multiLine;                                        // by lower-case name
 };
 
 } // namespace qvl

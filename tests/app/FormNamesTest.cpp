@@ -80,11 +80,14 @@ TEST(FormNames, SettingByNameActsAsTheUserWould)
     EXPECT_EQ(ui.messages[0].title, u"Quarvel32 SEPA"_qs);
     EXPECT_EQ(ui.messages[0].icon, MsgIcon::Critical);
 
-    // Multi-line boxes read \r\n; paths keep their backslashes.
-    n.set(u"txtFixtext"_qs, u"Zeile 1\\r\\nZeile 2"_qs);
+    // As command-line text multi-line boxes read \r\n; paths keep their backslashes; a
+    // value typed on the form is taken as it stands.
+    n.setAsText(u"txtFixtext"_qs, u"Zeile 1\\r\\nZeile 2"_qs);
     EXPECT_EQ(form.txtFixtext.Text, u"Zeile 1\r\nZeile 2"_qs);
-    n.set(u"strExportPfad"_qs, u"C:\\neu\\"_qs);
+    n.setAsText(u"strExportPfad"_qs, u"C:\\neu\\"_qs);
     EXPECT_EQ(form.strExportPfad, u"C:\\neu\\"_qs);
+    n.set(u"txtVerwendungszweck"_qs, u"Ablage C:\\neu"_qs);
+    EXPECT_EQ(form.txtVerwendungszweck.Text, u"Ablage C:\\neu"_qs);
 
     EXPECT_EQ(n.set(u"chkKopf"_qs, u"2"_qs), ControlRegistry::SetResult::InvalidValue);
     EXPECT_EQ(n.set(u"bFBGVersion"_qs, u"vielleicht"_qs), ControlRegistry::SetResult::InvalidValue);

@@ -94,6 +94,15 @@ TEST_F(MainWindowTest, KeyFiltersFormattingModePanelsAndPaymentType)
     QTest::keyClick(position, Qt::Key_Delete); // editing by Delete still works
     EXPECT_EQ(form->txtAbsenderLinks.Text, u"451"_qs);
 
+    // A remittance text is kept as typed: a backslash is no line break.
+    auto *purpose = widget<QPlainTextEdit>(u"txtVerwendungszweck"_qs);
+    purpose->setFocus();
+    purpose->selectAll();
+    QTest::keyClicks(purpose, u"Ablage C:\\neu"_qs);
+    QTest::keyClick(purpose, Qt::Key_Return);
+    QTest::keyClicks(purpose, u"2026"_qs);
+    EXPECT_EQ(form->txtVerwendungszweck.Text, u"Ablage C:\\neu\r\n2026"_qs);
+
     // The scale table's mode: its panel on, the formula's off.
     widget<QTabWidget>(u"SSTab1"_qs)->setCurrentIndex(2);
     click(widget<QRadioButton>(u"rbEinstellung(1)"_qs));
