@@ -7,52 +7,49 @@
 
 using namespace qvl;
 
-TEST(ConnectionString, SuiteOleDbFormBecomesAnOdbcConnectionToSqlServer)
+// Each form of the connection string the suite or a user may give: Qt driver, dialect and
+// what Qt is handed as the database name.
+TEST(ConnectionString, EveryFormBecomesADriverADialectAndAConnection)
 {
-    const ConnectionTarget t = translateConnectionString(
-        u"Provider=SQLOLEDB.1;Integrated Security=SSPI;Persist Security Info=False;ConnectionTimout = 40;"
-        "Initial Catalog=FBG;Data Source=SRV\\QUARVEL"_qs,
-        u"FreeTDS"_qs, {});
-    EXPECT_EQ(t.qtDriver, u"QODBC"_qs);
-    EXPECT_EQ(t.dialect, SqlDialect::SqlServer);
-    EXPECT_EQ(t.databaseName, u"Driver={FreeTDS};Server=SRV\\QUARVEL;Database=FBG;Trusted_Connection=yes;"_qs);
-    EXPECT_EQ(t.server, u"SRV\\QUARVEL"_qs);
-    EXPECT_EQ(t.database, u"FBG"_qs);
-}
-
-TEST(ConnectionString, UserAndPasswordAreTranslatedAndBracedWhenNeeded)
-{
-    const ConnectionTarget t = translateConnectionString(
-        u"Provider=SQLOLEDB;Data Source=db;Initial Catalog=FBG;User ID=sa;Password=ge;heim"_qs, u"X"_qs, {});
-    // The ";" ends the password in the OLE DB form, as the suite writes it.
-    EXPECT_EQ(t.databaseName, u"Driver={X};Server=db;Database=FBG;UID=sa;PWD=ge;"_qs);
-    const ConnectionTarget braced =
-        translateConnectionString(u"Data Source=db;User ID=a=b;Password="_qs, u"X"_qs, {});
-    EXPECT_EQ(braced.databaseName, u"Driver={X};Server=db;UID={a=b};PWD=;"_qs);
-}
-
-TEST(ConnectionString, OdbcStringsPassThroughUnchanged)
-{
-    const QString odbc = u"DRIVER={SQLite3};Database=/tmp/x.sqlite"_qs;
-    const ConnectionTarget t = translateConnectionString(odbc, u"FreeTDS"_qs, {});
-    EXPECT_EQ(t.qtDriver, u"QODBC"_qs);
-    EXPECT_EQ(t.databaseName, odbc);
-    EXPECT_EQ(t.dialect, SqlDialect::Sqlite);
-    EXPECT_EQ(translateConnectionString(u"DSN=Quarvel"_qs, u"FreeTDS"_qs, {}).dialect, SqlDialect::SqlServer);
-}
-
-TEST(ConnectionString, EmbeddedDatabaseInBothForms)
-{
-    const ConnectionTarget a = translateConnectionString(u"Provider=SQLite;Data Source=demo/fbg.sqlite"_qs, {}, u"/base"_qs);
-    EXPECT_EQ(a.qtDriver, u"QSQLITE"_qs);
-    EXPECT_EQ(a.databaseName, u"/base/demo/fbg.sqlite"_qs);
-    EXPECT_EQ(a.database, u"fbg.sqlite"_qs);
-    EXPECT_EQ(a.dialect, SqlDialect::Sqlite);
-
-    const ConnectionTarget b = translateConnectionString(
-        u"Provider=SQLOLEDB.1;Integrated Security=SSPI;Initial Catalog=demo\\fbg.sqlite;Data Source=sqlite"_qs, {},
-        u"/ini"_qs);
-    EXPECT_EQ(b.databaseName, u"/ini/demo/fbg.sqlite"_qs);
+    const struct {
+        const char16_t *given, *odbcDriver, *base;
+        const char16_t *qtDriver;
+        SqlDialect dialect;
+        const char16_t *databaseName;
+    } cases[] = {
+        {u"Provider=SQLOLEDB.1;Integrated Security=SSPI;Persist Security Info=False;ConnectionTimout = 40;"
+         u"Initial Catalog=FBG;Data Source=SRV\\QUARVEL",
+         u"FreeTDS", u"", u"QODBC", SqlDialect::SqlServer,
+         u"Driver={FreeTDS};Server=SRV\\QUARVEL;Database=FBG;Trusted_Connection=yes;"},
+        // The ";" ends the password in the OLE DB form, as the suite writes it.
+        {u"Provider=SQLOLEDB;Data Source=db;Initial Catalog=FBG;User ID=sa;Password=ge;heim", u"X", u"", u"QODBC",
+         SqlDialect::SqlServer, u"Driver={X};Server=db;Database=FBG;UID=sa;PWD=ge;"},
+        {u"Data Source=db;User ID=a=b;Password=", u"X", u"", u"QODBC", SqlDialect::SqlServer,
+         u"Driver={X};Server=db;UID={a=b};PWD=;"},
+        // ODBC strings pass through unchanged; the driver tells the dialect.
+        {u"DRIVER={SQLite3};Database=/tmp/x.sqlite", u"FreeTDS", u"", u"QODBC", SqlDialect::Sqlite,
+         u"DRIVER={SQLite3};Database=/tmp/x.sqlite"},
+        {u"DSN=Quarvel", u"FreeTDS", u"", u"QODBC", SqlDialect::SqlServer, u"DSN=Quarvel"},
+        // The embedded database in both forms, relative to the given folder.
+        {u"Provider=SQLite;Data Source=demo/fbg.sqlite", u"", u"/base", u"QSQLITE", SqlDialect::Sqlite,
+         u"/base/demo/fbg.sqlite"},
+        {u"Provider=SQLOLEDB.1;Integrated Security=SSPI;Initial Catalog=demo\\fbg.sqlite;Data Source=sqlite", u"",
+         u"/ini", u"QSQLITE", SqlDialect::Sqlite, u"/ini/demo/fbg.sqlite"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(QString::fromUtf16(c.given).toStdString());
+        const ConnectionTarget t = translateConnectionString(QString::fromUtf16(c.given),
+                                                             QString::fromUtf16(c.odbcDriver), QString::fromUtf16(c.base));
+        EXPECT_EQ(t.qtDriver, QString::fromUtf16(c.qtDriver));
+        EXPECT_EQ(t.dialect, c.dialect);
+        EXPECT_EQ(t.databaseName, QString::fromUtf16(c.databaseName));
+    }
+    // What the caption and the messages name.
+    const ConnectionTarget server = translateConnectionString(u"Initial Catalog=FBG;Data Source=SRV"_qs, u"X"_qs, {});
+    EXPECT_EQ(server.server, u"SRV"_qs);
+    EXPECT_EQ(server.database, u"FBG"_qs);
+    EXPECT_EQ(translateConnectionString(u"Provider=SQLite;Data Source=demo/fbg.sqlite"_qs, {}, u"/base"_qs).database,
+              u"fbg.sqlite"_qs);
     EXPECT_EQ(connectionStringValue(u"a=1; Initial Catalog = X ;b=2"_qs, u"initial catalog"_qs), u"X"_qs);
 }
 
