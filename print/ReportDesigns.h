@@ -1,15 +1,23 @@
 #pragma once
-// The report designs' properties that a run changes at run time. Like the designs
-// themselves they live as long as the program: a caption emptied by one run stays empty.
+// The program's three report designs, built in code. Like the designs of a report
+// designer they live as long as the program: a property a run changes (a caption emptied,
+// a control hidden or placed from the settings) stays for later runs.
 
-#include <QString>
+#include "print/ReportDesign.h"
 
 namespace qvl {
 
+// Invoices and fee notices, one letter per owner.
+ReportDesign RechnungDesign();
+// The booking list "Einzelbuchungen SEPA".
+ReportDesign BeitragDesign();
+// The accompanying slip for the bank.
+ReportDesign BegleitzettelDesign();
+
 struct ReportDesigns {
-    // Report "Beitrag" (booking list), section "Bereich2", label "Bezeichnung16": the
-    // column caption of the accounting number.
-    QString Beitrag_Bereich2_Bezeichnung16_Caption = QStringLiteral("FibNr");
+    ReportDesign Rechnung = RechnungDesign();
+    ReportDesign Beitrag = BeitragDesign();
+    ReportDesign Begleitzettel = BegleitzettelDesign();
 };
 
 } // namespace qvl

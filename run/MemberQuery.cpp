@@ -215,7 +215,7 @@ void RunMemberQuery(FrmDTA &form, Buchungen &aBuchungen)
         });
     // The booking list then shows no accounting-number column heading.
     if (anyWithoutAccount)
-        form.reports.Beitrag_Bereich2_Bezeichnung16_Caption = u""_qs;
+        form.reports.Beitrag.control(u"Bezeichnung16"_qs).Caption = u""_qs;
 }
 
 } // namespace qvl

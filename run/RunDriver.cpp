@@ -8,6 +8,7 @@
 #include "run/FeeCalculation.h"
 #include "run/InvoiceDate.h"
 #include "run/MemberQuery.h"
+#include "run/ReportSteps.h"
 #include "run/RunError.h"
 #include "run/TargetDrive.h"
 #include "sepa/ErrorLog.h"
@@ -164,8 +165,7 @@ bool prepareTarget(FrmDTA &f, bool directDebit, const QString &exportPfad, RunRe
     return !exportPfad.isEmpty();
 }
 
-// The direct-debit writers: the SEPA file (with its error report), later the slip, the
-// CSV list and the invoices on request.
+// The direct-debit writers: the SEPA file (with its error report) and the slip.
 void writeDirectDebit(FrmDTA &f, const QString &exportPfad, bool diskette, const Buchungen &aBuchungen,
                       RunReport &report)
 {
@@ -180,6 +180,7 @@ void writeDirectDebit(FrmDTA &f, const QString &exportPfad, bool diskette, const
         f.strVolume = formatDate(f.clock().now(), u"hh_mm_ss"_qs);
         SetDisketteLabel(f.strVolume);
     }
+    PrintSlipStep(f, sepa, report);
 }
 
 // A second direct-debit run for a year and type already collected would debit the same
@@ -227,10 +228,10 @@ void runSteps(FrmDTA &f, bool directDebit, const QString &exportPfad, RunReport 
         return;
     }
 
-    // Then, in an invoice run, the invoices and the CSV list; in both kinds of run last
-    // the accounting export.
+    // In both kinds of run last the accounting export.
     if (directDebit)
         writeDirectDebit(f, exportPfad, isDisketteTarget(directDebit, exportPfad), aBuchungen, report);
+    PrintListsAndLetters(f, aBuchungen, directDebit, report);
     f.ui().setProgress(0, 0);
 
     for (const QString &notice : ExportFibu(f, aBuchungen, report.outputs))

@@ -13,14 +13,16 @@ public:
     // Output: a file could not be written.
     enum class Kind { Input, Output };
 
-    RunError(Kind kind, const QString &message)
-        : std::runtime_error(message.toStdString()), m_kind(kind), m_message(message) {}
+    RunError(Kind kind, const QString &message, const QString &title = {})
+        : std::runtime_error(message.toStdString()), m_kind(kind), m_message(message), m_title(title) {}
     Kind kind() const { return m_kind; }
     const QString &message() const { return m_message; }
+    const QString &title() const { return m_title; } // empty: the message has no title
 
 private:
     Kind m_kind;
     QString m_message;
+    QString m_title;
 };
 
 } // namespace qvl

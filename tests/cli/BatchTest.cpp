@@ -1,13 +1,25 @@
 #include "support/BatchProcess.h"
+#include "support/PdfText.h"
 #include "support/Workspace.h"
 
 #include <QDir>
+#include <QFile>
 #include <gtest/gtest.h>
 
 using namespace qvl;
 using namespace qvl::test;
 
 using Result = BatchResult;
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
 
 TEST(Batch, DumpPrintsTheStartupStateAfterTheSets)
 {
@@ -136,7 +148,12 @@ TEST(Batch, RunWritesTheSepaFileAndStoredRunsCanBeListedAndDeleted)
     Result r = runBatch(base + QStringList{u"--set"_qs, u"chkBeitrag(0)=1"_qs, u"--set"_qs,
                                            u"txtMindestbeitrag1=12,50"_qs, u"run"_qs});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-    EXPECT_EQ(r.out, ws.root() + u"/export/MB_Mitgliedsbeitrag_05122026T143015.xml\n"_qs);
+    // The SEPA file, the CSV list, then the reports: slip and booking list (no fee notices
+    // without "mit Rechnung"), each beside its row table.
+    const QString out = ws.root() + u"/export/"_qs;
+    EXPECT_EQ(r.out, out + u"MB_Mitgliedsbeitrag_05122026T143015.xml\n"_qs + out + u"Dtaus0.csv\n"_qs + out
+                         + u"Begleitzettel.pdf\n"_qs + out + u"Begleitzettel.csv\n"_qs + out + u"Beitrag.pdf\n"_qs + out
+                         + u"Beitrag.csv\n"_qs);
 
     r = runBatch(base + QStringList{u"list-runs"_qs});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
@@ -152,4 +169,49 @@ TEST(Batch, RunWritesTheSepaFileAndStoredRunsCanBeListedAndDeleted)
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_TRUE(r.err.contains(u"[Beiträge löschen]\nLöschen erfolgreich\nEs wurden "_qs)) << r.err.toStdString();
     EXPECT_TRUE(runBatch(base + QStringList{u"list-runs"_qs}).out.isEmpty());
+}
+
+TEST(Batch, InvoiceRunWritesTheInvoicesIntoTheReportsFolder)
+{
+    Workspace ws(40);
+    QDir(ws.root()).mkpath(u"export"_qs);
+    QDir(ws.root()).mkpath(u"berichte"_qs);
+    QStringList settings = demoSettings();
+    settings.replaceInStrings(u"ExportPfad=C:\\SEPA\\Export\\"_qs, u"ExportPfad="_qs + ws.root() + u"/export"_qs);
+    settings.replaceInStrings(u"BERECHNUNG=Formel"_qs, u"BERECHNUNG=QVL"_qs);
+    settings.replaceInStrings(u"Fibu=DATEV-FIBU"_qs, u"Fibu="_qs);
+    ws.writeSettings(settings);
+    const QStringList base{u"--program-dir"_qs, ws.programDir(), u"--now"_qs, u"2026-12-05T14:30:15"_qs,
+                           u"--set"_qs, u"LaoderRe(1)=1"_qs, u"--set"_qs, u"chkBeitrag(0)=1"_qs,
+                           u"--set"_qs, u"txtMindestbeitrag1=12,50"_qs, u"--set"_qs, u"chkEinzelbuchungen=1"_qs};
+
+    Result r = runBatch(base + QStringList{u"--reports"_qs, ws.root() + u"/berichte"_qs, u"run"_qs});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QString dir = ws.root() + u"/berichte/"_qs;
+    ASSERT_FALSE(r.out.isEmpty()) << r.err.toStdString();
+    EXPECT_EQ(r.out, ws.root() + u"/export/Dtaus0.csv\n"_qs + dir + u"Rechnung.pdf\n"_qs + dir + u"Rechnung.csv\n"_qs
+                         + dir + u"Beitrag.pdf\n"_qs + dir + u"Beitrag.csv\n"_qs);
+    const QStringList bookings = QString::fromLatin1(readAll(ws.root() + u"/export/Dtaus0.csv"_qs))
+                                     .split(u"\r\n"_qs, Qt::SkipEmptyParts);
+    const QStringList letters = pdfPages(dir + u"Rechnung.pdf"_qs);
+    ASSERT_GT(letters.size(), 0);
+    EXPECT_EQ(letters.size(), bookings.size() - 1);
+    EXPECT_TRUE(letters.first().contains(u"Beitragsabrechnung für das Jahr"_qs)) << letters.first().toStdString();
+    EXPECT_TRUE(readAll(dir + u"Rechnung.csv"_qs).startsWith("Header;Header1;"));
+
+    // Without --reports the reports land in the export folder; a folder that is missing
+    // is a failure.
+    r = runBatch(base + QStringList{u"--set"_qs, u"chkEinzelbuchungen=0"_qs, u"run"_qs});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, ws.root() + u"/export/Rechnung.pdf\n"_qs + ws.root() + u"/export/Rechnung.csv\n"_qs);
+    r = runBatch(base + QStringList{u"--reports"_qs, ws.root() + u"/fehlt"_qs, u"run"_qs});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains(u"/fehlt“ existiert nicht."_qs)) << r.err.toStdString();
+
+    // A full disk: the letters are not half written, and the run fails.
+    QFile::remove(dir + u"Rechnung.pdf"_qs);
+    r = runBatch(base + QStringList{u"--reports"_qs, dir, u"run"_qs}, {{}, 20000});
+    EXPECT_EQ(r.exitCode, 1) << r.out.toStdString() << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(u"Rechnung.pdf“ konnte nicht geschrieben werden"_qs)) << r.err.toStdString();
+    EXPECT_FALSE(QFile::exists(dir + u"Rechnung.pdf"_qs));
 }

@@ -24,7 +24,9 @@ struct Site {
     explicit Site(const QString &exportPfad = {}, int owners = 20) : ws(owners)
     {
         QDir(ws.root()).mkdir(u"export"_qs);
+        QDir(ws.root()).mkdir(u"berichte"_qs);
         QStringList settings = demoSettings();
+        settings << u"EinzelbuchungenDrucken=0"_qs; // the export folder holds the bank file alone
         settings.replaceInStrings(u"ExportPfad=C:\\SEPA\\Export\\"_qs,
                                   u"ExportPfad="_qs + (exportPfad.isEmpty() ? exportDir() : exportPfad));
         settings.replaceInStrings(u"BERECHNUNG=Formel"_qs, u"BERECHNUNG=QVL"_qs);
@@ -42,7 +44,8 @@ struct Site {
     QString exportDir() const { return ws.root() + u"/export"_qs; }
     QStringList args(const QStringList &more) const
     {
-        return QStringList{u"--program-dir"_qs, ws.programDir(), u"--now"_qs, u"2026-12-05T14:30:15"_qs} + more;
+        return QStringList{u"--program-dir"_qs, ws.programDir(), u"--now"_qs, u"2026-12-05T14:30:15"_qs,
+                           u"--reports"_qs, ws.root() + u"/berichte"_qs} + more;
     }
 
     static QStringList files(const QString &dir)

@@ -29,6 +29,7 @@ struct StartedRun {
         form->chkBeitrag[0].Value = 1;
         form->rbEinstellung_Click(0);          // the owners' own parameters
         form->txtMindestbeitrag[0].Text = u"10"_qs; // so that every owner owes something
+        form->chkEinzelbuchungen.Value = 0;          // the CSV list is tested on its own
         ws.ui.messages.clear();
     }
 

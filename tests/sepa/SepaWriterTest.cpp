@@ -41,6 +41,7 @@ struct DirectDebitRun {
         EXPECT_EQ(Form_Load(*form, {}), StartupResult::Ready);
         form->chkBeitrag[0].Value = 1;
         form->txtMindestbeitrag[0].Text = u"10"_qs;
+        form->chkEinzelbuchungen.Value = 0; // the SEPA file alone
         ws.ui.messages.clear();
     }
 

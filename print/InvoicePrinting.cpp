@@ -1,0 +1,270 @@
+#include "print/InvoicePrinting.h"
+
+#include "app/FrmDTA.h"
+#include "platform/Conversions.h"
+#include "print/FeeLines.h"
+#include "print/InvoiceSql.h"
+#include "run/RunError.h"
+
+namespace qvl {
+
+namespace {
+
+const QString CR = QStringLiteral("\r");
+const QString CRLF = QStringLiteral("\r\n");
+
+RecordSet invoiceTable()
+{
+    RecordSet rs;
+    rs.append(u"Header"_qs, FieldType::Text, 50);
+    for (int i = 1; i <= 7; ++i)
+        rs.append(u"Header"_qs + QString::number(i), FieldType::Text, 100);
+    for (int i = 1; i <= 5; ++i)
+        rs.append(u"Kopf"_qs + QString::number(i), FieldType::Text, 100);
+    rs.append(u"Absender"_qs, FieldType::Text, 200);
+    rs.append(u"Anrede"_qs, FieldType::Text, 200);
+    rs.append(u"FixText"_qs, FieldType::Text, 1000);
+    rs.append(u"txtSumme"_qs, FieldType::Text, 150);
+    rs.append(u"Bankverbindung"_qs, FieldType::Text, 400);
+    rs.append(u"Nummer"_qs, FieldType::Text, 50);
+    rs.append(u"FibNummer"_qs, FieldType::Text, 50);
+    rs.append(u"RechNr"_qs, FieldType::Integer);
+    rs.append(u"Datum"_qs, FieldType::Date);
+    rs.append(u"Summe"_qs, FieldType::Text, 20);
+    for (int i = 1; i <= 5; ++i) {
+        rs.append(u"BeitragKopf"_qs + QString::number(i), FieldType::Text, 200);
+        rs.append(u"Beitrag"_qs + QString::number(i), FieldType::Text, 200);
+    }
+    rs.append(u"txtSteuer"_qs, FieldType::Text, 200);
+    rs.append(u"Steuer"_qs, FieldType::Text, 200);
+    return rs;
+}
+
+// "Tel.: 0123" or nothing when the box is empty.
+QString prefixed(const QString &prefix, const TextBox &box)
+{
+    return box.Text.isEmpty() ? QString() : prefix + box.Text;
+}
+
+// The association's name, read once per run.
+QString associationName(const FrmDTA &f)
+{
+    const auto db = Database::open(f.strConnectionString, f.connectionOptions);
+    QSqlQuery q = db->run(db->sql(invoice_sql::kAssociation), {qlonglong(f.GetFBGNr())});
+    return q.next() ? fieldText(q.record(), u"Name"_qs) : QString();
+}
+
+QString addressBlock(const Buchung &b, LayoutVariant variant)
+{
+    QString a = b.AnredeOrig + CR + (b.VornameOrig + u' ' + b.NameOrig).trimmed() + CR;
+    const bool orvelde = variant == LayoutVariant::Orvelde;
+    if (!orvelde)
+        a += b.Bezeichnung + CR;
+    else if (!b.Postfach.isEmpty())
+        a += b.Postfach.trimmed() + CR;
+    if (!b.StrasseOrig.isEmpty())
+        a += b.StrasseOrig.trimmed() + CR;
+    if (!orvelde && variant != LayoutVariant::Farnwinkel && !b.Postfach.isEmpty())
+        a += b.Postfach.trimmed() + CR;
+    const QString nation = b.NationOrig.isEmpty() ? QString() : b.NationOrig.trimmed() + u'-';
+    return a + (nation + b.PLZ + u' ' + b.OrtOrig).trimmed() + CR;
+}
+
+int position(const TextBox &box, const QString &what)
+{
+    const auto n = parseNumber(box.Text);
+    if (!n || std::abs(*n) > 1e6)
+        throw RunError(RunError::Kind::Input, u"Die Position "_qs + what + u" („"_qs + box.Text
+                                                  + u"“) ist keine Zahl. Bitte prüfen Sie die Einstellung."_qs);
+    return int(roundHalfEven(*n, 0));
+}
+
+void moveBy(ReportDesign &d, std::initializer_list<const char16_t *> names, int dx, int dy)
+{
+    for (const char16_t *name : names)
+        if (ReportControl *c = d.find(QString::fromUtf16(name))) {
+            c->Left += dx;
+            c->Top += dy;
+        }
+}
+
+// Steps after the last owner: the sum block follows the last printed fee, customer and
+// currency shifts, the window positions from the settings. Controls moved by an amount
+// start from their designed place, so that a second run does not move them further.
+void placeControls(FrmDTA &f, const FeeLineSettings &s, int printedFees)
+{
+    // Positions first: a position that is no number changes nothing.
+    const int senderTop = position(f.txtAbsenderOben, u"des Absenders (oben)"_qs);
+    const int senderLeft = position(f.txtAbsenderLinks, u"des Absenders (links)"_qs);
+    const int addressTop = position(f.txtAnschriftOben, u"der Anschrift (oben)"_qs);
+    const int addressLeft = position(f.txtAnschriftLinks, u"der Anschrift (links)"_qs);
+
+    ReportDesign &d = f.reports.Rechnung;
+    const auto shifted = {u"Text1", u"Text2", u"Text3", u"Text4", u"Text5", u"Text8", u"Text11", u"Text35", u"Text38"};
+    for (const char16_t *name : shifted)
+        if (ReportControl *c = d.find(QString::fromUtf16(name))) {
+            c->Top = c->DesignTop;
+            c->Left = c->DesignLeft;
+        }
+
+    const char16_t *lastFee[] = {u"Text18", u"Text18", u"Text23", u"Text25", u"Text27", u"Text29"};
+    const int a = d.control(QString::fromUtf16(lastFee[qBound(0, printedFees, 5)])).Top;
+    d.control(u"Linie1"_qs).Top = a + 450;
+    d.control(u"Text16"_qs).Top = a + 550;
+    d.control(u"Text10"_qs).Top = a + 550;
+    d.control(u"Text2"_qs).Top = a + 710;
+    d.control(u"Text3"_qs).Top = a + 710;
+    d.control(u"Text14"_qs).Top = a + 1500;
+
+    if (s.variant == LayoutVariant::Orvelde)
+        moveBy(d, {u"Text2", u"Text3", u"Text4", u"Text5", u"Text8", u"Text11", u"Text38"}, 0, 300);
+    else
+        moveBy(d, {u"Text4", u"Text5", u"Text11", u"Text38"}, 0, -285);
+
+    // Other currencies: the address into a window on the right, the sender block away.
+    const bool euro = f.strWaehrung.toUpper() == u"EUR"_qs;
+    if (!euro)
+        moveBy(d, {u"Text1", u"Text2", u"Text8", u"Text3", u"Text4", u"Text5", u"Text11", u"Text35", u"Text38"}, 5350,
+               0);
+    for (const char16_t *name : {u"Text7", u"Text6", u"Text19", u"Text20", u"Text21"})
+        d.control(QString::fromUtf16(name)).Visible = euro;
+
+    d.control(u"Text35"_qs).Top = senderTop;
+    d.control(u"Text35"_qs).Left = senderLeft;
+    d.control(u"Text1"_qs).Top = addressTop;
+    d.control(u"Text1"_qs).Left = addressLeft;
+}
+
+} // namespace
+
+Report PrintRechnungen(FrmDTA &f, const Buchungen &aBuchungen)
+{
+    const FeeLineSettings s = feeLineSettings(f);
+    ReportDesign &design = f.reports.Rechnung;
+    const QString name = f.bFBGVersion ? associationName(f) : f.txtFirmenName.Text;
+    const QString plzOrt = f.txtPLZ.Text + u' ' + f.txtOrt.Text;
+    const bool kopf = f.chkKopf.Value == 1;
+    const bool directDebitNote = f.LaoderRe[0].Value && f.chkRechnung.Value == 1;
+    const QString absenderNicht = f.strAbsenderNichtDrucken.toUpper();
+    const QString absender = absenderNicht == u"1"_qs || absenderNicht == u"WAHR"_qs
+                                 ? u" "_qs
+                                 : f.txtFirmenName.Text + u' ' + f.txtAdresse.Text + u' ' + plzOrt;
+    const QString today = formatDate(f.clock().now(), u"dd.mm.yyyy"_qs);
+    const QString datum = f.txtRechDat.Text.trimmed().isEmpty() ? today : f.txtRechDat.Text;
+
+    design.control(u"Linie2"_qs).Visible = kopf;
+    if (kopf && !f.txtLogo.Text.isEmpty()) {
+        // A picture that cannot be loaded is left out.
+        const QImage logo(f.txtLogo.Text);
+        if (!logo.isNull())
+            design.control(u"Symbol1"_qs).Picture = logo;
+    }
+    if (s.variant != LayoutVariant::Farnwinkel)
+        design.control(u"bzFibNummer"_qs).Caption.clear();
+
+    int ticked = 0;
+    for (const CheckBox &box : f.chkBeitrag)
+        ticked += box.Value == 1 ? 1 : 0;
+
+    RecordSet rs = invoiceTable();
+    QStringList memberCaptions;
+    const int total = int(aBuchungen.size());
+    for (int i = 0; i < total; ++i) {
+        const Buchung &b = aBuchungen[size_t(i)];
+        try {
+            rs.addNew();
+            if (f.chkUeberschrift.Value == 1)
+                rs.set(u"Header"_qs, u"Beitragsabrechnung für das Jahr "_qs + f.txtWirtschaftsjahr.Text);
+            QStringList header(8);
+            if (kopf) {
+                rs.set(u"Kopf1"_qs, name);
+                rs.set(u"Kopf2"_qs, f.txtAdresse.Text);
+                rs.set(u"Kopf3"_qs, plzOrt);
+                rs.set(u"Kopf4"_qs, prefixed(u"Tel.: "_qs, f.txtTelefon));
+                rs.set(u"Kopf5"_qs, prefixed(u"Fax:  "_qs, f.txtTelefax));
+                header[1] = prefixed(u"Email:  "_qs, f.txtEmail);
+                header[2] = b.Lastschrift == u"1"_qs ? u"Gläubiger ID: "_qs + f.txtGlaubigerID.Text : QString();
+                header[3] = prefixed(u"SteuerNr:  "_qs, f.txtSteuernummer);
+            } else {
+                header = {{}, name, f.txtAdresse.Text, plzOrt, prefixed(u"Tel.: "_qs, f.txtTelefon),
+                          prefixed(u"Fax:  "_qs, f.txtTelefax), prefixed(u"Email:  "_qs, f.txtEmail),
+                          prefixed(u"SteuerNr:  "_qs, f.txtSteuernummer)};
+            }
+            if (s.variant == LayoutVariant::Orvelde) {
+                header[1] = u"Im Auftrag für:"_qs;
+                header[2].clear();
+                header[3] = f.txtFirmenName.Text;
+                header[4] = f.txtAdresse.Text;
+                header[5] = plzOrt;
+            }
+            for (int h = 1; h <= 7; ++h)
+                rs.set(u"Header"_qs + QString::number(h), header[h]);
+            rs.set(u"Absender"_qs, absender);
+            rs.set(u"Anrede"_qs, addressBlock(b, s.variant));
+
+            // The caption beside the number belongs to each owner's own letter.
+            const bool mandate = b.Lastschrift == u"1"_qs;
+            memberCaptions.append(mandate ? u"MandatsNr.: "_qs : u"Mitgl. Nr.: "_qs);
+            rs.set(u"Nummer"_qs, mandate ? b.Mandatsnummer.left(35) : QString::number(b.Nummer));
+            if (s.variant == LayoutVariant::Farnwinkel)
+                rs.set(u"FibNummer"_qs, b.FibuKonto);
+            rs.set(u"RechNr"_qs, b.RechNr);
+            rs.set(u"Datum"_qs, datum);
+
+            double sum = 0;
+            QString vatLines;
+            int n = 1;
+            for (int k = 0; k < 5; ++k) {
+                if (f.chkBeitrag[size_t(k)].Value != 1)
+                    continue;
+                const FeeLines lines = BuildFeeLines(s, b, k);
+                rs.set(u"BeitragKopf"_qs + QString::number(n), lines.header);
+                rs.set(u"Beitrag"_qs + QString::number(n), lines.detail);
+                if (lines.vatOnTop)
+                    vatLines += u" "_qs + CRLF;
+                sum += roundHalfAwayFromZero(b.Betrag[size_t(k)], 2);
+                ++n;
+            }
+
+            QString fixText = f.txtFixtext.Text;
+            if (directDebitNote)
+                fixText = u"Bitte nicht selbst überweisen! - Betrag wird von folgendem Konto abgebucht:"_qs + CRLF
+                          + u"Bank:     "_qs + b.BankOrig + u' ' + CRLF + u"BIC:      "_qs + b.BIC + u' ' + CRLF
+                          + u"IBAN:     "_qs + b.IBAN + CRLF + CRLF + CRLF + f.txtFixtext.Text;
+            rs.set(u"FixText"_qs, fixText);
+            rs.set(u"Summe"_qs, formatNumber(sum, u"###,##0.00"_qs) + u' ' + f.strWaehrung);
+
+            QString t;
+            const auto &st = b.SteuerText;
+            const bool anyVat = std::any_of(st.begin(), st.begin() + 5, [](const QString &x) { return !x.isEmpty(); });
+            if (s.variant != LayoutVariant::Orvelde && !isZero(parseNumber(formatNumber(sum, u"#####0.00"_qs)).value_or(0))
+                && anyVat) {
+                if (f.bBeitraegeNetto) {
+                    t = st[0] + CR + st[1] + CR + st[2] + CR + st[3] + CR + st[4] + CR + u"Gesamt: "_qs;
+                    rs.set(u"Steuer"_qs, vatLines + u' ' + formatNumber(b.Summe / 100, u"#0.00"_qs) + u' '
+                                             + f.strWaehrung);
+                } else {
+                    t = u"davon"_qs + CR + st[0] + CR + st[1] + CR + st[2] + CR + st[3] + CR + st[4];
+                }
+            }
+            rs.set(u"txtSumme"_qs, f.bBeitraegeNetto && !t.isEmpty() ? u"Zwischensumme:"_qs : QString());
+            rs.set(u"txtSteuer"_qs, t);
+            if (f.chkBank.Value == 1)
+                rs.set(u"Bankverbindung"_qs, u"Bank: "_qs + f.txtBank.Text + u" IBAN: "_qs + f.txtKontonummer.Text
+                                                 + u" BIC: "_qs + f.txtBankleitzahl.Text);
+        } catch (const RecordSetError &e) {
+            throw RunError(RunError::Kind::Output,
+                           u"Die Rechnung des Waldbesitzers "_qs + QString::number(b.Nummer) + u' '
+                               + b.NameOrig.trimmed() + u' ' + b.VornameOrig.trimmed()
+                               + u" kann nicht gedruckt werden.\r\n"_qs + e.message());
+        }
+        f.ui().setProgress(i + 1, total);
+    }
+
+    placeControls(f, s, ticked);
+    Report report(design, std::move(rs));
+    report.setRowCaptions(u"bzMitgliedsNr"_qs, memberCaptions);
+    return report;
+}
+
+} // namespace qvl

@@ -1,0 +1,67 @@
+#include "run/ReportSteps.h"
+
+#include "app/FrmDTA.h"
+#include "platform/RecordSet.h"
+#include "print/InvoicePrinting.h"
+#include "run/RunError.h"
+#include "sepa/Begleitzettel.h"
+#include "sepa/CsvList.h"
+#include "sepa/SepaWriter.h"
+
+namespace qvl {
+
+namespace {
+
+void failed(FrmDTA &f, RunReport &report, const QString &text, const QString &title = {})
+{
+    f.ui().message(text, title, MsgIcon::Critical);
+    report.outcome = RunOutcome::Failed;
+}
+
+// Runs one writer and shows its report; any failure is told and ends only this writer.
+template <typename Writer>
+void printStep(FrmDTA &f, RunReport &report, Writer &&writer)
+{
+    try {
+        if (!f.ui().showReport(writer()))
+            report.outcome = RunOutcome::Failed;
+    } catch (const RunError &e) {
+        failed(f, report, e.message(), e.title());
+    } catch (const DbError &e) {
+        failed(f, report, e.message());
+    } catch (const RecordSetError &e) {
+        failed(f, report, e.message());
+    }
+}
+
+void csvListStep(FrmDTA &f, const Buchungen &aBuchungen, RunReport &report)
+{
+    printStep(f, report, [&] {
+        CsvList list = WriteCSVList(f, aBuchungen);
+        if (!list.file.isEmpty())
+            report.outputs.append(list.file);
+        else
+            failed(f, report, list.fileError);
+        return list.report;
+    });
+}
+
+} // namespace
+
+void PrintSlipStep(FrmDTA &f, const SepaExport &sepa, RunReport &report)
+{
+    printStep(f, report, [&] { return PrintBegleitzettel(f, sepa.numberOfTransactions, sepa.controlSum); });
+}
+
+void PrintListsAndLetters(FrmDTA &f, const Buchungen &aBuchungen, bool directDebit, RunReport &report)
+{
+    const bool list = f.chkEinzelbuchungen.Value == 1;
+    if (directDebit && list)
+        csvListStep(f, aBuchungen, report);
+    if (!directDebit || f.chkRechnung.Value == 1)
+        printStep(f, report, [&] { return PrintRechnungen(f, aBuchungen); });
+    if (!directDebit && list)
+        csvListStep(f, aBuchungen, report);
+}
+
+} // namespace qvl

@@ -1,0 +1,21 @@
+#pragma once
+// The printed outputs of a run: each writer's report is shown; a writer that fails is
+// told to the user and shows nothing, and the run's other outputs go on (the run then
+// counts as failed).
+
+#include "run/Buchung.h"
+#include "run/RunDriver.h"
+
+namespace qvl {
+
+class FrmDTA;
+struct SepaExport;
+
+// After the SEPA file: the accompanying slip with its count and control sum.
+void PrintSlipStep(FrmDTA &form, const SepaExport &sepa, RunReport &report);
+
+// A direct-debit run: the CSV list when ticked, then the fee notices when ticked.
+// An invoice run: the invoices, then the CSV list when ticked.
+void PrintListsAndLetters(FrmDTA &form, const Buchungen &aBuchungen, bool directDebit, RunReport &report);
+
+} // namespace qvl

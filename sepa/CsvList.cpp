@@ -1,0 +1,88 @@
+#include "sepa/CsvList.h"
+
+#include "app/FrmDTA.h"
+#include "platform/AnsiTextFile.h"
+#include "platform/Conversions.h"
+#include "platform/Paths.h"
+#include "run/RunError.h"
+
+#include <cmath>
+
+namespace qvl {
+
+namespace {
+
+RecordSet bookingTable()
+{
+    RecordSet rs;
+    rs.append(u"RechnungsNr"_qs, FieldType::Integer);
+    rs.append(u"FibNr"_qs, FieldType::Text, 50);
+    rs.append(u"Nummer"_qs, FieldType::Integer);
+    rs.append(u"Name"_qs, FieldType::Text, 50);
+    rs.append(u"Vorname"_qs, FieldType::Text, 50);
+    rs.append(u"BLZ"_qs, FieldType::Text, 15);
+    rs.append(u"Konto"_qs, FieldType::Text, 35);
+    rs.append(u"Text"_qs, FieldType::Text, 27);
+    rs.append(u"Betrag"_qs, FieldType::Double);
+    return rs;
+}
+
+} // namespace
+
+QString csvListLine(const QStringList &values)
+{
+    QStringList clean;
+    clean.reserve(values.size());
+    for (QString v : values) {
+        for (const QChar c : {u';', u'\r', u'\n'})
+            v.replace(c, u' ');
+        clean.append(v);
+    }
+    return clean.join(u';');
+}
+
+CsvList WriteCSVList(FrmDTA &f, const Buchungen &aBuchungen)
+{
+    RecordSet rs = bookingTable();
+    QStringList lines{u"RechnungsNr;FibNr;Nummer;Name;Vorname;BLZ;Konto;Text;Betrag"_qs};
+    const auto first = parseNumber(u"0"_qs + f.txtRechNr.Text);
+    for (size_t i = 0; i < aBuchungen.size(); ++i) {
+        const Buchung &b = aBuchungen[i];
+        const QString name = b.NameOrig.trimmed();
+        const QString vorname = b.VornameOrig.trimmed();
+        try {
+            rs.addNew();
+            if (!first)
+                throw RecordSetError(u"Die Rechnungsnummer „"_qs + f.txtRechNr.Text + u"“ ist keine Zahl."_qs);
+            rs.set(u"RechnungsNr"_qs, std::trunc(*first) + double(i));
+            rs.set(u"FibNr"_qs, b.FibuKonto);
+            rs.set(u"Nummer"_qs, qlonglong(b.Nummer));
+            rs.set(u"Name"_qs, name);
+            rs.set(u"Vorname"_qs, vorname);
+            rs.set(u"BLZ"_qs, b.BIC);
+            rs.set(u"Konto"_qs, b.IBAN);
+            rs.set(u"Text"_qs, b.Verwendungszweck);
+            rs.set(u"Betrag"_qs, b.Summe / 100);
+        } catch (const RecordSetError &e) {
+            throw RunError(RunError::Kind::Output,
+                           u"Die Daten des Waldbesitzers "_qs + QString::number(b.Nummer) + u' ' + name + u' '
+                               + vorname + u" sind fehlerhaft. Bitte prüfen die eingetragenen Daten in Quarvel.\r\n"_qs
+                               + e.message(),
+                           u"SEPA Fehler"_qs);
+        }
+        const int row = rs.rowCount() - 1;
+        lines.append(csvListLine({rs.text(row, 0), b.FibuKonto, QString::number(b.Nummer), name, vorname, b.BIC,
+                                  b.IBAN, b.Verwendungszweck, generalNumber(b.Summe / 100)}));
+    }
+
+    CsvList result{Report(f.reports.Beitrag, std::move(rs)), {}, {}};
+    const QString path = nativePath(f.strExportPfad + u"Dtaus0.csv"_qs);
+    QString error;
+    if (writeAnsiFileAtomically(path, lines, &error))
+        result.file = path;
+    else
+        result.fileError = error;
+    return result;
+}
+
+} // namespace qvl

@@ -1,0 +1,154 @@
+#include "app/FrmDTA.h"
+#include "print/InvoicePrinting.h"
+#include "run/RunError.h"
+#include "support/PdfText.h"
+#include "support/Workspace.h"
+
+#include <gtest/gtest.h>
+
+using namespace qvl;
+using namespace qvl::test;
+
+namespace {
+
+Buchung owner(long nummer, const QString &lastschrift)
+{
+    Buchung b;
+    b.Nummer = nummer;
+    b.Lastschrift = lastschrift;
+    b.Mandatsnummer = u"M-"_qs + QString::number(nummer);
+    b.AnredeOrig = u"Herr"_qs;
+    b.VornameOrig = u"Jörg"_qs;
+    b.NameOrig = u"Müller"_qs;
+    b.Bezeichnung = u"Forstbetrieb"_qs;
+    b.StrasseOrig = u"Waldweg 1"_qs;
+    b.PLZ = u"12345"_qs;
+    b.OrtOrig = u"Holzhausen"_qs;
+    b.NationOrig = u"D"_qs;
+    b.BankOrig = u"Waldbank"_qs;
+    b.BIC = u"GENODEF1XYZ"_qs;
+    b.IBAN = u"DE02120300000000202051"_qs;
+    b.RechNr = QString::number(500 + nummer);
+    b.Hektar = 3;
+    b.HaBerechnet = {3, 3, 0, 0, 0, 0};
+    b.Fixbeitrag = {20, 0, 0, 0, 0, 0};
+    b.Flachenbertrag = {0, 3.3333, 0, 0, 0, 0};
+    b.Betrag = {20, 10, 0, 0, 0, 0};
+    b.Steuer = {3.8, 0, 0, 0, 0, 0};
+    b.SteuerText = {u"19% MwSt 3,8€ auf 20,00€"_qs, {}, {}, {}, {}, {}};
+    b.Summe = 3380;
+    return b;
+}
+
+struct Invoices {
+    Workspace ws{1};
+    std::unique_ptr<FrmDTA> form = ws.form();
+
+    Invoices()
+    {
+        FrmDTA &f = *form;
+        f.txtFirmenName.Text = u"FBG Hochwald"_qs;
+        f.txtAdresse.Text = u"Am Forst 2"_qs;
+        f.txtPLZ.Text = u"54321"_qs;
+        f.txtOrt.Text = u"Tannenau"_qs;
+        f.txtWirtschaftsjahr.Text = u"2026"_qs;
+        f.chkBeitrag[0].Value = 1;
+        f.chkBeitrag[1].Value = 1;
+        f.aBeitragsNamen = {u"Mitgliedsbeitrag"_qs, u"Haftpflicht"_qs, {}, {}, {}, {}};
+        f.txtMwst[0].Text = u"19"_qs;
+        f.bBeitraegeNetto = true;
+        f.strWaehrung = u"EUR"_qs;
+        f.txtFixtext.Text = u"Vielen Dank."_qs;
+    }
+    QStringList pages(const Report &report)
+    {
+        const QString pdf = ws.root() + u"/Rechnung.pdf"_qs;
+        EXPECT_TRUE(report.writePdf(pdf));
+        return pdfPages(pdf);
+    }
+};
+
+bool inOrder(const QString &text, const QStringList &parts)
+{
+    qsizetype at = 0;
+    for (const QString &p : parts) {
+        at = text.indexOf(p, at);
+        if (at < 0)
+            return false;
+        at += p.size();
+    }
+    return true;
+}
+
+} // namespace
+
+TEST(Invoices, OneLetterPerOwnerWithAddressFeesSumAndVat)
+{
+    Invoices inv;
+    inv.form->LaoderRe[0].Value = true;
+    inv.form->chkRechnung.Value = 1;
+    const Report report = PrintRechnungen(*inv.form, {owner(1, u"1"_qs), owner(2, u"0"_qs)});
+    const QStringList pages = inv.pages(report);
+    ASSERT_EQ(pages.size(), 2);
+    const QString &p = pages[0];
+    EXPECT_TRUE(p.contains(u"FBG Hochwald Am Forst 2 54321 Tannenau"_qs)) << p.toStdString();
+    EXPECT_TRUE(inOrder(p, {u"Herr"_qs, u"Jörg Müller"_qs, u"Forstbetrieb"_qs, u"Waldweg 1"_qs, u"D-12345 Holzhausen"_qs}));
+    EXPECT_TRUE(p.contains(u"Beitragsabrechnung für das Jahr 2026"_qs));
+    EXPECT_TRUE(p.contains(QRegularExpression(u"Rechnung Nr. +501 +vom +06.12.2026"_qs)));
+    // Each letter carries the caption of its own owner's number.
+    EXPECT_TRUE(p.contains(QRegularExpression(u"MandatsNr.: +M-1"_qs)));
+    EXPECT_TRUE(pages[1].contains(QRegularExpression(u"Mitgl. Nr.: +2"_qs))) << pages[1].toStdString();
+
+    // The two fee lines: the amounts stand in one column.
+    QStringList feeLines;
+    for (const QString &line : p.split(u'\n'))
+        if (line.contains(u" EUR"_qs) && (line.contains(u"Mitgliedsbeitrag"_qs) || line.contains(u"Haftpflicht"_qs)))
+            feeLines << line;
+    ASSERT_EQ(feeLines.size(), 2) << p.toStdString();
+    EXPECT_EQ(feeLines[0].indexOf(u"20,00 EUR"_qs), feeLines[1].indexOf(u"10,00 EUR"_qs));
+    EXPECT_TRUE(p.contains(QRegularExpression(u"\\(Fläche 3,0000 ha\\) +\\+19% MwSt"_qs)));
+
+    EXPECT_TRUE(p.contains(QRegularExpression(u"Zwischensumme: +30,00 EUR"_qs)));
+    EXPECT_TRUE(p.contains(QRegularExpression(u"19% MwSt 3,8€ auf 20,00€ *\n"_qs))) << p.toStdString();
+    EXPECT_TRUE(p.contains(QRegularExpression(u"Gesamt: +33,80 EUR"_qs)));
+    EXPECT_TRUE(p.contains(QRegularExpression(u"Bitte nicht selbst überweisen!.*\n.*Waldbank\n.*GENODEF1XYZ\n"
+                                              ".*DE02120300000000202051\n(.*\n)*.*Vielen Dank."_qs)));
+
+    // The sum block follows the second fee.
+    const ReportDesign &d = inv.form->reports.Rechnung;
+    EXPECT_EQ(d.find(u"Linie1"_qs)->Top, d.find(u"Text23"_qs)->Top + 450);
+}
+
+TEST(Invoices, LayoutChangesDoNotAddUpOverRuns)
+{
+    Invoices inv;
+    inv.form->strWaehrung = u"CHF"_qs;
+    inv.form->txtAnschriftLinks.Text = u"6500"_qs;
+    for (int run = 0; run < 2; ++run)
+        PrintRechnungen(*inv.form, {owner(1, u"0"_qs)});
+    const ReportControl &vat = *inv.form->reports.Rechnung.find(u"Text2"_qs);
+    EXPECT_EQ(vat.Left, vat.DesignLeft + 5350);
+    EXPECT_EQ(inv.form->reports.Rechnung.find(u"Text1"_qs)->Left, 6500);
+    EXPECT_FALSE(inv.form->reports.Rechnung.find(u"Text7"_qs)->Visible);
+}
+
+TEST(Invoices, BadDataStopsThePrintingWithAMessage)
+{
+    Invoices inv;
+    Buchung b = owner(3, u"0"_qs);
+    b.Bezeichnung = QString(250, u'x'); // the address block has 200 characters
+    try {
+        PrintRechnungen(*inv.form, {owner(1, u"0"_qs), b});
+        FAIL() << "no error";
+    } catch (const RunError &e) {
+        EXPECT_TRUE(e.message().startsWith(u"Die Rechnung des Waldbesitzers 3 Müller Jörg kann nicht gedruckt werden."_qs))
+            << e.message().toStdString();
+    }
+    inv.form->txtAbsenderOben.Text = u"oben"_qs;
+    try {
+        PrintRechnungen(*inv.form, {owner(1, u"0"_qs)});
+        FAIL() << "no error";
+    } catch (const RunError &e) {
+        EXPECT_TRUE(e.message().contains(u"(„oben“) ist keine Zahl"_qs)) << e.message().toStdString();
+    }
+}

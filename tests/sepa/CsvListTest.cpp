@@ -1,0 +1,124 @@
+#include "app/FrmDTA.h"
+#include "run/RunError.h"
+#include "sepa/Begleitzettel.h"
+#include "sepa/CsvList.h"
+#include "support/PdfText.h"
+#include "support/Workspace.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+using namespace qvl;
+using namespace qvl::test;
+
+namespace {
+
+Buchung booking(long nummer, const QString &name, const QString &vorname, double cents)
+{
+    Buchung b;
+    b.Nummer = nummer;
+    b.NameOrig = name;
+    b.VornameOrig = vorname;
+    b.BIC = u"GENODEF1XYZ"_qs;
+    b.IBAN = u"DE02120300000000202051"_qs;
+    b.Verwendungszweck = u"Beitrag 2026"_qs.leftJustified(27);
+    b.Summe = cents;
+    return b;
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+TEST(CsvList, FileAndBookingListOfASmallRun)
+{
+    Workspace ws(1);
+    auto form = ws.form();
+    form->strExportPfad = ws.root() + u'/';
+    form->txtRechNr.Text = u"1001,7"_qs;
+    Buchungen run{booking(7, u" Müller"_qs, u"Anna"_qs, 12345), booking(8, u"Berg; Tal"_qs, u"Jörg\r\nX"_qs, 12340),
+                  booking(9, u"Zahn"_qs, u"Udo "_qs, 10000)};
+    run[2].FibuKonto = u"212"_qs;
+
+    const CsvList list = WriteCSVList(*form, run);
+    EXPECT_EQ(list.file, ws.root() + u"/Dtaus0.csv"_qs);
+    const QByteArray expected = "RechnungsNr;FibNr;Nummer;Name;Vorname;BLZ;Konto;Text;Betrag\r\n"
+                                "1001;;7;M\xfcller;Anna;GENODEF1XYZ;DE02120300000000202051;Beitrag 2026               ;123,45\r\n"
+                                "1002;;8;Berg  Tal;J\xf6rg  X;GENODEF1XYZ;DE02120300000000202051;Beitrag 2026               ;123,4\r\n"
+                                "1003;212;9;Zahn;Udo;GENODEF1XYZ;DE02120300000000202051;Beitrag 2026               ;100\r\n";
+    EXPECT_EQ(readAll(list.file), expected);
+
+    const QString pdf = ws.root() + u"/Beitrag.pdf"_qs;
+    ASSERT_TRUE(list.report.writePdf(pdf));
+    const QStringList pages = pdfPages(pdf);
+    ASSERT_EQ(pages.size(), 1);
+    EXPECT_TRUE(pages[0].contains(u"Einzelbuchungen SEPA"_qs));
+    EXPECT_TRUE(pages[0].contains(QRegularExpression(u"Müller +Anna +7 +DE02120300000000202051 +Beitrag 2026 +123,45 +1001"_qs)))
+        << pages[0].toStdString();
+    EXPECT_TRUE(pages[0].contains(QRegularExpression(u"Summe: +346,85"_qs)));
+    EXPECT_TRUE(pages[0].contains(u"Seite: 1"_qs));
+}
+
+TEST(CsvList, ABookingThatDoesNotFitStopsTheWriterBeforeTheFile)
+{
+    Workspace ws(1);
+    auto form = ws.form();
+    form->strExportPfad = ws.root() + u'/';
+    Buchungen run{booking(7, u"Müller"_qs, u"Anna"_qs, 100), booking(8, u" Berg "_qs, u"Jörg"_qs, 100)};
+    run[1].BIC = u"GENODEF1XYZ12345"_qs; // 16 characters in a column of 15
+    try {
+        WriteCSVList(*form, run);
+        FAIL() << "no error";
+    } catch (const RunError &e) {
+        EXPECT_EQ(e.title(), u"SEPA Fehler"_qs);
+        EXPECT_TRUE(e.message().startsWith(u"Die Daten des Waldbesitzers 8 Berg Jörg sind fehlerhaft. Bitte prüfen "
+                                           "die eingetragenen Daten in Quarvel.\r\n"_qs))
+            << e.message().toStdString();
+    }
+    EXPECT_FALSE(QFile::exists(ws.root() + u"/Dtaus0.csv"_qs));
+}
+
+TEST(CsvList, AFileThatCannotBeWrittenIsNamedAndTheListStillShown)
+{
+    Workspace ws(1);
+    auto form = ws.form();
+    form->strExportPfad = ws.root() + u"/fehlt/"_qs;
+    const CsvList list = WriteCSVList(*form, {booking(7, u"Müller"_qs, u"Anna"_qs, 100)});
+    EXPECT_TRUE(list.file.isEmpty());
+    EXPECT_TRUE(list.fileError.contains(u"Dtaus0.csv“ konnte nicht geschrieben werden"_qs)) << list.fileError.toStdString();
+    EXPECT_EQ(list.report.rows().rowCount(), 1);
+}
+
+TEST(Begleitzettel, ShowsCountSumAndSenderAndRefusesAnOverlongName)
+{
+    Workspace ws(1);
+    auto form = ws.form();
+    form->txtFirmenName.Text = u"FBG Hochwald"_qs;
+    form->txtBankleitzahl.Text = u"GENODEF1XYZ"_qs;
+    form->txtKontonummer.Text = u"DE02120300000000202051"_qs;
+    form->strVolume = u"10_15_00"_qs;
+    const Report slip = PrintBegleitzettel(*form, 3, 1234.5);
+    const QString pdf = ws.root() + u"/Begleitzettel.pdf"_qs;
+    ASSERT_TRUE(slip.writePdf(pdf));
+    const QStringList pages = pdfPages(pdf);
+    ASSERT_EQ(pages.size(), 1);
+    const QString &p = pages[0];
+    EXPECT_TRUE(QString(p).remove(u' ').contains(u"BEGLEITZETTEL"_qs));
+    for (const char16_t *line : {u"Volume-Nr.: +10_15_00", u"Erstellungsdatum +06.12.2026", u"Anzahl der Datensätze +3\n",
+                                 u"Summe Betrag der Datensätze +1.234,50", u"Name des Absenders +FBG Hochwald",
+                                 u", den 06.12.26"})
+        EXPECT_TRUE(p.contains(QRegularExpression(QString::fromUtf16(line)))) << QString::fromUtf16(line).toStdString() << "\n"
+                                                                               << p.toStdString();
+
+    form->txtFirmenName.Text = QString(76, u'x');
+    try {
+        PrintBegleitzettel(*form, 3, 1234.5);
+        FAIL() << "no error";
+    } catch (const RunError &e) {
+        EXPECT_TRUE(e.message().startsWith(u"Fehler beim Schreiben der Exportdatei.\r"_qs));
+    }
+}
