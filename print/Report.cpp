@@ -4,6 +4,8 @@
 #include "platform/Conversions.h"
 
 #include <QFontMetricsF>
+#include <QGlyphRun>
+#include <QRawFont>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
@@ -40,10 +42,64 @@ QFont controlFont(const ReportControl &c)
     return font;
 }
 
+// A font with its metrics, made once per face and size for the device painted on: a
+// report of thousands of pages paints the same few faces over and over.
+struct MeasuredFont {
+    QFont font;
+    QFontMetricsF metrics;
+    QRawFont raw;
+};
+
+// A line laid out straight from the font's character map and advances. Report texts are
+// Latin script and need no shaping; shaping every line of thousands of letters would
+// cost more than the rest of the painting. Empty when a character has no glyph in the
+// font (then the painter's own text layout, with its fallback fonts, is used).
+QGlyphRun glyphLine(const MeasuredFont &f, const QString &line, double *width)
+{
+    const QList<quint32> glyphs = f.raw.glyphIndexesForString(line);
+    if (glyphs.size() != line.size() || glyphs.contains(0u))
+        return {};
+    const QList<QPointF> advances = f.raw.advancesForGlyphIndexes(glyphs);
+    QList<QPointF> positions;
+    positions.reserve(glyphs.size());
+    double x = 0;
+    for (const QPointF &a : advances) {
+        positions.append(QPointF(x, 0));
+        x += a.x();
+    }
+    QGlyphRun run;
+    run.setRawFont(f.raw);
+    run.setGlyphIndexes(glyphs);
+    run.setPositions(positions);
+    *width = x;
+    return run;
+}
+
+const MeasuredFont &measuredFont(const ReportControl &c, QPaintDevice *device)
+{
+    static thread_local QPaintDevice *cachedFor = nullptr;
+    static thread_local QHash<QString, std::shared_ptr<MeasuredFont>> cache;
+    if (cachedFor != device) {
+        cache.clear();
+        cachedFor = device;
+    }
+    const QString key = c.FontName + u'|' + QString::number(c.FontSize) + (c.FontBold ? u"|b"_qs : u"|"_qs);
+    auto found = cache.constFind(key);
+    if (found == cache.cend()) {
+        const QFont font = controlFont(c);
+        found = cache.insert(key, std::make_shared<MeasuredFont>(
+                                      MeasuredFont{font, QFontMetricsF(font, device), QRawFont::fromFont(font)}));
+    }
+    return **found;
+}
+
 QStringList splitLines(const QString &text, bool skipBlank)
 {
-    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
-    QStringList lines = text.split(lineBreak);
+    if (!text.contains(u'\r') && !text.contains(u'\n'))
+        return {text};
+    QString unified = text;
+    unified.replace(u"\r\n"_qs, u"\n"_qs).replace(u'\r', u'\n');
+    QStringList lines = unified.split(u'\n');
     if (skipBlank)
         lines.removeIf([](const QString &l) { return l.trimmed().isEmpty(); });
     return lines;
@@ -69,9 +125,9 @@ void drawText(QPainter &painter, const ReportControl &c, const QString &text, in
 {
     if (text.isEmpty())
         return;
-    const QFont font = controlFont(c);
-    painter.setFont(font);
-    const QFontMetricsF metrics(font, painter.device());
+    const MeasuredFont &measured = measuredFont(c, painter.device());
+    painter.setFont(measured.font);
+    const QFontMetricsF &metrics = measured.metrics;
     const double lineHeight = metrics.height();
     double y = top;
     const double left = c.Left;
@@ -79,6 +135,18 @@ void drawText(QPainter &painter, const ReportControl &c, const QString &text, in
         // Trailing blanks are invisible; they must not make a line wrap.
         while (line.endsWith(u' '))
             line.chop(1);
+        double width = 0;
+        const QGlyphRun run = line.isEmpty() ? QGlyphRun() : glyphLine(measured, line, &width);
+        if (!run.isEmpty() && (width <= c.Width || c.Width <= 0)) {
+            double x = left;
+            if (c.Alignment & Qt::AlignRight)
+                x = left + c.Width - width;
+            else if (c.Alignment & Qt::AlignHCenter)
+                x = left + (c.Width - width) / 2;
+            painter.drawGlyphRun(QPointF(x, y + metrics.ascent()), run);
+            y += lineHeight;
+            continue;
+        }
         if (!c.WordWrap && c.Width > 0)
             line = metrics.elidedText(line, Qt::ElideRight, c.Width);
         const double advance = metrics.horizontalAdvance(line);
