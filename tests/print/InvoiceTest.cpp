@@ -4,6 +4,7 @@
 #include "support/PdfText.h"
 #include "support/Workspace.h"
 
+#include <QImage>
 #include <gtest/gtest.h>
 
 using namespace qvl;
@@ -151,4 +152,42 @@ TEST(Invoices, BadDataStopsThePrintingWithAMessage)
     } catch (const RunError &e) {
         EXPECT_TRUE(e.message().contains(u"(„oben“) ist keine Zahl"_qs)) << e.message().toStdString();
     }
+}
+
+TEST(Invoices, LetterheadWithAndWithoutItAndTheLogo)
+{
+    Invoices inv;
+    FrmDTA &f = *inv.form;
+    f.txtTelefon.Text = u"0881 1"_qs;
+    f.txtEmail.Text = u"post@fbg.de"_qs;
+    const QString logo = inv.ws.root() + u"/logo.png"_qs;
+    QImage picture(40, 20, QImage::Format_RGB32);
+    picture.fill(Qt::darkGreen);
+    ASSERT_TRUE(picture.save(logo));
+
+    // Without the letterhead the sender block lies in Header1 … Header7.
+    Report report = PrintRechnungen(f, {owner(1, u"1"_qs)});
+    const RecordSet &rows = report.rows();
+    EXPECT_EQ(rows.value(0, u"Header1"_qs).toString(), u"FBG Hochwald"_qs);
+    EXPECT_EQ(rows.value(0, u"Header4"_qs).toString(), u"Tel.: 0881 1"_qs);
+    EXPECT_EQ(rows.value(0, u"Header5"_qs).toString(), QString()); // no fax: no line
+    EXPECT_TRUE(rows.value(0, u"Kopf1"_qs).isNull());
+    EXPECT_FALSE(report.design().find(u"Linie2"_qs)->Visible);
+
+    // With it: the letterhead lines, the creditor id for a debit owner, the logo.
+    f.chkKopf.Value = 1;
+    f.txtGlaubigerID.Text = u"DE98ZZZ09999999999"_qs;
+    f.txtLogo.Text = inv.ws.root() + u"/fehlt.png"_qs; // cannot be loaded: left out
+    report = PrintRechnungen(f, {owner(1, u"1"_qs)});
+    EXPECT_TRUE(report.design().find(u"Symbol1"_qs)->Picture.isNull());
+    f.txtLogo.Text = logo;
+    report = PrintRechnungen(f, {owner(1, u"1"_qs), owner(2, u"0"_qs)});
+    EXPECT_EQ(report.rows().value(0, u"Kopf4"_qs).toString(), u"Tel.: 0881 1"_qs);
+    EXPECT_EQ(report.rows().value(0, u"Header1"_qs).toString(), u"Email:  post@fbg.de"_qs);
+    EXPECT_EQ(report.rows().value(0, u"Header2"_qs).toString(), u"Gläubiger ID: DE98ZZZ09999999999"_qs);
+    EXPECT_EQ(report.rows().value(1, u"Header2"_qs).toString(), QString());
+    EXPECT_TRUE(report.rows().value(0, u"Header4"_qs).toString().isEmpty());
+    EXPECT_EQ(report.design().find(u"Symbol1"_qs)->Picture.size(), QSize(40, 20));
+    EXPECT_TRUE(report.design().find(u"Linie2"_qs)->Visible);
+    EXPECT_EQ(inv.pages(report).size(), 2);
 }
