@@ -161,7 +161,7 @@ void FrmDTA::registerNames()
     // Leaving a formatted box formats it with the decimals the input rules give it.
     auto formatted = [this, &n](const QString &name, TextBox *box) {
         const int decimals = formattedDecimalsFor(name);
-        n.addTextBox(name, box, R::Enabled, [this, box, decimals] { LeaveDecimalBox(*box, decimals); });
+        n.addCheckedTextBox(name, box, R::Enabled, [this, box, decimals] { return LeaveDecimalBox(*box, decimals); });
     };
     for (int i = 0; i < kStaffelBoxes; ++i)
         formatted(indexed(u"txtStaffel"_qs, i), &txtStaffel[i]);

@@ -77,13 +77,20 @@ void ControlRegistry::addNumber(const QString &name, int *field)
 
 void ControlRegistry::addTextBox(const QString &name, TextBox *box, int properties, Action onChange)
 {
-    if (properties & MultiLine)
-        m_multiLine.insert(name.toLower());
-    addLine(name, [box] { return box->Text; }, [box, onChange](const QString &v) {
-        box->Text = v;
+    addCheckedTextBox(name, box, properties, [onChange] {
         if (onChange)
             onChange();
         return true;
+    });
+}
+
+void ControlRegistry::addCheckedTextBox(const QString &name, TextBox *box, int properties, std::function<bool()> leave)
+{
+    if (properties & MultiLine)
+        m_multiLine.insert(name.toLower());
+    addLine(name, [box] { return box->Text; }, [box, leave](const QString &v) {
+        box->Text = v;
+        return leave();
     });
     if (properties & Visible)
         addFlag(name + u".Visible"_qs, &box->Visible);

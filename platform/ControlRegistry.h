@@ -29,6 +29,9 @@ public:
     void addBool(const QString &name, bool *field);
     void addNumber(const QString &name, int *field);
     void addTextBox(const QString &name, TextBox *box, int properties = 0, Action onChange = {});
+    // A box whose leaving checks the value (a number box): when `leave` refuses it, the text
+    // stays as typed, as on the form, and setting it answers InvalidValue.
+    void addCheckedTextBox(const QString &name, TextBox *box, int properties, std::function<bool()> leave);
     void addCheckBox(const QString &name, CheckBox *box, int properties = 0, Action onChange = {});
     void addLabel(const QString &name, Label *label, int properties = Caption);
     void addFrame(const QString &name, Frame *frame, int properties = 0);

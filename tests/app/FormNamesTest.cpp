@@ -69,13 +69,16 @@ TEST(FormNames, SettingByNameActsAsTheUserWould)
     EXPECT_TRUE(form.txtStaffel[20].Enabled); // boxes 20 and 21 are never switched
     EXPECT_TRUE(form.txtHoechstbeitrag.Enabled);
 
-    // Leaving a formatted box formats it, or complains and keeps the text.
+    // Leaving a formatted box formats it, or complains, keeps the text and refuses the value
+    // (a script's typing error must not run with a price of 0).
     ASSERT_EQ(n.set(u"txtStaffel(0)"_qs, u"1,5"_qs), ControlRegistry::SetResult::Ok);
     EXPECT_EQ(form.txtStaffel[0].Text, u"1,5000"_qs);
     ASSERT_EQ(n.set(u"txtStaffel(1)"_qs, u"1,5"_qs), ControlRegistry::SetResult::Ok);
     EXPECT_EQ(form.txtStaffel[1].Text, u"1,50"_qs);
-    ASSERT_EQ(n.set(u"txtHoechstbeitrag"_qs, u""_qs), ControlRegistry::SetResult::Ok);
-    ASSERT_EQ(ui.messages.size(), 1);
+    ASSERT_EQ(n.set(u"txtHoechstbeitrag"_qs, u""_qs), ControlRegistry::SetResult::InvalidValue);
+    EXPECT_EQ(n.set(u"txtPreisZuschlag"_qs, u"4,50 €"_qs), ControlRegistry::SetResult::InvalidValue);
+    EXPECT_EQ(form.txtPreisZuschlag.Text, u"4,50 €"_qs);
+    ASSERT_EQ(ui.messages.size(), 2);
     EXPECT_EQ(ui.messages[0].text, u"Es wurde keine gültige Zahl eingegeben."_qs);
     EXPECT_EQ(ui.messages[0].title, u"Quarvel32 SEPA"_qs);
     EXPECT_EQ(ui.messages[0].icon, MsgIcon::Critical);
