@@ -15,60 +15,46 @@ TEST(Cp1252, EveryByteSurvivesDecodeAndEncode)
     EXPECT_EQ(encodeCp1252(text), all);
 }
 
-struct ByteChar {
-    unsigned char byte;
-    char16_t unicode;
-};
-
-class Cp1252Mapping : public ::testing::TestWithParam<ByteChar> {};
-
-TEST_P(Cp1252Mapping, DecodesAndEncodesAsOneByte)
+TEST(Cp1252, EachMappedCharacterIsOneByteBothWays)
 {
-    const auto [byte, unicode] = GetParam();
-    const QByteArray encoded(1, char(byte));
-    EXPECT_EQ(decodeCp1252(encoded), QString(QChar(unicode)));
-    EXPECT_EQ(encodeCp1252(QString(QChar(unicode))), encoded);
+    const struct {
+        unsigned char byte;
+        char16_t unicode;
+    } cases[] = {
+        // German letters come from the Latin-1 half.
+        {0xE4, u'ä'}, {0xF6, u'ö'}, {0xFC, u'ü'}, {0xDF, u'ß'}, {0xC4, u'Ä'}, {0xDC, u'Ü'},
+        {0xA0, u'\u00A0'}, {0xFF, u'ÿ'}, {0x41, u'A'},
+        // The block where Windows-1252 differs from Latin-1.
+        {0x80, u'€'}, {0x82, u'‚'}, {0x84, u'„'}, {0x8A, u'Š'}, {0x8E, u'Ž'}, {0x91, u'‘'},
+        {0x92, u'’'}, {0x93, u'“'}, {0x94, u'”'}, {0x96, u'–'}, {0x99, u'™'}, {0x9F, u'Ÿ'},
+        // Unassigned bytes stay C1 controls, as on Windows.
+        {0x81, u'\u0081'}, {0x9D, u'\u009D'},
+    };
+    for (const auto &[byte, unicode] : cases) {
+        const QByteArray encoded(1, char(byte));
+        EXPECT_EQ(decodeCp1252(encoded), QString(QChar(unicode))) << int(byte);
+        EXPECT_EQ(encodeCp1252(QString(QChar(unicode))), encoded) << int(byte);
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, Cp1252Mapping,
-                         ::testing::Values(
-                             // German letters come from the Latin-1 half.
-                             ByteChar{0xE4, u'ä'}, ByteChar{0xF6, u'ö'}, ByteChar{0xFC, u'ü'},
-                             ByteChar{0xDF, u'ß'}, ByteChar{0xC4, u'Ä'}, ByteChar{0xDC, u'Ü'},
-                             ByteChar{0xA0, u'\u00A0'}, ByteChar{0xFF, u'ÿ'}, ByteChar{0x41, u'A'},
-                             // The block where Windows-1252 differs from Latin-1.
-                             ByteChar{0x80, u'€'}, ByteChar{0x82, u'‚'}, ByteChar{0x84, u'„'},
-                             ByteChar{0x8A, u'Š'}, ByteChar{0x8E, u'Ž'}, ByteChar{0x91, u'‘'},
-                             ByteChar{0x92, u'’'}, ByteChar{0x93, u'“'}, ByteChar{0x94, u'”'},
-                             ByteChar{0x96, u'–'}, ByteChar{0x99, u'™'}, ByteChar{0x9F, u'Ÿ'},
-                             // Unassigned bytes stay C1 controls, as on Windows.
-                             ByteChar{0x81, u'\u0081'},
-                             ByteChar{0x9D, u'\u009D'}));
-
-struct Unmappable {
-    const char16_t *text;
-    const char *expected;
-};
-
-class Cp1252Unmappable : public ::testing::TestWithParam<Unmappable> {};
-
-TEST_P(Cp1252Unmappable, BecomesQuestionMark)
+TEST(Cp1252, UnmappableCharactersBecomeQuestionMarks)
 {
-    const auto [text, expected] = GetParam();
-    EXPECT_EQ(encodeCp1252(QString::fromUtf16(text)), QByteArray(expected));
+    const struct {
+        const char16_t *text;
+        const char *expected;
+    } cases[] = {
+        {u"Łódź", "?\xF3" "d?"},
+        {u"\u0080\u009F", "??"}, // C1 controls whose byte holds another character
+        {u"α→Ω", "???"},
+        {u"Wald 🌲 Weg", "Wald ? Weg"}, // surrogate pair: one character, one "?"
+        {u"🌲🌳", "??"},
+        {u"a\xD800" "b", "a?b"},        // lone high surrogate
+        {u"a\xDC00", "a?"},             // lone low surrogate at the end
+        {u"Gebühr 12,50 €", "Geb\xFChr 12,50 \x80"},
+    };
+    for (const auto &[text, expected] : cases)
+        EXPECT_EQ(encodeCp1252(QString::fromUtf16(text)), QByteArray(expected)) << expected;
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, Cp1252Unmappable,
-    ::testing::Values(
-        Unmappable{u"Łódź", "?\xF3" "d?"},
-        Unmappable{u"\u0080\u009F", "??"}, // C1 controls whose byte holds another character
-        Unmappable{u"α→Ω", "???"},
-        Unmappable{u"Wald 🌲 Weg", "Wald ? Weg"}, // surrogate pair: one character, one "?"
-        Unmappable{u"🌲🌳", "??"},
-        Unmappable{u"a\xD800" "b", "a?b"},        // lone high surrogate
-        Unmappable{u"a\xDC00", "a?"},             // lone low surrogate at the end
-        Unmappable{u"Gebühr 12,50 €", "Geb\xFChr 12,50 \x80"}));
 
 TEST(Cp1252, EmptyInputGivesEmptyOutput)
 {
