@@ -7,11 +7,11 @@
 
 namespace qvl {
 
-QStringList ExportFibu(const FrmDTA &f, const Buchungen &records, QStringList &written)
+QStringList ExportFibu(const FrmDTA &f, const Buchungen &records, QStringList &written, const QSet<long> &notCollected)
 {
     const QString system = f.strFibu.trimmed().toUpper();
     if (system == u"IBM-FIBU"_qs) {
-        const QString notice = fibu::ExportIBM(f, records, written);
+        const QString notice = fibu::ExportIBM(f, records, written, notCollected);
         return notice.isEmpty() ? QStringList() : QStringList{notice};
     }
     if (system == u"SYSKA-FIBU"_qs)

@@ -6,6 +6,7 @@
 
 #include "run/Buchung.h"
 
+#include <QSet>
 #include <QStringList>
 
 namespace qvl {
@@ -15,6 +16,9 @@ class FrmDTA;
 // Appends each complete file to `written`, so that a failure still leaves the files written
 // before it listed. Returns notices for the user (a cost-centre map that cannot be read);
 // throws RunError naming the file on any failure, keeping what was written before.
-QStringList ExportFibu(const FrmDTA &form, const Buchungen &records, QStringList &written);
+// `notCollected`: owners (Id_Personal) of a direct-debit run whose debit is not in the bank
+// file; their fees are booked, but no payment.
+QStringList ExportFibu(const FrmDTA &form, const Buchungen &records, QStringList &written,
+                       const QSet<long> &notCollected = {});
 
 } // namespace qvl

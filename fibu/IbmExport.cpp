@@ -92,7 +92,7 @@ QString ownerKey(long nummer)
     return text.size() == 8 ? text.mid(1, 3) : text.left(3);
 }
 
-QString ExportIBM(const FrmDTA &f, const Buchungen &records, QStringList &written)
+QString ExportIBM(const FrmDTA &f, const Buchungen &records, QStringList &written, const QSet<long> &notCollected)
 {
     const QDate today = f.clock().today();
     Run run;
@@ -139,6 +139,8 @@ QString ExportIBM(const FrmDTA &f, const Buchungen &records, QStringList &writte
             return QStringList{fileName(u"LA"_qs, today, n)};
         }).front();
         writeFile(bankFile, run, records, [&](const Buchung &b) {
+            if (notCollected.contains(b.Id_Personal))
+                return QList<Line>();
             const QString nummer = QString::number(b.Nummer);
             return QList<Line>{{run.bankAccount, {}, totalText(b), {}, run.bookingText, u"A"_qs, {}, {}},
                                {{}, nummer, totalText(b), {}, run.bookingText, {}, {}, {}}};

@@ -6,6 +6,7 @@
 
 #include "run/Buchung.h"
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -21,8 +22,10 @@ QString ownerKey(long nummer);
 
 // Writes the files; each complete file is appended to `written`. Returns a notice for the
 // user when the cost-centre map could not be read (the cost values then stay empty).
-// Throws RunError naming the file on any failure.
-QString ExportIBM(const FrmDTA &form, const Buchungen &records, QStringList &written);
+// Throws RunError naming the file on any failure. The bank bookings leave out the owners of
+// `notCollected` (Id_Personal): their debit never reaches the bank.
+QString ExportIBM(const FrmDTA &form, const Buchungen &records, QStringList &written,
+                  const QSet<long> &notCollected = {});
 
 } // namespace fibu
 } // namespace qvl

@@ -165,9 +165,10 @@ bool prepareTarget(FrmDTA &f, bool directDebit, const QString &exportPfad, RunRe
     return !exportPfad.isEmpty();
 }
 
-// The direct-debit writers: the SEPA file (with its error report) and the slip.
-void writeDirectDebit(FrmDTA &f, const QString &exportPfad, bool diskette, const Buchungen &aBuchungen,
-                      RunReport &report)
+// The direct-debit writers: the SEPA file (with its error report) and the slip. Returns the
+// owners whose debit could not go into the file.
+QSet<long> writeDirectDebit(FrmDTA &f, const QString &exportPfad, bool diskette, const Buchungen &aBuchungen,
+                            RunReport &report)
 {
     const SepaExport sepa = CreateSEPAFile(f, exportPfad, aBuchungen);
     report.outputs.append(sepa.file);
@@ -181,6 +182,7 @@ void writeDirectDebit(FrmDTA &f, const QString &exportPfad, bool diskette, const
         SetDisketteLabel(f.strVolume);
     }
     PrintSlipStep(f, sepa, report);
+    return sepa.notCollected;
 }
 
 // A second direct-debit run for a year and type already collected would debit the same
@@ -229,12 +231,13 @@ void runSteps(FrmDTA &f, bool directDebit, const QString &exportPfad, RunReport 
     }
 
     // In both kinds of run last the accounting export.
+    QSet<long> notCollected;
     if (directDebit)
-        writeDirectDebit(f, exportPfad, isDisketteTarget(directDebit, exportPfad), aBuchungen, report);
+        notCollected = writeDirectDebit(f, exportPfad, isDisketteTarget(directDebit, exportPfad), aBuchungen, report);
     PrintListsAndLetters(f, aBuchungen, directDebit, report);
     f.ui().setProgress(0, 0);
 
-    for (const QString &notice : ExportFibu(f, aBuchungen, report.outputs))
+    for (const QString &notice : ExportFibu(f, aBuchungen, report.outputs, notCollected))
         tell(f, notice, MsgIcon::Exclamation);
 }
 

@@ -122,6 +122,7 @@ void log(const FrmDTA &f, const QString &message)
 // the message id; every data error logged.
 struct Selection {
     std::vector<std::uint32_t> written; // indexes into the run's records, in order
+    QSet<long> leftOut;                 // owners whose debit cannot be written
     double controlSum = 0;              // before its final rounding
     int errors = 0;
     QString firstNumber, lastNumber;
@@ -144,6 +145,7 @@ Selection selectBookings(const FrmDTA &f, SepaFormat format, const Buchungen &aB
         if (!isSchemaIban(iban)) {
             logError(problem + (problem.endsWith(u' ') ? u""_qs : u" "_qs)
                      + u"Die Lastschrift wurde nicht in die Datei geschrieben."_qs);
+            s.leftOut.insert(b.Id_Personal);
             continue;
         }
         if (!problem.isEmpty())
@@ -222,6 +224,7 @@ SepaExport CreateSEPAFile(FrmDTA &f, const QString &exportDir, const Buchungen &
     SepaExport result;
     result.numberOfTransactions = qint64(selection.written.size());
     result.dataErrors = selection.errors;
+    result.notCollected = selection.leftOut;
     result.controlSum = roundHalfEven(selection.controlSum, 2);
     if (selection.written.empty())
         throw RunError(RunError::Kind::Input,

@@ -9,6 +9,7 @@
 #include "run/Buchung.h"
 
 #include <QByteArray>
+#include <QSet>
 #include <QString>
 #include <functional>
 
@@ -21,6 +22,7 @@ struct SepaExport {
     qint64 numberOfTransactions = 0;
     double controlSum = 0;         // rounded to 2 decimals
     int dataErrors = 0;            // lines logged for faulty IBANs, BICs and mandate references
+    QSet<long> notCollected;       // owners (Id_Personal) whose debit could not go into the file
 };
 
 // Reads the creditor, dates, texts and the bank format from the form. Data errors are

@@ -188,6 +188,23 @@ $AF1BG1,"11",,"1002","06.12.2026",,"4711","15,00",,,,,,"Beitragsrechnung 2026","
 )"_qs));
 }
 
+// A debit left out of the bank file (no usable IBAN) was never collected: the fee is booked,
+// the payment is not.
+TEST_F(IbmExport, AnOwnerWhoseDebitIsNotInTheBankFileGetsNoBankBooking)
+{
+    form.strFibu = u"IBM-FIBU"_qs;
+    records[0].Id_Personal = 501;
+    records[2].Id_Personal = 502;
+    QStringList written;
+    ExportFibu(form, records, written, {501});
+    ASSERT_EQ(written.size(), 2);
+    const std::string fees = bytes(u"BEITLA20261206_1.df2"_qs);
+    const std::string bank = bytes(u"LA20261206_1.df2"_qs);
+    EXPECT_NE(fees.find(R"("12345678",,"62,60")"), std::string::npos);
+    EXPECT_EQ(bank.find("Mueller"), std::string::npos) << bank;
+    EXPECT_NE(bank.find(R"(,"4711","15,00")"), std::string::npos) << bank;
+}
+
 TEST_F(IbmExport, InvoiceRunWritesFeeBookingsOnlyAndASecondExportTheNextNumber)
 {
     form.LaoderRe[0].Value = false;
