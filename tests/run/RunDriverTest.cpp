@@ -73,16 +73,18 @@ TEST(RunDriver, InvoiceChecksAndTheAccountingChecks)
     StartedRun r;
     FrmDTA &f = *r.form;
     f.names().set(u"LaoderRe(1)"_qs, u"1"_qs);
-    TextBox *boxes[] = {&f.txtFirmenName, &f.txtAdresse, &f.txtPLZ, &f.txtOrt, &f.txtRechNr};
+    // The invoice date is printed on every invoice: not a date stops the run as well.
+    TextBox *boxes[] = {&f.txtFirmenName, &f.txtAdresse, &f.txtPLZ, &f.txtOrt, &f.txtRechNr, &f.txtRechDat};
     const QString texts[] = {u"Sie müssen einen Firmennamen eingeben!"_qs, u"Sie müssen eine Adresse eingeben!"_qs,
                              u"Sie müssen eine PLZ eingeben!"_qs, u"Sie müssen einen Ort eingeben!"_qs,
-                             u"Sie müssen eine Rechnungsnummer eingeben!"_qs};
+                             u"Sie müssen eine Rechnungsnummer eingeben!"_qs, u"Das Rechnungsdatum ist nicht gültig."_qs};
     QStringList kept;
     for (TextBox *box : boxes) {
         kept << box->Text;
         box->Text.clear();
     }
-    for (int i = 0; i < 5; ++i) {
+    f.txtRechDat.Text = u"31.02.2026"_qs;
+    for (int i = 0; i < 6; ++i) {
         EXPECT_EQ(r.start().outcome, RunOutcome::Stopped);
         EXPECT_EQ(r.lastMessage().text, texts[i]);
         boxes[i]->Text = kept[i].isEmpty() ? u"x"_qs : kept[i];
