@@ -131,6 +131,13 @@ void drawText(QPainter &painter, const ReportControl &c, const QString &text, in
     const double lineHeight = metrics.height();
     double y = top;
     const double left = c.Left;
+    const auto alignedX = [&c, left](double width) {
+        if (c.Alignment & Qt::AlignRight)
+            return left + c.Width - width;
+        if (c.Alignment & Qt::AlignHCenter)
+            return left + (c.Width - width) / 2;
+        return left;
+    };
     for (QString line : splitLines(text, c.SkipBlankLines)) {
         // Trailing blanks are invisible; they must not make a line wrap.
         while (line.endsWith(u' '))
@@ -138,12 +145,7 @@ void drawText(QPainter &painter, const ReportControl &c, const QString &text, in
         double width = 0;
         const QGlyphRun run = line.isEmpty() ? QGlyphRun() : glyphLine(measured, line, &width);
         if (!run.isEmpty() && (width <= c.Width || c.Width <= 0)) {
-            double x = left;
-            if (c.Alignment & Qt::AlignRight)
-                x = left + c.Width - width;
-            else if (c.Alignment & Qt::AlignHCenter)
-                x = left + (c.Width - width) / 2;
-            painter.drawGlyphRun(QPointF(x, y + metrics.ascent()), run);
+            painter.drawGlyphRun(QPointF(alignedX(width), y + metrics.ascent()), run);
             y += lineHeight;
             continue;
         }
@@ -151,12 +153,7 @@ void drawText(QPainter &painter, const ReportControl &c, const QString &text, in
             line = metrics.elidedText(line, Qt::ElideRight, c.Width);
         const double advance = metrics.horizontalAdvance(line);
         if (advance <= c.Width || c.Width <= 0) {
-            double x = left;
-            if (c.Alignment & Qt::AlignRight)
-                x = left + c.Width - advance;
-            else if (c.Alignment & Qt::AlignHCenter)
-                x = left + (c.Width - advance) / 2;
-            painter.drawText(QPointF(x, y + metrics.ascent()), line);
+            painter.drawText(QPointF(alignedX(advance), y + metrics.ascent()), line);
             y += lineHeight;
         } else {
             QRectF bounds;
