@@ -1,10 +1,12 @@
 #include "app/Startup.h"
 
 #include "app/FrmDTA.h"
+#include "app/Leftovers.h"
 #include "app/Settings.h"
 #include "app/StartupSql.h"
 #include "platform/Conversions.h"
 #include "platform/Paths.h"
+#include "platform/RunSignals.h"
 #include "platform/SingleInstance.h"
 
 #include <QDir>
@@ -176,6 +178,8 @@ StartupResult Form_Load(FrmDTA &f, const QString &commandLine)
 
         LoadModelSections(f, *settings);
         f.LoadModelle();
+        installRunSignalHandlers();
+        clearLeftovers(f);
 
         const QString warn = f.bWarnmeldungBankverbindung.toUpper();
         if (warn == u"WAHR"_qs || warn == u"1"_qs)

@@ -21,6 +21,7 @@ public:
     void setProgress(int, int) override {}
     bool showReport(const Report &report) override;
 
+    QString reportsFolder() const override { return m_reportsDir; }
     void setReportsDir(const QString &dir) { m_reportsDir = dir; }
     // The files showReport wrote, in order.
     const QStringList &writtenFiles() const { return m_written; }

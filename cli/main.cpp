@@ -8,6 +8,7 @@
 #include "platform/Conversions.h"
 #include "platform/HeadlessGui.h"
 #include "platform/Paths.h"
+#include "platform/RunSignals.h"
 #include "platform/Translation.h"
 #include "run/RunDriver.h"
 #include "select/OwnerSelection.h"
@@ -79,6 +80,8 @@ int run(FrmDTA &form, const BatchUi &ui)
         return Failure;
     case RunOutcome::Unfinished:
         return BankFileOnly;
+    case RunOutcome::Interrupted:
+        return report.signal ? exitCodeForSignal(report.signal) : Failure;
     }
     return Failure;
 }
@@ -153,6 +156,7 @@ bool applySets(FrmDTA &form, const BatchOptions &o, QString *error)
 
 int main(int argc, char **argv)
 {
+    installRunSignalHandlers();
     prepareHeadlessGui();
     QGuiApplication app(argc, argv);
     QCoreApplication::setApplicationName(u"qvl32-sepa-batch"_qs);

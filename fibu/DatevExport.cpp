@@ -56,7 +56,7 @@ void ExportDATEV(const FrmDTA &f, const Buchungen &records, QStringList &written
     const QString kind = f.LaoderRe[0].Value ? u"BEITLA"_qs : u"BEITRE"_qs;
     const QString day = formatDate(today, u"yyyymmdd"_qs);
     const auto names = [&](int n) {
-        const QString suffix = day + u'_' + QString::number(n) + u".csv"_qs;
+        const QString suffix = day + (n > 0 ? u'_' + QString::number(n) : QString()) + u".csv"_qs;
         // The bookings file decides the number; the debtor file of that number must be new too.
         return QStringList{u"DATEV_"_qs + kind + suffix, u"DATEV_"_qs + kind + u"_DEBKRED_"_qs + suffix};
     };
@@ -88,18 +88,11 @@ void ExportDATEV(const FrmDTA &f, const Buchungen &records, QStringList &written
         }
     }
 
-    const QStringList files = reserveNumberedFiles(targetFolder(f), names);
-    const QString &bookingFile = files[0];
-    const QString &debtorFile = files[1];
-    try {
-        writeReservedFile(debtorFile, debtors);
-    } catch (...) {
-        releaseReservedFiles({bookingFile});
-        throw;
-    }
-    written.append(debtorFile);
-    writeReservedFile(bookingFile, bookings);
-    written.append(bookingFile);
+    // The bookings file decides the number, so the debtor file is named first: a program
+    // stopped between the two leaves a debtor file whose number the next export skips.
+    const auto debtorFirst = [&](int n) { return QStringList{names(n)[1], names(n)[0]}; };
+    const QStringList files = writeNumberedFiles(targetFolder(f), debtorFirst, {debtors, bookings});
+    written.append(files);
 }
 
 } // namespace qvl::fibu

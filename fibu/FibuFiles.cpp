@@ -3,14 +3,16 @@
 #include "app/FrmDTA.h"
 #include "platform/AnsiTextFile.h"
 #include "platform/Conversions.h"
+#include "platform/FaultPoints.h"
 #include "platform/Paths.h"
 #include "run/RunError.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
+#include <vector>
 
 namespace qvl::fibu {
 
@@ -51,51 +53,57 @@ QString field(const QString &value, QStringView unsafe)
     return out;
 }
 
-QStringList reserveNumberedFiles(const QString &folder, const std::function<QStringList(int)> &names)
+QStringList writeNumberedFiles(const QString &folder, const std::function<QStringList(int)> &names,
+                               const QList<QStringList> &contents)
 {
+    const QStringList first = names(1);
     if (!QFileInfo(folder).isDir())
         throw failed(u"Der Zielordner für die FIBU-Übernahme „"_qs + folder + u"“ wurde nicht gefunden. "_qs
-                     + notWritten(joinPath(folder, names(1).value(0))));
-    for (int n = 1; n <= kFileNumbers; ++n) {
+                     + notWritten(joinPath(folder, first.value(0))));
+    std::vector<std::unique_ptr<CheckedNewFile>> files;
+    for (qsizetype i = 0; i < contents.size(); ++i) {
+        const QString path = joinPath(folder, first.value(i));
+        auto file = std::make_unique<CheckedNewFile>(path);
+        if (!file->openForWriting() || file->write(ansiBytes(contents[i])) < 0 || !file->finishUnnamed())
+            throw failed(file->errorText() + u"\r"_qs + notWritten(path));
+        files.push_back(std::move(file));
+    }
+
+    faultPoint("fibu-datei");
+    for (int k = 1; k <= kFileNumbers + 1; ++k) {
+        const int n = k <= kFileNumbers ? k : 0;
         QStringList paths;
         for (const QString &name : names(n))
             paths.append(joinPath(folder, name));
         if (std::any_of(paths.cbegin(), paths.cend(), [](const QString &p) { return QFileInfo::exists(p); }))
             continue;
-        QStringList reserved;
-        for (const QString &path : paths) {
-            QFile file(path);
-            if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-                reserved.append(path);
-                continue;
-            }
-            releaseReservedFiles(reserved);
-            if (QFileInfo::exists(path)) // created by someone else meanwhile: the next number
+        QStringList temporaries; // of the files already named under this number
+        bool taken = false;
+        for (std::size_t i = 0; i < files.size() && !taken; ++i) {
+            const QString temporary = files[i]->fileName();
+            switch (files[i]->publishAs(paths[qsizetype(i)])) {
+            case CheckedNewFile::Publish::Done:
+                temporaries.append(temporary);
                 break;
-            throw failed(u"Die Datei „"_qs + path + u"“ konnte nicht angelegt werden: "_qs + file.errorString()
-                         + u". "_qs + notWritten(path));
+            case CheckedNewFile::Publish::Taken: // by another program in the meantime
+                taken = true;
+                break;
+            case CheckedNewFile::Publish::Failed:
+                for (qsizetype j = 0; j < temporaries.size(); ++j)
+                    files[std::size_t(j)]->unpublish(temporaries[j]);
+                throw failed(files[i]->errorText() + u"\r"_qs + notWritten(paths[qsizetype(i)]));
+            }
         }
-        if (reserved.size() == paths.size())
-            return reserved;
+        if (!taken)
+            return paths;
+        // The partners must share their number: those named already take the next one.
+        for (qsizetype j = 0; j < temporaries.size(); ++j)
+            files[std::size_t(j)]->unpublish(temporaries[j]);
     }
-    throw failed(u"Alle "_qs + QString::number(kFileNumbers) + u" Dateinummern des Tages sind vergeben („"_qs
-                 + names(1).value(0) + u"“ bis „"_qs + names(kFileNumbers).value(0) + u"“ im Ordner „"_qs + folder
-                 + u"“). "_qs + u"Die FIBU-Übernahme wurde nicht geschrieben."_qs);
-}
-
-void writeReservedFile(const QString &path, const QStringList &lines)
-{
-    QString error;
-    if (writeAnsiFileAtomically(path, lines, &error))
-        return;
-    QFile::remove(path);
-    throw failed(error + u"\r"_qs + notWritten(path));
-}
-
-void releaseReservedFiles(const QStringList &paths)
-{
-    for (const QString &path : paths)
-        QFile::remove(path);
+    throw failed(u"Alle "_qs + QString::number(kFileNumbers) + u" Dateinummern des Tages und der Name ohne Nummer "
+                 "sind vergeben („"_qs + first.value(0) + u"“ bis „"_qs + names(kFileNumbers).value(0) + u"“ und „"_qs
+                 + names(0).value(0) + u"“ im Ordner „"_qs + folder + u"“). "_qs
+                 + u"Die FIBU-Übernahme wurde nicht geschrieben."_qs);
 }
 
 } // namespace qvl::fibu

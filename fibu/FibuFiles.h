@@ -28,19 +28,16 @@ qint64 firstInvoiceNumber(const FrmDTA &form, const QString &file);
 // line break replaced by a blank, so that it can neither shift nor split a record.
 QString field(const QString &value, QStringView unsafe);
 
-// Reserves the files of the first free number of the day: for n = 1 … 50, names(n) are
-// the file names (in `folder`) that must all be new. Each is created empty and exclusively,
-// so nothing that exists is touched and no second export takes the same number. Returns
-// the reserved paths; throws RunError when the folder is missing, a file cannot be
-// created, or all 50 numbers are taken.
-QStringList reserveNumberedFiles(const QString &folder, const std::function<QStringList(int)> &names);
-
-// Writes the lines (Windows-1252, CR LF) into a reserved file, replacing it in one step.
-// On failure the reservation is removed and RunError names the file.
-void writeReservedFile(const QString &path, const QStringList &lines);
-
-// Removes reservations that will not be written (after an earlier file failed).
-void releaseReservedFiles(const QStringList &paths);
+// Writes the files of one export (Windows-1252, CR LF) whole under hidden temporary names
+// in `folder`, then gives them the first free number of the day: for n = 1 … 50, names(n)
+// are the names that must all be new; when all 50 are taken, names(0), the names without a
+// number. Nothing that exists is written over, no two exports take the same number, and a
+// program stopped half-way leaves no numbered file that is not whole (its temporary files
+// are removed at the next start). Returns the paths written, in the order of `contents`;
+// throws RunError when the folder is missing, a file cannot be written, or every name is
+// taken.
+QStringList writeNumberedFiles(const QString &folder, const std::function<QStringList(int)> &names,
+                               const QList<QStringList> &contents);
 
 } // namespace fibu
 } // namespace qvl

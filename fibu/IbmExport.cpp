@@ -65,12 +65,13 @@ QString ownerName(const Buchung &b)
 
 QString fileName(const QString &stem, const QDate &today, int n)
 {
-    return stem + formatDate(today, u"yyyymmdd"_qs) + u'_' + QString::number(n) + u".df2"_qs;
+    return stem + formatDate(today, u"yyyymmdd"_qs) + (n > 0 ? u'_' + QString::number(n) : QString()) + u".df2"_qs;
 }
 
-// One file: the header, then per booking with a positive total the lines `linesOf` gives.
-void writeFile(const QString &path, const Run &run, const Buchungen &records,
-               const std::function<QList<Line>(const Buchung &)> &linesOf)
+// One file: the header, then per booking with a positive total the lines `linesOf` gives;
+// named with the first free number of the day.
+QString writeFile(const QString &folder, const std::function<QString(int)> &name, const Run &run,
+                  const Buchungen &records, const std::function<QList<Line>(const Buchung &)> &linesOf)
 {
     QStringList lines{header(run)};
     for (std::size_t i = 0; i < records.size(); ++i) {
@@ -81,7 +82,7 @@ void writeFile(const QString &path, const Run &run, const Buchungen &records,
         for (const Line &l : linesOf(b))
             lines.append(bookingLine(r, run.date, ownerName(b), l));
     }
-    writeReservedFile(path, lines);
+    return writeNumberedFiles(folder, [&](int n) { return QStringList{name(n)}; }, {lines}).front();
 }
 
 } // namespace
@@ -118,10 +119,8 @@ QString ExportIBM(const FrmDTA &f, const Buchungen &records, QStringList &writte
 
     const auto totalText = [](const Buchung &b) { return formatNumber(b.Summe / 100, u"##0.00"_qs); };
 
-    const QString feeFile = reserveNumberedFiles(targetFolder(f), [&](int n) {
-        return QStringList{fileName(feeStem, today, n)};
-    }).front();
-    writeFile(feeFile, run, records, [&](const Buchung &b) {
+    const auto feeName = [&](int n) { return fileName(feeStem, today, n); };
+    const QString feeFile = writeFile(targetFolder(f), feeName, run, records, [&](const Buchung &b) {
         const QString paymentCode = run.directDebit ? u"A"_qs : u"N90"_qs;
         QList<Line> lines{{QString::number(b.Nummer), {}, totalText(b), {}, run.bookingText, paymentCode, {}, {}}};
         const QString key = ownerKey(b.Nummer);
@@ -135,10 +134,8 @@ QString ExportIBM(const FrmDTA &f, const Buchungen &records, QStringList &writte
     written.append(feeFile);
 
     if (run.directDebit) {
-        const QString bankFile = reserveNumberedFiles(targetFolder(f), [&](int n) {
-            return QStringList{fileName(u"LA"_qs, today, n)};
-        }).front();
-        writeFile(bankFile, run, records, [&](const Buchung &b) {
+        const auto bankName = [&](int n) { return fileName(u"LA"_qs, today, n); };
+        const QString bankFile = writeFile(targetFolder(f), bankName, run, records, [&](const Buchung &b) {
             if (notCollected.contains(b.Id_Personal))
                 return QList<Line>();
             const QString nummer = QString::number(b.Nummer);

@@ -10,7 +10,7 @@ void ExportSYSKA(const FrmDTA &f, const Buchungen &records, QStringList &written
 {
     const QDate today = f.clock().today();
     const QString stem = (f.LaoderRe[0].Value ? u"BEITLA"_qs : u"BEITRE"_qs) + formatDate(today, u"yyyymmdd"_qs);
-    const auto name = [&](int n) { return stem + u'_' + QString::number(n) + u".txt"_qs; };
+    const auto name = [&](int n) { return stem + (n > 0 ? u'_' + QString::number(n) : QString()) + u".txt"_qs; };
     const qint64 firstNumber = firstInvoiceNumber(f, name(1));
 
     // The date as typed; an empty box gives the day of the run.
@@ -31,9 +31,7 @@ void ExportSYSKA(const FrmDTA &f, const Buchungen &records, QStringList &written
                                  .join(u';'));
     }
 
-    const QString file = reserveNumberedFiles(targetFolder(f), [&](int n) { return QStringList{name(n)}; }).front();
-    writeReservedFile(file, lines);
-    written.append(file);
+    written.append(writeNumberedFiles(targetFolder(f), [&](int n) { return QStringList{name(n)}; }, {lines}));
 }
 
 } // namespace qvl::fibu

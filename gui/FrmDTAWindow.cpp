@@ -408,8 +408,12 @@ void FrmDTAWindow::cmdStart_Click()
 {
     if (!m_view->commitPendingEdit())
         return;
-    qvl::cmdStart_Click(m_form);
+    const RunReport report = qvl::cmdStart_Click(m_form);
     m_view->refresh();
+    // Ctrl-C or SIGTERM came during the run: the program ends as it would have, now that
+    // the run is done or undone.
+    if (report.signal)
+        close();
 }
 
 void FrmDTAWindow::cmdLogo_Click()

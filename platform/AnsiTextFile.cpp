@@ -1,6 +1,7 @@
 #include "platform/AnsiTextFile.h"
 
 #include "platform/Cp1252.h"
+#include "platform/TemporaryFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -98,8 +99,11 @@ QString fileWriteError(const QString &path, const QString &reason)
 template <typename File>
 bool CheckedFile<File>::openForWriting()
 {
-    if (File::open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+    if (File::open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        // Tells the next start of the program that this temporary file is not abandoned.
+        lockWhileWriting(File::handle());
         return true;
+    }
     fail(File::errorString());
     return false;
 }
@@ -180,29 +184,60 @@ CheckedNewFile::CheckedNewFile(const QString &path)
 
 QString CheckedNewFile::commitAsNew(const std::function<QString(int)> &alternative)
 {
-    if (!reachedDisk())
+    if (!finishUnnamed())
         return {};
-    // A temporary file is private to its owner; the bank file gets the permissions of any
-    // new file.
-    setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
-                   | QFileDevice::ReadOther);
-    // Qt renames a temporary file without replacing the target (renameat2 with
-    // RENAME_NOREPLACE, or link and unlink; MoveFileEx without REPLACE_EXISTING).
     for (int n = 1; n <= 999; ++n) {
-        const QString name = n == 1 ? m_path : alternative(n);
-        if (QFileInfo::exists(name))
+        switch (publishAs(n == 1 ? m_path : alternative(n))) {
+        case Publish::Done:
+            return fileName();
+        case Publish::Taken:
             continue;
-        if (rename(name)) {
-            setAutoRemove(false);
-            return name;
-        }
-        if (!QFileInfo::exists(name)) { // not taken by another program in the meantime
-            fail(errorString());
+        case Publish::Failed:
             return {};
         }
     }
     fail(QStringLiteral("Es gibt keinen freien Dateinamen mehr."));
     return {};
+}
+
+bool CheckedNewFile::finishUnnamed()
+{
+    if (!reachedDisk())
+        return false;
+    // The temporary name must be on the disk too before anything is recorded about it.
+    if (syncFolder(QFileInfo(fileName()).absolutePath()))
+        return true;
+    fail(QStringLiteral("Der Ordner konnte nicht auf den Datenträger geschrieben werden."));
+    return false;
+}
+
+CheckedNewFile::Publish CheckedNewFile::publishAs(const QString &name)
+{
+    if (QFileInfo::exists(name))
+        return Publish::Taken;
+    // A temporary file is private to its owner; the final file gets the permissions of any
+    // new file.
+    setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
+                   | QFileDevice::ReadOther);
+    // Qt renames a temporary file without replacing the target (renameat2 with
+    // RENAME_NOREPLACE, or link and unlink; MoveFileEx without REPLACE_EXISTING).
+    if (rename(name)) {
+        setAutoRemove(false);
+        syncFolder(QFileInfo(name).absolutePath());
+        return Publish::Done;
+    }
+    if (QFileInfo::exists(name)) // taken by another program in the meantime
+        return Publish::Taken;
+    fail(errorString());
+    return Publish::Failed;
+}
+
+bool CheckedNewFile::unpublish(const QString &temporaryName)
+{
+    if (!rename(temporaryName))
+        return false;
+    setAutoRemove(true);
+    return true;
 }
 
 std::optional<QStringList> readAnsiLines(const QString &path)

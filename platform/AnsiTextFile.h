@@ -67,10 +67,11 @@ protected:
     void fail(const QString &reason) override;
 };
 
-// A file that must never replace another one (a bank file): moved from its temporary
-// name to the first free name in one step that never overwrites, so two runs finishing
-// in the same second still get two files. Destroyed without commitAsNew(), it leaves
-// nothing behind.
+// A file that must never replace another one (a bank file, an accounting file): written
+// under a hidden temporary name beside the final one (".NAME.XXXXXX"), then moved to the
+// first free name in one step that never overwrites, so two runs finishing in the same
+// second still get two files. Destroyed without a name given, it leaves nothing behind
+// unless kept.
 class CheckedNewFile : public CheckedFile<QTemporaryFile> {
 public:
     // The name the file is meant to get; its folder holds the temporary file.
@@ -78,6 +79,19 @@ public:
     // Moves the file to `path` or, when that exists, to alternative(2), alternative(3), …
     // (at most 999 tries). Returns the name taken, empty on failure (errorText()).
     QString commitAsNew(const std::function<QString(int)> &alternative);
+
+    // The bytes and the temporary name on the disk, the file still unnamed: what a later
+    // step may give its name (commitAsNew or publishAs), also after a crash.
+    bool finishUnnamed();
+    // The temporary file stays when this object is destroyed (or the process dies).
+    void keep() { setAutoRemove(false); }
+    // Moves the finished file to `name` unless that exists. Taken: false, the file stays
+    // unnamed. Failed: false with errorText().
+    enum class Publish { Done, Taken, Failed };
+    Publish publishAs(const QString &name);
+    // Gives a published file its temporary name back (when its partner file of the same
+    // number could not be named).
+    bool unpublish(const QString &temporaryName);
 };
 
 // Writes each line followed by CR LF. Appending creates the file when it is missing; a

@@ -39,6 +39,8 @@ public:
     // the batch front end as files. False when it could not be shown; the user has been
     // told why.
     virtual bool showReport(const Report &report) = 0;
+    // The folder showReport writes reports into; empty when they are only shown.
+    virtual QString reportsFolder() const { return {}; }
 
     // Conveniences for the common message kinds.
     void message(const QString &text, const QString &title = {}, MsgIcon icon = MsgIcon::None)

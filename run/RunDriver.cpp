@@ -8,15 +8,20 @@
 #include "run/FeeCalculation.h"
 #include "run/InvoiceDate.h"
 #include "run/MemberQuery.h"
+#include "run/OutputFolders.h"
 #include "run/ReportSteps.h"
 #include "run/RunError.h"
 #include "run/TargetDrive.h"
+#include "sepa/BankFiles.h"
 #include "sepa/ErrorLog.h"
 #include "sepa/Iban.h"
 #include "sepa/RecordTransliteration.h"
+#include "sepa/RunLock.h"
 #include "sepa/SepaDocument.h"
 #include "sepa/SepaWriter.h"
 #include "sepa/StoredFees.h"
+
+#include "platform/FaultPoints.h"
 
 #include <QFileInfo>
 
@@ -173,12 +178,19 @@ bool prepareTarget(FrmDTA &f, bool directDebit, const QString &exportPfad, RunRe
     return !exportPfad.isEmpty();
 }
 
-// The direct-debit writers: the SEPA file (with its error report) and the slip. Returns the
-// owners whose debit could not go into the file.
+// The direct-debit writers: the SEPA file (with its error report) and the slip, on the
+// run's connection under the run lock. Returns the owners whose debit could not go into
+// the file.
 QSet<long> writeDirectDebit(FrmDTA &f, const QString &exportPfad, bool diskette, const Buchungen &aBuchungen,
-                            RunReport &report)
+                            Database &db, RunLock &lock, RunReport &report)
 {
-    const SepaExport sepa = CreateSEPAFile(f, exportPfad, aBuchungen);
+    SepaExport sepa;
+    try {
+        sepa = CreateSEPAFile(f, exportPfad, aBuchungen, db, lock);
+    } catch (const CommittedRunError &e) {
+        report.bankFile = e.bankFile();
+        throw;
+    }
     report.outputs.append(sepa.file);
     report.bankFile = sepa.file;
     if (sepa.dataErrors > 0) {
@@ -194,17 +206,15 @@ QSet<long> writeDirectDebit(FrmDTA &f, const QString &exportPfad, bool diskette,
 }
 
 // A second direct-debit run for a year and type already collected would debit the same
-// owners twice: asked before anything is written. True when the run may go on.
-bool repeatedRunConfirmed(FrmDTA &f, const Buchungen &aBuchungen)
+// owners twice: asked before anything is written, under the run lock, so that a run that
+// committed while this one was being prepared is seen. True when the run may go on.
+bool repeatedRunConfirmed(FrmDTA &f, Database &db, const Buchungen &aBuchungen)
 {
-    if (!f.SQLConn)
-        return true;
     QSet<long> owners;
     owners.reserve(qsizetype(aBuchungen.size()));
     for (const Buchung &b : aBuchungen)
         owners.insert(b.Id_Personal);
-    const std::optional<QDateTime> last =
-        lastStoredFee(*f.SQLConn, f.txtWirtschaftsjahr.Text, f.strBeitragsText, owners);
+    const std::optional<QDateTime> last = lastStoredFee(db, f.txtWirtschaftsjahr.Text, f.strBeitragsText, owners);
     if (!last)
         return true;
     return f.ui().askYesNo(u"Für "_qs + f.txtWirtschaftsjahr.Text + u" „"_qs + f.strBeitragsText
@@ -215,13 +225,29 @@ bool repeatedRunConfirmed(FrmDTA &f, const Buchungen &aBuchungen)
                            u"SEPA"_qs);
 }
 
+// A recorded Ctrl-C or SIGTERM stops the run at the next file boundary. After the commit
+// point what carries the money is done, and the run must not be repeated.
+void stopAtFileBoundary(const RunReport &report)
+{
+    if (report.bankFile.isEmpty()) {
+        stopIfInterrupted();
+        return;
+    }
+    if (const int signal = pendingRunSignal())
+        throw RunError(RunError::Kind::Output, u"Der Beitragslauf wurde angehalten ("_qs
+                                                   + QString::fromLatin1(signalName(signal)) + u")."_qs);
+}
+
 // Steps 9 to 14: the records, their fees, and the writers.
 void runSteps(FrmDTA &f, bool directDebit, const QString &exportPfad, RunReport &report)
 {
     if (f.SQLConn)
         checkEmbeddedDatabase(*f.SQLConn);
+    if (directDebit)
+        finishInterruptedRuns(f);
     Buchungen aBuchungen;
     RunMemberQuery(f, aBuchungen);
+    stopIfInterrupted();
     if (aBuchungen.empty()) {
         tell(f, u"Keine Waldbesitzer für Beitragsabrechnung vorhanden!"_qs);
         return;
@@ -233,17 +259,26 @@ void runSteps(FrmDTA &f, bool directDebit, const QString &exportPfad, RunReport 
     }
     CheckBetraege(f, aBuchungen);
     ReplaceUmlaute(aBuchungen);
-    if (directDebit && !repeatedRunConfirmed(f, aBuchungen)) {
-        report.outcome = RunOutcome::Stopped;
-        return;
-    }
+    stopIfInterrupted();
 
     // In both kinds of run last the accounting export.
     QSet<long> notCollected;
-    if (directDebit)
-        notCollected = writeDirectDebit(f, exportPfad, isDisketteTarget(directDebit, exportPfad), aBuchungen, report);
+    if (directDebit) {
+        const std::unique_ptr<Database> db = Database::open(f.strConnectionString, f.connectionOptions);
+        faultPoint("vor-sperre");
+        RunLock lock(*db);
+        if (!repeatedRunConfirmed(f, *db, aBuchungen)) {
+            report.outcome = RunOutcome::Stopped;
+            return;
+        }
+        stopIfInterrupted();
+        notCollected = writeDirectDebit(f, exportPfad, isDisketteTarget(directDebit, exportPfad), aBuchungen, *db,
+                                        lock, report);
+    }
+    stopAtFileBoundary(report);
     PrintListsAndLetters(f, aBuchungen, directDebit, report);
     f.ui().setProgress(0, 0);
+    stopAtFileBoundary(report);
 
     for (const QString &notice : ExportFibu(f, aBuchungen, report.outputs, notCollected))
         tell(f, notice, MsgIcon::Exclamation);
@@ -261,6 +296,18 @@ QString bankFileNote(const RunReport &report)
 }
 
 } // namespace
+
+void finishInterruptedRuns(FrmDTA &f)
+{
+    const std::unique_ptr<Database> db = Database::open(f.strConnectionString, f.connectionOptions);
+    const bank_files::Recovery recovery = bank_files::finishInterruptedRuns(*db, f.strExportPfad);
+    const QStringList lines = bank_files::messages(recovery);
+    if (lines.isEmpty())
+        return;
+    WriteLogLines(f.context().programDir, f.clock(), lines);
+    for (const QString &line : lines)
+        tell(f, line, MsgIcon::Exclamation);
+}
 
 void BuildBeitragsText(FrmDTA &f)
 {
@@ -288,20 +335,30 @@ RunReport cmdStart_Click(FrmDTA &f)
     const QString exportPfad = f.strExportPfad;
     if (!prepareTarget(f, directDebit, exportPfad, report))
         return report;
+    if (const QString missing = missingOutputFolder(f, directDebit, exportPfad); !missing.isEmpty()) {
+        tell(f, missing, MsgIcon::Exclamation);
+        report.outcome = RunOutcome::Stopped;
+        return report;
+    }
 
     BusyPointer busy(f.ui());
+    clearRunSignal();
+    RunSignalScope signalScope;
     try {
         runSteps(f, directDebit, exportPfad, report);
     } catch (const RunError &e) {
         const bool input = e.kind() == RunError::Kind::Input;
         tell(f, e.message() + bankFileNote(report), input ? MsgIcon::Exclamation : MsgIcon::Critical);
         report.outcome = input ? RunOutcome::Stopped : RunOutcome::Failed;
+        if (e.kind() == RunError::Kind::Interrupted)
+            report.outcome = RunOutcome::Interrupted;
     } catch (const DbError &e) {
         tell(f, u"Der Beitragslauf wurde abgebrochen.\n"_qs + e.message() + bankFileNote(report), MsgIcon::Critical);
         report.outcome = RunOutcome::Failed;
     }
     if (report.outcome != RunOutcome::Completed && !report.bankFile.isEmpty())
         report.outcome = RunOutcome::Unfinished;
+    report.signal = pendingRunSignal();
     return report;
 }
 

@@ -13,14 +13,16 @@ enum class RunOutcome {
     Completed, // the run went through its steps (also when it found nothing to bill)
     Stopped,   // a check or a declined question stopped it before anything was written
     Failed,    // a step failed (database, file); the user has been told what failed
-    Unfinished // the bank file is in place and its fees stored, then a later step failed:
-               // repeating the run would collect the same debits a second time
+    Unfinished, // the bank file is in place and its fees stored, then a later step failed:
+                // repeating the run would collect the same debits a second time
+    Interrupted // Ctrl-C or SIGTERM stopped it before its commit point; nothing of it is left
 };
 
 struct RunReport {
     RunOutcome outcome = RunOutcome::Completed;
     QStringList outputs; // the files the run wrote, in order
     QString bankFile;    // the SEPA file once it is in place and its fees are stored
+    int signal = 0;      // SIGINT or SIGTERM received during the run, else 0
 };
 
 // The captions of the ticked fee boxes, joined, with characters unfit for file names
@@ -28,5 +30,11 @@ struct RunReport {
 void BuildBeitragsText(FrmDTA &form);
 
 RunReport cmdStart_Click(FrmDTA &form);
+
+// What interrupted direct-debit runs left in the export folder: a hidden bank file whose
+// fees are stored gets its name, one whose fees are not stored is deleted; each told and
+// logged. Done at every start of the program and before every direct-debit run; nothing
+// while another run works on the database. Throws DbError.
+void finishInterruptedRuns(FrmDTA &form);
 
 } // namespace qvl

@@ -2,6 +2,8 @@
 // A failure inside a run step, with the German text the user is shown. The run driver
 // catches it (and DbError), tells the user and stops the run.
 
+#include "platform/RunSignals.h"
+
 #include <QString>
 #include <stdexcept>
 
@@ -11,7 +13,9 @@ class RunError : public std::runtime_error {
 public:
     // Input: the user can mend an input and start again (the run stopped before writing).
     // Output: a file could not be written.
-    enum class Kind { Input, Output };
+    // Interrupted: Ctrl-C or SIGTERM stopped the run before its commit point; nothing of it
+    // is left.
+    enum class Kind { Input, Output, Interrupted };
 
     RunError(Kind kind, const QString &message, const QString &title = {})
         : std::runtime_error(message.toStdString()), m_kind(kind), m_message(message), m_title(title) {}
@@ -24,5 +28,26 @@ private:
     QString m_message;
     QString m_title;
 };
+
+// A failure after the run's commit point: the bank file's fees are stored and the file has
+// its name (or gets it at the next start). The run must not be repeated.
+class CommittedRunError : public RunError {
+public:
+    CommittedRunError(const QString &bankFile, const QString &message)
+        : RunError(Kind::Output, message), m_bankFile(bankFile) {}
+    const QString &bankFile() const { return m_bankFile; }
+
+private:
+    QString m_bankFile;
+};
+
+// A check of the run before its commit point: a recorded Ctrl-C or SIGTERM ends it here.
+inline void stopIfInterrupted()
+{
+    if (const int signal = pendingRunSignal())
+        throw RunError(RunError::Kind::Interrupted,
+                       u"Der Beitragslauf wurde abgebrochen ("_qs + QString::fromLatin1(signalName(signal))
+                           + u"). Es wurde keine SEPA-Datei erstellt und kein Beitrag gespeichert."_qs);
+}
 
 } // namespace qvl

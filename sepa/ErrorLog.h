@@ -3,6 +3,7 @@
 // SEPA file is written, one dated line each.
 
 #include <QString>
+#include <QStringList>
 
 namespace qvl {
 
@@ -13,5 +14,10 @@ QString logFilePath(const QString &programDir);
 // Appends "yyyy.mm.dd - hh:mm:ss;" + message (Windows-1252, CR LF), creating the file.
 // False with a German description in *error when the file cannot be written.
 bool WriteLog(const QString &programDir, const Clock &clock, const QString &message, QString *error = nullptr);
+
+// Appends several messages at once, each dated like WriteLog: the lines of a run, written
+// when the run is done, so that a run that was stopped leaves none.
+bool WriteLogLines(const QString &programDir, const Clock &clock, const QStringList &messages,
+                   QString *error = nullptr);
 
 } // namespace qvl

@@ -3,8 +3,6 @@
 #include "platform/BackgroundWriter.h"
 #include "run/RunError.h"
 
-#include <QFile>
-
 #include <utility>
 
 namespace qvl {
@@ -53,7 +51,7 @@ void SepaFile::throwIfInvalid()
         throw InvalidSepaFile{m_validator.finish().value_or(SepaSchemaError{})};
 }
 
-void SepaFile::commit()
+void SepaFile::finish()
 {
     handOn();
     QString error;
@@ -61,18 +59,23 @@ void SepaFile::commit()
         throw RunError(RunError::Kind::Output, sepaWriteError(m_path, error));
     if (const std::optional<SepaSchemaError> invalid = m_validator.finish())
         throw InvalidSepaFile{*invalid};
+    if (!m_file.finishUnnamed())
+        throw RunError(RunError::Kind::Output, sepaWriteError(m_path, m_file.reason()));
+}
+
+void SepaFile::publish()
+{
     const QString base = m_path.endsWith(u".xml"_qs) ? m_path.chopped(4) : m_path;
     const QString taken = m_file.commitAsNew([&base](int n) { return base + u'_' + QString::number(n) + u".xml"_qs; });
     if (taken.isEmpty())
         throw RunError(RunError::Kind::Output, sepaWriteError(m_path, m_file.reason()));
     m_path = taken;
-    m_committed = true;
 }
 
-void SepaFile::remove()
+void SepaFile::commit()
 {
-    if (m_committed)
-        QFile::remove(m_path);
+    finish();
+    publish();
 }
 
 } // namespace qvl

@@ -1,10 +1,15 @@
 #pragma once
 // The SEPA file of a run on its way into the export folder, and the one place where it is
 // created and renamed into place. Its bytes go out as they are built: a thread writes them
-// under a temporary name beside the final one, a second thread validates the same bytes
-// against the schema of the format. Only a file that is complete, valid and on the disk is
-// renamed, and never over another bank file: when the name is taken (a run in the same
-// second) it becomes "…_2.xml", "…_3.xml". After any failure no file remains.
+// under a hidden temporary name beside the final one, a second thread validates the same
+// bytes against the schema of the format. Only a file that is complete, valid and on the
+// disk is given its name, and never over another bank file: when the name is taken (a run
+// in the same second) it becomes "…_2.xml", "…_3.xml". After any failure before that no
+// file remains.
+//
+// A run finishes the file, commits its stored fees, and only then names it; between the
+// two the hidden file is kept, so that the next start can name it (fees stored) or delete
+// it (fees not stored) whatever stopped the run.
 
 #include "sepa/SepaDocument.h"
 #include "sepa/SepaSchema.h"
@@ -27,7 +32,7 @@ class SepaFile {
 public:
     // Throws RunError (Output) when the file cannot be created.
     SepaFile(const QString &path, SepaFormat format);
-    ~SepaFile(); // a file not committed is removed
+    ~SepaFile(); // a file neither named nor kept is removed
     SepaFile(const SepaFile &) = delete;
     SepaFile &operator=(const SepaFile &) = delete;
 
@@ -36,11 +41,18 @@ public:
 
     // Throws InvalidSepaFile once the validator found an error.
     void write(const QByteArray &bytes);
-    // Writes the rest, waits for the validator and renames the file into place. Throws
-    // RunError (Output) when the file cannot be written, InvalidSepaFile when invalid.
+    // Writes the rest, waits for the validator and puts the bytes on the disk under the
+    // hidden name. Throws RunError (Output) when the file cannot be written,
+    // InvalidSepaFile when invalid.
+    void finish();
+    // The hidden name of the finished file.
+    QString temporaryPath() const { return m_file.fileName(); }
+    // From now on the hidden file outlives this object and the process.
+    void keep() { m_file.keep(); }
+    // Gives the finished file its name (the first free one). Throws RunError (Output).
+    void publish();
+    // finish() and publish() in one.
     void commit();
-    // Takes a committed file back (when what belongs with it cannot be stored).
-    void remove();
 
 private:
     void handOn();
@@ -51,7 +63,6 @@ private:
     SepaValidator m_validator;
     std::unique_ptr<BackgroundWriter> m_writer;
     QByteArray m_chunk;
-    bool m_committed = false;
 };
 
 // "Fehler beim Schreiben der XML Datei " + file + " " + CR + reason.

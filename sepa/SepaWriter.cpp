@@ -2,16 +2,20 @@
 
 #include "app/FrmDTA.h"
 #include "platform/Conversions.h"
+#include "platform/FaultPoints.h"
 #include "platform/Paths.h"
 #include "run/InvoiceDate.h"
 #include "run/RunError.h"
+#include "sepa/BankFiles.h"
 #include "sepa/ErrorLog.h"
 #include "sepa/Iban.h"
+#include "sepa/RunLock.h"
 #include "sepa/SepaDocument.h"
 #include "sepa/SepaFile.h"
 #include "sepa/StoredFees.h"
 #include "sepa/Transliteration.h"
 
+#include <QFile>
 #include <QHash>
 
 #include <cmath>
@@ -111,10 +115,10 @@ QString debtorName(const Buchung &b)
         .replace(u'&', u' ');
 }
 
-void log(const FrmDTA &f, const QString &message)
+void writeLog(const FrmDTA &f, const QStringList &lines)
 {
     QString error;
-    if (!WriteLog(f.context().programDir, f.clock(), message, &error))
+    if (!WriteLogLines(f.context().programDir, f.clock(), lines, &error))
         throw RunError(RunError::Kind::Output, error);
 }
 
@@ -125,15 +129,16 @@ struct Selection {
     QSet<long> leftOut;                 // owners whose debit cannot be written
     double controlSum = 0;              // before its final rounding
     int errors = 0;
+    QStringList logLines; // written when the run's fees are committed
     QString firstNumber, lastNumber;
 };
 
-Selection selectBookings(const FrmDTA &f, SepaFormat format, const Buchungen &aBuchungen)
+Selection selectBookings(SepaFormat format, const Buchungen &aBuchungen)
 {
     Selection s;
     s.written.reserve(aBuchungen.size());
     const auto logError = [&](const QString &line) {
-        log(f, line);
+        s.logLines.append(line);
         ++s.errors;
     };
     for (std::size_t i = 0; i < aBuchungen.size(); ++i) {
@@ -210,6 +215,14 @@ QString sepaErrorsMessage()
 
 SepaExport CreateSEPAFile(FrmDTA &f, const QString &exportDir, const Buchungen &aBuchungen)
 {
+    const std::unique_ptr<Database> db = Database::open(f.strConnectionString, f.connectionOptions);
+    RunLock lock(*db);
+    return CreateSEPAFile(f, exportDir, aBuchungen, *db, lock);
+}
+
+SepaExport CreateSEPAFile(FrmDTA &f, const QString &exportDir, const Buchungen &aBuchungen, Database &db,
+                          RunLock &lock)
+{
     const QDateTime now = f.clock().now();
     // The invoice date stored with every fee, in the form SQL Server's style 104 reads.
     const std::optional<QDate> rechDat = invoiceDate(f);
@@ -217,22 +230,24 @@ SepaExport CreateSEPAFile(FrmDTA &f, const QString &exportDir, const Buchungen &
         throw RunError(RunError::Kind::Input, invalidInvoiceDateMessage());
     const QString rechDatText = formatDate(*rechDat, u"dd.mm.yyyy"_qs);
     const SepaFormat format = sepaFormatFromText(f.cmbSEPAFormat.Text());
-    const std::unique_ptr<Database> db = Database::open(f.strConnectionString, f.connectionOptions);
 
     // The totals come first: the header carries them before any transaction.
-    const Selection selection = selectBookings(f, format, aBuchungen);
+    const Selection selection = selectBookings(format, aBuchungen);
     SepaExport result;
     result.numberOfTransactions = qint64(selection.written.size());
     result.dataErrors = selection.errors;
     result.notCollected = selection.leftOut;
     result.controlSum = roundHalfEven(selection.controlSum, 2);
-    if (selection.written.empty())
+    if (selection.written.empty()) {
+        writeLog(f, selection.logLines); // the message points to them
         throw RunError(RunError::Kind::Input,
                        u"Es wurde keine SEPA-Datei erstellt: keine der "_qs + QString::number(aBuchungen.size())
                            + u" Buchungen hat eine IBAN, die in die Datei geschrieben werden kann. Es wurde nichts "
                              "gespeichert. Die Fehler stehen in der Log-Datei."_qs);
+    }
+    QStringList logLines = selection.logLines;
     if (selection.errors > 0)
-        log(f, u"Es sind "_qs + QString::number(selection.errors) + u" Fehler von gesamt "_qs
+        logLines.append(u"Es sind "_qs + QString::number(selection.errors) + u" Fehler von gesamt "_qs
                    + QString::number(result.numberOfTransactions) + u" Buchungen aufgetreten. Kontrollsumme: EUR "_qs
                    + generalNumber(selection.controlSum));
 
@@ -254,13 +269,13 @@ SepaExport CreateSEPAFile(FrmDTA &f, const QString &exportDir, const Buchungen &
         header.creditorBic = normalisedIban(f.txtBankleitzahl.Text);
         file.write(sepaHeaderBlock(format, header));
 
-        // Pass 2: each block goes out as it is built, its fee stored beside it; the fees are
-        // committed only once the file is complete, valid and in place.
-        Transaction transaction(*db);
-        StoredFeesWriter fees(*db, now);
+        // Pass 2: each block goes out as it is built, its fee stored beside it in the run's
+        // transaction.
+        StoredFeesWriter fees(db, now);
         const RemittanceParts remittance = remittanceParts(f);
         const QString signatureDate = formatDate(now, u"yyyy-mm-dd"_qs);
         for (const std::uint32_t i : selection.written) {
+            stopIfInterrupted();
             const Buchung &b = aBuchungen[i];
             fees.deleteOwnerFee(b.Id_Personal, f.txtWirtschaftsjahr.Text, f.strBeitragsText);
             SepaTransaction t;
@@ -284,14 +299,38 @@ SepaExport CreateSEPAFile(FrmDTA &f, const QString &exportDir, const Buchungen &
                          f.strBeitragsText, b.RechNr, t.debtorIban});
         }
         file.write(sepaFooterBlock(format));
-        file.commit();
-        result.file = file.path();
+        file.finish();
+        faultPoint("sepa-datei-fertig");
+        stopIfInterrupted();
+
+        // The commit point: the fees and the record of the hidden file in one transaction.
+        // From here on the file is kept whatever happens; it gets its name below or, when
+        // the program dies first, at the next start.
+        bank_files::recordPending(db, file.temporaryPath(), result.file);
+        file.keep();
         try {
-            transaction.commit();
+            lock.commit();
         } catch (...) {
-            // Fees that are not stored must not be collected either.
-            file.remove();
+            QFile::remove(file.temporaryPath());
             throw;
+        }
+        faultPoint("beitraege-gespeichert");
+        bool named = false;
+        try {
+            const QString hidden = file.temporaryPath();
+            file.publish();
+            result.file = file.path();
+            named = true;
+            try {
+                bank_files::forget(db, hidden);
+            } catch (const DbError &) {
+                // The next start finds the file named and forgets the record then.
+            }
+            writeLog(f, logLines);
+        } catch (const RunError &e) {
+            throw CommittedRunError(result.file, named ? e.message()
+                                                       : e.message() + u"\nDie Datei erhält ihren Namen beim "
+                                                                       "nächsten Start des Programms."_qs);
         }
     } catch (const InvalidSepaFile &invalid) {
         throw invalidFile(result.file, format, invalid.error, aBuchungen, selection.written);

@@ -2,9 +2,10 @@
 // Writes the SEPA direct-debit file of a direct-debit run and records every collected
 // fee. No owner record can break the file: what the schema cannot take is left out or
 // replaced and logged, and the file is checked against the schema before it is handed
-// out. Nothing half-done: the file is renamed into place only when complete and valid,
-// and the fees go into one database transaction committed after the rename. On any
-// failure neither the file nor a stored fee remains.
+// out. Nothing half-done: the file is written and checked whole under a hidden name, the
+// fees go into the run's transaction, and the file gets its name only after their commit.
+// Before the commit any failure leaves neither the file nor a stored fee; after it the
+// file is certain to get its name (at the latest at the next start).
 
 #include "run/Buchung.h"
 
@@ -15,7 +16,9 @@
 
 namespace qvl {
 
+class Database;
 class FrmDTA;
+class RunLock;
 
 struct SepaExport {
     QString file;                  // the file written
@@ -29,7 +32,12 @@ struct SepaExport {
 // logged to the export error log and do not stop the file; a booking whose IBAN the file
 // cannot carry is left out. Throws RunError (Input: no booking can be written; Output: the
 // file or log cannot be written, or the file is not valid) or DbError (a statement
-// fails); the user is told by the caller.
+// fails); the user is told by the caller. `db` is the run's connection, on which `lock` is
+// held: the fees are written in its transaction and committed by it. The lines of the
+// export error log are written once the fees are committed.
+SepaExport CreateSEPAFile(FrmDTA &form, const QString &exportDir, const Buchungen &aBuchungen, Database &db,
+                          RunLock &lock);
+// The same on a connection and lock of its own.
 SepaExport CreateSEPAFile(FrmDTA &form, const QString &exportDir, const Buchungen &aBuchungen);
 
 // Test seam: rewrites every transaction block before it is written (a file made invalid

@@ -200,17 +200,18 @@ TEST(Batch, InvoiceRunWritesTheInvoicesIntoTheReportsFolder)
     EXPECT_TRUE(readAll(dir + u"Rechnung.csv"_qs).startsWith("Header;Header1;"));
 
     // Without --reports the reports land in the export folder; a folder that is missing
-    // is a failure.
+    // stops the run before anything is written.
     r = runBatch(base + QStringList{u"--set"_qs, u"chkEinzelbuchungen=0"_qs, u"run"_qs});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_EQ(r.out, ws.root() + u"/export/Rechnung.pdf\n"_qs + ws.root() + u"/export/Rechnung.csv\n"_qs);
     r = runBatch(base + QStringList{u"--reports"_qs, ws.root() + u"/fehlt"_qs, u"run"_qs});
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_TRUE(r.err.contains(u"/fehlt“ existiert nicht."_qs)) << r.err.toStdString();
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_TRUE(r.err.contains(u"/fehlt“ wurde nicht gefunden oder ist nicht beschreibbar."_qs)) << r.err.toStdString();
+    EXPECT_TRUE(r.out.isEmpty()) << r.out.toStdString();
 
     // A full disk: the letters are not half written, and the run fails.
     QFile::remove(dir + u"Rechnung.pdf"_qs);
-    r = runBatch(base + QStringList{u"--reports"_qs, dir, u"run"_qs}, {{}, 20000});
+    r = runBatch(base + QStringList{u"--reports"_qs, dir, u"run"_qs}, {.fileSizeLimit = 20000});
     EXPECT_EQ(r.exitCode, 1) << r.out.toStdString() << r.err.toStdString();
     EXPECT_TRUE(r.err.contains(u"Rechnung.pdf“ konnte nicht geschrieben werden"_qs)) << r.err.toStdString();
     EXPECT_FALSE(QFile::exists(dir + u"Rechnung.pdf"_qs));

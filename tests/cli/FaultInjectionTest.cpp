@@ -3,9 +3,14 @@
 // checks what is on disk afterwards, not only what it answered.
 #include "support/BatchProcess.h"
 #include "support/Workspace.h"
+#include "platform/TemporaryFiles.h"
+
+#include <QThread>
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
 #include <functional>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -25,7 +30,9 @@ struct Site {
     {
         QDir(ws.root()).mkdir(u"export"_qs);
         QDir(ws.root()).mkdir(u"berichte"_qs);
-        QStringList settings = demoSettings();
+        QDir(ws.root()).mkdir(u"fibu"_qs);
+        settings = demoSettings();
+        settings.replaceInStrings(u"FibuZiel="_qs, u"FibuZiel="_qs + ws.root() + u"/fibu"_qs);
         settings << u"EinzelbuchungenDrucken=0"_qs; // the export folder holds the bank file alone
         settings.replaceInStrings(u"ExportPfad=C:\\SEPA\\Export\\"_qs,
                                   u"ExportPfad="_qs + (exportPfad.isEmpty() ? exportDir() : exportPfad));
@@ -33,6 +40,15 @@ struct Site {
         settings.replaceInStrings(u"Fibu=DATEV-FIBU"_qs, u"Fibu="_qs);
         ws.writeSettings(settings);
         settingsAtStart = ws.settingsBytes();
+    }
+    QStringList settings;
+    // Replaces the settings line of `key` (start-up reads it, not a --set).
+    void setSetting(const QString &key, const QString &value)
+    {
+        for (QString &line : settings)
+            if (line.startsWith(key + u'='))
+                line = key + u'=' + value;
+        ws.writeSettings(settings);
     }
     QByteArray settingsAtStart;
     QByteArray databaseAtStart;
@@ -166,13 +182,13 @@ INSTANTIATE_TEST_SUITE_P(
                  EXPECT_EQ(s.ws.settingsBytes(), s.settingsAtStart);
                  EXPECT_EQ(Site::files(s.ws.programDir()), QStringList{u"QVL32-SEPA-Beitragseinzug.ini"_qs});
              },
-             {{}, 600}},
+             {.fileSizeLimit = 600}},
         // The bank file on a full disk: no file under any name, no fee stored.
         Case{"BankFileOnAFullDisk",
              [](Site &s) { return s.args(QStringList{u"--yes"_qs} + kDebitFee1 + QStringList{u"run"_qs}); },
              1, u"MB_Mitgliedsbeitrag_05122026T143015.xml \nAuf dem Datenträger ist nicht genug Platz."_qs,
              nothingWritten,
-             {{}, 20000},
+             {.fileSizeLimit = 20000},
              // The database's journal needs room too: enough owners make the file the first
              // to meet the limit.
              120},
@@ -218,20 +234,67 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"FeeAboveTheSepaMaximum", withMinimumFee(u"1000000000,00"_qs),
              3, u"übersteigt den Höchstbetrag von 999.999.999,99 €"_qs,
              nothingWritten},
-        // The accounting files come after the bank file: when they fail, the debits are
-        // already on their way, and the answer must keep a script from running again.
-        Case{"AccountingFolderMissingAfterTheBankFile",
+        // Every folder a run writes into is checked before anything is read or written: found
+        // missing after the bank file, it would leave a collected run without its other
+        // outputs (and a re-run would collect again).
+        Case{"AccountingFolderMissing",
              [](Site &s) {
                  return s.args(kDebitFee1 + QStringList{u"--set"_qs, u"strFibu=DATEV-FIBU"_qs, u"--set"_qs,
                                                         u"txtBankKonto=1200"_qs, u"--set"_qs,
-                                                        u"Dir1="_qs + s.ws.root() + u"/fehlt"_qs, u"--select-owners"_qs,
-                                                        u"1007,1010"_qs, u"run"_qs});
+                                                        u"Dir1="_qs + s.ws.root() + u"/Dir1"_qs, u"run"_qs});
+             },
+             3, u"Der Zielordner für die FIBU-Übernahme „"_qs, nothingWritten},
+        Case{"ExportFolderMissing",
+             [](Site &s) {
+                 QDir(s.exportDir()).removeRecursively();
+                 return s.args(QStringList{u"--yes"_qs} + kDebitFee1 + QStringList{u"run"_qs});
+             },
+             3, u"Der Exportordner „"_qs,
+             [](const Site &s) {
+                 EXPECT_FALSE(QFileInfo::exists(s.exportDir()));
+                 EXPECT_EQ(s.storedFees(), 0);
+             }},
+        Case{"ReportsFolderMissing",
+             [](Site &s) {
+                 QStringList args = s.args(QStringList{u"--yes"_qs} + kDebitFee1 + QStringList{u"run"_qs});
+                 args[args.indexOf(u"--reports"_qs) + 1] = s.ws.root() + u"/Berichte-fehlt"_qs;
+                 return args;
+             },
+             3, u"Der Ordner für die Berichte „"_qs, nothingWritten},
+        // An invoice run collects nothing, but its booking files would be written twice by
+        // a second try.
+        Case{"ReportsFolderMissingInAnInvoiceRun",
+             [](Site &s) {
+                 QStringList args = s.args(kDebitFee1
+                                           + QStringList{u"--set"_qs, u"LaoderRe(1)=1"_qs, u"--set"_qs,
+                                                         u"strFibu=DATEV-FIBU"_qs, u"--set"_qs, u"txtBankKonto=1200"_qs,
+                                                         u"--set"_qs, u"Dir1="_qs + s.ws.root() + u"/fibu"_qs,
+                                                         u"run"_qs});
+                 args[args.indexOf(u"--reports"_qs) + 1] = s.ws.root() + u"/Berichte-fehlt"_qs;
+                 return args;
+             },
+             3, u"Der Ordner für die Berichte „"_qs,
+             [](const Site &s) { EXPECT_TRUE(Site::files(s.ws.root() + u"/fibu"_qs).isEmpty()); }},
+        // A file-size limit meets the fee notices after the bank file: the program must not
+        // die of SIGXFSZ but say that the debits are on their way.
+        // A file-size limit meets the log file, which grew over the years, after the bank
+        // file: the program must not die of SIGXFSZ but say that the debits are on their way.
+        Case{"FileSizeLimitAfterTheBankFile",
+             [](Site &s) {
+                 QFile log(s.ws.programDir() + u"/LogDatei.txt"_qs);
+                 EXPECT_TRUE(log.open(QIODevice::WriteOnly));
+                 log.write(QByteArray(200000, 'x'));
+                 s.ws.execSql(u"update personal set IBAN = 'DE00', IBAN2 = 'DE00' where nummer = 1010"_qs);
+                 return s.args(kDebitFee1 + QStringList{u"--select-owners"_qs, u"1007,1010"_qs, u"run"_qs});
              },
              5, u"ist erstellt und die Beiträge sind gespeichert. Wiederholen Sie den Lauf nicht"_qs,
              [](const Site &s) {
                  EXPECT_EQ(Site::files(s.exportDir()), QStringList{u"MB_Mitgliedsbeitrag_05122026T143015.xml"_qs});
-                 EXPECT_EQ(s.storedFees(), 2);
-             }},
+                 EXPECT_EQ(s.storedFees(), 1);
+                 EXPECT_EQ(QFileInfo(s.ws.programDir() + u"/LogDatei.txt"_qs).size(), 200000);
+             },
+             // Above the database, below the log file.
+             {.fileSizeLimit = 150000, .keepSigxfsz = true}},
         Case{"DamagedPageOfTheEmbeddedDatabase",
              [](Site &s) {
                  s.damageOwnerPage();
@@ -300,6 +363,162 @@ TEST(Faults, RelativeExportFolderIsTakenFromTheProgramFolder)
     EXPECT_EQ(Site::files(site.ws.programDir() + u"/export"_qs),
               QStringList{u"MB_Mitgliedsbeitrag_05122026T143015.xml"_qs});
     EXPECT_TRUE(Site::files(site.exportDir()).isEmpty());
+}
+
+
+// ---- The instants that matter: a kill, SIGTERM or Ctrl-C in the middle of a run ----
+
+const QString kBankFile = u"MB_Mitgliedsbeitrag_05122026T143015.xml"_qs;
+
+// Files of a folder without the hidden ones.
+QStringList visibleFiles(const QString &dir)
+{
+    return QDir(dir).entryList(QDir::Files, QDir::Name);
+}
+
+struct Instant {
+    const char *name;
+    const char *point;  // the fault point the program stops at
+    const char *action; // KILL, TERM or INT
+    int exitCode;       // -1: killed
+    bool collected;     // the fees are stored: the bank file must exist after the next start
+};
+
+void PrintTo(const Instant &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class Instants : public ::testing::TestWithParam<Instant> {};
+
+// Two owners, one of them with an IBAN the bank file cannot take (a log line), DATEV files.
+TEST_P(Instants, LeaveTheFileAndItsFeesOrNeither)
+{
+    const Instant &c = GetParam();
+    Site site;
+    site.setSetting(u"Fibu"_qs, u"DATEV-FIBU"_qs);
+    site.ws.execSql(u"update personal set IBAN = 'DE00', IBAN2 = 'DE00' where nummer = 1010"_qs);
+    const QStringList run = site.args(kDebitFee1 + QStringList{u"--set"_qs, u"txtBankKonto=1200"_qs, u"--select-owners"_qs, u"1007,1010,1013"_qs, u"run"_qs});
+    const auto p = startBatch(run, {.environment = {u"QVL32_FAULT_POINT="_qs + QString::fromLatin1(c.point) + u':'
+                                            + QString::fromLatin1(c.action)}});
+    const BatchResult r = finishBatch(*p);
+    EXPECT_EQ(r.exitCode, c.exitCode) << r.err.toStdString();
+    const int fees = c.collected ? 2 : 0;
+    EXPECT_EQ(site.storedFees(), fees);
+    const QString log = site.ws.programDir() + u"/LogDatei.txt"_qs;
+    const bool beforeTheName = std::string(c.point) != "fibu-datei";
+    if (c.exitCode == -1 && beforeTheName) {
+        // What a power cut leaves: at most the hidden file, no log lines of the run.
+        EXPECT_TRUE(visibleFiles(site.exportDir()).isEmpty()) << visibleFiles(site.exportDir()).join(u' ').toStdString();
+        EXPECT_FALSE(QFileInfo::exists(log));
+        const BatchResult next = runBatch(site.args({u"dump"_qs}));
+        EXPECT_EQ(next.exitCode, 0) << next.err.toStdString();
+        EXPECT_TRUE(next.err.contains(c.collected ? u"hat ihren Namen erhalten"_qs : u"wurde gelöscht"_qs))
+            << next.err.toStdString();
+        EXPECT_TRUE(QFile::exists(log)) << "the next start logs what it did";
+    }
+    // The next start (or the run itself) left exactly "file and fees" or "neither".
+    EXPECT_EQ(Site::files(site.exportDir()), c.collected ? QStringList{kBankFile} : QStringList{});
+    EXPECT_EQ(site.storedFees(), fees);
+    EXPECT_EQ(site.count(u"select count(*) from QVL32_SEPA_DATEIEN"_qs), c.collected ? 0 : -1)
+        << "the record of a named file is gone (no table when nothing was ever committed)";
+    if (c.collected) {
+        QFile file(site.exportDir() + u'/' + kBankFile);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll().count("<DrctDbtTxInf>"), 2);
+    }
+    // Accounting files are whole or absent; their temporary files do not outlive the next start.
+    runBatch(site.args({u"dump"_qs}));
+    for (const QString &name : Site::files(site.ws.root() + u"/fibu"_qs)) {
+        EXPECT_FALSE(name.startsWith(u'.')) << name.toStdString();
+        EXPECT_GT(QFileInfo(site.ws.root() + u"/fibu/"_qs + name).size(), 0) << name.toStdString();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Batch, Instants,
+    ::testing::Values(Instant{"KilledWithTheFileCompleteBeforeTheCommit", "sepa-datei-fertig", "KILL", -1, false},
+                      Instant{"KilledAfterTheCommitBeforeTheFileIsNamed", "beitraege-gespeichert", "KILL", -1, true},
+                      Instant{"KilledBetweenTheAccountingFiles", "fibu-datei", "KILL", -1, true},
+                      Instant{"TerminatedBeforeTheCommit", "sepa-datei-fertig", "TERM", 143, false},
+                      Instant{"CtrlCBeforeTheCommit", "sepa-datei-fertig", "INT", 130, false},
+                      Instant{"CtrlCWhileWaitingForTheLock", "vor-sperre", "INT", 130, false},
+                      Instant{"TerminatedAfterTheCommit", "beitraege-gespeichert", "TERM", 5, true}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// ---- Two clerks at once ----
+
+// Two runs started together on one database, held at a barrier just before the lock:
+// exactly one collects; the other finds its fees and asks (No).
+TEST(Faults, TwoRunsStartedTogetherCollectOnce)
+{
+    Site site;
+    const QString go = site.ws.root() + u"/los"_qs;
+    const QStringList run = kDebitFee1 + QStringList{u"--select-owners"_qs, u"1007,1010"_qs, u"run"_qs};
+    const BatchRun together{.environment = {u"QVL32_FAULT_POINT=vor-sperre:WAIT:"_qs + go}};
+    const auto first = startBatch(site.args(run), together);
+    QStringList later = site.args(run);
+    later[later.indexOf(u"2026-12-05T14:30:15"_qs)] = u"2026-12-05T14:30:16"_qs;
+    const auto second = startBatch(later, together);
+    for (int i = 0; i < 3000 && QDir(site.ws.root()).entryList({u"los.ready.*"_qs}).size() < 2; ++i)
+        QThread::msleep(10);
+    ASSERT_EQ(QDir(site.ws.root()).entryList({u"los.ready.*"_qs}).size(), 2);
+    QFile(go).open(QIODevice::WriteOnly);
+    const BatchResult a = finishBatch(*first);
+    const BatchResult b = finishBatch(*second);
+    EXPECT_EQ(QList<int>({a.exitCode, b.exitCode}).count(0), 1) << a.err.toStdString() << b.err.toStdString();
+    EXPECT_EQ(QList<int>({a.exitCode, b.exitCode}).count(3), 1);
+    EXPECT_TRUE((a.exitCode == 3 ? a : b).err.contains(u"sind bereits Beiträge gespeichert"_qs))
+        << (a.exitCode == 3 ? a : b).err.toStdString();
+    EXPECT_EQ(Site::files(site.exportDir()).size(), 1) << Site::files(site.exportDir()).join(u' ').toStdString();
+    EXPECT_EQ(site.storedFees(), 2);
+}
+
+// A run that holds the lock longer than a second run waits: the second stops, nothing of
+// it written, and the first completes.
+TEST(Faults, ASecondRunWaitsAndStopsWhileTheFirstHoldsTheLock)
+{
+    Site site;
+    const QString go = site.ws.root() + u"/weiter"_qs;
+    const QStringList run = kDebitFee1 + QStringList{u"--select-owners"_qs, u"1007,1010"_qs, u"run"_qs};
+    const auto first = startBatch(site.args(run), {.environment = {u"QVL32_FAULT_POINT=sepa-datei-fertig:WAIT:"_qs + go}});
+    for (int i = 0; i < 3000 && QDir(site.ws.root()).entryList({u"weiter.ready.*"_qs}).isEmpty(); ++i)
+        QThread::msleep(10);
+    const BatchResult second = runBatch(
+        QStringList{u"--yes"_qs, u"--program-dir"_qs, site.ws.programDir(), u"--now"_qs, u"2026-12-05T15:00:00"_qs}
+        + run);
+    EXPECT_EQ(second.exitCode, 3);
+    EXPECT_TRUE(second.err.contains(u"Ein anderer Beitragslauf auf dieser Datenbank ist noch nicht abgeschlossen. "
+                                    "Bitte warten Sie, bis er beendet ist."_qs))
+        << second.err.toStdString();
+    EXPECT_TRUE(visibleFiles(site.exportDir()).isEmpty());
+    QFile(go).open(QIODevice::WriteOnly);
+    const BatchResult a = finishBatch(*first);
+    EXPECT_EQ(a.exitCode, 0) << a.err.toStdString();
+    EXPECT_EQ(Site::files(site.exportDir()), QStringList{kBankFile});
+    EXPECT_EQ(site.storedFees(), 2);
+}
+
+// Temporary files of a settings save that was killed go at the next start; one that a
+// writer still holds stays.
+TEST(Faults, AbandonedTemporaryFilesGoAtTheNextStart)
+{
+    Site site;
+    const QString abandoned = site.ws.programDir() + u"/QVL32-SEPA-Beitragseinzug.ini.Ab12Cd"_qs;
+    const QString held = site.ws.programDir() + u"/QVL32-SEPA-Beitragseinzug.ini.Xy34Zz"_qs;
+    const QString foreign = site.exportDir() + u"/Notizen.txt.Ab12Cd"_qs;
+    for (const QString &path : {abandoned, held, foreign}) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("halb");
+    }
+    QFile holder(held);
+    ASSERT_TRUE(holder.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(lockWhileWriting(holder.handle()));
+    ASSERT_EQ(runBatch(site.args({u"dump"_qs})).exitCode, 0);
+    EXPECT_FALSE(QFileInfo::exists(abandoned));
+    EXPECT_TRUE(QFileInfo::exists(held));
+    EXPECT_TRUE(QFileInfo::exists(foreign)) << "only the program's own temporary files are removed";
 }
 
 } // namespace

@@ -331,8 +331,16 @@ TEST_F(FibuFailures, EachStopsNamingTheCauseAndLeavesTheFolderAsItWas)
             taken.write("alt");
         }
 
+        // All 50 numbers of the day taken: the name without a number is used.
+        const QString unnumbered = QString::fromUtf16(format.firstFile).remove(u"_%1"_qs);
+        form.strFibu = system;
+        {
+            QStringList written;
+            ExportFibu(form, records, written);
+            EXPECT_TRUE(written.contains(QDir(folder()).filePath(unnumbered))) << written.join(u' ').toStdString();
+        }
         const std::function<void()> failures[] = {
-            [] {}, // all 50 numbers of the day taken
+            [] {}, // every name of the day taken
             [&] {
                 QFile::remove(QDir(folder()).filePath(QString::fromUtf16(format.firstFile).arg(50)));
                 form.txtRechNr.Text = u"R-1000"_qs;

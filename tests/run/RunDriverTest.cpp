@@ -256,17 +256,38 @@ TEST(RunDriver, AccountingFilesGoLastIntoTheFolderTheFormShowsAndAreListed)
     }
 }
 
-TEST(RunDriver, AFailedAccountingExportAfterTheBankFileSaysTheDebitsAreOnTheirWay)
+TEST(RunDriver, AMissingOutputFolderStopsTheRunBeforeAnythingIsWritten)
 {
     StartedRun r;
     r.form->strFibu = u"DATEV-FIBU"_qs;
     r.form->Dir1.Path = r.ws.root() + u"/entfernt"_qs;
     const RunReport report = r.start();
+    EXPECT_EQ(report.outcome, RunOutcome::Stopped);
+    EXPECT_TRUE(report.outputs.isEmpty());
+    EXPECT_TRUE(report.bankFile.isEmpty());
+    EXPECT_TRUE(r.lastMessage().text.contains(u"entfernt"_qs)) << r.lastMessage().text.toStdString();
+    EXPECT_EQ(r.ws.ui.busyDepth, 0);
+}
+
+// A step after the commit point fails: the clerk must know that the debits are on their
+// way to the bank.
+TEST(RunDriver, AFailedStepAfterTheBankFileSaysTheDebitsAreOnTheirWay)
+{
+    StartedRun r;
+    r.form->strFibu = u"DATEV-FIBU"_qs;
+    const QString fibu = r.ws.root() + u"/fibu"_qs;
+    QDir().mkpath(fibu);
+    r.form->Dir1.Path = fibu;
+    // Every name of the day taken, the one without a number too.
+    for (int n = 0; n <= 50; ++n) {
+        QFile taken(fibu + u"/DATEV_BEITLA20261206"_qs + (n ? u'_' + QString::number(n) : QString()) + u".csv"_qs);
+        ASSERT_TRUE(taken.open(QIODevice::WriteOnly));
+    }
+    const RunReport report = r.start();
     EXPECT_EQ(report.outcome, RunOutcome::Unfinished);
     ASSERT_EQ(report.outputs.size(), 1); // the SEPA file
     EXPECT_EQ(report.bankFile, report.outputs[0]);
     EXPECT_TRUE(QFileInfo::exists(report.outputs[0]));
-    EXPECT_TRUE(r.lastMessage().text.contains(u"entfernt"_qs)) << r.lastMessage().text.toStdString();
     EXPECT_TRUE(r.lastMessage().text.endsWith(u"\n\nDie SEPA-Datei „"_qs + report.bankFile
                                               + u"“ ist erstellt und die Beiträge sind gespeichert. Wiederholen Sie "
                                                 "den Lauf nicht, sonst werden dieselben Lastschriften ein zweites Mal "

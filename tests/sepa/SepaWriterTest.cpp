@@ -210,12 +210,12 @@ TEST(SepaWriter, NoWritableIbanMeansNoFileAndNothingStored)
 
 TEST(SepaWriter, NothingHalfDoneWhenTheFolderOrAStatementFails)
 {
-    // The export folder cannot be written: no file, no stored fee.
+    // The export folder is missing: the run stops before it reads anything.
     {
         DirectDebitRun r;
         r.form->strExportPfad = r.ws.root() + u"/fehlt/"_qs;
-        EXPECT_EQ(cmdStart_Click(*r.form).outcome, RunOutcome::Failed);
-        EXPECT_TRUE(r.ws.ui.messages.last().text.startsWith(u"Fehler beim Schreiben der XML Datei "_qs));
+        EXPECT_EQ(cmdStart_Click(*r.form).outcome, RunOutcome::Stopped);
+        EXPECT_TRUE(r.ws.ui.messages.last().text.startsWith(u"Der Exportordner „"_qs));
         EXPECT_EQ(r.storedFees(), 0);
     }
     // A statement fails midway: everything rolled back, the partial file removed.

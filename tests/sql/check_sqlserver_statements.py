@@ -111,7 +111,20 @@ def with_literals(sql):
     return "".join(out)
 
 
+# sqlglot does not parse T-SQL's EXEC with arguments; a call of a stored procedure is
+# checked against this small grammar instead: EXEC name, then literals, bound values or
+# @name = value, separated by commas.
+EXEC_ARGUMENT = r"(?:@\w+\s*=\s*)?(?:N?'(?:[^']|'')*'|-?\d+|@\w+)"
+EXEC_CALL = re.compile(
+    rf"\s*exec(?:ute)?\s+(?:\w+\.)*\w+(?:\s+{EXEC_ARGUMENT}(?:\s*,\s*{EXEC_ARGUMENT})*)?\s*;?\s*",
+    re.IGNORECASE)
+
+
 def parse_problem(sql):
+    if re.match(r"\s*exec(?:ute)?\b", sql, re.IGNORECASE):
+        if EXEC_CALL.fullmatch(with_literals(sql)):
+            return None
+        return "not a call of a stored procedure: EXEC name arguments"
     try:
         sqlglot.parse_one(with_literals(sql), read="tsql")
     except Exception as e:  # the tokenizer raises other errors than ParseError
@@ -126,6 +139,8 @@ def main():
     # The parser must refuse a broken statement, or its silence proves nothing.
     if parse_problem("select name, from personal where (nummer = ? order by name") is None:
         sys.exit("the T-SQL parser accepts a broken statement; this check would prove nothing")
+    if parse_problem("exec sp_getapplock ?, 'Exclusive' 'Session'") is None:
+        sys.exit("the EXEC grammar accepts a broken call; this check would prove nothing")
     found = statements(root, compiler)
     if not found:
         sys.exit("no DialectSql found in " + root)

@@ -10,17 +10,27 @@
 
 namespace qvl::test {
 
-BatchResult runBatch(const QStringList &args, const BatchRun &how)
+std::unique_ptr<QProcess> startBatch(const QStringList &args, const BatchRun &how)
 {
-    QProcess p;
+    auto p = std::make_unique<QProcess>();
     if (!how.workingDir.isEmpty())
-        p.setWorkingDirectory(how.workingDir);
+        p->setWorkingDirectory(how.workingDir);
+    if (!how.environment.isEmpty()) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const QString &setting : how.environment)
+            env.insert(setting.section(u'=', 0, 0), setting.section(u'=', 1));
+        p->setProcessEnvironment(env);
+    }
 #ifdef Q_OS_UNIX
     if (how.fileSizeLimit > 0) {
         const rlim_t limit = rlim_t(how.fileSizeLimit);
-        p.setChildProcessModifier([limit] {
+        const bool ignore = !how.keepSigxfsz;
+        p->setChildProcessModifier([limit, ignore] {
             // Ignored, SIGXFSZ would kill the child; the write fails with EFBIG instead.
-            std::signal(SIGXFSZ, SIG_IGN);
+            if (ignore)
+                std::signal(SIGXFSZ, SIG_IGN);
+            else
+                std::signal(SIGXFSZ, SIG_DFL);
             rlimit r{};
             getrlimit(RLIMIT_FSIZE, &r);
             r.rlim_cur = limit;
@@ -31,10 +41,23 @@ BatchResult runBatch(const QStringList &args, const BatchRun &how)
     if (how.fileSizeLimit > 0)
         ADD_FAILURE() << "file size limits need a Unix system";
 #endif
-    p.start(QStringLiteral(QVL_BATCH_EXE), args);
+    p->start(QStringLiteral(QVL_BATCH_EXE), args);
+    return p;
+}
+
+BatchResult finishBatch(QProcess &p)
+{
     EXPECT_TRUE(p.waitForFinished(120000));
-    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+    const int code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    return {code, QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+}
+
+BatchResult runBatch(const QStringList &args, const BatchRun &how)
+{
+    const std::unique_ptr<QProcess> p = startBatch(args, how);
+    const BatchResult r = finishBatch(*p);
+    EXPECT_EQ(p->exitStatus(), QProcess::NormalExit);
+    return r;
 }
 
 } // namespace qvl::test

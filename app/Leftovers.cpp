@@ -1,0 +1,61 @@
+#include "app/Leftovers.h"
+
+#include "app/FrmDTA.h"
+#include "app/SettingsFile.h"
+#include "platform/Database.h"
+#include "platform/Paths.h"
+#include "platform/TemporaryFiles.h"
+#include "run/RunDriver.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+namespace qvl {
+
+namespace {
+
+// The names of the accounting files, numbered per day or not.
+const QStringList kAccountingFiles{u"BEIT(LA|RE)\\d{8}(_\\d+)?\\.(df2|txt)"_qs, u"LA\\d{8}(_\\d+)?\\.df2"_qs,
+                                   u"DATEV_BEIT(LA|RE)(_DEBKRED_)?\\d{8}(_\\d+)?\\.csv"_qs};
+const QStringList kReports{u"(Rechnung|Beitrag|Begleitzettel)\\.(pdf|csv)"_qs, u"Dtaus0\\.csv"_qs};
+
+// An older version reserved the accounting files' numbers by creating them empty.
+void removeEmptyReservations(const QString &folder)
+{
+    const QDir dir(folder);
+    if (folder.isEmpty() || !dir.exists())
+        return;
+    for (const QFileInfo &file : dir.entryInfoList(QDir::Files)) {
+        if (file.size() != 0)
+            continue;
+        for (const QString &pattern : kAccountingFiles)
+            if (QRegularExpression(QRegularExpression::anchoredPattern(pattern)).match(file.fileName()).hasMatch()) {
+                QFile::remove(file.absoluteFilePath());
+                break;
+            }
+    }
+}
+
+} // namespace
+
+void clearLeftovers(FrmDTA &f)
+{
+    removeAbandonedTemporaries(f.context().programDir, {QRegularExpression::escape(kSettingsFileName)});
+    const QString exportDir = nativePath(f.strExportPfad);
+    if (exportDir.left(3).toUpper() != u"A:\\"_qs)
+        removeAbandonedTemporaries(exportDir, kReports);
+    const QString accounting = nativePath(f.Dir1.Path);
+    removeAbandonedTemporaries(accounting, kAccountingFiles);
+    removeEmptyReservations(accounting);
+    try {
+        finishInterruptedRuns(f);
+    } catch (const DbError &e) {
+        // The program can still be used; the next run tries again before it writes.
+        f.ui().message(u"Unterbrochene Beitragsläufe konnten nicht geprüft werden.\n"_qs + e.message(), {},
+                       MsgIcon::Exclamation);
+    }
+}
+
+} // namespace qvl

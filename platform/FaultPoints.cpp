@@ -1,0 +1,40 @@
+#include "platform/FaultPoints.h"
+
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QThread>
+
+#include <csignal>
+
+namespace qvl {
+
+void faultPoint(const char *name)
+{
+    static const QByteArray setting = qgetenv("QVL32_FAULT_POINT");
+    if (setting.isEmpty())
+        return;
+    const qsizetype colon = setting.indexOf(':');
+    if (colon < 0 || setting.left(colon) != name)
+        return;
+    const QByteArray action = setting.mid(colon + 1);
+#ifdef SIGKILL
+    if (action == "KILL")
+        std::raise(SIGKILL);
+#endif
+    if (action == "TERM")
+        std::raise(SIGTERM);
+    else if (action == "INT")
+        std::raise(SIGINT);
+    else if (action.startsWith("WAIT:")) {
+        const QString go = QFile::decodeName(action.mid(5));
+        QFile ready(go + u".ready."_qs + QString::number(QCoreApplication::applicationPid()));
+        ready.open(QIODevice::WriteOnly);
+        ready.close();
+        for (int i = 0; i < 6000 && !QFileInfo::exists(go); ++i)
+            QThread::msleep(10);
+    }
+}
+
+} // namespace qvl

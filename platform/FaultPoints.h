@@ -1,0 +1,12 @@
+#pragma once
+// Named instants of a run at which the tests stop the program the way a power cut, kill or
+// a second clerk would: QVL32_FAULT_POINT=NAME:ACTION in the environment, ACTION being KILL,
+// TERM or INT (the signal sent to the program itself) or WAIT:FILE (creates FILE.ready,
+// then waits until FILE exists: a barrier for runs started together). Without the variable
+// a fault point does nothing.
+
+namespace qvl {
+
+void faultPoint(const char *name);
+
+} // namespace qvl

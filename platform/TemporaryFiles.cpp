@@ -1,0 +1,88 @@
+#include "platform/TemporaryFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+#endif
+
+namespace qvl {
+
+bool lockWhileWriting(int handle)
+{
+#ifdef Q_OS_UNIX
+    return handle >= 0 && ::flock(handle, LOCK_EX | LOCK_NB) == 0;
+#else
+    // Windows keeps a file that another program has open from being deleted anyway.
+    Q_UNUSED(handle);
+    return true;
+#endif
+}
+
+bool inUse(const QString &path)
+{
+#ifdef Q_OS_UNIX
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool held = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    ::close(fd); // also lets go of the lock this test took
+    return held;
+#else
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite))
+        return file.exists();
+    return false;
+#endif
+}
+
+bool isTemporaryOf(const QString &fileName, const QStringList &stems)
+{
+    static const QRegularExpression temporary(u"^\\.?(.+)\\.[A-Za-z0-9]{6}$"_qs);
+    const QRegularExpressionMatch m = temporary.match(fileName);
+    if (!m.hasMatch())
+        return false;
+    const QString own = m.captured(1);
+    for (const QString &stem : stems)
+        if (QRegularExpression(QRegularExpression::anchoredPattern(stem), QRegularExpression::CaseInsensitiveOption)
+                .match(own)
+                .hasMatch())
+            return true;
+    return false;
+}
+
+QStringList removeAbandonedTemporaries(const QString &folder, const QStringList &stems)
+{
+    QStringList removed;
+    const QDir dir(folder);
+    if (folder.isEmpty() || !dir.exists())
+        return removed;
+    for (const QString &name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        const QString path = dir.filePath(name);
+        if (isTemporaryOf(name, stems) && !inUse(path) && QFile::remove(path))
+            removed.append(path);
+    }
+    return removed;
+}
+
+bool syncFolder(const QString &folder)
+{
+#ifdef Q_OS_UNIX
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool ok = ::fsync(fd) == 0 || errno == EINVAL || errno == EROFS;
+    ::close(fd);
+    return ok;
+#else
+    Q_UNUSED(folder);
+    return true; // NTFS journals its renames
+#endif
+}
+
+} // namespace qvl

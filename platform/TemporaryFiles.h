@@ -1,0 +1,34 @@
+#pragma once
+// The temporary files of the program's writers, and what is left of them when a writer was
+// stopped half-way (a kill, a power cut). A writer holds an advisory lock on its temporary
+// file for as long as the file is open, so that what another program's start removes is
+// only what nobody writes any more.
+
+#include <QString>
+#include <QStringList>
+
+namespace qvl {
+
+// Takes the lock on an open file; released when the handle is closed or the process ends.
+// False when the file system has no such locks (the file is then never taken for
+// abandoned while it is in use by a writer of this machine).
+bool lockWhileWriting(int handle);
+
+// True when a writer holds the lock of the file.
+bool inUse(const QString &path);
+
+// Whether a file name is one of the writers' temporary files: the name of a file the
+// program writes, optionally with a leading ".", followed by "." and six letters or digits
+// ("QVL32-SEPA-Beitragseinzug.ini.Ab12Cd", ".DATEV_BEITLA20261205_1.csv.x1Y2z3"). `stems`
+// are regular expressions of the files' own names.
+bool isTemporaryOf(const QString &fileName, const QStringList &stems);
+
+// Removes from the folder every temporary file of `stems` that no writer holds; returns
+// the paths removed.
+QStringList removeAbandonedTemporaries(const QString &folder, const QStringList &stems);
+
+// Makes a folder's entries (a new or renamed file) durable: after a power cut the file is
+// there under the name it was given. False when the folder cannot be synced.
+bool syncFolder(const QString &folder);
+
+} // namespace qvl

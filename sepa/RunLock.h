@@ -1,0 +1,46 @@
+#pragma once
+// One direct-debit run at a time per database, from any machine: a run holds the lock from
+// its repeated-run check to the commit of its stored fees (on SQL Server until its bank
+// file has its name), so that two clerks starting together cannot both collect. On SQL
+// Server it is an application lock of the run's session; on the embedded database the
+// write transaction of the run's connection (BEGIN IMMEDIATE), which is also the
+// transaction the fees are written in.
+
+#include <memory>
+
+namespace qvl {
+
+class Database;
+
+class RunLock {
+public:
+    // How long a run waits for another one.
+    static constexpr int kWaitMilliseconds = 5000;
+
+    // Waits up to `waitMilliseconds`; throws RunError (Input) with busyMessage() when
+    // another run holds the lock, DbError when the database fails.
+    explicit RunLock(Database &db, int waitMilliseconds = kWaitMilliseconds);
+    // The lock when it is free right now, else nullptr.
+    static std::unique_ptr<RunLock> tryTake(Database &db);
+    // Rolls back what was not committed and lets go of the lock.
+    ~RunLock();
+    RunLock(const RunLock &) = delete;
+    RunLock &operator=(const RunLock &) = delete;
+
+    // Commits the run's writes. The embedded database lets go of the lock with it.
+    void commit();
+
+    static const char16_t *busyMessage();
+
+private:
+    struct Taken {};
+    RunLock(Database &db, int waitMilliseconds, Taken);
+    bool take(int waitMilliseconds);
+
+    Database &m_db;
+    bool m_native = false;      // the embedded database through SQLite's own interface
+    bool m_appLock = false;     // SQL Server's application lock is held
+    bool m_inTransaction = false;
+};
+
+} // namespace qvl
