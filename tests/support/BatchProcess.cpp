@@ -1,6 +1,7 @@
 #include "support/BatchProcess.h"
 
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <gtest/gtest.h>
 
 #ifdef Q_OS_UNIX
@@ -15,6 +16,12 @@ BatchResult runBatch(const QStringList &args, const BatchRun &how)
     QProcess p;
     if (!how.workingDir.isEmpty())
         p.setWorkingDirectory(how.workingDir);
+    if (!how.environment.isEmpty()) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const QString &entry : how.environment)
+            env.insert(entry.section(u'=', 0, 0), entry.section(u'=', 1));
+        p.setProcessEnvironment(env);
+    }
 #ifdef Q_OS_UNIX
     if (how.fileSizeLimit > 0) {
         const rlim_t limit = rlim_t(how.fileSizeLimit);

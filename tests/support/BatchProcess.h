@@ -16,6 +16,7 @@ struct BatchResult {
 struct BatchRun {
     QString workingDir;      // empty: the test's own
     long fileSizeLimit = 0;  // bytes; 0: none. Writes beyond it fail as on a full disk.
+    QStringList environment = {}; // "NAME=VALUE" set on top of the test's own environment
 };
 
 BatchResult runBatch(const QStringList &args, const BatchRun &how = {});
