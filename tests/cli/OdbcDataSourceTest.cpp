@@ -39,9 +39,11 @@ protected:
         if (library.isEmpty())
             GTEST_SKIP() << "the SQLite ODBC driver is not registered";
         // The driver manager reads odbcinst.ini and the system DSNs from ODBCSYSINI, the
-        // user's DSNs from ODBCINI.
-        writeText(u"odbcinst.ini"_qs, u"[SQLite3]\nDriver="_qs + library + u'\n');
-        writeText(u"odbc.ini"_qs, {});
+        // user's DSNs from ODBCINI. Nothing listens on port 9 of this machine.
+        writeText(u"odbcinst.ini"_qs, u"[SQLite3]\nDriver="_qs + library + u"\n[FreeTDS]\nDriver="_qs
+                                          + registeredDriverLibrary(u"FreeTDS"_qs) + u'\n');
+        writeText(u"odbc.ini"_qs, u"[QuarvelTds]\nDriver=FreeTDS\nServer=127.0.0.1,9\nDatabase=FBG\n"
+                                  u"TDS_Version=7.2\nClientCharset=ISO-8859-1\n"_qs);
         writeText(u"user-odbc.ini"_qs, u"[QvlSuite]\nDriver=SQLite3\nDatabase="_qs + ws.databaseFile() + u'\n');
         how.environment = {u"ODBCSYSINI="_qs + m_odbc.path(), u"ODBCINI="_qs + m_odbc.filePath(u"user-odbc.ini"_qs),
                            u"QVL32_SQL_USER=kasse"_qs, u"QVL32_SQL_PASSWORD="_qs + kSecret,
@@ -82,6 +84,7 @@ protected:
 
     Workspace ws{12};
     BatchRun how;
+    QString odbcFile(const QString &name) const { return m_odbc.filePath(name); }
 
 private:
     QTemporaryDir m_odbc;
@@ -138,4 +141,41 @@ TEST_F(OdbcDataSource, AnUnknownDsnIsToldByNameWithoutThePassword)
     EXPECT_TRUE(r.err.contains(u"Die Verbindung zur ODBC-Datenquelle „Fehlt“ konnte nicht geöffnet werden."_qs))
         << r.err.toStdString();
     expectNoSecret(r, ws.programDir() + u"/LogDatei.txt"_qs);
+}
+
+// What the FreeTDS driver makes of each form, read from its own trace (TDSDUMP): the
+// conversion it sets up, whatever the locale, the protocol version and the port. Without a
+// server the connection is refused after that.
+TEST_F(OdbcDataSource, FreeTdsConvertsUtf8WhateverTheLocale)
+{
+    if (registeredDriverLibrary(u"FreeTDS"_qs).isEmpty())
+        GTEST_SKIP() << "the FreeTDS driver is not registered";
+    const struct {
+        const char16_t *given;
+        const char *protocol;
+    } cases[] = {
+        // The suite's form, the environment's login in place of Windows authentication.
+        {u"Provider=SQLOLEDB.1;Integrated Security=SSPI;Initial Catalog=FBG;Data Source=127.0.0.1,9", "7.4"},
+        {u"Driver={FreeTDS};Server=127.0.0.1,9;TDS_Version=7.3;ClientCharset=ISO-8859-1", "7.3"},
+        // A DSN keeps its version; its charset is replaced.
+        {u"DSN=QuarvelTds", "7.2"},
+    };
+    for (const auto &c : cases) {
+        const QString given = QString::fromUtf16(c.given);
+        SCOPED_TRACE(given.toStdString());
+        const QString trace = odbcFile(u"tds.log"_qs);
+        QFile::remove(trace);
+        BatchRun traced = how;
+        traced.environment << u"TDSDUMP="_qs + trace;
+        const BatchResult r = runBatch({u"--program-dir"_qs, ws.programDir(), u"--odbc-driver"_qs, u"FreeTDS"_qs,
+                                        u"--command-line"_qs, given, u"dump"_qs},
+                                       traced);
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_TRUE(r.err.contains(u"[FreeTDS]"_qs)) << r.err.toStdString();
+        expectNoSecret(r, ws.programDir() + u"/LogDatei.txt"_qs);
+        const QByteArray tds = readAll(trace);
+        EXPECT_TRUE(tds.contains("setting up conversions for client charset \"UTF-8\"")) << tds.toStdString();
+        EXPECT_TRUE(tds.contains(QByteArray("Connecting with protocol version ") + c.protocol)) << tds.toStdString();
+        EXPECT_TRUE(tds.contains("Connecting to 127.0.0.1 port 9")) << tds.toStdString();
+    }
 }
