@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSet>
 #include <QStringList>
 
 namespace qvl {
@@ -268,8 +269,12 @@ ConnectionTarget odbcTarget(const Pairs &pairs, const ConnectionSetup &setup)
 
     QStringList odbc;
     bool namesTdsVersion = false;
+    QSet<QString> written; // ODBC takes the first of a repeated key; drivers differ
     for (const ParsedPair &p : pairs.all()) {
         const QString &key = p.pair.key;
+        if (written.contains(key.toLower()))
+            continue;
+        written.insert(key.toLower());
         if (keyIn(key, kUserKeys) || keyIn(key, kPasswordKeys) || keyIn(key, kWindowsKeys)
             || (freeTds && keyIn(key, kCharsetKeys)))
             continue;

@@ -103,8 +103,9 @@ TEST(ConnectionString, EveryFormBecomesADriverADialectAndAConnection)
          u"QODBC", SqlDialect::SqlServer, u"Quarvel;ClientCharset=UTF-8", u"kasse", u""},
         // ODBC strings keep their keys; FreeTDS always gets UTF-8, and a version only when
         // the string names none.
-        {u"Driver={FreeTDS};Server=db;Database=FBG;UID=sa;PWD=x;TDS_Version=7.3;ClientCharset=ISO-8859-1", kWindows,
-         false, u"QODBC", SqlDialect::SqlServer,
+        {u"Driver={FreeTDS};Server=db;Database=FBG;UID=sa;PWD=x;TDS_Version=7.3;ClientCharset=ISO-8859-1;"
+         u"database=andere;uid=andere",
+         kWindows, false, u"QODBC", SqlDialect::SqlServer,
          u"Driver={FreeTDS};Server=db;Database=FBG;TDS_Version=7.3;ClientCharset=UTF-8", u"sa", u"x"},
         {u"Driver={FreeTDS};Server=db;Trusted_Connection=yes;PWD={a}};b}", kFreeTds, true, u"QODBC",
          SqlDialect::SqlServer, u"Driver={FreeTDS};Server=db;ClientCharset=UTF-8;TDS_Version=7.4", u"DOM\\kasse",
