@@ -27,7 +27,12 @@ void FrmDTA::registerNames()
     n.addText(u"strFirma"_qs, &strFirma);
     n.addText(u"strServerName"_qs, &strServerName);
     n.addText(u"strDataBaseName"_qs, &strDataBaseName);
-    n.addText(u"strConnectionString"_qs, &strConnectionString);
+    // Shown without its passwords: the dump may end up in a log or a support mail.
+    n.addCustom(u"strConnectionString"_qs, [this] { return withoutPasswords(strConnectionString); },
+                [this](const QString &v) {
+                    strConnectionString = v;
+                    return true;
+                });
     n.addText(u"strFibu"_qs, &strFibu);
     n.addText(u"strBerechnungsbasis"_qs, &strBerechnungsbasis);
     n.addText(u"strZielVerzeichnis"_qs, &strZielVerzeichnis);

@@ -48,17 +48,9 @@ void findDatabase(FrmDTA &f, const QString &commandLine, DbOptions &options)
         options.baseDir = QDir::currentPath();
     }
 
-    if (f.strDataBaseName.isEmpty()) {
-        const QString marker = u"Initial Catalog="_qs;
-        const qsizetype at = f.strConnectionString.indexOf(marker, 0, Qt::CaseInsensitive);
-        if (at >= 0) {
-            const qsizetype from = at + marker.size();
-            const qsizetype end = f.strConnectionString.indexOf(u';', from);
-            f.strDataBaseName = f.strConnectionString.mid(from, end < 0 ? -1 : end - from);
-        } else {
-            f.strDataBaseName = translateConnectionString(f.strConnectionString, QString(), options.baseDir).database;
-        }
-    }
+    // The catalog as the connection string names it (with ADO's synonyms and quotes).
+    if (f.strDataBaseName.isEmpty())
+        f.strDataBaseName = translateConnectionString(f.strConnectionString, QString(), options.baseDir).database;
 }
 
 // Step 7: the names of the five fee types. A missing row counts like an empty name.

@@ -1,15 +1,35 @@
 #pragma once
 // Turns the suite's connection string into what QtSql needs.
 //
+// Strings are read as ADO reads them: "key=value" pairs separated by ";", keys compared
+// case-insensitively, blanks around keys and values dropped, a value in single or double
+// quotes keeping its ";" and blanks (the quote doubled inside), the last of a repeated key
+// winning. A string that names "Driver=", "DSN=" or "FileDSN=" is an ODBC string and read
+// by ODBC's rules instead: values in braces ("}}" inside), the first of a repeated key
+// winning.
+//
 //  - "Provider=SQLite;Data Source=FILE" opens the embedded SQLite database FILE; so does the
 //    suite's OLE DB form with the server "SQLite" and the catalog FILE, which is what the
 //    suite's INI file gives with "SQLServer=SQLite" and "DatabaseName=FILE".
-//  - A string that names "Driver=" or "DSN=" is an ODBC string and passed through unchanged.
-//  - Anything else is read as the suite's OLE DB form and becomes an ODBC connection to
-//    SQL Server: Data Source -> Server, Initial Catalog -> Database, Integrated Security=SSPI
-//    -> Trusted_Connection=yes, User ID / Password -> UID / PWD; other keys are ignored.
+//  - The suite's OLE DB form becomes an ODBC string for the driver in use, with ADO's
+//    synonyms: Data Source, Server, Address, Addr, Network Address -> Server (host,port and
+//    host\instance kept); Initial Catalog, Database -> Database; Integrated Security=SSPI,
+//    true or yes, Trusted_Connection=yes -> Trusted_Connection=yes; User ID, UID / Password,
+//    PWD -> the login. Other keys (Provider, Persist Security Info, …) are ADO's own.
+//  - An ODBC string keeps its keys; a string that names a DSN hands Qt the DSN's name (Qt's
+//    ODBC driver puts "DSN=" in front of it itself).
+//  - The login never stays in the string: it goes to QSqlDatabase's user name and password.
+//    Windows authentication wins over a login in the same string, as with ADO, unless the
+//    environment gives a login (QVL32_SQL_USER, QVL32_SQL_PASSWORD), which replaces it: the
+//    way to log in from Linux without Kerberos. A string without any login takes the
+//    environment's login too.
+//  - With FreeTDS, ClientCharset=UTF-8 is always set (Qt exchanges UTF-8 bytes with FreeTDS;
+//    without it FreeTDS converts by the locale, and texts with umlauts are garbled under
+//    LANG=C), and TDS_Version=7.4 unless the string names a version (a DSN keeps its own).
 
+#include <QList>
 #include <QString>
+#include <functional>
 
 namespace qvl {
 
@@ -17,21 +37,54 @@ enum class SqlDialect { SqlServer, Sqlite };
 
 struct ConnectionTarget {
     QString qtDriver;     // "QSQLITE" or "QODBC"
-    QString databaseName; // the SQLite file, or the ODBC connection string
+    QString databaseName; // the SQLite file, the ODBC string or the DSN; never a password
+    QString userName;     // for QSqlDatabase::setUserName, in ODBC's quoting
+    QString password;     // for QSqlDatabase::setPassword, in ODBC's quoting
     SqlDialect dialect = SqlDialect::SqlServer;
     QString server;       // for messages: the server, or the SQLite file's folder
     QString database;     // for messages: the catalog, or the SQLite file's name
+    QString dataSource;   // for messages: the DSN the string names
 };
+
+// What a translation needs besides the string.
+struct ConnectionSetup {
+    QString odbcDriver; // the ODBC driver for SQL Server, for strings that name none
+    QString baseDir;    // resolves a relative SQLite file
+    QString sqlUser;    // the login from the environment; empty: none
+    QString sqlPassword;
+    // What the driver manager knows of a DSN's driver (its registered name and library);
+    // empty when the DSN is unknown. Unset: nothing is known of any DSN.
+    std::function<QString(const QString &dsn)> dataSourceDriver;
+};
+
+// This process's setup: the given ODBC driver (empty: defaultOdbcDriver()), the login of
+// QVL32_SQL_USER and QVL32_SQL_PASSWORD, and the driver manager's DSNs.
+ConnectionSetup systemConnectionSetup(const QString &odbcDriver, const QString &baseDir);
 
 // The ODBC driver used for SQL Server: the environment variable QVL32_ODBC_DRIVER,
 // else "SQL Server" on Windows (always installed there) and "FreeTDS" elsewhere.
 QString defaultOdbcDriver();
 
-// The value of a key of a "key=value;…" string (keys compared case-insensitively and
-// trimmed); empty when absent.
+// Whether an ODBC driver (its name or library) is FreeTDS.
+bool isFreeTds(const QString &driver);
+
+struct ConnectionPair {
+    QString key;
+    QString value;
+};
+// The pairs of a connection string in their order, unquoted, by ADO's rules or, for an
+// ODBC string, by ODBC's (see above). Repeated keys stay; connectionStringValue chooses.
+QList<ConnectionPair> parseConnectionString(const QString &connectionString);
+
+// The value of a key (compared case-insensitively, without synonyms); empty when absent.
 QString connectionStringValue(const QString &connectionString, const QString &key);
 
-// baseDir resolves a relative SQLite file name.
+// The string as given, with the value of every password key replaced by "***": the one form
+// in which a connection string is shown.
+QString withoutPasswords(const QString &connectionString);
+
+ConnectionTarget translateConnectionString(const QString &connectionString, const ConnectionSetup &setup);
+// Without a login from the environment and without knowledge of DSNs.
 ConnectionTarget translateConnectionString(const QString &connectionString,
                                            const QString &odbcDriver,
                                            const QString &baseDir);

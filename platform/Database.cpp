@@ -31,19 +31,28 @@ QString shortened(const QString &statement)
     return oneLine.size() > 200 ? oneLine.left(200) + u" …"_qs : oneLine;
 }
 
+// Names what could not be opened; never the login.
+QString openFailure(const ConnectionTarget &t)
+{
+    if (t.dataSource.isEmpty())
+        return u"Die Verbindung zur Datenbank „"_qs + t.database + u"“ auf dem Server „"_qs + t.server
+               + u"“ konnte nicht geöffnet werden."_qs;
+    const QString source = u"ODBC-Datenquelle „"_qs + t.dataSource + u'“';
+    return (t.database.isEmpty() ? u"Die Verbindung zur "_qs + source
+                                 : u"Die Verbindung zur Datenbank „"_qs + t.database + u"“ über die "_qs + source)
+           + u" konnte nicht geöffnet werden."_qs;
+}
+
 } // namespace
 
 std::unique_ptr<Database> Database::open(const QString &connectionString, const DbOptions &options)
 {
     std::unique_ptr<Database> db(new Database);
-    db->m_target = translateConnectionString(
-        connectionString, options.odbcDriver.isEmpty() ? defaultOdbcDriver() : options.odbcDriver,
-        options.baseDir);
+    db->m_target = translateConnectionString(connectionString, systemConnectionSetup(options.odbcDriver, options.baseDir));
     db->m_connectionName = uniqueConnectionName();
 
     const ConnectionTarget &t = db->m_target;
-    const QString where = u"Die Verbindung zur Datenbank „"_qs + t.database + u"“ auf dem Server „"_qs
-                          + t.server + u"“ konnte nicht geöffnet werden."_qs;
+    const QString where = openFailure(t);
 
     if (t.qtDriver == u"QSQLITE"_qs && (t.databaseName.isEmpty() || !QFileInfo(t.databaseName).isFile()))
         throw DbError(where + u"\nDie Datenbankdatei „"_qs + t.databaseName + u"“ wurde nicht gefunden."_qs);
@@ -52,6 +61,8 @@ std::unique_ptr<Database> Database::open(const QString &connectionString, const 
 
     QSqlDatabase handle = QSqlDatabase::addDatabase(t.qtDriver, db->m_connectionName);
     handle.setDatabaseName(t.databaseName);
+    handle.setUserName(t.userName);
+    handle.setPassword(t.password);
     if (t.qtDriver == u"QODBC"_qs)
         handle.setConnectOptions(u"SQL_ATTR_LOGIN_TIMEOUT="_qs + QString::number(options.loginTimeoutSeconds));
     if (!handle.open())
@@ -127,6 +138,14 @@ std::unique_ptr<RowCursor> Database::select(const QString &statement, const QVar
     if (sqlite3 *db = nativeSqlite())
         return openSqliteCursor(db, statement, values);
     return openQtCursor(run(statement, values));
+}
+
+std::optional<int> Database::rowsAffected(const QSqlQuery &query) const
+{
+    const int rows = query.numRowsAffected();
+    if (!m_rowCountsReported || rows < 0)
+        return std::nullopt;
+    return rows;
 }
 
 void Database::beginTransaction()

@@ -11,6 +11,7 @@
 #include <QString>
 #include <QVariant>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 
 struct sqlite3;
@@ -67,6 +68,12 @@ public:
     // Runs a query whose rows are read forward, cell by cell (fast for big results).
     std::unique_ptr<RowCursor> select(const QString &statement, const QVariantList &values = {}) const;
 
+    // The rows an executed statement changed, as the server reports them; std::nullopt when
+    // it reports none (SQL Server under SET NOCOUNT ON answers -1).
+    std::optional<int> rowsAffected(const QSqlQuery &query) const;
+    // Tests play a server that reports no row counts.
+    void setRowCountsReported(bool reported) { m_rowCountsReported = reported; }
+
     void beginTransaction();
     void commit();
     void rollback();
@@ -75,6 +82,7 @@ private:
     Database() = default;
     QString m_connectionName;
     ConnectionTarget m_target;
+    bool m_rowCountsReported = true;
 };
 
 // Rolls back unless committed.

@@ -19,3 +19,10 @@ if [ ${#missing[@]} -gt 0 ]; then
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
 fi
+# The program's default ODBC driver for SQL Server is the one registered as "FreeTDS"
+# (the package asks whether to register it; an answer of No leaves it unregistered).
+if ! odbcinst -q -d -n FreeTDS >/dev/null 2>&1; then
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo odbcinst -i -d -f /usr/share/tdsodbc/odbcinst.ini >/dev/null
+fi

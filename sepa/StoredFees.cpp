@@ -222,13 +222,13 @@ QStringList listStoredRuns(Database &db, std::optional<long> association)
     return keys;
 }
 
-int deleteStoredRun(Database &db, const QString &runKey, std::optional<long> association)
+std::optional<int> deleteStoredRun(Database &db, const QString &runKey, std::optional<long> association)
 {
     const QSqlQuery done =
         association ? db.run(db.sql(stored_fees_sql::kDeleteRunOfAssociation),
                              QVariantList{textValue(runKey)} + associationValues(*association))
                     : db.run(db.sql(stored_fees_sql::kDeleteRun), {textValue(runKey)});
-    return std::max(0, done.numRowsAffected());
+    return db.rowsAffected(done);
 }
 
 } // namespace qvl

@@ -2,7 +2,8 @@
 // The table PERSONAL_MG_BEITRAGE: one row per fee a direct-debit run collected, so runs
 // can be listed and taken back. A stored run is identified by its run key:
 // jahr + " " + typ + ", Erstellt: " + the creation day as SQL Server's short date text
-// ("2026 Mitgliedsbeitrag, Erstellt: Dec  5 2026").
+// ("2026 Mitgliedsbeitrag, Erstellt: Dec  5 2026"), its month name in the language of the
+// server's login ("Dez  5 2026" for a German login); the embedded database writes English.
 
 #include "platform/Database.h"
 
@@ -65,7 +66,9 @@ std::optional<QDateTime> lastStoredFee(Database &db, const QString &jahr, const 
 QStringList listStoredRuns(Database &db, std::optional<long> association = std::nullopt);
 
 // Deletes every row of a run key (with an association: of its owners only) and returns
-// how many rows it deleted; a key that matches nothing deletes nothing.
-int deleteStoredRun(Database &db, const QString &runKey, std::optional<long> association = std::nullopt);
+// how many rows it deleted as the server reports them: std::nullopt when it reports no
+// count (SQL Server under SET NOCOUNT ON). A key that matches nothing deletes nothing.
+std::optional<int> deleteStoredRun(Database &db, const QString &runKey,
+                                   std::optional<long> association = std::nullopt);
 
 } // namespace qvl

@@ -15,10 +15,15 @@ std::optional<long> runScope(const FrmDTA &f)
     return f.bFBGVersion ? std::optional<long>(f.GetFBGNr()) : std::nullopt;
 }
 
-QString deletedText(int rows)
+// A count only when the server reported one: SQL Server under SET NOCOUNT ON reports
+// none, and a trigger on the table may report its own statement's count, 0 included.
+QString deletedText(std::optional<int> rows)
 {
-    return rows == 1 ? u"Es wurde 1 gespeicherter Beitrag gelöscht."_qs
-                     : u"Es wurden "_qs + QString::number(rows) + u" gespeicherte Beiträge gelöscht."_qs;
+    if (!rows || *rows <= 0)
+        return u"Löschen erfolgreich."_qs;
+    return u"Löschen erfolgreich\r"_qs
+           + (*rows == 1 ? u"Es wurde 1 gespeicherter Beitrag gelöscht."_qs
+                         : u"Es wurden "_qs + QString::number(*rows) + u" gespeicherte Beiträge gelöscht."_qs);
 }
 
 } // namespace
@@ -53,18 +58,20 @@ FrmDTA::DeleteRunResult FrmDTA::btnBeitraegeLoeschen_Click()
         return notFound();
     if (!ui().askYesNo(u"Wollen Sie die hinterlegten Beiträge löschen? "_qs, kDeleteTitle))
         return DeleteRunResult::Declined;
-    int deleted = 0;
+    std::optional<int> deleted;
     try {
         if (!SQLConn)
             throw DbError(u"Es besteht keine Verbindung zur Datenbank."_qs);
+        // Whether the run is still there is asked of the list, not of the delete's row
+        // count, which the server may not report truly.
+        if (!listStoredRuns(*SQLConn, runScope(*this)).contains(key)) // deleted elsewhere meanwhile
+            return notFound();
         deleted = deleteStoredRun(*SQLConn, key, runScope(*this));
     } catch (const DbError &e) {
         ui().message(u"Fehler beim Löschen der hinterlegten Beiträge\r"_qs + e.message(), kDeleteTitle);
         return DeleteRunResult::Failed;
     }
-    if (deleted == 0) // deleted elsewhere since the list was filled
-        return notFound();
-    ui().message(u"Löschen erfolgreich\r"_qs + deletedText(deleted), kDeleteTitle);
+    ui().message(deletedText(deleted), kDeleteTitle);
     return DeleteRunResult::Deleted;
 }
 

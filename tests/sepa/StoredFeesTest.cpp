@@ -324,6 +324,41 @@ TEST(StoredFeesForm, DeleteAsksThenDeletesTheChosenRun)
     EXPECT_EQ(f.form->cmbBeitraege.ListCount(), 2);
 }
 
+// The server may report the delete's row count truly, not at all (SQL Server under SET
+// NOCOUNT ON answers -1), or the count of a trigger's own statement (here 0: SQLite counts
+// none of the rows a trigger deletes in place of the statement). The run is gone and told
+// as deleted each time, with a count only when a true one can be.
+TEST(StoredFeesForm, ADeleteIsTakenAsDoneWhateverCountTheServerReports)
+{
+    enum class Server { Counts, ReportsNoCount, CountsATrigger };
+    const struct {
+        Server server;
+        const char16_t *told;
+    } cases[] = {
+        {Server::Counts, u"Löschen erfolgreich\rEs wurden 2 gespeicherte Beiträge gelöscht."},
+        {Server::ReportsNoCount, u"Löschen erfolgreich."},
+        {Server::CountsATrigger, u"Löschen erfolgreich."},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(int(c.server));
+        FormFixture f;
+        if (c.server == Server::ReportsNoCount)
+            f.form->SQLConn->setRowCountsReported(false);
+        if (c.server == Server::CountsATrigger) {
+            f.ws.execSql(u"alter table PERSONAL_MG_BEITRAGE rename to beitraege_daten"_qs);
+            f.ws.execSql(u"create view PERSONAL_MG_BEITRAGE as select * from beitraege_daten"_qs);
+            f.ws.execSql(u"create trigger beitraege_loeschen instead of delete on PERSONAL_MG_BEITRAGE "
+                         u"begin delete from beitraege_daten where id_beitrag = old.id_beitrag; end"_qs);
+        }
+        f.choose(u"2026 Mitgliedsbeitrag, Erstellt: Dec  5 2026"_qs);
+        f.ws.ui.answers = {MsgResult::Yes};
+
+        EXPECT_EQ(f.form->btnBeitraegeLoeschen_Click(), FrmDTA::DeleteRunResult::Deleted);
+        EXPECT_EQ(f.ws.ui.texts().last(), QString::fromUtf16(c.told));
+        EXPECT_EQ(rows(*f.form->SQLConn), QStringList{u"3 2026 Wegebeitrag 12.5"_qs});
+    }
+}
+
 TEST(StoredFeesForm, DeleteAnsweredNoOrOfNoListedRunDeletesNothing)
 {
     {
@@ -345,6 +380,17 @@ TEST(StoredFeesForm, DeleteAnsweredNoOrOfNoListedRunDeletesNothing)
         }
         EXPECT_EQ(f.ws.ui.messages.size(), 2) << "nothing to delete: no question";
         EXPECT_EQ(rows(*f.form->SQLConn).size(), 3);
+    }
+    {
+        // Deleted elsewhere while the question was open.
+        FormFixture f;
+        const QString key = u"2026 Wegebeitrag, Erstellt: Dec  5 2026"_qs;
+        f.choose(key);
+        f.ws.execSql(u"delete from PERSONAL_MG_BEITRAGE where typ = 'Wegebeitrag'"_qs);
+        f.ws.ui.answers = {MsgResult::Yes};
+        EXPECT_EQ(f.form->btnBeitraegeLoeschen_Click(), FrmDTA::DeleteRunResult::NotFound);
+        EXPECT_EQ(f.ws.ui.texts().last(), u"Es gibt keinen gespeicherten Lauf „"_qs + key + u"“."_qs);
+        EXPECT_EQ(rows(*f.form->SQLConn).size(), 2);
     }
 }
 

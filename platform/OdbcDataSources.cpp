@@ -1,0 +1,50 @@
+#include "platform/OdbcDataSources.h"
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+#include <odbcinst.h>
+
+#include <QByteArray>
+#include <string>
+
+namespace qvl {
+
+namespace {
+
+QString profileString(const QString &section, const QString &entry, const QString &file)
+{
+#ifdef Q_OS_WIN
+    std::wstring buffer(4096, L'\0');
+    const int length = SQLGetPrivateProfileStringW(
+        reinterpret_cast<LPCWSTR>(section.utf16()), reinterpret_cast<LPCWSTR>(entry.utf16()), L"", buffer.data(),
+        int(buffer.size()), reinterpret_cast<LPCWSTR>(file.utf16()));
+    return length > 0 ? QString::fromWCharArray(buffer.c_str()).trimmed() : QString();
+#else
+    QByteArray buffer(4096, '\0');
+    const int length = SQLGetPrivateProfileString(section.toUtf8().constData(), entry.toUtf8().constData(), "",
+                                                  buffer.data(), int(buffer.size()), file.toUtf8().constData());
+    return length > 0 ? QString::fromUtf8(buffer.constData(), qstrnlen(buffer.constData(), buffer.size())).trimmed()
+                      : QString();
+#endif
+}
+
+} // namespace
+
+QString registeredDataSourceDriver(const QString &dsn)
+{
+    if (dsn.trimmed().isEmpty())
+        return {};
+    const QString driver = profileString(dsn.trimmed(), u"Driver"_qs, u"odbc.ini"_qs);
+    if (driver.isEmpty())
+        return {};
+    const QString library = registeredDriverLibrary(driver);
+    return library.isEmpty() ? driver : driver + u' ' + library;
+}
+
+QString registeredDriverLibrary(const QString &driver)
+{
+    return driver.trimmed().isEmpty() ? QString() : profileString(driver.trimmed(), u"Driver"_qs, u"odbcinst.ini"_qs);
+}
+
+} // namespace qvl
