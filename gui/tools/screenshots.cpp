@@ -9,6 +9,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QScreen>
+#include <QStyle>
 #include <QTabWidget>
 #include <cstdio>
 
@@ -53,7 +55,13 @@ int main(int argc, char **argv)
         return 1;
     FrmDTAWindow &window = program.window();
     program.show();
-    std::printf("Fenster %dx%d\n", window.width(), window.height());
+    if (window.isMaximized()) {
+        // Under Xvfb no window manager maximises it: as large as a maximised window with
+        // its title bar would be.
+        const QRect screen = window.screen()->availableGeometry();
+        window.setGeometry(screen.adjusted(0, window.style()->pixelMetric(QStyle::PM_TitleBarHeight), 0, 0));
+    }
+    std::printf("Fenster %dx%d%s\n", window.width(), window.height(), window.isMaximized() ? " (maximiert)" : "");
 
     bool ok = true;
     auto *tabs = window.findChild<QTabWidget *>(u"SSTab1"_qs);
