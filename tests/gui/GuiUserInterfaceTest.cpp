@@ -105,8 +105,9 @@ TEST(ReportPreview, OpensMaximisedAtPageWidthAndKeepsTheZoomTheUserChose)
             EXPECT_GE(dialog->frameGeometry().height(), screen.height() * 9 / 10);
             auto *pages = dialog->findChild<QPrintPreviewWidget *>();
             EXPECT_EQ(pages->zoomMode(), step.shown);
-            if (step.shown == QPrintPreviewWidget::CustomZoom)
+            if (step.shown == QPrintPreviewWidget::CustomZoom) {
                 EXPECT_DOUBLE_EQ(pages->zoomFactor(), step.shownFactor);
+            }
             if (step.act)
                 step.act(dialog);
             dialog->close();
