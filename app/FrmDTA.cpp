@@ -1,7 +1,10 @@
 #include "app/FrmDTA.h"
 
+#include "app/InputRules.h"
 #include "platform/Conversions.h"
 #include "sepa/SepaDocument.h"
+
+#include <algorithm>
 
 namespace qvl {
 
@@ -129,6 +132,42 @@ bool FrmDTA::LeaveDecimalBox(TextBox &box, int decimals)
         return false;
     }
     box.Text = formatNumber(*value, decimals == 4 ? u"0.0000"_qs : u"0.00"_qs);
+    return true;
+}
+
+QString FrmDTA::LeaveRefusedBoxes()
+{
+    // The calculation basis boxes lie in their panel on the third tab: a disabled panel or
+    // a hidden tab blocks them whatever the box's own switch says.
+    const auto reachable = [this](const ControlRegistry::RefusedBox &r) {
+        if (!r.box->Enabled || !r.box->Visible)
+            return false;
+        const auto inBox = [&](const TextBox &b) { return r.box == &b; };
+        const bool scale = std::any_of(txtStaffel.begin(), txtStaffel.end(), inBox);
+        const bool formula = inBox(txtPreisMindestbetrag) || inBox(txtHaMindestbetrag) || inBox(txtHaZuschlag)
+                             || inBox(txtPreisZuschlag) || inBox(txtHoechstbeitrag);
+        if (scale || formula)
+            return SSTab1.TabVisible.value(2) && grpEinstellung[scale ? 1 : 2].Enabled;
+        return true;
+    };
+    for (const ControlRegistry::RefusedBox &r : m_names.refusedBoxes()) {
+        if (!reachable(r))
+            m_names.restoreAccepted(r.name);
+        else if (m_names.set(r.name, r.box->Text) != ControlRegistry::SetResult::Ok)
+            return r.name;
+    }
+    return {};
+}
+
+bool FrmDTA::LeaveInvoiceNumberBox()
+{
+    const std::optional<qint64> number = invoiceNumber(txtRechNr.Text);
+    if (!number) {
+        ui().message(u"Die Rechnungsnummer muss eine ganze Zahl von 1 bis 999.999.999 sein."_qs, kInputErrorTitle,
+                     MsgIcon::Critical);
+        return false;
+    }
+    txtRechNr.Text = QString::number(*number);
     return true;
 }
 

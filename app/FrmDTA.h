@@ -153,7 +153,16 @@ public:
     void cmbModell_Click();
     // Leaving a formatted decimal box: false (and a message) when it holds no number.
     bool LeaveDecimalBox(TextBox &box, int decimals);
+    // Leaving "Rechnungs Nr.": false (and a message) unless it holds a whole number from 1
+    // to 999.999.999; an accepted number is written plainly ("007" becomes "7").
+    bool LeaveInvoiceNumberBox();
     void SetGruppeEnabled(int panel, bool on);
+    // A box whose value the form refused keeps the text as typed, but the value must never
+    // be saved or run with. Leaves the first such box the user can reach once more (its
+    // message is shown again) and names it while it is still refused; a refused box the user
+    // cannot reach any more (disabled, or on a hidden tab) gets its accepted text back.
+    // Empty when no box holds a refused value: the form may close or run.
+    QString LeaveRefusedBoxes();
     // The stored runs (in association mode those of the selected association's owners):
     // the list refilled whenever it receives the focus (false when it cannot be read), and
     // the button that deletes the chosen run after asking.

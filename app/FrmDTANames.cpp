@@ -120,7 +120,7 @@ void FrmDTA::registerNames()
     // Run inputs and print options.
     n.addTextBox(u"txtFaellDat"_qs, &txtFaellDat);
     n.addTextBox(u"txtRechDat"_qs, &txtRechDat);
-    n.addTextBox(u"txtRechNr"_qs, &txtRechNr);
+    n.addCheckedTextBox(u"txtRechNr"_qs, &txtRechNr, 0, [this] { return LeaveInvoiceNumberBox(); });
     n.addTextBox(u"txtWirtschaftsjahr"_qs, &txtWirtschaftsjahr);
     n.addTextBox(u"txtWaehrung"_qs, &txtWaehrung);
     n.addOptionGroup(u"LaoderRe"_qs, {&LaoderRe[0], &LaoderRe[1]}, 0, [this](int i) { LaoderRe_Click(i); });

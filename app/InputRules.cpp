@@ -2,6 +2,8 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace qvl {
 
 const QString kLogoFilter =
@@ -29,6 +31,8 @@ KeyFilter keyFilterFor(const QString &name)
     static const QRegularExpression unformatted(u"^(txtMindestbeitrag[1-5]|txtMwst\\([0-4]\\))$"_qs);
     if (formattedDecimalsFor(name) > 0 || unformatted.match(name).hasMatch())
         return KeyFilter::Decimal;
+    if (name == u"txtRechNr"_qs)
+        return KeyFilter::Whole;
     return KeyFilter::None;
 }
 
@@ -42,6 +46,8 @@ bool acceptsTypedChar(KeyFilter filter, QChar c)
         return digit;
     case KeyFilter::Decimal:
         return digit || c == u'.' || c == u',' || c == QChar(8);
+    case KeyFilter::Whole:
+        return digit || c == QChar(8);
     }
     return true;
 }
@@ -56,6 +62,24 @@ int formattedDecimalsFor(const QString &name)
     if (name == u"txtPreisMindestbetrag"_qs || name == u"txtPreisZuschlag"_qs || name == u"txtHoechstbeitrag"_qs)
         return 2;
     return 0;
+}
+
+bool checkedWhenLeft(const QString &name)
+{
+    return formattedDecimalsFor(name) > 0 || name == u"txtRechNr"_qs;
+}
+
+std::optional<qint64> invoiceNumber(const QString &text)
+{
+    const QString digits = text.trimmed();
+    // More than ten digits are too many whatever they are (and toLongLong stays in range).
+    if (digits.isEmpty() || digits.size() > 10
+        || !std::all_of(digits.cbegin(), digits.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
+        return std::nullopt;
+    const qint64 n = digits.toLongLong();
+    if (n < 1 || n > kMaxInvoiceNumber)
+        return std::nullopt;
+    return n;
 }
 
 QStringList qtFileFilters(const QString &runtimeFilter)

@@ -6,13 +6,15 @@
 #include <QChar>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace qvl {
 
 enum class KeyFilter {
     None,    // any character
     Digits,  // position boxes: digits only, Backspace dropped too
-    Decimal  // decimal boxes: digits, "." and ",", Backspace
+    Decimal, // decimal boxes: digits, "." and ",", Backspace
+    Whole    // the invoice number: digits, Backspace
 };
 
 KeyFilter keyFilterFor(const QString &controlName);
@@ -24,6 +26,17 @@ bool acceptsTypedChar(KeyFilter filter, QChar c);
 // The decimals a formatted decimal box shows after it is left (4 or 2); 0 for every other
 // control.
 int formattedDecimalsFor(const QString &controlName);
+
+// Whether leaving the box checks its text, keeping the focus there while the text is
+// refused: the formatted decimal boxes and the invoice number.
+bool checkedWhenLeft(const QString &controlName);
+
+// The largest invoice number: every output's invoice number column holds nine digits.
+inline constexpr qint64 kMaxInvoiceNumber = 999999999;
+
+// "Rechnungs Nr.": a whole number from 1 to kMaxInvoiceNumber, digits only (blanks around
+// allowed); std::nullopt for anything else.
+std::optional<qint64> invoiceNumber(const QString &text);
 
 // The logo's file dialog filter, in the runtime's form "Text|patterns|Text|patterns".
 extern const QString kLogoFilter;

@@ -11,6 +11,7 @@
 #include "platform/RunSignals.h"
 #include "platform/Translation.h"
 #include "run/RunDriver.h"
+#include "run/RunSummary.h"
 #include "select/OwnerSelection.h"
 
 #include <QGuiApplication>
@@ -63,13 +64,16 @@ int dump(FrmDTA &form)
     return Done;
 }
 
-// Presses the start button; prints one line per file written, the reports' files last.
+// Presses the start button; prints one line per file written, the reports' files last,
+// then after an empty line the run's summary.
 int run(FrmDTA &form, const BatchUi &ui)
 {
     const RunReport report = cmdStart_Click(form);
     QString out;
     for (const QString &path : report.outputs + ui.writtenFiles())
         out += path + u'\n';
+    if (const std::optional<RunSummary> summary = summarizeRun(report))
+        out += u'\n' + runSummaryText(*summary) + u'\n';
     printOut(out);
     switch (report.outcome) {
     case RunOutcome::Completed:

@@ -2,9 +2,10 @@
 
 #include "app/FrmDTA.h"
 #include "app/InputRules.h"
-#include "platform/Conversions.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QScrollBar>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFocusEvent>
@@ -19,11 +20,13 @@
 #include <QSignalBlocker>
 #include <QTabWidget>
 
+#include <algorithm>
+
 namespace qvl {
 
 namespace {
 
-const char *const kDecimalsProperty = "qvlDecimals";
+const char *const kCheckedProperty = "qvlChecked";
 const char *const kKeyFilterProperty = "qvlKeyFilter";
 
 // Multi-line boxes hold CR LF line breaks, as the settings file and the invoices expect.
@@ -82,15 +85,16 @@ QLineEdit *FormView::lineEdit(const QString &name, TextBox &box)
 {
     auto *w = new QLineEdit;
     w->setObjectName(name);
+    m_widgets.insert(name, w);
     const KeyFilter filter = keyFilterFor(name);
-    const int decimals = formattedDecimalsFor(name);
-    if (filter != KeyFilter::None) {
+    const bool checked = checkedWhenLeft(name);
+    if (filter != KeyFilter::None || checked) {
         w->setProperty(kKeyFilterProperty, int(filter));
         w->installEventFilter(this);
     }
-    if (decimals > 0) {
-        // A formatted box reacts when it is left, not while the user types.
-        w->setProperty(kDecimalsProperty, decimals);
+    if (checked) {
+        // A checked box reacts when it is left, not while the user types.
+        w->setProperty(kCheckedProperty, true);
     } else {
         connect(w, &QLineEdit::textEdited, this, [this, name](const QString &text) { edit(name, text); });
     }
@@ -174,19 +178,29 @@ QListWidget *FormView::listBox(const QString &name, ListBox &box)
     return w;
 }
 
-QComboBox *FormView::comboBox(const QString &name, ListBox &box)
+QComboBox *FormView::comboBox(const QString &name, ListBox &box, std::function<QString(const QString &)> caption)
 {
     auto *w = new QComboBox;
     w->setObjectName(name);
     connect(w, &QComboBox::activated, this, [this, name](int index) { edit(name, QString::number(index)); });
-    onRefresh([w, &box] {
+    onRefresh([w, &box, caption] {
         const QSignalBlocker block(w);
-        if (items(w) != box.List) {
+        QStringList shown = box.List;
+        if (caption)
+            std::transform(shown.begin(), shown.end(), shown.begin(), caption);
+        if (items(w) != shown) {
             w->clear();
-            w->addItems(box.List);
+            w->addItems(shown);
+            // The drop-down shows every entry whole, however narrow the box is.
+            int widest = 0;
+            for (const QString &text : shown)
+                widest = std::max(widest, w->view()->fontMetrics().horizontalAdvance(text));
+            w->view()->setMinimumWidth(widest + w->view()->verticalScrollBar()->sizeHint().width()
+                                       + 4 * w->view()->frameWidth() + 8);
         }
         if (w->currentIndex() != box.ListIndex)
             w->setCurrentIndex(box.ListIndex);
+        w->setToolTip(w->currentText());
     });
     return w;
 }
@@ -226,12 +240,14 @@ void FormView::tabs(QTabWidget *w, TabStrip &strip)
     });
 }
 
-bool FormView::leaveFormattedBox(QLineEdit *w)
+bool FormView::leaveCheckedBox(QLineEdit *w)
 {
     const QScopedValueRollback<bool> guard(m_leaving, true);
-    edit(w->objectName(), w->text());
-    if (isNumeric(w->text()))
+    if (m_form.names().set(w->objectName(), w->text()) == ControlRegistry::SetResult::Ok) {
+        refresh();
         return true;
+    }
+    refresh();
     // The message has been shown; the user corrects the box before going on.
     w->setFocus(Qt::OtherFocusReason);
     return false;
@@ -240,9 +256,38 @@ bool FormView::leaveFormattedBox(QLineEdit *w)
 bool FormView::commitPendingEdit()
 {
     auto *w = qobject_cast<QLineEdit *>(QApplication::focusWidget());
-    if (!w || !w->property(kDecimalsProperty).isValid() || m_leaving)
+    if (!w || !w->property(kCheckedProperty).isValid() || m_leaving)
         return true;
-    return leaveFormattedBox(w);
+    return leaveCheckedBox(w);
+}
+
+bool FormView::commitAll()
+{
+    if (!commitPendingEdit())
+        return false;
+    const QString refused = m_form.LeaveRefusedBoxes();
+    refresh();
+    if (refused.isEmpty())
+        return true;
+    focusControl(refused);
+    return false;
+}
+
+void FormView::focusControl(const QString &name)
+{
+    QWidget *w = m_widgets.value(name);
+    if (!w)
+        return;
+    // A tab's page lies in the tab widget's stack: show the page that holds the box.
+    for (QWidget *page = w; page; page = page->parentWidget()) {
+        QWidget *stack = page->parentWidget();
+        auto *tabs = stack ? qobject_cast<QTabWidget *>(stack->parentWidget()) : nullptr;
+        if (tabs && tabs->indexOf(page) >= 0) {
+            tabs->setCurrentWidget(page);
+            break;
+        }
+    }
+    w->setFocus(Qt::OtherFocusReason);
 }
 
 bool FormView::eventFilter(QObject *watched, QEvent *event)
@@ -256,11 +301,11 @@ bool FormView::eventFilter(QObject *watched, QEvent *event)
         const auto filter = KeyFilter(w->property(kKeyFilterProperty).toInt());
         if (text.size() == 1 && (text[0].isPrint() || text[0] == QChar(8)) && !acceptsTypedChar(filter, text[0]))
             return true;
-    } else if (event->type() == QEvent::FocusOut && w->property(kDecimalsProperty).isValid() && !m_leaving) {
+    } else if (event->type() == QEvent::FocusOut && w->property(kCheckedProperty).isValid() && !m_leaving) {
         // Leaving for another control of the form; not when another window takes the focus.
         const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
-            leaveFormattedBox(w);
+            leaveCheckedBox(w);
     }
     return false;
 }

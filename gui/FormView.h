@@ -5,6 +5,7 @@
 
 #include "platform/FormControls.h"
 
+#include <QHash>
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -36,7 +37,8 @@ public:
     // Member index of the option group "group": named "group(index)".
     QRadioButton *option(const QString &group, int index, OptionButton &button);
     QListWidget *listBox(const QString &name, ListBox &box);
-    QComboBox *comboBox(const QString &name, ListBox &box);
+    // caption: how an entry is shown, when not as it is.
+    QComboBox *comboBox(const QString &name, ListBox &box, std::function<QString(const QString &)> caption = {});
     QLabel *label(const QString &name, Label &label);
     QGroupBox *frame(const QString &name, Frame &frame);
     void tabs(QTabWidget *widget, TabStrip &strip);
@@ -47,17 +49,25 @@ public:
     void edit(const QString &name, const QString &value);
     void refresh();
 
-    // The focused formatted box is left as if the focus moved on (formatting or the
-    // message). False when it holds no number: the focus stays, the action must not go on.
+    // The focused checked box (a formatted number box, the invoice number) is left as if
+    // the focus moved on (formatting or the message). False when it refuses its text: the
+    // focus stays, the action must not go on.
     bool commitPendingEdit();
+    // Before the form closes or runs: the pending edit, then every box that still holds a
+    // refused value (the form's LeaveRefusedBoxes). False when one refuses: its tab is shown
+    // and the focus put into it.
+    bool commitAll();
+    // Shows the tab that holds the control and puts the focus into it.
+    void focusControl(const QString &name);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    bool leaveFormattedBox(QLineEdit *edit);
+    bool leaveCheckedBox(QLineEdit *edit);
 
     FrmDTA &m_form;
+    QHash<QString, QWidget *> m_widgets; // the bound line edits, by control name
     QList<std::function<void()>> m_refreshers;
     bool m_leaving = false;
 };

@@ -3,12 +3,16 @@
 #include "app/FrmDTA.h"
 #include "app/InputRules.h"
 #include "app/Startup.h"
+#include "gui/FormTabWidget.h"
 #include "gui/FormView.h"
 #include "gui/GuiUserInterface.h"
 #include "gui/ModelDialog.h"
 #include "gui/OwnerDialog.h"
+#include "gui/RunSummaryBox.h"
 #include "platform/Paths.h"
 #include "run/RunDriver.h"
+#include "run/RunSummary.h"
+#include "sepa/StoredRunCaption.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -27,6 +31,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
+#include <QSettings>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -65,10 +70,20 @@ W *narrow(W *w, int characters)
     return w;
 }
 
-// A tab's page scrolls instead of cutting off its content on a small screen.
+// A tab's page scrolls instead of cutting off its content on a small screen, but asks for
+// the room its page needs, so the window opens large enough to need no scroll bar.
+class PageArea : public QScrollArea {
+public:
+    QSize sizeHint() const override
+    {
+        const int frame = 2 * frameWidth();
+        return widget() ? widget()->sizeHint() + QSize(frame, frame) : QScrollArea::sizeHint();
+    }
+};
+
 QWidget *scrolled(QWidget *page)
 {
-    auto *area = new QScrollArea;
+    auto *area = new PageArea;
     area->setWidget(page);
     area->setWidgetResizable(true);
     area->setFrameShape(QFrame::NoFrame);
@@ -85,7 +100,8 @@ FrmDTAWindow::FrmDTAWindow(FrmDTA &form, GuiUserInterface &ui, QWidget *parent)
     setObjectName(u"frmDTA"_qs);
     ui.setWindow(this);
 
-    m_tabs = new QTabWidget;
+    // A page change first leaves the box being typed in; a refused box keeps its page.
+    m_tabs = new FormTabWidget([this] { return m_view->commitPendingEdit(); });
     m_tabs->setObjectName(u"SSTab1"_qs);
     m_tabs->addTab(scrolled(buildGeneralTab()), form.SSTab1.TabCaption.value(0));
     m_tabs->addTab(scrolled(buildAccountingTab()), form.SSTab1.TabCaption.value(1));
@@ -154,6 +170,8 @@ QWidget *FrmDTAWindow::buildGeneralTab()
         cf->addRow(QString::fromUtf16(lower[i].first), v.lineEdit(lowerNames[i], *lower[i].second));
     auto *purpose = v.textArea(u"txtVerwendungszweck"_qs, f.txtVerwendungszweck);
     purpose->setMaximumHeight(purpose->fontMetrics().height() * 3 + 12);
+    // As wide as the boxes above it ask for, not a text area's usual width.
+    purpose->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
     cf->addRow(u"Verwendungszweck:"_qs, purpose);
     cf->addRow(u"Steuernummer:"_qs, v.lineEdit(u"txtSteuernummer"_qs, f.txtSteuernummer));
     auto *creditorLayout = new QVBoxLayout(creditor);
@@ -183,6 +201,8 @@ QWidget *FrmDTAWindow::buildGeneralTab()
     auto *fixed = new QGroupBox(u"Fixtext für Beitragsrechnung"_qs);
     auto *xl = new QGridLayout(fixed);
     auto *fixtext = v.textArea(u"txtFixtext"_qs, f.txtFixtext);
+    // It takes the height the fees beside it need, so the tab fits a laptop screen.
+    fixtext->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
     xl->addWidget(fixtext, 0, 0, 2, 1);
     xl->addWidget(v.comboBox(u"cmbModell"_qs, f.cmbModell), 0, 1);
     auto *models = button(u"cmdLoadModel"_qs, u"M&odelle"_qs);
@@ -199,7 +219,11 @@ QWidget *FrmDTAWindow::buildGeneralTab()
     rf->addRow(u"Rechnungs Nr.:"_qs, narrow(v.lineEdit(u"txtRechNr"_qs, f.txtRechNr), 10));
     rf->addRow(u"Wirtschaftsjahr:"_qs, narrow(v.lineEdit(u"txtWirtschaftsjahr"_qs, f.txtWirtschaftsjahr), 10));
     rf->addRow(u"Währung:"_qs, narrow(v.lineEdit(u"txtWaehrung"_qs, f.txtWaehrung), 10));
-    rf->addRow(u"SEPA-Format:"_qs, v.comboBox(u"cmbSEPAFormat"_qs, f.cmbSEPAFormat));
+    auto *format = v.comboBox(u"cmbSEPAFormat"_qs, f.cmbSEPAFormat);
+    // Its two entries never change: sized for them already before the window is first
+    // shown, so the window opens wide enough for it.
+    format->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    rf->addRow(u"SEPA-Format:"_qs, format);
     auto *payment = new QHBoxLayout;
     payment->addWidget(v.option(u"LaoderRe"_qs, 0, f.LaoderRe[0]));
     payment->addWidget(v.option(u"LaoderRe"_qs, 1, f.LaoderRe[1]));
@@ -250,9 +274,14 @@ QWidget *FrmDTAWindow::buildGeneralTab()
     // Stored runs.
     auto *stored = new QGroupBox(u"gespeicherte Beiträge löschen"_qs);
     auto *sl = new QHBoxLayout(stored);
-    auto *runs = v.comboBox(u"cmbBeitraege"_qs, f.cmbBeitraege);
+    // The runs are listed with their day in the German form; the key stays the entry.
+    auto *runs = v.comboBox(u"cmbBeitraege"_qs, f.cmbBeitraege, storedRunCaption);
+    // Wide enough for a run of one fee type (the drop-down shows longer ones whole).
     runs->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    runs->setMinimumContentsLength(24);
+    const QFontMetrics metrics = runs->fontMetrics();
+    runs->setMinimumContentsLength(metrics.horizontalAdvance(u"2026 Mitgliedsbeitrag, Erstellt: 15.12.2026"_qs)
+                                       / metrics.horizontalAdvance(u'X')
+                                   + 1);
     runs->installEventFilter(this);
     auto *remove = button(u"btnBeitraegeLoeschen"_qs, u"Löschen"_qs);
     connect(remove, &QPushButton::clicked, this, &FrmDTAWindow::btnBeitraegeLoeschen_Click);
@@ -406,10 +435,16 @@ void FrmDTAWindow::activate()
 
 void FrmDTAWindow::cmdStart_Click()
 {
-    if (!m_view->commitPendingEdit())
+    if (!m_view->commitAll())
         return;
     const RunReport report = qvl::cmdStart_Click(m_form);
     m_view->refresh();
+    if (const std::optional<RunSummary> summary = summarizeRun(report)) {
+        // The last run's summary stays beside the form until the next run replaces it.
+        delete m_summary;
+        m_summary = new RunSummaryBox(*summary, this);
+        m_summary->show();
+    }
     // Ctrl-C or SIGTERM came during the run: the program ends as it would have, now that
     // the run is done or undone.
     if (report.signal)
@@ -477,8 +512,15 @@ bool FrmDTAWindow::eventFilter(QObject *watched, QEvent *event)
 
 void FrmDTAWindow::closeEvent(QCloseEvent *event)
 {
-    // The box being typed in counts as typed, as it does for the run.
-    m_view->commitPendingEdit();
+    // The box being typed in counts as typed, as it does for the run; a value the form
+    // refuses is neither kept nor saved: the window stays open with the focus in its box.
+    if (!m_unloaded && !m_view->commitAll()) {
+        event->ignore();
+        return;
+    }
+    QSettings().setValue(kGeometryKey, saveGeometry());
+    if (m_summary)
+        m_summary->close();
     if (!m_unloaded) {
         m_unloaded = true;
         Form_Unload(m_form);

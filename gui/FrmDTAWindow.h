@@ -3,6 +3,7 @@
 // buttons, the progress bar. A view of the core's FrmDTA; its buttons call the form's
 // operations, and closing it writes the settings back.
 
+#include <QPointer>
 #include <QWidget>
 
 class QProgressBar;
@@ -13,6 +14,7 @@ namespace qvl {
 class FormView;
 class FrmDTA;
 class GuiUserInterface;
+class RunSummaryBox;
 
 class FrmDTAWindow : public QWidget {
     Q_OBJECT
@@ -21,6 +23,10 @@ public:
     // shown in pgBar.
     FrmDTAWindow(FrmDTA &form, GuiUserInterface &ui, QWidget *parent = nullptr);
     ~FrmDTAWindow() override;
+
+    // Where the window's size, position and maximised state are kept between starts (in
+    // the user's settings, not in the program's settings file).
+    static inline const QString kGeometryKey = QStringLiteral("Hauptfenster/Geometrie");
 
     FrmDTA &form() { return m_form; }
     FormView &view() { return *m_view; }
@@ -47,6 +53,7 @@ private:
     FormView *m_view;
     QTabWidget *m_tabs = nullptr;
     QProgressBar *m_progress = nullptr;
+    QPointer<RunSummaryBox> m_summary;
     bool m_unloaded = false;
 };
 

@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QSettings>
+#include <QStyle>
 
 namespace qvl {
 
@@ -32,6 +34,7 @@ StartupResult GuiProgram::start(const GuiStart &start)
         m_instance = std::make_unique<SingleInstance>(u"qvl32-sepa-"_qs + user);
         context.instance = m_instance.get();
     }
+    m_restorePlacement = start.restorePlacement;
     m_form = std::make_unique<FrmDTA>(context);
     m_window = std::make_unique<FrmDTAWindow>(*m_form, m_ui);
     if (m_instance)
@@ -44,15 +47,39 @@ StartupResult GuiProgram::start(const GuiStart &start)
 
 void GuiProgram::show()
 {
-    const QSize wanted = m_window->sizeHint();
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    const QSize room = screen ? screen->availableSize() : wanted;
-    if (wanted.width() > room.width() || wanted.height() > room.height()) {
-        m_window->showMaximized();
-    } else {
-        m_window->resize(wanted);
+    // Qt's own record of the geometry also puts a window saved on a screen that is gone
+    // back onto a visible one.
+    const QByteArray saved = QSettings().value(FrmDTAWindow::kGeometryKey).toByteArray();
+    if (m_restorePlacement && !saved.isEmpty() && m_window->restoreGeometry(saved)) {
         m_window->show();
+        return;
     }
+    const QScreen *screen = m_window->screen();
+    const QRect room = screen ? screen->availableGeometry() : QRect(QPoint(), m_window->sizeHint());
+    // The window manager puts a title bar and a border around the window.
+    const int border = m_window->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 2;
+    const QSize frame(2 * border, m_window->style()->pixelMetric(QStyle::PM_TitleBarHeight) + 2 * border);
+    const QSize fits = room.size() - frame;
+    const auto place = [&](QSize size) {
+        QRect placed(QPoint(), size + frame);
+        placed.moveCenter(room.center());
+        m_window->resize(size);
+        m_window->move(placed.topLeft());
+    };
+    QSize wanted = m_window->sizeHint();
+    if (wanted.width() > fits.width() || wanted.height() > fits.height()) {
+        m_window->showMaximized();
+        return;
+    }
+    place(wanted);
+    m_window->show();
+    // Some layouts know their final size only once their widgets are shown; the window
+    // follows before it is first painted.
+    wanted = m_window->sizeHint();
+    if (wanted.width() > fits.width() || wanted.height() > fits.height())
+        m_window->showMaximized();
+    else if (wanted.width() > m_window->width() || wanted.height() > m_window->height())
+        place(wanted.expandedTo(m_window->size()));
 }
 
 } // namespace qvl

@@ -20,6 +20,7 @@ struct GuiStart {
     QString commandLine;       // "connection string|suite INI path"
     QString odbcDriver;
     bool singleInstance = true; // a second start brings the first window to the front
+    bool restorePlacement = true; // the window opens where the user left it last time
 };
 
 class GuiProgram {
@@ -29,7 +30,9 @@ public:
 
     // Loads the form; when it is ready, the window shows its state (not shown yet).
     StartupResult start(const GuiStart &start);
-    // Shows the window, as large as the screen allows.
+    // Shows the window where the user left it (size, position, maximised); on the first
+    // start (or restorePlacement off) at the size its tabs need without scroll bars, within
+    // the screen's free area, else maximised.
     void show();
 
     FrmDTA &form() { return *m_form; }
@@ -41,6 +44,7 @@ private:
     std::unique_ptr<SingleInstance> m_instance;
     std::unique_ptr<FrmDTA> m_form;
     std::unique_ptr<FrmDTAWindow> m_window;
+    bool m_restorePlacement = true;
 };
 
 } // namespace qvl

@@ -57,7 +57,7 @@ ModelDialog::ModelDialog(FrmDTA &form, QWidget *parent)
         m_editor.cmdDeleteModel_Click();
         refresh();
     });
-    auto *close = dialogButton(u"cmdClose"_qs, u"Sch&ließen"_qs, this, [this] { accept(); });
+    auto *close = dialogButton(u"cmdClose"_qs, u"S&chließen"_qs, this, [this] { accept(); });
 
     auto *buttons = new QVBoxLayout;
     for (QPushButton *b : {add, save, remove})

@@ -1,5 +1,6 @@
 // qvl32-sepa: the desktop program. Opens the main form on the suite's database.
 #include "gui/GuiProgram.h"
+#include "platform/HeadlessGui.h"
 #include "platform/Translation.h"
 
 #include <QApplication>
@@ -8,47 +9,74 @@
 
 using namespace qvl;
 
+namespace {
+
+struct Options {
+    QCommandLineOption help{{u"h"_qs, u"help"_qs}, u"Diese Hilfe ausgeben."_qs};
+    QCommandLineOption version{u"version"_qs, u"Die Version ausgeben."_qs};
+    QCommandLineOption programDir{u"program-dir"_qs, u"Programmordner (Einstellungsdatei, Protokoll)."_qs,
+                                  u"ORDNER"_qs};
+    QCommandLineOption odbcDriver{u"odbc-driver"_qs, u"ODBC-Treiber für SQL Server."_qs, u"NAME"_qs};
+
+    void addTo(QCommandLineParser &parser) const
+    {
+        parser.setApplicationDescription(
+            u"Beitragseinzug: öffnet das Hauptformular auf der Datenbank der Waldverwaltung."_qs);
+        parser.addOptions({help, version, programDir, odbcDriver});
+        parser.addPositionalArgument(u"BEFEHLSZEILE"_qs, u"\"Verbindung|INI-Pfad\", beide Teile freiwillig."_qs,
+                                     u"[BEFEHLSZEILE]"_qs);
+    }
+};
+
+void print(FILE *stream, const QString &text)
+{
+    std::fputs(text.toUtf8().constData(), stream);
+}
+
+} // namespace
+
 int main(int argc, char **argv)
 {
+    const Options options;
+    {
+        // Help, version and a wrong option only print: they open no window and must work
+        // without a display. The options are read once more below, with the translations.
+        QStringList arguments;
+        for (int i = 0; i < argc; ++i)
+            arguments.append(QString::fromLocal8Bit(argv[i]));
+        QCommandLineParser first;
+        options.addTo(first);
+        if (!first.parse(arguments) || first.isSet(options.help) || first.isSet(options.version))
+            prepareHeadlessGui(true);
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(u"qvl32-sepa"_qs);
+    QApplication::setOrganizationName(u"QVL32"_qs);
     QApplication::setApplicationVersion(QString::number(QVL_VERSION_MAJOR) + u'.' + QString::number(QVL_VERSION_MINOR));
     installGermanTranslation();
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(u"Beitragseinzug: öffnet das Hauptformular auf der Datenbank der Waldverwaltung."_qs);
-    const QCommandLineOption help({u"h"_qs, u"help"_qs}, u"Diese Hilfe ausgeben."_qs);
-    const QCommandLineOption version(u"version"_qs, u"Die Version ausgeben."_qs);
-    const QCommandLineOption programDir(u"program-dir"_qs, u"Programmordner (Einstellungsdatei, Protokoll)."_qs,
-                                        u"ORDNER"_qs);
-    const QCommandLineOption odbcDriver(u"odbc-driver"_qs, u"ODBC-Treiber für SQL Server."_qs, u"NAME"_qs);
-    parser.addOptions({help, version, programDir, odbcDriver});
-    parser.addPositionalArgument(u"BEFEHLSZEILE"_qs, u"\"Verbindung|INI-Pfad\", beide Teile freiwillig."_qs,
-                                 u"[BEFEHLSZEILE]"_qs);
+    options.addTo(parser);
     if (!parser.parse(app.arguments())) {
-        std::fputs((parser.errorText() + u"\nAufruf: qvl32-sepa [Optionen] [BEFEHLSZEILE]; alle Optionen zeigt --help.\n"_qs)
-                       .toUtf8()
-                       .constData(),
-                   stderr);
+        print(stderr, parser.errorText() + u"\nAufruf: qvl32-sepa [Optionen] [BEFEHLSZEILE]; alle Optionen zeigt --help.\n"_qs);
         return 2;
     }
-    if (parser.isSet(help)) {
-        std::fputs(parser.helpText().toUtf8().constData(), stdout);
+    if (parser.isSet(options.help)) {
+        print(stdout, parser.helpText());
         return 0;
     }
-    if (parser.isSet(version)) {
-        std::fputs((QApplication::applicationName() + u' ' + QApplication::applicationVersion() + u'\n')
-                       .toUtf8()
-                       .constData(),
-                   stdout);
+    if (parser.isSet(options.version)) {
+        print(stdout, QApplication::applicationName() + u' ' + QApplication::applicationVersion() + u'\n');
         return 0;
     }
 
     GuiStart start;
-    start.programDir = parser.isSet(programDir) ? parser.value(programDir) : QApplication::applicationDirPath();
+    start.programDir =
+        parser.isSet(options.programDir) ? parser.value(options.programDir) : QApplication::applicationDirPath();
     // The program's command line is one text; blanks inside it belong to it.
     start.commandLine = parser.positionalArguments().join(u' ');
-    start.odbcDriver = parser.value(odbcDriver);
+    start.odbcDriver = parser.value(options.odbcDriver);
 
     GuiProgram program;
     switch (program.start(start)) {

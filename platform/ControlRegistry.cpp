@@ -2,6 +2,8 @@
 
 #include "platform/Conversions.h"
 
+#include <algorithm>
+
 namespace qvl {
 
 namespace {
@@ -88,14 +90,32 @@ void ControlRegistry::addCheckedTextBox(const QString &name, TextBox *box, int p
 {
     if (properties & MultiLine)
         m_multiLine.insert(name.toLower());
-    addLine(name, [box] { return box->Text; }, [box, leave](const QString &v) {
+    addLine(name, [box] { return box->Text; }, [this, name, box, leave](const QString &v) {
+        const QString before = box->Text;
         box->Text = v;
-        return leave();
+        const bool accepted = leave();
+        const auto known = std::find_if(m_refused.begin(), m_refused.end(),
+                                        [&](const RefusedBox &r) { return r.box == box; });
+        if (accepted && known != m_refused.end())
+            m_refused.erase(known);
+        else if (!accepted && known == m_refused.end())
+            m_refused.append({name, box, before});
+        return accepted;
     });
     if (properties & Visible)
         addFlag(name + u".Visible"_qs, &box->Visible);
     if (properties & Enabled)
         addFlag(name + u".Enabled"_qs, &box->Enabled);
+}
+
+void ControlRegistry::restoreAccepted(const QString &name)
+{
+    for (qsizetype i = 0; i < m_refused.size(); ++i)
+        if (m_refused[i].name.compare(name, Qt::CaseInsensitive) == 0) {
+            m_refused[i].box->Text = m_refused[i].accepted;
+            m_refused.removeAt(i);
+            return;
+        }
 }
 
 void ControlRegistry::addCheckBox(const QString &name, CheckBox *box, int properties, Action onChange)

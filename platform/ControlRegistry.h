@@ -21,6 +21,11 @@ public:
     // What a registered name reacts to when it is set as the user would set it.
     using Action = std::function<void()>;
 
+    ControlRegistry() = default;
+    // The entries refer to the registry itself.
+    ControlRegistry(const ControlRegistry &) = delete;
+    ControlRegistry &operator=(const ControlRegistry &) = delete;
+
     // MultiLine: a text box of several lines; as command-line text its line breaks are
     // written \r and \n (setAsText, dump).
     enum Property { Caption = 1, Visible = 2, Enabled = 4, MultiLine = 8 };
@@ -32,6 +37,18 @@ public:
     // A box whose leaving checks the value (a number box): when `leave` refuses it, the text
     // stays as typed, as on the form, and setting it answers InvalidValue.
     void addCheckedTextBox(const QString &name, TextBox *box, int properties, std::function<bool()> leave);
+
+    // A checked box whose text was refused when it was last set: it holds the refused text
+    // until it is set to one that is accepted.
+    struct RefusedBox {
+        QString name;
+        TextBox *box = nullptr;
+        QString accepted; // its text before the refused one
+    };
+    // In the order in which they were refused.
+    QList<RefusedBox> refusedBoxes() const { return m_refused; }
+    // Gives a refused box its text from before the refusal back.
+    void restoreAccepted(const QString &name);
     void addCheckBox(const QString &name, CheckBox *box, int properties = 0, Action onChange = {});
     void addLabel(const QString &name, Label *label, int properties = Caption);
     void addFrame(const QString &name, Frame *frame, int properties = 0);
@@ -72,6 +89,7 @@ private:
     QList<Entry> m_entries;
     QHash<QString, std::function<bool(const QString &)>> m_setters; // by lower-case name
     QSet<QString> m_multiLine;                                        // by lower-case name
+    QList<RefusedBox> m_refused;
 };
 
 } // namespace qvl

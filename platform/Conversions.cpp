@@ -232,9 +232,9 @@ QString formatNumber(double value, const QString &pattern)
     return result;
 }
 
-// Like the runtime's CStr (and C's %.15G): plain digits while the decimal exponent lies
-// in -4..14, so 0,0001 and 999999999999999 stay plain while 0,00001 becomes "1E-05" and
-// 1E+15 takes the exponent form.
+// Like the runtime's CStr: 15 significant digits, no trailing zeros. Unlike it, never in
+// exponent form ("1E+15", "1E-05"): a number in a bank file, a booking file or on a letter
+// is read by people and by programs that take plain digits only.
 QString generalNumber(double value)
 {
     if (std::isnan(value))
@@ -250,13 +250,7 @@ QString generalNumber(double value)
         digits.chop(1);
 
     QString result = d.negative ? u"-"_qs : QString();
-    if (d.exponent < -4 || d.exponent >= 15) {
-        result += digits.left(1);
-        if (digits.size() > 1)
-            result += u',' + digits.mid(1);
-        result += (d.exponent < 0 ? u"E-"_qs : u"E+"_qs)
-                + QStringLiteral("%1").arg(std::abs(d.exponent), 2, 10, QChar(u'0'));
-    } else if (d.exponent < 0) {
+    if (d.exponent < 0) {
         result += u"0,"_qs + QString(-d.exponent - 1, u'0') + digits;
     } else {
         const qsizetype integerDigits = d.exponent + 1;

@@ -32,7 +32,8 @@ bool isZero(double value);
 QString formatNumber(double value, const QString &pattern);
 
 // The general number form of the runtime (Str/CStr in the German locale): up to 15
-// significant digits, decimal comma, no trailing zeros ("1234,5", "0,1", "100", "1E+16").
+// significant digits, decimal comma, no trailing zeros ("1234,5", "0,1", "100"), but never
+// in exponent form ("10000000000000000", "0,00001").
 QString generalNumber(double value);
 
 // Reads a number typed in the German locale: optional blanks around, optional sign,

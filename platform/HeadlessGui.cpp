@@ -10,9 +10,9 @@
 
 namespace qvl {
 
-void prepareHeadlessGui()
+void prepareHeadlessGui(bool force)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    if (force || qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 #ifdef Q_OS_UNIX
     if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {

@@ -6,6 +6,8 @@
 
 namespace qvl {
 
-void prepareHeadlessGui();
+// force: the offscreen platform even when another one is set — for a start of the desktop
+// program that only prints (--help, --version) and must not need a display.
+void prepareHeadlessGui(bool force = false);
 
 } // namespace qvl

@@ -1,6 +1,7 @@
 #include "run/FeeCalculation.h"
 
 #include "app/FrmDTA.h"
+#include "app/InputRules.h"
 #include "platform/Conversions.h"
 #include "run/FeeModes.h"
 #include "run/RunError.h"
@@ -191,6 +192,15 @@ void CalcBeitraege(const FrmDTA &form, Buchungen &aBuchungen, const SlotArray<bo
 
     std::erase_if(aBuchungen, [](const Buchung &b) { return isZero(b.Summe); });
     qint64 number = firstInvoiceNumber(form.txtRechNr.Text);
+    // Every output's invoice number column holds nine digits; a longer number would be cut
+    // or written in exponent form.
+    const qint64 last = number + qint64(aBuchungen.size()) - 1;
+    if (!aBuchungen.empty() && last > kMaxInvoiceNumber)
+        throw RunError(RunError::Kind::Input,
+                       u"Die Rechnungsnummern dieses Laufs reichten von "_qs + QString::number(number) + u" bis "_qs
+                           + QString::number(last)
+                           + u". Eine Rechnungsnummer hat höchstens neun Stellen (bis 999.999.999); bitte geben "
+                             "Sie eine kleinere erste Rechnungsnummer ein."_qs);
     for (Buchung &b : aBuchungen)
         b.RechNr = QString::number(number++);
 }

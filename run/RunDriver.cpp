@@ -193,7 +193,11 @@ QSet<long> writeDirectDebit(FrmDTA &f, const QString &exportPfad, bool diskette,
     }
     report.outputs.append(sepa.file);
     report.bankFile = sepa.file;
+    report.debits = sepa.numberOfTransactions;
+    report.controlSum = sepa.controlSum;
+    report.leftOut = int(sepa.notCollected.size());
     if (sepa.dataErrors > 0) {
+        report.logFile = logFilePath(f.context().programDir);
         tell(f, sepaErrorsMessage(), MsgIcon::None);
         f.ui().openFile(logFilePath(f.context().programDir));
     }
@@ -258,6 +262,11 @@ void runSteps(FrmDTA &f, bool directDebit, const QString &exportPfad, RunReport 
         return;
     }
     CheckBetraege(f, aBuchungen);
+    report.billed = int(aBuchungen.size());
+    double cents = 0;
+    for (const Buchung &b : aBuchungen)
+        cents += b.Summe;
+    report.total = cents / 100;
     ReplaceUmlaute(aBuchungen);
     stopIfInterrupted();
 
@@ -280,6 +289,7 @@ void runSteps(FrmDTA &f, bool directDebit, const QString &exportPfad, RunReport 
     f.ui().setProgress(0, 0);
     stopAtFileBoundary(report);
 
+    report.firstAccountingFile = report.outputs.size();
     for (const QString &notice : ExportFibu(f, aBuchungen, report.outputs, notCollected))
         tell(f, notice, MsgIcon::Exclamation);
 }
@@ -327,6 +337,7 @@ RunReport cmdStart_Click(FrmDTA &f)
     BuildBeitragsText(f);
 
     const bool directDebit = f.LaoderRe[0].Value;
+    report.directDebit = directDebit;
     if (directDebit ? directDebitInputsMissing(f) : invoiceInputsMissing(f)) {
         report.outcome = RunOutcome::Stopped;
         return report;

@@ -23,6 +23,19 @@ struct RunReport {
     QStringList outputs; // the files the run wrote, in order
     QString bankFile;    // the SEPA file once it is in place and its fees are stored
     int signal = 0;      // SIGINT or SIGTERM received during the run, else 0
+    bool directDebit = false;
+    int billed = 0;      // owners billed: those the fee calculation kept
+    double total = 0;    // the sum of their totals, in euros
+    qint64 debits = 0;   // the debits in the bank file
+    double controlSum = 0; // the bank file's control sum, in euros
+    int leftOut = 0;     // owners billed but left out of the bank file for their bank data
+    QString logFile;     // the export error log, when the run added lines to it
+    qsizetype firstAccountingFile = -1; // outputs from here on are the accounting files
+
+    QStringList accountingFiles() const
+    {
+        return firstAccountingFile < 0 ? QStringList() : outputs.mid(firstAccountingFile);
+    }
 };
 
 // The captions of the ticked fee boxes, joined, with characters unfit for file names

@@ -1,6 +1,6 @@
 // qvl32-screenshots PROGRAM-DIR OUT-DIR [SUFFIX]: opens the main form on the program folder
-// (without the single-instance guard), and saves a picture of each visible tab and of both
-// dialogs as OUT-DIR/gui-<name><SUFFIX>.png. Run it under a real display (Xvfb) so the
+// (without the single-instance guard) at the size it opens at on a first start, and saves
+// a picture of each visible tab and of both dialogs as OUT-DIR/gui-<name><SUFFIX>.png. Run it under a real display (Xvfb) so the
 // pictures show the desktop's fonts and style.
 #include "gui/GuiProgram.h"
 #include "gui/ModelDialog.h"
@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QScreen>
+#include <QStyle>
 #include <QTabWidget>
 #include <cstdio>
 
@@ -46,13 +47,21 @@ int main(int argc, char **argv)
     const QString suffix = args.value(3);
 
     GuiProgram program;
-    if (program.start({args.at(1), {}, {}, false}) != StartupResult::Ready)
+    GuiStart start;
+    start.programDir = args.at(1);
+    start.singleInstance = false;
+    start.restorePlacement = false; // the size the window opens at on a first start
+    if (program.start(start) != StartupResult::Ready)
         return 1;
     FrmDTAWindow &window = program.window();
-    // A laptop screen: the whole screen but a taskbar and the window's title bar.
-    const QSize screen = QGuiApplication::primaryScreen()->availableSize();
-    window.resize(screen.width(), screen.height() - 68);
-    window.show();
+    program.show();
+    if (window.isMaximized()) {
+        // Under Xvfb no window manager maximises it: as large as a maximised window with
+        // its title bar would be.
+        const QRect screen = window.screen()->availableGeometry();
+        window.setGeometry(screen.adjusted(0, window.style()->pixelMetric(QStyle::PM_TitleBarHeight), 0, 0));
+    }
+    std::printf("Fenster %dx%d%s\n", window.width(), window.height(), window.isMaximized() ? " (maximiert)" : "");
 
     bool ok = true;
     auto *tabs = window.findChild<QTabWidget *>(u"SSTab1"_qs);

@@ -99,6 +99,52 @@ TEST(FormNames, SettingByNameActsAsTheUserWould)
     EXPECT_EQ(n.set(u"chkkopf"_qs, u"1"_qs), ControlRegistry::SetResult::Ok); // names as in the runtime: any case
 }
 
+TEST(FormNames, ARefusedValueIsLeftAgainOrGivenBackBeforeTheFormClosesOrRuns)
+{
+    FakeUi ui;
+    FixedClock clock(QDateTime(QDate(2026, 12, 6), QTime(9, 0)));
+    FrmDTA form({QString(), &ui, &clock, {}, nullptr});
+    ControlRegistry &n = form.names();
+    n.set(u"rbEinstellung(2)"_qs, u"1"_qs);
+    EXPECT_TRUE(form.LeaveRefusedBoxes().isEmpty());
+
+    // The invoice number takes whole numbers up to nine digits and is written plainly.
+    EXPECT_EQ(n.set(u"txtRechNr"_qs, u"0042"_qs), ControlRegistry::SetResult::Ok);
+    EXPECT_EQ(form.txtRechNr.Text, u"42"_qs);
+    EXPECT_EQ(n.set(u"txtRechNr"_qs, u"99999999999999999999"_qs), ControlRegistry::SetResult::InvalidValue);
+    EXPECT_EQ(form.txtRechNr.Text, u"99999999999999999999"_qs);
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_EQ(ui.messages[0].text, u"Die Rechnungsnummer muss eine ganze Zahl von 1 bis 999.999.999 sein."_qs);
+    EXPECT_EQ(ui.messages[0].title, u"Quarvel32 SEPA"_qs);
+
+    n.set(u"txtPreisMindestbetrag"_qs, u"12"_qs);
+    EXPECT_EQ(n.set(u"txtPreisMindestbetrag"_qs, u"1,2,3"_qs), ControlRegistry::SetResult::InvalidValue);
+    EXPECT_EQ(n.set(u"txtPreisMindestbetrag"_qs, u"1,2,3,4"_qs), ControlRegistry::SetResult::InvalidValue);
+
+    // Closing leaves the first refused box again: its message once more, the box named.
+    ui.messages.clear();
+    EXPECT_EQ(form.LeaveRefusedBoxes(), u"txtRechNr"_qs);
+    EXPECT_EQ(ui.texts(), QStringList{u"Die Rechnungsnummer muss eine ganze Zahl von 1 bis 999.999.999 sein."_qs});
+    // Corrected, the next refused box is named; the user can no longer reach it once its
+    // panel is switched off: it gets the value it had before it was refused.
+    n.set(u"txtRechNr"_qs, u"17"_qs);
+    EXPECT_EQ(form.LeaveRefusedBoxes(), u"txtPreisMindestbetrag"_qs);
+    EXPECT_EQ(form.txtPreisMindestbetrag.Text, u"1,2,3,4"_qs);
+    n.set(u"rbEinstellung(1)"_qs, u"1"_qs);
+    ui.messages.clear();
+    EXPECT_TRUE(form.LeaveRefusedBoxes().isEmpty());
+    EXPECT_TRUE(ui.messages.isEmpty());
+    EXPECT_EQ(form.txtPreisMindestbetrag.Text, u"12,00"_qs);
+    EXPECT_EQ(form.txtRechNr.Text, u"17"_qs);
+
+    // The same on a hidden tab: the scale table on a form without the calculation basis.
+    n.set(u"txtStaffel(21)"_qs, u"5"_qs);
+    n.set(u"txtStaffel(21)"_qs, u"x"_qs);
+    form.SSTab1.TabVisible[2] = false;
+    EXPECT_TRUE(form.LeaveRefusedBoxes().isEmpty());
+    EXPECT_EQ(form.txtStaffel[21].Text, u"5,00"_qs);
+}
+
 TEST(FormNames, SelectingACreditorLoadsItsDataAndMinimumFees)
 {
     Workspace ws(5);

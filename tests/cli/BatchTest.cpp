@@ -19,6 +19,17 @@ QByteArray readAll(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// A run prints its files one a line, then after an empty line its summary.
+QString filesOf(const QString &out)
+{
+    return out.section(u"\n\n"_qs, 0, 0) + u'\n';
+}
+
+QString summaryOf(const QString &out)
+{
+    return out.section(u"\n\n"_qs, 1);
+}
+
 } // namespace
 
 TEST(Batch, DumpPrintsTheStartupStateAfterTheSets)
@@ -126,6 +137,14 @@ TEST(Batch, RunPressesTheStartButton)
     EXPECT_EQ(r.exitCode, 3);
     EXPECT_EQ(r.err, u"Sie müssen eine Bank eingeben!\n\n"_qs);
 
+    // An invoice number of more than nine digits is refused as the form refuses it.
+    r = runBatch(base + QStringList{u"--set"_qs, u"txtRechNr=99999999999999999999"_qs, u"run"_qs});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.err.startsWith(u"[Quarvel32 SEPA]\nDie Rechnungsnummer muss eine ganze Zahl von 1 bis 999.999.999 "
+                                 "sein.\n"_qs))
+        << r.err.toStdString();
+    EXPECT_TRUE(r.out.isEmpty());
+
     r = runBatch(base + QStringList{u"--select-owners"_qs, u"999998,999999"_qs, u"run"_qs});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_TRUE(r.err.contains(u"Keine Waldbesitzer für Beitragsabrechnung vorhanden!"_qs)) << r.err.toStdString();
@@ -151,9 +170,18 @@ TEST(Batch, RunWritesTheSepaFileAndStoredRunsCanBeListedAndDeleted)
     // The SEPA file, the CSV list, then the reports: slip and booking list (no fee notices
     // without "mit Rechnung"), each beside its row table.
     const QString out = ws.root() + u"/export/"_qs;
-    EXPECT_EQ(r.out, out + u"MB_Mitgliedsbeitrag_05122026T143015.xml\n"_qs + out + u"Dtaus0.csv\n"_qs + out
-                         + u"Begleitzettel.pdf\n"_qs + out + u"Begleitzettel.csv\n"_qs + out + u"Beitrag.pdf\n"_qs + out
-                         + u"Beitrag.csv\n"_qs);
+    EXPECT_EQ(filesOf(r.out), out + u"MB_Mitgliedsbeitrag_05122026T143015.xml\n"_qs + out + u"Dtaus0.csv\n"_qs + out
+                                  + u"Begleitzettel.pdf\n"_qs + out + u"Begleitzettel.csv\n"_qs + out
+                                  + u"Beitrag.pdf\n"_qs + out + u"Beitrag.csv\n"_qs);
+    // The summary as the desktop program shows it.
+    const QStringList summary = summaryOf(r.out).split(u'\n');
+    ASSERT_GE(summary.size(), 8) << r.out.toStdString();
+    EXPECT_EQ(summary.mid(0, 4), (QStringList{u"Der Lastschriftlauf ist abgeschlossen."_qs, QString(),
+                                              u"SEPA-Datei: MB_Mitgliedsbeitrag_05122026T143015.xml"_qs,
+                                              u"Ordner: "_qs + ws.root() + u"/export"_qs}));
+    EXPECT_TRUE(summary[4].startsWith(u"Lastschriften: "_qs));
+    EXPECT_TRUE(summary[5].startsWith(u"Kontrollsumme: "_qs) && summary[5].endsWith(u" €"_qs));
+    EXPECT_TRUE(r.out.endsWith(u"\nFIBU-Dateien: keine\n"_qs)) << r.out.toStdString();
 
     r = runBatch(base + QStringList{u"list-runs"_qs});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
@@ -189,8 +217,10 @@ TEST(Batch, InvoiceRunWritesTheInvoicesIntoTheReportsFolder)
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     const QString dir = ws.root() + u"/berichte/"_qs;
     ASSERT_FALSE(r.out.isEmpty()) << r.err.toStdString();
-    EXPECT_EQ(r.out, ws.root() + u"/export/Dtaus0.csv\n"_qs + dir + u"Rechnung.pdf\n"_qs + dir + u"Rechnung.csv\n"_qs
-                         + dir + u"Beitrag.pdf\n"_qs + dir + u"Beitrag.csv\n"_qs);
+    EXPECT_EQ(filesOf(r.out), ws.root() + u"/export/Dtaus0.csv\n"_qs + dir + u"Rechnung.pdf\n"_qs + dir
+                                  + u"Rechnung.csv\n"_qs + dir + u"Beitrag.pdf\n"_qs + dir + u"Beitrag.csv\n"_qs);
+    EXPECT_TRUE(summaryOf(r.out).startsWith(u"Der Rechnungslauf ist abgeschlossen.\n\nRechnungen: "_qs))
+        << r.out.toStdString();
     const QStringList bookings = QString::fromLatin1(readAll(ws.root() + u"/export/Dtaus0.csv"_qs))
                                      .split(u"\r\n"_qs, Qt::SkipEmptyParts);
     const QStringList letters = pdfPages(dir + u"Rechnung.pdf"_qs);
@@ -203,7 +233,7 @@ TEST(Batch, InvoiceRunWritesTheInvoicesIntoTheReportsFolder)
     // stops the run before anything is written.
     r = runBatch(base + QStringList{u"--set"_qs, u"chkEinzelbuchungen=0"_qs, u"run"_qs});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-    EXPECT_EQ(r.out, ws.root() + u"/export/Rechnung.pdf\n"_qs + ws.root() + u"/export/Rechnung.csv\n"_qs);
+    EXPECT_EQ(filesOf(r.out), ws.root() + u"/export/Rechnung.pdf\n"_qs + ws.root() + u"/export/Rechnung.csv\n"_qs);
     r = runBatch(base + QStringList{u"--reports"_qs, ws.root() + u"/fehlt"_qs, u"run"_qs});
     EXPECT_EQ(r.exitCode, 3);
     EXPECT_TRUE(r.err.contains(u"/fehlt“ wurde nicht gefunden oder ist nicht beschreibbar."_qs)) << r.err.toStdString();

@@ -3,6 +3,10 @@
 #include "platform/RecordSet.h"
 
 #include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QScreen>
+#include <QSettings>
 #include <QFile>
 #include <QMessageBox>
 #include <QPushButton>
@@ -66,6 +70,51 @@ TEST(ReportPreview, ShowsEveryPageAndSavesAPdfFile)
     EXPECT_TRUE(ui.messages[0].text.startsWith(u"Der Bericht konnte nicht als PDF-Datei gespeichert werden.\n"_qs));
     EXPECT_EQ(ui.messages[0].title, u"Probebericht"_qs);
     EXPECT_FALSE(QFile::exists(dir.filePath(u"fehlt/Probe.pdf"_qs)));
+}
+
+TEST(ReportPreview, OpensMaximisedAtPageWidthAndKeepsTheZoomTheUserChose)
+{
+    const Report report = threePageReport();
+    ScriptedGuiUi ui;
+    QSettings().remove(u"Druckvorschau/Zoom"_qs);
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+
+    // What the preview shows, then what the user does before closing it.
+    struct Step {
+        QPrintPreviewWidget::ZoomMode shown;
+        double shownFactor; // for a custom zoom
+        std::function<void(QWidget *)> act;
+    };
+    const auto typeZoom = [](QWidget *dialog) {
+        auto *zoom = dialog->findChild<QComboBox *>();
+        zoom->lineEdit()->setText(u"150%"_qs);
+        emit zoom->lineEdit()->editingFinished();
+    };
+    const auto fitPage = [](QWidget *dialog) { dialog->findChild<QAction *>(u"fitPageAction"_qs)->trigger(); };
+    const Step steps[] = {{QPrintPreviewWidget::FitToWidth, 0, typeZoom},
+                          {QPrintPreviewWidget::CustomZoom, 1.5, fitPage},
+                          {QPrintPreviewWidget::FitInView, 0, {}}};
+    for (const Step &step : steps) {
+        bool seen = false;
+        QTimer::singleShot(0, [&] {
+            QWidget *dialog = QApplication::activeModalWidget();
+            ASSERT_NE(dialog, nullptr);
+            seen = true;
+            EXPECT_TRUE(dialog->isMaximized());
+            EXPECT_GE(dialog->frameGeometry().width(), screen.width() * 9 / 10);
+            EXPECT_GE(dialog->frameGeometry().height(), screen.height() * 9 / 10);
+            auto *pages = dialog->findChild<QPrintPreviewWidget *>();
+            EXPECT_EQ(pages->zoomMode(), step.shown);
+            if (step.shown == QPrintPreviewWidget::CustomZoom) {
+                EXPECT_DOUBLE_EQ(pages->zoomFactor(), step.shownFactor);
+            }
+            if (step.act)
+                step.act(dialog);
+            dialog->close();
+        });
+        EXPECT_TRUE(showReportPreview(report, ui, nullptr));
+        EXPECT_TRUE(seen);
+    }
 }
 
 TEST(GuiUserInterface, QuestionsHaveGermanButtonsAndTheWaitCursorNests)

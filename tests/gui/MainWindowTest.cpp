@@ -1,7 +1,9 @@
 #include "gui/GuiFixture.h"
 
 #include <QCheckBox>
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QDialog>
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
@@ -179,10 +181,21 @@ TEST_F(MainWindowTest, StartButtonWritesTheSepaFileAndClosingSavesTheSettings)
     EXPECT_EQ(files.size(), 1) << ui.messages.value(0).text.toStdString();
     EXPECT_EQ(QApplication::overrideCursor(), nullptr); // the wait cursor is gone again
 
-    // The stored run is listed when its drop-down receives the focus.
+    // The run's summary comes up beside the form; closed, the form is active again.
+    auto *summary = window->findChild<QDialog *>(u"frmRunSummary"_qs);
+    ASSERT_NE(summary, nullptr);
+    summary->close();
+    QApplication::setActiveWindow(window.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+
+    // The stored run is listed when its drop-down receives the focus, its day in German;
+    // the entry is still the run key the database gives.
     auto *runs = widget<QComboBox>(u"cmbBeitraege"_qs);
     runs->setFocus();
-    EXPECT_EQ(runs->count(), 1);
+    ASSERT_EQ(runs->count(), 1);
+    EXPECT_EQ(runs->itemText(0), u"2026 Mitgliedsbeitrag, Erstellt: 06.12.2026"_qs);
+    EXPECT_EQ(form->cmbBeitraege.List, QStringList{u"2026 Mitgliedsbeitrag, Erstellt: Dec  6 2026"_qs});
+    EXPECT_GE(runs->view()->minimumWidth(), runs->fontMetrics().horizontalAdvance(runs->itemText(0)));
     // Deleting it after the question empties the list.
     runs->setCurrentIndex(0);
     emit runs->activated(0);

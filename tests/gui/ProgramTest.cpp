@@ -23,6 +23,34 @@ QProcess *startGui(QProcess &p, const QStringList &args, const QString &user)
 
 } // namespace
 
+TEST(Program, HelpAndVersionOfBothProgramsNeedNoDisplay)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char16_t *name : {u"QT_QPA_PLATFORM", u"DISPLAY", u"WAYLAND_DISPLAY"})
+        env.remove(QString::fromUtf16(name));
+    struct Case {
+        const char *program;
+        const char16_t *option;
+        const char *prints;
+    };
+    const Case cases[] = {
+        {QVL_GUI_EXE, u"--help", "--program-dir <ORDNER>"},
+        {QVL_GUI_EXE, u"--version", "qvl32-sepa 1.0\n"},
+        {QVL_BATCH_EXE, u"--help", "--select-owners <N,N,...>"},
+        {QVL_BATCH_EXE, u"--version", "qvl32-sepa-batch 1.0\n"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.program) + ' ' + QString::fromUtf16(c.option).toStdString());
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start(QString::fromUtf8(c.program), {QString::fromUtf16(c.option)});
+        ASSERT_TRUE(p.waitForFinished(20000));
+        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+        EXPECT_TRUE(p.readAllStandardOutput().contains(c.prints));
+    }
+}
+
 TEST(Program, OptionsAndASecondStartThatBringsTheFirstToTheFront)
 {
     QProcess p;

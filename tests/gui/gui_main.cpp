@@ -1,15 +1,39 @@
 #include "platform/Translation.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <QStandardPaths>
 #include <gtest/gtest.h>
 
 int main(int argc, char **argv)
 {
-    // Real widgets, no display needed (also when the tests are only listed).
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Real widgets, no display needed (also when the tests are only listed), on a laptop's
+    // 1366×768 screen.
+    const QString pid = QString::number(QCoreApplication::applicationPid());
+    const QString screen = QDir::temp().filePath(u"qvl32-gui-tests-screen-"_qs + pid + u".json"_qs);
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    const bool offscreen = platform.isEmpty() || platform == "offscreen";
+    if (offscreen) {
+        QFile file(screen);
+        if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            file.write(R"({"screens": [{"name": "Laptop", "x": 0, "y": 0, "width": 1366, "height": 768,
+                           "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
+        file.close();
+        qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(screen));
+    }
     QApplication app(argc, argv);
+    // What the program keeps per user (window placement, preview zoom) goes to a test
+    // folder of this process, not into the user's own settings.
+    QStandardPaths::setTestModeEnabled(true);
+    QApplication::setOrganizationName(u"QVL32-Tests"_qs);
+    QApplication::setApplicationName(u"qvl32-gui-tests-"_qs + pid);
     qvl::installGermanTranslation();
     ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    const int result = RUN_ALL_TESTS();
+    QFile::remove(QSettings().fileName());
+    if (offscreen)
+        QFile::remove(screen);
+    return result;
 }

@@ -604,3 +604,31 @@ TEST_F(FeeCalcNumbering, ZeroTotalsAreDroppedWithoutUsingANumber)
     EXPECT_TRUE(run({owner(0, 10, 3, 2, 0), owner(0, 10, 3, 2, 0)}).empty());
     EXPECT_TRUE(run({}).empty());
 }
+
+TEST_F(FeeCalcNumbering, NumbersBeyondNineDigitsStopTheRunBeforeAnyIsGiven)
+{
+    // Three kept owners: the last number is the first plus two.
+    const auto records = [this] {
+        return Buchungen{owner(0, 10, 3, 2, 10), owner(0, 10, 3, 2, 0), owner(0, 10, 3, 2, 7), owner(0, 10, 3, 2, 5)};
+    };
+    form.txtRechNr.Text = u"999999997"_qs;
+    const Buchungen out = run(records());
+    ASSERT_EQ(out.size(), 3u);
+    EXPECT_EQ(out[2].RechNr, u"999999999"_qs);
+
+    for (const char16_t *first : {u"999999998", u"99999999999999999999"}) {
+        SCOPED_TRACE(QString::fromUtf16(first).toStdString());
+        form.txtRechNr.Text = QString::fromUtf16(first);
+        Buchungen refused = records();
+        try {
+            CalcBeitraege(form, refused, rounding);
+            ADD_FAILURE() << "no refusal";
+        } catch (const RunError &e) {
+            EXPECT_EQ(e.kind(), RunError::Kind::Input);
+            EXPECT_TRUE(e.message().contains(u"höchstens neun Stellen"_qs)) << e.message().toStdString();
+            EXPECT_FALSE(e.message().contains(u"E+"_qs)) << e.message().toStdString();
+        }
+        for (const Buchung &b : refused)
+            EXPECT_TRUE(b.RechNr.isEmpty());
+    }
+}

@@ -1,6 +1,9 @@
 #include "app/FrmDTA.h"
 #include "app/Startup.h"
+#include "platform/Conversions.h"
 #include "run/RunDriver.h"
+#include "run/RunSummary.h"
+#include "sepa/ErrorLog.h"
 #include "support/Workspace.h"
 
 #include <QDir>
@@ -295,4 +298,67 @@ TEST(RunDriver, AFailedStepAfterTheBankFileSaysTheDebitsAreOnTheirWay)
         << r.lastMessage().text.toStdString();
     EXPECT_EQ(r.lastMessage().icon, MsgIcon::Critical);
     EXPECT_EQ(r.ws.ui.busyDepth, 0);
+}
+
+TEST(RunDriver, TheSummaryTellsWhatWentToTheBankWhatWasLeftOutAndTheAccountingFiles)
+{
+    StartedRun r;
+    FrmDTA &f = *r.form;
+    f.strFibu = u"DATEV-FIBU"_qs;
+    f.Dir1.Path = r.ws.root();
+    // Three billable owners of the association; one has an IBAN no bank file can carry.
+    r.ws.execSql(u"update personal set Zusatz5 = '0050', Abrech1 = 1, DISABLE = 0, "
+                 "IBAN = 'DE89370400440532013000' where Nummer in (1000, 1001, 1002)"_qs);
+    r.ws.execSql(u"update personal set IBAN = 'DE' where Nummer = 1001"_qs);
+    r.ws.execSql(u"update personal_free set BOXFREE1 = 1 where id_personal in "
+                 "(select id_personal from personal where Nummer in (1000, 1001, 1002))"_qs);
+    f.strWBIN = u"(1000,1001,1002)"_qs;
+
+    const RunReport report = r.start();
+    ASSERT_EQ(report.outcome, RunOutcome::Completed) << r.ws.ui.texts().join(u'|').toStdString();
+    ASSERT_EQ(report.billed, 3);
+    const std::optional<RunSummary> s = summarizeRun(report);
+    ASSERT_TRUE(s.has_value());
+    EXPECT_FALSE(s->unfinished);
+    EXPECT_EQ(s->bankFile, u"MB_Mitgliedsbeitrag_06122026T100000.xml"_qs);
+    EXPECT_EQ(s->bankFolder, QDir::toNativeSeparators(r.ws.root()));
+    EXPECT_EQ(s->debits, 2);
+    EXPECT_EQ(s->leftOut, 1);
+    EXPECT_EQ(s->logFile, QDir::toNativeSeparators(logFilePath(r.ws.programDir())));
+    EXPECT_EQ(s->accountingFiles, (QStringList{r.ws.root() + u"/DATEV_BEITLA_DEBKRED_20261206_1.csv"_qs,
+                                               r.ws.root() + u"/DATEV_BEITLA20261206_1.csv"_qs}));
+    // The control sum is the bank file's own.
+    QFile file(report.bankFile);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray xml = file.readAll();
+    EXPECT_EQ(xml.count("<DrctDbtTxInf>"), 2);
+    const QString sum = QString::fromLatin1(xml).section(u"<CtrlSum>"_qs, 1, 1).section(u'<', 0, 0);
+    EXPECT_DOUBLE_EQ(s->controlSum, sum.toDouble());
+    EXPECT_LT(s->controlSum, report.total);
+
+    const QString text = runSummaryText(*s);
+    const QString euros = formatNumber(sum.toDouble(), u"#,##0.00"_qs) + u" €"_qs;
+    for (const QString &line : {u"Der Lastschriftlauf ist abgeschlossen."_qs,
+                                u"SEPA-Datei: MB_Mitgliedsbeitrag_06122026T100000.xml"_qs,
+                                u"Ordner: "_qs + s->bankFolder, u"Lastschriften: 2"_qs, u"Kontrollsumme: "_qs + euros,
+                                u"Nicht in der SEPA-Datei: 1 Waldbesitzer (die Gründe stehen in der Log-Datei)"_qs,
+                                u"Log-Datei: "_qs + s->logFile, u"FIBU-Dateien:"_qs,
+                                u"  "_qs + s->accountingFiles[1]})
+        EXPECT_TRUE(text.split(u'\n').contains(line)) << line.toStdString() << "\n" << text.toStdString();
+
+    // An invoice run: its invoices and their total; a stopped run has nothing to tell.
+    f.names().set(u"LaoderRe(1)"_qs, u"1"_qs);
+    f.strWBIN = u"(1000,1001,1002)"_qs;
+    f.strFibu.clear();
+    const RunReport invoices = r.start();
+    ASSERT_EQ(invoices.outcome, RunOutcome::Completed) << r.ws.ui.texts().join(u'|').toStdString();
+    const std::optional<RunSummary> i = summarizeRun(invoices);
+    ASSERT_TRUE(i.has_value());
+    ASSERT_GT(invoices.billed, 0);
+    EXPECT_EQ(runSummaryText(*i).toStdString(),
+              (u"Der Rechnungslauf ist abgeschlossen.\n\nRechnungen: "_qs + QString::number(invoices.billed)
+               + u"\nGesamtsumme: "_qs + formatNumber(invoices.total, u"#,##0.00"_qs) + u" €\nFIBU-Dateien: keine"_qs)
+                  .toStdString());
+    f.txtFirmenName.Text.clear();
+    EXPECT_FALSE(summarizeRun(r.start()).has_value());
 }

@@ -1,4 +1,5 @@
 #include "sepa/StoredFees.h"
+#include "sepa/StoredRunCaption.h"
 
 #include "support/Workspace.h"
 
@@ -201,6 +202,27 @@ TEST(StoredFeesRuns, KeyReadsAsSqlServersShortDate)
         EXPECT_EQ(listStoredRuns(*db), QStringList{QString::fromUtf16(c.key)}) << c.created.toString().toStdString();
         db->run(u"delete from PERSONAL_MG_BEITRAGE"_qs);
     }
+}
+
+TEST(StoredFeesRuns, CaptionShowsTheDayInGermanWhateverTheLoginsLanguage)
+{
+    const std::pair<const char16_t *, const char16_t *> cases[] = {
+        {u"2026 Mitgliedsbeitrag, Erstellt: Dec  5 2026", u"2026 Mitgliedsbeitrag, Erstellt: 05.12.2026"},
+        {u"2026 Mitgliedsbeitrag, Erstellt: Dez  5 2026", u"2026 Mitgliedsbeitrag, Erstellt: 05.12.2026"},
+        {u"2026 A_B, Erstellt: Mär 31 2026", u"2026 A_B, Erstellt: 31.03.2026"},
+        {u"2026 A_B, Erstellt: Mrz 31 2026", u"2026 A_B, Erstellt: 31.03.2026"},
+        {u"2026 A, Erstellt: May 15 2026", u"2026 A, Erstellt: 15.05.2026"},
+        {u"2026 A, Erstellt: Mai 15 2026", u"2026 A, Erstellt: 15.05.2026"},
+        {u"2026 A, Erstellt: Oct  1 2026", u"2026 A, Erstellt: 01.10.2026"},
+        {u"2026 A, Erstellt: Okt  1 2026", u"2026 A, Erstellt: 01.10.2026"},
+        // Another language, an impossible day, no date at all: shown as stored.
+        {u"2026 A, Erstellt: déc  5 2026", u"2026 A, Erstellt: déc  5 2026"},
+        {u"2026 A, Erstellt: Feb 30 2026", u"2026 A, Erstellt: Feb 30 2026"},
+        {u"2026 A, Erstellt: ", u"2026 A, Erstellt: "},
+        {u"", u""},
+    };
+    for (const auto &[key, caption] : cases)
+        EXPECT_EQ(storedRunCaption(QString::fromUtf16(key)), QString::fromUtf16(caption));
 }
 
 TEST(StoredFeesRuns, RowWithANullPartListsAsAnEmptyEntry)

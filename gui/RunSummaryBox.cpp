@@ -1,0 +1,64 @@
+#include "gui/RunSummaryBox.h"
+
+#include "gui/DialogButton.h"
+
+#include <QDesktopServices>
+#include <QDialogButtonBox>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace qvl {
+
+RunSummaryBox::RunSummaryBox(const RunSummary &summary, QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName(u"frmRunSummary"_qs);
+    setWindowTitle(u"Beitragslauf"_qs);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setModal(false);
+
+    if (!summary.bankFolder.isEmpty())
+        m_folder = summary.bankFolder;
+    else if (!summary.accountingFiles.isEmpty())
+        m_folder = QFileInfo(summary.accountingFiles.first()).absolutePath();
+
+    auto *icon = new QLabel;
+    const QStyle::StandardPixmap kind =
+        summary.unfinished ? QStyle::SP_MessageBoxWarning : QStyle::SP_MessageBoxInformation;
+    const int side = style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, this);
+    icon->setPixmap(style()->standardIcon(kind, nullptr, this).pixmap(side, side));
+    icon->setAlignment(Qt::AlignTop);
+
+    auto *text = new QLabel(runSummaryText(summary));
+    text->setObjectName(u"lblSummary"_qs);
+    text->setTextFormat(Qt::PlainText);
+    text->setWordWrap(false);
+    // Paths can be copied from it.
+    text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+
+    auto *buttons = new QDialogButtonBox;
+    if (!m_folder.isEmpty()) {
+        buttons->addButton(dialogButton(u"cmdOpenFolder"_qs, u"&Ordner öffnen"_qs, this,
+                                        [this] { QDesktopServices::openUrl(QUrl::fromLocalFile(m_folder)); }),
+                           QDialogButtonBox::ActionRole);
+    }
+    QPushButton *ok = buttons->addButton(QDialogButtonBox::Ok);
+    ok->setObjectName(u"cmdOK"_qs);
+    ok->setDefault(true);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+
+    auto *body = new QHBoxLayout;
+    body->addWidget(icon);
+    body->addSpacing(12);
+    body->addWidget(text, 1);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(body);
+    layout->addWidget(buttons);
+}
+
+} // namespace qvl
