@@ -1,5 +1,6 @@
 #include "app/FrmDTA.h"
 #include "app/Settings.h"
+#include "einvoice/ERechnungSetting.h"
 #include "models/ModelSections.h"
 #include "platform/AnsiTextFile.h"
 #include "platform/Conversions.h"
@@ -82,6 +83,7 @@ QStringList SettingsLines(FrmDTA &f)
     put(u"Bankverbindung drucken"_qs, check(f.chkBank));
     put(u"SEPA_Buchungstext_VZ_FIBU_RNR"_qs, check(f.chkVerwendungszweck));
     put(u"Logo"_qs, f.txtLogo.Text);
+    put(u"ERechnung"_qs, savedERechnung(f));
     put(u"Steuernummerfeld"_qs, f.strSteuernummerfeld);
     put(u"Steuernummer"_qs, f.txtSteuernummer.Text);
     for (int i = 0; i < f.lbPersons.ListCount(); ++i)

@@ -231,6 +231,21 @@ void Report::setRowCaptions(const QString &control, QStringList captions)
     d->rowCaptions.insert(control.toLower(), std::move(captions));
 }
 
+Report Report::rowReport(int row) const
+{
+    RecordSet one;
+    for (const Field &f : d->rows.fields())
+        one.append(f.name, f.type, f.width);
+    one.addNew();
+    for (int c = 0; c < d->rows.columnCount(); ++c)
+        one.set(d->rows.field(c).name, d->rows.value(row, c));
+    Report report(d->design, std::move(one));
+    for (auto it = d->rowCaptions.cbegin(); it != d->rowCaptions.cend(); ++it)
+        if (row < it->size())
+            report.d->rowCaptions.insert(it.key(), {it->at(row)});
+    return report;
+}
+
 int Report::pageCount() const
 {
     return int(d->pages.size());

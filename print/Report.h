@@ -28,6 +28,10 @@ public:
     // A label whose caption differs from row to row (one entry per row).
     void setRowCaptions(const QString &control, QStringList captions);
 
+    // The report of one row alone (one owner's letter): the same design, that row and its
+    // own captions, broken into pages anew.
+    Report rowReport(int row) const;
+
     int pageCount() const;
     // A4 in the design's orientation, without margins: the design places everything itself.
     QPageLayout pageLayout() const;
