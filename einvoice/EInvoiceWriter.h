@@ -33,11 +33,7 @@ void MakeERechnungen(FrmDTA &form, const Buchungen &aBuchungen, const Report &le
 // elsewhere).
 QString eInvoiceFolder(const FrmDTA &form);
 
-// "{RechNr}_{Nummer}.pdf"
+// "{RechNr}_{Nummer}.pdf"; a name that is taken becomes "{RechNr}_{Nummer}_2.pdf" …
 QString eInvoiceFileName(const Buchung &b);
-
-// Writes the bytes whole under the name or, when it is taken, the next free "…_2.pdf",
-// "…_3.pdf"; never replaces a file. The name taken, or empty with *error.
-QString writeNewEInvoiceFile(const QString &path, const QByteArray &bytes, QString *error);
 
 } // namespace qvl

@@ -69,6 +69,53 @@ QString factorXProperty(const QString &name, const QString &description)
              "            </rdf:li>\n"_qs;
 }
 
+// Qt writes the subset tag ("QVEAAA+") only into the font descriptor; the font
+// dictionaries name the font without it, so readers take the subsets for whole fonts.
+void tagFontSubsets(QPDF &pdf)
+{
+    for (QPDFObjectHandle &object : pdf.getAllObjects()) {
+        if (!object.isDictionary() || !object.getKey("/Type").isNameAndEquals("/Font"))
+            continue;
+        QPDFObjectHandle descendants = object.getKey("/DescendantFonts");
+        QPDFObjectHandle cidFont = descendants.isArray() && descendants.getArrayNItems() > 0
+                                       ? descendants.getArrayItem(0)
+                                       : object;
+        QPDFObjectHandle fontName = cidFont.getKey("/FontDescriptor").getKey("/FontName");
+        if (fontName.isName() && fontName.getName().find('+') == 7)
+            object.replaceKey("/BaseFont", fontName);
+    }
+}
+
+// The XML as associated file of the document, the XMP of PDF/A-3 with the Factur-X fields,
+// and a document information that says what the XMP says.
+void embedInvoice(QPDF &pdf, const QByteArray &xml, const HybridPdfInfo &info)
+{
+    QPDFObjectHandle root = pdf.getRoot();
+    const std::string date = utf8(pdfDate(info.created));
+
+    auto stream = QPDFEFStreamObjectHelper::createEFStream(pdf, xml.toStdString());
+    stream.setSubtype("text/xml").setCreationDate(date).setModDate(date);
+    auto spec = QPDFFileSpecObjectHelper::createFileSpec(pdf, kFileName, stream);
+    spec.setDescription("Rechnungsdaten (Factur-X/ZUGFeRD, EN 16931)");
+    spec.getObjectHandle().replaceKey("/AFRelationship", QPDFObjectHandle::newName("/Alternative"));
+    QPDFEmbeddedFileDocumentHelper(pdf).replaceEmbeddedFile(kFileName, spec);
+    root.replaceKey("/AF", QPDFObjectHandle::newArray({spec.getObjectHandle()}));
+
+    QPDFObjectHandle metadata = QPDFObjectHandle::newStream(&pdf, hybridXmp(info).toStdString());
+    metadata.getDict().replaceKey("/Type", QPDFObjectHandle::newName("/Metadata"));
+    metadata.getDict().replaceKey("/Subtype", QPDFObjectHandle::newName("/XML"));
+    root.replaceKey("/Metadata", metadata);
+
+    QPDFObjectHandle docInfo = pdf.makeIndirectObject(QPDFObjectHandle::newDictionary());
+    docInfo.replaceKey("/Title", pdfText(info.title));
+    docInfo.replaceKey("/Author", pdfText(info.author));
+    docInfo.replaceKey("/Creator", pdfText(kProducer));
+    docInfo.replaceKey("/Producer", pdfText(kProducer));
+    docInfo.replaceKey("/CreationDate", QPDFObjectHandle::newString(date));
+    docInfo.replaceKey("/ModDate", QPDFObjectHandle::newString(date));
+    pdf.getTrailer().replaceKey("/Info", docInfo);
+}
+
 } // namespace
 
 QByteArray hybridXmp(const HybridPdfInfo &info)
@@ -136,7 +183,7 @@ QByteArray hybridXmp(const HybridPdfInfo &info)
     return x.toUtf8();
 }
 
-QByteArray pdfaLetter(const Report &letter, const QString &title, QString *error)
+QByteArray pdfaLetters(const Report &letters, QString *error)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -145,50 +192,56 @@ QByteArray pdfaLetter(const Report &letter, const QString &title, QString *error
         QPdfWriter pdf(&buffer);
         pdf.setPdfVersion(QPagedPaintDevice::PdfVersion_A1b);
         pdf.setResolution(kTwipsPerInch);
-        pdf.setTitle(title);
+        pdf.setTitle(letters.title());
         pdf.setCreator(kProducer);
-        if (!letter.print(pdf, error))
+        if (!letters.print(pdf, error))
             return {};
     }
     return bytes;
 }
 
-QByteArray hybridPdf(const QByteArray &letter, const QByteArray &xml, const HybridPdfInfo &info, QString *error)
+HybridPdfSource::HybridPdfSource(QByteArray pdfa) : m_bytes(std::move(pdfa))
 {
     try {
+        auto source = std::make_unique<QPDF>();
+        source->setSuppressWarnings(true);
+        source->processMemoryFile("letters.pdf", m_bytes.constData(), size_t(m_bytes.size()));
+        source->getAllPages();
+        // Only indirect objects can be copied into another document.
+        QPDFObjectHandle root = source->getRoot();
+        if (root.hasKey("/OutputIntents") && !root.getKey("/OutputIntents").isIndirect())
+            root.replaceKey("/OutputIntents", source->makeIndirectObject(root.getKey("/OutputIntents")));
+        m_source = std::move(source);
+    } catch (const std::exception &e) {
+        m_error = u"Die Briefe der E-Rechnungen können nicht gelesen werden: "_qs + QString::fromUtf8(e.what());
+    }
+}
+
+HybridPdfSource::~HybridPdfSource() = default;
+
+QByteArray HybridPdfSource::hybrid(const QList<int> &pages, const QByteArray &xml, const HybridPdfInfo &info,
+                                   QString *error)
+{
+    try {
+        if (!m_source)
+            throw std::runtime_error(m_error.toStdString());
         QPDF pdf;
+        pdf.emptyPDF();
         pdf.setSuppressWarnings(true);
-        pdf.processMemoryFile("letter.pdf", letter.constData(), size_t(letter.size()));
-        QPDFObjectHandle root = pdf.getRoot();
-        const std::string date = utf8(pdfDate(info.created));
-
-        auto stream = QPDFEFStreamObjectHelper::createEFStream(pdf, xml.toStdString());
-        stream.setSubtype("text/xml").setCreationDate(date).setModDate(date);
-        auto spec = QPDFFileSpecObjectHelper::createFileSpec(pdf, kFileName, stream);
-        spec.setDescription("Rechnungsdaten (Factur-X/ZUGFeRD, EN 16931)");
-        spec.getObjectHandle().replaceKey("/AFRelationship", QPDFObjectHandle::newName("/Alternative"));
-        QPDFEmbeddedFileDocumentHelper(pdf).replaceEmbeddedFile(kFileName, spec);
-        root.replaceKey("/AF", QPDFObjectHandle::newArray({spec.getObjectHandle()}));
-
-        const QByteArray xmp = hybridXmp(info);
-        QPDFObjectHandle metadata = QPDFObjectHandle::newStream(&pdf, xmp.toStdString());
-        metadata.getDict().replaceKey("/Type", QPDFObjectHandle::newName("/Metadata"));
-        metadata.getDict().replaceKey("/Subtype", QPDFObjectHandle::newName("/XML"));
-        root.replaceKey("/Metadata", metadata);
-
-        // The document information must say what the XMP says.
-        QPDFObjectHandle docInfo = pdf.makeIndirectObject(QPDFObjectHandle::newDictionary());
-        docInfo.replaceKey("/Title", pdfText(info.title));
-        docInfo.replaceKey("/Author", pdfText(info.author));
-        docInfo.replaceKey("/Creator", pdfText(kProducer));
-        docInfo.replaceKey("/Producer", pdfText(kProducer));
-        docInfo.replaceKey("/CreationDate", QPDFObjectHandle::newString(date));
-        docInfo.replaceKey("/ModDate", QPDFObjectHandle::newString(date));
-        pdf.getTrailer().replaceKey("/Info", docInfo);
+        const std::vector<QPDFObjectHandle> &all = m_source->getAllPages();
+        for (int p : pages)
+            pdf.addPage(pdf.copyForeignObject(all.at(size_t(p))), false);
+        QPDFObjectHandle sourceRoot = m_source->getRoot();
+        if (sourceRoot.hasKey("/OutputIntents"))
+            pdf.getRoot().replaceKey("/OutputIntents", pdf.copyForeignObject(sourceRoot.getKey("/OutputIntents")));
+        tagFontSubsets(pdf);
+        embedInvoice(pdf, xml, info);
 
         QPDFWriter writer(pdf);
         writer.setOutputMemory();
         writer.setMinimumPDFVersion("1.7");
+        // The letter's streams are compressed already: copied as they are.
+        writer.setDecodeLevel(qpdf_dl_none);
         writer.setDeterministicID(true);
         writer.write();
         const std::shared_ptr<Buffer> out = writer.getBufferSharedPointer();
