@@ -83,7 +83,6 @@ QStringList SettingsLines(FrmDTA &f)
     put(u"Bankverbindung drucken"_qs, check(f.chkBank));
     put(u"SEPA_Buchungstext_VZ_FIBU_RNR"_qs, check(f.chkVerwendungszweck));
     put(u"Logo"_qs, f.txtLogo.Text);
-    put(u"ERechnung"_qs, savedERechnung(f));
     put(u"Steuernummerfeld"_qs, f.strSteuernummerfeld);
     put(u"Steuernummer"_qs, f.txtSteuernummer.Text);
     for (int i = 0; i < f.lbPersons.ListCount(); ++i)
@@ -103,6 +102,7 @@ QStringList SettingsLines(FrmDTA &f)
     put(u"FORMEL-HOECHSTBEITRAG"_qs, orDefault(f.txtHoechstbeitrag.Text, u"0,00"_qs));
     put(u"FORMEL-KOMMASTELLEN"_qs, check(f.chkKomma));
     put(u"SEPAFormat"_qs, sepaFormatText(sepaFormatFromText(f.cmbSEPAFormat.Text())));
+    put(u"ERechnung"_qs, savedERechnung(f));
 
     QList<ModelSection> models;
     for (int i = 0; i < f.lModelle && i < f.aModelle.size(); ++i)
