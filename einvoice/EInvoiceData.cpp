@@ -128,7 +128,7 @@ EInvoicePayment payment(const EInvoiceRun &run, const Buchung &b)
     EInvoicePayment p;
     p.dueDate = run.dueDate;
     p.reference = u"Rechnung "_qs + b.RechNr;
-    if (run.directDebit && !run.notCollected.contains(b.Nummer)) {
+    if (run.directDebit && !run.notCollected.contains(b.Id_Personal)) {
         p.kind = PaymentKind::DirectDebit;
         // The bank file carries the member number when the mandate reference is blank.
         p.mandate = b.Mandatsnummer.isEmpty() ? QString::number(b.Nummer) : b.Mandatsnummer;

@@ -97,7 +97,7 @@ struct EInvoiceRun {
     QList<int> feeSlots;             // the printed fee slots, in order
     SlotArray<QString> feeNames;
     SlotArray<std::optional<double>> rates; // the typed VAT rates that are numbers
-    QSet<long> notCollected;         // owners left out of the bank file: asked to transfer
+    QSet<long> notCollected;         // owners (Id_Personal) left out of the bank file: asked to transfer
 };
 
 // sellerName: the association's name as the letterhead prints it.

@@ -23,9 +23,9 @@ struct EInvoiceOutcome {
 };
 
 // letters: the run's printed letters, one row per record of aBuchungen. notCollected: the
-// owners whose debit was left out of the bank file (they are asked to transfer). Throws
-// RunError when a file cannot be written or DbError (the association's name); the files
-// written before stay and are in `outcome`.
+// owners (Id_Personal) whose debit was left out of the bank file (they are asked to
+// transfer). Throws RunError when a file cannot be written or DbError (the association's
+// name); the files written before stay and are in `outcome`.
 void MakeERechnungen(FrmDTA &form, const Buchungen &aBuchungen, const Report &letters,
                      const QSet<long> &notCollected, EInvoiceOutcome &outcome);
 

@@ -96,7 +96,8 @@ TEST(EInvoiceData, AWholeEuroTotalShowsItsRoundingAndAnUncollectedDebitIsATransf
 {
     DataCase c;
     Buchung b = businessOwner(8);
-    EInvoiceBuild built = c.build(b, {{0, 12.50, {}}}, true, true, {8});
+    b.Id_Personal = 4711;
+    EInvoiceBuild built = c.build(b, {{0, 12.50, {}}}, true, true, {4711});
     ASSERT_TRUE(built.data);
     EXPECT_EQ(built.data->payment.kind, PaymentKind::CreditTransfer);
     EXPECT_EQ(built.data->payment.payeeIban, u"DE89370400440532013000"_qs);
