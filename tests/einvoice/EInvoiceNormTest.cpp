@@ -7,6 +7,9 @@
 #include <QFileInfo>
 #include <gtest/gtest.h>
 
+#define POINTERHOLDER_TRANSITION 4
+#include <qpdf/QPDF.hh>
+
 using namespace qvl;
 using namespace qvl::test;
 
@@ -179,4 +182,40 @@ TEST_F(EInvoiceFiles, PartiesAndPaymentAsTheRecordsSay)
 
     const QString name = embeddedXml(made.at(4).pdf);
     EXPECT_TRUE(name.contains(u"<ram:Name>Jürgen Müller &amp; Söhne &lt;Forst&gt;</ram:Name>"_qs));
+}
+
+TEST_F(EInvoiceFiles, TheXmlIsTheLettersAlternativeAndTheMetadataDeclarePdfA3)
+{
+    QPDF pdf;
+    pdf.processFile(made.at(0).pdf.toStdString().c_str());
+    QPDFObjectHandle root = pdf.getRoot();
+
+    // The catalog lists the XML as associated file, the alternative form of the letter.
+    QPDFObjectHandle af = root.getKey("/AF");
+    ASSERT_TRUE(af.isArray());
+    ASSERT_EQ(af.getArrayNItems(), 1);
+    QPDFObjectHandle spec = af.getArrayItem(0);
+    EXPECT_EQ(spec.getKey("/AFRelationship").getName(), "/Alternative");
+    EXPECT_EQ(spec.getKey("/F").getUTF8Value(), "factur-x.xml");
+    EXPECT_EQ(spec.getKey("/UF").getUTF8Value(), "factur-x.xml");
+    QPDFObjectHandle file = spec.getKey("/EF").getKey("/F");
+    EXPECT_EQ(file.getDict().getKey("/Subtype").getName(), "/text/xml");
+    EXPECT_TRUE(file.getDict().getKey("/Params").getKey("/ModDate").isString());
+    // … and in the name tree a reader's attachment list shows.
+    EXPECT_TRUE(root.getKey("/Names").getKey("/EmbeddedFiles").isDictionary());
+
+    // The sRGB output intent of PDF/A.
+    QPDFObjectHandle intent = root.getKey("/OutputIntents").getArrayItem(0);
+    EXPECT_EQ(intent.getKey("/S").getName(), "/GTS_PDFA1");
+    EXPECT_TRUE(intent.getKey("/DestOutputProfile").isStream());
+
+    const std::shared_ptr<Buffer> xmp = root.getKey("/Metadata").getStreamData();
+    const QString metadata = QString::fromUtf8(reinterpret_cast<const char *>(xmp->getBuffer()), qsizetype(xmp->getSize()));
+    for (const char16_t *field : {u"<pdfaid:part>3</pdfaid:part>", u"<pdfaid:conformance>B</pdfaid:conformance>",
+                                  u"<fx:DocumentType>INVOICE</fx:DocumentType>",
+                                  u"<fx:DocumentFileName>factur-x.xml</fx:DocumentFileName>",
+                                  u"<fx:Version>1.0</fx:Version>", u"<fx:ConformanceLevel>EN 16931</fx:ConformanceLevel>",
+                                  u"<pdfaSchema:prefix>fx</pdfaSchema:prefix>"})
+        EXPECT_TRUE(metadata.contains(QString::fromUtf16(field))) << QString::fromUtf16(field).toStdString();
+    EXPECT_EQ(pdf.getPDFVersion(), "1.7");
 }
