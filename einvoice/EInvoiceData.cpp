@@ -62,7 +62,7 @@ QString buyerProblem(const Buchung &b, const EInvoiceParty &buyer)
 {
     if (buyer.name.isEmpty())
         return u"Der Name fehlt."_qs;
-    if (buyer.address.lineOne.isEmpty() || buyer.address.city.isEmpty())
+    if ((b.StrasseOrig.trimmed().isEmpty() && b.Postfach.trimmed().isEmpty()) || buyer.address.city.isEmpty())
         return u"Die Anschrift ist unvollständig (Straße oder Postfach und Ort)."_qs;
     if (buyer.address.country.isEmpty())
         return u"Das Länderkennzeichen „"_qs + b.NationOrig.trimmed() + u"“ ist unbekannt."_qs;

@@ -33,6 +33,7 @@ inline Buchung businessOwner(long nummer)
     b.AnredeOrig = u"Firma"_qs;
     b.NameOrig = u"Sägewerk Tanner GmbH"_qs;
     b.NameUnternehmen = u"Saegewerk Tanner GmbH"_qs;
+    b.Bezeichnung = u"Forstbetrieb"_qs;
     b.StrasseOrig = u"Waldweg 1"_qs;
     b.PLZ = u"12345"_qs;
     b.OrtOrig = u"Holzhausen"_qs;
