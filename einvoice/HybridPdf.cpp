@@ -157,7 +157,8 @@ QByteArray hybridXmp(const HybridPdfInfo &info)
            "        <rdf:Bag>\n"
            "          <rdf:li rdf:parseType=\"Resource\">\n"
            "            <pdfaSchema:schema>Factur-X PDFA Extension Schema</pdfaSchema:schema>\n"
-           "            <pdfaSchema:namespaceURI>urn:factur-x:pdfa:CrossIndustryDocument:invoice:1p0#</pdfaSchema:namespaceURI>\n"
+           "            <pdfaSchema:namespaceURI>urn:factur-x:pdfa:CrossIndustryDocument:invoice:1p0#"
+           "</pdfaSchema:namespaceURI>\n"
            "            <pdfaSchema:prefix>fx</pdfaSchema:prefix>\n"
            "            <pdfaSchema:property>\n"
            "              <rdf:Seq>\n"_qs;

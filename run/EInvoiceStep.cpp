@@ -13,7 +13,8 @@ constexpr int kNamedInMessage = 10;
 
 QString refusedMessage(const EInvoiceOutcome &outcome)
 {
-    QString text = u"Für "_qs + QString::number(outcome.refused.size()) + u" Waldbesitzer konnte keine E-Rechnung erstellt werden; die Log-Datei nennt die Gründe:\n"_qs;
+    QString text = u"Für "_qs + QString::number(outcome.refused.size())
+                   + u" Waldbesitzer konnte keine E-Rechnung erstellt werden; die Log-Datei nennt die Gründe:\n"_qs;
     for (int i = 0; i < outcome.refused.size() && i < kNamedInMessage; ++i)
         text += u"\n"_qs + outcome.refused.at(i);
     if (outcome.refused.size() > kNamedInMessage)

@@ -68,7 +68,8 @@ struct EInvoiceBench {
         f.txtWirtschaftsjahr.Text = u"2026"_qs;
         f.txtFixtext.Text = u"Vielen Dank."_qs;
         f.strWaehrung = u"EUR"_qs;
-        f.aBeitragsNamen = {u"Mitgliedsbeitrag"_qs, u"Waldbrand"_qs, u"Haftpflicht"_qs, u"Sturm"_qs, u"Beratung"_qs, {}};
+        f.aBeitragsNamen = {u"Mitgliedsbeitrag"_qs, u"Waldbrand"_qs, u"Haftpflicht"_qs,
+                            u"Sturm"_qs,            u"Beratung"_qs,  {}};
         f.rbEinstellung_Click(0); // the owners' own parameters
         f.chkERechnung.Value = 1;
     }

@@ -210,11 +210,13 @@ TEST_F(EInvoiceFiles, TheXmlIsTheLettersAlternativeAndTheMetadataDeclarePdfA3)
     EXPECT_TRUE(intent.getKey("/DestOutputProfile").isStream());
 
     const std::shared_ptr<Buffer> xmp = root.getKey("/Metadata").getStreamData();
-    const QString metadata = QString::fromUtf8(reinterpret_cast<const char *>(xmp->getBuffer()), qsizetype(xmp->getSize()));
+    const QString metadata =
+        QString::fromUtf8(reinterpret_cast<const char *>(xmp->getBuffer()), qsizetype(xmp->getSize()));
     for (const char16_t *field : {u"<pdfaid:part>3</pdfaid:part>", u"<pdfaid:conformance>B</pdfaid:conformance>",
                                   u"<fx:DocumentType>INVOICE</fx:DocumentType>",
                                   u"<fx:DocumentFileName>factur-x.xml</fx:DocumentFileName>",
-                                  u"<fx:Version>1.0</fx:Version>", u"<fx:ConformanceLevel>EN 16931</fx:ConformanceLevel>",
+                                  u"<fx:Version>1.0</fx:Version>",
+                                  u"<fx:ConformanceLevel>EN 16931</fx:ConformanceLevel>",
                                   u"<pdfaSchema:prefix>fx</pdfaSchema:prefix>"})
         EXPECT_TRUE(metadata.contains(QString::fromUtf16(field))) << QString::fromUtf16(field).toStdString();
     EXPECT_EQ(pdf.getPDFVersion(), "1.7");

@@ -183,7 +183,8 @@ TEST(EInvoiceXml, TheBuiltInSchemaAcceptsTheInvoiceAndRefusesABrokenOne)
     EXPECT_EQ(ciiSchemaError(xml), std::nullopt);
     // An amount with the decimal comma is no amount for the schema.
     QByteArray comma = xml;
-    comma.replace("<ram:LineTotalAmount>10.00</ram:LineTotalAmount>", "<ram:LineTotalAmount>10,00</ram:LineTotalAmount>");
+    comma.replace("<ram:LineTotalAmount>10.00</ram:LineTotalAmount>",
+                  "<ram:LineTotalAmount>10,00</ram:LineTotalAmount>");
     ASSERT_NE(comma, xml);
     EXPECT_TRUE(ciiSchemaError(comma).value_or(QString()).contains(u"LineTotalAmount"_qs))
         << ciiSchemaError(comma).value_or(u"valid"_qs).toStdString();
