@@ -19,15 +19,15 @@ void failed(FrmDTA &f, RunReport &report, const QString &text, const QString &ti
 }
 
 // Runs one writer and shows its report; any failure is told and ends only this writer.
-// Returns the report when it was shown.
+// Returns the report when it was made (also when the printer failed it).
 template <typename Writer>
 std::optional<Report> printStep(FrmDTA &f, RunReport &report, Writer &&writer)
 {
     try {
         Report made = writer();
-        if (f.ui().showReport(made))
-            return made;
-        report.outcome = RunOutcome::Failed;
+        if (!f.ui().showReport(made))
+            report.outcome = RunOutcome::Failed;
+        return made;
     } catch (const RunError &e) {
         failed(f, report, e.message(), e.title());
     } catch (const DbError &e) {

@@ -19,7 +19,7 @@ void PrintSlipStep(FrmDTA &form, const SepaExport &sepa, RunReport &report);
 
 // A direct-debit run: the CSV list when ticked, then the fee notices when ticked.
 // An invoice run: the invoices, then the CSV list when ticked.
-// Returns the letters when they were made and shown.
+// Returns the letters when they were made.
 std::optional<Report> PrintListsAndLetters(FrmDTA &form, const Buchungen &aBuchungen, bool directDebit,
                                            RunReport &report);
 
