@@ -62,6 +62,11 @@ public:
     QList<std::array<QString, 2>> aModelle = QList<std::array<QString, 2>>(kMaxEntries);
     int lModelle = 0;
     QString qvlIniPath;
+    // Who gets an e-invoice (setting "ERechnung"): "Unternehmer", "Alle" or "Keine".
+    QString strERechnung = QStringLiteral("Unternehmer");
+    // Where the run's reports land as files (the batch program's --reports); empty: the
+    // export folder. The e-invoices go into its folder "E-Rechnungen".
+    QString strBerichtsPfad;
 
     // ---- Private state ----
     QString strBerechnungsart;
@@ -104,6 +109,7 @@ public:
     CheckBox chkVerwendungszweck{QStringLiteral("SEPA Verwendungszweck: VZ + FIBUNr + RNr")};
     CheckBox chkKopf{QStringLiteral("Kopf auf Rechnung drucken")};
     CheckBox chkBank{QStringLiteral("Bankverbindung auf Rechnung")};
+    CheckBox chkERechnung{QStringLiteral("E-Rechnungen (ZUGFeRD) für Unternehmer"), 1};
     TextBox txtLogo;
     TextBox txtFixtext;
     ListBox cmbModell;

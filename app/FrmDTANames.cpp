@@ -45,6 +45,8 @@ void FrmDTA::registerNames()
     n.addText(u"strBeitragsText"_qs, &strBeitragsText);
     n.addText(u"strVolume"_qs, &strVolume);
     n.addText(u"qvlIniPath"_qs, &qvlIniPath);
+    n.addText(u"strERechnung"_qs, &strERechnung);
+    n.addText(u"strBerichtsPfad"_qs, &strBerichtsPfad);
     n.addLines([this] {
         QList<DumpLine> lines{{u"lModelle"_qs, QString::number(lModelle)}};
         for (int i = 0; i < lModelle && i < aModelle.size(); ++i) {
@@ -131,6 +133,7 @@ void FrmDTA::registerNames()
     n.addCheckBox(u"chkVerwendungszweck"_qs, &chkVerwendungszweck);
     n.addCheckBox(u"chkKopf"_qs, &chkKopf);
     n.addCheckBox(u"chkBank"_qs, &chkBank);
+    n.addCheckBox(u"chkERechnung"_qs, &chkERechnung);
     n.addTextBox(u"txtLogo"_qs, &txtLogo);
     n.addTextBox(u"txtFixtext"_qs, &txtFixtext, R::MultiLine);
     n.addListBox(u"cmbModell"_qs, &cmbModell, [this] { cmbModell_Click(); });

@@ -1,5 +1,6 @@
 #include "app/FrmDTA.h"
 #include "app/Settings.h"
+#include "einvoice/ERechnungSetting.h"
 #include "models/ModelSections.h"
 #include "platform/Conversions.h"
 #include "platform/Paths.h"
@@ -114,6 +115,7 @@ std::optional<KeyFile> LoadSettings(FrmDTA &f)
     f.chkBank.Value = checkState(v(u"Bankverbindung drucken"), 0);
     f.chkVerwendungszweck.Value = checkState(v(u"SEPA_Buchungstext_VZ_FIBU_RNR"), 0);
     f.txtLogo.Text = v(u"Logo");
+    loadERechnung(f, v(u"ERechnung"));
 
     f.strSteuernummerfeld = v(u"Steuernummerfeld");
     if (!f.strSteuernummerfeld.isEmpty()) {

@@ -1,5 +1,6 @@
 #include "app/FrmDTA.h"
 #include "app/Settings.h"
+#include "einvoice/ERechnungSetting.h"
 #include "models/ModelSections.h"
 #include "platform/AnsiTextFile.h"
 #include "platform/Conversions.h"
@@ -101,6 +102,7 @@ QStringList SettingsLines(FrmDTA &f)
     put(u"FORMEL-HOECHSTBEITRAG"_qs, orDefault(f.txtHoechstbeitrag.Text, u"0,00"_qs));
     put(u"FORMEL-KOMMASTELLEN"_qs, check(f.chkKomma));
     put(u"SEPAFormat"_qs, sepaFormatText(sepaFormatFromText(f.cmbSEPAFormat.Text())));
+    put(u"ERechnung"_qs, savedERechnung(f));
 
     QList<ModelSection> models;
     for (int i = 0; i < f.lModelle && i < f.aModelle.size(); ++i)

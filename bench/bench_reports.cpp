@@ -1,14 +1,19 @@
 // Times the printed outputs of a big run: the invoices' row table and their PDF, the CSV
-// list with the booking list's PDF; reports the peak memory.
+// list with the booking list's PDF, and one e-invoice per letter (XML, schema check,
+// PDF/A-3 with the XML embedded, the file); reports the e-invoices' sizes and the peak
+// memory.
 // Usage: qvl32-bench-reports [OWNERS]   (default 10000)
 #include "bench/BenchSupport.h"
+#include "einvoice/EInvoiceWriter.h"
 #include "platform/HeadlessGui.h"
 #include "print/InvoicePrinting.h"
+#include "run/RunError.h"
 #include "run/FeeCalculation.h"
 #include "run/MemberQuery.h"
 #include "sepa/CsvList.h"
 
 #include <QGuiApplication>
+#include <QDir>
 #include <QFileInfo>
 
 using namespace qvl;
@@ -34,6 +39,13 @@ int main(int argc, char **argv)
     form.chkKopf.Value = 1;
     form.chkBank.Value = 1;
     form.txtFixtext.Text = u"Bitte überweisen Sie den Betrag innerhalb von 14 Tagen."_qs;
+    form.txtAdresse.Text = u"Am Forst 2"_qs;
+    form.txtPLZ.Text = u"54321"_qs;
+    form.txtOrt.Text = u"Tannenau"_qs;
+    form.txtSteuernummer.Text = u"123/456/78901"_qs;
+    form.txtKontonummer.Text = u"DE02120300000000202051"_qs;
+    form.chkERechnung.Value = 1;
+    form.strERechnung = u"Alle"_qs;
     Buchungen records;
     RunMemberQuery(form, records);
     CalcBeitraege(form, records, form.bRundeBeitrag);
@@ -59,6 +71,24 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "%s\n", qPrintable(error));
     const qint64 listMs = t.elapsed();
 
+    t.restart();
+    const double eCpuBefore = bench::cpuSeconds();
+    EInvoiceOutcome einvoices;
+    try {
+        MakeERechnungen(form, records, invoices, {}, einvoices);
+    } catch (const RunError &e) {
+        std::fprintf(stderr, "%s\n", qPrintable(e.message()));
+    } catch (const DbError &e) {
+        std::fprintf(stderr, "%s\n", qPrintable(e.message()));
+    }
+    const qint64 eMs = t.elapsed();
+    const double eCpu = bench::cpuSeconds() - eCpuBefore;
+    qint64 largest = 0, bytes = 0;
+    for (const QString &file : einvoices.files) {
+        largest = std::max(largest, QFileInfo(file).size());
+        bytes += QFileInfo(file).size();
+    }
+
     std::printf("letters                 %zu (%d pages)\n", records.size(), invoices.pageCount());
     std::printf("invoice row table       %lld ms\n", static_cast<long long>(tableMs));
     std::printf("invoices to PDF         %lld ms, %.1f s CPU (%.1f MB)\n", static_cast<long long>(pdfMs), pdfCpu,
@@ -66,6 +96,13 @@ int main(int argc, char **argv)
     std::printf("invoices total          %lld ms\n", static_cast<long long>(tableMs + pdfMs));
     std::printf("CSV list + booking list %lld ms (%d pages)\n", static_cast<long long>(listMs),
                 list.report.pageCount());
+    std::printf("e-invoices              %lld ms, %.1f s CPU: %lld files (%lld without: %s), %.0f KB each, "
+                "largest %.0f KB\n",
+                static_cast<long long>(eMs), eCpu, static_cast<long long>(einvoices.files.size()),
+                static_cast<long long>(einvoices.refused.size()),
+                einvoices.refused.isEmpty() ? "" : qPrintable(einvoices.refused.first()),
+                einvoices.files.isEmpty() ? 0.0 : bytes / 1024.0 / einvoices.files.size(), largest / 1024.0);
+    std::printf("e-invoices / letters    %.2f\n", double(eMs) / double(std::max<qint64>(1, tableMs + pdfMs)));
     std::printf("peak memory             %.1f MB\n", bench::peakMegabytes());
     return 0;
 }

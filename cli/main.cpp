@@ -226,6 +226,7 @@ int main(int argc, char **argv)
     }
 
     ui.setReportsDir(o.reportsDir.isEmpty() ? form.strExportPfad : o.reportsDir);
+    form.strBerichtsPfad = o.reportsDir;
     int result = Done;
     if (o.command == u"run"_qs)
         result = run(form, ui);

@@ -1,7 +1,8 @@
 #pragma once
-// Hands pieces of a byte stream from one thread to another, holding at most a fixed
-// number of them so that a producer faster than its consumer waits instead of filling
-// the memory. A consumer that cannot go on gives up: what waits and what follows is dropped.
+// Hands pieces of work (the chunks of a byte stream, files to write) from one thread to
+// others, holding at most a fixed number of them so that a producer faster than its
+// consumers waits instead of filling the memory. A consumer that cannot go on gives up:
+// what waits and what follows is dropped.
 
 #include <QByteArray>
 #include <condition_variable>
@@ -11,12 +12,13 @@
 
 namespace qvl {
 
-class ChunkQueue {
+template <typename T>
+class BoundedQueue {
 public:
-    explicit ChunkQueue(std::size_t maxChunks) : m_max(maxChunks) {}
+    explicit BoundedQueue(std::size_t maxChunks) : m_max(maxChunks) {}
 
     // Waits while the queue is full. False when the consumer gave up (the chunk is dropped).
-    bool push(QByteArray chunk)
+    bool push(T chunk)
     {
         std::unique_lock lock(m_mutex);
         m_changed.wait(lock, [this] { return m_queue.size() < m_max || m_gaveUp; });
@@ -36,13 +38,13 @@ public:
     }
 
     // Waits for the next chunk; nothing once the stream is closed and drained, or given up.
-    std::optional<QByteArray> pop()
+    std::optional<T> pop()
     {
         std::unique_lock lock(m_mutex);
         m_changed.wait(lock, [this] { return !m_queue.empty() || m_closed || m_gaveUp; });
         if (m_queue.empty() || m_gaveUp)
             return std::nullopt;
-        QByteArray chunk = std::move(m_queue.front());
+        T chunk = std::move(m_queue.front());
         m_queue.pop_front();
         m_changed.notify_all();
         return chunk;
@@ -60,9 +62,11 @@ private:
     const std::size_t m_max;
     std::mutex m_mutex;
     std::condition_variable m_changed;
-    std::deque<QByteArray> m_queue;
+    std::deque<T> m_queue;
     bool m_closed = false;
     bool m_gaveUp = false;
 };
+
+using ChunkQueue = BoundedQueue<QByteArray>;
 
 } // namespace qvl

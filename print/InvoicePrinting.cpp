@@ -137,6 +137,11 @@ void placeControls(FrmDTA &f, const FeeLineSettings &s, int printedFees)
 
 } // namespace
 
+QString invoiceSenderName(const FrmDTA &f)
+{
+    return f.bFBGVersion ? associationName(f) : f.txtFirmenName.Text;
+}
+
 Report PrintRechnungen(FrmDTA &f, const Buchungen &aBuchungen)
 {
     const FeeLineSettings s = feeLineSettings(f);

@@ -15,4 +15,8 @@ class FrmDTA;
 // column, a position that is not a number) or DbError (the association's row).
 Report PrintRechnungen(FrmDTA &form, const Buchungen &aBuchungen);
 
+// The sender's name the letterhead prints: in association mode the association's name
+// from the database (DbError when it cannot be read), else the firm's name.
+QString invoiceSenderName(const FrmDTA &form);
+
 } // namespace qvl

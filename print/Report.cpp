@@ -231,6 +231,37 @@ void Report::setRowCaptions(const QString &control, QStringList captions)
     d->rowCaptions.insert(control.toLower(), std::move(captions));
 }
 
+Report Report::rowsReport(const QList<int> &rows) const
+{
+    RecordSet some;
+    for (const Field &f : d->rows.fields())
+        some.append(f.name, f.type, f.width);
+    for (int row : rows) {
+        some.addNew();
+        for (int c = 0; c < d->rows.columnCount(); ++c)
+            some.set(d->rows.field(c).name, d->rows.value(row, c));
+    }
+    Report report(d->design, std::move(some));
+    for (auto it = d->rowCaptions.cbegin(); it != d->rowCaptions.cend(); ++it) {
+        QStringList captions;
+        for (int row : rows)
+            captions.append(row < it->size() ? it->at(row) : QString());
+        report.d->rowCaptions.insert(it.key(), captions);
+    }
+    return report;
+}
+
+QList<int> Report::pagesOfRow(int row) const
+{
+    QList<int> pages;
+    for (int p = 0; p < pageCount(); ++p) {
+        const Page &page = d->pages.at(size_t(p));
+        if (row >= page.firstRow && row < page.firstRow + page.rowCount)
+            pages.append(p);
+    }
+    return pages;
+}
+
 int Report::pageCount() const
 {
     return int(d->pages.size());

@@ -28,6 +28,12 @@ public:
     // A label whose caption differs from row to row (one entry per row).
     void setRowCaptions(const QString &control, QStringList captions);
 
+    // The report of some rows alone (some owners' letters): the same design, those rows
+    // in the order given with their own captions, broken into pages anew.
+    Report rowsReport(const QList<int> &rows) const;
+    // The pages (0-based) on which a row is painted.
+    QList<int> pagesOfRow(int row) const;
+
     int pageCount() const;
     // A4 in the design's orientation, without margins: the design places everything itself.
     QPageLayout pageLayout() const;

@@ -19,12 +19,15 @@ void failed(FrmDTA &f, RunReport &report, const QString &text, const QString &ti
 }
 
 // Runs one writer and shows its report; any failure is told and ends only this writer.
+// Returns the report when it was made (also when the printer failed it).
 template <typename Writer>
-void printStep(FrmDTA &f, RunReport &report, Writer &&writer)
+std::optional<Report> printStep(FrmDTA &f, RunReport &report, Writer &&writer)
 {
     try {
-        if (!f.ui().showReport(writer()))
+        Report made = writer();
+        if (!f.ui().showReport(made))
             report.outcome = RunOutcome::Failed;
+        return made;
     } catch (const RunError &e) {
         failed(f, report, e.message(), e.title());
     } catch (const DbError &e) {
@@ -32,6 +35,7 @@ void printStep(FrmDTA &f, RunReport &report, Writer &&writer)
     } catch (const RecordSetError &e) {
         failed(f, report, e.message());
     }
+    return std::nullopt;
 }
 
 void csvListStep(FrmDTA &f, const Buchungen &aBuchungen, RunReport &report)
@@ -53,15 +57,18 @@ void PrintSlipStep(FrmDTA &f, const SepaExport &sepa, RunReport &report)
     printStep(f, report, [&] { return PrintBegleitzettel(f, sepa.numberOfTransactions, sepa.controlSum); });
 }
 
-void PrintListsAndLetters(FrmDTA &f, const Buchungen &aBuchungen, bool directDebit, RunReport &report)
+std::optional<Report> PrintListsAndLetters(FrmDTA &f, const Buchungen &aBuchungen, bool directDebit,
+                                           RunReport &report)
 {
     const bool list = f.chkEinzelbuchungen.Value == 1;
     if (directDebit && list)
         csvListStep(f, aBuchungen, report);
+    std::optional<Report> letters;
     if (!directDebit || f.chkRechnung.Value == 1)
-        printStep(f, report, [&] { return PrintRechnungen(f, aBuchungen); });
+        letters = printStep(f, report, [&] { return PrintRechnungen(f, aBuchungen); });
     if (!directDebit && list)
         csvListStep(f, aBuchungen, report);
+    return letters;
 }
 
 } // namespace qvl

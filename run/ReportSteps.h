@@ -5,6 +5,9 @@
 
 #include "run/Buchung.h"
 #include "run/RunDriver.h"
+#include "print/Report.h"
+
+#include <optional>
 
 namespace qvl {
 
@@ -16,6 +19,8 @@ void PrintSlipStep(FrmDTA &form, const SepaExport &sepa, RunReport &report);
 
 // A direct-debit run: the CSV list when ticked, then the fee notices when ticked.
 // An invoice run: the invoices, then the CSV list when ticked.
-void PrintListsAndLetters(FrmDTA &form, const Buchungen &aBuchungen, bool directDebit, RunReport &report);
+// Returns the letters when they were made.
+std::optional<Report> PrintListsAndLetters(FrmDTA &form, const Buchungen &aBuchungen, bool directDebit,
+                                           RunReport &report);
 
 } // namespace qvl

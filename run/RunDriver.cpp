@@ -5,6 +5,7 @@
 #include "platform/Conversions.h"
 #include "platform/DatabaseCheck.h"
 #include "run/AmountLimits.h"
+#include "run/EInvoiceStep.h"
 #include "run/FeeCalculation.h"
 #include "run/InvoiceDate.h"
 #include "run/MemberQuery.h"
@@ -285,7 +286,8 @@ void runSteps(FrmDTA &f, bool directDebit, const QString &exportPfad, RunReport 
                                         lock, report);
     }
     stopAtFileBoundary(report);
-    PrintListsAndLetters(f, aBuchungen, directDebit, report);
+    if (const std::optional<Report> letters = PrintListsAndLetters(f, aBuchungen, directDebit, report))
+        ERechnungStep(f, aBuchungen, *letters, notCollected, report);
     f.ui().setProgress(0, 0);
     stopAtFileBoundary(report);
 

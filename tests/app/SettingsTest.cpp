@@ -120,7 +120,7 @@ TEST(SettingsRoundTrip, AWindowsFileComesBackByteIdenticalExceptWhereNormalised)
         u"FORMEL-MINDESTBETRAG-HA=2,0000"_qs, u"FORMEL-MINDESTBETRAG-PREIS=15,00"_qs,
         u"FORMEL-ZUSCHLAG-HA=1,0000"_qs, u"FORMEL-ZUSCHLAG-PREIS=5,00"_qs,
         u"FORMEL-HOECHSTBEITRAG=500,00"_qs, u"FORMEL-KOMMASTELLEN=1"_qs, u"SEPAFormat=pain.008.001.02"_qs,
-        u"[Mahnung]"_qs, u"Bitte überweisen Sie"_qs, u"bis zum 31.12."_qs, u"[Ende]"_qs,
+        u"ERechnung=Alle"_qs, u"[Mahnung]"_qs, u"Bitte überweisen Sie"_qs, u"bis zum 31.12."_qs, u"[Ende]"_qs,
         u"[Leer]"_qs, u""_qs, u"[ENDE]"_qs};
     ws.writeSettings(lines);
     const QByteArray original = ws.settingsBytes();

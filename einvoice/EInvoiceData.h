@@ -1,0 +1,116 @@
+#pragma once
+// What an electronic invoice says, in whole cents: seller, buyer, one line per printed
+// fee, the VAT breakdown, the totals and how it is paid. Built from a booking record and
+// the run's values read once from the main form; the XML is written from it alone.
+
+#include "run/Buchung.h"
+
+#include <QDate>
+#include <QList>
+#include <QSet>
+#include <QString>
+#include <optional>
+
+namespace qvl {
+
+class FrmDTA;
+
+// VAT categories of EN 16931 that fees can take.
+enum class VatCategory {
+    Standard,     // "S": the fee carries VAT at its rate
+    NotSubject,   // "O": no fee of the invoice carries VAT
+    Exempt        // "E": a fee without VAT beside fees with VAT
+};
+
+struct EInvoiceAddress {
+    QString lineOne, lineTwo, lineThree; // street, post-office box, designation
+    QString postcode, city;
+    QString country; // ISO 3166-1 alpha-2
+};
+
+struct EInvoiceParty {
+    QString id;          // seller: the creditor id or the tax number; buyer: the member number
+    QString name;
+    QString tradingName; // the business name of a buyer that is a business
+    EInvoiceAddress address;
+    QString taxNumber;   // seller: the tax office's number (scheme FC)
+    QString vatId;       // buyer: the VAT identifier (scheme VA)
+    QString phone, email;
+};
+
+struct EInvoiceLine {
+    QString name;      // the fee's name
+    qint64 netCents = 0;
+    VatCategory category = VatCategory::NotSubject;
+    double ratePercent = 0; // Standard only
+};
+
+struct EInvoiceVatGroup {
+    VatCategory category = VatCategory::NotSubject;
+    double ratePercent = 0;
+    qint64 basisCents = 0;
+    qint64 taxCents = 0;
+};
+
+enum class PaymentKind {
+    None,          // the association gave no account: no payment instructions
+    CreditTransfer, // 58: the member transfers to the association's account
+    DirectDebit    // 59: collected from the member's account under the mandate
+};
+
+struct EInvoicePayment {
+    PaymentKind kind = PaymentKind::None;
+    QString payeeIban, payeeBic;    // credit transfer
+    QString mandate, creditorId, debitedIban; // direct debit
+    std::optional<QDate> dueDate;
+    QString reference; // remittance information
+};
+
+struct EInvoiceData {
+    QString number;
+    QDate issueDate;
+    QString currency;
+    QString note; // the letter's free text
+    std::optional<QDate> periodStart, periodEnd; // the business year billed
+    EInvoiceParty seller, buyer;
+    QList<EInvoiceLine> lines;
+    QList<EInvoiceVatGroup> vat; // one per category and rate, in the order of the lines
+    qint64 lineTotalCents = 0;
+    qint64 taxTotalCents = 0;
+    qint64 grandTotalCents = 0;   // lines + VAT
+    qint64 roundingCents = 0;     // the owner's total rounded to whole euros (formula mode)
+    qint64 duePayableCents = 0;   // the owner's total, as debited or asked for
+    EInvoicePayment payment;
+};
+
+// The run's values every e-invoice shares, read once from the form.
+struct EInvoiceRun {
+    EInvoiceParty seller;
+    QDate issueDate;
+    QString currencyText; // as typed
+    bool directDebit = false;
+    bool vatOnTop = false; // bBeitraegeNetto
+    QString note;
+    QString creditorId, payeeIban, payeeBic;
+    std::optional<QDate> dueDate;
+    std::optional<int> businessYear;
+    QList<int> feeSlots;             // the printed fee slots, in order
+    SlotArray<QString> feeNames;
+    SlotArray<std::optional<double>> rates; // the typed VAT rates that are numbers
+    QSet<long> notCollected;         // owners (Id_Personal) left out of the bank file: asked to transfer
+};
+
+// sellerName: the association's name as the letterhead prints it.
+EInvoiceRun eInvoiceRun(const FrmDTA &form, const QString &sellerName, const QSet<long> &notCollected);
+
+// The invoice of one owner, or the reason why none can be made (a German text).
+struct EInvoiceBuild {
+    std::optional<EInvoiceData> data;
+    QString problem;
+};
+EInvoiceBuild buildEInvoiceData(const EInvoiceRun &run, const Buchung &b);
+
+// ISO 4217 code of the run's currency text ("EUR", "€", "Euro"), empty when unknown.
+QString isoCurrency(const QString &text);
+
+} // namespace qvl

@@ -1,0 +1,223 @@
+#include "einvoice/EInvoiceWriter.h"
+
+#include "app/FrmDTA.h"
+#include "einvoice/CiiSchema.h"
+#include "einvoice/CiiXml.h"
+#include "einvoice/EInvoiceData.h"
+#include "einvoice/ERechnungSetting.h"
+#include "einvoice/HybridPdf.h"
+#include "platform/ChunkQueue.h"
+#include "platform/NewFileWriters.h"
+#include "platform/Paths.h"
+#include "print/InvoicePrinting.h"
+#include "print/Report.h"
+#include "run/RunError.h"
+#include "sepa/ErrorLog.h"
+
+#include <QDir>
+
+#include <thread>
+
+namespace qvl {
+
+namespace {
+
+// Letters are painted together into one document and then taken apart: the fonts are
+// subset once per batch instead of once per letter, which costs more than painting a
+// page. A batch's subsets hold the characters of its letters only, so a file stays small.
+constexpr qsizetype kBatch = 200;
+
+QString ownerText(const Buchung &b)
+{
+    return QString::number(b.Nummer) + u' ' + (b.NameOrig.trimmed() + u' ' + b.VornameOrig.trimmed()).trimmed();
+}
+
+// A batch of letters painted as one PDF/A document, with what each owner's file needs.
+struct PaintedBatch {
+    QByteArray pdf;
+    QList<QList<int>> pages; // per owner: his pages in the document
+    QList<QByteArray> xmls;
+    QList<QString> paths;
+    QList<HybridPdfInfo> infos;
+};
+
+// Takes painted batches apart into hybrid invoices on a thread of its own (qpdf only, no
+// painting), while the next batch is painted; the files go to the writers.
+class Splitter {
+public:
+    explicit Splitter(NewFileWriters &writers) : m_writers(writers), m_thread([this] { run(); }) {}
+    ~Splitter()
+    {
+        if (m_thread.joinable()) {
+            m_queue.giveUp();
+            m_thread.join();
+        }
+    }
+    // False once the splitter stopped (its error, or a file that failed).
+    bool push(PaintedBatch batch) { return m_queue.push(std::move(batch)); }
+    // Waits for the batches pushed; the first error of the splitter, or empty.
+    QString finish()
+    {
+        m_queue.close();
+        m_thread.join();
+        return m_error;
+    }
+
+private:
+    void run()
+    {
+        while (std::optional<PaintedBatch> batch = m_queue.pop()) {
+            HybridPdfSource source(std::move(batch->pdf));
+            if (!source.isValid()) {
+                stop(source.errorText());
+                return;
+            }
+            for (int j = 0; j < batch->paths.size(); ++j) {
+                QString error;
+                QByteArray pdf = source.hybrid(batch->pages.at(j), batch->xmls.at(j), batch->infos.at(j), &error);
+                if (pdf.isEmpty())
+                    return stop(error);
+                if (!m_writers.add(batch->paths.at(j), std::move(pdf)))
+                    return stop({}); // the writers tell why
+            }
+        }
+    }
+    void stop(const QString &error)
+    {
+        m_error = error;
+        m_queue.giveUp();
+    }
+
+    NewFileWriters &m_writers;
+    BoundedQueue<PaintedBatch> m_queue{2};
+    QString m_error; // written by the thread, read after it ended
+    std::thread m_thread;
+};
+
+struct Writing {
+    FrmDTA &f;
+    const Buchungen &aBuchungen;
+    const Report &letters;
+    const EInvoiceRun &run;
+    QDateTime now;
+    EInvoiceOutcome &outcome;
+    int total = 0;
+    int done = 0;
+
+    void advance() { f.ui().setProgress(++done, total); }
+
+    void refuse(const Buchung &b, const QString &problem)
+    {
+        outcome.refused.append(ownerText(b) + u": "_qs + problem);
+        // The log is a help, not an output: one that cannot be written stops nothing.
+        WriteLog(f.context().programDir, f.clock(),
+                 u"Keine E-Rechnung für Waldbesitzer "_qs + ownerText(b) + u" (Rechnung "_qs + b.RechNr + u"): "_qs
+                     + problem);
+        advance();
+    }
+
+    // The checked XML of an owner, or nothing when he gets no e-invoice.
+    std::optional<QByteArray> invoiceXml(const Buchung &b)
+    {
+        const EInvoiceBuild build = buildEInvoiceData(run, b);
+        if (!build.data) {
+            refuse(b, build.problem);
+            return std::nullopt;
+        }
+        QByteArray xml = ciiXml(*build.data);
+        if (const std::optional<QString> invalid = ciiSchemaError(xml)) {
+            refuse(b, u"Die Rechnungsdaten entsprechen nicht dem CII-Schema ("_qs + *invalid + u")."_qs);
+            return std::nullopt;
+        }
+        return xml;
+    }
+
+    // The XML of every owner of the batch, then the letters of those that have one.
+    // Nothing when no owner of the batch gets an e-invoice.
+    std::optional<PaintedBatch> paint(const QList<int> &owners)
+    {
+        PaintedBatch batch;
+        QList<int> rows;
+        for (int i : owners) {
+            const Buchung &b = aBuchungen[size_t(i)];
+            if (std::optional<QByteArray> xml = invoiceXml(b)) {
+                rows.append(i);
+                batch.xmls.append(*xml);
+                batch.paths.append(joinPath(outcome.folder, eInvoiceFileName(b)));
+                batch.infos.append(HybridPdfInfo{u"Rechnung "_qs + b.RechNr, run.seller.name, now});
+            }
+        }
+        if (rows.isEmpty())
+            return std::nullopt;
+        const Report letter = letters.rowsReport(rows);
+        QString error;
+        batch.pdf = pdfaLetters(letter, &error);
+        if (batch.pdf.isEmpty())
+            throw RunError(RunError::Kind::Output, error);
+        for (int j = 0; j < rows.size(); ++j) {
+            batch.pages.append(letter.pagesOfRow(j));
+            advance();
+        }
+        return batch;
+    }
+};
+
+} // namespace
+
+QString eInvoiceFolder(const FrmDTA &f)
+{
+    const QString reports = f.strBerichtsPfad.isEmpty() ? f.strExportPfad : f.strBerichtsPfad;
+    return joinPath(reports, u"E-Rechnungen"_qs);
+}
+
+QString eInvoiceFileName(const Buchung &b)
+{
+    return b.RechNr + u'_' + QString::number(b.Nummer) + u".pdf"_qs;
+}
+
+void MakeERechnungen(FrmDTA &f, const Buchungen &aBuchungen, const Report &letters, const QSet<long> &notCollected,
+                     EInvoiceOutcome &outcome)
+{
+    const ERechnungMode mode = eRechnungMode(f);
+    QList<int> owners;
+    for (int i = 0; i < int(aBuchungen.size()); ++i)
+        if (getsEInvoice(mode, aBuchungen[size_t(i)]))
+            owners.append(i);
+    if (owners.isEmpty())
+        return;
+
+    outcome.folder = eInvoiceFolder(f);
+    if (!QDir().mkpath(nativePath(outcome.folder)))
+        throw RunError(RunError::Kind::Output, u"Der Ordner für die E-Rechnungen „"_qs
+                                                   + QDir::toNativeSeparators(outcome.folder)
+                                                   + u"“ kann nicht angelegt werden."_qs);
+    const EInvoiceRun run = eInvoiceRun(f, invoiceSenderName(f), notCollected);
+
+    // Each file is written whole and then named, never over another one.
+    NewFileWriters writers;
+    const auto written = [&writers, &outcome] {
+        NewFileWriters::Result result = writers.finish();
+        outcome.files.append(result.names);
+        return result.error;
+    };
+    QString error;
+    try {
+        Splitter splitter(writers);
+        Writing writing{f, aBuchungen, letters, run, f.clock().now(), outcome, int(owners.size())};
+        for (qsizetype first = 0; first < owners.size(); first += kBatch) {
+            std::optional<PaintedBatch> batch = writing.paint(owners.mid(first, kBatch));
+            if (batch && !splitter.push(std::move(*batch)))
+                break;
+        }
+        error = splitter.finish();
+    } catch (...) {
+        written();
+        throw;
+    }
+    if (const QString writeError = written(); !writeError.isEmpty())
+        error = writeError;
+    if (!error.isEmpty())
+        throw RunError(RunError::Kind::Output, error);
+}
+
+} // namespace qvl

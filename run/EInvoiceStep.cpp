@@ -1,0 +1,47 @@
+#include "run/EInvoiceStep.h"
+
+#include "app/FrmDTA.h"
+#include "einvoice/EInvoiceWriter.h"
+#include "run/RunError.h"
+#include "sepa/ErrorLog.h"
+
+namespace qvl {
+
+namespace {
+
+constexpr int kNamedInMessage = 10;
+
+QString refusedMessage(const EInvoiceOutcome &outcome)
+{
+    QString text = u"Für "_qs + QString::number(outcome.refused.size())
+                   + u" Waldbesitzer konnte keine E-Rechnung erstellt werden; die Log-Datei nennt die Gründe:\n"_qs;
+    for (int i = 0; i < outcome.refused.size() && i < kNamedInMessage; ++i)
+        text += u"\n"_qs + outcome.refused.at(i);
+    if (outcome.refused.size() > kNamedInMessage)
+        text += u"\n…"_qs;
+    return text;
+}
+
+} // namespace
+
+void ERechnungStep(FrmDTA &f, const Buchungen &aBuchungen, const Report &letters, const QSet<long> &notCollected,
+                   RunReport &report)
+{
+    EInvoiceOutcome outcome;
+    try {
+        MakeERechnungen(f, aBuchungen, letters, notCollected, outcome);
+    } catch (const RunError &e) {
+        f.ui().message(e.message(), e.title(), MsgIcon::Critical);
+        report.outcome = RunOutcome::Failed;
+    } catch (const DbError &e) {
+        f.ui().message(e.message(), {}, MsgIcon::Critical);
+        report.outcome = RunOutcome::Failed;
+    }
+    report.outputs.append(outcome.files);
+    if (!outcome.refused.isEmpty()) {
+        f.ui().message(refusedMessage(outcome), {}, MsgIcon::Exclamation);
+        f.ui().openFile(logFilePath(f.context().programDir));
+    }
+}
+
+} // namespace qvl
