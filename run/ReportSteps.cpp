@@ -40,7 +40,7 @@ void csvListStep(FrmDTA &f, const Buchungen &aBuchungen, RunReport &report)
         CsvList list = WriteCSVList(f, aBuchungen);
         if (!list.file.isEmpty())
             report.outputs.append(list.file);
-        else
+        if (!list.fileError.isEmpty())
             failed(f, report, list.fileError);
         return list.report;
     });
@@ -53,13 +53,14 @@ void PrintSlipStep(FrmDTA &f, const SepaExport &sepa, RunReport &report)
     printStep(f, report, [&] { return PrintBegleitzettel(f, sepa.numberOfTransactions, sepa.controlSum); });
 }
 
-void PrintListsAndLetters(FrmDTA &f, const Buchungen &aBuchungen, bool directDebit, RunReport &report)
+void PrintListsAndLetters(FrmDTA &f, const Buchungen &aBuchungen, bool directDebit, RunReport &report,
+                          const QSet<long> &notCollected)
 {
     const bool list = f.chkEinzelbuchungen.Value == 1;
     if (directDebit && list)
         csvListStep(f, aBuchungen, report);
     if (!directDebit || f.chkRechnung.Value == 1)
-        printStep(f, report, [&] { return PrintRechnungen(f, aBuchungen); });
+        printStep(f, report, [&] { return PrintRechnungen(f, aBuchungen, notCollected); });
     if (!directDebit && list)
         csvListStep(f, aBuchungen, report);
 }

@@ -14,16 +14,30 @@ QString logFilePath(const QString &programDir)
 
 bool WriteLog(const QString &programDir, const Clock &clock, const QString &message, QString *error)
 {
-    // Opened and closed per line: the user may empty or delete the file between errors.
+    return WriteLog(programDir, clock, QStringList{message}, error);
+}
+
+bool WriteLog(const QString &programDir, const Clock &clock, const QStringList &messages, QString *error)
+{
+    // Opened and closed per call: the user may empty or delete the file between errors.
     const QDateTime now = clock.now();
-    const QString line = formatDate(now, u"yyyy.mm.dd"_qs) + u" - "_qs + formatDate(now, u"HH:MM:SS"_qs) + u';'
-                         + message;
+    const QString stamp = formatDate(now, u"yyyy.mm.dd"_qs) + u" - "_qs + formatDate(now, u"HH:MM:SS"_qs) + u';';
+    QStringList lines;
+    lines.reserve(messages.size());
+    for (const QString &message : messages)
+        lines.append(stamp + message);
     QString reason;
-    if (appendAnsiLines(logFilePath(programDir), {line}, &reason))
+    if (appendAnsiLines(logFilePath(programDir), lines, &reason))
         return true;
     if (error)
         *error = u"Die Log-Datei konnte nicht ergänzt werden.\n"_qs + reason;
     return false;
+}
+
+QString unrepresentableMessage(const QString &owner, const QString &inFile)
+{
+    return u"Waldbesitzer "_qs + owner + u" enthält Zeichen, die "_qs + inFile
+           + u" nicht darstellbar sind; sie stehen dort als „?“."_qs;
 }
 
 } // namespace qvl
