@@ -51,6 +51,11 @@ QString field(const QString &value, QStringView unsafe)
     return out;
 }
 
+bool bookable(double amount)
+{
+    return roundHalfAwayFromZero(amount, 2) > 0;
+}
+
 QStringList reserveNumberedFiles(const QString &folder, const std::function<QStringList(int)> &names)
 {
     if (!QFileInfo(folder).isDir())

@@ -28,6 +28,10 @@ qint64 firstInvoiceNumber(const FrmDTA &form, const QString &file);
 // line break replaced by a blank, so that it can neither shift nor split a record.
 QString field(const QString &value, QStringView unsafe);
 
+// True when the amount is at least 0,01 once rounded as the files write it: a fee of
+// 0,004 is positive but would be booked as a turnover of 0,00, which accounting refuses.
+bool bookable(double amount);
+
 // Reserves the files of the first free number of the day: for n = 1 … 50, names(n) are
 // the file names (in `folder`) that must all be new. Each is created empty and exclusively,
 // so nothing that exists is touched and no second export takes the same number. Returns

@@ -2,7 +2,9 @@
 
 #include "app/FrmDTA.h"
 #include "fibu/CostCentreMap.h"
+#include "fibu/BookingFindings.h"
 #include "fibu/FibuFiles.h"
+#include "run/RunError.h"
 #include "platform/Conversions.h"
 
 #include <QStringBuilder>
@@ -69,19 +71,28 @@ QString fileName(const QString &stem, const QDate &today, int n)
 }
 
 // One file: the header, then per booking with a positive total the lines `linesOf` gives.
-void writeFile(const QString &path, const Run &run, const Buchungen &records,
-               const std::function<QList<Line>(const Buchung &)> &linesOf)
+// Returns the notices about what the lines hold.
+QStringList writeFile(const FrmDTA &f, const QString &path, const Run &run, const Buchungen &records,
+                      const std::function<QList<Line>(const Buchung &)> &linesOf)
 {
     QStringList lines{header(run)};
+    BookingFindings findings;
     for (std::size_t i = 0; i < records.size(); ++i) {
         const Buchung &b = records[i];
         if (b.Summe <= 0)
             continue;
         const QString r = QString::number(run.firstNumber + qint64(i));
-        for (const Line &l : linesOf(b))
-            lines.append(bookingLine(r, run.date, ownerName(b), l));
+        QStringList own;
+        for (const Line &l : linesOf(b)) {
+            if (l.debit.isEmpty() && l.credit.isEmpty())
+                findings.formAccountMissing(u"Bankkonto"_qs);
+            own.append(bookingLine(r, run.date, ownerName(b), l));
+        }
+        findings.owner(b, own, false);
+        lines += own;
     }
     writeReservedFile(path, lines);
+    return findings.tell(f, {path});
 }
 
 } // namespace
@@ -92,7 +103,7 @@ QString ownerKey(long nummer)
     return text.size() == 8 ? text.mid(1, 3) : text.left(3);
 }
 
-QString ExportIBM(const FrmDTA &f, const Buchungen &records, QStringList &written, const QSet<long> &notCollected)
+QStringList ExportIBM(const FrmDTA &f, const Buchungen &records, QStringList &written, const QSet<long> &notCollected)
 {
     const QDate today = f.clock().today();
     Run run;
@@ -107,47 +118,64 @@ QString ExportIBM(const FrmDTA &f, const Buchungen &records, QStringList &writte
     const QString feeStem = run.directDebit ? u"BEITLA"_qs : u"BEITRE"_qs;
     run.firstNumber = firstInvoiceNumber(f, fileName(feeStem, today, 1));
 
-    QString notice;
+    QStringList notices;
     const QString mapPath = costCentreMapPath(f.context().programDir);
     std::optional<CostCentreMap> map = CostCentreMap::load(mapPath);
     if (!map) {
-        notice = u"Die Kostenstellen-Zuordnung „"_qs + mapPath
+        notices += u"Die Kostenstellen-Zuordnung „"_qs + mapPath
                  + u"“ konnte nicht gelesen werden. Die IBM-FIBU-Buchungen werden ohne Kostenstellen geschrieben."_qs;
         map = CostCentreMap();
     }
 
     const auto totalText = [](const Buchung &b) { return formatNumber(b.Summe / 100, u"##0.00"_qs); };
 
-    const QString feeFile = reserveNumberedFiles(targetFolder(f), [&](int n) {
-        return QStringList{fileName(feeStem, today, n)};
-    }).front();
-    writeFile(feeFile, run, records, [&](const Buchung &b) {
-        const QString paymentCode = run.directDebit ? u"A"_qs : u"N90"_qs;
-        QList<Line> lines{{QString::number(b.Nummer), {}, totalText(b), {}, run.bookingText, paymentCode, {}, {}}};
-        const QString key = ownerKey(b.Nummer);
-        const QString cost = map->value(key);
-        for (int k = 0; k < 4; ++k)
-            if (b.Betrag[k] > 0)
-                lines.append({{}, QString::fromUtf16(kSlotAccounts[k]), formatNumber(b.Betrag[k], u"##0.00"_qs),
-                              run.vatCode, f.aBeitragsNamen[k], {}, key, cost});
-        return lines;
-    });
-    written.append(feeFile);
+    // A fee file that fails does not keep the bank bookings from being written: the
+    // debits are on their way to the bank either way. Both failures are told.
+    QString feeFailure;
+    try {
+        const QString feeFile = reserveNumberedFiles(targetFolder(f), [&](int n) {
+            return QStringList{fileName(feeStem, today, n)};
+        }).front();
+        notices += writeFile(f, feeFile, run, records, [&](const Buchung &b) {
+            const QString paymentCode = run.directDebit ? u"A"_qs : u"N90"_qs;
+            QList<Line> lines{{QString::number(b.Nummer), {}, totalText(b), {}, run.bookingText, paymentCode, {}, {}}};
+            const QString key = ownerKey(b.Nummer);
+            const QString cost = map->value(key);
+            for (int k = 0; k < 4; ++k)
+                if (b.Betrag[k] > 0 && bookable(b.Betrag[k]))
+                    lines.append({{}, QString::fromUtf16(kSlotAccounts[k]), formatNumber(b.Betrag[k], u"##0.00"_qs),
+                                  run.vatCode, f.aBeitragsNamen[k], {}, key, cost});
+            return lines;
+        });
+        written.append(feeFile);
+    } catch (const RunError &e) {
+        if (!run.directDebit)
+            throw;
+        feeFailure = e.message();
+    }
 
     if (run.directDebit) {
-        const QString bankFile = reserveNumberedFiles(targetFolder(f), [&](int n) {
-            return QStringList{fileName(u"LA"_qs, today, n)};
-        }).front();
-        writeFile(bankFile, run, records, [&](const Buchung &b) {
-            if (notCollected.contains(b.Id_Personal))
-                return QList<Line>();
-            const QString nummer = QString::number(b.Nummer);
-            return QList<Line>{{run.bankAccount, {}, totalText(b), {}, run.bookingText, u"A"_qs, {}, {}},
-                               {{}, nummer, totalText(b), {}, run.bookingText, {}, {}, {}}};
-        });
-        written.append(bankFile);
+        try {
+            const QString bankFile = reserveNumberedFiles(targetFolder(f), [&](int n) {
+                return QStringList{fileName(u"LA"_qs, today, n)};
+            }).front();
+            notices += writeFile(f, bankFile, run, records, [&](const Buchung &b) {
+                if (notCollected.contains(b.Id_Personal))
+                    return QList<Line>();
+                const QString nummer = QString::number(b.Nummer);
+                return QList<Line>{{run.bankAccount, {}, totalText(b), {}, run.bookingText, u"A"_qs, {}, {}},
+                                   {{}, nummer, totalText(b), {}, run.bookingText, {}, {}, {}}};
+            });
+            written.append(bankFile);
+        } catch (const RunError &e) {
+            if (feeFailure.isEmpty())
+                throw;
+            throw RunError(RunError::Kind::Output, feeFailure + u"\r"_qs + e.message());
+        }
     }
-    return notice;
+    if (!feeFailure.isEmpty())
+        throw RunError(RunError::Kind::Output, feeFailure);
+    return notices;
 }
 
 } // namespace qvl::fibu
