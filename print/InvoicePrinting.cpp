@@ -23,7 +23,8 @@ RecordSet invoiceTable()
         rs.append(u"Kopf"_qs + QString::number(i), FieldType::Text, 100);
     rs.append(u"Absender"_qs, FieldType::Text, 200);
     rs.append(u"Anrede"_qs, FieldType::Text, 200);
-    rs.append(u"FixText"_qs, FieldType::Text, 1000);
+    // The free text as the clerk typed it, after the debit note or the transfer request.
+    rs.append(u"FixText"_qs, FieldType::Text, 2000);
     rs.append(u"txtSumme"_qs, FieldType::Text, 150);
     rs.append(u"Bankverbindung"_qs, FieldType::Text, 400);
     rs.append(u"Nummer"_qs, FieldType::Text, 50);
@@ -68,6 +69,27 @@ QString addressBlock(const Buchung &b, LayoutVariant variant)
         a += b.Postfach.trimmed() + CR;
     const QString nation = b.NationOrig.isEmpty() ? QString() : b.NationOrig.trimmed() + u'-';
     return a + (nation + b.PLZ + u' ' + b.OrtOrig).trimmed() + CR;
+}
+
+// The debit note of an owner whose debit is in the bank file.
+QString debitNote(const Buchung &b)
+{
+    return u"Bitte nicht selbst überweisen! - Betrag wird von folgendem Konto abgebucht:"_qs + CRLF + u"Bank:     "_qs
+           + b.BankOrig + u' ' + CRLF + u"BIC:      "_qs + b.BIC + u' ' + CRLF + u"IBAN:     "_qs + b.IBAN;
+}
+
+// An owner whose debit was left out of the bank file (his bank details are unusable) pays
+// himself: the amount, the due date and the association's account, with the invoice
+// number as the purpose.
+QString transferRequest(const FrmDTA &f, const Buchung &b)
+{
+    const auto due = parseDate(f.txtFaellDat.Text);
+    const QString dueText = due ? formatDate(*due, u"dd.mm.yyyy"_qs) : f.txtFaellDat.Text.trimmed();
+    return u"Ihre Bankverbindung ist bei uns nicht vollständig hinterlegt. Bitte überweisen Sie den Betrag von "_qs
+           + formatNumber(b.Summe / 100, u"###,##0.00"_qs) + u' ' + f.strWaehrung + u" bis zum "_qs + dueText
+           + u" auf folgendes Konto:"_qs + CRLF + u"Bank:     "_qs + f.txtBank.Text + CRLF + u"IBAN:     "_qs
+           + f.txtKontonummer.Text + CRLF + u"BIC:      "_qs + f.txtBankleitzahl.Text + CRLF
+           + u"Verwendungszweck: Rechnung Nr. "_qs + b.RechNr;
 }
 
 int position(const TextBox &box, const QString &what)
@@ -137,7 +159,7 @@ void placeControls(FrmDTA &f, const FeeLineSettings &s, int printedFees)
 
 } // namespace
 
-Report PrintRechnungen(FrmDTA &f, const Buchungen &aBuchungen)
+Report PrintRechnungen(FrmDTA &f, const Buchungen &aBuchungen, const QSet<long> &notCollected)
 {
     const FeeLineSettings s = feeLineSettings(f);
     ReportDesign &design = f.reports.Rechnung;
@@ -228,9 +250,8 @@ Report PrintRechnungen(FrmDTA &f, const Buchungen &aBuchungen)
 
             QString fixText = f.txtFixtext.Text;
             if (directDebitNote)
-                fixText = u"Bitte nicht selbst überweisen! - Betrag wird von folgendem Konto abgebucht:"_qs + CRLF
-                          + u"Bank:     "_qs + b.BankOrig + u' ' + CRLF + u"BIC:      "_qs + b.BIC + u' ' + CRLF
-                          + u"IBAN:     "_qs + b.IBAN + CRLF + CRLF + CRLF + f.txtFixtext.Text;
+                fixText = (notCollected.contains(b.Id_Personal) ? transferRequest(f, b) : debitNote(b)) + CRLF + CRLF
+                          + CRLF + f.txtFixtext.Text;
             rs.set(u"FixText"_qs, fixText);
             rs.set(u"Summe"_qs, formatNumber(sum, u"###,##0.00"_qs) + u' ' + f.strWaehrung);
 

@@ -6,6 +6,8 @@
 #include "run/Buchung.h"
 #include "run/RunDriver.h"
 
+#include <QSet>
+
 namespace qvl {
 
 class FrmDTA;
@@ -14,8 +16,10 @@ struct SepaExport;
 // After the SEPA file: the accompanying slip with its count and control sum.
 void PrintSlipStep(FrmDTA &form, const SepaExport &sepa, RunReport &report);
 
-// A direct-debit run: the CSV list when ticked, then the fee notices when ticked.
+// A direct-debit run: the CSV list when ticked, then the fee notices when ticked (the owners
+// of `notCollected`, left out of the bank file, are asked to transfer).
 // An invoice run: the invoices, then the CSV list when ticked.
-void PrintListsAndLetters(FrmDTA &form, const Buchungen &aBuchungen, bool directDebit, RunReport &report);
+void PrintListsAndLetters(FrmDTA &form, const Buchungen &aBuchungen, bool directDebit, RunReport &report,
+                          const QSet<long> &notCollected = {});
 
 } // namespace qvl

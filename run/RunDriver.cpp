@@ -242,7 +242,7 @@ void runSteps(FrmDTA &f, bool directDebit, const QString &exportPfad, RunReport 
     QSet<long> notCollected;
     if (directDebit)
         notCollected = writeDirectDebit(f, exportPfad, isDisketteTarget(directDebit, exportPfad), aBuchungen, report);
-    PrintListsAndLetters(f, aBuchungen, directDebit, report);
+    PrintListsAndLetters(f, aBuchungen, directDebit, report, notCollected);
     f.ui().setProgress(0, 0);
 
     for (const QString &notice : ExportFibu(f, aBuchungen, report.outputs, notCollected))
