@@ -4,7 +4,12 @@
 #include "platform/Conversions.h"
 #include "print/FeeLines.h"
 #include "print/InvoiceSql.h"
+#include "print/ReportDesigns.h"
+#include "print/ReportText.h"
 #include "run/RunError.h"
+
+#include <algorithm>
+#include <cmath>
 
 namespace qvl {
 
@@ -110,10 +115,32 @@ void moveBy(ReportDesign &d, std::initializer_list<const char16_t *> names, int 
         }
 }
 
+// The largest fee font (kFeeFontSize at most, kFeeMinFontSize at least) in which a line of
+// `characters` fits the width of the fee table.
+double feeFontSize(qsizetype characters, int width)
+{
+    const double full = textWidth(textFont(u"Courier New"_qs, kFeeFontSize, false), QString(characters, u'0'));
+    if (full <= width)
+        return kFeeFontSize;
+    return qMax(kFeeMinFontSize, std::floor(kFeeFontSize * width / full * 20) / 20);
+}
+
+// The longest line of a fee text (trailing blanks do not count).
+qsizetype longestLine(const QString &text)
+{
+    qsizetype longest = 0;
+    for (QString line : text.split(u'\r')) {
+        while (line.endsWith(u' ') || line.endsWith(u'\n'))
+            line.chop(1);
+        longest = qMax(longest, line.size());
+    }
+    return longest;
+}
+
 // Steps after the last owner: the sum block follows the last printed fee, customer and
 // currency shifts, the window positions from the settings. Controls moved by an amount
 // start from their designed place, so that a second run does not move them further.
-void placeControls(FrmDTA &f, const FeeLineSettings &s, int printedFees)
+void placeControls(FrmDTA &f, const FeeLineSettings &s, int printedFees, qsizetype longestFeeLine)
 {
     // Positions first: a position that is no number changes nothing.
     const int senderTop = position(f.txtAbsenderOben, u"des Absenders (oben)"_qs);
@@ -128,6 +155,17 @@ void placeControls(FrmDTA &f, const FeeLineSettings &s, int printedFees)
             c->Top = c->DesignTop;
             c->Left = c->DesignLeft;
         }
+
+    // The fee table as large as the run's longest line allows; the sum ends where the
+    // amounts end (97 characters).
+    const double size = feeFontSize(longestFeeLine, d.control(u"Text18"_qs).Width);
+    for (const char16_t *name : {u"Text9", u"Text18", u"Text22", u"Text23", u"Text24", u"Text25", u"Text26", u"Text27",
+                                 u"Text28", u"Text29"})
+        d.control(QString::fromUtf16(name)).FontSize = size;
+    ReportControl &sum = d.control(u"Text10"_qs);
+    const double amountsEnd = d.control(u"Text18"_qs).Left + textWidth(textFont(u"Courier New"_qs, size, false),
+                                                                        QString(97, u'0'));
+    sum.Width = qMax(1, int(std::lround(amountsEnd)) - sum.Left);
 
     const char16_t *lastFee[] = {u"Text18", u"Text18", u"Text23", u"Text25", u"Text27", u"Text29"};
     const int a = d.control(QString::fromUtf16(lastFee[qBound(0, printedFees, 5)])).Top;
@@ -184,7 +222,12 @@ Report PrintRechnungen(FrmDTA &f, const Buchungen &aBuchungen, const QSet<long> 
     if (s.variant != LayoutVariant::Farnwinkel)
         design.control(u"bzFibNummer"_qs).Caption.clear();
 
+    // What continues a letter on a further page names the sender as the letter does.
+    design.control(u"txtFolgeAbsender"_qs).DataField =
+        kopf ? u"Kopf1"_qs : s.variant == LayoutVariant::Orvelde ? u"Header3"_qs : u"Header1"_qs;
+
     int ticked = 0;
+    qsizetype longestFeeLine = 0;
     for (const CheckBox &box : f.chkBeitrag)
         ticked += box.Value == 1 ? 1 : 0;
 
@@ -234,7 +277,6 @@ Report PrintRechnungen(FrmDTA &f, const Buchungen &aBuchungen, const QSet<long> 
             rs.set(u"Datum"_qs, datum);
 
             double sum = 0;
-            QString vatLines;
             int n = 1;
             for (int k = 0; k < 5; ++k) {
                 if (f.chkBeitrag[size_t(k)].Value != 1)
@@ -242,8 +284,7 @@ Report PrintRechnungen(FrmDTA &f, const Buchungen &aBuchungen, const QSet<long> 
                 const FeeLines lines = BuildFeeLines(s, b, k);
                 rs.set(u"BeitragKopf"_qs + QString::number(n), lines.header);
                 rs.set(u"Beitrag"_qs + QString::number(n), lines.detail);
-                if (lines.vatOnTop)
-                    vatLines += u" "_qs + CRLF;
+                longestFeeLine = std::max({longestFeeLine, longestLine(lines.header), longestLine(lines.detail)});
                 sum += roundHalfAwayFromZero(b.Betrag[size_t(k)], 2);
                 ++n;
             }
@@ -262,8 +303,12 @@ Report PrintRechnungen(FrmDTA &f, const Buchungen &aBuchungen, const QSet<long> 
                 && anyVat) {
                 if (f.bBeitraegeNetto) {
                     t = st[0] + CR + st[1] + CR + st[2] + CR + st[3] + CR + st[4] + CR + u"Gesamt: "_qs;
-                    rs.set(u"Steuer"_qs, vatLines + u' ' + formatNumber(b.Summe / 100, u"#0.00"_qs) + u' '
-                                             + f.strWaehrung);
+                    // The total level with "Gesamt: ": one blank line for each VAT line the
+                    // block shows (also the line of a fee of 0 that has one).
+                    const auto shown = std::count_if(st.begin(), st.begin() + 5,
+                                                     [](const QString &x) { return !x.isEmpty(); });
+                    rs.set(u"Steuer"_qs, (u" "_qs + CRLF).repeated(shown) + u' '
+                                             + formatNumber(b.Summe / 100, u"#0.00"_qs) + u' ' + f.strWaehrung);
                 } else {
                     t = u"davon"_qs + CR + st[0] + CR + st[1] + CR + st[2] + CR + st[3] + CR + st[4];
                 }
@@ -282,7 +327,7 @@ Report PrintRechnungen(FrmDTA &f, const Buchungen &aBuchungen, const QSet<long> 
         f.ui().setProgress(i + 1, total);
     }
 
-    placeControls(f, s, ticked);
+    placeControls(f, s, ticked, longestFeeLine);
     Report report(design, std::move(rs));
     report.setRowCaptions(u"bzMitgliedsNr"_qs, memberCaptions);
     return report;
