@@ -59,6 +59,7 @@ ReportDesign RechnungDesign()
     sender.Fixed = true;
     auto &address = text(d, QStringLiteral("Text1"), QStringLiteral("Anrede"), left, 3380, 4700, 1155, 10);
     address.RaiseLimit = 400;
+    address.MinFontSize = 8; // a line too long for the window: smaller, not a line more
     address.Fixed = true;
 
     // The sender block on the right (letterhead lines without the letterhead).
@@ -108,10 +109,9 @@ ReportDesign RechnungDesign()
     sum.Alignment = Qt::AlignRight;
     sum.WordWrap = false;
     sum.FontBold = true;
-    // One VAT line beside each amount: a long one takes a smaller font instead of a second line.
+    // One VAT line beside each amount: a long one takes a smaller font before a second line.
     auto &vatTexts = text(d, QStringLiteral("Text2"), QStringLiteral("txtSteuer"), left, a + 710, 3300, 690, 9);
     vatTexts.SkipBlankLines = true;
-    vatTexts.WordWrap = false;
     vatTexts.MinFontSize = 6;
     auto &vatAmounts = text(d, QStringLiteral("Text3"), QStringLiteral("Steuer"), 4300, a + 710, 1300, 690, 9);
     vatAmounts.Alignment = Qt::AlignRight;
