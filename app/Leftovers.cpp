@@ -44,8 +44,10 @@ void clearLeftovers(FrmDTA &f)
 {
     removeAbandonedTemporaries(f.context().programDir, {QRegularExpression::escape(kSettingsFileName)});
     const QString exportDir = nativePath(f.strExportPfad);
-    if (exportDir.left(3).toUpper() != u"A:\\"_qs)
+    if (exportDir.left(3).toUpper() != u"A:\\"_qs) {
         removeAbandonedTemporaries(exportDir, kReports);
+        removeAbandonedTemporaries(joinPath(exportDir, u"E-Rechnungen"_qs), {u"\\d+_\\d+(_\\d+)?\\.pdf"_qs});
+    }
     const QString accounting = nativePath(f.Dir1.Path);
     removeAbandonedTemporaries(accounting, kAccountingFiles);
     removeEmptyReservations(accounting);

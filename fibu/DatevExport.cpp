@@ -1,6 +1,7 @@
 #include "fibu/DatevExport.h"
 
 #include "app/FrmDTA.h"
+#include "fibu/BookingFindings.h"
 #include "fibu/FibuFiles.h"
 #include "platform/Conversions.h"
 #include "run/InvoiceDate.h"
@@ -21,13 +22,15 @@ const QString kBookingHeader = QStringLiteral(
     "Kostfeld2;Kostmenge;Skonto;Buchungstext;EU-Land;EU-Steuersatz;Basiswährungskennung;Basiswährungsbetrag;Kurs;"
     "ZusatzinformationArt;ZusatzinformationInhalt");
 
-// The fields joined by ";", each cleaned of the separator and line breaks.
+// The fields joined by ";", each cleaned of the separator, the quote and line breaks: a
+// reader of the format takes a field that starts with a quote as quoted and would merge
+// it with the next ones.
 QString record(std::initializer_list<QString> fields)
 {
     QStringList cleaned;
     cleaned.reserve(qsizetype(fields.size()));
     for (const QString &f : fields)
-        cleaned.append(field(f, u";"));
+        cleaned.append(field(f, u";\""));
     return cleaned.join(u';');
 }
 
@@ -50,7 +53,7 @@ QString debtorLine(const Buchung &b)
 
 } // namespace
 
-void ExportDATEV(const FrmDTA &f, const Buchungen &records, QStringList &written)
+QStringList ExportDATEV(const FrmDTA &f, const Buchungen &records, QStringList &written)
 {
     const QDate today = f.clock().today();
     const QString kind = f.LaoderRe[0].Value ? u"BEITLA"_qs : u"BEITRE"_qs;
@@ -72,20 +75,26 @@ void ExportDATEV(const FrmDTA &f, const Buchungen &records, QStringList &written
     const QString datum = formatDate(*date, u"ddmm"_qs);
     QStringList debtors{kDebtorHeader};
     QStringList bookings{kBookingHeader};
+    BookingFindings findings;
     for (std::size_t i = 0; i < records.size(); ++i) {
         const Buchung &b = records[i];
         const QString debtor = debtorLine(b);
         const QString number = generalNumber(double(firstNumber + qint64(i)));
+        QStringList lines;
         for (int k = 0; k < kFeeSlots; ++k) {
-            if (!(b.Betrag[k] > 0))
-                continue;
             const double gross = f.bBeitraegeNetto ? b.Betrag[k] + b.Steuer[k] : b.Betrag[k];
+            if (!(b.Betrag[k] > 0) || !bookable(gross))
+                continue;
             const QString none;
             debtors.append(debtor);
-            bookings.append(record({none, u"H"_qs, formatNumber(gross, u"0.00"_qs), none, accounts[k]->Text,
-                                    f.txtVerwendungszweck.Text, u"L"_qs, datum, b.FibuKonto, none, none, none, none,
-                                    number, none, none, none, none, none, none, none}));
+            if (accounts[k]->Text.trimmed().isEmpty())
+                findings.formAccountMissing(u"Beitragskonto "_qs + f.aBeitragsNamen[k]);
+            lines.append(record({none, u"H"_qs, formatNumber(gross, u"0.00"_qs), none, accounts[k]->Text,
+                                 f.txtVerwendungszweck.Text, u"L"_qs, datum, b.FibuKonto, none, none, none, none,
+                                 number, none, none, none, none, none, none, none}));
         }
+        findings.owner(b, lines.isEmpty() ? lines : lines + QStringList{debtor}, b.FibuKonto.trimmed().isEmpty());
+        bookings += lines;
     }
 
     // The bookings file decides the number, so the debtor file is named first: a program
@@ -93,6 +102,7 @@ void ExportDATEV(const FrmDTA &f, const Buchungen &records, QStringList &written
     const auto debtorFirst = [&](int n) { return QStringList{names(n)[1], names(n)[0]}; };
     const QStringList files = writeNumberedFiles(targetFolder(f), debtorFirst, {debtors, bookings});
     written.append(files);
+    return findings.tell(f, {files[1], files[0]});
 }
 
 } // namespace qvl::fibu

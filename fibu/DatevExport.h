@@ -14,9 +14,10 @@ class FrmDTA;
 
 namespace fibu {
 
-// Writes both files; each complete file is appended to `written`. Throws RunError naming
-// the file on any failure.
-void ExportDATEV(const FrmDTA &form, const Buchungen &records, QStringList &written);
+// Writes both files; each complete file is appended to `written`. Returns notices for the
+// user (owners or fees without an account, texts with characters Windows-1252 lacks; also
+// logged). Throws RunError naming the file on any failure.
+QStringList ExportDATEV(const FrmDTA &form, const Buchungen &records, QStringList &written);
 
 } // namespace fibu
 } // namespace qvl

@@ -10,14 +10,12 @@ namespace qvl {
 QStringList ExportFibu(const FrmDTA &f, const Buchungen &records, QStringList &written, const QSet<long> &notCollected)
 {
     const QString system = f.strFibu.trimmed().toUpper();
-    if (system == u"IBM-FIBU"_qs) {
-        const QString notice = fibu::ExportIBM(f, records, written, notCollected);
-        return notice.isEmpty() ? QStringList() : QStringList{notice};
-    }
+    if (system == u"IBM-FIBU"_qs)
+        return fibu::ExportIBM(f, records, written, notCollected);
     if (system == u"SYSKA-FIBU"_qs)
-        fibu::ExportSYSKA(f, records, written);
-    else if (system == u"DATEV-FIBU"_qs)
-        fibu::ExportDATEV(f, records, written);
+        return fibu::ExportSYSKA(f, records, written);
+    if (system == u"DATEV-FIBU"_qs)
+        return fibu::ExportDATEV(f, records, written);
     return {};
 }
 

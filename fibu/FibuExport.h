@@ -14,7 +14,8 @@ namespace qvl {
 class FrmDTA;
 
 // Appends each complete file to `written`, so that a failure still leaves the files written
-// before it listed. Returns notices for the user (a cost-centre map that cannot be read);
+// before it listed. Returns notices for the user (a cost-centre map that cannot be read,
+// owners without an account, texts with characters Windows-1252 lacks);
 // throws RunError naming the file on any failure, keeping what was written before.
 // `notCollected`: owners (Id_Personal) of a direct-debit run whose debit is not in the bank
 // file; their fees are booked, but no payment.

@@ -2,7 +2,9 @@
 
 #include "app/FrmDTA.h"
 #include "fibu/CostCentreMap.h"
+#include "fibu/BookingFindings.h"
 #include "fibu/FibuFiles.h"
+#include "run/RunError.h"
 #include "platform/Conversions.h"
 
 #include <QStringBuilder>
@@ -69,20 +71,30 @@ QString fileName(const QString &stem, const QDate &today, int n)
 }
 
 // One file: the header, then per booking with a positive total the lines `linesOf` gives;
-// named with the first free number of the day.
-QString writeFile(const QString &folder, const std::function<QString(int)> &name, const Run &run,
-                  const Buchungen &records, const std::function<QList<Line>(const Buchung &)> &linesOf)
+// named with the first free number of the day (*path). Returns the notices about what the
+// lines hold.
+QStringList writeFile(const FrmDTA &f, const std::function<QString(int)> &name, const Run &run,
+                      const Buchungen &records, const std::function<QList<Line>(const Buchung &)> &linesOf,
+                      QString *path)
 {
     QStringList lines{header(run)};
+    BookingFindings findings;
     for (std::size_t i = 0; i < records.size(); ++i) {
         const Buchung &b = records[i];
         if (b.Summe <= 0)
             continue;
         const QString r = QString::number(run.firstNumber + qint64(i));
-        for (const Line &l : linesOf(b))
-            lines.append(bookingLine(r, run.date, ownerName(b), l));
+        QStringList own;
+        for (const Line &l : linesOf(b)) {
+            if (l.debit.isEmpty() && l.credit.isEmpty())
+                findings.formAccountMissing(u"Bankkonto"_qs);
+            own.append(bookingLine(r, run.date, ownerName(b), l));
+        }
+        findings.owner(b, own, false);
+        lines += own;
     }
-    return writeNumberedFiles(folder, [&](int n) { return QStringList{name(n)}; }, {lines}).front();
+    *path = writeNumberedFiles(targetFolder(f), [&](int n) { return QStringList{name(n)}; }, {lines}).front();
+    return findings.tell(f, {*path});
 }
 
 } // namespace
@@ -93,7 +105,7 @@ QString ownerKey(long nummer)
     return text.size() == 8 ? text.mid(1, 3) : text.left(3);
 }
 
-QString ExportIBM(const FrmDTA &f, const Buchungen &records, QStringList &written, const QSet<long> &notCollected)
+QStringList ExportIBM(const FrmDTA &f, const Buchungen &records, QStringList &written, const QSet<long> &notCollected)
 {
     const QDate today = f.clock().today();
     Run run;
@@ -108,43 +120,62 @@ QString ExportIBM(const FrmDTA &f, const Buchungen &records, QStringList &writte
     const QString feeStem = run.directDebit ? u"BEITLA"_qs : u"BEITRE"_qs;
     run.firstNumber = firstInvoiceNumber(f, fileName(feeStem, today, 1));
 
-    QString notice;
+    QStringList notices;
     const QString mapPath = costCentreMapPath(f.context().programDir);
     std::optional<CostCentreMap> map = CostCentreMap::load(mapPath);
     if (!map) {
-        notice = u"Die Kostenstellen-Zuordnung „"_qs + mapPath
+        notices += u"Die Kostenstellen-Zuordnung „"_qs + mapPath
                  + u"“ konnte nicht gelesen werden. Die IBM-FIBU-Buchungen werden ohne Kostenstellen geschrieben."_qs;
         map = CostCentreMap();
     }
 
     const auto totalText = [](const Buchung &b) { return formatNumber(b.Summe / 100, u"##0.00"_qs); };
 
-    const auto feeName = [&](int n) { return fileName(feeStem, today, n); };
-    const QString feeFile = writeFile(targetFolder(f), feeName, run, records, [&](const Buchung &b) {
-        const QString paymentCode = run.directDebit ? u"A"_qs : u"N90"_qs;
-        QList<Line> lines{{QString::number(b.Nummer), {}, totalText(b), {}, run.bookingText, paymentCode, {}, {}}};
-        const QString key = ownerKey(b.Nummer);
-        const QString cost = map->value(key);
-        for (int k = 0; k < 4; ++k)
-            if (b.Betrag[k] > 0)
-                lines.append({{}, QString::fromUtf16(kSlotAccounts[k]), formatNumber(b.Betrag[k], u"##0.00"_qs),
-                              run.vatCode, f.aBeitragsNamen[k], {}, key, cost});
-        return lines;
-    });
-    written.append(feeFile);
+    // A fee file that fails does not keep the bank bookings from being written: the
+    // debits are on their way to the bank either way. Both failures are told.
+    QString feeFailure;
+    try {
+        QString feeFile;
+        const auto feeName = [&](int n) { return fileName(feeStem, today, n); };
+        notices += writeFile(f, feeName, run, records, [&](const Buchung &b) {
+            const QString paymentCode = run.directDebit ? u"A"_qs : u"N90"_qs;
+            QList<Line> lines{{QString::number(b.Nummer), {}, totalText(b), {}, run.bookingText, paymentCode, {}, {}}};
+            const QString key = ownerKey(b.Nummer);
+            const QString cost = map->value(key);
+            for (int k = 0; k < 4; ++k)
+                if (b.Betrag[k] > 0 && bookable(b.Betrag[k]))
+                    lines.append({{}, QString::fromUtf16(kSlotAccounts[k]), formatNumber(b.Betrag[k], u"##0.00"_qs),
+                                  run.vatCode, f.aBeitragsNamen[k], {}, key, cost});
+            return lines;
+        }, &feeFile);
+        written.append(feeFile);
+    } catch (const RunError &e) {
+        if (!run.directDebit)
+            throw;
+        feeFailure = e.message();
+    }
 
     if (run.directDebit) {
-        const auto bankName = [&](int n) { return fileName(u"LA"_qs, today, n); };
-        const QString bankFile = writeFile(targetFolder(f), bankName, run, records, [&](const Buchung &b) {
-            if (notCollected.contains(b.Id_Personal))
-                return QList<Line>();
-            const QString nummer = QString::number(b.Nummer);
-            return QList<Line>{{run.bankAccount, {}, totalText(b), {}, run.bookingText, u"A"_qs, {}, {}},
-                               {{}, nummer, totalText(b), {}, run.bookingText, {}, {}, {}}};
-        });
-        written.append(bankFile);
+        try {
+            QString bankFile;
+            const auto bankName = [&](int n) { return fileName(u"LA"_qs, today, n); };
+            notices += writeFile(f, bankName, run, records, [&](const Buchung &b) {
+                if (notCollected.contains(b.Id_Personal))
+                    return QList<Line>();
+                const QString nummer = QString::number(b.Nummer);
+                return QList<Line>{{run.bankAccount, {}, totalText(b), {}, run.bookingText, u"A"_qs, {}, {}},
+                                   {{}, nummer, totalText(b), {}, run.bookingText, {}, {}, {}}};
+            }, &bankFile);
+            written.append(bankFile);
+        } catch (const RunError &e) {
+            if (feeFailure.isEmpty())
+                throw;
+            throw RunError(RunError::Kind::Output, feeFailure + u"\r"_qs + e.message());
+        }
     }
-    return notice;
+    if (!feeFailure.isEmpty())
+        throw RunError(RunError::Kind::Output, feeFailure);
+    return notices;
 }
 
 } // namespace qvl::fibu

@@ -20,11 +20,13 @@ namespace fibu {
 // number, else its first three characters (12345678 -> 234, 4711 -> 471, 12 -> 12).
 QString ownerKey(long nummer);
 
-// Writes the files; each complete file is appended to `written`. Returns a notice for the
-// user when the cost-centre map could not be read (the cost values then stay empty).
-// Throws RunError naming the file on any failure. The bank bookings leave out the owners of
+// Writes the files; each complete file is appended to `written`. Returns notices for the
+// user: the cost-centre map could not be read (the cost values then stay empty), the bank
+// account is missing, texts hold characters Windows-1252 lacks (also logged). Throws
+// RunError naming the file on any failure; a fee file that fails is told together with the
+// bank file, which is still attempted. The bank bookings leave out the owners of
 // `notCollected` (Id_Personal): their debit never reaches the bank.
-QString ExportIBM(const FrmDTA &form, const Buchungen &records, QStringList &written,
+QStringList ExportIBM(const FrmDTA &form, const Buchungen &records, QStringList &written,
                   const QSet<long> &notCollected = {});
 
 } // namespace fibu

@@ -1,12 +1,13 @@
 #include "fibu/SyskaExport.h"
 
 #include "app/FrmDTA.h"
+#include "fibu/BookingFindings.h"
 #include "fibu/FibuFiles.h"
 #include "platform/Conversions.h"
 
 namespace qvl::fibu {
 
-void ExportSYSKA(const FrmDTA &f, const Buchungen &records, QStringList &written)
+QStringList ExportSYSKA(const FrmDTA &f, const Buchungen &records, QStringList &written)
 {
     const QDate today = f.clock().today();
     const QString stem = (f.LaoderRe[0].Value ? u"BEITLA"_qs : u"BEITRE"_qs) + formatDate(today, u"yyyymmdd"_qs);
@@ -19,19 +20,30 @@ void ExportSYSKA(const FrmDTA &f, const Buchungen &records, QStringList &written
     // Fee 1 books to the member-fee account, fee 2 to the forest-fire-insurance account.
     const QString accounts[] = {f.txtMBTKonto.Text, f.txtWBVKonto.Text};
     QStringList lines;
+    BookingFindings findings;
     for (std::size_t i = 0; i < records.size(); ++i) {
         const Buchung &b = records[i];
         // Numbered by the record's place, whether or not it books anything.
         const QString number = QString::number(firstNumber + qint64(i));
-        for (int k = 0; k < 2; ++k)
-            if (b.Betrag[k] > 0)
-                lines.append(QStringList{u"L"_qs, field(date, u";"), number, field(b.FibuKonto, u";"),
-                                         field(accounts[k], u";"), field(f.txtVerwendungszweck.Text, u";"),
-                                         formatNumber(b.Betrag[k], u"0.00"_qs)}
-                                 .join(u';'));
+        QStringList own;
+        for (int k = 0; k < 2; ++k) {
+            if (!(b.Betrag[k] > 0) || !bookable(b.Betrag[k]))
+                continue;
+            if (accounts[k].trimmed().isEmpty())
+                findings.formAccountMissing(u"Beitragskonto "_qs + f.aBeitragsNamen[k]);
+            own.append(QStringList{u"L"_qs, field(date, u";"), number, field(b.FibuKonto, u";"),
+                                   field(accounts[k], u";"), field(f.txtVerwendungszweck.Text, u";"),
+                                   formatNumber(b.Betrag[k], u"0.00"_qs)}
+                           .join(u';'));
+        }
+        findings.owner(b, own, b.FibuKonto.trimmed().isEmpty());
+        lines += own;
     }
 
-    written.append(writeNumberedFiles(targetFolder(f), [&](int n) { return QStringList{name(n)}; }, {lines}));
+    const QString file =
+        writeNumberedFiles(targetFolder(f), [&](int n) { return QStringList{name(n)}; }, {lines}).front();
+    written.append(file);
+    return findings.tell(f, {file});
 }
 
 } // namespace qvl::fibu

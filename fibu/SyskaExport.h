@@ -13,8 +13,10 @@ class FrmDTA;
 
 namespace fibu {
 
-// Writes the file and appends it to `written`. Throws RunError naming the file on any failure.
-void ExportSYSKA(const FrmDTA &form, const Buchungen &records, QStringList &written);
+// Writes the file and appends it to `written`. Returns notices for the user (owners or fees
+// without an account, texts with characters Windows-1252 lacks; also logged). Throws
+// RunError naming the file on any failure.
+QStringList ExportSYSKA(const FrmDTA &form, const Buchungen &records, QStringList &written);
 
 } // namespace fibu
 } // namespace qvl

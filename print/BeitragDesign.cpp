@@ -2,7 +2,10 @@
 
 namespace qvl {
 
-// Landscape: the IBAN and the 27-character remittance line need the room.
+// Landscape: the IBAN and the 27-character remittance line need the room. Every column
+// lies between the margins; a name or a text wraps inside its column (a line break in a
+// value is a blank), an amount up to 999.999.999,99 fits its column, and a row that does
+// not fit the rest of a page starts on the next.
 ReportDesign BeitragDesign()
 {
     ReportDesign d(QStringLiteral("Beitrag"), QStringLiteral("Einzelbuchungen SEPA"), QPageLayout::Landscape);
@@ -15,41 +18,57 @@ ReportDesign BeitragDesign()
     struct Column {
         const char16_t *caption;
         const char16_t *field;
-        int width;
+        int width; // 0: the two name columns share what the others leave
         bool right;
     };
     // In the order of the list; BLZ (the BIC) is not shown.
     const Column columns[] = {
-        {u"Nachname", u"Name", 2700, false},        {u"Vorname", u"Vorname", 2000, false},
-        {u"Mitgliedsnr.", u"Nummer", 1200, true},   {u"IBAN", u"Konto", 3300, false},
-        {u"Verwendungszw.", u"Text", 3000, false},  {u"Betrag", u"Betrag", 1200, true},
-        {u"Rechn.Nr", u"RechnungsNr", 1000, true},  {u"FibNr", u"FibNr", 900, false},
+        {u"Nachname", u"Name", 0, false},          {u"Vorname", u"Vorname", 0, false},
+        {u"Mitgliedsnr.", u"Nummer", 1100, true},  {u"IBAN", u"Konto", 3800, false},
+        {u"Verwendungszw.", u"Text", 2800, false}, {u"Betrag", u"Betrag", 1450, true},
+        {u"Rechn.Nr", u"RechnungsNr", 1000, true}, {u"FibNr", u"FibNr", 900, false},
     };
+    int fixed = 0;
+    for (const Column &c : columns)
+        fixed += c.width;
+    const int names = d.bodyWidth() - fixed;
+    const int nameWidths[] = {names * 56 / 100, names - names * 56 / 100};
+
     d.section(SectionKind::PageHeader).Height = 400;
-    d.section(SectionKind::Detail).Height = 250;
+    ReportSection &rows = d.section(SectionKind::Detail);
+    rows.Height = 250;
+    rows.KeepTogether = true;
     int left = 0;
+    int amountRight = 0;
     int n = 9;
+    int nameColumn = 0;
     for (const Column &c : columns) {
+        const int width = c.width > 0 ? c.width : nameWidths[nameColumn++];
         // A blank between neighbouring columns.
-        const int inner = c.width - 120;
+        const int inner = width - 120;
         const int x = c.right ? left : left + (left > 0 ? 120 : 0);
         auto &caption = d.label(SectionKind::PageHeader, QStringLiteral("Bezeichnung") + QString::number(n),
                                 QString::fromUtf16(c.caption), x, 0, inner, 300);
         caption.FontSize = 9;
         caption.FontBold = true;
+        caption.WordWrap = false;
+        caption.MinFontSize = 7;
         auto &value = d.textBox(SectionKind::Detail, QStringLiteral("Text") + QString::number(n - 8),
                                 QString::fromUtf16(c.field), x, 0, inner, 250);
         value.FontSize = 9;
-        value.WordWrap = false;
+        value.JoinLines = true;
         if (c.right) {
             caption.Alignment = Qt::AlignRight;
             value.Alignment = Qt::AlignRight;
+            value.WordWrap = false; // numbers: never broken, wider ones extend to the left
         }
-        if (QStringView(c.field) == u"Betrag")
+        if (QStringView(c.field) == u"Konto")
+            value.MinFontSize = 7.5; // the longest IBAN (34 characters) on one line
+        if (QStringView(c.field) == u"Betrag") {
             value.DataFormat = QStringLiteral("#.##0,00");
-        if (QStringView(c.field) == u"Text")
-            value.FontName = QStringLiteral("Courier New");
-        left += c.width;
+            amountRight = x + inner;
+        }
+        left += width;
         ++n;
     }
     d.line(SectionKind::PageHeader, QStringLiteral("Linie1"), 0, 330, left);
@@ -59,18 +78,21 @@ ReportDesign BeitragDesign()
             2000, 300)
         .Alignment = Qt::AlignRight;
 
+    // The sum of a whole run may be far larger than one amount: it has room to the left.
     d.section(SectionKind::ReportFooter).Height = 600;
     d.line(SectionKind::ReportFooter, QStringLiteral("Linie2"), 0, 60, left);
-    const int amountLeft = 2700 + 2000 + 1200 + 3300 + 3000;
+    const int sumWidth = 2600;
     auto &sumCaption = d.label(SectionKind::ReportFooter, QStringLiteral("Bezeichnung3"), QStringLiteral("Summe:"),
-                               amountLeft - 1500, 150, 1400, 300);
+                               amountRight - sumWidth - 1500, 150, 1400, 300);
     sumCaption.FontSize = 9;
     sumCaption.FontBold = true;
-    auto &sum = d.textBox(SectionKind::ReportFooter, QStringLiteral("Text20"), QStringLiteral("Betrag"), amountLeft,
-                          150, 1080, 300);
+    sumCaption.Alignment = Qt::AlignRight;
+    auto &sum = d.textBox(SectionKind::ReportFooter, QStringLiteral("Text20"), QStringLiteral("Betrag"),
+                          amountRight - sumWidth, 150, sumWidth, 300);
     sum.Function = ControlFunction::Sum;
     sum.DataFormat = QStringLiteral("#.##0,00");
     sum.Alignment = Qt::AlignRight;
+    sum.WordWrap = false;
     sum.FontSize = 9;
     sum.FontBold = true;
     return d;

@@ -4,7 +4,12 @@
 #include "platform/Conversions.h"
 #include "print/FeeLines.h"
 #include "print/InvoiceSql.h"
+#include "print/ReportDesigns.h"
+#include "print/ReportText.h"
 #include "run/RunError.h"
+
+#include <algorithm>
+#include <cmath>
 
 namespace qvl {
 
@@ -23,7 +28,8 @@ RecordSet invoiceTable()
         rs.append(u"Kopf"_qs + QString::number(i), FieldType::Text, 100);
     rs.append(u"Absender"_qs, FieldType::Text, 200);
     rs.append(u"Anrede"_qs, FieldType::Text, 200);
-    rs.append(u"FixText"_qs, FieldType::Text, 1000);
+    // The free text as the clerk typed it, after the debit note or the transfer request.
+    rs.append(u"FixText"_qs, FieldType::Text, 2000);
     rs.append(u"txtSumme"_qs, FieldType::Text, 150);
     rs.append(u"Bankverbindung"_qs, FieldType::Text, 400);
     rs.append(u"Nummer"_qs, FieldType::Text, 50);
@@ -70,6 +76,27 @@ QString addressBlock(const Buchung &b, LayoutVariant variant)
     return a + (nation + b.PLZ + u' ' + b.OrtOrig).trimmed() + CR;
 }
 
+// The debit note of an owner whose debit is in the bank file.
+QString debitNote(const Buchung &b)
+{
+    return u"Bitte nicht selbst überweisen! - Betrag wird von folgendem Konto abgebucht:"_qs + CRLF + u"Bank:     "_qs
+           + b.BankOrig + u' ' + CRLF + u"BIC:      "_qs + b.BIC + u' ' + CRLF + u"IBAN:     "_qs + b.IBAN;
+}
+
+// An owner whose debit was left out of the bank file (his bank details are unusable) pays
+// himself: the amount, the due date and the association's account, with the invoice
+// number as the purpose.
+QString transferRequest(const FrmDTA &f, const Buchung &b)
+{
+    const auto due = parseDate(f.txtFaellDat.Text);
+    const QString dueText = due ? formatDate(*due, u"dd.mm.yyyy"_qs) : f.txtFaellDat.Text.trimmed();
+    return u"Ihre Bankverbindung ist bei uns nicht vollständig hinterlegt. Bitte überweisen Sie den Betrag von "_qs
+           + formatNumber(b.Summe / 100, u"###,##0.00"_qs) + u' ' + f.strWaehrung + u" bis zum "_qs + dueText
+           + u" auf folgendes Konto:"_qs + CRLF + u"Bank:     "_qs + f.txtBank.Text + CRLF + u"IBAN:     "_qs
+           + f.txtKontonummer.Text + CRLF + u"BIC:      "_qs + f.txtBankleitzahl.Text + CRLF
+           + u"Verwendungszweck: Rechnung Nr. "_qs + b.RechNr;
+}
+
 int position(const TextBox &box, const QString &what)
 {
     const auto n = parseNumber(box.Text);
@@ -88,10 +115,32 @@ void moveBy(ReportDesign &d, std::initializer_list<const char16_t *> names, int 
         }
 }
 
+// The largest fee font (kFeeFontSize at most, kFeeMinFontSize at least) in which a line of
+// `characters` fits the width of the fee table.
+double feeFontSize(qsizetype characters, int width)
+{
+    const double full = textWidth(textFont(u"Courier New"_qs, kFeeFontSize, false), QString(characters, u'0'));
+    if (full <= width)
+        return kFeeFontSize;
+    return qMax(kFeeMinFontSize, std::floor(kFeeFontSize * width / full * 20) / 20);
+}
+
+// The longest line of a fee text (trailing blanks do not count).
+qsizetype longestLine(const QString &text)
+{
+    qsizetype longest = 0;
+    for (QString line : text.split(u'\r')) {
+        while (line.endsWith(u' ') || line.endsWith(u'\n'))
+            line.chop(1);
+        longest = qMax(longest, line.size());
+    }
+    return longest;
+}
+
 // Steps after the last owner: the sum block follows the last printed fee, customer and
 // currency shifts, the window positions from the settings. Controls moved by an amount
 // start from their designed place, so that a second run does not move them further.
-void placeControls(FrmDTA &f, const FeeLineSettings &s, int printedFees)
+void placeControls(FrmDTA &f, const FeeLineSettings &s, int printedFees, qsizetype longestFeeLine)
 {
     // Positions first: a position that is no number changes nothing.
     const int senderTop = position(f.txtAbsenderOben, u"des Absenders (oben)"_qs);
@@ -106,6 +155,17 @@ void placeControls(FrmDTA &f, const FeeLineSettings &s, int printedFees)
             c->Top = c->DesignTop;
             c->Left = c->DesignLeft;
         }
+
+    // The fee table as large as the run's longest line allows; the sum ends where the
+    // amounts end (97 characters).
+    const double size = feeFontSize(longestFeeLine, d.control(u"Text18"_qs).Width);
+    for (const char16_t *name : {u"Text9", u"Text18", u"Text22", u"Text23", u"Text24", u"Text25", u"Text26", u"Text27",
+                                 u"Text28", u"Text29"})
+        d.control(QString::fromUtf16(name)).FontSize = size;
+    ReportControl &sum = d.control(u"Text10"_qs);
+    const double amountsEnd = d.control(u"Text18"_qs).Left + textWidth(textFont(u"Courier New"_qs, size, false),
+                                                                        QString(97, u'0'));
+    sum.Width = qMax(1, int(std::lround(amountsEnd)) - sum.Left);
 
     const char16_t *lastFee[] = {u"Text18", u"Text18", u"Text23", u"Text25", u"Text27", u"Text29"};
     const int a = d.control(QString::fromUtf16(lastFee[qBound(0, printedFees, 5)])).Top;
@@ -142,7 +202,7 @@ QString invoiceSenderName(const FrmDTA &f)
     return f.bFBGVersion ? associationName(f) : f.txtFirmenName.Text;
 }
 
-Report PrintRechnungen(FrmDTA &f, const Buchungen &aBuchungen)
+Report PrintRechnungen(FrmDTA &f, const Buchungen &aBuchungen, const QSet<long> &notCollected)
 {
     const FeeLineSettings s = feeLineSettings(f);
     ReportDesign &design = f.reports.Rechnung;
@@ -167,7 +227,12 @@ Report PrintRechnungen(FrmDTA &f, const Buchungen &aBuchungen)
     if (s.variant != LayoutVariant::Farnwinkel)
         design.control(u"bzFibNummer"_qs).Caption.clear();
 
+    // What continues a letter on a further page names the sender as the letter does.
+    design.control(u"txtFolgeAbsender"_qs).DataField =
+        kopf ? u"Kopf1"_qs : s.variant == LayoutVariant::Orvelde ? u"Header3"_qs : u"Header1"_qs;
+
     int ticked = 0;
+    qsizetype longestFeeLine = 0;
     for (const CheckBox &box : f.chkBeitrag)
         ticked += box.Value == 1 ? 1 : 0;
 
@@ -217,7 +282,6 @@ Report PrintRechnungen(FrmDTA &f, const Buchungen &aBuchungen)
             rs.set(u"Datum"_qs, datum);
 
             double sum = 0;
-            QString vatLines;
             int n = 1;
             for (int k = 0; k < 5; ++k) {
                 if (f.chkBeitrag[size_t(k)].Value != 1)
@@ -225,17 +289,15 @@ Report PrintRechnungen(FrmDTA &f, const Buchungen &aBuchungen)
                 const FeeLines lines = BuildFeeLines(s, b, k);
                 rs.set(u"BeitragKopf"_qs + QString::number(n), lines.header);
                 rs.set(u"Beitrag"_qs + QString::number(n), lines.detail);
-                if (lines.vatOnTop)
-                    vatLines += u" "_qs + CRLF;
+                longestFeeLine = std::max({longestFeeLine, longestLine(lines.header), longestLine(lines.detail)});
                 sum += roundHalfAwayFromZero(b.Betrag[size_t(k)], 2);
                 ++n;
             }
 
             QString fixText = f.txtFixtext.Text;
             if (directDebitNote)
-                fixText = u"Bitte nicht selbst überweisen! - Betrag wird von folgendem Konto abgebucht:"_qs + CRLF
-                          + u"Bank:     "_qs + b.BankOrig + u' ' + CRLF + u"BIC:      "_qs + b.BIC + u' ' + CRLF
-                          + u"IBAN:     "_qs + b.IBAN + CRLF + CRLF + CRLF + f.txtFixtext.Text;
+                fixText = (notCollected.contains(b.Id_Personal) ? transferRequest(f, b) : debitNote(b)) + CRLF + CRLF
+                          + CRLF + f.txtFixtext.Text;
             rs.set(u"FixText"_qs, fixText);
             rs.set(u"Summe"_qs, formatNumber(sum, u"###,##0.00"_qs) + u' ' + f.strWaehrung);
 
@@ -246,8 +308,12 @@ Report PrintRechnungen(FrmDTA &f, const Buchungen &aBuchungen)
                 && anyVat) {
                 if (f.bBeitraegeNetto) {
                     t = st[0] + CR + st[1] + CR + st[2] + CR + st[3] + CR + st[4] + CR + u"Gesamt: "_qs;
-                    rs.set(u"Steuer"_qs, vatLines + u' ' + formatNumber(b.Summe / 100, u"#0.00"_qs) + u' '
-                                             + f.strWaehrung);
+                    // The total level with "Gesamt: ": one blank line for each VAT line the
+                    // block shows (also the line of a fee of 0 that has one).
+                    const auto shown = std::count_if(st.begin(), st.begin() + 5,
+                                                     [](const QString &x) { return !x.isEmpty(); });
+                    rs.set(u"Steuer"_qs, (u" "_qs + CRLF).repeated(shown) + u' '
+                                             + formatNumber(b.Summe / 100, u"#0.00"_qs) + u' ' + f.strWaehrung);
                 } else {
                     t = u"davon"_qs + CR + st[0] + CR + st[1] + CR + st[2] + CR + st[3] + CR + st[4];
                 }
@@ -266,7 +332,7 @@ Report PrintRechnungen(FrmDTA &f, const Buchungen &aBuchungen)
         f.ui().setProgress(i + 1, total);
     }
 
-    placeControls(f, s, ticked);
+    placeControls(f, s, ticked, longestFeeLine);
     Report report(design, std::move(rs));
     report.setRowCaptions(u"bzMitgliedsNr"_qs, memberCaptions);
     return report;

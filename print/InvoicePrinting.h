@@ -6,14 +6,18 @@
 #include "print/Report.h"
 #include "run/Buchung.h"
 
+#include <QSet>
+
 namespace qvl {
 
 class FrmDTA;
 
 // The letters of the run's records, to be shown. Places the design's controls after the
-// printed fees and from the settings. Throws RunError (a value that does not fit its
-// column, a position that is not a number) or DbError (the association's row).
-Report PrintRechnungen(FrmDTA &form, const Buchungen &aBuchungen);
+// printed fees and from the settings. In a direct-debit run, an owner of `notCollected`
+// (Id_Personal: his debit is not in the bank file) is asked to transfer the amount instead
+// of being told it is debited. Throws RunError (a value that does not fit its column, a
+// position that is not a number) or DbError (the association's row).
+Report PrintRechnungen(FrmDTA &form, const Buchungen &aBuchungen, const QSet<long> &notCollected = {});
 
 // The sender's name the letterhead prints: in association mode the association's name
 // from the database (DbError when it cannot be read), else the firm's name.

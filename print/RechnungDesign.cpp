@@ -14,10 +14,12 @@ ReportControl &text(ReportDesign &d, const QString &name, const QString &column,
 
 } // namespace
 
-// One page per owner. The sender line and the address sit in the window of a DIN 5008
-// envelope: 945 twips from the left margin, 2085 and 3380 twips from the top one. The
-// address window, the sum and the VAT block lie in the left half of the page, so that the
-// layout for other currencies can move them into a window on the right.
+// One letter per owner, starting on a new page. The sender line and the address sit in the
+// window of a DIN 5008 envelope: 945 twips from the left margin, 2085 and 3380 twips from
+// the top one; the window ends 90 mm below the paper's top edge. The address window, the
+// sum and the VAT block lie in the left half of the page, so that the layout for other
+// currencies can move them into a window on the right. A letter longer than its page goes
+// on on a second one, headed by the sender, the addressee, the invoice number and the page.
 ReportDesign RechnungDesign()
 {
     ReportDesign d(QStringLiteral("Rechnung"), QStringLiteral("Rechnung"));
@@ -26,15 +28,18 @@ ReportDesign RechnungDesign()
     d.TopMargin = 567;
     d.BottomMargin = 567;
     d.NewPagePerRow = true;
-    d.section(SectionKind::Detail).Height = d.bodyHeight();
+    const int footer = 700;
+    d.section(SectionKind::Detail).Height = d.bodyHeight() - footer;
     const int left = 945;
     const int width = 9900;
 
-    // Letterhead, with the logo on the right.
-    text(d, QStringLiteral("Text30"), QStringLiteral("Kopf1"), left, 0, 7000, 400, 14).FontBold = true;
+    // Letterhead, with the logo on the right; a long name takes a smaller font.
+    auto &name = text(d, QStringLiteral("Text30"), QStringLiteral("Kopf1"), left, 0, 7250, 400, 14);
+    name.FontBold = true;
+    name.MinFontSize = 8;
     for (int i = 2; i <= 5; ++i)
-        text(d, QStringLiteral("Text") + QString::number(28 + i), QStringLiteral("Kopf") + QString::number(i), left,
-             420 + (i - 2) * 230, 7000, 230, 9);
+        text(d, QStringLiteral("Text") + QString::number(29 + i), QStringLiteral("Kopf") + QString::number(i), left,
+             420 + (i - 2) * 230, 7250, 230, 9);
     ReportControl logo;
     logo.Name = QStringLiteral("Symbol1");
     logo.Kind = ControlKind::Image;
@@ -45,16 +50,24 @@ ReportDesign RechnungDesign()
     d.add(SectionKind::Detail, std::move(logo));
     d.line(SectionKind::Detail, QStringLiteral("Linie2"), left, 1500, width);
 
-    // Sender line and address in the envelope window.
+    // Sender line and address in the envelope window: they never move. The sender line
+    // stays one line (smaller, then shortened); an address of six lines starts higher so
+    // that it still ends inside the window.
     auto &sender = text(d, QStringLiteral("Text35"), QStringLiteral("Absender"), left, 2085, 4800, 200, 6.5);
     sender.WordWrap = false;
-    text(d, QStringLiteral("Text1"), QStringLiteral("Anrede"), left, 3380, 4700, 1600, 10);
+    sender.MinFontSize = 6;
+    sender.Fixed = true;
+    auto &address = text(d, QStringLiteral("Text1"), QStringLiteral("Anrede"), left, 3380, 4700, 1155, 10);
+    address.RaiseLimit = 400;
+    address.MinFontSize = 8; // a line too long for the window: smaller, not a line more
+    address.Fixed = true;
 
     // The sender block on the right (letterhead lines without the letterhead).
     const char16_t *block[] = {u"Text7", u"Text6", u"Text19", u"Text20", u"Text21", u"Text36", u"Text39"};
     for (int i = 0; i < 7; ++i)
         text(d, QString::fromUtf16(block[i]), QStringLiteral("Header") + QString::number(i + 1), 6600,
-             2085 + i * 240, 4300, 240, 9);
+             2085 + i * 240, 4300, 240, 9)
+            .MinFontSize = 7;
 
     text(d, QStringLiteral("Text17"), QStringLiteral("Header"), left, 5500, width, 350, 12).FontBold = true;
 
@@ -71,41 +84,74 @@ ReportDesign RechnungDesign()
     label(QStringLiteral("bzFibNummer"), QStringLiteral("Fibu-Nr.:"), 5600, 6320, 1300);
     text(d, QStringLiteral("Text40"), QStringLiteral("FibNummer"), 6900, 6320, 3950, 260);
 
-    // The fee blocks: header line and detail text in a fixed-pitch font, small enough
-    // for the widest line and for three detail lines above the sum line.
+    // The fee blocks: header line and detail text in a fixed-pitch font, as large as the
+    // run's longest line allows (set per run, kFeeFontSize at most), with room for three
+    // detail lines.
     const char16_t *fees[][2] = {{u"Text9", u"Text18"}, {u"Text22", u"Text23"}, {u"Text24", u"Text25"},
                                  {u"Text26", u"Text27"}, {u"Text28", u"Text29"}};
     for (int n = 0; n < 5; ++n) {
-        const int top = 6850 + n * 750;
+        const int top = kFeeTop + n * kFeeBlock;
         auto &head = text(d, QString::fromUtf16(fees[n][0]), QStringLiteral("BeitragKopf") + QString::number(n + 1),
-                          left, top, width, 160, 6.5);
+                          left, top, width, kFeeHeader, kFeeFontSize);
         head.FontName = QStringLiteral("Courier New");
         auto &detail = text(d, QString::fromUtf16(fees[n][1]), QStringLiteral("Beitrag") + QString::number(n + 1),
-                            left, top + 160, width, 450, 6.5);
+                            left, top + kFeeHeader, width, kFeeBlock - kFeeHeader, kFeeFontSize);
         detail.FontName = QStringLiteral("Courier New");
     }
 
     // Sum, VAT and free text; their tops follow the last printed fee at run time.
-    const int a = 6850 + 160;
+    const int a = kFeeTop + kFeeHeader;
     d.line(SectionKind::Detail, QStringLiteral("Linie1"), left, a + 450, width);
-    // The sum ends where the fee amounts end (97 characters of 6.5 point Courier).
     auto &sumCaption = text(d, QStringLiteral("Text16"), QStringLiteral("txtSumme"), 3400, a + 550, 2500, 260);
     sumCaption.Alignment = Qt::AlignRight;
+    // The sum ends where the fee amounts end (set per run with the fee font).
     auto &sum = text(d, QStringLiteral("Text10"), QStringLiteral("Summe"), 6000, a + 550, 2511, 260);
     sum.Alignment = Qt::AlignRight;
+    sum.WordWrap = false;
     sum.FontBold = true;
-    auto &vatTexts = text(d, QStringLiteral("Text2"), QStringLiteral("txtSteuer"), left, a + 710, 3300, 1200, 9);
+    // One VAT line beside each amount: a long one takes a smaller font before a second line.
+    auto &vatTexts = text(d, QStringLiteral("Text2"), QStringLiteral("txtSteuer"), left, a + 710, 3300, 690, 9);
     vatTexts.SkipBlankLines = true;
-    text(d, QStringLiteral("Text3"), QStringLiteral("Steuer"), 4300, a + 710, 1300, 1200, 9).Alignment =
-        Qt::AlignRight;
+    vatTexts.MinFontSize = 6;
+    auto &vatAmounts = text(d, QStringLiteral("Text3"), QStringLiteral("Steuer"), 4300, a + 710, 1300, 690, 9);
+    vatAmounts.Alignment = Qt::AlignRight;
+    vatAmounts.WordWrap = false;
     text(d, QStringLiteral("Text14"), QStringLiteral("FixText"), left, a + 1500, width, 3000, 10);
 
-    auto &bank = text(d, QStringLiteral("Text37"), QStringLiteral("Bankverbindung"), left, d.bodyHeight() - 600,
-                      width, 260, 9);
+    // At the foot of every page the association's bank; on a letter's first page the
+    // marker a mailing service splits the print job at.
+    d.section(SectionKind::PageFooter).Height = footer;
+    auto &bank = d.textBox(SectionKind::PageFooter, QStringLiteral("Text37"), QStringLiteral("Bankverbindung"), left,
+                           100, width, 260);
+    bank.FontSize = 9;
     bank.Alignment = Qt::AlignHCenter;
-    // The marker a mailing service splits the print job at.
-    label(QStringLiteral("Bezeichnung1"), QStringLiteral("[[NeuerBrief]]"), left, d.bodyHeight() - 250, 2000)
-        .FontSize = 5;
+    auto &marker = d.label(SectionKind::PageFooter, QStringLiteral("Bezeichnung1"), QStringLiteral("[[NeuerBrief]]"),
+                           left, 450, 2000, 260);
+    marker.FontSize = 5;
+    marker.On = PrintOn::RowStart;
+
+    // The head of a letter's further pages.
+    ReportSection &more = d.section(SectionKind::PageHeader);
+    more.On = PrintOn::RowContinuation;
+    more.Height = 1250;
+    auto &moreSender = d.textBox(SectionKind::PageHeader, QStringLiteral("txtFolgeAbsender"), QStringLiteral("Kopf1"),
+                                 left, 0, 7500, 260);
+    moreSender.FontBold = true;
+    moreSender.WordWrap = false;
+    moreSender.MinFontSize = 7;
+    d.label(SectionKind::PageHeader, QStringLiteral("bzFolgeSeite"), QStringLiteral("Seite %r"), left + width - 2000, 0,
+            2000, 260)
+        .Alignment = Qt::AlignRight;
+    auto &moreAddressee = d.textBox(SectionKind::PageHeader, QStringLiteral("txtFolgeEmpfaenger"),
+                                    QStringLiteral("Anrede"), left, 300, width, 260);
+    moreAddressee.FirstLines = 2;
+    moreAddressee.WordWrap = false;
+    moreAddressee.MinFontSize = 7;
+    d.label(SectionKind::PageHeader, QStringLiteral("bzFolgeRechnung"), QStringLiteral("Rechnung Nr."), left, 600, 1300,
+            260);
+    d.textBox(SectionKind::PageHeader, QStringLiteral("txtFolgeRechNr"), QStringLiteral("RechNr"), 2250, 600, 1100,
+              260);
+    d.line(SectionKind::PageHeader, QStringLiteral("LinieFolge"), left, 1000, width);
     return d;
 }
 

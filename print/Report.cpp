@@ -1,17 +1,35 @@
 #include "print/Report.h"
 
+#include <algorithm>
+
 #include "platform/AnsiTextFile.h"
 #include "platform/Conversions.h"
 
-#include <QFontMetricsF>
-#include <QGlyphRun>
-#include <QRawFont>
+#include "print/ReportText.h"
+
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QRegularExpression>
 
 namespace qvl {
+
+// A piece of a section on a page: its part from `from` to `to` (section coordinates),
+// whose `from` lies at `y` on the paper.
+struct Fragment {
+    SectionKind kind = SectionKind::Detail;
+    int row = 0;
+    double from = 0;
+    double to = 0;
+    double y = 0;
+};
+
+struct Report::Page {
+    std::vector<Fragment> fragments;
+    int row = -1;             // the row whose data the page header and footer show
+    int rowPage = 0;          // 0 on the page where the row begins
+    bool continuation = false; // continues a row begun on an earlier page
+};
 
 struct Report::Data {
     ReportDesign design;
@@ -21,89 +39,6 @@ struct Report::Data {
 };
 
 namespace {
-
-int visibleHeight(const ReportSection &s)
-{
-    return s.Visible ? s.Height : 0;
-}
-
-// The report designer's fonts, as the machine has them: fontconfig maps Arial and
-// Courier New to metric-compatible faces (Liberation Sans, Liberation Mono).
-QFont controlFont(const ReportControl &c)
-{
-    QFont font(c.FontName);
-    if (c.FontName.startsWith(u"Courier", Qt::CaseInsensitive))
-        font.setStyleHint(QFont::TypeWriter);
-    else
-        font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(qMax(1, qRound(c.FontSize * 20))); // the painter works in twips
-    font.setBold(c.FontBold);
-    font.setHintingPreference(QFont::PreferNoHinting);
-    return font;
-}
-
-// A font with its metrics, made once per face and size for the device painted on: a
-// report of thousands of pages paints the same few faces over and over.
-struct MeasuredFont {
-    QFont font;
-    QFontMetricsF metrics;
-    QRawFont raw;
-};
-
-// A line laid out straight from the font's character map and advances. Report texts are
-// Latin script and need no shaping; shaping every line of thousands of letters would
-// cost more than the rest of the painting. Empty when a character has no glyph in the
-// font (then the painter's own text layout, with its fallback fonts, is used).
-QGlyphRun glyphLine(const MeasuredFont &f, const QString &line, double *width)
-{
-    const QList<quint32> glyphs = f.raw.glyphIndexesForString(line);
-    if (glyphs.size() != line.size() || glyphs.contains(0u))
-        return {};
-    const QList<QPointF> advances = f.raw.advancesForGlyphIndexes(glyphs);
-    QList<QPointF> positions;
-    positions.reserve(glyphs.size());
-    double x = 0;
-    for (const QPointF &a : advances) {
-        positions.append(QPointF(x, 0));
-        x += a.x();
-    }
-    QGlyphRun run;
-    run.setRawFont(f.raw);
-    run.setGlyphIndexes(glyphs);
-    run.setPositions(positions);
-    *width = x;
-    return run;
-}
-
-const MeasuredFont &measuredFont(const ReportControl &c, QPaintDevice *device)
-{
-    static thread_local QPaintDevice *cachedFor = nullptr;
-    static thread_local QHash<QString, std::shared_ptr<MeasuredFont>> cache;
-    if (cachedFor != device) {
-        cache.clear();
-        cachedFor = device;
-    }
-    const QString key = c.FontName + u'|' + QString::number(c.FontSize) + (c.FontBold ? u"|b"_qs : u"|"_qs);
-    auto found = cache.constFind(key);
-    if (found == cache.cend()) {
-        const QFont font = controlFont(c);
-        found = cache.insert(key, std::make_shared<MeasuredFont>(
-                                      MeasuredFont{font, QFontMetricsF(font, device), QRawFont::fromFont(font)}));
-    }
-    return **found;
-}
-
-QStringList splitLines(const QString &text, bool skipBlank)
-{
-    if (!text.contains(u'\r') && !text.contains(u'\n'))
-        return {text};
-    QString unified = text;
-    unified.replace(u"\r\n"_qs, u"\n"_qs).replace(u'\r', u'\n');
-    QStringList lines = unified.split(u'\n');
-    if (skipBlank)
-        lines.removeIf([](const QString &l) { return l.trimmed().isEmpty(); });
-    return lines;
-}
 
 QString formatValue(const QVariant &value, const QString &format)
 {
@@ -121,46 +56,37 @@ QString formatValue(const QVariant &value, const QString &format)
     return value.toString();
 }
 
-void drawText(QPainter &painter, const ReportControl &c, const QString &text, int top)
+bool sectionShown(const ReportSection &s, bool continuation)
 {
-    if (text.isEmpty())
-        return;
-    const MeasuredFont &measured = measuredFont(c, painter.device());
-    painter.setFont(measured.font);
-    const QFontMetricsF &metrics = measured.metrics;
-    const double lineHeight = metrics.height();
-    double y = top;
-    const double left = c.Left;
-    const auto alignedX = [&c, left](double width) {
-        if (c.Alignment & Qt::AlignRight)
-            return left + c.Width - width;
-        if (c.Alignment & Qt::AlignHCenter)
-            return left + (c.Width - width) / 2;
-        return left;
-    };
-    for (QString line : splitLines(text, c.SkipBlankLines)) {
-        // Trailing blanks are invisible; they must not make a line wrap.
-        while (line.endsWith(u' '))
-            line.chop(1);
+    return s.Visible && (s.On == PrintOn::EveryPage || (s.On == PrintOn::RowContinuation) == continuation);
+}
+
+void paintItem(QPainter &painter, const ReportItem &item)
+{
+    const ReportControl &c = *item.control;
+    switch (c.Kind) {
+    case ControlKind::Line:
+        painter.setPen(QPen(Qt::black, 15));
+        painter.drawLine(item.line);
+        break;
+    case ControlKind::Image:
+        painter.drawImage(item.rect, c.Picture);
+        break;
+    case ControlKind::Label:
+    case ControlKind::TextBox: {
+        const TextFont &font = textFont(c.FontName, item.fontSize, c.FontBold);
+        const QPointF baseline(item.rect.left(), item.rect.top() + font.ascent);
         double width = 0;
-        const QGlyphRun run = line.isEmpty() ? QGlyphRun() : glyphLine(measured, line, &width);
-        if (!run.isEmpty() && (width <= c.Width || c.Width <= 0)) {
-            painter.drawGlyphRun(QPointF(alignedX(width), y + metrics.ascent()), run);
-            y += lineHeight;
-            continue;
-        }
-        if (!c.WordWrap && c.Width > 0)
-            line = metrics.elidedText(line, Qt::ElideRight, c.Width);
-        const double advance = metrics.horizontalAdvance(line);
-        if (advance <= c.Width || c.Width <= 0) {
-            painter.drawText(QPointF(alignedX(advance), y + metrics.ascent()), line);
-            y += lineHeight;
+        const QGlyphRun run = glyphRun(font, item.text, &width);
+        painter.setPen(Qt::black);
+        if (!run.isEmpty()) {
+            painter.drawGlyphRun(baseline, run);
         } else {
-            QRectF bounds;
-            painter.drawText(QRectF(left, y, c.Width, 1e6), int(c.Alignment | Qt::AlignTop) | Qt::TextWordWrap, line,
-                             &bounds);
-            y += qMax(lineHeight, bounds.height());
+            painter.setFont(font.font);
+            painter.drawText(baseline, item.text);
         }
+        break;
+    }
     }
 }
 
@@ -179,31 +105,106 @@ QString csvField(const QString &value)
 Report::Report(const ReportDesign &design, RecordSet rows)
     : d(std::make_shared<Data>(Data{design, std::move(rows), {}, {}}))
 {
+    paginate();
+}
+
+// Sections are placed one below the other: report header, page header, the rows, report
+// footer, with the page footer at the foot. A row that does not fit the rest of the page
+// starts on the next (KeepTogether, or every row with NewPagePerRow) or is broken between
+// two lines and continues on the next page, which then prints what is meant for pages
+// continuing a row.
+void Report::paginate()
+{
     const ReportDesign &de = d->design;
-    const int room = de.bodyHeight() - visibleHeight(de.section(SectionKind::PageHeader))
-                     - visibleHeight(de.section(SectionKind::PageFooter));
-    const int detail = visibleHeight(de.section(SectionKind::Detail));
+    std::vector<Page> &pages = d->pages;
+    const double pageTop = de.TopMargin;
+    const double pageBottom = de.TopMargin + de.bodyHeight();
     Page page;
-    page.reportHeader = de.section(SectionKind::ReportHeader).Visible;
-    int used = visibleHeight(de.section(SectionKind::ReportHeader));
-    for (int row = 0; row < d->rows.rowCount(); ++row) {
-        const bool full = page.rowCount > 0 && (de.NewPagePerRow || used + detail > room);
-        if (full) {
-            d->pages.push_back(page);
-            page = Page{row, 0, false, false};
-            used = 0;
+    double y = 0;
+    double limit = 0;
+    bool content = false; // the page holds a row or the report footer
+
+    const auto add = [&](SectionKind kind, int row, double from, double to) {
+        page.fragments.push_back(Fragment{kind, row, from, to, y});
+        y += to - from;
+    };
+    const auto open = [&](int row, bool continuation, int rowPage) {
+        page = Page{{}, row, rowPage, continuation};
+        y = pageTop;
+        content = false;
+        const int index = int(pages.size());
+        if (index == 0 && de.section(SectionKind::ReportHeader).Visible)
+            add(SectionKind::ReportHeader, row,  0, layout(SectionKind::ReportHeader, row, index, rowPage, false).height);
+        if (sectionShown(de.section(SectionKind::PageHeader), continuation))
+            add(SectionKind::PageHeader, row, 0, layout(SectionKind::PageHeader, row, index, rowPage, continuation).height);
+        limit = pageBottom;
+        if (sectionShown(de.section(SectionKind::PageFooter), continuation))
+            limit -= layout(SectionKind::PageFooter, row, index, rowPage, continuation).height;
+    };
+    const auto close = [&] {
+        const ReportSection &footer = de.section(SectionKind::PageFooter);
+        if (sectionShown(footer, page.continuation)) {
+            const double height = layout(SectionKind::PageFooter, page.row, int(pages.size()), page.rowPage,
+                                         page.continuation).height;
+            page.fragments.push_back(Fragment{SectionKind::PageFooter, page.row, 0, height, pageBottom - height});
         }
-        if (page.rowCount == 0)
-            page.firstRow = row;
-        ++page.rowCount;
-        used += detail;
+        pages.push_back(std::move(page));
+    };
+    const auto placeSection = [&](SectionKind kind, int row, bool keepTogether) {
+        const SectionLayout laid = layout(kind, row, int(pages.size()), 0, false);
+        if (content && keepTogether && laid.height > limit - y) {
+            close();
+            open(row, false, 0);
+        }
+        double from = 0;
+        int rowPage = 0;
+        for (;;) {
+            const double room = limit - y;
+            if (laid.height - from <= room) {
+                add(kind, row, from, laid.height);
+                content = true;
+                return;
+            }
+            double cut = breakBefore(laid, from, from + room);
+            if (cut <= from) {
+                if (content) { // not even its first line fits under what the page holds
+                    close();
+                    open(row, from > 0, from > 0 ? ++rowPage : 0);
+                    continue;
+                }
+                cut = from + std::max(room, 1.0); // taller than a page: cut where the page ends
+            }
+            add(kind, row, from, cut);
+            close();
+            open(row, true, ++rowPage);
+            from = nextItemTop(laid, cut);
+        }
+    };
+
+    const int rowCount = d->rows.rowCount();
+    open(rowCount > 0 ? 0 : -1, false, 0);
+    const ReportSection &detail = de.section(SectionKind::Detail);
+    for (int row = 0; row < rowCount; ++row) {
+        if (!detail.Visible)
+            break;
+        if (de.NewPagePerRow && content) {
+            close();
+            open(row, false, 0);
+        }
+        if (page.row < 0)
+            page.row = row;
+        placeSection(SectionKind::Detail, row, detail.KeepTogether);
     }
-    if (used + visibleHeight(de.section(SectionKind::ReportFooter)) > room) {
-        d->pages.push_back(page);
-        page = Page{d->rows.rowCount(), 0, false, false};
-    }
-    page.reportFooter = true;
-    d->pages.push_back(page);
+    if (de.section(SectionKind::ReportFooter).Visible)
+        placeSection(SectionKind::ReportFooter, rowCount - 1, true);
+    close();
+}
+
+SectionLayout Report::layout(SectionKind kind, int row, int page, int rowPage, bool continuation) const
+{
+    return layoutSection(
+        d->design.section(kind), [&](const ReportControl &c) { return controlText(c, row, page, rowPage); },
+        continuation);
 }
 
 const QString &Report::name() const
@@ -256,7 +257,12 @@ QList<int> Report::pagesOfRow(int row) const
     QList<int> pages;
     for (int p = 0; p < pageCount(); ++p) {
         const Page &page = d->pages.at(size_t(p));
-        if (row >= page.firstRow && row < page.firstRow + page.rowCount)
+        // A letter's second page holds its row's continuation (and the head for it).
+        const bool holds = page.row == row
+                           || std::any_of(page.fragments.cbegin(), page.fragments.cend(), [row](const Fragment &f) {
+                                  return f.kind == SectionKind::Detail && f.row == row;
+                              });
+        if (holds)
             pages.append(p);
     }
     return pages;
@@ -273,13 +279,13 @@ QPageLayout Report::pageLayout() const
                        QPageLayout::Millimeter);
 }
 
-QString Report::controlText(const ReportControl &c, int row, int page) const
+QString Report::controlText(const ReportControl &c, int row, int page, int rowPage) const
 {
     if (c.Kind == ControlKind::Label) {
         const auto captions = d->rowCaptions.constFind(c.Name.toLower());
         QString text = captions != d->rowCaptions.cend() && row >= 0 && row < captions->size() ? captions->at(row)
                                                                                               : c.Caption;
-        return text.replace(u"%p"_qs, QString::number(page + 1));
+        return text.replace(u"%p"_qs, QString::number(page + 1)).replace(u"%r"_qs, QString::number(rowPage + 1));
     }
     const int column = d->rows.columnIndex(c.DataField);
     if (column < 0)
@@ -295,40 +301,41 @@ QString Report::controlText(const ReportControl &c, int row, int page) const
     return formatValue(d->rows.value(row, column), c.DataFormat);
 }
 
-void Report::paintSection(QPainter &painter, const ReportSection &section, int top, int row, int page) const
+std::vector<ReportItem> Report::pageItems(int index) const
 {
-    if (!section.Visible)
-        return;
-    for (const ReportControl &c : section.Controls) {
-        if (!c.Visible)
-            continue;
-        const int y = top + c.Top;
-        switch (c.Kind) {
-        case ControlKind::Line:
-            painter.setPen(QPen(Qt::black, 15));
-            painter.drawLine(QPointF(c.Left, y), QPointF(c.Left + c.Width, y + c.Height));
-            break;
-        case ControlKind::Image:
-            if (!c.Picture.isNull()) {
-                // Scaled into its box, keeping the picture's proportions.
-                const QSizeF size = QSizeF(c.Picture.size()).scaled(QSizeF(c.Width, c.Height), Qt::KeepAspectRatio);
-                painter.drawImage(QRectF(QPointF(c.Left, y), size), c.Picture);
-            }
-            break;
-        case ControlKind::Label:
-        case ControlKind::TextBox:
-            drawText(painter, c, controlText(c, row, page), y);
-            break;
+    std::vector<ReportItem> items;
+    if (index < 0 || index >= pageCount())
+        return items;
+    const Page &page = d->pages.at(size_t(index));
+    const ReportDesign &de = d->design;
+    for (const Fragment &f : page.fragments) {
+        const bool pageSection = f.kind == SectionKind::PageHeader || f.kind == SectionKind::PageFooter;
+        const SectionLayout laid = layout(f.kind, f.row, index, page.rowPage, pageSection && page.continuation);
+        const bool first = f.from <= 0;
+        const bool last = f.to >= laid.height;
+        for (const ReportItem &item : laid.items) {
+            const double top = item.rect.top();
+            if ((top < f.from && !first) || (top >= f.to && !last))
+                continue;
+            ReportItem placed = item;
+            const QPointF offset(de.LeftMargin, f.y - f.from);
+            placed.rect.translate(offset);
+            placed.line.translate(offset);
+            items.push_back(std::move(placed));
         }
     }
+    return items;
+}
+
+int Report::pageRow(int index) const
+{
+    return index < 0 || index >= pageCount() ? -1 : d->pages.at(size_t(index)).row;
 }
 
 void Report::paintPage(QPainter &painter, int index) const
 {
     if (index < 0 || index >= pageCount())
         return;
-    const Page &page = d->pages.at(size_t(index));
-    const ReportDesign &de = d->design;
     QPaintDevice *device = painter.device();
     painter.save();
     // Painter coordinates start at the device's printable area; twips count from the
@@ -340,25 +347,9 @@ void Report::paintPage(QPainter &painter, int index) const
         painter.translate(full.topLeft() - paint.topLeft());
     }
     painter.scale(scale, double(device->logicalDpiY()) / kTwipsPerInch);
-    painter.translate(de.LeftMargin, 0);
     painter.setPen(Qt::black);
-
-    int y = de.TopMargin;
-    const int firstRow = page.rowCount > 0 ? page.firstRow : qMin(page.firstRow, d->rows.rowCount() - 1);
-    if (page.reportHeader) {
-        paintSection(painter, de.section(SectionKind::ReportHeader), y, firstRow, index);
-        y += visibleHeight(de.section(SectionKind::ReportHeader));
-    }
-    paintSection(painter, de.section(SectionKind::PageHeader), y, firstRow, index);
-    y += visibleHeight(de.section(SectionKind::PageHeader));
-    for (int row = page.firstRow; row < page.firstRow + page.rowCount; ++row) {
-        paintSection(painter, de.section(SectionKind::Detail), y, row, index);
-        y += visibleHeight(de.section(SectionKind::Detail));
-    }
-    if (page.reportFooter)
-        paintSection(painter, de.section(SectionKind::ReportFooter), y, firstRow, index);
-    const ReportSection &footer = de.section(SectionKind::PageFooter);
-    paintSection(painter, footer, de.TopMargin + de.bodyHeight() - visibleHeight(footer), firstRow, index);
+    for (const ReportItem &item : pageItems(index))
+        paintItem(painter, item);
     painter.restore();
 }
 

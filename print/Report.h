@@ -1,10 +1,11 @@
 #pragma once
 // A report ready to be shown: a snapshot of its design bound to its row table. It breaks
-// into pages and paints any page with QPainter onto any paged device — the PDF writer
-// here, a printer or the print preview in the GUI.
+// into pages as its content flows (see ReportDesign.h) and paints any page with QPainter
+// onto any paged device — the PDF writer here, a printer or the print preview in the GUI.
 
 #include "platform/RecordSet.h"
 #include "print/ReportDesign.h"
+#include "print/ReportLayout.h"
 
 #include <QHash>
 #include <QPageLayout>
@@ -38,6 +39,11 @@ public:
     // A4 in the design's orientation, without margins: the design places everything itself.
     QPageLayout pageLayout() const;
 
+    // What one page (0-based) shows, placed on the paper: exactly what paintPage paints.
+    std::vector<ReportItem> pageItems(int page) const;
+    // The row whose data a page shows (its first detail row; -1 when it shows none).
+    int pageRow(int page) const;
+
     // Paints one page (0-based). The painter must be active on a paged device whose page
     // layout is pageLayout(); positions are converted from twips with the device's
     // resolution, and the printer's unprintable border is accounted for.
@@ -53,16 +59,12 @@ public:
     QStringList csvLines() const;
 
 private:
-    struct Page {
-        int firstRow = 0;
-        int rowCount = 0;
-        bool reportHeader = false;
-        bool reportFooter = false;
-    };
     struct Data;
+    struct Page;
 
-    void paintSection(QPainter &painter, const ReportSection &section, int top, int row, int page) const;
-    QString controlText(const ReportControl &control, int row, int page) const;
+    void paginate();
+    SectionLayout layout(SectionKind kind, int row, int page, int rowPage, bool continuation) const;
+    QString controlText(const ReportControl &control, int row, int page, int rowPage) const;
 
     std::shared_ptr<Data> d;
 };

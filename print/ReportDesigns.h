@@ -7,7 +7,14 @@
 
 namespace qvl {
 
-// Invoices and fee notices, one letter per owner.
+// Invoices and fee notices, one letter per owner. The fee blocks: the first at kFeeTop,
+// each kFeeBlock below the one before, a header line of kFeeHeader above the detail; the
+// fee font is kFeeFontSize points unless the run's longest fee line needs a smaller one.
+inline constexpr int kFeeTop = 6850;
+inline constexpr int kFeeBlock = 750;
+inline constexpr int kFeeHeader = 185;
+inline constexpr double kFeeFontSize = 8;
+inline constexpr double kFeeMinFontSize = 6;
 ReportDesign RechnungDesign();
 // The booking list "Einzelbuchungen SEPA".
 ReportDesign BeitragDesign();

@@ -44,7 +44,7 @@ void csvListStep(FrmDTA &f, const Buchungen &aBuchungen, RunReport &report)
         CsvList list = WriteCSVList(f, aBuchungen);
         if (!list.file.isEmpty())
             report.outputs.append(list.file);
-        else
+        if (!list.fileError.isEmpty())
             failed(f, report, list.fileError);
         return list.report;
     });
@@ -58,14 +58,14 @@ void PrintSlipStep(FrmDTA &f, const SepaExport &sepa, RunReport &report)
 }
 
 std::optional<Report> PrintListsAndLetters(FrmDTA &f, const Buchungen &aBuchungen, bool directDebit,
-                                           RunReport &report)
+                                           RunReport &report, const QSet<long> &notCollected)
 {
     const bool list = f.chkEinzelbuchungen.Value == 1;
     if (directDebit && list)
         csvListStep(f, aBuchungen, report);
     std::optional<Report> letters;
     if (!directDebit || f.chkRechnung.Value == 1)
-        letters = printStep(f, report, [&] { return PrintRechnungen(f, aBuchungen); });
+        letters = printStep(f, report, [&] { return PrintRechnungen(f, aBuchungen, notCollected); });
     if (!directDebit && list)
         csvListStep(f, aBuchungen, report);
     return letters;

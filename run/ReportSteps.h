@@ -9,6 +9,8 @@
 
 #include <optional>
 
+#include <QSet>
+
 namespace qvl {
 
 class FrmDTA;
@@ -17,10 +19,11 @@ struct SepaExport;
 // After the SEPA file: the accompanying slip with its count and control sum.
 void PrintSlipStep(FrmDTA &form, const SepaExport &sepa, RunReport &report);
 
-// A direct-debit run: the CSV list when ticked, then the fee notices when ticked.
+// A direct-debit run: the CSV list when ticked, then the fee notices when ticked (the owners
+// of `notCollected`, left out of the bank file, are asked to transfer).
 // An invoice run: the invoices, then the CSV list when ticked.
 // Returns the letters when they were made.
 std::optional<Report> PrintListsAndLetters(FrmDTA &form, const Buchungen &aBuchungen, bool directDebit,
-                                           RunReport &report);
+                                           RunReport &report, const QSet<long> &notCollected = {});
 
 } // namespace qvl

@@ -286,7 +286,7 @@ void runSteps(FrmDTA &f, bool directDebit, const QString &exportPfad, RunReport 
                                         lock, report);
     }
     stopAtFileBoundary(report);
-    if (const std::optional<Report> letters = PrintListsAndLetters(f, aBuchungen, directDebit, report))
+    if (const std::optional<Report> letters = PrintListsAndLetters(f, aBuchungen, directDebit, report, notCollected))
         ERechnungStep(f, aBuchungen, *letters, notCollected, report);
     f.ui().setProgress(0, 0);
     stopAtFileBoundary(report);

@@ -8,12 +8,12 @@ namespace qvl {
 
 Report PrintBegleitzettel(FrmDTA &f, qint64 numberOfTransactions, double controlSum)
 {
+    // The slip is what the bank may ask for: the form's texts as long as the letters take
+    // them (a creditor name of 79 characters among them), wrapped on the slip.
     RecordSet rs;
-    for (const char16_t *name : {u"Volume", u"Datum", u"SumDS", u"SumBetraege", u"BLZAbsaender", u"KontoAbsaender"})
-        rs.append(QString::fromUtf16(name), QStringView(name) == u"Datum" ? FieldType::Date : FieldType::Text, 50);
-    rs.append(u"NameAbsaender"_qs, FieldType::Text, 75);
-    rs.append(u"DiskEmpfaenger"_qs, FieldType::Text, 50);
-    rs.append(u"Referenznummer"_qs, FieldType::Text, 50);
+    for (const char16_t *name : {u"Volume", u"Datum", u"SumDS", u"SumBetraege", u"BLZAbsaender", u"KontoAbsaender",
+                                 u"NameAbsaender", u"DiskEmpfaenger", u"Referenznummer"})
+        rs.append(QString::fromUtf16(name), QStringView(name) == u"Datum" ? FieldType::Date : FieldType::Text, 200);
     try {
         rs.addNew();
         rs.set(u"Volume"_qs, f.strVolume);

@@ -10,7 +10,7 @@ namespace qvl {
 class FrmDTA;
 
 // The slip, to be shown. Throws RunError ("Fehler beim Schreiben der Exportdatei." and
-// the reason) when a value does not fit, e.g. a creditor name over 75 characters.
+// the reason) when a value does not fit its column of 200 characters.
 Report PrintBegleitzettel(FrmDTA &form, qint64 numberOfTransactions, double controlSum);
 
 } // namespace qvl

@@ -3,8 +3,10 @@
 #include "app/FrmDTA.h"
 #include "platform/AnsiTextFile.h"
 #include "platform/Conversions.h"
+#include "platform/Cp1252.h"
 #include "platform/Paths.h"
 #include "run/RunError.h"
+#include "sepa/ErrorLog.h"
 
 #include <cmath>
 
@@ -45,6 +47,7 @@ CsvList WriteCSVList(FrmDTA &f, const Buchungen &aBuchungen)
 {
     RecordSet rs = bookingTable();
     QStringList lines{u"RechnungsNr;FibNr;Nummer;Name;Vorname;BLZ;Konto;Text;Betrag"_qs};
+    QStringList unrepresentable; // owners whose line the file shows with "?"
     const auto first = parseNumber(u"0"_qs + f.txtRechNr.Text);
     for (size_t i = 0; i < aBuchungen.size(); ++i) {
         const Buchung &b = aBuchungen[i];
@@ -73,14 +76,23 @@ CsvList WriteCSVList(FrmDTA &f, const Buchungen &aBuchungen)
         const int row = rs.rowCount() - 1;
         lines.append(csvListLine({rs.text(row, 0), b.FibuKonto, QString::number(b.Nummer), name, vorname, b.BIC,
                                   b.IBAN, b.Verwendungszweck, generalNumber(b.Summe / 100)}));
+        if (!fitsCp1252(lines.last()))
+            unrepresentable.append(QString::number(b.Nummer) + u' ' + name + u' ' + vorname);
     }
 
     CsvList result{Report(f.reports.Beitrag, std::move(rs)), {}, {}};
     const QString path = nativePath(f.strExportPfad + u"Dtaus0.csv"_qs);
     QString error;
-    if (writeAnsiFileAtomically(path, lines, &error))
-        result.file = path;
-    else
+    if (!writeAnsiFileAtomically(path, lines, &error)) {
+        result.fileError = error;
+        return result;
+    }
+    result.file = path;
+    // Each such owner named once in the export error log.
+    QStringList log;
+    for (const QString &owner : unrepresentable)
+        log.append(unrepresentableMessage(owner.trimmed(), u"in der Datei „"_qs + path + u"“"_qs));
+    if (!log.isEmpty() && !WriteLog(f.context().programDir, f.clock(), log, &error))
         result.fileError = error;
     return result;
 }

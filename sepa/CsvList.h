@@ -15,11 +15,13 @@ class FrmDTA;
 struct CsvList {
     Report report;      // the booking list, to be shown
     QString file;       // "Dtaus0.csv" as written; empty when it could not be
-    QString fileError;  // German text naming the file when it could not be written
+    QString fileError;  // German text naming the file when it could not be written, or the
+                        // export error log when the owners it had to name could not be
 };
 
 // Throws RunError titled "SEPA Fehler", naming the booking, when a booking does not fit
-// the table (nothing is written then).
+// the table (nothing is written then). An owner whose line holds characters Windows-1252
+// lacks (written as "?") is named in the export error log.
 CsvList WriteCSVList(FrmDTA &form, const Buchungen &aBuchungen);
 
 // One line of "Dtaus0.csv": the values joined by ";"; a ";" or a line break inside a

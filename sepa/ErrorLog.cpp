@@ -17,6 +17,11 @@ bool WriteLog(const QString &programDir, const Clock &clock, const QString &mess
     return WriteLogLines(programDir, clock, {message}, error);
 }
 
+bool WriteLog(const QString &programDir, const Clock &clock, const QStringList &messages, QString *error)
+{
+    return WriteLogLines(programDir, clock, messages, error);
+}
+
 bool WriteLogLines(const QString &programDir, const Clock &clock, const QStringList &messages, QString *error)
 {
     if (messages.isEmpty())
@@ -34,6 +39,12 @@ bool WriteLogLines(const QString &programDir, const Clock &clock, const QStringL
     if (error)
         *error = u"Die Log-Datei konnte nicht ergänzt werden.\n"_qs + reason;
     return false;
+}
+
+QString unrepresentableMessage(const QString &owner, const QString &inFile)
+{
+    return u"Waldbesitzer "_qs + owner + u" enthält Zeichen, die "_qs + inFile
+           + u" nicht darstellbar sind; sie stehen dort als „?“."_qs;
 }
 
 } // namespace qvl

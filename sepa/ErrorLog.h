@@ -14,6 +14,13 @@ QString logFilePath(const QString &programDir);
 // Appends "yyyy.mm.dd - hh:mm:ss;" + message (Windows-1252, CR LF), creating the file.
 // False with a German description in *error when the file cannot be written.
 bool WriteLog(const QString &programDir, const Clock &clock, const QString &message, QString *error = nullptr);
+// Several lines of one moment appended in one write (a list of owners).
+bool WriteLog(const QString &programDir, const Clock &clock, const QStringList &messages, QString *error = nullptr);
+
+// The log line for an owner whose texts a Windows-1252 file shows with "?":
+// "Waldbesitzer 4711 Zoë Ωmega enthält Zeichen, die in der Datei „…“ nicht darstellbar sind; …".
+// `inFile` names the file: "in der Datei „X“".
+QString unrepresentableMessage(const QString &owner, const QString &inFile);
 
 // Appends several messages at once, each dated like WriteLog: the lines of a run, written
 // when the run is done, so that a run that was stopped leaves none.

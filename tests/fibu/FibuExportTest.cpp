@@ -239,7 +239,7 @@ TEST_F(DatevExport, DebtorsAndBookingsOneLinePerFee)
     ASSERT_EQ(exportAs(u"DATEV-FIBU"_qs),
               (QStringList{u"DATEV_BEITLA_DEBKRED_20261206_1.csv"_qs, u"DATEV_BEITLA20261206_1.csv"_qs}));
     const QString a = u"10001;Mueller;Anna;Mueller;;Hauptstr. 1;;83700;Rottach;;;Frau;;;12345678;;;;;;;;;;;70050000;Sparkasse;1234567;1;1;;;DE;1\n"_qs;
-    const QString b = u"10002;Schmidt  Söhne, \"GbR\";Bernd  X;Schmidt  Söhne, \"GbR\";;;;;München;;;Herr;;;4711;;;;;;;;;;;;VR Bank;;1;1;;;DE;0\n"_qs;
+    const QString b = u"10002;Schmidt  Söhne,  GbR ;Bernd  X;Schmidt  Söhne,  GbR ;;;;;München;;;Herr;;;4711;;;;;;;;;;;;VR Bank;;1;1;;;DE;0\n"_qs;
     EXPECT_EQ(bytes(u"DATEV_BEITLA_DEBKRED_20261206_1.csv"_qs),
               ansi(u"NUMMER;Name1;Name2;Kurzbezeichnung;USTID;Strasse;Postfach;PLZ;Ort;NAtKZ;AnredSchl;AnredeInd;Titel;"
                    "Zustellzusatz;Kundennr;Sprache;Telefon;Telefax;Mobil;Email;Internet;Ansprechpartner;Vertreter;"
@@ -362,7 +362,15 @@ TEST_F(FibuFailures, EachStopsNamingTheCauseAndLeavesTheFolderAsItWas)
             } catch (const RunError &e) {
                 EXPECT_TRUE(e.message().contains(QString::fromUtf16(expected[i]))) << e.message().toStdString();
             }
-            EXPECT_TRUE(written.isEmpty());
+            // The bank bookings of IBM-FIBU do not depend on the fee file's number (the
+            // export above took "_1").
+            if (system == u"IBM-FIBU"_qs && i == 0) {
+                ASSERT_EQ(written.size(), 1);
+                EXPECT_EQ(QFileInfo(written[0]).fileName(), u"LA20261206_2.df2"_qs);
+                QFile::remove(written[0]);
+            } else {
+                EXPECT_TRUE(written.isEmpty());
+            }
             EXPECT_EQ(filesInFolder(), unchanged);
         }
         form.Dir1.Path = folder();
@@ -394,4 +402,213 @@ TEST_F(FibuFailures, OtherSettingsWriteNothing)
         EXPECT_TRUE(exportAs(system).isEmpty());
         EXPECT_TRUE(filesInFolder().isEmpty());
     }
+}
+
+// ---- Data that accounting would refuse or that the code page cannot show ----
+
+namespace {
+
+// The fields of one line as a standard reader of the format splits it: a field that starts
+// with a quote runs to the next quote followed by the separator or the line's end.
+QStringList readerFields(const QString &line, QChar separator)
+{
+    QStringList fields;
+    QString current;
+    bool quoted = false;
+    bool atStart = true;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const QChar c = line.at(i);
+        if (atStart && c == u'"') {
+            quoted = true;
+            atStart = false;
+        } else if (quoted && c == u'"') {
+            if (i + 1 < line.size() && line.at(i + 1) == u'"') {
+                current += c;
+                ++i;
+            } else {
+                quoted = false;
+            }
+        } else if (!quoted && c == separator) {
+            fields.append(current);
+            current.clear();
+            atStart = true;
+        } else {
+            current += c;
+            atStart = false;
+        }
+    }
+    fields.append(current);
+    return fields;
+}
+
+} // namespace
+
+// The cases below change and look at the fixture from lambdas.
+class FibuData : public FibuTest {
+public:
+    using FibuTest::folder;
+    using FibuTest::form;
+    using FibuTest::notices;
+    using FibuTest::records;
+
+    // The file's lines, decoded.
+    QStringList lines(const QString &name) const
+    {
+        QString text = decodeCp1252(QByteArray::fromStdString(bytes(name)));
+        QStringList result = text.split(u"\r\n"_qs);
+        if (!result.isEmpty() && result.last().isEmpty())
+            result.removeLast();
+        return result;
+    }
+    QString log() const
+    {
+        QFile file(tmp.filePath(u"program/LogDatei.txt"_qs));
+        return file.open(QIODevice::ReadOnly) ? decodeCp1252(file.readAll()) : QString();
+    }
+    void reset()
+    {
+        QDir(folder()).removeRecursively();
+        QDir(tmp.path()).mkpath(u"fibu"_qs);
+        QFile::remove(tmp.filePath(u"program/LogDatei.txt"_qs));
+    }
+};
+
+TEST_F(FibuData, EveryFormatImportsWithoutShiftedFieldsZeroLinesOrSilentGaps)
+{
+    const QString ibm = u"IBM-FIBU"_qs, datev = u"DATEV-FIBU"_qs, syska = u"SYSKA-FIBU"_qs;
+    const QString ibmFees = u"BEITLA20261206_1.df2"_qs, ibmBank = u"LA20261206_1.df2"_qs;
+    const QString debtors = u"DATEV_BEITLA_DEBKRED_20261206_1.csv"_qs, bookings = u"DATEV_BEITLA20261206_1.csv"_qs;
+    const QString syskaFile = u"BEITLA20261206_1.txt"_qs;
+    const auto everyLineHas = [this](const QString &file, QChar separator, std::initializer_list<int> counts) {
+        for (const QString &line : lines(file))
+            EXPECT_TRUE(std::find(counts.begin(), counts.end(), readerFields(line, separator).size()) != counts.end())
+                << readerFields(line, separator).size() << " fields: " << line.toStdString();
+    };
+    const auto noZeroAmount = [this](const QString &file, const QString &zero) {
+        for (const QString &line : lines(file))
+            EXPECT_FALSE(line.contains(zero)) << line.toStdString();
+    };
+
+    struct Case {
+        const char *what;
+        QString system;
+        std::function<void(FibuData &)> change;
+        std::function<void(FibuData &)> check;
+    };
+    const Case cases[] = {
+        {"quote-led name", datev, [](FibuData &t) { t.records[2].Name = u"\"Wald\" Erben"_qs; },
+         [&](FibuData &) {
+             everyLineHas(debtors, u';', {34});
+             everyLineHas(bookings, u';', {21});
+         }},
+        {"quote-led name", ibm, [](FibuData &t) { t.records[2].Name = u"\"Wald\" Erben"_qs; },
+         [&](FibuData &) {
+             everyLineHas(ibmFees, u',', {9, 28});
+             everyLineHas(ibmBank, u',', {9, 28});
+         }},
+        {"Ł and Ω", datev, [](FibuData &t) { t.records[2].Name = u"Łódź Ωmega"_qs; },
+         [&](FibuData &t) {
+             EXPECT_TRUE(t.lines(debtors).last().startsWith(u"10002;Lódz ?mega;"_qs)) << t.lines(debtors).last().toStdString();
+             EXPECT_EQ(t.log().count(u"Waldbesitzer 4711 "_qs), 1) << t.log().toStdString();
+             EXPECT_TRUE(t.log().contains(u"enthält Zeichen, die in den Dateien „"_qs + t.folder())) << t.log().toStdString();
+             EXPECT_TRUE(t.notices.isEmpty());
+         }},
+        {"Ł and Ω", ibm, [](FibuData &t) { t.records[2].Name = u"Łódź Ωmega"_qs; },
+         [&](FibuData &t) {
+             EXPECT_TRUE(t.lines(ibmFees).last().contains(u"\"Lódz ?mega Bernd  X\""_qs)) << t.lines(ibmFees).last().toStdString();
+             // Once per file that shows the "?".
+             EXPECT_EQ(t.log().count(u"Waldbesitzer 4711 "_qs), 2) << t.log().toStdString();
+         }},
+        {"Ł only", ibm, [](FibuData &t) { t.records[2].Name = u"Łukasz"_qs; },
+         [&](FibuData &t) {
+             EXPECT_TRUE(t.lines(ibmFees).last().contains(u"\"Lukasz Bernd  X\""_qs));
+             EXPECT_TRUE(t.log().isEmpty()) << t.log().toStdString(); // transliterated: nothing to tell
+         }},
+        {"fee of 0,004", datev, [](FibuData &t) { t.records[0].Betrag[1] = 0.004; },
+         [&](FibuData &t) {
+             noZeroAmount(bookings, u";0,00;"_qs);
+             EXPECT_EQ(t.lines(bookings).size(), 1 + 4);
+             EXPECT_EQ(t.lines(debtors).size(), 1 + 4); // one debtor line per booked fee
+         }},
+        {"fee of 0,004", ibm, [](FibuData &t) { t.records[0].Betrag[1] = 0.004; },
+         [&](FibuData &t) {
+             noZeroAmount(ibmFees, u"\"0,00\""_qs);
+             EXPECT_EQ(t.lines(ibmFees).size(), 1 + 5);
+         }},
+        {"fee of 0,004", syska, [](FibuData &t) { t.records[0].Betrag[1] = 0.004; },
+         [&](FibuData &t) {
+             noZeroAmount(syskaFile, u";0,00"_qs);
+             EXPECT_EQ(t.lines(syskaFile).size(), 2);
+         }},
+        {"no account", datev, [](FibuData &t) { t.records[2].FibuKonto.clear(); },
+         [&](FibuData &t) {
+             EXPECT_TRUE(t.lines(bookings).last().contains(u";0612;;"_qs)); // still written, as the format has it
+             ASSERT_EQ(t.notices.size(), 1);
+             EXPECT_TRUE(t.notices[0].startsWith(u"Für folgende Waldbesitzer fehlt das FIBU-Konto: 4711 Schmidt; Söhne, \"GbR\" Bernd\r\nX ("_qs))
+                 << t.notices[0].toStdString();
+             EXPECT_TRUE(t.notices[0].contains(bookings)) << t.notices[0].toStdString();
+             EXPECT_TRUE(t.log().contains(u"Für folgende Waldbesitzer fehlt das FIBU-Konto"_qs));
+             EXPECT_TRUE(t.log().contains(u";4711 Schmidt"_qs)) << t.log().toStdString();
+         }},
+        {"no account", syska, [](FibuData &t) { t.records[0].FibuKonto.clear(); },
+         [&](FibuData &t) {
+             ASSERT_EQ(t.notices.size(), 1);
+             EXPECT_TRUE(t.notices[0].startsWith(u"Für folgende Waldbesitzer fehlt das FIBU-Konto: 12345678 Mueller Anna ("_qs))
+                 << t.notices[0].toStdString();
+         }},
+        {"no revenue account", datev, [](FibuData &t) { t.form.txtHaftpflichtkonto.Text.clear(); },
+         [&](FibuData &t) {
+             ASSERT_EQ(t.notices.size(), 1);
+             EXPECT_TRUE(t.notices[0].contains(u"„Beitragskonto Haftpflicht“"_qs)) << t.notices[0].toStdString();
+         }},
+        {"no bank account", ibm, [](FibuData &t) { t.form.txtBankKonto.Text.clear(); },
+         [&](FibuData &t) {
+             ASSERT_EQ(t.notices.size(), 1);
+             EXPECT_TRUE(t.notices[0].contains(u"„Bankkonto“"_qs)) << t.notices[0].toStdString();
+             EXPECT_TRUE(t.notices[0].contains(ibmBank)) << t.notices[0].toStdString();
+         }},
+    };
+    const Buchungen original = records;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.what) + " / " + c.system.toStdString());
+        reset();
+        records = original;
+        form.txtBankKonto.Text = u"1200"_qs;
+        form.txtHaftpflichtkonto.Text = u"8402"_qs;
+        c.change(*this);
+        exportAs(c.system);
+        c.check(*this);
+    }
+}
+
+TEST_F(FibuFailures, AFeeFileThatFailsStillLeavesTheBankBookingsWrittenAndBothAreTold)
+{
+    form.strFibu = u"IBM-FIBU"_qs;
+    QStringList written;
+    {
+        // Room for the bank bookings, not for the longer fee bookings.
+        FileSizeLimit limit(700);
+        ASSERT_TRUE(limit.active());
+        try {
+            ExportFibu(form, records, written);
+            ADD_FAILURE() << "no failure";
+        } catch (const RunError &e) {
+            EXPECT_TRUE(e.message().contains(u"BEITLA20261206_1.df2"_qs)) << e.message().toStdString();
+        }
+    }
+    ASSERT_EQ(written.size(), 1);
+    EXPECT_EQ(QFileInfo(written[0]).fileName(), u"LA20261206_1.df2"_qs);
+    EXPECT_EQ(filesInFolder(), QStringList{u"LA20261206_1.df2"_qs});
+
+    // Both fail: both named in one message.
+    QDir(folder()).removeRecursively();
+    written.clear();
+    try {
+        ExportFibu(form, records, written);
+        ADD_FAILURE() << "no failure";
+    } catch (const RunError &e) {
+        EXPECT_EQ(e.message().count(u"wurde nicht gefunden"_qs), 2) << e.message().toStdString();
+        EXPECT_TRUE(e.message().contains(u"LA20261206_1.df2"_qs)) << e.message().toStdString();
+    }
+    EXPECT_TRUE(written.isEmpty());
 }

@@ -37,23 +37,35 @@ TEST(Cp1252, EachMappedCharacterIsOneByteBothWays)
     }
 }
 
-TEST(Cp1252, UnmappableCharactersBecomeQuestionMarks)
+// What the code page lacks is written as the nearest Latin letters; only what has none
+// becomes "?", and fitsCp1252 tells that beforehand.
+TEST(Cp1252, MissingCharactersBecomeTheNearestLettersOrQuestionMarks)
 {
     const struct {
         const char16_t *text;
         const char *expected;
+        bool fits;
     } cases[] = {
-        {u"Łódź", "?\xF3" "d?"},
-        {u"\u0080\u009F", "??"}, // C1 controls whose byte holds another character
-        {u"α→Ω", "???"},
-        {u"Wald 🌲 Weg", "Wald ? Weg"}, // surrogate pair: one character, one "?"
-        {u"🌲🌳", "??"},
-        {u"a\xD800" "b", "a?b"},        // lone high surrogate
-        {u"a\xDC00", "a?"},             // lone low surrogate at the end
-        {u"Gebühr 12,50 €", "Geb\xFChr 12,50 \x80"},
+        {u"Zoë ŁódźČ", "Zo\xEB L\xF3" "dzC", true}, // ë and ó are in the code page and stay
+        {u"Győ Nováková-Ştefan", "Gyo Nov\xE1kov\xE1-Stefan", true},
+        {u"ǖ ﬁ ẞ đ ı", "\xFC fi SS d i", true}, // marks given up from the end: ü stays ü
+        {u"Jose\u0301 A\u030A", "Jos\xE9 \xC5", true}, // base letter + combining mark: one letter
+        {u"x\u20DD", "x", true},                           // a mark nothing composes with is dropped
+        {u"Gebühr 12,50 € – „ok“", "Geb\xFChr 12,50 \x80 \x96 \x84ok\x93", true},
+        {u"Ohm Ω α→β", "Ohm ? ???", false},
+        {u"\u0080\u009F", "??", false}, // C1 controls whose byte holds another character
+        {u"Wald 🌲 Weg", "Wald ? Weg", false}, // surrogate pair: one character, one "?"
+        {u"🌲🌳", "??", false},
+        {u"𝐀𝐁", "AB", true},             // mathematical letters beyond the BMP decompose
+        {u"a\xD800" "b", "a?b", false},   // lone high surrogate
+        {u"a\xDC00", "a?", false},        // lone low surrogate at the end
     };
-    for (const auto &[text, expected] : cases)
-        EXPECT_EQ(encodeCp1252(QString::fromUtf16(text)), QByteArray(expected)) << expected;
+    for (const auto &[text, expected, fits] : cases) {
+        const QString s = QString::fromUtf16(text);
+        EXPECT_EQ(encodeCp1252(s), QByteArray(expected)) << expected;
+        EXPECT_EQ(fitsCp1252(s), fits) << expected;
+    }
+    EXPECT_EQ(toCp1252Letters(u"Łukasz Čapek"_qs), u"Lukasz Capek"_qs);
 }
 
 TEST(Cp1252, EmptyInputGivesEmptyOutput)

@@ -191,3 +191,33 @@ TEST(Invoices, LetterheadWithAndWithoutItAndTheLogo)
     EXPECT_TRUE(report.design().find(u"Linie2"_qs)->Visible);
     EXPECT_EQ(inv.pages(report).size(), 2);
 }
+
+// An owner whose debit was left out of the bank file pays himself: no debit note with an
+// empty IBAN, but the amount, the due date and the association's account.
+TEST(Invoices, AnOwnerWhoIsNotDebitedIsAskedToTransfer)
+{
+    Invoices inv;
+    FrmDTA &f = *inv.form;
+    f.LaoderRe[0].Value = true;
+    f.chkRechnung.Value = 1;
+    f.txtFaellDat.Text = u"5.1.27"_qs;
+    f.txtBank.Text = u"Münchner Bank"_qs;
+    f.txtKontonummer.Text = u"DE81701900000007654321"_qs;
+    f.txtBankleitzahl.Text = u"GENODEF1M01"_qs;
+    Buchung unusable = owner(1, u"1"_qs);
+    unusable.Id_Personal = 71;
+    unusable.IBAN.clear();
+    Buchung debited = owner(2, u"1"_qs);
+    debited.Id_Personal = 72;
+    const Report report = PrintRechnungen(f, {unusable, debited}, {71});
+    EXPECT_EQ(report.rows().value(0, u"FixText"_qs).toString(),
+              u"Ihre Bankverbindung ist bei uns nicht vollständig hinterlegt. Bitte überweisen Sie den Betrag von "
+              "33,80 EUR bis zum 05.01.2027 auf folgendes Konto:\r\nBank:     Münchner Bank\r\n"
+              "IBAN:     DE81701900000007654321\r\nBIC:      GENODEF1M01\r\nVerwendungszweck: Rechnung Nr. 501\r\n"
+              "\r\n\r\nVielen Dank."_qs);
+    EXPECT_TRUE(report.rows().value(1, u"FixText"_qs).toString().startsWith(u"Bitte nicht selbst überweisen!"_qs));
+    const QStringList pages = inv.pages(report);
+    ASSERT_EQ(pages.size(), 2);
+    EXPECT_FALSE(pages[0].contains(u"abgebucht"_qs)) << pages[0].toStdString();
+    EXPECT_TRUE(pages[0].contains(u"Bitte überweisen Sie den Betrag von"_qs)) << pages[0].toStdString();
+}

@@ -93,7 +93,7 @@ TEST(CsvList, AFileThatCannotBeWrittenIsNamedAndTheListStillShown)
     EXPECT_EQ(list.report.rows().rowCount(), 1);
 }
 
-TEST(Begleitzettel, ShowsCountSumAndSenderAndRefusesAnOverlongName)
+TEST(Begleitzettel, ShowsCountSumAndSenderAndRefusesAValueBeyondItsColumn)
 {
     Workspace ws(1);
     auto form = ws.form();
@@ -114,7 +114,7 @@ TEST(Begleitzettel, ShowsCountSumAndSenderAndRefusesAnOverlongName)
         EXPECT_TRUE(p.contains(QRegularExpression(QString::fromUtf16(line)))) << QString::fromUtf16(line).toStdString() << "\n"
                                                                                << p.toStdString();
 
-    form->txtFirmenName.Text = QString(76, u'x');
+    form->txtFirmenName.Text = QString(201, u'x');
     try {
         PrintBegleitzettel(*form, 3, 1234.5);
         FAIL() << "no error";
