@@ -138,8 +138,9 @@ TEST(LetterLayout, AnOrdinaryLetterKeepsEveryControlWhereTheDesignPutsIt)
     const ReportDesign &d = report.design();
     const ReportSection &detail = d.section(SectionKind::Detail);
     int checked = 0;
+    const std::vector<ReportItem> items = report.pageItems(0);
     for (const ReportControl &c : detail.Controls) {
-        const ReportItem *item = firstOf(report.pageItems(0), c.Name);
+        const ReportItem *item = firstOf(items, c.Name);
         // The VAT amounts begin with blank lines, so that the total stands level with "Gesamt:".
         if (!item || c.Kind == ControlKind::Image || c.Name == u"Text3"_qs)
             continue;
@@ -149,7 +150,7 @@ TEST(LetterLayout, AnOrdinaryLetterKeepsEveryControlWhereTheDesignPutsIt)
     }
     EXPECT_GT(checked, 25);
     // The fee table as large as its width allows.
-    EXPECT_DOUBLE_EQ(firstOf(report.pageItems(0), u"Text18"_qs)->fontSize, 8);
+    EXPECT_DOUBLE_EQ(firstOf(items, u"Text18"_qs)->fontSize, 8);
 }
 
 // A letter longer than its page goes on on a second page that names the sender, the
