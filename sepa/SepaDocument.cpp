@@ -319,7 +319,18 @@ bool isSepaIdentifier(const QString &text)
            && !text.contains(u"//"_qs);
 }
 
-QString bankCharset(const QString &text)
+namespace {
+
+bool inBankCharset(char32_t c)
+{
+    static const QString punctuation = u" ':?,-(+.)/&*$%"_qs;
+    return (c >= U'a' && c <= U'z') || (c >= U'A' && c <= U'Z') || (c >= U'0' && c <= U'9')
+           || (c < 0x80 && punctuation.contains(QChar(c)));
+}
+
+// The reduction of bankCharset; the characters it could only turn into a blank (blanks,
+// line breaks and other controls aside) go to *lost.
+QString reduceToBankCharset(const QString &text, QString *lost)
 {
     // Letters whose diacritic is not a separate combining mark.
     static const QHash<char32_t, QString> undecomposable = {
@@ -327,28 +338,40 @@ QString bankCharset(const QString &text)
         {U'Đ', u"D"_qs}, {U'ß', u"ss"_qs}, {U'ẞ', u"SS"_qs}, {U'æ', u"ae"_qs}, {U'Æ', u"AE"_qs},
         {U'œ', u"oe"_qs}, {U'Œ', u"OE"_qs}, {U'ı', u"i"_qs},
     };
-    static const QString punctuation = u" ':?,-(+.)/&*$%"_qs;
-    const auto allowed = [](QChar c) {
-        return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9')
-               || (c.unicode() < 0x80 && punctuation.contains(c));
-    };
-    if (std::all_of(text.begin(), text.end(), allowed))
+    if (std::all_of(text.begin(), text.end(), [](QChar c) { return inBankCharset(c.unicode()); }))
         return text;
 
     QString result;
     result.reserve(text.size());
     for (const char32_t c : text.normalized(QString::NormalizationForm_D).toUcs4()) {
-        const bool asciiAlnum = (c >= U'a' && c <= U'z') || (c >= U'A' && c <= U'Z') || (c >= U'0' && c <= U'9');
-        if (asciiAlnum || (c < 0x80 && punctuation.contains(QChar(c))))
+        if (inBankCharset(c))
             result += QChar(c);
         else if (QChar::category(c) == QChar::Mark_NonSpacing)
             continue;
         else if (const auto found = undecomposable.constFind(c); found != undecomposable.cend())
             result += *found;
-        else
+        else {
             result += u' ';
+            const QString character = QString::fromUcs4(&c, 1);
+            if (lost && !QChar::isSpace(c) && QChar::category(c) != QChar::Other_Control && !lost->contains(character))
+                *lost += character;
+        }
     }
     return result;
+}
+
+} // namespace
+
+QString bankCharset(const QString &text)
+{
+    return reduceToBankCharset(text, nullptr);
+}
+
+QString bankCharsetLosses(const QString &text)
+{
+    QString lost;
+    reduceToBankCharset(text, &lost);
+    return lost;
 }
 
 QString sepaAmountText(double amount)
