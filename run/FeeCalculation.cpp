@@ -169,9 +169,60 @@ qint64 firstInvoiceNumber(const QString &text)
     return qint64(std::clamp(value, 0.0, 1e15));
 }
 
+ZeroReason zeroReason(const FeeInputs &in, const Buchung &b)
+{
+    if (!in.ticked[0] || in.mode == Mode::OwnParameters || !isZero(b.Betrag[0])) {
+        for (int k = 0; k < kFeeSlots; ++k)
+            if (in.ticked[std::size_t(k)] && !isZero(b.Betrag[std::size_t(k)]))
+                return ZeroReason::Cancelled;
+        return ZeroReason::OwnParameters;
+    }
+    switch (in.mode) {
+    case Mode::HectareClasses:
+        return ZeroReason::ClassAmount;
+    case Mode::Formula: {
+        const QDate &joined = b.Beitrittsdatum;
+        const bool december = in.proRataYear && joined.isValid() && joined.year() == *in.proRataYear
+                              && joined.month() == 12;
+        return december ? ZeroReason::JoinedInDecember : ZeroReason::Formula;
+    }
+    case Mode::Scale:
+        return ZeroReason::Scale;
+    case Mode::OwnParameters:
+        break;
+    }
+    return ZeroReason::OwnParameters;
+}
+
 } // namespace
 
+QString zeroReasonText(ZeroReason reason)
+{
+    switch (reason) {
+    case ZeroReason::ClassAmount:
+        return u"Betrag der ha-Staffel ist 0"_qs;
+    case ZeroReason::Formula:
+        return u"Ergebnis der Formel ist 0"_qs;
+    case ZeroReason::JoinedInDecember:
+        return u"im Dezember eingetreten, anteilige Berechnung"_qs;
+    case ZeroReason::Scale:
+        return u"Ergebnis der Staffel ist 0"_qs;
+    case ZeroReason::OwnParameters:
+        return u"eigene Beitragsparameter ergeben 0"_qs;
+    case ZeroReason::Cancelled:
+        return u"Beiträge ergeben zusammen 0"_qs;
+    }
+    return {};
+}
+
 void CalcBeitraege(const FrmDTA &form, Buchungen &aBuchungen, const SlotArray<bool> &bRundeBeitrag)
+{
+    std::vector<DroppedOwner> dropped;
+    CalcBeitraege(form, aBuchungen, bRundeBeitrag, dropped);
+}
+
+void CalcBeitraege(const FrmDTA &form, Buchungen &aBuchungen, const SlotArray<bool> &bRundeBeitrag,
+                   std::vector<DroppedOwner> &dropped)
 {
     const FeeInputs in = readInputs(form);
     refuseEndlessFormula(in, aBuchungen, bRundeBeitrag[0]);
@@ -190,6 +241,9 @@ void CalcBeitraege(const FrmDTA &form, Buchungen &aBuchungen, const SlotArray<bo
         finishRecord(in, b);
     }
 
+    for (const Buchung &b : aBuchungen)
+        if (isZero(b.Summe))
+            dropped.push_back({b.Id_Personal, b.Nummer, b.Name, b.Vorname, zeroReason(in, b)});
     std::erase_if(aBuchungen, [](const Buchung &b) { return isZero(b.Summe); });
     qint64 number = firstInvoiceNumber(form.txtRechNr.Text);
     // Every output's invoice number column holds nine digits; a longer number would be cut
