@@ -80,8 +80,12 @@ BookingCheck checkBooking(SepaFormat format, const Buchung &b)
     return c;
 }
 
-BookingSelection selectBookings(SepaFormat format, const Buchungen &aBuchungen)
+BookingSelection selectBookings(SepaFormat format, const Buchungen &aBuchungen, std::vector<BookingCheck> *checks)
 {
+    if (checks) {
+        checks->clear();
+        checks->reserve(aBuchungen.size());
+    }
     BookingSelection s;
     s.written.reserve(aBuchungen.size());
     const auto logError = [&](const QString &line) {
@@ -91,6 +95,8 @@ BookingSelection selectBookings(SepaFormat format, const Buchungen &aBuchungen)
     for (std::size_t i = 0; i < aBuchungen.size(); ++i) {
         const Buchung &b = aBuchungen[i];
         const BookingCheck c = checkBooking(format, b);
+        if (checks)
+            checks->push_back(c);
         if (c.iban == BookingCheck::Iban::Unwritable) {
             const QString problem = logLabel(b) + u' ' + c.ibanProblem;
             logError(problem + (problem.endsWith(u' ') ? u""_qs : u" "_qs)

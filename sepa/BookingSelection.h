@@ -50,7 +50,9 @@ struct BookingSelection {
     QString firstNumber, lastNumber;
 };
 
-BookingSelection selectBookings(SepaFormat format, const Buchungen &aBuchungen);
+// `checks`, when given, receives each booking's check, in the records' order.
+BookingSelection selectBookings(SepaFormat format, const Buchungen &aBuchungen,
+                                std::vector<BookingCheck> *checks = nullptr);
 
 // The amount of a booking in euros, exactly as its decimal text shows it.
 double bookingAmount(const Buchung &b);
