@@ -14,7 +14,6 @@ CheckGrade gradeOf(CheckKind kind)
     case CheckKind::CalculationRefused:
     case CheckKind::NoWritableIban:
         return CheckGrade::Error;
-    case CheckKind::Comparison:
     case CheckKind::ComparisonGone:
     case CheckKind::ComparisonNew:
     case CheckKind::ComparisonChanged:

@@ -32,8 +32,7 @@ enum class CheckKind {
     NoAccount,         // the accounting export lacks the owner's account
     BankCharacters,    // name or address with characters the bank file turns into blanks
     Cp1252Characters,  // … that a Windows-1252 file writes as "?"
-    // Hints.
-    Comparison,        // this run against last year, or why there is no comparison
+    // Hints (the comparison's totals stand in the summary).
     ComparisonGone,
     ComparisonNew,
     ComparisonChanged,

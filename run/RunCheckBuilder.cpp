@@ -39,7 +39,7 @@ QString dateText(const QDate &day)
 
 QString signedPercent(double percent)
 {
-    return (percent > 0 ? u"+"_qs : QString()) + formatNumber(percent, u"##0.0"_qs) + u" %"_qs;
+    return (percent > 0 ? u"+"_qs : QString()) + formatNumber(percent, u"###,##0.0"_qs) + u" %"_qs;
 }
 
 // The items of one run, gathered owner by owner and added in a fixed order.
@@ -149,7 +149,6 @@ void addComparison(const RunCheckInputs &in, RunCheck &check)
     const QString what = c.lastYear + u" „"_qs + c.typ + u"“"_qs;
     if (!c.anyStored) {
         check.comparison = u"Für "_qs + what + u" sind keine Beiträge gespeichert; kein Vergleich mit dem Vorjahr."_qs;
-        check.add({CheckKind::Comparison, check.comparison, {}});
         return;
     }
     const std::optional<double> percent = c.totalPercent();
@@ -157,7 +156,6 @@ void addComparison(const RunCheckInputs &in, RunCheck &check)
                        + euroText(c.lastTotal) + u"; dieser Lauf: "_qs + countText(c.thisCount) + u" Waldbesitzer, "_qs
                        + euroText(c.thisTotal) + (percent ? u" ("_qs + signedPercent(*percent) + u')' : QString())
                        + u'.';
-    check.add({CheckKind::Comparison, check.comparison, {}});
     const auto owners = [](const QList<ComparedOwner> &list, const std::function<QString(const ComparedOwner &)> &detail) {
         QList<CheckOwner> out;
         out.reserve(list.size());
