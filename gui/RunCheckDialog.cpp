@@ -41,6 +41,10 @@ QTreeWidget *findingsTree(const QWidget *dialog, const RunCheck &check)
     tree->setHeaderHidden(true);
     tree->setColumnCount(1);
     tree->setUniformRowHeights(true);
+    // A long finding is shown whole, with a scroll bar, never cut with "…".
+    tree->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    tree->header()->setStretchLastSection(false);
+    tree->setTextElideMode(Qt::ElideNone);
     for (const CheckGrade grade : {CheckGrade::Error, CheckGrade::Warning, CheckGrade::Hint}) {
         const QList<CheckItem> items = check.itemsOf(grade);
         auto *gradeItem = new QTreeWidgetItem(tree, {gradeTitle(grade) + u" ("_qs + countText(items.size()) + u')'});
@@ -106,7 +110,7 @@ RunCheckDialog::RunCheckDialog(const RunCheck &check, QWidget *parent) : QDialog
     layout->addWidget(figures);
     layout->addWidget(tree, 1);
     layout->addWidget(buttons);
-    resize(760, 560);
+    resize(980, 580);
 }
 
 void RunCheckDialog::choose(RunCheckChoice choice)

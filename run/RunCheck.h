@@ -44,7 +44,7 @@ CheckGrade gradeOf(CheckKind kind);
 struct CheckOwner {
     long nummer = 0;
     QString name;   // "Schmidt Bernd"
-    QString detail; // what concerns him: "IBAN „DE12 …“", "12,50 € → 45,00 € (+260,0 %)"
+    QString detail; // what concerns him: "IBAN „DE12 …“", "2025 12,50 €, jetzt 45,00 € (+260,0 %)"
 };
 
 struct CheckItem {

@@ -173,9 +173,9 @@ void addComparison(const RunCheckInputs &in, RunCheck &check)
         check.add({CheckKind::ComparisonChanged,
                    u"Betrag weicht um mehr als "_qs + QString::number(c.thresholdPercent)
                        + u" % vom Vorjahr ab (größte Abweichung zuerst)"_qs,
-                   owners(c.changed, [](const ComparedOwner &o) {
+                   owners(c.changed, [&](const ComparedOwner &o) {
                        const std::optional<double> p = o.percent();
-                       return euroText(o.lastYear) + u" → "_qs + euroText(o.thisRun)
+                       return c.lastYear + u' ' + euroText(o.lastYear) + u", jetzt "_qs + euroText(o.thisRun)
                               + (p ? u" ("_qs + signedPercent(*p) + u')' : QString());
                    })});
 }

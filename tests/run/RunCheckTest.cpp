@@ -4,6 +4,7 @@
 #include "app/FrmDTA.h"
 #include "app/Startup.h"
 #include "run/RunCheck.h"
+#include "run/RunCheckFiles.h"
 #include "run/RunDriver.h"
 #include "run/RunPreparation.h"
 #include "support/Workspace.h"
@@ -226,8 +227,8 @@ TEST(RunCheck, ComparisonWithLastYearsStoredFees)
     for (const CheckItem &item : check.items)
         if (item.kind == CheckKind::ComparisonChanged) {
             EXPECT_EQ(item.text, u"Betrag weicht um mehr als 25 % vom Vorjahr ab (größte Abweichung zuerst)"_qs);
-            EXPECT_EQ(item.owners[0].detail, u"105,00 € → 52,50 € (-50,0 %)"_qs);
-            EXPECT_EQ(item.owners[1].detail, u"37,50 € → 52,50 € (+40,0 %)"_qs);
+            EXPECT_EQ(item.owners[0].detail, u"2025 105,00 €, jetzt 52,50 € (-50,0 %)"_qs);
+            EXPECT_EQ(item.owners[1].detail, u"2025 37,50 €, jetzt 52,50 € (+40,0 %)"_qs);
         }
 
     // A threshold of 45 % names only the larger change; one of 5 % names the 10 % too.
@@ -268,4 +269,33 @@ TEST(RunCheck, TheProposedDueDateIsTakenAndTheCheckShownAgain)
     EXPECT_EQ(cmdStart_Click(*cancelled.form).outcome, RunOutcome::Stopped);
     EXPECT_TRUE(QDir(cancelled.ws.root() + u"/export"_qs).isEmpty());
     EXPECT_EQ(cancelled.storedFees(), 0);
+}
+
+// The list as the batch program prints it (ten owners a finding on stderr, all with
+// "check") and as the CSV file holds it (one line per owner, quoted where a field needs it).
+TEST(RunCheck, TextAndCsvNameEveryOwnerOrCountTheRest)
+{
+    RunCheck check;
+    CheckItem many{CheckKind::BicReplaced, u"BIC ungültig; in der SEPA-Datei steht NOTPROVIDED"_qs, {}};
+    for (int i = 0; i < 12; ++i)
+        many.owners.append({1000 + i, u"Eigner "_qs + QString::number(i), u"BIC „X;Y“"_qs});
+    check.add({CheckKind::DueDate, u"Der 25.12.2026 ist kein Bankarbeitstag."_qs, {}});
+    check.add(many);
+    EXPECT_EQ(check.items[0].kind, CheckKind::BicReplaced); // warnings before hints
+
+    const QStringList shortText = findingsText(check, 10, true).split(u'\n');
+    EXPECT_EQ(shortText.first(), u"Warnungen:"_qs);
+    EXPECT_EQ(shortText[1], u"- BIC ungültig; in der SEPA-Datei steht NOTPROVIDED (12 Waldbesitzer)"_qs);
+    EXPECT_EQ(shortText[2], u"    1000 Eigner 0: BIC „X;Y“"_qs);
+    EXPECT_EQ(shortText[12], u"    … und 2 weitere"_qs);
+    EXPECT_EQ(shortText.mid(13), (QStringList{QString(), u"Hinweise:"_qs, u"- Der 25.12.2026 ist kein Bankarbeitstag."_qs}));
+    const QString full = findingsText(check);
+    EXPECT_TRUE(full.startsWith(u"Fehler: keine\n\nWarnungen:\n"_qs)) << full.toStdString();
+    EXPECT_TRUE(full.contains(u"    1011 Eigner 11: BIC „X;Y“\n"_qs));
+
+    const QStringList csv = runCheckCsvLines(check);
+    ASSERT_EQ(csv.size(), 1 + 12 + 1);
+    EXPECT_EQ(csv[1],
+              u"Warnungen;\"BIC ungültig; in der SEPA-Datei steht NOTPROVIDED\";1000;Eigner 0;\"BIC „X;Y“\""_qs);
+    EXPECT_EQ(csv[13], u"Hinweise;Der 25.12.2026 ist kein Bankarbeitstag.;;;"_qs);
 }
