@@ -69,23 +69,21 @@ private:
     QHash<QString, qsizetype> m_index;
 };
 
-// The texts of an owner that the bank file and the Windows-1252 files carry.
+// The texts of an owner that the bank file and the Windows-1252 files carry: his name and
+// address. The transliteration changed only letters Windows-1252 holds, so its texts tell
+// for both; what the bank's character set holds, the code page holds too.
 void checkCharacters(bool directDebit, const Buchung &b, Items &items)
 {
-    if (directDebit) {
-        QString lost;
-        for (const QString *text : {&b.Name, &b.Vorname, &b.Strasse, &b.PLZ, &b.Ort})
-            for (const char32_t c : bankCharsetLosses(*text).toUcs4())
-                if (const QString character = QString::fromUcs4(&c, 1); !lost.contains(character))
-                    lost += character;
-        if (!lost.isEmpty())
-            items.add(CheckKind::BankCharacters,
-                      u"Name oder Anschrift mit Zeichen, die die SEPA-Datei nicht darstellen kann; sie werden dort "
-                      "zu Leerzeichen"_qs,
-                      owner(b, u"Zeichen "_qs + quoted(lost)));
-    }
+    QString lost;
     QString unfit;
-    for (const QString *text : {&b.NameOrig, &b.VornameOrig, &b.StrasseOrig, &b.PLZ, &b.OrtOrig}) {
+    for (const QString *text : {&b.Name, &b.Vorname, &b.Strasse, &b.PLZ, &b.Ort}) {
+        if (bankCharsetLosses(*text).isEmpty())
+            continue; // the usual case, told by one look at each character
+        for (const char32_t c : bankCharsetLosses(*text).toUcs4()) {
+            const QString character = QString::fromUcs4(&c, 1);
+            if (!lost.contains(character))
+                lost += character;
+        }
         if (fitsCp1252(*text))
             continue;
         for (const char32_t c : toCp1252Letters(*text).toUcs4()) {
@@ -94,6 +92,11 @@ void checkCharacters(bool directDebit, const Buchung &b, Items &items)
                 unfit += character;
         }
     }
+    if (directDebit && !lost.isEmpty())
+        items.add(CheckKind::BankCharacters,
+                  u"Name oder Anschrift mit Zeichen, die die SEPA-Datei nicht darstellen kann; sie werden dort "
+                  "zu Leerzeichen"_qs,
+                  owner(b, u"Zeichen "_qs + quoted(lost)));
     if (!unfit.isEmpty())
         items.add(CheckKind::Cp1252Characters,
                   u"Name oder Anschrift mit Zeichen, die in Windows-1252-Dateien (CSV-Liste, FIBU-Dateien) als "

@@ -15,6 +15,8 @@
 
 #include <QRegularExpression>
 
+#include <future>
+
 namespace qvl {
 
 namespace {
@@ -41,46 +43,98 @@ QSet<long> selectedNumbers(const QString &strWBIN)
     return numbers;
 }
 
-// What the check needs from the database besides the owners: last year's stored fees
-// (a direct-debit run stores them, so only it is compared) and the owners without a
-// joining date (when pro rata bills by it).
-void readCheckData(const FrmDTA &f, const Buchungen &records, RunCheckInputs &in)
+// What the first half reads besides the owners: the database's quick check, and for the
+// check before the run last year's stored fees (a direct-debit run stores them, so only it
+// is compared) and the owners without a joining date (when pro rata bills by it). Read on
+// a connection of its own in a second thread while the member query runs.
+struct SideReading {
+    bool compare = false;
+    QString lastYear;
+    QList<StoredYearFee> stored;
+    QSet<long> withoutJoiningDate;
+};
+
+struct SideRequest {
+    QString connectionString;
+    DbOptions options;
+    QString typ;
+    std::optional<int> year;
+    bool directDebit = false;
+    bool proRata = false;
+    std::optional<long> association;
+};
+
+SideReading readBeside(const SideRequest &r)
 {
-    const bool directDebit = f.LaoderRe[0].Value;
-    const bool proRata = f.chkBeitrag[0].Value == 1 && f.rbEinstellung[2].Value && f.chkAnteiligeBerechnung.Value == 1;
-    const std::optional<int> year = businessYear(f.txtWirtschaftsjahr.Text);
-    if (!directDebit)
+    SideReading reading;
+    const std::unique_ptr<Database> db = Database::open(r.connectionString, r.options);
+    // On the embedded database a damaged page would hide owners without any error.
+    checkEmbeddedDatabase(*db);
+    if (r.proRata)
+        reading.withoutJoiningDate = ownersWithoutJoiningDate(*db);
+    if (r.directDebit && r.year) {
+        reading.compare = true;
+        reading.lastYear = QString::number(*r.year - 1);
+        reading.stored = storedFeesOfYear(*db, reading.lastYear, r.typ, r.association);
+    }
+    return reading;
+}
+
+SideRequest sideRequest(const FrmDTA &f)
+{
+    SideRequest r;
+    r.connectionString = f.strConnectionString;
+    r.options = f.connectionOptions;
+    r.typ = f.strBeitragsText;
+    r.year = businessYear(f.txtWirtschaftsjahr.Text);
+    r.directDebit = f.LaoderRe[0].Value;
+    r.proRata = f.chkBeitrag[0].Value == 1 && f.rbEinstellung[2].Value && f.chkAnteiligeBerechnung.Value == 1;
+    if (f.bFBGVersion)
+        r.association = f.GetFBGNr();
+    return r;
+}
+
+// The member query, with the side reading beside it. A damaged database is told before
+// anything the query found, as when the check ran first.
+SideReading readOwners(FrmDTA &f, Buchungen &records)
+{
+    std::future<SideReading> side = std::async(std::launch::async, readBeside, sideRequest(f));
+    try {
+        RunMemberQuery(f, records);
+    } catch (...) {
+        side.get(); // its failure, when there is one, says more
+        throw;
+    }
+    return side.get();
+}
+
+void addComparison(const FrmDTA &f, const Buchungen &records, SideReading &side, RunCheckInputs &in)
+{
+    in.withoutJoiningDate = std::move(side.withoutJoiningDate);
+    if (!f.LaoderRe[0].Value) {
         in.noComparison = u"Kein Vergleich mit dem Vorjahr: nur Lastschriftläufe speichern ihre Beiträge."_qs;
-    else if (!year)
+        return;
+    }
+    if (!side.compare) {
         in.noComparison = u"Kein Vergleich mit dem Vorjahr: das Wirtschaftsjahr „"_qs + f.txtWirtschaftsjahr.Text
                           + u"“ ist keine Jahreszahl."_qs;
-    if (!proRata && (!directDebit || !year))
         return;
-    const std::unique_ptr<Database> db = Database::open(f.strConnectionString, f.connectionOptions);
-    if (proRata)
-        in.withoutJoiningDate = ownersWithoutJoiningDate(*db);
-    if (!directDebit || !year)
-        return;
-    const QString lastYear = QString::number(*year - 1);
-    QList<StoredYearFee> stored = storedFeesOfYear(
-        *db, lastYear, f.strBeitragsText, f.bFBGVersion ? std::optional<long>(f.GetFBGNr()) : std::nullopt);
+    }
     // A run restricted to some owners is compared with what they paid.
     if (!f.strWBIN.isEmpty()) {
         const QSet<long> numbers = selectedNumbers(f.strWBIN);
-        stored.removeIf([&](const StoredYearFee &fee) { return !numbers.contains(fee.nummer); });
+        side.stored.removeIf([&](const StoredYearFee &fee) { return !numbers.contains(fee.nummer); });
     }
-    in.comparison = compareWithYear(lastYear, f.strBeitragsText, stored, records, f.lVergleichAbweichungProzent);
+    in.comparison = compareWithYear(side.lastYear, f.strBeitragsText, side.stored, records, f.lVergleichAbweichungProzent);
 }
 
 std::optional<PreparedRun> readAndCompute(FrmDTA &f, bool directDebit, const QString &exportPfad, RunReport &report)
 {
-    if (f.SQLConn)
-        checkEmbeddedDatabase(*f.SQLConn);
     PreparedRun run;
     run.directDebit = directDebit;
     run.exportPfad = exportPfad;
     Buchungen &records = run.records;
-    RunMemberQuery(f, records);
+    SideReading side = readOwners(f, records);
     stopIfInterrupted();
     if (records.empty()) {
         tell(f, u"Keine Waldbesitzer für Beitragsabrechnung vorhanden!"_qs);
@@ -120,7 +174,7 @@ std::optional<PreparedRun> readAndCompute(FrmDTA &f, bool directDebit, const QSt
     }
     ReplaceUmlaute(records);
     stopIfInterrupted();
-    readCheckData(f, records, in);
+    addComparison(f, records, side, in);
     run.check = buildRunCheck(f, records, in);
     return run;
 }

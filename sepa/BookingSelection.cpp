@@ -15,9 +15,10 @@ const QString notProvided = u"NOTPROVIDED"_qs;
 // Empty when the IBAN passes, else the reason as the log gives it.
 QString ibanProblem(const Buchung &b, const QString &iban)
 {
-    const QString country = b.IBAN.left(2).toUpper();
-    const bool wrongLength = (country == u"DE"_qs && iban.size() != 22) || (country == u"AT"_qs && iban.size() != 20)
-                             || (country == u"CH"_qs && iban.size() != 21) || iban.isEmpty();
+    const QStringView country = QStringView(b.IBAN).left(2);
+    const auto is = [&](QStringView code) { return country.compare(code, Qt::CaseInsensitive) == 0; };
+    const bool wrongLength = (is(u"DE") && iban.size() != 22) || (is(u"AT") && iban.size() != 20)
+                             || (is(u"CH") && iban.size() != 21) || iban.isEmpty();
     if (wrongLength)
         return u"IBAN hat nicht die erforderliche Länge. "_qs + b.IBAN;
     if (!isValidIban(iban))

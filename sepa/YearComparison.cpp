@@ -80,30 +80,35 @@ YearComparison compareWithYear(const QString &lastYear, const QString &typ, cons
         billed.insert(b.Id_Personal);
         ++c.thisCount;
         c.thisTotal += amount;
-        const ComparedOwner owner{b.Nummer, ownerName(b.NameOrig, b.VornameOrig), 0, amount};
         const auto found = last.constFind(b.Id_Personal);
         if (found == last.cend()) {
             if (c.anyStored)
-                c.added.append(owner);
+                c.added.append({b.Nummer, ownerName(b.NameOrig, b.VornameOrig), 0, amount});
             continue;
         }
-        ComparedOwner compared = owner;
-        compared.lastYear = (*found)->amount;
-        const std::optional<double> percent = compared.percent();
+        const double lastAmount = (*found)->amount;
         // Compared in cents, so that 25 % of 12,00 € is exactly 3,00 €.
-        const double limit = std::fabs(compared.lastYear) * thresholdPercent / 100;
-        if (!percent ? !isZero(amount)
-                     : roundHalfEven(std::fabs(amount - compared.lastYear), 2) > roundHalfEven(limit, 2))
-            c.changed.append(compared);
+        const bool beyond = isZero(lastAmount)
+                                ? !isZero(amount)
+                                : roundHalfEven(std::fabs(amount - lastAmount), 2)
+                                      > roundHalfEven(std::fabs(lastAmount) * thresholdPercent / 100, 2);
+        if (beyond)
+            c.changed.append({b.Nummer, ownerName(b.NameOrig, b.VornameOrig), lastAmount, amount});
     }
     for (const StoredYearFee &fee : stored)
         if (!billed.contains(fee.idPersonal))
             c.gone.append({fee.nummer, fee.name, fee.amount, 0});
     std::sort(c.gone.begin(), c.gone.end(), byNumber);
     std::sort(c.added.begin(), c.added.end(), byNumber);
-    std::stable_sort(c.changed.begin(), c.changed.end(), [](const ComparedOwner &a, const ComparedOwner &b) {
-        const double pa = a.percent() ? std::fabs(*a.percent()) : INFINITY;
-        const double pb = b.percent() ? std::fabs(*b.percent()) : INFINITY;
+    // Largest change first: by its share of last year's amount (an amount where there was
+    // none first of all), then by euros.
+    const auto share = [](const ComparedOwner &o) {
+        const std::optional<double> p = o.percent();
+        return p ? std::fabs(*p) : INFINITY;
+    };
+    std::stable_sort(c.changed.begin(), c.changed.end(), [&](const ComparedOwner &a, const ComparedOwner &b) {
+        const double pa = share(a);
+        const double pb = share(b);
         if (pa != pb)
             return pa > pb;
         return std::fabs(a.thisRun - a.lastYear) > std::fabs(b.thisRun - b.lastYear);
