@@ -237,7 +237,9 @@ RunCheck buildRunCheck(const FrmDTA &f, const Buchungen &records, const RunCheck
                        {}});
     }
     const bool noJoiningDateMatters = proRataMatters(f) && !in.withoutJoiningDate.isEmpty();
-    const QString runDay = dateText(f.clock().today());
+    // The member query reads the database's day for them.
+    const QString noJoiningDate =
+        u"Ohne Eintrittsdatum bei anteiliger Berechnung: gerechnet, als wären sie heute eingetreten"_qs;
     std::array<FeeTotal, kFeeSlots> fees;
     double cents = 0;
     for (std::size_t i = 0; i < records.size(); ++i) {
@@ -253,10 +255,7 @@ RunCheck buildRunCheck(const FrmDTA &f, const Buchungen &records, const RunCheck
         if (i < bankChecks.size())
             checkBankRules(f, bankChecks[i], b, items);
         if (noJoiningDateMatters && in.withoutJoiningDate.contains(b.Id_Personal))
-            items.add(CheckKind::NoJoiningDate,
-                      u"Ohne Eintrittsdatum bei anteiliger Berechnung: gerechnet, als wären sie am Tag des Laufs ("_qs
-                          + runDay + u") eingetreten"_qs,
-                      owner(b));
+            items.add(CheckKind::NoJoiningDate, noJoiningDate, owner(b));
         if (fibu::booksWithoutOwnerAccount(f, b))
             items.add(CheckKind::NoAccount,
                       u"Ohne FIBU-Konto ("_qs + f.strFibu.trimmed()
@@ -281,10 +280,7 @@ RunCheck buildRunCheck(const FrmDTA &f, const Buchungen &records, const RunCheck
                                 : zeroReasonText(d.reason);
         items.add(CheckKind::ZeroFee, u"Nicht abgerechnet, Beitrag 0: "_qs + why, who);
         if (noDate)
-            items.add(CheckKind::NoJoiningDate,
-                      u"Ohne Eintrittsdatum bei anteiliger Berechnung: gerechnet, als wären sie am Tag des Laufs ("_qs
-                          + runDay + u") eingetreten"_qs,
-                      who);
+            items.add(CheckKind::NoJoiningDate, noJoiningDate, who);
     }
 
     items.addTo(check);
