@@ -18,19 +18,6 @@ namespace {
 
 using namespace fees;
 
-// The business year is normally typed as a bare year ("2026"), which no date reader
-// accepts; a full date names its year too. Anything else switches pro rata off.
-std::optional<int> businessYear(const QString &text)
-{
-    static const QRegularExpression bareYear(QStringLiteral("^[0-9]{4}$"));
-    const QString trimmed = text.trimmed();
-    if (bareYear.match(trimmed).hasMatch())
-        return int(numberOrZero(trimmed));
-    if (const std::optional<QDateTime> date = parseDate(trimmed))
-        return date->date().year();
-    return std::nullopt;
-}
-
 // The remittance line: the VAT texts win over the form's text.
 QString remittanceLine(QStringView text, QStringView vatTexts)
 {
@@ -195,6 +182,25 @@ ZeroReason zeroReason(const FeeInputs &in, const Buchung &b)
 }
 
 } // namespace
+
+// The business year is normally typed as a bare year ("2026"), which no date reader
+// accepts; a full date names its year too.
+std::optional<int> businessYear(const QString &text)
+{
+    static const QRegularExpression bareYear(QStringLiteral("^[0-9]{4}$"));
+    const QString trimmed = text.trimmed();
+    if (bareYear.match(trimmed).hasMatch())
+        return int(numberOrZero(trimmed));
+    if (const std::optional<QDateTime> date = parseDate(trimmed))
+        return date->date().year();
+    return std::nullopt;
+}
+
+bool proRataByJoiningDate(const FrmDTA &form)
+{
+    return form.chkBeitrag[0].Value == 1 && form.rbEinstellung[2].Value && form.chkAnteiligeBerechnung.Value == 1
+           && businessYear(form.txtWirtschaftsjahr.Text);
+}
 
 QString zeroReasonText(ZeroReason reason)
 {

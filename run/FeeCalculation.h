@@ -5,6 +5,7 @@
 #include "run/Buchung.h"
 
 #include <QString>
+#include <optional>
 #include <vector>
 
 namespace qvl {
@@ -40,7 +41,15 @@ struct DroppedOwner {
 void CalcBeitraege(const FrmDTA &form, Buchungen &aBuchungen, const SlotArray<bool> &bRundeBeitrag,
                    std::vector<DroppedOwner> &dropped);
 
-// "Staffelbetrag 0", … for the check before a run.
+// The year of the business year box: a bare year ("2026") or the year of a date; anything
+// else switches pro rata off.
+std::optional<int> businessYear(const QString &text);
+
+// Pro rata bills fee 1 by the owners' joining dates: fee 1 by formula, pro rata ticked,
+// and a business year to count the months in.
+bool proRataByJoiningDate(const FrmDTA &form);
+
+// "Betrag der ha-Staffel ist 0", … for the check before a run.
 QString zeroReasonText(ZeroReason reason);
 
 } // namespace qvl

@@ -137,11 +137,6 @@ void checkBankRules(const FrmDTA &f, const BookingCheck &c, const Buchung &b, It
                   owner(b, quoted(b.Mandatsnummer)));
 }
 
-bool proRataMatters(const FrmDTA &f)
-{
-    return f.chkBeitrag[0].Value == 1 && f.rbEinstellung[2].Value && f.chkAnteiligeBerechnung.Value == 1;
-}
-
 void addComparison(const RunCheckInputs &in, RunCheck &check)
 {
     if (!in.comparison) {
@@ -236,7 +231,7 @@ RunCheck buildRunCheck(const FrmDTA &f, const Buchungen &records, const RunCheck
                              "SEPA-Datei erstellt."_qs,
                        {}});
     }
-    const bool noJoiningDateMatters = proRataMatters(f) && !in.withoutJoiningDate.isEmpty();
+    const bool noJoiningDateMatters = proRataByJoiningDate(f) && !in.withoutJoiningDate.isEmpty();
     // The member query reads the database's day for them.
     const QString noJoiningDate =
         u"Ohne Eintrittsdatum bei anteiliger Berechnung: gerechnet, als wären sie heute eingetreten"_qs;
@@ -274,7 +269,7 @@ RunCheck buildRunCheck(const FrmDTA &f, const Buchungen &records, const RunCheck
 
     for (const DroppedOwner &d : in.dropped) {
         const CheckOwner who{d.nummer, (d.name.trimmed() + u' ' + d.vorname.trimmed()).trimmed(), {}};
-        const bool noDate = proRataMatters(f) && in.withoutJoiningDate.contains(d.idPersonal);
+        const bool noDate = proRataByJoiningDate(f) && in.withoutJoiningDate.contains(d.idPersonal);
         const QString why = noDate && d.reason == ZeroReason::JoinedInDecember
                                 ? u"ohne Eintrittsdatum, bei anteiliger Berechnung als im Dezember eingetreten gerechnet"_qs
                                 : zeroReasonText(d.reason);

@@ -21,18 +21,6 @@ namespace qvl {
 
 namespace {
 
-// The business year as a number: a bare year ("2026") or the year of a date.
-std::optional<int> businessYear(const QString &text)
-{
-    static const QRegularExpression bareYear(u"^[0-9]{4}$"_qs);
-    const QString trimmed = text.trimmed();
-    if (bareYear.match(trimmed).hasMatch())
-        return trimmed.toInt();
-    if (const std::optional<QDateTime> date = parseDate(trimmed))
-        return date->date().year();
-    return std::nullopt;
-}
-
 // The owner numbers of a restricted run ("(1001,1002)"); empty for all owners.
 QSet<long> selectedNumbers(const QString &strWBIN)
 {
@@ -88,7 +76,7 @@ SideRequest sideRequest(const FrmDTA &f)
     r.typ = f.strBeitragsText;
     r.year = businessYear(f.txtWirtschaftsjahr.Text);
     r.directDebit = f.LaoderRe[0].Value;
-    r.proRata = f.chkBeitrag[0].Value == 1 && f.rbEinstellung[2].Value && f.chkAnteiligeBerechnung.Value == 1;
+    r.proRata = proRataByJoiningDate(f);
     if (f.bFBGVersion)
         r.association = f.GetFBGNr();
     return r;
