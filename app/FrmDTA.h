@@ -26,6 +26,10 @@ inline constexpr int kStaffelBoxes = 22;
 inline const QStringList kBerechnungsarten{QStringLiteral("QVL"), QStringLiteral("HaStaffel"),
                                            QStringLiteral("Formel"), QStringLiteral("HaStaffelProHa")};
 
+inline constexpr int kDefaultLeadDays = 1;
+inline constexpr int kDefaultPreNotificationDays = 14;
+inline constexpr int kDefaultComparisonPercent = 25;
+
 inline const QString kProgramCaption = QStringLiteral("QVL32 - SEPA - Beitragseinzug");
 inline const QString kInputErrorTitle = QStringLiteral("Quarvel32 SEPA");
 
@@ -64,6 +68,16 @@ public:
     QString qvlIniPath;
     // Who gets an e-invoice (setting "ERechnung"): "Unternehmer", "Alle" or "Keine".
     QString strERechnung = QStringLiteral("Unternehmer");
+    // What the check before a run holds against (settings "VorlaufBankarbeitstage",
+    // "VorabankuendigungTage", "VergleichAbweichungProzent"): the TARGET2 business days the
+    // bank needs between today and the due date (1: the CORE scheme's D-1; a bank's own
+    // cut-off may need 2); the calendar days a fee notice, the debit's pre-notification,
+    // must lie before the due date (14 unless the association agreed a shorter period with
+    // its members); and how far, in percent, an owner's fee may differ from last year's
+    // before the check names him.
+    int lVorlaufBankarbeitstage = kDefaultLeadDays;
+    int lVorabankuendigungTage = kDefaultPreNotificationDays;
+    int lVergleichAbweichungProzent = kDefaultComparisonPercent;
     // Where the run's reports land as files (the batch program's --reports); empty: the
     // export folder. The e-invoices go into its folder "E-Rechnungen".
     QString strBerichtsPfad;

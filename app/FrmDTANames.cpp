@@ -47,6 +47,9 @@ void FrmDTA::registerNames()
     n.addText(u"qvlIniPath"_qs, &qvlIniPath);
     n.addText(u"strERechnung"_qs, &strERechnung);
     n.addText(u"strBerichtsPfad"_qs, &strBerichtsPfad);
+    n.addNumber(u"lVorlaufBankarbeitstage"_qs, &lVorlaufBankarbeitstage);
+    n.addNumber(u"lVorabankuendigungTage"_qs, &lVorabankuendigungTage);
+    n.addNumber(u"lVergleichAbweichungProzent"_qs, &lVergleichAbweichungProzent);
     n.addLines([this] {
         QList<DumpLine> lines{{u"lModelle"_qs, QString::number(lModelle)}};
         for (int i = 0; i < lModelle && i < aModelle.size(); ++i) {

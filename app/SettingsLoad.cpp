@@ -30,6 +30,15 @@ void loadPosition(TextBox &box, const QString &value)
         box.Text = QString::number(n);
 }
 
+// A whole number from `lowest` to `highest`; anything else (an older file without the key
+// included) gives the default.
+int wholeNumber(const QString &value, int lowest, int highest, int fallback)
+{
+    bool ok = false;
+    const int n = value.trimmed().toInt(&ok);
+    return ok && n >= lowest && n <= highest ? n : fallback;
+}
+
 QString formatted(const QString &value, const QString &pattern)
 {
     const auto n = parseNumber(value);
@@ -116,6 +125,10 @@ std::optional<KeyFile> LoadSettings(FrmDTA &f)
     f.chkVerwendungszweck.Value = checkState(v(u"SEPA_Buchungstext_VZ_FIBU_RNR"), 0);
     f.txtLogo.Text = v(u"Logo");
     loadERechnung(f, v(u"ERechnung"));
+    f.lVorlaufBankarbeitstage = wholeNumber(v(u"VorlaufBankarbeitstage"), 0, 30, kDefaultLeadDays);
+    f.lVorabankuendigungTage = wholeNumber(v(u"VorabankuendigungTage"), 0, 366, kDefaultPreNotificationDays);
+    f.lVergleichAbweichungProzent =
+        wholeNumber(v(u"VergleichAbweichungProzent"), 1, 10000, kDefaultComparisonPercent);
 
     f.strSteuernummerfeld = v(u"Steuernummerfeld");
     if (!f.strSteuernummerfeld.isEmpty()) {

@@ -103,6 +103,9 @@ QStringList SettingsLines(FrmDTA &f)
     put(u"FORMEL-KOMMASTELLEN"_qs, check(f.chkKomma));
     put(u"SEPAFormat"_qs, sepaFormatText(sepaFormatFromText(f.cmbSEPAFormat.Text())));
     put(u"ERechnung"_qs, savedERechnung(f));
+    put(u"VorlaufBankarbeitstage"_qs, QString::number(f.lVorlaufBankarbeitstage));
+    put(u"VorabankuendigungTage"_qs, QString::number(f.lVorabankuendigungTage));
+    put(u"VergleichAbweichungProzent"_qs, QString::number(f.lVergleichAbweichungProzent));
 
     QList<ModelSection> models;
     for (int i = 0; i < f.lModelle && i < f.aModelle.size(); ++i)

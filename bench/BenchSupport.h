@@ -28,6 +28,7 @@ public:
     void setBusy(bool) override {}
     void setProgress(int, int) override {}
     bool showReport(const Report &) override { return true; }
+    RunCheckChoice showRunCheck(const RunCheck &) override { return RunCheckChoice::Start; }
 };
 
 // A started program on a fresh demo database of `owners` owners.

@@ -10,6 +10,7 @@ namespace {
 const QString kCommands =
     u"Befehle:\n"
     "  dump                     Zustand des Hauptformulars nach dem Start ausgeben\n"
+    "  check                    Prüfung vor dem Lauf ausgeben, ohne etwas zu schreiben\n"
     "  run                      Beitragslauf starten (wie „Starte SEPA“)\n"
     "  list-runs                gespeicherte Beitragsläufe auflisten (ein Schlüssel je Zeile)\n"
     "  delete-run SCHLÜSSEL     gespeicherten Beitragslauf löschen (fragt; --yes bestätigt)\n"
@@ -41,7 +42,7 @@ struct Options {
                                          + kCommands);
         parser.addOptions({help, version, programDir, commandLine, set, yes, saveSettings, odbcDriver, now,
                            selectOwners, reports, owners, seed});
-        parser.addPositionalArgument(u"BEFEHL"_qs, u"dump, run, list-runs, delete-run oder demo-db."_qs,
+        parser.addPositionalArgument(u"BEFEHL"_qs, u"dump, check, run, list-runs, delete-run oder demo-db."_qs,
                                      u"BEFEHL [ARGUMENTE]"_qs);
     }
 };

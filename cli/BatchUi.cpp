@@ -3,6 +3,7 @@
 #include "platform/AnsiTextFile.h"
 #include "platform/Paths.h"
 #include "print/Report.h"
+#include "run/RunCheck.h"
 
 #include <QDir>
 
@@ -53,6 +54,20 @@ std::optional<QString> BatchUi::inputBox(const QString &prompt, const QString &t
 void BatchUi::openFile(const QString &path)
 {
     printBlock({}, u"Datei: "_qs + path);
+}
+
+RunCheckChoice BatchUi::showRunCheck(const RunCheck &check)
+{
+    // A script sees the findings and goes on; the command "check" prints them all.
+    constexpr int kOwnersShown = 10;
+    const QString findings = findingsText(check, kOwnersShown, true);
+    if (check.hasErrors()) {
+        printBlock(u"Prüfung vor dem Lauf"_qs, findings, u"Abbrechen"_qs);
+        return RunCheckChoice::Cancel;
+    }
+    if (!findings.isEmpty())
+        printBlock(u"Prüfung vor dem Lauf"_qs, findings, u"Lauf starten"_qs);
+    return RunCheckChoice::Start;
 }
 
 bool BatchUi::showReport(const Report &report)

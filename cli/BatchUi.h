@@ -20,6 +20,8 @@ public:
     void setBusy(bool) override {}
     void setProgress(int, int) override {}
     bool showReport(const Report &report) override;
+    // The findings on stderr (ten owners each); the run starts unless one is an error.
+    RunCheckChoice showRunCheck(const RunCheck &check) override;
 
     QString reportsFolder() const override { return m_reportsDir; }
     void setReportsDir(const QString &dir) { m_reportsDir = dir; }

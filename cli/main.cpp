@@ -11,6 +11,7 @@
 #include "platform/RunSignals.h"
 #include "platform/Translation.h"
 #include "run/RunDriver.h"
+#include "run/RunPreparation.h"
 #include "run/RunSummary.h"
 #include "select/OwnerSelection.h"
 
@@ -88,6 +89,32 @@ int run(FrmDTA &form, const BatchUi &ui)
         return report.signal ? exitCodeForSignal(report.signal) : Failure;
     }
     return Failure;
+}
+
+// The first half of the start button: prints what the run would bill and the check before
+// it, and writes nothing. Exit 3 when the check holds an error (the run could not start).
+int check(FrmDTA &form)
+{
+    RunReport report;
+    const std::optional<PreparedRun> run = PrepareRun(form, report);
+    if (!run) {
+        switch (report.outcome) {
+        case RunOutcome::Completed:
+            return Done;
+        case RunOutcome::Stopped:
+            return Stopped;
+        case RunOutcome::Interrupted:
+            if (const int signal = pendingRunSignal())
+                return exitCodeForSignal(signal);
+            return Failure;
+        case RunOutcome::Failed:
+        case RunOutcome::Unfinished:
+            return Failure;
+        }
+        return Failure;
+    }
+    printOut(runCheckText(run->check) + u'\n');
+    return run->check.hasErrors() ? Stopped : Done;
 }
 
 // The stored runs, one run key per line.
@@ -182,7 +209,7 @@ int main(int argc, char **argv)
 
     if (o.command == u"demo-db"_qs)
         return demoDb(o);
-    const QStringList formCommands{u"dump"_qs, u"run"_qs, u"list-runs"_qs, u"delete-run"_qs};
+    const QStringList formCommands{u"dump"_qs, u"check"_qs, u"run"_qs, u"list-runs"_qs, u"delete-run"_qs};
     if (!formCommands.contains(o.command))
         return usageError(u"Unbekannter Befehl „"_qs + o.command + u"“."_qs);
     const int expectedArguments = o.command == u"delete-run"_qs ? 1 : 0;
@@ -230,6 +257,8 @@ int main(int argc, char **argv)
     int result = Done;
     if (o.command == u"run"_qs)
         result = run(form, ui);
+    else if (o.command == u"check"_qs)
+        result = check(form);
     else if (o.command == u"list-runs"_qs)
         result = listRuns(form);
     else if (o.command == u"delete-run"_qs)

@@ -1,6 +1,7 @@
 #include "fibu/BookingFindings.h"
 
 #include "app/FrmDTA.h"
+#include "fibu/FibuFiles.h"
 #include "platform/Cp1252.h"
 #include "sepa/ErrorLog.h"
 
@@ -50,6 +51,38 @@ QString someOf(const QStringList &owners)
 QString ownerLabel(const Buchung &b)
 {
     return (QString::number(b.Nummer) + u' ' + b.Name.trimmed() + u' ' + b.Vorname.trimmed()).trimmed();
+}
+
+bool datevBooks(const FrmDTA &f, const Buchung &b, int slot)
+{
+    const auto k = std::size_t(slot);
+    const double gross = f.bBeitraegeNetto ? b.Betrag[k] + b.Steuer[k] : b.Betrag[k];
+    return b.Betrag[k] > 0 && bookable(gross);
+}
+
+bool syskaBooks(const Buchung &b, int slot)
+{
+    const auto k = std::size_t(slot);
+    return slot < 2 && b.Betrag[k] > 0 && bookable(b.Betrag[k]);
+}
+
+bool lacksOwnerAccount(const Buchung &b)
+{
+    return b.FibuKonto.trimmed().isEmpty();
+}
+
+bool booksWithoutOwnerAccount(const FrmDTA &f, const Buchung &b)
+{
+    if (!lacksOwnerAccount(b))
+        return false;
+    const QString system = f.strFibu.trimmed().toUpper();
+    for (int k = 0; k < kFeeSlots; ++k) {
+        if (system == u"DATEV-FIBU"_qs && datevBooks(f, b, k))
+            return true;
+        if (system == u"SYSKA-FIBU"_qs && syskaBooks(b, k))
+            return true;
+    }
+    return false;
 }
 
 void BookingFindings::owner(const Buchung &b, const QStringList &lines, bool withoutAccount)

@@ -36,5 +36,17 @@ private:
 // "4711 Schmidt Bernd": the owner as the messages name him.
 QString ownerLabel(const Buchung &b);
 
+// Which fees of an owner the DATEV and the SYSKA export book (SYSKA only fees 1 and 2).
+bool datevBooks(const FrmDTA &form, const Buchung &b, int slot);
+bool syskaBooks(const Buchung &b, int slot);
+
+// The owner's own account (from Zusatz1) is missing.
+bool lacksOwnerAccount(const Buchung &b);
+
+// True when the accounting export the form names writes lines for this owner that lack his
+// own account: DATEV and SYSKA book to it; IBM-FIBU books to the form's bank account and
+// the cost centres. The check before a run names these owners by this rule.
+bool booksWithoutOwnerAccount(const FrmDTA &form, const Buchung &b);
+
 } // namespace fibu
 } // namespace qvl

@@ -82,9 +82,9 @@ QStringList ExportDATEV(const FrmDTA &f, const Buchungen &records, QStringList &
         const QString number = generalNumber(double(firstNumber + qint64(i)));
         QStringList lines;
         for (int k = 0; k < kFeeSlots; ++k) {
-            const double gross = f.bBeitraegeNetto ? b.Betrag[k] + b.Steuer[k] : b.Betrag[k];
-            if (!(b.Betrag[k] > 0) || !bookable(gross))
+            if (!datevBooks(f, b, k))
                 continue;
+            const double gross = f.bBeitraegeNetto ? b.Betrag[k] + b.Steuer[k] : b.Betrag[k];
             const QString none;
             debtors.append(debtor);
             if (accounts[k]->Text.trimmed().isEmpty())
@@ -93,7 +93,7 @@ QStringList ExportDATEV(const FrmDTA &f, const Buchungen &records, QStringList &
                                  f.txtVerwendungszweck.Text, u"L"_qs, datum, b.FibuKonto, none, none, none, none,
                                  number, none, none, none, none, none, none, none}));
         }
-        findings.owner(b, lines.isEmpty() ? lines : lines + QStringList{debtor}, b.FibuKonto.trimmed().isEmpty());
+        findings.owner(b, lines.isEmpty() ? lines : lines + QStringList{debtor}, lacksOwnerAccount(b));
         bookings += lines;
     }
 

@@ -27,7 +27,7 @@ QStringList ExportSYSKA(const FrmDTA &f, const Buchungen &records, QStringList &
         const QString number = QString::number(firstNumber + qint64(i));
         QStringList own;
         for (int k = 0; k < 2; ++k) {
-            if (!(b.Betrag[k] > 0) || !bookable(b.Betrag[k]))
+            if (!syskaBooks(b, k))
                 continue;
             if (accounts[k].trimmed().isEmpty())
                 findings.formAccountMissing(u"Beitragskonto "_qs + f.aBeitragsNamen[k]);
@@ -36,7 +36,7 @@ QStringList ExportSYSKA(const FrmDTA &f, const Buchungen &records, QStringList &
                                    formatNumber(b.Betrag[k], u"0.00"_qs)}
                            .join(u';'));
         }
-        findings.owner(b, own, b.FibuKonto.trimmed().isEmpty());
+        findings.owner(b, own, lacksOwnerAccount(b));
         lines += own;
     }
 

@@ -2,6 +2,7 @@
 
 #include "app/FrmDTA.h"
 #include "gui/ReportPreview.h"
+#include "gui/RunCheckDialog.h"
 #include "platform/Paths.h"
 
 #include <QApplication>
@@ -61,6 +62,13 @@ std::optional<QString> GuiUserInterface::inputBox(const QString &prompt, const Q
     if (!ok)
         return std::nullopt;
     return text;
+}
+
+RunCheckChoice GuiUserInterface::showRunCheck(const RunCheck &check)
+{
+    RunCheckDialog dialog(check, m_window);
+    dialog.exec();
+    return dialog.choice();
 }
 
 void GuiUserInterface::openFile(const QString &path)

@@ -24,6 +24,8 @@ public:
     void setProgress(int value, int maximum) override;
     // The print preview of the report, from which the user prints or saves a PDF file.
     bool showReport(const Report &report) override;
+    // The check before a run in its dialog, over the main window.
+    RunCheckChoice showRunCheck(const RunCheck &check) override;
 
 private:
     QPointer<QWidget> m_window;

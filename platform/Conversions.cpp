@@ -123,7 +123,7 @@ struct NumberPattern
 constexpr NumberPattern numberPatterns[] = {
     {u"0.00", 2, false, 1},       {u"0.0000", 4, false, 1},     {u"##0.00", 2, false, 1},
     {u"#0.00", 2, false, 1},      {u"#####0.00", 2, false, 1},  {u"#,##0.00", 2, true, 1},
-    {u"###,##0.00", 2, true, 1},  {u"#.##0,00", 2, true, 1},  {u"###,##0.0000", 4, true, 1}, {u"0000", 0, false, 4},
+    {u"###,##0.00", 2, true, 1},  {u"###,##0.0", 1, true, 1},  {u"#.##0,00", 2, true, 1},  {u"###,##0.0000", 4, true, 1}, {u"0000", 0, false, 4},
 };
 
 const QRegularExpression &numberSyntax()

@@ -24,6 +24,7 @@ bool isZero(double value);
 // Formats with one of the runtime's patterns:
 //   "0.00", "0.0000", "##0.00", "#0.00", "#####0.00"   -> no grouping ("1234,50")
 //   "#,##0.00", "###,##0.00", "###,##0.0000"            -> grouping with "." ("1.234,50")
+//   "###,##0.0"                                         -> one decimal, grouping ("1.234,6")
 //   "#.##0,00" (the same, as the report designer writes it)
 //   "0000"                                              -> at least four digits ("0050")
 // Rounds halves away from zero. A negative value gets a leading "-" (and "-0,00" never

@@ -9,10 +9,13 @@
 namespace qvl {
 
 class Report;
+struct RunCheck;
 
 enum class MsgIcon { None, Information, Exclamation, Critical, Question };
 enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class MsgResult { Ok, Cancel, Yes, No };
+// What the user makes of the check before a run.
+enum class RunCheckChoice { Start, Cancel, TakeDueDate };
 
 struct Message {
     QString text;
@@ -39,6 +42,10 @@ public:
     // the batch front end as files. False when it could not be shown; the user has been
     // told why.
     virtual bool showReport(const Report &report) = 0;
+    // The check before a run: its summary and its findings by grade. The user starts the
+    // run, cancels it, or takes the proposed due date (the check is then shown again with
+    // it). A check that holds an error can only be cancelled: Start counts as Cancel.
+    virtual RunCheckChoice showRunCheck(const RunCheck &check) = 0;
     // The folder showReport writes reports into; empty when they are only shown.
     virtual QString reportsFolder() const { return {}; }
 

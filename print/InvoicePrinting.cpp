@@ -76,22 +76,29 @@ QString addressBlock(const Buchung &b, LayoutVariant variant)
     return a + (nation + b.PLZ + u' ' + b.OrtOrig).trimmed() + CR;
 }
 
-// The debit note of an owner whose debit is in the bank file.
-QString debitNote(const Buchung &b)
+// The due date as the letters print it: dd.mm.yyyy, or the box's text when it is no date.
+QString dueDateText(const FrmDTA &f)
 {
-    return u"Bitte nicht selbst überweisen! - Betrag wird von folgendem Konto abgebucht:"_qs + CRLF + u"Bank:     "_qs
-           + b.BankOrig + u' ' + CRLF + u"BIC:      "_qs + b.BIC + u' ' + CRLF + u"IBAN:     "_qs + b.IBAN;
+    const auto due = parseDate(f.txtFaellDat.Text);
+    return due ? formatDate(*due, u"dd.mm.yyyy"_qs) : f.txtFaellDat.Text.trimmed();
+}
+
+// The debit note of an owner whose debit is in the bank file. The fee notice is the SEPA
+// pre-notification, so it names the day of the debit.
+QString debitNote(const QString &dueDate, const Buchung &b)
+{
+    return u"Bitte nicht selbst überweisen! - Betrag wird am "_qs + dueDate + u" von folgendem Konto abgebucht:"_qs
+           + CRLF + u"Bank:     "_qs + b.BankOrig + u' ' + CRLF + u"BIC:      "_qs + b.BIC + u' ' + CRLF
+           + u"IBAN:     "_qs + b.IBAN;
 }
 
 // An owner whose debit was left out of the bank file (his bank details are unusable) pays
 // himself: the amount, the due date and the association's account, with the invoice
 // number as the purpose.
-QString transferRequest(const FrmDTA &f, const Buchung &b)
+QString transferRequest(const FrmDTA &f, const QString &dueDate, const Buchung &b)
 {
-    const auto due = parseDate(f.txtFaellDat.Text);
-    const QString dueText = due ? formatDate(*due, u"dd.mm.yyyy"_qs) : f.txtFaellDat.Text.trimmed();
     return u"Ihre Bankverbindung ist bei uns nicht vollständig hinterlegt. Bitte überweisen Sie den Betrag von "_qs
-           + formatNumber(b.Summe / 100, u"###,##0.00"_qs) + u' ' + f.strWaehrung + u" bis zum "_qs + dueText
+           + formatNumber(b.Summe / 100, u"###,##0.00"_qs) + u' ' + f.strWaehrung + u" bis zum "_qs + dueDate
            + u" auf folgendes Konto:"_qs + CRLF + u"Bank:     "_qs + f.txtBank.Text + CRLF + u"IBAN:     "_qs
            + f.txtKontonummer.Text + CRLF + u"BIC:      "_qs + f.txtBankleitzahl.Text + CRLF
            + u"Verwendungszweck: Rechnung Nr. "_qs + b.RechNr;
@@ -210,6 +217,7 @@ Report PrintRechnungen(FrmDTA &f, const Buchungen &aBuchungen, const QSet<long> 
     const QString plzOrt = f.txtPLZ.Text + u' ' + f.txtOrt.Text;
     const bool kopf = f.chkKopf.Value == 1;
     const bool directDebitNote = f.LaoderRe[0].Value && f.chkRechnung.Value == 1;
+    const QString dueDate = dueDateText(f);
     const QString absenderNicht = f.strAbsenderNichtDrucken.toUpper();
     const QString absender = absenderNicht == u"1"_qs || absenderNicht == u"WAHR"_qs
                                  ? u" "_qs
@@ -296,8 +304,9 @@ Report PrintRechnungen(FrmDTA &f, const Buchungen &aBuchungen, const QSet<long> 
 
             QString fixText = f.txtFixtext.Text;
             if (directDebitNote)
-                fixText = (notCollected.contains(b.Id_Personal) ? transferRequest(f, b) : debitNote(b)) + CRLF + CRLF
-                          + CRLF + f.txtFixtext.Text;
+                fixText = (notCollected.contains(b.Id_Personal) ? transferRequest(f, dueDate, b)
+                                                                : debitNote(dueDate, b))
+                          + CRLF + CRLF + CRLF + f.txtFixtext.Text;
             rs.set(u"FixText"_qs, fixText);
             rs.set(u"Summe"_qs, formatNumber(sum, u"###,##0.00"_qs) + u' ' + f.strWaehrung);
 

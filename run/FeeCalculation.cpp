@@ -18,19 +18,6 @@ namespace {
 
 using namespace fees;
 
-// The business year is normally typed as a bare year ("2026"), which no date reader
-// accepts; a full date names its year too. Anything else switches pro rata off.
-std::optional<int> businessYear(const QString &text)
-{
-    static const QRegularExpression bareYear(QStringLiteral("^[0-9]{4}$"));
-    const QString trimmed = text.trimmed();
-    if (bareYear.match(trimmed).hasMatch())
-        return int(numberOrZero(trimmed));
-    if (const std::optional<QDateTime> date = parseDate(trimmed))
-        return date->date().year();
-    return std::nullopt;
-}
-
 // The remittance line: the VAT texts win over the form's text.
 QString remittanceLine(QStringView text, QStringView vatTexts)
 {
@@ -169,9 +156,79 @@ qint64 firstInvoiceNumber(const QString &text)
     return qint64(std::clamp(value, 0.0, 1e15));
 }
 
+ZeroReason zeroReason(const FeeInputs &in, const Buchung &b)
+{
+    if (!in.ticked[0] || in.mode == Mode::OwnParameters || !isZero(b.Betrag[0])) {
+        for (int k = 0; k < kFeeSlots; ++k)
+            if (in.ticked[std::size_t(k)] && !isZero(b.Betrag[std::size_t(k)]))
+                return ZeroReason::Cancelled;
+        return ZeroReason::OwnParameters;
+    }
+    switch (in.mode) {
+    case Mode::HectareClasses:
+        return ZeroReason::ClassAmount;
+    case Mode::Formula: {
+        const QDate &joined = b.Beitrittsdatum;
+        const bool december = in.proRataYear && joined.isValid() && joined.year() == *in.proRataYear
+                              && joined.month() == 12;
+        return december ? ZeroReason::JoinedInDecember : ZeroReason::Formula;
+    }
+    case Mode::Scale:
+        return ZeroReason::Scale;
+    case Mode::OwnParameters:
+        break;
+    }
+    return ZeroReason::OwnParameters;
+}
+
 } // namespace
 
+// The business year is normally typed as a bare year ("2026"), which no date reader
+// accepts; a full date names its year too.
+std::optional<int> businessYear(const QString &text)
+{
+    static const QRegularExpression bareYear(QStringLiteral("^[0-9]{4}$"));
+    const QString trimmed = text.trimmed();
+    if (bareYear.match(trimmed).hasMatch())
+        return int(numberOrZero(trimmed));
+    if (const std::optional<QDateTime> date = parseDate(trimmed))
+        return date->date().year();
+    return std::nullopt;
+}
+
+bool proRataByJoiningDate(const FrmDTA &form)
+{
+    return form.chkBeitrag[0].Value == 1 && form.rbEinstellung[2].Value && form.chkAnteiligeBerechnung.Value == 1
+           && businessYear(form.txtWirtschaftsjahr.Text);
+}
+
+QString zeroReasonText(ZeroReason reason)
+{
+    switch (reason) {
+    case ZeroReason::ClassAmount:
+        return u"Betrag der ha-Staffel ist 0"_qs;
+    case ZeroReason::Formula:
+        return u"Ergebnis der Formel ist 0"_qs;
+    case ZeroReason::JoinedInDecember:
+        return u"im Dezember eingetreten, anteilige Berechnung"_qs;
+    case ZeroReason::Scale:
+        return u"Ergebnis der Staffel ist 0"_qs;
+    case ZeroReason::OwnParameters:
+        return u"eigene Beitragsparameter ergeben 0"_qs;
+    case ZeroReason::Cancelled:
+        return u"Beiträge ergeben zusammen 0"_qs;
+    }
+    return {};
+}
+
 void CalcBeitraege(const FrmDTA &form, Buchungen &aBuchungen, const SlotArray<bool> &bRundeBeitrag)
+{
+    std::vector<DroppedOwner> dropped;
+    CalcBeitraege(form, aBuchungen, bRundeBeitrag, dropped);
+}
+
+void CalcBeitraege(const FrmDTA &form, Buchungen &aBuchungen, const SlotArray<bool> &bRundeBeitrag,
+                   std::vector<DroppedOwner> &dropped)
 {
     const FeeInputs in = readInputs(form);
     refuseEndlessFormula(in, aBuchungen, bRundeBeitrag[0]);
@@ -190,6 +247,9 @@ void CalcBeitraege(const FrmDTA &form, Buchungen &aBuchungen, const SlotArray<bo
         finishRecord(in, b);
     }
 
+    for (const Buchung &b : aBuchungen)
+        if (isZero(b.Summe))
+            dropped.push_back({b.Id_Personal, b.Nummer, b.Name, b.Vorname, zeroReason(in, b)});
     std::erase_if(aBuchungen, [](const Buchung &b) { return isZero(b.Summe); });
     qint64 number = firstInvoiceNumber(form.txtRechNr.Text);
     // Every output's invoice number column holds nine digits; a longer number would be cut

@@ -4,6 +4,10 @@
 
 #include "run/Buchung.h"
 
+#include <QString>
+#include <optional>
+#include <vector>
+
 namespace qvl {
 
 class FrmDTA;
@@ -14,5 +18,38 @@ class FrmDTA;
 // for an owner above the minimum area; and (the fees computed, no number given) when the
 // invoice numbers of the kept owners would run past 999.999.999.
 void CalcBeitraege(const FrmDTA &form, Buchungen &aBuchungen, const SlotArray<bool> &bRundeBeitrag);
+
+// Why an owner's total is 0, so that he is dropped from the run.
+enum class ZeroReason {
+    ClassAmount,      // fee 1 by hectare class: the class of his area has the amount 0
+    Formula,          // fee 1 by formula: the formula gives 0
+    JoinedInDecember, // fee 1 by formula, pro rata: joined in the last month of the business year
+    Scale,            // fee 1 by scale: the scale gives 0
+    OwnParameters,    // his own parameters give 0 for every ticked fee
+    Cancelled         // fees that add up to 0
+};
+
+struct DroppedOwner {
+    long idPersonal = 0;
+    long nummer = 0;
+    QString name;    // as read, not transliterated
+    QString vorname;
+    ZeroReason reason = ZeroReason::OwnParameters;
+};
+
+// The same, telling why each dropped owner was dropped, in the records' order.
+void CalcBeitraege(const FrmDTA &form, Buchungen &aBuchungen, const SlotArray<bool> &bRundeBeitrag,
+                   std::vector<DroppedOwner> &dropped);
+
+// The year of the business year box: a bare year ("2026") or the year of a date; anything
+// else switches pro rata off.
+std::optional<int> businessYear(const QString &text);
+
+// Pro rata bills fee 1 by the owners' joining dates: fee 1 by formula, pro rata ticked,
+// and a business year to count the months in.
+bool proRataByJoiningDate(const FrmDTA &form);
+
+// "Betrag der ha-Staffel ist 0", … for the check before a run.
+QString zeroReasonText(ZeroReason reason);
 
 } // namespace qvl

@@ -104,6 +104,15 @@ QString fibuKontoFromZusatz1(const QString &zusatz1, const QString &strFibu)
     return range + zusatz1.mid(1);
 }
 
+QSet<long> ownersWithoutJoiningDate(const Database &db)
+{
+    const std::unique_ptr<RowCursor> rows = db.select(db.sql(member_query_sql::kOwnersWithoutJoiningDate));
+    QSet<long> owners;
+    while (rows->next())
+        owners.insert(rows->integer(0));
+    return owners;
+}
+
 void RunMemberQuery(FrmDTA &form, Buchungen &aBuchungen)
 {
     if (!isValidOwnerList(form.strWBIN))

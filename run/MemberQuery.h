@@ -5,11 +5,13 @@
 #include "platform/ConnectionString.h"
 #include "run/Buchung.h"
 
+#include <QSet>
 #include <QString>
 #include <QVariantList>
 
 namespace qvl {
 
+class Database;
 class FrmDTA;
 
 // True when the owner restriction may be appended to the statement: a parenthesised,
@@ -29,6 +31,9 @@ MemberQuerySql memberQueryStatement(const FrmDTA &form, SqlDialect dialect);
 // appends one record per owner (the first row of an owner wins) to aBuchungen. Throws
 // DbError when the database fails and RunError when strWBIN is not a valid owner list.
 void RunMemberQuery(FrmDTA &form, Buchungen &aBuchungen);
+
+// The owners (Id_Personal) whose joining date is not on file. Throws DbError.
+QSet<long> ownersWithoutJoiningDate(const Database &db);
 
 // The accounting number derived from Zusatz1 when an accounting export is chosen.
 QString fibuKontoFromZusatz1(const QString &zusatz1, const QString &strFibu);

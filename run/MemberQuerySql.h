@@ -78,4 +78,10 @@ inline constexpr DialectSql kOrderByName{
 inline constexpr DialectSql kOrderById{u" order by personal.id_personal ",
                                        u" order by personal.id_personal "};
 
+// The owners without a joining date: the member query reads the day of the query for them,
+// which pro rata bills as the month of joining. For the check before a run.
+inline constexpr DialectSql kOwnersWithoutJoiningDate{
+    u"select id_personal from personal where Beitrittsdatum is null",
+    u"select id_personal from personal where Beitrittsdatum is null"};
+
 } // namespace qvl::member_query_sql

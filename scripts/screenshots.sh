@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Pictures of the main form's tabs and of both dialogs on the demo (after the main job), on
+# Pictures of the main form's tabs, of both dialogs and of the check before a run on the demo (after the main job), on
 # a virtual 1366×768 laptop screen and on a 1920×1080 screen scaled to 150 %, into docs/.
 # The demo is copied to a neutral folder first, so the pictures show no checkout's path.
 set -euo pipefail

@@ -43,9 +43,8 @@ bool allUpperAlnum(QStringView text)
 // Remainder mod 97 of the number that TEXT stands for (letters A=10 ... Z=35), taken
 // digit by digit so that no number ever exceeds 97 * 100. TEXT must be upper-case
 // letters and digits.
-int mod97(QStringView text)
+int mod97(QStringView text, int remainder = 0)
 {
-    int remainder = 0;
     for (QChar c : text) {
         if (isDigit(c))
             remainder = (remainder * 10 + (c.unicode() - u'0')) % 97;
@@ -85,6 +84,9 @@ QString ibanCheckDigits(const QString &countryCode, const QString &bban)
 
 QString normalisedIban(const QString &typed)
 {
+    // Mostly it is stored as banks take it already: asked for every booking of a run.
+    if (allUpperAlnum(typed))
+        return typed;
     QString s;
     s.reserve(typed.size());
     for (const QChar c : typed) {
@@ -104,7 +106,9 @@ bool isValidIban(const QString &iban)
     const int length = ibanLengthOfCountry(iban.left(2));
     if (length == 0 || iban.size() != length)
         return false;
-    return mod97(QString(iban.mid(4) + iban.left(4))) == 1;
+    // The check digits and the country moved behind the rest.
+    const QStringView v(iban);
+    return mod97(v.first(4), mod97(v.sliced(4))) == 1;
 }
 
 bool isValidCreditorId(const QString &creditorId)

@@ -4,9 +4,10 @@
 #include "sepa/Iban.h"
 
 #include <QHash>
-#include <QRegularExpression>
 
 #include <algorithm>
+#include <array>
+#include <string_view>
 
 namespace qvl {
 
@@ -298,28 +299,92 @@ QString leftCharacters(const QString &text, int maxLength)
     return text.left(text[maxLength - 1].isHighSurrogate() ? maxLength - 1 : maxLength);
 }
 
+namespace {
+
+bool isUpper(QChar c)
+{
+    return c >= u'A' && c <= u'Z';
+}
+
+bool isDigitChar(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+bool allOf(QStringView text, bool (*test)(QChar))
+{
+    return std::all_of(text.begin(), text.end(), test);
+}
+
+bool isUpperOrDigit(QChar c)
+{
+    return isUpper(c) || isDigitChar(c);
+}
+
+} // namespace
+
+// The schemas' patterns, checked by hand: they are asked for every booking of a run.
 bool isSchemaIban(const QString &iban)
 {
-    static const QRegularExpression pattern(u"^[A-Z]{2}[0-9]{2}[A-Z0-9]{1,30}$"_qs);
-    return pattern.match(iban).hasMatch();
+    // [A-Z]{2}[0-9]{2}[A-Z0-9]{1,30}
+    const QStringView v(iban);
+    return v.size() >= 5 && v.size() <= 34 && allOf(v.first(2), isUpper) && allOf(v.sliced(2, 2), isDigitChar)
+           && allOf(v.sliced(4), isUpperOrDigit);
 }
 
 bool isSchemaBic(SepaFormat format, const QString &bic)
 {
-    // The two versions' own patterns: since 2019 the bank code may hold digits.
-    static const QRegularExpression v02(u"^[A-Z]{6}[A-Z2-9][A-NP-Z0-9]([A-Z0-9]{3})?$"_qs);
-    static const QRegularExpression v08(u"^[A-Z0-9]{4}[A-Z]{2}[A-Z0-9]{2}([A-Z0-9]{3})?$"_qs);
-    return (format == SepaFormat::Pain00800102 ? v02 : v08).match(bic).hasMatch();
+    const QStringView v(bic);
+    if (v.size() != 8 && v.size() != 11)
+        return false;
+    if (!allOf(v.sliced(8), isUpperOrDigit))
+        return false;
+    if (format == SepaFormat::Pain00800102) {
+        // [A-Z]{6}[A-Z2-9][A-NP-Z0-9]([A-Z0-9]{3})?
+        const QChar seventh = v[6];
+        const QChar eighth = v[7];
+        return allOf(v.first(6), isUpper) && (isUpper(seventh) || (seventh >= u'2' && seventh <= u'9'))
+               && isUpperOrDigit(eighth) && eighth != u'O';
+    }
+    // Since 2019 the bank code may hold digits: [A-Z0-9]{4}[A-Z]{2}[A-Z0-9]{2}([A-Z0-9]{3})?
+    return allOf(v.first(4), isUpperOrDigit) && allOf(v.sliced(4, 2), isUpper) && allOf(v.sliced(6, 2), isUpperOrDigit);
 }
 
 bool isSepaIdentifier(const QString &text)
 {
-    static const QRegularExpression pattern(u"^[A-Za-z0-9':?,\\-(+.)/]+$"_qs);
-    return pattern.match(text).hasMatch() && !text.startsWith(u'/') && !text.endsWith(u'/')
-           && !text.contains(u"//"_qs);
+    // [A-Za-z0-9':?,\-(+.)/]+
+    static const QString punctuation = u"':?,-(+.)/"_qs;
+    const bool allowed = !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) {
+        return isUpper(c) || (c >= u'a' && c <= u'z') || isDigitChar(c) || punctuation.contains(c);
+    });
+    return allowed && !text.startsWith(u'/') && !text.endsWith(u'/') && !text.contains(u"//"_qs);
 }
 
-QString bankCharset(const QString &text)
+namespace {
+
+// a-z A-Z 0-9 blank ' : ? , - ( + . ) / & * $ %, as a table: asked for every character of
+// every owner's name and address.
+constexpr std::array<bool, 128> kBankCharset = [] {
+    std::array<bool, 128> table{};
+    for (char c = 'a'; c <= 'z'; ++c)
+        table[std::size_t(c)] = true;
+    for (char c = 'A'; c <= 'Z'; ++c)
+        table[std::size_t(c)] = true;
+    for (char c = '0'; c <= '9'; ++c)
+        table[std::size_t(c)] = true;
+    for (const char c : std::string_view(" ':?,-(+.)/&*$%"))
+        table[std::size_t(c)] = true;
+    return table;
+}();
+
+bool inBankCharset(char32_t c)
+{
+    return c < 128 && kBankCharset[c];
+}
+
+// The reduction of bankCharset; the characters it could only turn into a blank (blanks,
+// line breaks and other controls aside) go to *lost.
+QString reduceToBankCharset(const QString &text, QString *lost)
 {
     // Letters whose diacritic is not a separate combining mark.
     static const QHash<char32_t, QString> undecomposable = {
@@ -327,28 +392,40 @@ QString bankCharset(const QString &text)
         {U'Đ', u"D"_qs}, {U'ß', u"ss"_qs}, {U'ẞ', u"SS"_qs}, {U'æ', u"ae"_qs}, {U'Æ', u"AE"_qs},
         {U'œ', u"oe"_qs}, {U'Œ', u"OE"_qs}, {U'ı', u"i"_qs},
     };
-    static const QString punctuation = u" ':?,-(+.)/&*$%"_qs;
-    const auto allowed = [](QChar c) {
-        return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9')
-               || (c.unicode() < 0x80 && punctuation.contains(c));
-    };
-    if (std::all_of(text.begin(), text.end(), allowed))
+    if (std::all_of(text.begin(), text.end(), [](QChar c) { return inBankCharset(c.unicode()); }))
         return text;
 
     QString result;
     result.reserve(text.size());
     for (const char32_t c : text.normalized(QString::NormalizationForm_D).toUcs4()) {
-        const bool asciiAlnum = (c >= U'a' && c <= U'z') || (c >= U'A' && c <= U'Z') || (c >= U'0' && c <= U'9');
-        if (asciiAlnum || (c < 0x80 && punctuation.contains(QChar(c))))
+        if (inBankCharset(c))
             result += QChar(c);
         else if (QChar::category(c) == QChar::Mark_NonSpacing)
             continue;
         else if (const auto found = undecomposable.constFind(c); found != undecomposable.cend())
             result += *found;
-        else
+        else {
             result += u' ';
+            const QString character = QString::fromUcs4(&c, 1);
+            if (lost && !QChar::isSpace(c) && QChar::category(c) != QChar::Other_Control && !lost->contains(character))
+                *lost += character;
+        }
     }
     return result;
+}
+
+} // namespace
+
+QString bankCharset(const QString &text)
+{
+    return reduceToBankCharset(text, nullptr);
+}
+
+QString bankCharsetLosses(const QString &text)
+{
+    QString lost;
+    reduceToBankCharset(text, &lost);
+    return lost;
 }
 
 QString sepaAmountText(double amount)

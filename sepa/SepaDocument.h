@@ -74,6 +74,10 @@ bool isSepaIdentifier(const QString &text);
 // The character set German banks accept in free texts: a-z A-Z 0-9 blank ' : ? , - ( + . ) / & * $ %.
 // A letter with a diacritic loses it (È -> E, ç -> c, ł -> l); any other character becomes a blank.
 QString bankCharset(const QString &text);
+// The characters of the text that bankCharset can only turn into a blank (neither kept
+// nor written without their diacritic), each once; empty when the bank file carries the
+// text. Blanks, line breaks and other controls do not count.
+QString bankCharsetLosses(const QString &text);
 
 // An amount in euros as the file writes it: up to 15 significant digits, "." as decimal
 // point, no trailing zeros (123.45, 123.4, 100).

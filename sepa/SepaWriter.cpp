@@ -7,6 +7,7 @@
 #include "run/InvoiceDate.h"
 #include "run/RunError.h"
 #include "sepa/BankFiles.h"
+#include "sepa/BookingSelection.h"
 #include "sepa/ErrorLog.h"
 #include "sepa/Iban.h"
 #include "sepa/RunLock.h"
@@ -26,61 +27,10 @@ namespace qvl {
 
 namespace {
 
-const QString notProvided = u"NOTPROVIDED"_qs;
-
 std::function<void(QByteArray &)> &blockFilter()
 {
     static std::function<void(QByteArray &)> filter;
     return filter;
-}
-
-// The amount of a booking in euros, exactly as its decimal text shows it. For whole cents
-// the quotient already is the double nearest to that text.
-double amountOf(const Buchung &b)
-{
-    if (b.Summe == std::trunc(b.Summe) && std::fabs(b.Summe) < 1e15)
-        return b.Summe / 100.0;
-    return numberOrZero(generalNumber(b.Summe / 100.0));
-}
-
-QString who(const Buchung &b)
-{
-    return QString::number(b.Nummer) + u' ' + b.Name + u' ' + b.Vorname;
-}
-
-// The length test of the German, Austrian and Swiss IBANs, then the full ISO 13616 check.
-// Empty when the IBAN passes, else the log line.
-QString ibanProblem(const Buchung &b, const QString &iban)
-{
-    const QString country = b.IBAN.left(2).toUpper();
-    const bool wrongLength = (country == u"DE"_qs && iban.size() != 22) || (country == u"AT"_qs && iban.size() != 20)
-                             || (country == u"CH"_qs && iban.size() != 21) || iban.isEmpty();
-    if (wrongLength)
-        return who(b) + u" IBAN hat nicht die erforderliche Länge. "_qs + b.IBAN;
-    if (!isValidIban(iban))
-        return who(b) + u" IBAN ist ungültig (Prüfziffer oder Länge). "_qs + b.IBAN;
-    return {};
-}
-
-// A reference that holds nothing the file can carry counts as missing: the owner's number.
-QString mandateOf(const Buchung &b)
-{
-    const QString mandate = withoutXmlForbidden(b.Mandatsnummer);
-    return mandate.trimmed().isEmpty() ? QString::number(b.Nummer) : leftCharacters(mandate, 35);
-}
-
-// The BIC when the schema takes it, else NOTPROVIDED; *invalid tells a BIC that was given
-// but cannot be written.
-QString bicOf(SepaFormat format, const Buchung &b, bool *invalid)
-{
-    const QString bic = b.BIC.trimmed().toUpper();
-    *invalid = false;
-    if (bic.isEmpty() || bic == notProvided)
-        return notProvided;
-    if (isSchemaBic(format, bic))
-        return bic;
-    *invalid = true;
-    return notProvided;
 }
 
 // The remittance text's parts that are the same for every booking of the run.
@@ -122,53 +72,6 @@ void writeLog(const FrmDTA &f, const QStringList &lines)
         throw RunError(RunError::Kind::Output, error);
 }
 
-// Pass 1: which bookings go into the file, their count and control sum, the numbers of
-// the message id; every data error logged.
-struct Selection {
-    std::vector<std::uint32_t> written; // indexes into the run's records, in order
-    QSet<long> leftOut;                 // owners whose debit cannot be written
-    double controlSum = 0;              // before its final rounding
-    int errors = 0;
-    QStringList logLines; // written when the run's fees are committed
-    QString firstNumber, lastNumber;
-};
-
-Selection selectBookings(SepaFormat format, const Buchungen &aBuchungen)
-{
-    Selection s;
-    s.written.reserve(aBuchungen.size());
-    const auto logError = [&](const QString &line) {
-        s.logLines.append(line);
-        ++s.errors;
-    };
-    for (std::size_t i = 0; i < aBuchungen.size(); ++i) {
-        const Buchung &b = aBuchungen[i];
-        const QString iban = normalisedIban(b.IBAN);
-        const QString problem = ibanProblem(b, iban);
-        // A bank refuses a file with one unwritable IBAN as a whole, so that booking stays
-        // out of the file (and uncollected).
-        if (!isSchemaIban(iban)) {
-            logError(problem + (problem.endsWith(u' ') ? u""_qs : u" "_qs)
-                     + u"Die Lastschrift wurde nicht in die Datei geschrieben."_qs);
-            s.leftOut.insert(b.Id_Personal);
-            continue;
-        }
-        if (!problem.isEmpty())
-            logError(problem);
-        bool invalidBic = false;
-        bicOf(format, b, &invalidBic);
-        if (invalidBic)
-            logError(who(b) + u" BIC ist ungültig und wird nicht übertragen. "_qs + b.BIC);
-        // A reference cannot be mended here: it is what the owner signed.
-        if (!b.Mandatsnummer.trimmed().isEmpty() && !isSepaIdentifier(b.Mandatsnummer))
-            logError(who(b) + u" Mandatsreferenz enthält unzulässige Zeichen. "_qs + b.Mandatsnummer);
-        (s.written.empty() ? s.firstNumber : s.lastNumber) = QString::number(b.Nummer);
-        s.written.push_back(std::uint32_t(i));
-        s.controlSum += roundHalfEven(amountOf(b), 2);
-    }
-    return s;
-}
-
 QString fieldName(const QString &element)
 {
     static const QHash<QString, QString> names = {
@@ -188,7 +91,7 @@ RunError invalidFile(const QString &file, SepaFormat format, const SepaSchemaErr
 {
     QString where;
     if (e.transaction >= 0 && std::size_t(e.transaction) < written.size())
-        where = u"beim Waldbesitzer "_qs + who(aBuchungen[written[std::size_t(e.transaction)]]) + u", Feld "_qs
+        where = u"beim Waldbesitzer "_qs + logLabel(aBuchungen[written[std::size_t(e.transaction)]]) + u", Feld "_qs
                 + fieldName(e.element);
     else
         where = u"in Zeile "_qs + QString::number(e.line)
@@ -232,7 +135,7 @@ SepaExport CreateSEPAFile(FrmDTA &f, const QString &exportDir, const Buchungen &
     const SepaFormat format = sepaFormatFromText(f.cmbSEPAFormat.Text());
 
     // The totals come first: the header carries them before any transaction.
-    const Selection selection = selectBookings(format, aBuchungen);
+    const BookingSelection selection = selectBookings(format, aBuchungen);
     SepaExport result;
     result.numberOfTransactions = qint64(selection.written.size());
     result.dataErrors = selection.errors;
@@ -280,11 +183,10 @@ SepaExport CreateSEPAFile(FrmDTA &f, const QString &exportDir, const Buchungen &
             fees.deleteOwnerFee(b.Id_Personal, f.txtWirtschaftsjahr.Text, f.strBeitragsText);
             SepaTransaction t;
             t.mandateId = mandateOf(b);
-            t.amount = sepaAmountText(amountOf(b));
+            t.amount = sepaAmountText(bookingAmount(b));
             t.signatureDate = signatureDate;
             t.creditorId = f.txtGlaubigerID.Text;
-            bool invalidBic = false;
-            t.debtorBic = bicOf(format, b, &invalidBic);
+            t.debtorBic = bicOf(format, b);
             t.debtorName = debtorName(b);
             t.debtorIban = normalisedIban(b.IBAN);
             t.remittance = remittanceText(remittance, b, t.mandateId);

@@ -67,6 +67,24 @@ inline constexpr DialectSql kDeleteRunOfAssociation{
     u"delete from PERSONAL_MG_BEITRAGE where " QVL_RUN_KEY_SQLSERVER " = \r ? and" QVL_OWNERS_SQLSERVER,
     u"delete from PERSONAL_MG_BEITRAGE where " QVL_RUN_KEY_SQLITE " = \r ? and" QVL_OWNERS_SQLITE};
 
+// The fees stored for a year and type, per owner, with the owner's number and name: what
+// the check before a run compares the run with, in one grouped query. Grouped by the owner
+// alone (in the order of the table's owner index), then joined with the owners' rows.
+// Bound: jahr, the type's first 50 characters.
+#define QVL_FEES_OF_YEAR(ISNULL, OWNERS)                                                       \
+    "select s.id_personal, p.Nummer, p.Name, p.Vorname, s.betrag from (select id_personal, "  \
+    "sum(betrag) as betrag from PERSONAL_MG_BEITRAGE where jahr = ? and " ISNULL "(typ,'') = ? " \
+    OWNERS "group by id_personal) s left join personal p on p.id_personal = s.id_personal"
+
+inline constexpr DialectSql kFeesOfYear{u"" QVL_FEES_OF_YEAR("isnull", ""),
+                                        u"" QVL_FEES_OF_YEAR("ifnull", "")};
+
+// The same for the owners of one association. Bound: jahr, type, the association number
+// twice.
+inline constexpr DialectSql kFeesOfYearOfAssociation{u"" QVL_FEES_OF_YEAR("isnull", "and" QVL_OWNERS_SQLSERVER),
+                                                     u"" QVL_FEES_OF_YEAR("ifnull", "and" QVL_OWNERS_SQLITE)};
+
+#undef QVL_FEES_OF_YEAR
 #undef QVL_RUN_KEY_SQLSERVER
 #undef QVL_RUN_KEY_SQLITE
 #undef QVL_OWNERS_SQLSERVER

@@ -32,6 +32,7 @@ public:
     void setBusy(bool) override {}
     void setProgress(int, int) override {}
     bool showReport(const Report &) override { return true; }
+    RunCheckChoice showRunCheck(const RunCheck &) override { return RunCheckChoice::Start; }
 };
 
 bool write(const Report &report, const QDir &out, const QString &name)

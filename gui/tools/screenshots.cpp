@@ -1,10 +1,14 @@
 // qvl32-screenshots PROGRAM-DIR OUT-DIR [SUFFIX]: opens the main form on the program folder
 // (without the single-instance guard) at the size it opens at on a first start, and saves
-// a picture of each visible tab and of both dialogs as OUT-DIR/gui-<name><SUFFIX>.png. Run it under a real display (Xvfb) so the
+// a picture of each visible tab, of both dialogs and of the check before a run (fee 1, due
+// on a Sunday) as OUT-DIR/gui-<name><SUFFIX>.png. Run it under a real display (Xvfb) so the
 // pictures show the desktop's fonts and style.
 #include "gui/GuiProgram.h"
 #include "gui/ModelDialog.h"
 #include "gui/OwnerDialog.h"
+#include "gui/RunCheckDialog.h"
+#include "platform/Conversions.h"
+#include "run/RunPreparation.h"
 #include "platform/Translation.h"
 
 #include <QApplication>
@@ -81,6 +85,22 @@ int main(int argc, char **argv)
         OwnerDialog owners(program.form(), &window);
         ok = save(owners, out.filePath(u"gui-waldbesitzer"_qs + suffix + u".png"_qs)) && ok;
         owners.reject();
+    }
+    {
+        FrmDTA &form = program.form();
+        form.chkBeitrag[0].Value = 1;
+        QDate sunday = form.clock().today().addDays(14);
+        while (sunday.dayOfWeek() != Qt::Sunday)
+            sunday = sunday.addDays(1);
+        form.txtFaellDat.Text = formatDate(sunday, u"dd.mm.yyyy"_qs);
+        RunReport report;
+        if (const std::optional<PreparedRun> run = PrepareRun(form, report)) {
+            RunCheckDialog check(run->check, &window);
+            ok = save(check, out.filePath(u"gui-pruefung"_qs + suffix + u".png"_qs)) && ok;
+            check.reject();
+        } else {
+            ok = false;
+        }
     }
     return ok ? 0 : 1;
 }

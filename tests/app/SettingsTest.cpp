@@ -70,6 +70,37 @@ TEST(SettingsLoad, AppliesTheDefaultsAndRulesOfEachKey)
     EXPECT_TRUE(saved.contains(u"STAFFEL-PREISE=10,00;20,50;0,00;0,00;0,00;0,00;0,00;0,00;0,00;0,00;0,00"_qs));
 }
 
+// The keys of the check before a run came later: a file without them, or with a value
+// that is no usable whole number, gives the defaults; saving writes the keys.
+TEST(SettingsLoad, CheckKeysOfOlderFilesGetTheirDefaults)
+{
+    Workspace ws(3);
+    const struct {
+        QStringList lines;
+        int lead, preNotification, percent;
+    } cases[] = {
+        {{}, 1, 14, 25},
+        {{u"VorlaufBankarbeitstage=2"_qs, u"VorabankuendigungTage=0"_qs, u"VergleichAbweichungProzent= 40 "_qs}, 2, 0, 40},
+        {{u"VorlaufBankarbeitstage=-1"_qs, u"VorabankuendigungTage=14,5"_qs, u"VergleichAbweichungProzent=0"_qs}, 1, 14, 25},
+        {{u"VorlaufBankarbeitstage=zwei"_qs, u"VorabankuendigungTage=400"_qs, u"VergleichAbweichungProzent="_qs}, 1, 14, 25},
+    };
+    for (const auto &c : cases) {
+        ws.writeSettings(c.lines);
+        auto form = ws.form();
+        ASSERT_TRUE(LoadSettings(*form));
+        EXPECT_EQ(form->lVorlaufBankarbeitstage, c.lead) << c.lines.join(u' ').toStdString();
+        EXPECT_EQ(form->lVorabankuendigungTage, c.preNotification) << c.lines.join(u' ').toStdString();
+        EXPECT_EQ(form->lVergleichAbweichungProzent, c.percent) << c.lines.join(u' ').toStdString();
+        const QStringList saved = SettingsLines(*form);
+        const qsizetype after = saved.indexOf(u"ERechnung=Unternehmer"_qs);
+        ASSERT_GE(after, 0);
+        EXPECT_EQ(saved.mid(after + 1, 3),
+                  (QStringList{u"VorlaufBankarbeitstage="_qs + QString::number(c.lead),
+                               u"VorabankuendigungTage="_qs + QString::number(c.preNotification),
+                               u"VergleichAbweichungProzent="_qs + QString::number(c.percent)}));
+    }
+}
+
 TEST(SettingsLoad, ExportFolderGetsItsFinalSeparator)
 {
     Workspace ws(3);
@@ -120,7 +151,8 @@ TEST(SettingsRoundTrip, AWindowsFileComesBackByteIdenticalExceptWhereNormalised)
         u"FORMEL-MINDESTBETRAG-HA=2,0000"_qs, u"FORMEL-MINDESTBETRAG-PREIS=15,00"_qs,
         u"FORMEL-ZUSCHLAG-HA=1,0000"_qs, u"FORMEL-ZUSCHLAG-PREIS=5,00"_qs,
         u"FORMEL-HOECHSTBEITRAG=500,00"_qs, u"FORMEL-KOMMASTELLEN=1"_qs, u"SEPAFormat=pain.008.001.02"_qs,
-        u"ERechnung=Alle"_qs, u"[Mahnung]"_qs, u"Bitte überweisen Sie"_qs, u"bis zum 31.12."_qs, u"[Ende]"_qs,
+        u"ERechnung=Alle"_qs, u"VorlaufBankarbeitstage=2"_qs, u"VorabankuendigungTage=5"_qs,
+        u"VergleichAbweichungProzent=10"_qs, u"[Mahnung]"_qs, u"Bitte überweisen Sie"_qs, u"bis zum 31.12."_qs, u"[Ende]"_qs,
         u"[Leer]"_qs, u""_qs, u"[ENDE]"_qs};
     ws.writeSettings(lines);
     const QByteArray original = ws.settingsBytes();

@@ -3,7 +3,9 @@
 #include "support/Workspace.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QMap>
 #include <gtest/gtest.h>
 
 using namespace qvl;
@@ -245,4 +247,77 @@ TEST(Batch, InvoiceRunWritesTheInvoicesIntoTheReportsFolder)
     EXPECT_EQ(r.exitCode, 1) << r.out.toStdString() << r.err.toStdString();
     EXPECT_TRUE(r.err.contains(u"Rechnung.pdf“ konnte nicht geschrieben werden"_qs)) << r.err.toStdString();
     EXPECT_FALSE(QFile::exists(dir + u"Rechnung.pdf"_qs));
+}
+
+namespace {
+
+// Every file under a folder with its bytes, so that "nothing written" can be compared.
+QMap<QString, QByteArray> filesUnder(const QString &root)
+{
+    QMap<QString, QByteArray> files;
+    QDirIterator it(root, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        files.insert(path, readAll(path));
+    }
+    return files;
+}
+
+} // namespace
+
+// The first half of the start button alone: the summary and the findings on stdout, exit 0
+// (3 when the check holds an error), and not a byte written anywhere — export, accounting
+// and reports folders, the log file, the settings file and the database stay as they were.
+// "run" prints the same findings to stderr and goes on.
+TEST(Batch, CheckPrintsTheListAndWritesNothing)
+{
+    Workspace ws(15);
+    for (const QString &dir : {u"export"_qs, u"fibu"_qs, u"berichte"_qs})
+        QDir(ws.root()).mkdir(dir);
+    QStringList settings = demoSettings();
+    settings.replaceInStrings(u"ExportPfad=C:\\SEPA\\Export\\"_qs, u"ExportPfad="_qs + ws.root() + u"/export"_qs);
+    settings.replaceInStrings(u"FibuZiel="_qs, u"FibuZiel="_qs + ws.root() + u"/fibu"_qs);
+    settings.replaceInStrings(u"BERECHNUNG=Formel"_qs, u"BERECHNUNG=QVL"_qs);
+    settings << u"BankKonto=1200"_qs << u"MBTKonto=8401"_qs;
+    ws.writeSettings(settings);
+    const QStringList base{u"--program-dir"_qs, ws.programDir(), u"--now"_qs, u"2026-12-05T14:30:15"_qs,
+                           u"--reports"_qs, ws.root() + u"/berichte"_qs, u"--set"_qs, u"chkBeitrag(0)=1"_qs,
+                           u"--set"_qs, u"txtMindestbeitrag1=12,50"_qs};
+    const QMap<QString, QByteArray> before = filesUnder(ws.root());
+    const QString christmas = u"Der 25.12.2026 ist kein Bankarbeitstag. Nächster möglicher Fälligkeitstermin: 28.12.2026."_qs;
+
+    Result r = runBatch(base + QStringList{u"--set"_qs, u"txtFaellDat=25.12.2026"_qs, u"check"_qs});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.startsWith(u"Lastschriftlauf 2026 „Mitgliedsbeitrag“, fällig am 25.12.2026\nWaldbesitzer gelesen: "_qs))
+        << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains(u"\nFehler: keine\n"_qs)) << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains(u"\nHinweise:\n- "_qs + christmas + u'\n')) << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains(u"\nNicht abgerechnet (Beitrag 0): 0 Waldbesitzer\n"_qs)) << r.out.toStdString();
+    EXPECT_EQ(filesUnder(ws.root()), before);
+
+    // A script takes the date the check names.
+    r = runBatch(base + QStringList{u"--set"_qs, u"txtFaellDat=28.12.2026"_qs, u"check"_qs});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_FALSE(r.out.contains(u"Bankarbeitstag"_qs)) << r.out.toStdString();
+
+    // An error of the check: exit 3, still nothing written.
+    r = runBatch(base + QStringList{u"--set"_qs, u"rbEinstellung(2)=1"_qs, u"--set"_qs, u"txtHaZuschlag=0,0000"_qs,
+                                    u"--set"_qs, u"txtHaMindestbetrag=0,0000"_qs, u"check"_qs});
+    EXPECT_EQ(r.exitCode, 3) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains(u"\nFehler:\n- Der Zuschlag je Hektar"_qs)) << r.out.toStdString();
+    EXPECT_EQ(filesUnder(ws.root()), before);
+
+    // A failed start check is told as by "run": its message, exit 3.
+    r = runBatch(base + QStringList{u"--set"_qs, u"txtBank="_qs, u"check"_qs});
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_EQ(r.err, u"Sie müssen eine Bank eingeben!\n\n"_qs);
+    EXPECT_TRUE(r.out.isEmpty());
+    EXPECT_EQ(filesUnder(ws.root()), before);
+
+    // "run" tells the findings and goes on.
+    r = runBatch(base + QStringList{u"--set"_qs, u"txtFaellDat=25.12.2026"_qs, u"run"_qs});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.err.startsWith(u"[Prüfung vor dem Lauf]\n"_qs)) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(u"\n- "_qs + christmas + u"\n-> Lauf starten\n"_qs)) << r.err.toStdString();
+    EXPECT_EQ(QDir(ws.root() + u"/export"_qs).entryList({u"MB_*.xml"_qs}).size(), 1);
 }

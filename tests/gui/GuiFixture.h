@@ -30,6 +30,7 @@ public:
         reports.append(report.name());
         return true;
     }
+    RunCheckChoice showRunCheck(const RunCheck &check) override { return choose(check); }
 };
 
 class MainWindowTest : public ::testing::Test {

@@ -215,9 +215,15 @@ TEST(Invoices, AnOwnerWhoIsNotDebitedIsAskedToTransfer)
               "33,80 EUR bis zum 05.01.2027 auf folgendes Konto:\r\nBank:     Münchner Bank\r\n"
               "IBAN:     DE81701900000007654321\r\nBIC:      GENODEF1M01\r\nVerwendungszweck: Rechnung Nr. 501\r\n"
               "\r\n\r\nVielen Dank."_qs);
-    EXPECT_TRUE(report.rows().value(1, u"FixText"_qs).toString().startsWith(u"Bitte nicht selbst überweisen!"_qs));
+    // The fee notice is the SEPA pre-notification: the debit note names the day of the debit.
+    EXPECT_EQ(report.rows().value(1, u"FixText"_qs).toString(),
+              u"Bitte nicht selbst überweisen! - Betrag wird am 05.01.2027 von folgendem Konto abgebucht:\r\n"
+              "Bank:     Waldbank \r\nBIC:      GENODEF1XYZ \r\nIBAN:     DE02120300000000202051\r\n\r\n\r\n"
+              "Vielen Dank."_qs);
     const QStringList pages = inv.pages(report);
     ASSERT_EQ(pages.size(), 2);
     EXPECT_FALSE(pages[0].contains(u"abgebucht"_qs)) << pages[0].toStdString();
+    EXPECT_TRUE(pages[1].contains(u"Betrag wird am 05.01.2027 von folgendem Konto abgebucht:"_qs))
+        << pages[1].toStdString();
     EXPECT_TRUE(pages[0].contains(u"Bitte überweisen Sie den Betrag von"_qs)) << pages[0].toStdString();
 }

@@ -5,6 +5,7 @@
 #include "run/RunError.h"
 #include "support/FakeUi.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace qvl;
@@ -630,5 +631,77 @@ TEST_F(FeeCalcNumbering, NumbersBeyondNineDigitsStopTheRunBeforeAnyIsGiven)
         }
         for (const Buchung &b : refused)
             EXPECT_TRUE(b.RechNr.isEmpty());
+    }
+}
+
+// The check before a run tells why an owner is not billed: each dropped owner comes back
+// with the reason of his zero total, the kept ones do not.
+TEST_F(FeeCalcTest, DroppedOwnersComeBackWithTheReasonOfTheirZeroTotal)
+{
+    struct Case {
+        const char *name;
+        int mode;
+        std::function<void(FrmDTA &, Buchung &)> setUp;
+        ZeroReason reason;
+    };
+    const Case cases[] = {
+        {"class amount 0", 1,
+         [](FrmDTA &f, Buchung &) {
+             f.txtStaffel[0].Text = u"10,0000"_qs;
+             f.txtStaffel[1].Text = u"0,00"_qs;
+         },
+         ZeroReason::ClassAmount},
+        {"formula 0", 2, [](FrmDTA &f, Buchung &) { f.txtHaZuschlag.Text = u"1,0000"_qs; }, ZeroReason::Formula},
+        {"joined in December, pro rata", 2,
+         [](FrmDTA &f, Buchung &b) {
+             f.txtPreisMindestbetrag.Text = u"30,00"_qs;
+             f.txtHaMindestbetrag.Text = u"50,0000"_qs;
+             f.txtHaZuschlag.Text = u"1,0000"_qs;
+             f.txtHoechstbeitrag.Text = u"100,00"_qs;
+             f.txtWirtschaftsjahr.Text = u"2026"_qs;
+             f.chkAnteiligeBerechnung.Value = 1;
+             b.Beitrittsdatum = QDate(2026, 12, 1);
+         },
+         ZeroReason::JoinedInDecember},
+        {"scale 0", 3, [](FrmDTA &, Buchung &) {}, ZeroReason::Scale},
+        {"own parameters 0", 0, [](FrmDTA &, Buchung &) {}, ZeroReason::OwnParameters},
+        {"fees that cancel", 0,
+         [](FrmDTA &f, Buchung &b) {
+             f.chkBeitrag[1].Value = 1;
+             b.Fixbeitrag[0] = 5;
+             b.Fixbeitrag[1] = -5;
+             b.Mindestbeitrag[1] = -10;
+         },
+         ZeroReason::Cancelled},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeUi caseUi;
+        FrmDTA f{AppContext{QString(), &caseUi, &clock, DbOptions(), nullptr}};
+        f.chkBeitrag[0].Value = 1;
+        for (int i = 0; i < 4; ++i)
+            f.rbEinstellung[i].Value = i == c.mode;
+        Buchung zero = owner(7, 10, 0, 0, 0);
+        zero.Id_Personal = 71;
+        zero.Nummer = 1071;
+        zero.Name = u"Müller"_qs;
+        zero.Vorname = u"Jörg"_qs;
+        c.setUp(f, zero);
+        // An owner whose own fee 2 keeps him, whatever fee 1 gives.
+        f.chkBeitrag[1].Value = 1;
+        Buchung kept = owner(7, 10, 3, 2, 20);
+        kept.Id_Personal = 72;
+        Buchungen records = {kept, zero};
+        std::vector<DroppedOwner> dropped;
+        CalcBeitraege(f, records, rounding, dropped);
+        ASSERT_EQ(records.size(), 1u);
+        EXPECT_EQ(records[0].Id_Personal, 72);
+        ASSERT_EQ(dropped.size(), 1u);
+        EXPECT_EQ(dropped[0].idPersonal, 71);
+        EXPECT_EQ(dropped[0].nummer, 1071);
+        EXPECT_EQ(dropped[0].name, u"Müller"_qs);
+        EXPECT_EQ(dropped[0].vorname, u"Jörg"_qs);
+        EXPECT_EQ(dropped[0].reason, c.reason);
+        EXPECT_FALSE(zeroReasonText(c.reason).isEmpty());
     }
 }

@@ -216,8 +216,14 @@ TEST(RunDriver, FailuresInsideTheRunAreReportedAndThePointerRestored)
     r.form->rbEinstellung_Click(2);
     r.form->txtHaMindestbetrag.Text = u"0,0000"_qs;
     r.form->txtHaZuschlag.Text = u"0,0000"_qs;
+    // The calculation's refusal is the error of the check before the run, which then can
+    // only be cancelled.
     EXPECT_EQ(r.start().outcome, RunOutcome::Stopped);
-    EXPECT_TRUE(r.lastMessage().text.contains(u"Zuschlag"_qs)) << r.lastMessage().text.toStdString();
+    ASSERT_FALSE(r.ws.ui.runChecks.isEmpty());
+    const QList<CheckItem> errors = r.ws.ui.runChecks.last().itemsOf(CheckGrade::Error);
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_EQ(errors[0].kind, CheckKind::CalculationRefused);
+    EXPECT_TRUE(errors[0].text.contains(u"Zuschlag"_qs)) << errors[0].text.toStdString();
 
     // The database vanishes between start-up and run.
     QFile::remove(r.ws.databaseFile());

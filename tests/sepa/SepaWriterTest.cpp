@@ -2,6 +2,7 @@
 #include "app/Startup.h"
 #include "platform/AnsiTextFile.h"
 #include "run/RunDriver.h"
+#include "run/RunError.h"
 #include "sepa/ErrorLog.h"
 #include "sepa/SepaSchema.h"
 #include "sepa/SepaWriter.h"
@@ -201,9 +202,29 @@ TEST(SepaWriter, NoWritableIbanMeansNoFileAndNothingStored)
     r.ws.execSql(u"update personal set use_bank2 = 0, IBAN = '' where Nummer in (1000, 1001)"_qs);
     r.billable(u"(1000,1001)"_qs);
     r.form->strWBIN = u"(1000,1001)"_qs;
+    // The check before the run knows it: an error, so the run cannot start.
     EXPECT_EQ(cmdStart_Click(*r.form).outcome, RunOutcome::Stopped);
-    EXPECT_TRUE(r.ws.ui.messages.last().text.startsWith(u"Es wurde keine SEPA-Datei erstellt: keine der 2 Buchungen"_qs))
-        << r.ws.ui.messages.last().text.toStdString();
+    ASSERT_EQ(r.ws.ui.runChecks.size(), 1);
+    const QList<CheckItem> errors = r.ws.ui.runChecks[0].itemsOf(CheckGrade::Error);
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_EQ(errors[0].kind, CheckKind::NoWritableIban);
+    EXPECT_TRUE(errors[0].text.startsWith(u"Keine der 2 Buchungen hat eine IBAN"_qs)) << errors[0].text.toStdString();
+    EXPECT_TRUE(r.exportFiles().isEmpty());
+    EXPECT_EQ(r.storedFees(), 0);
+
+    // The writer itself refuses such a run as well, with nothing written.
+    std::unique_ptr<Database> db = Database::open(r.form->strConnectionString, r.form->connectionOptions);
+    Buchung b;
+    b.Nummer = 1000;
+    b.Summe = 1000;
+    b.RechNr = u"1"_qs;
+    try {
+        CreateSEPAFile(*r.form, r.exportDir, {b});
+        ADD_FAILURE() << "a file without a debit";
+    } catch (const RunError &e) {
+        EXPECT_TRUE(e.message().startsWith(u"Es wurde keine SEPA-Datei erstellt: keine der 1 Buchungen"_qs))
+            << e.message().toStdString();
+    }
     EXPECT_TRUE(r.exportFiles().isEmpty());
     EXPECT_EQ(r.storedFees(), 0);
 }

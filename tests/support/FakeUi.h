@@ -3,6 +3,7 @@
 
 #include "platform/UserInterface.h"
 #include "print/Report.h"
+#include "run/RunCheck.h"
 
 #include <QList>
 #include <QStringList>
@@ -15,6 +16,9 @@ struct ScriptedAnswers {
     QList<Message> messages;
     QList<MsgResult> answers; // taken in order for questions; No when exhausted
     QStringList inputs; // taken in order for input boxes; cancelled when exhausted
+    QList<RunCheck> runChecks; // every check before a run shown, in order
+    // Taken in order for the checks; when exhausted a run starts unless its check holds an error.
+    QList<RunCheckChoice> checkChoices;
 
     MsgResult answer(const Message &message)
     {
@@ -28,6 +32,13 @@ struct ScriptedAnswers {
         if (inputs.isEmpty())
             return std::nullopt;
         return inputs.takeFirst();
+    }
+    RunCheckChoice choose(const RunCheck &check)
+    {
+        runChecks.append(check);
+        if (!checkChoices.isEmpty())
+            return checkChoices.takeFirst();
+        return check.hasErrors() ? RunCheckChoice::Cancel : RunCheckChoice::Start;
     }
     QStringList texts() const
     {
@@ -54,6 +65,7 @@ public:
         reports.append(report);
         return true;
     }
+    RunCheckChoice showRunCheck(const RunCheck &check) override { return choose(check); }
 };
 
 } // namespace qvl::test

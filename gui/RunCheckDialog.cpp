@@ -1,0 +1,135 @@
+#include "gui/RunCheckDialog.h"
+
+#include "gui/DialogButton.h"
+#include "platform/Conversions.h"
+#include "run/RunCheckFiles.h"
+
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStyle>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace qvl {
+
+namespace {
+
+// A finding with more owners starts folded, so the list stays readable.
+constexpr qsizetype kOwnersUnfolded = 10;
+
+QIcon gradeIcon(const QWidget *w, CheckGrade grade)
+{
+    switch (grade) {
+    case CheckGrade::Error:
+        return w->style()->standardIcon(QStyle::SP_MessageBoxCritical);
+    case CheckGrade::Warning:
+        return w->style()->standardIcon(QStyle::SP_MessageBoxWarning);
+    case CheckGrade::Hint:
+        break;
+    }
+    return w->style()->standardIcon(QStyle::SP_MessageBoxInformation);
+}
+
+QTreeWidget *findingsTree(const QWidget *dialog, const RunCheck &check)
+{
+    auto *tree = new QTreeWidget;
+    tree->setObjectName(u"tvFindings"_qs);
+    tree->setHeaderHidden(true);
+    tree->setColumnCount(1);
+    tree->setUniformRowHeights(true);
+    // A long finding is shown whole, with a scroll bar, never cut with "…".
+    tree->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    tree->header()->setStretchLastSection(false);
+    tree->setTextElideMode(Qt::ElideNone);
+    for (const CheckGrade grade : {CheckGrade::Error, CheckGrade::Warning, CheckGrade::Hint}) {
+        const QList<CheckItem> items = check.itemsOf(grade);
+        auto *gradeItem = new QTreeWidgetItem(tree, {gradeTitle(grade) + u" ("_qs + countText(items.size()) + u')'});
+        gradeItem->setIcon(0, gradeIcon(dialog, grade));
+        QFont bold = gradeItem->font(0);
+        bold.setBold(true);
+        gradeItem->setFont(0, bold);
+        for (const CheckItem &item : items) {
+            auto *finding = new QTreeWidgetItem(gradeItem, {itemHeadline(item)});
+            finding->setToolTip(0, item.text);
+            for (const CheckOwner &o : item.owners)
+                new QTreeWidgetItem(finding, {ownerLine(o)});
+            finding->setExpanded(item.owners.size() <= kOwnersUnfolded);
+        }
+        gradeItem->setExpanded(!items.isEmpty());
+    }
+    return tree;
+}
+
+} // namespace
+
+RunCheckDialog::RunCheckDialog(const RunCheck &check, QWidget *parent) : QDialog(parent), m_check(check)
+{
+    setObjectName(u"frmRunCheck"_qs);
+    setWindowTitle(u"Prüfung vor dem Lauf"_qs);
+    setModal(true);
+    chooseFile = [this] {
+        return QFileDialog::getSaveFileName(this, u"Liste speichern"_qs, u"Pruefung-vor-dem-Lauf.pdf"_qs,
+                                            u"PDF-Datei (*.pdf);;CSV-Datei (*.csv)"_qs);
+    };
+
+    auto *figures = new QLabel(figuresLines(check).join(u'\n'));
+    figures->setObjectName(u"lblFigures"_qs);
+    figures->setTextFormat(Qt::PlainText);
+    figures->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+
+    QTreeWidget *tree = findingsTree(this, check);
+
+    auto *buttons = new QDialogButtonBox;
+    const bool errors = check.hasErrors();
+    if (!errors) {
+        QPushButton *start = buttons->addButton(u"&Lauf starten"_qs, QDialogButtonBox::AcceptRole);
+        start->setObjectName(u"cmdRunStart"_qs);
+        connect(start, &QPushButton::clicked, this, [this] { choose(RunCheckChoice::Start); });
+        if (check.proposedDueDate)
+            buttons->addButton(dialogButton(u"cmdTakeDueDate"_qs,
+                                            u"&Fälligkeit "_qs + formatDate(*check.proposedDueDate, u"dd.mm.yyyy"_qs)
+                                                + u" übernehmen"_qs,
+                                            this, [this] { choose(RunCheckChoice::TakeDueDate); }),
+                               QDialogButtonBox::ActionRole);
+        buttons->addButton(dialogButton(u"cmdSaveList"_qs, u"Liste &speichern …"_qs, this, [this] { saveList(); }),
+                           QDialogButtonBox::ActionRole);
+    }
+    QPushButton *cancel = buttons->addButton(u"Abbrechen"_qs, QDialogButtonBox::RejectRole);
+    cancel->setObjectName(u"cmdCancel"_qs);
+    connect(cancel, &QPushButton::clicked, this, [this] { choose(RunCheckChoice::Cancel); });
+    // Enter never starts a run by itself: the clerk presses the button.
+    for (QAbstractButton *b : buttons->buttons())
+        if (auto *push = qobject_cast<QPushButton *>(b))
+            push->setAutoDefault(false);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(figures);
+    layout->addWidget(tree, 1);
+    layout->addWidget(buttons);
+    resize(980, 580);
+}
+
+void RunCheckDialog::choose(RunCheckChoice choice)
+{
+    m_choice = choice;
+    if (choice == RunCheckChoice::Cancel)
+        reject();
+    else
+        accept();
+}
+
+void RunCheckDialog::saveList()
+{
+    const QString path = chooseFile();
+    if (path.isEmpty())
+        return;
+    QString error;
+    if (!saveRunCheck(m_check, path, &error))
+        QMessageBox::warning(this, windowTitle(), error);
+}
+
+} // namespace qvl

@@ -1,0 +1,147 @@
+#include "run/RunCheck.h"
+
+#include "platform/Conversions.h"
+
+#include <QLocale>
+
+#include <algorithm>
+
+namespace qvl {
+
+CheckGrade gradeOf(CheckKind kind)
+{
+    switch (kind) {
+    case CheckKind::CalculationRefused:
+    case CheckKind::NoWritableIban:
+        return CheckGrade::Error;
+    case CheckKind::ComparisonGone:
+    case CheckKind::ComparisonNew:
+    case CheckKind::ComparisonChanged:
+    case CheckKind::DueDate:
+        return CheckGrade::Hint;
+    default:
+        return CheckGrade::Warning;
+    }
+}
+
+bool RunCheck::hasErrors() const
+{
+    return std::any_of(items.cbegin(), items.cend(), [](const CheckItem &i) { return i.grade() == CheckGrade::Error; });
+}
+
+QList<CheckItem> RunCheck::itemsOf(CheckGrade grade) const
+{
+    QList<CheckItem> of;
+    for (const CheckItem &item : items)
+        if (item.grade() == grade)
+            of.append(item);
+    return of;
+}
+
+void RunCheck::remove(CheckKind kind)
+{
+    items.removeIf([kind](const CheckItem &i) { return i.kind == kind; });
+}
+
+void RunCheck::add(CheckItem item)
+{
+    const auto after = std::upper_bound(items.begin(), items.end(), item.grade(),
+                                        [](CheckGrade g, const CheckItem &i) { return int(g) < int(i.grade()); });
+    items.insert(after, std::move(item));
+}
+
+QString gradeTitle(CheckGrade grade)
+{
+    switch (grade) {
+    case CheckGrade::Error:
+        return u"Fehler"_qs;
+    case CheckGrade::Warning:
+        return u"Warnungen"_qs;
+    case CheckGrade::Hint:
+        break;
+    }
+    return u"Hinweise"_qs;
+}
+
+QString euroText(double euros)
+{
+    return formatNumber(euros, u"###,##0.00"_qs) + u" €"_qs;
+}
+
+QString countText(qsizetype n)
+{
+    return QLocale(QLocale::German).toString(qlonglong(n));
+}
+
+QString itemHeadline(const CheckItem &item)
+{
+    if (item.owners.isEmpty())
+        return item.text;
+    return item.text + u" ("_qs + countText(item.owners.size()) + u" Waldbesitzer)"_qs;
+}
+
+QString ownerLine(const CheckOwner &owner)
+{
+    QString line = (QString::number(owner.nummer) + u' ' + owner.name).trimmed();
+    if (!owner.detail.isEmpty())
+        line += u": "_qs + owner.detail;
+    return line;
+}
+
+QStringList figuresLines(const RunCheck &check)
+{
+    const RunFigures &f = check.figures;
+    QStringList lines;
+    QString head = (f.directDebit ? u"Lastschriftlauf "_qs : u"Rechnungslauf "_qs) + f.year + u" „"_qs + f.feeText
+                   + u"“"_qs;
+    if (f.directDebit && !f.dueDate.isEmpty())
+        head += u", fällig am "_qs + f.dueDate;
+    lines << head;
+    lines << u"Waldbesitzer gelesen: "_qs + countText(f.read);
+    lines << u"Abgerechnet: "_qs + countText(f.billed) + u" Waldbesitzer, zusammen "_qs + euroText(f.total);
+    for (const FeeTotal &fee : f.fees)
+        lines << u"  "_qs + fee.name + u": "_qs + countText(fee.owners) + u" Waldbesitzer, "_qs + euroText(fee.amount);
+    if (f.directDebit) {
+        lines << u"Lastschriften in der SEPA-Datei: "_qs + countText(f.debits) + u", Kontrollsumme "_qs
+                     + euroText(f.debitSum);
+        lines << u"Nicht in der SEPA-Datei: "_qs + countText(f.leftOut) + u" Waldbesitzer"_qs;
+    }
+    lines << u"Nicht abgerechnet (Beitrag 0): "_qs + countText(f.dropped) + u" Waldbesitzer"_qs;
+    if (!check.comparison.isEmpty())
+        lines << check.comparison;
+    return lines;
+}
+
+QString findingsText(const RunCheck &check, int ownersPerItem, bool skipEmptyGrades)
+{
+    QStringList lines;
+    for (const CheckGrade grade : {CheckGrade::Error, CheckGrade::Warning, CheckGrade::Hint}) {
+        const QList<CheckItem> items = check.itemsOf(grade);
+        if (items.isEmpty() && skipEmptyGrades)
+            continue;
+        if (!lines.isEmpty())
+            lines << QString();
+        if (items.isEmpty()) {
+            lines << gradeTitle(grade) + u": keine"_qs;
+            continue;
+        }
+        lines << gradeTitle(grade) + u':';
+        for (const CheckItem &item : items) {
+            lines << u"- "_qs + itemHeadline(item);
+            const qsizetype all = item.owners.size();
+            const qsizetype shown = ownersPerItem < 0 ? all : std::min<qsizetype>(ownersPerItem, all);
+            for (qsizetype i = 0; i < shown; ++i)
+                lines << u"    "_qs + ownerLine(item.owners[i]);
+            if (shown < all)
+                lines << u"    … und "_qs + countText(all - shown) + u" weitere"_qs;
+        }
+    }
+    return lines.join(u'\n');
+}
+
+QString runCheckText(const RunCheck &check)
+{
+    return figuresLines(check).join(u'\n') + u"\n\n"_qs + findingsText(check);
+}
+
+} // namespace qvl

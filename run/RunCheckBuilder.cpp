@@ -1,0 +1,287 @@
+#include "run/RunCheckBuilder.h"
+
+#include "app/FrmDTA.h"
+#include "fibu/BookingFindings.h"
+#include "platform/Conversions.h"
+#include "platform/Cp1252.h"
+#include "run/InvoiceDate.h"
+#include "sepa/BookingSelection.h"
+#include "sepa/DueDateRules.h"
+
+#include <QHash>
+#include <QMap>
+
+#include <cmath>
+
+namespace qvl {
+
+namespace {
+
+QString ownerName(const Buchung &b)
+{
+    return (b.NameOrig.trimmed() + u' ' + b.VornameOrig.trimmed()).trimmed();
+}
+
+CheckOwner owner(const Buchung &b, const QString &detail = {})
+{
+    return {b.Nummer, ownerName(b), detail};
+}
+
+QString quoted(const QString &text)
+{
+    return u"„"_qs + text + u"“"_qs;
+}
+
+QString dateText(const QDate &day)
+{
+    return formatDate(day, u"dd.mm.yyyy"_qs);
+}
+
+QString signedPercent(double percent)
+{
+    return (percent > 0 ? u"+"_qs : QString()) + formatNumber(percent, u"###,##0.0"_qs) + u" %"_qs;
+}
+
+// The items of one run, gathered owner by owner and added in a fixed order.
+class Items {
+public:
+    void add(CheckKind kind, const QString &text, const CheckOwner &who)
+    {
+        const QString key = QString::number(int(kind)) + u'\n' + text;
+        auto found = m_index.constFind(key);
+        if (found == m_index.cend()) {
+            found = m_index.insert(key, m_items.size());
+            m_items.append({kind, text, {}});
+        }
+        m_items[*found].owners.append(who);
+    }
+    void addTo(RunCheck &check)
+    {
+        // Stable by kind, so the list reads the same in every run.
+        std::stable_sort(m_items.begin(), m_items.end(),
+                         [](const CheckItem &a, const CheckItem &b) { return int(a.kind) < int(b.kind); });
+        for (CheckItem &item : m_items)
+            check.add(std::move(item));
+    }
+
+private:
+    QList<CheckItem> m_items;
+    QHash<QString, qsizetype> m_index;
+};
+
+// The texts of an owner that the bank file and the Windows-1252 files carry: his name and
+// address. The transliteration changed only letters Windows-1252 holds, so its texts tell
+// for both; what the bank's character set holds, the code page holds too.
+void checkCharacters(bool directDebit, const Buchung &b, Items &items)
+{
+    QString lost;
+    QString unfit;
+    for (const QString *text : {&b.Name, &b.Vorname, &b.Strasse, &b.PLZ, &b.Ort}) {
+        if (bankCharsetLosses(*text).isEmpty())
+            continue; // the usual case, told by one look at each character
+        for (const char32_t c : bankCharsetLosses(*text).toUcs4()) {
+            const QString character = QString::fromUcs4(&c, 1);
+            if (!lost.contains(character))
+                lost += character;
+        }
+        if (fitsCp1252(*text))
+            continue;
+        for (const char32_t c : toCp1252Letters(*text).toUcs4()) {
+            const QString character = QString::fromUcs4(&c, 1);
+            if (!fitsCp1252(character) && !unfit.contains(character))
+                unfit += character;
+        }
+    }
+    if (directDebit && !lost.isEmpty())
+        items.add(CheckKind::BankCharacters,
+                  u"Name oder Anschrift mit Zeichen, die die SEPA-Datei nicht darstellen kann; sie werden dort "
+                  "zu Leerzeichen"_qs,
+                  owner(b, u"Zeichen "_qs + quoted(lost)));
+    if (!unfit.isEmpty())
+        items.add(CheckKind::Cp1252Characters,
+                  u"Name oder Anschrift mit Zeichen, die in Windows-1252-Dateien (CSV-Liste, FIBU-Dateien) als "
+                  "„?“ erscheinen"_qs,
+                  owner(b, u"Zeichen "_qs + quoted(unfit)));
+}
+
+void checkBankRules(const FrmDTA &f, const BookingCheck &c, const Buchung &b, Items &items)
+{
+    const bool letters = f.chkRechnung.Value == 1;
+    const QString iban = b.IBAN.isEmpty() ? u"keine IBAN"_qs : u"IBAN "_qs + quoted(b.IBAN);
+    if (c.iban == BookingCheck::Iban::Unwritable)
+        items.add(CheckKind::LeftOut,
+                  letters ? u"Lastschrift nicht in der SEPA-Datei (IBAN fehlt oder ist ungültig); der Beitragsbescheid "
+                            "bittet stattdessen um Überweisung"_qs
+                          : u"Lastschrift nicht in der SEPA-Datei (IBAN fehlt oder ist ungültig); der Beitrag wird "
+                            "nicht eingezogen"_qs,
+                  owner(b, iban));
+    else if (c.iban == BookingCheck::Iban::Invalid)
+        items.add(CheckKind::IbanInvalid,
+                  u"IBAN mit falscher Länge oder Prüfziffer: die Lastschrift wird geschrieben, die Bank weist sie "
+                  "zurück"_qs,
+                  owner(b, iban));
+    if (c.iban == BookingCheck::Iban::Unwritable)
+        return; // nothing of him goes into the file
+    if (c.bicReplaced)
+        items.add(CheckKind::BicReplaced, u"BIC ungültig; in der SEPA-Datei steht NOTPROVIDED"_qs,
+                  owner(b, u"BIC "_qs + quoted(b.BIC)));
+    if (c.mandateBlank)
+        items.add(CheckKind::MandateBlank, u"Keine Mandatsreferenz; die Waldbesitzer-Nummer wird verwendet"_qs, owner(b));
+    if (c.mandateCharacters)
+        items.add(CheckKind::MandateCharacters,
+                  u"Mandatsreferenz mit Zeichen außerhalb des SEPA-Zeichensatzes (A–Z a–z 0–9 ' : ? , - ( + . ) /); "
+                  "die Bank kann die Lastschrift zurückweisen"_qs,
+                  owner(b, quoted(b.Mandatsnummer)));
+    if (c.mandateCut)
+        items.add(CheckKind::MandateCut, u"Mandatsreferenz länger als 35 Zeichen; in der SEPA-Datei gekürzt"_qs,
+                  owner(b, quoted(b.Mandatsnummer)));
+}
+
+void addComparison(const RunCheckInputs &in, RunCheck &check)
+{
+    if (!in.comparison) {
+        check.comparison = in.noComparison;
+        return;
+    }
+    const YearComparison &c = *in.comparison;
+    const QString what = c.lastYear + u" „"_qs + c.typ + u"“"_qs;
+    if (!c.anyStored) {
+        check.comparison = u"Für "_qs + what + u" sind keine Beiträge gespeichert; kein Vergleich mit dem Vorjahr."_qs;
+        return;
+    }
+    const std::optional<double> percent = c.totalPercent();
+    check.comparison = u"Vorjahr "_qs + what + u": "_qs + countText(c.lastCount) + u" Waldbesitzer, "_qs
+                       + euroText(c.lastTotal) + u"; dieser Lauf: "_qs + countText(c.thisCount) + u" Waldbesitzer, "_qs
+                       + euroText(c.thisTotal) + (percent ? u" ("_qs + signedPercent(*percent) + u')' : QString())
+                       + u'.';
+    const auto owners = [](const QList<ComparedOwner> &list, const std::function<QString(const ComparedOwner &)> &detail) {
+        QList<CheckOwner> out;
+        out.reserve(list.size());
+        for (const ComparedOwner &o : list)
+            out.append({o.nummer, o.name, detail(o)});
+        return out;
+    };
+    if (!c.gone.isEmpty())
+        check.add({CheckKind::ComparisonGone, u"Im Vorjahr abgerechnet, in diesem Lauf nicht"_qs,
+                   owners(c.gone, [&](const ComparedOwner &o) { return c.lastYear + u": "_qs + euroText(o.lastYear); })});
+    if (!c.added.isEmpty())
+        check.add({CheckKind::ComparisonNew, u"Neu in diesem Lauf, im Vorjahr nicht abgerechnet"_qs,
+                   owners(c.added, [](const ComparedOwner &o) { return euroText(o.thisRun); })});
+    if (!c.changed.isEmpty())
+        check.add({CheckKind::ComparisonChanged,
+                   u"Betrag weicht um mehr als "_qs + QString::number(c.thresholdPercent)
+                       + u" % vom Vorjahr ab (größte Abweichung zuerst)"_qs,
+                   owners(c.changed, [&](const ComparedOwner &o) {
+                       const std::optional<double> p = o.percent();
+                       return c.lastYear + u' ' + euroText(o.lastYear) + u", jetzt "_qs + euroText(o.thisRun)
+                              + (p ? u" ("_qs + signedPercent(*p) + u')' : QString());
+                   })});
+}
+
+} // namespace
+
+void checkDueDate(const FrmDTA &f, RunCheck &check)
+{
+    check.remove(CheckKind::DueDate);
+    check.proposedDueDate.reset();
+    if (!f.LaoderRe[0].Value)
+        return;
+    const std::optional<QDateTime> due = parseDate(f.txtFaellDat.Text);
+    if (!due)
+        return;
+    check.figures.dueDate = dateText(due->date());
+    DueDateRules rules;
+    rules.today = f.clock().today();
+    rules.leadDays = f.lVorlaufBankarbeitstage;
+    // The fee notices are the members' pre-notification of the debit.
+    if (f.chkRechnung.Value == 1)
+        rules.noticeDate = invoiceDate(f);
+    rules.preNotificationDays = f.lVorabankuendigungTage;
+    const DueDateCheck result = qvl::checkDueDate(due->date(), rules);
+    for (const DueDateFinding &finding : result.findings)
+        check.add({CheckKind::DueDate, finding.text, {}});
+    check.proposedDueDate = result.proposal;
+}
+
+RunCheck buildRunCheck(const FrmDTA &f, const Buchungen &records, const RunCheckInputs &in)
+{
+    RunCheck check;
+    RunFigures &fig = check.figures;
+    fig.directDebit = f.LaoderRe[0].Value;
+    fig.year = f.txtWirtschaftsjahr.Text;
+    fig.feeText = f.strBeitragsText;
+    fig.read = in.read;
+    fig.dropped = int(in.dropped.size());
+    if (!in.calculationRefused.isEmpty())
+        check.add({CheckKind::CalculationRefused, in.calculationRefused, {}});
+
+    Items items;
+    // The SEPA writer's own selection, whose checks say what it will do with each booking.
+    std::vector<BookingCheck> bankChecks;
+    if (fig.directDebit && !records.empty()) {
+        const BookingSelection selection =
+            selectBookings(sepaFormatFromText(f.cmbSEPAFormat.Text()), records, &bankChecks);
+        fig.debits = qint64(selection.written.size());
+        fig.debitSum = roundHalfEven(selection.controlSum, 2);
+        fig.leftOut = int(selection.leftOut.size());
+        if (selection.written.empty())
+            check.add({CheckKind::NoWritableIban,
+                       u"Keine der "_qs + countText(qsizetype(records.size()))
+                           + u" Buchungen hat eine IBAN, die in die SEPA-Datei geschrieben werden kann; es würde keine "
+                             "SEPA-Datei erstellt."_qs,
+                       {}});
+    }
+    const bool noJoiningDateMatters = proRataByJoiningDate(f) && !in.withoutJoiningDate.isEmpty();
+    // The member query reads the database's day for them.
+    const QString noJoiningDate =
+        u"Ohne Eintrittsdatum bei anteiliger Berechnung: gerechnet, als wären sie heute eingetreten"_qs;
+    std::array<FeeTotal, kFeeSlots> fees;
+    double cents = 0;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const Buchung &b = records[i];
+        cents += b.Summe;
+        for (int k = 0; k < kFeeSlots; ++k) {
+            const auto slot = std::size_t(k);
+            if (f.chkBeitrag[slot].Value != 1 || isZero(b.Betrag[slot]))
+                continue;
+            ++fees[slot].owners;
+            fees[slot].amount += roundHalfAwayFromZero(b.Betrag[slot], 2);
+        }
+        if (i < bankChecks.size())
+            checkBankRules(f, bankChecks[i], b, items);
+        if (noJoiningDateMatters && in.withoutJoiningDate.contains(b.Id_Personal))
+            items.add(CheckKind::NoJoiningDate, noJoiningDate, owner(b));
+        if (fibu::booksWithoutOwnerAccount(f, b))
+            items.add(CheckKind::NoAccount,
+                      u"Ohne FIBU-Konto ("_qs + f.strFibu.trimmed()
+                          + u"): ihre Buchungen werden ohne Konto geschrieben; die Buchhaltung nimmt sie so nicht an"_qs,
+                      owner(b));
+        checkCharacters(fig.directDebit, b, items);
+    }
+    fig.billed = int(records.size());
+    fig.total = cents / 100;
+    for (int k = 0; k < kFeeSlots; ++k)
+        if (f.chkBeitrag[std::size_t(k)].Value == 1) {
+            fees[std::size_t(k)].name = f.aBeitragsNamen[std::size_t(k)].isEmpty() ? f.chkBeitrag[std::size_t(k)].Caption
+                                                                                   : f.aBeitragsNamen[std::size_t(k)];
+            fig.fees.append(fees[std::size_t(k)]);
+        }
+
+    for (const DroppedOwner &d : in.dropped) {
+        const CheckOwner who{d.nummer, (d.name.trimmed() + u' ' + d.vorname.trimmed()).trimmed(), {}};
+        const bool noDate = proRataByJoiningDate(f) && in.withoutJoiningDate.contains(d.idPersonal);
+        const QString why = noDate && d.reason == ZeroReason::JoinedInDecember
+                                ? u"ohne Eintrittsdatum, bei anteiliger Berechnung als im Dezember eingetreten gerechnet"_qs
+                                : zeroReasonText(d.reason);
+        items.add(CheckKind::ZeroFee, u"Nicht abgerechnet, Beitrag 0: "_qs + why, who);
+        if (noDate)
+            items.add(CheckKind::NoJoiningDate, noJoiningDate, who);
+    }
+
+    items.addTo(check);
+    addComparison(in, check);
+    checkDueDate(f, check);
+    return check;
+}
+
+} // namespace qvl

@@ -1,0 +1,16 @@
+#pragma once
+// One half of a run as the start button runs it: the busy pointer on, Ctrl-C and SIGTERM
+// only recorded, and a RunError or DbError it throws told to the user and turned into the
+// run's outcome.
+
+#include "run/RunDriver.h"
+
+#include <functional>
+
+namespace qvl {
+
+class FrmDTA;
+
+void runGuarded(FrmDTA &form, RunReport &report, const std::function<void()> &step);
+
+} // namespace qvl

@@ -1,0 +1,190 @@
+#include "run/RunPreparation.h"
+
+#include "app/FrmDTA.h"
+#include "platform/Conversions.h"
+#include "platform/DatabaseCheck.h"
+#include "run/AmountLimits.h"
+#include "run/FeeCalculation.h"
+#include "run/MemberQuery.h"
+#include "run/RunCheckBuilder.h"
+#include "run/RunError.h"
+#include "run/RunGuard.h"
+#include "run/StartChecks.h"
+#include "sepa/RecordTransliteration.h"
+#include "sepa/YearComparison.h"
+
+#include <QRegularExpression>
+
+#include <future>
+
+namespace qvl {
+
+namespace {
+
+// The owner numbers of a restricted run ("(1001,1002)"); empty for all owners.
+QSet<long> selectedNumbers(const QString &strWBIN)
+{
+    QSet<long> numbers;
+    static const QRegularExpression number(u"-?[0-9]+"_qs);
+    for (const QRegularExpressionMatch &m : number.globalMatch(strWBIN))
+        numbers.insert(m.captured().toLong());
+    return numbers;
+}
+
+// What the first half reads besides the owners: the database's quick check, and for the
+// check before the run last year's stored fees (a direct-debit run stores them, so only it
+// is compared) and the owners without a joining date (when pro rata bills by it). Read on
+// a connection of its own in a second thread while the member query runs.
+struct SideReading {
+    bool compare = false;
+    QString lastYear;
+    QList<StoredYearFee> stored;
+    QSet<long> withoutJoiningDate;
+};
+
+struct SideRequest {
+    QString connectionString;
+    DbOptions options;
+    QString typ;
+    std::optional<int> year;
+    bool directDebit = false;
+    bool proRata = false;
+    std::optional<long> association;
+};
+
+SideReading readBeside(const SideRequest &r)
+{
+    SideReading reading;
+    const std::unique_ptr<Database> db = Database::open(r.connectionString, r.options);
+    // On the embedded database a damaged page would hide owners without any error.
+    checkEmbeddedDatabase(*db);
+    if (r.proRata)
+        reading.withoutJoiningDate = ownersWithoutJoiningDate(*db);
+    if (r.directDebit && r.year) {
+        reading.compare = true;
+        reading.lastYear = QString::number(*r.year - 1);
+        reading.stored = storedFeesOfYear(*db, reading.lastYear, r.typ, r.association);
+    }
+    return reading;
+}
+
+SideRequest sideRequest(const FrmDTA &f)
+{
+    SideRequest r;
+    r.connectionString = f.strConnectionString;
+    r.options = f.connectionOptions;
+    r.typ = f.strBeitragsText;
+    r.year = businessYear(f.txtWirtschaftsjahr.Text);
+    r.directDebit = f.LaoderRe[0].Value;
+    r.proRata = proRataByJoiningDate(f);
+    if (f.bFBGVersion)
+        r.association = f.GetFBGNr();
+    return r;
+}
+
+// The member query, with the side reading beside it. A damaged database is told before
+// anything the query found, as when the check ran first.
+SideReading readOwners(FrmDTA &f, Buchungen &records)
+{
+    std::future<SideReading> side = std::async(std::launch::async, readBeside, sideRequest(f));
+    try {
+        RunMemberQuery(f, records);
+    } catch (...) {
+        side.get(); // its failure, when there is one, says more
+        throw;
+    }
+    return side.get();
+}
+
+void addComparison(const FrmDTA &f, const Buchungen &records, SideReading &side, RunCheckInputs &in)
+{
+    in.withoutJoiningDate = std::move(side.withoutJoiningDate);
+    if (!f.LaoderRe[0].Value) {
+        in.noComparison = u"Kein Vergleich mit dem Vorjahr: nur Lastschriftläufe speichern ihre Beiträge."_qs;
+        return;
+    }
+    if (!side.compare) {
+        in.noComparison = u"Kein Vergleich mit dem Vorjahr: das Wirtschaftsjahr „"_qs + f.txtWirtschaftsjahr.Text
+                          + u"“ ist keine Jahreszahl."_qs;
+        return;
+    }
+    // A run restricted to some owners is compared with what they paid.
+    if (!f.strWBIN.isEmpty()) {
+        const QSet<long> numbers = selectedNumbers(f.strWBIN);
+        side.stored.removeIf([&](const StoredYearFee &fee) { return !numbers.contains(fee.nummer); });
+    }
+    in.comparison = compareWithYear(side.lastYear, f.strBeitragsText, side.stored, records, f.lVergleichAbweichungProzent);
+}
+
+std::optional<PreparedRun> readAndCompute(FrmDTA &f, bool directDebit, const QString &exportPfad, RunReport &report)
+{
+    PreparedRun run;
+    run.directDebit = directDebit;
+    run.exportPfad = exportPfad;
+    Buchungen &records = run.records;
+    SideReading side = readOwners(f, records);
+    stopIfInterrupted();
+    if (records.empty()) {
+        tell(f, u"Keine Waldbesitzer für Beitragsabrechnung vorhanden!"_qs);
+        return std::nullopt;
+    }
+    RunCheckInputs in;
+    in.read = int(records.size());
+    // A refusal of the calculation or of the limits is the check's error: the clerk sees it
+    // with the rest of the list (a price typed wrong shows in last year's comparison).
+    try {
+        CalcBeitraege(f, records, f.bRundeBeitrag, in.dropped);
+    } catch (const RunError &e) {
+        if (e.kind() != RunError::Kind::Input)
+            throw;
+        in.calculationRefused = e.message();
+        records.clear();
+        run.check = buildRunCheck(f, records, in);
+        return run;
+    }
+    if (records.empty()) {
+        tell(f, u"Beträge für alle (selektierten) Waldbesitzer sind 0!"_qs);
+        return std::nullopt;
+    }
+    try {
+        CheckBetraege(f, records);
+    } catch (const RunError &e) {
+        if (e.kind() != RunError::Kind::Input)
+            throw;
+        in.calculationRefused = e.message();
+    }
+    if (in.calculationRefused.isEmpty()) {
+        report.billed = int(records.size());
+        double cents = 0;
+        for (const Buchung &b : records)
+            cents += b.Summe;
+        report.total = cents / 100;
+    }
+    ReplaceUmlaute(records);
+    stopIfInterrupted();
+    addComparison(f, records, side, in);
+    run.check = buildRunCheck(f, records, in);
+    return run;
+}
+
+} // namespace
+
+std::optional<PreparedRun> PrepareRun(FrmDTA &f, RunReport &report)
+{
+    f.strWaehrung = f.txtWaehrung.Text;
+    BuildBeitragsText(f);
+    const bool directDebit = f.LaoderRe[0].Value;
+    report.directDebit = directDebit;
+    const QString exportPfad = f.strExportPfad;
+    if (!startChecksPass(f, directDebit, exportPfad, report))
+        return std::nullopt;
+
+    clearRunSignal();
+    std::optional<PreparedRun> run;
+    runGuarded(f, report, [&] { run = readAndCompute(f, directDebit, exportPfad, report); });
+    if (report.outcome != RunOutcome::Completed)
+        run.reset();
+    return run;
+}
+
+} // namespace qvl

@@ -1,0 +1,61 @@
+#pragma once
+// A run against the fees stored for the same fee type in the year before: how many owners
+// and how much, who was billed then and is not now, who is new, whose amount moved by more
+// than a threshold. A wrong price per hectare shows here before it goes to the bank.
+
+#include "run/Buchung.h"
+
+#include <QList>
+#include <QSet>
+#include <QString>
+#include <optional>
+
+namespace qvl {
+
+class Database;
+
+// One owner's stored fees of a year and type, added up.
+struct StoredYearFee {
+    long idPersonal = 0;
+    long nummer = 0;  // 0 when the owner is no longer in the suite
+    QString name;     // "Schmidt Bernd"
+    double amount = 0; // euros
+};
+
+// The stored fees of a year and type, per owner, in one grouped query; with an association
+// only those of its owners. Throws DbError.
+QList<StoredYearFee> storedFeesOfYear(Database &db, const QString &jahr, const QString &typ,
+                                      std::optional<long> association = std::nullopt);
+
+struct ComparedOwner {
+    long nummer = 0;
+    QString name;
+    double lastYear = 0; // euros
+    double thisRun = 0;  // euros
+    // The change against last year in percent; std::nullopt when last year's amount was 0.
+    std::optional<double> percent() const;
+};
+
+struct YearComparison {
+    QString lastYear;  // the year compared with ("2025")
+    QString typ;
+    bool anyStored = false;
+    int lastCount = 0;
+    double lastTotal = 0;
+    int thisCount = 0;
+    double thisTotal = 0;
+    int thresholdPercent = 25;
+    QList<ComparedOwner> gone;    // billed last year, not in this run; by number
+    QList<ComparedOwner> added;   // in this run, not billed last year; by number
+    QList<ComparedOwner> changed; // beyond the threshold; largest change first
+
+    // The change of the total in percent; std::nullopt when last year's total was 0.
+    std::optional<double> totalPercent() const;
+};
+
+// `stored`: last year's fees (only those of the owners the run could bill, when it is
+// restricted to some); `records`: the run's billed owners, their totals in cents.
+YearComparison compareWithYear(const QString &lastYear, const QString &typ, const QList<StoredYearFee> &stored,
+                               const Buchungen &records, int thresholdPercent);
+
+} // namespace qvl
