@@ -1,178 +1,40 @@
 #include "platform/ConnectionString.h"
 
+#include "platform/ConnectionStringPairs.h"
 #include "platform/OdbcDataSources.h"
 #include "platform/Paths.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSet>
-#include <QStringList>
 
 namespace qvl {
 
+using namespace connection_string;
+
 namespace {
 
-enum class Syntax { Ado, Odbc };
+constexpr int kDefaultPort = 1433;
 
-// A pair with where its value stands in the text (for withoutPasswords).
-struct ParsedPair {
-    ConnectionPair pair;
-    qsizetype valueFrom = 0;
-    qsizetype valueTo = 0;
-};
-
-bool isBlank(QChar c)
-{
-    return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n';
-}
-
-QList<ParsedPair> parseAs(const QString &text, Syntax syntax)
-{
-    QList<ParsedPair> pairs;
-    const qsizetype n = text.size();
-    qsizetype i = 0;
-    while (i < n) {
-        while (i < n && (text[i] == u';' || isBlank(text[i])))
-            ++i;
-        QString key;
-        bool hasValue = false;
-        for (; i < n && text[i] != u';'; ++i) {
-            if (text[i] != u'=') {
-                key += text[i];
-                continue;
-            }
-            // ADO writes a "=" inside a key twice.
-            if (syntax == Syntax::Ado && i + 1 < n && text[i + 1] == u'=') {
-                key += u'=';
-                ++i;
-                continue;
-            }
-            hasValue = true;
-            ++i;
-            break;
-        }
-        if (!hasValue)
-            continue; // a part without "=" says nothing
-        while (i < n && isBlank(text[i]))
-            ++i;
-
-        ParsedPair parsed;
-        parsed.pair.key = key.trimmed();
-        parsed.valueFrom = i;
-        const QChar first = i < n ? text[i] : QChar();
-        const bool quoted = syntax == Syntax::Ado ? (first == u'\'' || first == u'"') : first == u'{';
-        if (quoted) {
-            const QChar close = first == u'{' ? QChar(u'}') : first;
-            for (++i; i < n; ++i) {
-                if (text[i] != close) {
-                    parsed.pair.value += text[i];
-                } else if (i + 1 < n && text[i + 1] == close) {
-                    parsed.pair.value += close;
-                    ++i;
-                } else {
-                    ++i;
-                    break;
-                }
-            }
-            parsed.valueTo = i;
-            while (i < n && text[i] != u';') // blanks after the closing quote
-                ++i;
-        } else {
-            const qsizetype end = text.indexOf(u';', i);
-            parsed.valueTo = end < 0 ? n : end;
-            parsed.pair.value = text.mid(i, parsed.valueTo - i).trimmed();
-            i = parsed.valueTo;
-        }
-        pairs.append(parsed);
-    }
-    return pairs;
-}
-
-bool keyIn(const QString &key, std::initializer_list<QStringView> names)
-{
-    for (QStringView name : names)
-        if (key.compare(name, Qt::CaseInsensitive) == 0)
-            return true;
-    return false;
-}
-
-bool namesOdbc(const QList<ParsedPair> &pairs)
-{
-    for (const ParsedPair &p : pairs)
-        if (keyIn(p.pair.key, {u"Driver", u"DSN", u"FileDSN"}))
-            return true;
-    return false;
-}
-
-QList<ParsedPair> parsePairs(const QString &text, Syntax *syntax = nullptr)
-{
-    QList<ParsedPair> pairs = parseAs(text, Syntax::Ado);
-    const bool odbc = namesOdbc(pairs);
-    if (odbc)
-        pairs = parseAs(text, Syntax::Odbc);
-    if (syntax)
-        *syntax = odbc ? Syntax::Odbc : Syntax::Ado;
-    return pairs;
-}
-
-// The keys ADO takes for the same thing.
-constexpr std::initializer_list<QStringView> kServerKeys{u"Data Source", u"Server", u"Address", u"Addr",
-                                                         u"Network Address"};
-constexpr std::initializer_list<QStringView> kCatalogKeys{u"Initial Catalog", u"Database"};
-constexpr std::initializer_list<QStringView> kUserKeys{u"User ID", u"UID", u"User"};
-constexpr std::initializer_list<QStringView> kPasswordKeys{u"Password", u"PWD"};
-constexpr std::initializer_list<QStringView> kWindowsKeys{u"Integrated Security", u"Trusted_Connection"};
-constexpr std::initializer_list<QStringView> kCharsetKeys{u"ClientCharset", u"client_charset"};
-
-// ADO takes the last of a repeated key, ODBC the first.
-class Pairs {
-public:
-    Pairs(QList<ParsedPair> parsed, Syntax syntax) : m_parsed(std::move(parsed)), m_syntax(syntax) {}
-
-    const ConnectionPair *find(std::initializer_list<QStringView> keys) const
-    {
-        const ConnectionPair *found = nullptr;
-        for (const ParsedPair &p : m_parsed) {
-            if (!keyIn(p.pair.key, keys))
-                continue;
-            found = &p.pair;
-            if (m_syntax == Syntax::Odbc)
-                break;
-        }
-        return found;
-    }
-    bool has(std::initializer_list<QStringView> keys) const { return find(keys) != nullptr; }
-    QString value(std::initializer_list<QStringView> keys) const
-    {
-        const ConnectionPair *p = find(keys);
-        return p ? p->value : QString();
-    }
-    const QList<ParsedPair> &all() const { return m_parsed; }
-
-private:
-    QList<ParsedPair> m_parsed;
-    Syntax m_syntax;
-};
-
-// ODBC values that hold a separator, a brace or blanks at either end go in braces.
-QString odbcValue(const QString &value)
+// An ODBC value that holds a separator, a brace, "=" or blanks at either end goes in braces.
+// ODBC doubles a "}" inside; FreeTDS does not: it reads up to the first "}" followed by ";"
+// or the end, so it takes a "}" inside as it stands.
+QString odbcValue(const QString &value, bool freeTds)
 {
     const bool plain = !value.contains(u';') && !value.contains(u'{') && !value.contains(u'}')
                        && !value.contains(u'=') && value == value.trimmed();
-    return plain ? value : u'{' + QString(value).replace(u"}"_qs, u"}}"_qs) + u'}';
+    if (plain)
+        return value;
+    return u'{' + (freeTds ? value : QString(value).replace(u"}"_qs, u"}}"_qs)) + u'}';
 }
 
-QString odbcPair(const QString &key, const QString &value)
+QString odbcPair(const QString &key, const QString &value, bool freeTds)
 {
     // Driver names are written in braces by convention ("{SQL Server}").
     if (key.compare(u"Driver"_qs, Qt::CaseInsensitive) == 0)
-        return key + u"={"_qs + QString(value).replace(u"}"_qs, u"}}"_qs) + u'}';
-    return key + u'=' + odbcValue(value);
-}
-
-bool isTrue(const QString &value)
-{
-    return keyIn(value.trimmed(), {u"SSPI", u"true", u"yes"});
+        return key + u"={"_qs + value + u'}';
+    return key + u'=' + odbcValue(value, freeTds);
 }
 
 struct Login {
@@ -199,8 +61,9 @@ Login loginOf(const Pairs &pairs, const ConnectionSetup &setup)
 
 void setLogin(ConnectionTarget &target, const Login &login)
 {
-    target.userName = login.user.isEmpty() ? QString() : odbcValue(login.user);
-    target.password = login.password.isEmpty() ? QString() : odbcValue(login.password);
+    target.userName = login.user;
+    target.password = login.password;
+    target.windowsLogin = login.windows;
 }
 
 // What FreeTDS needs to keep texts intact whatever the locale: the pairs to add.
@@ -210,6 +73,77 @@ QStringList freeTdsPairs(bool namesTdsVersion)
     if (!namesTdsVersion)
         extra << u"TDS_Version=7.4"_qs;
     return extra;
+}
+
+// The server as the string names it: "tcp:" dropped, the port read. Without a port and an
+// instance the default port is named for FreeTDS, which has none of its own for TDS 7.
+struct ServerAddress {
+    QString value; // what the driver is given
+    QString host;  // for messages
+    int port = 0;
+};
+
+ServerAddress serverAddress(const QString &given, bool freeTds, int portKey)
+{
+    ServerAddress a;
+    QString server = given.trimmed();
+    if (server.startsWith(u"tcp:"_qs, Qt::CaseInsensitive))
+        server = server.mid(4).trimmed();
+    const qsizetype comma = server.indexOf(u',');
+    if (comma >= 0) {
+        a.host = server.left(comma).trimmed();
+        a.port = server.mid(comma + 1).trimmed().toInt();
+        a.value = a.host + u',' + server.mid(comma + 1).trimmed();
+        return a;
+    }
+    a.host = server;
+    a.value = server;
+    if (server.contains(u'\\') || server.isEmpty())
+        return a; // an instance: the SQL Browser names its port
+    a.port = portKey > 0 ? portKey : kDefaultPort;
+    if (freeTds && portKey <= 0)
+        a.value = server + u',' + QString::number(kDefaultPort);
+    return a;
+}
+
+int timeoutOf(const Pairs &pairs)
+{
+    bool ok = false;
+    const int seconds = pairs.value(kTimeoutKeys).trimmed().toInt(&ok);
+    return ok && seconds > 0 ? seconds : 0;
+}
+
+bool encryptionAsked(const Pairs &pairs)
+{
+    return keyIn(pairs.value(kEncryptKeys).trimmed(), {u"yes", u"true", u"mandatory", u"strict"});
+}
+
+// The keys of the driver in use that ask for what the string asks for.
+QStringList encryptionPairs(const Pairs &pairs, bool freeTds)
+{
+    QStringList out;
+    if (encryptionAsked(pairs))
+        out << (freeTds ? u"Encryption=require"_qs : u"Encrypt=yes"_qs);
+    // FreeTDS checks no certificate unless it is given a CA file.
+    if (!freeTds && isTrue(pairs.value(kTrustKeys)))
+        out << u"TrustServerCertificate=yes"_qs;
+    return out;
+}
+
+// The names the Windows drivers for SQL Server are registered under.
+bool isWindowsSqlServerDriver(const QString &driver)
+{
+    static const QRegularExpression names(
+        u"^(SQL Server|SQL Native Client|SQL Server Native Client [0-9.]+|ODBC Driver [0-9]+ for SQL Server)$"_qs,
+        QRegularExpression::CaseInsensitiveOption);
+    return names.match(driver.trimmed()).hasMatch();
+}
+
+// The driver's name, or its library where the driver manager would pool its connections.
+QString unpooled(const QString &driver, const ConnectionSetup &setup)
+{
+    const QString library = setup.unpooledDriver ? setup.unpooledDriver(driver) : QString();
+    return library.isEmpty() ? driver : library;
 }
 
 ConnectionTarget sqliteTarget(const QString &file, const QString &baseDir)
@@ -231,22 +165,40 @@ ConnectionTarget oleDbTarget(const Pairs &pairs, const ConnectionSetup &setup)
     ConnectionTarget target;
     target.qtDriver = QStringLiteral("QODBC");
     target.dialect = SqlDialect::SqlServer;
-    target.server = pairs.value(kServerKeys);
+    target.freeTds = isFreeTds(setup.odbcDriver);
+    const ServerAddress server = serverAddress(pairs.value(kServerKeys), target.freeTds, 0);
+    target.server = server.host;
+    target.port = server.port;
     target.database = pairs.value(kCatalogKeys);
+    target.loginTimeoutSeconds = timeoutOf(pairs);
+    target.encrypted = encryptionAsked(pairs);
     const Login login = loginOf(pairs, setup);
 
     QStringList odbc;
-    odbc << odbcPair(u"Driver"_qs, setup.odbcDriver);
-    odbc << odbcPair(u"Server"_qs, target.server);
+    odbc << odbcPair(u"Driver"_qs, unpooled(setup.odbcDriver, setup), target.freeTds);
+    odbc << odbcPair(u"Server"_qs, server.value, target.freeTds);
     if (!target.database.isEmpty())
-        odbc << odbcPair(u"Database"_qs, target.database);
+        odbc << odbcPair(u"Database"_qs, target.database, target.freeTds);
     if (login.windows)
         odbc << u"Trusted_Connection=yes"_qs;
-    if (isFreeTds(setup.odbcDriver))
+    odbc << encryptionPairs(pairs, target.freeTds);
+    if (target.freeTds)
         odbc << freeTdsPairs(false);
     target.databaseName = odbc.join(u';');
     setLogin(target, login);
     return target;
+}
+
+// The driver an ODBC string names, or the installed one for SQL Server where it names a
+// Windows driver that is not installed here.
+QString driverToUse(const QString &named, const ConnectionSetup &setup, ConnectionTarget &target)
+{
+    if (named.isEmpty() || !setup.driverInstalled || setup.driverInstalled(named) || !isWindowsSqlServerDriver(named)
+        || setup.odbcDriver.isEmpty() || !setup.driverInstalled(setup.odbcDriver))
+        return named;
+    target.notes << u"Der ODBC-Treiber „"_qs + named + u"“ ist auf diesem Rechner nicht installiert; verwendet wird „"_qs
+                        + setup.odbcDriver + u"“."_qs;
+    return setup.odbcDriver;
 }
 
 // An ODBC string: its own keys kept, the login taken out, FreeTDS's charset set.
@@ -254,7 +206,7 @@ ConnectionTarget odbcTarget(const Pairs &pairs, const ConnectionSetup &setup)
 {
     ConnectionTarget target;
     target.qtDriver = QStringLiteral("QODBC");
-    const QString driver = pairs.value({u"Driver"});
+    const QString driver = driverToUse(pairs.value({u"Driver"}), setup, target);
     const QString dsn = pairs.value({u"DSN"});
     const QString fileDsn = pairs.value({u"FileDSN"});
     // Qt's ODBC driver takes the string as it stands only when it names "DRIVER=" or
@@ -265,7 +217,10 @@ ConnectionTarget odbcTarget(const Pairs &pairs, const ConnectionSetup &setup)
                                     ? setup.dataSourceDriver(dsn)
                                     : QString();
     const bool freeTds = isFreeTds(driverInUse);
+    target.freeTds = freeTds;
     const Login login = loginOf(pairs, setup);
+    const int portKey = pairs.value({u"Port"}).trimmed().toInt();
+    const ServerAddress server = serverAddress(pairs.value(kServerKeys), freeTds, portKey);
 
     QStringList odbc;
     bool namesTdsVersion = false;
@@ -275,8 +230,8 @@ ConnectionTarget odbcTarget(const Pairs &pairs, const ConnectionSetup &setup)
         if (written.contains(key.toLower()))
             continue;
         written.insert(key.toLower());
-        if (keyIn(key, kUserKeys) || keyIn(key, kPasswordKeys) || keyIn(key, kWindowsKeys)
-            || (freeTds && keyIn(key, kCharsetKeys)))
+        if (keyIn(key, kUserKeys) || keyIn(key, kPasswordKeys) || keyIn(key, kWindowsKeys) || keyIn(key, kTimeoutKeys)
+            || (freeTds && (keyIn(key, kCharsetKeys) || keyIn(key, kEncryptKeys) || keyIn(key, kTrustKeys))))
             continue;
         if (byName && keyIn(key, {u"DSN", u"FileDSN"}))
             continue;
@@ -284,28 +239,40 @@ ConnectionTarget odbcTarget(const Pairs &pairs, const ConnectionSetup &setup)
         if (keyIn(key, {u"Provider", u"Persist Security Info"}))
             continue;
         namesTdsVersion = namesTdsVersion || keyIn(key, {u"TDS_Version"});
-        odbc << odbcPair(key, p.pair.value);
+        if (keyIn(key, {u"Driver"}))
+            odbc << odbcPair(key, unpooled(driver, setup), freeTds);
+        else if (keyIn(key, kServerKeys) && !server.value.isEmpty())
+            odbc << odbcPair(key, server.value, freeTds);
+        else
+            odbc << odbcPair(key, p.pair.value, freeTds);
     }
     if (login.windows)
         odbc << u"Trusted_Connection=yes"_qs;
-    if (freeTds)
+    if (freeTds) {
+        if (!pairs.has({u"Encryption"}))
+            odbc << encryptionPairs(pairs, true);
         odbc << (byName ? QStringList{u"ClientCharset=UTF-8"_qs} : freeTdsPairs(namesTdsVersion));
+    }
 
     if (byName) {
-        odbc.prepend(odbcValue(fileDsn.isEmpty() ? dsn : fileDsn));
+        target.dsnKey = fileDsn.isEmpty() ? u"DSN"_qs : u"FileDSN"_qs;
+        odbc.prepend(odbcValue(fileDsn.isEmpty() ? dsn : fileDsn, freeTds));
         target.databaseName = odbc.join(u';');
         if (target.databaseName.contains(u"DRIVER="_qs, Qt::CaseInsensitive)
             || target.databaseName.contains(u"SERVER="_qs, Qt::CaseInsensitive))
-            target.databaseName.prepend(fileDsn.isEmpty() ? u"DSN="_qs : u"FileDSN="_qs);
+            target.databaseName.prepend(target.dsnKey + u'=');
     } else {
         target.databaseName = odbc.join(u';');
     }
     setLogin(target, login);
     target.dialect = driverInUse.contains(u"SQLite"_qs, Qt::CaseInsensitive) ? SqlDialect::Sqlite
                                                                             : SqlDialect::SqlServer;
-    target.server = pairs.value(kServerKeys);
+    target.server = server.host;
+    target.port = server.port;
     target.database = pairs.value(kCatalogKeys);
     target.dataSource = fileDsn.isEmpty() ? dsn : fileDsn;
+    target.loginTimeoutSeconds = timeoutOf(pairs);
+    target.encrypted = encryptionAsked(pairs) || (freeTds && pairs.value({u"Encryption"}).trimmed() == u"require"_qs);
     return target;
 }
 
@@ -316,7 +283,8 @@ Pairs dataSourceOfProvider(const Pairs &pairs)
     if (pairs.has(kCatalogKeys))
         odbc.append(ParsedPair{{u"Database"_qs, pairs.value(kCatalogKeys)}});
     for (const ParsedPair &p : pairs.all())
-        if (keyIn(p.pair.key, kUserKeys) || keyIn(p.pair.key, kPasswordKeys) || keyIn(p.pair.key, kWindowsKeys))
+        if (keyIn(p.pair.key, kUserKeys) || keyIn(p.pair.key, kPasswordKeys) || keyIn(p.pair.key, kWindowsKeys)
+            || keyIn(p.pair.key, kTimeoutKeys) || keyIn(p.pair.key, kEncryptKeys) || keyIn(p.pair.key, kTrustKeys))
             odbc.append(p);
     return Pairs(odbc, Syntax::Ado);
 }
@@ -348,33 +316,9 @@ ConnectionSetup systemConnectionSetup(const QString &odbcDriver, const QString &
     setup.sqlUser = qEnvironmentVariable("QVL32_SQL_USER").trimmed();
     setup.sqlPassword = qEnvironmentVariable("QVL32_SQL_PASSWORD");
     setup.dataSourceDriver = registeredDataSourceDriver;
+    setup.driverInstalled = [](const QString &driver) { return !registeredDriverLibrary(driver).isEmpty(); };
+    setup.unpooledDriver = unpooledDriverLibrary;
     return setup;
-}
-
-QList<ConnectionPair> parseConnectionString(const QString &connectionString)
-{
-    QList<ConnectionPair> pairs;
-    for (const ParsedPair &p : parsePairs(connectionString))
-        pairs.append(p.pair);
-    return pairs;
-}
-
-QString connectionStringValue(const QString &connectionString, const QString &key)
-{
-    Syntax syntax;
-    QList<ParsedPair> parsed = parsePairs(connectionString, &syntax);
-    const QString wanted = key.trimmed();
-    return Pairs(std::move(parsed), syntax).value({QStringView(wanted)});
-}
-
-QString withoutPasswords(const QString &connectionString)
-{
-    QString shown = connectionString;
-    const QList<ParsedPair> pairs = parsePairs(connectionString);
-    for (auto it = pairs.crbegin(); it != pairs.crend(); ++it)
-        if (keyIn(it->pair.key, kPasswordKeys) && !it->pair.value.isEmpty())
-            shown.replace(it->valueFrom, it->valueTo - it->valueFrom, u"***"_qs);
-    return shown;
 }
 
 ConnectionTarget translateConnectionString(const QString &connectionString, const ConnectionSetup &setup)
@@ -404,6 +348,46 @@ ConnectionTarget translateConnectionString(const QString &connectionString,
     setup.odbcDriver = odbcDriver;
     setup.baseDir = baseDir;
     return translateConnectionString(connectionString, setup);
+}
+
+QString odbcConnectString(const ConnectionTarget &target, QString *error)
+{
+    if (target.qtDriver != u"QODBC"_qs)
+        return target.databaseName;
+    QString text = target.databaseName;
+    const auto add = [&](const QString &key, const QString &value, const char16_t *what) {
+        if (target.freeTds && value.contains(u"};"_qs)) {
+            *error = QString::fromUtf16(what) + u" enthält die Zeichen „};“, die der FreeTDS-Treiber nicht lesen kann. "
+                                               "Bitte wählen Sie eines ohne diese Zeichenfolge."_qs;
+            return false;
+        }
+        text += u';' + key + u'=' + odbcValue(value, target.freeTds);
+        return true;
+    };
+    if (!target.userName.isEmpty() && !add(u"UID"_qs, target.userName, u"Der Benutzername"))
+        return {};
+    if (!target.password.isEmpty() && !add(u"PWD"_qs, target.password, u"Das Kennwort"))
+        return {};
+    // Qt 6.4 hands the driver the string with its terminating NUL counted: the closing ";"
+    // keeps the NUL out of the last value.
+    text += u';';
+
+    const bool qtWritesFileDsn = text.contains(u".dsn"_qs, Qt::CaseInsensitive);
+    const QString ownPrefix = target.dsnKey + u'=';
+    if (qtWritesFileDsn) {
+        if (target.dsnKey.compare(u"FileDSN"_qs, Qt::CaseInsensitive) != 0) {
+            *error = u"Die Verbindungsangaben enthalten „.dsn“; der ODBC-Treiber würde sie als Name einer "
+                     "DSN-Datei lesen. Bitte geben Sie den Server ohne diese Zeichenfolge an."_qs;
+            return {};
+        }
+        if (text.startsWith(ownPrefix, Qt::CaseInsensitive))
+            text.remove(0, ownPrefix.size());
+    } else if (!target.dsnKey.isEmpty() && !text.startsWith(ownPrefix, Qt::CaseInsensitive)
+               && (text.contains(u"DRIVER="_qs, Qt::CaseInsensitive)
+                   || text.contains(u"SERVER="_qs, Qt::CaseInsensitive))) {
+        text.prepend(ownPrefix);
+    }
+    return text;
 }
 
 } // namespace qvl

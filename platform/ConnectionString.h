@@ -18,7 +18,8 @@
 //    PWD -> the login. Other keys (Provider, Persist Security Info, …) are ADO's own.
 //  - An ODBC string keeps its keys; a string that names a DSN hands Qt the DSN's name (Qt's
 //    ODBC driver puts "DSN=" in front of it itself).
-//  - The login never stays in the string: it goes to QSqlDatabase's user name and password.
+//  - The login goes into the ODBC string as UID and PWD, each value quoted as the driver
+//    reads it, and the string ends with ";": so it reaches the server exactly as typed.
 //    Windows authentication wins over a login in the same string, as with ADO, unless the
 //    environment gives a login (QVL32_SQL_USER, QVL32_SQL_PASSWORD), which replaces it: the
 //    way to log in from Linux without Kerberos. A string without any login takes the
@@ -26,8 +27,21 @@
 //  - With FreeTDS, ClientCharset=UTF-8 is always set (Qt exchanges UTF-8 bytes with FreeTDS;
 //    without it FreeTDS converts by the locale, and texts with umlauts are garbled under
 //    LANG=C), and TDS_Version=7.4 unless the string names a version (a DSN keeps its own).
+//    A server without a port and without an instance is reached on port 1433 (FreeTDS
+//    knows no default port for it); an instance is found through the SQL Browser.
+//  - "tcp:" before the server is dropped. Connect Timeout, Connection Timeout and Timeout
+//    become the driver's login time-out. Encrypt=yes|true|mandatory|strict (or the OLE DB
+//    provider's "Use Encryption for Data=True") asks for encryption: Encryption=require for
+//    FreeTDS, Encrypt=yes (and TrustServerCertificate as given) for the Windows drivers.
+//  - A string that names a Windows driver of SQL Server where that driver is not installed
+//    gets the installed driver for SQL Server instead; the translation notes it.
+//  - No connection of the program is pooled by the driver manager: the run lock is an
+//    application lock of the session, which a pooled connection's reset would not respect.
+//    Where unixODBC pools a driver, the driver's library is named in place of its name
+//    (the pool is kept per name); a DSN's connections follow its driver's setting.
 
 #include <QList>
+#include <QStringList>
 #include <QString>
 #include <functional>
 
@@ -37,13 +51,20 @@ enum class SqlDialect { SqlServer, Sqlite };
 
 struct ConnectionTarget {
     QString qtDriver;     // "QSQLITE" or "QODBC"
-    QString databaseName; // the SQLite file, the ODBC string or the DSN; never a password
-    QString userName;     // for QSqlDatabase::setUserName, in ODBC's quoting
-    QString password;     // for QSqlDatabase::setPassword, in ODBC's quoting
+    QString databaseName; // the SQLite file, the ODBC string or the DSN; never the login
+    QString userName;     // the login as typed; odbcConnectString() writes it into the string
+    QString password;
+    bool windowsLogin = false; // Windows authentication (Trusted_Connection)
+    bool freeTds = false;      // the ODBC driver in use is FreeTDS, which reads braces its own way
+    QString dsnKey;            // "DSN" or "FileDSN" when the string is handed over by a DSN's name
+    int loginTimeoutSeconds = 0; // from the string; 0: the program's default
+    bool encrypted = false;      // the string asks for encryption
     SqlDialect dialect = SqlDialect::SqlServer;
-    QString server;       // for messages: the server, or the SQLite file's folder
+    QString server;       // for messages: the server (without "tcp:"), or the SQLite file's folder
+    int port = 0;         // for messages: the port the driver is sent to; 0: its own choice
     QString database;     // for messages: the catalog, or the SQLite file's name
     QString dataSource;   // for messages: the DSN the string names
+    QStringList notes;    // German notes on what the translation changed, for the log
 };
 
 // What a translation needs besides the string.
@@ -55,10 +76,15 @@ struct ConnectionSetup {
     // What the driver manager knows of a DSN's driver (its registered name and library);
     // empty when the DSN is unknown. Unset: nothing is known of any DSN.
     std::function<QString(const QString &dsn)> dataSourceDriver;
+    // Whether an ODBC driver of that name is installed. Unset: every driver is.
+    std::function<bool(const QString &driver)> driverInstalled;
+    // The library to name in place of a driver whose connections the driver manager would
+    // pool; empty or unset: the driver's name.
+    std::function<QString(const QString &driver)> unpooledDriver;
 };
 
 // This process's setup: the given ODBC driver (empty: defaultOdbcDriver()), the login of
-// QVL32_SQL_USER and QVL32_SQL_PASSWORD, and the driver manager's DSNs.
+// QVL32_SQL_USER and QVL32_SQL_PASSWORD, and the driver manager's DSNs and drivers.
 ConnectionSetup systemConnectionSetup(const QString &odbcDriver, const QString &baseDir);
 
 // The ODBC driver used for SQL Server: the environment variable QVL32_ODBC_DRIVER,
@@ -84,6 +110,13 @@ QString connectionStringValue(const QString &connectionString, const QString &ke
 QString withoutPasswords(const QString &connectionString);
 
 ConnectionTarget translateConnectionString(const QString &connectionString, const ConnectionSetup &setup);
+
+// What Qt's ODBC driver is handed as the database name: the target's string with the login
+// inside it (UID, PWD) and a closing ";". Qt writes "DSN=" in front of a string naming
+// neither "DRIVER=" nor "SERVER=" and "FILEDSN=" in front of one holding ".dsn"; the string
+// is built so that this gives what is meant. Empty, with a German text in *error, when a
+// value cannot be written so that the driver reads it back as typed.
+QString odbcConnectString(const ConnectionTarget &target, QString *error);
 // Without a login from the environment and without knowledge of DSNs.
 ConnectionTarget translateConnectionString(const QString &connectionString,
                                            const QString &odbcDriver,

@@ -1,5 +1,6 @@
 #include "platform/Database.h"
 
+#include "platform/ConnectionFailure.h"
 #include "platform/Conversions.h"
 #include "platform/SqlCursors.h"
 
@@ -59,14 +60,25 @@ std::unique_ptr<Database> Database::open(const QString &connectionString, const 
     if (!QSqlDatabase::isDriverAvailable(t.qtDriver))
         throw DbError(where + u"\nDer Datenbanktreiber "_qs + t.qtDriver + u" ist nicht installiert."_qs);
 
+    QString connectError;
+    const QString connectString = odbcConnectString(t, &connectError);
+    if (connectString.isEmpty())
+        throw DbError(where + u'\n' + connectError);
+    for (const QString &note : t.notes)
+        qInfo("%s", qUtf8Printable(note));
+
     QSqlDatabase handle = QSqlDatabase::addDatabase(t.qtDriver, db->m_connectionName);
-    handle.setDatabaseName(t.databaseName);
-    handle.setUserName(t.userName);
-    handle.setPassword(t.password);
+    // The login is inside the string: Qt would append it after the last ";" itself.
+    handle.setDatabaseName(connectString);
+    const int timeout = t.loginTimeoutSeconds > 0 ? t.loginTimeoutSeconds : options.loginTimeoutSeconds;
     if (t.qtDriver == u"QODBC"_qs)
-        handle.setConnectOptions(u"SQL_ATTR_LOGIN_TIMEOUT="_qs + QString::number(options.loginTimeoutSeconds));
-    if (!handle.open())
-        throw DbError(where + u'\n' + errorText(handle.lastError()));
+        handle.setConnectOptions(u"SQL_ATTR_LOGIN_TIMEOUT="_qs + QString::number(timeout));
+    if (!handle.open()) {
+        const QSqlError error = handle.lastError();
+        throw DbError(t.qtDriver == u"QODBC"_qs
+                          ? connectionFailureMessage(t, where, errorText(error), error.nativeErrorCode(), timeout)
+                          : where + u'\n' + errorText(error));
+    }
     return db;
 }
 

@@ -47,4 +47,20 @@ QString registeredDriverLibrary(const QString &driver)
     return driver.trimmed().isEmpty() ? QString() : profileString(driver.trimmed(), u"Driver"_qs, u"odbcinst.ini"_qs);
 }
 
+QString unpooledDriverLibrary(const QString &driver)
+{
+#ifdef Q_OS_WIN
+    Q_UNUSED(driver);
+    return {};
+#else
+    const QString pooling = profileString(u"ODBC"_qs, u"Pooling"_qs, u"odbcinst.ini"_qs);
+    const bool pools = pooling.compare(u"Yes"_qs, Qt::CaseInsensitive) == 0 || pooling == u"1"_qs
+                       || pooling.compare(u"On"_qs, Qt::CaseInsensitive) == 0;
+    if (!pools || driver.trimmed().isEmpty()
+        || profileString(driver.trimmed(), u"CPTimeout"_qs, u"odbcinst.ini"_qs).toInt() <= 0)
+        return {};
+    return registeredDriverLibrary(driver);
+#endif
+}
+
 } // namespace qvl

@@ -14,4 +14,10 @@ QString registeredDataSourceDriver(const QString &dsn);
 // The library of a driver registered by name; empty when no such driver is registered.
 QString registeredDriverLibrary(const QString &driver);
 
+// Where the driver manager would pool the connections of a driver registered by name
+// (unixODBC: "Pooling=Yes" in odbcinst.ini and a CPTimeout for the driver), the driver's
+// library, named in its place to keep a connection out of the pool; else empty. Windows
+// pools only for a program that asks for it, which this one never does.
+QString unpooledDriverLibrary(const QString &driver);
+
 } // namespace qvl

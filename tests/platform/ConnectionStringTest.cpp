@@ -28,7 +28,8 @@ constexpr const char16_t *kWindows = u"SQL Server";
 
 // Each form of the connection string an office may give, for the FreeTDS and the Windows
 // driver: the Qt driver, the dialect, and exactly what Qt is handed as the database name,
-// the user and the password. "env" runs with the login QVL32_SQL_USER=DOM\kasse,
+// the user and the password as typed (the ODBC string gets them at the door, see
+// ConnectionKeysTest). "env" runs with the login QVL32_SQL_USER=DOM\kasse,
 // QVL32_SQL_PASSWORD=ge;heim.
 TEST(ConnectionString, EveryFormBecomesADriverADialectAndAConnection)
 {
@@ -55,29 +56,29 @@ TEST(ConnectionString, EveryFormBecomesADriverADialectAndAConnection)
          u"Initial Catalog=FBG;Data Source=SRV\\QUARVEL",
          kFreeTds, true, u"QODBC", SqlDialect::SqlServer,
          u"Driver={FreeTDS};Server=SRV\\QUARVEL;Database=FBG;ClientCharset=UTF-8;TDS_Version=7.4",
-         u"DOM\\kasse", u"{ge;heim}"},
+         u"DOM\\kasse", u"ge;heim"},
         // ADO's synonyms, any letter case, blanks around keys and values, host,port.
         {u"Server=db,1433;Database=FBG;Trusted_Connection=yes", kWindows, false, u"QODBC", SqlDialect::SqlServer,
          u"Driver={SQL Server};Server=db,1433;Database=FBG;Trusted_Connection=yes", u"", u""},
         {u"Address=db;Initial Catalog=FBG;Integrated Security=true", kFreeTds, false, u"QODBC", SqlDialect::SqlServer,
-         u"Driver={FreeTDS};Server=db;Database=FBG;Trusted_Connection=yes;ClientCharset=UTF-8;TDS_Version=7.4", u"",
+         u"Driver={FreeTDS};Server=db,1433;Database=FBG;Trusted_Connection=yes;ClientCharset=UTF-8;TDS_Version=7.4", u"",
          u""},
         {u"addr = db\\SQLEXPRESS ; DATABASE = FBG ; integrated security = Yes", kWindows, false, u"QODBC",
          SqlDialect::SqlServer, u"Driver={SQL Server};Server=db\\SQLEXPRESS;Database=FBG;Trusted_Connection=yes", u"",
          u""},
         // Quoted values keep ";", blanks and doubled quotes.
         {u"Network Address=10.0.0.5,1500;Initial Catalog=FBG;User ID=sa;Password='a;b'", kWindows, false, u"QODBC",
-         SqlDialect::SqlServer, u"Driver={SQL Server};Server=10.0.0.5,1500;Database=FBG", u"sa", u"{a;b}"},
+         SqlDialect::SqlServer, u"Driver={SQL Server};Server=10.0.0.5,1500;Database=FBG", u"sa", u"a;b"},
         {u"data source = db ; initial catalog = \" F B G \" ; uid = sa ; pwd = \"x\"\"y\"", kFreeTds, false,
          u"QODBC", SqlDialect::SqlServer,
-         u"Driver={FreeTDS};Server=db;Database={ F B G };ClientCharset=UTF-8;TDS_Version=7.4", u"sa", u"x\"y"},
+         u"Driver={FreeTDS};Server=db,1433;Database={ F B G };ClientCharset=UTF-8;TDS_Version=7.4", u"sa", u"x\"y"},
         {u"Password='it''s';User ID=sa;Data Source=db", kWindows, false, u"QODBC", SqlDialect::SqlServer,
          u"Driver={SQL Server};Server=db", u"sa", u"it's"},
         // Without quotes the ";" ends the password, as ADO reads it.
         {u"Provider=SQLOLEDB;Data Source=db;Initial Catalog=FBG;User ID=sa;Password=ge;heim", kWindows, false,
          u"QODBC", SqlDialect::SqlServer, u"Driver={SQL Server};Server=db;Database=FBG", u"sa", u"ge"},
         {u"Data Source=db;User ID=a=b;Password=", kWindows, false, u"QODBC", SqlDialect::SqlServer,
-         u"Driver={SQL Server};Server=db", u"{a=b}", u""},
+         u"Driver={SQL Server};Server=db", u"a=b", u""},
         // Windows authentication wins over a login in the same string, as with ADO; the last
         // of a repeated key counts.
         {u"Data Source=db;Integrated Security=SSPI;User ID=sa;Password=geheim", kWindows, false, u"QODBC",
@@ -88,11 +89,11 @@ TEST(ConnectionString, EveryFormBecomesADriverADialectAndAConnection)
         {u"DSN=Quarvel", kWindows, false, u"QODBC", SqlDialect::SqlServer, u"Quarvel;ClientCharset=UTF-8", u"", u""},
         {u"DSN=QuarvelWin", kFreeTds, false, u"QODBC", SqlDialect::SqlServer, u"QuarvelWin", u"", u""},
         {u"DSN=Quarvel;UID=kasse;PWD={ge;heim}", kWindows, false, u"QODBC", SqlDialect::SqlServer,
-         u"Quarvel;ClientCharset=UTF-8", u"kasse", u"{ge;heim}"},
+         u"Quarvel;ClientCharset=UTF-8", u"kasse", u"ge;heim"},
         {u" dsn = QuarvelWin ; uid = DOM\\kasse ; pwd = x ", kWindows, false, u"QODBC", SqlDialect::SqlServer,
          u"QuarvelWin", u"DOM\\kasse", u"x"},
         {u"DSN=Quarvel", kFreeTds, true, u"QODBC", SqlDialect::SqlServer, u"Quarvel;ClientCharset=UTF-8",
-         u"DOM\\kasse", u"{ge;heim}"},
+         u"DOM\\kasse", u"ge;heim"},
         {u"DSN=Unbekannt;Database=FBG", kFreeTds, false, u"QODBC", SqlDialect::SqlServer, u"Unbekannt;Database=FBG",
          u"", u""},
         {u"DSN=QuarvelWin;Server=anderer", kWindows, false, u"QODBC", SqlDialect::SqlServer,
@@ -106,10 +107,10 @@ TEST(ConnectionString, EveryFormBecomesADriverADialectAndAConnection)
         {u"Driver={FreeTDS};Server=db;Database=FBG;UID=sa;PWD=x;TDS_Version=7.3;ClientCharset=ISO-8859-1;"
          u"database=andere;uid=andere",
          kWindows, false, u"QODBC", SqlDialect::SqlServer,
-         u"Driver={FreeTDS};Server=db;Database=FBG;TDS_Version=7.3;ClientCharset=UTF-8", u"sa", u"x"},
+         u"Driver={FreeTDS};Server=db,1433;Database=FBG;TDS_Version=7.3;ClientCharset=UTF-8", u"sa", u"x"},
         {u"Driver={FreeTDS};Server=db;Trusted_Connection=yes;PWD={a}};b}", kFreeTds, true, u"QODBC",
-         SqlDialect::SqlServer, u"Driver={FreeTDS};Server=db;ClientCharset=UTF-8;TDS_Version=7.4", u"DOM\\kasse",
-         u"{ge;heim}"},
+         SqlDialect::SqlServer, u"Driver={FreeTDS};Server=db,1433;ClientCharset=UTF-8;TDS_Version=7.4", u"DOM\\kasse",
+         u"ge;heim"},
         {u"DRIVER={SQL Server};SERVER=db\\QUARVEL;DATABASE=FBG;Trusted_Connection=Yes", kFreeTds, false, u"QODBC",
          SqlDialect::SqlServer, u"DRIVER={SQL Server};SERVER=db\\QUARVEL;DATABASE=FBG;Trusted_Connection=yes", u"",
          u""},
@@ -168,6 +169,10 @@ TEST(ConnectionString, ShownWithoutPasswords)
         {u"Provider=SQLOLEDB.1;Integrated Security=SSPI;Initial Catalog=FBG;Data Source=SRV",
          u"Provider=SQLOLEDB.1;Integrated Security=SSPI;Initial Catalog=FBG;Data Source=SRV"},
         {u"Data Source=db;Password=", u"Data Source=db;Password="},
+        // Quotes of either kind in either kind of string: nothing of the tail shows.
+        {u"DSN=Quarvel;UID=kasse;PWD='ge;heim123'", u"DSN=Quarvel;UID=kasse;PWD=***"},
+        {u"Server=db;Password={Ge;he}}im};Database=FBG", u"Server=db;Password=***;Database=FBG"},
+        {u"Driver={FreeTDS};PWD=\"a;\"\"b\";UID=x", u"Driver={FreeTDS};PWD=***;UID=x"},
     };
     for (const auto &c : cases)
         EXPECT_EQ(withoutPasswords(QString::fromUtf16(c.given)), QString::fromUtf16(c.shown));

@@ -1,0 +1,29 @@
+#pragma once
+// Why a connection to SQL Server could not be opened, told so that a clerk can act on it:
+// one German text per cause, the driver's own text only under "Details".
+
+#include "platform/ConnectionString.h"
+
+namespace qvl {
+
+enum class ConnectionFault {
+    Unreachable,        // no server answers at that name and port
+    NoAnswer,           // the server took the connection but did not answer in time
+    LoginRefused,       // user or password wrong, or the login may not sign in
+    DatabaseNotFound,   // no such database, or the login may not open it
+    WindowsLoginFailed, // Windows authentication without a Kerberos ticket (FreeTDS)
+    NoEncryption,       // encryption asked for, the server offers none
+    Other
+};
+
+// The cause, from the driver's text and its native error numbers (SQL Server's 18456,
+// 4060, FreeTDS's 20009 …), joined as the driver gives them.
+ConnectionFault classifyConnectionFault(const ConnectionTarget &target, const QString &driverText,
+                                        const QString &nativeCodes);
+
+// headline: what could not be opened (server and database). timeoutSeconds: the login
+// time-out in force. The driver's text follows under "Details:".
+QString connectionFailureMessage(const ConnectionTarget &target, const QString &headline, const QString &driverText,
+                                 const QString &nativeCodes, int timeoutSeconds);
+
+} // namespace qvl

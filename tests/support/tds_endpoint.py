@@ -1,0 +1,209 @@
+#!/usr/bin/env python3
+"""A SQL Server stand-in for the tests: it speaks just enough TDS to see what a client
+sends to log in, and answers as a real server would refuse it.
+
+Two listeners on loopback ports chosen by the system, printed as "PORT SILENT_PORT" on the
+first line of standard output:
+  PORT         reads PRELOGIN (noting the client's encryption request; it answers that it
+               supports no encryption, so the login that follows arrives in the clear, as
+               it does against a server without a certificate) and LOGIN7 (user, password
+               unscrambled, database, application, server name, whether Windows
+               authentication was offered). It prints one JSON line per login and answers:
+                 database starting with "Fehlt": error 4060 "Cannot open database" followed
+                   by 18456, as SQL Server sends both;
+                 user "gast": a login acknowledgement, then an empty answer to every batch;
+                 anyone else: error 18456 "Login failed".
+  SILENT_PORT  accepts connections and never answers.
+A client that leaves after PRELOGIN (it asked for encryption, which is not offered here,
+or found no Kerberos ticket for Windows authentication) gives a JSON line with its
+encryption request and the user null.
+
+Standard library only.
+"""
+
+import json
+import socket
+import socketserver
+import struct
+import sys
+import threading
+
+PRELOGIN, LOGIN7, SQL_BATCH, RPC, REPLY = 0x12, 0x10, 0x01, 0x03, 0x04
+ENCRYPT_NOT_SUP = 0x02
+print_lock = threading.Lock()
+
+
+def emit(record):
+    with print_lock:
+        sys.stdout.write(json.dumps(record) + "\n")
+        sys.stdout.flush()
+
+
+def read_exact(sock, n):
+    data = b""
+    while len(data) < n:
+        chunk = sock.recv(n - len(data))
+        if not chunk:
+            raise EOFError
+        data += chunk
+    return data
+
+
+def read_message(sock):
+    """One TDS message (all packets up to the one marked end of message)."""
+    kind, payload = None, b""
+    while True:
+        kind, status, length = struct.unpack(">BBH", read_exact(sock, 8)[:4])
+        payload += read_exact(sock, length - 8)
+        if status & 0x01:
+            return kind, payload
+
+
+def send_message(sock, kind, payload):
+    sock.sendall(struct.pack(">BBHHBB", kind, 0x01, len(payload) + 8, 0, 1, 0) + payload)
+
+
+def prelogin_options(payload):
+    options, i = {}, 0
+    while i < len(payload) and payload[i] != 0xFF:
+        token, offset, length = struct.unpack(">BHH", payload[i:i + 5])
+        options[token] = payload[offset:offset + length]
+        i += 5
+    return options
+
+
+def prelogin_reply():
+    version = bytes([16, 0, 0x10, 0x00, 0, 0])
+    entries = [(0x00, version), (0x01, bytes([ENCRYPT_NOT_SUP])), (0x02, b"\x00"), (0x03, b""), (0x04, b"\x00")]
+    offset = 5 * len(entries) + 1
+    head, body = b"", b""
+    for token, data in entries:
+        head += struct.pack(">BHH", token, offset + len(body), len(data))
+        body += data
+    return head + b"\xff" + body
+
+
+def unscramble(data):
+    """LOGIN7 scrambles each password byte: nibbles swapped, then XOR 0xA5."""
+    out = bytearray()
+    for b in data:
+        b ^= 0xA5
+        out.append(((b << 4) & 0xF0) | (b >> 4))
+    return bytes(out)
+
+
+def login_record(payload):
+    def text(at, scrambled=False):
+        offset, chars = struct.unpack("<HH", payload[at:at + 4])
+        raw = payload[offset:offset + 2 * chars]
+        return (unscramble(raw) if scrambled else raw).decode("utf-16-le")
+
+    tds_version, packet_size = struct.unpack("<II", payload[4:12])
+    option_flags2 = payload[25]
+    sspi_length = struct.unpack("<H", payload[80:82])[0]
+    return {
+        "tds_version": "%08x" % tds_version,
+        "host": text(36), "user": text(40), "password": text(44, True), "app": text(48),
+        "server": text(52), "library": text(60), "language": text(64), "database": text(68),
+        # fIntSecurity, or an SSPI blob: Windows authentication.
+        "windows": bool(option_flags2 & 0x80) or sspi_length > 0,
+    }
+
+
+def us_varchar(s):
+    data = s.encode("utf-16-le")
+    return struct.pack("<H", len(data) // 2) + data
+
+
+def b_varchar(s):
+    data = s.encode("utf-16-le")
+    return struct.pack("<B", len(data) // 2) + data
+
+
+def error_token(number, state, severity, message):
+    body = struct.pack("<IBB", number, state, severity) + us_varchar(message) + b_varchar("TDSTEST") \
+        + b_varchar("") + struct.pack("<I", 1)
+    return struct.pack("<BH", 0xAA, len(body)) + body
+
+
+def done_token(status):
+    return struct.pack("<BHHQ", 0xFD, status, 0, 0)
+
+
+def login_ack():
+    body = struct.pack("<B", 1) + bytes([0x74, 0x00, 0x00, 0x04]) + b_varchar("Microsoft SQL Server") \
+        + bytes([16, 0, 0x10, 0x00])
+    ack = struct.pack("<BH", 0xAD, len(body)) + body
+    # ENVCHANGE: the packet size the client asked for.
+    size = b_varchar("4096") + b_varchar("4096")
+    env = struct.pack("<BHB", 0xE3, len(size) + 1, 4) + size
+    return ack + env + done_token(0)
+
+
+class Endpoint(socketserver.BaseRequestHandler):
+    def handle(self):
+        sock = self.request
+        try:
+            kind, payload = read_message(sock)
+            encryption = None
+            if kind == PRELOGIN:
+                encryption = prelogin_options(payload).get(0x01, b"\x02")[0]
+                send_message(sock, REPLY, prelogin_reply())
+                try:
+                    kind, payload = read_message(sock)
+                except (EOFError, ConnectionError):
+                    # A client that asked for encryption, or could not sign in to Windows.
+                    emit({"encryption": encryption, "user": None})
+                    return
+            if kind != LOGIN7:
+                return
+            record = login_record(payload)
+            record["encryption"] = encryption
+            emit(record)
+            if record["database"].startswith("Fehlt"):
+                reply = error_token(4060, 1, 11, 'Cannot open database "%s" requested by the login. '
+                                    'The login failed.' % record["database"]) \
+                    + error_token(18456, 1, 14, "Login failed for user '%s'." % record["user"])
+                send_message(sock, REPLY, reply + done_token(0x02))
+                return
+            if record["user"] != "gast":
+                reply = error_token(18456, 1, 14, "Login failed for user '%s'." % record["user"])
+                send_message(sock, REPLY, reply + done_token(0x02))
+                return
+            send_message(sock, REPLY, login_ack())
+            while True:
+                kind, payload = read_message(sock)
+                send_message(sock, REPLY, done_token(0))
+        except (EOFError, ConnectionError, struct.error):
+            return
+
+
+class Silent(socketserver.BaseRequestHandler):
+    def handle(self):
+        try:
+            while self.request.recv(4096):
+                pass
+        except OSError:
+            pass
+
+
+class Server(socketserver.ThreadingTCPServer):
+    daemon_threads = True
+    allow_reuse_address = True
+
+
+def main():
+    endpoint = Server(("127.0.0.1", 0), Endpoint)
+    silent = Server(("127.0.0.1", 0), Silent)
+    for server in (endpoint, silent):
+        threading.Thread(target=server.serve_forever, daemon=True).start()
+    emit_line = "%d %d\n" % (endpoint.server_address[1], silent.server_address[1])
+    with print_lock:
+        sys.stdout.write(emit_line)
+        sys.stdout.flush()
+    # Ends when the test closes standard input.
+    sys.stdin.read()
+
+
+if __name__ == "__main__":
+    main()
