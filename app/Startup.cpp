@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <memory>
 
 namespace qvl {
 
@@ -51,6 +52,34 @@ void findDatabase(FrmDTA &f, const QString &commandLine, DbOptions &options)
     // The catalog as the connection string names it (with ADO's synonyms and quotes).
     if (f.strDataBaseName.isEmpty())
         f.strDataBaseName = translateConnectionString(f.strConnectionString, QString(), options.baseDir).database;
+}
+
+// Step 6: a connection to SQL Server can take up to its time-out. Where the user interface
+// can show it, it is first tried behind a busy window the clerk can cancel, so a server that
+// does not answer shows more than nothing, and the main form never appears half-built.
+// False when the clerk cancelled.
+bool reachServer(FrmDTA &f, const DbOptions &options)
+{
+    const ConnectionTarget t = translateConnectionString(f.strConnectionString, QString(), options.baseDir);
+    if (t.qtDriver != u"QODBC"_qs || !f.ui().canCancelWaiting())
+        return true;
+    const QString where = !t.server.isEmpty()         ? u"zum SQL Server „"_qs + t.server + u'“'
+                          : !t.dataSource.isEmpty() ? u"zur ODBC-Datenquelle „"_qs + t.dataSource + u'“'
+                                                    : u"zur Datenbank"_qs;
+    // Owned by the attempt: after a cancel it ends by itself, with its time-out.
+    auto failure = std::make_shared<QString>();
+    const QString connectionString = f.strConnectionString;
+    const bool finished = f.ui().waitCancellable(u"Die Verbindung "_qs + where + u" wird hergestellt …"_qs,
+                                                 [failure, connectionString, options] {
+                                                     try {
+                                                         Database::open(connectionString, options);
+                                                     } catch (const DbError &e) {
+                                                         *failure = e.message();
+                                                     }
+                                                 });
+    if (finished && !failure->isEmpty())
+        throw DbError(*failure);
+    return finished;
 }
 
 // Step 7: the names of the five fee types. A missing row counts like an empty name.
@@ -141,6 +170,8 @@ StartupResult Form_Load(FrmDTA &f, const QString &commandLine)
         DbOptions options = f.context().dbOptions;
         findDatabase(f, commandLine, options);
         f.connectionOptions = options;
+        if (!reachServer(f, options))
+            return StartupResult::Failed; // cancelled by the clerk, who needs no message
         f.SQLConn = Database::open(f.strConnectionString, options);
         readFeeNames(f);
 

@@ -10,13 +10,54 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QProgressDialog>
 #include <QUrl>
 
 namespace qvl {
 
+GuiUserInterface::~GuiUserInterface()
+{
+    for (QThread *thread : std::as_const(m_abandoned)) {
+        thread->wait();
+        delete thread;
+    }
+}
+
+// A box belongs to the main window only once that is shown: over a window not yet shown
+// it would be placed where that window would be, half off the screen.
+QWidget *GuiUserInterface::shownWindow() const
+{
+    return m_window && m_window->isVisible() ? m_window.data() : nullptr;
+}
+
+bool GuiUserInterface::waitCancellable(const QString &text, const std::function<void()> &work)
+{
+    QThread *thread = QThread::create(work);
+    QProgressDialog dialog(text, u"Abbrechen"_qs, 0, 0, shownWindow());
+    dialog.setWindowTitle(kProgramCaption);
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.setMinimumDuration(0);
+    QObject::connect(thread, &QThread::finished, &dialog, &QDialog::accept);
+    QObject::connect(&dialog, &QProgressDialog::canceled, &dialog, &QDialog::reject);
+    thread->start();
+    const bool busy = m_busyDepth > 0;
+    if (busy)
+        QApplication::setOverrideCursor(Qt::ArrowCursor);
+    dialog.exec();
+    if (busy)
+        QApplication::restoreOverrideCursor();
+    if (thread->isFinished()) {
+        thread->wait();
+        delete thread;
+        return true;
+    }
+    m_abandoned.append(thread);
+    return false;
+}
+
 MsgResult GuiUserInterface::showMessage(const Message &m)
 {
-    QMessageBox box(m_window);
+    QMessageBox box(shownWindow());
     box.setWindowTitle(m.title.isEmpty() ? kProgramCaption : m.title);
     box.setText(QString(m.text).replace(u"\r\n"_qs, u"\n"_qs).replace(u'\r', u'\n'));
     switch (m.icon) {

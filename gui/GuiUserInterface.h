@@ -5,14 +5,22 @@
 
 #include "platform/UserInterface.h"
 
+#include <QList>
 #include <QPointer>
 #include <QProgressBar>
+#include <QThread>
 #include <QWidget>
 
 namespace qvl {
 
 class GuiUserInterface : public UserInterface {
 public:
+    GuiUserInterface() = default;
+    // Waits for work whose wait was cancelled: it ends with its own time-out.
+    ~GuiUserInterface() override;
+    GuiUserInterface(const GuiUserInterface &) = delete;
+    GuiUserInterface &operator=(const GuiUserInterface &) = delete;
+
     // The window the boxes belong to, and the bar that shows a run's progress.
     void setWindow(QWidget *window) { m_window = window; }
     void setProgressBar(QProgressBar *bar) { m_bar = bar; }
@@ -26,12 +34,18 @@ public:
     bool showReport(const Report &report) override;
     // The check before a run in its dialog, over the main window.
     RunCheckChoice showRunCheck(const RunCheck &check) override;
+    bool canCancelWaiting() const override { return true; }
+    // A busy window with "Abbrechen" over the main window (or alone while it is not shown).
+    bool waitCancellable(const QString &text, const std::function<void()> &work) override;
 
 private:
     QPointer<QWidget> m_window;
     QPointer<QProgressBar> m_bar;
     int m_busyDepth = 0;
     int m_shownPercent = -1;
+    QList<QThread *> m_abandoned;
+
+    QWidget *shownWindow() const;
 };
 
 } // namespace qvl

@@ -4,6 +4,7 @@
 // tests record what was shown.
 
 #include <QString>
+#include <functional>
 #include <optional>
 
 namespace qvl {
@@ -48,6 +49,17 @@ public:
     virtual RunCheckChoice showRunCheck(const RunCheck &check) = 0;
     // The folder showReport writes reports into; empty when they are only shown.
     virtual QString reportsFolder() const { return {}; }
+    // Whether waitCancellable shows a window the user can cancel the wait in.
+    virtual bool canCancelWaiting() const { return false; }
+    // Runs work on another thread while a busy window shows text with "Abbrechen". False
+    // when the user cancelled: the work then ends by itself, unseen, so it must own what it
+    // uses. Without such a window the work runs here.
+    virtual bool waitCancellable(const QString &text, const std::function<void()> &work)
+    {
+        Q_UNUSED(text);
+        work();
+        return true;
+    }
 
     // Conveniences for the common message kinds.
     void message(const QString &text, const QString &title = {}, MsgIcon icon = MsgIcon::None)
