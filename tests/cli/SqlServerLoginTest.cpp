@@ -7,10 +7,13 @@
 #include "support/BatchProcess.h"
 #include "support/TdsEndpoint.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QJsonValue>
+#include <QMessageAuthenticationCode>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -103,6 +106,23 @@ QString text(const QJsonObject &record, const char *key)
     return record.value(QLatin1String(key)).toString();
 }
 
+// Whether a domain login's NTLMv2 response was computed from this password: the password
+// never travels, the response proves it (HMAC-MD5 over the server's challenge, keyed by
+// the password's MD4 hash with user and domain).
+bool ntlmv2ProvesPassword(const QJsonObject &login, const QString &password)
+{
+    const auto utf16 = [](const QString &s) { return QByteArray(QStringEncoder(QStringEncoder::Utf16LE).encode(s)); };
+    const QByteArray response = QByteArray::fromHex(text(login, "ntlm_response").toLatin1());
+    const QByteArray challenge = QByteArray::fromHex(text(login, "ntlm_challenge").toLatin1());
+    if (response.size() <= 16)
+        return false;
+    const QByteArray ntHash = QCryptographicHash::hash(utf16(password), QCryptographicHash::Md4);
+    const QByteArray key = QMessageAuthenticationCode::hash(
+        utf16(text(login, "ntlm_user").toUpper() + text(login, "ntlm_domain")), ntHash, QCryptographicHash::Md5);
+    return QMessageAuthenticationCode::hash(challenge + response.mid(16), key, QCryptographicHash::Md5)
+           == response.left(16);
+}
+
 } // namespace
 
 // Every SQL-login form: the login reaches the server exactly as typed, and the refusal
@@ -154,6 +174,32 @@ TEST_F(SqlServerLogin, EveryFormDeliversTheTypedLogin)
             << r.err.toStdString();
         EXPECT_TRUE(r.err.contains(u"QVL32_SQL_USER und QVL32_SQL_PASSWORD"_qs));
         EXPECT_TRUE(r.err.contains(u"\nDetails: "_qs));
+        // The Windows driver's replacement is told on the error output.
+        EXPECT_EQ(r.err.contains(u"„ODBC Driver 17 for SQL Server“ ist auf diesem Rechner nicht installiert; verwendet "
+                                 u"wird „FreeTDS“"_qs),
+                  c.commandLine.contains(u"ODBC Driver 17"_qs))
+            << r.err.toStdString();
+        expectNoPassword(r);
+    }
+}
+
+// DOMAIN\user from the environment logs in through NTLM: the server sees user and domain,
+// and a response only the typed password gives.
+TEST_F(SqlServerLogin, ADomainLoginFromTheEnvironmentProvesTheTypedPassword)
+{
+    for (const QString &commandLine : {u'|' + ini(), u"DSN=Kasse"_qs}) {
+        SCOPED_TRACE(commandLine.toStdString());
+        const BatchResult r =
+            dump(commandLine, {u"QVL32_SQL_USER=FORST\\"_qs + kUser, u"QVL32_SQL_PASSWORD="_qs + kPassword});
+        const QJsonObject login = s_endpoint->nextLogin();
+        EXPECT_EQ(text(login, "ntlm_user"), kUser);
+        EXPECT_EQ(text(login, "ntlm_domain"), u"FORST"_qs);
+        EXPECT_TRUE(ntlmv2ProvesPassword(login, kPassword));
+        EXPECT_FALSE(ntlmv2ProvesPassword(login, kPassword + QChar(0)));
+        EXPECT_FALSE(ntlmv2ProvesPassword(login, kPassword.left(3)));
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_TRUE(r.err.contains(u"Der SQL Server hat die Anmeldung von „FORST\\"_qs + kUser + u"“ abgelehnt"_qs))
+            << r.err.toStdString();
         expectNoPassword(r);
     }
 }

@@ -8,7 +8,9 @@ first line of standard output:
                supports no encryption, so the login that follows arrives in the clear, as
                it does against a server without a certificate) and LOGIN7 (user, password
                unscrambled, database, application, server name, whether Windows
-               authentication was offered). It prints one JSON line per login and answers:
+               authentication was offered; a domain login's NTLM exchange is challenged and
+               its user, domain and NTLMv2 response recorded). It prints one JSON line per
+               login and answers:
                  database starting with "Fehlt": error 4060 "Cannot open database" followed
                    by 18456, as SQL Server sends both;
                  user "gast": a login acknowledgement, then an empty answer to every batch;
@@ -28,7 +30,7 @@ import struct
 import sys
 import threading
 
-PRELOGIN, LOGIN7, SQL_BATCH, RPC, REPLY = 0x12, 0x10, 0x01, 0x03, 0x04
+PRELOGIN, LOGIN7, SQL_BATCH, RPC, REPLY, SSPI = 0x12, 0x10, 0x01, 0x03, 0x04, 0x11
 ENCRYPT_NOT_SUP = 0x02
 print_lock = threading.Lock()
 
@@ -100,14 +102,40 @@ def login_record(payload):
 
     tds_version, packet_size = struct.unpack("<II", payload[4:12])
     option_flags2 = payload[25]
-    sspi_length = struct.unpack("<H", payload[80:82])[0]
-    return {
+    sspi_offset, sspi_length = struct.unpack("<HH", payload[78:82])
+    record = {
         "tds_version": "%08x" % tds_version,
         "host": text(36), "user": text(40), "password": text(44, True), "app": text(48),
         "server": text(52), "library": text(60), "language": text(64), "database": text(68),
         # fIntSecurity, or an SSPI blob: Windows authentication.
         "windows": bool(option_flags2 & 0x80) or sspi_length > 0,
     }
+    return record, payload[sspi_offset:sspi_offset + sspi_length]
+
+
+SERVER_CHALLENGE = bytes(range(1, 9))
+
+
+def ntlm_challenge():
+    """NTLM's CHALLENGE_MESSAGE with a fixed server challenge and the domain TDSTEST."""
+    target = "TDSTEST".encode("utf-16-le")
+    info = struct.pack("<HH", 2, len(target)) + target + struct.pack("<HH", 0, 0)  # MsvAvNbDomainName, EOL
+    flags = 0x00000001 | 0x00000004 | 0x00000200 | 0x00008000 | 0x00010000 | 0x00080000 | 0x00800000 \
+        | 0x20000000 | 0x80000000
+    head = 48
+    return b"NTLMSSP\x00" + struct.pack("<I", 2) + struct.pack("<HHI", len(target), len(target), head) \
+        + struct.pack("<I", flags) + SERVER_CHALLENGE + bytes(8) \
+        + struct.pack("<HHI", len(info), len(info), head + len(target)) + target + info
+
+
+def ntlm_authenticate(message):
+    """User, domain and the NTLMv2 response of an AUTHENTICATE_MESSAGE: the password itself
+    never travels; the tests check the response against the password they gave."""
+    def field(at):
+        length, _, offset = struct.unpack("<HHI", message[at:at + 8])
+        return message[offset:offset + length]
+    return {"ntlm_user": field(36).decode("utf-16-le"), "ntlm_domain": field(28).decode("utf-16-le"),
+            "ntlm_challenge": SERVER_CHALLENGE.hex(), "ntlm_response": field(20).hex()}
 
 
 def us_varchar(s):
@@ -157,8 +185,15 @@ class Endpoint(socketserver.BaseRequestHandler):
                     return
             if kind != LOGIN7:
                 return
-            record = login_record(payload)
+            record, sspi = login_record(payload)
             record["encryption"] = encryption
+            if sspi.startswith(b"NTLMSSP\x00"):
+                # A domain login through NTLM: challenge it, then read who answers.
+                send_message(sock, REPLY, struct.pack("<BH", 0xED, len(ntlm_challenge())) + ntlm_challenge())
+                kind, payload = read_message(sock)
+                if kind == SSPI and payload.startswith(b"NTLMSSP\x00"):
+                    record.update(ntlm_authenticate(payload))
+                    record["user"] = record["ntlm_domain"] + "\\" + record["ntlm_user"]
             emit(record)
             if record["database"].startswith("Fehlt"):
                 reply = error_token(4060, 1, 11, 'Cannot open database "%s" requested by the login. '
