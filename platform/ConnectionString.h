@@ -5,8 +5,9 @@
 // case-insensitively, blanks around keys and values dropped, a value in single or double
 // quotes keeping its ";" and blanks (the quote doubled inside), the last of a repeated key
 // winning. A string that names "Driver=", "DSN=" or "FileDSN=" is an ODBC string and read
-// by ODBC's rules instead: values in braces ("}}" inside), the first of a repeated key
-// winning.
+// by ODBC's rules instead: the first of a repeated key winning. Values in braces ("}}"
+// inside) are read in both kinds, and so are ADO's quotes: offices write braces into ADO's
+// forms and ADO's quotes into strings for ADO's ODBC provider ("DSN=…;PWD='…'").
 //
 //  - "Provider=SQLite;Data Source=FILE" opens the embedded SQLite database FILE; so does the
 //    suite's OLE DB form with the server "SQLite" and the catalog FILE, which is what the
