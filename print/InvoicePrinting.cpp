@@ -216,9 +216,9 @@ void placeControls(FrmDTA &f, const FeeLineSettings &s, int printedFees, qsizety
     d.control(u"Text10"_qs).Top = a + 550;
     d.control(u"Text2"_qs).Top = a + 710;
     d.control(u"Text3"_qs).Top = a + 710;
-    d.control(u"Text41"_qs).Top = a + 1420;
-    d.control(u"Text42"_qs).Top = a + 1420;
-    d.control(u"Text14"_qs).Top = a + (f.bBeitraegeNetto ? 1800 : 1500);
+    d.control(u"Text41"_qs).Top = a + 1060;
+    d.control(u"Text42"_qs).Top = a + 1060;
+    d.control(u"Text14"_qs).Top = a + 1500;
 
     if (s.variant == LayoutVariant::Orvelde)
         moveBy(d, {u"Text2", u"Text3", u"Text4", u"Text5", u"Text8", u"Text11", u"Text38", u"Text41", u"Text42"}, 0,
