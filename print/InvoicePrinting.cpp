@@ -69,6 +69,7 @@ QString associationName(const FrmDTA &f)
 QString oneLine(const QString &field)
 {
     QString text = field;
+    text.replace(u"\r\n"_qs, u" "_qs);
     for (const char16_t c : {u'\r', u'\n', u'\v', u'\f', u'\u2028', u'\u2029'})
         text.replace(c, u' ');
     return text;
@@ -109,9 +110,11 @@ QString senderLine(const ReportControl &box, const QString &name, const QString 
     QString second = oneLine(street).simplified();
     const QString last = oneLine(plzOrt).simplified();
     QString line = join({first, second, last});
-    for (QString *part : {&first, &second}) {
+    // The name keeps its first word (the sender must stay recognisable), the street may go.
+    const std::pair<QString *, int> parts[] = {{&first, 1}, {&second, 0}};
+    for (const auto &[part, keep] : parts) {
         QStringList words = part->split(u' ', Qt::SkipEmptyParts);
-        while (!fits(line) && !words.isEmpty()) {
+        while (!fits(line) && words.size() > keep) {
             words.removeLast();
             *part = words.isEmpty() ? QString() : words.join(u' ') + u"…"_qs;
             line = join({first, second, last});

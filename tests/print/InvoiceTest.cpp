@@ -1,6 +1,7 @@
 #include "support/BookedAmounts.h"
 #include "app/FrmDTA.h"
 #include "print/InvoicePrinting.h"
+#include "print/ReportText.h"
 #include "run/RunError.h"
 #include "support/PdfText.h"
 #include "support/Workspace.h"
@@ -227,4 +228,47 @@ TEST(Invoices, AnOwnerWhoIsNotDebitedIsAskedToTransfer)
     EXPECT_TRUE(pages[1].contains(u"Betrag wird am 05.01.2027 von folgendem Konto abgebucht:"_qs))
         << pages[1].toStdString();
     EXPECT_TRUE(pages[0].contains(u"Bitte überweisen Sie den Betrag von"_qs)) << pages[0].toStdString();
+}
+
+// Returned mail must come back: the sender line shortens the name first, then the street,
+// and always keeps postcode and town; a line break typed into a name or address field is a
+// blank, so the address keeps its lines.
+TEST(Invoices, SenderLineKeepsTheTownAndAddressFieldsKeepTheirLines)
+{
+    const struct {
+        const char *what;
+        const char16_t *name;
+        const char16_t *street;
+        const char16_t *start; // what the line begins with
+    } cases[] = {
+        {"short", u"FBG Hochwald e.V.", u"Am Forst 2", u"FBG Hochwald e.V. Am Forst 2"},
+        {"a name of 100 characters",
+         u"Forstbetriebsgemeinschaft Oberes Ammertal, Peißenberg, Hohenpeißenberg, Böbing und Rottenbuch w. V.",
+         u"Hauptstraße 123a, Rückgebäude", u"Forstbetriebsgemeinschaft"},
+        {"name and street far too long",
+         u"Forstbetriebsgemeinschaft Oberes Ammertal Peißenberg Hohenpeißenberg Böbing Rottenbuch Wildsteig",
+         u"Hauptstraße 123a, Rückgebäude, Eingang über den Hof hinter der Scheune, zweiter Stock links",
+         u"Forstbetriebsgemeinschaft"},
+        {"a line break in the name", u"FBG\r\nHochwald", u"Am Forst 2", u"FBG Hochwald Am Forst 2"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        Invoices inv;
+        FrmDTA &f = *inv.form;
+        f.txtFirmenName.Text = QString::fromUtf16(c.name);
+        f.txtAdresse.Text = QString::fromUtf16(c.street);
+        Buchung b = owner(1, u"0"_qs);
+        b.NameOrig = u"Huber\r\nSenior"_qs;
+        b.StrasseOrig = u"Waldweg 1\nHinterhaus"_qs;
+        const Report report = PrintRechnungen(f, withCents(Buchungen{b}, f.bBeitraegeNetto));
+        const QString sender = report.rows().value(0, u"Absender"_qs).toString();
+        EXPECT_TRUE(sender.startsWith(QString::fromUtf16(c.start))) << sender.toStdString();
+        EXPECT_TRUE(sender.endsWith(u"54321 Tannenau"_qs)) << sender.toStdString();
+        const ReportControl &box = f.reports.Rechnung.control(u"Text35"_qs);
+        EXPECT_LE(textWidth(textFont(box.FontName, box.MinFontSize, box.FontBold), sender), box.Width);
+
+        const QStringList address = report.rows().value(0, u"Anrede"_qs).toString().split(u'\r', Qt::SkipEmptyParts);
+        EXPECT_TRUE(address.contains(u"Jörg Huber Senior"_qs)) << address.join(u'|').toStdString();
+        EXPECT_TRUE(address.contains(u"Waldweg 1 Hinterhaus"_qs)) << address.join(u'|').toStdString();
+    }
 }
