@@ -3,6 +3,7 @@
 // read — by the rules the e-invoices are built with.
 #include "einvoice/EInvoiceFixture.h"
 #include "run/EInvoiceCheck.h"
+#include "run/RunSummary.h"
 
 #include <gtest/gtest.h>
 
@@ -76,5 +77,21 @@ TEST(EInvoiceCheck, EveryOwnerWithoutHisEInvoiceIsNamed)
         EXPECT_EQ(item.owners.first().nummer, 7);
         EXPECT_TRUE(item.owners.first().detail.contains(QString::fromUtf16(row.detail)))
             << item.owners.first().detail.toStdString();
+    }
+}
+
+// After the run the summary counts the owners who got no e-invoice; the run stays done.
+TEST(EInvoiceCheck, TheRunsSummaryCountsTheOwnersWithoutTheirEInvoice)
+{
+    for (const int refused : {0, 2}) {
+        RunReport report;
+        report.directDebit = false;
+        report.billed = 5;
+        report.total = 50;
+        report.eInvoicesRefused = refused;
+        const std::optional<RunSummary> summary = summarizeRun(report);
+        ASSERT_TRUE(summary.has_value());
+        const QString line = u"Ohne E-Rechnung: 2 Waldbesitzer (die Gründe stehen in der Log-Datei)"_qs;
+        EXPECT_EQ(runSummaryText(*summary).split(u'\n').contains(line), refused > 0) << refused;
     }
 }
