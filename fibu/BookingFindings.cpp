@@ -55,10 +55,10 @@ QString ownerLabel(const Buchung &b)
     return (QString::number(b.Nummer) + u' ' + b.Name.trimmed() + u' ' + b.Vorname.trimmed()).trimmed();
 }
 
-bool datevBooks(const FrmDTA &f, const Buchung &b, int slot)
+// The fee with its share of its rate's VAT, as the booking line carries it.
+bool datevBooks(const FrmDTA &, const Buchung &b, int slot)
 {
     const auto k = std::size_t(slot);
-    (void)f;
     return b.BetragCent[k] > 0 && bookable(centsToEuros(b.BruttoCent[k]));
 }
 
