@@ -29,6 +29,9 @@ inline const QStringList kBerechnungsarten{QStringLiteral("QVL"), QStringLiteral
 inline constexpr int kDefaultLeadDays = 1;
 inline constexpr int kDefaultPreNotificationDays = 14;
 inline constexpr int kDefaultComparisonPercent = 25;
+inline constexpr int kDefaultBusinessYearStart = 1; // January
+// Why a fee without VAT carries none, unless the settings say otherwise.
+inline const QString kDefaultExemptionReason = QStringLiteral("Nicht steuerbarer Mitgliedsbeitrag");
 
 inline const QString kProgramCaption = QStringLiteral("QVL32 - SEPA - Beitragseinzug");
 inline const QString kInputErrorTitle = QStringLiteral("Quarvel32 SEPA");
@@ -78,6 +81,16 @@ public:
     int lVorlaufBankarbeitstage = kDefaultLeadDays;
     int lVorabankuendigungTage = kDefaultPreNotificationDays;
     int lVergleichAbweichungProzent = kDefaultComparisonPercent;
+    // What the invoices state for tax law (settings "WirtschaftsjahrBeginn", "UStIdNr",
+    // "Steuerbefreiung1" … "Steuerbefreiung5"): the month (1–12) the business year begins
+    // in, the association's VAT identifier (empty: none), and per fee the reason why a fee
+    // without VAT carries none ("Versicherungsleistung, steuerfrei nach § 4 Nr. 10 UStG",
+    // "Kleinunternehmer nach § 19 UStG").
+    int lWirtschaftsjahrBeginn = kDefaultBusinessYearStart;
+    QString strUStIdNr;
+    std::array<QString, kFeeSlots> aSteuerbefreiung{kDefaultExemptionReason, kDefaultExemptionReason,
+                                                     kDefaultExemptionReason, kDefaultExemptionReason,
+                                                     kDefaultExemptionReason};
     // Where the run's reports land as files (the batch program's --reports); empty: the
     // export folder. The e-invoices go into its folder "E-Rechnungen".
     QString strBerichtsPfad;

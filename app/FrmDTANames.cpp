@@ -50,6 +50,10 @@ void FrmDTA::registerNames()
     n.addNumber(u"lVorlaufBankarbeitstage"_qs, &lVorlaufBankarbeitstage);
     n.addNumber(u"lVorabankuendigungTage"_qs, &lVorabankuendigungTage);
     n.addNumber(u"lVergleichAbweichungProzent"_qs, &lVergleichAbweichungProzent);
+    n.addNumber(u"lWirtschaftsjahrBeginn"_qs, &lWirtschaftsjahrBeginn);
+    n.addText(u"strUStIdNr"_qs, &strUStIdNr);
+    for (int k = 0; k < kFeeSlots; ++k)
+        n.addText(indexed(u"aSteuerbefreiung"_qs, k), &aSteuerbefreiung[std::size_t(k)]);
     n.addLines([this] {
         QList<DumpLine> lines{{u"lModelle"_qs, QString::number(lModelle)}};
         for (int i = 0; i < lModelle && i < aModelle.size(); ++i) {

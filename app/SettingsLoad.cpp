@@ -129,6 +129,12 @@ std::optional<KeyFile> LoadSettings(FrmDTA &f)
     f.lVorabankuendigungTage = wholeNumber(v(u"VorabankuendigungTage"), 0, 366, kDefaultPreNotificationDays);
     f.lVergleichAbweichungProzent =
         wholeNumber(v(u"VergleichAbweichungProzent"), 1, 10000, kDefaultComparisonPercent);
+    f.lWirtschaftsjahrBeginn = wholeNumber(v(u"WirtschaftsjahrBeginn"), 1, 12, kDefaultBusinessYearStart);
+    f.strUStIdNr = v(u"UStIdNr").trimmed();
+    for (int k = 0; k < kFeeSlots; ++k) {
+        const QString reason = file.value(u"Steuerbefreiung"_qs + QString::number(k + 1)).trimmed();
+        f.aSteuerbefreiung[std::size_t(k)] = reason.isEmpty() ? kDefaultExemptionReason : reason;
+    }
 
     f.strSteuernummerfeld = v(u"Steuernummerfeld");
     if (!f.strSteuernummerfeld.isEmpty()) {

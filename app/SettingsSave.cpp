@@ -106,6 +106,10 @@ QStringList SettingsLines(FrmDTA &f)
     put(u"VorlaufBankarbeitstage"_qs, QString::number(f.lVorlaufBankarbeitstage));
     put(u"VorabankuendigungTage"_qs, QString::number(f.lVorabankuendigungTage));
     put(u"VergleichAbweichungProzent"_qs, QString::number(f.lVergleichAbweichungProzent));
+    put(u"WirtschaftsjahrBeginn"_qs, QString::number(f.lWirtschaftsjahrBeginn));
+    put(u"UStIdNr"_qs, f.strUStIdNr);
+    for (int k = 0; k < kFeeSlots; ++k)
+        put(u"Steuerbefreiung"_qs + QString::number(k + 1), f.aSteuerbefreiung[std::size_t(k)]);
 
     QList<ModelSection> models;
     for (int i = 0; i < f.lModelle && i < f.aModelle.size(); ++i)

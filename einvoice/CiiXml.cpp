@@ -235,7 +235,7 @@ void vatBreakdown(Xml &x, const EInvoiceVatGroup &g)
     x.leaf("ram:CalculatedAmount", ciiAmount(g.taxCents));
     x.leaf("ram:TypeCode", u"VAT"_qs);
     if (g.category != VatCategory::Standard)
-        x.leaf("ram:ExemptionReason", u"Nicht steuerbarer Mitgliedsbeitrag"_qs);
+        x.leaf("ram:ExemptionReason", g.exemptionReason);
     x.leaf("ram:BasisAmount", ciiAmount(g.basisCents));
     x.leaf("ram:CategoryCode", categoryCode(g.category));
     if (g.category != VatCategory::NotSubject)
@@ -257,10 +257,7 @@ void billingPeriod(Xml &x, const EInvoiceData &d)
 void paymentTerms(Xml &x, const EInvoicePayment &p)
 {
     x.open("ram:SpecifiedTradePaymentTerms");
-    if (p.kind == PaymentKind::DirectDebit)
-        x.leaf("ram:Description", u"Der Betrag wird per SEPA-Lastschrift eingezogen."_qs);
-    else if (!p.dueDate)
-        x.leaf("ram:Description", u"Zahlbar sofort ohne Abzug."_qs);
+    x.leaf("ram:Description", p.terms);
     if (p.dueDate)
         dateTime(x, "ram:DueDateDateTime", *p.dueDate);
     if (p.kind == PaymentKind::DirectDebit)

@@ -3,6 +3,7 @@
 #include "app/FrmDTA.h"
 #include "einvoice/CountryCodes.h"
 #include "platform/Conversions.h"
+#include "print/InvoicePrinting.h"
 #include "run/InvoiceDate.h"
 #include "sepa/Iban.h"
 
@@ -14,17 +15,6 @@ namespace qvl {
 
 namespace {
 
-qint64 cents(double euros)
-{
-    return std::llround(roundHalfAwayFromZero(euros, 2) * 100);
-}
-
-// A VAT identifier starts with the country of issue (Greece: "EL").
-bool isVatId(const QString &id)
-{
-    static const QRegularExpression form(u"^[A-Z]{2}[0-9A-Z+*.]{2,13}$"_qs);
-    return form.match(id).hasMatch();
-}
 
 std::optional<QDate> dateOf(const QString &text)
 {
@@ -66,83 +56,125 @@ QString buyerProblem(const Buchung &b, const EInvoiceParty &buyer)
         return u"Die Anschrift ist unvollständig (Straße oder Postfach und Ort)."_qs;
     if (buyer.address.country.isEmpty())
         return u"Das Länderkennzeichen „"_qs + b.NationOrig.trimmed() + u"“ ist unbekannt."_qs;
-    if (!buyer.vatId.isEmpty() && !isVatId(buyer.vatId))
-        return u"Die USt-IdNr. „"_qs + buyer.vatId + u"“ beginnt nicht mit dem Kennzeichen ihres Landes."_qs;
     return {};
 }
 
-QString sellerProblem(const EInvoiceRun &run, bool withVat)
+QString sellerProblem(const EInvoiceRun &run, const EInvoiceParty &s, bool withVat)
 {
-    const EInvoiceParty &s = run.seller;
     if (s.name.isEmpty())
         return u"Der Name des Vereins fehlt."_qs;
     if (s.address.lineOne.isEmpty() || s.address.postcode.isEmpty() || s.address.city.isEmpty())
         return u"Die Anschrift des Vereins ist unvollständig."_qs;
     if (s.id.isEmpty())
         return u"Der Verein hat weder eine Gläubiger-ID noch eine Steuernummer."_qs;
-    if (withVat && s.taxNumber.isEmpty())
-        return u"Die Steuernummer des Vereins fehlt; sie ist auf einer Rechnung mit MwSt nötig."_qs;
+    if (withVat && s.taxNumber.isEmpty() && s.vatId.isEmpty())
+        return u"Die Steuernummer des Vereins fehlt; sie (oder die USt-IdNr.) ist auf einer Rechnung mit MwSt oder "
+               "steuerfreien Beiträgen nötig."_qs;
     if (isoCurrency(run.currencyText).isEmpty())
         return u"Die Währung „"_qs + run.currencyText + u"“ ist kein ISO-Währungscode."_qs;
     return {};
 }
 
-// Lines and VAT groups. A fee carries VAT when the calculation applied its rate; its net
-// amount is the printed amount, less the VAT it includes when the fees are gross.
+// The reasons of some fees, each once, in the fees' order.
+QString joinedReasons(const QStringList &reasons)
+{
+    QStringList distinct;
+    for (const QString &r : reasons)
+        if (!r.isEmpty() && !distinct.contains(r))
+            distinct.append(r);
+    return distinct.join(u"; "_qs);
+}
+
+// Lines and VAT groups, all from the amounts the fee calculation fixed: a fee's line net
+// amount, the VAT of each rate from the rate's net total. A fee of 0,00 with a rate is no
+// line at all. Without any fee carrying VAT the whole invoice is outside VAT ("O"), unless
+// the association has a VAT identifier (the norm allows none beside "O"); otherwise each
+// fee without VAT is exempt ("E") with its reason.
 void addLines(const EInvoiceRun &run, const Buchung &b, EInvoiceData &d)
 {
     bool anyVat = false;
-    for (int k : run.feeSlots)
-        anyVat = anyVat || (!b.SteuerText[k].isEmpty() && run.rates[k].value_or(0) > 0);
-    SlotArray<qint64> taxOf{};
+    for (const MwstSatz &r : b.MwstSaetze)
+        anyVat = anyVat || r.satz > 0;
+    const VatCategory withoutVat =
+        anyVat || !d.seller.vatId.isEmpty() ? VatCategory::Exempt : VatCategory::NotSubject;
     for (int k : run.feeSlots) {
+        const auto slot = std::size_t(k);
+        const bool rated = run.rates[slot].has_value();
+        if (rated && b.BetragCent[slot] == 0)
+            continue;
         EInvoiceLine line;
-        line.name = run.feeNames[k].trimmed().isEmpty() ? u"Beitrag "_qs + QString::number(k + 1)
-                                                        : run.feeNames[k].trimmed();
-        const qint64 printed = cents(b.Betrag[k]);
-        if (!b.SteuerText[k].isEmpty() && run.rates[k].value_or(0) > 0) {
+        line.name = run.feeNames[slot].trimmed().isEmpty() ? u"Beitrag "_qs + QString::number(k + 1)
+                                                           : run.feeNames[slot].trimmed();
+        line.netCents = b.NettoCent[slot];
+        if (rated && *run.rates[slot] > 0) {
             line.category = VatCategory::Standard;
-            line.ratePercent = *run.rates[k];
-            taxOf[k] = std::llround(b.Steuer[k] * 100);
-            line.netCents = run.vatOnTop ? printed : printed - taxOf[k];
+            line.ratePercent = *run.rates[slot];
         } else {
-            line.category = anyVat ? VatCategory::Exempt : VatCategory::NotSubject;
-            line.netCents = printed;
+            line.category = withoutVat;
+            line.exemptionReason = run.exemptionReasons[slot].trimmed();
         }
         d.lines.append(line);
-
-        auto group = std::find_if(d.vat.begin(), d.vat.end(), [&line](const EInvoiceVatGroup &g) {
-            return g.category == line.category && g.ratePercent == line.ratePercent;
-        });
-        if (group == d.vat.end())
-            group = d.vat.insert(d.vat.end(), EInvoiceVatGroup{line.category, line.ratePercent, 0, 0});
-        group->basisCents += line.netCents;
-        group->taxCents += taxOf[k];
         d.lineTotalCents += line.netCents;
-        d.taxTotalCents += taxOf[k];
     }
+
+    for (const MwstSatz &rate : b.MwstSaetze)
+        if (rate.satz > 0) {
+            d.vat.append({VatCategory::Standard, rate.satz, rate.nettoCent, rate.mwstCent, {}});
+            d.taxTotalCents += rate.mwstCent;
+        }
+    // One group of the fees without VAT: the norm takes one breakdown per category.
+    EInvoiceVatGroup exempt{withoutVat, 0, 0, 0, {}};
+    QStringList reasons;
+    bool anyExempt = false;
+    for (const EInvoiceLine &line : d.lines)
+        if (line.category != VatCategory::Standard) {
+            anyExempt = true;
+            exempt.basisCents += line.netCents;
+            reasons.append(line.exemptionReason);
+        }
+    exempt.exemptionReason = joinedReasons(reasons);
+    if (exempt.exemptionReason.isEmpty())
+        exempt.exemptionReason = kDefaultExemptionReason;
+    if (anyExempt)
+        d.vat.append(exempt);
 }
 
 EInvoicePayment payment(const EInvoiceRun &run, const Buchung &b)
 {
     EInvoicePayment p;
     p.dueDate = run.dueDate;
-    p.reference = u"Rechnung "_qs + b.RechNr;
+    p.reference = u"Rechnung Nr. "_qs + b.RechNr;
+    // The terms say what the letter says: its debit note, its transfer request, or (an
+    // invoice) its free text; the invoice number when the letter says nothing about paying.
     if (run.directDebit && !run.notCollected.contains(b.Id_Personal)) {
         p.kind = PaymentKind::DirectDebit;
         // The bank file carries the member number when the mandate reference is blank.
         p.mandate = b.Mandatsnummer.isEmpty() ? QString::number(b.Nummer) : b.Mandatsnummer;
         p.creditorId = run.creditorId;
         p.debitedIban = b.IBAN;
-    } else if (!run.payeeIban.isEmpty()) {
-        p.kind = PaymentKind::CreditTransfer;
-        p.payeeIban = run.payeeIban;
-        p.payeeBic = run.payeeBic;
+        p.terms = debitNoteSentence(run.dueDateText) + u" IBAN "_qs + b.IBAN;
+    } else {
+        if (!run.payeeIban.isEmpty()) {
+            p.kind = PaymentKind::CreditTransfer;
+            p.payeeIban = run.payeeIban;
+            p.payeeBic = run.payeeBic;
+        }
+        if (run.directDebit)
+            p.terms = transferRequestSentence(b.SummeCent, run.currencyText, run.dueDateText) + u" IBAN "_qs
+                      + run.payeeIban;
+        else if (!p.dueDate)
+            p.terms = run.note.isEmpty() ? p.reference : run.note;
     }
     return p;
 }
 
 } // namespace
+
+bool isVatId(const QString &id)
+{
+    static const QRegularExpression form(u"^[A-Z]{2}[0-9A-Z+*.]{2,13}$"_qs);
+    return form.match(id).hasMatch();
+}
 
 QString isoCurrency(const QString &text)
 {
@@ -165,6 +197,7 @@ EInvoiceRun eInvoiceRun(const FrmDTA &f, const QString &sellerName, const QSet<l
     s.taxNumber = f.txtSteuernummer.Text.trimmed();
     s.phone = f.txtTelefon.Text.trimmed();
     s.email = f.txtEmail.Text.trimmed();
+    s.vatId = f.strUStIdNr.trimmed().toUpper().remove(u' ');
     run.creditorId = normalisedIban(f.txtGlaubigerID.Text);
     // The creditor id names the association uniquely; the tax number does so too.
     s.id = run.creditorId.isEmpty() ? s.taxNumber : run.creditorId;
@@ -177,13 +210,13 @@ EInvoiceRun eInvoiceRun(const FrmDTA &f, const QString &sellerName, const QSet<l
     run.payeeIban = normalisedIban(f.txtKontonummer.Text);
     run.payeeBic = normalisedIban(f.txtBankleitzahl.Text);
     run.dueDate = dateOf(f.txtFaellDat.Text);
-    static const QRegularExpression year(u"^\\d{4}$"_qs);
-    if (year.match(f.txtWirtschaftsjahr.Text.trimmed()).hasMatch())
-        run.businessYear = f.txtWirtschaftsjahr.Text.trimmed().toInt();
+    run.dueDateText = dueDateText(f);
+    run.businessYear = businessYearOf(f.txtWirtschaftsjahr.Text, f.lWirtschaftsjahrBeginn);
     for (int k = 0; k < kFeeSlots; ++k) {
         if (f.chkBeitrag[size_t(k)].Value == 1)
             run.feeSlots.append(k);
         run.feeNames[k] = f.aBeitragsNamen[size_t(k)];
+        run.exemptionReasons[k] = f.aSteuerbefreiung[size_t(k)];
         run.rates[k] = parseNumber(f.txtMwst[size_t(k)].Text.trimmed());
     }
     run.notCollected = notCollected;
@@ -198,16 +231,22 @@ EInvoiceBuild buildEInvoiceData(const EInvoiceRun &run, const Buchung &b)
     d.currency = isoCurrency(run.currencyText);
     d.note = run.note;
     if (run.businessYear) {
-        d.periodStart = QDate(*run.businessYear, 1, 1);
-        d.periodEnd = QDate(*run.businessYear, 12, 31);
+        d.periodStart = run.businessYear->start;
+        d.periodEnd = run.businessYear->end;
     }
     d.seller = run.seller;
+    QStringList leftOut;
+    // An optional field that would make the invoice invalid is left out, not the invoice.
+    if (!d.seller.vatId.isEmpty() && !isVatId(d.seller.vatId)) {
+        leftOut.append(u"USt-IdNr. des Vereins „"_qs + d.seller.vatId + u"“ (ohne Länderkennzeichen)"_qs);
+        d.seller.vatId.clear();
+    }
     addLines(run, b, d);
 
     const bool withVat = std::any_of(d.lines.begin(), d.lines.end(),
                                      [](const EInvoiceLine &l) { return l.category != VatCategory::NotSubject; });
-    if (const QString problem = sellerProblem(run, withVat); !problem.isEmpty())
-        return {std::nullopt, problem};
+    if (const QString problem = sellerProblem(run, d.seller, withVat); !problem.isEmpty())
+        return {std::nullopt, problem, {}};
 
     EInvoiceParty &buyer = d.buyer;
     buyer.id = QString::number(b.Nummer);
@@ -216,17 +255,23 @@ EInvoiceBuild buildEInvoiceData(const EInvoiceRun &run, const Buchung &b)
         buyer.tradingName = b.NameOrig.trimmed().left(40).trimmed();
     buyer.address = ownerAddress(b);
     // A buyer's VAT identifier may stand only on an invoice that has VAT categories.
-    buyer.vatId = withVat ? b.USTID.trimmed().toUpper() : QString();
+    buyer.vatId = withVat ? b.USTID.trimmed().toUpper().remove(u' ') : QString();
+    if (!buyer.vatId.isEmpty() && !isVatId(buyer.vatId)) {
+        leftOut.append(u"USt-IdNr. „"_qs + buyer.vatId + u"“ (ohne Länderkennzeichen)"_qs);
+        buyer.vatId.clear();
+    }
     if (const QString problem = buyerProblem(b, buyer); !problem.isEmpty())
-        return {std::nullopt, problem};
-    if (run.feeSlots.isEmpty())
-        return {std::nullopt, u"Kein Beitrag ist ausgewählt."_qs};
+        return {std::nullopt, problem, {}};
+    if (run.feeSlots.isEmpty() || d.lines.isEmpty())
+        return {std::nullopt, u"Kein Beitrag ist ausgewählt."_qs, {}};
 
+    // The amount due is the one the letter, the bank file and the lists name; a cent that
+    // VAT included in a gross fee leaves apart is the invoice's rounding amount.
     d.grandTotalCents = d.lineTotalCents + d.taxTotalCents;
-    d.duePayableCents = std::llround(b.Summe);
+    d.duePayableCents = b.SummeCent;
     d.roundingCents = d.duePayableCents - d.grandTotalCents;
     d.payment = payment(run, b);
-    return {d, {}};
+    return {d, {}, leftOut};
 }
 
 } // namespace qvl

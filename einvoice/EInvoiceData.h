@@ -4,6 +4,7 @@
 // the run's values read once from the main form; the XML is written from it alone.
 
 #include "run/Buchung.h"
+#include "run/BusinessYear.h"
 
 #include <QDate>
 #include <QList>
@@ -18,8 +19,8 @@ class FrmDTA;
 // VAT categories of EN 16931 that fees can take.
 enum class VatCategory {
     Standard,     // "S": the fee carries VAT at its rate
-    NotSubject,   // "O": no fee of the invoice carries VAT
-    Exempt        // "E": a fee without VAT beside fees with VAT
+    NotSubject,   // "O": the whole invoice is outside VAT (no fee carries any)
+    Exempt        // "E": a fee without VAT beside fees with VAT, with the fee's reason
 };
 
 struct EInvoiceAddress {
@@ -34,7 +35,7 @@ struct EInvoiceParty {
     QString tradingName; // the business name of a buyer that is a business
     EInvoiceAddress address;
     QString taxNumber;   // seller: the tax office's number (scheme FC)
-    QString vatId;       // buyer: the VAT identifier (scheme VA)
+    QString vatId;       // the VAT identifier (scheme VA; seller BT-31, buyer BT-48)
     QString phone, email;
 };
 
@@ -43,13 +44,15 @@ struct EInvoiceLine {
     qint64 netCents = 0;
     VatCategory category = VatCategory::NotSubject;
     double ratePercent = 0; // Standard only
+    QString exemptionReason; // the fee's reason when it carries no VAT
 };
 
 struct EInvoiceVatGroup {
     VatCategory category = VatCategory::NotSubject;
     double ratePercent = 0;
     qint64 basisCents = 0;
-    qint64 taxCents = 0;
+    qint64 taxCents = 0;      // Standard: the rate's net total × rate, as the letter prints it
+    QString exemptionReason;  // Exempt and NotSubject: the reasons of its fees
 };
 
 enum class PaymentKind {
@@ -63,7 +66,8 @@ struct EInvoicePayment {
     QString payeeIban, payeeBic;    // credit transfer
     QString mandate, creditorId, debitedIban; // direct debit
     std::optional<QDate> dueDate;
-    QString reference; // remittance information
+    QString reference; // remittance information, as the letter names the invoice
+    QString terms;     // the payment terms: what the letter says about paying
 };
 
 struct EInvoiceData {
@@ -93,9 +97,11 @@ struct EInvoiceRun {
     QString note;
     QString creditorId, payeeIban, payeeBic;
     std::optional<QDate> dueDate;
-    std::optional<int> businessYear;
+    QString dueDateText; // as the letters print it
+    std::optional<BusinessYear> businessYear;
     QList<int> feeSlots;             // the printed fee slots, in order
     SlotArray<QString> feeNames;
+    SlotArray<QString> exemptionReasons; // per fee: why it carries no VAT (settings)
     SlotArray<std::optional<double>> rates; // the typed VAT rates that are numbers
     QSet<long> notCollected;         // owners (Id_Personal) left out of the bank file: asked to transfer
 };
@@ -103,12 +109,17 @@ struct EInvoiceRun {
 // sellerName: the association's name as the letterhead prints it.
 EInvoiceRun eInvoiceRun(const FrmDTA &form, const QString &sellerName, const QSet<long> &notCollected);
 
-// The invoice of one owner, or the reason why none can be made (a German text).
+// The invoice of one owner, or the reason why none can be made (a German text). An
+// optional field that would make it invalid is left out and named in `leftOut`.
 struct EInvoiceBuild {
     std::optional<EInvoiceData> data;
     QString problem;
+    QStringList leftOut;
 };
 EInvoiceBuild buildEInvoiceData(const EInvoiceRun &run, const Buchung &b);
+
+// A VAT identifier: the country of issue ("DE", Greece "EL") and 2 to 13 characters.
+bool isVatId(const QString &id);
 
 // ISO 4217 code of the run's currency text ("EUR", "€", "Euro"), empty when unknown.
 QString isoCurrency(const QString &text);

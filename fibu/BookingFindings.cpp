@@ -1,5 +1,7 @@
 #include "fibu/BookingFindings.h"
 
+#include "platform/Conversions.h"
+
 #include "app/FrmDTA.h"
 #include "fibu/FibuFiles.h"
 #include "platform/Cp1252.h"
@@ -53,17 +55,17 @@ QString ownerLabel(const Buchung &b)
     return (QString::number(b.Nummer) + u' ' + b.Name.trimmed() + u' ' + b.Vorname.trimmed()).trimmed();
 }
 
-bool datevBooks(const FrmDTA &f, const Buchung &b, int slot)
+// The fee with its share of its rate's VAT, as the booking line carries it.
+bool datevBooks(const FrmDTA &, const Buchung &b, int slot)
 {
     const auto k = std::size_t(slot);
-    const double gross = f.bBeitraegeNetto ? b.Betrag[k] + b.Steuer[k] : b.Betrag[k];
-    return b.Betrag[k] > 0 && bookable(gross);
+    return b.BetragCent[k] > 0 && bookable(centsToEuros(b.BruttoCent[k]));
 }
 
 bool syskaBooks(const Buchung &b, int slot)
 {
     const auto k = std::size_t(slot);
-    return slot < 2 && b.Betrag[k] > 0 && bookable(b.Betrag[k]);
+    return slot < 2 && b.BetragCent[k] > 0;
 }
 
 bool lacksOwnerAccount(const Buchung &b)

@@ -84,7 +84,8 @@ QStringList ExportDATEV(const FrmDTA &f, const Buchungen &records, QStringList &
         for (int k = 0; k < kFeeSlots; ++k) {
             if (!datevBooks(f, b, k))
                 continue;
-            const double gross = f.bBeitraegeNetto ? b.Betrag[k] + b.Steuer[k] : b.Betrag[k];
+            // The fee with its share of its rate's VAT: an owner's lines add up to what he is billed.
+            const double gross = centsToEuros(b.BruttoCent[std::size_t(k)]);
             const QString none;
             debtors.append(debtor);
             if (accounts[k]->Text.trimmed().isEmpty())

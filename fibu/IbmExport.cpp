@@ -81,7 +81,7 @@ QStringList writeFile(const FrmDTA &f, const std::function<QString(int)> &name, 
     BookingFindings findings;
     for (std::size_t i = 0; i < records.size(); ++i) {
         const Buchung &b = records[i];
-        if (b.Summe <= 0)
+        if (b.SummeCent <= 0)
             continue;
         const QString r = QString::number(run.firstNumber + qint64(i));
         QStringList own;
@@ -129,7 +129,7 @@ QStringList ExportIBM(const FrmDTA &f, const Buchungen &records, QStringList &wr
         map = CostCentreMap();
     }
 
-    const auto totalText = [](const Buchung &b) { return formatNumber(b.Summe / 100, u"##0.00"_qs); };
+    const auto totalText = [](const Buchung &b) { return formatNumber(centsToEuros(b.SummeCent), u"##0.00"_qs); };
 
     // A fee file that fails does not keep the bank bookings from being written: the
     // debits are on their way to the bank either way. Both failures are told.
@@ -143,8 +143,9 @@ QStringList ExportIBM(const FrmDTA &f, const Buchungen &records, QStringList &wr
             const QString key = ownerKey(b.Nummer);
             const QString cost = map->value(key);
             for (int k = 0; k < 4; ++k)
-                if (b.Betrag[k] > 0 && bookable(b.Betrag[k]))
-                    lines.append({{}, QString::fromUtf16(kSlotAccounts[k]), formatNumber(b.Betrag[k], u"##0.00"_qs),
+                if (b.BetragCent[std::size_t(k)] > 0)
+                    lines.append({{}, QString::fromUtf16(kSlotAccounts[k]),
+                                  formatNumber(centsToEuros(b.BetragCent[std::size_t(k)]), u"##0.00"_qs),
                                   run.vatCode, f.aBeitragsNamen[k], {}, key, cost});
             return lines;
         }, &feeFile);

@@ -33,7 +33,7 @@ QStringList ExportSYSKA(const FrmDTA &f, const Buchungen &records, QStringList &
                 findings.formAccountMissing(u"Beitragskonto "_qs + f.aBeitragsNamen[k]);
             own.append(QStringList{u"L"_qs, field(date, u";"), number, field(b.FibuKonto, u";"),
                                    field(accounts[k], u";"), field(f.txtVerwendungszweck.Text, u";"),
-                                   formatNumber(b.Betrag[k], u"0.00"_qs)}
+                                   formatNumber(centsToEuros(b.BetragCent[std::size_t(k)]), u"0.00"_qs)}
                            .join(u';'));
         }
         findings.owner(b, own, lacksOwnerAccount(b));

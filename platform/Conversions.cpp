@@ -198,6 +198,15 @@ double roundHalfEven(double value, int decimals)
     return roundDecimal(value, decimals, true);
 }
 
+qint64 toCents(double euros)
+{
+    if (std::isnan(euros))
+        return 0;
+    constexpr double kLimit = 1e15;
+    const double clamped = std::clamp(euros, -kLimit, kLimit);
+    return std::llround(roundHalfAwayFromZero(clamped, 2) * 100);
+}
+
 bool isZero(double value)
 {
     return std::abs(value) < 1e-9;

@@ -18,6 +18,14 @@ double roundHalfAwayFromZero(double value, int decimals);
 // Round(x, n) of the runtime: halves to the even neighbour (0.125 -> 0.12, 0.135 -> 0.14).
 double roundHalfEven(double value, int decimals);
 
+// Euros to whole cents, rounded commercially (halves away from zero) as the documents print
+// them: 2.145 -> 215. Not a number gives 0; beyond ±10^15 euros the value is clamped (the
+// amount limits refuse such a run before anything is written).
+qint64 toCents(double euros);
+
+// Cents as euros, exactly as their decimal text shows them.
+inline double centsToEuros(qint64 cents) { return double(cents) / 100.0; }
+
 // True when the amount is zero for every practical purpose (binary noise below 1e-9 is zero).
 bool isZero(double value);
 

@@ -40,6 +40,7 @@ ReportDesign BeitragDesign()
     rows.KeepTogether = true;
     int left = 0;
     int amountRight = 0;
+    int nameLeft = 0;
     int n = 9;
     int nameColumn = 0;
     for (const Column &c : columns) {
@@ -64,6 +65,8 @@ ReportDesign BeitragDesign()
         }
         if (QStringView(c.field) == u"Konto")
             value.MinFontSize = 7.5; // the longest IBAN (34 characters) on one line
+        if (QStringView(c.field) == u"Name")
+            nameLeft = x;
         if (QStringView(c.field) == u"Betrag") {
             value.DataFormat = QStringLiteral("#.##0,00");
             amountRight = x + inner;
@@ -72,6 +75,12 @@ ReportDesign BeitragDesign()
         ++n;
     }
     d.line(SectionKind::PageHeader, QStringLiteral("Linie1"), 0, 330, left);
+    // Under an owner the bank file leaves out, why: the row grows by this line only then.
+    auto &note = d.textBox(SectionKind::Detail, QStringLiteral("Text19"), QStringLiteral("Hinweis"), nameLeft, 250,
+                           left - nameLeft, 1);
+    note.FontSize = 8;
+    note.FontBold = true;
+    note.JoinLines = true;
 
     d.section(SectionKind::PageFooter).Height = 400;
     d.label(SectionKind::PageFooter, QStringLiteral("Bezeichnung2"), QStringLiteral("Seite: %p"), left - 2000, 100,
@@ -79,7 +88,7 @@ ReportDesign BeitragDesign()
         .Alignment = Qt::AlignRight;
 
     // The sum of a whole run may be far larger than one amount: it has room to the left.
-    d.section(SectionKind::ReportFooter).Height = 600;
+    d.section(SectionKind::ReportFooter).Height = 1300;
     d.line(SectionKind::ReportFooter, QStringLiteral("Linie2"), 0, 60, left);
     const int sumWidth = 2600;
     auto &sumCaption = d.label(SectionKind::ReportFooter, QStringLiteral("Bezeichnung3"), QStringLiteral("Summe:"),
@@ -95,6 +104,28 @@ ReportDesign BeitragDesign()
     sum.WordWrap = false;
     sum.FontSize = 9;
     sum.FontBold = true;
+
+    // A direct-debit run: what the bank file debits (its control sum, the slip's total)
+    // and what it does not.
+    const struct {
+        const char16_t *label, *caption, *box, *field;
+    } parts[] = {{u"Bezeichnung4", u"davon in der SEPA-Datei:", u"Text21", u"BetragEingezogen"},
+                 {u"Bezeichnung5", u"nicht in der SEPA-Datei:", u"Text22", u"BetragNichtEingezogen"}};
+    int top = 500;
+    for (const auto &part : parts) {
+        auto &caption = d.label(SectionKind::ReportFooter, QString::fromUtf16(part.label),
+                                QString::fromUtf16(part.caption), amountRight - sumWidth - 3500, top, 3400, 300);
+        caption.FontSize = 9;
+        caption.Alignment = Qt::AlignRight;
+        auto &value = d.textBox(SectionKind::ReportFooter, QString::fromUtf16(part.box), QString::fromUtf16(part.field),
+                                amountRight - sumWidth, top, sumWidth, 300);
+        value.Function = ControlFunction::Sum;
+        value.DataFormat = QStringLiteral("#.##0,00");
+        value.Alignment = Qt::AlignRight;
+        value.WordWrap = false;
+        value.FontSize = 9;
+        top += 350;
+    }
     return d;
 }
 

@@ -29,9 +29,15 @@ QString labelColumn(const QString &label)
     return label + spaces(27 - label.size());
 }
 
+// Rounded once, commercially, as every amount of the letter.
 QString money(double value)
 {
-    return formatNumber(roundHalfEven(value, 2), kMoney);
+    return formatNumber(value, kMoney);
+}
+
+QString cents(qint64 value)
+{
+    return formatNumber(centsToEuros(value), kMoney);
 }
 
 // A typed value in the money format; a text that is no number stays as typed.
@@ -98,7 +104,7 @@ QString feeText(const FeeLineSettings &s, const Buchung &b, int k)
 {
     const QString &label = s.labels[size_t(k)];
     const QString mc = b.Mindestbeitrag[k] <= 0 ? spaces(14) : right(money(b.Mindestbeitrag[k]), 14);
-    const QString amount = money(b.Betrag[k]);
+    const QString amount = cents(b.BetragCent[k]);
     if (k == 0 && s.formula) {
         const QString zuschlag = moneyText(s.preisZuschlag);
         return labelColumn(label) + spaces(9) + spaces(moneyText(s.hoechstbeitrag).size()) + spaces(mc.size())
@@ -178,17 +184,17 @@ FeeLines BuildFeeLines(const FeeLineSettings &s, const Buchung &b, int k)
     const QString m = b.Mindestbeitrag[k] <= 0 ? spaces(16) : u" Mindestbeitrag"_qs;
     FeeLines lines;
     lines.header = header(s, b, k, g, m);
-    lines.detail = b.Betrag[k] <= 0 ? noFeeText(s, b, k) : feeText(s, b, k);
+    lines.detail = b.BetragCent[k] <= 0 ? noFeeText(s, b, k) : feeText(s, b, k);
 
+    // The fee's share of its rate's VAT: the shares of a rate add up to what the VAT block
+    // prints for it.
     const QString &rate = s.mwst[size_t(k)];
-    const auto m_rate = parseNumber(rate);
-    if (!rate.isEmpty() && m_rate && !isZero(b.Betrag[k])) {
+    if (!rate.isEmpty() && parseNumber(rate) && b.BetragCent[k] != 0) {
         if (s.netto) {
             lines.detail += u"      +"_qs + rate + u"% MwSt "_qs;
             lines.vatOnTop = true;
         } else {
-            lines.detail += u"   davon "_qs + rate + u"% MwSt also "_qs
-                            + formatNumber(b.Betrag[k] / (*m_rate + 100) * *m_rate, kMoney) + u" Euro."_qs;
+            lines.detail += u"   davon "_qs + rate + u"% MwSt also "_qs + cents(b.SteuerCent[k]) + u" Euro."_qs;
         }
     }
     return lines;

@@ -6,6 +6,7 @@
 #include "print/InvoiceSql.h"
 #include "print/ReportDesigns.h"
 #include "print/ReportText.h"
+#include "run/BusinessYear.h"
 #include "run/RunError.h"
 
 #include <algorithm>
@@ -21,7 +22,7 @@ const QString CRLF = QStringLiteral("\r\n");
 RecordSet invoiceTable()
 {
     RecordSet rs;
-    rs.append(u"Header"_qs, FieldType::Text, 50);
+    rs.append(u"Header"_qs, FieldType::Text, 120);
     for (int i = 1; i <= 7; ++i)
         rs.append(u"Header"_qs + QString::number(i), FieldType::Text, 100);
     for (int i = 1; i <= 5; ++i)
@@ -43,6 +44,9 @@ RecordSet invoiceTable()
     }
     rs.append(u"txtSteuer"_qs, FieldType::Text, 200);
     rs.append(u"Steuer"_qs, FieldType::Text, 200);
+    // The amount debited or asked for below a VAT block that puts VAT on top.
+    rs.append(u"GesamtText"_qs, FieldType::Text, 20);
+    rs.append(u"Gesamt"_qs, FieldType::Text, 30);
     return rs;
 }
 
@@ -60,36 +64,70 @@ QString associationName(const FrmDTA &f)
     return q.next() ? fieldText(q.record(), u"Name"_qs) : QString();
 }
 
+// A line break typed into a name or address field is a blank: each field keeps its one
+// line, so the address keeps the lines the window holds.
+QString oneLine(const QString &field)
+{
+    QString text = field;
+    text.replace(u"\r\n"_qs, u" "_qs);
+    for (const char16_t c : {u'\r', u'\n', u'\v', u'\f', u'\u2028', u'\u2029'})
+        text.replace(c, u' ');
+    return text;
+}
+
 QString addressBlock(const Buchung &b, LayoutVariant variant)
 {
-    QString a = b.AnredeOrig + CR + (b.VornameOrig + u' ' + b.NameOrig).trimmed() + CR;
+    const QString postfach = oneLine(b.Postfach).trimmed();
+    QString a = oneLine(b.AnredeOrig) + CR + oneLine(b.VornameOrig + u' ' + b.NameOrig).trimmed() + CR;
     const bool orvelde = variant == LayoutVariant::Orvelde;
     if (!orvelde)
-        a += b.Bezeichnung + CR;
-    else if (!b.Postfach.isEmpty())
-        a += b.Postfach.trimmed() + CR;
-    if (!b.StrasseOrig.isEmpty())
-        a += b.StrasseOrig.trimmed() + CR;
-    if (!orvelde && variant != LayoutVariant::Farnwinkel && !b.Postfach.isEmpty())
-        a += b.Postfach.trimmed() + CR;
-    const QString nation = b.NationOrig.isEmpty() ? QString() : b.NationOrig.trimmed() + u'-';
-    return a + (nation + b.PLZ + u' ' + b.OrtOrig).trimmed() + CR;
+        a += oneLine(b.Bezeichnung) + CR;
+    else if (!postfach.isEmpty())
+        a += postfach + CR;
+    if (!oneLine(b.StrasseOrig).trimmed().isEmpty())
+        a += oneLine(b.StrasseOrig).trimmed() + CR;
+    if (!orvelde && variant != LayoutVariant::Farnwinkel && !postfach.isEmpty())
+        a += postfach + CR;
+    const QString nation = b.NationOrig.trimmed().isEmpty() ? QString() : oneLine(b.NationOrig).trimmed() + u'-';
+    return a + oneLine(nation + b.PLZ + u' ' + b.OrtOrig).trimmed() + CR;
 }
 
-// The due date as the letters print it: dd.mm.yyyy, or the box's text when it is no date.
-QString dueDateText(const FrmDTA &f)
+// The sender line above the address window must bring returned mail back: when it does
+// not fit the window at its smallest font, the name is shortened first (at a word, with
+// "…"), then the street; postcode and town always stay.
+QString senderLine(const ReportControl &box, const QString &name, const QString &street, const QString &plzOrt)
 {
-    const auto due = parseDate(f.txtFaellDat.Text);
-    return due ? formatDate(*due, u"dd.mm.yyyy"_qs) : f.txtFaellDat.Text.trimmed();
+    const TextFont &font = textFont(box.FontName, box.MinFontSize > 0 ? box.MinFontSize : box.FontSize, box.FontBold);
+    const auto fits = [&](const QString &text) { return textWidth(font, text) <= box.Width; };
+    const auto join = [](const QStringList &parts) {
+        QStringList kept;
+        for (const QString &p : parts)
+            if (!p.trimmed().isEmpty())
+                kept.append(p.trimmed());
+        return kept.join(u' ');
+    };
+    QString first = oneLine(name).simplified();
+    QString second = oneLine(street).simplified();
+    const QString last = oneLine(plzOrt).simplified();
+    QString line = join({first, second, last});
+    // The name keeps its first word (the sender must stay recognisable), the street may go.
+    const std::pair<QString *, int> parts[] = {{&first, 1}, {&second, 0}};
+    for (const auto &[part, keep] : parts) {
+        QStringList words = part->split(u' ', Qt::SkipEmptyParts);
+        while (!fits(line) && words.size() > keep) {
+            words.removeLast();
+            *part = words.isEmpty() ? QString() : words.join(u' ') + u"…"_qs;
+            line = join({first, second, last});
+        }
+    }
+    return line;
 }
 
-// The debit note of an owner whose debit is in the bank file. The fee notice is the SEPA
-// pre-notification, so it names the day of the debit.
+// The debit note of an owner whose debit is in the bank file.
 QString debitNote(const QString &dueDate, const Buchung &b)
 {
-    return u"Bitte nicht selbst überweisen! - Betrag wird am "_qs + dueDate + u" von folgendem Konto abgebucht:"_qs
-           + CRLF + u"Bank:     "_qs + b.BankOrig + u' ' + CRLF + u"BIC:      "_qs + b.BIC + u' ' + CRLF
-           + u"IBAN:     "_qs + b.IBAN;
+    return debitNoteSentence(dueDate) + CRLF + u"Bank:     "_qs + b.BankOrig + u' ' + CRLF + u"BIC:      "_qs + b.BIC
+           + u' ' + CRLF + u"IBAN:     "_qs + b.IBAN;
 }
 
 // An owner whose debit was left out of the bank file (his bank details are unusable) pays
@@ -97,10 +135,8 @@ QString debitNote(const QString &dueDate, const Buchung &b)
 // number as the purpose.
 QString transferRequest(const FrmDTA &f, const QString &dueDate, const Buchung &b)
 {
-    return u"Ihre Bankverbindung ist bei uns nicht vollständig hinterlegt. Bitte überweisen Sie den Betrag von "_qs
-           + formatNumber(b.Summe / 100, u"###,##0.00"_qs) + u' ' + f.strWaehrung + u" bis zum "_qs + dueDate
-           + u" auf folgendes Konto:"_qs + CRLF + u"Bank:     "_qs + f.txtBank.Text + CRLF + u"IBAN:     "_qs
-           + f.txtKontonummer.Text + CRLF + u"BIC:      "_qs + f.txtBankleitzahl.Text + CRLF
+    return transferRequestSentence(b.SummeCent, f.strWaehrung, dueDate) + CRLF + u"Bank:     "_qs + f.txtBank.Text
+           + CRLF + u"IBAN:     "_qs + f.txtKontonummer.Text + CRLF + u"BIC:      "_qs + f.txtBankleitzahl.Text + CRLF
            + u"Verwendungszweck: Rechnung Nr. "_qs + b.RechNr;
 }
 
@@ -156,7 +192,8 @@ void placeControls(FrmDTA &f, const FeeLineSettings &s, int printedFees, qsizety
     const int addressLeft = position(f.txtAnschriftLinks, u"der Anschrift (links)"_qs);
 
     ReportDesign &d = f.reports.Rechnung;
-    const auto shifted = {u"Text1", u"Text2", u"Text3", u"Text4", u"Text5", u"Text8", u"Text11", u"Text35", u"Text38"};
+    const auto shifted = {u"Text1",  u"Text2",  u"Text3",  u"Text4",  u"Text5", u"Text8",
+                          u"Text11", u"Text35", u"Text38", u"Text41", u"Text42"};
     for (const char16_t *name : shifted)
         if (ReportControl *c = d.find(QString::fromUtf16(name))) {
             c->Top = c->DesignTop;
@@ -173,6 +210,7 @@ void placeControls(FrmDTA &f, const FeeLineSettings &s, int printedFees, qsizety
     const double amountsEnd = d.control(u"Text18"_qs).Left + textWidth(textFont(u"Courier New"_qs, size, false),
                                                                         QString(97, u'0'));
     sum.Width = qMax(1, int(std::lround(amountsEnd)) - sum.Left);
+    d.control(u"Text42"_qs).Width = sum.Width; // the amount due ends where the sum ends
 
     const char16_t *lastFee[] = {u"Text18", u"Text18", u"Text23", u"Text25", u"Text27", u"Text29"};
     const int a = d.control(QString::fromUtf16(lastFee[qBound(0, printedFees, 5)])).Top;
@@ -181,17 +219,22 @@ void placeControls(FrmDTA &f, const FeeLineSettings &s, int printedFees, qsizety
     d.control(u"Text10"_qs).Top = a + 550;
     d.control(u"Text2"_qs).Top = a + 710;
     d.control(u"Text3"_qs).Top = a + 710;
+    d.control(u"Text41"_qs).Top = a + 1060;
+    d.control(u"Text42"_qs).Top = a + 1060;
     d.control(u"Text14"_qs).Top = a + 1500;
 
     if (s.variant == LayoutVariant::Orvelde)
-        moveBy(d, {u"Text2", u"Text3", u"Text4", u"Text5", u"Text8", u"Text11", u"Text38"}, 0, 300);
+        moveBy(d, {u"Text2", u"Text3", u"Text4", u"Text5", u"Text8", u"Text11", u"Text38", u"Text41", u"Text42"}, 0,
+               300);
     else
         moveBy(d, {u"Text4", u"Text5", u"Text11", u"Text38"}, 0, -285);
 
     // Other currencies: the address into a window on the right, the sender block away.
     const bool euro = f.strWaehrung.toUpper() == u"EUR"_qs;
     if (!euro)
-        moveBy(d, {u"Text1", u"Text2", u"Text8", u"Text3", u"Text4", u"Text5", u"Text11", u"Text35", u"Text38"}, 5350,
+        moveBy(d, {u"Text1", u"Text2", u"Text8", u"Text3", u"Text4", u"Text5", u"Text11", u"Text35", u"Text38",
+                   u"Text41", u"Text42"},
+               5350,
                0);
     for (const char16_t *name : {u"Text7", u"Text6", u"Text19", u"Text20", u"Text21"})
         d.control(QString::fromUtf16(name)).Visible = euro;
@@ -203,6 +246,24 @@ void placeControls(FrmDTA &f, const FeeLineSettings &s, int printedFees, qsizety
 }
 
 } // namespace
+
+QString debitNoteSentence(const QString &dueDate)
+{
+    return u"Bitte nicht selbst überweisen! - Betrag wird am "_qs + dueDate + u" von folgendem Konto abgebucht:"_qs;
+}
+
+QString transferRequestSentence(qint64 amountCents, const QString &currency, const QString &dueDate)
+{
+    return u"Ihre Bankverbindung ist bei uns nicht vollständig hinterlegt. Bitte überweisen Sie den Betrag von "_qs
+           + formatNumber(centsToEuros(amountCents), u"###,##0.00"_qs) + u' ' + currency + u" bis zum "_qs + dueDate
+           + u" auf folgendes Konto:"_qs;
+}
+
+QString dueDateText(const FrmDTA &f)
+{
+    const auto due = parseDate(f.txtFaellDat.Text);
+    return due ? formatDate(*due, u"dd.mm.yyyy"_qs) : f.txtFaellDat.Text.trimmed();
+}
 
 QString invoiceSenderName(const FrmDTA &f)
 {
@@ -221,7 +282,8 @@ Report PrintRechnungen(FrmDTA &f, const Buchungen &aBuchungen, const QSet<long> 
     const QString absenderNicht = f.strAbsenderNichtDrucken.toUpper();
     const QString absender = absenderNicht == u"1"_qs || absenderNicht == u"WAHR"_qs
                                  ? u" "_qs
-                                 : f.txtFirmenName.Text + u' ' + f.txtAdresse.Text + u' ' + plzOrt;
+                                 : senderLine(design.control(u"Text35"_qs), f.txtFirmenName.Text, f.txtAdresse.Text,
+                                              plzOrt);
     const QString today = formatDate(f.clock().now(), u"dd.mm.yyyy"_qs);
     const QString datum = f.txtRechDat.Text.trimmed().isEmpty() ? today : f.txtRechDat.Text;
 
@@ -252,7 +314,7 @@ Report PrintRechnungen(FrmDTA &f, const Buchungen &aBuchungen, const QSet<long> 
         try {
             rs.addNew();
             if (f.chkUeberschrift.Value == 1)
-                rs.set(u"Header"_qs, u"Beitragsabrechnung für das Jahr "_qs + f.txtWirtschaftsjahr.Text);
+                rs.set(u"Header"_qs, billingTitle(f.txtWirtschaftsjahr.Text, f.lWirtschaftsjahrBeginn));
             QStringList header(8);
             if (kopf) {
                 rs.set(u"Kopf1"_qs, name);
@@ -289,7 +351,7 @@ Report PrintRechnungen(FrmDTA &f, const Buchungen &aBuchungen, const QSet<long> 
             rs.set(u"RechNr"_qs, b.RechNr);
             rs.set(u"Datum"_qs, datum);
 
-            double sum = 0;
+            qint64 sum = 0; // the printed fee lines, added up
             int n = 1;
             for (int k = 0; k < 5; ++k) {
                 if (f.chkBeitrag[size_t(k)].Value != 1)
@@ -298,7 +360,7 @@ Report PrintRechnungen(FrmDTA &f, const Buchungen &aBuchungen, const QSet<long> 
                 rs.set(u"BeitragKopf"_qs + QString::number(n), lines.header);
                 rs.set(u"Beitrag"_qs + QString::number(n), lines.detail);
                 longestFeeLine = std::max({longestFeeLine, longestLine(lines.header), longestLine(lines.detail)});
-                sum += roundHalfAwayFromZero(b.Betrag[size_t(k)], 2);
+                sum += b.BetragCent[size_t(k)];
                 ++n;
             }
 
@@ -308,21 +370,19 @@ Report PrintRechnungen(FrmDTA &f, const Buchungen &aBuchungen, const QSet<long> 
                                                                 : debitNote(dueDate, b))
                           + CRLF + CRLF + CRLF + f.txtFixtext.Text;
             rs.set(u"FixText"_qs, fixText);
-            rs.set(u"Summe"_qs, formatNumber(sum, u"###,##0.00"_qs) + u' ' + f.strWaehrung);
+            const QString money = u"###,##0.00"_qs;
+            rs.set(u"Summe"_qs, formatNumber(centsToEuros(sum), money) + u' ' + f.strWaehrung);
 
+            // One VAT line per rate, its VAT computed once from the rate's total.
             QString t;
             const auto &st = b.SteuerText;
             const bool anyVat = std::any_of(st.begin(), st.begin() + 5, [](const QString &x) { return !x.isEmpty(); });
-            if (s.variant != LayoutVariant::Orvelde && !isZero(parseNumber(formatNumber(sum, u"#####0.00"_qs)).value_or(0))
-                && anyVat) {
+            if (s.variant != LayoutVariant::Orvelde && sum != 0 && anyVat) {
                 if (f.bBeitraegeNetto) {
-                    t = st[0] + CR + st[1] + CR + st[2] + CR + st[3] + CR + st[4] + CR + u"Gesamt: "_qs;
-                    // The total level with "Gesamt: ": one blank line for each VAT line the
-                    // block shows (also the line of a fee of 0 that has one).
-                    const auto shown = std::count_if(st.begin(), st.begin() + 5,
-                                                     [](const QString &x) { return !x.isEmpty(); });
-                    rs.set(u"Steuer"_qs, (u" "_qs + CRLF).repeated(shown) + u' '
-                                             + formatNumber(b.Summe / 100, u"#0.00"_qs) + u' ' + f.strWaehrung);
+                    t = st[0] + CR + st[1] + CR + st[2] + CR + st[3] + CR + st[4];
+                    // What is debited or asked for: the figure that matters most.
+                    rs.set(u"GesamtText"_qs, u"Gesamt:"_qs);
+                    rs.set(u"Gesamt"_qs, formatNumber(centsToEuros(b.SummeCent), money) + u' ' + f.strWaehrung);
                 } else {
                     t = u"davon"_qs + CR + st[0] + CR + st[1] + CR + st[2] + CR + st[3] + CR + st[4];
                 }

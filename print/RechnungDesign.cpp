@@ -110,12 +110,21 @@ ReportDesign RechnungDesign()
     sum.WordWrap = false;
     sum.FontBold = true;
     // One VAT line beside each amount: a long one takes a smaller font before a second line.
-    auto &vatTexts = text(d, QStringLiteral("Text2"), QStringLiteral("txtSteuer"), left, a + 710, 3300, 690, 9);
+    auto &vatTexts = text(d, QStringLiteral("Text2"), QStringLiteral("txtSteuer"), left, a + 710, 3300, 230, 9);
     vatTexts.SkipBlankLines = true;
     vatTexts.MinFontSize = 6;
-    auto &vatAmounts = text(d, QStringLiteral("Text3"), QStringLiteral("Steuer"), 4300, a + 710, 1300, 690, 9);
+    auto &vatAmounts = text(d, QStringLiteral("Text3"), QStringLiteral("Steuer"), 4300, a + 710, 1300, 230, 9);
     vatAmounts.Alignment = Qt::AlignRight;
     vatAmounts.WordWrap = false;
+    // Below VAT put on top, the amount debited or asked for: bold and larger than the
+    // subtotal above it, the most prominent figure of the block.
+    auto &totalCaption = text(d, QStringLiteral("Text41"), QStringLiteral("GesamtText"), 3400, a + 1060, 2500, 300, 11);
+    totalCaption.Alignment = Qt::AlignRight;
+    totalCaption.FontBold = true;
+    auto &total = text(d, QStringLiteral("Text42"), QStringLiteral("Gesamt"), 6000, a + 1060, 2511, 300, 11);
+    total.Alignment = Qt::AlignRight;
+    total.WordWrap = false;
+    total.FontBold = true;
     text(d, QStringLiteral("Text14"), QStringLiteral("FixText"), left, a + 1500, width, 3000, 10);
 
     // At the foot of every page the association's bank; on a letter's first page the

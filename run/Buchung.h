@@ -15,6 +15,18 @@ namespace qvl {
 template <typename T>
 using SlotArray = std::array<T, 6>;
 
+// The VAT of one rate on one owner's bill: computed once from the rate's net total.
+struct MwstSatz {
+    double satz = 0;       // percent
+    QString text;          // the rate as typed, trimmed ("19", "5,5")
+    qint64 nettoCent = 0;  // the net total of the rate's fees
+    qint64 mwstCent = 0;   // nettoCent × satz, rounded commercially
+    qint64 bruttoCent = 0; // the rate's fees with their VAT, as billed
+    // bruttoCent − nettoCent − mwstCent: one cent at most, where fees printed with VAT
+    // included reach a gross that no net plus its VAT makes exactly.
+    qint64 rundungCent() const { return bruttoCent - nettoCent - mwstCent; }
+};
+
 struct Buchung {
     QString Anrede;      // TR
     QString Strasse;     // TR
@@ -58,7 +70,17 @@ struct Buchung {
     SlotArray<double> Mindestbeitrag{};
     SlotArray<double> Steuer{};
     SlotArray<double> Betrag{};
-    double Summe = 0; // whole cents once the fees are computed
+    double Summe = 0; // whole cents once the fees are computed (= SummeCent)
+    // The amounts every document names, fixed by the fee calculation in whole cents; the
+    // writers take them and never recompute them from the euro amounts above.
+    SlotArray<qint64> BetragCent{};  // fee k as its line prints it (net, or gross with VAT included)
+    SlotArray<qint64> NettoCent{};   // fee k without VAT (the e-invoice's line net amount)
+    SlotArray<qint64> SteuerCent{};  // fee k's share of its rate's VAT (the shares add up to it)
+    SlotArray<qint64> BruttoCent{};  // fee k with its VAT share, as booked in accounting
+    std::vector<MwstSatz> MwstSaetze; // VAT per rate, in the order of the fees
+    qint64 NettoSummeCent = 0;       // all fees without VAT
+    qint64 MwstSummeCent = 0;        // the VAT of all rates
+    qint64 SummeCent = 0;            // the amount due: the sum of what the letter prints
     SlotArray<QString> SteuerText;
     QString Verwendungszweck; // 27 characters
     QDate Beitrittsdatum;

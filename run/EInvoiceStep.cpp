@@ -38,6 +38,7 @@ void ERechnungStep(FrmDTA &f, const Buchungen &aBuchungen, const Report &letters
         report.outcome = RunOutcome::Failed;
     }
     report.outputs.append(outcome.files);
+    report.eInvoicesRefused = int(outcome.refused.size());
     if (!outcome.refused.isEmpty()) {
         f.ui().message(refusedMessage(outcome), {}, MsgIcon::Exclamation);
         f.ui().openFile(logFilePath(f.context().programDir));

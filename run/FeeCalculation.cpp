@@ -3,6 +3,7 @@
 #include "app/FrmDTA.h"
 #include "app/InputRules.h"
 #include "platform/Conversions.h"
+#include "run/FeeAmounts.h"
 #include "run/FeeModes.h"
 #include "run/RunError.h"
 
@@ -58,22 +59,15 @@ FeeInputs readInputs(const FrmDTA &form)
     in.hoechstbeitrag = numberOrZero(form.txtHoechstbeitrag.Text);
     in.komma = form.chkKomma.Value == 1;
     if (form.chkAnteiligeBerechnung.Value == 1)
-        in.proRataYear = businessYear(form.txtWirtschaftsjahr.Text);
+        in.proRataYear = businessYearOf(form.txtWirtschaftsjahr.Text, form.lWirtschaftsjahrBeginn);
     in.netto = form.bBeitraegeNetto;
     in.verwendungszweck = form.txtVerwendungszweck.Text;
     in.plainRemittanceLine = remittanceLine(in.verwendungszweck, QString());
     return in;
 }
 
-// Summe shows as "0,00" only below half a cent; clearly above, the costly formatting is skipped.
-bool showsAsZero(double summe)
-{
-    if (std::abs(summe) > 0.00501)
-        return false;
-    return formatNumber(summe, QStringLiteral("##0.00")) == QLatin1String("0,00");
-}
-
-// The form's modes round the fee to cents, so it goes into the total as it is.
+// Each fee is rounded once, commercially, to the cents its line prints; whole-euro
+// rounding (formula mode) rounds the fee itself, before any VAT is put on it.
 void computeSlot0(const FeeInputs &in, Buchung &b, double h, bool roundToWhole)
 {
     double amount = 0;
@@ -92,42 +86,20 @@ void computeSlot0(const FeeInputs &in, Buchung &b, double h, bool roundToWhole)
         return;
     }
     b.HaBerechnet[0] = h;
-    b.Betrag[0] = roundHalfAwayFromZero(amount, 2);
-    b.Summe += b.Betrag[0];
-    if (in.mode == Mode::Formula && in.komma)
-        b.Summe = roundHalfEven(b.Betrag[0], 0);
+    const bool wholeEuros = in.mode == Mode::Formula && in.komma;
+    b.Betrag[0] = roundHalfAwayFromZero(amount, wholeEuros ? 0 : 2);
 }
 
 void computeOwnSlot(Buchung &b, int k, double h)
 {
     const double amount = ownAmount(b, k, h);
     b.HaBerechnet[k] = h;
-    b.Betrag[k] = b.Mindestbeitrag[k] > amount ? b.Mindestbeitrag[k] : amount;
-    b.Summe += roundHalfAwayFromZero(b.Betrag[k], 2); // the fee itself keeps its decimals
-}
-
-// Only when the total so far, this slot included, shows as more than 0,00.
-void applyVat(const FeeInputs &in, Buchung &b, int k)
-{
-    const Vat &vat = in.vat[k];
-    if (!vat.applies || showsAsZero(b.Summe))
-        return;
-    const QString fee = formatNumber(b.Betrag[k], QStringLiteral("##0.00"));
-    if (in.netto) {
-        b.Steuer[k] = roundHalfEven(vat.rate * b.Betrag[k] / 100, 2);
-        b.Summe += b.Steuer[k];
-        b.SteuerText[k] = vat.label % u"% MwSt " % generalNumber(b.Steuer[k]) % u"€ auf " % fee % u'€';
-    } else {
-        const double included = b.Betrag[k] / (vat.rate + 100) * vat.rate;
-        b.Steuer[k] = roundHalfEven(included, 2);
-        b.SteuerText[k] = vat.label % u"% MwSt " % formatNumber(included, QStringLiteral("##0.00"))
-            % u"€ aus " % fee % u'€';
-    }
+    b.Betrag[k] = roundHalfAwayFromZero(b.Mindestbeitrag[k] > amount ? b.Mindestbeitrag[k] : amount, 2);
 }
 
 void finishRecord(const FeeInputs &in, Buchung &b)
 {
-    b.Summe = roundHalfEven(b.Summe * 100, 0);
+    settleAmounts(in, b);
     const auto &t = b.SteuerText;
     // Owners without VAT texts share one line.
     if (t[0].isEmpty() && t[1].isEmpty() && t[2].isEmpty() && t[3].isEmpty() && t[4].isEmpty())
@@ -169,9 +141,8 @@ ZeroReason zeroReason(const FeeInputs &in, const Buchung &b)
         return ZeroReason::ClassAmount;
     case Mode::Formula: {
         const QDate &joined = b.Beitrittsdatum;
-        const bool december = in.proRataYear && joined.isValid() && joined.year() == *in.proRataYear
-                              && joined.month() == 12;
-        return december ? ZeroReason::JoinedInDecember : ZeroReason::Formula;
+        const bool lastMonth = in.proRataYear && monthsLeft(*in.proRataYear, joined) == 0;
+        return lastMonth ? ZeroReason::JoinedInDecember : ZeroReason::Formula;
     }
     case Mode::Scale:
         return ZeroReason::Scale;
@@ -187,10 +158,10 @@ ZeroReason zeroReason(const FeeInputs &in, const Buchung &b)
 // accepts; a full date names its year too.
 std::optional<int> businessYear(const QString &text)
 {
-    static const QRegularExpression bareYear(QStringLiteral("^[0-9]{4}$"));
+    static const QRegularExpression bareYear(QStringLiteral("^([0-9]{4})(\\s*/\\s*[0-9]{2,4})?$"));
     const QString trimmed = text.trimmed();
-    if (bareYear.match(trimmed).hasMatch())
-        return int(numberOrZero(trimmed));
+    if (const QRegularExpressionMatch m = bareYear.match(trimmed); m.hasMatch())
+        return m.captured(1).toInt();
     if (const std::optional<QDateTime> date = parseDate(trimmed))
         return date->date().year();
     return std::nullopt;
@@ -199,7 +170,7 @@ std::optional<int> businessYear(const QString &text)
 bool proRataByJoiningDate(const FrmDTA &form)
 {
     return form.chkBeitrag[0].Value == 1 && form.rbEinstellung[2].Value && form.chkAnteiligeBerechnung.Value == 1
-           && businessYear(form.txtWirtschaftsjahr.Text);
+           && businessYearOf(form.txtWirtschaftsjahr.Text, form.lWirtschaftsjahrBeginn);
 }
 
 QString zeroReasonText(ZeroReason reason)
@@ -242,7 +213,6 @@ void CalcBeitraege(const FrmDTA &form, Buchungen &aBuchungen, const SlotArray<bo
                 computeSlot0(in, b, h, bRundeBeitrag[0]);
             else
                 computeOwnSlot(b, k, h);
-            applyVat(in, b, k);
         }
         finishRecord(in, b);
     }

@@ -41,8 +41,9 @@ struct DroppedOwner {
 void CalcBeitraege(const FrmDTA &form, Buchungen &aBuchungen, const SlotArray<bool> &bRundeBeitrag,
                    std::vector<DroppedOwner> &dropped);
 
-// The year of the business year box: a bare year ("2026") or the year of a date; anything
-// else switches pro rata off.
+// The first year the business year box names: "2026", "2026/2027" or the year of a date;
+// std::nullopt for anything else. (Pro rata and the invoices read the whole business year
+// with its start month: run/BusinessYear.)
 std::optional<int> businessYear(const QString &text);
 
 // Pro rata bills fee 1 by the owners' joining dates: fee 1 by formula, pro rata ticked,

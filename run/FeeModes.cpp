@@ -78,9 +78,17 @@ double formulaAmount(const FeeInputs &in, double h, const QDate &joined)
     if (in.hoechstbeitrag < amount)
         amount = in.hoechstbeitrag;
     // The share of the fee for the months left in the business year after the month of joining.
-    if (in.proRataYear && joined.isValid() && joined.year() == *in.proRataYear)
-        amount = amount * (12 - joined.month()) / 12;
+    if (in.proRataYear)
+        if (const std::optional<int> months = monthsLeft(*in.proRataYear, joined))
+            amount = amount * *months / 12;
     return amount;
+}
+
+std::optional<int> monthsLeft(const BusinessYear &year, const QDate &joined)
+{
+    if (!joined.isValid() || joined < year.start || joined > year.end)
+        return std::nullopt;
+    return (year.end.year() * 12 + year.end.month()) - (joined.year() * 12 + joined.month());
 }
 
 // Adds up the scale steps below H; the step that holds H is charged on H or on the

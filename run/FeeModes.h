@@ -4,6 +4,7 @@
 
 #include "app/FrmDTA.h"
 #include "run/Buchung.h"
+#include "run/BusinessYear.h"
 
 #include <QDate>
 #include <QString>
@@ -36,7 +37,7 @@ struct FeeInputs {
     double preisZuschlag = 0;
     double hoechstbeitrag = 0;
     bool komma = false;
-    std::optional<int> proRataYear; // set only when pro rata is switched on
+    std::optional<BusinessYear> proRataYear; // set only when pro rata is switched on
     std::array<Vat, kFeeSlots> vat;
     bool netto = false;
     QString verwendungszweck;
@@ -56,6 +57,9 @@ double slotHectares(double hektar, bool roundToWhole);
 // Slot 0 by the form's modes; the amounts are not yet rounded.
 double classAmount(const FeeInputs &in, double h);
 double formulaAmount(const FeeInputs &in, double h, const QDate &joined);
+// The months of the business year after the month of joining, for an owner who joined in
+// it; std::nullopt for one who did not (he pays the whole fee).
+std::optional<int> monthsLeft(const BusinessYear &year, const QDate &joined);
 // Also sets Weitere(0) to the price of the last step reached.
 double scaleAmount(const FeeInputs &in, Buchung &b, double h, bool roundToWhole);
 

@@ -32,6 +32,10 @@ enum class CheckKind {
     NoAccount,         // the accounting export lacks the owner's account
     BankCharacters,    // name or address with characters the bank file turns into blanks
     Cp1252Characters,  // … that a Windows-1252 file writes as "?"
+    EInvoiceNotMade,   // businesses in a run that makes no letters, so no e-invoices
+    EInvoiceRefused,   // their data make no valid e-invoice
+    EInvoiceFieldLeftOut, // an optional field the e-invoice cannot carry is left out
+    BusinessYearUnclear,  // the business year box names no business year of the start month
     // Hints (the comparison's totals stand in the summary).
     ComparisonGone,
     ComparisonNew,

@@ -4,7 +4,10 @@
 #include "fibu/BookingFindings.h"
 #include "platform/Conversions.h"
 #include "platform/Cp1252.h"
+#include "run/EInvoiceCheck.h"
 #include "run/InvoiceDate.h"
+#include "print/InvoicePrinting.h"
+#include "platform/Database.h"
 #include "sepa/BookingSelection.h"
 #include "sepa/DueDateRules.h"
 
@@ -178,6 +181,17 @@ void addComparison(const RunCheckInputs &in, RunCheck &check)
                    })});
 }
 
+// The association's name as the letters print it; the form's firm name when the
+// association's row cannot be read now (the run reads it again before the letters).
+QString eInvoiceSellerName(const FrmDTA &f)
+{
+    try {
+        return invoiceSenderName(f);
+    } catch (const DbError &) {
+        return f.txtFirmenName.Text;
+    }
+}
+
 } // namespace
 
 void checkDueDate(const FrmDTA &f, RunCheck &check)
@@ -242,10 +256,10 @@ RunCheck buildRunCheck(const FrmDTA &f, const Buchungen &records, const RunCheck
         cents += b.Summe;
         for (int k = 0; k < kFeeSlots; ++k) {
             const auto slot = std::size_t(k);
-            if (f.chkBeitrag[slot].Value != 1 || isZero(b.Betrag[slot]))
+            if (f.chkBeitrag[slot].Value != 1 || b.BetragCent[slot] == 0)
                 continue;
             ++fees[slot].owners;
-            fees[slot].amount += roundHalfAwayFromZero(b.Betrag[slot], 2);
+            fees[slot].amount += centsToEuros(b.BetragCent[slot]);
         }
         if (i < bankChecks.size())
             checkBankRules(f, bankChecks[i], b, items);
@@ -279,6 +293,7 @@ RunCheck buildRunCheck(const FrmDTA &f, const Buchungen &records, const RunCheck
     }
 
     items.addTo(check);
+    addEInvoiceFindings(f, records, eInvoiceSellerName(f), check);
     addComparison(in, check);
     checkDueDate(f, check);
     return check;

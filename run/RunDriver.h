@@ -30,6 +30,7 @@ struct RunReport {
     double controlSum = 0; // the bank file's control sum, in euros
     int leftOut = 0;     // owners billed but left out of the bank file for their bank data
     QString logFile;     // the export error log, when the run added lines to it
+    int eInvoicesRefused = 0; // owners who should have had an e-invoice and got none
     qsizetype firstAccountingFile = -1; // outputs from here on are the accounting files
 
     QStringList accountingFiles() const

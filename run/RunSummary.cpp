@@ -36,6 +36,7 @@ std::optional<RunSummary> summarizeRun(const RunReport &report)
     s.billed = report.billed;
     s.total = report.total;
     s.leftOut = report.leftOut;
+    s.eInvoicesRefused = report.eInvoicesRefused;
     s.logFile = report.logFile.isEmpty() ? QString() : QDir::toNativeSeparators(report.logFile);
     for (const QString &file : report.accountingFiles())
         s.accountingFiles.append(QDir::toNativeSeparators(file));
@@ -65,6 +66,9 @@ QString runSummaryText(const RunSummary &s)
               << u"Rechnungen: "_qs + QString::number(s.billed)
               << u"Gesamtsumme: "_qs + euros(s.total);
     }
+    if (s.eInvoicesRefused > 0)
+        lines << u"Ohne E-Rechnung: "_qs + QString::number(s.eInvoicesRefused)
+                     + u" Waldbesitzer (die Gründe stehen in der Log-Datei)"_qs;
     if (!s.logFile.isEmpty())
         lines << u"Log-Datei: "_qs + s.logFile;
     if (s.accountingFiles.isEmpty()) {

@@ -22,6 +22,7 @@ struct RunSummary {
     double total = 0;            // their total, euros
     int leftOut = 0;             // owners not in the bank file
     QString logFile;             // where the reasons are logged; empty when nothing was logged
+    int eInvoicesRefused = 0;    // owners without the e-invoice they should have had
     QStringList accountingFiles; // full paths
 };
 

@@ -6,6 +6,7 @@
 #include "platform/Cp1252.h"
 #include "platform/Paths.h"
 #include "run/RunError.h"
+#include "sepa/BookingSelection.h"
 #include "sepa/ErrorLog.h"
 
 #include <cmath>
@@ -26,7 +27,33 @@ RecordSet bookingTable()
     rs.append(u"Konto"_qs, FieldType::Text, 35);
     rs.append(u"Text"_qs, FieldType::Text, 27);
     rs.append(u"Betrag"_qs, FieldType::Double);
+    // The list names what the bank file does: an owner left out of it is marked with the
+    // reason, and the list adds up what is debited and what is not, apart.
+    rs.append(u"Hinweis"_qs, FieldType::Text, 200);
+    rs.append(u"BetragEingezogen"_qs, FieldType::Double);
+    rs.append(u"BetragNichtEingezogen"_qs, FieldType::Double);
     return rs;
+}
+
+// Why the bank file leaves a booking out, by the SEPA writer's own rule; empty when it
+// carries it (and always in an invoice run, which debits nothing).
+QString leftOutReason(bool directDebit, SepaFormat format, const Buchung &b)
+{
+    if (!directDebit)
+        return {};
+    const BookingCheck c = checkBooking(format, b);
+    if (c.iban != BookingCheck::Iban::Unwritable)
+        return {};
+    return u"nicht in der SEPA-Datei: "_qs
+           + (b.IBAN.trimmed().isEmpty() ? u"keine IBAN"_qs : u"IBAN „"_qs + b.IBAN + u"“ ungültig"_qs);
+}
+
+// The direct-debit run's two sums under the list's total; an invoice run shows the total alone.
+void showSums(ReportDesign &d, bool directDebit)
+{
+    for (const char16_t *name : {u"Bezeichnung4", u"Text21", u"Bezeichnung5", u"Text22"})
+        if (ReportControl *c = d.find(QString::fromUtf16(name)))
+            c->Visible = directDebit;
 }
 
 } // namespace
@@ -49,6 +76,8 @@ CsvList WriteCSVList(FrmDTA &f, const Buchungen &aBuchungen)
     QStringList lines{u"RechnungsNr;FibNr;Nummer;Name;Vorname;BLZ;Konto;Text;Betrag"_qs};
     QStringList unrepresentable; // owners whose line the file shows with "?"
     const auto first = parseNumber(u"0"_qs + f.txtRechNr.Text);
+    const bool directDebit = f.LaoderRe[0].Value;
+    const SepaFormat format = sepaFormatFromText(f.cmbSEPAFormat.Text());
     for (size_t i = 0; i < aBuchungen.size(); ++i) {
         const Buchung &b = aBuchungen[i];
         const QString name = b.NameOrig.trimmed();
@@ -65,7 +94,12 @@ CsvList WriteCSVList(FrmDTA &f, const Buchungen &aBuchungen)
             rs.set(u"BLZ"_qs, b.BIC);
             rs.set(u"Konto"_qs, b.IBAN);
             rs.set(u"Text"_qs, b.Verwendungszweck);
-            rs.set(u"Betrag"_qs, b.Summe / 100);
+            const double amount = centsToEuros(b.SummeCent);
+            const QString leftOut = leftOutReason(directDebit, format, b);
+            rs.set(u"Betrag"_qs, amount);
+            rs.set(u"Hinweis"_qs, leftOut);
+            rs.set(u"BetragEingezogen"_qs, directDebit && leftOut.isEmpty() ? amount : 0.0);
+            rs.set(u"BetragNichtEingezogen"_qs, leftOut.isEmpty() ? 0.0 : amount);
         } catch (const RecordSetError &e) {
             throw RunError(RunError::Kind::Output,
                            u"Die Daten des Waldbesitzers "_qs + QString::number(b.Nummer) + u' ' + name + u' '
@@ -75,11 +109,12 @@ CsvList WriteCSVList(FrmDTA &f, const Buchungen &aBuchungen)
         }
         const int row = rs.rowCount() - 1;
         lines.append(csvListLine({rs.text(row, 0), b.FibuKonto, QString::number(b.Nummer), name, vorname, b.BIC,
-                                  b.IBAN, b.Verwendungszweck, generalNumber(b.Summe / 100)}));
+                                  b.IBAN, b.Verwendungszweck, generalNumber(centsToEuros(b.SummeCent))}));
         if (!fitsCp1252(lines.last()))
             unrepresentable.append(QString::number(b.Nummer) + u' ' + name + u' ' + vorname);
     }
 
+    showSums(f.reports.Beitrag, directDebit);
     CsvList result{Report(f.reports.Beitrag, std::move(rs)), {}, {}};
     const QString path = nativePath(f.strExportPfad + u"Dtaus0.csv"_qs);
     QString error;

@@ -152,7 +152,11 @@ TEST(SettingsRoundTrip, AWindowsFileComesBackByteIdenticalExceptWhereNormalised)
         u"FORMEL-ZUSCHLAG-HA=1,0000"_qs, u"FORMEL-ZUSCHLAG-PREIS=5,00"_qs,
         u"FORMEL-HOECHSTBEITRAG=500,00"_qs, u"FORMEL-KOMMASTELLEN=1"_qs, u"SEPAFormat=pain.008.001.02"_qs,
         u"ERechnung=Alle"_qs, u"VorlaufBankarbeitstage=2"_qs, u"VorabankuendigungTage=5"_qs,
-        u"VergleichAbweichungProzent=10"_qs, u"[Mahnung]"_qs, u"Bitte überweisen Sie"_qs, u"bis zum 31.12."_qs, u"[Ende]"_qs,
+        u"VergleichAbweichungProzent=10"_qs, u"WirtschaftsjahrBeginn=7"_qs, u"UStIdNr=DE123456789"_qs,
+        u"Steuerbefreiung1=Nicht steuerbarer Mitgliedsbeitrag"_qs,
+        u"Steuerbefreiung2=Versicherungsleistung, steuerfrei nach § 4 Nr. 10 UStG"_qs,
+        u"Steuerbefreiung3=Nicht steuerbarer Mitgliedsbeitrag"_qs, u"Steuerbefreiung4=Kleinunternehmer nach § 19 UStG"_qs,
+        u"Steuerbefreiung5=Nicht steuerbarer Mitgliedsbeitrag"_qs, u"[Mahnung]"_qs, u"Bitte überweisen Sie"_qs, u"bis zum 31.12."_qs, u"[Ende]"_qs,
         u"[Leer]"_qs, u""_qs, u"[ENDE]"_qs};
     ws.writeSettings(lines);
     const QByteArray original = ws.settingsBytes();
@@ -169,6 +173,9 @@ TEST(SettingsRoundTrip, AWindowsFileComesBackByteIdenticalExceptWhereNormalised)
     EXPECT_EQ(form->aModelle[0][1], u"Bitte überweisen Sie\r\nbis zum 31.12."_qs);
     EXPECT_EQ(form->txtFixtext.Text, form->aModelle[0][1]);
     EXPECT_EQ(form->aModelle[1][1], u""_qs);
+    EXPECT_EQ(form->lWirtschaftsjahrBeginn, 7);
+    EXPECT_EQ(form->strUStIdNr, u"DE123456789"_qs);
+    EXPECT_EQ(form->aSteuerbefreiung[3], u"Kleinunternehmer nach § 19 UStG"_qs);
     ASSERT_TRUE(Form_Unload(*form));
 
     // The only normalisation this file meets: the end line of a section is written "[Ende]".

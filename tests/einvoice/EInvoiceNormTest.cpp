@@ -23,7 +23,11 @@ struct Case {
     bool vatOnTop;
     QList<Fee> fees;
     std::function<void(Buchung &)> owner;
+    std::function<void(FrmDTA &)> settings = {};
 };
+
+const QString kInsurance = QStringLiteral("Versicherungsleistung, steuerfrei nach § 4 Nr. 10 UStG");
+const QString kSmall = QStringLiteral("Kleinunternehmer nach § 19 UStG");
 
 const QList<Case> &cases()
 {
@@ -53,6 +57,28 @@ const QList<Case> &cases()
              b.NameOrig = u"Müller & Söhne <Forst>"_qs;
              b.VornameOrig = u"Jürgen"_qs;
          }},
+        {"business year from July to June",
+         true,
+         true,
+         {{0, 45.00, u"19"_qs}},
+         {},
+         [](FrmDTA &f) {
+             f.lWirtschaftsjahrBeginn = 7;
+             f.txtWirtschaftsjahr.Text = u"2026/2027"_qs;
+         }},
+        {"a rate of 0 % beside 19 %", false, true, {{0, 20.00, u"19"_qs}, {1, 5.00, u"0"_qs}}, {}},
+        {"an exempt insurance fee beside a fee with VAT, the association's VAT identifier",
+         true,
+         false,
+         {{0, 30.00, u"19"_qs}, {1, 12.00, {}}},
+         {},
+         [](FrmDTA &f) {
+             f.aSteuerbefreiung[1] = kInsurance;
+             f.strUStIdNr = u"DE987654321"_qs;
+         }},
+        {"a small association: no VAT at all", false, true, {{0, 25.00, {}}, {1, 7.50, {}}}, {},
+         [](FrmDTA &f) { f.aSteuerbefreiung.fill(kSmall); }},
+        {"VAT included in 1.234,56: a cent of rounding", true, false, {{0, 1234.56, u"19"_qs}}, {}},
     };
     return all;
 }
@@ -73,6 +99,13 @@ protected:
             Buchung b = businessOwner(100 + i);
             if (c.owner)
                 c.owner(b);
+            FrmDTA &f = *bench->form;
+            f.lWirtschaftsjahrBeginn = 1;
+            f.txtWirtschaftsjahr.Text = u"2026"_qs;
+            f.aSteuerbefreiung.fill(kDefaultExemptionReason);
+            f.strUStIdNr.clear();
+            if (c.settings)
+                c.settings(f);
             bench->form->txtRechNr.Text = QString::number(500 + i);
             const EInvoiceOutcome out = bench->run({b}, c.fees, c.directDebit, c.vatOnTop);
             made.append({out.files.value(0), bench->records.at(0), c.vatOnTop});
@@ -125,7 +158,8 @@ TEST_F(EInvoiceFiles, EmbeddedTotalsAreTheLettersSums)
         const double grand = element(xml, u"ram:GrandTotalAmount"_qs).toDouble();
         const double basis = element(xml, u"ram:TaxBasisTotalAmount"_qs).toDouble();
         const double tax = element(xml, u"ram:TaxTotalAmount"_qs).toDouble();
-        EXPECT_DOUBLE_EQ(grand, due); // nothing rounded away here
+        const double rounding = element(xml, u"ram:RoundingAmount"_qs).toDouble();
+        EXPECT_NEAR(grand + rounding, due, 1e-9); // a cent at most, kept apart by VAT included
         EXPECT_NEAR(basis + tax, grand, 1e-9);
         const QRegularExpression total(u"Gesamt: +([0-9.,]+) EUR"_qs);
         const QRegularExpression subtotal(u"Zwischensumme: +([0-9.,]+) EUR"_qs);
@@ -134,11 +168,11 @@ TEST_F(EInvoiceFiles, EmbeddedTotalsAreTheLettersSums)
                                         [](const QString &t) { return !t.isEmpty(); });
         if (m.vatOnTop && anyVat) {
             ASSERT_TRUE(total.match(letter).hasMatch()) << letter.toStdString();
-            EXPECT_DOUBLE_EQ(amountOf(total.match(letter).captured(1)), grand);
+            EXPECT_DOUBLE_EQ(amountOf(total.match(letter).captured(1)), due);
             EXPECT_DOUBLE_EQ(amountOf(subtotal.match(letter).captured(1)), basis);
         } else {
             ASSERT_TRUE(sumLine.match(letter).hasMatch()) << letter.toStdString();
-            EXPECT_DOUBLE_EQ(amountOf(sumLine.match(letter).captured(1)), grand);
+            EXPECT_DOUBLE_EQ(amountOf(sumLine.match(letter).captured(1)), due);
         }
     }
 }
@@ -182,6 +216,46 @@ TEST_F(EInvoiceFiles, PartiesAndPaymentAsTheRecordsSay)
 
     const QString name = embeddedXml(made.at(4).pdf);
     EXPECT_TRUE(name.contains(u"<ram:Name>Jürgen Müller &amp; Söhne &lt;Forst&gt;</ram:Name>"_qs));
+    // The payment texts say what the letter says.
+    EXPECT_EQ(element(debit, u"ram:PaymentReference"_qs), u"Rechnung Nr. 500"_qs);
+    EXPECT_TRUE(element(debit, u"ram:Description"_qs)
+                    .startsWith(u"Bitte nicht selbst überweisen! - Betrag wird am 15.01.2027 von folgendem Konto"_qs));
+    EXPECT_FALSE(transfer.contains(u"Zahlbar sofort"_qs));
+}
+
+TEST_F(EInvoiceFiles, TaxLawFieldsAsTheSettingsSay)
+{
+    // The business year from July: the billing period and the letter's title.
+    const QString year = embeddedXml(made.at(5).pdf);
+    const QRegularExpression period(
+        u"<ram:BillingSpecifiedPeriod>\\s*<ram:StartDateTime>\\s*<udt:DateTimeString format=\"102\">20260701<"
+        ".*?<ram:EndDateTime>\\s*<udt:DateTimeString format=\"102\">20270630<"_qs,
+        QRegularExpression::DotMatchesEverythingOption);
+    EXPECT_TRUE(period.match(year).hasMatch()) << year.toStdString();
+    EXPECT_TRUE(pdfPages(made.at(5).pdf).first().contains(u"Wirtschaftsjahr 2026/2027 (01.07.2026 bis 30.06.2027)"_qs));
+
+    // A rate of 0 % beside 19 %: exempt, with the fee's reason.
+    const QString zero = embeddedXml(made.at(6).pdf);
+    EXPECT_TRUE(zero.contains(u"<ram:ExemptionReason>Nicht steuerbarer Mitgliedsbeitrag</ram:ExemptionReason>"_qs));
+    EXPECT_EQ(zero.count(u"<ram:CategoryCode>E</ram:CategoryCode>"_qs), 2); // the line and its breakdown
+
+    // The insurance fee's own reason; the association's VAT identifier as seller.
+    const QString insurance = embeddedXml(made.at(7).pdf);
+    EXPECT_TRUE(insurance.contains(u"<ram:ExemptionReason>"_qs + kInsurance + u"</ram:ExemptionReason>"_qs));
+    EXPECT_TRUE(insurance.contains(u"<ram:ID schemeID=\"VA\">DE987654321</ram:ID>"_qs));
+
+    // A small association: the whole invoice outside VAT, with its reason.
+    const QString small = embeddedXml(made.at(8).pdf);
+    EXPECT_TRUE(small.contains(u"<ram:ExemptionReason>"_qs + kSmall + u"</ram:ExemptionReason>"_qs));
+    EXPECT_FALSE(small.contains(u"<ram:CategoryCode>E</ram:CategoryCode>"_qs));
+
+    // VAT included: net 1.037,44, VAT 197,11 (the net's), a cent of rounding, 1.234,56 due.
+    const QString gross = embeddedXml(made.at(9).pdf);
+    EXPECT_EQ(element(gross, u"ram:TaxBasisTotalAmount"_qs), u"1037.44"_qs);
+    EXPECT_EQ(element(gross, u"ram:TaxTotalAmount"_qs), u"197.11"_qs);
+    EXPECT_EQ(element(gross, u"ram:RoundingAmount"_qs), u"0.01"_qs);
+    EXPECT_EQ(element(gross, u"ram:DuePayableAmount"_qs), u"1234.56"_qs);
+    EXPECT_TRUE(pdfPages(made.at(9).pdf).first().contains(u"19% MwSt 197,11€ aus 1.234,56€"_qs));
 }
 
 TEST_F(EInvoiceFiles, TheXmlIsTheLettersAlternativeAndTheMetadataDeclarePdfA3)

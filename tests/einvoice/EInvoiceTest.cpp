@@ -1,3 +1,4 @@
+#include "support/BookedAmounts.h"
 #include "einvoice/CiiSchema.h"
 #include "einvoice/CiiXml.h"
 #include "einvoice/CountryCodes.h"
@@ -54,9 +55,9 @@ TEST(EInvoiceData, VatCategoriesAndNetAmountsAddUpToTheOwnersTotal)
         qint64 tax, due;
     };
     const Row rows[] = {
-        // Two fees at one rate: each fee's VAT rounded on its own, as the letter prints it.
+        // Two fees at one rate: the VAT of their total (3,8114), as the letter prints it.
         {"on top, one rate", {{0, 10.03, u"19"_qs}, {1, 10.03, u"19"_qs}}, true,
-         {VatCategory::Standard, VatCategory::Standard}, {1003, 1003}, 382, 2388},
+         {VatCategory::Standard, VatCategory::Standard}, {1003, 1003}, 381, 2387},
         {"included", {{0, 11.90, u"19"_qs}, {1, 10.70, u"7"_qs}}, false,
          {VatCategory::Standard, VatCategory::Standard}, {1000, 1000}, 260, 2260},
         {"no VAT at all", {{0, 25.00, {}}, {2, 4.99, {}}}, true, {VatCategory::NotSubject, VatCategory::NotSubject},
@@ -102,18 +103,19 @@ TEST(EInvoiceData, AWholeEuroTotalShowsItsRoundingAndAnUncollectedDebitIsATransf
     EXPECT_EQ(built.data->payment.kind, PaymentKind::CreditTransfer);
     EXPECT_EQ(built.data->payment.payeeIban, u"DE89370400440532013000"_qs);
 
-    // The formula mode rounds the total to whole euros ("Kommastellen auf ganze Werte runden").
-    Buchungen records{b};
-    records[0].Fixbeitrag[0] = 12.50;
-    CalcBeitraege(*c.bench.form, records, c.bench.form->bRundeBeitrag);
-    records[0].Summe = 1200;
-    built = buildEInvoiceData(eInvoiceRun(*c.bench.form, u"FBG"_qs, {}), records[0]);
+    // VAT included: a gross of 1.234,56 at 19 % that no net plus its VAT reaches exactly
+    // keeps one cent apart as the invoice's rounding amount; the VAT is the net's.
+    built = c.build(b, {{0, 1234.56, u"19"_qs}}, false, true);
     ASSERT_TRUE(built.data);
-    EXPECT_EQ(built.data->grandTotalCents, 1250);
-    EXPECT_EQ(built.data->roundingCents, -50);
-    EXPECT_EQ(built.data->duePayableCents, 1200);
+    EXPECT_EQ(built.data->lineTotalCents, 103744);
+    EXPECT_EQ(built.data->taxTotalCents, 19711);
+    EXPECT_EQ(built.data->grandTotalCents, 123455);
+    EXPECT_EQ(built.data->roundingCents, 1);
+    EXPECT_EQ(built.data->duePayableCents, 123456);
     EXPECT_EQ(built.data->payment.kind, PaymentKind::DirectDebit);
     EXPECT_EQ(built.data->payment.mandate, u"M-8"_qs);
+    EXPECT_TRUE(built.data->payment.terms.startsWith(u"Bitte nicht selbst überweisen! - Betrag wird am 15.01.2027"_qs));
+    EXPECT_EQ(built.data->payment.reference, u"Rechnung Nr. "_qs + built.data->number);
 }
 
 TEST(EInvoiceData, DataThatMakeNoValidInvoiceAreNamed)
@@ -123,7 +125,6 @@ TEST(EInvoiceData, DataThatMakeNoValidInvoiceAreNamed)
         {[](Buchung &b, FrmDTA &) { b.OrtOrig.clear(); }, u"Anschrift ist unvollständig"_qs},
         {[](Buchung &b, FrmDTA &) { b.NameOrig.clear(); }, u"Name fehlt"_qs},
         {[](Buchung &b, FrmDTA &) { b.NationOrig = u"XQ"_qs; }, u"„XQ“ ist unbekannt"_qs},
-        {[](Buchung &b, FrmDTA &) { b.USTID = u"123456789"_qs; }, u"USt-IdNr."_qs},
         {[](Buchung &, FrmDTA &f) { f.txtSteuernummer.Text.clear(); }, u"Steuernummer des Vereins fehlt"_qs},
         {[](Buchung &, FrmDTA &f) { f.strWaehrung = u"Euros"_qs; }, u"kein ISO-Währungscode"_qs},
         {[](Buchung &, FrmDTA &f) { f.txtOrt.Text.clear(); }, u"Anschrift des Vereins"_qs},
@@ -142,6 +143,18 @@ TEST(EInvoiceData, DataThatMakeNoValidInvoiceAreNamed)
     b.StrasseOrig.clear();
     b.Postfach = u"Postfach 12"_qs;
     EXPECT_TRUE(c.build(b, {{0, 10.00, {}}}, true).data);
+
+    // An optional field the invoice cannot carry is left out, not the invoice.
+    DataCase vat;
+    Buchung owner = businessOwner(10);
+    owner.USTID = u"123456789"_qs;
+    vat.bench.form->strUStIdNr = u"12345"_qs;
+    const EInvoiceBuild built = vat.build(owner, {{0, 10.00, u"19"_qs}}, true);
+    ASSERT_TRUE(built.data) << built.problem.toStdString();
+    EXPECT_TRUE(built.data->buyer.vatId.isEmpty());
+    EXPECT_TRUE(built.data->seller.vatId.isEmpty());
+    ASSERT_EQ(built.leftOut.size(), 2);
+    EXPECT_TRUE(built.leftOut.at(1).contains(u"„123456789“"_qs));
 }
 
 TEST(EInvoiceData, CountriesFromTheSuitesVehicleCodes)

@@ -7,6 +7,7 @@
 #include "platform/Cp1252.h"
 #include "run/RunError.h"
 #include "support/FakeUi.h"
+#include "support/BookedAmounts.h"
 #include "support/FileSizeLimit.h"
 
 #include <QDir>
@@ -101,7 +102,7 @@ protected:
     {
         form.strFibu = system;
         QStringList written;
-        notices = ExportFibu(form, records, written);
+        notices = ExportFibu(form, withCents(records, form.bBeitraegeNetto), written);
         QStringList names;
         for (const QString &path : written)
             names.append(QFileInfo(path).fileName());
@@ -196,7 +197,7 @@ TEST_F(IbmExport, AnOwnerWhoseDebitIsNotInTheBankFileGetsNoBankBooking)
     records[0].Id_Personal = 501;
     records[2].Id_Personal = 502;
     QStringList written;
-    ExportFibu(form, records, written, {501});
+    ExportFibu(form, withCents(records, form.bBeitraegeNetto), written, {501});
     ASSERT_EQ(written.size(), 2);
     const std::string fees = bytes(u"BEITLA20261206_1.df2"_qs);
     const std::string bank = bytes(u"LA20261206_1.df2"_qs);
@@ -336,7 +337,7 @@ TEST_F(FibuFailures, EachStopsNamingTheCauseAndLeavesTheFolderAsItWas)
         form.strFibu = system;
         {
             QStringList written;
-            ExportFibu(form, records, written);
+            ExportFibu(form, withCents(records, form.bBeitraegeNetto), written);
             EXPECT_TRUE(written.contains(QDir(folder()).filePath(unnumbered))) << written.join(u' ').toStdString();
         }
         const std::function<void()> failures[] = {
@@ -357,7 +358,7 @@ TEST_F(FibuFailures, EachStopsNamingTheCauseAndLeavesTheFolderAsItWas)
             form.strFibu = system;
             QStringList written;
             try {
-                ExportFibu(form, records, written);
+                ExportFibu(form, withCents(records, form.bBeitraegeNetto), written);
                 ADD_FAILURE() << "no failure " << i;
             } catch (const RunError &e) {
                 EXPECT_TRUE(e.message().contains(QString::fromUtf16(expected[i]))) << e.message().toStdString();
@@ -388,7 +389,7 @@ TEST_F(FibuFailures, AFileThatCannotBeWrittenIsReportedAndNotLeftHalfWritten)
         {
             FileSizeLimit full(64);
             ASSERT_TRUE(full.active());
-            EXPECT_THROW(ExportFibu(form, records, written), RunError);
+            EXPECT_THROW(ExportFibu(form, withCents(records, form.bBeitraegeNetto), written), RunError);
         }
         EXPECT_TRUE(written.isEmpty());
         EXPECT_TRUE(filesInFolder().isEmpty()) << filesInFolder().join(u' ').toStdString();
@@ -590,7 +591,7 @@ TEST_F(FibuFailures, AFeeFileThatFailsStillLeavesTheBankBookingsWrittenAndBothAr
         FileSizeLimit limit(700);
         ASSERT_TRUE(limit.active());
         try {
-            ExportFibu(form, records, written);
+            ExportFibu(form, withCents(records, form.bBeitraegeNetto), written);
             ADD_FAILURE() << "no failure";
         } catch (const RunError &e) {
             EXPECT_TRUE(e.message().contains(u"BEITLA20261206_1.df2"_qs)) << e.message().toStdString();
@@ -604,7 +605,7 @@ TEST_F(FibuFailures, AFeeFileThatFailsStillLeavesTheBankBookingsWrittenAndBothAr
     QDir(folder()).removeRecursively();
     written.clear();
     try {
-        ExportFibu(form, records, written);
+        ExportFibu(form, withCents(records, form.bBeitraegeNetto), written);
         ADD_FAILURE() << "no failure";
     } catch (const RunError &e) {
         EXPECT_EQ(e.message().count(u"wurde nicht gefunden"_qs), 2) << e.message().toStdString();

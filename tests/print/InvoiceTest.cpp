@@ -1,5 +1,7 @@
+#include "support/BookedAmounts.h"
 #include "app/FrmDTA.h"
 #include "print/InvoicePrinting.h"
+#include "print/ReportText.h"
 #include "run/RunError.h"
 #include "support/PdfText.h"
 #include "support/Workspace.h"
@@ -88,7 +90,7 @@ TEST(Invoices, OneLetterPerOwnerWithAddressFeesSumAndVat)
     Invoices inv;
     inv.form->LaoderRe[0].Value = true;
     inv.form->chkRechnung.Value = 1;
-    const Report report = PrintRechnungen(*inv.form, {owner(1, u"1"_qs), owner(2, u"0"_qs)});
+    const Report report = PrintRechnungen(*inv.form, withCents({owner(1, u"1"_qs), owner(2, u"0"_qs)}, (*inv.form).bBeitraegeNetto));
     const QStringList pages = inv.pages(report);
     ASSERT_EQ(pages.size(), 2);
     const QString &p = pages[0];
@@ -126,7 +128,7 @@ TEST(Invoices, LayoutChangesDoNotAddUpOverRuns)
     inv.form->strWaehrung = u"CHF"_qs;
     inv.form->txtAnschriftLinks.Text = u"6500"_qs;
     for (int run = 0; run < 2; ++run)
-        PrintRechnungen(*inv.form, {owner(1, u"0"_qs)});
+        PrintRechnungen(*inv.form, withCents({owner(1, u"0"_qs)}, (*inv.form).bBeitraegeNetto));
     const ReportControl &vat = *inv.form->reports.Rechnung.find(u"Text2"_qs);
     EXPECT_EQ(vat.Left, vat.DesignLeft + 5350);
     EXPECT_EQ(inv.form->reports.Rechnung.find(u"Text1"_qs)->Left, 6500);
@@ -139,7 +141,7 @@ TEST(Invoices, BadDataStopsThePrintingWithAMessage)
     Buchung b = owner(3, u"0"_qs);
     b.Bezeichnung = QString(250, u'x'); // the address block has 200 characters
     try {
-        PrintRechnungen(*inv.form, {owner(1, u"0"_qs), b});
+        PrintRechnungen(*inv.form, withCents({owner(1, u"0"_qs), b}, (*inv.form).bBeitraegeNetto));
         FAIL() << "no error";
     } catch (const RunError &e) {
         EXPECT_TRUE(e.message().startsWith(u"Die Rechnung des Waldbesitzers 3 Müller Jörg kann nicht gedruckt werden."_qs))
@@ -147,7 +149,7 @@ TEST(Invoices, BadDataStopsThePrintingWithAMessage)
     }
     inv.form->txtAbsenderOben.Text = u"oben"_qs;
     try {
-        PrintRechnungen(*inv.form, {owner(1, u"0"_qs)});
+        PrintRechnungen(*inv.form, withCents({owner(1, u"0"_qs)}, (*inv.form).bBeitraegeNetto));
         FAIL() << "no error";
     } catch (const RunError &e) {
         EXPECT_TRUE(e.message().contains(u"(„oben“) ist keine Zahl"_qs)) << e.message().toStdString();
@@ -166,7 +168,7 @@ TEST(Invoices, LetterheadWithAndWithoutItAndTheLogo)
     ASSERT_TRUE(picture.save(logo));
 
     // Without the letterhead the sender block lies in Header1 … Header7.
-    Report report = PrintRechnungen(f, {owner(1, u"1"_qs)});
+    Report report = PrintRechnungen(f, withCents({owner(1, u"1"_qs)}, f.bBeitraegeNetto));
     const RecordSet &rows = report.rows();
     EXPECT_EQ(rows.value(0, u"Header1"_qs).toString(), u"FBG Hochwald"_qs);
     EXPECT_EQ(rows.value(0, u"Header4"_qs).toString(), u"Tel.: 0881 1"_qs);
@@ -178,10 +180,10 @@ TEST(Invoices, LetterheadWithAndWithoutItAndTheLogo)
     f.chkKopf.Value = 1;
     f.txtGlaubigerID.Text = u"DE98ZZZ09999999999"_qs;
     f.txtLogo.Text = inv.ws.root() + u"/fehlt.png"_qs; // cannot be loaded: left out
-    report = PrintRechnungen(f, {owner(1, u"1"_qs)});
+    report = PrintRechnungen(f, withCents({owner(1, u"1"_qs)}, f.bBeitraegeNetto));
     EXPECT_TRUE(report.design().find(u"Symbol1"_qs)->Picture.isNull());
     f.txtLogo.Text = logo;
-    report = PrintRechnungen(f, {owner(1, u"1"_qs), owner(2, u"0"_qs)});
+    report = PrintRechnungen(f, withCents({owner(1, u"1"_qs), owner(2, u"0"_qs)}, f.bBeitraegeNetto));
     EXPECT_EQ(report.rows().value(0, u"Kopf4"_qs).toString(), u"Tel.: 0881 1"_qs);
     EXPECT_EQ(report.rows().value(0, u"Header1"_qs).toString(), u"Email:  post@fbg.de"_qs);
     EXPECT_EQ(report.rows().value(0, u"Header2"_qs).toString(), u"Gläubiger ID: DE98ZZZ09999999999"_qs);
@@ -209,7 +211,7 @@ TEST(Invoices, AnOwnerWhoIsNotDebitedIsAskedToTransfer)
     unusable.IBAN.clear();
     Buchung debited = owner(2, u"1"_qs);
     debited.Id_Personal = 72;
-    const Report report = PrintRechnungen(f, {unusable, debited}, {71});
+    const Report report = PrintRechnungen(f, withCents({unusable, debited}, f.bBeitraegeNetto), {71});
     EXPECT_EQ(report.rows().value(0, u"FixText"_qs).toString(),
               u"Ihre Bankverbindung ist bei uns nicht vollständig hinterlegt. Bitte überweisen Sie den Betrag von "
               "33,80 EUR bis zum 05.01.2027 auf folgendes Konto:\r\nBank:     Münchner Bank\r\n"
@@ -226,4 +228,47 @@ TEST(Invoices, AnOwnerWhoIsNotDebitedIsAskedToTransfer)
     EXPECT_TRUE(pages[1].contains(u"Betrag wird am 05.01.2027 von folgendem Konto abgebucht:"_qs))
         << pages[1].toStdString();
     EXPECT_TRUE(pages[0].contains(u"Bitte überweisen Sie den Betrag von"_qs)) << pages[0].toStdString();
+}
+
+// Returned mail must come back: the sender line shortens the name first, then the street,
+// and always keeps postcode and town; a line break typed into a name or address field is a
+// blank, so the address keeps its lines.
+TEST(Invoices, SenderLineKeepsTheTownAndAddressFieldsKeepTheirLines)
+{
+    const struct {
+        const char *what;
+        const char16_t *name;
+        const char16_t *street;
+        const char16_t *start; // what the line begins with
+    } cases[] = {
+        {"short", u"FBG Hochwald e.V.", u"Am Forst 2", u"FBG Hochwald e.V. Am Forst 2"},
+        {"a name of 100 characters",
+         u"Forstbetriebsgemeinschaft Oberes Ammertal, Peißenberg, Hohenpeißenberg, Böbing und Rottenbuch w. V.",
+         u"Hauptstraße 123a, Rückgebäude", u"Forstbetriebsgemeinschaft"},
+        {"name and street far too long",
+         u"Forstbetriebsgemeinschaft Oberes Ammertal Peißenberg Hohenpeißenberg Böbing Rottenbuch Wildsteig",
+         u"Hauptstraße 123a, Rückgebäude, Eingang über den Hof hinter der Scheune, zweiter Stock links",
+         u"Forstbetriebsgemeinschaft"},
+        {"a line break in the name", u"FBG\r\nHochwald", u"Am Forst 2", u"FBG Hochwald Am Forst 2"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        Invoices inv;
+        FrmDTA &f = *inv.form;
+        f.txtFirmenName.Text = QString::fromUtf16(c.name);
+        f.txtAdresse.Text = QString::fromUtf16(c.street);
+        Buchung b = owner(1, u"0"_qs);
+        b.NameOrig = u"Huber\r\nSenior"_qs;
+        b.StrasseOrig = u"Waldweg 1\nHinterhaus"_qs;
+        const Report report = PrintRechnungen(f, withCents(Buchungen{b}, f.bBeitraegeNetto));
+        const QString sender = report.rows().value(0, u"Absender"_qs).toString();
+        EXPECT_TRUE(sender.startsWith(QString::fromUtf16(c.start))) << sender.toStdString();
+        EXPECT_TRUE(sender.endsWith(u"54321 Tannenau"_qs)) << sender.toStdString();
+        const ReportControl &box = f.reports.Rechnung.control(u"Text35"_qs);
+        EXPECT_LE(textWidth(textFont(box.FontName, box.MinFontSize, box.FontBold), sender), box.Width);
+
+        const QStringList address = report.rows().value(0, u"Anrede"_qs).toString().split(u'\r', Qt::SkipEmptyParts);
+        EXPECT_TRUE(address.contains(u"Jörg Huber Senior"_qs)) << address.join(u'|').toStdString();
+        EXPECT_TRUE(address.contains(u"Waldweg 1 Hinterhaus"_qs)) << address.join(u'|').toStdString();
+    }
 }

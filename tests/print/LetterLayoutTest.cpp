@@ -1,6 +1,7 @@
 // The fee notice laid out with real data: every value whole, nothing printed over anything
 // else, nothing outside the margins or the envelope window, and an ordinary letter exactly
 // where the design puts it.
+#include "support/BookedAmounts.h"
 #include "app/FrmDTA.h"
 #include "cli/DemoLetters.h"
 #include "print/InvoicePrinting.h"
@@ -89,8 +90,8 @@ TEST(LetterLayout, RealDataIsPrintedWholeWithoutOverprintingInsideThePageAndTheW
         SCOPED_TRACE(c.what);
         Workspace ws(1);
         auto form = ws.form();
-        const Buchungen owners = c.make(*form);
-        const Report report = PrintRechnungen(*form, owners);
+        Buchungen owners = c.make(*form);
+        const Report report = PrintRechnungen(*form, withCents(owners, (*form).bBeitraegeNetto));
         ASSERT_EQ(report.pageCount(), c.pages);
 
         for (int page = 0; page < report.pageCount(); ++page) {
@@ -163,7 +164,7 @@ TEST(LetterLayout, ASecondPageIsHeadedAndFootedLikeTheFirst)
     Buchungen owners = demo::hardestLetter(*form, true);
     owners.push_back(demo::hardestLetter(*form, true).front());
     owners.back().RechNr = u"2026002"_qs;
-    const Report report = PrintRechnungen(*form, owners);
+    const Report report = PrintRechnungen(*form, withCents(owners, (*form).bBeitraegeNetto));
     ASSERT_EQ(report.pageCount(), 4); // each owner's letter starts on a page of its own
     const QString sender = u"Forstbetriebsgemeinschaft Oberes Ammertal, Peißenberg und Hohenpeißenberg w. V."_qs;
     ASSERT_EQ(sender.size(), 79);

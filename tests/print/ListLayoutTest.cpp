@@ -1,5 +1,6 @@
 // The booking list and the slip laid out with real data: every value whole in its column,
 // nothing printed over anything else or into the margins.
+#include "support/BookedAmounts.h"
 #include "app/FrmDTA.h"
 #include "cli/DemoLetters.h"
 #include "sepa/Begleitzettel.h"
@@ -73,7 +74,7 @@ TEST(ListLayout, EveryBookingListValueIsPrintedWholeInItsColumn)
         form->strExportPfad = ws.root() + u'/';
         Buchung b = booking(4711);
         c.change(b);
-        const CsvList list = WriteCSVList(*form, {b, booking(4712)});
+        const CsvList list = WriteCSVList(*form, withCents({b, booking(4712)}));
         ASSERT_EQ(list.report.pageCount(), 1);
         expectCleanPages(list.report);
         const std::vector<ReportItem> items = list.report.pageItems(0);
@@ -109,7 +110,7 @@ TEST(ListLayout, LongRunsBreakBetweenRowsAndTheSumHasRoom)
         b.Summe = 99999999999;
         run.push_back(b);
     }
-    const CsvList list = WriteCSVList(*form, run);
+    const CsvList list = WriteCSVList(*form, withCents(run));
     ASSERT_GE(list.report.pageCount(), 3);
     expectCleanPages(list.report);
     int rows = 0;

@@ -177,7 +177,7 @@ TEST_F(FeeCalcClasses, FirstClassThatHoldsTheAreaGivesTheAmount)
 {
     struct Case { double ha; double betrag, onTop, included; };
     const Case cases[] = {
-        {0, 7.5, 892, 750},      // S(21); VAT 1,425 -> 1,42 (half to even)
+        {0, 7.5, 893, 750},      // S(21); VAT 1,425 -> 1,43 (commercially)
         {5, 20, 2380, 2000},     // 0 <= 5 <= 5
         {5.01, 30, 3570, 3000},  // 5 < 5,01 <= 10
         {12, 40, 4760, 4000},    // 10 < 12 <= 15
@@ -327,14 +327,15 @@ TEST_F(FeeCalcFormula, ProRataDropOfDecemberJoinersUsesNoInvoiceNumber)
     EXPECT_EQ(out[1].RechNr, u"501"_qs);
 }
 
-TEST_F(FeeCalcFormula, WholeEurosRoundHalvesToEvenButTheFeeKeepsItsCents)
+// The fee itself is rounded to whole euros (commercially), and VAT is put on that fee.
+TEST_F(FeeCalcFormula, WholeEurosRoundTheFeeBeforeItsVat)
 {
     form.chkKomma.Value = 1;
     struct Case { const char16_t *price; double betrag, onTop, included; };
     const Case cases[] = {
-        {u"12,50", 12.5, 1438, 1200},  // 12 + VAT Round(2,375) = 2,38
-        {u"13,50", 13.5, 1656, 1400},  // 14 + VAT Round(2,565) = 2,56
-        {u"12,49", 12.49, 1437, 1200}, // 12 + VAT 2,37
+        {u"12,50", 13, 1547, 1300},  // 13 + VAT 2,47
+        {u"13,50", 14, 1666, 1400},  // 14 + VAT 2,66
+        {u"12,49", 12, 1428, 1200},  // 12 + VAT 2,28
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(QString::fromUtf16(c.price).toStdString());
@@ -393,8 +394,8 @@ TEST_F(FeeCalcScale, StepsBelowAreChargedInFullTheLastOneOnTheChosenHectares)
         {10.2, false, 0, 10.2, 1, 27.7, 3296, 2770},
         // the last step on H = 11: 28,50; VAT 5,415 -> 5,42
         {10.2, false, 1, 10.2, 1, 28.5, 3392, 2850},
-        // rounding flag: 10 ha, the step up to 10 holds it: 10 + 10 + 7,5; VAT 5,225 -> 5,22
-        {10.2, true, 0, 10, 1.5, 27.5, 3272, 2750},
+        // rounding flag: 10 ha, the step up to 10 holds it: 10 + 10 + 7,5; VAT 5,225 -> 5,23
+        {10.2, true, 0, 10, 1.5, 27.5, 3273, 2750},
         {10.6, true, 0, 11, 1, 28.5, 3392, 2850},
         {3, false, 0, 3, 2, 16, 1904, 1600},   // 10 + 3×2
         {5, false, 0, 5, 2, 20, 2380, 2000},   // 10 + 5×2, limit not passed
@@ -445,10 +446,10 @@ TEST_F(FeeCalcOwn, ThresholdStartedHectaresAndMinimum)
     }
 }
 
-TEST_F(FeeCalcOwn, FeeKeepsItsDecimalsTheTotalTakesCents)
+TEST_F(FeeCalcOwn, FeeIsRoundedOnceToTheCentsItsLinePrints)
 {
-    // 1 ha × 0,333: the fee stays 0,333, the total adds 0,33; VAT on top 0,06327 -> 0,06.
-    const Buchung b = expectBoth(owner(1, 10, 0.333, 0, 0), 0.333, 39, 33);
+    // 1 ha × 0,333: the fee is 0,33 wherever it is named; VAT on top 0,0627 -> 0,06.
+    const Buchung b = expectBoth(owner(1, 10, 0.333, 0, 0), 0.33, 39, 33);
     EXPECT_EQ(b.SteuerText[0], u"19% MwSt 0,06€ auf 0,33€"_qs);
     // 23,8 € is 2380.0000000000005 cents before the rounding.
     form.txtMwst[0].Text.clear();
@@ -493,11 +494,11 @@ TEST_F(FeeCalcVat, TextsOnTopAndIncluded)
     };
     const Case cases[] = {
         // 20 × 19 / 100 = 3,8; 20 / 119 × 19 = 3,1933
-        {u"19", 3.8, u"19% MwSt 3,8€ auf 20,00€", 2380, 3.19, u"19% MwSt 3,19€ aus 20,00€", 2000},
+        {u"19", 3.8, u"19% MwSt 3,80€ auf 20,00€", 2380, 3.19, u"19% MwSt 3,19€ aus 20,00€", 2000},
         // trimmed rate; 20 / 107 × 7 = 1,3084
-        {u" 7 ", 1.4, u"7% MwSt 1,4€ auf 20,00€", 2140, 1.31, u"7% MwSt 1,31€ aus 20,00€", 2000},
+        {u" 7 ", 1.4, u"7% MwSt 1,40€ auf 20,00€", 2140, 1.31, u"7% MwSt 1,31€ aus 20,00€", 2000},
         // 20 / 105,5 × 5,5 = 1,0427
-        {u"5,5", 1.1, u"5,5% MwSt 1,1€ auf 20,00€", 2110, 1.04, u"5,5% MwSt 1,04€ aus 20,00€", 2000},
+        {u"5,5", 1.1, u"5,5% MwSt 1,10€ auf 20,00€", 2110, 1.04, u"5,5% MwSt 1,04€ aus 20,00€", 2000},
         {u"", 0, u"", 2000, 0, u"", 2000},
         {u"neunzehn", 0, u"", 2000, 0, u"", 2000},
     };
@@ -515,7 +516,7 @@ TEST_F(FeeCalcVat, TextsOnTopAndIncluded)
     }
 }
 
-TEST_F(FeeCalcVat, AppliesOnlyWhenTheTotalSoFarIsNotZero)
+TEST_F(FeeCalcVat, AFeeOfNothingCarriesNoVat)
 {
     form.chkBeitrag[1].Value = 1;
     form.txtMwst[0].Text = u"19"_qs;
@@ -530,16 +531,16 @@ TEST_F(FeeCalcVat, AppliesOnlyWhenTheTotalSoFarIsNotZero)
         ASSERT_EQ(out.size(), 1u);
         EXPECT_EQ(out[0].SteuerText[0], u""_qs);
         EXPECT_EQ(out[0].SteuerText[1],
-                  netto ? u"19% MwSt 1,9€ auf 10,00€"_qs : u"19% MwSt 1,60€ aus 10,00€"_qs);
+                  netto ? u"19% MwSt 1,90€ auf 10,00€"_qs : u"19% MwSt 1,60€ aus 10,00€"_qs);
         EXPECT_EQ(out[0].Summe, netto ? 1190 : 1000);
 
-        // Slot 1 costs nothing but the total already holds slot 0: VAT of 0 is written.
+        // Slot 1 costs nothing: no VAT line of 0 beside slot 0's.
         Buchung zeroSecond = owner(0, 10, 3, 2, 10);
         zeroSecond.Fixbeitrag[1] = 0;
         out = run({zeroSecond});
         ASSERT_EQ(out.size(), 1u);
-        EXPECT_EQ(out[0].SteuerText[1],
-                  netto ? u"19% MwSt 0€ auf 0,00€"_qs : u"19% MwSt 0,00€ aus 0,00€"_qs);
+        EXPECT_EQ(out[0].SteuerText[1], u""_qs);
+        EXPECT_EQ(out[0].MwstSaetze.size(), 1u);
     }
 }
 
@@ -553,10 +554,10 @@ TEST_F(FeeCalcRecordEnd, RemittanceLineIsAlways27Characters)
         {u"Beitrag der Forstbetriebsgemeinschaft 2026", 0, u"Beitrag der Forstbetriebsg "},
         {u"  Beitrag", 0, u"Beitrag                    "},
         {u"", 0, u"                           "},
-        // the VAT text (24 characters) leaves room for 2 of the text
-        {u"Beitrag der Forstbetriebsgemeinschaft 2026", 1, u"Be 19% MwSt 3,8€ auf 20,00€"},
-        // two VAT texts are cut at 26, the text gets no room
-        {u"Beitrag", 2, u"19% MwSt 3,8€ auf 20,00€19 "},
+        // the VAT text (25 characters) leaves room for 1 of the text
+        {u"Beitrag der Forstbetriebsgemeinschaft 2026", 1, u"B 19% MwSt 3,80€ auf 20,00€"},
+        // two fees of one rate: one VAT text of their total
+        {u"Beitrag", 2, u"B 19% MwSt 7,60€ auf 40,00€"},
     };
     form.bBeitraegeNetto = true;
     for (const Case &c : cases) {

@@ -1,3 +1,4 @@
+#include "support/BookedAmounts.h"
 #include "app/FrmDTA.h"
 #include "run/RunError.h"
 #include "sepa/Begleitzettel.h"
@@ -44,7 +45,7 @@ TEST(CsvList, FileAndBookingListOfASmallRun)
                   booking(9, u"Zahn"_qs, u"Udo "_qs, 10000)};
     run[2].FibuKonto = u"212"_qs;
 
-    const CsvList list = WriteCSVList(*form, run);
+    const CsvList list = WriteCSVList(*form, withCents(run));
     EXPECT_EQ(list.file, ws.root() + u"/Dtaus0.csv"_qs);
     const QByteArray expected = "RechnungsNr;FibNr;Nummer;Name;Vorname;BLZ;Konto;Text;Betrag\r\n"
                                 "1001;;7;M\xfcller;Anna;GENODEF1XYZ;DE02120300000000202051;Beitrag 2026               ;123,45\r\n"
@@ -71,7 +72,7 @@ TEST(CsvList, ABookingThatDoesNotFitStopsTheWriterBeforeTheFile)
     Buchungen run{booking(7, u"Müller"_qs, u"Anna"_qs, 100), booking(8, u" Berg "_qs, u"Jörg"_qs, 100)};
     run[1].BIC = u"GENODEF1XYZ12345"_qs; // 16 characters in a column of 15
     try {
-        WriteCSVList(*form, run);
+        WriteCSVList(*form, withCents(run));
         FAIL() << "no error";
     } catch (const RunError &e) {
         EXPECT_EQ(e.title(), u"SEPA Fehler"_qs);
@@ -87,7 +88,7 @@ TEST(CsvList, AFileThatCannotBeWrittenIsNamedAndTheListStillShown)
     Workspace ws(1);
     auto form = ws.form();
     form->strExportPfad = ws.root() + u"/fehlt/"_qs;
-    const CsvList list = WriteCSVList(*form, {booking(7, u"Müller"_qs, u"Anna"_qs, 100)});
+    const CsvList list = WriteCSVList(*form, withCents({booking(7, u"Müller"_qs, u"Anna"_qs, 100)}));
     EXPECT_TRUE(list.file.isEmpty());
     EXPECT_TRUE(list.fileError.contains(u"Dtaus0.csv“ konnte nicht geschrieben werden"_qs)) << list.fileError.toStdString();
     EXPECT_EQ(list.report.rows().rowCount(), 1);

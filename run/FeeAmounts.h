@@ -1,0 +1,34 @@
+#pragma once
+// The one place where an owner's bill becomes whole cents: each fee as its line prints it,
+// the VAT of each rate once from that rate's total, the amount due as the sum of what is
+// printed. The letter, the bank file, the stored fee, the lists, the accounting files and
+// the e-invoice all take these amounts.
+
+#include "run/Buchung.h"
+#include "run/FeeModes.h"
+
+namespace qvl::fees {
+
+// The VAT of a net amount at a rate in percent, rounded commercially to cents.
+qint64 vatOf(qint64 netCents, double ratePercent);
+
+// A gross amount that includes VAT, split so that the VAT is exactly the net × rate,
+// rounded, as an e-invoice reader checks it: the largest net whose VAT still fits into the
+// gross. A gross no net reaches exactly (1.234,56 at 19 %) keeps one cent apart:
+// net + vat is then gross − 0,01, and the VAT is never more than the gross contains.
+struct GrossSplit {
+    qint64 net = 0;
+    qint64 vat = 0;
+};
+GrossSplit splitGross(qint64 grossCents, double ratePercent);
+
+// After the fee calculation put the ticked fees into Betrag (rounded to cents): fills
+// BetragCent, NettoCent, SteuerCent, BruttoCent, MwstSaetze, the three sums, Steuer,
+// SteuerText (one text per rate, at the rate's first fee) and Summe. A fee carries VAT when
+// its rate box holds a number and the fee is not 0,00.
+void settleAmounts(const FeeInputs &in, Buchung &b);
+
+// "19% MwSt 0,41€ auf 2,15€" (VAT on top) or "19% MwSt 2,38€ aus 14,90€" (included).
+QString vatText(const MwstSatz &rate, bool vatOnTop);
+
+} // namespace qvl::fees

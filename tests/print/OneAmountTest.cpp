@@ -1,0 +1,330 @@
+// One amount everywhere: 10,000 random owners through every calculation mode, VAT on top
+// and included, whole-euro rounding, pro rata and several rates. For each owner the
+// figures are read back from what the documents print (the letters' and the booking
+// list's row tables, the bank file's amount text, the DATEV booking file, the e-invoice's
+// XML) and must add up and agree.
+#include "app/FrmDTA.h"
+#include "einvoice/CiiXml.h"
+#include "einvoice/EInvoiceData.h"
+#include "fibu/DatevExport.h"
+#include "platform/Clock.h"
+#include "platform/Conversions.h"
+#include "print/InvoicePrinting.h"
+#include "run/FeeAmounts.h"
+#include "run/FeeCalculation.h"
+#include "sepa/BookingSelection.h"
+#include "sepa/CsvList.h"
+#include "sepa/SepaDocument.h"
+#include "support/FakeUi.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+
+using namespace qvl;
+using namespace qvl::test;
+
+namespace {
+
+struct Config {
+    int mode;     // rbEinstellung: 0 own parameters, 1 classes, 2 formula, 3 scale
+    bool netto;   // VAT on top
+    int variant;  // 0 or 1: other rates; with the formula whole-euro rounding and pro rata
+};
+
+constexpr int kOwnersPerConfig = 625; // 16 configurations: 10,000 owners
+
+// "1.234,56" or "-0,41" → cents.
+qint64 centsOf(const QString &text)
+{
+    const std::optional<double> value = parseNumber(text.trimmed());
+    return value ? toCents(*value) : -999999999;
+}
+
+// The amount at the end of a fee's first line ("…    12,50 EUR"); a fee of 0 prints none.
+qint64 printedFee(const QString &detail)
+{
+    static const QRegularExpression amount(u"(-?[0-9.]+,[0-9]{2}) EUR"_qs);
+    const QString first = detail.section(u'\r', 0, 0);
+    const QRegularExpressionMatch m = amount.match(first);
+    return m.hasMatch() ? centsOf(m.captured(1)) : 0;
+}
+
+struct PrintedVat {
+    QString rate;
+    qint64 vat = 0;
+    qint64 base = 0; // "auf" the net, "aus" the gross
+};
+
+// The VAT block's lines: "19% MwSt 0,41€ auf 2,15€".
+QList<PrintedVat> printedVat(const QString &block)
+{
+    static const QRegularExpression line(u"^([0-9,]+)% MwSt ([-0-9.,]+)€ (?:auf|aus) ([-0-9.,]+)€$"_qs);
+    QList<PrintedVat> out;
+    for (const QString &text : block.split(u'\r', Qt::SkipEmptyParts)) {
+        const QRegularExpressionMatch m = line.match(text);
+        if (m.hasMatch())
+            out.append({m.captured(1), centsOf(m.captured(2)), centsOf(m.captured(3))});
+    }
+    return out;
+}
+
+// The VAT breakdown of an e-invoice's header: rate → (basis, tax) for category S.
+std::map<double, std::pair<qint64, qint64>> xmlVat(const QString &xml)
+{
+    static const QRegularExpression group(
+        u"<ram:ApplicableTradeTax>\\s*<ram:CalculatedAmount>([-0-9.]+)</ram:CalculatedAmount>.*?"
+        "<ram:BasisAmount>([-0-9.]+)</ram:BasisAmount>\\s*<ram:CategoryCode>S</ram:CategoryCode>\\s*"
+        "<ram:RateApplicablePercent>([0-9.]+)</ram:RateApplicablePercent>"_qs,
+        QRegularExpression::DotMatchesEverythingOption);
+    std::map<double, std::pair<qint64, qint64>> out;
+    for (auto it = group.globalMatch(xml); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        out[m.captured(3).toDouble()] = {toCents(m.captured(2).toDouble()), toCents(m.captured(1).toDouble())};
+    }
+    return out;
+}
+
+QString xmlElement(const QString &xml, const QString &tag)
+{
+    const QRegularExpression re(u"<"_qs + tag + u"(?: [^>]*)?>([^<]*)</"_qs + tag + u">"_qs);
+    return re.match(xml).captured(1);
+}
+
+class OneAmount : public ::testing::Test {
+protected:
+    QTemporaryDir tmp;
+    FakeUi ui;
+    FixedClock clock{QDateTime(QDate(2026, 12, 6), QTime(10, 0))};
+    FrmDTA f{AppContext{tmp.filePath(u"program"_qs), &ui, &clock, DbOptions(), nullptr}};
+    std::mt19937 random{20261206};
+
+    void SetUp() override
+    {
+        QDir(tmp.path()).mkpath(u"program"_qs);
+        QDir(tmp.path()).mkpath(u"fibu"_qs);
+        f.strExportPfad = tmp.path() + u'/';
+        f.Dir1.Path = tmp.filePath(u"fibu"_qs);
+        f.txtFirmenName.Text = u"FBG Hochwald e.V."_qs;
+        f.txtAdresse.Text = u"Am Forst 2"_qs;
+        f.txtPLZ.Text = u"54321"_qs;
+        f.txtOrt.Text = u"Tannenau"_qs;
+        f.txtSteuernummer.Text = u"123/456/78901"_qs;
+        f.txtGlaubigerID.Text = u"DE98ZZZ09999999999"_qs;
+        f.txtKontonummer.Text = u"DE89370400440532013000"_qs;
+        f.txtFaellDat.Text = u"15.01.2027"_qs;
+        f.txtRechDat.Text = u"06.12.2026"_qs;
+        f.txtRechNr.Text = u"1000"_qs;
+        f.txtWirtschaftsjahr.Text = u"2026"_qs;
+        f.txtMBTKonto.Text = u"8401"_qs;
+        f.txtWBVKonto.Text = u"8400"_qs;
+        f.txtHaftpflichtkonto.Text = u"8402"_qs;
+        f.txtSturmkonto.Text = u"8403"_qs;
+        f.txtKonto5.Text = u"8404"_qs;
+        f.strWaehrung = u"EUR"_qs;
+        f.strFibu = u"DATEV-FIBU"_qs;
+        f.aBeitragsNamen = {u"Mitgliedsbeitrag"_qs, u"Waldbrand"_qs, u"Haftpflicht"_qs, u"Sturm"_qs, u"Beratung"_qs, {}};
+        f.LaoderRe[0].Value = true;
+        f.LaoderRe[1].Value = false;
+        f.chkRechnung.Value = 1;
+        for (CheckBox &box : f.chkBeitrag)
+            box.Value = 1;
+        const char *scale[] = {"1",  "12,5",  "2",   "7,35", "5",   "3,33", "10",  "2,05", "20",  "1,11", "30",
+                               "0,99", "40", "0,5", "50",   "0,45", "60",   "0,4",  "80",  "0,37", "0", "4,99"};
+        for (int i = 0; i < kStaffelBoxes; ++i)
+            f.txtStaffel[std::size_t(i)].Text = QString::fromLatin1(scale[i]);
+        f.txtHaMindestbetrag.Text = u"5,0000"_qs;
+        f.txtPreisMindestbetrag.Text = u"30,00"_qs;
+        f.txtHaZuschlag.Text = u"2,5000"_qs;
+        f.txtPreisZuschlag.Text = u"7,35"_qs;
+        f.txtHoechstbeitrag.Text = u"500,00"_qs;
+    }
+
+    double uniform(double low, double high, int decimals)
+    {
+        return roundHalfAwayFromZero(std::uniform_real_distribution<double>(low, high)(random), decimals);
+    }
+
+    Buchung owner(long nummer)
+    {
+        Buchung b;
+        b.Nummer = nummer;
+        b.Id_Personal = nummer;
+        b.NameOrig = b.Name = u"Waldbesitzer "_qs + QString::number(nummer);
+        b.VornameOrig = b.Vorname = u"Anna"_qs;
+        b.StrasseOrig = b.Strasse = u"Waldweg 1"_qs;
+        b.PLZ = u"12345"_qs;
+        b.OrtOrig = b.Ort = u"Holzhausen"_qs;
+        b.FibuKonto = QString::number(10000 + nummer);
+        b.Lastschrift = u"1"_qs;
+        b.Mandatsnummer = u"M-"_qs + QString::number(nummer);
+        // One owner in twenty has no IBAN the bank file can carry.
+        b.IBAN = random() % 20 == 0 ? QString() : u"DE02120300000000202051"_qs;
+        b.BIC = u"GENODEF1XYZ"_qs;
+        b.Hektar = uniform(0, 70, 4);
+        b.Beitrittsdatum = QDate(2025, 1, 1).addDays(int(random() % 730));
+        for (std::size_t k = 0; k < 5; ++k) {
+            b.Fixbeitrag[k] = random() % 3 == 0 ? 0 : uniform(0, 40, 2);
+            b.Flachenbertrag[k] = uniform(0, 12, random() % 2 ? 2 : 4);
+            b.Ha[k] = uniform(0, 20, 4);
+            b.Weitere[k] = random() % 2 ? 0 : uniform(0, 9, 3);
+            b.Angefangene[k] = random() % 2;
+            b.Mindestbeitrag[k] = random() % 4 == 0 ? uniform(5, 25, 2) : 0;
+        }
+        return b;
+    }
+
+    void configure(const Config &c)
+    {
+        for (int i = 0; i < 4; ++i)
+            f.rbEinstellung[std::size_t(i)].Value = i == c.mode;
+        f.bBeitraegeNetto = c.netto;
+        f.chkKomma.Value = c.mode == 2 && c.variant == 1;
+        f.chkAnteiligeBerechnung.Value = c.mode == 2 && c.variant == 1;
+        const std::array<const char16_t *, 5> rates =
+            c.variant == 0 ? std::array<const char16_t *, 5>{u"19", u"7", u"", u"19", u"5,5"}
+                           : std::array<const char16_t *, 5>{u"7", u"0", u"19", u"", u"16"};
+        for (std::size_t k = 0; k < 5; ++k)
+            f.txtMwst[k].Text = QString::fromUtf16(rates[k]);
+    }
+
+    // Per invoice number, the sum of an owner's DATEV booking lines.
+    std::map<qint64, qint64> datevTotals()
+    {
+        QStringList written;
+        fibu::ExportDATEV(f, records, written);
+        std::map<qint64, qint64> totals;
+        for (const QString &path : written) {
+            if (path.contains(u"DEBKRED"_qs))
+                continue;
+            QFile file(path);
+            EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+            const QStringList lines = QString::fromLatin1(file.readAll()).split(u"\r\n"_qs, Qt::SkipEmptyParts);
+            for (const QString &line : lines.mid(1)) {
+                const QStringList fields = line.split(u';');
+                totals[fields.at(13).toLongLong()] += centsOf(fields.at(2));
+            }
+            file.remove();
+        }
+        return totals;
+    }
+
+    Buchungen records;
+};
+
+} // namespace
+
+TEST_F(OneAmount, EveryDocumentAddsUpAndNamesTheSameAmountPerOwner)
+{
+    const std::array<bool, 2> both{false, true};
+    int checked = 0;
+    long nummer = 1;
+    for (int mode = 0; mode < 4; ++mode)
+        for (const bool netto : both)
+            for (int variant = 0; variant < 2; ++variant) {
+                const Config c{mode, netto, variant};
+                SCOPED_TRACE("mode " + std::to_string(mode) + (netto ? " VAT on top" : " VAT included")
+                             + " variant " + std::to_string(variant));
+                configure(c);
+                records.clear();
+                for (int i = 0; i < kOwnersPerConfig; ++i)
+                    records.push_back(owner(nummer++));
+                CalcBeitraege(f, records, f.bRundeBeitrag);
+                ASSERT_FALSE(records.empty());
+
+                const SepaFormat format = sepaFormatFromText(f.cmbSEPAFormat.Text());
+                const BookingSelection selection = selectBookings(format, records);
+                const Report letters = PrintRechnungen(f, records, selection.leftOut);
+                const CsvList list = WriteCSVList(f, records);
+                const std::map<qint64, qint64> datev = datevTotals();
+                const EInvoiceRun run = eInvoiceRun(f, f.txtFirmenName.Text, selection.leftOut);
+                const RecordSet &rows = letters.rows();
+                const RecordSet &listRows = list.report.rows();
+                ASSERT_EQ(rows.rowCount(), int(records.size()));
+                ASSERT_EQ(listRows.rowCount(), int(records.size()));
+
+                qint64 debited = 0;
+                qint64 listedDebited = 0;
+                for (int i = 0; i < int(records.size()); ++i) {
+                    const Buchung &b = records[std::size_t(i)];
+                    SCOPED_TRACE("owner " + std::to_string(b.Nummer));
+
+                    // The letter: the fee lines add up to the printed sum.
+                    qint64 lines = 0;
+                    for (int n = 1; n <= 5; ++n)
+                        lines += printedFee(rows.text(i, rows.columnIndex(u"Beitrag"_qs + QString::number(n))));
+                    const QString sumText = rows.text(i, rows.columnIndex(u"Summe"_qs));
+                    ASSERT_TRUE(sumText.endsWith(u" EUR"_qs));
+                    const qint64 sum = centsOf(sumText.chopped(4));
+                    ASSERT_EQ(lines, sum);
+
+                    // Its VAT block: each rate's VAT is its base × rate, the bases add up.
+                    const QList<PrintedVat> vat = printedVat(rows.text(i, rows.columnIndex(u"txtSteuer"_qs)));
+                    qint64 vatTotal = 0;
+                    qint64 bases = 0;
+                    for (const PrintedVat &v : vat) {
+                        const double rate = *parseNumber(v.rate);
+                        if (netto) {
+                            EXPECT_EQ(v.vat, toCents(centsToEuros(v.base) * rate / 100)) << v.rate.toStdString();
+                        } else {
+                            // The VAT never exceeds what the gross holds.
+                            EXPECT_LE(v.vat, toCents(centsToEuros(v.base) * rate / (100 + rate)));
+                        }
+                        vatTotal += v.vat;
+                        bases += v.base;
+                    }
+                    EXPECT_LE(bases, sum); // the fees with VAT are some of the printed ones
+                    qint64 due = sum;
+                    if (netto && !vat.isEmpty()) {
+                        due = centsOf(rows.text(i, rows.columnIndex(u"Gesamt"_qs)).chopped(4));
+                        EXPECT_EQ(due, sum + vatTotal);
+                    }
+
+                    // Every other document names that amount.
+                    EXPECT_EQ(b.SummeCent, due);
+                    EXPECT_EQ(toCents(listRows.value(i, u"Betrag"_qs).toDouble()), due);
+                    EXPECT_EQ(toCents(sepaAmountText(bookingAmount(b)).toDouble()), due); // bank file and stored fee
+                    if (datev.count(1000 + i))
+                        EXPECT_EQ(datev.at(1000 + i), due);
+                    else
+                        EXPECT_LE(due, 0); // books nothing only when nothing is owed
+
+                    const EInvoiceBuild build = buildEInvoiceData(run, b);
+                    ASSERT_TRUE(build.data) << build.problem.toStdString();
+                    const QString xml = QString::fromUtf8(ciiXml(*build.data));
+                    EXPECT_EQ(xmlElement(xml, u"ram:DuePayableAmount"_qs), ciiAmount(due));
+                    const auto groups = xmlVat(xml);
+                    qint64 xmlTax = 0;
+                    for (const PrintedVat &v : vat) {
+                        const double rate = *parseNumber(v.rate);
+                        if (rate <= 0)
+                            continue;
+                        ASSERT_TRUE(groups.count(rate)) << v.rate.toStdString();
+                        const auto [basis, tax] = groups.at(rate);
+                        EXPECT_EQ(tax, v.vat); // BT-117 is what the letter prints
+                        EXPECT_EQ(tax, fees::vatOf(basis, rate)); // and the basis × rate
+                        if (netto)
+                            EXPECT_EQ(basis, v.base);
+                        else // the gross printed, a cent kept apart at most
+                            EXPECT_TRUE(basis + tax == v.base || basis + tax == v.base - 1);
+                        xmlTax += tax;
+                    }
+                    EXPECT_EQ(ciiAmount(xmlTax), xmlElement(xml, u"ram:TaxTotalAmount"_qs));
+
+                    const bool inFile = !selection.leftOut.contains(b.Id_Personal);
+                    debited += inFile ? due : 0;
+                    listedDebited += toCents(listRows.value(i, u"BetragEingezogen"_qs).toDouble());
+                    EXPECT_EQ(listRows.text(i, listRows.columnIndex(u"Hinweis"_qs)).isEmpty(), inFile);
+                    ++checked;
+                }
+                // The booking list's debited sum is the bank file's control sum.
+                EXPECT_EQ(listedDebited, debited);
+                EXPECT_EQ(toCents(selection.controlSum), debited);
+            }
+    EXPECT_GE(checked, 9000); // owners whose fees are all 0 are dropped
+}
