@@ -5,6 +5,7 @@
 #include "platform/Conversions.h"
 #include "platform/FaultPoints.h"
 #include "platform/Paths.h"
+#include "platform/RunOutputs.h"
 #include "run/RunError.h"
 
 #include <QFileInfo>
@@ -65,6 +66,24 @@ QStringList writeNumberedFiles(const QString &folder, const std::function<QStrin
     if (!QFileInfo(folder).isDir())
         throw failed(u"Der Zielordner für die FIBU-Übernahme „"_qs + folder + u"“ wurde nicht gefunden. "_qs
                      + notWritten(joinPath(folder, first.value(0))));
+    if (RunOutputs *outputs = RunOutputs::active()) {
+        // Within a run: written whole and hidden now, named with their number after the
+        // run's commit.
+        QStringList bases;
+        for (const QString &name : names(0))
+            bases.append(joinPath(folder, name));
+        const int first = firstFreeNumber(bases, Naming::DayNumber);
+        const int group = outputs->newGroup();
+        QStringList paths;
+        for (qsizetype i = 0; i < contents.size(); ++i) {
+            std::unique_ptr<CheckedNewFile> file = outputs->createHidden(bases.value(i));
+            if (!file->openForWriting() || file->write(ansiBytes(contents[i])) < 0 || !file->finishUnnamed())
+                throw failed(file->errorText() + u"\r"_qs + notWritten(bases.value(i)));
+            paths.append(outputs->add(std::move(file), bases.value(i), Naming::DayNumber, group, first));
+            faultPoint("fibu-datei");
+        }
+        return paths;
+    }
     std::vector<std::unique_ptr<CheckedNewFile>> files;
     for (qsizetype i = 0; i < contents.size(); ++i) {
         const QString path = joinPath(folder, first.value(i));

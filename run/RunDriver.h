@@ -44,10 +44,14 @@ void BuildBeitragsText(FrmDTA &form);
 
 RunReport cmdStart_Click(FrmDTA &form);
 
-// What interrupted direct-debit runs left in the export folder: a hidden bank file whose
-// fees are stored gets its name, one whose fees are not stored is deleted; each told and
-// logged. Done at every start of the program and before every direct-debit run; nothing
-// while another run works on the database. Throws DbError.
+// What interrupted runs left in this desk's folders: the files of a committed run get their
+// names, the hidden files of a run that never committed are deleted; told in one message
+// and logged. Done at every start of the program and before every run; nothing while
+// another run works on the database. Throws DbError.
 void finishInterruptedRuns(FrmDTA &form);
+
+// What the next run or start would finish, told without changing anything (empty: nothing).
+// Throws DbError.
+QString pendingRunsNotice(FrmDTA &form);
 
 } // namespace qvl

@@ -1,6 +1,7 @@
 #include "sepa/RunLock.h"
 
 #include "platform/Database.h"
+#include "platform/FaultPoints.h"
 #include "run/RunError.h"
 #include "sepa/BankFileSql.h"
 
@@ -99,6 +100,22 @@ void RunLock::commit()
     else
         m_db.commit();
     m_inTransaction = false;
+    // The tests' stand-in for a connection lost while the server committed.
+    if (faultFails("commit-antwort")) {
+        m_native = false;
+        throw DbError(u"Die Verbindung zum Server wurde während des Speicherns unterbrochen."_qs);
+    }
+}
+
+void RunLock::commitAndHold()
+{
+    commit();
+    if (m_native) {
+        m_inTransaction = sqlite3_exec(m_db.nativeSqlite(), "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
+        return;
+    }
+    m_db.beginTransaction();
+    m_inTransaction = true;
 }
 
 } // namespace qvl
