@@ -141,6 +141,10 @@ int initDb(FrmDTA &form)
         printOut(created.isEmpty() ? u"Die eigenen Tabellen des Programms sind vorhanden.\n"_qs
                                    : u"Angelegt: "_qs + created.join(u", "_qs) + u'\n');
         return Done;
+    } catch (const NoRightToCreate &refused) {
+        form.ui().message(u"Die eigenen Tabellen des Programms konnten nicht angelegt werden; diese Anmeldung darf "
+                          "keine Tabellen anlegen.\n"_qs + refused.reason, {}, MsgIcon::Critical);
+        return Failure;
     } catch (const DbError &e) {
         form.ui().message(u"Die eigenen Tabellen des Programms konnten nicht angelegt werden.\n"_qs + e.message(), {},
                           MsgIcon::Critical);

@@ -29,6 +29,14 @@ QString notWritten(const QString &file)
     return u"Die FIBU-Datei „"_qs + file + u"“ wurde nicht geschrieben."_qs;
 }
 
+RunError allTaken(const QString &folder, const std::function<QStringList(int)> &names)
+{
+    return failed(u"Alle "_qs + QString::number(kFileNumbers) + u" Dateinummern des Tages und der Name ohne Nummer "
+                  "sind vergeben („"_qs + names(1).value(0) + u"“ bis „"_qs + names(kFileNumbers).value(0) + u"“ und „"_qs
+                  + names(0).value(0) + u"“ im Ordner „"_qs + folder + u"“). "_qs
+                  + u"Die FIBU-Übernahme wurde nicht geschrieben."_qs);
+}
+
 } // namespace
 
 QString targetFolder(const FrmDTA &form)
@@ -73,6 +81,8 @@ QStringList writeNumberedFiles(const QString &folder, const std::function<QStrin
         for (const QString &name : names(0))
             bases.append(joinPath(folder, name));
         const int first = firstFreeNumber(bases, Naming::DayNumber);
+        if (first == 0)
+            throw allTaken(folder, names);
         const int group = outputs->newGroup();
         QStringList paths;
         for (qsizetype i = 0; i < contents.size(); ++i) {
@@ -124,10 +134,7 @@ QStringList writeNumberedFiles(const QString &folder, const std::function<QStrin
         for (qsizetype j = 0; j < temporaries.size(); ++j)
             files[std::size_t(j)]->unpublish(temporaries[j]);
     }
-    throw failed(u"Alle "_qs + QString::number(kFileNumbers) + u" Dateinummern des Tages und der Name ohne Nummer "
-                 "sind vergeben („"_qs + first.value(0) + u"“ bis „"_qs + names(kFileNumbers).value(0) + u"“ und „"_qs
-                 + names(0).value(0) + u"“ im Ordner „"_qs + folder + u"“). "_qs
-                 + u"Die FIBU-Übernahme wurde nicht geschrieben."_qs);
+    throw allTaken(folder, names);
 }
 
 } // namespace qvl::fibu

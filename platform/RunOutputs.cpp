@@ -114,7 +114,7 @@ int firstFreeNumber(const QStringList &targets, Naming naming)
         for (const QString &target : targets) {
             const QString name = candidateName({{}, target, naming}, k);
             if (name.isEmpty())
-                return 1;
+                return 0;
             free = free && !QFileInfo::exists(name);
         }
         if (free)
@@ -216,20 +216,39 @@ QString RunOutputs::add(std::unique_ptr<CheckedNewFile> file, const QString &tar
 
 QString RunOutputs::add(const QString &hiddenPath, const QString &target, Naming naming, int group, int first)
 {
-    RunOutput o{hiddenPath, target, naming, group, first > 0 ? first : firstFreeNumber({target}, naming), {}};
+    RunOutput o{hiddenPath, target, naming, group, first > 0 ? first : std::max(1, firstFreeNumber({target}, naming)), {}};
     m_entries.append(o);
     return candidateName(o, o.first);
 }
 
-NamingResult RunOutputs::nameAll()
+bool RunOutputs::writeDeferredLog(QString *error)
+{
+    bool ok = true;
+    for (const auto &[path, lines] : std::exchange(m_log, {})) {
+        QString reason;
+        if (!appendAnsiLines(path, lines, &reason) && ok) {
+            ok = false;
+            if (error)
+                *error = u"Die Log-Datei konnte nicht ergänzt werden.\n"_qs + reason;
+        }
+    }
+    return ok;
+}
+
+void RunOutputs::keep()
 {
     m_kept = true;
-    for (const std::unique_ptr<CheckedNewFile> &file : m_held) {
+    for (const std::unique_ptr<CheckedNewFile> &file : m_held)
         file->setAutoRemove(false);
+}
+
+NamingResult RunOutputs::nameAll()
+{
+    keep();
 #ifdef Q_OS_WIN
+    for (const std::unique_ptr<CheckedNewFile> &file : m_held)
         file->close(); // Windows renames no file that is open
 #endif
-    }
     NamingResult result = nameOutputs(m_entries);
     m_held.clear();
     return result;

@@ -43,7 +43,8 @@ struct RunOutput {
 // The k-th name of an output (k ≥ 1); empty past the last one.
 QString candidateName(const RunOutput &output, int k);
 
-// The first k from which every target has a free name (the names a group would get now).
+// The first k at which every target has a free name (the names a group would get now); 0
+// when every name is taken.
 int firstFreeNumber(const QStringList &targets, Naming naming);
 
 // The database and run a hidden file belongs to, read from its name.
@@ -105,8 +106,14 @@ public:
     const QList<RunOutput> &entries() const { return m_entries; }
     bool isEmpty() const { return m_entries.isEmpty(); }
 
+    // Lines for the log file, kept back while the run writes, so that a run stopped before
+    // its commit (a kill) leaves none; the run appends them once it is done with them.
+    void deferLog(const QString &path, const QStringList &lines) { m_log.append({path, lines}); }
+    // Appends the kept lines; false with *error (German) when the file cannot be written.
+    bool writeDeferredLog(QString *error);
+
     // From the commit on, the hidden files outlive this list and the process.
-    void keep() { m_kept = true; }
+    void keep();
     // After the commit: every file its name, in order. The held files are let go.
     NamingResult nameAll();
 
@@ -115,6 +122,7 @@ private:
     QString m_runId;
     QList<RunOutput> m_entries;
     std::vector<std::unique_ptr<CheckedNewFile>> m_held;
+    QList<std::pair<QString, QStringList>> m_log;
     int m_groups = 0;
     bool m_kept = false;
 };

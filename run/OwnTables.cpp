@@ -48,8 +48,16 @@ QStringList createOwnTables(Database &db)
         if (exists(db, table.name))
             continue;
         if (faultFails("tabellen-anlegen"))
-            throw DbError(u"CREATE TABLE permission denied in database."_qs);
-        db.run(db.sql(table.create));
+            throw NoRightToCreate{u"CREATE TABLE permission denied in database."_qs};
+        try {
+            db.run(db.sql(table.create));
+        } catch (const DbError &e) {
+            // The embedded database lets every login create tables: its failure is the
+            // disk's or the file's. On a server it is the login's rights, as a rule.
+            if (db.nativeSqlite())
+                throw;
+            throw NoRightToCreate{e.message()};
+        }
         created.append(table.name);
     }
     return created;
@@ -62,8 +70,8 @@ void ensureOwnTables(Database &db)
         return;
     try {
         createOwnTables(db);
-    } catch (const DbError &e) {
-        throw RunError(RunError::Kind::Input, initDbMessage(missing, e.message()));
+    } catch (const NoRightToCreate &refused) {
+        throw RunError(RunError::Kind::Input, initDbMessage(missing, refused.reason));
     }
 }
 

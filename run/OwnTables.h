@@ -23,8 +23,13 @@ QList<OwnTable> ownTables();
 // The own tables the database lacks. Throws DbError.
 QStringList missingOwnTables(Database &db);
 
-// Creates the missing tables; returns their names (empty: all were there). Throws DbError
-// (a login without the right to create tables, among others).
+// A server refused to create a table: as a rule a login without the right to.
+struct NoRightToCreate {
+    QString reason;
+};
+
+// Creates the missing tables; returns their names (empty: all were there). Throws
+// NoRightToCreate, or DbError (the embedded database's disk or file).
 QStringList createOwnTables(Database &db);
 
 // Before anything of a run is written: creates the missing tables or, where the login may

@@ -12,6 +12,12 @@ NamingResult commitRun(Database &db, RunLock &lock, RunOutputs &outputs)
     run_manifest::record(db, outputs);
     try {
         lock.commitAndHold();
+        // The tests' stand-in for a connection lost while the server committed.
+        if (faultFails("commit-antwort"))
+            throw UncertainCommit{u"Die Verbindung zum Server wurde während des Speicherns unterbrochen."_qs};
+    } catch (const UncertainCommit &) {
+        outputs.keep();
+        throw;
     } catch (const DbError &e) {
         if (lock.failedCommitIsCertain())
             throw;

@@ -113,7 +113,7 @@ void writeSteps(FrmDTA &f, PreparedRun &run, RunReport &report)
     MadeReports made;
     SepaExport sepa;
     QStringList notices;
-    {
+    try {
         RunOutputs::Activation active(outputs);
         if (directDebit) {
             sepa = CreateSEPAFile(f, exportPfad, aBuchungen, *db, outputs);
@@ -129,6 +129,9 @@ void writeSteps(FrmDTA &f, PreparedRun &run, RunReport &report)
         report.firstAccountingFile = report.outputs.size();
         notices = ExportFibu(f, aBuchungen, report.outputs, sepa.notCollected);
         stopIfInterrupted();
+    } catch (...) {
+        outputs.writeDeferredLog(nullptr); // what the data lacked, for the clerk to mend
+        throw;
     }
 
     NamingResult naming;
@@ -148,10 +151,11 @@ void writeSteps(FrmDTA &f, PreparedRun &run, RunReport &report)
     }
     if (!naming.problems.isEmpty())
         throw RunError(RunError::Kind::Output, naming.problems.join(u'\n'));
+    QString logError;
+    if (!outputs.writeDeferredLog(&logError)
+        || (directDebit && !WriteLogLines(f.context().programDir, f.clock(), sepa.logLines, &logError)))
+        throw RunError(RunError::Kind::Output, logError);
     if (directDebit) {
-        QString error;
-        if (!WriteLogLines(f.context().programDir, f.clock(), sepa.logLines, &error))
-            throw RunError(RunError::Kind::Output, error);
         if (sepa.dataErrors > 0) {
             report.logFile = logFilePath(f.context().programDir);
             tell(f, sepaErrorsMessage(), MsgIcon::None);

@@ -1,7 +1,6 @@
 #include "sepa/RunLock.h"
 
 #include "platform/Database.h"
-#include "platform/FaultPoints.h"
 #include "run/RunError.h"
 #include "sepa/BankFileSql.h"
 
@@ -100,11 +99,6 @@ void RunLock::commit()
     else
         m_db.commit();
     m_inTransaction = false;
-    // The tests' stand-in for a connection lost while the server committed.
-    if (faultFails("commit-antwort")) {
-        m_native = false;
-        throw DbError(u"Die Verbindung zum Server wurde während des Speicherns unterbrochen."_qs);
-    }
 }
 
 void RunLock::commitAndHold()
