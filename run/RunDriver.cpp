@@ -74,6 +74,20 @@ bool repeatedRunConfirmed(FrmDTA &f, Database &db, const Buchungen &aBuchungen)
                            u"SEPA"_qs);
 }
 
+// The own tables this connection lacks, for a message (all of them when it cannot tell).
+QStringList missingOwnTablesOr(FrmDTA &f)
+{
+    try {
+        const std::unique_ptr<Database> db = Database::open(f.strConnectionString, f.connectionOptions);
+        return missingOwnTables(*db);
+    } catch (const DbError &) {
+        QStringList all;
+        for (const OwnTable &table : ownTables())
+            all.append(table.name);
+        return all;
+    }
+}
+
 // Gives the report the names the files got (another program may have taken a name first).
 void takeNames(const RunOutputs &outputs, RunReport &report, SepaExport &sepa)
 {
@@ -94,7 +108,12 @@ void writeSteps(FrmDTA &f, PreparedRun &run, RunReport &report)
     const QString &exportPfad = run.exportPfad;
     const bool diskette = isDisketteTarget(directDebit, exportPfad);
     const std::unique_ptr<Database> db = Database::open(f.strConnectionString, f.connectionOptions);
-    ensureOwnTables(*db); // before anything is written
+    try {
+        ensureOwnTables(*db); // before anything is written
+    } catch (const RunError &) {
+        report.ownTablesMissing = true;
+        throw;
+    }
     if (diskette)
         ClearDiskette();
     finishInterruptedRuns(f);
@@ -206,6 +225,31 @@ void finishInterruptedRuns(FrmDTA &f)
         return;
     WriteLogLines(f.context().programDir, f.clock(), lines);
     tell(f, lines.join(u"\n\n"_qs), MsgIcon::Exclamation);
+}
+
+bool offerOwnTables(FrmDTA &f)
+{
+    if (!f.ui().askYesNo(u"Die eigenen Tabellen des Programms fehlen. Sollen sie jetzt mit dieser Anmeldung angelegt "
+                         "werden? (Dazu braucht sie das Recht, Tabellen anzulegen.)\nNein zeigt die "
+                         "T-SQL-Anweisungen für den Datenbankverwalter."_qs)) {
+        f.ui().message(u"Diese Anweisungen legen die eigenen Tabellen des Programms an (sie dürfen mehrmals "
+                       "ausgeführt werden):\n\n"_qs
+                           + ownTablesSqlServerScript(),
+                       u"init-db"_qs, MsgIcon::Information);
+        return false;
+    }
+    try {
+        const std::unique_ptr<Database> db = Database::open(f.strConnectionString, f.connectionOptions);
+        createOwnTables(*db);
+        run_manifest::ensureDatabaseId(*db);
+        f.ui().message(u"Die eigenen Tabellen des Programms sind angelegt."_qs, u"init-db"_qs, MsgIcon::Information);
+        return true;
+    } catch (const NoRightToCreate &refused) {
+        f.ui().message(initDbMessage(missingOwnTablesOr(f), refused.reason), u"init-db"_qs, MsgIcon::Critical);
+    } catch (const DbError &e) {
+        f.ui().message(e.message(), u"init-db"_qs, MsgIcon::Critical);
+    }
+    return false;
 }
 
 QString pendingRunsNotice(FrmDTA &f)

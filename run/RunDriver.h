@@ -31,6 +31,7 @@ struct RunReport {
     int leftOut = 0;     // owners billed but left out of the bank file for their bank data
     QString logFile;     // the export error log, when the run added lines to it
     qsizetype firstAccountingFile = -1; // outputs from here on are the accounting files
+    bool ownTablesMissing = false; // stopped: the login may not create the program's own tables
 
     QStringList accountingFiles() const
     {
@@ -49,6 +50,11 @@ RunReport cmdStart_Click(FrmDTA &form);
 // and logged. Done at every start of the program and before every run; nothing while
 // another run works on the database. Throws DbError.
 void finishInterruptedRuns(FrmDTA &form);
+
+// After a run stopped for want of the program's own tables (ownTablesMissing): the desktop
+// program's init-db. Yes tries to create them on this connection (an administrator's
+// login), No shows the T-SQL for a database administrator. True when they exist now.
+bool offerOwnTables(FrmDTA &form);
 
 // What the next run or start would finish, told without changing anything (empty: nothing).
 // Throws DbError.

@@ -4,6 +4,7 @@
 #include "platform/AnsiTextFile.h"
 #include "platform/Database.h"
 #include "run/OwnTables.h"
+#include "run/RunDriver.h"
 #include "run/RunManifest.h"
 #include "sepa/BankFiles.h"
 #include "support/Workspace.h"
@@ -94,4 +95,22 @@ TEST(RunManifest, RecoveryTouchesOnlyThisDatabasesFiles)
     ASSERT_EQ(told.size(), 2);
     EXPECT_TRUE(told[0].contains(u"MB_A.xml"_qs));
     EXPECT_TRUE(told[1].contains(u"Es wurde nichts eingezogen."_qs));
+}
+
+// The desktop program's init-db: No shows the T-SQL and changes nothing, Yes creates the
+// tables on the connection.
+TEST(RunManifest, TheDesktopProgramOffersToCreateTheTables)
+{
+    Workspace ws(1);
+    auto form = ws.form();
+    form->strConnectionString = u"Provider=SQLite;Data Source="_qs + ws.databaseFile();
+    ws.ui.answers = {MsgResult::No, MsgResult::Yes};
+    EXPECT_FALSE(offerOwnTables(*form));
+    ASSERT_FALSE(ws.ui.messages.isEmpty());
+    EXPECT_TRUE(ws.ui.messages.last().text.contains(u"if object_id(N'QVL32_KENNUNG', N'U') is null"_qs))
+        << ws.ui.messages.last().text.toStdString();
+    EXPECT_EQ(missingOwnTables(*openDemo(ws)).size(), 2);
+    EXPECT_TRUE(offerOwnTables(*form));
+    EXPECT_TRUE(missingOwnTables(*openDemo(ws)).isEmpty());
+    EXPECT_TRUE(run_manifest::databaseId(*openDemo(ws)).has_value());
 }
