@@ -1,9 +1,23 @@
 #pragma once
-// The statements of the run lock, per dialect.
+// The statements of the run lock, per dialect, and those that read the table an older
+// version kept its bank files in between their commit and their name
+// (QVL32_SEPA_DATEIEN: hidden path, name meant for it, machine), so that a file it left is
+// still named.
 
 #include "platform/Database.h"
 
 namespace qvl::bank_file_sql {
+
+inline constexpr DialectSql kLegacyExists{
+    u"select count(*) from INFORMATION_SCHEMA.TABLES where TABLE_NAME = 'QVL32_SEPA_DATEIEN'",
+    u"select count(*) from sqlite_master where type = 'table' and name = 'QVL32_SEPA_DATEIEN'"};
+
+inline constexpr DialectSql kLegacyPending{u"select datei, ziel from QVL32_SEPA_DATEIEN",
+                                           u"select datei, ziel from QVL32_SEPA_DATEIEN"};
+
+// Bound: the hidden path.
+inline constexpr DialectSql kLegacyForget{u"delete from QVL32_SEPA_DATEIEN where datei = ?",
+                                          u"delete from QVL32_SEPA_DATEIEN where datei = ?"};
 
 // The run lock on SQL Server: an application lock owned by the session, so it outlives
 // the commit of the fees and ends with the connection when the program dies. Bound: the

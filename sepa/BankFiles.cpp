@@ -4,6 +4,7 @@
 #include "platform/RunOutputs.h"
 #include "platform/TemporaryFiles.h"
 #include "run/RunManifest.h"
+#include "sepa/BankFileSql.h"
 #include "sepa/RunLock.h"
 
 #include <QDir>
@@ -69,22 +70,70 @@ bool finishManifest(run_manifest::Manifest &m, const QHash<QString, QString> &fo
     return naming.problems.isEmpty();
 }
 
+bool legacyTableExists(Database &db)
+{
+    QSqlQuery rows = db.run(db.sql(bank_file_sql::kLegacyExists));
+    return rows.next() && rows.value(0).toInt() > 0;
+}
+
+bool legacyPending(Database &db)
+{
+    if (!legacyTableExists(db))
+        return false;
+    QSqlQuery rows = db.run(db.sql(bank_file_sql::kLegacyPending));
+    return rows.next();
+}
+
+// Bank files an older version committed and did not name: named as that version would.
+void finishLegacyFiles(Database &db, Recovery &done)
+{
+    if (!legacyTableExists(db))
+        return;
+    QList<RunOutput> files;
+    {
+        QSqlQuery rows = db.run(db.sql(bank_file_sql::kLegacyPending));
+        while (rows.next())
+            files.append({QDir::fromNativeSeparators(rows.value(0).toString()),
+                          QDir::fromNativeSeparators(rows.value(1).toString()), Naming::NextFree, 0, 1, {}});
+    }
+    for (RunOutput &file : files) {
+        const bool waiting = QFileInfo::exists(file.hidden);
+        if (!waiting && !QFileInfo(QFileInfo(file.hidden).absolutePath()).isDir())
+            continue; // a folder this desk does not reach
+        if (waiting && inUse(file.hidden))
+            continue;
+        QList<RunOutput> one{file};
+        const NamingResult naming = nameOutputs(one);
+        done.problems += naming.problems;
+        if (!naming.problems.isEmpty())
+            continue;
+        if (waiting)
+            done.named.append(QDir::toNativeSeparators(one.first().named));
+        db.run(db.sql(bank_file_sql::kLegacyForget), {QDir::toNativeSeparators(file.hidden)});
+    }
+}
+
 } // namespace
 
 bool hasPending(Database &db)
 {
-    return run_manifest::hasPending(db);
+    return run_manifest::hasPending(db) || legacyPending(db);
 }
 
 Recovery finishInterruptedRuns(Database &db, const QStringList &folders)
 {
     Recovery done;
     const std::optional<QString> databaseId = run_manifest::databaseId(db);
-    if (!databaseId)
+    if (!databaseId && !legacyTableExists(db))
         return done; // no run ever wrote a file for this database
     const std::unique_ptr<RunLock> lock = RunLock::tryTake(db);
     if (!lock) {
         done.busy = true;
+        return done;
+    }
+    finishLegacyFiles(db, done);
+    if (!databaseId) {
+        lock->commit();
         return done;
     }
     const QHash<QString, QString> found = ownHiddenFiles(folders, *databaseId);
@@ -107,13 +156,11 @@ Recovery finishInterruptedRuns(Database &db, const QStringList &folders)
 
 QString pendingNotice(Database &db, const QStringList &folders)
 {
-    const std::optional<QString> databaseId = run_manifest::databaseId(db);
-    if (!databaseId)
-        return {};
-    if (run_manifest::hasPending(db))
+    if (hasPending(db))
         return u"Ein unterbrochener Beitragslauf ist gespeichert, seine Dateien haben aber noch nicht alle ihren "
                "Namen. Der nächste Lauf oder Start des Programms benennt sie; diese Prüfung ändert nichts."_qs;
-    if (!ownHiddenFiles(folders, *databaseId).isEmpty())
+    const std::optional<QString> databaseId = run_manifest::databaseId(db);
+    if (databaseId && !ownHiddenFiles(folders, *databaseId).isEmpty())
         return u"Ein abgebrochener Beitragslauf hat unfertige Dateien hinterlassen. Der nächste Lauf oder Start des "
                "Programms entfernt sie; diese Prüfung ändert nichts."_qs;
     return {};

@@ -114,3 +114,26 @@ TEST(RunManifest, TheDesktopProgramOffersToCreateTheTables)
     EXPECT_TRUE(missingOwnTables(*openDemo(ws)).isEmpty());
     EXPECT_TRUE(run_manifest::databaseId(*openDemo(ws)).has_value());
 }
+
+// A bank file an older version committed but did not name is still named, once.
+TEST(RunManifest, AnOlderVersionsPendingBankFileIsNamed)
+{
+    Workspace ws(1);
+    const auto db = openDemo(ws);
+    const QString folder = ws.root() + u"/export"_qs;
+    QDir().mkpath(folder);
+    const QString old = folder + u"/.MB_A.xml.Ab12Cd"_qs;
+    QFile file(old);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("<Document/>");
+    file.close();
+    db->run(u"create table QVL32_SEPA_DATEIEN (datei text not null, ziel text not null, rechner text not null)"_qs);
+    db->run(u"insert into QVL32_SEPA_DATEIEN values (?, ?, 'pc')"_qs, {old, folder + u"/MB_A.xml"_qs});
+    EXPECT_TRUE(bank_files::hasPending(*db));
+
+    const bank_files::Recovery done = bank_files::finishInterruptedRuns(*db, {folder});
+    EXPECT_EQ(done.named, QStringList{QDir::toNativeSeparators(folder + u"/MB_A.xml"_qs)});
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{u"MB_A.xml"_qs});
+    EXPECT_FALSE(bank_files::hasPending(*db));
+    EXPECT_TRUE(bank_files::finishInterruptedRuns(*db, {folder}).named.isEmpty());
+}
