@@ -18,6 +18,7 @@ struct AppContext {
     const Clock *clock = nullptr;
     DbOptions dbOptions;          // ODBC driver for SQL Server
     SingleInstance *instance = nullptr; // the GUI's guard; the batch program passes none
+    bool tidyUpAtStart = true;    // false: a start that writes nothing (no recovery, no clean-up)
 };
 
 } // namespace qvl

@@ -202,7 +202,8 @@ StartupResult Form_Load(FrmDTA &f, const QString &commandLine)
         LoadModelSections(f, *settings);
         f.LoadModelle();
         installRunSignalHandlers();
-        clearLeftovers(f);
+        if (f.context().tidyUpAtStart)
+            clearLeftovers(f);
 
         const QString warn = f.bWarnmeldungBankverbindung.toUpper();
         if (warn == u"WAHR"_qs || warn == u"1"_qs)

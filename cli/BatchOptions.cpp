@@ -14,6 +14,8 @@ const QString kCommands =
     "  run                      Beitragslauf starten (wie „Starte SEPA“)\n"
     "  list-runs                gespeicherte Beitragsläufe auflisten (ein Schlüssel je Zeile)\n"
     "  delete-run SCHLÜSSEL     gespeicherten Beitragslauf löschen (fragt; --yes bestätigt)\n"
+    "  init-db [--sql]          die eigenen Tabellen des Programms anlegen (einmal, als Administrator);\n"
+    "                           --sql gibt die T-SQL-Anweisungen dafür aus, ohne zu verbinden\n"
     "  demo-db DATEI [--owners N] [--seed S]\n"
     "                           Demo-Datenbank anlegen"_qs;
 
@@ -34,6 +36,7 @@ struct Options {
     QCommandLineOption reports{u"reports"_qs, u"Berichte des Laufs als PDF in diesen Ordner."_qs, u"ORDNER"_qs};
     QCommandLineOption owners{u"owners"_qs, u"demo-db: Anzahl der Waldbesitzer."_qs, u"N"_qs};
     QCommandLineOption seed{u"seed"_qs, u"demo-db: Startwert des Zufallsgenerators."_qs, u"S"_qs};
+    QCommandLineOption sql{u"sql"_qs, u"init-db: die T-SQL-Anweisungen ausgeben, ohne zu verbinden."_qs};
 
     void addTo(QCommandLineParser &parser) const
     {
@@ -41,8 +44,8 @@ struct Options {
                                          "einen Befehl aus.\n\n"_qs
                                          + kCommands);
         parser.addOptions({help, version, programDir, commandLine, set, yes, saveSettings, odbcDriver, now,
-                           selectOwners, reports, owners, seed});
-        parser.addPositionalArgument(u"BEFEHL"_qs, u"dump, check, run, list-runs, delete-run oder demo-db."_qs,
+                           selectOwners, reports, owners, seed, sql});
+        parser.addPositionalArgument(u"BEFEHL"_qs, u"dump, check, run, list-runs, delete-run, init-db oder demo-db."_qs,
                                      u"BEFEHL [ARGUMENTE]"_qs);
     }
 };
@@ -97,6 +100,7 @@ std::optional<BatchOptions> parseBatchOptions(const QStringList &arguments, QStr
     }
     o.yes = parser.isSet(opt.yes);
     o.saveSettings = parser.isSet(opt.saveSettings);
+    o.sql = parser.isSet(opt.sql);
     o.odbcDriver = parser.value(opt.odbcDriver);
     o.now = parser.value(opt.now);
     o.selectOwners = parser.value(opt.selectOwners);

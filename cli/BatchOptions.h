@@ -16,6 +16,7 @@ struct BatchOptions {
     QList<QPair<QString, QString>> sets;   // --set NAME=VALUE, in order
     bool yes = false;
     bool saveSettings = false;
+    bool sql = false; // init-db: print the T-SQL only
     QString odbcDriver;
     QString now;                           // --now: a fixed "now" (ISO date and time)
     QString selectOwners;                  // --select-owners N,N,…

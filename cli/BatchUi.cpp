@@ -70,19 +70,38 @@ RunCheckChoice BatchUi::showRunCheck(const RunCheck &check)
     return RunCheckChoice::Start;
 }
 
+bool BatchUi::writeReport(const Report &report, QString *error)
+{
+    // "Rechnung.pdf" and "Rechnung.csv", replacing files of the same names; within a run
+    // hidden until its commit.
+    const QString base = QDir(nativePath(m_reportsDir)).filePath(report.name());
+    QStringList files;
+    QString problem;
+    if (!QDir(nativePath(m_reportsDir)).exists())
+        problem = u"Der Ordner für die Berichte „"_qs + m_reportsDir + u"“ existiert nicht."_qs;
+    else if (report.writePdf(base + u".pdf"_qs, &problem))
+        files.append(base + u".pdf"_qs);
+    if (problem.isEmpty() && writeAnsiFileAtomically(base + u".csv"_qs, report.csvLines(), &problem))
+        files.append(base + u".csv"_qs);
+    if (!problem.isEmpty()) {
+        if (error)
+            *error = problem;
+        return false;
+    }
+    m_madeInRun.insert(report.name(), files);
+    return true;
+}
+
 bool BatchUi::showReport(const Report &report)
 {
-    // "Rechnung.pdf" and "Rechnung.csv", replacing files of the same names.
-    const QString base = QDir(nativePath(m_reportsDir)).filePath(report.name());
-    QString error;
-    if (!QDir(nativePath(m_reportsDir)).exists())
-        error = u"Der Ordner für die Berichte „"_qs + m_reportsDir + u"“ existiert nicht."_qs;
-    else if (report.writePdf(base + u".pdf"_qs, &error))
-        m_written.append(base + u".pdf"_qs);
-    if (error.isEmpty() && writeAnsiFileAtomically(base + u".csv"_qs, report.csvLines(), &error))
-        m_written.append(base + u".csv"_qs);
-    if (error.isEmpty())
+    if (const auto made = m_madeInRun.constFind(report.name()); made != m_madeInRun.cend()) {
+        m_written += *made;
+        m_madeInRun.erase(made);
         return true;
+    }
+    QString error;
+    if (writeReport(report, &error))
+        return showReport(report);
     printBlock(u"Bericht "_qs + report.title(), error);
     return false;
 }

@@ -6,6 +6,7 @@
 
 #include "platform/UserInterface.h"
 
+#include <QHash>
 #include <QStringList>
 
 namespace qvl {
@@ -20,6 +21,7 @@ public:
     void setBusy(bool) override {}
     void setProgress(int, int) override {}
     bool showReport(const Report &report) override;
+    bool writeReport(const Report &report, QString *error) override;
     // The findings on stderr (ten owners each); the run starts unless one is an error.
     RunCheckChoice showRunCheck(const RunCheck &check) override;
 
@@ -32,6 +34,7 @@ private:
     bool m_answerYes;
     QString m_reportsDir;
     QStringList m_written;
+    QHash<QString, QStringList> m_madeInRun; // per report: its files, named with the run
 };
 
 } // namespace qvl

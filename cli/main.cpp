@@ -10,7 +10,9 @@
 #include "platform/Paths.h"
 #include "platform/RunSignals.h"
 #include "platform/Translation.h"
+#include "run/OwnTables.h"
 #include "run/RunDriver.h"
+#include "run/RunManifest.h"
 #include "run/RunPreparation.h"
 #include "run/RunSummary.h"
 #include "select/OwnerSelection.h"
@@ -117,6 +119,39 @@ int check(FrmDTA &form)
     return run->check.hasErrors() ? Stopped : Done;
 }
 
+// Leftovers of an interrupted run, told by a command that changes nothing.
+void tellPendingRuns(FrmDTA &form)
+{
+    try {
+        const QString notice = pendingRunsNotice(form);
+        if (!notice.isEmpty())
+            form.ui().message(notice, {}, MsgIcon::Information);
+    } catch (const DbError &e) {
+        form.ui().message(e.message(), {}, MsgIcon::Exclamation);
+    }
+}
+
+// The program's own tables, created once by an administrator; a second call changes nothing.
+int initDb(FrmDTA &form)
+{
+    try {
+        const std::unique_ptr<Database> db = Database::open(form.strConnectionString, form.connectionOptions);
+        const QStringList created = createOwnTables(*db);
+        run_manifest::ensureDatabaseId(*db);
+        printOut(created.isEmpty() ? u"Die eigenen Tabellen des Programms sind vorhanden.\n"_qs
+                                   : u"Angelegt: "_qs + created.join(u", "_qs) + u'\n');
+        return Done;
+    } catch (const NoRightToCreate &refused) {
+        form.ui().message(u"Die eigenen Tabellen des Programms konnten nicht angelegt werden; diese Anmeldung darf "
+                          "keine Tabellen anlegen.\n"_qs + refused.reason, {}, MsgIcon::Critical);
+        return Failure;
+    } catch (const DbError &e) {
+        form.ui().message(u"Die eigenen Tabellen des Programms konnten nicht angelegt werden.\n"_qs + e.message(), {},
+                          MsgIcon::Critical);
+        return Failure;
+    }
+}
+
 // The stored runs, one run key per line.
 int listRuns(FrmDTA &form)
 {
@@ -209,7 +244,12 @@ int main(int argc, char **argv)
 
     if (o.command == u"demo-db"_qs)
         return demoDb(o);
-    const QStringList formCommands{u"dump"_qs, u"check"_qs, u"run"_qs, u"list-runs"_qs, u"delete-run"_qs};
+    if (o.command == u"init-db"_qs && o.sql) {
+        printOut(ownTablesSqlServerScript());
+        return Done;
+    }
+    const QStringList formCommands{u"dump"_qs,       u"check"_qs,      u"run"_qs,
+                                   u"list-runs"_qs, u"delete-run"_qs, u"init-db"_qs};
     if (!formCommands.contains(o.command))
         return usageError(u"Unbekannter Befehl „"_qs + o.command + u"“."_qs);
     const int expectedArguments = o.command == u"delete-run"_qs ? 1 : 0;
@@ -234,6 +274,10 @@ int main(int argc, char **argv)
     context.ui = &ui;
     context.clock = clock.get();
     context.dbOptions.odbcDriver = o.odbcDriver;
+    // The command check promises to write nothing; init-db only creates the tables.
+    context.tidyUpAtStart = o.command != u"check"_qs && o.command != u"init-db"_qs;
+    if (!o.reportsDir.isEmpty())
+        ui.setReportsDir(o.reportsDir); // where the start looks for leftovers too
 
     FrmDTA form(context);
     switch (Form_Load(form, o.commandLine)) {
@@ -257,8 +301,11 @@ int main(int argc, char **argv)
     int result = Done;
     if (o.command == u"run"_qs)
         result = run(form, ui);
-    else if (o.command == u"check"_qs)
+    else if (o.command == u"check"_qs) {
+        tellPendingRuns(form);
         result = check(form);
+    } else if (o.command == u"init-db"_qs)
+        result = initDb(form);
     else if (o.command == u"list-runs"_qs)
         result = listRuns(form);
     else if (o.command == u"delete-run"_qs)

@@ -5,6 +5,7 @@
 #include "platform/Conversions.h"
 #include "platform/FaultPoints.h"
 #include "platform/Paths.h"
+#include "platform/RunOutputs.h"
 #include "run/RunError.h"
 
 #include <QFileInfo>
@@ -26,6 +27,14 @@ RunError failed(const QString &text)
 QString notWritten(const QString &file)
 {
     return u"Die FIBU-Datei „"_qs + file + u"“ wurde nicht geschrieben."_qs;
+}
+
+RunError allTaken(const QString &folder, const std::function<QStringList(int)> &names)
+{
+    return failed(u"Alle "_qs + QString::number(kFileNumbers) + u" Dateinummern des Tages und der Name ohne Nummer "
+                  "sind vergeben („"_qs + names(1).value(0) + u"“ bis „"_qs + names(kFileNumbers).value(0) + u"“ und „"_qs
+                  + names(0).value(0) + u"“ im Ordner „"_qs + folder + u"“). "_qs
+                  + u"Die FIBU-Übernahme wurde nicht geschrieben."_qs);
 }
 
 } // namespace
@@ -65,6 +74,26 @@ QStringList writeNumberedFiles(const QString &folder, const std::function<QStrin
     if (!QFileInfo(folder).isDir())
         throw failed(u"Der Zielordner für die FIBU-Übernahme „"_qs + folder + u"“ wurde nicht gefunden. "_qs
                      + notWritten(joinPath(folder, first.value(0))));
+    if (RunOutputs *outputs = RunOutputs::active()) {
+        // Within a run: written whole and hidden now, named with their number after the
+        // run's commit.
+        QStringList bases;
+        for (const QString &name : names(0))
+            bases.append(joinPath(folder, name));
+        const int first = firstFreeNumber(bases, Naming::DayNumber);
+        if (first == 0)
+            throw allTaken(folder, names);
+        const int group = outputs->newGroup();
+        QStringList paths;
+        for (qsizetype i = 0; i < contents.size(); ++i) {
+            std::unique_ptr<CheckedNewFile> file = outputs->createHidden(bases.value(i));
+            if (!file->openForWriting() || file->write(ansiBytes(contents[i])) < 0 || !file->finishUnnamed())
+                throw failed(file->errorText() + u"\r"_qs + notWritten(bases.value(i)));
+            paths.append(outputs->add(std::move(file), bases.value(i), Naming::DayNumber, group, first));
+            faultPoint("fibu-datei");
+        }
+        return paths;
+    }
     std::vector<std::unique_ptr<CheckedNewFile>> files;
     for (qsizetype i = 0; i < contents.size(); ++i) {
         const QString path = joinPath(folder, first.value(i));
@@ -105,10 +134,7 @@ QStringList writeNumberedFiles(const QString &folder, const std::function<QStrin
         for (qsizetype j = 0; j < temporaries.size(); ++j)
             files[std::size_t(j)]->unpublish(temporaries[j]);
     }
-    throw failed(u"Alle "_qs + QString::number(kFileNumbers) + u" Dateinummern des Tages und der Name ohne Nummer "
-                 "sind vergeben („"_qs + first.value(0) + u"“ bis „"_qs + names(kFileNumbers).value(0) + u"“ und „"_qs
-                 + names(0).value(0) + u"“ im Ordner „"_qs + folder + u"“). "_qs
-                 + u"Die FIBU-Übernahme wurde nicht geschrieben."_qs);
+    throw allTaken(folder, names);
 }
 
 } // namespace qvl::fibu

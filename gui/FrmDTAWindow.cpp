@@ -439,6 +439,8 @@ void FrmDTAWindow::cmdStart_Click()
     if (!m_view->commitAll())
         return;
     const RunReport report = qvl::cmdStart_Click(m_form);
+    if (report.ownTablesMissing)
+        offerOwnTables(m_form);
     m_view->refresh();
     if (const std::optional<RunSummary> summary = summarizeRun(report)) {
         // The last run's summary stays beside the form until the next run replaces it.

@@ -1,6 +1,7 @@
 #include "platform/AnsiTextFile.h"
 
 #include "platform/Cp1252.h"
+#include "platform/RunOutputs.h"
 #include "platform/TemporaryFiles.h"
 
 #include <QDir>
@@ -177,8 +178,9 @@ bool CheckedSaveFile::commitWhole()
     return false;
 }
 
-CheckedNewFile::CheckedNewFile(const QString &path)
-    : CheckedFile(path, QFileInfo(path).absolutePath() + u"/."_qs + QFileInfo(path).fileName() + u".XXXXXX"_qs)
+CheckedNewFile::CheckedNewFile(const QString &path, const QString &tag)
+    : CheckedFile(path, QFileInfo(path).absolutePath() + u"/."_qs + QFileInfo(path).fileName()
+                            + (tag.isEmpty() ? QString() : u'.' + tag) + u".XXXXXX"_qs)
 {
 }
 
@@ -288,15 +290,9 @@ bool appendAnsiLines(const QString &path, const QStringList &lines, QString *err
 
 bool writeAnsiFileAtomically(const QString &path, const QStringList &lines, QString *error)
 {
-    CheckedSaveFile file(path);
-    if (file.openForWriting()) {
-        file.write(ansiBytes(lines));
-        if (file.commitWhole())
-            return true;
-    }
-    if (error)
-        *error = file.errorText();
-    return false;
+    const QByteArray bytes = ansiBytes(lines);
+    return writeReplacingFile(
+        path, [&bytes](QIODevice &file, QString *) { return file.write(bytes) >= 0; }, error);
 }
 
 } // namespace qvl

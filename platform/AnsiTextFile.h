@@ -74,8 +74,9 @@ protected:
 // unless kept.
 class CheckedNewFile : public CheckedFile<QTemporaryFile> {
 public:
-    // The name the file is meant to get; its folder holds the temporary file.
-    explicit CheckedNewFile(const QString &path);
+    // The name the file is meant to get; its folder holds the temporary file. A `tag`
+    // goes into the temporary name (".NAME.TAG.XXXXXX"): whose run made the file.
+    explicit CheckedNewFile(const QString &path, const QString &tag = {});
     // Moves the file to `path` or, when that exists, to alternative(2), alternative(3), …
     // (at most 999 tries). Returns the name taken, empty on failure (errorText()).
     QString commitAsNew(const std::function<QString(int)> &alternative);
@@ -99,7 +100,8 @@ public:
 // On failure returns false and puts a German description into *error.
 bool appendAnsiLines(const QString &path, const QStringList &lines, QString *error = nullptr);
 
-// Replaces the whole file through CheckedSaveFile.
+// Replaces the whole file through CheckedSaveFile; within a run through the run's outputs
+// (writeReplacingFile).
 bool writeAnsiFileAtomically(const QString &path, const QStringList &lines, QString *error = nullptr);
 
 } // namespace qvl

@@ -18,7 +18,13 @@ void faultPoint(const char *name)
     const qsizetype colon = setting.indexOf(':');
     if (colon < 0 || setting.left(colon) != name)
         return;
-    const QByteArray action = setting.mid(colon + 1);
+    QByteArray action = setting.mid(colon + 1);
+    if (const qsizetype hash = action.indexOf('#'); hash > 0) {
+        static int reached = 0;
+        if (++reached != action.mid(hash + 1).toInt())
+            return;
+        action.truncate(hash);
+    }
 #ifdef SIGKILL
     if (action == "KILL")
         std::raise(SIGKILL);
@@ -35,6 +41,12 @@ void faultPoint(const char *name)
         for (int i = 0; i < 6000 && !QFileInfo::exists(go); ++i)
             QThread::msleep(10);
     }
+}
+
+bool faultFails(const char *name)
+{
+    static const QByteArray setting = qgetenv("QVL32_FAULT_POINT");
+    return !setting.isEmpty() && setting == QByteArray(name) + ":FAIL";
 }
 
 } // namespace qvl

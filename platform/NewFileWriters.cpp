@@ -2,6 +2,7 @@
 
 #include "platform/AnsiTextFile.h"
 #include "platform/ChunkQueue.h"
+#include "platform/RunOutputs.h"
 
 #include <QFileInfo>
 
@@ -28,22 +29,33 @@ struct NewFileWriters::Shared {
     BoundedQueue<Job> queue{kMaxQueued};
     std::mutex mutex; // guards names and error
     std::map<int, QString> names;
+    std::map<int, QString> targets; // within a run: the names meant for the hidden files
     QString error;
+    RunOutputs *outputs = RunOutputs::active(); // the run the files belong to, if any
+    QString tag = outputs ? outputs->tag() : QString();
+    bool handedOver = false;
     int added = 0;
     std::vector<std::thread> threads;
 
     void run()
     {
         while (std::optional<Job> job = queue.pop()) {
-            CheckedNewFile file(job->path);
+            CheckedNewFile file(job->path, tag);
             QString name;
             if (file.openForWriting()) {
                 file.write(job->bytes);
-                name = file.commitAsNew([&job](int n) { return alternativeName(job->path, n); });
+                if (!outputs) {
+                    name = file.commitAsNew([&job](int n) { return alternativeName(job->path, n); });
+                } else if (file.finishUnnamed()) {
+                    file.keep(); // the run's list removes it when the run does not commit
+                    name = file.fileName();
+                }
             }
             std::lock_guard lock(mutex);
             if (!name.isEmpty()) {
                 names.emplace(job->index, name);
+                if (outputs)
+                    targets.emplace(job->index, job->path);
             } else if (error.isEmpty()) {
                 error = file.errorText();
                 queue.giveUp();
@@ -57,6 +69,13 @@ struct NewFileWriters::Shared {
         for (std::thread &t : threads)
             if (t.joinable())
                 t.join();
+        // Within a run the hidden files go to its list, in the order they were added; each
+        // gets the name it will be given.
+        if (!outputs || handedOver)
+            return;
+        handedOver = true;
+        for (auto &[index, name] : names)
+            name = outputs->add(name, targets.at(index), Naming::NextFree);
     }
 };
 

@@ -1,7 +1,8 @@
 #pragma once
 // Writes many small new files: each through CheckedNewFile (synced to the disk, named only
 // when whole, never over another file), on a few threads of their own so that the waits
-// for the disk overlap while the caller prepares the next files.
+// for the disk overlap while the caller prepares the next files. Within a run the files
+// stay hidden and go to the run's list (RunOutputs), to be named after its commit.
 
 #include <QByteArray>
 #include <QString>

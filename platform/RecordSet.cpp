@@ -111,11 +111,10 @@ void RecordSet::set(const QString &column, const QVariant &value)
     };
     switch (f.type) {
     case FieldType::Text: {
+        // A text longer than its column is cut visibly: a name or address that long must
+        // not stop a run whose fee notices the members are owed.
         const QString text = asText(value);
-        if (f.width > 0 && text.size() > f.width)
-            throw RecordSetError(u"Der Wert „"_qs + text + u"“ ist länger als die "_qs + QString::number(f.width)
-                                 + u" Zeichen der Spalte „"_qs + f.name + u"“."_qs);
-        target = text;
+        target = f.width > 0 && text.size() > f.width ? text.left(f.width - 1) + u'…' : text;
         return;
     }
     case FieldType::Integer: {

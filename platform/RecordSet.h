@@ -1,9 +1,9 @@
 #pragma once
 // An in-memory record set: columns appended with a name, a type and (for texts) a width,
 // rows added one after the other and set by column name. It is the data source of the
-// reports, and its widths and types are a check of the data: a text longer than its
-// column or a value that does not convert to the column's type throws RecordSetError,
-// which the writers turn into their own messages.
+// reports, and its types are a check of the data: a value that does not convert to the
+// column's type throws RecordSetError, which the writers turn into their own messages. A
+// text longer than its column is shortened to its width, its last character "…".
 
 #include <QDate>
 #include <QList>

@@ -43,6 +43,16 @@ public:
     // the batch front end as files. False when it could not be shown; the user has been
     // told why.
     virtual bool showReport(const Report &report) = 0;
+    // Before a run's commit: the files a front end keeps of a report (the batch program's
+    // PDF and CSV), written whole under hidden names for the run to name after its commit;
+    // showReport then shows what was made. The desktop program keeps none. False with a
+    // German text in *error when they cannot be written.
+    virtual bool writeReport(const Report &report, QString *error)
+    {
+        Q_UNUSED(report);
+        Q_UNUSED(error);
+        return true;
+    }
     // The check before a run: its summary and its findings by grade. The user starts the
     // run, cancels it, or takes the proposed due date (the check is then shown again with
     // it). A check that holds an error can only be cancelled: Start counts as Cancel.

@@ -1,5 +1,7 @@
 #include "print/Report.h"
 
+#include "platform/RunOutputs.h"
+
 #include <algorithm>
 
 #include "platform/AnsiTextFile.h"
@@ -376,23 +378,21 @@ bool Report::print(QPagedPaintDevice &device, QString *error) const
 bool Report::writePdf(const QString &path, QString *error) const
 {
     // The shared checked writer: on a full disk the old PDF stays and the failure is told.
-    CheckedSaveFile file(path);
-    QString problem;
-    if (file.openForWriting()) {
-        {
-            QPdfWriter pdf(&file);
-            pdf.setResolution(kTwipsPerInch);
-            pdf.setTitle(title());
-            pdf.setCreator(QStringLiteral("QVL32 SEPA Beitragseinzug"));
-            QString printError;
-            if (!print(pdf, &printError))
-                problem = fileWriteError(path, printError);
-        }
-        if (problem.isEmpty() && file.commitWhole())
-            return true;
-    }
+    return writeReplacingFile(
+        path, [&](QIODevice &device, QString *problem) { return writePdfTo(device, path, problem); }, error);
+}
+
+bool Report::writePdfTo(QIODevice &device, const QString &path, QString *error) const
+{
+    QPdfWriter pdf(&device);
+    pdf.setResolution(kTwipsPerInch);
+    pdf.setTitle(title());
+    pdf.setCreator(QStringLiteral("QVL32 SEPA Beitragseinzug"));
+    QString printError;
+    if (print(pdf, &printError))
+        return true;
     if (error)
-        *error = file.errorText().isEmpty() ? problem : file.errorText();
+        *error = fileWriteError(path, printError);
     return false;
 }
 

@@ -51,8 +51,11 @@ public:
     // Sets the device's page layout and paints every page. False (with a German text in
     // *error) when the device could not be painted on.
     bool print(QPagedPaintDevice &device, QString *error = nullptr) const;
-    // The whole report as a PDF file, replacing the file atomically.
+    // The whole report as a PDF file, replacing the file atomically (within a run: a hidden
+    // file the run names after its commit).
     bool writePdf(const QString &path, QString *error = nullptr) const;
+    // The PDF into an open device; `path` names it in a failure's text.
+    bool writePdfTo(QIODevice &device, const QString &path, QString *error = nullptr) const;
 
     // The row table as CSV lines (";", a header line of the column names). A value that
     // holds ";", a quote or a line break is quoted, quotes doubled.

@@ -28,15 +28,7 @@ void ERechnungStep(FrmDTA &f, const Buchungen &aBuchungen, const Report &letters
                    RunReport &report)
 {
     EInvoiceOutcome outcome;
-    try {
-        MakeERechnungen(f, aBuchungen, letters, notCollected, outcome);
-    } catch (const RunError &e) {
-        f.ui().message(e.message(), e.title(), MsgIcon::Critical);
-        report.outcome = RunOutcome::Failed;
-    } catch (const DbError &e) {
-        f.ui().message(e.message(), {}, MsgIcon::Critical);
-        report.outcome = RunOutcome::Failed;
-    }
+    MakeERechnungen(f, aBuchungen, letters, notCollected, outcome); // a failure stops the run
     report.outputs.append(outcome.files);
     report.eInvoicesRefused = int(outcome.refused.size());
     if (!outcome.refused.isEmpty()) {

@@ -1,7 +1,7 @@
 #pragma once
 // After the letters of a run: the e-invoices of the owners the setting names. Owners
-// without one are told at the end (and named in the log file); a file that cannot be
-// written is told and fails the run, the files before it stay.
+// without one are told (and named in the log file); a file or folder that cannot be
+// written throws RunError, which stops the run before its commit: no file of it remains.
 
 #include "run/Buchung.h"
 #include "run/RunDriver.h"

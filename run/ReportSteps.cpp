@@ -12,63 +12,59 @@ namespace qvl {
 
 namespace {
 
-void failed(FrmDTA &f, RunReport &report, const QString &text, const QString &title = {})
-{
-    f.ui().message(text, title, MsgIcon::Critical);
-    report.outcome = RunOutcome::Failed;
-}
-
-// Runs one writer and shows its report; any failure is told and ends only this writer.
-// Returns the report when it was made (also when the printer failed it).
+// Runs one writer and has the front end write the files it keeps; any failure stops the run.
 template <typename Writer>
-std::optional<Report> printStep(FrmDTA &f, RunReport &report, Writer &&writer)
+const Report &makeStep(FrmDTA &f, MadeReports &made, Writer &&writer)
 {
     try {
-        Report made = writer();
-        if (!f.ui().showReport(made))
-            report.outcome = RunOutcome::Failed;
-        return made;
-    } catch (const RunError &e) {
-        failed(f, report, e.message(), e.title());
-    } catch (const DbError &e) {
-        failed(f, report, e.message());
+        made.push_back(writer());
     } catch (const RecordSetError &e) {
-        failed(f, report, e.message());
+        throw RunError(RunError::Kind::Output, e.message());
     }
-    return std::nullopt;
+    QString error;
+    if (!f.ui().writeReport(made.back(), &error))
+        throw RunError(RunError::Kind::Output, u"Bericht "_qs + made.back().title() + u": "_qs + error);
+    return made.back();
 }
 
-void csvListStep(FrmDTA &f, const Buchungen &aBuchungen, RunReport &report)
+void csvListStep(FrmDTA &f, const Buchungen &aBuchungen, RunReport &report, MadeReports &made)
 {
-    printStep(f, report, [&] {
+    makeStep(f, made, [&] {
         CsvList list = WriteCSVList(f, aBuchungen);
+        if (!list.fileError.isEmpty())
+            throw RunError(RunError::Kind::Output, list.fileError);
         if (!list.file.isEmpty())
             report.outputs.append(list.file);
-        if (!list.fileError.isEmpty())
-            failed(f, report, list.fileError);
         return list.report;
     });
 }
 
 } // namespace
 
-void PrintSlipStep(FrmDTA &f, const SepaExport &sepa, RunReport &report)
+void MakeSlip(FrmDTA &f, const SepaExport &sepa, MadeReports &made)
 {
-    printStep(f, report, [&] { return PrintBegleitzettel(f, sepa.numberOfTransactions, sepa.controlSum); });
+    makeStep(f, made, [&] { return PrintBegleitzettel(f, sepa.numberOfTransactions, sepa.controlSum); });
 }
 
-std::optional<Report> PrintListsAndLetters(FrmDTA &f, const Buchungen &aBuchungen, bool directDebit,
-                                           RunReport &report, const QSet<long> &notCollected)
+std::optional<Report> MakeListsAndLetters(FrmDTA &f, const Buchungen &aBuchungen, bool directDebit,
+                                          RunReport &report, MadeReports &made, const QSet<long> &notCollected)
 {
     const bool list = f.chkEinzelbuchungen.Value == 1;
     if (directDebit && list)
-        csvListStep(f, aBuchungen, report);
+        csvListStep(f, aBuchungen, report, made);
     std::optional<Report> letters;
     if (!directDebit || f.chkRechnung.Value == 1)
-        letters = printStep(f, report, [&] { return PrintRechnungen(f, aBuchungen, notCollected); });
+        letters = makeStep(f, made, [&] { return PrintRechnungen(f, aBuchungen, notCollected); });
     if (!directDebit && list)
-        csvListStep(f, aBuchungen, report);
+        csvListStep(f, aBuchungen, report, made);
     return letters;
+}
+
+void ShowReports(FrmDTA &f, const MadeReports &made, RunReport &report)
+{
+    for (const Report &r : made)
+        if (!f.ui().showReport(r))
+            report.outcome = RunOutcome::Failed;
 }
 
 } // namespace qvl

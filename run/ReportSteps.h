@@ -1,13 +1,17 @@
 #pragma once
-// The printed outputs of a run: each writer's report is shown; a writer that fails is
-// told to the user and shows nothing, and the run's other outputs go on (the run then
-// counts as failed).
+// The printed outputs of a run, made before its commit and shown after it. Each writer
+// fills its report; the front end writes the files it keeps of it (the batch program's PDF
+// and CSV) under hidden names for the run to name with its other outputs. A writer that
+// fails stops the run before the commit, so that no collected run lacks its fee notices.
+// After the commit the reports are shown as they were made (the desktop program's print
+// preview).
 
 #include "run/Buchung.h"
 #include "run/RunDriver.h"
 #include "print/Report.h"
 
 #include <optional>
+#include <vector>
 
 #include <QSet>
 
@@ -16,14 +20,21 @@ namespace qvl {
 class FrmDTA;
 struct SepaExport;
 
+// The reports of a run, in the order they are shown.
+using MadeReports = std::vector<Report>;
+
 // After the SEPA file: the accompanying slip with its count and control sum.
-void PrintSlipStep(FrmDTA &form, const SepaExport &sepa, RunReport &report);
+void MakeSlip(FrmDTA &form, const SepaExport &sepa, MadeReports &made);
 
 // A direct-debit run: the CSV list when ticked, then the fee notices when ticked (the owners
 // of `notCollected`, left out of the bank file, are asked to transfer).
 // An invoice run: the invoices, then the CSV list when ticked.
-// Returns the letters when they were made.
-std::optional<Report> PrintListsAndLetters(FrmDTA &form, const Buchungen &aBuchungen, bool directDebit,
-                                           RunReport &report, const QSet<long> &notCollected = {});
+// Returns the letters when they were made. Throws RunError or DbError.
+std::optional<Report> MakeListsAndLetters(FrmDTA &form, const Buchungen &aBuchungen, bool directDebit,
+                                          RunReport &report, MadeReports &made,
+                                          const QSet<long> &notCollected = {});
+
+// After the commit: each report shown; one that cannot be shown is told and fails the run.
+void ShowReports(FrmDTA &form, const MadeReports &made, RunReport &report);
 
 } // namespace qvl

@@ -15,6 +15,15 @@
 #include "sepa/ErrorLog.h"
 #include "sepa/RunLock.h"
 #include "sepa/SepaWriter.h"
+#include "einvoice/EInvoiceWriter.h"
+#include "platform/Paths.h"
+#include "platform/RunOutputs.h"
+#include "run/OwnTables.h"
+#include "run/RunCommit.h"
+#include "run/RunManifest.h"
+
+#include <QHash>
+#include <sqlite3.h>
 #include "sepa/StoredFees.h"
 
 #include "platform/FaultPoints.h"
@@ -24,35 +33,25 @@ namespace qvl {
 
 namespace {
 
-// The direct-debit writers: the SEPA file (with its error report) and the slip, on the
-// run's connection under the run lock. Returns the owners whose debit could not go into
-// the file.
-QSet<long> writeDirectDebit(FrmDTA &f, const QString &exportPfad, bool diskette, const Buchungen &aBuchungen,
-                            Database &db, RunLock &lock, RunReport &report)
+// The folders of this desk where runs write: where a recovery looks for hidden files.
+QStringList runFolders(FrmDTA &f)
 {
-    SepaExport sepa;
-    try {
-        sepa = CreateSEPAFile(f, exportPfad, aBuchungen, db, lock);
-    } catch (const CommittedRunError &e) {
-        report.bankFile = e.bankFile();
-        throw;
-    }
-    report.outputs.append(sepa.file);
-    report.bankFile = sepa.file;
-    report.debits = sepa.numberOfTransactions;
-    report.controlSum = sepa.controlSum;
-    report.leftOut = int(sepa.notCollected.size());
-    if (sepa.dataErrors > 0) {
-        report.logFile = logFilePath(f.context().programDir);
-        tell(f, sepaErrorsMessage(), MsgIcon::None);
-        f.ui().openFile(logFilePath(f.context().programDir));
-    }
-    if (diskette) {
-        f.strVolume = formatDate(f.clock().now(), u"hh_mm_ss"_qs);
-        SetDisketteLabel(f.strVolume);
-    }
-    PrintSlipStep(f, sepa, report);
-    return sepa.notCollected;
+    QStringList folders;
+    const QString exportDir = nativePath(f.strExportPfad);
+    if (exportDir.left(3).toUpper() != u"A:\\"_qs)
+        folders << exportDir << eInvoiceFolder(f);
+    folders << nativePath(f.Dir1.Path) << f.ui().reportsFolder();
+    folders.removeAll(QString());
+    folders.removeDuplicates();
+    return folders;
+}
+
+// The embedded database makes its commit durable before any file is named: with EXTRA it
+// also syncs the folder after the journal is gone.
+void durableCommits(Database &db)
+{
+    if (sqlite3 *handle = db.nativeSqlite())
+        sqlite3_exec(handle, "PRAGMA synchronous=EXTRA", nullptr, nullptr, nullptr);
 }
 
 // A second direct-debit run for a year and type already collected would debit the same
@@ -75,51 +74,123 @@ bool repeatedRunConfirmed(FrmDTA &f, Database &db, const Buchungen &aBuchungen)
                            u"SEPA"_qs);
 }
 
-// A recorded Ctrl-C or SIGTERM stops the run at the next file boundary. After the commit
-// point what carries the money is done, and the run must not be repeated.
-void stopAtFileBoundary(const RunReport &report)
+// The own tables this connection lacks, for a message (all of them when it cannot tell).
+QStringList missingOwnTablesOr(FrmDTA &f)
 {
-    if (report.bankFile.isEmpty()) {
-        stopIfInterrupted();
-        return;
+    try {
+        const std::unique_ptr<Database> db = Database::open(f.strConnectionString, f.connectionOptions);
+        return missingOwnTables(*db);
+    } catch (const DbError &) {
+        QStringList all;
+        for (const OwnTable &table : ownTables())
+            all.append(table.name);
+        return all;
     }
-    if (const int signal = pendingRunSignal())
-        throw RunError(RunError::Kind::Output, u"Der Beitragslauf wurde angehalten ("_qs
-                                                   + QString::fromLatin1(signalName(signal)) + u")."_qs);
 }
 
-// The second half: the writers, from what the first half prepared. In both kinds of run
-// last the accounting export.
+// Gives the report the names the files got (another program may have taken a name first).
+void takeNames(const RunOutputs &outputs, RunReport &report, SepaExport &sepa)
+{
+    QHash<QString, QString> names;
+    for (const RunOutput &o : outputs.entries())
+        if (!o.named.isEmpty())
+            names.insert(nativePath(candidateName(o, o.first)), nativePath(o.named));
+    for (QString &file : report.outputs)
+        file = names.value(nativePath(file), file);
+    sepa.file = names.value(nativePath(sepa.file), sepa.file);
+}
+
+// The second half: every output of the run written whole and hidden, then the one commit
+// of the stored fees with the manifest of the outputs, then only their names.
 void writeSteps(FrmDTA &f, PreparedRun &run, RunReport &report)
 {
     const bool directDebit = run.directDebit;
     const QString &exportPfad = run.exportPfad;
     const bool diskette = isDisketteTarget(directDebit, exportPfad);
+    const std::unique_ptr<Database> db = Database::open(f.strConnectionString, f.connectionOptions);
+    try {
+        ensureOwnTables(*db); // before anything is written
+    } catch (const RunError &) {
+        report.ownTablesMissing = true;
+        throw;
+    }
     if (diskette)
         ClearDiskette();
-    if (directDebit)
-        finishInterruptedRuns(f);
+    finishInterruptedRuns(f);
+    const QString databaseId = run_manifest::ensureDatabaseId(*db);
+    durableCommits(*db);
+    faultPoint("vor-sperre");
+    RunLock lock(*db);
     const Buchungen &aBuchungen = run.records;
-    QSet<long> notCollected;
-    if (directDebit) {
-        const std::unique_ptr<Database> db = Database::open(f.strConnectionString, f.connectionOptions);
-        faultPoint("vor-sperre");
-        RunLock lock(*db);
-        if (!repeatedRunConfirmed(f, *db, aBuchungen)) {
-            report.outcome = RunOutcome::Stopped;
-            return;
+    if (directDebit && !repeatedRunConfirmed(f, *db, aBuchungen)) {
+        report.outcome = RunOutcome::Stopped;
+        return;
+    }
+    stopIfInterrupted();
+
+    RunOutputs outputs(databaseId, RunOutputs::newRunId());
+    MadeReports made;
+    SepaExport sepa;
+    QStringList notices;
+    try {
+        RunOutputs::Activation active(outputs);
+        if (directDebit) {
+            sepa = CreateSEPAFile(f, exportPfad, aBuchungen, *db, outputs);
+            report.outputs.append(sepa.file);
+            MakeSlip(f, sepa, made);
         }
         stopIfInterrupted();
-        notCollected = writeDirectDebit(f, exportPfad, diskette, aBuchungen, *db, lock, report);
+        if (const std::optional<Report> letters =
+                MakeListsAndLetters(f, aBuchungen, directDebit, report, made, sepa.notCollected))
+            ERechnungStep(f, aBuchungen, *letters, sepa.notCollected, report);
+        f.ui().setProgress(0, 0);
+        stopIfInterrupted();
+        report.firstAccountingFile = report.outputs.size();
+        notices = ExportFibu(f, aBuchungen, report.outputs, sepa.notCollected);
+        stopIfInterrupted();
+    } catch (...) {
+        outputs.writeDeferredLog(nullptr); // what the data lacked, for the clerk to mend
+        throw;
     }
-    stopAtFileBoundary(report);
-    if (const std::optional<Report> letters = PrintListsAndLetters(f, aBuchungen, directDebit, report, notCollected))
-        ERechnungStep(f, aBuchungen, *letters, notCollected, report);
-    f.ui().setProgress(0, 0);
-    stopAtFileBoundary(report);
 
-    report.firstAccountingFile = report.outputs.size();
-    for (const QString &notice : ExportFibu(f, aBuchungen, report.outputs, notCollected))
+    NamingResult naming;
+    try {
+        naming = commitRun(*db, lock, outputs);
+    } catch (const UncertainCommit &uncertain) {
+        tell(f, uncertainCommitMessage(uncertain), MsgIcon::Critical);
+        report.outcome = RunOutcome::Unfinished;
+        return;
+    }
+    takeNames(outputs, report, sepa);
+    if (directDebit) {
+        report.bankFile = sepa.file;
+        report.debits = sepa.numberOfTransactions;
+        report.controlSum = sepa.controlSum;
+        report.leftOut = int(sepa.notCollected.size());
+    }
+    if (!naming.problems.isEmpty())
+        throw RunError(RunError::Kind::Output, naming.problems.join(u'\n'));
+    QString logError;
+    if (!outputs.writeDeferredLog(&logError)
+        || (directDebit && !WriteLogLines(f.context().programDir, f.clock(), sepa.logLines, &logError)))
+        throw RunError(RunError::Kind::Output, logError);
+    if (directDebit) {
+        if (sepa.dataErrors > 0) {
+            report.logFile = logFilePath(f.context().programDir);
+            tell(f, sepaErrorsMessage(), MsgIcon::None);
+            f.ui().openFile(logFilePath(f.context().programDir));
+        }
+        if (diskette) {
+            f.strVolume = formatDate(f.clock().now(), u"hh_mm_ss"_qs);
+            SetDisketteLabel(f.strVolume);
+        }
+    }
+    if (const int signal = pendingRunSignal())
+        throw RunError(RunError::Kind::Output, u"Der Beitragslauf wurde angehalten ("_qs
+                                                   + QString::fromLatin1(signalName(signal))
+                                                   + u"); seine Dateien haben ihre Namen."_qs);
+    ShowReports(f, made, report);
+    for (const QString &notice : notices)
         tell(f, notice, MsgIcon::Exclamation);
 }
 
@@ -148,13 +219,43 @@ bool runCheckConfirmed(FrmDTA &f, PreparedRun &run)
 void finishInterruptedRuns(FrmDTA &f)
 {
     const std::unique_ptr<Database> db = Database::open(f.strConnectionString, f.connectionOptions);
-    const bank_files::Recovery recovery = bank_files::finishInterruptedRuns(*db, f.strExportPfad);
+    const bank_files::Recovery recovery = bank_files::finishInterruptedRuns(*db, runFolders(f));
     const QStringList lines = bank_files::messages(recovery);
     if (lines.isEmpty())
         return;
     WriteLogLines(f.context().programDir, f.clock(), lines);
-    for (const QString &line : lines)
-        tell(f, line, MsgIcon::Exclamation);
+    tell(f, lines.join(u"\n\n"_qs), MsgIcon::Exclamation);
+}
+
+bool offerOwnTables(FrmDTA &f)
+{
+    if (!f.ui().askYesNo(u"Die eigenen Tabellen des Programms fehlen. Sollen sie jetzt mit dieser Anmeldung angelegt "
+                         "werden? (Dazu braucht sie das Recht, Tabellen anzulegen.)\nNein zeigt die "
+                         "T-SQL-Anweisungen für den Datenbankverwalter."_qs)) {
+        f.ui().message(u"Diese Anweisungen legen die eigenen Tabellen des Programms an (sie dürfen mehrmals "
+                       "ausgeführt werden):\n\n"_qs
+                           + ownTablesSqlServerScript(),
+                       u"init-db"_qs, MsgIcon::Information);
+        return false;
+    }
+    try {
+        const std::unique_ptr<Database> db = Database::open(f.strConnectionString, f.connectionOptions);
+        createOwnTables(*db);
+        run_manifest::ensureDatabaseId(*db);
+        f.ui().message(u"Die eigenen Tabellen des Programms sind angelegt."_qs, u"init-db"_qs, MsgIcon::Information);
+        return true;
+    } catch (const NoRightToCreate &refused) {
+        f.ui().message(initDbMessage(missingOwnTablesOr(f), refused.reason), u"init-db"_qs, MsgIcon::Critical);
+    } catch (const DbError &e) {
+        f.ui().message(e.message(), u"init-db"_qs, MsgIcon::Critical);
+    }
+    return false;
+}
+
+QString pendingRunsNotice(FrmDTA &f)
+{
+    const std::unique_ptr<Database> db = Database::open(f.strConnectionString, f.connectionOptions);
+    return bank_files::pendingNotice(*db, runFolders(f));
 }
 
 void BuildBeitragsText(FrmDTA &f)

@@ -32,6 +32,7 @@ struct RunReport {
     QString logFile;     // the export error log, when the run added lines to it
     int eInvoicesRefused = 0; // owners who should have had an e-invoice and got none
     qsizetype firstAccountingFile = -1; // outputs from here on are the accounting files
+    bool ownTablesMissing = false; // stopped: the login may not create the program's own tables
 
     QStringList accountingFiles() const
     {
@@ -45,10 +46,19 @@ void BuildBeitragsText(FrmDTA &form);
 
 RunReport cmdStart_Click(FrmDTA &form);
 
-// What interrupted direct-debit runs left in the export folder: a hidden bank file whose
-// fees are stored gets its name, one whose fees are not stored is deleted; each told and
-// logged. Done at every start of the program and before every direct-debit run; nothing
-// while another run works on the database. Throws DbError.
+// What interrupted runs left in this desk's folders: the files of a committed run get their
+// names, the hidden files of a run that never committed are deleted; told in one message
+// and logged. Done at every start of the program and before every run; nothing while
+// another run works on the database. Throws DbError.
 void finishInterruptedRuns(FrmDTA &form);
+
+// After a run stopped for want of the program's own tables (ownTablesMissing): the desktop
+// program's init-db. Yes tries to create them on this connection (an administrator's
+// login), No shows the T-SQL for a database administrator. True when they exist now.
+bool offerOwnTables(FrmDTA &form);
+
+// What the next run or start would finish, told without changing anything (empty: nothing).
+// Throws DbError.
+QString pendingRunsNotice(FrmDTA &form);
 
 } // namespace qvl

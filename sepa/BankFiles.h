@@ -1,40 +1,43 @@
 #pragma once
-// Bank files between the commit of their fees and their name. A direct-debit run records
-// its finished, still hidden bank file in the program's own table QVL32_SEPA_DATEIEN in the
-// same transaction as the fees, names the file, then forgets the record. Whatever stops a
-// run in between, the next start (of either program, and every run) finishes its work:
-// a hidden bank file whose fees are stored gets its name, one whose fees are not stored is
-// deleted. So a bank file exists exactly when its debits are stored.
+// What interrupted runs left: the hidden files of a run between its writing and its names.
+// A run records the manifest of its hidden files in the same commit as its fees (see
+// run/RunCommit.h), names the files, then forgets the manifest. Whatever stops a run in
+// between, the next start (of either program, and every run) finishes its work: a manifest
+// whose run committed gets every file named, in order, without replacing anything; a
+// hidden file of this database whose run never committed is deleted. Hidden files carry
+// the identity of their database and run in their names, so a start on another database
+// never touches them, and they are found by that identity, not by the path a desk wrote.
 
 #include <QString>
 #include <QStringList>
 
 namespace qvl {
 
-class Clock;
 class Database;
 
 namespace bank_files {
 
-// In the run's transaction: the hidden file and the name meant for it.
-void recordPending(Database &db, const QString &temporaryPath, const QString &target);
-// After the file has its name.
-void forget(Database &db, const QString &temporaryPath);
-
-// Whether a file name is a hidden bank file of a run ("." + "MB_…xml" + ".XXXXXX").
-bool isHiddenBankFile(const QString &fileName);
+// True while any manifest of this database is not finished (a run's files wait for their
+// names). Throws DbError.
+bool hasPending(Database &db);
 
 struct Recovery {
-    QStringList named;   // bank files given their name: their fees were stored
-    QStringList deleted; // hidden bank files deleted: their fees were not stored
-    bool busy = false;   // another run works on the database: nothing was done
+    QStringList named;    // files given their name: their run was committed
+    QStringList deleted;  // hidden files deleted: their run was never committed
+    QStringList problems; // German texts: files that could not be named or found from here
+    bool busy = false;    // another run works on the database: nothing was done
 };
 
-// Takes the run lock without waiting and finishes what interrupted runs left: the records
-// of the table, then the hidden bank files in `exportDir`. Throws DbError.
-Recovery finishInterruptedRuns(Database &db, const QString &exportDir);
+// Takes the run lock without waiting and finishes what interrupted runs left, looking for
+// hidden files in `folders` (this desk's export, report, e-invoice and accounting folders)
+// beside the paths the manifests name. Throws DbError.
+Recovery finishInterruptedRuns(Database &db, const QStringList &folders);
 
-// The German messages of a recovery, one per file.
+// What a start that writes nothing (the batch command check) would find to finish: one
+// German text, empty when there is nothing. Throws DbError.
+QString pendingNotice(Database &db, const QStringList &folders);
+
+// The German messages of a recovery.
 QStringList messages(const Recovery &recovery);
 
 } // namespace bank_files

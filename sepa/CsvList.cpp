@@ -2,6 +2,7 @@
 
 #include "app/FrmDTA.h"
 #include "platform/AnsiTextFile.h"
+#include "platform/RunOutputs.h"
 #include "platform/Conversions.h"
 #include "platform/Cp1252.h"
 #include "platform/Paths.h"
@@ -118,7 +119,9 @@ CsvList WriteCSVList(FrmDTA &f, const Buchungen &aBuchungen)
     CsvList result{Report(f.reports.Beitrag, std::move(rs)), {}, {}};
     const QString path = nativePath(f.strExportPfad + u"Dtaus0.csv"_qs);
     QString error;
-    if (!writeAnsiFileAtomically(path, lines, &error)) {
+    const bool written = writeReplacingFile(
+        path, [&lines](QIODevice &file, QString *) { return file.write(ansiBytes(lines)) >= 0; }, &error);
+    if (!written) {
         result.fileError = error;
         return result;
     }

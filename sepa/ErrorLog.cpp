@@ -4,6 +4,7 @@
 #include "platform/Clock.h"
 #include "platform/Conversions.h"
 #include "platform/Paths.h"
+#include "platform/RunOutputs.h"
 
 namespace qvl {
 
@@ -33,6 +34,10 @@ bool WriteLogLines(const QString &programDir, const Clock &clock, const QStringL
     lines.reserve(messages.size());
     for (const QString &message : messages)
         lines.append(stamp + message);
+    if (RunOutputs *outputs = RunOutputs::active()) {
+        outputs->deferLog(logFilePath(programDir), lines);
+        return true;
+    }
     QString reason;
     if (appendAnsiLines(logFilePath(programDir), lines, &reason))
         return true;

@@ -22,8 +22,9 @@ bool WriteLog(const QString &programDir, const Clock &clock, const QStringList &
 // `inFile` names the file: "in der Datei „X“".
 QString unrepresentableMessage(const QString &owner, const QString &inFile);
 
-// Appends several messages at once, each dated like WriteLog: the lines of a run, written
-// when the run is done, so that a run that was stopped leaves none.
+// Appends several messages at once, each dated like WriteLog. While a run writes (an active
+// RunOutputs) the lines wait in the run's list until it is done, so that a run that was
+// killed leaves none.
 bool WriteLogLines(const QString &programDir, const Clock &clock, const QStringList &messages,
                    QString *error = nullptr);
 

@@ -101,4 +101,15 @@ void RunLock::commit()
     m_inTransaction = false;
 }
 
+void RunLock::commitAndHold()
+{
+    commit();
+    if (m_native) {
+        m_inTransaction = sqlite3_exec(m_db.nativeSqlite(), "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
+        return;
+    }
+    m_db.beginTransaction();
+    m_inTransaction = true;
+}
+
 } // namespace qvl

@@ -29,6 +29,14 @@ public:
 
     // Commits the run's writes. The embedded database lets go of the lock with it.
     void commit();
+    // Commits and goes on holding the lock in a new transaction (the embedded database
+    // takes its write lock again at once), so that no other start finishes the run's
+    // manifest while the run names its files.
+    void commitAndHold();
+
+    // Whether a commit that failed surely did not commit: false where the connection may
+    // have dropped after the server committed (SQL Server), true on the embedded database.
+    bool failedCommitIsCertain() const { return m_native; }
 
     static const char16_t *busyMessage();
 

@@ -12,11 +12,12 @@ QString sepaWriteError(const QString &file, const QString &reason)
     return u"Fehler beim Schreiben der XML Datei "_qs + file + u" \r"_qs + reason;
 }
 
-SepaFile::SepaFile(const QString &path, SepaFormat format) : m_path(path), m_file(path), m_validator(format)
+SepaFile::SepaFile(const QString &path, SepaFormat format, const QString &tag)
+    : m_path(path), m_file(std::make_unique<CheckedNewFile>(path, tag)), m_validator(format)
 {
-    if (!m_file.openForWriting())
-        throw RunError(RunError::Kind::Output, sepaWriteError(m_path, m_file.reason()));
-    m_writer = std::make_unique<BackgroundWriter>(m_file);
+    if (!m_file->openForWriting())
+        throw RunError(RunError::Kind::Output, sepaWriteError(m_path, m_file->reason()));
+    m_writer = std::make_unique<BackgroundWriter>(*m_file);
     m_chunk.reserve(BackgroundWriter::kChunkBytes + 8192);
 }
 
@@ -59,16 +60,22 @@ void SepaFile::finish()
         throw RunError(RunError::Kind::Output, sepaWriteError(m_path, error));
     if (const std::optional<SepaSchemaError> invalid = m_validator.finish())
         throw InvalidSepaFile{*invalid};
-    if (!m_file.finishUnnamed())
-        throw RunError(RunError::Kind::Output, sepaWriteError(m_path, m_file.reason()));
+    if (!m_file->finishUnnamed())
+        throw RunError(RunError::Kind::Output, sepaWriteError(m_path, m_file->reason()));
+}
+
+std::unique_ptr<CheckedNewFile> SepaFile::release()
+{
+    m_writer.reset();
+    return std::move(m_file);
 }
 
 void SepaFile::publish()
 {
     const QString base = m_path.endsWith(u".xml"_qs) ? m_path.chopped(4) : m_path;
-    const QString taken = m_file.commitAsNew([&base](int n) { return base + u'_' + QString::number(n) + u".xml"_qs; });
+    const QString taken = m_file->commitAsNew([&base](int n) { return base + u'_' + QString::number(n) + u".xml"_qs; });
     if (taken.isEmpty())
-        throw RunError(RunError::Kind::Output, sepaWriteError(m_path, m_file.reason()));
+        throw RunError(RunError::Kind::Output, sepaWriteError(m_path, m_file->reason()));
     m_path = taken;
 }
 

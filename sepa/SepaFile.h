@@ -7,9 +7,8 @@
 // in the same second) it becomes "…_2.xml", "…_3.xml". After any failure before that no
 // file remains.
 //
-// A run finishes the file, commits its stored fees, and only then names it; between the
-// two the hidden file is kept, so that the next start can name it (fees stored) or delete
-// it (fees not stored) whatever stopped the run.
+// A run finishes the file and hands it to its list of outputs (RunOutputs), which names it
+// after the commit of the stored fees; the hidden name then carries the run's tag.
 
 #include "sepa/SepaDocument.h"
 #include "sepa/SepaSchema.h"
@@ -30,8 +29,9 @@ struct InvalidSepaFile {
 
 class SepaFile {
 public:
-    // Throws RunError (Output) when the file cannot be created.
-    SepaFile(const QString &path, SepaFormat format);
+    // Throws RunError (Output) when the file cannot be created. `tag`: the run's, for the
+    // hidden name.
+    SepaFile(const QString &path, SepaFormat format, const QString &tag = {});
     ~SepaFile(); // a file neither named nor kept is removed
     SepaFile(const SepaFile &) = delete;
     SepaFile &operator=(const SepaFile &) = delete;
@@ -46,9 +46,9 @@ public:
     // InvalidSepaFile when invalid.
     void finish();
     // The hidden name of the finished file.
-    QString temporaryPath() const { return m_file.fileName(); }
-    // From now on the hidden file outlives this object and the process.
-    void keep() { m_file.keep(); }
+    QString temporaryPath() const { return m_file->fileName(); }
+    // The finished hidden file, still open and locked, for the run's list of outputs.
+    std::unique_ptr<CheckedNewFile> release();
     // Gives the finished file its name (the first free one). Throws RunError (Output).
     void publish();
     // finish() and publish() in one.
@@ -59,7 +59,7 @@ private:
     void throwIfInvalid();
 
     QString m_path;
-    CheckedNewFile m_file;
+    std::unique_ptr<CheckedNewFile> m_file;
     SepaValidator m_validator;
     std::unique_ptr<BackgroundWriter> m_writer;
     QByteArray m_chunk;

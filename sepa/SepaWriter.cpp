@@ -6,7 +6,9 @@
 #include "platform/Paths.h"
 #include "run/InvoiceDate.h"
 #include "run/RunError.h"
-#include "sepa/BankFiles.h"
+#include "run/OwnTables.h"
+#include "run/RunCommit.h"
+#include "run/RunManifest.h"
 #include "sepa/BookingSelection.h"
 #include "sepa/ErrorLog.h"
 #include "sepa/Iban.h"
@@ -16,7 +18,6 @@
 #include "sepa/StoredFees.h"
 #include "sepa/Transliteration.h"
 
-#include <QFile>
 #include <QHash>
 
 #include <cmath>
@@ -119,12 +120,21 @@ QString sepaErrorsMessage()
 SepaExport CreateSEPAFile(FrmDTA &f, const QString &exportDir, const Buchungen &aBuchungen)
 {
     const std::unique_ptr<Database> db = Database::open(f.strConnectionString, f.connectionOptions);
+    ensureOwnTables(*db);
+    const QString databaseId = run_manifest::ensureDatabaseId(*db);
     RunLock lock(*db);
-    return CreateSEPAFile(f, exportDir, aBuchungen, *db, lock);
+    RunOutputs outputs(databaseId, RunOutputs::newRunId());
+    SepaExport result = CreateSEPAFile(f, exportDir, aBuchungen, *db, outputs);
+    const NamingResult naming = commitRun(*db, lock, outputs);
+    if (!naming.problems.isEmpty())
+        throw CommittedRunError(result.file, naming.problems.join(u'\n'));
+    result.file = naming.named.value(0, result.file);
+    writeLog(f, result.logLines);
+    return result;
 }
 
 SepaExport CreateSEPAFile(FrmDTA &f, const QString &exportDir, const Buchungen &aBuchungen, Database &db,
-                          RunLock &lock)
+                          RunOutputs &outputs)
 {
     const QDateTime now = f.clock().now();
     // The invoice date stored with every fee, in the form SQL Server's style 104 reads.
@@ -159,7 +169,7 @@ SepaExport CreateSEPAFile(FrmDTA &f, const QString &exportDir, const Buchungen &
     const auto dueDate = parseDate(f.txtFaellDat.Text);
     // Stored in full (06.12.2026): SQL Server's style 104 takes no two-digit year.
     const QString faellDatText = dueDate ? formatDate(*dueDate, u"dd.mm.yyyy"_qs) : f.txtFaellDat.Text;
-    SepaFile file(result.file, format);
+    SepaFile file(result.file, format, outputs.tag());
     try {
         SepaHeader header;
         header.messageId = selection.firstNumber + selection.lastNumber;
@@ -204,36 +214,9 @@ SepaExport CreateSEPAFile(FrmDTA &f, const QString &exportDir, const Buchungen &
         file.finish();
         faultPoint("sepa-datei-fertig");
         stopIfInterrupted();
-
-        // The commit point: the fees and the record of the hidden file in one transaction.
-        // From here on the file is kept whatever happens; it gets its name below or, when
-        // the program dies first, at the next start.
-        bank_files::recordPending(db, file.temporaryPath(), result.file);
-        file.keep();
-        try {
-            lock.commit();
-        } catch (...) {
-            QFile::remove(file.temporaryPath());
-            throw;
-        }
-        faultPoint("beitraege-gespeichert");
-        bool named = false;
-        try {
-            const QString hidden = file.temporaryPath();
-            file.publish();
-            result.file = file.path();
-            named = true;
-            try {
-                bank_files::forget(db, hidden);
-            } catch (const DbError &) {
-                // The next start finds the file named and forgets the record then.
-            }
-            writeLog(f, logLines);
-        } catch (const RunError &e) {
-            throw CommittedRunError(result.file, named ? e.message()
-                                                       : e.message() + u"\nDie Datei erhält ihren Namen beim "
-                                                                       "nächsten Start des Programms."_qs);
-        }
+        // Named after the run's commit, with the fees written above.
+        result.file = outputs.add(file.release(), result.file, Naming::NextFree);
+        result.logLines = logLines;
     } catch (const InvalidSepaFile &invalid) {
         throw invalidFile(result.file, format, invalid.error, aBuchungen, selection.written);
     }

@@ -3,14 +3,16 @@
 // fee. No owner record can break the file: what the schema cannot take is left out or
 // replaced and logged, and the file is checked against the schema before it is handed
 // out. Nothing half-done: the file is written and checked whole under a hidden name, the
-// fees go into the run's transaction, and the file gets its name only after their commit.
-// Before the commit any failure leaves neither the file nor a stored fee; after it the
-// file is certain to get its name (at the latest at the next start).
+// fees go into the run's transaction, and the file goes to the run's outputs, named only
+// after the run's commit. Before the commit any failure leaves neither the file nor a
+// stored fee; after it the file is certain to get its name (at the latest at the next
+// start).
 
 #include "run/Buchung.h"
 
 #include <QByteArray>
 #include <QSet>
+#include <QStringList>
 #include <QString>
 #include <functional>
 
@@ -18,7 +20,7 @@ namespace qvl {
 
 class Database;
 class FrmDTA;
-class RunLock;
+class RunOutputs;
 
 struct SepaExport {
     QString file;                  // the file written
@@ -26,18 +28,19 @@ struct SepaExport {
     double controlSum = 0;         // rounded to 2 decimals
     int dataErrors = 0;            // lines logged for faulty IBANs, BICs and mandate references
     QSet<long> notCollected;       // owners (Id_Personal) whose debit could not go into the file
+    QStringList logLines;          // for the export error log, written once the fees are committed
 };
 
 // Reads the creditor, dates, texts and the bank format from the form. Data errors are
 // logged to the export error log and do not stop the file; a booking whose IBAN the file
 // cannot carry is left out. Throws RunError (Input: no booking can be written; Output: the
 // file or log cannot be written, or the file is not valid) or DbError (a statement
-// fails); the user is told by the caller. `db` is the run's connection, on which `lock` is
-// held: the fees are written in its transaction and committed by it. The lines of the
-// export error log are written once the fees are committed.
+// fails); the user is told by the caller. `db` is the run's connection, on which the run
+// lock is held: the fees are written in its transaction. The hidden file goes to `outputs`;
+// `file` is the name it will get. The caller commits and writes `logLines`.
 SepaExport CreateSEPAFile(FrmDTA &form, const QString &exportDir, const Buchungen &aBuchungen, Database &db,
-                          RunLock &lock);
-// The same on a connection and lock of its own.
+                          RunOutputs &outputs);
+// A run of the bank file alone on a connection and lock of its own: committed and named.
 SepaExport CreateSEPAFile(FrmDTA &form, const QString &exportDir, const Buchungen &aBuchungen);
 
 // Test seam: rewrites every transaction block before it is written (a file made invalid

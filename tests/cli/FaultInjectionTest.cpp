@@ -8,6 +8,8 @@
 #include <QThread>
 
 #include <QDir>
+#include <QDirIterator>
+#include <QMap>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -185,7 +187,10 @@ INSTANTIATE_TEST_SUITE_P(
              {.fileSizeLimit = 600}},
         // The bank file on a full disk: no file under any name, no fee stored.
         Case{"BankFileOnAFullDisk",
-             [](Site &s) { return s.args(QStringList{u"--yes"_qs} + kDebitFee1 + QStringList{u"run"_qs}); },
+             [](Site &s) {
+                 EXPECT_EQ(runBatch(s.args({u"init-db"_qs})).exitCode, 0); // the tables before the limit
+                 return s.args(QStringList{u"--yes"_qs} + kDebitFee1 + QStringList{u"run"_qs});
+             },
              1, u"MB_Mitgliedsbeitrag_05122026T143015.xml \nAuf dem Datenträger ist nicht genug Platz."_qs,
              nothingWritten,
              {.fileSizeLimit = 20000},
@@ -406,45 +411,248 @@ TEST_P(Instants, LeaveTheFileAndItsFeesOrNeither)
     const int fees = c.collected ? 2 : 0;
     EXPECT_EQ(site.storedFees(), fees);
     const QString log = site.ws.programDir() + u"/LogDatei.txt"_qs;
-    const bool beforeTheName = std::string(c.point) != "fibu-datei";
-    if (c.exitCode == -1 && beforeTheName) {
-        // What a power cut leaves: at most the hidden file, no log lines of the run.
+    if (c.exitCode == -1) {
+        // What a power cut leaves: at most hidden files, no log lines of the run.
         EXPECT_TRUE(visibleFiles(site.exportDir()).isEmpty()) << visibleFiles(site.exportDir()).join(u' ').toStdString();
+        EXPECT_TRUE(visibleFiles(site.ws.root() + u"/fibu"_qs).isEmpty());
         EXPECT_FALSE(QFileInfo::exists(log));
         const BatchResult next = runBatch(site.args({u"dump"_qs}));
         EXPECT_EQ(next.exitCode, 0) << next.err.toStdString();
-        EXPECT_TRUE(next.err.contains(c.collected ? u"hat ihren Namen erhalten"_qs : u"wurde gelöscht"_qs))
+        EXPECT_TRUE(next.err.contains(c.collected ? u"haben ihren Namen erhalten"_qs : u"wurden gelöscht"_qs))
             << next.err.toStdString();
         EXPECT_TRUE(QFile::exists(log)) << "the next start logs what it did";
     }
-    // The next start (or the run itself) left exactly "file and fees" or "neither".
+    // The next start (or the run itself) left exactly "all files and fees" or "nothing".
     EXPECT_EQ(Site::files(site.exportDir()), c.collected ? QStringList{kBankFile} : QStringList{});
     EXPECT_EQ(site.storedFees(), fees);
-    EXPECT_EQ(site.count(u"select count(*) from QVL32_SEPA_DATEIEN"_qs), c.collected ? 0 : -1)
-        << "the record of a named file is gone (no table when nothing was ever committed)";
+    EXPECT_EQ(site.count(u"select count(*) from QVL32_LAUF_DATEIEN"_qs), 0) << "a finished manifest is gone";
     if (c.collected) {
         QFile file(site.exportDir() + u'/' + kBankFile);
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
         EXPECT_EQ(file.readAll().count("<DrctDbtTxInf>"), 2);
     }
-    // Accounting files are whole or absent; their temporary files do not outlive the next start.
-    runBatch(site.args({u"dump"_qs}));
-    for (const QString &name : Site::files(site.ws.root() + u"/fibu"_qs)) {
-        EXPECT_FALSE(name.startsWith(u'.')) << name.toStdString();
+    // The accounting files of a collected run are there, both of the pair, and whole.
+    const QStringList accounting = Site::files(site.ws.root() + u"/fibu"_qs);
+    const QStringList pair{u"DATEV_BEITLA20261205_1.csv"_qs, u"DATEV_BEITLA_DEBKRED_20261205_1.csv"_qs};
+    EXPECT_EQ(accounting, c.collected ? pair : QStringList{});
+    for (const QString &name : accounting)
         EXPECT_GT(QFileInfo(site.ws.root() + u"/fibu/"_qs + name).size(), 0) << name.toStdString();
-    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Batch, Instants,
     ::testing::Values(Instant{"KilledWithTheFileCompleteBeforeTheCommit", "sepa-datei-fertig", "KILL", -1, false},
                       Instant{"KilledAfterTheCommitBeforeTheFileIsNamed", "beitraege-gespeichert", "KILL", -1, true},
-                      Instant{"KilledBetweenTheAccountingFiles", "fibu-datei", "KILL", -1, true},
+                      Instant{"KilledBetweenTheAccountingFiles", "fibu-datei", "KILL", -1, false},
                       Instant{"TerminatedBeforeTheCommit", "sepa-datei-fertig", "TERM", 143, false},
                       Instant{"CtrlCBeforeTheCommit", "sepa-datei-fertig", "INT", 130, false},
                       Instant{"CtrlCWhileWaitingForTheLock", "vor-sperre", "INT", 130, false},
                       Instant{"TerminatedAfterTheCommit", "beitraege-gespeichert", "TERM", 5, true}),
     [](const auto &info) { return std::string(info.param.name); });
+
+// ---- All of a run or nothing: every output made before the commit, named after it ----
+
+// Every file of a folder tree with its bytes: what "nothing changed" is compared by.
+QMap<QString, QByteArray> tree(const QString &root)
+{
+    QMap<QString, QByteArray> out;
+    QDirIterator it(root, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        QFile file(it.next());
+        out.insert(file.fileName(), file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("?"));
+    }
+    return out;
+}
+
+QStringList hiddenFiles(const QString &dir)
+{
+    QStringList out;
+    for (const QString &name : Site::files(dir))
+        if (name.startsWith(u'.'))
+            out.append(name);
+    return out;
+}
+
+// A direct-debit run with DATEV files: bank file, slip and its CSV, accounting pair.
+QStringList datevRun(Site &site)
+{
+    site.setSetting(u"Fibu"_qs, u"DATEV-FIBU"_qs);
+    return site.args(kDebitFee1 + QStringList{u"--set"_qs, u"txtBankKonto=1200"_qs, u"--select-owners"_qs,
+                                              u"1007,1013"_qs, u"run"_qs});
+}
+
+// A run the fault point stops with a kill: its exit code (-1 when killed).
+int killedAt(const QStringList &args, const QString &point)
+{
+    const auto p = startBatch(args, {.environment = {u"QVL32_FAULT_POINT="_qs + point}});
+    return finishBatch(*p).exitCode;
+}
+
+// Exactly the outputs of one run, each once, nothing hidden, the fees once.
+void oneWholeRun(const Site &site)
+{
+    EXPECT_EQ(Site::files(site.exportDir()), QStringList{kBankFile});
+    EXPECT_EQ(Site::files(site.ws.root() + u"/fibu"_qs),
+              (QStringList{u"DATEV_BEITLA20261205_1.csv"_qs, u"DATEV_BEITLA_DEBKRED_20261205_1.csv"_qs}));
+    EXPECT_EQ(Site::files(site.ws.root() + u"/berichte"_qs),
+              (QStringList{u"Begleitzettel.csv"_qs, u"Begleitzettel.pdf"_qs}));
+    EXPECT_EQ(site.storedFees(), 2);
+    QFile file(site.exportDir() + u'/' + kBankFile);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray xml = file.readAll();
+    EXPECT_EQ(xml.count("<DrctDbtTxInf>"), 2);
+    EXPECT_TRUE(xml.trimmed().endsWith("</Document>"));
+}
+
+// A kill between any two renames after the commit: the next start names the rest, each
+// file exactly once.
+TEST(RunOrNothing, AKillBetweenAnyTwoRenamesIsFinishedByTheNextStart)
+{
+    for (int n = 1; n <= 4; ++n) {
+        SCOPED_TRACE(n);
+        Site site;
+        ASSERT_EQ(killedAt(datevRun(site), u"umbenannt:KILL#"_qs + QString::number(n)), -1);
+        EXPECT_EQ(site.count(u"select count(*) from QVL32_LAUF_DATEIEN"_qs), 5) << "the manifest waits";
+        const BatchResult next = runBatch(site.args({u"dump"_qs}));
+        EXPECT_EQ(next.exitCode, 0) << next.err.toStdString();
+        EXPECT_TRUE(next.err.contains(u"haben ihren Namen erhalten"_qs)) << next.err.toStdString();
+        oneWholeRun(site);
+        EXPECT_EQ(site.count(u"select count(*) from QVL32_LAUF_DATEIEN"_qs), 0);
+    }
+}
+
+// Two databases (a test copy and the real one) whose settings share one export folder: the
+// start on the other database leaves the committed run's files alone.
+TEST(RunOrNothing, AnotherDatabaseNeverTouchesTheFilesOfARun)
+{
+    Site site;
+    const QString copy = site.ws.root() + u"/kopie.sqlite"_qs;
+    ASSERT_TRUE(QFile::copy(site.ws.databaseFile(), copy));
+    const QStringList other{u"--command-line"_qs, u"Provider=SQLite;Data Source="_qs + copy};
+    // The copy has run once, so it has an identity of its own.
+    ASSERT_EQ(runBatch(site.args(other + QStringList{u"init-db"_qs})).exitCode, 0);
+
+    ASSERT_EQ(killedAt(datevRun(site), u"beitraege-gespeichert:KILL"_qs), -1);
+    const QStringList hidden = hiddenFiles(site.exportDir());
+    ASSERT_EQ(hidden.size(), 1);
+    const BatchResult elsewhere = runBatch(site.args(other + QStringList{u"dump"_qs}));
+    EXPECT_EQ(elsewhere.exitCode, 0) << elsewhere.err.toStdString();
+    EXPECT_EQ(hiddenFiles(site.exportDir()), hidden) << "another database's start deletes nothing";
+    EXPECT_TRUE(visibleFiles(site.exportDir()).isEmpty());
+
+    ASSERT_EQ(runBatch(site.args({u"dump"_qs})).exitCode, 0);
+    oneWholeRun(site);
+}
+
+// One database, its export folder reached by another path from the next desk (another
+// drive mapping): the files are found by their run's identity and named there.
+TEST(RunOrNothing, AnotherPathToTheFolderFindsTheFilesByTheirIdentity)
+{
+    Site site;
+    ASSERT_EQ(killedAt(datevRun(site), u"beitraege-gespeichert:KILL"_qs), -1);
+    const QString mapped = site.ws.root() + u"/laufwerk-s"_qs;
+    ASSERT_TRUE(QDir().rename(site.exportDir(), mapped)); // the path the first desk wrote is gone
+    site.setSetting(u"ExportPfad"_qs, mapped);
+    const BatchResult next = runBatch(site.args({u"dump"_qs}));
+    EXPECT_EQ(next.exitCode, 0) << next.err.toStdString();
+    EXPECT_EQ(Site::files(mapped), QStringList{kBankFile}) << next.err.toStdString();
+    EXPECT_EQ(site.storedFees(), 2);
+    EXPECT_EQ(site.count(u"select count(*) from QVL32_LAUF_DATEIEN"_qs), 0);
+}
+
+// The recovery's rename refused (a virus scanner, a share's lock): the file stays hidden and
+// whole, never copied; the next start names it once.
+TEST(RunOrNothing, ARefusedRenameLeavesTheHiddenFileForTheNextStart)
+{
+    Site site;
+    ASSERT_EQ(killedAt(datevRun(site), u"beitraege-gespeichert:KILL"_qs), -1);
+    const BatchResult busy = runBatch(site.args({u"dump"_qs}), {.environment = {u"QVL32_FAULT_POINT=umbenennen:FAIL"_qs}});
+    EXPECT_TRUE(busy.err.contains(u"konnte ihren Namen nicht erhalten"_qs)) << busy.err.toStdString();
+    EXPECT_TRUE(visibleFiles(site.exportDir()).isEmpty());
+    EXPECT_EQ(hiddenFiles(site.exportDir()).size(), 1);
+    ASSERT_EQ(runBatch(site.args({u"dump"_qs})).exitCode, 0);
+    oneWholeRun(site);
+}
+
+// The commit's answer lost: nothing is deleted, the next start reads the manifest.
+TEST(RunOrNothing, AnUncertainCommitIsSettledByTheNextStart)
+{
+    Site site;
+    const BatchResult r = runBatch(datevRun(site), {.environment = {u"QVL32_FAULT_POINT=commit-antwort:FAIL"_qs}});
+    EXPECT_EQ(r.exitCode, 5) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(u"ist nicht sicher"_qs)) << r.err.toStdString();
+    EXPECT_EQ(hiddenFiles(site.exportDir()).size(), 1) << "nothing deleted";
+    ASSERT_EQ(runBatch(site.args({u"dump"_qs})).exitCode, 0);
+    oneWholeRun(site);
+}
+
+// The command check changes nothing, also with an interrupted run waiting, and says who
+// will finish it.
+TEST(RunOrNothing, CheckChangesNothingAndTellsOfLeftovers)
+{
+    Site site;
+    ASSERT_EQ(killedAt(datevRun(site), u"beitraege-gespeichert:KILL"_qs), -1);
+    const QMap<QString, QByteArray> before = tree(site.ws.root());
+    const BatchResult r =
+        runBatch(site.args(kDebitFee1 + QStringList{u"--set"_qs, u"txtBankKonto=1200"_qs, u"check"_qs}));
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(u"Der nächste Lauf oder Start des Programms benennt sie"_qs)) << r.err.toStdString();
+    EXPECT_EQ(tree(site.ws.root()), before);
+}
+
+// Own tables: a login that may not create them stops before anything is written, naming
+// init-db; init-db creates them once and changes nothing the second time.
+TEST(RunOrNothing, OwnTablesComeFromInitDbWhereTheLoginMayNotCreateThem)
+{
+    Site site;
+    const BatchResult refused = runBatch(site.args(QStringList{u"--yes"_qs} + kDebitFee1 + QStringList{u"run"_qs}),
+                                         {.environment = {u"QVL32_FAULT_POINT=tabellen-anlegen:FAIL"_qs}});
+    EXPECT_EQ(refused.exitCode, 3) << refused.err.toStdString();
+    EXPECT_TRUE(refused.err.contains(u"qvl32-sepa-batch init-db"_qs)) << refused.err.toStdString();
+    nothingWritten(site);
+    EXPECT_EQ(site.count(u"select count(*) from QVL32_LAUF_DATEIEN"_qs), -1);
+
+    const BatchResult first = runBatch(site.args({u"init-db"_qs}));
+    EXPECT_EQ(first.exitCode, 0) << first.err.toStdString();
+    EXPECT_TRUE(first.out.contains(u"QVL32_LAUF_DATEIEN"_qs)) << first.out.toStdString();
+    const QByteArray database = site.databaseBytes();
+    const BatchResult second = runBatch(site.args({u"init-db"_qs}));
+    EXPECT_EQ(second.exitCode, 0);
+    EXPECT_TRUE(second.out.contains(u"sind vorhanden"_qs)) << second.out.toStdString();
+    EXPECT_EQ(site.databaseBytes(), database);
+
+    const BatchResult sql = runBatch({u"init-db"_qs, u"--sql"_qs});
+    EXPECT_EQ(sql.exitCode, 0);
+    EXPECT_TRUE(sql.out.contains(u"if object_id(N'QVL32_LAUF_DATEIEN', N'U') is null"_qs)) << sql.out.toStdString();
+}
+
+// What could fail only after the commit is made before it: an unwritable folder stops the
+// run with nothing stored; values too long for a layout are shortened, not refused.
+TEST(RunOrNothing, OutputsThatCannotBeMadeStopTheRunBeforeTheCommit)
+{
+    Site site;
+    QFile blocker(site.ws.root() + u"/berichte/E-Rechnungen"_qs); // a file where the folder belongs
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const BatchResult r = runBatch(site.args(kDebitFee1 + QStringList{u"--set"_qs, u"chkRechnung=1"_qs, u"--set"_qs,
+                                                                     u"chkERechnung=1"_qs, u"--set"_qs,
+                                                                     u"strERechnung=Alle"_qs, u"run"_qs}));
+    EXPECT_EQ(r.exitCode, 1) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(u"E-Rechnungen"_qs)) << r.err.toStdString();
+    nothingWritten(site);
+    EXPECT_EQ(Site::files(site.ws.root() + u"/berichte"_qs), QStringList{u"E-Rechnungen"_qs});
+
+    Site longValues;
+    const QString name = QString(120, u'W');
+    longValues.ws.execSql(u"update personal set name = '"_qs + QString(60, u'N') + u"', strasse = '"_qs
+                          + QString(230, u'S') + u"' where nummer = 1007"_qs);
+    const BatchResult ok = runBatch(longValues.args(
+        kDebitFee1 + QStringList{u"--set"_qs, u"chkRechnung=1"_qs, u"--set"_qs, u"txtFirmenName="_qs + name,
+                                 u"--select-owners"_qs, u"1007,1013"_qs, u"run"_qs}));
+    EXPECT_EQ(ok.exitCode, 0) << ok.err.toStdString();
+    EXPECT_EQ(longValues.storedFees(), 2);
+    EXPECT_TRUE(QFileInfo::exists(longValues.ws.root() + u"/berichte/Rechnung.pdf"_qs));
+}
 
 // ---- Two clerks at once ----
 

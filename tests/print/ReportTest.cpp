@@ -57,10 +57,13 @@ TEST(RecordSetTest, RefusesValuesThatDoNotFitTheirColumn)
         int width;
         QVariant value;
         QString message; // empty: accepted
+        QString stored = {}; // a text as kept, when it differs from the value
     };
     const Case cases[] = {
         {FieldType::Text, 5, u"12345"_qs, {}},
-        {FieldType::Text, 5, u"123456"_qs, u"Der Wert „123456“ ist länger als die 5 Zeichen der Spalte „X“."_qs},
+        // Too long: shortened visibly, never a refusal.
+        {FieldType::Text, 5, u"123456"_qs, {}, u"1234…"_qs},
+        {FieldType::Text, 1, u"Waldgenossenschaft"_qs, {}, u"…"_qs},
         {FieldType::Integer, 0, u"1001"_qs, {}},
         {FieldType::Integer, 0, u"abc"_qs, u"Der Wert „abc“ passt nicht in die Spalte „X“ (ganze Zahl)."_qs},
         {FieldType::Integer, 0, 3e9, u"Der Wert „3000000000“ passt nicht in die Spalte „X“ (ganze Zahl)."_qs},
@@ -81,6 +84,8 @@ TEST(RecordSetTest, RefusesValuesThatDoNotFitTheirColumn)
         EXPECT_EQ(message, c.message) << c.value.toString().toStdString();
         if (c.message.isEmpty())
             EXPECT_FALSE(rs.value(0, 0).isNull());
+        if (!c.stored.isEmpty())
+            EXPECT_EQ(rs.value(0, 0).toString(), c.stored);
     }
 }
 

@@ -280,9 +280,9 @@ TEST(RunDriver, AMissingOutputFolderStopsTheRunBeforeAnythingIsWritten)
     EXPECT_EQ(r.ws.ui.busyDepth, 0);
 }
 
-// A step after the commit point fails: the clerk must know that the debits are on their
-// way to the bank.
-TEST(RunDriver, AFailedStepAfterTheBankFileSaysTheDebitsAreOnTheirWay)
+// An output that cannot be made (every accounting file name of the day taken) stops the
+// run before its commit: no bank file, no stored fee, nothing hidden left.
+TEST(RunDriver, AnOutputThatCannotBeMadeStopsTheRunBeforeItsCommit)
 {
     StartedRun r;
     r.form->strFibu = u"DATEV-FIBU"_qs;
@@ -294,16 +294,14 @@ TEST(RunDriver, AFailedStepAfterTheBankFileSaysTheDebitsAreOnTheirWay)
         QFile taken(fibu + u"/DATEV_BEITLA20261206"_qs + (n ? u'_' + QString::number(n) : QString()) + u".csv"_qs);
         ASSERT_TRUE(taken.open(QIODevice::WriteOnly));
     }
+    const QStringList before = QDir(r.form->strExportPfad).entryList(QDir::Files | QDir::Hidden);
     const RunReport report = r.start();
-    EXPECT_EQ(report.outcome, RunOutcome::Unfinished);
-    ASSERT_EQ(report.outputs.size(), 1); // the SEPA file
-    EXPECT_EQ(report.bankFile, report.outputs[0]);
-    EXPECT_TRUE(QFileInfo::exists(report.outputs[0]));
-    EXPECT_TRUE(r.lastMessage().text.endsWith(u"\n\nDie SEPA-Datei „"_qs + report.bankFile
-                                              + u"“ ist erstellt und die Beiträge sind gespeichert. Wiederholen Sie "
-                                                "den Lauf nicht, sonst werden dieselben Lastschriften ein zweites Mal "
-                                                "eingezogen."_qs))
-        << r.lastMessage().text.toStdString();
+    EXPECT_EQ(report.outcome, RunOutcome::Failed);
+    EXPECT_TRUE(report.bankFile.isEmpty());
+    EXPECT_EQ(QDir(r.form->strExportPfad).entryList(QDir::Files | QDir::Hidden), before);
+    EXPECT_EQ(QDir(fibu).entryList(QDir::Files | QDir::Hidden).size(), 51);
+    EXPECT_TRUE(r.lastMessage().text.contains(u"Dateinummern des Tages"_qs)) << r.lastMessage().text.toStdString();
+    EXPECT_FALSE(r.lastMessage().text.contains(u"ist erstellt"_qs));
     EXPECT_EQ(r.lastMessage().icon, MsgIcon::Critical);
     EXPECT_EQ(r.ws.ui.busyDepth, 0);
 }

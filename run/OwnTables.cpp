@@ -1,0 +1,96 @@
+#include "run/OwnTables.h"
+
+#include "platform/FaultPoints.h"
+#include "run/RunError.h"
+#include "run/RunManifest.h"
+#include "run/RunManifestSql.h"
+
+namespace qvl {
+
+namespace {
+
+using OwnTablesOf = QList<OwnTable> (*)();
+
+// One entry per module with tables of its own.
+const OwnTablesOf kModules[] = {
+    &run_manifest::ownTables,
+};
+
+bool exists(Database &db, const QString &table)
+{
+    QSqlQuery rows = db.run(db.sql(run_manifest_sql::kTableExists), {table});
+    return rows.next() && rows.value(0).toInt() > 0;
+}
+
+} // namespace
+
+QList<OwnTable> ownTables()
+{
+    QList<OwnTable> all;
+    for (const OwnTablesOf module : kModules)
+        all += module();
+    return all;
+}
+
+QStringList missingOwnTables(Database &db)
+{
+    QStringList missing;
+    for (const OwnTable &table : ownTables())
+        if (!exists(db, table.name))
+            missing.append(table.name);
+    return missing;
+}
+
+QStringList createOwnTables(Database &db)
+{
+    QStringList created;
+    for (const OwnTable &table : ownTables()) {
+        if (exists(db, table.name))
+            continue;
+        if (faultFails("tabellen-anlegen"))
+            throw NoRightToCreate{u"CREATE TABLE permission denied in database."_qs};
+        try {
+            db.run(db.sql(table.create));
+        } catch (const DbError &e) {
+            // The embedded database lets every login create tables: its failure is the
+            // disk's or the file's. On a server it is the login's rights, as a rule.
+            if (db.nativeSqlite())
+                throw;
+            throw NoRightToCreate{e.message()};
+        }
+        created.append(table.name);
+    }
+    return created;
+}
+
+void ensureOwnTables(Database &db)
+{
+    const QStringList missing = missingOwnTables(db);
+    if (missing.isEmpty())
+        return;
+    try {
+        createOwnTables(db);
+    } catch (const NoRightToCreate &refused) {
+        throw RunError(RunError::Kind::Input, initDbMessage(missing, refused.reason));
+    }
+}
+
+QString initDbMessage(const QStringList &missing, const QString &reason)
+{
+    return u"Der Beitragslauf braucht die Tabellen „"_qs + missing.join(u"“, „"_qs)
+           + u"“ des Programms, und diese Anmeldung darf sie nicht anlegen. Es wurde nichts geschrieben.\n"
+             "Bitte lassen Sie einmal „qvl32-sepa-batch init-db“ von einem Administrator ausführen "
+             "(„init-db --sql“ zeigt die Anweisungen für den Datenbankverwalter).\n("_qs
+           + reason + u')';
+}
+
+QString ownTablesSqlServerScript()
+{
+    QString script;
+    for (const OwnTable &table : ownTables())
+        script += u"if object_id(N'"_qs + table.name + u"', N'U') is null\n    "_qs
+                  + QString::fromUtf16(table.create.sqlServer) + u";\n"_qs;
+    return script;
+}
+
+} // namespace qvl
