@@ -12,6 +12,7 @@
 #include "platform/Paths.h"
 #include "run/RunDriver.h"
 #include "run/RunSummary.h"
+#include "select/OwnerSelection.h"
 #include "sepa/StoredRunCaption.h"
 
 #include <QCheckBox>
@@ -291,6 +292,28 @@ QWidget *FrmDTAWindow::buildGeneralTab()
 
     auto *owners = button(u"btnWB"_qs, u"&Waldbesitzer Selektion"_qs);
     connect(owners, &QPushButton::clicked, this, &FrmDTAWindow::btnWB_Click);
+    // An active selection stays in sight: the next run bills only the chosen owners.
+    auto *selection = new QLabel;
+    selection->setObjectName(u"lblAuswahl"_qs);
+    QFont bold = selection->font();
+    bold.setBold(true);
+    selection->setFont(bold);
+    auto *clearSelection = button(u"btnAuswahlAufheben"_qs, u"Auswahl auf&heben"_qs);
+    connect(clearSelection, &QPushButton::clicked, this, [this] {
+        if (!m_view->commitPendingEdit())
+            return;
+        m_view->edit(u"strWBIN"_qs, QString());
+    });
+    m_view->onRefresh([this, selection, clearSelection] {
+        const QString caption = selectionCaption(m_form.strWBIN);
+        selection->setText(caption);
+        selection->setHidden(caption.isEmpty());
+        clearSelection->setHidden(caption.isEmpty());
+    });
+    auto *selectionRow = new QHBoxLayout;
+    selectionRow->addWidget(selection, 1);
+    selectionRow->addWidget(clearSelection);
+    selectionRow->addWidget(owners);
 
     grid->addWidget(creditor, 0, 0, 3, 1);
     grid->addWidget(fees, 0, 1);
@@ -299,7 +322,7 @@ QWidget *FrmDTAWindow::buildGeneralTab()
     grid->addWidget(position, 2, 1);
     auto *right = new QVBoxLayout;
     right->addWidget(stored);
-    right->addWidget(owners, 0, Qt::AlignRight);
+    right->addLayout(selectionRow);
     grid->addLayout(right, 2, 2);
     grid->setColumnStretch(0, 6);
     grid->setColumnStretch(1, 3);
@@ -417,8 +440,7 @@ QWidget *FrmDTAWindow::buildBasisTab()
     right->addStretch(1);
     layout->addLayout(right, 1, 1);
 
-    auto *share = v.checkBox(u"chkAnteiligeBerechnung"_qs, f.chkAnteiligeBerechnung);
-    layout->addWidget(share, 2, 0, 1, 2);
+    layout->addWidget(v.wrappedCheckBox(u"chkAnteiligeBerechnung"_qs, f.chkAnteiligeBerechnung), 2, 0, 1, 2);
     layout->addWidget(v.checkBox(u"chkSonderbeitrag"_qs, f.chkSonderbeitrag), 3, 0, 1, 2);
     layout->setColumnStretch(0, 1);
     layout->setColumnStretch(1, 1);

@@ -13,6 +13,7 @@
 #include "run/TargetDrive.h"
 #include "sepa/BankFiles.h"
 #include "sepa/ErrorLog.h"
+#include "sepa/FeeSlotRecord.h"
 #include "sepa/RunLock.h"
 #include "sepa/SepaWriter.h"
 #include "sepa/StoredFees.h"
@@ -55,24 +56,46 @@ QSet<long> writeDirectDebit(FrmDTA &f, const QString &exportPfad, bool diskette,
     return sepa.notCollected;
 }
 
-// A second direct-debit run for a year and type already collected would debit the same
-// owners twice: asked before anything is written, under the run lock, so that a run that
-// committed while this one was being prepared is seen. True when the run may go on.
+// The caption of a fee slot as the clerk knows it: the fee's name, else its box's caption.
+QString slotName(const FrmDTA &f, int k)
+{
+    const auto slot = std::size_t(k);
+    const QString name = f.aBeitragsNamen[slot].trimmed();
+    return name.isEmpty() ? QString(f.chkBeitrag[slot].Caption).remove(u'&') : name;
+}
+
+// A second direct-debit run that debits an owner a fee of a business year he already paid
+// would collect it twice, whichever other fees either run held: asked before anything is
+// written, under the run lock, so that a run that committed while this one was being
+// prepared is seen. True when the run may go on.
 bool repeatedRunConfirmed(FrmDTA &f, Database &db, const Buchungen &aBuchungen)
 {
-    QSet<long> owners;
-    owners.reserve(qsizetype(aBuchungen.size()));
+    QHash<long, fee_slots::SlotMask> slotsByOwner;
+    slotsByOwner.reserve(qsizetype(aBuchungen.size()));
     for (const Buchung &b : aBuchungen)
-        owners.insert(b.Id_Personal);
-    const std::optional<QDateTime> last = lastStoredFee(db, f.txtWirtschaftsjahr.Text, f.strBeitragsText, owners);
-    if (!last)
+        if (const fee_slots::SlotMask mask = fee_slots::debitedSlots(f, b))
+            slotsByOwner[b.Id_Personal] |= mask;
+    QStringList slotTexts;
+    for (int k = 0; k < kFeeSlots; ++k)
+        slotTexts.append(feeTextOf(f.chkBeitrag[std::size_t(k)].Caption));
+    const std::optional<fee_slots::Repeat> repeat =
+        fee_slots::findRepeat(db, f.txtWirtschaftsjahr.Text, slotsByOwner, slotTexts);
+    if (!repeat)
         return true;
-    return f.ui().askYesNo(u"Für "_qs + f.txtWirtschaftsjahr.Text + u" „"_qs + f.strBeitragsText
-                               + u"“ sind bereits Beiträge gespeichert (Lauf vom "_qs
-                               + (last->isValid() ? formatDate(*last, u"dd.mm.yyyy"_qs) : u"?"_qs)
-                               + u"). Ein weiterer Lauf kann dieselben Lastschriften ein zweites Mal einziehen. "
-                                 "Trotzdem fortfahren?"_qs,
-                           u"SEPA"_qs);
+    QStringList fees;
+    for (int k = 0; k < kFeeSlots; ++k)
+        if ((repeat->mask >> k) & 1U)
+            fees.append(u"„"_qs + slotName(f, k) + u"“"_qs);
+    const QString year = fee_slots::yearKey(f.txtWirtschaftsjahr.Text);
+    const QString when = repeat->created.isValid() ? formatDate(repeat->created, u"dd.mm.yyyy"_qs) : u"?"_qs;
+    return f.ui().askYesNo(
+        u"Für "_qs + year + u" sind bereits Beiträge gespeichert, die dieser Lauf ein zweites Mal einziehen würde: "_qs
+            + fees.join(u", "_qs) + u" bei "_qs + QString::number(repeat->owners)
+            + (repeat->owners == 1 ? u" Waldbesitzer"_qs : u" Waldbesitzern"_qs) + u" (zuletzt Lauf „"_qs + year
+            + u' ' + repeat->typ + u"“ vom "_qs + when
+            + u"). Wurde jener Lauf nicht eingezogen, löschen Sie ihn zuerst unter „gespeicherte Beiträge "
+              "löschen“.\n\nTrotzdem fortfahren und diese Beiträge noch einmal einziehen?"_qs,
+        u"SEPA"_qs);
 }
 
 // A recorded Ctrl-C or SIGTERM stops the run at the next file boundary. After the commit
@@ -98,13 +121,15 @@ void writeSteps(FrmDTA &f, PreparedRun &run, RunReport &report)
     if (diskette)
         ClearDiskette();
     if (directDebit)
-        finishInterruptedRuns(f);
+        finishInterruptedRuns(f, true);
     const Buchungen &aBuchungen = run.records;
     QSet<long> notCollected;
     if (directDebit) {
         const std::unique_ptr<Database> db = Database::open(f.strConnectionString, f.connectionOptions);
         faultPoint("vor-sperre");
         RunLock lock(*db);
+        if (bank_files::hasPending(*db))
+            throw RunError(RunError::Kind::Input, bank_files::pendingRefusal());
         if (!repeatedRunConfirmed(f, *db, aBuchungen)) {
             report.outcome = RunOutcome::Stopped;
             return;
@@ -145,10 +170,11 @@ bool runCheckConfirmed(FrmDTA &f, PreparedRun &run)
 
 } // namespace
 
-void finishInterruptedRuns(FrmDTA &f)
+void finishInterruptedRuns(FrmDTA &f, bool waitForLock)
 {
     const std::unique_ptr<Database> db = Database::open(f.strConnectionString, f.connectionOptions);
-    const bank_files::Recovery recovery = bank_files::finishInterruptedRuns(*db, f.strExportPfad);
+    const bank_files::Recovery recovery =
+        bank_files::finishInterruptedRuns(*db, f.strExportPfad, waitForLock ? RunLock::kWaitMilliseconds : 0);
     const QStringList lines = bank_files::messages(recovery);
     if (lines.isEmpty())
         return;
@@ -157,15 +183,20 @@ void finishInterruptedRuns(FrmDTA &f)
         tell(f, line, MsgIcon::Exclamation);
 }
 
+QString feeTextOf(QString caption)
+{
+    for (const QChar c : {u'\\', u'/', u':', u'?', u'<', u'>', u'|', u' ', u'\'', u'"'})
+        caption.replace(c, u'_');
+    return caption;
+}
+
 void BuildBeitragsText(FrmDTA &f)
 {
     QString text;
     for (const CheckBox &box : f.chkBeitrag)
         if (box.Value == 1)
             text += box.Caption;
-    for (const QChar c : {u'\\', u'/', u':', u'?', u'<', u'>', u'|', u' ', u'\'', u'"'})
-        text.replace(c, u'_');
-    f.strBeitragsText = text;
+    f.strBeitragsText = feeTextOf(text);
 }
 
 RunReport cmdStart_Click(FrmDTA &f)
@@ -174,8 +205,10 @@ RunReport cmdStart_Click(FrmDTA &f)
     std::optional<PreparedRun> run = PrepareRun(f, report);
     if (run && !runCheckConfirmed(f, *run))
         report.outcome = RunOutcome::Stopped;
-    else if (run)
+    else if (run) {
+        report.dueDate = run->check.figures.dueDate;
         runGuarded(f, report, [&] { writeSteps(f, *run, report); });
+    }
     if (report.outcome != RunOutcome::Completed && !report.bankFile.isEmpty())
         report.outcome = RunOutcome::Unfinished;
     report.signal = pendingRunSignal();

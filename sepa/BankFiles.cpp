@@ -66,10 +66,11 @@ bool isHiddenBankFile(const QString &fileName)
     return fileName.startsWith(u'.') && isTemporaryOf(fileName, {u"MB_.*\\.xml"_qs});
 }
 
-Recovery finishInterruptedRuns(Database &db, const QString &exportDir)
+Recovery finishInterruptedRuns(Database &db, const QString &exportDir, int waitMilliseconds)
 {
     Recovery done;
-    const std::unique_ptr<RunLock> lock = RunLock::tryTake(db);
+    const std::unique_ptr<RunLock> lock =
+        waitMilliseconds > 0 ? std::make_unique<RunLock>(db, waitMilliseconds) : RunLock::tryTake(db);
     if (!lock) {
         done.busy = true;
         return done;
@@ -112,6 +113,23 @@ Recovery finishInterruptedRuns(Database &db, const QString &exportDir)
     }
     lock->commit();
     return done;
+}
+
+bool hasPending(Database &db)
+{
+    if (!journalExists(db))
+        return false;
+    QSqlQuery rows = db.run(db.sql(bank_file_sql::kPending));
+    return rows.next();
+}
+
+QString pendingRefusal()
+{
+    return u"Eine SEPA-Datei eines früheren Beitragslaufs hat noch nicht ihren Namen erhalten; ihre Beiträge sind "
+           "gespeichert. Solange sie aussteht, wird kein Lastschriftlauf gestartet und kein gespeicherter Lauf "
+           "gelöscht: sonst könnten dieselben Lastschriften zweimal eingezogen werden. Starten Sie das Programm auf "
+           "dem Rechner neu, der die Datei geschrieben hat (der Exportordner muss erreichbar sein), und reichen Sie "
+           "die dann benannte Datei bei der Bank ein."_qs;
 }
 
 QStringList messages(const Recovery &recovery)

@@ -30,9 +30,18 @@ struct Recovery {
     bool busy = false;   // another run works on the database: nothing was done
 };
 
-// Takes the run lock without waiting and finishes what interrupted runs left: the records
-// of the table, then the hidden bank files in `exportDir`. Throws DbError.
-Recovery finishInterruptedRuns(Database &db, const QString &exportDir);
+// Takes the run lock and finishes what interrupted runs left: the records of the table,
+// then the hidden bank files in `exportDir`. Without a wait it does nothing while another
+// run holds the lock (`busy`); with one it waits as a run does and throws RunError (Input)
+// when the lock stays taken. Throws DbError.
+Recovery finishInterruptedRuns(Database &db, const QString &exportDir, int waitMilliseconds = 0);
+
+// Whether a bank file still waits for its name (any row of the table). While one does, no
+// run may start and no stored run be deleted. Throws DbError.
+bool hasPending(Database &db);
+
+// Why a run or a deletion is refused while a bank file is pending.
+QString pendingRefusal();
 
 // The German messages of a recovery, one per file.
 QStringList messages(const Recovery &recovery);

@@ -18,7 +18,7 @@ namespace qvl {
 struct BookingCheck {
     enum class Iban {
         Valid,
-        Invalid,   // written, but its length or check digits are wrong: the bank rejects the debit
+        Invalid,   // its length or check digits are wrong: the bank would reject the debit, so it is left out
         Unwritable // the schema cannot take it (empty, or not an IBAN's form): left out of the file
     };
     Iban iban = Iban::Valid;
