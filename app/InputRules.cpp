@@ -91,7 +91,7 @@ bool checkedWhenLeft(const QString &name)
 
 std::optional<double> typedAmount(const QString &text)
 {
-    static const QRegularExpression syntax(u"^\\s*(\\d{1,3}(?:\\.\\d{3})+|\\d*)(?:,(\\d+))?\\s*$"_qs);
+    static const QRegularExpression syntax(u"^\\s*(\\d{1,3}(?:\\.\\d{3})+|\\d*)(?:,(\\d*))?\\s*$"_qs);
     const QRegularExpressionMatch m = syntax.match(text);
     if (!m.hasMatch() || (m.capturedLength(1) == 0 && m.capturedLength(2) == 0))
         return std::nullopt;

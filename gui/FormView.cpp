@@ -6,6 +6,7 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QScrollBar>
+#include <QStyle>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFocusEvent>
@@ -173,6 +174,7 @@ QWidget *FormView::wrappedCheckBox(const QString &name, CheckBox &box)
     auto *layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(w, 0, Qt::AlignTop);
+    layout->setSpacing(w->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing));
     layout->addWidget(caption, 1);
     onRefresh([w, caption, row, &box] {
         w->setChecked(box.Value == 1);

@@ -187,14 +187,15 @@ QWidget *FrmDTAWindow::buildGeneralTab()
     // Fees.
     auto *fees = new QGroupBox(u"Beitrag berechnen für:"_qs);
     auto *fg = new QGridLayout(fees);
+    // The columns' captions once above them, so the frame fits a small screen.
+    fg->addWidget(new QLabel(u"Mind. Beitrag"_qs), 0, 1);
+    fg->addWidget(new QLabel(u"MwSt."_qs), 0, 2, 1, 2);
     for (int k = 0; k < kFeeSlots; ++k) {
-        fg->addWidget(v.checkBox(indexed(u"chkBeitrag"_qs, k), f.chkBeitrag[k]), k, 0);
-        fg->addWidget(new QLabel(u"Mind. Beitrag:"_qs), k, 1, Qt::AlignRight);
+        fg->addWidget(v.checkBox(indexed(u"chkBeitrag"_qs, k), f.chkBeitrag[k]), k + 1, 0);
         fg->addWidget(narrow(v.lineEdit(u"txtMindestbeitrag"_qs + QString::number(k + 1), f.txtMindestbeitrag[k]), 6),
-                      k, 2);
-        fg->addWidget(new QLabel(u"MwSt."_qs), k, 3, Qt::AlignRight);
-        fg->addWidget(narrow(v.lineEdit(indexed(u"txtMwst"_qs, k), f.txtMwst[k]), 4), k, 4);
-        fg->addWidget(new QLabel(u"%"_qs), k, 5);
+                      k + 1, 1);
+        fg->addWidget(narrow(v.lineEdit(indexed(u"txtMwst"_qs, k), f.txtMwst[k]), 4), k + 1, 2);
+        fg->addWidget(new QLabel(u"%"_qs), k + 1, 3);
     }
     fg->setColumnStretch(0, 1);
 
@@ -239,10 +240,10 @@ QWidget *FrmDTAWindow::buildGeneralTab()
     for (int i = 0; i < 3; ++i)
         options->addWidget(v.option(u"Sort"_qs, i, f.Sort[i]));
     options->addSpacing(6);
-    options->addWidget(v.checkBox(u"chkVerwendungszweck"_qs, f.chkVerwendungszweck));
+    options->addWidget(v.wrappedCheckBox(u"chkVerwendungszweck"_qs, f.chkVerwendungszweck));
     options->addWidget(v.checkBox(u"chkKopf"_qs, f.chkKopf));
     options->addWidget(v.checkBox(u"chkBank"_qs, f.chkBank));
-    options->addWidget(v.checkBox(u"chkERechnung"_qs, f.chkERechnung));
+    options->addWidget(v.wrappedCheckBox(u"chkERechnung"_qs, f.chkERechnung));
     auto *logo = new QHBoxLayout;
     auto *logoCaption = new QLabel(u"Logo:"_qs);
     auto *logoBox = v.lineEdit(u"txtLogo"_qs, f.txtLogo);
@@ -278,12 +279,10 @@ QWidget *FrmDTAWindow::buildGeneralTab()
     auto *sl = new QHBoxLayout(stored);
     // The runs are listed with their day in the German form; the key stays the entry.
     auto *runs = v.comboBox(u"cmbBeitraege"_qs, f.cmbBeitraege, storedRunCaption);
-    // Wide enough for a run of one fee type (the drop-down shows longer ones whole).
+    // Wide enough for a run of one fee type where there is room, narrower on a small
+    // screen (the drop-down shows every run whole).
     runs->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    const QFontMetrics metrics = runs->fontMetrics();
-    runs->setMinimumContentsLength(metrics.horizontalAdvance(u"2026 Mitgliedsbeitrag, Erstellt: 15.12.2026"_qs)
-                                       / metrics.horizontalAdvance(u'X')
-                                   + 1);
+    runs->setMinimumContentsLength(12);
     runs->installEventFilter(this);
     auto *remove = button(u"btnBeitraegeLoeschen"_qs, u"Löschen"_qs);
     connect(remove, &QPushButton::clicked, this, &FrmDTAWindow::btnBeitraegeLoeschen_Click);
@@ -313,7 +312,7 @@ QWidget *FrmDTAWindow::buildGeneralTab()
     auto *selectionRow = new QHBoxLayout;
     selectionRow->addWidget(selection, 1);
     selectionRow->addWidget(clearSelection);
-    selectionRow->addWidget(owners);
+    selectionRow->addWidget(owners, 0, Qt::AlignRight);
 
     grid->addWidget(creditor, 0, 0, 3, 1);
     grid->addWidget(fees, 0, 1);

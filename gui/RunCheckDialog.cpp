@@ -103,18 +103,19 @@ RunCheckDialog::RunCheckDialog(const RunCheck &check, QWidget *parent) : QDialog
                            QDialogButtonBox::ActionRole);
     QPushButton *cancel = dialogButton(u"cmdCancel"_qs, u"Abbrechen"_qs, this, [this] { choose(RunCheckChoice::Cancel); });
     buttons->addButton(cancel, QDialogButtonBox::RejectRole);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(figures);
+    layout->addWidget(tree, 1);
+    layout->addWidget(buttons);
     // Nothing that moves money is a default: Return presses the focused button, and
     // "Abbrechen" anywhere else, as Escape does; the dialog opens with the focus on it.
+    // (Only a button inside the dialog can be its default: else the dialog would make the
+    // first button its default when shown.)
     for (QAbstractButton *b : buttons->buttons())
         if (auto *push = qobject_cast<QPushButton *>(b))
             push->setAutoDefault(true);
     cancel->setDefault(true);
     cancel->setFocus();
-
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(figures);
-    layout->addWidget(tree, 1);
-    layout->addWidget(buttons);
     resize(980, 580);
 }
 

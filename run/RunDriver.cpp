@@ -20,6 +20,9 @@
 
 #include "platform/FaultPoints.h"
 
+#include <QDeadlineTimer>
+#include <QThread>
+
 
 namespace qvl {
 
@@ -98,6 +101,23 @@ bool repeatedRunConfirmed(FrmDTA &f, Database &db, const Buchungen &aBuchungen)
         u"SEPA"_qs);
 }
 
+// The run lock, once no bank file waits for its name. A run that committed a moment ago
+// names its file and forgets its record right after, which it can only do while no one
+// holds the lock: a record is waited for as the lock is, then the run is refused.
+std::unique_ptr<RunLock> lockWithoutPendingFile(Database &db)
+{
+    QDeadlineTimer deadline(RunLock::kWaitMilliseconds);
+    for (;;) {
+        auto lock = std::make_unique<RunLock>(db);
+        if (!bank_files::hasPending(db))
+            return lock;
+        lock.reset();
+        if (deadline.hasExpired())
+            throw RunError(RunError::Kind::Input, bank_files::pendingRefusal());
+        QThread::msleep(100);
+    }
+}
+
 // A recorded Ctrl-C or SIGTERM stops the run at the next file boundary. After the commit
 // point what carries the money is done, and the run must not be repeated.
 void stopAtFileBoundary(const RunReport &report)
@@ -127,9 +147,8 @@ void writeSteps(FrmDTA &f, PreparedRun &run, RunReport &report)
     if (directDebit) {
         const std::unique_ptr<Database> db = Database::open(f.strConnectionString, f.connectionOptions);
         faultPoint("vor-sperre");
-        RunLock lock(*db);
-        if (bank_files::hasPending(*db))
-            throw RunError(RunError::Kind::Input, bank_files::pendingRefusal());
+        const std::unique_ptr<RunLock> locked = lockWithoutPendingFile(*db);
+        RunLock &lock = *locked;
         if (!repeatedRunConfirmed(f, *db, aBuchungen)) {
             report.outcome = RunOutcome::Stopped;
             return;
