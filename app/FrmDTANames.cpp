@@ -94,7 +94,10 @@ void FrmDTA::registerNames()
         for (int k = 0; k < kSlotArray; ++k)
             n.addCustom(u"aMindestbeitraege("_qs + QString::number(i) + u',' + QString::number(k) + u')',
                         {}, [this, i, k](const QString &v) {
-                            aMindestbeitraege[i][k] = v;
+                            // As the box would: empty, or an amount it can read.
+                            if (!v.trimmed().isEmpty() && !typedAmount(v))
+                                return false;
+                            aMindestbeitraege[i][k] = v.trimmed();
                             return true;
                         });
 

@@ -107,9 +107,8 @@ void addComparison(const FrmDTA &f, const Buchungen &records, SideReading &side,
     }
     // Owners the bank file leaves out pay by transfer; their fees are never stored.
     QSet<long> notDebited;
-    const SepaFormat format = sepaFormatFromText(f.cmbSEPAFormat.Text());
     for (const Buchung &b : records)
-        if (checkBooking(format, b).iban != BookingCheck::Iban::Valid)
+        if (!debitable(b))
             notDebited.insert(b.Id_Personal);
     in.comparison = compareWithYear(side.lastYear, f.strBeitragsText, side.stored, records,
                                     f.lVergleichAbweichungProzent, notDebited);

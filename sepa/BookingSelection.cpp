@@ -61,6 +61,12 @@ QString bicOf(SepaFormat format, const Buchung &b)
     return bic;
 }
 
+bool debitable(const Buchung &b)
+{
+    const QString iban = normalisedIban(b.IBAN);
+    return isSchemaIban(iban) && ibanProblem(b, iban).isEmpty();
+}
+
 BookingCheck checkBooking(SepaFormat format, const Buchung &b)
 {
     BookingCheck c;

@@ -31,6 +31,10 @@ struct BookingCheck {
 
 BookingCheck checkBooking(SepaFormat format, const Buchung &b);
 
+// Whether the bank file debits the booking at all: its IBAN passes checkBooking (the IBAN's
+// part of it alone, for a quick look at many owners).
+bool debitable(const Buchung &b);
+
 // The mandate reference the file carries: the owner's number for a blank one.
 QString mandateOf(const Buchung &b);
 // The BIC the file carries: NOTPROVIDED for none, or for one the schema cannot take.

@@ -167,6 +167,9 @@ TEST(FormNames, AmountCountAndDateBoxesRefuseWhatTheyCannotRead)
                                       {u"lVorlaufBankarbeitstage", u"-1"}})
         EXPECT_EQ(n.set(QString::fromUtf16(name), QString::fromUtf16(value)), ControlRegistry::SetResult::InvalidValue)
             << QString::fromUtf16(name).toStdString() << "=" << QString::fromUtf16(value).toStdString();
+    EXPECT_EQ(n.set(u"aMindestbeitraege(0,1)"_qs, u"1,2,3"_qs), ControlRegistry::SetResult::InvalidValue);
+    EXPECT_EQ(n.set(u"aMindestbeitraege(0,1)"_qs, u"7,50"_qs), ControlRegistry::SetResult::Ok);
+    EXPECT_EQ(form.aMindestbeitraege[0][1], u"7,50"_qs);
     EXPECT_EQ(n.set(u"lVorabankuendigungTage"_qs, u"1"_qs), ControlRegistry::SetResult::Ok);
     EXPECT_EQ(form.lVorabankuendigungTage, 1);
 }
