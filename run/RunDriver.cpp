@@ -12,6 +12,7 @@
 #include "run/StartChecks.h"
 #include "run/TargetDrive.h"
 #include "sepa/BankFiles.h"
+#include "sepa/BookingSelection.h"
 #include "sepa/ErrorLog.h"
 #include "sepa/FeeSlotRecord.h"
 #include "sepa/RunLock.h"
@@ -75,9 +76,12 @@ bool repeatedRunConfirmed(FrmDTA &f, Database &db, const Buchungen &aBuchungen)
 {
     QHash<long, fee_slots::SlotMask> slotsByOwner;
     slotsByOwner.reserve(qsizetype(aBuchungen.size()));
-    for (const Buchung &b : aBuchungen)
-        if (const fee_slots::SlotMask mask = fee_slots::debitedSlots(f, b))
+    for (const Buchung &b : aBuchungen) {
+        const fee_slots::SlotMask mask = fee_slots::debitedSlots(f, b);
+        // An owner the bank file leaves out pays nothing twice by this run.
+        if (mask != 0 && debitable(b))
             slotsByOwner[b.Id_Personal] |= mask;
+    }
     QStringList slotTexts;
     for (int k = 0; k < kFeeSlots; ++k)
         slotTexts.append(feeTextOf(f.chkBeitrag[std::size_t(k)].Caption));
