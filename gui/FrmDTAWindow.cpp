@@ -294,39 +294,39 @@ QWidget *FrmDTAWindow::buildGeneralTab()
     // An active selection stays in sight: the next run bills only the chosen owners.
     auto *selection = new QLabel;
     selection->setObjectName(u"lblAuswahl"_qs);
-    QFont bold = selection->font();
-    bold.setBold(true);
-    selection->setFont(bold);
     auto *clearSelection = button(u"btnAuswahlAufheben"_qs, u"Auswahl auf&heben"_qs);
     connect(clearSelection, &QPushButton::clicked, this, [this] {
         if (!m_view->commitPendingEdit())
             return;
         m_view->edit(u"strWBIN"_qs, QString());
     });
+    // Always in place, so the window's size does not change with it.
     m_view->onRefresh([this, selection, clearSelection] {
         const QString caption = selectionCaption(m_form.strWBIN);
-        selection->setText(caption);
-        selection->setHidden(caption.isEmpty());
-        clearSelection->setHidden(caption.isEmpty());
+        selection->setText(caption.isEmpty() ? u"Auswahl: alle Waldbesitzer"_qs : caption);
+        QFont font = selection->font();
+        font.setBold(!caption.isEmpty());
+        selection->setFont(font);
+        clearSelection->setEnabled(!caption.isEmpty());
     });
     auto *selectionRow = new QHBoxLayout;
-    selectionRow->addWidget(selection, 1);
+    selectionRow->addStretch(1);
+    selectionRow->addWidget(selection);
+    selectionRow->addSpacing(12);
     selectionRow->addWidget(clearSelection);
-    selectionRow->addWidget(owners, 0, Qt::AlignRight);
+    selectionRow->addWidget(owners);
 
     grid->addWidget(creditor, 0, 0, 3, 1);
     grid->addWidget(fees, 0, 1);
     grid->addWidget(fixed, 0, 2);
     grid->addWidget(run, 1, 1, 1, 2);
     grid->addWidget(position, 2, 1);
-    auto *right = new QVBoxLayout;
-    right->addWidget(stored);
-    right->addLayout(selectionRow);
-    grid->addLayout(right, 2, 2);
+    grid->addWidget(stored, 2, 2);
+    grid->addLayout(selectionRow, 3, 1, 1, 2);
     grid->setColumnStretch(0, 6);
     grid->setColumnStretch(1, 3);
     grid->setColumnStretch(2, 4);
-    grid->setRowStretch(3, 1);
+    grid->setRowStretch(4, 1);
     return page;
 }
 

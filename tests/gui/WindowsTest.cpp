@@ -139,14 +139,18 @@ TEST_F(MainWindowTest, AnActiveOwnerSelectionIsShownAndCanBeCleared)
     start();
     auto *label = widget<QLabel>(u"lblAuswahl"_qs);
     auto *clear = widget<QPushButton>(u"btnAuswahlAufheben"_qs);
-    EXPECT_FALSE(label->isVisibleTo(window.get()));
-    EXPECT_FALSE(clear->isVisibleTo(window.get()));
+    EXPECT_EQ(label->text(), u"Auswahl: alle Waldbesitzer"_qs);
+    EXPECT_FALSE(clear->isEnabled());
+    const QSize size = window->size();
     window->view().edit(u"strWBIN"_qs, u"(1001,1002)"_qs);
-    EXPECT_TRUE(label->isVisibleTo(window.get()));
     EXPECT_EQ(label->text(), u"Auswahl: 2 Waldbesitzer"_qs);
+    EXPECT_TRUE(label->font().bold());
+    EXPECT_TRUE(clear->isEnabled());
+    QApplication::processEvents();
+    EXPECT_EQ(window->size(), size);
     clear->click();
     EXPECT_TRUE(form->strWBIN.isEmpty());
-    EXPECT_FALSE(label->isVisibleTo(window.get()));
+    EXPECT_EQ(label->text(), u"Auswahl: alle Waldbesitzer"_qs);
 }
 
 TEST_F(MainWindowTest, EveryWindowHasEachAcceleratorOnce)
