@@ -205,27 +205,6 @@ void StoredFeesWriter::recordSlots(long idPersonal, const QString &jahr, const Q
     }
 }
 
-std::optional<QDateTime> lastStoredFee(Database &db, const QString &jahr, const QString &typ,
-                                       const QSet<long> &owners)
-{
-    // All owners of the year and type are read and matched here: a run's owners can be
-    // far more than a statement may list.
-    QSqlQuery rows =
-        db.run(db.sql(stored_fees_sql::kOwnersWithFee), {textValue(jahr), textValue(typ.left(kTypeLength))});
-    std::optional<QDateTime> last;
-    while (rows.next()) {
-        if (!owners.contains(long(rows.value(0).toLongLong())))
-            continue;
-        const QVariant created = rows.value(1);
-        QDateTime at = created.toDateTime();
-        if (!at.isValid())
-            at = QDateTime::fromString(created.toString(), u"yyyy-MM-dd HH:mm:ss"_qs);
-        if (!last || (at.isValid() && at > *last))
-            last = at;
-    }
-    return last;
-}
-
 namespace {
 
 // The association number as the owners' column zusatz5 holds it: "0007" or "7".

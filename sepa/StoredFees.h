@@ -61,11 +61,6 @@ private:
     QHash<QString, QString> m_isoDates;
 };
 
-// When any of the owners already has a stored fee of this year and type: the latest time
-// such a fee was stored. std::nullopt when none has.
-std::optional<QDateTime> lastStoredFee(Database &db, const QString &jahr, const QString &typ,
-                                       const QSet<long> &owners);
-
 // The run keys, in the database's order; a NULL key gives an empty entry. With an
 // association (association mode) only the rows of its owners count.
 QStringList listStoredRuns(Database &db, std::optional<long> association = std::nullopt);

@@ -46,14 +46,6 @@ inline constexpr DialectSql kCountRun{
     u"select count(*) from PERSONAL_MG_BEITRAGE where " QVL_RUN_KEY_SQLSERVER " = \r ? ",
     u"select count(*) from PERSONAL_MG_BEITRAGE where " QVL_RUN_KEY_SQLITE " = \r ? "};
 
-// The owners that already have a fee of a year and type, with their latest creation time.
-// Bound: jahr, the type's first 50 characters.
-inline constexpr DialectSql kOwnersWithFee{
-    u"select id_personal, max(datum_erstellt) from PERSONAL_MG_BEITRAGE "
-    u"where jahr = ? and isnull(typ,'') = ? group by id_personal",
-    u"select id_personal, max(datum_erstellt) from PERSONAL_MG_BEITRAGE "
-    u"where jahr = ? and ifnull(typ,'') = ? group by id_personal"};
-
 // In association mode a run covers only the selected association's owners: two
 // associations billed on the same day share a run key. The association number is bound
 // twice, as the member query binds it: four digits with leading zeros, and plain.
