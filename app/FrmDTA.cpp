@@ -126,12 +126,67 @@ void FrmDTA::cmbModell_Click()
 
 bool FrmDTA::LeaveDecimalBox(TextBox &box, int decimals)
 {
-    const auto value = parseNumber(box.Text);
+    const auto value = typedAmount(box.Text);
     if (!value) {
         ui().message(u"Es wurde keine gültige Zahl eingegeben."_qs, kInputErrorTitle, MsgIcon::Critical);
         return false;
     }
     box.Text = formatNumber(*value, decimals == 4 ? u"0.0000"_qs : u"0.00"_qs);
+    return true;
+}
+
+bool FrmDTA::LeaveCheckedBox(TextBox &box, BoxRule rule)
+{
+    const QString text = box.Text.trimmed();
+    const auto refuse = [this](const QString &why) {
+        ui().message(why, kInputErrorTitle, MsgIcon::Critical);
+        return false;
+    };
+    const QString noNumber = u"Es wurde keine gültige Zahl eingegeben."_qs;
+    switch (rule) {
+    case BoxRule::MinimumFee:
+        // Empty: no minimum fee.
+        if (!text.isEmpty() && !typedAmount(text))
+            return refuse(noNumber);
+        box.Text = text;
+        return true;
+    case BoxRule::VatRate: {
+        if (text.isEmpty()) {
+            box.Text = text;
+            return true;
+        }
+        const std::optional<double> rate = typedAmount(text);
+        if (!rate)
+            return refuse(noNumber);
+        if (*rate > 100)
+            return refuse(u"Der Mehrwertsteuersatz muss zwischen 0 und 100 liegen."_qs);
+        box.Text = text;
+        return true;
+    }
+    case BoxRule::BusinessYear: {
+        const std::optional<int> year = typedYear(text);
+        if (!year)
+            return refuse(u"Das Wirtschaftsjahr muss eine Jahreszahl mit vier Ziffern sein (zum Beispiel "_qs
+                          + QString::number(clock().today().year()) + u")."_qs);
+        box.Text = QString::number(*year);
+        return true;
+    }
+    case BoxRule::Date: {
+        if (text.isEmpty()) {
+            box.Text = text;
+            return true;
+        }
+        const std::optional<QDateTime> date = parseDate(text);
+        if (!date)
+            return refuse(u"Es wurde kein gültiges Datum eingegeben (TT.MM.JJJJ)."_qs);
+        box.Text = formatDate(*date, u"dd.mm.yyyy"_qs);
+        return true;
+    }
+    case BoxRule::Formatted:     // LeaveDecimalBox, with the box's own decimals
+    case BoxRule::InvoiceNumber: // LeaveInvoiceNumberBox
+    case BoxRule::None:
+        break;
+    }
     return true;
 }
 

@@ -4,6 +4,7 @@
 // widgets; the batch front end and the tests reach them by name through names().
 
 #include "app/AppContext.h"
+#include "app/InputRules.h"
 #include "platform/ControlRegistry.h"
 #include "platform/Database.h"
 #include "platform/FormControls.h"
@@ -32,6 +33,11 @@ inline constexpr int kDefaultComparisonPercent = 25;
 inline constexpr int kDefaultBusinessYearStart = 1; // January
 // Why a fee without VAT carries none, unless the settings say otherwise.
 inline const QString kDefaultExemptionReason = QStringLiteral("Nicht steuerbarer Mitgliedsbeitrag");
+// The ranges the settings above accept (a file's value outside falls back to the default).
+inline constexpr int kMaxLeadDays = 30;
+inline constexpr int kMinPreNotificationDays = 1;
+inline constexpr int kMaxPreNotificationDays = 366;
+inline constexpr int kMaxComparisonPercent = 10000;
 
 inline const QString kProgramCaption = QStringLiteral("QVL32 - SEPA - Beitragseinzug");
 inline const QString kInputErrorTitle = QStringLiteral("Quarvel32 SEPA");
@@ -101,6 +107,9 @@ public:
     std::array<std::array<QString, kSlotArray>, kMaxEntries> aMindestbeitraege;
     QString strSteuernummerfeld;
     bool bEinstellungenGelesen = false;
+    // Values of the settings file that could not be used and gave way to their default
+    // ("KEY = „value“, stattdessen …"); told once at start.
+    QStringList settingsFallbacks;
     QString strAbsenderNichtDrucken;
     QList<long> aFBGNr{0};
     std::array<QString, kSlotArray> aBeitragsNamen;
@@ -186,6 +195,10 @@ public:
     void cmbModell_Click();
     // Leaving a formatted decimal box: false (and a message) when it holds no number.
     bool LeaveDecimalBox(TextBox &box, int decimals);
+    // Leaving a box of an amount, a rate, the business year or a date (app/InputRules):
+    // false (and a message) when it holds what the rule cannot read; an accepted year or
+    // date is written plainly ("2026", "06.12.2026").
+    bool LeaveCheckedBox(TextBox &box, BoxRule rule);
     // Leaving "Rechnungs Nr.": false (and a message) unless it holds a whole number from 1
     // to 999.999.999; an accepted number is written plainly ("007" becomes "7").
     bool LeaveInvoiceNumberBox();
@@ -198,9 +211,10 @@ public:
     QString LeaveRefusedBoxes();
     // The stored runs (in association mode those of the selected association's owners):
     // the list refilled whenever it receives the focus (false when it cannot be read), and
-    // the button that deletes the chosen run after asking.
+    // the button that deletes the chosen run after asking (Refused: a bank file of an
+    // earlier run still waits for its name, or another run holds the lock).
     bool cmbBeitraege_GotFocus();
-    enum class DeleteRunResult { Declined, Deleted, NotFound, Failed };
+    enum class DeleteRunResult { Declined, Deleted, NotFound, Failed, Refused };
     DeleteRunResult btnBeitraegeLoeschen_Click();
 
 private:

@@ -47,10 +47,11 @@ void FrmDTA::registerNames()
     n.addText(u"qvlIniPath"_qs, &qvlIniPath);
     n.addText(u"strERechnung"_qs, &strERechnung);
     n.addText(u"strBerichtsPfad"_qs, &strBerichtsPfad);
-    n.addNumber(u"lVorlaufBankarbeitstage"_qs, &lVorlaufBankarbeitstage);
-    n.addNumber(u"lVorabankuendigungTage"_qs, &lVorabankuendigungTage);
-    n.addNumber(u"lVergleichAbweichungProzent"_qs, &lVergleichAbweichungProzent);
-    n.addNumber(u"lWirtschaftsjahrBeginn"_qs, &lWirtschaftsjahrBeginn);
+    n.addNumber(u"lVorlaufBankarbeitstage"_qs, &lVorlaufBankarbeitstage, 0, kMaxLeadDays);
+    n.addNumber(u"lVorabankuendigungTage"_qs, &lVorabankuendigungTage, kMinPreNotificationDays,
+                kMaxPreNotificationDays);
+    n.addNumber(u"lVergleichAbweichungProzent"_qs, &lVergleichAbweichungProzent, 1, kMaxComparisonPercent);
+    n.addNumber(u"lWirtschaftsjahrBeginn"_qs, &lWirtschaftsjahrBeginn, 1, 12);
     n.addText(u"strUStIdNr"_qs, &strUStIdNr);
     for (int k = 0; k < kFeeSlots; ++k)
         n.addText(indexed(u"aSteuerbefreiung"_qs, k), &aSteuerbefreiung[std::size_t(k)]);
@@ -97,7 +98,10 @@ void FrmDTA::registerNames()
         for (int k = 0; k < kSlotArray; ++k)
             n.addCustom(u"aMindestbeitraege("_qs + QString::number(i) + u',' + QString::number(k) + u')',
                         {}, [this, i, k](const QString &v) {
-                            aMindestbeitraege[i][k] = v;
+                            // As the box would: empty, or an amount it can read.
+                            if (!v.trimmed().isEmpty() && !typedAmount(v))
+                                return false;
+                            aMindestbeitraege[i][k] = v.trimmed();
                             return true;
                         });
 
@@ -121,16 +125,23 @@ void FrmDTA::registerNames()
     // Fees.
     for (int k = 0; k < kFeeSlots; ++k) {
         n.addCheckBox(indexed(u"chkBeitrag"_qs, k), &chkBeitrag[k], R::Caption);
-        n.addTextBox(u"txtMindestbeitrag"_qs + QString::number(k + 1), &txtMindestbeitrag[k], 0,
-                     [this, k] { txtMindestbeitrag_Validate(k + 1); });
-        n.addTextBox(indexed(u"txtMwst"_qs, k), &txtMwst[k]);
+        TextBox *minimum = &txtMindestbeitrag[k];
+        n.addCheckedTextBox(u"txtMindestbeitrag"_qs + QString::number(k + 1), minimum, 0, [this, k, minimum] {
+            if (!LeaveCheckedBox(*minimum, BoxRule::MinimumFee))
+                return false;
+            txtMindestbeitrag_Validate(k + 1);
+            return true;
+        });
+        TextBox *vat = &txtMwst[k];
+        n.addCheckedTextBox(indexed(u"txtMwst"_qs, k), vat, 0, [this, vat] { return LeaveCheckedBox(*vat, BoxRule::VatRate); });
     }
 
     // Run inputs and print options.
-    n.addTextBox(u"txtFaellDat"_qs, &txtFaellDat);
-    n.addTextBox(u"txtRechDat"_qs, &txtRechDat);
+    n.addCheckedTextBox(u"txtFaellDat"_qs, &txtFaellDat, 0, [this] { return LeaveCheckedBox(txtFaellDat, BoxRule::Date); });
+    n.addCheckedTextBox(u"txtRechDat"_qs, &txtRechDat, 0, [this] { return LeaveCheckedBox(txtRechDat, BoxRule::Date); });
     n.addCheckedTextBox(u"txtRechNr"_qs, &txtRechNr, 0, [this] { return LeaveInvoiceNumberBox(); });
-    n.addTextBox(u"txtWirtschaftsjahr"_qs, &txtWirtschaftsjahr);
+    n.addCheckedTextBox(u"txtWirtschaftsjahr"_qs, &txtWirtschaftsjahr, 0,
+                        [this] { return LeaveCheckedBox(txtWirtschaftsjahr, BoxRule::BusinessYear); });
     n.addTextBox(u"txtWaehrung"_qs, &txtWaehrung);
     n.addOptionGroup(u"LaoderRe"_qs, {&LaoderRe[0], &LaoderRe[1]}, 0, [this](int i) { LaoderRe_Click(i); });
     n.addCheckBox(u"chkRechnung"_qs, &chkRechnung, R::Visible);

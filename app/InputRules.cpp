@@ -3,6 +3,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <cmath>
 
 namespace qvl {
 
@@ -64,9 +65,56 @@ int formattedDecimalsFor(const QString &name)
     return 0;
 }
 
+BoxRule boxRuleFor(const QString &name)
+{
+    if (formattedDecimalsFor(name) > 0)
+        return BoxRule::Formatted;
+    if (name == u"txtRechNr"_qs)
+        return BoxRule::InvoiceNumber;
+    static const QRegularExpression minimum(u"^txtMindestbeitrag[1-5]$"_qs);
+    if (minimum.match(name).hasMatch())
+        return BoxRule::MinimumFee;
+    static const QRegularExpression vat(u"^txtMwst\\([0-4]\\)$"_qs);
+    if (vat.match(name).hasMatch())
+        return BoxRule::VatRate;
+    if (name == u"txtWirtschaftsjahr"_qs)
+        return BoxRule::BusinessYear;
+    if (name == u"txtFaellDat"_qs || name == u"txtRechDat"_qs)
+        return BoxRule::Date;
+    return BoxRule::None;
+}
+
 bool checkedWhenLeft(const QString &name)
 {
-    return formattedDecimalsFor(name) > 0 || name == u"txtRechNr"_qs;
+    return boxRuleFor(name) != BoxRule::None;
+}
+
+std::optional<double> typedAmount(const QString &text)
+{
+    static const QRegularExpression syntax(u"^\\s*(\\d{1,3}(?:\\.\\d{3})+|\\d*)(?:,(\\d*))?\\s*$"_qs);
+    const QRegularExpressionMatch m = syntax.match(text);
+    if (!m.hasMatch() || (m.capturedLength(1) == 0 && m.capturedLength(2) == 0))
+        return std::nullopt;
+    bool ok = false;
+    const QString integer = m.captured(1).remove(u'.');
+    const double value = ((integer.isEmpty() ? u"0"_qs : integer) + u'.'
+                          + (m.capturedLength(2) == 0 ? u"0"_qs : m.captured(2)))
+                             .toDouble(&ok);
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+std::optional<int> typedYear(const QString &text)
+{
+    static const QRegularExpression syntax(u"^\\s*(\\d{4})\\s*$"_qs);
+    const QRegularExpressionMatch m = syntax.match(text);
+    if (!m.hasMatch())
+        return std::nullopt;
+    const int year = m.captured(1).toInt();
+    if (year < 1900 || year > 2999)
+        return std::nullopt;
+    return year;
 }
 
 std::optional<qint64> invoiceNumber(const QString &text)

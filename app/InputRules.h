@@ -27,9 +27,31 @@ bool acceptsTypedChar(KeyFilter filter, QChar c);
 // control.
 int formattedDecimalsFor(const QString &controlName);
 
+// What leaving a box checks; a refused text keeps the focus in its box.
+enum class BoxRule {
+    None,
+    Formatted,      // the calculation basis: a number, formatted with its decimals
+    InvoiceNumber,  // "Rechnungs Nr.": see invoiceNumber
+    MinimumFee,     // "Mind. Beitrag": empty (no minimum) or an amount
+    VatRate,        // "MwSt.": empty (none) or a rate from 0 to 100
+    BusinessYear,   // "Wirtschaftsjahr": four digits
+    Date            // "Fälligkeitsdatum", "Rechnungsdatum": empty or a date
+};
+
+BoxRule boxRuleFor(const QString &controlName);
+
 // Whether leaving the box checks its text, keeping the focus there while the text is
-// refused: the formatted decimal boxes and the invoice number.
+// refused: every box of an amount, a count or a date (boxRuleFor is not None).
 bool checkedWhenLeft(const QString &controlName);
+
+// An amount as typed in the German form: digits, at most one decimal comma, "." only
+// between groups of three digits ("1.234,5"), no sign, blanks around allowed.
+// std::nullopt for anything else: "1,2,3", "1.2" (which the thousands separator would
+// read as 12), "abc", "-3".
+std::optional<double> typedAmount(const QString &text);
+
+// A business year: four digits from 1900 to 2999, blanks around allowed.
+std::optional<int> typedYear(const QString &text);
 
 // The largest invoice number: every output's invoice number column holds nine digits.
 inline constexpr qint64 kMaxInvoiceNumber = 999999999;

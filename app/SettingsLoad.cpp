@@ -1,4 +1,5 @@
 #include "app/FrmDTA.h"
+#include "app/InputRules.h"
 #include "app/Settings.h"
 #include "einvoice/ERechnungSetting.h"
 #include "models/ModelSections.h"
@@ -30,34 +31,51 @@ void loadPosition(TextBox &box, const QString &value)
         box.Text = QString::number(n);
 }
 
-// A whole number from `lowest` to `highest`; anything else (an older file without the key
-// included) gives the default.
-int wholeNumber(const QString &value, int lowest, int highest, int fallback)
+// A value the program cannot use gives way to the default, and the clerk is told once at
+// start: "VergleichAbweichungProzent = „abc“, statt dessen 25".
+void noteFallback(FrmDTA &form, const QString &key, const QString &value, const QString &fallback)
+{
+    form.settingsFallbacks.append(key + u" = „"_qs + value + u"“, stattdessen "_qs
+                                  + (fallback.isEmpty() ? u"leer"_qs : fallback));
+}
+
+// A whole number from `lowest` to `highest`; an empty value (an older file without the
+// key) gives the default silently, anything else with a note.
+int wholeNumber(FrmDTA &form, const QString &key, const QString &value, int lowest, int highest, int fallback)
 {
     bool ok = false;
     const int n = value.trimmed().toInt(&ok);
-    return ok && n >= lowest && n <= highest ? n : fallback;
+    if (ok && n >= lowest && n <= highest)
+        return n;
+    if (!value.trimmed().isEmpty())
+        noteFallback(form, key, value, QString::number(fallback));
+    return fallback;
 }
 
-QString formatted(const QString &value, const QString &pattern)
+// An amount as the form shows it; one the form would refuse gives 0.
+QString formatted(FrmDTA &form, const QString &key, const QString &value, const QString &pattern)
 {
-    const auto n = parseNumber(value);
-    return n ? formatNumber(*n, pattern) : value;
+    if (const std::optional<double> n = typedAmount(value))
+        return formatNumber(*n, pattern);
+    const QString zero = formatNumber(0.0, pattern);
+    noteFallback(form, key, value, zero);
+    return zero;
 }
 
 // A formula box: formatted, or the written default when the key is empty.
-void loadFormulaBox(TextBox &box, const QString &value, const QString &pattern)
+void loadFormulaBox(FrmDTA &form, TextBox &box, const QString &key, const QString &value, const QString &pattern)
 {
-    box.Text = value.isEmpty() ? formatNumber(0.0, pattern) : formatted(value, pattern);
+    box.Text = value.isEmpty() ? formatNumber(0.0, pattern) : formatted(form, key, value, pattern);
 }
 
-void loadScale(FrmDTA &form, const QString &value, int offset, const QString &pattern)
+void loadScale(FrmDTA &form, const QString &key, const QString &value, int offset, const QString &pattern)
 {
     if (value.isEmpty())
         return;
     const QStringList parts = value.split(u';');
     for (int n = 0; n < parts.size() && 2 * n + offset < kStaffelBoxes; ++n)
-        form.txtStaffel[2 * n + offset].Text = formatted(parts.at(n), pattern);
+        form.txtStaffel[2 * n + offset].Text =
+            formatted(form, key + u" (Wert "_qs + QString::number(n + 1) + u')', parts.at(n), pattern);
 }
 
 } // namespace
@@ -125,11 +143,15 @@ std::optional<KeyFile> LoadSettings(FrmDTA &f)
     f.chkVerwendungszweck.Value = checkState(v(u"SEPA_Buchungstext_VZ_FIBU_RNR"), 0);
     f.txtLogo.Text = v(u"Logo");
     loadERechnung(f, v(u"ERechnung"));
-    f.lVorlaufBankarbeitstage = wholeNumber(v(u"VorlaufBankarbeitstage"), 0, 30, kDefaultLeadDays);
-    f.lVorabankuendigungTage = wholeNumber(v(u"VorabankuendigungTage"), 0, 366, kDefaultPreNotificationDays);
-    f.lVergleichAbweichungProzent =
-        wholeNumber(v(u"VergleichAbweichungProzent"), 1, 10000, kDefaultComparisonPercent);
-    f.lWirtschaftsjahrBeginn = wholeNumber(v(u"WirtschaftsjahrBeginn"), 1, 12, kDefaultBusinessYearStart);
+    f.lVorlaufBankarbeitstage =
+        wholeNumber(f, u"VorlaufBankarbeitstage"_qs, v(u"VorlaufBankarbeitstage"), 0, kMaxLeadDays, kDefaultLeadDays);
+    f.lVorabankuendigungTage = wholeNumber(f, u"VorabankuendigungTage"_qs, v(u"VorabankuendigungTage"),
+                                           kMinPreNotificationDays, kMaxPreNotificationDays,
+                                           kDefaultPreNotificationDays);
+    f.lVergleichAbweichungProzent = wholeNumber(f, u"VergleichAbweichungProzent"_qs, v(u"VergleichAbweichungProzent"),
+                                                1, kMaxComparisonPercent, kDefaultComparisonPercent);
+    f.lWirtschaftsjahrBeginn = wholeNumber(f, u"WirtschaftsjahrBeginn"_qs, v(u"WirtschaftsjahrBeginn"), 1, 12,
+                                           kDefaultBusinessYearStart);
     f.strUStIdNr = v(u"UStIdNr").trimmed();
     for (int k = 0; k < kFeeSlots; ++k) {
         const QString reason = file.value(u"Steuerbefreiung"_qs + QString::number(k + 1)).trimmed();
@@ -151,13 +173,19 @@ std::optional<KeyFile> LoadSettings(FrmDTA &f)
     f.strBerechnungsart = v(u"BERECHNUNG");
     f.rbEinstellung_Click(std::max(0, int(kBerechnungsarten.indexOf(f.strBerechnungsart))));
 
-    loadScale(f, v(u"STAFFEL-FLAECHEN"), 0, u"0.0000"_qs);
-    loadScale(f, v(u"STAFFEL-PREISE"), 1, u"0.00"_qs);
-    loadFormulaBox(f.txtHaMindestbetrag, v(u"FORMEL-MINDESTBETRAG-HA"), u"0.0000"_qs);
-    loadFormulaBox(f.txtPreisMindestbetrag, v(u"FORMEL-MINDESTBETRAG-PREIS"), u"0.00"_qs);
-    loadFormulaBox(f.txtHaZuschlag, v(u"FORMEL-ZUSCHLAG-HA"), u"0.0000"_qs);
-    loadFormulaBox(f.txtPreisZuschlag, v(u"FORMEL-ZUSCHLAG-PREIS"), u"0.00"_qs);
-    loadFormulaBox(f.txtHoechstbeitrag, v(u"FORMEL-HOECHSTBEITRAG"), u"0.00"_qs);
+    loadScale(f, u"STAFFEL-FLAECHEN"_qs, v(u"STAFFEL-FLAECHEN"), 0, u"0.0000"_qs);
+    loadScale(f, u"STAFFEL-PREISE"_qs, v(u"STAFFEL-PREISE"), 1, u"0.00"_qs);
+    const struct {
+        TextBox *box;
+        const char16_t *key;
+        const char16_t *pattern;
+    } formulaBoxes[] = {{&f.txtHaMindestbetrag, u"FORMEL-MINDESTBETRAG-HA", u"0.0000"},
+                        {&f.txtPreisMindestbetrag, u"FORMEL-MINDESTBETRAG-PREIS", u"0.00"},
+                        {&f.txtHaZuschlag, u"FORMEL-ZUSCHLAG-HA", u"0.0000"},
+                        {&f.txtPreisZuschlag, u"FORMEL-ZUSCHLAG-PREIS", u"0.00"},
+                        {&f.txtHoechstbeitrag, u"FORMEL-HOECHSTBEITRAG", u"0.00"}};
+    for (const auto &b : formulaBoxes)
+        loadFormulaBox(f, *b.box, QString::fromUtf16(b.key), v(b.key), QString::fromUtf16(b.pattern));
     f.chkKomma.Value = checkState(v(u"FORMEL-KOMMASTELLEN"), 0);
     f.cmbSEPAFormat.ListIndex = int(f.cmbSEPAFormat.List.indexOf(sepaFormatText(sepaFormatFromText(v(u"SEPAFormat")))));
     return opened;
@@ -166,9 +194,16 @@ std::optional<KeyFile> LoadSettings(FrmDTA &f)
 void LoadMindestbeitraege(FrmDTA &f, const KeyFile &file)
 {
     for (int i = 0; i < f.lbPersons.ListCount() && i < kMaxEntries; ++i)
-        for (int k = 0; k < kFeeSlots; ++k)
-            f.aMindestbeitraege[i][k] =
-                file.value(f.lbPersons.List.at(i) + u" Mindest"_qs + QString::number(k + 1));
+        for (int k = 0; k < kFeeSlots; ++k) {
+            const QString key = f.lbPersons.List.at(i) + u" Mindest"_qs + QString::number(k + 1);
+            QString value = file.value(key);
+            // A minimum fee the box would refuse is no minimum fee: never billed from.
+            if (!value.trimmed().isEmpty() && !typedAmount(value)) {
+                noteFallback(f, key, value, {});
+                value.clear();
+            }
+            f.aMindestbeitraege[i][k] = value.trimmed();
+        }
 }
 
 void LoadModelSections(FrmDTA &f, const KeyFile &file)

@@ -8,6 +8,8 @@
 #include "platform/Paths.h"
 #include "platform/RunSignals.h"
 #include "platform/SingleInstance.h"
+#include "sepa/DueDateRules.h"
+#include "sepa/Target2Calendar.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -185,7 +187,15 @@ StartupResult Form_Load(FrmDTA &f, const QString &commandLine)
 
         const QDate today = f.clock().today();
         f.txtRechDat.Text = formatDate(today, u"dd.mm.yyyy"_qs);
-        f.txtFaellDat.Text = formatDate(today.addDays(14), u"dd.mm.yyyy"_qs);
+        // The first due date the banks and the fee notices of today allow, two weeks ahead
+        // at the least.
+        DueDateRules rules;
+        rules.today = today;
+        rules.leadDays = f.lVorlaufBankarbeitstage;
+        rules.noticeDate = today;
+        rules.preNotificationDays = f.lVorabankuendigungTage;
+        f.txtFaellDat.Text = formatDate(
+            target2::businessDayOnOrAfter(std::max(today.addDays(14), earliestDueDate(rules))), u"dd.mm.yyyy"_qs);
         prepareAccounting(f);
         prepareAccountingFolder(f);
 
@@ -201,6 +211,13 @@ StartupResult Form_Load(FrmDTA &f, const QString &commandLine)
 
         LoadModelSections(f, *settings);
         f.LoadModelle();
+        if (!f.settingsFallbacks.isEmpty()) {
+            f.ui().message(u"Einige Werte der Einstellungsdatei sind nicht lesbar; statt ihrer gilt der Vorgabewert:\n"_qs
+                               + f.settingsFallbacks.join(u'\n')
+                               + u"\n\nPrüfen Sie die Werte; beim Beenden werden sie so gespeichert."_qs,
+                           {}, MsgIcon::Exclamation);
+            f.settingsFallbacks.clear();
+        }
         installRunSignalHandlers();
         if (f.context().tidyUpAtStart)
             clearLeftovers(f);

@@ -176,6 +176,7 @@ int deleteRun(FrmDTA &form, const QString &key)
         return Done;
     case FrmDTA::DeleteRunResult::Declined:
     case FrmDTA::DeleteRunResult::NotFound:
+    case FrmDTA::DeleteRunResult::Refused:
         return Stopped;
     case FrmDTA::DeleteRunResult::Failed:
         return Failure;

@@ -6,14 +6,17 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QScrollBar>
+#include <QStyle>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QScopedValueRollback>
@@ -55,6 +58,23 @@ QStringList items(const QListWidget *list)
         out.append(list->item(i)->text());
     return out;
 }
+
+// The caption of a wrapped check box: a click on it is a click on the box.
+class BoxCaption : public QLabel {
+public:
+    BoxCaption(QCheckBox *box) : m_box(box) { setWordWrap(true); }
+
+protected:
+    void mouseReleaseEvent(QMouseEvent *event) override
+    {
+        if (event->button() == Qt::LeftButton && m_box->isEnabled() && rect().contains(event->position().toPoint()))
+            m_box->click();
+        QLabel::mouseReleaseEvent(event);
+    }
+
+private:
+    QCheckBox *m_box;
+};
 
 } // namespace
 
@@ -140,6 +160,33 @@ QCheckBox *FormView::checkBox(const QString &name, CheckBox &box)
         w->setEnabled(box.Enabled);
     });
     return w;
+}
+
+QWidget *FormView::wrappedCheckBox(const QString &name, CheckBox &box)
+{
+    auto *w = new QCheckBox;
+    w->setObjectName(name);
+    connect(w, &QCheckBox::clicked, this, [this, name](bool on) { edit(name, on ? u"1"_qs : u"0"_qs); });
+    auto *caption = new BoxCaption(w);
+    caption->setObjectName(name + u".Caption"_qs);
+    caption->setBuddy(w);
+    auto *row = new QWidget;
+    auto *layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(w, 0, Qt::AlignTop);
+    layout->setSpacing(w->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing));
+    layout->addWidget(caption, 1);
+    onRefresh([w, caption, row, &box] {
+        w->setChecked(box.Value == 1);
+        if (caption->text() != box.Caption) {
+            caption->setText(box.Caption);
+            w->setAccessibleName(QString(box.Caption).remove(u'&'));
+        }
+        row->setHidden(!box.Visible);
+        w->setEnabled(box.Enabled);
+        caption->setEnabled(box.Enabled);
+    });
+    return row;
 }
 
 QRadioButton *FormView::option(const QString &group, int index, OptionButton &button)

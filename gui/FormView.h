@@ -34,6 +34,10 @@ public:
     QLineEdit *lineEdit(const QString &name, TextBox &box);
     QPlainTextEdit *textArea(const QString &name, TextBox &box);
     QCheckBox *checkBox(const QString &name, CheckBox &box);
+    // A check box whose long caption wraps in a label beside it (a check box's own text
+    // never wraps, and would make the window wider than a small screen). Clicking the
+    // caption ticks the box, as clicking a check box's own text does.
+    QWidget *wrappedCheckBox(const QString &name, CheckBox &box);
     // Member index of the option group "group": named "group(index)".
     QRadioButton *option(const QString &group, int index, OptionButton &button);
     QListWidget *listBox(const QString &name, ListBox &box);

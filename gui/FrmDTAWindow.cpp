@@ -12,6 +12,7 @@
 #include "platform/Paths.h"
 #include "run/RunDriver.h"
 #include "run/RunSummary.h"
+#include "select/OwnerSelection.h"
 #include "sepa/StoredRunCaption.h"
 
 #include <QCheckBox>
@@ -186,14 +187,15 @@ QWidget *FrmDTAWindow::buildGeneralTab()
     // Fees.
     auto *fees = new QGroupBox(u"Beitrag berechnen für:"_qs);
     auto *fg = new QGridLayout(fees);
+    // The columns' captions once above them, so the frame fits a small screen.
+    fg->addWidget(new QLabel(u"Mind. Beitrag"_qs), 0, 1);
+    fg->addWidget(new QLabel(u"MwSt."_qs), 0, 2, 1, 2);
     for (int k = 0; k < kFeeSlots; ++k) {
-        fg->addWidget(v.checkBox(indexed(u"chkBeitrag"_qs, k), f.chkBeitrag[k]), k, 0);
-        fg->addWidget(new QLabel(u"Mind. Beitrag:"_qs), k, 1, Qt::AlignRight);
+        fg->addWidget(v.checkBox(indexed(u"chkBeitrag"_qs, k), f.chkBeitrag[k]), k + 1, 0);
         fg->addWidget(narrow(v.lineEdit(u"txtMindestbeitrag"_qs + QString::number(k + 1), f.txtMindestbeitrag[k]), 6),
-                      k, 2);
-        fg->addWidget(new QLabel(u"MwSt."_qs), k, 3, Qt::AlignRight);
-        fg->addWidget(narrow(v.lineEdit(indexed(u"txtMwst"_qs, k), f.txtMwst[k]), 4), k, 4);
-        fg->addWidget(new QLabel(u"%"_qs), k, 5);
+                      k + 1, 1);
+        fg->addWidget(narrow(v.lineEdit(indexed(u"txtMwst"_qs, k), f.txtMwst[k]), 4), k + 1, 2);
+        fg->addWidget(new QLabel(u"%"_qs), k + 1, 3);
     }
     fg->setColumnStretch(0, 1);
 
@@ -238,10 +240,10 @@ QWidget *FrmDTAWindow::buildGeneralTab()
     for (int i = 0; i < 3; ++i)
         options->addWidget(v.option(u"Sort"_qs, i, f.Sort[i]));
     options->addSpacing(6);
-    options->addWidget(v.checkBox(u"chkVerwendungszweck"_qs, f.chkVerwendungszweck));
+    options->addWidget(v.wrappedCheckBox(u"chkVerwendungszweck"_qs, f.chkVerwendungszweck));
     options->addWidget(v.checkBox(u"chkKopf"_qs, f.chkKopf));
     options->addWidget(v.checkBox(u"chkBank"_qs, f.chkBank));
-    options->addWidget(v.checkBox(u"chkERechnung"_qs, f.chkERechnung));
+    options->addWidget(v.wrappedCheckBox(u"chkERechnung"_qs, f.chkERechnung));
     auto *logo = new QHBoxLayout;
     auto *logoCaption = new QLabel(u"Logo:"_qs);
     auto *logoBox = v.lineEdit(u"txtLogo"_qs, f.txtLogo);
@@ -277,12 +279,10 @@ QWidget *FrmDTAWindow::buildGeneralTab()
     auto *sl = new QHBoxLayout(stored);
     // The runs are listed with their day in the German form; the key stays the entry.
     auto *runs = v.comboBox(u"cmbBeitraege"_qs, f.cmbBeitraege, storedRunCaption);
-    // Wide enough for a run of one fee type (the drop-down shows longer ones whole).
+    // Wide enough for a run of one fee type where there is room, narrower on a small
+    // screen (the drop-down shows every run whole).
     runs->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    const QFontMetrics metrics = runs->fontMetrics();
-    runs->setMinimumContentsLength(metrics.horizontalAdvance(u"2026 Mitgliedsbeitrag, Erstellt: 15.12.2026"_qs)
-                                       / metrics.horizontalAdvance(u'X')
-                                   + 1);
+    runs->setMinimumContentsLength(12);
     runs->installEventFilter(this);
     auto *remove = button(u"btnBeitraegeLoeschen"_qs, u"Löschen"_qs);
     connect(remove, &QPushButton::clicked, this, &FrmDTAWindow::btnBeitraegeLoeschen_Click);
@@ -291,20 +291,42 @@ QWidget *FrmDTAWindow::buildGeneralTab()
 
     auto *owners = button(u"btnWB"_qs, u"&Waldbesitzer Selektion"_qs);
     connect(owners, &QPushButton::clicked, this, &FrmDTAWindow::btnWB_Click);
+    // An active selection stays in sight: the next run bills only the chosen owners.
+    auto *selection = new QLabel;
+    selection->setObjectName(u"lblAuswahl"_qs);
+    auto *clearSelection = button(u"btnAuswahlAufheben"_qs, u"Auswahl auf&heben"_qs);
+    connect(clearSelection, &QPushButton::clicked, this, [this] {
+        if (!m_view->commitPendingEdit())
+            return;
+        m_view->edit(u"strWBIN"_qs, QString());
+    });
+    // Always in place, so the window's size does not change with it.
+    m_view->onRefresh([this, selection, clearSelection] {
+        const QString caption = selectionCaption(m_form.strWBIN);
+        selection->setText(caption.isEmpty() ? u"Auswahl: alle Waldbesitzer"_qs : caption);
+        QFont font = selection->font();
+        font.setBold(!caption.isEmpty());
+        selection->setFont(font);
+        clearSelection->setEnabled(!caption.isEmpty());
+    });
+    auto *selectionRow = new QHBoxLayout;
+    selectionRow->addStretch(1);
+    selectionRow->addWidget(selection);
+    selectionRow->addSpacing(12);
+    selectionRow->addWidget(clearSelection);
+    selectionRow->addWidget(owners);
 
     grid->addWidget(creditor, 0, 0, 3, 1);
     grid->addWidget(fees, 0, 1);
     grid->addWidget(fixed, 0, 2);
     grid->addWidget(run, 1, 1, 1, 2);
     grid->addWidget(position, 2, 1);
-    auto *right = new QVBoxLayout;
-    right->addWidget(stored);
-    right->addWidget(owners, 0, Qt::AlignRight);
-    grid->addLayout(right, 2, 2);
+    grid->addWidget(stored, 2, 2);
+    grid->addLayout(selectionRow, 3, 1, 1, 2);
     grid->setColumnStretch(0, 6);
     grid->setColumnStretch(1, 3);
     grid->setColumnStretch(2, 4);
-    grid->setRowStretch(3, 1);
+    grid->setRowStretch(4, 1);
     return page;
 }
 
@@ -417,8 +439,7 @@ QWidget *FrmDTAWindow::buildBasisTab()
     right->addStretch(1);
     layout->addLayout(right, 1, 1);
 
-    auto *share = v.checkBox(u"chkAnteiligeBerechnung"_qs, f.chkAnteiligeBerechnung);
-    layout->addWidget(share, 2, 0, 1, 2);
+    layout->addWidget(v.wrappedCheckBox(u"chkAnteiligeBerechnung"_qs, f.chkAnteiligeBerechnung), 2, 0, 1, 2);
     layout->addWidget(v.checkBox(u"chkSonderbeitrag"_qs, f.chkSonderbeitrag), 3, 0, 1, 2);
     layout->setColumnStretch(0, 1);
     layout->setColumnStretch(1, 1);

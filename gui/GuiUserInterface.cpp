@@ -67,14 +67,27 @@ MsgResult GuiUserInterface::showMessage(const Message &m)
     case MsgIcon::Critical: box.setIcon(QMessageBox::Critical); break;
     case MsgIcon::Question: box.setIcon(QMessageBox::Question); break;
     }
+    // A question's default and its Escape are the safe answer: a question here leads to a
+    // bank file, a stored fee or a deletion, and Return must never say yes to it by itself.
+    // Return on a focused button presses that button.
+    QMessageBox::StandardButton safe = QMessageBox::Ok;
     switch (m.buttons) {
     case MsgButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
-    case MsgButtons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
-    case MsgButtons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    case MsgButtons::OkCancel:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        safe = QMessageBox::Cancel;
+        break;
+    case MsgButtons::YesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        safe = QMessageBox::No;
+        break;
     case MsgButtons::YesNoCancel:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        safe = QMessageBox::Cancel;
         break;
     }
+    box.setDefaultButton(safe);
+    box.setEscapeButton(safe);
     // A question shown while the wait cursor is on must still be answerable.
     const bool busy = m_busyDepth > 0;
     if (busy)

@@ -86,30 +86,36 @@ RunCheckDialog::RunCheckDialog(const RunCheck &check, QWidget *parent) : QDialog
     auto *buttons = new QDialogButtonBox;
     const bool errors = check.hasErrors();
     if (!errors) {
-        QPushButton *start = buttons->addButton(u"&Lauf starten"_qs, QDialogButtonBox::AcceptRole);
-        start->setObjectName(u"cmdRunStart"_qs);
-        connect(start, &QPushButton::clicked, this, [this] { choose(RunCheckChoice::Start); });
-        if (check.proposedDueDate)
-            buttons->addButton(dialogButton(u"cmdTakeDueDate"_qs,
-                                            u"&Fälligkeit "_qs + formatDate(*check.proposedDueDate, u"dd.mm.yyyy"_qs)
-                                                + u" übernehmen"_qs,
-                                            this, [this] { choose(RunCheckChoice::TakeDueDate); }),
-                               QDialogButtonBox::ActionRole);
-        buttons->addButton(dialogButton(u"cmdSaveList"_qs, u"Liste &speichern …"_qs, this, [this] { saveList(); }),
+        // An action, not the dialog's accept button: the box would make that the default.
+        buttons->addButton(dialogButton(u"cmdRunStart"_qs, u"&Lauf starten"_qs, this,
+                                        [this] { choose(RunCheckChoice::Start); }),
                            QDialogButtonBox::ActionRole);
     }
-    QPushButton *cancel = buttons->addButton(u"Abbrechen"_qs, QDialogButtonBox::RejectRole);
-    cancel->setObjectName(u"cmdCancel"_qs);
-    connect(cancel, &QPushButton::clicked, this, [this] { choose(RunCheckChoice::Cancel); });
-    // Enter never starts a run by itself: the clerk presses the button.
-    for (QAbstractButton *b : buttons->buttons())
-        if (auto *push = qobject_cast<QPushButton *>(b))
-            push->setAutoDefault(false);
-
+    // A due date the banks cannot meet is an error the proposed date clears.
+    if (check.proposedDueDate && (!errors || check.onlyDueDateError()))
+        buttons->addButton(dialogButton(u"cmdTakeDueDate"_qs,
+                                        u"&Fälligkeit "_qs + formatDate(*check.proposedDueDate, u"dd.mm.yyyy"_qs)
+                                            + u" übernehmen"_qs,
+                                        this, [this] { choose(RunCheckChoice::TakeDueDate); }),
+                           QDialogButtonBox::ActionRole);
+    if (!errors)
+        buttons->addButton(dialogButton(u"cmdSaveList"_qs, u"Liste &speichern …"_qs, this, [this] { saveList(); }),
+                           QDialogButtonBox::ActionRole);
+    QPushButton *cancel = dialogButton(u"cmdCancel"_qs, u"Abbrechen"_qs, this, [this] { choose(RunCheckChoice::Cancel); });
+    buttons->addButton(cancel, QDialogButtonBox::RejectRole);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(figures);
     layout->addWidget(tree, 1);
     layout->addWidget(buttons);
+    // Nothing that moves money is a default: Return presses the focused button, and
+    // "Abbrechen" anywhere else, as Escape does; the dialog opens with the focus on it.
+    // (Only a button inside the dialog can be its default: else the dialog would make the
+    // first button its default when shown.)
+    for (QAbstractButton *b : buttons->buttons())
+        if (auto *push = qobject_cast<QPushButton *>(b))
+            push->setAutoDefault(true);
+    cancel->setDefault(true);
+    cancel->setFocus();
     resize(980, 580);
 }
 

@@ -66,11 +66,12 @@ void ControlRegistry::addBool(const QString &name, bool *field)
     });
 }
 
-void ControlRegistry::addNumber(const QString &name, int *field)
+void ControlRegistry::addNumber(const QString &name, int *field, int lowest, int highest)
 {
-    addLine(name, [field] { return QString::number(*field); }, [field](const QString &v) {
+    addLine(name, [field] { return QString::number(*field); }, [field, lowest, highest](const QString &v) {
         bool ok = false;
         const int n = v.trimmed().toInt(&ok);
+        ok = ok && n >= lowest && n <= highest;
         if (ok)
             *field = n;
         return ok;

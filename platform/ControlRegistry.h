@@ -10,6 +10,7 @@
 #include <QPair>
 #include <QSet>
 #include <QString>
+#include <climits>
 #include <functional>
 
 namespace qvl {
@@ -32,7 +33,8 @@ public:
 
     void addText(const QString &name, QString *field, Action onChange = {});
     void addBool(const QString &name, bool *field);
-    void addNumber(const QString &name, int *field);
+    // A whole number from `lowest` to `highest`; anything else is refused.
+    void addNumber(const QString &name, int *field, int lowest = INT_MIN, int highest = INT_MAX);
     void addTextBox(const QString &name, TextBox *box, int properties = 0, Action onChange = {});
     // A box whose leaving checks the value (a number box): when `leave` refuses it, the text
     // stays as typed, as on the form, and setting it answers InvalidValue.

@@ -4,6 +4,7 @@
 #include "run/RunError.h"
 #include "run/RunManifest.h"
 #include "run/RunManifestSql.h"
+#include "sepa/FeeSlotRecord.h"
 
 namespace qvl {
 
@@ -14,6 +15,7 @@ using OwnTablesOf = QList<OwnTable> (*)();
 // One entry per module with tables of its own.
 const OwnTablesOf kModules[] = {
     &run_manifest::ownTables,
+    &fee_slots::ownTables,
 };
 
 bool exists(Database &db, const QString &table)
@@ -51,6 +53,8 @@ QStringList createOwnTables(Database &db)
             throw NoRightToCreate{u"CREATE TABLE permission denied in database."_qs};
         try {
             db.run(db.sql(table.create));
+            if (table.index)
+                db.run(db.sql(*table.index));
         } catch (const DbError &e) {
             // The embedded database lets every login create tables: its failure is the
             // disk's or the file's. On a server it is the login's rights, as a rule.
@@ -88,8 +92,13 @@ QString ownTablesSqlServerScript()
 {
     QString script;
     for (const OwnTable &table : ownTables())
-        script += u"if object_id(N'"_qs + table.name + u"', N'U') is null\n    "_qs
+    {
+        script += u"if object_id(N'dbo."_qs + table.name + u"', N'U') is null\nbegin\n    "_qs
                   + QString::fromUtf16(table.create.sqlServer) + u";\n"_qs;
+        if (table.index)
+            script += u"    "_qs + QString::fromUtf16(table.index->sqlServer) + u";\n"_qs;
+        script += u"end;\n"_qs;
+    }
     return script;
 }
 

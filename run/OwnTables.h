@@ -15,6 +15,7 @@ namespace qvl {
 struct OwnTable {
     QString name;      // the table's name, also what its existence is checked by
     DialectSql create; // its CREATE TABLE in both dialects
+    const DialectSql *index = nullptr; // a CREATE INDEX run right after it, if any
 };
 
 // Every own table of every module, in the order they are created.

@@ -5,6 +5,7 @@
 #include <QLocale>
 
 #include <algorithm>
+#include <cmath>
 
 namespace qvl {
 
@@ -13,11 +14,13 @@ CheckGrade gradeOf(CheckKind kind)
     switch (kind) {
     case CheckKind::CalculationRefused:
     case CheckKind::NoWritableIban:
+    // The banks would refuse the file, or the members were not told in time.
+    case CheckKind::DueDate:
         return CheckGrade::Error;
     case CheckKind::ComparisonGone:
     case CheckKind::ComparisonNew:
     case CheckKind::ComparisonChanged:
-    case CheckKind::DueDate:
+    case CheckKind::ComparisonTransfer:
         return CheckGrade::Hint;
     default:
         return CheckGrade::Warning;
@@ -27,6 +30,21 @@ CheckGrade gradeOf(CheckKind kind)
 bool RunCheck::hasErrors() const
 {
     return std::any_of(items.cbegin(), items.cend(), [](const CheckItem &i) { return i.grade() == CheckGrade::Error; });
+}
+
+bool RunCheck::onlyDueDateError() const
+{
+    if (!proposedDueDate)
+        return false;
+    bool dueDate = false;
+    for (const CheckItem &i : items) {
+        if (i.grade() != CheckGrade::Error)
+            continue;
+        if (i.kind != CheckKind::DueDate)
+            return false;
+        dueDate = true;
+    }
+    return dueDate;
 }
 
 QList<CheckItem> RunCheck::itemsOf(CheckGrade grade) const
@@ -73,6 +91,19 @@ QString countText(qsizetype n)
     return QLocale(QLocale::German).toString(qlonglong(n));
 }
 
+QString percentChangeText(double percent, std::optional<int> threshold)
+{
+    int decimals = 1;
+    if (threshold) {
+        const double limit = std::abs(*threshold);
+        while (decimals < 10 && std::fabs(percent) > limit
+               && roundHalfAwayFromZero(std::fabs(percent), decimals) <= limit)
+            ++decimals;
+    }
+    const double shown = roundHalfAwayFromZero(percent, decimals);
+    return (shown > 0 ? u"+"_qs : QString()) + QLocale(QLocale::German).toString(shown, 'f', decimals) + u" %"_qs;
+}
+
 QString itemHeadline(const CheckItem &item)
 {
     if (item.owners.isEmpty())
@@ -97,6 +128,16 @@ QStringList figuresLines(const RunCheck &check)
     if (f.directDebit && !f.dueDate.isEmpty())
         head += u", fällig am "_qs + f.dueDate;
     lines << head;
+    if (f.directDebit && !f.dueDate.isEmpty()) {
+        QString rules = u"Vorlauf der Bank "_qs + QString::number(f.leadDays)
+                        + (f.leadDays == 1 ? u" Bankarbeitstag"_qs : u" Bankarbeitstage"_qs);
+        if (f.preNotificationDays > 0)
+            rules += u", Vorabankündigung mit den Beitragsbescheiden "_qs + QString::number(f.preNotificationDays)
+                     + (f.preNotificationDays == 1 ? u" Tag"_qs : u" Tage"_qs);
+        lines << u"Fälligkeit: "_qs + f.dueDate + u" ("_qs + rules + u')';
+    }
+    if (!f.selection.isEmpty())
+        lines << f.selection;
     lines << u"Waldbesitzer gelesen: "_qs + countText(f.read);
     lines << u"Abgerechnet: "_qs + countText(f.billed) + u" Waldbesitzer, zusammen "_qs + euroText(f.total);
     for (const FeeTotal &fee : f.fees)

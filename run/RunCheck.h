@@ -20,6 +20,7 @@ enum class CheckKind {
     // Errors: the run cannot start.
     CalculationRefused, // the fee calculation or the amount limits refused the run
     NoWritableIban,     // a direct-debit run whose bank file could carry no debit
+    DueDate,            // the due date against the banks' calendar and the pre-notification
     // Warnings.
     LeftOut,           // no IBAN the bank file can carry: not debited
     IbanInvalid,       // written, but the bank will reject it
@@ -40,7 +41,7 @@ enum class CheckKind {
     ComparisonGone,
     ComparisonNew,
     ComparisonChanged,
-    DueDate            // the due date against the banks' calendar and the pre-notification
+    ComparisonTransfer // owners who pay by transfer: not stored, so compared apart
 };
 
 CheckGrade gradeOf(CheckKind kind);
@@ -71,6 +72,9 @@ struct RunFigures {
     QString year;      // txtWirtschaftsjahr
     QString feeText;   // strBeitragsText
     QString dueDate;   // dd.mm.yyyy, direct debit only
+    int leadDays = 0;  // the bank's lead time in TARGET2 business days
+    int preNotificationDays = 0; // with fee notices: the pre-notification period, else 0
+    QString selection; // the owner selection the run is restricted to; empty: all owners
     int read = 0;      // owners the member query read
     int billed = 0;    // owners the fee calculation kept
     double total = 0;  // their totals, euros
@@ -89,6 +93,8 @@ struct RunCheck {
     std::optional<QDate> proposedDueDate;
 
     bool hasErrors() const;
+    // Whether the due date is the only error and a proposed date would clear it.
+    bool onlyDueDateError() const;
     QList<CheckItem> itemsOf(CheckGrade grade) const;
     // The items of a kind taken out (to be made anew).
     void remove(CheckKind kind);
@@ -118,5 +124,9 @@ QString runCheckText(const RunCheck &check);
 // German amounts and counts: "1.234,50 €", "2.628".
 QString euroText(double euros);
 QString countText(qsizetype n);
+// A change in percent with its sign, one decimal ("+12,5 %"); a change beyond `threshold`
+// that one decimal would show as the threshold itself (or below) gets as many more
+// decimals as it needs ("+25,02 %"), so a listed change never reads as the threshold.
+QString percentChangeText(double percent, std::optional<int> threshold = std::nullopt);
 
 } // namespace qvl

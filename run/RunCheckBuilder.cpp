@@ -8,6 +8,7 @@
 #include "run/InvoiceDate.h"
 #include "print/InvoicePrinting.h"
 #include "platform/Database.h"
+#include "select/OwnerSelection.h"
 #include "sepa/BookingSelection.h"
 #include "sepa/DueDateRules.h"
 
@@ -38,11 +39,6 @@ QString quoted(const QString &text)
 QString dateText(const QDate &day)
 {
     return formatDate(day, u"dd.mm.yyyy"_qs);
-}
-
-QString signedPercent(double percent)
-{
-    return (percent > 0 ? u"+"_qs : QString()) + formatNumber(percent, u"###,##0.0"_qs) + u" %"_qs;
 }
 
 // The items of one run, gathered owner by owner and added in a fixed order.
@@ -120,10 +116,13 @@ void checkBankRules(const FrmDTA &f, const BookingCheck &c, const Buchung &b, It
                   owner(b, iban));
     else if (c.iban == BookingCheck::Iban::Invalid)
         items.add(CheckKind::IbanInvalid,
-                  u"IBAN mit falscher Länge oder Prüfziffer: die Lastschrift wird geschrieben, die Bank weist sie "
-                  "zurück"_qs,
+                  letters ? u"IBAN mit falscher Länge oder Prüfziffer: die Lastschrift wird nicht in die SEPA-Datei "
+                            "geschrieben (die Bank wiese sie zurück); der Beitragsbescheid bittet stattdessen um "
+                            "Überweisung"_qs
+                          : u"IBAN mit falscher Länge oder Prüfziffer: die Lastschrift wird nicht in die SEPA-Datei "
+                            "geschrieben (die Bank wiese sie zurück); der Beitrag wird nicht eingezogen"_qs,
                   owner(b, iban));
-    if (c.iban == BookingCheck::Iban::Unwritable)
+    if (c.iban != BookingCheck::Iban::Valid)
         return; // nothing of him goes into the file
     if (c.bicReplaced)
         items.add(CheckKind::BicReplaced, u"BIC ungültig; in der SEPA-Datei steht NOTPROVIDED"_qs,
@@ -153,9 +152,15 @@ void addComparison(const RunCheckInputs &in, RunCheck &check)
         return;
     }
     const std::optional<double> percent = c.totalPercent();
-    check.comparison = u"Vorjahr "_qs + what + u": "_qs + countText(c.lastCount) + u" Waldbesitzer, "_qs
-                       + euroText(c.lastTotal) + u"; dieser Lauf: "_qs + countText(c.thisCount) + u" Waldbesitzer, "_qs
-                       + euroText(c.thisTotal) + (percent ? u" ("_qs + signedPercent(*percent) + u')' : QString())
+    // Only debits were stored: debited is compared with debited, transfers are told apart.
+    check.comparison = u"Vorjahr "_qs + what + u": "_qs + countText(c.lastCount) + u" Waldbesitzer abgebucht, "_qs
+                       + euroText(c.lastTotal) + u"; dieser Lauf: "_qs + countText(c.thisCount)
+                       + u" Waldbesitzer abgebucht, "_qs + euroText(c.thisTotal)
+                       + (percent ? u" ("_qs + percentChangeText(*percent) + u')' : QString())
+                       + (c.transfer.isEmpty() ? QString()
+                                               : u"; dazu "_qs + countText(c.transfer.size())
+                                                     + u" Waldbesitzer per Überweisung, "_qs + euroText(c.transferTotal)
+                                                     + u" (nicht verglichen)"_qs)
                        + u'.';
     const auto owners = [](const QList<ComparedOwner> &list, const std::function<QString(const ComparedOwner &)> &detail) {
         QList<CheckOwner> out;
@@ -170,6 +175,15 @@ void addComparison(const RunCheckInputs &in, RunCheck &check)
     if (!c.added.isEmpty())
         check.add({CheckKind::ComparisonNew, u"Neu in diesem Lauf, im Vorjahr nicht abgerechnet"_qs,
                    owners(c.added, [](const ComparedOwner &o) { return euroText(o.thisRun); })});
+    if (!c.transfer.isEmpty())
+        check.add({CheckKind::ComparisonTransfer,
+                   u"Zahlen per Überweisung (nicht in der SEPA-Datei, ihre Beiträge werden nicht gespeichert); nicht "
+                   "mit dem Vorjahr verglichen"_qs,
+                   owners(c.transfer, [&](const ComparedOwner &o) {
+                       return euroText(o.thisRun)
+                              + (isZero(o.lastYear) ? QString()
+                                                    : u", "_qs + c.lastYear + u" abgebucht: "_qs + euroText(o.lastYear));
+                   })});
     if (!c.changed.isEmpty())
         check.add({CheckKind::ComparisonChanged,
                    u"Betrag weicht um mehr als "_qs + QString::number(c.thresholdPercent)
@@ -177,7 +191,7 @@ void addComparison(const RunCheckInputs &in, RunCheck &check)
                    owners(c.changed, [&](const ComparedOwner &o) {
                        const std::optional<double> p = o.percent();
                        return c.lastYear + u' ' + euroText(o.lastYear) + u", jetzt "_qs + euroText(o.thisRun)
-                              + (p ? u" ("_qs + signedPercent(*p) + u')' : QString());
+                              + (p ? u" ("_qs + percentChangeText(*p, c.thresholdPercent) + u')' : QString());
                    })});
 }
 
@@ -207,9 +221,12 @@ void checkDueDate(const FrmDTA &f, RunCheck &check)
     DueDateRules rules;
     rules.today = f.clock().today();
     rules.leadDays = f.lVorlaufBankarbeitstage;
+    check.figures.leadDays = rules.leadDays;
     // The fee notices are the members' pre-notification of the debit.
-    if (f.chkRechnung.Value == 1)
+    if (f.chkRechnung.Value == 1) {
         rules.noticeDate = invoiceDate(f);
+        check.figures.preNotificationDays = f.lVorabankuendigungTage;
+    }
     rules.preNotificationDays = f.lVorabankuendigungTage;
     const DueDateCheck result = qvl::checkDueDate(due->date(), rules);
     for (const DueDateFinding &finding : result.findings)
@@ -224,6 +241,8 @@ RunCheck buildRunCheck(const FrmDTA &f, const Buchungen &records, const RunCheck
     fig.directDebit = f.LaoderRe[0].Value;
     fig.year = f.txtWirtschaftsjahr.Text;
     fig.feeText = f.strBeitragsText;
+    // A restricted run says so: "Waldbesitzer gelesen: 2" alone does not tell why.
+    fig.selection = selectionCheckLine(f.strWBIN);
     fig.read = in.read;
     fig.dropped = int(in.dropped.size());
     if (!in.calculationRefused.isEmpty())

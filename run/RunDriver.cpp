@@ -12,7 +12,9 @@
 #include "run/StartChecks.h"
 #include "run/TargetDrive.h"
 #include "sepa/BankFiles.h"
+#include "sepa/BookingSelection.h"
 #include "sepa/ErrorLog.h"
+#include "sepa/FeeSlotRecord.h"
 #include "sepa/RunLock.h"
 #include "sepa/SepaWriter.h"
 #include "einvoice/EInvoiceWriter.h"
@@ -27,6 +29,9 @@
 #include "sepa/StoredFees.h"
 
 #include "platform/FaultPoints.h"
+
+#include <QDeadlineTimer>
+#include <QThread>
 
 
 namespace qvl {
@@ -54,24 +59,66 @@ void durableCommits(Database &db)
         sqlite3_exec(handle, "PRAGMA synchronous=EXTRA", nullptr, nullptr, nullptr);
 }
 
-// A second direct-debit run for a year and type already collected would debit the same
-// owners twice: asked before anything is written, under the run lock, so that a run that
-// committed while this one was being prepared is seen. True when the run may go on.
+// The caption of a fee slot as the clerk knows it: the fee's name, else its box's caption.
+QString slotName(const FrmDTA &f, int k)
+{
+    const auto slot = std::size_t(k);
+    const QString name = f.aBeitragsNamen[slot].trimmed();
+    return name.isEmpty() ? QString(f.chkBeitrag[slot].Caption).remove(u'&') : name;
+}
+
+// A second direct-debit run that debits an owner a fee of a business year he already paid
+// would collect it twice, whichever other fees either run held: asked before anything is
+// written, under the run lock, so that a run that committed while this one was being
+// prepared is seen. True when the run may go on.
 bool repeatedRunConfirmed(FrmDTA &f, Database &db, const Buchungen &aBuchungen)
 {
-    QSet<long> owners;
-    owners.reserve(qsizetype(aBuchungen.size()));
-    for (const Buchung &b : aBuchungen)
-        owners.insert(b.Id_Personal);
-    const std::optional<QDateTime> last = lastStoredFee(db, f.txtWirtschaftsjahr.Text, f.strBeitragsText, owners);
-    if (!last)
+    QHash<long, fee_slots::SlotMask> slotsByOwner;
+    slotsByOwner.reserve(qsizetype(aBuchungen.size()));
+    for (const Buchung &b : aBuchungen) {
+        const fee_slots::SlotMask mask = fee_slots::debitedSlots(f, b);
+        // An owner the bank file leaves out pays nothing twice by this run.
+        if (mask != 0 && debitable(b))
+            slotsByOwner[b.Id_Personal] |= mask;
+    }
+    QStringList slotTexts;
+    for (int k = 0; k < kFeeSlots; ++k)
+        slotTexts.append(feeTextOf(f.chkBeitrag[std::size_t(k)].Caption));
+    const std::optional<fee_slots::Repeat> repeat =
+        fee_slots::findRepeat(db, f.txtWirtschaftsjahr.Text, slotsByOwner, slotTexts);
+    if (!repeat)
         return true;
-    return f.ui().askYesNo(u"Für "_qs + f.txtWirtschaftsjahr.Text + u" „"_qs + f.strBeitragsText
-                               + u"“ sind bereits Beiträge gespeichert (Lauf vom "_qs
-                               + (last->isValid() ? formatDate(*last, u"dd.mm.yyyy"_qs) : u"?"_qs)
-                               + u"). Ein weiterer Lauf kann dieselben Lastschriften ein zweites Mal einziehen. "
-                                 "Trotzdem fortfahren?"_qs,
-                           u"SEPA"_qs);
+    QStringList fees;
+    for (int k = 0; k < kFeeSlots; ++k)
+        if ((repeat->mask >> k) & 1U)
+            fees.append(u"„"_qs + slotName(f, k) + u"“"_qs);
+    const QString year = fee_slots::yearKey(f.txtWirtschaftsjahr.Text);
+    const QString when = repeat->created.isValid() ? formatDate(repeat->created, u"dd.mm.yyyy"_qs) : u"?"_qs;
+    return f.ui().askYesNo(
+        u"Für "_qs + year + u" sind bereits Beiträge gespeichert, die dieser Lauf ein zweites Mal einziehen würde: "_qs
+            + fees.join(u", "_qs) + u" bei "_qs + QString::number(repeat->owners)
+            + (repeat->owners == 1 ? u" Waldbesitzer"_qs : u" Waldbesitzern"_qs) + u" (zuletzt Lauf „"_qs + year
+            + u' ' + repeat->typ + u"“ vom "_qs + when
+            + u"). Wurde jener Lauf nicht eingezogen, löschen Sie ihn zuerst unter „gespeicherte Beiträge "
+              "löschen“.\n\nTrotzdem fortfahren und diese Beiträge noch einmal einziehen?"_qs,
+        u"SEPA"_qs);
+}
+
+// The run lock, once no bank file waits for its name. A run that committed a moment ago
+// names its file and forgets its record right after, which it can only do while no one
+// holds the lock: a record is waited for as the lock is, then the run is refused.
+std::unique_ptr<RunLock> lockWithoutPendingFile(Database &db)
+{
+    QDeadlineTimer deadline(RunLock::kWaitMilliseconds);
+    for (;;) {
+        auto lock = std::make_unique<RunLock>(db);
+        if (!bank_files::hasPending(db))
+            return lock;
+        lock.reset();
+        if (deadline.hasExpired())
+            throw RunError(RunError::Kind::Input, bank_files::pendingRefusal());
+        QThread::msleep(100);
+    }
 }
 
 // The own tables this connection lacks, for a message (all of them when it cannot tell).
@@ -116,11 +163,14 @@ void writeSteps(FrmDTA &f, PreparedRun &run, RunReport &report)
     }
     if (diskette)
         ClearDiskette();
-    finishInterruptedRuns(f);
+    finishInterruptedRuns(f, true);
     const QString databaseId = run_manifest::ensureDatabaseId(*db);
     durableCommits(*db);
     faultPoint("vor-sperre");
-    RunLock lock(*db);
+    // A direct-debit run waits for, then refuses beside, a run whose files still wait for
+    // their names: its debits are stored and would be collected a second time.
+    const std::unique_ptr<RunLock> locked = directDebit ? lockWithoutPendingFile(*db) : std::make_unique<RunLock>(*db);
+    RunLock &lock = *locked;
     const Buchungen &aBuchungen = run.records;
     if (directDebit && !repeatedRunConfirmed(f, *db, aBuchungen)) {
         report.outcome = RunOutcome::Stopped;
@@ -216,10 +266,11 @@ bool runCheckConfirmed(FrmDTA &f, PreparedRun &run)
 
 } // namespace
 
-void finishInterruptedRuns(FrmDTA &f)
+void finishInterruptedRuns(FrmDTA &f, bool waitForLock)
 {
     const std::unique_ptr<Database> db = Database::open(f.strConnectionString, f.connectionOptions);
-    const bank_files::Recovery recovery = bank_files::finishInterruptedRuns(*db, runFolders(f));
+    const bank_files::Recovery recovery =
+        bank_files::finishInterruptedRuns(*db, runFolders(f), waitForLock ? RunLock::kWaitMilliseconds : 0);
     const QStringList lines = bank_files::messages(recovery);
     if (lines.isEmpty())
         return;
@@ -258,15 +309,20 @@ QString pendingRunsNotice(FrmDTA &f)
     return bank_files::pendingNotice(*db, runFolders(f));
 }
 
+QString feeTextOf(QString caption)
+{
+    for (const QChar c : {u'\\', u'/', u':', u'?', u'<', u'>', u'|', u' ', u'\'', u'"'})
+        caption.replace(c, u'_');
+    return caption;
+}
+
 void BuildBeitragsText(FrmDTA &f)
 {
     QString text;
     for (const CheckBox &box : f.chkBeitrag)
         if (box.Value == 1)
             text += box.Caption;
-    for (const QChar c : {u'\\', u'/', u':', u'?', u'<', u'>', u'|', u' ', u'\'', u'"'})
-        text.replace(c, u'_');
-    f.strBeitragsText = text;
+    f.strBeitragsText = feeTextOf(text);
 }
 
 RunReport cmdStart_Click(FrmDTA &f)
@@ -275,8 +331,10 @@ RunReport cmdStart_Click(FrmDTA &f)
     std::optional<PreparedRun> run = PrepareRun(f, report);
     if (run && !runCheckConfirmed(f, *run))
         report.outcome = RunOutcome::Stopped;
-    else if (run)
+    else if (run) {
+        report.dueDate = run->check.figures.dueDate;
         runGuarded(f, report, [&] { writeSteps(f, *run, report); });
+    }
     if (report.outcome != RunOutcome::Completed && !report.bankFile.isEmpty())
         report.outcome = RunOutcome::Unfinished;
     report.signal = pendingRunSignal();

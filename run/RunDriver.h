@@ -29,6 +29,7 @@ struct RunReport {
     qint64 debits = 0;   // the debits in the bank file
     double controlSum = 0; // the bank file's control sum, in euros
     int leftOut = 0;     // owners billed but left out of the bank file for their bank data
+    QString dueDate;     // direct debit: the due date the bank file carries, dd.mm.yyyy
     QString logFile;     // the export error log, when the run added lines to it
     int eInvoicesRefused = 0; // owners who should have had an e-invoice and got none
     qsizetype firstAccountingFile = -1; // outputs from here on are the accounting files
@@ -43,14 +44,17 @@ struct RunReport {
 // The captions of the ticked fee boxes, joined, with characters unfit for file names
 // replaced by "_"; stored in strBeitragsText.
 void BuildBeitragsText(FrmDTA &form);
+// One caption as BuildBeitragsText writes it.
+QString feeTextOf(QString caption);
 
 RunReport cmdStart_Click(FrmDTA &form);
 
 // What interrupted runs left in this desk's folders: the files of a committed run get their
 // names, the hidden files of a run that never committed are deleted; told in one message
-// and logged. Done at every start of the program and before every run; nothing while
-// another run works on the database. Throws DbError.
-void finishInterruptedRuns(FrmDTA &form);
+// and logged. Done at every start of the program (nothing while another run works on the
+// database) and before every run and deletion of a stored run (waiting for the lock as a
+// run does: RunError when it stays taken). Throws DbError.
+void finishInterruptedRuns(FrmDTA &form, bool waitForLock = false);
 
 // After a run stopped for want of the program's own tables (ownTablesMissing): the desktop
 // program's init-db. Yes tries to create them on this connection (an administrator's

@@ -10,7 +10,9 @@
 #include "run/RunError.h"
 #include "run/RunGuard.h"
 #include "run/StartChecks.h"
+#include "sepa/BookingSelection.h"
 #include "sepa/RecordTransliteration.h"
+#include "select/OwnerSelection.h"
 #include "sepa/YearComparison.h"
 
 #include <QRegularExpression>
@@ -20,16 +22,6 @@
 namespace qvl {
 
 namespace {
-
-// The owner numbers of a restricted run ("(1001,1002)"); empty for all owners.
-QSet<long> selectedNumbers(const QString &strWBIN)
-{
-    QSet<long> numbers;
-    static const QRegularExpression number(u"-?[0-9]+"_qs);
-    for (const QRegularExpressionMatch &m : number.globalMatch(strWBIN))
-        numbers.insert(m.captured().toLong());
-    return numbers;
-}
 
 // What the first half reads besides the owners: the database's quick check, and for the
 // check before the run last year's stored fees (a direct-debit run stores them, so only it
@@ -113,7 +105,13 @@ void addComparison(const FrmDTA &f, const Buchungen &records, SideReading &side,
         const QSet<long> numbers = selectedNumbers(f.strWBIN);
         side.stored.removeIf([&](const StoredYearFee &fee) { return !numbers.contains(fee.nummer); });
     }
-    in.comparison = compareWithYear(side.lastYear, f.strBeitragsText, side.stored, records, f.lVergleichAbweichungProzent);
+    // Owners the bank file leaves out pay by transfer; their fees are never stored.
+    QSet<long> notDebited;
+    for (const Buchung &b : records)
+        if (!debitable(b))
+            notDebited.insert(b.Id_Personal);
+    in.comparison = compareWithYear(side.lastYear, f.strBeitragsText, side.stored, records,
+                                    f.lVergleichAbweichungProzent, notDebited);
 }
 
 std::optional<PreparedRun> readAndCompute(FrmDTA &f, bool directDebit, const QString &exportPfad, RunReport &report)

@@ -31,6 +31,7 @@ std::optional<RunSummary> summarizeRun(const RunReport &report)
         s.bankFile = file.fileName();
         s.bankFolder = QDir::toNativeSeparators(file.absolutePath());
     }
+    s.dueDate = report.dueDate;
     s.debits = report.debits;
     s.controlSum = report.controlSum;
     s.billed = report.billed;
@@ -53,9 +54,10 @@ QString runSummaryText(const RunSummary &s)
                                : u"Der Lastschriftlauf ist abgeschlossen."_qs)
               << QString()
               << u"SEPA-Datei: "_qs + s.bankFile
-              << u"Ordner: "_qs + s.bankFolder
-              << u"Lastschriften: "_qs + QString::number(s.debits)
-              << u"Kontrollsumme: "_qs + euros(s.controlSum);
+              << u"Ordner: "_qs + s.bankFolder;
+        if (!s.dueDate.isEmpty())
+            lines << u"Fälligkeit: "_qs + s.dueDate;
+        lines << u"Lastschriften: "_qs + QString::number(s.debits) << u"Kontrollsumme: "_qs + euros(s.controlSum);
         if (s.leftOut > 0)
             lines << u"Nicht in der SEPA-Datei: "_qs + QString::number(s.leftOut) + u" Waldbesitzer (die Gründe stehen in der Log-Datei)"_qs;
         else

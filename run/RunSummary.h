@@ -16,6 +16,7 @@ struct RunSummary {
     bool unfinished = false;     // the bank file is out, then a later step failed
     QString bankFile;            // the SEPA file's name, without its folder
     QString bankFolder;          // the folder it lies in
+    QString dueDate;             // direct debit: dd.mm.yyyy
     qint64 debits = 0;
     double controlSum = 0;       // euros
     int billed = 0;              // invoices of an invoice run

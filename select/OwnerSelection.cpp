@@ -5,9 +5,50 @@
 #include "platform/GermanOrder.h"
 #include "select/OwnerSelectionSql.h"
 
+#include <QLocale>
+#include <QRegularExpression>
+
 #include <algorithm>
 
 namespace qvl {
+
+QList<long> selectedNumberList(const QString &strWBIN)
+{
+    QList<long> numbers;
+    static const QRegularExpression number(u"-?[0-9]+"_qs);
+    for (const QRegularExpressionMatch &m : number.globalMatch(strWBIN))
+        numbers.append(m.captured().toLong());
+    return numbers;
+}
+
+QSet<long> selectedNumbers(const QString &strWBIN)
+{
+    const QList<long> list = selectedNumberList(strWBIN);
+    return QSet<long>(list.cbegin(), list.cend());
+}
+
+QString selectionCaption(const QString &strWBIN)
+{
+    const qsizetype n = selectedNumbers(strWBIN).size();
+    if (n == 0)
+        return {};
+    return u"Auswahl: "_qs + QLocale(QLocale::German).toString(qlonglong(n)) + u" Waldbesitzer"_qs;
+}
+
+QString selectionCheckLine(const QString &strWBIN)
+{
+    constexpr qsizetype kNumbersShown = 10;
+    const QList<long> numbers = selectedNumberList(strWBIN);
+    if (numbers.isEmpty())
+        return {};
+    QStringList shown;
+    for (qsizetype i = 0; i < numbers.size() && i < kNumbersShown; ++i)
+        shown.append(QString::number(numbers[i]));
+    if (numbers.size() > kNumbersShown)
+        shown.append(u"…"_qs);
+    return u"Waldbesitzer-Auswahl: nur "_qs + QLocale(QLocale::German).toString(qlonglong(numbers.size()))
+           + u" ausgewählte Waldbesitzer ("_qs + shown.join(u", "_qs) + u')';
+}
 
 QString BuildWBIN(const QStringList &selectedLines)
 {

@@ -3,6 +3,7 @@
 // the dialog's state without widgets, and its result, the owner restriction strWBIN.
 
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -13,6 +14,17 @@ class FrmDTA;
 // From the selected list lines in list order (each starting with the owner's number):
 // "(" + the numbers joined by "," + ")", or "" when nothing is selected.
 QString BuildWBIN(const QStringList &selectedLines);
+
+// The owner numbers of a restriction strWBIN ("(1001,1002)"), in its order; empty for all
+// owners.
+QList<long> selectedNumberList(const QString &strWBIN);
+QSet<long> selectedNumbers(const QString &strWBIN);
+
+// An active selection as the main form shows it ("Auswahl: 2 Waldbesitzer"); empty without
+// one.
+QString selectionCaption(const QString &strWBIN);
+// The same for the check before a run, naming the first owners' numbers.
+QString selectionCheckLine(const QString &strWBIN);
 
 // One line of the owner list.
 struct OwnerLine {

@@ -120,13 +120,14 @@ bool hasPending(Database &db)
     return run_manifest::hasPending(db) || legacyPending(db);
 }
 
-Recovery finishInterruptedRuns(Database &db, const QStringList &folders)
+Recovery finishInterruptedRuns(Database &db, const QStringList &folders, int waitMilliseconds)
 {
     Recovery done;
     const std::optional<QString> databaseId = run_manifest::databaseId(db);
     if (!databaseId && !legacyTableExists(db))
         return done; // no run ever wrote a file for this database
-    const std::unique_ptr<RunLock> lock = RunLock::tryTake(db);
+    const std::unique_ptr<RunLock> lock =
+        waitMilliseconds > 0 ? std::make_unique<RunLock>(db, waitMilliseconds) : RunLock::tryTake(db);
     if (!lock) {
         done.busy = true;
         return done;
@@ -164,6 +165,15 @@ QString pendingNotice(Database &db, const QStringList &folders)
         return u"Ein abgebrochener Beitragslauf hat unfertige Dateien hinterlassen. Der nächste Lauf oder Start des "
                "Programms entfernt sie; diese Prüfung ändert nichts."_qs;
     return {};
+}
+
+QString pendingRefusal()
+{
+    return u"Die Dateien eines früheren Beitragslaufs haben noch nicht ihren Namen erhalten; seine Beiträge sind "
+           "gespeichert. Solange sie ausstehen, wird kein Lastschriftlauf gestartet und kein gespeicherter Lauf "
+           "gelöscht: sonst könnten dieselben Lastschriften zweimal eingezogen werden. Starten Sie das Programm auf "
+           "dem Rechner neu, der die Dateien geschrieben hat (seine Ordner müssen erreichbar sein), und reichen Sie "
+           "die dann benannte SEPA-Datei bei der Bank ein."_qs;
 }
 
 QStringList messages(const Recovery &recovery)

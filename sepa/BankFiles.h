@@ -28,10 +28,15 @@ struct Recovery {
     bool busy = false;    // another run works on the database: nothing was done
 };
 
-// Takes the run lock without waiting and finishes what interrupted runs left, looking for
-// hidden files in `folders` (this desk's export, report, e-invoice and accounting folders)
-// beside the paths the manifests name. Throws DbError.
-Recovery finishInterruptedRuns(Database &db, const QStringList &folders);
+// Takes the run lock and finishes what interrupted runs left, looking for hidden files in
+// `folders` (this desk's export, report, e-invoice and accounting folders) beside the paths
+// the manifests name. Without a wait it does nothing while another run holds the lock
+// (`busy`); with one it waits as a run does and throws RunError (Input) when the lock stays
+// taken. Throws DbError.
+Recovery finishInterruptedRuns(Database &db, const QStringList &folders, int waitMilliseconds = 0);
+
+// Why a run or a deletion is refused while a run's files wait for their names.
+QString pendingRefusal();
 
 // What a start that writes nothing (the batch command check) would find to finish: one
 // German text, empty when there is nothing. Throws DbError.

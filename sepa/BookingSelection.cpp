@@ -61,6 +61,12 @@ QString bicOf(SepaFormat format, const Buchung &b)
     return bic;
 }
 
+bool debitable(const Buchung &b)
+{
+    const QString iban = normalisedIban(b.IBAN);
+    return isSchemaIban(iban) && ibanProblem(b, iban).isEmpty();
+}
+
 BookingCheck checkBooking(SepaFormat format, const Buchung &b)
 {
     BookingCheck c;
@@ -98,15 +104,15 @@ BookingSelection selectBookings(SepaFormat format, const Buchungen &aBuchungen, 
         const BookingCheck c = checkBooking(format, b);
         if (checks)
             checks->push_back(c);
-        if (c.iban == BookingCheck::Iban::Unwritable) {
+        // An IBAN that fails its check digits is left out like a missing one: the bank would
+        // reject the debit, and the member is asked for a transfer instead.
+        if (c.iban != BookingCheck::Iban::Valid) {
             const QString problem = logLabel(b) + u' ' + c.ibanProblem;
             logError(problem + (problem.endsWith(u' ') ? u""_qs : u" "_qs)
                      + u"Die Lastschrift wurde nicht in die Datei geschrieben."_qs);
             s.leftOut.insert(b.Id_Personal);
             continue;
         }
-        if (!c.ibanProblem.isEmpty())
-            logError(logLabel(b) + u' ' + c.ibanProblem);
         if (c.bicReplaced)
             logError(logLabel(b) + u" BIC ist ungültig und wird nicht übertragen. "_qs + b.BIC);
         if (c.mandateCharacters)

@@ -18,7 +18,7 @@ namespace qvl {
 struct BookingCheck {
     enum class Iban {
         Valid,
-        Invalid,   // written, but its length or check digits are wrong: the bank rejects the debit
+        Invalid,   // its length or check digits are wrong: the bank would reject the debit, so it is left out
         Unwritable // the schema cannot take it (empty, or not an IBAN's form): left out of the file
     };
     Iban iban = Iban::Valid;
@@ -30,6 +30,10 @@ struct BookingCheck {
 };
 
 BookingCheck checkBooking(SepaFormat format, const Buchung &b);
+
+// Whether the bank file debits the booking at all: its IBAN passes checkBooking (the IBAN's
+// part of it alone, for a quick look at many owners).
+bool debitable(const Buchung &b);
 
 // The mandate reference the file carries: the owner's number for a blank one.
 QString mandateOf(const Buchung &b);

@@ -11,6 +11,7 @@
 #include "run/RunManifest.h"
 #include "sepa/BookingSelection.h"
 #include "sepa/ErrorLog.h"
+#include "sepa/FeeSlotRecord.h"
 #include "sepa/Iban.h"
 #include "sepa/RunLock.h"
 #include "sepa/SepaDocument.h"
@@ -209,6 +210,7 @@ SepaExport CreateSEPAFile(FrmDTA &f, const QString &exportDir, const Buchungen &
             file.write(block);
             fees.insert({b.Id_Personal, f.txtWirtschaftsjahr.Text, t.amount, rechDatText, faellDatText,
                          f.strBeitragsText, b.RechNr, t.debtorIban});
+            fees.recordSlots(b.Id_Personal, f.txtWirtschaftsjahr.Text, f.strBeitragsText, fee_slots::debitedSlots(f, b));
         }
         file.write(sepaFooterBlock(format));
         file.finish();

@@ -1,7 +1,10 @@
 #include "sepa/StoredFees.h"
 
 #include "platform/Conversions.h"
+#include "sepa/FeeSlotRecord.h"
+#include "sepa/FeeSlotRecordSql.h"
 #include "sepa/StoredFeesSql.h"
+#include "sepa/StoredRunCaption.h"
 
 #include <QLocale>
 #include <sqlite3.h>
@@ -143,6 +146,9 @@ StoredFeesWriter::StoredFeesWriter(Database &db, QDateTime now)
       m_delete(prepareStatement(db, stored_fees_sql::kDeleteOwnerFee)),
       m_insert(prepareStatement(db, stored_fees_sql::kInsertFee))
 {
+    ensureFeeSlotTables(db);
+    m_deleteSlots = prepareStatement(db, fee_slot_sql::kDeleteOwner);
+    m_insertSlot = prepareStatement(db, fee_slot_sql::kInsert);
 }
 
 StoredFeesWriter::~StoredFeesWriter() = default;
@@ -180,25 +186,23 @@ void StoredFeesWriter::insert(const StoredFee &fee)
     m_insert->run();
 }
 
-std::optional<QDateTime> lastStoredFee(Database &db, const QString &jahr, const QString &typ,
-                                       const QSet<long> &owners)
+void StoredFeesWriter::recordSlots(long idPersonal, const QString &jahr, const QString &typ, unsigned mask)
 {
-    // All owners of the year and type are read and matched here: a run's owners can be
-    // far more than a statement may list.
-    QSqlQuery rows =
-        db.run(db.sql(stored_fees_sql::kOwnersWithFee), {textValue(jahr), textValue(typ.left(kTypeLength))});
-    std::optional<QDateTime> last;
-    while (rows.next()) {
-        if (!owners.contains(long(rows.value(0).toLongLong())))
+    const QString year = textValue(fee_slots::yearKey(jahr));
+    const QString type = textValue(typ.left(kTypeLength));
+    m_deleteSlots->bind(0, qlonglong(idPersonal));
+    m_deleteSlots->bind(1, year);
+    m_deleteSlots->bind(2, type);
+    m_deleteSlots->run();
+    for (int k = 0; k < 32; ++k) {
+        if (!((mask >> k) & 1U))
             continue;
-        const QVariant created = rows.value(1);
-        QDateTime at = created.toDateTime();
-        if (!at.isValid())
-            at = QDateTime::fromString(created.toString(), u"yyyy-MM-dd HH:mm:ss"_qs);
-        if (!last || (at.isValid() && at > *last))
-            last = at;
+        m_insertSlot->bind(0, qlonglong(idPersonal));
+        m_insertSlot->bind(1, year);
+        m_insertSlot->bind(2, type);
+        m_insertSlot->bind(3, qlonglong(k + 1));
+        m_insertSlot->run();
     }
-    return last;
 }
 
 namespace {
@@ -220,6 +224,28 @@ QStringList listStoredRuns(Database &db, std::optional<long> association)
     while (rows.next())
         keys.append(rows.value(0).toString());
     return keys;
+}
+
+int countStoredRun(Database &db, const QString &runKey, std::optional<long> association)
+{
+    QSqlQuery rows = association ? db.run(db.sql(stored_fees_sql::kCountRunOfAssociation),
+                                          QVariantList{textValue(runKey)} + associationValues(*association))
+                                 : db.run(db.sql(stored_fees_sql::kCountRun), {textValue(runKey)});
+    return rows.next() ? rows.value(0).toInt() : 0;
+}
+
+QString deleteRunQuestion(const QString &runKey, int fees)
+{
+    // The key reads "2026 Mitgliedsbeitrag, Erstellt: Dec  5 2026"; its day is shown German.
+    const QString caption = storedRunCaption(runKey);
+    const qsizetype at = caption.lastIndexOf(u", Erstellt: "_qs);
+    const QString run = at < 0 ? caption : caption.left(at);
+    const QString day = at < 0 ? QString() : caption.mid(at + 12);
+    return u"Wollen Sie den gespeicherten Lauf „"_qs + run + u"“"_qs + (day.isEmpty() ? QString() : u" vom "_qs + day)
+           + u" mit "_qs + (fees == 1 ? u"1 Beitrag"_qs : QString::number(fees) + u" Beiträgen"_qs)
+           + u" löschen?\n\nDie SEPA-Datei dieses Laufs wird dadurch nicht zurückgenommen: Ist sie schon bei der "
+             "Bank eingereicht, werden ihre Lastschriften trotzdem eingezogen. Löschen Sie einen Lauf nur, wenn "
+             "seine Datei nie eingereicht wurde."_qs;
 }
 
 std::optional<int> deleteStoredRun(Database &db, const QString &runKey, std::optional<long> association)

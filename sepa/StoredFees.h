@@ -29,7 +29,7 @@ struct StoredFee {
     QString iban;
 };
 
-// The two statements of a direct-debit run, prepared once on the writer's connection.
+// The statements of a direct-debit run, prepared once on the writer's connection.
 // They run without a transaction of their own; the caller wraps a run in one.
 class StoredFeesWriter {
 public:
@@ -42,6 +42,9 @@ public:
     // type longer than 50 characters still finds its row).
     void deleteOwnerFee(long idPersonal, const QString &jahr, const QString &typ);
     void insert(const StoredFee &fee);
+    // Records which fee slots the owner's stored fee of this year and type collected
+    // (bit k: slot k), replacing an earlier record of the same fee.
+    void recordSlots(long idPersonal, const QString &jahr, const QString &typ, unsigned mask);
 
     // One prepared statement, bound anew for every row (QtSql, or SQLite's own interface
     // for the embedded database).
@@ -52,23 +55,27 @@ private:
     QString m_created; // now, as the embedded database stores it
     std::unique_ptr<Statement> m_delete;
     std::unique_ptr<Statement> m_insert;
+    std::unique_ptr<Statement> m_deleteSlots;
+    std::unique_ptr<Statement> m_insertSlot;
     // The run's dates are the same for every row: converted once.
     QHash<QString, QString> m_isoDates;
 };
 
-// When any of the owners already has a stored fee of this year and type: the latest time
-// such a fee was stored. std::nullopt when none has.
-std::optional<QDateTime> lastStoredFee(Database &db, const QString &jahr, const QString &typ,
-                                       const QSet<long> &owners);
-
 // The run keys, in the database's order; a NULL key gives an empty entry. With an
 // association (association mode) only the rows of its owners count.
 QStringList listStoredRuns(Database &db, std::optional<long> association = std::nullopt);
+
+// How many stored fees a run key holds (with an association: of its owners).
+int countStoredRun(Database &db, const QString &runKey, std::optional<long> association = std::nullopt);
 
 // Deletes every row of a run key (with an association: of its owners only) and returns
 // how many rows it deleted as the server reports them: std::nullopt when it reports no
 // count (SQL Server under SET NOCOUNT ON). A key that matches nothing deletes nothing.
 std::optional<int> deleteStoredRun(Database &db, const QString &runKey,
                                    std::optional<long> association = std::nullopt);
+
+// The question before a stored run is deleted: it names the run (year, fee text, day and
+// number of fees) and says that its bank file, once handed to the bank, is not undone.
+QString deleteRunQuestion(const QString &runKey, int fees);
 
 } // namespace qvl

@@ -1,6 +1,11 @@
 // The main form's drop-down of stored runs and the button that deletes one.
 
 #include "app/FrmDTA.h"
+#include "run/RunDriver.h"
+#include "run/RunError.h"
+#include "sepa/BankFiles.h"
+#include "sepa/FeeSlotRecord.h"
+#include "sepa/RunLock.h"
 #include "sepa/StoredFees.h"
 
 namespace qvl {
@@ -53,23 +58,51 @@ FrmDTA::DeleteRunResult FrmDTA::btnBeitraegeLoeschen_Click()
         ui().message(u"Es gibt keinen gespeicherten Lauf „"_qs + key + u"“."_qs, kDeleteTitle);
         return DeleteRunResult::NotFound;
     };
+    const auto failed = [&](const QString &text) {
+        ui().message(u"Fehler beim Löschen der hinterlegten Beiträge\r"_qs + text, kDeleteTitle);
+        return DeleteRunResult::Failed;
+    };
+    const auto refused = [&](const QString &text) {
+        ui().message(text, kDeleteTitle, MsgIcon::Exclamation);
+        return DeleteRunResult::Refused;
+    };
     // A typed text that names no listed run deletes nothing; no need to ask.
     if (key.isEmpty() || !cmbBeitraege.List.contains(key))
         return notFound();
-    if (!ui().askYesNo(u"Wollen Sie die hinterlegten Beiträge löschen? "_qs, kDeleteTitle))
-        return DeleteRunResult::Declined;
-    std::optional<int> deleted;
+    int fees = 0;
     try {
         if (!SQLConn)
             throw DbError(u"Es besteht keine Verbindung zur Datenbank."_qs);
+        // A bank file whose fees are stored but that has no name yet is finished first: its
+        // fees must not vanish while the file still goes to the bank.
+        finishInterruptedRuns(*this, true);
+        if (bank_files::hasPending(*SQLConn))
+            return refused(bank_files::pendingRefusal());
+        fees = countStoredRun(*SQLConn, key, runScope(*this));
+    } catch (const RunError &e) {
+        return refused(e.message());
+    } catch (const DbError &e) {
+        return failed(e.message());
+    }
+    if (!ui().askYesNo(deleteRunQuestion(key, fees), kDeleteTitle, MsgIcon::Exclamation))
+        return DeleteRunResult::Declined;
+    std::optional<int> deleted;
+    try {
+        // Under the run lock: no run commits, and no bank file becomes pending, meanwhile.
+        RunLock lock(*SQLConn);
+        if (bank_files::hasPending(*SQLConn))
+            return refused(bank_files::pendingRefusal());
         // Whether the run is still there is asked of the list, not of the delete's row
         // count, which the server may not report truly.
         if (!listStoredRuns(*SQLConn, runScope(*this)).contains(key)) // deleted elsewhere meanwhile
             return notFound();
         deleted = deleteStoredRun(*SQLConn, key, runScope(*this));
+        fee_slots::forgetDeleted(*SQLConn);
+        lock.commit();
+    } catch (const RunError &e) {
+        return refused(e.message());
     } catch (const DbError &e) {
-        ui().message(u"Fehler beim Löschen der hinterlegten Beiträge\r"_qs + e.message(), kDeleteTitle);
-        return DeleteRunResult::Failed;
+        return failed(e.message());
     }
     ui().message(deletedText(deleted), kDeleteTitle);
     return DeleteRunResult::Deleted;

@@ -45,13 +45,10 @@ inline constexpr DialectSql kDeleteRun{
     u"delete from PERSONAL_MG_BEITRAGE where " QVL_RUN_KEY_SQLSERVER " = \r ? ",
     u"delete from PERSONAL_MG_BEITRAGE where " QVL_RUN_KEY_SQLITE " = \r ? "};
 
-// The owners that already have a fee of a year and type, with their latest creation time.
-// Bound: jahr, the type's first 50 characters.
-inline constexpr DialectSql kOwnersWithFee{
-    u"select id_personal, max(datum_erstellt) from PERSONAL_MG_BEITRAGE "
-    u"where jahr = ? and isnull(typ,'') = ? group by id_personal",
-    u"select id_personal, max(datum_erstellt) from PERSONAL_MG_BEITRAGE "
-    u"where jahr = ? and ifnull(typ,'') = ? group by id_personal"};
+// How many stored fees a run key holds. Bound: the run key.
+inline constexpr DialectSql kCountRun{
+    u"select count(*) from PERSONAL_MG_BEITRAGE where " QVL_RUN_KEY_SQLSERVER " = \r ? ",
+    u"select count(*) from PERSONAL_MG_BEITRAGE where " QVL_RUN_KEY_SQLITE " = \r ? "};
 
 // In association mode a run covers only the selected association's owners: two
 // associations billed on the same day share a run key. The association number is bound
@@ -70,6 +67,11 @@ inline constexpr DialectSql kListRunsOfAssociation{
 inline constexpr DialectSql kDeleteRunOfAssociation{
     u"delete from PERSONAL_MG_BEITRAGE where " QVL_RUN_KEY_SQLSERVER " = \r ? and" QVL_OWNERS_SQLSERVER,
     u"delete from PERSONAL_MG_BEITRAGE where " QVL_RUN_KEY_SQLITE " = \r ? and" QVL_OWNERS_SQLITE};
+
+// Bound: the run key, then the association number twice.
+inline constexpr DialectSql kCountRunOfAssociation{
+    u"select count(*) from PERSONAL_MG_BEITRAGE where " QVL_RUN_KEY_SQLSERVER " = \r ? and" QVL_OWNERS_SQLSERVER,
+    u"select count(*) from PERSONAL_MG_BEITRAGE where " QVL_RUN_KEY_SQLITE " = \r ? and" QVL_OWNERS_SQLITE};
 
 // The fees stored for a year and type, per owner, with the owner's number and name: what
 // the check before a run compares the run with, in one grouped query. Grouped by the owner

@@ -59,7 +59,7 @@ QList<StoredYearFee> storedFeesOfYear(Database &db, const QString &jahr, const Q
 }
 
 YearComparison compareWithYear(const QString &lastYear, const QString &typ, const QList<StoredYearFee> &stored,
-                               const Buchungen &records, int thresholdPercent)
+                               const Buchungen &records, int thresholdPercent, const QSet<long> &notDebited)
 {
     YearComparison c;
     c.lastYear = lastYear;
@@ -78,6 +78,13 @@ YearComparison compareWithYear(const QString &lastYear, const QString &typ, cons
     for (const Buchung &b : records) {
         const double amount = b.Summe / 100;
         billed.insert(b.Id_Personal);
+        if (notDebited.contains(b.Id_Personal)) {
+            const auto found = last.constFind(b.Id_Personal);
+            c.transfer.append({b.Nummer, ownerName(b.NameOrig, b.VornameOrig),
+                               found == last.cend() ? 0 : (*found)->amount, amount});
+            c.transferTotal += amount;
+            continue;
+        }
         ++c.thisCount;
         c.thisTotal += amount;
         const auto found = last.constFind(b.Id_Personal);
@@ -100,6 +107,7 @@ YearComparison compareWithYear(const QString &lastYear, const QString &typ, cons
             c.gone.append({fee.nummer, fee.name, fee.amount, 0});
     std::sort(c.gone.begin(), c.gone.end(), byNumber);
     std::sort(c.added.begin(), c.added.end(), byNumber);
+    std::sort(c.transfer.begin(), c.transfer.end(), byNumber);
     // Largest change first: by its share of last year's amount (an amount where there was
     // none first of all), then by euros.
     const auto share = [](const ComparedOwner &o) {

@@ -48,14 +48,20 @@ struct YearComparison {
     QList<ComparedOwner> gone;    // billed last year, not in this run; by number
     QList<ComparedOwner> added;   // in this run, not billed last year; by number
     QList<ComparedOwner> changed; // beyond the threshold; largest change first
+    // Billed in this run but not debited (no usable IBAN: they pay by transfer, and their
+    // fees are not stored); kept out of the counts and totals above. By number.
+    QList<ComparedOwner> transfer;
+    double transferTotal = 0;
 
     // The change of the total in percent; std::nullopt when last year's total was 0.
     std::optional<double> totalPercent() const;
 };
 
 // `stored`: last year's fees (only those of the owners the run could bill, when it is
-// restricted to some); `records`: the run's billed owners, their totals in cents.
+// restricted to some); `records`: the run's billed owners, their totals in cents;
+// `notDebited`: those of them the bank file leaves out. Debited is compared with debited:
+// only debits were stored last year.
 YearComparison compareWithYear(const QString &lastYear, const QString &typ, const QList<StoredYearFee> &stored,
-                               const Buchungen &records, int thresholdPercent);
+                               const Buchungen &records, int thresholdPercent, const QSet<long> &notDebited = {});
 
 } // namespace qvl

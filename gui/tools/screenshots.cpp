@@ -88,11 +88,8 @@ int main(int argc, char **argv)
     }
     {
         FrmDTA &form = program.form();
+        // With the due date proposed at start.
         form.chkBeitrag[0].Value = 1;
-        QDate sunday = form.clock().today().addDays(14);
-        while (sunday.dayOfWeek() != Qt::Sunday)
-            sunday = sunday.addDays(1);
-        form.txtFaellDat.Text = formatDate(sunday, u"dd.mm.yyyy"_qs);
         RunReport report;
         if (const std::optional<PreparedRun> run = PrepareRun(form, report)) {
             RunCheckDialog check(run->check, &window);

@@ -99,6 +99,81 @@ TEST(FormNames, SettingByNameActsAsTheUserWould)
     EXPECT_EQ(n.set(u"chkkopf"_qs, u"1"_qs), ControlRegistry::SetResult::Ok); // names as in the runtime: any case
 }
 
+// Every box of an amount, a count or a date refuses what it cannot read, keeps the text as
+// typed, and the value is never run with; a refused minimum fee never reaches the entry's
+// stored minimum fees.
+TEST(FormNames, AmountCountAndDateBoxesRefuseWhatTheyCannotRead)
+{
+    FakeUi ui;
+    FixedClock clock(QDateTime(QDate(2026, 12, 6), QTime(9, 0)));
+    FrmDTA form({QString(), &ui, &clock, {}, nullptr});
+    form.lbPersons.List = {u"0001 FBG Nord"_qs};
+    form.lbPersons.ListIndex = 0;
+    form.aMindestbeitraege[0][0] = u"15"_qs;
+    ControlRegistry &n = form.names();
+    const struct {
+        const char16_t *name, *value;
+        const char16_t *shown; // the box's text afterwards; null when refused
+        const char16_t *message;
+    } cases[] = {
+        {u"txtMindestbeitrag1", u"1,2,3", nullptr, u"keine gültige Zahl"},
+        {u"txtMindestbeitrag1", u"1.2", nullptr, u"keine gültige Zahl"},
+        {u"txtMindestbeitrag1", u"abc", nullptr, u"keine gültige Zahl"},
+        {u"txtMindestbeitrag1", u" 12,50 ", u"12,50", nullptr},
+        {u"txtMindestbeitrag1", u"", u"", nullptr},
+        {u"txtMwst(0)", u"19,5,1", nullptr, u"keine gültige Zahl"},
+        {u"txtMwst(0)", u"119", nullptr, u"zwischen 0 und 100"},
+        {u"txtMwst(0)", u"19", u"19", nullptr},
+        {u"txtWirtschaftsjahr", u"abcd", nullptr, u"Jahreszahl mit vier Ziffern"},
+        {u"txtWirtschaftsjahr", u"26", nullptr, u"Jahreszahl mit vier Ziffern"},
+        {u"txtWirtschaftsjahr", u"2026 ", u"2026", nullptr},
+        {u"txtFaellDat", u"31.02.2027", nullptr, u"kein gültiges Datum"},
+        {u"txtFaellDat", u"morgen", nullptr, u"kein gültiges Datum"},
+        {u"txtFaellDat", u"4.1.27", u"04.01.2027", nullptr},
+        {u"txtRechDat", u"", u"", nullptr},
+        {u"txtStaffel(1)", u"1.2", nullptr, u"keine gültige Zahl"},
+        {u"txtStaffel(1)", u"1.200", u"1200,00", nullptr},
+    };
+    for (const auto &c : cases) {
+        const QString name = QString::fromUtf16(c.name);
+        const QString value = QString::fromUtf16(c.value);
+        SCOPED_TRACE(name.toStdString() + " = " + value.toStdString());
+        ui.messages.clear();
+        const ControlRegistry::SetResult result = n.set(name, value);
+        QString text;
+        for (const DumpLine &line : n.dump())
+            if (line.first == name)
+                text = line.second;
+        if (c.shown) {
+            EXPECT_EQ(result, ControlRegistry::SetResult::Ok);
+            EXPECT_EQ(text, QString::fromUtf16(c.shown));
+            EXPECT_TRUE(ui.messages.isEmpty());
+        } else {
+            EXPECT_EQ(result, ControlRegistry::SetResult::InvalidValue);
+            EXPECT_EQ(text, value); // kept as typed, for the user to mend
+            ASSERT_EQ(ui.messages.size(), 1);
+            EXPECT_TRUE(ui.messages[0].text.contains(QString::fromUtf16(c.message))) << ui.messages[0].text.toStdString();
+            EXPECT_EQ(ui.messages[0].icon, MsgIcon::Critical);
+        }
+        // A refused minimum fee never becomes the entry's minimum fee.
+        if (name == u"txtMindestbeitrag1"_qs)
+            EXPECT_EQ(form.aMindestbeitraege[0][0], c.shown ? QString::fromUtf16(c.shown) : u"15"_qs);
+        if (c.shown && name == u"txtMindestbeitrag1"_qs)
+            form.aMindestbeitraege[0][0] = u"15"_qs;
+    }
+    // The settings a script may set are refused outside their ranges.
+    for (const auto &[name, value] : {std::pair{u"lVorabankuendigungTage", u"0"}, {u"lVorabankuendigungTage", u"abc"},
+                                      {u"lVergleichAbweichungProzent", u"0"}, {u"lVergleichAbweichungProzent", u"99,99"},
+                                      {u"lVorlaufBankarbeitstage", u"-1"}})
+        EXPECT_EQ(n.set(QString::fromUtf16(name), QString::fromUtf16(value)), ControlRegistry::SetResult::InvalidValue)
+            << QString::fromUtf16(name).toStdString() << "=" << QString::fromUtf16(value).toStdString();
+    EXPECT_EQ(n.set(u"aMindestbeitraege(0,1)"_qs, u"1,2,3"_qs), ControlRegistry::SetResult::InvalidValue);
+    EXPECT_EQ(n.set(u"aMindestbeitraege(0,1)"_qs, u"7,50"_qs), ControlRegistry::SetResult::Ok);
+    EXPECT_EQ(form.aMindestbeitraege[0][1], u"7,50"_qs);
+    EXPECT_EQ(n.set(u"lVorabankuendigungTage"_qs, u"1"_qs), ControlRegistry::SetResult::Ok);
+    EXPECT_EQ(form.lVorabankuendigungTage, 1);
+}
+
 TEST(FormNames, ARefusedValueIsLeftAgainOrGivenBackBeforeTheFormClosesOrRuns)
 {
     FakeUi ui;

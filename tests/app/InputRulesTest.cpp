@@ -10,21 +10,33 @@ TEST(InputRules, KeyFiltersAndFormattedBoxesByControlName)
         const char16_t *name;
         KeyFilter filter;
         int decimals;
+        BoxRule rule;
     };
     const Case cases[] = {
-        {u"txtAbsenderLinks", KeyFilter::Digits, 0},  {u"txtAnschriftOben", KeyFilter::Digits, 0},
-        {u"txtStaffel(0)", KeyFilter::Decimal, 4},    {u"txtStaffel(21)", KeyFilter::Decimal, 2},
-        {u"txtHaZuschlag", KeyFilter::Decimal, 4},    {u"txtHoechstbeitrag", KeyFilter::Decimal, 2},
-        {u"txtMindestbeitrag5", KeyFilter::Decimal, 0}, {u"txtMwst(4)", KeyFilter::Decimal, 0},
-        {u"txtMwst(5)", KeyFilter::None, 0},          {u"txtStaffel(22)", KeyFilter::None, 0},
-        {u"txtRechNr", KeyFilter::Whole, 0},          {u"txtRechDat", KeyFilter::None, 0},
+        {u"txtAbsenderLinks", KeyFilter::Digits, 0, BoxRule::None},
+        {u"txtAnschriftOben", KeyFilter::Digits, 0, BoxRule::None},
+        {u"txtStaffel(0)", KeyFilter::Decimal, 4, BoxRule::Formatted},
+        {u"txtStaffel(21)", KeyFilter::Decimal, 2, BoxRule::Formatted},
+        {u"txtHaZuschlag", KeyFilter::Decimal, 4, BoxRule::Formatted},
+        {u"txtHoechstbeitrag", KeyFilter::Decimal, 2, BoxRule::Formatted},
+        {u"txtMindestbeitrag5", KeyFilter::Decimal, 0, BoxRule::MinimumFee},
+        {u"txtMindestbeitrag6", KeyFilter::None, 0, BoxRule::None},
+        {u"txtMwst(4)", KeyFilter::Decimal, 0, BoxRule::VatRate},
+        {u"txtMwst(5)", KeyFilter::None, 0, BoxRule::None},
+        {u"txtStaffel(22)", KeyFilter::None, 0, BoxRule::None},
+        {u"txtRechNr", KeyFilter::Whole, 0, BoxRule::InvoiceNumber},
+        {u"txtRechDat", KeyFilter::None, 0, BoxRule::Date},
+        {u"txtFaellDat", KeyFilter::None, 0, BoxRule::Date},
+        {u"txtWirtschaftsjahr", KeyFilter::None, 0, BoxRule::BusinessYear},
+        {u"txtWaehrung", KeyFilter::None, 0, BoxRule::None},
     };
     for (const Case &c : cases) {
         const QString name = QString::fromUtf16(c.name);
         EXPECT_EQ(keyFilterFor(name), c.filter) << name.toStdString();
         EXPECT_EQ(formattedDecimalsFor(name), c.decimals) << name.toStdString();
-        // Leaving checks the formatted boxes and the invoice number, nothing else.
-        EXPECT_EQ(checkedWhenLeft(name), c.decimals > 0 || name == u"txtRechNr"_qs) << name.toStdString();
+        // Leaving checks every box of an amount, a count or a date, nothing else.
+        EXPECT_EQ(boxRuleFor(name), c.rule) << name.toStdString();
+        EXPECT_EQ(checkedWhenLeft(name), c.rule != BoxRule::None) << name.toStdString();
     }
 
     const QChar backspace(8);
@@ -44,6 +56,27 @@ TEST(InputRules, KeyFiltersAndFormattedBoxesByControlName)
     for (const QChar c : u"a-+ €²"_qs)
         EXPECT_FALSE(acceptsTypedChar(KeyFilter::Decimal, c)) << QString(c).toStdString();
     EXPECT_TRUE(acceptsTypedChar(KeyFilter::None, u'x'));
+}
+
+TEST(InputRules, AmountsTakeTheDecimalCommaAndGroupsOfThreeOnly)
+{
+    const std::pair<const char16_t *, double> accepted[] = {
+        {u"12", 12},        {u" 12,50 ", 12.5}, {u"0", 0},          {u",5", 0.5},      {u"12,", 12},
+        {u"1.234", 1234},   {u"1.234,5", 1234.5}, {u"12.345.678,90", 12345678.9}, {u"007", 7}};
+    for (const auto &[text, value] : accepted)
+        EXPECT_EQ(typedAmount(QString::fromUtf16(text)), value) << QString::fromUtf16(text).toStdString();
+    // A typo is never read as another number: "1,2,3" is no number, "1.2" is not 12.
+    for (const char16_t *text : {u"", u" ", u"1,2,3", u"1.2", u"12.34", u"1.2345", u".5", u"1..234", u"abc", u"-3",
+                                 u"+3", u"1 234", u"12,5€", u"1e3", u",", u"1.234.5"})
+        EXPECT_FALSE(typedAmount(QString::fromUtf16(text))) << QString::fromUtf16(text).toStdString();
+}
+
+TEST(InputRules, TheBusinessYearIsFourDigits)
+{
+    EXPECT_EQ(typedYear(u"2026"_qs), 2026);
+    EXPECT_EQ(typedYear(u" 2026 "_qs), 2026);
+    for (const char16_t *text : {u"", u"abcd", u"26", u"20266", u"2026a", u"1899", u"3000", u"2.026", u"-2026"})
+        EXPECT_FALSE(typedYear(QString::fromUtf16(text))) << QString::fromUtf16(text).toStdString();
 }
 
 TEST(InputRules, InvoiceNumberIsAWholeNumberOfAtMostNineDigits)

@@ -54,7 +54,8 @@ TEST(SettingsLoad, AppliesTheDefaultsAndRulesOfEachKey)
     EXPECT_TRUE(f.txtSteuernummer.Text.isEmpty()); // no field named: the number is not read
     EXPECT_EQ(f.txtStaffel[0].Text, u"1,5000"_qs);
     EXPECT_EQ(f.txtStaffel[2].Text, u"2,0000"_qs);
-    EXPECT_EQ(f.txtStaffel[4].Text, u"x"_qs);
+    EXPECT_EQ(f.txtStaffel[4].Text, u"0,0000"_qs); // unreadable: the default, and said so
+    EXPECT_EQ(f.settingsFallbacks, QStringList{u"STAFFEL-FLAECHEN (Wert 3) = „x“, stattdessen 0,0000"_qs});
     EXPECT_EQ(f.txtStaffel[6].Text, u"0,0000"_qs);
     EXPECT_EQ(f.txtStaffel[3].Text, u"20,50"_qs);
     EXPECT_EQ(f.txtHaZuschlag.Text, u"0,0000"_qs);
@@ -66,28 +67,32 @@ TEST(SettingsLoad, AppliesTheDefaultsAndRulesOfEachKey)
     EXPECT_TRUE(saved.contains(u"SortNummer=2"_qs));
     EXPECT_TRUE(saved.contains(u"BERECHNUNG=QVL"_qs));
     EXPECT_TRUE(saved.contains(u"FBGVersion=Falsch"_qs));
-    EXPECT_TRUE(saved.contains(u"STAFFEL-FLAECHEN=1,5000;2,0000;x;0,0000;0,0000;0,0000;0,0000;0,0000;0,0000;0,0000;0,0000"_qs));
+    EXPECT_TRUE(saved.contains(u"STAFFEL-FLAECHEN=1,5000;2,0000;0,0000;0,0000;0,0000;0,0000;0,0000;0,0000;0,0000;0,0000;0,0000"_qs));
     EXPECT_TRUE(saved.contains(u"STAFFEL-PREISE=10,00;20,50;0,00;0,00;0,00;0,00;0,00;0,00;0,00;0,00;0,00"_qs));
 }
 
-// The keys of the check before a run came later: a file without them, or with a value
-// that is no usable whole number, gives the defaults; saving writes the keys.
+// The keys of the check before a run came later: a file without them gives the defaults,
+// one with a value that is no usable whole number too, and says so; saving writes the keys.
 TEST(SettingsLoad, CheckKeysOfOlderFilesGetTheirDefaults)
 {
     Workspace ws(3);
     const struct {
         QStringList lines;
         int lead, preNotification, percent;
+        qsizetype told; // values named as unusable
     } cases[] = {
-        {{}, 1, 14, 25},
-        {{u"VorlaufBankarbeitstage=2"_qs, u"VorabankuendigungTage=0"_qs, u"VergleichAbweichungProzent= 40 "_qs}, 2, 0, 40},
-        {{u"VorlaufBankarbeitstage=-1"_qs, u"VorabankuendigungTage=14,5"_qs, u"VergleichAbweichungProzent=0"_qs}, 1, 14, 25},
-        {{u"VorlaufBankarbeitstage=zwei"_qs, u"VorabankuendigungTage=400"_qs, u"VergleichAbweichungProzent="_qs}, 1, 14, 25},
+        {{}, 1, 14, 25, 0},
+        {{u"VorlaufBankarbeitstage=2"_qs, u"VorabankuendigungTage=1"_qs, u"VergleichAbweichungProzent= 40 "_qs}, 2, 1, 40, 0},
+        {{u"VorlaufBankarbeitstage=-1"_qs, u"VorabankuendigungTage=14,5"_qs, u"VergleichAbweichungProzent=0"_qs}, 1, 14, 25, 3},
+        {{u"VorlaufBankarbeitstage=zwei"_qs, u"VorabankuendigungTage=400"_qs, u"VergleichAbweichungProzent="_qs}, 1, 14, 25, 2},
+        {{u"VorabankuendigungTage=0"_qs, u"VergleichAbweichungProzent=99,99"_qs}, 1, 14, 25, 2},
+        {{u"VergleichAbweichungProzent=abc"_qs}, 1, 14, 25, 1},
     };
     for (const auto &c : cases) {
         ws.writeSettings(c.lines);
         auto form = ws.form();
         ASSERT_TRUE(LoadSettings(*form));
+        EXPECT_EQ(form->settingsFallbacks.size(), c.told) << form->settingsFallbacks.join(u'\n').toStdString();
         EXPECT_EQ(form->lVorlaufBankarbeitstage, c.lead) << c.lines.join(u' ').toStdString();
         EXPECT_EQ(form->lVorabankuendigungTage, c.preNotification) << c.lines.join(u' ').toStdString();
         EXPECT_EQ(form->lVergleichAbweichungProzent, c.percent) << c.lines.join(u' ').toStdString();

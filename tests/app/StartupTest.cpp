@@ -58,7 +58,8 @@ TEST(Startup, AssociationModeReadsFeeNamesCreditorsAndSelectsTheLastEntry)
 
     // Dates and accounting-dependent parts.
     EXPECT_EQ(form->txtRechDat.Text, u"06.12.2026"_qs);
-    EXPECT_EQ(form->txtFaellDat.Text, u"20.12.2026"_qs);
+    // Two weeks ahead is Sunday 20.12.2026: the next business day instead.
+    EXPECT_EQ(form->txtFaellDat.Text, u"21.12.2026"_qs);
     EXPECT_EQ(form->txtWirtschaftsjahr.Text, u"2026"_qs);
     EXPECT_EQ(form->SSTab1.TabCaption[1], u"DATEV-FIBU"_qs);
     EXPECT_TRUE(form->SSTab1.TabVisible[1]);
@@ -73,6 +74,34 @@ TEST(Startup, AssociationModeReadsFeeNamesCreditorsAndSelectsTheLastEntry)
     EXPECT_TRUE(form->Caption.startsWith(u"QVL32 - SEPA - Beitragseinzug    Version: "_qs));
     EXPECT_TRUE(form->Caption.endsWith(u"    Datenbank:     Parameter: "_qs));
     EXPECT_EQ(value(*form, u"strDataBaseName"_qs), u"suite.sqlite"_qs);
+}
+
+// A value of the settings file the form would refuse is never billed from: the default
+// takes its place, and one message at start names every such value.
+TEST(Startup, UnreadableSettingsGiveWayToTheirDefaultsAndAreToldOnce)
+{
+    Workspace ws;
+    QStringList settings = demoSettings();
+    settings << u"0007 Forstbetriebsgemeinschaft Hochwald e.V. Mindest1=1,2,3"_qs
+             << u"0050 Waldbesitzervereinigung Oberland w.V. Mindest2=1.2"_qs
+             << u"0050 Waldbesitzervereinigung Oberland w.V. Mindest3=7,5"_qs << u"VergleichAbweichungProzent=abc"_qs
+             << u"VorabankuendigungTage=5"_qs;
+    ws.writeSettings(settings);
+    auto form = ws.form();
+    ASSERT_EQ(Form_Load(*form, {}), StartupResult::Ready) << ws.ui.texts().join(u'|').toStdString();
+    EXPECT_EQ(form->aMindestbeitraege[0][0], QString());
+    EXPECT_EQ(form->aMindestbeitraege[1][1], QString());
+    EXPECT_EQ(form->aMindestbeitraege[1][2], u"7,5"_qs);
+    EXPECT_EQ(form->lVergleichAbweichungProzent, 25);
+    EXPECT_EQ(form->lVorabankuendigungTage, 5);
+    ASSERT_EQ(ws.ui.messages.size(), 1) << ws.ui.texts().join(u'|').toStdString();
+    const QString text = ws.ui.messages[0].text;
+    for (const QString &named : {u"Hochwald e.V. Mindest1 = „1,2,3“, stattdessen leer"_qs,
+                                 u"Oberland w.V. Mindest2 = „1.2“, stattdessen leer"_qs,
+                                 u"VergleichAbweichungProzent = „abc“, stattdessen 25"_qs})
+        EXPECT_TRUE(text.contains(named)) << text.toStdString();
+    EXPECT_FALSE(text.contains(u"Mindest3"_qs));
+    EXPECT_TRUE(form->settingsFallbacks.isEmpty());
 }
 
 TEST(Startup, ClientModeListsClientsAndHidesTheLabel)

@@ -177,12 +177,14 @@ TEST(Batch, RunWritesTheSepaFileAndStoredRunsCanBeListedAndDeleted)
                                   + u"Beitrag.pdf\n"_qs + out + u"Beitrag.csv\n"_qs);
     // The summary as the desktop program shows it.
     const QStringList summary = summaryOf(r.out).split(u'\n');
-    ASSERT_GE(summary.size(), 8) << r.out.toStdString();
-    EXPECT_EQ(summary.mid(0, 4), (QStringList{u"Der Lastschriftlauf ist abgeschlossen."_qs, QString(),
+    ASSERT_GE(summary.size(), 9) << r.out.toStdString();
+    // The due date proposed at start: two weeks on is Saturday 19.12.2026, so Monday.
+    EXPECT_EQ(summary.mid(0, 5), (QStringList{u"Der Lastschriftlauf ist abgeschlossen."_qs, QString(),
                                               u"SEPA-Datei: MB_Mitgliedsbeitrag_05122026T143015.xml"_qs,
-                                              u"Ordner: "_qs + ws.root() + u"/export"_qs}));
-    EXPECT_TRUE(summary[4].startsWith(u"Lastschriften: "_qs));
-    EXPECT_TRUE(summary[5].startsWith(u"Kontrollsumme: "_qs) && summary[5].endsWith(u" €"_qs));
+                                              u"Ordner: "_qs + ws.root() + u"/export"_qs,
+                                              u"Fälligkeit: 21.12.2026"_qs}));
+    EXPECT_TRUE(summary[5].startsWith(u"Lastschriften: "_qs));
+    EXPECT_TRUE(summary[6].startsWith(u"Kontrollsumme: "_qs) && summary[6].endsWith(u" €"_qs));
     EXPECT_TRUE(r.out.endsWith(u"\nFIBU-Dateien: keine\n"_qs)) << r.out.toStdString();
 
     r = runBatch(base + QStringList{u"list-runs"_qs});
@@ -192,8 +194,10 @@ TEST(Batch, RunWritesTheSepaFileAndStoredRunsCanBeListedAndDeleted)
     const QString key = u"2026 Mitgliedsbeitrag, Erstellt: Dec  5 2026"_qs;
     r = runBatch(base + QStringList{u"delete-run"_qs, key});
     EXPECT_EQ(r.exitCode, 3);
-    EXPECT_TRUE(r.err.startsWith(u"[Beiträge löschen]\nWollen Sie die hinterlegten Beiträge löschen? \n-> Nein"_qs))
+    EXPECT_TRUE(r.err.startsWith(u"[Beiträge löschen]\nWollen Sie den gespeicherten Lauf „2026 Mitgliedsbeitrag“ vom "
+                                 "05.12.2026 mit "_qs))
         << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(u"nicht zurückgenommen"_qs) && r.err.contains(u"\n-> Nein\n"_qs)) << r.err.toStdString();
 
     r = runBatch(base + QStringList{u"--yes"_qs, u"delete-run"_qs, key});
     EXPECT_EQ(r.exitCode, 0);
@@ -286,19 +290,20 @@ TEST(Batch, CheckPrintsTheListAndWritesNothing)
     const QMap<QString, QByteArray> before = filesUnder(ws.root());
     const QString christmas = u"Der 25.12.2026 ist kein Bankarbeitstag. Nächster möglicher Fälligkeitstermin: 28.12.2026."_qs;
 
+    // A due date the banks cannot meet is an error: exit 3, naming the next possible date.
     Result r = runBatch(base + QStringList{u"--set"_qs, u"txtFaellDat=25.12.2026"_qs, u"check"_qs});
-    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-    EXPECT_TRUE(r.out.startsWith(u"Lastschriftlauf 2026 „Mitgliedsbeitrag“, fällig am 25.12.2026\nWaldbesitzer gelesen: "_qs))
+    EXPECT_EQ(r.exitCode, 3) << r.err.toStdString();
+    EXPECT_TRUE(r.out.startsWith(u"Lastschriftlauf 2026 „Mitgliedsbeitrag“, fällig am 25.12.2026\nFälligkeit: 25.12.2026 "
+                                 "(Vorlauf der Bank 1 Bankarbeitstag)\nWaldbesitzer gelesen: "_qs))
         << r.out.toStdString();
-    EXPECT_TRUE(r.out.contains(u"\nFehler: keine\n"_qs)) << r.out.toStdString();
-    EXPECT_TRUE(r.out.contains(u"\nHinweise:\n- "_qs + christmas + u'\n')) << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains(u"\nFehler:\n- "_qs + christmas + u'\n')) << r.out.toStdString();
     EXPECT_TRUE(r.out.contains(u"\nNicht abgerechnet (Beitrag 0): 0 Waldbesitzer\n"_qs)) << r.out.toStdString();
     EXPECT_EQ(filesUnder(ws.root()), before);
 
     // A script takes the date the check names.
     r = runBatch(base + QStringList{u"--set"_qs, u"txtFaellDat=28.12.2026"_qs, u"check"_qs});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-    EXPECT_FALSE(r.out.contains(u"Bankarbeitstag"_qs)) << r.out.toStdString();
+    EXPECT_FALSE(r.out.contains(u"kein Bankarbeitstag"_qs)) << r.out.toStdString();
 
     // An error of the check: exit 3, still nothing written.
     r = runBatch(base + QStringList{u"--set"_qs, u"rbEinstellung(2)=1"_qs, u"--set"_qs, u"txtHaZuschlag=0,0000"_qs,
@@ -314,10 +319,15 @@ TEST(Batch, CheckPrintsTheListAndWritesNothing)
     EXPECT_TRUE(r.out.isEmpty());
     EXPECT_EQ(filesUnder(ws.root()), before);
 
-    // "run" tells the findings and goes on.
-    r = runBatch(base + QStringList{u"--set"_qs, u"txtFaellDat=25.12.2026"_qs, u"run"_qs});
-    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    // "run" tells the findings: with an error it stops, writing nothing; with the date the
+    // check named it goes on.
+    r = runBatch(base + QStringList{u"--set"_qs, u"txtFaellDat=25.12.2026"_qs, u"--yes"_qs, u"run"_qs});
+    EXPECT_EQ(r.exitCode, 3) << r.err.toStdString();
     EXPECT_TRUE(r.err.startsWith(u"[Prüfung vor dem Lauf]\n"_qs)) << r.err.toStdString();
-    EXPECT_TRUE(r.err.contains(u"\n- "_qs + christmas + u"\n-> Lauf starten\n"_qs)) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(u"Fehler:\n- "_qs + christmas + u'\n')) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(u"\n-> Abbrechen\n"_qs)) << r.err.toStdString();
+    EXPECT_EQ(filesUnder(ws.root()), before);
+    r = runBatch(base + QStringList{u"--set"_qs, u"txtFaellDat=28.12.2026"_qs, u"run"_qs});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_EQ(QDir(ws.root() + u"/export"_qs).entryList({u"MB_*.xml"_qs}).size(), 1);
 }

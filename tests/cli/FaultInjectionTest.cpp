@@ -348,9 +348,10 @@ TEST(Faults, RepeatedRunAnsweredNoWritesNothing)
     const BatchResult r = runBatch(
         QStringList{u"--program-dir"_qs, site.ws.programDir(), u"--now"_qs, u"2026-12-06T09:00:00"_qs} + run);
     EXPECT_EQ(r.exitCode, 3);
-    EXPECT_TRUE(r.err.contains(u"[SEPA]\nFür 2026 „Mitgliedsbeitrag“ sind bereits Beiträge gespeichert (Lauf vom "
-                               "05.12.2026). Ein weiterer Lauf kann dieselben Lastschriften ein zweites Mal "
-                               "einziehen. Trotzdem fortfahren?\n-> Nein"_qs))
+    EXPECT_TRUE(r.err.contains(u"[SEPA]\nFür 2026 sind bereits Beiträge gespeichert, die dieser Lauf ein zweites Mal "
+                               "einziehen würde: „Mitgliedsbeitrag“ bei 2 Waldbesitzern (zuletzt Lauf „2026 "
+                               "Mitgliedsbeitrag“ vom 05.12.2026)."_qs)
+                && r.err.contains(u"\n-> Nein"_qs))
         << r.err.toStdString();
     EXPECT_EQ(Site::files(site.exportDir()), QStringList{u"MB_Mitgliedsbeitrag_05122026T143015.xml"_qs});
     EXPECT_EQ(site.storedFees(u"datum_erstellt = '2026-12-05 14:30:15'"_qs), stored);
@@ -623,7 +624,7 @@ TEST(RunOrNothing, OwnTablesComeFromInitDbWhereTheLoginMayNotCreateThem)
 
     const BatchResult sql = runBatch({u"init-db"_qs, u"--sql"_qs});
     EXPECT_EQ(sql.exitCode, 0);
-    EXPECT_TRUE(sql.out.contains(u"if object_id(N'QVL32_LAUF_DATEIEN', N'U') is null"_qs)) << sql.out.toStdString();
+    EXPECT_TRUE(sql.out.contains(u"if object_id(N'dbo.QVL32_LAUF_DATEIEN', N'U') is null"_qs)) << sql.out.toStdString();
 }
 
 // What could fail only after the commit is made before it: an unwritable folder stops the

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QPrintPreviewWidget>
 #include <QTemporaryDir>
+#include <QSqlQuery>
 #include <QTimer>
 
 using namespace qvl;
@@ -144,4 +145,76 @@ TEST(GuiUserInterface, QuestionsHaveGermanButtonsAndTheWaitCursorNests)
     EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
     ui.setBusy(false);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+// A question that leads to a bank file, a stored fee or a deletion: Return and Escape
+// answer it with the safe answer; Return on a focused button presses that button.
+TEST(GuiUserInterface, ReturnAndEscapeAnswerAQuestionNo)
+{
+    GuiUserInterface ui;
+    const struct {
+        const char *name;
+        MsgButtons buttons;
+        std::optional<QMessageBox::StandardButton> focus;
+        Qt::Key key;
+        MsgResult answer;
+    } cases[] = {
+        {"Return", MsgButtons::YesNo, std::nullopt, Qt::Key_Return, MsgResult::No},
+        {"Enter", MsgButtons::YesNo, std::nullopt, Qt::Key_Enter, MsgResult::No},
+        {"Escape", MsgButtons::YesNo, std::nullopt, Qt::Key_Escape, MsgResult::No},
+        {"Escape on Ja", MsgButtons::YesNo, QMessageBox::Yes, Qt::Key_Escape, MsgResult::No},
+        {"Return on Ja", MsgButtons::YesNo, QMessageBox::Yes, Qt::Key_Return, MsgResult::Yes},
+        {"Return, OK or cancel", MsgButtons::OkCancel, std::nullopt, Qt::Key_Return, MsgResult::Cancel},
+        {"Return, three answers", MsgButtons::YesNoCancel, std::nullopt, Qt::Key_Return, MsgResult::Cancel},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        QTimer::singleShot(0, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            if (c.focus)
+                box->button(*c.focus)->setFocus();
+            QWidget *target = box->focusWidget() ? box->focusWidget() : box;
+            QTest::keyClick(target, c.key);
+        });
+        EXPECT_EQ(ui.showMessage({u"Trotzdem fortfahren?"_qs, u"SEPA"_qs, MsgIcon::Question, c.buttons}), c.answer);
+    }
+}
+
+// Deleting a stored run in the desktop program: the question names the run, and neither
+// Return nor Escape deletes it.
+TEST(GuiUserInterface, TheDeleteQuestionNamesTheRunAndNoKeyAloneDeletesIt)
+{
+    Workspace ws(3);
+    ws.execSql(u"insert into PERSONAL_MG_BEITRAGE (id_personal, jahr, betrag, datum_erstellt, typ) values "
+               "(1, '2026', 12.5, '2026-12-05 14:30:15', 'Mitgliedsbeitrag'), "
+               "(2, '2026', 12.5, '2026-12-05 14:30:15', 'Mitgliedsbeitrag')"_qs);
+    GuiUserInterface ui;
+    AppContext context;
+    context.programDir = ws.programDir();
+    context.ui = &ui;
+    context.clock = &ws.clock;
+    FrmDTA form(context);
+    form.strConnectionString = u"Provider=SQLite;Data Source="_qs + ws.databaseFile();
+    form.SQLConn = Database::open(form.strConnectionString);
+    const auto storedFees = [&] {
+        QSqlQuery q = form.SQLConn->run(u"select count(*) from PERSONAL_MG_BEITRAGE"_qs);
+        return q.next() ? q.value(0).toInt() : -1;
+    };
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+        form.cmbBeitraege_GotFocus();
+        form.cmbBeitraege.ListIndex = 0;
+        QString asked;
+        QTimer::singleShot(0, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            asked = box->text();
+            QTest::keyClick(box->focusWidget() ? box->focusWidget() : box, key);
+        });
+        EXPECT_EQ(form.btnBeitraegeLoeschen_Click(), FrmDTA::DeleteRunResult::Declined);
+        EXPECT_TRUE(asked.startsWith(u"Wollen Sie den gespeicherten Lauf „2026 Mitgliedsbeitrag“ vom 05.12.2026 mit 2 "
+                                     "Beiträgen löschen?"_qs))
+            << asked.toStdString();
+        EXPECT_EQ(storedFees(), 2);
+    }
 }

@@ -84,6 +84,8 @@ TEST_F(MainWindowTest, KeyFiltersFormattingModePanelsAndPaymentType)
     QTest::keyClicks(vat, u"1a9,x5"_qs);
     QTest::keyClick(vat, Qt::Key_Backspace);
     EXPECT_EQ(vat->text(), u"19,"_qs);
+    // A rate box is checked when it is left, not while the user types.
+    QTest::keyClick(vat, Qt::Key_Tab);
     EXPECT_EQ(form->txtMwst[0].Text, u"19,"_qs);
 
     auto *position = widget<QLineEdit>(u"txtAbsenderLinks"_qs);

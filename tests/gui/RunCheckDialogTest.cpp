@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
@@ -54,8 +55,9 @@ TEST(RunCheckDialog, ButtonsPerGradeAndWhatEachAnswers)
         {"hints", checkWith({CheckKind::ComparisonChanged}), {u"cmdCancel"_qs, u"cmdRunStart"_qs, u"cmdSaveList"_qs}},
         {"warnings and hints", checkWith({CheckKind::LeftOut, CheckKind::ComparisonNew}),
          {u"cmdCancel"_qs, u"cmdRunStart"_qs, u"cmdSaveList"_qs}},
-        {"a due date the banks cannot meet", checkWith({CheckKind::DueDate}, proposal),
-         {u"cmdCancel"_qs, u"cmdRunStart"_qs, u"cmdSaveList"_qs, u"cmdTakeDueDate"_qs}},
+        // A due date the banks cannot meet is an error the proposed date alone clears.
+        {"a due date the banks cannot meet", checkWith({CheckKind::DueDate, CheckKind::LeftOut}, proposal),
+         {u"cmdCancel"_qs, u"cmdTakeDueDate"_qs}},
         // An error leaves only "Abbrechen", whatever else the list holds.
         {"an error", checkWith({CheckKind::CalculationRefused, CheckKind::LeftOut, CheckKind::DueDate}, proposal),
          {u"cmdCancel"_qs}},
@@ -89,7 +91,7 @@ TEST(RunCheckDialog, ButtonsPerGradeAndWhatEachAnswers)
 
 TEST(RunCheckDialog, FindingsGroupedByGradeWithTheirOwners)
 {
-    RunCheck check = checkWith({CheckKind::LeftOut, CheckKind::BicReplaced, CheckKind::DueDate});
+    RunCheck check = checkWith({CheckKind::LeftOut, CheckKind::BicReplaced, CheckKind::ComparisonNew});
     check.items[0].owners.append({1008, u"Huber Anna"_qs, {}});
     RunCheckDialog dialog(check, nullptr);
     const auto *tree = dialog.findChild<QTreeWidget *>(u"tvFindings"_qs);
@@ -146,4 +148,48 @@ TEST(RunCheckDialog, TheDesktopProgramAsksThroughIt)
     });
     EXPECT_EQ(ui.showRunCheck(checkWith({CheckKind::NoAccount})), RunCheckChoice::Start);
     EXPECT_TRUE(shown);
+}
+
+// Nothing that moves money is a default: Return anywhere but on a focused button, and
+// Escape everywhere, cancel; Return on a focused button presses that button. The dialog
+// opens with the focus on "Abbrechen".
+TEST(RunCheckDialog, ReturnAndEscapeNeverStartARun)
+{
+    const QDate proposal(2026, 12, 28);
+    const struct {
+        const char *name;
+        RunCheck check;
+        const char16_t *focus; // null: as the dialog opens
+        Qt::Key key;
+        RunCheckChoice answer;
+    } cases[] = {
+        {"Return as it opens", checkWith({CheckKind::LeftOut}), nullptr, Qt::Key_Return, RunCheckChoice::Cancel},
+        {"Enter as it opens", checkWith({}), nullptr, Qt::Key_Enter, RunCheckChoice::Cancel},
+        {"Escape as it opens", checkWith({}), nullptr, Qt::Key_Escape, RunCheckChoice::Cancel},
+        {"Return in the findings", checkWith({CheckKind::LeftOut}), u"tvFindings", Qt::Key_Return,
+         RunCheckChoice::Cancel},
+        {"Return on Abbrechen", checkWith({}), u"cmdCancel", Qt::Key_Return, RunCheckChoice::Cancel},
+        {"Escape on Lauf starten", checkWith({}), u"cmdRunStart", Qt::Key_Escape, RunCheckChoice::Cancel},
+        {"Return on Lauf starten", checkWith({}), u"cmdRunStart", Qt::Key_Return, RunCheckChoice::Start},
+        {"Return with a wrong due date", checkWith({CheckKind::DueDate}, proposal), nullptr, Qt::Key_Return,
+         RunCheckChoice::Cancel},
+        {"Return on the proposed date", checkWith({CheckKind::DueDate}, proposal), u"cmdTakeDueDate", Qt::Key_Return,
+         RunCheckChoice::TakeDueDate},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        RunCheckDialog dialog(c.check, nullptr);
+        dialog.show();
+        QApplication::setActiveWindow(&dialog);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+        ASSERT_NE(dialog.focusWidget(), nullptr);
+        EXPECT_EQ(dialog.focusWidget()->objectName(), u"cmdCancel"_qs);
+        if (c.focus)
+            dialog.findChild<QWidget *>(QString::fromUtf16(c.focus))->setFocus();
+        QTest::keyClick(dialog.focusWidget(), c.key);
+        EXPECT_FALSE(dialog.isVisible());
+        EXPECT_EQ(dialog.choice(), c.answer);
+        const auto *start = dialog.findChild<QPushButton *>(u"cmdRunStart"_qs);
+        EXPECT_TRUE(!start || !start->isDefault());
+    }
 }

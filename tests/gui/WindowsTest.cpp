@@ -108,6 +108,51 @@ TEST(Windows, TheMainWindowOpensOnALaptopScreenWithoutScrollBarsAndComesBackWher
     lost.window().close();
 }
 
+// On a 1024×768 screen the window fits without a horizontal scroll bar on any tab: long
+// captions wrap.
+TEST_F(MainWindowTest, TheWindowFitsASmallScreenWithoutAHorizontalScrollBar)
+{
+    start();
+    window->resize(1024 - 16, 768 - 60); // the screen less the frame and a task bar
+    QApplication::processEvents();
+    auto *tabs = widget<QTabWidget>(u"SSTab1"_qs);
+    for (int i = 0; i < tabs->count(); ++i) {
+        tabs->setCurrentIndex(i);
+        QApplication::processEvents();
+        auto *page = qobject_cast<QScrollArea *>(tabs->currentWidget());
+        ASSERT_NE(page, nullptr);
+        EXPECT_LE(page->widget()->minimumSizeHint().width(), page->viewport()->width()) << tabs->tabText(i).toStdString();
+        EXPECT_FALSE(page->horizontalScrollBar()->isVisible()) << tabs->tabText(i).toStdString();
+    }
+    EXPECT_LE(window->width(), 1024 - 16);
+    // The wrapped caption still ticks its box.
+    tabs->setCurrentIndex(2);
+    auto *caption = widget<QLabel>(u"chkAnteiligeBerechnung.Caption"_qs);
+    const int before = form->chkAnteiligeBerechnung.Value;
+    QTest::mouseClick(caption, Qt::LeftButton, {}, QPoint(10, caption->height() / 2));
+    EXPECT_EQ(form->chkAnteiligeBerechnung.Value, 1 - before);
+}
+
+// An owner selection stays in sight on the form until it is cleared.
+TEST_F(MainWindowTest, AnActiveOwnerSelectionIsShownAndCanBeCleared)
+{
+    start();
+    auto *label = widget<QLabel>(u"lblAuswahl"_qs);
+    auto *clear = widget<QPushButton>(u"btnAuswahlAufheben"_qs);
+    EXPECT_EQ(label->text(), u"Auswahl: alle Waldbesitzer"_qs);
+    EXPECT_FALSE(clear->isEnabled());
+    const QSize size = window->size();
+    window->view().edit(u"strWBIN"_qs, u"(1001,1002)"_qs);
+    EXPECT_EQ(label->text(), u"Auswahl: 2 Waldbesitzer"_qs);
+    EXPECT_TRUE(label->font().bold());
+    EXPECT_TRUE(clear->isEnabled());
+    QApplication::processEvents();
+    EXPECT_EQ(window->size(), size);
+    clear->click();
+    EXPECT_TRUE(form->strWBIN.isEmpty());
+    EXPECT_EQ(label->text(), u"Auswahl: alle Waldbesitzer"_qs);
+}
+
 TEST_F(MainWindowTest, EveryWindowHasEachAcceleratorOnce)
 {
     start();
@@ -152,7 +197,7 @@ TEST_F(MainWindowTest, ARunEndsWithItsSummaryBesideTheForm)
     EXPECT_EQ(box->windowTitle(), u"Beitragslauf"_qs);
     const QString text = box->findChild<QLabel *>(u"lblSummary"_qs)->text();
     EXPECT_TRUE(text.startsWith(u"Der Lastschriftlauf ist abgeschlossen.\n\nSEPA-Datei: "_qs + files[0]
-                                + u"\nOrdner: "_qs + QDir::toNativeSeparators(ws.root()) + u"\nLastschriften: "_qs))
+                                + u"\nOrdner: "_qs + QDir::toNativeSeparators(ws.root()) + u"\nFälligkeit: 21.12.2026\nLastschriften: "_qs))
         << text.toStdString();
     EXPECT_TRUE(text.contains(u"\nKontrollsumme: "_qs)) << text.toStdString();
     EXPECT_TRUE(text.endsWith(u"\nFIBU-Dateien: keine"_qs)) << text.toStdString();

@@ -6,6 +6,7 @@
 #include "run/RunCheck.h"
 #include "run/RunCheckFiles.h"
 #include "run/RunDriver.h"
+#include "platform/Conversions.h"
 #include "run/RunPreparation.h"
 #include "support/Workspace.h"
 
@@ -165,7 +166,7 @@ TEST(RunCheck, EachWarningNamesItsOwnerAndNoOther)
     EXPECT_EQ(detail(CheckKind::BankCharacters), u"Zeichen „#“"_qs);
     EXPECT_EQ(detail(CheckKind::Cp1252Characters), u"Zeichen „Ω“"_qs);
 
-    // The summary: 13 read, 1007 dropped, 1001 not in the bank file.
+    // The summary: 13 read, 1007 dropped, 1001 and 1002 not in the bank file.
     const RunFigures &f = check.figures;
     const int billed = noDateDropped ? 11 : 12;
     EXPECT_EQ(f.read, 13);
@@ -175,9 +176,10 @@ TEST(RunCheck, EachWarningNamesItsOwnerAndNoOther)
     ASSERT_EQ(f.fees.size(), 1);
     EXPECT_EQ(f.fees[0].owners, billed);
     EXPECT_DOUBLE_EQ(f.fees[0].amount, billed * 52.5);
-    EXPECT_EQ(f.debits, billed - 1);
-    EXPECT_DOUBLE_EQ(f.debitSum, (billed - 1) * 52.5);
-    EXPECT_EQ(f.leftOut, 1);
+    // 1001 without an IBAN and 1002 with wrong check digits are both left out.
+    EXPECT_EQ(f.debits, billed - 2);
+    EXPECT_DOUBLE_EQ(f.debitSum, (billed - 2) * 52.5);
+    EXPECT_EQ(f.leftOut, 2);
     EXPECT_EQ(check.comparison,
               u"Für 2025 „"_qs + s.form->strBeitragsText + u"“ sind keine Beiträge gespeichert; kein Vergleich mit dem Vorjahr."_qs);
     EXPECT_TRUE(ownersOf(check, CheckKind::DueDate).isEmpty());
@@ -192,12 +194,14 @@ TEST(RunCheck, EachWarningNamesItsOwnerAndNoOther)
 
 // Last year's run of the same fee against this one, in a database that also holds an older
 // year and another fee type: owners gone, new, changed by 10 % (below the 25 % of the
-// setting) and by 40 % and 50 % (named, the larger change first).
+// setting) and by 40 % and 50 % (named, the larger change first). An owner who pays by
+// transfer is never stored: he is told apart, not as new, and his fee is not compared.
 TEST(RunCheck, ComparisonWithLastYearsStoredFees)
 {
     CheckSite s;
-    s.form->strWBIN = u"(1000,1001,1002,1003,1004,1005)"_qs;
+    s.form->strWBIN = u"(1000,1001,1002,1003,1004,1005,1006)"_qs;
     s.owner(1005, u"DISABLE = 1"_qs); // billed last year, not now
+    s.owner(1006, u"IBAN = ''"_qs);    // pays by transfer
     BuildBeitragsText(*s.form);
     const QString typ = s.form->strBeitragsText;
     const auto store = [&](int nummer, const QString &jahr, const QString &type, const QString &betrag) {
@@ -222,8 +226,10 @@ TEST(RunCheck, ComparisonWithLastYearsStoredFees)
     EXPECT_EQ(ownersOf(check, CheckKind::ComparisonGone), QList<long>{1005});
     EXPECT_EQ(ownersOf(check, CheckKind::ComparisonNew), QList<long>{1004});
     EXPECT_EQ(ownersOf(check, CheckKind::ComparisonChanged), (QList<long>{1003, 1002}));
+    EXPECT_EQ(ownersOf(check, CheckKind::ComparisonTransfer), QList<long>{1006});
     EXPECT_EQ(check.comparison, u"Vorjahr 2025 „"_qs + typ
-                                    + u"“: 5 Waldbesitzer, 262,73 €; dieser Lauf: 5 Waldbesitzer, 262,50 € (-0,1 %)."_qs);
+                                    + u"“: 5 Waldbesitzer abgebucht, 262,73 €; dieser Lauf: 5 Waldbesitzer abgebucht, "
+                                      "262,50 € (-0,1 %); dazu 1 Waldbesitzer per Überweisung, 52,50 € (nicht verglichen)."_qs);
     for (const CheckItem &item : check.items)
         if (item.kind == CheckKind::ComparisonChanged) {
             EXPECT_EQ(item.text, u"Betrag weicht um mehr als 25 % vom Vorjahr ab (größte Abweichung zuerst)"_qs);
@@ -249,7 +255,7 @@ TEST(RunCheck, TheProposedDueDateIsTakenAndTheCheckShownAgain)
     const RunReport report = cmdStart_Click(*s.form);
     EXPECT_EQ(report.outcome, RunOutcome::Completed) << s.ws.ui.texts().join(u'|').toStdString();
     ASSERT_EQ(s.ws.ui.runChecks.size(), 2);
-    const QList<CheckItem> first = s.ws.ui.runChecks[0].itemsOf(CheckGrade::Hint);
+    const QList<CheckItem> first = s.ws.ui.runChecks[0].itemsOf(CheckGrade::Error);
     EXPECT_TRUE(std::any_of(first.cbegin(), first.cend(), [](const CheckItem &i) {
         return i.text == u"Der 25.12.2026 ist kein Bankarbeitstag. Nächster möglicher Fälligkeitstermin: 28.12.2026."_qs;
     }));
@@ -279,7 +285,7 @@ TEST(RunCheck, TextAndCsvNameEveryOwnerOrCountTheRest)
     CheckItem many{CheckKind::BicReplaced, u"BIC ungültig; in der SEPA-Datei steht NOTPROVIDED"_qs, {}};
     for (int i = 0; i < 12; ++i)
         many.owners.append({1000 + i, u"Eigner "_qs + QString::number(i), u"BIC „X;Y“"_qs});
-    check.add({CheckKind::DueDate, u"Der 25.12.2026 ist kein Bankarbeitstag."_qs, {}});
+    check.add({CheckKind::ComparisonGone, u"Im Vorjahr abgerechnet, in diesem Lauf nicht"_qs, {}});
     check.add(many);
     EXPECT_EQ(check.items[0].kind, CheckKind::BicReplaced); // warnings before hints
 
@@ -288,7 +294,8 @@ TEST(RunCheck, TextAndCsvNameEveryOwnerOrCountTheRest)
     EXPECT_EQ(shortText[1], u"- BIC ungültig; in der SEPA-Datei steht NOTPROVIDED (12 Waldbesitzer)"_qs);
     EXPECT_EQ(shortText[2], u"    1000 Eigner 0: BIC „X;Y“"_qs);
     EXPECT_EQ(shortText[12], u"    … und 2 weitere"_qs);
-    EXPECT_EQ(shortText.mid(13), (QStringList{QString(), u"Hinweise:"_qs, u"- Der 25.12.2026 ist kein Bankarbeitstag."_qs}));
+    EXPECT_EQ(shortText.mid(13),
+              (QStringList{QString(), u"Hinweise:"_qs, u"- Im Vorjahr abgerechnet, in diesem Lauf nicht"_qs}));
     const QString full = findingsText(check);
     EXPECT_TRUE(full.startsWith(u"Fehler: keine\n\nWarnungen:\n"_qs)) << full.toStdString();
     EXPECT_TRUE(full.contains(u"    1011 Eigner 11: BIC „X;Y“\n"_qs));
@@ -297,5 +304,75 @@ TEST(RunCheck, TextAndCsvNameEveryOwnerOrCountTheRest)
     ASSERT_EQ(csv.size(), 1 + 12 + 1);
     EXPECT_EQ(csv[1],
               u"Warnungen;\"BIC ungültig; in der SEPA-Datei steht NOTPROVIDED\";1000;Eigner 0;\"BIC „X;Y“\""_qs);
-    EXPECT_EQ(csv[13], u"Hinweise;Der 25.12.2026 ist kein Bankarbeitstag.;;;"_qs);
+    EXPECT_EQ(csv[13], u"Hinweise;Im Vorjahr abgerechnet, in diesem Lauf nicht;;;"_qs);
+}
+
+// A due date the banks cannot meet, or one the fee notices announce too late, is an error:
+// the run cannot start with it, and only the proposed date clears it. The check shows the
+// rules it holds the date against.
+TEST(RunCheck, DueDateFindingsAreErrorsThatOnlyTheProposedDateClears)
+{
+    CheckSite s; // today: Sunday 06.12.2026
+    const struct {
+        const char16_t *due;
+        bool letters;
+        int preNotification;
+        std::optional<QDate> proposal;
+        const char16_t *finding;
+    } cases[] = {
+        {u"01.12.2026", false, 14, QDate(2026, 12, 8), u"liegt in der Vergangenheit"},
+        {u"25.12.2026", false, 14, QDate(2026, 12, 28), u"ist kein Bankarbeitstag"},
+        {u"07.12.2026", false, 14, QDate(2026, 12, 8), u"weniger als 1 Bankarbeitstag nach heute"},
+        {u"14.12.2026", true, 14, QDate(2026, 12, 21), u"weniger als 14 Tage Frist"},
+        // An association whose mandates agree a shorter period lowers the setting.
+        {u"14.12.2026", true, 5, std::nullopt, nullptr},
+        {u"21.12.2026", true, 14, std::nullopt, nullptr},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(QString::fromUtf16(c.due).toStdString() + (c.letters ? " with letters" : ""));
+        s.form->txtFaellDat.Text = QString::fromUtf16(c.due);
+        s.form->chkRechnung.Value = c.letters ? 1 : 0;
+        s.form->lVorabankuendigungTage = c.preNotification;
+        const std::optional<PreparedRun> run = s.prepare();
+        ASSERT_TRUE(run);
+        const RunCheck &check = run->check;
+        EXPECT_EQ(check.proposedDueDate, c.proposal);
+        EXPECT_EQ(check.hasErrors(), c.finding != nullptr) << runCheckText(check).toStdString();
+        EXPECT_EQ(check.onlyDueDateError(), c.finding != nullptr);
+        if (c.finding) {
+            const QList<CheckItem> errors = check.itemsOf(CheckGrade::Error);
+            ASSERT_FALSE(errors.isEmpty());
+            EXPECT_EQ(errors[0].kind, CheckKind::DueDate);
+            EXPECT_TRUE(errors[0].text.contains(QString::fromUtf16(c.finding))) << errors[0].text.toStdString();
+            EXPECT_TRUE(errors[0].text.contains(formatDate(*c.proposal, u"dd.mm.yyyy"_qs)));
+        }
+        const QStringList lines = figuresLines(check);
+        const QString rules = u"Fälligkeit: "_qs + QString::fromUtf16(c.due) + u" (Vorlauf der Bank 1 Bankarbeitstag"_qs
+                              + (c.letters ? u", Vorabankündigung mit den Beitragsbescheiden "_qs
+                                                 + QString::number(c.preNotification) + u" Tage)"_qs
+                                           : u")"_qs);
+        EXPECT_TRUE(lines.contains(rules)) << lines.join(u'\n').toStdString();
+    }
+    // A run with such a date stops at its check, whatever the clerk presses, and writes nothing.
+    s.form->txtFaellDat.Text = u"25.12.2026"_qs;
+    s.ws.ui.checkChoices = {RunCheckChoice::Start};
+    EXPECT_EQ(cmdStart_Click(*s.form).outcome, RunOutcome::Stopped);
+    EXPECT_TRUE(QDir(s.ws.root() + u"/export"_qs).isEmpty());
+    EXPECT_EQ(s.storedFees(), 0);
+}
+
+TEST(RunCheck, AListedChangeNeverReadsAsTheThreshold)
+{
+    const struct {
+        double percent;
+        std::optional<int> threshold;
+        const char16_t *shown;
+    } cases[] = {
+        {12.5, std::nullopt, u"+12,5 %"},  {-0.06, std::nullopt, u"-0,1 %"},  {0.0, std::nullopt, u"0,0 %"},
+        {25.02, 25, u"+25,02 %"},          {25.04, 25, u"+25,04 %"},          {-25.03, 25, u"-25,03 %"},
+        {25.001, 25, u"+25,001 %"},        {25.2, 25, u"+25,2 %"},            {40.0, 25, u"+40,0 %"},
+        {1234.56, 25, u"+1.234,6 %"},      {25.00001, 25, u"+25,00001 %"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(percentChangeText(c.percent, c.threshold), QString::fromUtf16(c.shown)) << c.percent;
 }

@@ -51,8 +51,10 @@ TEST(RunManifest, PendingWhileAManifestWaits)
     Workspace ws(1);
     const auto db = openDemo(ws);
     EXPECT_FALSE(bank_files::hasPending(*db)) << "no own tables yet";
-    EXPECT_EQ(missingOwnTables(*db), (QStringList{u"QVL32_KENNUNG"_qs, u"QVL32_LAUF_DATEIEN"_qs}));
-    EXPECT_EQ(createOwnTables(*db).size(), 2);
+    const QStringList missing = missingOwnTables(*db);
+    EXPECT_TRUE(missing.contains(u"QVL32_KENNUNG"_qs) && missing.contains(u"QVL32_LAUF_DATEIEN"_qs));
+    EXPECT_EQ(missing.size(), ownTables().size());
+    EXPECT_EQ(createOwnTables(*db), missing);
     EXPECT_TRUE(createOwnTables(*db).isEmpty()) << "a second time changes nothing";
     const QString id = run_manifest::ensureDatabaseId(*db);
     EXPECT_EQ(id.size(), 12);
@@ -107,9 +109,9 @@ TEST(RunManifest, TheDesktopProgramOffersToCreateTheTables)
     ws.ui.answers = {MsgResult::No, MsgResult::Yes};
     EXPECT_FALSE(offerOwnTables(*form));
     ASSERT_FALSE(ws.ui.messages.isEmpty());
-    EXPECT_TRUE(ws.ui.messages.last().text.contains(u"if object_id(N'QVL32_KENNUNG', N'U') is null"_qs))
+    EXPECT_TRUE(ws.ui.messages.last().text.contains(u"if object_id(N'dbo.QVL32_KENNUNG', N'U') is null"_qs))
         << ws.ui.messages.last().text.toStdString();
-    EXPECT_EQ(missingOwnTables(*openDemo(ws)).size(), 2);
+    EXPECT_EQ(missingOwnTables(*openDemo(ws)).size(), ownTables().size());
     EXPECT_TRUE(offerOwnTables(*form));
     EXPECT_TRUE(missingOwnTables(*openDemo(ws)).isEmpty());
     EXPECT_TRUE(run_manifest::databaseId(*openDemo(ws)).has_value());

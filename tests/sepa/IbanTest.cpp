@@ -1,4 +1,5 @@
 #include "sepa/Iban.h"
+#include "sepa/BookingSelection.h"
 
 #include <gtest/gtest.h>
 
@@ -149,4 +150,24 @@ TEST(CreditorId, RejectsMalformed)
 }
 
 } // namespace
+} // namespace qvl
+
+
+namespace qvl {
+
+// The quick look that last year's comparison takes at many owners says "debited" exactly
+// when the bank file's own rule does.
+TEST(BookingSelection, TheQuickIbanLookAgreesWithTheBankFilesRule)
+{
+    for (const char16_t *iban : {u"DE89370400440532013000", u"de89 3704 0044 0532 0130 00", u"DE88370400440532013000",
+                                 u"AT611904300234573201", u"AT61190430023457320", u"", u"XY12-3456",
+                                 u"CH9300762011623852957", u"FR1420041010050500013M02606"}) {
+        Buchung b;
+        b.Nummer = 1000;
+        b.IBAN = QString::fromUtf16(iban);
+        EXPECT_EQ(debitable(b), checkBooking(SepaFormat::Pain00800108, b).iban == BookingCheck::Iban::Valid)
+            << b.IBAN.toStdString();
+    }
+}
+
 } // namespace qvl

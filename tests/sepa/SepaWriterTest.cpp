@@ -136,8 +136,8 @@ TEST(SepaWriter, FaultyBankDataIsLoggedOneLineEachAndNeverBreaksTheFile)
         const char16_t *logged; // the end of the owner's log line; nullptr: none
     } cases[] = {
         {1000, "IBAN", "de89 3704 0044 0532 0130 00", nullptr},
-        {1001, "IBAN", "DE88370400440532013000", u" IBAN ist ungültig (Prüfziffer oder Länge). DE88370400440532013000"},
-        {1002, "IBAN", "AT61190430023457320", u" IBAN hat nicht die erforderliche Länge. AT61190430023457320"},
+        {1001, "IBAN", "DE88370400440532013000", u" IBAN ist ungültig (Prüfziffer oder Länge). DE88370400440532013000 Die Lastschrift wurde nicht in die Datei geschrieben."},
+        {1002, "IBAN", "AT61190430023457320", u" IBAN hat nicht die erforderliche Länge. AT61190430023457320 Die Lastschrift wurde nicht in die Datei geschrieben."},
         {1003, "IBAN", nullptr, u" IBAN hat nicht die erforderliche Länge. Die Lastschrift wurde nicht in die Datei geschrieben."},
         {1004, "IBAN", "XY12-3456", u" IBAN ist ungültig (Prüfziffer oder Länge). XY12-3456 Die Lastschrift wurde nicht in die Datei geschrieben."},
         {1005, "BIC", "cobadeffxx", u" BIC ist ungültig und wird nicht übertragen. cobadeffxx"},
@@ -178,10 +178,11 @@ TEST(SepaWriter, FaultyBankDataIsLoggedOneLineEachAndNeverBreaksTheFile)
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray text = file.readAll();
     EXPECT_TRUE(validates(file.fileName()));
-    EXPECT_EQ(text.count("<DrctDbtTxInf>"), 7);
-    EXPECT_TRUE(text.contains("<NbOfTxs>7</NbOfTxs>"));
-    EXPECT_EQ(r.storedFees(), 7);
-    EXPECT_TRUE(log.last().contains(u"Es sind 6 Fehler von gesamt 7 Buchungen aufgetreten. Kontrollsumme: EUR "_qs));
+    // An IBAN of wrong check digits or length is left out like one the file cannot carry.
+    EXPECT_EQ(text.count("<DrctDbtTxInf>"), 5);
+    EXPECT_TRUE(text.contains("<NbOfTxs>5</NbOfTxs>"));
+    EXPECT_EQ(r.storedFees(), 5);
+    EXPECT_TRUE(log.last().contains(u"Es sind 6 Fehler von gesamt 5 Buchungen aufgetreten. Kontrollsumme: EUR "_qs));
     double sum = 0;
     for (qsizetype at = 0; (at = text.indexOf("<InstdAmt Ccy=\"EUR\">", at)) >= 0;) {
         at += 20;
@@ -386,8 +387,10 @@ TEST(SepaWriter, ASecondRunReplacesTheOwnersRowsAndOneOwnerGivesTheShortIds)
     r.ws.ui.answers = {MsgResult::Yes}; // the repeated-run question
     ASSERT_EQ(cmdStart_Click(*r.form).outcome, RunOutcome::Completed);
     EXPECT_TRUE(r.ws.ui.texts().contains(
-        u"Für 2026 „Mitgliedsbeitrag“ sind bereits Beiträge gespeichert (Lauf vom 06.12.2026). Ein weiterer Lauf "
-        "kann dieselben Lastschriften ein zweites Mal einziehen. Trotzdem fortfahren?"_qs))
+        u"Für 2026 sind bereits Beiträge gespeichert, die dieser Lauf ein zweites Mal einziehen würde: "
+        "„Mitgliedsbeitrag“ bei 1 Waldbesitzer (zuletzt Lauf „2026 Mitgliedsbeitrag“ vom 06.12.2026). Wurde jener "
+        "Lauf nicht eingezogen, löschen Sie ihn zuerst unter „gespeicherte Beiträge löschen“.\n\nTrotzdem "
+        "fortfahren und diese Beiträge noch einmal einziehen?"_qs))
         << r.ws.ui.texts().join(u'|').toStdString();
     EXPECT_EQ(r.storedFees(), 1);
     QFile file(r.exportDir + u"MB_Mitgliedsbeitrag_06122026T110000.xml"_qs);
@@ -433,8 +436,8 @@ TEST(SepaWriter, InvalidCreditorDataStopsTheRunBeforeAnythingIsWritten)
 TEST(SepaWriter, StoresARealInvoiceDateEmptyMeaningTheRunsDay)
 {
     const std::pair<QString, QString> cases[] = {
-        {QString(), u"2026-12-06 2026-12-20"_qs},     // the run's day (the clock's)
-        {u" 6.1.27 "_qs, u"2027-01-06 2026-12-20"_qs}, // as typed, two-digit year
+        {QString(), u"2026-12-06 2026-12-21"_qs},     // the run's day (the clock's)
+        {u" 6.1.27 "_qs, u"2027-01-06 2026-12-21"_qs}, // as typed, two-digit year
     };
     for (const auto &[typed, stored] : cases) {
         SCOPED_TRACE(typed.toStdString());
@@ -442,7 +445,7 @@ TEST(SepaWriter, StoresARealInvoiceDateEmptyMeaningTheRunsDay)
         r.billable(u"(1004)"_qs);
         r.form->strWBIN = u"(1004)"_qs;
         r.form->txtRechDat.Text = typed;
-        r.form->txtFaellDat.Text = u"20.12.26"_qs;
+        r.form->txtFaellDat.Text = u"21.12.26"_qs;
         ASSERT_EQ(cmdStart_Click(*r.form).outcome, RunOutcome::Completed) << r.ws.ui.texts().join(u'|').toStdString();
         EXPECT_EQ(r.query(u"select datum_verrechnet || ' ' || datum_bezahlt from PERSONAL_MG_BEITRAGE"_qs),
                   QStringList{stored});
