@@ -1,5 +1,6 @@
 #include "app/FrmDTA.h"
 #include "app/Settings.h"
+#include "app/MailSettingsFile.h"
 #include "einvoice/ERechnungSetting.h"
 #include "models/ModelSections.h"
 #include "platform/Conversions.h"
@@ -129,6 +130,7 @@ std::optional<KeyFile> LoadSettings(FrmDTA &f)
     f.lVorabankuendigungTage = wholeNumber(v(u"VorabankuendigungTage"), 0, 366, kDefaultPreNotificationDays);
     f.lVergleichAbweichungProzent =
         wholeNumber(v(u"VergleichAbweichungProzent"), 1, 10000, kDefaultComparisonPercent);
+    loadMailSettings(f, file);
 
     f.strSteuernummerfeld = v(u"Steuernummerfeld");
     if (!f.strSteuernummerfeld.isEmpty()) {

@@ -1,5 +1,6 @@
 #include "app/FrmDTA.h"
 #include "app/Settings.h"
+#include "app/MailSettingsFile.h"
 #include "einvoice/ERechnungSetting.h"
 #include "models/ModelSections.h"
 #include "platform/AnsiTextFile.h"
@@ -106,6 +107,7 @@ QStringList SettingsLines(FrmDTA &f)
     put(u"VorlaufBankarbeitstage"_qs, QString::number(f.lVorlaufBankarbeitstage));
     put(u"VorabankuendigungTage"_qs, QString::number(f.lVorabankuendigungTage));
     put(u"VergleichAbweichungProzent"_qs, QString::number(f.lVergleichAbweichungProzent));
+    lines.append(mailSettingsLines(f));
 
     QList<ModelSection> models;
     for (int i = 0; i < f.lModelle && i < f.aModelle.size(); ++i)

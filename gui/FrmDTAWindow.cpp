@@ -242,6 +242,7 @@ QWidget *FrmDTAWindow::buildGeneralTab()
     options->addWidget(v.checkBox(u"chkKopf"_qs, f.chkKopf));
     options->addWidget(v.checkBox(u"chkBank"_qs, f.chkBank));
     options->addWidget(v.checkBox(u"chkERechnung"_qs, f.chkERechnung));
+    options->addWidget(v.checkBox(u"chkEMail"_qs, f.chkEMail));
     auto *logo = new QHBoxLayout;
     auto *logoCaption = new QLabel(u"Logo:"_qs);
     auto *logoBox = v.lineEdit(u"txtLogo"_qs, f.txtLogo);

@@ -152,7 +152,10 @@ TEST(SettingsRoundTrip, AWindowsFileComesBackByteIdenticalExceptWhereNormalised)
         u"FORMEL-ZUSCHLAG-HA=1,0000"_qs, u"FORMEL-ZUSCHLAG-PREIS=5,00"_qs,
         u"FORMEL-HOECHSTBEITRAG=500,00"_qs, u"FORMEL-KOMMASTELLEN=1"_qs, u"SEPAFormat=pain.008.001.02"_qs,
         u"ERechnung=Alle"_qs, u"VorlaufBankarbeitstage=2"_qs, u"VorabankuendigungTage=5"_qs,
-        u"VergleichAbweichungProzent=10"_qs, u"[Mahnung]"_qs, u"Bitte überweisen Sie"_qs, u"bis zum 31.12."_qs, u"[Ende]"_qs,
+        u"VergleichAbweichungProzent=10"_qs, u"EMailVersand=Unternehmer"_qs, u"EMailPapierAuch=0"_qs,
+        u"SMTPServer=mail.example.de"_qs, u"SMTPPort=465"_qs, u"SMTPVerschluesselung=TLS"_qs,
+        u"SMTPUnverschluesseltErlaubt=0"_qs, u"SMTPBenutzer=fbg"_qs, u"SMTPZertifikat="_qs, u"EMailAbsender="_qs,
+        u"EMailAntwortAn=kasse@example.de"_qs, u"EMailProMinute=60"_qs, u"[Mahnung]"_qs, u"Bitte überweisen Sie"_qs, u"bis zum 31.12."_qs, u"[Ende]"_qs,
         u"[Leer]"_qs, u""_qs, u"[ENDE]"_qs};
     ws.writeSettings(lines);
     const QByteArray original = ws.settingsBytes();
