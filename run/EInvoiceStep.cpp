@@ -24,8 +24,8 @@ QString refusedMessage(const EInvoiceOutcome &outcome)
 
 } // namespace
 
-void ERechnungStep(FrmDTA &f, const Buchungen &aBuchungen, const Report &letters, const QSet<long> &notCollected,
-                   RunReport &report)
+EInvoiceOutcome ERechnungStep(FrmDTA &f, const Buchungen &aBuchungen, const Report &letters,
+                              const QSet<long> &notCollected, RunReport &report)
 {
     EInvoiceOutcome outcome;
     try {
@@ -42,6 +42,7 @@ void ERechnungStep(FrmDTA &f, const Buchungen &aBuchungen, const Report &letters
         f.ui().message(refusedMessage(outcome), {}, MsgIcon::Exclamation);
         f.ui().openFile(logFilePath(f.context().programDir));
     }
+    return outcome;
 }
 
 } // namespace qvl

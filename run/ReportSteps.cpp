@@ -21,11 +21,12 @@ void failed(FrmDTA &f, RunReport &report, const QString &text, const QString &ti
 // Runs one writer and shows its report; any failure is told and ends only this writer.
 // Returns the report when it was made (also when the printer failed it).
 template <typename Writer>
-std::optional<Report> printStep(FrmDTA &f, RunReport &report, Writer &&writer)
+std::optional<Report> printStep(FrmDTA &f, RunReport &report, Writer &&writer, const ElectronicLetters &electronic = {})
 {
     try {
         Report made = writer();
-        if (!f.ui().showReport(made))
+        const std::optional<Report> shown = electronic ? electronic(made) : made;
+        if (shown && !f.ui().showReport(*shown))
             report.outcome = RunOutcome::Failed;
         return made;
     } catch (const RunError &e) {
@@ -58,14 +59,15 @@ void PrintSlipStep(FrmDTA &f, const SepaExport &sepa, RunReport &report)
 }
 
 std::optional<Report> PrintListsAndLetters(FrmDTA &f, const Buchungen &aBuchungen, bool directDebit,
-                                           RunReport &report, const QSet<long> &notCollected)
+                                           RunReport &report, const QSet<long> &notCollected,
+                                           const ElectronicLetters &electronic)
 {
     const bool list = f.chkEinzelbuchungen.Value == 1;
     if (directDebit && list)
         csvListStep(f, aBuchungen, report);
     std::optional<Report> letters;
     if (!directDebit || f.chkRechnung.Value == 1)
-        letters = printStep(f, report, [&] { return PrintRechnungen(f, aBuchungen, notCollected); });
+        letters = printStep(f, report, [&] { return PrintRechnungen(f, aBuchungen, notCollected); }, electronic);
     if (!directDebit && list)
         csvListStep(f, aBuchungen, report);
     return letters;

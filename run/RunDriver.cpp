@@ -4,6 +4,7 @@
 #include "fibu/FibuExport.h"
 #include "platform/Conversions.h"
 #include "run/EInvoiceStep.h"
+#include "run/MailStep.h"
 #include "run/ReportSteps.h"
 #include "run/RunCheckBuilder.h"
 #include "run/RunError.h"
@@ -113,8 +114,9 @@ void writeSteps(FrmDTA &f, PreparedRun &run, RunReport &report)
         notCollected = writeDirectDebit(f, exportPfad, diskette, aBuchungen, *db, lock, report);
     }
     stopAtFileBoundary(report);
-    if (const std::optional<Report> letters = PrintListsAndLetters(f, aBuchungen, directDebit, report, notCollected))
-        ERechnungStep(f, aBuchungen, *letters, notCollected, report);
+    PrintListsAndLetters(f, aBuchungen, directDebit, report, notCollected, [&](const Report &letters) {
+        return MailStep(f, aBuchungen, letters, ERechnungStep(f, aBuchungen, letters, notCollected, report), report);
+    });
     f.ui().setProgress(0, 0);
     stopAtFileBoundary(report);
 

@@ -31,6 +31,9 @@ struct RunReport {
     int leftOut = 0;     // owners billed but left out of the bank file for their bank data
     QString logFile;     // the export error log, when the run added lines to it
     qsizetype firstAccountingFile = -1; // outputs from here on are the accounting files
+    int mailed = 0;        // mails written into the outbox
+    int paperLetters = -1; // letters left for paper; -1 when the run made no letters
+    QString outbox;        // the outbox folder, when mails were written
 
     QStringList accountingFiles() const
     {

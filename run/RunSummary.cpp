@@ -39,6 +39,9 @@ std::optional<RunSummary> summarizeRun(const RunReport &report)
     s.logFile = report.logFile.isEmpty() ? QString() : QDir::toNativeSeparators(report.logFile);
     for (const QString &file : report.accountingFiles())
         s.accountingFiles.append(QDir::toNativeSeparators(file));
+    s.mailed = report.mailed;
+    s.paperLetters = report.paperLetters;
+    s.outbox = report.outbox.isEmpty() ? QString() : QDir::toNativeSeparators(report.outbox);
     return s;
 }
 
@@ -64,6 +67,11 @@ QString runSummaryText(const RunSummary &s)
               << QString()
               << u"Rechnungen: "_qs + QString::number(s.billed)
               << u"Gesamtsumme: "_qs + euros(s.total);
+    }
+    if (s.mailed > 0) {
+        lines << u"Briefe per E-Mail: "_qs + QString::number(s.mailed) + u" (im Postausgang "_qs + s.outbox
+                     + u", noch nicht versendet)"_qs
+              << u"Briefe auf Papier: "_qs + QString::number(std::max(0, s.paperLetters));
     }
     if (!s.logFile.isEmpty())
         lines << u"Log-Datei: "_qs + s.logFile;
