@@ -141,8 +141,8 @@ QStringList sendOutcomeLines(const SendOutcome &o)
         lines << u"Noch nicht gesendet: "_qs + QString::number(o.pending())
                      + u" E-Mails; sie werden beim nächsten Versand gesendet."_qs;
     if (!o.refused.isEmpty())
-        lines << u"Die Briefe der abgelehnten Waldbesitzer druckt „Briefe für nicht zugestellte E-Mails“ "
-                 "(qvl32-sepa-batch letters unsent)."_qs;
+        lines << u"Die Briefe der abgelehnten Waldbesitzer schreibt „qvl32-sepa-batch letters unsent“ als PDF "
+                 "zum Drucken."_qs;
     return lines;
 }
 

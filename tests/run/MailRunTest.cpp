@@ -161,6 +161,21 @@ TEST(MailRun, PaperTooAndTheCheckBoxDecide)
     EXPECT_EQ(r.ws.ui.reports.first().rows().rowCount(), report.billed);
 }
 
+TEST(MailRun, AMailThatCannotBeMadeLeavesItsLetterOnPaper)
+{
+    // No sender address: no mail can be made, and no owner may go without his letter.
+    MailRun r;
+    r.form->mail.sender = u"kein Absender"_qs;
+    r.form->txtEmail.Text.clear();
+    const RunReport report = cmdStart_Click(*r.form);
+    EXPECT_EQ(report.outcome, RunOutcome::Failed);
+    EXPECT_EQ(report.mailed, 0);
+    ASSERT_EQ(r.ws.ui.reports.size(), 1);
+    EXPECT_EQ(r.ws.ui.reports.first().rows().rowCount(), report.billed);
+    EXPECT_EQ(report.paperLetters, report.billed);
+    EXPECT_TRUE(r.ws.ui.texts().join(u'\n').contains(u"Ohne gültige E-Mail-Adresse des Vereins"_qs));
+}
+
 TEST(MailRun, BatchSendKilledAfterTheThirdMailResumesWithoutDuplicates)
 {
     SmtpTestServer server;
