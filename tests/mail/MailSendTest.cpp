@@ -195,6 +195,7 @@ TEST(MailSending, NothingGoesAndNothingIsLostWhenTheServerCannotBeUsed)
         bool allowUnencrypted;
         const char16_t *told;
         const char *password = kSmtpPassword;
+        bool trusted = true; // the test's certificate made trusted
     };
     const Case cases[] = {
         {"server away", {}, true, SmtpTls::StartTls, false, u"nicht erreichbar"},
@@ -203,6 +204,7 @@ TEST(MailSending, NothingGoesAndNothingIsLostWhenTheServerCannotBeUsed)
         {"encryption switched off without leave", {.tls = false, .login = false}, false, SmtpTls::None, false,
          u"Ohne Verschlüsselung"},
         {"wrong password", {}, false, SmtpTls::StartTls, false, u"Anmeldung", "falsch"},
+        {"certificate not trusted", {}, false, SmtpTls::StartTls, false, u"kam nicht zustande", kSmtpPassword, false},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -212,6 +214,8 @@ TEST(MailSending, NothingGoesAndNothingIsLostWhenTheServerCannotBeUsed)
         MailSettings s = box.settings(server);
         s.tls = c.tls;
         s.allowUnencrypted = c.allowUnencrypted;
+        if (!c.trusted)
+            s.caFile.clear(); // the system's certificates do not know the test's
         if (c.away)
             s.port = closedPort();
         const SendOutcome o = sendOutbox(box.folder, s, QByteArray(c.password), *box.db);
@@ -236,6 +240,19 @@ TEST(MailSending, PlainConnectionOnlyWhereTheSettingAllowsIt)
     EXPECT_EQ(o.sent, 2) << o.stopReason.toStdString();
     ASSERT_EQ(server.received().size(), 2);
     EXPECT_FALSE(server.received().first().tls);
+}
+
+TEST(MailSending, ImplicitTlsOnTheSubmissionsPort)
+{
+    SmtpTestServer server({.implicitTls = true});
+    ASSERT_TRUE(server.started());
+    Outbox box(2);
+    MailSettings s = box.settings(server);
+    s.tls = SmtpTls::Implicit;
+    const SendOutcome o = box.send(s);
+    EXPECT_EQ(o.sent, 2) << o.stopReason.toStdString();
+    ASSERT_EQ(server.received().size(), 2);
+    EXPECT_TRUE(server.received().first().tls);
 }
 
 TEST(MailSending, CancelledSendResumesWithoutDuplicates)

@@ -31,6 +31,8 @@ SmtpTestServer::SmtpTestServer(const ServerOptions &o)
         if (!makeCertificate(m_dir.path()))
             return;
         args << u"--cert"_qs << m_dir.filePath(u"cert.pem"_qs) << u"--key"_qs << m_dir.filePath(u"key.pem"_qs);
+        if (o.implicitTls)
+            args << u"--implicit"_qs;
     }
     if (o.login)
         args << u"--user"_qs << u"verein"_qs << u"--password"_qs << QString::fromLatin1(kSmtpPassword);

@@ -14,6 +14,7 @@ namespace qvl::test {
 
 struct ServerOptions {
     bool tls = true;      // STARTTLS offered and required
+    bool implicitTls = false; // with tls: TLS from the first byte instead
     bool login = true;    // user "verein", password kPassword
     QStringList refuse;   // answered 550
     QStringList defer;    // answered 451
