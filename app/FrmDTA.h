@@ -5,6 +5,7 @@
 
 #include "app/AppContext.h"
 #include "app/InputRules.h"
+#include "mail/MailSettings.h"
 #include "platform/ControlRegistry.h"
 #include "platform/Database.h"
 #include "platform/FormControls.h"
@@ -100,6 +101,8 @@ public:
     // Where the run's reports land as files (the batch program's --reports); empty: the
     // export folder. The e-invoices go into its folder "E-Rechnungen".
     QString strBerichtsPfad;
+    // Who gets his letter by e-mail and how the mails are sent (keys "EMail…", "SMTP…").
+    MailSettings mail;
 
     // ---- Private state ----
     QString strBerechnungsart;
@@ -146,6 +149,7 @@ public:
     CheckBox chkKopf{QStringLiteral("Kopf auf Rechnung drucken")};
     CheckBox chkBank{QStringLiteral("Bankverbindung auf Rechnung")};
     CheckBox chkERechnung{QStringLiteral("E-Rechnungen (ZUGFeRD) für Unternehmer"), 1};
+    CheckBox chkEMail{QStringLiteral("Rechnungen per E-Mail versenden")};
     TextBox txtLogo;
     TextBox txtFixtext;
     ListBox cmbModell;

@@ -152,6 +152,7 @@ void FrmDTA::registerNames()
     n.addCheckBox(u"chkKopf"_qs, &chkKopf);
     n.addCheckBox(u"chkBank"_qs, &chkBank);
     n.addCheckBox(u"chkERechnung"_qs, &chkERechnung);
+    n.addCheckBox(u"chkEMail"_qs, &chkEMail);
     n.addTextBox(u"txtLogo"_qs, &txtLogo);
     n.addTextBox(u"txtFixtext"_qs, &txtFixtext, R::MultiLine);
     n.addListBox(u"cmbModell"_qs, &cmbModell, [this] { cmbModell_Click(); });

@@ -47,6 +47,7 @@ void clearLeftovers(FrmDTA &f)
     if (exportDir.left(3).toUpper() != u"A:\\"_qs) {
         removeAbandonedTemporaries(exportDir, kReports);
         removeAbandonedTemporaries(joinPath(exportDir, u"E-Rechnungen"_qs), {u"\\d+_\\d+(_\\d+)?\\.pdf"_qs});
+        removeAbandonedTemporaries(joinPath(exportDir, u"E-Mails"_qs), {u"\\d+_\\d+(_\\d+)?\\.eml"_qs});
     }
     const QString accounting = nativePath(f.Dir1.Path);
     removeAbandonedTemporaries(accounting, kAccountingFiles);

@@ -1,6 +1,7 @@
 #include "app/FrmDTA.h"
 #include "app/InputRules.h"
 #include "app/Settings.h"
+#include "app/MailSettingsFile.h"
 #include "einvoice/ERechnungSetting.h"
 #include "models/ModelSections.h"
 #include "platform/Conversions.h"
@@ -157,6 +158,7 @@ std::optional<KeyFile> LoadSettings(FrmDTA &f)
         const QString reason = file.value(u"Steuerbefreiung"_qs + QString::number(k + 1)).trimmed();
         f.aSteuerbefreiung[std::size_t(k)] = reason.isEmpty() ? kDefaultExemptionReason : reason;
     }
+    loadMailSettings(f, file);
 
     f.strSteuernummerfeld = v(u"Steuernummerfeld");
     if (!f.strSteuernummerfeld.isEmpty()) {

@@ -1,5 +1,6 @@
 #include "app/FrmDTA.h"
 #include "app/Settings.h"
+#include "app/MailSettingsFile.h"
 #include "einvoice/ERechnungSetting.h"
 #include "models/ModelSections.h"
 #include "platform/AnsiTextFile.h"
@@ -110,6 +111,7 @@ QStringList SettingsLines(FrmDTA &f)
     put(u"UStIdNr"_qs, f.strUStIdNr);
     for (int k = 0; k < kFeeSlots; ++k)
         put(u"Steuerbefreiung"_qs + QString::number(k + 1), f.aSteuerbefreiung[std::size_t(k)]);
+    lines.append(mailSettingsLines(f));
 
     QList<ModelSection> models;
     for (int i = 0; i < f.lModelle && i < f.aModelle.size(); ++i)

@@ -16,6 +16,9 @@ const QString kCommands =
     "  delete-run SCHLÜSSEL     gespeicherten Beitragslauf löschen (fragt; --yes bestätigt)\n"
     "  init-db [--sql]          die eigenen Tabellen des Programms anlegen (einmal, als Administrator);\n"
     "                           --sql gibt die T-SQL-Anweisungen dafür aus, ohne zu verbinden\n"
+    "  send-mail [--outbox ORDNER]\n"
+    "                           E-Mails des Postausgangs versenden (Passwort aus QVL32_SMTP_PASSWORD)\n"
+    "  letters unsent           Briefe der abgelehnten E-Mails als PDF zum Drucken\n"
     "  demo-db DATEI [--owners N] [--seed S]\n"
     "                           Demo-Datenbank anlegen"_qs;
 
@@ -34,6 +37,9 @@ struct Options {
     QCommandLineOption selectOwners{u"select-owners"_qs, u"Lauf auf diese Waldbesitzer beschränken."_qs,
                                     u"N,N,..."_qs};
     QCommandLineOption reports{u"reports"_qs, u"Berichte des Laufs als PDF in diesen Ordner."_qs, u"ORDNER"_qs};
+    QCommandLineOption outbox{u"outbox"_qs, u"send-mail, letters unsent: dieser Postausgang statt „E-Mails“ "
+                                            "neben den Berichten."_qs,
+                              u"ORDNER"_qs};
     QCommandLineOption owners{u"owners"_qs, u"demo-db: Anzahl der Waldbesitzer."_qs, u"N"_qs};
     QCommandLineOption seed{u"seed"_qs, u"demo-db: Startwert des Zufallsgenerators."_qs, u"S"_qs};
     QCommandLineOption sql{u"sql"_qs, u"init-db: die T-SQL-Anweisungen ausgeben, ohne zu verbinden."_qs};
@@ -44,8 +50,9 @@ struct Options {
                                          "einen Befehl aus.\n\n"_qs
                                          + kCommands);
         parser.addOptions({help, version, programDir, commandLine, set, yes, saveSettings, odbcDriver, now,
-                           selectOwners, reports, owners, seed, sql});
-        parser.addPositionalArgument(u"BEFEHL"_qs, u"dump, check, run, list-runs, delete-run, init-db oder demo-db."_qs,
+                           selectOwners, reports, outbox, owners, seed, sql});
+        parser.addPositionalArgument(u"BEFEHL"_qs,
+                                     u"dump, check, run, list-runs, delete-run, init-db, send-mail, letters oder demo-db."_qs,
                                      u"BEFEHL [ARGUMENTE]"_qs);
     }
 };
@@ -105,6 +112,7 @@ std::optional<BatchOptions> parseBatchOptions(const QStringList &arguments, QStr
     o.now = parser.value(opt.now);
     o.selectOwners = parser.value(opt.selectOwners);
     o.reportsDir = parser.value(opt.reports);
+    o.outbox = parser.value(opt.outbox);
     long long n = 0;
     if (parser.isSet(opt.owners)) {
         if (!readCount(u"owners"_qs, parser.value(opt.owners), 10000000, &n, error))

@@ -21,6 +21,7 @@ struct BatchOptions {
     QString now;                           // --now: a fixed "now" (ISO date and time)
     QString selectOwners;                  // --select-owners N,N,…
     QString reportsDir;                    // --reports DIR
+    QString outbox;                        // --outbox DIR (send-mail, letters unsent)
     int owners = 250;                      // demo-db
     unsigned seed = 1;                     // demo-db
     QString command;

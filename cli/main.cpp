@@ -5,6 +5,7 @@
 #include "cli/BatchOptions.h"
 #include "cli/BatchUi.h"
 #include "cli/DemoDatabase.h"
+#include "cli/MailCommands.h"
 #include "platform/Conversions.h"
 #include "platform/HeadlessGui.h"
 #include "platform/Paths.h"
@@ -249,11 +250,13 @@ int main(int argc, char **argv)
         printOut(ownTablesSqlServerScript());
         return Done;
     }
-    const QStringList formCommands{u"dump"_qs,       u"check"_qs,      u"run"_qs,
-                                   u"list-runs"_qs, u"delete-run"_qs, u"init-db"_qs};
+    const QStringList formCommands{u"dump"_qs,       u"check"_qs,     u"run"_qs,     u"list-runs"_qs,
+                                   u"delete-run"_qs, u"init-db"_qs,   u"send-mail"_qs, u"letters"_qs};
     if (!formCommands.contains(o.command))
         return usageError(u"Unbekannter Befehl „"_qs + o.command + u"“."_qs);
-    const int expectedArguments = o.command == u"delete-run"_qs ? 1 : 0;
+    if (o.command == u"letters"_qs && o.arguments != QStringList{u"unsent"_qs})
+        return usageError(u"Der Befehl letters erwartet „unsent“."_qs);
+    const int expectedArguments = o.command == u"delete-run"_qs || o.command == u"letters"_qs ? 1 : 0;
     if (o.arguments.size() != expectedArguments)
         return usageError(expectedArguments == 0 ? u"Der Befehl "_qs + o.command + u" erwartet keine Argumente."_qs
                                                  : u"Der Befehl delete-run erwartet den Schlüssel eines Laufs."_qs);
@@ -311,6 +314,10 @@ int main(int argc, char **argv)
         result = listRuns(form);
     else if (o.command == u"delete-run"_qs)
         result = deleteRun(form, o.arguments.first());
+    else if (o.command == u"send-mail"_qs)
+        result = sendMailCommand(form, o.outbox);
+    else if (o.command == u"letters"_qs)
+        result = lettersUnsentCommand(form, o.outbox);
     else
         result = dump(form);
 

@@ -142,6 +142,7 @@ struct Writing {
             const Buchung &b = aBuchungen[size_t(i)];
             if (std::optional<QByteArray> xml = invoiceXml(b)) {
                 rows.append(i);
+                outcome.rows.append(i);
                 batch.xmls.append(*xml);
                 batch.paths.append(joinPath(outcome.folder, eInvoiceFileName(b)));
                 batch.infos.append(HybridPdfInfo{u"Rechnung "_qs + b.RechNr, run.seller.name, now});

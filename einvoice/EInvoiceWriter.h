@@ -19,6 +19,7 @@ class Report;
 struct EInvoiceOutcome {
     QStringList files;   // the e-invoices written, in the owners' order
     QStringList refused; // per owner without one: "Nummer Name: reason"
+    QList<int> rows;     // the record of each file given to the writers, in that order
     QString folder;
 };
 

@@ -6,6 +6,7 @@
 #include "gui/FormTabWidget.h"
 #include "gui/FormView.h"
 #include "gui/GuiUserInterface.h"
+#include "gui/MailSendDialog.h"
 #include "gui/ModelDialog.h"
 #include "gui/OwnerDialog.h"
 #include "gui/RunSummaryBox.h"
@@ -244,6 +245,7 @@ QWidget *FrmDTAWindow::buildGeneralTab()
     options->addWidget(v.checkBox(u"chkKopf"_qs, f.chkKopf));
     options->addWidget(v.checkBox(u"chkBank"_qs, f.chkBank));
     options->addWidget(v.wrappedCheckBox(u"chkERechnung"_qs, f.chkERechnung));
+    options->addWidget(v.wrappedCheckBox(u"chkEMail"_qs, f.chkEMail));
     auto *logo = new QHBoxLayout;
     auto *logoCaption = new QLabel(u"Logo:"_qs);
     auto *logoBox = v.lineEdit(u"txtLogo"_qs, f.txtLogo);
@@ -466,7 +468,7 @@ void FrmDTAWindow::cmdStart_Click()
     if (const std::optional<RunSummary> summary = summarizeRun(report)) {
         // The last run's summary stays beside the form until the next run replaces it.
         delete m_summary;
-        m_summary = new RunSummaryBox(*summary, this);
+        m_summary = new RunSummaryBox(*summary, this, [this] { sendMailsWithProgress(m_form, m_summary); });
         m_summary->show();
     }
     // Ctrl-C or SIGTERM came during the run: the program ends as it would have, now that

@@ -14,7 +14,7 @@
 
 namespace qvl {
 
-RunSummaryBox::RunSummaryBox(const RunSummary &summary, QWidget *parent)
+RunSummaryBox::RunSummaryBox(const RunSummary &summary, QWidget *parent, std::function<void()> sendMails)
     : QDialog(parent)
 {
     setObjectName(u"frmRunSummary"_qs);
@@ -47,6 +47,9 @@ RunSummaryBox::RunSummaryBox(const RunSummary &summary, QWidget *parent)
                                         [this] { QDesktopServices::openUrl(QUrl::fromLocalFile(m_folder)); }),
                            QDialogButtonBox::ActionRole);
     }
+    if (summary.mailed > 0 && sendMails)
+        buttons->addButton(dialogButton(u"cmdSendMails"_qs, u"&E-Mails versenden"_qs, this, std::move(sendMails)),
+                           QDialogButtonBox::ActionRole);
     QPushButton *ok = buttons->addButton(QDialogButtonBox::Ok);
     ok->setObjectName(u"cmdOK"_qs);
     ok->setDefault(true);

@@ -8,12 +8,15 @@
 
 #include <QDialog>
 
+#include <functional>
+
 namespace qvl {
 
 class RunSummaryBox : public QDialog {
     Q_OBJECT
 public:
-    RunSummaryBox(const RunSummary &summary, QWidget *parent);
+    // sendMails: "E-Mails versenden", offered when the run wrote mails into the outbox.
+    RunSummaryBox(const RunSummary &summary, QWidget *parent, std::function<void()> sendMails = {});
 
     // The folder "Ordner öffnen" opens; empty when the run wrote into none.
     QString folder() const { return m_folder; }

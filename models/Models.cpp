@@ -1,5 +1,6 @@
 // The main form's side of the invoice text models.
 #include "app/FrmDTA.h"
+#include "models/MailModels.h"
 
 namespace qvl {
 
@@ -16,7 +17,8 @@ void FrmDTA::LoadModelle()
     cmbModell.Clear();
     txtFixtext.Text.clear();
     for (int i = 0; i < lModelle && i < aModelle.size(); ++i)
-        cmbModell.AddItem(aModelle[i][0]);
+        if (!isMailModel(aModelle[i][0])) // the mails' texts, no fixed text of a letter
+            cmbModell.AddItem(aModelle[i][0]);
     if (cmbModell.ListCount() > 0) {
         cmbModell.ListIndex = 0;
         cmbModell_Click();

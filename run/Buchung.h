@@ -60,6 +60,7 @@ struct Buchung {
     QString NameUnternehmen; // TR
     QString BankLaenderKZ;
     QString KennzifferHauptbankverbindung1;
+    QString Email;        // as the suite keeps it: one address or several, ";" or "," between
     double Hektar = 0;
     SlotArray<double> HaBerechnet{};
     SlotArray<double> Fixbeitrag{};

@@ -24,8 +24,8 @@ QString refusedMessage(const EInvoiceOutcome &outcome)
 
 } // namespace
 
-void ERechnungStep(FrmDTA &f, const Buchungen &aBuchungen, const Report &letters, const QSet<long> &notCollected,
-                   RunReport &report)
+EInvoiceOutcome ERechnungStep(FrmDTA &f, const Buchungen &aBuchungen, const Report &letters,
+                              const QSet<long> &notCollected, RunReport &report)
 {
     EInvoiceOutcome outcome;
     MakeERechnungen(f, aBuchungen, letters, notCollected, outcome); // a failure stops the run
@@ -35,6 +35,7 @@ void ERechnungStep(FrmDTA &f, const Buchungen &aBuchungen, const Report &letters
         f.ui().message(refusedMessage(outcome), {}, MsgIcon::Exclamation);
         f.ui().openFile(logFilePath(f.context().programDir));
     }
+    return outcome;
 }
 
 } // namespace qvl

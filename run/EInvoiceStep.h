@@ -3,6 +3,7 @@
 // without one are told (and named in the log file); a file or folder that cannot be
 // written throws RunError, which stops the run before its commit: no file of it remains.
 
+#include "einvoice/EInvoiceWriter.h"
 #include "run/Buchung.h"
 #include "run/RunDriver.h"
 
@@ -13,7 +14,8 @@ namespace qvl {
 class FrmDTA;
 class Report;
 
-void ERechnungStep(FrmDTA &form, const Buchungen &aBuchungen, const Report &letters, const QSet<long> &notCollected,
-                   RunReport &report);
+// Returns what was made: the mails take the e-invoices from it.
+EInvoiceOutcome ERechnungStep(FrmDTA &form, const Buchungen &aBuchungen, const Report &letters,
+                              const QSet<long> &notCollected, RunReport &report);
 
 } // namespace qvl

@@ -28,7 +28,7 @@ enum Column {
     ColId, ColNummer, ColName, ColVorname, ColBLZ, ColAnrede, ColStrasse, ColPLZ, ColOrt,
     ColNation, ColBank, ColKonto, ColHektar, ColPostfach, ColBezeichnung, ColIBAN, ColBIC,
     ColMandatsnummer, ColUSTID, ColSteuernummer, ColLastschrift, ColUnternehmer,
-    ColNameUnternehmen, ColBankLaenderKZ, ColKennziffer, ColBeitrittsdatum,
+    ColNameUnternehmen, ColBankLaenderKZ, ColKennziffer, ColBeitrittsdatum, ColEmail,
     ColZusatz1, // Zusatz1..5 follow
     ColFixbeitrag1 = ColZusatz1 + kFeeSlots,
     ColFlachenbertrag1 = ColFixbeitrag1 + kFeeSlots,
@@ -45,7 +45,7 @@ std::array<QString, ColumnCount> columnNames()
         u"Strasse"_qs, u"PLZ"_qs, u"Ort"_qs, u"Nation"_qs, u"Bank"_qs, u"Konto"_qs, u"Hektar"_qs,
         u"Postfach"_qs, u"Bezeichnung"_qs, u"IBAN"_qs, u"BIC"_qs, u"Mandatsnummer"_qs, u"USTID"_qs,
         u"Steuernummer"_qs, u"Lastschrift"_qs, u"Unternehmer"_qs, u"NameUnternehmen"_qs,
-        u"BankLaenderKZ"_qs, u"KennzifferHauptbankverbindung1"_qs, u"Beitrittsdatum"_qs};
+        u"BankLaenderKZ"_qs, u"KennzifferHauptbankverbindung1"_qs, u"Beitrittsdatum"_qs, u"Email"_qs};
     const std::pair<int, QString> perSlot[] = {
         {ColZusatz1, u"Zusatz"_qs},           {ColFixbeitrag1, u"Fixbeitrag"_qs},
         {ColFlachenbertrag1, u"Flachenbertrag"_qs}, {ColHa1, u"Ha"_qs},
@@ -173,6 +173,7 @@ void RunMemberQuery(FrmDTA &form, Buchungen &aBuchungen)
         b.NameUnternehmen = text(ColNameUnternehmen);
         b.BankLaenderKZ = text(ColBankLaenderKZ);
         b.KennzifferHauptbankverbindung1 = text(ColKennziffer);
+        b.Email = text(ColEmail).trimmed();
         b.Hektar = number(ColHektar);
         b.Postfach = text(ColPostfach);
         b.Bezeichnung = text(ColBezeichnung);

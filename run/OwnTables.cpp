@@ -1,5 +1,6 @@
 #include "run/OwnTables.h"
 
+#include "mail/SentMailSql.h"
 #include "platform/FaultPoints.h"
 #include "run/RunError.h"
 #include "run/RunManifest.h"
@@ -12,10 +13,17 @@ namespace {
 
 using OwnTablesOf = QList<OwnTable> (*)();
 
+// The outbox's record of the mails a server answered for good.
+QList<OwnTable> mailTables()
+{
+    return {{u"QVL32_EMAILS"_qs, sent_mail_sql::kCreateTable}};
+}
+
 // One entry per module with tables of its own.
 const OwnTablesOf kModules[] = {
     &run_manifest::ownTables,
     &fee_slots::ownTables,
+    &mailTables,
 };
 
 bool exists(Database &db, const QString &table)

@@ -14,17 +14,24 @@ namespace {
 
 // Runs one writer and has the front end write the files it keeps; any failure stops the run.
 template <typename Writer>
-const Report &makeStep(FrmDTA &f, MadeReports &made, Writer &&writer)
+std::optional<Report> makeStep(FrmDTA &f, MadeReports &made, Writer &&writer,
+                               const ElectronicLetters &electronic = {})
 {
+    std::optional<Report> whole;
     try {
-        made.push_back(writer());
+        whole.emplace(writer());
     } catch (const RecordSetError &e) {
         throw RunError(RunError::Kind::Output, e.message());
     }
+    // Letters that go out electronically leave only the paper ones to be kept and shown.
+    std::optional<Report> kept = electronic ? electronic(*whole) : whole;
+    if (!kept)
+        return whole;
+    made.push_back(std::move(*kept));
     QString error;
     if (!f.ui().writeReport(made.back(), &error))
         throw RunError(RunError::Kind::Output, u"Bericht "_qs + made.back().title() + u": "_qs + error);
-    return made.back();
+    return whole;
 }
 
 void csvListStep(FrmDTA &f, const Buchungen &aBuchungen, RunReport &report, MadeReports &made)
@@ -47,14 +54,15 @@ void MakeSlip(FrmDTA &f, const SepaExport &sepa, MadeReports &made)
 }
 
 std::optional<Report> MakeListsAndLetters(FrmDTA &f, const Buchungen &aBuchungen, bool directDebit,
-                                          RunReport &report, MadeReports &made, const QSet<long> &notCollected)
+                                          RunReport &report, MadeReports &made, const QSet<long> &notCollected,
+                                          const ElectronicLetters &electronic)
 {
     const bool list = f.chkEinzelbuchungen.Value == 1;
     if (directDebit && list)
         csvListStep(f, aBuchungen, report, made);
     std::optional<Report> letters;
     if (!directDebit || f.chkRechnung.Value == 1)
-        letters = makeStep(f, made, [&] { return PrintRechnungen(f, aBuchungen, notCollected); });
+        letters = makeStep(f, made, [&] { return PrintRechnungen(f, aBuchungen, notCollected); }, electronic);
     if (!directDebit && list)
         csvListStep(f, aBuchungen, report, made);
     return letters;

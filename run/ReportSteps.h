@@ -10,6 +10,7 @@
 #include "run/RunDriver.h"
 #include "print/Report.h"
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -29,10 +30,14 @@ void MakeSlip(FrmDTA &form, const SepaExport &sepa, MadeReports &made);
 // A direct-debit run: the CSV list when ticked, then the fee notices when ticked (the owners
 // of `notCollected`, left out of the bank file, are asked to transfer).
 // An invoice run: the invoices, then the CSV list when ticked.
-// Returns the letters when they were made. Throws RunError or DbError.
+// Returns the letters when they were made. `electronic` makes what goes out of the letters
+// electronically (e-invoices, the outbox) and returns the letters left for paper (none:
+// nothing is kept or shown). Throws RunError or DbError.
+using ElectronicLetters = std::function<std::optional<Report>(const Report &letters)>;
 std::optional<Report> MakeListsAndLetters(FrmDTA &form, const Buchungen &aBuchungen, bool directDebit,
                                           RunReport &report, MadeReports &made,
-                                          const QSet<long> &notCollected = {});
+                                          const QSet<long> &notCollected = {},
+                                          const ElectronicLetters &electronic = {});
 
 // After the commit: each report shown; one that cannot be shown is told and fails the run.
 void ShowReports(FrmDTA &form, const MadeReports &made, RunReport &report);

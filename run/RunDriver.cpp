@@ -4,6 +4,7 @@
 #include "fibu/FibuExport.h"
 #include "platform/Conversions.h"
 #include "run/EInvoiceStep.h"
+#include "run/MailStep.h"
 #include "run/ReportSteps.h"
 #include "run/RunCheckBuilder.h"
 #include "run/RunError.h"
@@ -190,9 +191,12 @@ void writeSteps(FrmDTA &f, PreparedRun &run, RunReport &report)
             MakeSlip(f, sepa, made);
         }
         stopIfInterrupted();
-        if (const std::optional<Report> letters =
-                MakeListsAndLetters(f, aBuchungen, directDebit, report, made, sepa.notCollected))
-            ERechnungStep(f, aBuchungen, *letters, sepa.notCollected, report);
+        MakeListsAndLetters(f, aBuchungen, directDebit, report, made, sepa.notCollected,
+                            [&](const Report &letters) {
+                                return MailStep(f, aBuchungen, letters,
+                                                ERechnungStep(f, aBuchungen, letters, sepa.notCollected, report),
+                                                report);
+                            });
         f.ui().setProgress(0, 0);
         stopIfInterrupted();
         report.firstAccountingFile = report.outputs.size();

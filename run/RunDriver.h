@@ -34,6 +34,9 @@ struct RunReport {
     int eInvoicesRefused = 0; // owners who should have had an e-invoice and got none
     qsizetype firstAccountingFile = -1; // outputs from here on are the accounting files
     bool ownTablesMissing = false; // stopped: the login may not create the program's own tables
+    int mailed = 0;        // mails written into the outbox
+    int paperLetters = -1; // letters left for paper; -1 when the run made no letters
+    QString outbox;        // the outbox folder, when mails were written
 
     QStringList accountingFiles() const
     {

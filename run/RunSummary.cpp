@@ -41,6 +41,9 @@ std::optional<RunSummary> summarizeRun(const RunReport &report)
     s.logFile = report.logFile.isEmpty() ? QString() : QDir::toNativeSeparators(report.logFile);
     for (const QString &file : report.accountingFiles())
         s.accountingFiles.append(QDir::toNativeSeparators(file));
+    s.mailed = report.mailed;
+    s.paperLetters = report.paperLetters;
+    s.outbox = report.outbox.isEmpty() ? QString() : QDir::toNativeSeparators(report.outbox);
     return s;
 }
 
@@ -71,6 +74,11 @@ QString runSummaryText(const RunSummary &s)
     if (s.eInvoicesRefused > 0)
         lines << u"Ohne E-Rechnung: "_qs + QString::number(s.eInvoicesRefused)
                      + u" Waldbesitzer (die Gründe stehen in der Log-Datei)"_qs;
+    if (s.mailed > 0) {
+        lines << u"Briefe per E-Mail: "_qs + QString::number(s.mailed) + u" (im Postausgang "_qs + s.outbox
+                     + u", noch nicht versendet)"_qs
+              << u"Briefe auf Papier: "_qs + QString::number(std::max(0, s.paperLetters));
+    }
     if (!s.logFile.isEmpty())
         lines << u"Log-Datei: "_qs + s.logFile;
     if (s.accountingFiles.isEmpty()) {

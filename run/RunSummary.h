@@ -25,6 +25,9 @@ struct RunSummary {
     QString logFile;             // where the reasons are logged; empty when nothing was logged
     int eInvoicesRefused = 0;    // owners without the e-invoice they should have had
     QStringList accountingFiles; // full paths
+    int mailed = 0;              // letters in the outbox, to be sent
+    int paperLetters = -1;       // letters left for paper; -1 when the run made none
+    QString outbox;              // the outbox folder
 };
 
 // The summary of a run that billed owners: a direct-debit run whose bank file is written

@@ -161,7 +161,11 @@ TEST(SettingsRoundTrip, AWindowsFileComesBackByteIdenticalExceptWhereNormalised)
         u"Steuerbefreiung1=Nicht steuerbarer Mitgliedsbeitrag"_qs,
         u"Steuerbefreiung2=Versicherungsleistung, steuerfrei nach § 4 Nr. 10 UStG"_qs,
         u"Steuerbefreiung3=Nicht steuerbarer Mitgliedsbeitrag"_qs, u"Steuerbefreiung4=Kleinunternehmer nach § 19 UStG"_qs,
-        u"Steuerbefreiung5=Nicht steuerbarer Mitgliedsbeitrag"_qs, u"[Mahnung]"_qs, u"Bitte überweisen Sie"_qs, u"bis zum 31.12."_qs, u"[Ende]"_qs,
+        u"Steuerbefreiung5=Nicht steuerbarer Mitgliedsbeitrag"_qs,
+        u"EMailVersand=Unternehmer"_qs, u"EMailPapierAuch=0"_qs,
+        u"SMTPServer=mail.example.de"_qs, u"SMTPPort=465"_qs, u"SMTPVerschluesselung=TLS"_qs,
+        u"SMTPUnverschluesseltErlaubt=0"_qs, u"SMTPBenutzer=fbg"_qs, u"SMTPZertifikat="_qs, u"EMailAbsender="_qs,
+        u"EMailAntwortAn=kasse@example.de"_qs, u"EMailProMinute=60"_qs, u"[Mahnung]"_qs, u"Bitte überweisen Sie"_qs, u"bis zum 31.12."_qs, u"[Ende]"_qs,
         u"[Leer]"_qs, u""_qs, u"[ENDE]"_qs};
     ws.writeSettings(lines);
     const QByteArray original = ws.settingsBytes();

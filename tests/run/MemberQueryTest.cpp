@@ -429,6 +429,7 @@ TEST_F(MemberQuery, SqlServerStatementForOneChoice)
         uR"( case when ISNULL(PERSONAL_FREE.BOXFREE3,0) = 0 then '' else LEFT(PERSONAL.Name,40) end NameUnternehmen, )"
         uR"( ISNULL(PERSONAL.NATION,'DE') BankLaenderKZ, )"
         uR"( case when isnull(PERSONAL.BLZ,'') = '' then 0 else 1 end as KennzifferHauptbankverbindung1,  )"
+        uR"( isnull(personal.Email,'') as Email, )"
         uR"( ISNULL(Beitrittsdatum,getdate()) as Beitrittsdatum )"
         uR"(from personal inner join personal_free on  personal.id_personal = personal_free.id_personal )"
         uR"(left join waldb_verwaltung on personal.id_personal = waldb_verwaltung.id_personal )"

@@ -1,0 +1,66 @@
+#include "gui/MailSendDialog.h"
+
+#include "app/FrmDTA.h"
+#include "run/MailSendStep.h"
+
+#include <QEventLoop>
+#include <QProgressDialog>
+#include <QThread>
+
+#include <atomic>
+
+namespace qvl {
+
+void sendMailsWithProgress(FrmDTA &form, QWidget *parent)
+{
+    const QString title = u"E-Mails versenden"_qs;
+    const MailSendJob job = mailSendJob(form);
+    QProgressDialog progress(u"E-Mails werden versendet …"_qs, u"Abbrechen"_qs, 0, 0, parent);
+    progress.setObjectName(u"frmMailSend"_qs);
+    progress.setWindowTitle(title);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(0);
+    progress.setAutoReset(false);
+    progress.setAutoClose(false);
+
+    std::atomic_bool cancel{false};
+    SendOutcome outcome;
+    QString dbError;
+    QThread *thread = QThread::create([&] {
+        const auto report = [&progress](int done, int total) {
+            QMetaObject::invokeMethod(&progress, [&progress, done, total] {
+                progress.setMaximum(total);
+                progress.setValue(done);
+                progress.setLabelText(u"E-Mails werden versendet: "_qs + QString::number(done) + u" von "_qs
+                                      + QString::number(total));
+            }, Qt::QueuedConnection);
+        };
+        try {
+            outcome = runMailSendJob(job, {report, [&cancel] { return cancel.load(); }});
+        } catch (const DbError &e) {
+            dbError = e.message();
+        }
+    });
+    QObject::connect(&progress, &QProgressDialog::canceled, &progress, [&] {
+        cancel = true;
+        progress.setLabelText(u"Wird nach der laufenden E-Mail abgebrochen …"_qs);
+        progress.show();
+    });
+    QEventLoop loop;
+    QObject::connect(thread, &QThread::finished, &loop, &QEventLoop::quit);
+    thread->start();
+    progress.show();
+    loop.exec();
+    thread->wait();
+    delete thread;
+    progress.hide();
+
+    if (!dbError.isEmpty()) {
+        form.ui().message(dbError, title, MsgIcon::Critical);
+        return;
+    }
+    const bool clean = outcome.pending() == 0 && outcome.refused.isEmpty() && outcome.unreadable.isEmpty();
+    form.ui().message(reportMailSending(form, outcome), title, clean ? MsgIcon::Information : MsgIcon::Exclamation);
+}
+
+} // namespace qvl

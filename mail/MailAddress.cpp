@@ -1,0 +1,63 @@
+#include "mail/MailAddress.h"
+
+#include <QRegularExpression>
+#include <QUrl>
+
+namespace qvl {
+
+namespace {
+
+// RFC 5322's dot-atom for the local part; RFC 1035's labels for the domain.
+const QRegularExpression &localPart()
+{
+    static const QRegularExpression re(uR"(^[A-Za-z0-9!#$%&'*+/=?^_`{|}~-]+(\.[A-Za-z0-9!#$%&'*+/=?^_`{|}~-]+)*$)"_qs);
+    return re;
+}
+
+const QRegularExpression &asciiDomain()
+{
+    static const QRegularExpression re(
+        uR"(^([A-Za-z0-9]([A-Za-z0-9-]{0,61}[A-Za-z0-9])?\.)+[A-Za-z]([A-Za-z0-9-]{0,61}[A-Za-z0-9])?$)"_qs);
+    return re;
+}
+
+QString asciiDomainOf(const QString &domain)
+{
+    return QString::fromLatin1(QUrl::toAce(domain, QUrl::AceProcessingOption::IgnoreIDNWhitelist));
+}
+
+} // namespace
+
+bool isValidMailAddress(const QString &address)
+{
+    const qsizetype at = address.lastIndexOf(u'@');
+    if (at <= 0 || at > 64 || address.size() > 254)
+        return false;
+    const QString domain = asciiDomainOf(address.mid(at + 1));
+    return localPart().match(address.left(at)).hasMatch() && !domain.isEmpty() && domain.size() <= 253
+           && asciiDomain().match(domain).hasMatch();
+}
+
+QString asciiMailAddress(const QString &address)
+{
+    const qsizetype at = address.lastIndexOf(u'@');
+    return at < 0 ? address : address.left(at + 1) + asciiDomainOf(address.mid(at + 1));
+}
+
+QStringList mailAddresses(const QString &field)
+{
+    static const QRegularExpression separators(u"[;,]"_qs);
+    QStringList addresses;
+    for (const QString &part : field.split(separators)) {
+        const QString address = part.trimmed();
+        if (address.isEmpty())
+            continue;
+        if (!isValidMailAddress(address))
+            return {};
+        if (!addresses.contains(address, Qt::CaseInsensitive))
+            addresses.append(address);
+    }
+    return addresses;
+}
+
+} // namespace qvl

@@ -1,0 +1,275 @@
+#include "mail/MimeMessage.h"
+
+#include "mail/MailAddress.h"
+
+#include <QList>
+#include <QLocale>
+#include <QUuid>
+
+namespace qvl {
+
+namespace {
+
+constexpr char kCrlf[] = "\r\n";
+// The program's own header lines: what the sending and the paper list need to name the owner.
+constexpr char kOwnerHeader[] = "X-QVL32-Waldbesitzer";
+constexpr char kOwnerNameHeader[] = "X-QVL32-Name";
+
+bool isPlainAscii(const QString &text)
+{
+    for (const QChar c : text)
+        if (c.unicode() < 0x20 || c.unicode() > 0x7e)
+            return false;
+    return true;
+}
+
+// RFC 5322 date in English, whatever the locale: "Mon, 07 Dec 2026 10:00:00 +0100".
+QByteArray rfc5322Date(const QDateTime &t)
+{
+    const int minutes = t.offsetFromUtc() / 60;
+    const int m = std::abs(minutes);
+    return QLocale::c().toString(t, u"ddd, dd MMM yyyy HH:mm:ss "_qs).toLatin1()
+           + (minutes < 0 ? "-" : "+") + QByteArray::number(m / 60).rightJustified(2, '0')
+           + QByteArray::number(m % 60).rightJustified(2, '0');
+}
+
+QByteArray mailbox(const QString &name, const QString &address)
+{
+    const QByteArray ascii = asciiMailAddress(address).toLatin1();
+    if (name.trimmed().isEmpty())
+        return ascii;
+    QByteArray display = encodedWords(name.trimmed());
+    if (display.startsWith("=?"))
+        return display + " <" + ascii + '>';
+    return '"' + display.replace('\\', "\\\\").replace('"', "\\\"") + "\" <" + ascii + '>';
+}
+
+QByteArray base64Lines(const QByteArray &bytes)
+{
+    const QByteArray b64 = bytes.toBase64();
+    QByteArray out;
+    out.reserve(b64.size() + b64.size() / 76 * 2 + 2);
+    for (qsizetype i = 0; i < b64.size(); i += 76)
+        out += b64.mid(i, 76) + kCrlf;
+    return out;
+}
+
+// The header lines, unfolded, as (lower-case name, value).
+QList<std::pair<QByteArray, QByteArray>> headerLines(const QByteArray &head)
+{
+    QList<std::pair<QByteArray, QByteArray>> lines;
+    for (const QByteArray &raw : head.split('\n')) {
+        const QByteArray line = raw.endsWith('\r') ? raw.chopped(1) : raw;
+        if ((line.startsWith(' ') || line.startsWith('\t')) && !lines.isEmpty()) {
+            lines.last().second += ' ' + line.trimmed();
+            continue;
+        }
+        const qsizetype colon = line.indexOf(':');
+        if (colon > 0)
+            lines.append({line.left(colon).trimmed().toLower(), line.mid(colon + 1).trimmed()});
+    }
+    return lines;
+}
+
+QByteArray headerValue(const QList<std::pair<QByteArray, QByteArray>> &lines, const QByteArray &name)
+{
+    const QByteArray lower = name.toLower();
+    for (const auto &[n, v] : lines)
+        if (n == lower)
+            return v;
+    return {};
+}
+
+QByteArray between(const QByteArray &value, char open, char close)
+{
+    const qsizetype a = value.lastIndexOf(open);
+    const qsizetype b = value.indexOf(close, a + 1);
+    return a >= 0 && b > a ? value.mid(a + 1, b - a - 1) : value.trimmed();
+}
+
+QByteArray headerParameter(const QByteArray &value, const QByteArray &name)
+{
+    const qsizetype at = value.toLower().indexOf(name.toLower() + '=');
+    if (at < 0)
+        return {};
+    QByteArray rest = value.mid(at + name.size() + 1);
+    if (rest.startsWith('"'))
+        return rest.mid(1, rest.indexOf('"', 1) - 1);
+    const qsizetype end = rest.indexOf(';');
+    return (end < 0 ? rest : rest.left(end)).trimmed();
+}
+
+// The base64 body of the message's PDF part.
+QByteArray pdfAttachment(const QByteArray &message, const QByteArray &boundary, QString *name)
+{
+    const QByteArray delimiter = "--" + boundary;
+    for (qsizetype at = message.indexOf(delimiter); at >= 0;) {
+        const qsizetype next = message.indexOf(delimiter, at + delimiter.size());
+        const QByteArray part = message.mid(at + delimiter.size(), next < 0 ? -1 : next - at - delimiter.size());
+        const qsizetype blank = part.indexOf("\r\n\r\n");
+        if (blank >= 0) {
+            const auto lines = headerLines(part.left(blank));
+            if (headerValue(lines, "Content-Type").toLower().startsWith("application/pdf")) {
+                *name = QString::fromUtf8(headerParameter(headerValue(lines, "Content-Disposition"), "filename"));
+                return QByteArray::fromBase64(part.mid(blank + 4));
+            }
+        }
+        at = next;
+    }
+    return {};
+}
+
+} // namespace
+
+QByteArray encodedWords(const QString &text)
+{
+    if (isPlainAscii(text))
+        return text.toLatin1();
+    // At most 36 bytes of UTF-8 per word (48 in base64), never cutting a character: with
+    // the header's name a line stays within 78 characters.
+    QByteArray out;
+    QByteArray chunk;
+    const auto flush = [&] {
+        if (chunk.isEmpty())
+            return;
+        if (!out.isEmpty())
+            out += "\r\n ";
+        out += "=?UTF-8?B?" + chunk.toBase64() + "?=";
+        chunk.clear();
+    };
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const qsizetype n = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        const QByteArray c = text.mid(i, n).toUtf8();
+        i += n - 1;
+        if (chunk.size() + c.size() > 36)
+            flush();
+        chunk += c;
+    }
+    flush();
+    return out;
+}
+
+QString decodedWords(const QByteArray &value)
+{
+    QByteArray bytes;
+    qsizetype at = 0;
+    while (at < value.size()) {
+        const qsizetype start = value.indexOf("=?UTF-8?B?", at);
+        if (start < 0) {
+            bytes += value.mid(at);
+            break;
+        }
+        const QByteArray gap = value.mid(at, start - at);
+        if (!gap.trimmed().isEmpty()) // blanks between encoded words belong to the folding
+            bytes += gap;
+        const qsizetype end = value.indexOf("?=", start + 10);
+        if (end < 0) {
+            bytes += value.mid(start);
+            break;
+        }
+        bytes += QByteArray::fromBase64(value.mid(start + 10, end - start - 10));
+        at = end + 2;
+    }
+    return QString::fromUtf8(bytes);
+}
+
+QByteArray quotedPrintable(const QString &text)
+{
+    QByteArray out;
+    const QStringList lines = QString(text).replace(u"\r\n"_qs, u"\n"_qs).split(u'\n');
+    for (const QString &line : lines) {
+        const QByteArray utf8 = line.toUtf8();
+        QByteArray encoded;
+        int width = 0;
+        for (qsizetype i = 0; i < utf8.size(); ++i) {
+            const uchar c = uchar(utf8.at(i));
+            const bool last = i + 1 == utf8.size();
+            // Blanks at a line's end and "=" must be encoded; a lone "." stays, the
+            // sending escapes it.
+            const bool plain = (c >= 33 && c <= 126 && c != '=') || ((c == ' ' || c == '\t') && !last);
+            const QByteArray piece = plain ? QByteArray(1, char(c))
+                                           : '=' + QByteArray::number(c, 16).toUpper().rightJustified(2, '0');
+            if (width + piece.size() > 75) {
+                encoded += "=\r\n";
+                width = 0;
+            }
+            encoded += piece;
+            width += int(piece.size());
+        }
+        out += encoded + kCrlf;
+    }
+    return out;
+}
+
+QString newMessageId(const QString &sender, const QDateTime &now)
+{
+    const qsizetype at = sender.lastIndexOf(u'@');
+    const QString domain = at >= 0 ? asciiMailAddress(sender).mid(at + 1) : u"qvl32.invalid"_qs;
+    return now.toUTC().toString(u"yyyyMMddHHmmss"_qs) + u'.' + QUuid::createUuid().toString(QUuid::WithoutBraces)
+           + u'@' + (domain.isEmpty() ? u"qvl32.invalid"_qs : domain);
+}
+
+QByteArray mimeMessage(const OutgoingMail &m)
+{
+    const QByteArray boundary = "=_qvl32_" + QUuid::createUuid().toString(QUuid::Id128).toLatin1();
+    QByteArrayList recipients;
+    for (const QString &address : m.to)
+        recipients.append(asciiMailAddress(address).toLatin1());
+
+    QByteArray out;
+    const auto header = [&out](const char *name, const QByteArray &value) {
+        out += QByteArray(name) + ": " + value + kCrlf;
+    };
+    header("Message-ID", '<' + m.messageId.toLatin1() + '>');
+    header("Date", rfc5322Date(m.date));
+    header("From", mailbox(m.senderName, m.sender));
+    if (!m.replyTo.isEmpty())
+        header("Reply-To", asciiMailAddress(m.replyTo).toLatin1());
+    header("To", recipients.join(",\r\n "));
+    header("Subject", encodedWords(m.subject));
+    header("MIME-Version", "1.0");
+    header(kOwnerHeader, QByteArray::number(qint64(m.owner)));
+    header(kOwnerNameHeader, encodedWords(m.ownerName));
+    header("Content-Type", "multipart/mixed;\r\n boundary=\"" + boundary + '"');
+    out += kCrlf;
+    out += "--" + boundary + kCrlf;
+    header("Content-Type", "text/plain; charset=UTF-8");
+    header("Content-Transfer-Encoding", "quoted-printable");
+    out += kCrlf + quotedPrintable(m.body);
+    out += "--" + boundary + kCrlf;
+    const QByteArray fileName = m.attachmentName.toUtf8();
+    header("Content-Type", "application/pdf; name=\"" + fileName + '"');
+    header("Content-Disposition", "attachment; filename=\"" + fileName + '"');
+    header("Content-Transfer-Encoding", "base64");
+    out += kCrlf + base64Lines(m.attachment);
+    out += "--" + boundary + "--" + kCrlf;
+    return out;
+}
+
+std::optional<OutboxMessage> readOutboxMessage(const QByteArray &message, bool withAttachment)
+{
+    const qsizetype blank = message.indexOf("\r\n\r\n");
+    if (blank < 0)
+        return std::nullopt;
+    const auto lines = headerLines(message.left(blank));
+    OutboxMessage m;
+    m.messageId = QString::fromLatin1(between(headerValue(lines, "Message-ID"), '<', '>'));
+    m.sender = QString::fromLatin1(between(headerValue(lines, "From"), '<', '>'));
+    for (const QByteArray &address : headerValue(lines, "To").split(','))
+        if (!address.trimmed().isEmpty())
+            m.to.append(QString::fromLatin1(between(address, '<', '>')));
+    bool ownerOk = false;
+    m.owner = headerValue(lines, kOwnerHeader).toLong(&ownerOk);
+    m.ownerName = decodedWords(headerValue(lines, kOwnerNameHeader));
+    m.subject = decodedWords(headerValue(lines, "Subject"));
+    if (m.messageId.isEmpty() || m.sender.isEmpty() || m.to.isEmpty() || !ownerOk)
+        return std::nullopt;
+    if (withAttachment) {
+        const QByteArray boundary = headerParameter(headerValue(lines, "Content-Type"), "boundary");
+        if (!boundary.isEmpty())
+            m.attachment = pdfAttachment(message, boundary, &m.attachmentName);
+    }
+    return m;
+}
+
+} // namespace qvl

@@ -1,0 +1,51 @@
+#pragma once
+// One connection to the mail server, through libcurl's SMTP: STARTTLS on the submission
+// port or TLS from the first byte, the server's certificate checked, login with user and
+// password. Mails are sent one after another over the same connection.
+
+#include "mail/MailSettings.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+
+namespace qvl {
+
+struct SmtpResult {
+    enum class Kind {
+        Accepted,  // the server took the mail (250 after its data)
+        Refused,   // this mail refused for good (5xx on a recipient or its data)
+        Temporary, // this mail refused for now (4xx); to be sent again later
+        Stopped,   // no mail can go now (server away, login refused, no encryption, …):
+                   // nothing of this mail was taken, the sending stops
+        Cancelled  // "Abbrechen" before the server took its data: nothing taken
+    };
+    Kind kind = Kind::Stopped;
+    int code = 0;      // the server's last reply code, 0 when it gave none
+    QString answer;    // the server's last reply, or what failed, in German
+};
+
+class SmtpSession {
+public:
+    // cancelled: asked while a mail's data go out; a mail whose data are all sent is
+    // finished, so that the server never takes a mail the program did not record.
+    SmtpSession(const MailSettings &settings, QByteArray password, std::function<bool()> cancelled = {});
+    ~SmtpSession();
+    SmtpSession(const SmtpSession &) = delete;
+    SmtpSession &operator=(const SmtpSession &) = delete;
+
+    // Empty, or why no mail can be sent with these settings (no server, encryption off
+    // without the setting that allows it).
+    QString settingsProblem() const;
+
+    SmtpResult send(const QString &sender, const QStringList &recipients, const QByteArray &message);
+
+    struct Data;
+
+private:
+    std::unique_ptr<Data> d;
+};
+
+} // namespace qvl

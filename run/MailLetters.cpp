@@ -1,0 +1,87 @@
+#include "run/MailLetters.h"
+
+#include "einvoice/HybridPdf.h"
+#include "platform/ChunkQueue.h"
+#include "print/Report.h"
+
+// qpdf 11: its smart pointers are the standard ones.
+#define POINTERHOLDER_TRANSITION 4
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFWriter.hh>
+
+#include <exception>
+#include <thread>
+
+namespace qvl {
+
+namespace {
+
+constexpr qsizetype kBatch = 200;
+
+struct PaintedLetters {
+    QByteArray pdf;
+    QList<int> rows;
+    QList<QList<int>> pages; // per row: its pages in the document
+};
+
+QByteArray pagesAsPdf(QPDF &source, const QList<int> &pages)
+{
+    QPDF pdf;
+    pdf.emptyPDF();
+    pdf.setSuppressWarnings(true);
+    const std::vector<QPDFObjectHandle> &all = source.getAllPages();
+    for (int p : pages)
+        pdf.addPage(pdf.copyForeignObject(all.at(size_t(p))), false);
+    QPDFWriter writer(pdf);
+    writer.setOutputMemory();
+    writer.setDecodeLevel(qpdf_dl_none); // the letter's streams are compressed already
+    writer.setDeterministicID(true);
+    writer.write();
+    const std::shared_ptr<Buffer> out = writer.getBufferSharedPointer();
+    return QByteArray(reinterpret_cast<const char *>(out->getBuffer()), qsizetype(out->getSize()));
+}
+
+} // namespace
+
+QString eachLetterPdf(const Report &letters, const QList<int> &rows,
+                      const std::function<bool(int row, QByteArray pdf)> &take)
+{
+    // The next batch is painted while a thread of its own takes the last one apart.
+    BoundedQueue<PaintedLetters> queue(2);
+    QString splitError; // written by the thread, read after it ended
+    std::thread splitter([&] {
+        while (std::optional<PaintedLetters> batch = queue.pop()) {
+            try {
+                QPDF source;
+                source.setSuppressWarnings(true);
+                source.processMemoryFile("letters.pdf", batch->pdf.constData(), size_t(batch->pdf.size()));
+                for (int j = 0; j < batch->rows.size(); ++j) {
+                    if (!take(batch->rows.at(j), pagesAsPdf(source, batch->pages.at(j)))) {
+                        queue.giveUp();
+                        return;
+                    }
+                }
+            } catch (const std::exception &e) {
+                splitError = u"Die Briefe der E-Mails können nicht erstellt werden: "_qs + QString::fromUtf8(e.what());
+                queue.giveUp();
+                return;
+            }
+        }
+    });
+    QString paintError;
+    for (qsizetype first = 0; first < rows.size() && paintError.isEmpty(); first += kBatch) {
+        PaintedLetters batch;
+        batch.rows = rows.mid(first, kBatch);
+        const Report painted = letters.rowsReport(batch.rows);
+        batch.pdf = pdfaLetters(painted, &paintError);
+        for (int j = 0; j < batch.rows.size(); ++j)
+            batch.pages.append(painted.pagesOfRow(j));
+        if (batch.pdf.isEmpty() || !queue.push(std::move(batch)))
+            break;
+    }
+    queue.close();
+    splitter.join();
+    return paintError.isEmpty() ? splitError : paintError;
+}
+
+} // namespace qvl

@@ -1,0 +1,41 @@
+#pragma once
+// Sending the outbox, a step of its own after a run: the form's mail settings and
+// connection, the password from QVL32_SMTP_PASSWORD, and what went wrong in the log file.
+// The job is a copy of what it needs, so that the desktop program can send on a thread of
+// its own while its window shows the progress.
+
+#include "mail/MailSending.h"
+#include "mail/UnsentLetters.h"
+#include "platform/Database.h"
+
+#include <QString>
+
+namespace qvl {
+
+class FrmDTA;
+
+struct MailSendJob {
+    QString outbox;
+    MailSettings settings;
+    QString connectionString;
+    DbOptions connectionOptions;
+};
+
+// The outbox of the form's reports folder (the export folder unless the reports go
+// elsewhere), or `outbox` when given.
+MailSendJob mailSendJob(const FrmDTA &form, const QString &outbox = {});
+
+// The password for the mail server; empty when the variable is not set.
+QByteArray mailPassword();
+
+// Sends on a connection of its own (any thread). Throws DbError.
+SendOutcome runMailSendJob(const MailSendJob &job, const SendCallbacks &callbacks = {});
+
+// Writes the outcome's lines into the log file and returns the text for the clerk.
+QString reportMailSending(FrmDTA &form, const SendOutcome &outcome);
+
+// The letters of the owners whose mail was refused, as one PDF beside the outbox. Throws
+// DbError or std::runtime_error (German).
+UnsentLetters lettersOfUnsentMails(const MailSendJob &job);
+
+} // namespace qvl

@@ -1,0 +1,58 @@
+// "E-Mails versenden" in the run's summary: offered when the run filled the outbox, sends
+// it to a local mail server while the progress bar counts, then tells what went.
+#include "gui/GuiFixture.h"
+#include "gui/RunSummaryBox.h"
+#include "mail/SmtpTestServer.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+
+using namespace qvl;
+using namespace qvl::test;
+
+TEST_F(MainWindowTest, TheSummaryOffersToSendTheOutboxAndSendsIt)
+{
+    SmtpTestServer server;
+    ASSERT_TRUE(server.started());
+    ws.execSql(u"update personal set Email = 'wb' || Nummer || '@example.org'"_qs);
+    ws.execSql(u"update personal_free set BoxFree2 = 1"_qs);
+    start([&server](QStringList &s) {
+        s.replaceInStrings(u"Fibu=DATEV-FIBU"_qs, u"Fibu="_qs);
+        s.replaceInStrings(u"BERECHNUNG=Formel"_qs, u"BERECHNUNG=QVL"_qs);
+        s << u"EMailVersand=Alle mit E-Mail-Adresse"_qs << u"EMailAbsender=info@fbg-hochwald.de"_qs
+          << u"SMTPServer=127.0.0.1"_qs
+          << u"SMTPPort="_qs + QString::number(server.port()) << u"SMTPBenutzer=verein"_qs
+          << u"SMTPZertifikat="_qs + server.certificate();
+    });
+    qputenv("QVL32_SMTP_PASSWORD", kSmtpPassword);
+    EXPECT_TRUE(widget<QCheckBox>(u"chkEMail"_qs)->isChecked());
+    click(widget<QRadioButton>(u"LaoderRe(1)"_qs));
+    click(widget<QCheckBox>(u"chkBeitrag(0)"_qs));
+    QTest::mouseClick(widget<QPushButton>(u"cmdStart"_qs), Qt::LeftButton);
+    const int mails = int(QDir(ws.root() + u"/E-Mails"_qs).entryList({u"*.eml"_qs}).size());
+    ASSERT_GT(mails, 0) << ui.texts().join(u'|').toStdString();
+
+    auto *box = window->findChild<RunSummaryBox *>(u"frmRunSummary"_qs);
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->findChild<QLabel *>(u"lblSummary"_qs)->text().contains(u"Briefe per E-Mail: "_qs
+                                                                             + QString::number(mails)));
+    auto *send = box->findChild<QPushButton *>(u"cmdSendMails"_qs);
+    ASSERT_NE(send, nullptr);
+    ui.messages.clear();
+    QTest::mouseClick(send, Qt::LeftButton);
+    qunsetenv("QVL32_SMTP_PASSWORD");
+    EXPECT_EQ(server.received().size(), mails);
+    ASSERT_FALSE(ui.messages.isEmpty());
+    EXPECT_TRUE(ui.messages.last().text.startsWith(u"E-Mails gesendet: "_qs + QString::number(mails)))
+        << ui.messages.last().text.toStdString();
+    EXPECT_EQ(ui.messages.last().title, u"E-Mails versenden"_qs);
+
+    // Without mails the summary offers no sending.
+    RunSummary summary;
+    summary.billed = 3;
+    RunSummaryBox plain(summary, window.get(), [] {});
+    EXPECT_EQ(plain.findChild<QPushButton *>(u"cmdSendMails"_qs), nullptr);
+}

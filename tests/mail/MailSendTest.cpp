@@ -1,0 +1,307 @@
+// Sending an outbox to a real mail server on a loopback port: STARTTLS, login, refusals
+// for good and for now, a server that is away or offers no encryption, a send that is
+// cancelled and resumed. Each mail is answered once: never sent twice, never lost.
+#include "mail/MailSending.h"
+#include "mail/MimeMessage.h"
+#include "mail/Outbox.h"
+#include "mail/SentMails.h"
+#include "mail/SmtpTestServer.h"
+#include "mail/UnsentLetters.h"
+#include "platform/Database.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#define POINTERHOLDER_TRANSITION 4
+#include <qpdf/QPDF.hh>
+
+using namespace qvl;
+using namespace qvl::test;
+
+namespace {
+
+// A tiny PDF of `pages` pages, different per owner.
+QByteArray letterPdf(int owner, int pages)
+{
+    QByteArray pdf = "%PDF-1.4\n";
+    QList<qsizetype> offsets;
+    QByteArray kids;
+    const int first = 3;
+    for (int p = 0; p < pages; ++p)
+        kids += QByteArray::number(first + p) + " 0 R ";
+    const auto object = [&](int n, const QByteArray &body) {
+        offsets.append(pdf.size());
+        pdf += QByteArray::number(n) + " 0 obj\n" + body + "\nendobj\n";
+    };
+    object(1, "<< /Type /Catalog /Pages 2 0 R >>");
+    object(2, "<< /Type /Pages /Kids [" + kids + "] /Count " + QByteArray::number(pages) + " >>");
+    for (int p = 0; p < pages; ++p)
+        object(first + p, "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 " + QByteArray::number(500 + owner) +
+                              " 842] >>");
+    const qsizetype xref = pdf.size();
+    pdf += "xref\n0 " + QByteArray::number(offsets.size() + 1) + "\n0000000000 65535 f \n";
+    for (qsizetype o : offsets)
+        pdf += QByteArray::number(o).rightJustified(10, '0') + " 00000 n \n";
+    pdf += "trailer\n<< /Size " + QByteArray::number(offsets.size() + 1) + " /Root 1 0 R >>\nstartxref\n" +
+           QByteArray::number(xref) + "\n%%EOF\n";
+    return pdf;
+}
+
+std::unique_ptr<Database> openDatabase(const QString &file)
+{
+    QFile empty(file); // the embedded database must exist to be opened
+    empty.open(QIODevice::WriteOnly);
+    empty.close();
+    return Database::open(u"Provider=SQLite;Data Source="_qs + file);
+}
+
+struct Outbox {
+    QTemporaryDir dir;
+    QString folder = dir.filePath(u"E-Mails"_qs);
+    std::unique_ptr<Database> db = openDatabase(dir.filePath(u"suite.sqlite"_qs));
+    QStringList ids;
+
+    explicit Outbox(int mails)
+    {
+        QDir().mkpath(folder);
+        for (int i = 1; i <= mails; ++i) {
+            OutgoingMail m;
+            m.messageId = newMessageId(u"info@fbg-hochwald.de"_qs, QDateTime(QDate(2026, 12, 6), QTime(10, 0)));
+            m.date = QDateTime(QDate(2026, 12, 6), QTime(10, 0));
+            m.senderName = u"FBG Hochwald e.V."_qs;
+            m.sender = u"info@fbg-hochwald.de"_qs;
+            m.to = {u"owner"_qs + QString::number(i) + u"@example.org"_qs};
+            m.subject = u"Rechnung "_qs + QString::number(500 + i);
+            m.body = u"Guten Tag,\nanbei Ihre Rechnung."_qs;
+            m.attachmentName = u"Rechnung_"_qs + QString::number(500 + i) + u".pdf"_qs;
+            m.attachment = letterPdf(i, 1 + i % 2);
+            m.owner = 1000 + i;
+            m.ownerName = u"Wald Besitzer "_qs + QString::number(i);
+            QFile file(folder + u'/' + outboxFileName(QString::number(500 + i), m.owner));
+            file.open(QIODevice::WriteOnly);
+            file.write(mimeMessage(m));
+            ids.append(m.messageId);
+        }
+    }
+
+    MailSettings settings(const SmtpTestServer &server) const
+    {
+        MailSettings s;
+        s.server = u"127.0.0.1"_qs;
+        s.port = server.port();
+        s.user = u"verein"_qs;
+        s.caFile = server.certificate();
+        return s;
+    }
+
+    SendOutcome send(const MailSettings &s, const SendCallbacks &callbacks = {})
+    {
+        return sendOutbox(folder, s, QByteArray(kSmtpPassword), *db, callbacks);
+    }
+};
+
+QStringList messageIds(const QList<ReceivedMail> &mails)
+{
+    QStringList ids;
+    for (const ReceivedMail &m : mails)
+        ids.append(readOutboxMessage(m.data).value_or(OutboxMessage{}).messageId);
+    return ids;
+}
+
+} // namespace
+
+TEST(MailSending, EveryMailOnceOverStartTlsWithLoginAndNoneAgain)
+{
+    SmtpTestServer server;
+    ASSERT_TRUE(server.started());
+    Outbox box(4);
+    QList<int> progress;
+    const SendOutcome first = box.send(box.settings(server), {[&](int done, int) { progress.append(done); }, {}});
+    EXPECT_EQ(first.sent, 4) << first.stopReason.toStdString();
+    EXPECT_EQ(first.pending(), 0);
+    EXPECT_EQ(progress, (QList<int>{1, 2, 3, 4}));
+
+    const QList<ReceivedMail> got = server.received();
+    ASSERT_EQ(got.size(), 4);
+    QStringList ids = messageIds(got);
+    ids.sort();
+    QStringList expected = box.ids;
+    expected.sort();
+    EXPECT_EQ(ids, expected);
+    for (const ReceivedMail &m : got) {
+        EXPECT_TRUE(m.tls);
+        EXPECT_EQ(m.from, u"info@fbg-hochwald.de"_qs);
+        const OutboxMessage read = *readOutboxMessage(m.data, true);
+        EXPECT_EQ(m.to, read.to);
+        // The letter arrives byte for byte as the outbox holds it.
+        EXPECT_EQ(read.attachment, letterPdf(int(read.owner - 1000), 1 + int(read.owner - 1000) % 2));
+    }
+
+    // Everything is answered: a second send sends nothing.
+    const SendOutcome second = box.send(box.settings(server));
+    EXPECT_EQ(second.sent, 0);
+    EXPECT_EQ(second.done, 4);
+    EXPECT_EQ(server.received().size(), 4);
+}
+
+TEST(MailSending, RefusalsForGoodGoToPaperRefusalsForNowAreSentNextTime)
+{
+    Outbox box(5);
+    {
+        SmtpTestServer server({.refuse = {u"owner2@example.org"_qs}, .defer = {u"owner4@example.org"_qs}});
+        ASSERT_TRUE(server.started());
+        const SendOutcome o = box.send(box.settings(server));
+        EXPECT_EQ(o.sent, 3) << o.stopReason.toStdString();
+        ASSERT_EQ(o.refused.size(), 1);
+        EXPECT_EQ(o.refused.first().owner, 1002);
+        EXPECT_TRUE(o.refused.first().reason.contains(u"550"_qs)) << o.refused.first().reason.toStdString();
+        ASSERT_EQ(o.deferred.size(), 1);
+        EXPECT_EQ(o.deferred.first().owner, 1004);
+        EXPECT_EQ(o.pending(), 1);
+        const QString text = sendOutcomeLines(o).join(u'\n');
+        EXPECT_TRUE(text.contains(u"Abgelehnt, Brief geht auf Papier: Waldbesitzer 1002 Wald Besitzer 2"_qs))
+            << text.toStdString();
+        EXPECT_TRUE(text.contains(u"wird beim nächsten Versand wiederholt: Waldbesitzer 1004"_qs));
+    }
+    {
+        // The server takes everyone now: only the mail refused for now goes.
+        SmtpTestServer server;
+        const SendOutcome o = box.send(box.settings(server));
+        EXPECT_EQ(o.sent, 1);
+        EXPECT_EQ(o.done, 4);
+        ASSERT_EQ(server.received().size(), 1);
+        EXPECT_EQ(server.received().first().to, QStringList{u"owner4@example.org"_qs});
+    }
+    // The paper list: the letter of the refused owner alone, all its pages.
+    const UnsentLetters paper = writeUnsentLetters(box.folder, *box.db);
+    EXPECT_EQ(paper.owners, QStringList{u"1002 Wald Besitzer 2"_qs});
+    ASSERT_FALSE(paper.file.isEmpty());
+    QPDF pdf;
+    pdf.processFile(QFile::encodeName(paper.file).constData());
+    EXPECT_EQ(pdf.getAllPages().size(), 1u); // owner 2's letter has one page
+}
+
+TEST(MailSending, NothingGoesAndNothingIsLostWhenTheServerCannotBeUsed)
+{
+    struct Case {
+        const char *name;
+        ServerOptions server;
+        bool away;
+        SmtpTls tls;
+        bool allowUnencrypted;
+        const char16_t *told;
+        const char *password = kSmtpPassword;
+        bool trusted = true; // the test's certificate made trusted
+    };
+    const Case cases[] = {
+        {"server away", {}, true, SmtpTls::StartTls, false, u"nicht erreichbar"},
+        {"no encryption offered", {.tls = false, .login = false}, false, SmtpTls::StartTls, false,
+         u"keine Verschlüsselung"},
+        {"encryption switched off without leave", {.tls = false, .login = false}, false, SmtpTls::None, false,
+         u"Ohne Verschlüsselung"},
+        {"wrong password", {}, false, SmtpTls::StartTls, false, u"Anmeldung", "falsch"},
+        {"certificate not trusted", {}, false, SmtpTls::StartTls, false, u"kam nicht zustande", kSmtpPassword, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        SmtpTestServer server(c.server);
+        ASSERT_TRUE(server.started());
+        Outbox box(3);
+        MailSettings s = box.settings(server);
+        s.tls = c.tls;
+        s.allowUnencrypted = c.allowUnencrypted;
+        if (!c.trusted)
+            s.caFile.clear(); // the system's certificates do not know the test's
+        if (c.away)
+            s.port = closedPort();
+        const SendOutcome o = sendOutbox(box.folder, s, QByteArray(c.password), *box.db);
+        EXPECT_EQ(o.sent, 0);
+        EXPECT_EQ(o.pending(), 3);
+        EXPECT_TRUE(o.refused.isEmpty()); // nobody is moved to paper for the server's fault
+        EXPECT_TRUE(o.stopReason.contains(QString::fromUtf16(c.told))) << o.stopReason.toStdString();
+        EXPECT_TRUE(server.received().isEmpty());
+        EXPECT_TRUE(recordedMails(*box.db).isEmpty());
+    }
+}
+
+TEST(MailSending, PlainConnectionOnlyWhereTheSettingAllowsIt)
+{
+    SmtpTestServer server({.tls = false, .login = false});
+    Outbox box(2);
+    MailSettings s = box.settings(server);
+    s.user.clear();
+    s.tls = SmtpTls::None;
+    s.allowUnencrypted = true;
+    const SendOutcome o = box.send(s);
+    EXPECT_EQ(o.sent, 2) << o.stopReason.toStdString();
+    ASSERT_EQ(server.received().size(), 2);
+    EXPECT_FALSE(server.received().first().tls);
+}
+
+TEST(MailSending, ImplicitTlsOnTheSubmissionsPort)
+{
+    SmtpTestServer server({.implicitTls = true});
+    ASSERT_TRUE(server.started());
+    Outbox box(2);
+    MailSettings s = box.settings(server);
+    s.tls = SmtpTls::Implicit;
+    const SendOutcome o = box.send(s);
+    EXPECT_EQ(o.sent, 2) << o.stopReason.toStdString();
+    ASSERT_EQ(server.received().size(), 2);
+    EXPECT_TRUE(server.received().first().tls);
+}
+
+TEST(MailSending, CancelledSendResumesWithoutDuplicates)
+{
+    SmtpTestServer server;
+    Outbox box(6);
+    int answered = 0;
+    const SendOutcome first =
+        box.send(box.settings(server), {[&](int done, int) { answered = done; }, [&] { return answered >= 2; }});
+    EXPECT_TRUE(first.cancelled);
+    EXPECT_EQ(first.sent, 2);
+    EXPECT_EQ(first.pending(), 4);
+    const SendOutcome second = box.send(box.settings(server));
+    EXPECT_EQ(second.sent, 4);
+    EXPECT_EQ(second.done, 2);
+    QStringList ids = messageIds(server.received());
+    EXPECT_EQ(ids.size(), 6);
+    ids.removeDuplicates();
+    EXPECT_EQ(ids.size(), 6);
+}
+
+TEST(MailSending, RateLimitSpacesTheMails)
+{
+    // 600 a minute: one every 100 ms, so three mails take at least 200 ms.
+    SmtpTestServer server;
+    Outbox box(3);
+    MailSettings s = box.settings(server);
+    s.perMinute = 600;
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_EQ(box.send(s).sent, 3);
+    EXPECT_GE(timer.elapsed(), 200);
+}
+
+TEST(MailSending, ThePasswordIsNowhereInFilesOrOutput)
+{
+    SmtpTestServer server({.refuse = {u"owner1@example.org"_qs}});
+    Outbox box(2);
+    const SendOutcome o = box.send(box.settings(server));
+    EXPECT_EQ(o.sent, 1);
+    const QByteArray secret(kSmtpPassword);
+    EXPECT_FALSE(sendOutcomeLines(o).join(u'\n').toUtf8().contains(secret));
+    box.db.reset(); // the database file whole on the disk
+    QDirIterator files(box.dir.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        QFile file(files.next());
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        EXPECT_FALSE(bytes.contains(secret)) << file.fileName().toStdString();
+        EXPECT_FALSE(bytes.contains(secret.toBase64())) << file.fileName().toStdString();
+    }
+}
