@@ -8,11 +8,11 @@
 namespace qvl::sent_mail_sql {
 
 inline constexpr DialectSql kTableExists{
-    u"select count(*) from INFORMATION_SCHEMA.TABLES where TABLE_NAME = 'QVL32_EMAILS'",
+    u"select count(*) from INFORMATION_SCHEMA.TABLES where TABLE_SCHEMA = 'dbo' and TABLE_NAME = 'QVL32_EMAILS'",
     u"select count(*) from sqlite_master where type = 'table' and name = 'QVL32_EMAILS'"};
 
 inline constexpr DialectSql kCreateTable{
-    u"create table QVL32_EMAILS (message_id nvarchar(250) not null primary key, waldbesitzer int not null, "
+    u"create table dbo.QVL32_EMAILS (message_id nvarchar(250) not null primary key, waldbesitzer int not null, "
     u"datei nvarchar(400) not null, status nvarchar(20) not null, antwort nvarchar(1000) null, "
     u"zeit datetime not null default getdate())",
     u"create table QVL32_EMAILS (message_id text not null primary key, waldbesitzer integer not null, "
@@ -20,10 +20,10 @@ inline constexpr DialectSql kCreateTable{
 
 // Bound: the Message-ID, the owner's number, the outbox file, the status, the answer.
 inline constexpr DialectSql kRecord{
-    u"insert into QVL32_EMAILS (message_id, waldbesitzer, datei, status, antwort) values (?, ?, ?, ?, ?)",
+    u"insert into dbo.QVL32_EMAILS (message_id, waldbesitzer, datei, status, antwort) values (?, ?, ?, ?, ?)",
     u"insert into QVL32_EMAILS (message_id, waldbesitzer, datei, status, antwort) values (?, ?, ?, ?, ?)"};
 
-inline constexpr DialectSql kAll{u"select message_id, status, antwort from QVL32_EMAILS",
+inline constexpr DialectSql kAll{u"select message_id, status, antwort from dbo.QVL32_EMAILS",
                                  u"select message_id, status, antwort from QVL32_EMAILS"};
 
 } // namespace qvl::sent_mail_sql
