@@ -52,6 +52,13 @@ bool sameFile(const QByteArray &a, const QByteArray &b)
            && sa.st_ino == sb.st_ino;
 }
 
+// A hidden file is private to its writer; under its name it gets the permissions of any
+// new file, so that the clerk's colleagues and the accountant can read it from a share.
+void makeReadable(const QByteArray &path)
+{
+    ::chmod(path.constData(), 0644);
+}
+
 int renameNoReplace(const QByteArray &from, const QByteArray &to)
 {
 #if defined(SYS_renameat2)
@@ -72,6 +79,7 @@ Renamed renameWithoutReplacing(const QString &from, const QString &to, QString *
 #ifdef Q_OS_UNIX
     const QByteArray src = QFile::encodeName(from);
     const QByteArray dst = QFile::encodeName(to);
+    makeReadable(src);
     if (renameNoReplace(src, dst) == 0) {
         syncParent(to);
         return Renamed::Done;
@@ -123,6 +131,7 @@ Renamed renameReplacing(const QString &from, const QString &to, QString *reason)
     if (refusedForTests(reason))
         return Renamed::Failed;
 #ifdef Q_OS_UNIX
+    makeReadable(QFile::encodeName(from));
     if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0) {
         syncParent(to);
         return Renamed::Done;

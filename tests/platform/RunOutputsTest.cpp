@@ -109,6 +109,7 @@ TEST(RunOutputs, NamingNeverReplacesNorCopies)
         for (const Out &o : c.outputs) {
             const QString hidden = root + u'.' + o.target + u".0123456789ab-01234567.Ab12Cd"_qs;
             put(hidden, o.target.toUtf8());
+            QFile::setPermissions(hidden, QFileDevice::ReadOwner | QFileDevice::WriteOwner); // as written
             outputs.append({hidden, root + o.target, o.naming, o.group,
                             firstFreeNumber({root + o.target}, o.naming), {}});
         }
@@ -120,8 +121,11 @@ TEST(RunOutputs, NamingNeverReplacesNorCopies)
             if (c.outputs.first().naming != Naming::Replace)
                 EXPECT_EQ(bytesOf(root + name), "alt") << name.toStdString();
         for (const RunOutput &o : outputs)
-            if (!o.named.isEmpty())
+            if (!o.named.isEmpty()) {
                 EXPECT_EQ(bytesOf(o.named), QFileInfo(o.target).fileName().toUtf8());
+                // Colleagues and the accountant read the named files from a share.
+                EXPECT_TRUE(QFileInfo(o.named).permissions() & QFileDevice::ReadOther) << o.named.toStdString();
+            }
     }
 }
 
