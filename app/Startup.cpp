@@ -8,6 +8,7 @@
 #include "platform/Paths.h"
 #include "platform/RunSignals.h"
 #include "platform/SingleInstance.h"
+#include "run/RegisterStep.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -170,6 +171,7 @@ StartupResult Form_Load(FrmDTA &f, const QString &commandLine)
 
         LoadModelSections(f, *settings);
         f.LoadModelle();
+        proposeNextInvoiceNumber(f);
         installRunSignalHandlers();
         clearLeftovers(f);
 

@@ -13,6 +13,7 @@ CheckGrade gradeOf(CheckKind kind)
     switch (kind) {
     case CheckKind::CalculationRefused:
     case CheckKind::NoWritableIban:
+    case CheckKind::InvoiceNumberTaken:
         return CheckGrade::Error;
     case CheckKind::ComparisonGone:
     case CheckKind::ComparisonNew:

@@ -20,6 +20,7 @@ enum class CheckKind {
     // Errors: the run cannot start.
     CalculationRefused, // the fee calculation or the amount limits refused the run
     NoWritableIban,     // a direct-debit run whose bank file could carry no debit
+    InvoiceNumberTaken, // the run's invoice numbers overlap numbers already issued
     // Warnings.
     LeftOut,           // no IBAN the bank file can carry: not debited
     IbanInvalid,       // written, but the bank will reject it

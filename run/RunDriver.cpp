@@ -4,6 +4,7 @@
 #include "fibu/FibuExport.h"
 #include "platform/Conversions.h"
 #include "run/EInvoiceStep.h"
+#include "run/RegisterStep.h"
 #include "run/ReportSteps.h"
 #include "run/RunCheckBuilder.h"
 #include "run/RunError.h"
@@ -32,7 +33,9 @@ QSet<long> writeDirectDebit(FrmDTA &f, const QString &exportPfad, bool diskette,
 {
     SepaExport sepa;
     try {
-        sepa = CreateSEPAFile(f, exportPfad, aBuchungen, db, lock);
+        sepa = CreateSEPAFile(f, exportPfad, aBuchungen, db, lock, [&](Database &runDb, const SepaExport &done) {
+            registerDirectDebitRun(f, aBuchungen, runDb, done);
+        });
     } catch (const CommittedRunError &e) {
         report.bankFile = e.bankFile();
         throw;
@@ -115,6 +118,8 @@ void writeSteps(FrmDTA &f, PreparedRun &run, RunReport &report)
     stopAtFileBoundary(report);
     if (const std::optional<Report> letters = PrintListsAndLetters(f, aBuchungen, directDebit, report, notCollected))
         ERechnungStep(f, aBuchungen, *letters, notCollected, report);
+    if (!directDebit)
+        registerInvoiceRun(f, aBuchungen, report);
     f.ui().setProgress(0, 0);
     stopAtFileBoundary(report);
 
@@ -140,6 +145,16 @@ bool runCheckConfirmed(FrmDTA &f, PreparedRun &run)
             checkDueDate(f, run.check);
             break;
         }
+    }
+}
+
+// The register may be out of reach after a failed run: the proposal then waits for the
+// next start.
+void proposeNextInvoiceNumberAfterRun(FrmDTA &f)
+{
+    try {
+        proposeNextInvoiceNumber(f);
+    } catch (const DbError &) {
     }
 }
 
@@ -178,6 +193,7 @@ RunReport cmdStart_Click(FrmDTA &f)
         runGuarded(f, report, [&] { writeSteps(f, *run, report); });
     if (report.outcome != RunOutcome::Completed && !report.bankFile.isEmpty())
         report.outcome = RunOutcome::Unfinished;
+    proposeNextInvoiceNumberAfterRun(f);
     report.signal = pendingRunSignal();
     return report;
 }

@@ -124,7 +124,7 @@ SepaExport CreateSEPAFile(FrmDTA &f, const QString &exportDir, const Buchungen &
 }
 
 SepaExport CreateSEPAFile(FrmDTA &f, const QString &exportDir, const Buchungen &aBuchungen, Database &db,
-                          RunLock &lock)
+                          RunLock &lock, const BeforeRunCommit &beforeCommit)
 {
     const QDateTime now = f.clock().now();
     // The invoice date stored with every fee, in the form SQL Server's style 104 reads.
@@ -163,6 +163,7 @@ SepaExport CreateSEPAFile(FrmDTA &f, const QString &exportDir, const Buchungen &
     try {
         SepaHeader header;
         header.messageId = selection.firstNumber + selection.lastNumber;
+        result.messageId = header.messageId;
         header.created = now;
         header.numberOfTransactions = result.numberOfTransactions;
         header.controlSum = sepaAmountText(result.controlSum);
@@ -208,6 +209,8 @@ SepaExport CreateSEPAFile(FrmDTA &f, const QString &exportDir, const Buchungen &
         // The commit point: the fees and the record of the hidden file in one transaction.
         // From here on the file is kept whatever happens; it gets its name below or, when
         // the program dies first, at the next start.
+        if (beforeCommit)
+            beforeCommit(db, result);
         bank_files::recordPending(db, file.temporaryPath(), result.file);
         file.keep();
         try {

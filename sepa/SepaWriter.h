@@ -26,7 +26,12 @@ struct SepaExport {
     double controlSum = 0;         // rounded to 2 decimals
     int dataErrors = 0;            // lines logged for faulty IBANs, BICs and mandate references
     QSet<long> notCollected;       // owners (Id_Personal) whose debit could not go into the file
+    QString messageId;             // the file's message id, as the bank's statement names the batch
 };
+
+// Work that belongs to the run's commit: called in the run's transaction right before it
+// is committed (the register of the run's documents).
+using BeforeRunCommit = std::function<void(Database &db, const SepaExport &sepa)>;
 
 // Reads the creditor, dates, texts and the bank format from the form. Data errors are
 // logged to the export error log and do not stop the file; a booking whose IBAN the file
@@ -36,7 +41,7 @@ struct SepaExport {
 // held: the fees are written in its transaction and committed by it. The lines of the
 // export error log are written once the fees are committed.
 SepaExport CreateSEPAFile(FrmDTA &form, const QString &exportDir, const Buchungen &aBuchungen, Database &db,
-                          RunLock &lock);
+                          RunLock &lock, const BeforeRunCommit &beforeCommit = {});
 // The same on a connection and lock of its own.
 SepaExport CreateSEPAFile(FrmDTA &form, const QString &exportDir, const Buchungen &aBuchungen);
 

@@ -1,0 +1,175 @@
+#include "bank/Register.h"
+
+#include "bank/RegisterSql.h"
+#include "platform/Database.h"
+
+namespace qvl {
+
+namespace {
+
+bool tableExists(Database &db, const DialectSql &sql)
+{
+    QSqlQuery rows = db.run(db.sql(sql));
+    return rows.next() && rows.value(0).toInt() > 0;
+}
+
+bool registerExists(Database &db)
+{
+    return tableExists(db, register_sql::kBelegeExists);
+}
+
+QVariant dateValue(const QDate &date)
+{
+    return date.isValid() ? QVariant(date.toString(Qt::ISODate)) : QVariant(QMetaType(QMetaType::QString));
+}
+
+QVariant textOrNull(const QString &text)
+{
+    return text.isEmpty() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(text);
+}
+
+} // namespace
+
+QString documentKindText(DocumentKind kind)
+{
+    return kind == DocumentKind::Invoice ? u"Rechnung"_qs : u"Beitragsbescheid"_qs;
+}
+
+QString paymentWayText(PaymentWay way)
+{
+    return way == PaymentWay::DirectDebit ? u"Lastschrift"_qs : u"Überweisung"_qs;
+}
+
+QString paymentKindText(PaymentKind kind)
+{
+    switch (kind) {
+    case PaymentKind::Collected:
+        return u"Lastschrift"_qs;
+    case PaymentKind::Transfer:
+        return u"Überweisung"_qs;
+    case PaymentKind::Returned:
+        return u"Rücklastschrift"_qs;
+    }
+    return {};
+}
+
+void ensureRegisterTables(Database &db)
+{
+    if (!registerExists(db)) {
+        db.run(db.sql(register_sql::kCreateBelege));
+        db.run(db.sql(register_sql::kIndexBelegeMandat));
+    }
+    if (!tableExists(db, register_sql::kZahlungenExists)) {
+        db.run(db.sql(register_sql::kCreateZahlungen));
+        db.run(db.sql(register_sql::kIndexZahlungen));
+    }
+    if (!tableExists(db, register_sql::kUmsaetzeExists))
+        db.run(db.sql(register_sql::kCreateUmsaetze));
+}
+
+void registerDocuments(Database &db, const QList<RegisteredDocument> &documents)
+{
+    if (documents.isEmpty())
+        return;
+    ensureRegisterTables(db);
+    QSqlQuery insert = db.prepare(db.sql(register_sql::kInsertBeleg));
+    for (const RegisteredDocument &d : documents) {
+        const QVariant values[] = {d.number,
+                                   documentKindText(d.kind),
+                                   qint64(d.idPersonal),
+                                   qint64(d.nummer),
+                                   d.name,
+                                   dateValue(d.date),
+                                   dateValue(d.due),
+                                   paymentWayText(d.way),
+                                   textOrNull(d.mandate),
+                                   textOrNull(d.iban),
+                                   d.grossCents,
+                                   d.vatCents,
+                                   textOrNull(d.vatByRate),
+                                   d.run,
+                                   textOrNull(d.year),
+                                   textOrNull(d.feeType),
+                                   textOrNull(d.batchId),
+                                   textOrNull(d.files)};
+        for (int i = 0; i < int(std::size(values)); ++i)
+            insert.bindValue(i, values[i]);
+        Database::exec(insert);
+    }
+}
+
+std::optional<qint64> highestNumber(Database &db)
+{
+    if (!registerExists(db))
+        return std::nullopt;
+    QSqlQuery rows = db.run(db.sql(register_sql::kMaxNumber));
+    if (!rows.next() || rows.value(0).isNull())
+        return std::nullopt;
+    return rows.value(0).toLongLong();
+}
+
+NumberClash numbersTaken(Database &db, qint64 first, qint64 last)
+{
+    NumberClash clash;
+    if (!registerExists(db))
+        return clash;
+    QSqlQuery rows = db.run(db.sql(register_sql::kTakenBetween), {first, last});
+    if (rows.next()) {
+        clash.count = rows.value(0).toInt();
+        clash.first = rows.value(1).toLongLong();
+    }
+    return clash;
+}
+
+QList<RegisteredDocument> readDocuments(Database &db)
+{
+    QList<RegisteredDocument> documents;
+    if (!registerExists(db))
+        return documents;
+    const std::unique_ptr<RowCursor> rows = db.select(db.sql(register_sql::kAllDocuments));
+    while (rows->next()) {
+        RegisteredDocument d;
+        d.number = rows->integer(0);
+        d.kind = rows->text(1) == u"Rechnung"_qs ? DocumentKind::Invoice : DocumentKind::FeeNotice;
+        d.idPersonal = rows->integer(2);
+        d.nummer = rows->integer(3);
+        d.name = rows->text(4);
+        d.date = rows->date(5);
+        d.due = rows->date(6);
+        d.way = rows->text(7) == u"Lastschrift"_qs ? PaymentWay::DirectDebit : PaymentWay::Transfer;
+        d.mandate = rows->text(8);
+        d.iban = rows->text(9);
+        d.grossCents = rows->integer(10);
+        d.run = rows->text(11);
+        d.year = rows->text(12);
+        d.feeType = rows->text(13);
+        d.batchId = rows->text(14);
+        d.reminderLevel = int(rows->integer(15));
+        documents.append(d);
+    }
+    return documents;
+}
+
+QList<RecordedPayment> readPayments(Database &db)
+{
+    QList<RecordedPayment> payments;
+    if (!tableExists(db, register_sql::kZahlungenExists))
+        return payments;
+    const std::unique_ptr<RowCursor> rows = db.select(db.sql(register_sql::kAllPayments));
+    while (rows->next()) {
+        RecordedPayment p;
+        p.number = rows->integer(0);
+        const QString kind = rows->text(1);
+        p.kind = kind == u"Lastschrift"_qs ? PaymentKind::Collected
+                 : kind == u"Rücklastschrift"_qs ? PaymentKind::Returned
+                                                 : PaymentKind::Transfer;
+        p.cents = rows->integer(2);
+        p.chargeCents = rows->integer(3);
+        p.reason = rows->text(4);
+        p.booked = rows->date(5);
+        payments.append(p);
+    }
+    return payments;
+}
+
+} // namespace qvl
