@@ -8,6 +8,7 @@
 #include "gui/GuiUserInterface.h"
 #include "gui/ModelDialog.h"
 #include "gui/OwnerDialog.h"
+#include "gui/PaymentsDialog.h"
 #include "gui/RunSummaryBox.h"
 #include "platform/Paths.h"
 #include "run/RunDriver.h"
@@ -291,6 +292,13 @@ QWidget *FrmDTAWindow::buildGeneralTab()
 
     auto *owners = button(u"btnWB"_qs, u"&Waldbesitzer Selektion"_qs);
     connect(owners, &QPushButton::clicked, this, &FrmDTAWindow::btnWB_Click);
+    auto *payments = button(u"btnZahlungen"_qs, u"&Zahlungen …"_qs);
+    connect(payments, &QPushButton::clicked, this, [this] {
+        if (!m_view->commitPendingEdit())
+            return;
+        PaymentsDialog dialog(m_form, this);
+        dialog.exec();
+    });
 
     grid->addWidget(creditor, 0, 0, 3, 1);
     grid->addWidget(fees, 0, 1);
@@ -299,7 +307,11 @@ QWidget *FrmDTAWindow::buildGeneralTab()
     grid->addWidget(position, 2, 1);
     auto *right = new QVBoxLayout;
     right->addWidget(stored);
-    right->addWidget(owners, 0, Qt::AlignRight);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(payments);
+    buttons->addWidget(owners);
+    right->addLayout(buttons);
     grid->addLayout(right, 2, 2);
     grid->setColumnStretch(0, 6);
     grid->setColumnStretch(1, 3);
