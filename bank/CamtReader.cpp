@@ -109,9 +109,8 @@ public:
 
     void beginTransaction() { entry.transactions.append(BankTransaction()); }
 
-    void value(const QStringList &path, const QString &text, const QString &currency)
+    void value(const QStringList &path, const QString &text)
     {
-        Q_UNUSED(currency);
         if (text.isEmpty()) // an element that only holds others ("Sts" around "Cd")
             return;
         const qsizetype n = path.size();
@@ -315,7 +314,7 @@ QString readCamtDocument(const QString &name, const std::function<qint64(char *,
                     if (builder.finish())
                         found.append(std::move(builder.entry));
                 } else {
-                    builder.value(path, text.trimmed(), {});
+                    builder.value(path, text.trimmed());
                     path.removeLast();
                 }
             } else {

@@ -19,10 +19,29 @@ QString euros(qint64 cents)
 // punctuation: "Schmidt, Bernd" is "Bernd Schmidt".
 QString nameKey(const QString &name)
 {
-    QString folded = name.toLower();
-    folded.replace(u"ä"_qs, u"ae"_qs).replace(u"ö"_qs, u"oe"_qs).replace(u"ü"_qs, u"ue"_qs).replace(u"ß"_qs, u"ss"_qs);
-    static const QRegularExpression nonLetters(u"[^a-z0-9]+"_qs);
-    QStringList words = folded.split(nonLetters, Qt::SkipEmptyParts);
+    // By hand rather than by a pattern: the register's every name is keyed.
+    QStringList words;
+    QString word;
+    const auto flush = [&] {
+        if (!word.isEmpty())
+            words.append(word);
+        word.clear();
+    };
+    for (const QChar c : name) {
+        switch (c.unicode()) {
+        case u'ä': case u'Ä': word += u"ae"_qs; continue;
+        case u'ö': case u'Ö': word += u"oe"_qs; continue;
+        case u'ü': case u'Ü': word += u"ue"_qs; continue;
+        case u'ß': word += u"ss"_qs; continue;
+        default: break;
+        }
+        const char16_t lower = c.toLower().unicode();
+        if ((lower >= u'a' && lower <= u'z') || (lower >= u'0' && lower <= u'9'))
+            word += QChar(lower);
+        else
+            flush();
+    }
+    flush();
     words.sort();
     return words.join(u' ');
 }
@@ -125,6 +144,8 @@ QString matchKindText(MatchKind kind)
 
 QList<qint64> numbersInRemittance(const QString &text, const std::function<bool(qint64)> &known)
 {
+    if (std::none_of(text.cbegin(), text.cend(), [](QChar c) { return c.isDigit(); }))
+        return {};
     static const QRegularExpression digits(u"\\d{1,18}"_qs);
     // A number after "RE", "Rechnung", "Rg.", "Nr." is meant as one, and so are the numbers
     // listed after it ("RE 1001, 1002 und 1003"); a year or an amount elsewhere in the

@@ -3,6 +3,9 @@
 #include "bank/RegisterSql.h"
 #include "platform/Database.h"
 
+#include <QHash>
+#include <sqlite3.h>
+
 namespace qvl {
 
 namespace {
@@ -57,7 +60,6 @@ void ensureRegisterTables(Database &db)
 {
     if (!registerExists(db)) {
         db.run(db.sql(register_sql::kCreateBelege));
-        db.run(db.sql(register_sql::kIndexBelegeMandat));
     }
     if (!tableExists(db, register_sql::kZahlungenExists)) {
         db.run(db.sql(register_sql::kCreateZahlungen));
@@ -67,33 +69,111 @@ void ensureRegisterTables(Database &db)
         db.run(db.sql(register_sql::kCreateUmsaetze));
 }
 
+namespace {
+
+// The values of a document's row, in the insert's order.
+std::array<QVariant, 18> rowValues(const RegisteredDocument &d)
+{
+    return {d.number,
+            documentKindText(d.kind),
+            qint64(d.idPersonal),
+            qint64(d.nummer),
+            d.name,
+            dateValue(d.date),
+            dateValue(d.due),
+            paymentWayText(d.way),
+            textOrNull(d.mandate),
+            textOrNull(d.iban),
+            d.grossCents,
+            d.vatCents,
+            textOrNull(d.vatByRate),
+            d.run,
+            textOrNull(d.year),
+            textOrNull(d.feeType),
+            textOrNull(d.batchId),
+            textOrNull(d.files)};
+}
+
+// The embedded database through its own interface: a run of 100,000 owners registers its
+// documents in a fraction of the time QtSql's per-value binding takes. The texts every
+// document of a run shares (kind, dates, run, files) are converted once.
+void insertNative(Database &db, sqlite3 *handle, const QList<RegisteredDocument> &documents)
+{
+    const QByteArray sql = db.sql(register_sql::kInsertBeleg).toUtf8();
+    sqlite3_stmt *stmt = nullptr;
+    const auto failed = [&] {
+        const QString reason = QString::fromUtf8(sqlite3_errmsg(handle));
+        sqlite3_finalize(stmt);
+        return DbError(u"Der Beleg konnte nicht eingetragen werden: "_qs + reason);
+    };
+    if (sqlite3_prepare_v2(handle, sql.constData(), int(sql.size()), &stmt, nullptr) != SQLITE_OK)
+        throw failed();
+    QHash<QString, QByteArray> shared;
+    const auto check = [&](int rc) {
+        if (rc != SQLITE_OK)
+            throw failed();
+    };
+    int column = 0;
+    const auto text = [&](const QString &value, bool nullWhenEmpty, bool runWide) {
+        ++column;
+        if (value.isEmpty() && nullWhenEmpty)
+            return check(sqlite3_bind_null(stmt, column));
+        if (runWide) {
+            auto it = shared.constFind(value);
+            if (it == shared.cend())
+                it = shared.insert(value, value.toUtf8());
+            return check(sqlite3_bind_text(stmt, column, it->constData(), int(it->size()), SQLITE_STATIC));
+        }
+        const QByteArray bytes = value.toUtf8();
+        check(sqlite3_bind_text(stmt, column, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT));
+    };
+    const auto number = [&](qint64 value) { check(sqlite3_bind_int64(stmt, ++column, value)); };
+    const auto date = [&](const QDate &value) {
+        text(value.isValid() ? value.toString(Qt::ISODate) : QString(), true, true);
+    };
+    for (const RegisteredDocument &d : documents) {
+        column = 0;
+        number(d.number);
+        text(documentKindText(d.kind), false, true);
+        number(d.idPersonal);
+        number(d.nummer);
+        text(d.name, false, false);
+        date(d.date);
+        date(d.due);
+        text(paymentWayText(d.way), false, true);
+        text(d.mandate, true, false);
+        text(d.iban, true, false);
+        number(d.grossCents);
+        number(d.vatCents);
+        text(d.vatByRate, true, false);
+        text(d.run, false, true);
+        text(d.year, true, true);
+        text(d.feeType, true, true);
+        text(d.batchId, true, true);
+        text(d.files, true, true);
+        if (sqlite3_step(stmt) != SQLITE_DONE)
+            throw failed();
+        sqlite3_reset(stmt);
+    }
+    sqlite3_finalize(stmt);
+}
+
+} // namespace
+
 void registerDocuments(Database &db, const QList<RegisteredDocument> &documents)
 {
     if (documents.isEmpty())
         return;
     ensureRegisterTables(db);
+    if (sqlite3 *handle = db.nativeSqlite()) {
+        insertNative(db, handle, documents);
+        return;
+    }
     QSqlQuery insert = db.prepare(db.sql(register_sql::kInsertBeleg));
     for (const RegisteredDocument &d : documents) {
-        const QVariant values[] = {d.number,
-                                   documentKindText(d.kind),
-                                   qint64(d.idPersonal),
-                                   qint64(d.nummer),
-                                   d.name,
-                                   dateValue(d.date),
-                                   dateValue(d.due),
-                                   paymentWayText(d.way),
-                                   textOrNull(d.mandate),
-                                   textOrNull(d.iban),
-                                   d.grossCents,
-                                   d.vatCents,
-                                   textOrNull(d.vatByRate),
-                                   d.run,
-                                   textOrNull(d.year),
-                                   textOrNull(d.feeType),
-                                   textOrNull(d.batchId),
-                                   textOrNull(d.files)};
-        for (int i = 0; i < int(std::size(values)); ++i)
-            insert.bindValue(i, values[i]);
+        const std::array<QVariant, 18> values = rowValues(d);
+        for (int i = 0; i < int(values.size()); ++i)
+            insert.bindValue(i, values[size_t(i)]);
         Database::exec(insert);
     }
 }

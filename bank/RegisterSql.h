@@ -45,10 +45,6 @@ inline constexpr DialectSql kCreateBelege{
     u"ust_je_satz text, lauf text not null, jahr text, typ text, sammler text, dateien text, "
     u"mahnstufe integer not null default 0, letzte_mahnung text, erstellt text not null default current_timestamp)"};
 
-inline constexpr DialectSql kIndexBelegeMandat{
-    u"create index ix_qvl32_belege_mandat on QVL32_BELEGE (mandat)",
-    u"create index ix_qvl32_belege_mandat on QVL32_BELEGE (mandat)"};
-
 // art: "Lastschrift" (a debit collected), "Überweisung", "Rücklastschrift"; betrag_cent
 // the amount booked for the document (a return: the amount returned), gebuehr_cent the
 // bank's return charge.

@@ -27,6 +27,8 @@ std::optional<QDate> formDate(const QString &text)
 // "19=1234;7=56": the VAT of each rate, in cents, as the fee calculation computed it.
 QString vatByRate(const FrmDTA &f, const Buchung &b, qint64 *total)
 {
+    if (std::all_of(b.Steuer.cbegin(), b.Steuer.cend(), [](double vat) { return vat == 0; }))
+        return {};
     QMap<QString, qint64> byRate;
     for (int k = 0; k < 5; ++k) {
         if (b.Steuer[k] == 0 || b.SteuerText[k].isEmpty())
@@ -56,6 +58,7 @@ QList<RegisteredDocument> runDocuments(const FrmDTA &f, const Buchungen &records
     const QDate date = formDate(f.txtRechDat.Text).value_or(f.clock().now().date());
     const QDate due = formDate(f.txtFaellDat.Text).value_or(QDate());
     const QString run = runName(f);
+    const QString filesText = files.join(u"; "_qs);
     QList<RegisteredDocument> documents;
     documents.reserve(qsizetype(records.size()));
     for (const Buchung &b : records) {
@@ -78,7 +81,7 @@ QList<RegisteredDocument> runDocuments(const FrmDTA &f, const Buchungen &records
         d.run = run;
         d.year = f.txtWirtschaftsjahr.Text;
         d.feeType = f.strBeitragsText;
-        d.files = files.join(u"; "_qs);
+        d.files = filesText;
         documents.append(d);
     }
     return documents;
