@@ -58,9 +58,10 @@ QString paymentKindText(PaymentKind kind)
 
 void ensureRegisterTables(Database &db)
 {
-    if (!registerExists(db)) {
+    if (!tableExists(db, register_sql::kLaeufeExists))
+        db.run(db.sql(register_sql::kCreateLaeufe));
+    if (!registerExists(db))
         db.run(db.sql(register_sql::kCreateBelege));
-    }
     if (!tableExists(db, register_sql::kZahlungenExists)) {
         db.run(db.sql(register_sql::kCreateZahlungen));
         db.run(db.sql(register_sql::kIndexZahlungen));
@@ -72,7 +73,7 @@ void ensureRegisterTables(Database &db)
 namespace {
 
 // The values of a document's row, in the insert's order.
-std::array<QVariant, 18> rowValues(const RegisteredDocument &d)
+std::array<QVariant, 14> rowValues(const RegisteredDocument &d, qint64 run)
 {
     return {d.number,
             documentKindText(d.kind),
@@ -87,17 +88,14 @@ std::array<QVariant, 18> rowValues(const RegisteredDocument &d)
             d.grossCents,
             d.vatCents,
             textOrNull(d.vatByRate),
-            d.run,
-            textOrNull(d.year),
-            textOrNull(d.feeType),
-            textOrNull(d.batchId),
-            textOrNull(d.files)};
+            run};
 }
 
 // The embedded database through its own interface: a run of 100,000 owners registers its
 // documents in a fraction of the time QtSql's per-value binding takes. The texts every
-// document of a run shares (kind, dates, run, files) are converted once.
-void insertNative(Database &db, sqlite3 *handle, const QList<RegisteredDocument> &documents)
+// document of a run shares (kind, dates, way of payment) are converted once.
+void insertNative(Database &db, sqlite3 *handle, const QList<RegisteredDocument> &documents,
+                  const QList<qint64> &runs)
 {
     const QByteArray sql = db.sql(register_sql::kInsertBeleg).toUtf8();
     sqlite3_stmt *stmt = nullptr;
@@ -131,7 +129,8 @@ void insertNative(Database &db, sqlite3 *handle, const QList<RegisteredDocument>
     const auto date = [&](const QDate &value) {
         text(value.isValid() ? value.toString(Qt::ISODate) : QString(), true, true);
     };
-    for (const RegisteredDocument &d : documents) {
+    for (qsizetype i = 0; i < documents.size(); ++i) {
+        const RegisteredDocument &d = documents[i];
         column = 0;
         number(d.number);
         text(documentKindText(d.kind), false, true);
@@ -146,16 +145,51 @@ void insertNative(Database &db, sqlite3 *handle, const QList<RegisteredDocument>
         number(d.grossCents);
         number(d.vatCents);
         text(d.vatByRate, true, false);
-        text(d.run, false, true);
-        text(d.year, true, true);
-        text(d.feeType, true, true);
-        text(d.batchId, true, true);
-        text(d.files, true, true);
+        number(runs[i]);
         if (sqlite3_step(stmt) != SQLITE_DONE)
             throw failed();
         sqlite3_reset(stmt);
     }
     sqlite3_finalize(stmt);
+}
+
+bool sameRun(const RegisteredDocument &a, const RegisteredDocument &b)
+{
+    return a.run == b.run && a.year == b.year && a.feeType == b.feeType && a.batchId == b.batchId
+           && a.files == b.files;
+}
+
+// One row per run in QVL32_LAEUFE, numbered on from the highest; the run of each document.
+QList<qint64> registerRuns(Database &db, const QList<RegisteredDocument> &documents)
+{
+    QSqlQuery last = db.run(db.sql(register_sql::kLastRun));
+    qint64 next = last.next() ? last.value(0).toLongLong() + 1 : 1;
+    QSqlQuery insert = db.prepare(db.sql(register_sql::kInsertLauf));
+    QList<qint64> runs;
+    runs.reserve(documents.size());
+    QList<int> firstOfRun; // the first document of each run registered here
+    for (qsizetype i = 0; i < documents.size(); ++i) {
+        const RegisteredDocument &d = documents[i];
+        // The documents of a run come together: the one before is nearly always of the same run.
+        if (i > 0 && sameRun(d, documents[i - 1])) {
+            runs.append(runs.last());
+            continue;
+        }
+        const auto known = std::find_if(firstOfRun.cbegin(), firstOfRun.cend(),
+                                        [&](int first) { return sameRun(d, documents[first]); });
+        if (known != firstOfRun.cend()) {
+            runs.append(runs[*known]);
+            continue;
+        }
+        const QVariant values[] = {next, d.run, textOrNull(d.year), textOrNull(d.feeType), textOrNull(d.batchId),
+                                   textOrNull(d.files)};
+        for (int v = 0; v < int(std::size(values)); ++v)
+            insert.bindValue(v, values[v]);
+        Database::exec(insert);
+        firstOfRun.append(int(i));
+        runs.append(next++);
+    }
+    return runs;
 }
 
 } // namespace
@@ -165,15 +199,16 @@ void registerDocuments(Database &db, const QList<RegisteredDocument> &documents)
     if (documents.isEmpty())
         return;
     ensureRegisterTables(db);
+    const QList<qint64> runs = registerRuns(db, documents);
     if (sqlite3 *handle = db.nativeSqlite()) {
-        insertNative(db, handle, documents);
+        insertNative(db, handle, documents, runs);
         return;
     }
     QSqlQuery insert = db.prepare(db.sql(register_sql::kInsertBeleg));
-    for (const RegisteredDocument &d : documents) {
-        const std::array<QVariant, 18> values = rowValues(d);
-        for (int i = 0; i < int(values.size()); ++i)
-            insert.bindValue(i, values[size_t(i)]);
+    for (qsizetype i = 0; i < documents.size(); ++i) {
+        const std::array<QVariant, 14> values = rowValues(documents[i], runs[i]);
+        for (int v = 0; v < int(values.size()); ++v)
+            insert.bindValue(v, values[size_t(v)]);
         Database::exec(insert);
     }
 }

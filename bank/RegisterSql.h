@@ -1,5 +1,7 @@
 #pragma once
 // The program's own tables of the register, per dialect:
+//  - QVL32_LAEUFE: the runs that issued documents (name, year, fee type, the bank file's
+//    message id, the files), one row per run, so that a document's row stays small;
 //  - QVL32_BELEGE: every invoice and fee notice a run issued, one row per invoice number
 //    (the number is the key: it can never be issued twice);
 //  - QVL32_ZAHLUNGEN: what the bank's statements said about a document (a debit
@@ -13,12 +15,6 @@
 
 namespace qvl::register_sql {
 
-inline constexpr DialectSql kTableCount{
-    u"select count(*) from INFORMATION_SCHEMA.TABLES where TABLE_NAME in ('QVL32_BELEGE', 'QVL32_ZAHLUNGEN', "
-    u"'QVL32_UMSAETZE')",
-    u"select count(*) from sqlite_master where type = 'table' and name in ('QVL32_BELEGE', 'QVL32_ZAHLUNGEN', "
-    u"'QVL32_UMSAETZE')"};
-
 inline constexpr DialectSql kBelegeExists{
     u"select count(*) from INFORMATION_SCHEMA.TABLES where TABLE_NAME = 'QVL32_BELEGE'",
     u"select count(*) from sqlite_master where type = 'table' and name = 'QVL32_BELEGE'"};
@@ -29,21 +25,37 @@ inline constexpr DialectSql kUmsaetzeExists{
     u"select count(*) from INFORMATION_SCHEMA.TABLES where TABLE_NAME = 'QVL32_UMSAETZE'",
     u"select count(*) from sqlite_master where type = 'table' and name = 'QVL32_UMSAETZE'"};
 
+inline constexpr DialectSql kLaeufeExists{
+    u"select count(*) from INFORMATION_SCHEMA.TABLES where TABLE_NAME = 'QVL32_LAEUFE'",
+    u"select count(*) from sqlite_master where type = 'table' and name = 'QVL32_LAEUFE'"};
+
+// sammler: the bank file's message id (a direct-debit run).
+inline constexpr DialectSql kCreateLaeufe{
+    u"create table QVL32_LAEUFE (lauf int not null primary key, bezeichnung nvarchar(200) not null, "
+    u"jahr nvarchar(20) null, typ nvarchar(200) null, sammler nvarchar(35) null, dateien nvarchar(1000) null, "
+    u"erstellt datetime not null default getdate())",
+    u"create table QVL32_LAEUFE (lauf integer not null primary key, bezeichnung text not null, jahr text, typ text, "
+    u"sammler text, dateien text, erstellt text not null default current_timestamp)"};
+
+inline constexpr DialectSql kLastRun{u"select coalesce(max(lauf), 0) from QVL32_LAEUFE",
+                                     u"select coalesce(max(lauf), 0) from QVL32_LAEUFE"};
+
+inline constexpr DialectSql kInsertLauf{
+    u"insert into QVL32_LAEUFE (lauf, bezeichnung, jahr, typ, sammler, dateien) values (?, ?, ?, ?, ?, ?)",
+    u"insert into QVL32_LAEUFE (lauf, bezeichnung, jahr, typ, sammler, dateien) values (?, ?, ?, ?, ?, ?)"};
+
 // art: "Rechnung" or "Beitragsbescheid"; zahlweg: "Lastschrift" or "Überweisung";
-// ust_je_satz: "19=1234;7=56" (rate = VAT cents); sammler: the bank file's message id.
+// ust_je_satz: "19=1234;7=56" (rate = VAT cents); lauf: the run (QVL32_LAEUFE).
 inline constexpr DialectSql kCreateBelege{
     u"create table QVL32_BELEGE (rechnr bigint not null primary key, art nvarchar(20) not null, "
     u"id_personal int not null, nummer int not null, name nvarchar(200) not null, datum date null, "
     u"faellig date null, zahlweg nvarchar(20) not null, mandat nvarchar(35) null, iban nvarchar(34) null, "
-    u"brutto_cent bigint not null, ust_cent bigint not null, ust_je_satz nvarchar(200) null, "
-    u"lauf nvarchar(200) not null, jahr nvarchar(20) null, typ nvarchar(200) null, sammler nvarchar(35) null, "
-    u"dateien nvarchar(1000) null, mahnstufe int not null default 0, letzte_mahnung date null, "
-    u"erstellt datetime not null default getdate())",
+    u"brutto_cent bigint not null, ust_cent bigint not null, ust_je_satz nvarchar(200) null, lauf int not null, "
+    u"mahnstufe int not null default 0, letzte_mahnung date null)",
     u"create table QVL32_BELEGE (rechnr integer not null primary key, art text not null, "
     u"id_personal integer not null, nummer integer not null, name text not null, datum text, faellig text, "
     u"zahlweg text not null, mandat text, iban text, brutto_cent integer not null, ust_cent integer not null, "
-    u"ust_je_satz text, lauf text not null, jahr text, typ text, sammler text, dateien text, "
-    u"mahnstufe integer not null default 0, letzte_mahnung text, erstellt text not null default current_timestamp)"};
+    u"ust_je_satz text, lauf integer not null, mahnstufe integer not null default 0, letzte_mahnung text)"};
 
 // art: "Lastschrift" (a debit collected), "Überweisung", "Rücklastschrift"; betrag_cent
 // the amount booked for the document (a return: the amount returned), gebuehr_cent the
@@ -77,11 +89,9 @@ inline constexpr DialectSql kCreateUmsaetze{
 
 inline constexpr DialectSql kInsertBeleg{
     u"insert into QVL32_BELEGE (rechnr, art, id_personal, nummer, name, datum, faellig, zahlweg, mandat, iban, "
-    u"brutto_cent, ust_cent, ust_je_satz, lauf, jahr, typ, sammler, dateien) "
-    u"values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+    u"brutto_cent, ust_cent, ust_je_satz, lauf) values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
     u"insert into QVL32_BELEGE (rechnr, art, id_personal, nummer, name, datum, faellig, zahlweg, mandat, iban, "
-    u"brutto_cent, ust_cent, ust_je_satz, lauf, jahr, typ, sammler, dateien) "
-    u"values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"};
+    u"brutto_cent, ust_cent, ust_je_satz, lauf) values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"};
 
 inline constexpr DialectSql kMaxNumber{u"select max(rechnr) from QVL32_BELEGE",
                                        u"select max(rechnr) from QVL32_BELEGE"};
@@ -92,10 +102,12 @@ inline constexpr DialectSql kTakenBetween{
     u"select count(*), min(rechnr) from QVL32_BELEGE where rechnr between ? and ?"};
 
 inline constexpr DialectSql kAllDocuments{
-    u"select rechnr, art, id_personal, nummer, name, datum, faellig, zahlweg, mandat, iban, brutto_cent, "
-    u"lauf, jahr, typ, sammler, mahnstufe from QVL32_BELEGE order by rechnr",
-    u"select rechnr, art, id_personal, nummer, name, datum, faellig, zahlweg, mandat, iban, brutto_cent, "
-    u"lauf, jahr, typ, sammler, mahnstufe from QVL32_BELEGE order by rechnr"};
+    u"select b.rechnr, b.art, b.id_personal, b.nummer, b.name, b.datum, b.faellig, b.zahlweg, b.mandat, b.iban, "
+    u"b.brutto_cent, l.bezeichnung, l.jahr, l.typ, l.sammler, b.mahnstufe "
+    u"from QVL32_BELEGE b join QVL32_LAEUFE l on l.lauf = b.lauf order by b.rechnr",
+    u"select b.rechnr, b.art, b.id_personal, b.nummer, b.name, b.datum, b.faellig, b.zahlweg, b.mandat, b.iban, "
+    u"b.brutto_cent, l.bezeichnung, l.jahr, l.typ, l.sammler, b.mahnstufe "
+    u"from QVL32_BELEGE b join QVL32_LAEUFE l on l.lauf = b.lauf order by b.rechnr"};
 
 inline constexpr DialectSql kAllPayments{
     u"select rechnr, art, betrag_cent, gebuehr_cent, grund, buchungsdatum from QVL32_ZAHLUNGEN "
