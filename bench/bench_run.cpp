@@ -150,11 +150,13 @@ int main(int argc, char **argv)
     const qint64 wholeRunMs = t.elapsed();
     if (!whole.bankFile.isEmpty())
         QFile::remove(whole.bankFile);
-    t.restart();
     qint64 documentsMs = 0;
+    qint64 registerMs = 0;
     {
+        // The run registers on its own connection, inside its transaction: neither is timed.
         const std::unique_ptr<Database> db = Database::open(form.strConnectionString, form.connectionOptions);
         Transaction transaction(*db);
+        t.restart();
         QList<RegisteredDocument> documents =
             runDocuments(form, run->records, true, {}, u"10011"_qs, {u"MB_bench.xml"_qs});
         documentsMs = t.elapsed();
@@ -162,8 +164,8 @@ int main(int argc, char **argv)
             d.number += 500000000;
         registerDocuments(*db, documents);
         transaction.commit();
+        registerMs = t.elapsed();
     }
-    const qint64 registerMs = t.elapsed();
     t.restart();
     RunCheck numbersChecked;
     checkInvoiceNumbers(form, run->records, numbersChecked);

@@ -82,7 +82,7 @@ QList<RegisteredDocument> runDocuments(const FrmDTA &f, const Buchungen &records
         d.year = f.txtWirtschaftsjahr.Text;
         d.feeType = f.strBeitragsText;
         d.files = filesText;
-        documents.append(d);
+        documents.append(std::move(d));
     }
     return documents;
 }
