@@ -26,7 +26,8 @@ QList<OpenItem> openItems(const QList<RegisteredDocument> &documents, const QLis
         item.paidCents = balances.paid(d.number);
         item.openCents = balances.open(d.number);
         item.returned = balances.returned(d.number);
-        if (!openOnly || item.openCents > 0)
+        item.awaitingDebit = d.way == PaymentWay::DirectDebit && !item.returned && item.paidCents == 0;
+        if (!openOnly || (item.openCents > 0 && !item.awaitingDebit))
             items.append(item);
     }
     return items;
@@ -36,7 +37,8 @@ QList<OpenItem> remindersDue(const QList<OpenItem> &items, const QDate &today, i
 {
     QList<OpenItem> due;
     for (const OpenItem &item : items)
-        if (item.openCents > 0 && item.document.due.isValid() && item.document.due.addDays(days) < today)
+        if (item.openCents > 0 && !item.awaitingDebit && item.document.due.isValid()
+            && item.document.due.addDays(days) < today)
             due.append(item);
     return due;
 }

@@ -16,9 +16,13 @@ struct OpenItem {
     qint64 returnChargeCents = 0; // the bank's charges of its returns
     QDate returnedOn;
     QDate lastPayment;
+    // A debit the bank has neither confirmed nor returned yet: collected as far as anyone
+    // knows, so neither open nor reminded.
+    bool awaitingDebit = false;
 };
 
-// Every document (openOnly: only those with something open), in number order.
+// Every document (openOnly: only those with something open, debits awaiting the bank
+// left out), in number order.
 QList<OpenItem> openItems(const QList<RegisteredDocument> &documents, const QList<RecordedPayment> &payments,
                           bool openOnly);
 
