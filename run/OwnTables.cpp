@@ -1,5 +1,6 @@
 #include "run/OwnTables.h"
 
+#include "bank/Register.h"
 #include "platform/FaultPoints.h"
 #include "run/RunError.h"
 #include "run/RunManifest.h"
@@ -16,6 +17,7 @@ using OwnTablesOf = QList<OwnTable> (*)();
 const OwnTablesOf kModules[] = {
     &run_manifest::ownTables,
     &fee_slots::ownTables,
+    &register_tables::ownTables,
 };
 
 bool exists(Database &db, const QString &table)
