@@ -8,6 +8,7 @@
 #include "platform/Paths.h"
 #include "platform/RunSignals.h"
 #include "platform/SingleInstance.h"
+#include "run/RegisterStep.h"
 #include "sepa/DueDateRules.h"
 #include "sepa/Target2Calendar.h"
 
@@ -218,6 +219,7 @@ StartupResult Form_Load(FrmDTA &f, const QString &commandLine)
                            {}, MsgIcon::Exclamation);
             f.settingsFallbacks.clear();
         }
+        proposeNextInvoiceNumber(f);
         installRunSignalHandlers();
         if (f.context().tidyUpAtStart)
             clearLeftovers(f);

@@ -3,20 +3,25 @@
 // direct-debit run (start checks, the database's quick check, query, calculation, limits,
 // transliteration, the check before the run with last year's comparison) against query and
 // calculation alone, and its parts: the comparison (one grouped query over last year's
-// stored fees of every owner) and the check list. Reports the peak memory.
+// stored fees of every owner) and the check list; then the whole direct-debit run and what
+// the register of the run's documents adds to it. Reports the peak memory.
 // Usage: qvl32-bench-run [OWNERS]   (default 100000)
 #include "bench/BenchSupport.h"
 #include "platform/DatabaseCheck.h"
+#include "platform/HeadlessGui.h"
 #include "run/FeeCalculation.h"
 #include "run/MemberQuery.h"
+#include "run/RegisterStep.h"
+#include "run/RunDriver.h"
 #include "run/RunCheckBuilder.h"
 #include "run/RunPreparation.h"
 #include "sepa/RecordTransliteration.h"
 #include "sepa/YearComparison.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QSet>
 #include <QTemporaryDir>
 #include <cstdio>
@@ -67,7 +72,8 @@ void storeLastYear(FrmDTA &form, const Buchungen &records)
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
+    prepareHeadlessGui(); // the run shows its accompanying slip
+    QGuiApplication app(argc, argv);
     const int owners = argc > 1 ? std::atoi(argv[1]) : 100000;
     const QString exportDir = QDir::tempPath() + u'/';
     bench::BenchProgram program(owners, {u"ExportPfad="_qs + exportDir, u"FBGVersion=Falsch"_qs, u"BERECHNUNG=QVL"_qs,
@@ -136,6 +142,35 @@ int main(int argc, char **argv)
         return 1;
     }
 
+    // The whole direct-debit run (both halves, bank file, stored fees, the register of its
+    // documents in the run's transaction), then the register alone: the same documents
+    // built and inserted once more in a transaction of their own (numbered past the run's).
+    t.restart();
+    const RunReport whole = cmdStart_Click(form);
+    const qint64 wholeRunMs = t.elapsed();
+    if (!whole.bankFile.isEmpty())
+        QFile::remove(whole.bankFile);
+    qint64 documentsMs = 0;
+    qint64 registerMs = 0;
+    {
+        // The run registers on its own connection, inside its transaction: neither is timed.
+        const std::unique_ptr<Database> db = Database::open(form.strConnectionString, form.connectionOptions);
+        Transaction transaction(*db);
+        t.restart();
+        QList<RegisteredDocument> documents =
+            runDocuments(form, run->records, true, {}, u"10011"_qs, {u"MB_bench.xml"_qs});
+        documentsMs = t.elapsed();
+        for (RegisteredDocument &d : documents)
+            d.number += 500000000;
+        registerDocuments(*db, documents);
+        transaction.commit();
+        registerMs = t.elapsed();
+    }
+    t.restart();
+    RunCheck numbersChecked;
+    checkInvoiceNumbers(form, run->records, numbersChecked);
+    const qint64 numberCheckMs = t.elapsed();
+
     const qint64 baseMs = queryMs + calcMs;
     std::printf("owners in database      %d\n", owners);
     std::printf("demo database created   %lld ms\n", ms(demoMs));
@@ -152,6 +187,14 @@ int main(int argc, char **argv)
                 static_cast<long long>(check.items.size()));
     std::printf("first half (PrepareRun) %lld ms = %.2f x query+calc (target <= 1.5)\n", ms(firstHalfMs),
                 baseMs > 0 ? double(firstHalfMs) / double(baseMs) : 0.0);
+    std::printf("whole direct-debit run  %lld ms (%lld debits, the register included)\n", ms(wholeRunMs),
+                static_cast<long long>(whole.debits));
+    std::printf("register of the run     %lld ms (%zu documents) = %.1f %% of the rest of the run (target < 10 %%)\n",
+                ms(registerMs), run->records.size(),
+                wholeRunMs > registerMs ? 100.0 * double(registerMs) / double(wholeRunMs - registerMs) : 0.0);
+    std::printf("  documents built         %lld ms, inserted and committed %lld ms\n", ms(documentsMs),
+                ms(registerMs - documentsMs));
+    std::printf("invoice numbers checked %lld ms\n", ms(numberCheckMs));
     std::printf("peak memory             %.1f MB\n", bench::peakMegabytes());
     return 0;
 }

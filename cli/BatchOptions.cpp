@@ -1,5 +1,9 @@
 #include "cli/BatchOptions.h"
 
+#include "platform/Conversions.h"
+
+#include <cmath>
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
@@ -18,7 +22,12 @@ const QString kCommands =
     "                           --sql gibt die T-SQL-Anweisungen dafür aus, ohne zu verbinden\n"
     "  send-mail [--outbox ORDNER]\n"
     "                           E-Mails des Postausgangs versenden (Passwort aus QVL32_SMTP_PASSWORD)\n"
-    "  letters unsent           Briefe der abgelehnten E-Mails als PDF zum Drucken\n"
+    "  bank-import DATEI…       Kontoauszüge (camt.053/camt.054, auch ZIP) lesen und zuordnen;\n"
+    "                           übernimmt die Zuordnung nur mit --yes\n"
+    "  open-items               Offene Posten (PDF und CSV in --reports)\n"
+    "  letters returns|reminders|unsent\n"
+    "                           Briefe zu Rücklastschriften oder Zahlungserinnerungen (--reports),\n"
+    "                           der abgelehnten E-Mails (unsent) als PDF zum Drucken\n"
     "  demo-db DATEI [--owners N] [--seed S]\n"
     "                           Demo-Datenbank anlegen"_qs;
 
@@ -43,6 +52,11 @@ struct Options {
     QCommandLineOption owners{u"owners"_qs, u"demo-db: Anzahl der Waldbesitzer."_qs, u"N"_qs};
     QCommandLineOption seed{u"seed"_qs, u"demo-db: Startwert des Zufallsgenerators."_qs, u"S"_qs};
     QCommandLineOption sql{u"sql"_qs, u"init-db: die T-SQL-Anweisungen ausgeben, ohne zu verbinden."_qs};
+    QCommandLineOption assign{u"assign"_qs, u"bank-import: Umsatz N dem Beleg mit dieser Rechnungsnummer zuordnen."_qs,
+                              u"N=RECHNR"_qs};
+    QCommandLineOption days{u"days"_qs, u"letters reminders: Tage nach der Fälligkeit (Standard 14)."_qs, u"N"_qs};
+    QCommandLineOption returnFee{u"return-fee"_qs, u"letters returns: Rücklastschriftgebühr des Vereins."_qs,
+                                 u"BETRAG"_qs};
 
     void addTo(QCommandLineParser &parser) const
     {
@@ -50,9 +64,10 @@ struct Options {
                                          "einen Befehl aus.\n\n"_qs
                                          + kCommands);
         parser.addOptions({help, version, programDir, commandLine, set, yes, saveSettings, odbcDriver, now,
-                           selectOwners, reports, outbox, owners, seed, sql});
+                           selectOwners, reports, outbox, owners, seed, sql, assign, days, returnFee});
         parser.addPositionalArgument(u"BEFEHL"_qs,
-                                     u"dump, check, run, list-runs, delete-run, init-db, send-mail, letters oder demo-db."_qs,
+                                     u"dump, check, run, list-runs, delete-run, init-db, send-mail, bank-import, "
+                                     "open-items, letters oder demo-db."_qs,
                                      u"BEFEHL [ARGUMENTE]"_qs);
     }
 };
@@ -123,6 +138,30 @@ std::optional<BatchOptions> parseBatchOptions(const QStringList &arguments, QStr
         if (!readCount(u"seed"_qs, parser.value(opt.seed), 0xFFFFFFFFLL, &n, error))
             return std::nullopt;
         o.seed = unsigned(n);
+    }
+    for (const QString &value : parser.values(opt.assign)) {
+        const qsizetype eq = value.indexOf(u'=');
+        bool entryOk = false, numberOk = false;
+        const int entry = eq > 0 ? value.left(eq).toInt(&entryOk) : 0;
+        const qint64 number = eq > 0 ? value.mid(eq + 1).toLongLong(&numberOk) : 0;
+        if (!entryOk || !numberOk || entry < 1) {
+            *error = u"--assign erwartet N=RECHNR (Umsatz und Rechnungsnummer), nicht „"_qs + value + u"“."_qs;
+            return std::nullopt;
+        }
+        o.assignments.append({entry, number});
+    }
+    if (parser.isSet(opt.days)) {
+        if (!readCount(u"days"_qs, parser.value(opt.days), 3650, &n, error))
+            return std::nullopt;
+        o.reminderDays = int(n);
+    }
+    if (parser.isSet(opt.returnFee)) {
+        const std::optional<double> fee = parseNumber(parser.value(opt.returnFee));
+        if (!fee || *fee < 0 || *fee > 1000) {
+            *error = u"--return-fee erwartet einen Betrag wie 3,50, nicht „"_qs + parser.value(opt.returnFee) + u"“."_qs;
+            return std::nullopt;
+        }
+        o.returnFeeCents = qint64(std::llround(*fee * 100));
     }
 
     const QStringList positional = parser.positionalArguments();

@@ -24,6 +24,9 @@ struct BatchOptions {
     QString outbox;                        // --outbox DIR (send-mail, letters unsent)
     int owners = 250;                      // demo-db
     unsigned seed = 1;                     // demo-db
+    QList<QPair<int, qint64>> assignments; // bank-import --assign N=RECHNR (N counted from 1)
+    int reminderDays = 14;                 // letters reminders --days
+    qint64 returnFeeCents = 0;             // letters returns --return-fee
     QString command;
     QStringList arguments;                 // the command's own arguments
 };

@@ -2,6 +2,7 @@
 // --set options as the user would, and runs one command.
 #include "app/FrmDTA.h"
 #include "app/Startup.h"
+#include "cli/BankCommands.h"
 #include "cli/BatchOptions.h"
 #include "cli/BatchUi.h"
 #include "cli/DemoDatabase.h"
@@ -250,14 +251,19 @@ int main(int argc, char **argv)
         printOut(ownTablesSqlServerScript());
         return Done;
     }
-    const QStringList formCommands{u"dump"_qs,       u"check"_qs,     u"run"_qs,     u"list-runs"_qs,
-                                   u"delete-run"_qs, u"init-db"_qs,   u"send-mail"_qs, u"letters"_qs};
+    const QStringList formCommands{u"dump"_qs,        u"check"_qs,       u"run"_qs,          u"list-runs"_qs,
+                                   u"delete-run"_qs,  u"init-db"_qs,     u"send-mail"_qs,    u"bank-import"_qs,
+                                   u"open-items"_qs,  u"letters"_qs};
     if (!formCommands.contains(o.command))
         return usageError(u"Unbekannter Befehl „"_qs + o.command + u"“."_qs);
-    if (o.command == u"letters"_qs && o.arguments != QStringList{u"unsent"_qs})
-        return usageError(u"Der Befehl letters erwartet „unsent“."_qs);
-    const int expectedArguments = o.command == u"delete-run"_qs || o.command == u"letters"_qs ? 1 : 0;
-    if (o.arguments.size() != expectedArguments)
+    if (o.command == u"bank-import"_qs && o.arguments.isEmpty())
+        return usageError(u"Der Befehl bank-import erwartet eine oder mehrere Dateien."_qs);
+    if (o.command == u"letters"_qs
+        && (o.arguments.size() != 1
+            || !QStringList{u"returns"_qs, u"reminders"_qs, u"unsent"_qs}.contains(o.arguments.first())))
+        return usageError(u"Der Befehl letters erwartet returns, reminders oder unsent."_qs);
+    const int expectedArguments = o.command == u"delete-run"_qs ? 1 : 0;
+    if (o.command != u"bank-import"_qs && o.command != u"letters"_qs && o.arguments.size() != expectedArguments)
         return usageError(expectedArguments == 0 ? u"Der Befehl "_qs + o.command + u" erwartet keine Argumente."_qs
                                                  : u"Der Befehl delete-run erwartet den Schlüssel eines Laufs."_qs);
 
@@ -316,8 +322,14 @@ int main(int argc, char **argv)
         result = deleteRun(form, o.arguments.first());
     else if (o.command == u"send-mail"_qs)
         result = sendMailCommand(form, o.outbox);
-    else if (o.command == u"letters"_qs)
+    else if (o.command == u"letters"_qs && o.arguments.first() == u"unsent"_qs)
         result = lettersUnsentCommand(form, o.outbox);
+    else if (o.command == u"bank-import"_qs)
+        result = bankImportCommand(form, o, ui);
+    else if (o.command == u"open-items"_qs)
+        result = openItemsCommand(form, ui);
+    else if (o.command == u"letters"_qs)
+        result = lettersCommand(form, o, ui);
     else
         result = dump(form);
 

@@ -9,6 +9,7 @@
 #include "gui/MailSendDialog.h"
 #include "gui/ModelDialog.h"
 #include "gui/OwnerDialog.h"
+#include "gui/PaymentsDialog.h"
 #include "gui/RunSummaryBox.h"
 #include "platform/Paths.h"
 #include "run/RunDriver.h"
@@ -293,6 +294,13 @@ QWidget *FrmDTAWindow::buildGeneralTab()
 
     auto *owners = button(u"btnWB"_qs, u"&Waldbesitzer Selektion"_qs);
     connect(owners, &QPushButton::clicked, this, &FrmDTAWindow::btnWB_Click);
+    auto *payments = button(u"btnZahlungen"_qs, u"&Zahlungen …"_qs);
+    connect(payments, &QPushButton::clicked, this, [this] {
+        if (!m_view->commitPendingEdit())
+            return;
+        PaymentsDialog dialog(m_form, this);
+        dialog.exec();
+    });
     // An active selection stays in sight: the next run bills only the chosen owners.
     auto *selection = new QLabel;
     selection->setObjectName(u"lblAuswahl"_qs);
@@ -316,6 +324,7 @@ QWidget *FrmDTAWindow::buildGeneralTab()
     selectionRow->addWidget(selection);
     selectionRow->addSpacing(12);
     selectionRow->addWidget(clearSelection);
+    selectionRow->addWidget(payments);
     selectionRow->addWidget(owners);
 
     grid->addWidget(creditor, 0, 0, 3, 1);

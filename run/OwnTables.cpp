@@ -1,5 +1,6 @@
 #include "run/OwnTables.h"
 
+#include "bank/Register.h"
 #include "mail/SentMailSql.h"
 #include "platform/FaultPoints.h"
 #include "run/RunError.h"
@@ -24,6 +25,7 @@ const OwnTablesOf kModules[] = {
     &run_manifest::ownTables,
     &fee_slots::ownTables,
     &mailTables,
+    &register_tables::ownTables,
 };
 
 bool exists(Database &db, const QString &table)

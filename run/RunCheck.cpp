@@ -14,6 +14,7 @@ CheckGrade gradeOf(CheckKind kind)
     switch (kind) {
     case CheckKind::CalculationRefused:
     case CheckKind::NoWritableIban:
+    case CheckKind::InvoiceNumberTaken:
     // The banks would refuse the file, or the members were not told in time.
     case CheckKind::DueDate:
         return CheckGrade::Error;

@@ -21,6 +21,7 @@ enum class CheckKind {
     CalculationRefused, // the fee calculation or the amount limits refused the run
     NoWritableIban,     // a direct-debit run whose bank file could carry no debit
     DueDate,            // the due date against the banks' calendar and the pre-notification
+    InvoiceNumberTaken, // the run's invoice numbers overlap numbers already issued
     // Warnings.
     LeftOut,           // no IBAN the bank file can carry: not debited
     IbanInvalid,       // written, but the bank will reject it

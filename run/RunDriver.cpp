@@ -5,6 +5,7 @@
 #include "platform/Conversions.h"
 #include "run/EInvoiceStep.h"
 #include "run/MailStep.h"
+#include "run/RegisterStep.h"
 #include "run/ReportSteps.h"
 #include "run/RunCheckBuilder.h"
 #include "run/RunError.h"
@@ -202,6 +203,10 @@ void writeSteps(FrmDTA &f, PreparedRun &run, RunReport &report)
         report.firstAccountingFile = report.outputs.size();
         notices = ExportFibu(f, aBuchungen, report.outputs, sepa.notCollected);
         stopIfInterrupted();
+        // The run's documents join its commit: stored with its fees and files, or not at all.
+        registerRun(f, aBuchungen, *db, directDebit, sepa, report);
+        faultPoint("register-geschrieben");
+        stopIfInterrupted();
     } catch (...) {
         outputs.writeDeferredLog(nullptr); // what the data lacked, for the clerk to mend
         throw;
@@ -265,6 +270,16 @@ bool runCheckConfirmed(FrmDTA &f, PreparedRun &run)
             checkDueDate(f, run.check);
             break;
         }
+    }
+}
+
+// The register may be out of reach after a failed run: the proposal then waits for the
+// next start.
+void proposeNextInvoiceNumberAfterRun(FrmDTA &f)
+{
+    try {
+        proposeNextInvoiceNumber(f);
+    } catch (const DbError &) {
     }
 }
 
@@ -341,6 +356,7 @@ RunReport cmdStart_Click(FrmDTA &f)
     }
     if (report.outcome != RunOutcome::Completed && !report.bankFile.isEmpty())
         report.outcome = RunOutcome::Unfinished;
+    proposeNextInvoiceNumberAfterRun(f);
     report.signal = pendingRunSignal();
     return report;
 }

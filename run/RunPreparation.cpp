@@ -1,5 +1,7 @@
 #include "run/RunPreparation.h"
 
+#include "run/RegisterStep.h"
+
 #include "app/FrmDTA.h"
 #include "platform/Conversions.h"
 #include "platform/DatabaseCheck.h"
@@ -162,6 +164,7 @@ std::optional<PreparedRun> readAndCompute(FrmDTA &f, bool directDebit, const QSt
     stopIfInterrupted();
     addComparison(f, records, side, in);
     run.check = buildRunCheck(f, records, in);
+    checkInvoiceNumbers(f, records, run.check);
     return run;
 }
 

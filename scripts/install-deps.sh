@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libqt6sql6-sqlite libqt6sql6-odbc qt6-translations-l10n
-  unixodbc-dev libsqliteodbc tdsodbc libsqlite3-dev libxml2-dev libqpdf-dev
+  unixodbc-dev libsqliteodbc tdsodbc libsqlite3-dev libxml2-dev libqpdf-dev libzip-dev
   libgtest-dev libgmock-dev
   fonts-liberation libxml2-utils poppler-utils xvfb xauth faketime python3 python3-sqlglot
   default-jre-headless libsaxonhe-java

@@ -174,6 +174,7 @@ SepaExport CreateSEPAFile(FrmDTA &f, const QString &exportDir, const Buchungen &
     try {
         SepaHeader header;
         header.messageId = selection.firstNumber + selection.lastNumber;
+        result.messageId = header.messageId;
         header.created = now;
         header.numberOfTransactions = result.numberOfTransactions;
         header.controlSum = sepaAmountText(result.controlSum);

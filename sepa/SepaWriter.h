@@ -29,6 +29,7 @@ struct SepaExport {
     int dataErrors = 0;            // lines logged for faulty IBANs, BICs and mandate references
     QSet<long> notCollected;       // owners (Id_Personal) whose debit could not go into the file
     QStringList logLines;          // for the export error log, written once the fees are committed
+    QString messageId;             // the file's message id, as the bank's statement names the batch
 };
 
 // Reads the creditor, dates, texts and the bank format from the form. Data errors are

@@ -427,6 +427,11 @@ TEST_P(Instants, LeaveTheFileAndItsFeesOrNeither)
     EXPECT_EQ(Site::files(site.exportDir()), c.collected ? QStringList{kBankFile} : QStringList{});
     EXPECT_EQ(site.storedFees(), fees);
     EXPECT_EQ(site.count(u"select count(*) from QVL32_LAUF_DATEIEN"_qs), 0) << "a finished manifest is gone";
+    // The register's rows belong to the same commit: the three documents of the run (the
+    // owner left out of the bank file pays by transfer) and its run, or nothing.
+    EXPECT_EQ(site.count(u"select count(*) from QVL32_BELEGE"_qs), c.collected ? 3 : 0);
+    EXPECT_EQ(site.count(u"select count(*) from QVL32_LAEUFE"_qs) > 0, c.collected);
+    EXPECT_EQ(site.count(u"select count(*) from QVL32_BELEGE where zahlweg = 'Lastschrift'"_qs), fees);
     if (c.collected) {
         QFile file(site.exportDir() + u'/' + kBankFile);
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -445,6 +450,10 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(Instant{"KilledWithTheFileCompleteBeforeTheCommit", "sepa-datei-fertig", "KILL", -1, false},
                       Instant{"KilledAfterTheCommitBeforeTheFileIsNamed", "beitraege-gespeichert", "KILL", -1, true},
                       Instant{"KilledBetweenTheAccountingFiles", "fibu-datei", "KILL", -1, false},
+                      Instant{"KilledWithTheRegisterWrittenBeforeTheCommit", "register-geschrieben", "KILL", -1,
+                              false},
+                      Instant{"TerminatedWithTheRegisterWrittenBeforeTheCommit", "register-geschrieben", "TERM", 143,
+                              false},
                       Instant{"TerminatedBeforeTheCommit", "sepa-datei-fertig", "TERM", 143, false},
                       Instant{"CtrlCBeforeTheCommit", "sepa-datei-fertig", "INT", 130, false},
                       Instant{"CtrlCWhileWaitingForTheLock", "vor-sperre", "INT", 130, false},
@@ -625,6 +634,39 @@ TEST(RunOrNothing, OwnTablesComeFromInitDbWhereTheLoginMayNotCreateThem)
     const BatchResult sql = runBatch({u"init-db"_qs, u"--sql"_qs});
     EXPECT_EQ(sql.exitCode, 0);
     EXPECT_TRUE(sql.out.contains(u"if object_id(N'dbo.QVL32_LAUF_DATEIEN', N'U') is null"_qs)) << sql.out.toStdString();
+}
+
+// An invoice run's register rows are part of its one commit as well: a run killed after
+// writing them leaves neither rows nor files, the next run issues the same numbers, and
+// they are stored once with its letters.
+TEST(RunOrNothing, AnInvoiceRunRegistersItsInvoicesInItsOwnCommit)
+{
+    Site site;
+    const QStringList run = site.args(kDebitFee1 + QStringList{u"--set"_qs, u"LaoderRe(1)=1"_qs, u"--set"_qs,
+                                                               u"txtRechNr=5001"_qs, u"--set"_qs,
+                                                               u"chkEinzelbuchungen=1"_qs, u"run"_qs});
+    const auto killed = startBatch(run, {.environment = {u"QVL32_FAULT_POINT=register-geschrieben:KILL"_qs}});
+    const BatchResult k = finishBatch(*killed);
+    ASSERT_EQ(k.exitCode, -1) << k.err.toStdString();
+    EXPECT_EQ(site.count(u"select count(*) from QVL32_BELEGE"_qs), 0);
+    EXPECT_EQ(site.count(u"select count(*) from QVL32_LAEUFE"_qs), 0);
+    EXPECT_TRUE(visibleFiles(site.ws.root() + u"/berichte"_qs).isEmpty())
+        << visibleFiles(site.ws.root() + u"/berichte"_qs).join(u' ').toStdString();
+
+    const BatchResult r = runBatch(run);
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(hiddenFiles(site.ws.root() + u"/berichte"_qs).isEmpty());
+    EXPECT_TRUE(QFileInfo::exists(site.ws.root() + u"/berichte/Rechnung.pdf"_qs));
+    const int invoices = site.count(u"select count(*) from QVL32_BELEGE"_qs);
+    ASSERT_GT(invoices, 0);
+    EXPECT_EQ(site.count(u"select count(*) from QVL32_BELEGE where art = 'Rechnung' and zahlweg = 'Überweisung'"_qs),
+              invoices);
+    EXPECT_EQ(site.count(u"select min(rechnr) from QVL32_BELEGE"_qs), 5001);
+    EXPECT_EQ(site.count(u"select max(rechnr) from QVL32_BELEGE"_qs), 5000 + invoices);
+    EXPECT_EQ(site.count(u"select count(*) from QVL32_LAEUFE where sammler is null"_qs), 1);
+    // The run names its files: the booking list beside the letters.
+    EXPECT_EQ(site.count(u"select count(*) from QVL32_LAEUFE where dateien like '%Dtaus0.csv%'"_qs), 1);
+    EXPECT_EQ(site.storedFees(), 0) << "an invoice run stores no fee";
 }
 
 // What could fail only after the commit is made before it: an unwritable folder stops the

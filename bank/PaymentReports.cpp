@@ -1,0 +1,279 @@
+#include "bank/PaymentReports.h"
+
+#include "bank/RegisterSql.h"
+#include "bank/ReturnReasons.h"
+#include "platform/Conversions.h"
+#include "platform/Database.h"
+
+#include <QRegularExpression>
+
+namespace qvl {
+
+namespace {
+
+constexpr auto kMoney = u"#.##0,00";
+
+ReportDesign openItemsDesign()
+{
+    ReportDesign d(u"OffenePosten"_qs, u"Offene Posten"_qs, QPageLayout::Landscape);
+    const auto header = SectionKind::PageHeader;
+    const auto detail = SectionKind::Detail;
+    const auto footer = SectionKind::ReportFooter;
+    const int width = d.bodyWidth();
+    d.section(header).Height = 1200;
+    auto &title = d.textBox(header, u"Titel"_qs, u"Titel"_qs, 0, 100, width - 2500, 450);
+    title.FontSize = 14;
+    title.FontBold = true;
+    d.label(header, u"Seite"_qs, u"Seite %p"_qs, width - 2500, 100, 2500, 300).Alignment = Qt::AlignRight;
+    struct Column {
+        const char16_t *field, *caption;
+        int width;
+        bool money;
+    };
+    const Column columns[] = {{u"Nummer", u"Nr.", 900, false},          {u"Name", u"Waldbesitzer", 2700, false},
+                              {u"Beleg", u"Beleg", 2000, false},         {u"Datum", u"Datum", 1100, false},
+                              {u"Faellig", u"Fällig", 1100, false},      {u"Betrag", u"Betrag", 1400, true},
+                              {u"Bezahlt", u"Bezahlt", 1400, true},      {u"Ruecklastschrift", u"Rücklastschrift", 2400, false},
+                              {u"Offen", u"Offen", 1400, true},          {u"Mahnstufe", u"Mahnst.", 700, false}};
+    int left = 0;
+    d.section(detail).Height = 280;
+    d.section(detail).KeepTogether = true;
+    for (const Column &c : columns) {
+        auto &caption = d.label(header, u"Kopf"_qs + QString::fromUtf16(c.field), QString::fromUtf16(c.caption), left,
+                                750, c.width - 60, 300);
+        caption.FontBold = true;
+        caption.FontSize = 9;
+        auto &value = d.textBox(detail, QString::fromUtf16(c.field), QString::fromUtf16(c.field), left, 20,
+                                c.width - 60, 240);
+        value.FontSize = 9;
+        if (c.money) {
+            caption.Alignment = Qt::AlignRight;
+            value.Alignment = Qt::AlignRight;
+            value.DataFormat = QString::fromUtf16(kMoney);
+            value.WordWrap = false;
+        }
+        left += c.width;
+    }
+    d.line(header, u"Linie1"_qs, 0, 1100, width);
+    d.section(footer).Height = 700;
+    d.line(footer, u"Linie2"_qs, 0, 100, width);
+    d.label(footer, u"SummeText"_qs, u"Summe offen"_qs, 0, 200, 4000, 300).FontBold = true;
+    auto &sum = d.textBox(footer, u"SummeOffen"_qs, u"Offen"_qs, width - 2100 - 1400, 200, 1340, 300);
+    sum.Function = ControlFunction::Sum;
+    sum.DataFormat = QString::fromUtf16(kMoney);
+    sum.Alignment = Qt::AlignRight;
+    sum.FontBold = true;
+    sum.WordWrap = false;
+    return d;
+}
+
+ReportDesign letterDesign(LetterKind kind)
+{
+    ReportDesign d(kind == LetterKind::Returns ? u"Ruecklastschrift"_qs : u"Mahnung"_qs,
+                   kind == LetterKind::Returns ? u"Rücklastschriften"_qs : u"Zahlungserinnerungen"_qs);
+    d.NewPagePerRow = true;
+    const auto detail = SectionKind::Detail;
+    const int width = d.bodyWidth();
+    d.section(detail).Height = 9000;
+    auto &head = d.textBox(detail, u"Briefkopf"_qs, u"Verein"_qs, 0, 300, width, 500);
+    head.FontSize = 14;
+    head.FontBold = true;
+    head.Alignment = Qt::AlignRight;
+    head.MinFontSize = 9;
+    // The envelope window (DIN 5008): sender line, then the address.
+    auto &sender = d.textBox(detail, u"Absender"_qs, u"Absenderzeile"_qs, 0, 2300, 4800, 220);
+    sender.FontSize = 7;
+    sender.WordWrap = false;
+    sender.MinFontSize = 6;
+    auto &address = d.textBox(detail, u"Anschrift"_qs, u"Anschrift"_qs, 0, 2600, 4800, 1300);
+    address.FontSize = 10;
+    address.RaiseLimit = 300;
+    d.textBox(detail, u"Datum"_qs, u"Datum"_qs, width - 2500, 4300, 2500, 300).Alignment = Qt::AlignRight;
+    auto &subject = d.textBox(detail, u"Betreff"_qs, u"Betreff"_qs, 0, 4900, width, 300);
+    subject.FontBold = true;
+    subject.FontSize = 11;
+    auto &body = d.textBox(detail, u"Brieftext"_qs, u"Brieftext"_qs, 0, 5500, width, 3000);
+    body.FontSize = 10;
+    return d;
+}
+
+QString dateText(const QDate &date)
+{
+    return date.isValid() ? formatDate(date, u"dd.mm.yyyy"_qs) : QString();
+}
+
+} // namespace
+
+QString euroCents(qint64 cents)
+{
+    return formatNumber(double(cents) / 100, u"#,##0.00"_qs) + u" €"_qs;
+}
+
+QHash<long, OwnerAddress> ownerAddresses(Database &db)
+{
+    QHash<long, OwnerAddress> addresses;
+    const std::unique_ptr<RowCursor> rows = db.select(db.sql(register_sql::kOwnerAddresses));
+    while (rows->next()) {
+        OwnerAddress a;
+        a.salutation = rows->text(1);
+        a.name = (rows->text(3) + u' ' + rows->text(2)).trimmed();
+        a.street = rows->text(4);
+        a.postcodeCity = (rows->text(5) + u' ' + rows->text(6)).trimmed();
+        addresses.insert(rows->integer(0), a);
+    }
+    return addresses;
+}
+
+Report openItemsReport(const QList<OpenItem> &items, const QDate &today, const QString &association)
+{
+    RecordSet rs;
+    rs.append(u"Titel"_qs, FieldType::Text, 200);
+    rs.append(u"Nummer"_qs, FieldType::Integer);
+    rs.append(u"Name"_qs, FieldType::Text, 200);
+    rs.append(u"Beleg"_qs, FieldType::Text, 40);
+    rs.append(u"Datum"_qs, FieldType::Date);
+    rs.append(u"Faellig"_qs, FieldType::Date);
+    rs.append(u"Betrag"_qs, FieldType::Double);
+    rs.append(u"Bezahlt"_qs, FieldType::Double);
+    rs.append(u"Ruecklastschrift"_qs, FieldType::Text, 200);
+    rs.append(u"Offen"_qs, FieldType::Double);
+    rs.append(u"Mahnstufe"_qs, FieldType::Integer);
+    const QString title = u"Offene Posten "_qs + association + u" – Stand "_qs + dateText(today);
+    for (const OpenItem &item : items) {
+        const RegisteredDocument &d = item.document;
+        rs.addNew();
+        rs.set(u"Titel"_qs, title);
+        rs.set(u"Nummer"_qs, qint64(d.nummer));
+        rs.set(u"Name"_qs, d.name);
+        rs.set(u"Beleg"_qs, documentKindText(d.kind) + u' ' + QString::number(d.number));
+        rs.set(u"Datum"_qs, d.date);
+        rs.set(u"Faellig"_qs, d.due);
+        rs.set(u"Betrag"_qs, double(d.grossCents) / 100);
+        rs.set(u"Bezahlt"_qs, double(item.paidCents) / 100);
+        if (item.returned)
+            rs.set(u"Ruecklastschrift"_qs, dateText(item.returnedOn) + u": "_qs + returnReasonText(item.returnCode));
+        rs.set(u"Offen"_qs, double(item.openCents) / 100);
+        rs.set(u"Mahnstufe"_qs, d.reminderLevel);
+    }
+    static const ReportDesign design = openItemsDesign();
+    return Report(design, std::move(rs));
+}
+
+QString defaultLetterModel(LetterKind kind)
+{
+    if (kind == LetterKind::Returns)
+        return u"Sehr geehrte Damen und Herren,\n\n"
+               "Ihre Bank hat unsere Lastschrift über {Betrag} zu {Beleg} Nr. {Rechnungsnummer} vom {Datum} "
+               "am {Rueckgabedatum} zurückgegeben. Grund: {Grund}.\n\n"
+               "Bitte überweisen Sie {Gesamt} ({Betrag}{Gebuehrtext}) bis zum {Zahlbar} auf unser Konto "
+               "IBAN {IBAN}, BIC {BIC} bei der {Bank}, Verwendungszweck „RE {Rechnungsnummer}“.\n\n"
+               "Mit freundlichen Grüßen\n{Verein}"_qs;
+    return u"Sehr geehrte Damen und Herren,\n\n"
+           "zu {Beleg} Nr. {Rechnungsnummer} vom {Datum} über {Betrag}, fällig am {Faellig}, ist bei uns noch "
+           "{Offen} offen. Sicher haben Sie die Zahlung nur übersehen.\n\n"
+           "Bitte überweisen Sie {Offen} bis zum {Zahlbar} auf unser Konto IBAN {IBAN}, BIC {BIC} bei der {Bank}, "
+           "Verwendungszweck „RE {Rechnungsnummer}“. Hat sich Ihre Zahlung mit diesem Schreiben gekreuzt, "
+           "betrachten Sie es bitte als gegenstandslos.\n\n"
+           "Mit freundlichen Grüßen\n{Verein}"_qs;
+}
+
+QString fillModel(QString model, const QHash<QString, QString> &fields)
+{
+    static const QRegularExpression field(u"\\{(\\w+)\\}"_qs);
+    QString filled;
+    qsizetype from = 0;
+    for (auto it = field.globalMatch(model); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        filled += QStringView(model).mid(from, m.capturedStart() - from);
+        const auto value = fields.constFind(m.captured(1));
+        filled += value != fields.cend() ? *value : m.captured();
+        from = m.capturedEnd();
+    }
+    filled += QStringView(model).mid(from);
+    return filled;
+}
+
+Report paymentLetters(const QList<OpenItem> &items, const QHash<long, OwnerAddress> &addresses,
+                      const LetterOptions &o)
+{
+    RecordSet rs;
+    for (const char16_t *name : {u"Verein", u"Absenderzeile", u"Anschrift", u"Datum", u"Betreff", u"Brieftext",
+                                 u"Grund"})
+        rs.append(QString::fromUtf16(name), FieldType::Text, 4000);
+    rs.append(u"Nummer"_qs, FieldType::Integer);
+    rs.append(u"Rechnungsnummer"_qs, FieldType::Text, 20);
+    rs.append(u"Betrag"_qs, FieldType::Double);
+    rs.append(u"Gebuehr"_qs, FieldType::Double);
+    rs.append(u"Gesamt"_qs, FieldType::Double);
+    rs.append(u"Mahnstufe"_qs, FieldType::Integer);
+    const LetterSender &s = o.sender;
+    const QString model = o.model.trimmed().isEmpty() ? defaultLetterModel(o.kind) : o.model;
+    const QString payBy = dateText(o.today.addDays(o.payWithinDays));
+    for (const OpenItem &item : items) {
+        const RegisteredDocument &d = item.document;
+        const OwnerAddress a = addresses.value(d.idPersonal, OwnerAddress{{}, d.name, {}, {}});
+        const bool returns = o.kind == LetterKind::Returns;
+        const qint64 fee = returns ? o.returnFeeCents : 0;
+        const qint64 amount = item.openCents;
+        const int level = d.reminderLevel + 1;
+        QHash<QString, QString> fields{
+            {u"Name"_qs, a.name},
+            {u"Beleg"_qs, documentKindText(d.kind)},
+            {u"Rechnungsnummer"_qs, QString::number(d.number)},
+            {u"Datum"_qs, dateText(d.date)},
+            {u"Faellig"_qs, dateText(d.due)},
+            {u"Betrag"_qs, euroCents(returns ? d.grossCents : amount)},
+            {u"Offen"_qs, euroCents(amount)},
+            {u"Gebuehr"_qs, euroCents(fee)},
+            {u"Gebuehrtext"_qs, fee > 0 ? u" zuzüglich unserer Rücklastschriftgebühr von "_qs + euroCents(fee)
+                                        : QString()},
+            {u"Gesamt"_qs, euroCents(amount + fee)},
+            {u"Grund"_qs, returnReasonText(item.returnCode)},
+            {u"Rueckgabedatum"_qs, dateText(item.returnedOn)},
+            {u"Zahlbar"_qs, payBy},
+            {u"Stufe"_qs, QString::number(level)},
+            {u"IBAN"_qs, s.iban},
+            {u"BIC"_qs, s.bic},
+            {u"Bank"_qs, s.bank},
+            {u"Verein"_qs, s.association}};
+        rs.addNew();
+        rs.set(u"Verein"_qs, s.association);
+        rs.set(u"Absenderzeile"_qs, s.association + u", "_qs + s.street + u", "_qs + s.postcode + u' ' + s.city);
+        rs.set(u"Anschrift"_qs,
+               QStringList{a.salutation, a.name, a.street, a.postcodeCity}.filter(QRegularExpression(u"\\S"_qs))
+                   .join(u'\n'));
+        rs.set(u"Datum"_qs, s.city + u", "_qs + dateText(o.today));
+        rs.set(u"Betreff"_qs, returns ? u"Rücklastschrift zu "_qs + documentKindText(d.kind) + u" Nr. "_qs
+                                          + QString::number(d.number)
+                                      : (level == 1 ? u"Zahlungserinnerung"_qs
+                                                    : QString::number(level) + u". Mahnung"_qs)
+                                            + u" zu "_qs + documentKindText(d.kind) + u" Nr. "_qs
+                                            + QString::number(d.number));
+        rs.set(u"Brieftext"_qs, fillModel(model, fields));
+        rs.set(u"Grund"_qs, returns ? returnReasonText(item.returnCode) : QString());
+        rs.set(u"Nummer"_qs, qint64(d.nummer));
+        rs.set(u"Rechnungsnummer"_qs, QString::number(d.number));
+        rs.set(u"Betrag"_qs, double(amount) / 100);
+        rs.set(u"Gebuehr"_qs, double(fee) / 100);
+        rs.set(u"Gesamt"_qs, double(amount + fee) / 100);
+        rs.set(u"Mahnstufe"_qs, returns ? 0 : level);
+    }
+    static const ReportDesign returnsDesign = letterDesign(LetterKind::Returns);
+    static const ReportDesign remindersDesign = letterDesign(LetterKind::Reminders);
+    return Report(o.kind == LetterKind::Returns ? returnsDesign : remindersDesign, std::move(rs));
+}
+
+void recordReminders(Database &db, const QList<OpenItem> &items, const QDate &today)
+{
+    Transaction transaction(db);
+    QSqlQuery update = db.prepare(db.sql(register_sql::kSetReminder));
+    for (const OpenItem &item : items) {
+        update.bindValue(0, item.document.reminderLevel + 1);
+        update.bindValue(1, today.toString(Qt::ISODate));
+        update.bindValue(2, item.document.number);
+        Database::exec(update);
+    }
+    transaction.commit();
+}
+
+} // namespace qvl

@@ -1,0 +1,58 @@
+#pragma once
+// The printed outputs of the payments: the list "Offene Posten" and the letters for
+// returned debits and payment reminders, each a Report of the program's report engine
+// (PDF, print preview) with its row table (CSV). The designs are built in code; the
+// letters' texts are text models with fields in braces ("{Betrag}"), the built-in ones
+// unless the association keeps its own.
+
+#include "bank/OpenItems.h"
+#include "print/Report.h"
+
+#include <QHash>
+
+namespace qvl {
+
+class Database;
+
+// The association as the letters name it, and the account a transfer goes to.
+struct LetterSender {
+    QString association, street, postcode, city;
+    QString iban, bic, bank;
+};
+
+struct OwnerAddress {
+    QString salutation, name, street, postcodeCity;
+};
+
+enum class LetterKind { Returns, Reminders };
+
+struct LetterOptions {
+    LetterKind kind = LetterKind::Returns;
+    QDate today;
+    int payWithinDays = 14;     // the new date to pay by
+    qint64 returnFeeCents = 0;  // the association's own fee for a returned debit
+    QString model;              // the text model; empty: the built-in one
+    LetterSender sender;
+};
+
+// The owners' addresses from the suite's table of persons.
+QHash<long, OwnerAddress> ownerAddresses(Database &db);
+
+Report openItemsReport(const QList<OpenItem> &items, const QDate &today, const QString &association);
+
+// One letter per item; a reminder's level is the document's level + 1.
+Report paymentLetters(const QList<OpenItem> &items, const QHash<long, OwnerAddress> &addresses,
+                      const LetterOptions &options);
+
+// The built-in text models.
+QString defaultLetterModel(LetterKind kind);
+// The model with its fields filled in; an unknown field stays as written.
+QString fillModel(QString model, const QHash<QString, QString> &fields);
+
+// Records the reminder level of each document reminded (after its letter was made).
+void recordReminders(Database &db, const QList<OpenItem> &items, const QDate &today);
+
+// "1.234,50 €"
+QString euroCents(qint64 cents);
+
+} // namespace qvl

@@ -1,0 +1,173 @@
+// Times reading and matching a year's bank statement against the register: a camt.053
+// file of ENTRIES entries (default 10,000: batch credits, returns, transfers named by
+// invoice number, by IBAN and amount, by name and amount, unrelated bookings) against
+// DOCUMENTS registered documents (default 100,000). Reading streams the file through the
+// schema check; the peak memory is shown before and after, and for a file ten times as
+// large, so that what the file's size costs can be seen apart from what its entries cost.
+// Usage: qvl32-bench-payments [ENTRIES] [DOCUMENTS]
+#include "bank/ApplyMatches.h"
+#include "bank/CamtReader.h"
+#include "bank/Matching.h"
+#include "bench/BenchSupport.h"
+#include "platform/Database.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <cstdio>
+
+using namespace qvl;
+
+namespace {
+
+QString iban(qint64 n)
+{
+    return u"DE00"_qs + QString::number(n).rightJustified(18, u'0');
+}
+
+QList<RegisteredDocument> documents(int count)
+{
+    QList<RegisteredDocument> all;
+    all.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        RegisteredDocument d;
+        d.number = 100001 + i;
+        d.kind = i % 2 ? DocumentKind::Invoice : DocumentKind::FeeNotice;
+        d.idPersonal = i + 1;
+        d.nummer = 1000 + i;
+        d.name = u"Waldbesitzer"_qs + QString::number(i) + u" Vorname"_qs;
+        d.date = QDate(2026, 12, 6);
+        d.due = QDate(2026, 12, 28);
+        d.way = i % 2 ? PaymentWay::Transfer : PaymentWay::DirectDebit;
+        d.mandate = d.way == PaymentWay::DirectDebit ? u"M"_qs + QString::number(i) : QString();
+        d.iban = iban(i);
+        d.grossCents = 2000 + (i % 977) * 5;
+        d.run = u"2026 Mitgliedsbeitrag"_qs;
+        d.batchId = d.way == PaymentWay::DirectDebit ? u"B"_qs + QString::number(i / 5000) : QString();
+        all.append(d);
+    }
+    return all;
+}
+
+QByteArray entryXml(int k, const QList<RegisteredDocument> &docs)
+{
+    const RegisteredDocument &d = docs[(k * 7919) % docs.size()];
+    const auto amount = [](qint64 c) {
+        return QByteArray::number(c / 100) + '.' + QByteArray::number(c % 100).rightJustified(2, '0');
+    };
+    const QByteArray head = "<Ntry><Amt Ccy=\"EUR\">";
+    const QByteArray date = "<Sts><Cd>BOOK</Cd></Sts><BookgDt><Dt>2027-01-15</Dt></BookgDt><AcctSvcrRef>R"
+                            + QByteArray::number(k) + "</AcctSvcrRef>";
+    const QByteArray code = "<BkTxCd><Domn><Cd>PMNT</Cd><Fmly><Cd>RCDT</Cd><SubFmlyCd>ESCT</SubFmlyCd></Fmly></Domn>"
+                            "</BkTxCd>";
+    switch (k % 5) {
+    case 0: // a return of a debit
+        if (d.way == PaymentWay::DirectDebit)
+            return head + amount(d.grossCents) + "</Amt><CdtDbtInd>DBIT</CdtDbtInd>" + date + code
+                   + "<NtryDtls><TxDtls><Refs><EndToEndId>" + d.mandate.toUtf8() + "</EndToEndId></Refs>"
+                   + "<AmtDtls><InstdAmt><Amt Ccy=\"EUR\">" + amount(d.grossCents)
+                   + "</Amt></InstdAmt></AmtDtls><RtrInf><Rsn><Cd>AC04</Cd></Rsn></RtrInf></TxDtls></NtryDtls></Ntry>\n";
+        [[fallthrough]];
+    case 1: // the invoice number in the remittance text
+        return head + amount(d.grossCents) + "</Amt><CdtDbtInd>CRDT</CdtDbtInd>" + date + code
+               + "<NtryDtls><TxDtls><RmtInf><Ustrd>Beitrag 2026 RE " + QByteArray::number(d.number)
+               + "</Ustrd></RmtInf></TxDtls></NtryDtls></Ntry>\n";
+    case 2: // IBAN and amount
+        return head + amount(d.grossCents) + "</Amt><CdtDbtInd>CRDT</CdtDbtInd>" + date + code
+               + "<NtryDtls><TxDtls><RltdPties><DbtrAcct><Id><IBAN>" + d.iban.toUtf8()
+               + "</IBAN></Id></DbtrAcct></RltdPties><RmtInf><Ustrd>Beitrag</Ustrd></RmtInf></TxDtls></NtryDtls></Ntry>\n";
+    case 3: // name and amount
+        return head + amount(d.grossCents) + "</Amt><CdtDbtInd>CRDT</CdtDbtInd>" + date + code
+               + "<NtryDtls><TxDtls><RltdPties><Dbtr><Pty><Nm>" + d.name.toUtf8()
+               + "</Nm></Pty></Dbtr></RltdPties></TxDtls></NtryDtls></Ntry>\n";
+    default: // unrelated
+        return head + "17.30</Amt><CdtDbtInd>DBIT</CdtDbtInd>" + date + code + "<AddtlNtryInf>Kontoführung</AddtlNtryInf></Ntry>\n";
+    }
+}
+
+bool writeStatement(const QString &path, int entries, const QList<RegisteredDocument> &docs)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return false;
+    f.write("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Document xmlns=\"urn:iso:std:iso:20022:tech:xsd:"
+            "camt.053.001.08\"><BkToCstmrStmt><GrpHdr><MsgId>J</MsgId><CreDtTm>2027-01-31T18:00:00</CreDtTm>"
+            "</GrpHdr><Stmt><Id>1</Id><Acct><Id><IBAN>DE02120300000000202051</IBAN></Id></Acct><Bal><Tp><CdOrPrtry>"
+            "<Cd>CLBD</Cd></CdOrPrtry></Tp><Amt Ccy=\"EUR\">0.00</Amt><CdtDbtInd>CRDT</CdtDbtInd><Dt><Dt>2027-01-31"
+            "</Dt></Dt></Bal>\n");
+    for (int k = 0; k < entries; ++k)
+        f.write(entryXml(k, docs));
+    f.write("</Stmt></BkToCstmrStmt></Document>\n");
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const int entries = argc > 1 ? std::atoi(argv[1]) : 10000;
+    const int count = argc > 2 ? std::atoi(argv[2]) : 100000;
+    QTemporaryDir dir;
+    const QList<RegisteredDocument> docs = documents(count);
+    const QString database = dir.filePath(u"register.sqlite"_qs);
+    QFile(database).open(QIODevice::WriteOnly); // an empty file is a new embedded database
+    QElapsedTimer t;
+    t.start();
+    {
+        const std::unique_ptr<Database> db = Database::open(u"Provider=SQLite;Data Source="_qs + database);
+        Transaction transaction(*db);
+        registerDocuments(*db, docs);
+        transaction.commit();
+    }
+    const qint64 registerMs = t.elapsed();
+    const QString small = dir.filePath(u"auszug.xml"_qs);
+    const QString large = dir.filePath(u"auszug-gross.xml"_qs);
+    if (!writeStatement(small, entries, docs) || !writeStatement(large, entries * 10, docs))
+        return 1;
+    const double before = bench::peakMegabytes();
+
+    t.restart();
+    const std::unique_ptr<Database> db = Database::open(u"Provider=SQLite;Data Source="_qs + database);
+    const QList<RegisteredDocument> registered = readDocuments(*db);
+    const QList<RecordedPayment> payments = readPayments(*db);
+    const QSet<QString> read = keysRead(*db);
+    const qint64 registerReadMs = t.elapsed();
+    t.restart();
+    CamtReading reading = readCamtFiles({small});
+    const qint64 readMs = t.elapsed();
+    t.restart();
+    const Matching matching = matchEntries(std::move(reading.entries), registered, payments, read);
+    const qint64 matchMs = t.elapsed();
+    const double afterSmall = bench::peakMegabytes();
+    if (!reading.refused.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(reading.refused.join(u'\n')));
+        return 1;
+    }
+
+    t.restart();
+    const CamtReading big = readCamtFiles({large});
+    const qint64 bigMs = t.elapsed();
+    const double afterLarge = bench::peakMegabytes();
+
+    std::printf("documents registered    %d in %lld ms\n", count, static_cast<long long>(registerMs));
+    std::printf("register read           %lld ms\n", static_cast<long long>(registerReadMs));
+    std::printf("statement read          %lld ms (%lld entries, %.1f MB, schema checked)\n",
+                static_cast<long long>(readMs), static_cast<long long>(matching.entries.size()),
+                QFileInfo(small).size() / 1048576.0);
+    std::printf("matching                %lld ms (%d batch, %d returned, %d paid, %d partly, %d over, %d ambiguous, "
+                "%d unmatched)\n",
+                static_cast<long long>(matchMs), matching.count(MatchKind::BatchCredit),
+                matching.count(MatchKind::Returned), matching.count(MatchKind::Paid),
+                matching.count(MatchKind::PartlyPaid), matching.count(MatchKind::OverPaid),
+                matching.count(MatchKind::Ambiguous), matching.count(MatchKind::Unmatched));
+    std::printf("read and match          %lld ms (target < 2000)\n",
+                static_cast<long long>(registerReadMs + readMs + matchMs));
+    std::printf("peak memory             %.1f MB before, %.1f MB after reading and matching\n", before, afterSmall);
+    std::printf("ten times the entries   %lld ms, %.1f MB file, peak %.1f MB (%lld entries kept)\n",
+                static_cast<long long>(bigMs), QFileInfo(large).size() / 1048576.0, afterLarge,
+                static_cast<long long>(big.entries.size()));
+    return 0;
+}

@@ -1,0 +1,109 @@
+#include "cli/BankCommands.h"
+
+#include "app/FrmDTA.h"
+#include "bank/MatchingText.h"
+#include "cli/BatchUi.h"
+#include "platform/Database.h"
+#include "run/PaymentsStep.h"
+
+#include <cstdio>
+
+namespace qvl {
+
+namespace {
+
+void printOut(const QString &text)
+{
+    std::fputs(text.toUtf8().constData(), stdout);
+}
+
+void printError(const QString &title, const QString &text)
+{
+    std::fputs((u'[' + title + u"]\n"_qs + text + u'\n').toUtf8().constData(), stderr);
+}
+
+int showReport(BatchUi &ui, const Report &report)
+{
+    const qsizetype before = ui.writtenFiles().size();
+    if (!ui.showReport(report))
+        return 1;
+    for (const QString &file : ui.writtenFiles().mid(before))
+        printOut(file + u'\n');
+    return 0;
+}
+
+} // namespace
+
+int bankImportCommand(FrmDTA &f, const BatchOptions &o, BatchUi &)
+{
+    try {
+        BankImport import = readBankFiles(f, o.arguments);
+        for (const QString &refused : import.reading.refused)
+            printError(u"Kontoauszug"_qs, refused);
+        const OpenBalances balances = registerBalances(f);
+        for (const auto &[entry, number] : o.assignments) {
+            QString error;
+            if (!assignByHand(import.matching, entry - 1, number, balances, &error)) {
+                printError(u"Zuordnung"_qs, error);
+                return 3;
+            }
+        }
+        printOut(matchingText(import.matching));
+        if (!import.reading.refused.isEmpty()) {
+            printError(u"Kontoauszug"_qs, u"Es wurde nichts übernommen: erst wenn jede Datei gelesen werden kann."_qs);
+            return 3;
+        }
+        if (!o.yes) {
+            printOut(u"Nichts übernommen (mit --yes übernehmen).\n"_qs);
+            return 0;
+        }
+        const ApplyResult applied = applyBankImport(f, import);
+        printOut(u"Übernommen: "_qs + QString::number(applied.entries) + u" Umsätze, "_qs
+                 + QString::number(applied.payments) + u" Zahlungen und Rücklastschriften.\n"_qs);
+        return 0;
+    } catch (const DbError &e) {
+        printError(u"Datenbank"_qs, e.message());
+        return 1;
+    }
+}
+
+int openItemsCommand(FrmDTA &f, BatchUi &ui)
+{
+    try {
+        const QList<OpenItem> items = currentOpenItems(f, true);
+        return showReport(ui, openItemsReport(items, f.clock().now().date(), f.txtFirmenName.Text));
+    } catch (const DbError &e) {
+        printError(u"Datenbank"_qs, e.message());
+        return 1;
+    }
+}
+
+int lettersCommand(FrmDTA &f, const BatchOptions &o, BatchUi &ui)
+{
+    const QString which = o.arguments.value(0);
+    if (which != u"returns"_qs && which != u"reminders"_qs) {
+        printError(u"Briefe"_qs, u"letters erwartet returns oder reminders, nicht „"_qs + which + u"“."_qs);
+        return 2;
+    }
+    LetterRequest request;
+    request.kind = which == u"returns"_qs ? LetterKind::Returns : LetterKind::Reminders;
+    request.reminderDays = o.reminderDays;
+    request.returnFeeCents = o.returnFeeCents;
+    try {
+        const Letters letters = makeLetters(f, request);
+        if (!letters.report) {
+            printOut(u"Keine Briefe: kein Beleg ist betroffen.\n"_qs);
+            return 0;
+        }
+        if (const int failed = showReport(ui, *letters.report))
+            return failed;
+        if (request.kind == LetterKind::Reminders)
+            recordRemindersSent(f, letters);
+        return 0;
+    } catch (const DbError &e) {
+        printError(u"Datenbank"_qs, e.message());
+        return 1;
+    }
+}
+
+} // namespace qvl

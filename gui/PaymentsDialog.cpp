@@ -1,0 +1,186 @@
+#include "gui/PaymentsDialog.h"
+
+#include "app/FrmDTA.h"
+#include "bank/MatchingText.h"
+#include "gui/DialogButton.h"
+#include "platform/Conversions.h"
+#include "platform/Database.h"
+#include "platform/Paths.h"
+
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QInputDialog>
+#include <QLabel>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace qvl {
+
+PaymentsDialog::PaymentsDialog(FrmDTA &form, QWidget *parent)
+    : QDialog(parent), m_form(form), m_table(new QTableWidget(0, 6)), m_summary(new QLabel)
+{
+    setWindowTitle(u"Zahlungen"_qs);
+    setObjectName(u"frmZahlungen"_qs);
+    m_table->setObjectName(u"tblZuordnung"_qs);
+    m_table->setHorizontalHeaderLabels(
+        {u"Nr."_qs, u"Buchungstag"_qs, u"Betrag"_qs, u"Name"_qs, u"Zuordnung"_qs, u"Belege und Hinweis"_qs});
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->horizontalHeader()->setStretchLastSection(true);
+    m_table->verticalHeader()->hide();
+    m_summary->setWordWrap(true);
+
+    auto *read = dialogButton(u"cmdLesen"_qs, u"Kontoauszüge &lesen …"_qs, this, [this] { chooseFiles(); });
+    auto *assign = dialogButton(u"cmdZuordnen"_qs, u"Beleg &zuordnen …"_qs, this, [this] { assignByHandClicked(); });
+    auto *take = dialogButton(u"cmdUebernehmen"_qs, u"Ü&bernehmen"_qs, this, [this] { apply(); });
+    auto *open = dialogButton(u"cmdOffenePosten"_qs, u"&Offene Posten"_qs, this, [this] { showOpenItems(); });
+    auto *returns = dialogButton(u"cmdRuecklastschriften"_qs, u"Briefe zu &Rücklastschriften"_qs, this,
+                                 [this] { makeLetters(LetterKind::Returns); });
+    auto *reminders = dialogButton(u"cmdMahnungen"_qs, u"Zahlungs&erinnerungen"_qs, this,
+                                   [this] { makeLetters(LetterKind::Reminders); });
+    auto *close = dialogButton(u"cmdSchliessen"_qs, u"S&chließen"_qs, this, [this] { accept(); });
+
+    auto *top = new QHBoxLayout;
+    top->addWidget(read);
+    top->addWidget(assign);
+    top->addWidget(take);
+    top->addStretch(1);
+    auto *bottom = new QHBoxLayout;
+    bottom->addWidget(open);
+    bottom->addWidget(returns);
+    bottom->addWidget(reminders);
+    bottom->addStretch(1);
+    bottom->addWidget(close);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(m_table, 1);
+    layout->addWidget(m_summary);
+    layout->addLayout(bottom);
+    resize(900, 500);
+}
+
+bool PaymentsDialog::guarded(const std::function<void()> &step)
+{
+    try {
+        step();
+        return true;
+    } catch (const DbError &e) {
+        m_form.ui().message(e.message(), u"Zahlungen"_qs, MsgIcon::Critical);
+        return false;
+    }
+}
+
+void PaymentsDialog::chooseFiles()
+{
+    const QStringList paths = QFileDialog::getOpenFileNames(
+        this, u"Kontoauszüge lesen"_qs, nativePath(m_form.strExportPfad),
+        u"Kontoauszüge (*.xml *.XML *.zip *.ZIP);;Alle Dateien (*)"_qs);
+    if (!paths.isEmpty())
+        readFiles(paths);
+}
+
+void PaymentsDialog::readFiles(const QStringList &paths)
+{
+    guarded([&] { m_import = readBankFiles(m_form, paths); });
+    m_applied = false;
+    if (!m_import.reading.refused.isEmpty())
+        m_form.ui().message(m_import.reading.refused.join(u"\n"_qs)
+                                + u"\n\nEs kann erst übernommen werden, wenn jede Datei gelesen werden kann."_qs,
+                            u"Kontoauszüge"_qs, MsgIcon::Exclamation);
+    refresh();
+}
+
+void PaymentsDialog::refresh()
+{
+    const Matching &m = m_import.matching;
+    m_table->setRowCount(int(m.matches.size()));
+    for (int i = 0; i < int(m.matches.size()); ++i) {
+        const Match &match = m.matches[i];
+        const BankEntry &e = m.entries[match.entry];
+        // The line text carries documents and note after the kind.
+        const QString line = matchLine(m, i);
+        const QString kind = matchKindText(match.kind);
+        const qsizetype at = line.indexOf(kind);
+        QString rest = at >= 0 ? line.mid(at + kind.size()) : QString();
+        if (rest.startsWith(u": "_qs) || rest.startsWith(u" – "_qs))
+            rest = rest.mid(2).trimmed();
+        const QString cells[] = {QString::number(i + 1), formatDate(e.booked, u"dd.mm.yyyy"_qs),
+                                 (e.credit ? u"+"_qs : u"-"_qs) + euroCents(e.cents),
+                                 e.transactions.value(0).name, kind, rest};
+        for (int c = 0; c < 6; ++c)
+            m_table->setItem(i, c, new QTableWidgetItem(cells[c]));
+        m_table->item(i, 2)->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    }
+    m_table->resizeColumnsToContents();
+    m_summary->setText(m.matches.isEmpty() ? u"Noch kein Kontoauszug gelesen."_qs
+                                           : matchingText(m).section(u'\n', -2).trimmed()
+                                                 + (m_applied ? u" Übernommen."_qs : QString()));
+}
+
+void PaymentsDialog::assignByHandClicked()
+{
+    const int row = m_table->currentRow();
+    if (row < 0) {
+        m_form.ui().message(u"Bitte wählen Sie zuerst einen Umsatz aus."_qs, u"Zahlungen"_qs);
+        return;
+    }
+    bool ok = false;
+    const qint64 number = QInputDialog::getText(this, u"Beleg zuordnen"_qs, u"Rechnungsnummer:"_qs).toLongLong(&ok);
+    if (ok)
+        assignSelected(number);
+}
+
+void PaymentsDialog::assignSelected(qint64 number)
+{
+    const int row = m_table->currentRow();
+    guarded([&] {
+        QString error;
+        if (!assignByHand(m_import.matching, row, number, registerBalances(m_form), &error))
+            m_form.ui().message(error, u"Zahlungen"_qs, MsgIcon::Exclamation);
+    });
+    refresh();
+    m_table->selectRow(row);
+}
+
+bool PaymentsDialog::apply()
+{
+    if (m_applied || m_import.matching.matches.isEmpty() || !m_import.reading.refused.isEmpty())
+        return false;
+    ApplyResult result;
+    if (!guarded([&] { result = applyBankImport(m_form, m_import); }))
+        return false;
+    m_applied = true;
+    m_form.ui().message(u"Übernommen: "_qs + QString::number(result.entries) + u" Umsätze, "_qs
+                            + QString::number(result.payments) + u" Zahlungen und Rücklastschriften."_qs,
+                        u"Zahlungen"_qs, MsgIcon::Information);
+    refresh();
+    return true;
+}
+
+void PaymentsDialog::showOpenItems()
+{
+    guarded([&] {
+        m_form.ui().showReport(
+            openItemsReport(currentOpenItems(m_form, true), m_form.clock().now().date(), m_form.txtFirmenName.Text));
+    });
+}
+
+void PaymentsDialog::makeLetters(LetterKind kind)
+{
+    guarded([&] {
+        LetterRequest request;
+        request.kind = kind;
+        const Letters letters = qvl::makeLetters(m_form, request);
+        if (!letters.report) {
+            m_form.ui().message(u"Keine Briefe: kein Beleg ist betroffen."_qs, u"Zahlungen"_qs);
+            return;
+        }
+        if (m_form.ui().showReport(*letters.report) && kind == LetterKind::Reminders)
+            recordRemindersSent(m_form, letters);
+    });
+}
+
+} // namespace qvl

@@ -1,0 +1,84 @@
+#include "run/PaymentsStep.h"
+
+#include "app/FrmDTA.h"
+#include "platform/Database.h"
+
+namespace qvl {
+
+namespace {
+
+Database &connection(FrmDTA &f)
+{
+    if (!f.SQLConn)
+        f.SQLConn = Database::open(f.strConnectionString, f.connectionOptions);
+    return *f.SQLConn;
+}
+
+} // namespace
+
+BankImport readBankFiles(FrmDTA &f, const QStringList &paths)
+{
+    BankImport import;
+    import.reading = readCamtFiles(paths);
+    Database &db = connection(f);
+    import.matching = matchEntries(import.reading.entries, readDocuments(db), readPayments(db), keysRead(db));
+    return import;
+}
+
+ApplyResult applyBankImport(FrmDTA &f, const BankImport &import)
+{
+    return applyMatching(connection(f), import.matching);
+}
+
+OpenBalances registerBalances(FrmDTA &f)
+{
+    Database &db = connection(f);
+    return OpenBalances(readDocuments(db), readPayments(db));
+}
+
+QList<OpenItem> currentOpenItems(FrmDTA &f, bool openOnly)
+{
+    Database &db = connection(f);
+    return openItems(readDocuments(db), readPayments(db), openOnly);
+}
+
+QString letterModel(const FrmDTA &f, LetterKind kind)
+{
+    const QString name = kind == LetterKind::Returns ? u"Rücklastschrift"_qs : u"Mahnung"_qs;
+    for (const auto &model : f.aModelle)
+        if (model[0].trimmed().compare(name, Qt::CaseInsensitive) == 0)
+            return model[1];
+    return {};
+}
+
+LetterSender letterSender(const FrmDTA &f)
+{
+    return {f.txtFirmenName.Text, f.txtAdresse.Text, f.txtPLZ.Text, f.txtOrt.Text,
+            f.txtKontonummer.Text, f.txtBankleitzahl.Text, f.txtBank.Text};
+}
+
+Letters makeLetters(FrmDTA &f, const LetterRequest &request)
+{
+    const QDate today = f.clock().now().date();
+    const QList<OpenItem> items = currentOpenItems(f, true);
+    Letters letters;
+    letters.items = request.kind == LetterKind::Returns ? returnsOpen(items)
+                                                        : remindersDue(items, today, request.reminderDays);
+    if (letters.items.isEmpty())
+        return letters;
+    LetterOptions options;
+    options.kind = request.kind;
+    options.today = today;
+    options.returnFeeCents = request.returnFeeCents;
+    options.model = letterModel(f, request.kind);
+    options.sender = letterSender(f);
+    letters.report = paymentLetters(letters.items, ownerAddresses(connection(f)), options);
+    return letters;
+}
+
+void recordRemindersSent(FrmDTA &f, const Letters &letters)
+{
+    recordReminders(connection(f), letters.items, f.clock().now().date());
+}
+
+} // namespace qvl

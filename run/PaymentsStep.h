@@ -1,0 +1,51 @@
+#pragma once
+// The form's side of the payments: the bank's files read and matched against the register
+// on the form's connection, the matching applied, the open items and the letters made with
+// the association's data and text models. Both front ends call these; the work is done in
+// bank/.
+
+#include "bank/ApplyMatches.h"
+#include "bank/CamtReader.h"
+#include "bank/PaymentReports.h"
+
+#include <optional>
+
+namespace qvl {
+
+class FrmDTA;
+
+struct BankImport {
+    CamtReading reading;
+    Matching matching;
+};
+
+// Reads the files and matches them; nothing is changed. Throws DbError.
+BankImport readBankFiles(FrmDTA &form, const QStringList &paths);
+// Throws DbError; nothing is changed then.
+ApplyResult applyBankImport(FrmDTA &form, const BankImport &import);
+
+// The register's balances as they stand. Throws DbError.
+OpenBalances registerBalances(FrmDTA &form);
+QList<OpenItem> currentOpenItems(FrmDTA &form, bool openOnly);
+
+struct LetterRequest {
+    LetterKind kind = LetterKind::Returns;
+    int reminderDays = 14;     // reminders: open this many days after the due date
+    qint64 returnFeeCents = 0; // returns: the association's own fee
+};
+
+// The letters and the items they are for; the items are empty when nobody gets one.
+struct Letters {
+    QList<OpenItem> items;
+    std::optional<Report> report;
+};
+Letters makeLetters(FrmDTA &form, const LetterRequest &request);
+// After the reminders were handed out: each document's reminder level goes up.
+void recordRemindersSent(FrmDTA &form, const Letters &letters);
+
+// The text model of the letters: the model named "Rücklastschrift" or "Mahnung" among the
+// invoice text models, else empty (the built-in text).
+QString letterModel(const FrmDTA &form, LetterKind kind);
+LetterSender letterSender(const FrmDTA &form);
+
+} // namespace qvl

@@ -1,0 +1,137 @@
+#include "run/RegisterStep.h"
+
+#include "app/FrmDTA.h"
+#include "app/InputRules.h"
+#include "platform/Conversions.h"
+#include "platform/Database.h"
+#include "run/RunCheck.h"
+#include "run/RunDriver.h"
+#include "sepa/BookingSelection.h"
+#include "sepa/Iban.h"
+#include "sepa/SepaWriter.h"
+
+#include <QMap>
+#include <algorithm>
+
+namespace qvl {
+
+namespace {
+
+std::optional<QDate> formDate(const QString &text)
+{
+    const std::optional<QDateTime> parsed = parseDate(text);
+    if (!parsed)
+        return std::nullopt;
+    return parsed->date();
+}
+
+// "19=1234;7=56": the VAT of each rate, in cents, as the fee calculation computed it.
+QString vatByRate(const Buchung &b, qint64 *total)
+{
+    QMap<QString, qint64> byRate;
+    for (const MwstSatz &rate : b.MwstSaetze) {
+        if (rate.mwstCent == 0)
+            continue;
+        byRate[rate.text] += rate.mwstCent;
+        *total += rate.mwstCent;
+    }
+    QStringList parts;
+    for (auto it = byRate.cbegin(); it != byRate.cend(); ++it)
+        parts << it.key() + u'=' + QString::number(it.value());
+    return parts.join(u';');
+}
+
+QString runName(const FrmDTA &f)
+{
+    return f.txtWirtschaftsjahr.Text + u' ' + f.strBeitragsText + u", "_qs
+           + formatDate(f.clock().now(), u"dd.mm.yyyy"_qs) + u' ' + f.clock().now().time().toString(u"HH:mm"_qs);
+}
+
+} // namespace
+
+QList<RegisteredDocument> runDocuments(const FrmDTA &f, const Buchungen &records, bool directDebit,
+                                       const QSet<long> &notCollected, const QString &batchId,
+                                       const QStringList &files)
+{
+    const QDate date = formDate(f.txtRechDat.Text).value_or(f.clock().now().date());
+    const QDate due = formDate(f.txtFaellDat.Text).value_or(QDate());
+    const QString run = runName(f);
+    const QString filesText = files.join(u"; "_qs);
+    QList<RegisteredDocument> documents;
+    documents.reserve(qsizetype(records.size()));
+    for (const Buchung &b : records) {
+        RegisteredDocument d;
+        d.number = b.RechNr.toLongLong();
+        d.kind = directDebit ? DocumentKind::FeeNotice : DocumentKind::Invoice;
+        d.idPersonal = b.Id_Personal;
+        d.nummer = b.Nummer;
+        d.name = (b.NameOrig + u' ' + b.VornameOrig).trimmed();
+        d.date = date;
+        d.due = due;
+        if (directDebit && !notCollected.contains(b.Id_Personal)) {
+            d.way = PaymentWay::DirectDebit;
+            d.mandate = mandateOf(b);
+            d.batchId = batchId;
+        }
+        d.iban = normalisedIban(b.IBAN); // a transfer from this account names its payer
+        d.grossCents = b.SummeCent; // the amount due, as the letter prints it
+        d.vatByRate = vatByRate(b, &d.vatCents);
+        d.run = run;
+        d.year = f.txtWirtschaftsjahr.Text;
+        d.feeType = f.strBeitragsText;
+        d.files = filesText;
+        documents.append(std::move(d));
+    }
+    return documents;
+}
+
+void registerRun(const FrmDTA &f, const Buchungen &records, Database &db, bool directDebit, const SepaExport &sepa,
+                 const RunReport &report)
+{
+    if (directDebit) {
+        registerDocuments(db, runDocuments(f, records, true, sepa.notCollected, sepa.messageId, {sepa.file}));
+        return;
+    }
+    // The letters and e-invoices; the accounting files name no document.
+    const QStringList files = report.outputs.mid(0, report.firstAccountingFile);
+    registerDocuments(db, runDocuments(f, records, false, {}, {}, files));
+}
+
+void checkInvoiceNumbers(const FrmDTA &f, const Buchungen &records, RunCheck &check)
+{
+    if (records.empty())
+        return;
+    qint64 first = kMaxInvoiceNumber, last = 0;
+    for (const Buchung &b : records) {
+        const qint64 n = b.RechNr.toLongLong();
+        first = std::min(first, n);
+        last = std::max(last, n);
+    }
+    const std::unique_ptr<Database> db = Database::open(f.strConnectionString, f.connectionOptions);
+    const NumberClash clash = numbersTaken(*db, first, last);
+    if (clash.count == 0)
+        return;
+    const qint64 next = highestNumber(*db).value_or(0) + 1;
+    check.add({CheckKind::InvoiceNumberTaken,
+               u"Die Rechnungsnummern dieses Laufs ("_qs + QString::number(first) + u" bis "_qs + QString::number(last)
+                   + u") sind schon vergeben: "_qs + countText(clash.count) + u" Nummer(n), die erste "_qs
+                   + QString::number(clash.first)
+                   + u". Eine Rechnungsnummer darf nur einmal vergeben werden. Nächste freie Rechnungsnummer: "_qs
+                   + QString::number(next) + u'.',
+               {}});
+}
+
+void proposeNextInvoiceNumber(FrmDTA &f)
+{
+    std::unique_ptr<Database> own;
+    if (!f.SQLConn)
+        own = Database::open(f.strConnectionString, f.connectionOptions);
+    const std::optional<qint64> highest = highestNumber(f.SQLConn ? *f.SQLConn : *own);
+    if (!highest || *highest >= kMaxInvoiceNumber)
+        return;
+    const std::optional<qint64> typed = invoiceNumber(f.txtRechNr.Text);
+    if (!typed || *typed <= *highest)
+        f.txtRechNr.Text = QString::number(*highest + 1);
+}
+
+} // namespace qvl

@@ -1,0 +1,43 @@
+#pragma once
+// Builds the bank's camt documents for the tests, in each of the four messages the program
+// reads, as a bank would write them.
+
+#include <QByteArray>
+#include <QDate>
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QStringList>
+
+namespace qvl::test {
+
+struct TestTransaction {
+    qint64 cents = 0;
+    qint64 originalCents = 0;  // AmtDtls/InstdAmt
+    QString endToEndId, mandateId;
+    QString name, iban;        // the debtor (payer, or the owner of a returned debit)
+    QStringList remittance;    // Ustrd lines
+    QString returnCode;        // a return when not empty
+    qint64 chargeCents = 0;
+};
+
+struct TestEntry {
+    qint64 cents = 0;
+    bool credit = true;
+    QDate booked;
+    QString reference;         // AcctSvcrRef
+    QString batchMessageId;    // NtryDtls/Btch
+    int batchCount = 0;
+    QList<TestTransaction> transactions;
+};
+
+inline const QString kOurAccount = QStringLiteral("DE02120300000000202051");
+
+// message: "camt.053.001.02", "camt.053.001.08", "camt.054.001.02", "camt.054.001.08".
+QByteArray camtDocument(const QString &message, const QList<TestEntry> &entries,
+                        const QString &account = kOurAccount);
+
+// A ZIP archive of named members.
+bool writeZip(const QString &path, const QList<QPair<QString, QByteArray>> &members);
+
+} // namespace qvl::test

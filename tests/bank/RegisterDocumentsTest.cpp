@@ -1,0 +1,145 @@
+// What a run registers of each record: the amount due and the VAT per rate as the fee
+// calculation booked them in cents, the way of payment, and the register's tables on the
+// program's one list of its own tables.
+#include "bank/Register.h"
+#include "platform/Database.h"
+#include "run/OwnTables.h"
+#include "run/RegisterStep.h"
+#include "support/Workspace.h"
+
+#include <QSet>
+#include <gtest/gtest.h>
+
+using namespace qvl;
+using namespace qvl::test;
+
+namespace {
+
+struct DocumentCase {
+    const char *name;
+    qint64 summeCent;
+    double summe;                    // the euro field, which the register must not read
+    std::vector<MwstSatz> rates;
+    bool directDebit;
+    bool leftOut;                    // not in the bank file
+    qint64 grossCents;
+    qint64 vatCents;
+    QString vatByRate;
+    PaymentWay way;
+    DocumentKind kind;
+};
+
+MwstSatz rate(double satz, const QString &text, qint64 netto, qint64 mwst, qint64 brutto)
+{
+    MwstSatz r;
+    r.satz = satz;
+    r.text = text;
+    r.nettoCent = netto;
+    r.mwstCent = mwst;
+    r.bruttoCent = brutto;
+    return r;
+}
+
+} // namespace
+
+TEST(RegisterDocuments, AmountsComeFromTheBookedCents)
+{
+    const DocumentCase cases[] = {
+        {"NoVat", 2500, 0, {}, true, false, 2500, 0, {}, PaymentWay::DirectDebit, DocumentKind::FeeNotice},
+        {"OneRate", 11900, 119.0, {rate(19, u"19"_qs, 10000, 1900, 11900)}, true, false, 11900, 1900,
+         u"19=1900"_qs, PaymentWay::DirectDebit, DocumentKind::FeeNotice},
+        {"TwoRatesInTextOrder", 3450, 12.0,
+         {rate(7, u"7"_qs, 1000, 70, 1070), rate(19, u"19"_qs, 2000, 380, 2380)}, true, false, 3450, 450,
+         u"19=380;7=70"_qs, PaymentWay::DirectDebit, DocumentKind::FeeNotice},
+        {"ZeroRateLeavesNoPart", 2880, 0,
+         {rate(0, u"0"_qs, 500, 0, 500), rate(19, u"19"_qs, 2000, 380, 2380)}, true, false, 2880, 380,
+         u"19=380"_qs, PaymentWay::DirectDebit, DocumentKind::FeeNotice},
+        {"RoundingCentStaysInTheGross", 1001, 10.0, {rate(5.5, u"5,5"_qs, 948, 52, 1001)}, true, false, 1001, 52,
+         u"5,5=52"_qs, PaymentWay::DirectDebit, DocumentKind::FeeNotice},
+        {"LeftOutOfTheBankFilePaysByTransfer", 4200, 0, {}, true, true, 4200, 0, {}, PaymentWay::Transfer,
+         DocumentKind::FeeNotice},
+        {"InvoiceRun", 5950, 0, {rate(19, u"19"_qs, 5000, 950, 5950)}, false, false, 5950, 950, u"19=950"_qs,
+         PaymentWay::Transfer, DocumentKind::Invoice},
+    };
+    Workspace ws(3);
+    const std::unique_ptr<FrmDTA> form = ws.form();
+    form->txtWirtschaftsjahr.Text = u"2026"_qs;
+    form->strBeitragsText = u"Mitgliedsbeitrag"_qs;
+    form->txtRechDat.Text = u"06.12.2026"_qs;
+    form->txtFaellDat.Text = u"15.12.2026"_qs;
+    for (const DocumentCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        Buchung b;
+        b.RechNr = u"7001"_qs;
+        b.Id_Personal = 42;
+        b.Nummer = 1042;
+        b.NameOrig = u"Schmidt"_qs;
+        b.VornameOrig = u"Bernd"_qs;
+        b.IBAN = u"DE02120300000000202051"_qs;
+        b.Mandatsnummer = u"M1042"_qs;
+        b.SummeCent = c.summeCent;
+        b.Summe = c.summe;
+        b.MwstSaetze = c.rates;
+        const QSet<long> leftOut = c.leftOut ? QSet<long>{42} : QSet<long>{};
+        const QList<RegisteredDocument> docs =
+            runDocuments(*form, {b}, c.directDebit, leftOut, c.directDebit ? u"70017001"_qs : QString(),
+                         {u"MB_Mitgliedsbeitrag.xml"_qs});
+        ASSERT_EQ(docs.size(), 1);
+        const RegisteredDocument &d = docs[0];
+        EXPECT_EQ(d.number, 7001);
+        EXPECT_EQ(d.grossCents, c.grossCents);
+        EXPECT_EQ(d.vatCents, c.vatCents);
+        EXPECT_EQ(d.vatByRate, c.vatByRate);
+        EXPECT_EQ(d.way, c.way);
+        EXPECT_EQ(d.kind, c.kind);
+        EXPECT_EQ(d.name, u"Schmidt Bernd"_qs);
+        EXPECT_EQ(d.date, QDate(2026, 12, 6));
+        EXPECT_EQ(d.due, QDate(2026, 12, 15));
+        const bool debited = c.way == PaymentWay::DirectDebit;
+        EXPECT_EQ(d.mandate.isEmpty(), !debited) << d.mandate.toStdString();
+        EXPECT_EQ(d.batchId, debited ? u"70017001"_qs : QString());
+    }
+}
+
+TEST(RegisterDocuments, TablesAreOnTheListOfTheProgramsOwnTables)
+{
+    QStringList names;
+    for (const OwnTable &table : ownTables())
+        names.append(table.name);
+    for (const OwnTable &table : register_tables::ownTables())
+        EXPECT_EQ(names.count(table.name), 1) << table.name.toStdString();
+    EXPECT_EQ(names.removeDuplicates(), 0);
+
+    // Created by the shared list, the register finds its tables; created by the register,
+    // the list finds nothing missing of them.
+    for (const bool viaList : {true, false}) {
+        SCOPED_TRACE(viaList ? "list" : "register");
+        Workspace ws(3);
+        const std::unique_ptr<Database> db =
+            Database::open(u"Provider=SQLite;Data Source="_qs + ws.databaseFile());
+        if (viaList)
+            createOwnTables(*db);
+        else
+            ensureRegisterTables(*db);
+        const QStringList missing = missingOwnTables(*db);
+        for (const OwnTable &table : register_tables::ownTables())
+            EXPECT_FALSE(missing.contains(table.name)) << table.name.toStdString();
+        EXPECT_TRUE(readDocuments(*db).isEmpty());
+        EXPECT_EQ(highestNumber(*db), std::nullopt);
+        RegisteredDocument d;
+        d.number = 9001;
+        d.name = u"Meier"_qs;
+        d.run = u"2026 Mitgliedsbeitrag"_qs;
+        d.grossCents = 1250;
+        Transaction transaction(*db);
+        registerDocuments(*db, {d});
+        transaction.commit();
+        EXPECT_EQ(highestNumber(*db), 9001);
+        EXPECT_EQ(numbersTaken(*db, 9000, 9005).count, 1);
+        // Created once: the list does not create them a second time, and the row stays.
+        const QStringList createdLater = createOwnTables(*db);
+        for (const OwnTable &table : register_tables::ownTables())
+            EXPECT_FALSE(createdLater.contains(table.name)) << table.name.toStdString();
+        EXPECT_EQ(readDocuments(*db).size(), 1);
+    }
+}

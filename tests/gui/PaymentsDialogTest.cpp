@@ -1,0 +1,59 @@
+#include "bank/CamtBuilder.h"
+#include "gui/GuiFixture.h"
+#include "gui/PaymentsDialog.h"
+#include "platform/Database.h"
+#include "run/RunDriver.h"
+
+#include <QFile>
+#include <QPushButton>
+#include <QTableWidget>
+
+using namespace qvl;
+using namespace qvl::test;
+
+TEST_F(MainWindowTest, PaymentsDialogShowsAssignsByHandAndApplies)
+{
+    start();
+    form->chkBeitrag[0].Value = 1;
+    form->rbEinstellung_Click(0);
+    form->txtMindestbeitrag[0].Text = u"10"_qs;
+    form->chkEinzelbuchungen.Value = 0;
+    form->strFibu.clear();
+    ASSERT_EQ(cmdStart_Click(*form).outcome, RunOutcome::Completed);
+    const std::unique_ptr<Database> db = Database::open(u"Provider=SQLite;Data Source="_qs + ws.databaseFile());
+    const QList<RegisteredDocument> documents = readDocuments(*db);
+    ASSERT_GE(documents.size(), 2);
+    const RegisteredDocument &d = documents[0];
+    TestTransaction ret;
+    ret.cents = d.grossCents;
+    ret.originalCents = d.grossCents;
+    ret.endToEndId = d.mandate;
+    ret.returnCode = u"MD01"_qs;
+    TestTransaction unknown;
+    unknown.cents = documents[1].grossCents;
+    unknown.name = u"Unbekannt"_qs;
+    const QString file = ws.root() + u"/auszug.xml"_qs;
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(camtDocument(u"camt.053.001.02"_qs, {{d.grossCents, false, QDate(2027, 1, 8), u"R"_qs, {}, 0, {ret}},
+                                                 {unknown.cents, true, QDate(2027, 1, 9), u"T"_qs, {}, 0, {unknown}}}));
+    f.close();
+
+    // The main window opens it.
+    EXPECT_NE(window->findChild<QPushButton *>(u"btnZahlungen"_qs), nullptr);
+    PaymentsDialog dialog(*form, window.get());
+    dialog.readFiles({file});
+    QTableWidget *table = dialog.table();
+    ASSERT_EQ(table->rowCount(), 2);
+    EXPECT_EQ(table->item(0, 4)->text(), u"Rücklastschrift"_qs);
+    EXPECT_TRUE(table->item(0, 5)->text().contains(u"Kein Mandat"_qs));
+    EXPECT_EQ(table->item(1, 4)->text(), u"nicht zugeordnet"_qs);
+
+    table->selectRow(1);
+    dialog.assignSelected(documents[1].number);
+    EXPECT_EQ(table->item(1, 4)->text(), u"bezahlt"_qs);
+    EXPECT_EQ(table->item(1, 5)->text(), u"Beleg "_qs + QString::number(documents[1].number) + u" – von Hand zugeordnet"_qs);
+    EXPECT_TRUE(dialog.apply());
+    EXPECT_FALSE(dialog.apply()); // once
+    EXPECT_EQ(readPayments(*db).size(), 2);
+}
