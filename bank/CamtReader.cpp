@@ -1,5 +1,6 @@
 #include "bank/CamtReader.h"
 
+#include "platform/BuiltInSchema.h"
 #include "bank/ZipArchive.h"
 
 #include <QFile>
@@ -24,19 +25,9 @@ namespace {
 constexpr std::array<const char *, 4> kMessages{"camt.053.001.02", "camt.053.001.08", "camt.054.001.02",
                                                 "camt.054.001.08"};
 
-void ignoreError(void *, xmlErrorPtr) {}
-
 xmlSchemaPtr parseSchema(const char *message)
 {
-    QFile file(u":/qvl32/camt/"_qs + QString::fromLatin1(message) + u".xsd"_qs);
-    if (!file.open(QIODevice::ReadOnly))
-        return nullptr;
-    const QByteArray xsd = file.readAll();
-    xmlSchemaParserCtxtPtr parser = xmlSchemaNewMemParserCtxt(xsd.constData(), int(xsd.size()));
-    xmlSchemaSetParserStructuredErrors(parser, ignoreError, nullptr);
-    xmlSchemaPtr schema = xmlSchemaParse(parser);
-    xmlSchemaFreeParserCtxt(parser);
-    return schema;
+    return parseBuiltInSchema(u":/qvl32/camt/"_qs + QString::fromLatin1(message) + u".xsd"_qs);
 }
 
 // Parsed once per process, shared read-only.

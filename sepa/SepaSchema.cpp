@@ -1,5 +1,6 @@
 #include "sepa/SepaSchema.h"
 
+#include "platform/BuiltInSchema.h"
 #include "platform/ChunkQueue.h"
 
 #include <QFile>
@@ -26,19 +27,9 @@ namespace {
 
 constexpr std::size_t kMaxQueued = 8; // chunks of the writer's size, about 8 MB
 
-void ignoreError(void *, xmlErrorPtr) {}
-
 xmlSchemaPtr parseSchema(SepaFormat format)
 {
-    QFile file(u":/qvl32/sepa/"_qs + sepaFormatText(format) + u".xsd"_qs);
-    if (!file.open(QIODevice::ReadOnly))
-        return nullptr;
-    const QByteArray xsd = file.readAll();
-    xmlSchemaParserCtxtPtr parser = xmlSchemaNewMemParserCtxt(xsd.constData(), int(xsd.size()));
-    xmlSchemaSetParserStructuredErrors(parser, ignoreError, nullptr);
-    xmlSchemaPtr schema = xmlSchemaParse(parser);
-    xmlSchemaFreeParserCtxt(parser);
-    return schema;
+    return parseBuiltInSchema(u":/qvl32/sepa/"_qs + sepaFormatText(format) + u".xsd"_qs);
 }
 
 // Parsed once per process and shared read-only by every validation. Null only when the
