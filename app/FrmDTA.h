@@ -5,7 +5,7 @@
 
 #include "app/AppContext.h"
 #include "app/InputRules.h"
-#include "mail/MailSettings.h"
+#include "core/MailSettings.h"
 #include "platform/ControlRegistry.h"
 #include "platform/Database.h"
 #include "platform/FormControls.h"

@@ -3,7 +3,7 @@
 // box "Rechnungen per E-Mail versenden", which switches the mail off and on.
 
 #include "app/SettingsFile.h"
-#include "mail/MailSettings.h"
+#include "core/MailSettings.h"
 
 #include <QStringList>
 

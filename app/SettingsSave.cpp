@@ -6,7 +6,7 @@
 #include "platform/AnsiTextFile.h"
 #include "platform/Conversions.h"
 #include "sepa/SepaDocument.h"
-#include "sepa/Transliteration.h"
+#include "core/Transliteration.h"
 
 namespace qvl {
 

@@ -9,8 +9,8 @@
 #include "platform/RunSignals.h"
 #include "platform/SingleInstance.h"
 #include "run/RegisterStep.h"
-#include "sepa/DueDateRules.h"
-#include "sepa/Target2Calendar.h"
+#include "core/DueDateRules.h"
+#include "core/Target2Calendar.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -4,7 +4,7 @@
 // before and after the export.
 // Usage: qvl32-bench-sepa [BOOKINGS]   (default 100000)
 #include "bench/BenchSupport.h"
-#include "sepa/Iban.h"
+#include "core/Iban.h"
 #include "platform/BackgroundWriter.h"
 #include "sepa/SepaDocument.h"
 #include "sepa/SepaSchema.h"

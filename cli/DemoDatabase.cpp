@@ -1,6 +1,6 @@
 #include "cli/DemoDatabase.h"
 
-#include "sepa/Iban.h"
+#include "core/Iban.h"
 
 #include <QDir>
 #include <QFile>

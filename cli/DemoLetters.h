@@ -4,7 +4,7 @@
 // Each sets the form as the association's clerk would for a direct-debit run with fee
 // notices, and returns its owners with their fees computed.
 
-#include "run/Buchung.h"
+#include "core/Buchung.h"
 
 namespace qvl {
 

@@ -4,8 +4,8 @@
 #include "einvoice/CountryCodes.h"
 #include "platform/Conversions.h"
 #include "print/InvoicePrinting.h"
-#include "run/InvoiceDate.h"
-#include "sepa/Iban.h"
+#include "core/InvoiceDate.h"
+#include "core/Iban.h"
 
 #include <QRegularExpression>
 

@@ -3,8 +3,8 @@
 // fee, the VAT breakdown, the totals and how it is paid. Built from a booking record and
 // the run's values read once from the main form; the XML is written from it alone.
 
-#include "run/Buchung.h"
-#include "run/BusinessYear.h"
+#include "core/Buchung.h"
+#include "core/BusinessYear.h"
 
 #include <QDate>
 #include <QList>

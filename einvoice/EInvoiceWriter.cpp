@@ -11,8 +11,8 @@
 #include "platform/Paths.h"
 #include "print/InvoicePrinting.h"
 #include "print/Report.h"
-#include "run/RunError.h"
-#include "sepa/ErrorLog.h"
+#include "core/RunError.h"
+#include "core/ErrorLog.h"
 
 #include <QDir>
 

@@ -5,7 +5,7 @@
 // An owner whose data make no valid e-invoice gets none and is named in the log file;
 // the others go on.
 
-#include "run/Buchung.h"
+#include "core/Buchung.h"
 
 #include <QSet>
 #include <QString>

@@ -1,7 +1,7 @@
 #include "einvoice/ERechnungSetting.h"
 
 #include "app/FrmDTA.h"
-#include "run/Buchung.h"
+#include "core/Buchung.h"
 
 namespace qvl {
 

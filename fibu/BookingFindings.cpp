@@ -5,7 +5,7 @@
 #include "app/FrmDTA.h"
 #include "fibu/FibuFiles.h"
 #include "platform/Cp1252.h"
-#include "sepa/ErrorLog.h"
+#include "core/ErrorLog.h"
 
 #include <QLocale>
 

@@ -6,7 +6,7 @@
 // Gathered while the lines are built, told when the file is written: both in the export
 // error log, the missing accounts also in the notices of the run's end.
 
-#include "run/Buchung.h"
+#include "core/Buchung.h"
 
 #include <QStringList>
 

@@ -4,8 +4,8 @@
 #include "fibu/BookingFindings.h"
 #include "fibu/FibuFiles.h"
 #include "platform/Conversions.h"
-#include "run/InvoiceDate.h"
-#include "run/RunError.h"
+#include "core/InvoiceDate.h"
+#include "core/RunError.h"
 
 namespace qvl::fibu {
 

@@ -4,7 +4,7 @@
 // "DATEV_BEITLAyyyymmdd_<n>.csv" (BEITRE for an invoice run); semicolon-separated with a
 // header line, one line per owner and fee.
 
-#include "run/Buchung.h"
+#include "core/Buchung.h"
 
 #include <QStringList>
 

@@ -4,7 +4,7 @@
 // case, blanks around ignored; anything else writes nothing), into the folder the form
 // shows (Dir1).
 
-#include "run/Buchung.h"
+#include "core/Buchung.h"
 
 #include <QSet>
 #include <QStringList>

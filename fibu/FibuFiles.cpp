@@ -6,7 +6,7 @@
 #include "platform/FaultPoints.h"
 #include "platform/Paths.h"
 #include "platform/RunOutputs.h"
-#include "run/RunError.h"
+#include "core/RunError.h"
 
 #include <QFileInfo>
 

@@ -4,7 +4,7 @@
 #include "fibu/CostCentreMap.h"
 #include "fibu/BookingFindings.h"
 #include "fibu/FibuFiles.h"
-#include "run/RunError.h"
+#include "core/RunError.h"
 #include "platform/Conversions.h"
 
 #include <QStringBuilder>

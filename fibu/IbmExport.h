@@ -4,7 +4,7 @@
 // accounting folder: comma-separated, quoted, a batch header "$AF1BA1" and booking lines
 // "$AF1BG1".
 
-#include "run/Buchung.h"
+#include "core/Buchung.h"
 
 #include <QSet>
 #include <QString>

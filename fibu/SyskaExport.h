@@ -3,7 +3,7 @@
 // the accounting folder: one line "L;date;invoice;debtor;account;text;amount" per owner for
 // fee 1 and for fee 2; fees 3 to 5 are not booked there.
 
-#include "run/Buchung.h"
+#include "core/Buchung.h"
 
 #include <QStringList>
 

@@ -4,7 +4,7 @@
 // recorded before the next mail: taken, or refused (5xx) — that owner gets paper. A mail
 // refused for now (4xx) and every mail after a stop stay in the outbox for the next send.
 
-#include "mail/MailSettings.h"
+#include "core/MailSettings.h"
 
 #include <QByteArray>
 #include <QList>

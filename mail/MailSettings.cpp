@@ -1,4 +1,4 @@
-#include "mail/MailSettings.h"
+#include "core/MailSettings.h"
 
 namespace qvl {
 

@@ -3,7 +3,7 @@
 // port or TLS from the first byte, the server's certificate checked, login with user and
 // password. Mails are sent one after another over the same connection.
 
-#include "mail/MailSettings.h"
+#include "core/MailSettings.h"
 
 #include <QByteArray>
 #include <QString>

@@ -3,7 +3,7 @@
 // a detail text showing how the amount came about, aligned with blanks for a fixed-pitch
 // font.
 
-#include "run/Buchung.h"
+#include "core/Buchung.h"
 
 #include <QString>
 #include <array>

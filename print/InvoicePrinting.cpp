@@ -6,8 +6,8 @@
 #include "print/InvoiceSql.h"
 #include "print/ReportDesigns.h"
 #include "print/ReportText.h"
-#include "run/BusinessYear.h"
-#include "run/RunError.h"
+#include "core/BusinessYear.h"
+#include "core/RunError.h"
 
 #include <algorithm>
 #include <cmath>

@@ -4,7 +4,7 @@
 // which account will be debited.
 
 #include "print/Report.h"
-#include "run/Buchung.h"
+#include "core/Buchung.h"
 
 #include <QSet>
 

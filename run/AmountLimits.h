@@ -3,7 +3,7 @@
 // the biggest amount a SEPA debit can carry. Beyond that, the number texts of the bank
 // file and the stored fees would turn it into something else (1E+16 reads as 0).
 
-#include "run/Buchung.h"
+#include "core/Buchung.h"
 
 namespace qvl {
 

@@ -3,7 +3,7 @@
 #include "app/FrmDTA.h"
 #include "einvoice/EInvoiceData.h"
 #include "einvoice/ERechnungSetting.h"
-#include "run/BusinessYear.h"
+#include "core/BusinessYear.h"
 
 #include <QHash>
 

@@ -5,7 +5,7 @@
 // the very rules the e-invoice is built with), optional fields left out; and a business
 // year box that names no business year of the configured start month.
 
-#include "run/Buchung.h"
+#include "core/Buchung.h"
 #include "run/RunCheck.h"
 
 namespace qvl {

@@ -2,8 +2,8 @@
 
 #include "app/FrmDTA.h"
 #include "einvoice/EInvoiceWriter.h"
-#include "run/RunError.h"
-#include "sepa/ErrorLog.h"
+#include "core/RunError.h"
+#include "core/ErrorLog.h"
 
 namespace qvl {
 

@@ -4,7 +4,7 @@
 // written throws RunError, which stops the run before its commit: no file of it remains.
 
 #include "einvoice/EInvoiceWriter.h"
-#include "run/Buchung.h"
+#include "core/Buchung.h"
 #include "run/RunDriver.h"
 
 #include <QSet>

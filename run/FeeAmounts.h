@@ -4,7 +4,7 @@
 // printed. The letter, the bank file, the stored fee, the lists, the accounting files and
 // the e-invoice all take these amounts.
 
-#include "run/Buchung.h"
+#include "core/Buchung.h"
 #include "run/FeeModes.h"
 
 namespace qvl::fees {

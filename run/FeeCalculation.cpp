@@ -5,7 +5,7 @@
 #include "platform/Conversions.h"
 #include "run/FeeAmounts.h"
 #include "run/FeeModes.h"
-#include "run/RunError.h"
+#include "core/RunError.h"
 
 #include <QRegularExpression>
 #include <QStringBuilder>

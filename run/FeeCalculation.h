@@ -2,7 +2,7 @@
 // Computes every owner's fees, VAT, total, remittance line and invoice number, and drops
 // the owners whose total is zero.
 
-#include "run/Buchung.h"
+#include "core/Buchung.h"
 
 #include <QString>
 #include <optional>

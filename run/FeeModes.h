@@ -3,8 +3,8 @@
 // once per run.
 
 #include "app/FrmDTA.h"
-#include "run/Buchung.h"
-#include "run/BusinessYear.h"
+#include "core/Buchung.h"
+#include "core/BusinessYear.h"
 
 #include <QDate>
 #include <QString>

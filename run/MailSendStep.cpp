@@ -2,7 +2,7 @@
 
 #include "app/FrmDTA.h"
 #include "mail/Outbox.h"
-#include "sepa/ErrorLog.h"
+#include "core/ErrorLog.h"
 
 namespace qvl {
 

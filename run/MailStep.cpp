@@ -14,8 +14,8 @@
 #include "print/InvoicePrinting.h"
 #include "print/Report.h"
 #include "run/MailLetters.h"
-#include "run/RunError.h"
-#include "sepa/ErrorLog.h"
+#include "core/RunError.h"
+#include "core/ErrorLog.h"
 
 #include <QDir>
 #include <QFile>

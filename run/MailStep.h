@@ -4,7 +4,7 @@
 // outbox — one message per owner in "E-Mails" beside the reports, made whole during the run
 // and never sent by it. Sending is a step of its own (run/MailSendStep).
 
-#include "run/Buchung.h"
+#include "core/Buchung.h"
 #include "run/RunDriver.h"
 
 #include <QList>

@@ -5,7 +5,7 @@
 #include "platform/Database.h"
 #include "platform/GermanOrder.h"
 #include "run/MemberQuerySql.h"
-#include "run/RunError.h"
+#include "core/RunError.h"
 
 #include <QRegularExpression>
 #include <QSet>

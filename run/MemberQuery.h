@@ -3,7 +3,7 @@
 // booking records.
 
 #include "platform/ConnectionString.h"
-#include "run/Buchung.h"
+#include "core/Buchung.h"
 
 #include <QSet>
 #include <QString>

@@ -3,7 +3,7 @@
 #include "bank/Register.h"
 #include "mail/SentMailSql.h"
 #include "platform/FaultPoints.h"
-#include "run/RunError.h"
+#include "core/RunError.h"
 #include "run/RunManifest.h"
 #include "run/RunManifestSql.h"
 #include "sepa/FeeSlotRecord.h"

@@ -7,7 +7,7 @@
 #include "run/RunCheck.h"
 #include "run/RunDriver.h"
 #include "sepa/BookingSelection.h"
-#include "sepa/Iban.h"
+#include "core/Iban.h"
 #include "sepa/SepaWriter.h"
 
 #include <QMap>

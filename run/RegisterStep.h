@@ -7,7 +7,7 @@
 // number.
 
 #include "bank/Register.h"
-#include "run/Buchung.h"
+#include "core/Buchung.h"
 
 #include <QSet>
 #include <QStringList>

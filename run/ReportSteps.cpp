@@ -3,7 +3,7 @@
 #include "app/FrmDTA.h"
 #include "platform/RecordSet.h"
 #include "print/InvoicePrinting.h"
-#include "run/RunError.h"
+#include "core/RunError.h"
 #include "sepa/Begleitzettel.h"
 #include "sepa/CsvList.h"
 #include "sepa/SepaWriter.h"

@@ -6,7 +6,7 @@
 // After the commit the reports are shown as they were made (the desktop program's print
 // preview).
 
-#include "run/Buchung.h"
+#include "core/Buchung.h"
 #include "run/RunDriver.h"
 #include "print/Report.h"
 

@@ -5,12 +5,12 @@
 #include "platform/Conversions.h"
 #include "platform/Cp1252.h"
 #include "run/EInvoiceCheck.h"
-#include "run/InvoiceDate.h"
+#include "core/InvoiceDate.h"
 #include "print/InvoicePrinting.h"
 #include "platform/Database.h"
 #include "select/OwnerSelection.h"
 #include "sepa/BookingSelection.h"
-#include "sepa/DueDateRules.h"
+#include "core/DueDateRules.h"
 
 #include <QHash>
 #include <QMap>

@@ -4,7 +4,7 @@
 // the rule the writers follow (the SEPA writer's booking rules, the accounting exports'
 // account rule, the code pages of the files), so the list says what the run will do.
 
-#include "run/Buchung.h"
+#include "core/Buchung.h"
 #include "run/FeeCalculation.h"
 #include "run/RunCheck.h"
 #include "sepa/YearComparison.h"

@@ -1,7 +1,7 @@
 #include "run/RunGuard.h"
 
 #include "app/FrmDTA.h"
-#include "run/RunError.h"
+#include "core/RunError.h"
 #include "run/StartChecks.h"
 
 namespace qvl {

@@ -9,7 +9,7 @@
 #include "run/FeeCalculation.h"
 #include "run/MemberQuery.h"
 #include "run/RunCheckBuilder.h"
-#include "run/RunError.h"
+#include "core/RunError.h"
 #include "run/RunGuard.h"
 #include "run/StartChecks.h"
 #include "sepa/BookingSelection.h"

@@ -6,7 +6,7 @@
 // Nothing is written: no file, no stored fee, no line of the log file. The second half
 // (run/RunDriver) writes from what this half returns.
 
-#include "run/Buchung.h"
+#include "core/Buchung.h"
 #include "run/RunCheck.h"
 #include "run/RunDriver.h"
 

@@ -2,10 +2,10 @@
 
 #include "app/FrmDTA.h"
 #include "platform/Conversions.h"
-#include "run/InvoiceDate.h"
+#include "core/InvoiceDate.h"
 #include "run/OutputFolders.h"
 #include "run/TargetDrive.h"
-#include "sepa/Iban.h"
+#include "core/Iban.h"
 #include "sepa/SepaDocument.h"
 
 #include <QFileInfo>

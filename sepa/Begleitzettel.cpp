@@ -2,7 +2,7 @@
 
 #include "app/FrmDTA.h"
 #include "platform/Conversions.h"
-#include "run/RunError.h"
+#include "core/RunError.h"
 
 namespace qvl {
 

@@ -4,7 +4,7 @@
 // SEPA writer decides its transactions by these rules, and the check before a run tells
 // the clerk by the same rules what the writer will do.
 
-#include "run/Buchung.h"
+#include "core/Buchung.h"
 #include "sepa/SepaDocument.h"
 
 #include <QSet>

@@ -6,9 +6,9 @@
 #include "platform/Conversions.h"
 #include "platform/Cp1252.h"
 #include "platform/Paths.h"
-#include "run/RunError.h"
+#include "core/RunError.h"
 #include "sepa/BookingSelection.h"
-#include "sepa/ErrorLog.h"
+#include "core/ErrorLog.h"
 
 #include <cmath>
 

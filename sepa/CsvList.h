@@ -4,7 +4,7 @@
 // whose column widths check the data.
 
 #include "print/Report.h"
-#include "run/Buchung.h"
+#include "core/Buchung.h"
 
 #include <optional>
 

@@ -3,7 +3,7 @@
 #include "app/FrmDTA.h"
 #include "platform/Conversions.h"
 #include "platform/Database.h"
-#include "run/Buchung.h"
+#include "core/Buchung.h"
 #include "run/OwnTables.h"
 #include "sepa/FeeSlotRecordSql.h"
 

@@ -1,6 +1,6 @@
 #include "sepa/RecordTransliteration.h"
 
-#include "sepa/Transliteration.h"
+#include "core/Transliteration.h"
 
 namespace qvl {
 

@@ -1,7 +1,7 @@
 #pragma once
 // Makes the text fields of a run's booking records safe for bank files.
 
-#include "run/Buchung.h"
+#include "core/Buchung.h"
 
 namespace qvl {
 

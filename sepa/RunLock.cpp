@@ -1,7 +1,7 @@
 #include "sepa/RunLock.h"
 
 #include "platform/Database.h"
-#include "run/RunError.h"
+#include "core/RunError.h"
 #include "sepa/BankFileSql.h"
 
 #include <sqlite3.h>

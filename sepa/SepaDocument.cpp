@@ -1,7 +1,7 @@
 #include "sepa/SepaDocument.h"
 
 #include "platform/Conversions.h"
-#include "sepa/Iban.h"
+#include "core/Iban.h"
 
 #include <QHash>
 

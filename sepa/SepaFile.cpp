@@ -1,7 +1,7 @@
 #include "sepa/SepaFile.h"
 
 #include "platform/BackgroundWriter.h"
-#include "run/RunError.h"
+#include "core/RunError.h"
 
 #include <utility>
 

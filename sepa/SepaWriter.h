@@ -8,7 +8,7 @@
 // stored fee; after it the file is certain to get its name (at the latest at the next
 // start).
 
-#include "run/Buchung.h"
+#include "core/Buchung.h"
 
 #include <QByteArray>
 #include <QSet>

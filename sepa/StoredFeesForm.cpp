@@ -2,7 +2,7 @@
 
 #include "app/FrmDTA.h"
 #include "run/RunDriver.h"
-#include "run/RunError.h"
+#include "core/RunError.h"
 #include "sepa/BankFiles.h"
 #include "sepa/FeeSlotRecord.h"
 #include "sepa/RunLock.h"

@@ -3,7 +3,7 @@
 // and how much, who was billed then and is not now, who is new, whose amount moved by more
 // than a threshold. A wrong price per hectare shows here before it goes to the bank.
 
-#include "run/Buchung.h"
+#include "core/Buchung.h"
 
 #include <QList>
 #include <QSet>

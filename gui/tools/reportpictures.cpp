@@ -6,7 +6,7 @@
 #include "cli/DemoLetters.h"
 #include "platform/HeadlessGui.h"
 #include "print/InvoicePrinting.h"
-#include "run/RunError.h"
+#include "core/RunError.h"
 #include "sepa/Begleitzettel.h"
 #include "sepa/CsvList.h"
 

@@ -10,7 +10,7 @@
 #include "platform/AnsiTextFile.h"
 #include "platform/NewFileWriters.h"
 #include "run/EInvoiceStep.h"
-#include "sepa/ErrorLog.h"
+#include "core/ErrorLog.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -5,7 +5,7 @@
 #include "app/FrmDTA.h"
 #include "platform/Clock.h"
 #include "platform/Cp1252.h"
-#include "run/RunError.h"
+#include "core/RunError.h"
 #include "support/FakeUi.h"
 #include "support/BookedAmounts.h"
 #include "support/FileSizeLimit.h"

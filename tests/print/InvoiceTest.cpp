@@ -2,7 +2,7 @@
 #include "app/FrmDTA.h"
 #include "print/InvoicePrinting.h"
 #include "print/ReportText.h"
-#include "run/RunError.h"
+#include "core/RunError.h"
 #include "support/PdfText.h"
 #include "support/Workspace.h"
 

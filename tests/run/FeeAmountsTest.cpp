@@ -4,7 +4,7 @@
 
 #include "app/FrmDTA.h"
 #include "platform/Clock.h"
-#include "run/BusinessYear.h"
+#include "core/BusinessYear.h"
 #include "run/FeeCalculation.h"
 #include "support/FakeUi.h"
 

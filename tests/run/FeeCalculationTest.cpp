@@ -2,7 +2,7 @@
 
 #include "app/FrmDTA.h"
 #include "platform/Clock.h"
-#include "run/RunError.h"
+#include "core/RunError.h"
 #include "support/FakeUi.h"
 
 #include <functional>

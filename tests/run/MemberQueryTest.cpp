@@ -3,7 +3,7 @@
 
 #include "app/FrmDTA.h"
 #include "app/Startup.h"
-#include "run/RunError.h"
+#include "core/RunError.h"
 #include "support/Workspace.h"
 
 #include <QFile>

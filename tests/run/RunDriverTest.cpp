@@ -3,7 +3,7 @@
 #include "platform/Conversions.h"
 #include "run/RunDriver.h"
 #include "run/RunSummary.h"
-#include "sepa/ErrorLog.h"
+#include "core/ErrorLog.h"
 #include "support/Workspace.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "support/BookedAmounts.h"
 #include "app/FrmDTA.h"
-#include "run/RunError.h"
+#include "core/RunError.h"
 #include "sepa/Begleitzettel.h"
 #include "sepa/CsvList.h"
 #include "support/PdfText.h"

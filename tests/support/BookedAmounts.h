@@ -3,7 +3,7 @@
 // writer reads, filled from the euro fields a test sets (Betrag, Steuer, Summe).
 
 #include "platform/Conversions.h"
-#include "run/Buchung.h"
+#include "core/Buchung.h"
 
 #include <cmath>
 

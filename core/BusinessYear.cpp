@@ -1,4 +1,4 @@
-#include "run/BusinessYear.h"
+#include "core/BusinessYear.h"
 
 #include "platform/Conversions.h"
 

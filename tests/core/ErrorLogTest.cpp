@@ -1,4 +1,4 @@
-#include "sepa/ErrorLog.h"
+#include "core/ErrorLog.h"
 
 #include "platform/Clock.h"
 

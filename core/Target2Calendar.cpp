@@ -1,4 +1,4 @@
-#include "sepa/Target2Calendar.h"
+#include "core/Target2Calendar.h"
 
 namespace qvl::target2 {
 

@@ -1,4 +1,4 @@
-#include "run/InvoiceDate.h"
+#include "core/InvoiceDate.h"
 
 #include "app/FrmDTA.h"
 #include "platform/Conversions.h"

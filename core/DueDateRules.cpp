@@ -1,7 +1,7 @@
-#include "sepa/DueDateRules.h"
+#include "core/DueDateRules.h"
 
 #include "platform/Conversions.h"
-#include "sepa/Target2Calendar.h"
+#include "core/Target2Calendar.h"
 
 #include <algorithm>
 

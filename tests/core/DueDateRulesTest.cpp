@@ -1,7 +1,7 @@
 // The due date of a direct-debit run against the TARGET2 calendar, the bank's lead time and
 // the pre-notification period of the fee notices.
-#include "sepa/DueDateRules.h"
-#include "sepa/Target2Calendar.h"
+#include "core/DueDateRules.h"
+#include "core/Target2Calendar.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "sepa/Iban.h"
+#include "core/Iban.h"
 #include "sepa/BookingSelection.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "sepa/Iban.h"
+#include "core/Iban.h"
 
 #include <QHash>
 #include <QSet>

@@ -1,4 +1,4 @@
-#include "sepa/Transliteration.h"
+#include "core/Transliteration.h"
 
 #include <gtest/gtest.h>
 
