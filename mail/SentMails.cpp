@@ -1,5 +1,6 @@
 #include "mail/SentMails.h"
 
+#include "mail/SendJournal.h"
 #include "mail/SentMailSql.h"
 
 #include <QDir>
@@ -39,6 +40,16 @@ void recordMail(Database &db, const QString &messageId, long owner, const QStrin
     db.run(db.sql(sent_mail_sql::kRecord),
            {messageId, qlonglong(owner), QDir::toNativeSeparators(file),
             QString::fromUtf16(status == MailStatus::Refused ? kRefused : kSent), answer.left(1000)});
+}
+
+void recordMails(Database &db, const QList<JournalEntry> &entries)
+{
+    if (entries.isEmpty())
+        return;
+    Transaction transaction(db);
+    for (const JournalEntry &e : entries)
+        recordMail(db, e.messageId, e.owner, e.file, e.status, e.answer);
+    transaction.commit();
 }
 
 } // namespace qvl

@@ -27,4 +27,8 @@ QHash<QString, MailRecord> recordedMails(Database &db);
 void recordMail(Database &db, const QString &messageId, long owner, const QString &file, MailStatus status,
                 const QString &answer = {});
 
+struct JournalEntry;
+// Several answers in one transaction: all of them rows, or none.
+void recordMails(Database &db, const QList<JournalEntry> &entries);
+
 } // namespace qvl

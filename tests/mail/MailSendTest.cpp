@@ -4,6 +4,7 @@
 #include "mail/MailSending.h"
 #include "mail/MimeMessage.h"
 #include "mail/Outbox.h"
+#include "mail/SendJournal.h"
 #include "mail/SentMails.h"
 #include "mail/SmtpTestServer.h"
 #include "mail/UnsentLetters.h"
@@ -13,6 +14,7 @@
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLockFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -304,4 +306,90 @@ TEST(MailSending, ThePasswordIsNowhereInFilesOrOutput)
         EXPECT_FALSE(bytes.contains(secret)) << file.fileName().toStdString();
         EXPECT_FALSE(bytes.contains(secret.toBase64())) << file.fileName().toStdString();
     }
+}
+
+// The answers of a send that was stopped before they became rows: each is in the journal
+// of the outbox, whole or cut short by the kill, and a send on another desk waits its turn.
+TEST(MailSending, JournaledAnswersAreNeverSentAgainAndOneDeskSendsAtATime)
+{
+    struct Case {
+        const char *name;
+        QByteArray journalTail; // written after the journaled answers of mails 1 and 2
+        int sentNow;
+    };
+    const Case cases[] = {
+        {"two whole lines", {}, 3},
+        // A line cut short is no answer: its mail goes (the kill came before it was synced).
+        {"a third line cut short", "x", 3},
+        {"a third line cut in its status", "\t1003\tf.eml\tgesen", 3},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        SmtpTestServer server;
+        ASSERT_TRUE(server.started());
+        Outbox box(5);
+        SendJournal journal(box.folder);
+        QString reason;
+        ASSERT_TRUE(journal.append({box.ids.at(0), 1001, u"a.eml"_qs, MailStatus::Sent, {}}, &reason));
+        ASSERT_TRUE(journal.append({box.ids.at(1), 1002, u"b.eml"_qs, MailStatus::Refused, u"550 nein"_qs}, &reason));
+        {
+            QFile file(journal.path());
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Append));
+            file.write(c.journalTail.isEmpty() ? QByteArray() : box.ids.at(2).toLatin1().left(5) + c.journalTail);
+        }
+
+        {
+            // Another desk holds the outbox: nothing goes.
+            QLockFile other(box.folder + u"/.versand.lock"_qs);
+            ASSERT_TRUE(other.tryLock(0));
+            const SendOutcome held = box.send(box.settings(server));
+            EXPECT_EQ(held.sent, 0);
+            EXPECT_TRUE(held.stopReason.contains(u"wird gerade versendet"_qs)) << held.stopReason.toStdString();
+            EXPECT_TRUE(server.received().isEmpty());
+        }
+
+        const SendOutcome o = box.send(box.settings(server));
+        EXPECT_EQ(o.sent, c.sentNow) << o.stopReason.toStdString();
+        EXPECT_EQ(o.done, 2);
+        QStringList got = messageIds(server.received());
+        got.sort();
+        QStringList expected = box.ids.mid(2);
+        expected.sort();
+        EXPECT_EQ(got, expected);
+        // Every answer is a row now, the refusal with the server's text, and the journal is gone.
+        const QHash<QString, MailRecord> rows = recordedMails(*box.db);
+        EXPECT_EQ(rows.size(), 5);
+        EXPECT_EQ(rows.value(box.ids.at(1)).status, MailStatus::Refused);
+        EXPECT_EQ(rows.value(box.ids.at(1)).answer, u"550 nein"_qs);
+        EXPECT_FALSE(QFile::exists(journal.path()));
+    }
+}
+
+TEST(MailSending, AJournalLineCutShortIsNoAnswerAndSwallowsNoOther)
+{
+    QTemporaryDir dir;
+    QString reason;
+    {
+        SendJournal journal(dir.path());
+        ASSERT_TRUE(journal.append({u"<a@x>"_qs, 1, u"a b.eml"_qs, MailStatus::Sent, {}}, &reason));
+    }
+    {
+        QFile file(SendJournal(dir.path()).path());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Append));
+        file.write("%3Cc%40x%3E\t3\tc.eml\tgesendet"); // the kill came before the line's end
+    }
+    SendJournal again(dir.path());
+    ASSERT_TRUE(again.append({u"<b@x>"_qs, 2, u"b\tc.eml"_qs, MailStatus::Refused, u"550 Postfach\nunbekannt"_qs},
+                             &reason));
+    const QList<JournalEntry> read = again.read();
+    ASSERT_EQ(read.size(), 3);
+    EXPECT_EQ(read.at(0).messageId, u"<a@x>"_qs);
+    EXPECT_EQ(read.at(0).file, u"a b.eml"_qs);
+    // The cut line was ended when the next answer came: whole as far as it goes, it still
+    // names a taken mail, and the next answer keeps its own line with tabs and breaks inside.
+    EXPECT_EQ(read.at(1).messageId, u"<c@x>"_qs);
+    EXPECT_EQ(read.at(2).owner, 2);
+    EXPECT_EQ(read.at(2).file, u"b\tc.eml"_qs);
+    EXPECT_EQ(read.at(2).status, MailStatus::Refused);
+    EXPECT_EQ(read.at(2).answer, u"550 Postfach\nunbekannt"_qs);
 }
