@@ -61,6 +61,7 @@ void sendMailsWithProgress(FrmDTA &form, QWidget *parent)
     }
     const bool clean = outcome.pending() == 0 && outcome.refused.isEmpty() && outcome.unreadable.isEmpty();
     form.ui().message(reportMailSending(form, outcome), title, clean ? MsgIcon::Information : MsgIcon::Exclamation);
+    offerUnsentLetters(form, job, outcome);
 }
 
 } // namespace qvl

@@ -4,6 +4,8 @@
 #include "mail/Outbox.h"
 #include "core/ErrorLog.h"
 
+#include <stdexcept>
+
 namespace qvl {
 
 MailSendJob mailSendJob(const FrmDTA &f, const QString &outbox)
@@ -45,6 +47,29 @@ UnsentLetters lettersOfUnsentMails(const MailSendJob &job)
 {
     const std::unique_ptr<Database> db = Database::open(job.connectionString, job.connectionOptions);
     return writeUnsentLetters(job.outbox, *db);
+}
+
+void offerUnsentLetters(FrmDTA &f, const MailSendJob &job, const SendOutcome &outcome)
+{
+    if (outcome.refused.isEmpty())
+        return;
+    const QString title = u"Briefe für nicht zugestellte E-Mails"_qs;
+    const QString count = outcome.refused.size() == 1 ? u"der abgelehnten E-Mail"_qs
+                                                       : u"der "_qs + QString::number(outcome.refused.size())
+                                                             + u" abgelehnten E-Mails"_qs;
+    if (f.ui().showMessage({u"Die Briefe "_qs + count + u" jetzt als PDF zum Drucken erstellen?"_qs, title,
+                            MsgIcon::Question, MsgButtons::YesNo})
+        != MsgResult::Yes)
+        return;
+    try {
+        const UnsentLetters letters = lettersOfUnsentMails(job);
+        if (!letters.file.isEmpty())
+            f.ui().openFile(letters.file);
+    } catch (const DbError &e) {
+        f.ui().message(e.message(), title, MsgIcon::Critical);
+    } catch (const std::runtime_error &e) {
+        f.ui().message(QString::fromUtf8(e.what()), title, MsgIcon::Critical);
+    }
 }
 
 } // namespace qvl

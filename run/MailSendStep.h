@@ -38,4 +38,8 @@ QString reportMailSending(FrmDTA &form, const SendOutcome &outcome);
 // DbError or std::runtime_error (German).
 UnsentLetters lettersOfUnsentMails(const MailSendJob &job);
 
+// After a send in which the server refused mails for good: asks whether their letters are
+// to be made for printing now, writes them and opens the PDF. Tells every failure.
+void offerUnsentLetters(FrmDTA &form, const MailSendJob &job, const SendOutcome &outcome);
+
 } // namespace qvl

@@ -132,8 +132,10 @@ MailChoice chooseMailRecipients(const FrmDTA &f, const Buchungen &aBuchungen)
         const Buchung &b = aBuchungen[size_t(i)];
         const bool named = modeNames(mode, b) && !b.Email.trimmed().isEmpty();
         const bool usable = named && !mailAddresses(b.Email).isEmpty();
-        if (named && !usable)
+        if (named && !usable) {
             choice.badAddress.append(ownerText(b) + u": "_qs + b.Email.trimmed());
+            choice.badAddressRows.append(i);
+        }
         if (usable)
             choice.mail.append(i);
         if (!usable || f.mail.paperToo)

@@ -21,6 +21,7 @@ struct MailChoice {
     QList<int> mail;         // records whose owner gets a mail
     QList<int> paper;        // records whose letter is printed
     QStringList badAddress;  // "Nummer Name: address" of owners the mode names whose address is unusable
+    QList<int> badAddressRows; // their records
 };
 
 MailChoice chooseMailRecipients(const FrmDTA &form, const Buchungen &aBuchungen);

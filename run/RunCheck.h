@@ -38,6 +38,8 @@ enum class CheckKind {
     EInvoiceRefused,   // their data make no valid e-invoice
     EInvoiceFieldLeftOut, // an optional field the e-invoice cannot carry is left out
     BusinessYearUnclear,  // the business year box names no business year of the start month
+    MailSenderInvalid,    // mails are wanted, but the association has no valid address to send from
+    MailAddressInvalid,   // an owner the e-mail setting names has an address that cannot be used
     // Hints (the comparison's totals stand in the summary).
     ComparisonGone,
     ComparisonNew,

@@ -5,6 +5,7 @@
 #include "platform/Conversions.h"
 #include "platform/Cp1252.h"
 #include "run/EInvoiceCheck.h"
+#include "run/MailCheck.h"
 #include "core/InvoiceDate.h"
 #include "print/InvoicePrinting.h"
 #include "platform/Database.h"
@@ -313,6 +314,7 @@ RunCheck buildRunCheck(const FrmDTA &f, const Buchungen &records, const RunCheck
 
     items.addTo(check);
     addEInvoiceFindings(f, records, eInvoiceSellerName(f), check);
+    addMailFindings(f, records, check);
     addComparison(in, check);
     checkDueDate(f, check);
     return check;

@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -55,4 +56,48 @@ TEST_F(MainWindowTest, TheSummaryOffersToSendTheOutboxAndSendsIt)
     summary.billed = 3;
     RunSummaryBox plain(summary, window.get(), [] {});
     EXPECT_EQ(plain.findChild<QPushButton *>(u"cmdSendMails"_qs), nullptr);
+}
+
+TEST_F(MainWindowTest, ARefusedMailOffersItsLetterForPrinting)
+{
+    ws.execSql(u"update personal set Email = 'wb' || Nummer || '@example.org'"_qs);
+    ws.execSql(u"update personal_free set BoxFree2 = 1"_qs);
+    const auto settings = [](const SmtpTestServer &server) {
+        return [&server](QStringList &s) {
+            s.replaceInStrings(u"Fibu=DATEV-FIBU"_qs, u"Fibu="_qs);
+            s.replaceInStrings(u"BERECHNUNG=Formel"_qs, u"BERECHNUNG=QVL"_qs);
+            s << u"EMailVersand=Alle mit E-Mail-Adresse"_qs << u"EMailAbsender=info@fbg-hochwald.de"_qs
+              << u"SMTPServer=127.0.0.1"_qs << u"SMTPPort="_qs + QString::number(server.port())
+              << u"SMTPBenutzer=verein"_qs << u"SMTPZertifikat="_qs + server.certificate();
+        };
+    };
+    // The run's first mail is refused for good.
+    SmtpTestServer probe;
+    start(settings(probe));
+    click(widget<QRadioButton>(u"LaoderRe(1)"_qs));
+    click(widget<QCheckBox>(u"chkBeitrag(0)"_qs));
+    QTest::mouseClick(widget<QPushButton>(u"cmdStart"_qs), Qt::LeftButton);
+    const QStringList mails = QDir(ws.root() + u"/E-Mails"_qs).entryList({u"*.eml"_qs}, QDir::Files, QDir::Name);
+    ASSERT_FALSE(mails.isEmpty()) << ui.texts().join(u'|').toStdString();
+    const QString refusedOwner = mails.first().section(u'_', 1).section(u'.', 0, 0);
+    SmtpTestServer server({.refuse = {u"wb"_qs + refusedOwner + u"@example.org"_qs}});
+    ASSERT_TRUE(server.started());
+    form->mail.port = server.port();
+    form->mail.caFile = server.certificate();
+
+    auto *box = window->findChild<RunSummaryBox *>(u"frmRunSummary"_qs);
+    ASSERT_NE(box, nullptr);
+    qputenv("QVL32_SMTP_PASSWORD", kSmtpPassword);
+    ui.messages.clear();
+    ui.answers = {MsgResult::Yes};
+    QTest::mouseClick(box->findChild<QPushButton *>(u"cmdSendMails"_qs), Qt::LeftButton);
+    qunsetenv("QVL32_SMTP_PASSWORD");
+    EXPECT_EQ(server.received().size(), mails.size() - 1);
+    ASSERT_GE(ui.messages.size(), 2);
+    EXPECT_TRUE(ui.messages.at(ui.messages.size() - 2).text.contains(u"Abgelehnt, Brief geht auf Papier: Waldbesitzer "_qs
+                                                                      + refusedOwner));
+    EXPECT_EQ(ui.messages.last().text, u"Die Briefe der abgelehnten E-Mail jetzt als PDF zum Drucken erstellen?"_qs);
+    EXPECT_EQ(ui.messages.last().buttons, MsgButtons::YesNo);
+    // Beside the outbox, the refused owner's letter to print.
+    EXPECT_TRUE(QFile::exists(ws.root() + u"/Rechnung-Papier.pdf"_qs));
 }

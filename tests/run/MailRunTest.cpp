@@ -7,9 +7,11 @@
 #include "mail/MimeMessage.h"
 #include "mail/SmtpTestServer.h"
 #include "models/MailModels.h"
+#include "run/RunCheck.h"
 #include "run/RunDriver.h"
 #include "run/RunSummary.h"
 #include "support/BatchProcess.h"
+#include "support/PdfText.h"
 #include "support/Workspace.h"
 
 #include <QDir>
@@ -116,8 +118,19 @@ TEST(MailRun, OwnersWithAnAddressGetTheirLetterByMailTheOthersOnPaper)
     EXPECT_EQ(paperInvoices.size() + mailedInvoices.size(), report.billed);
     EXPECT_TRUE(runSummaryText(*summarizeRun(report)).contains(u"Briefe per E-Mail: "_qs + QString::number(mails.size())));
 
-    // The broken address is named and its owner gets paper.
+    // The broken address is named, in the check before the run too, and its owner gets paper.
     EXPECT_TRUE(r.ws.ui.texts().join(u'\n').contains(u"kaputt@"_qs)) << r.ws.ui.texts().join(u'|').toStdString();
+    ASSERT_EQ(r.ws.ui.runChecks.size(), 1);
+    QStringList badInCheck;
+    for (const CheckItem &item : r.ws.ui.runChecks.first().items) {
+        EXPECT_NE(item.kind, CheckKind::MailSenderInvalid);
+        if (item.kind == CheckKind::MailAddressInvalid)
+            for (const CheckOwner &o : item.owners)
+                badInCheck << QString::number(o.nummer) + u' ' + o.detail;
+    }
+    ASSERT_EQ(badInCheck.size(), 1);
+    EXPECT_TRUE(badInCheck.first().endsWith(u"„kaputt@“"_qs)) << badInCheck.first().toStdString();
+    EXPECT_FALSE(paperInvoices.isEmpty());
 
     const QStringList eInvoices = report.outputs.filter(u"/E-Rechnungen/"_qs);
     int businessMails = 0;
@@ -174,6 +187,11 @@ TEST(MailRun, AMailThatCannotBeMadeLeavesItsLetterOnPaper)
     EXPECT_EQ(r.ws.ui.reports.first().rows().rowCount(), report.billed);
     EXPECT_EQ(report.paperLetters, report.billed);
     EXPECT_TRUE(r.ws.ui.texts().join(u'\n').contains(u"Ohne gültige E-Mail-Adresse des Vereins"_qs));
+    // The check before the run said so already.
+    ASSERT_EQ(r.ws.ui.runChecks.size(), 1);
+    const QList<CheckItem> &items = r.ws.ui.runChecks.first().items;
+    EXPECT_TRUE(std::any_of(items.begin(), items.end(),
+                            [](const CheckItem &i) { return i.kind == CheckKind::MailSenderInvalid; }));
 }
 
 TEST(MailRun, BatchSendKilledAfterTheThirdMailResumesWithoutDuplicates)
@@ -215,4 +233,55 @@ TEST(MailRun, BatchSendKilledAfterTheThirdMailResumesWithoutDuplicates)
     for (const QString &text : {run.out, run.err, killed.out, killed.err, again.out, again.err})
         EXPECT_FALSE(text.contains(QString::fromLatin1(kSmtpPassword)));
     EXPECT_FALSE(ws.settingsBytes().contains(kSmtpPassword));
+}
+
+TEST(MailRun, BatchRefusedMailGivesItsLetterToPrintWithLettersUnsent)
+{
+    Workspace ws(30);
+    SmtpTestServer server({.refuse = {u"wb1007@example.org"_qs}});
+    ASSERT_TRUE(server.started());
+    ws.writeSettings(mailSettings(ws, {u"SMTPServer=127.0.0.1"_qs, u"SMTPPort="_qs + QString::number(server.port()),
+                                       u"SMTPBenutzer=verein"_qs, u"SMTPZertifikat="_qs + server.certificate()}));
+    shapeOwners(ws);
+    ws.execSql(u"update personal set Email = 'wb' || Nummer || '@example.org'"_qs);
+    const QStringList common{u"--program-dir"_qs, ws.programDir(), u"--now"_qs, u"2026-12-06T10:00:00"_qs};
+    const BatchResult run = runBatch(common + QStringList{u"--set"_qs, u"LaoderRe(1)=1"_qs, u"--set"_qs,
+                                                          u"chkBeitrag(0)=1"_qs, u"--set"_qs, u"txtMindestbeitrag1=10"_qs,
+                                                          u"run"_qs});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QStringList refusedMail = QDir(ws.root() + u"/E-Mails"_qs).entryList({u"*_1007.eml"_qs});
+    ASSERT_EQ(refusedMail.size(), 1);
+    const std::optional<OutboxMessage> refused =
+        readOutboxMessage(fileBytes(ws.root() + u"/E-Mails/"_qs + refusedMail.first()), true);
+    ASSERT_TRUE(refused);
+
+    // Nothing refused yet: nothing to print.
+    const BatchResult none = runBatch(common + QStringList{u"letters"_qs, u"unsent"_qs});
+    EXPECT_EQ(none.exitCode, 0) << none.err.toStdString();
+    EXPECT_TRUE(none.out.contains(u"kein Brief zu drucken"_qs)) << none.out.toStdString();
+
+    const QString password = u"QVL32_SMTP_PASSWORD="_qs + QString::fromLatin1(kSmtpPassword);
+    const BatchResult sent = runBatch(common + QStringList{u"send-mail"_qs}, {.environment = {password}});
+    EXPECT_EQ(sent.exitCode, 3); // a refusal is for the clerk to see
+    EXPECT_TRUE(sent.out.contains(u"Abgelehnt, Brief geht auf Papier: Waldbesitzer 1007"_qs)) << sent.out.toStdString();
+
+    const BatchResult letters = runBatch(common + QStringList{u"letters"_qs, u"unsent"_qs});
+    ASSERT_EQ(letters.exitCode, 0) << letters.err.toStdString();
+    const QString pdf = letters.out.trimmed();
+    EXPECT_EQ(QFileInfo(pdf).fileName(), u"Rechnung-Papier.pdf"_qs);
+    EXPECT_TRUE(letters.err.contains(u"1007"_qs)) << letters.err.toStdString();
+    // Exactly the refused owner's letter, as his mail carried it.
+    QPDF printed;
+    printed.processFile(pdf.toLocal8Bit().constData());
+    QPDF attached;
+    attached.processMemoryFile("mail.pdf", refused->attachment.constData(), size_t(refused->attachment.size()));
+    EXPECT_EQ(printed.getAllPages().size(), attached.getAllPages().size());
+    QTemporaryDir dir;
+    QFile own(dir.filePath(u"mail.pdf"_qs));
+    ASSERT_TRUE(own.open(QIODevice::WriteOnly));
+    own.write(refused->attachment);
+    own.close();
+    const QStringList pages = pdfPages(pdf);
+    ASSERT_FALSE(pages.isEmpty());
+    EXPECT_EQ(pages, pdfPages(own.fileName()));
 }
