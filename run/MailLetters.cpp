@@ -2,6 +2,7 @@
 
 #include "einvoice/HybridPdf.h"
 #include "platform/ChunkQueue.h"
+#include "print/PdfPageSplit.h"
 #include "print/Report.h"
 
 // qpdf 11: its smart pointers are the standard ones.
@@ -10,6 +11,7 @@
 #include <qpdf/QPDFWriter.hh>
 
 #include <exception>
+#include <optional>
 #include <thread>
 
 namespace qvl {
@@ -52,11 +54,17 @@ QString eachLetterPdf(const Report &letters, const QList<int> &rows,
     std::thread splitter([&] {
         while (std::optional<PaintedLetters> batch = queue.pop()) {
             try {
-                QPDF source;
-                source.setSuppressWarnings(true);
-                source.processMemoryFile("letters.pdf", batch->pdf.constData(), size_t(batch->pdf.size()));
+                // Qt's documents are cut by bytes; anything else goes through qpdf's object model.
+                PdfPageSplit split;
+                std::optional<QPDF> source;
+                if (!split.load(batch->pdf)) {
+                    source.emplace();
+                    source->setSuppressWarnings(true);
+                    source->processMemoryFile("letters.pdf", batch->pdf.constData(), size_t(batch->pdf.size()));
+                }
                 for (int j = 0; j < batch->rows.size(); ++j) {
-                    if (!take(batch->rows.at(j), pagesAsPdf(source, batch->pages.at(j)))) {
+                    QByteArray pdf = source ? pagesAsPdf(*source, batch->pages.at(j)) : split.pages(batch->pages.at(j));
+                    if (!take(batch->rows.at(j), std::move(pdf))) {
                         queue.giveUp();
                         return;
                     }
