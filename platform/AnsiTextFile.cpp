@@ -213,6 +213,18 @@ bool CheckedNewFile::finishUnnamed()
     return false;
 }
 
+bool CheckedNewFile::finishUnsynced()
+{
+    if (!m_error.isEmpty() || !isOpen()) {
+        fail(QStringLiteral("Die Datei wurde nicht geöffnet."));
+        return false;
+    }
+    if (flush())
+        return true;
+    fail(errorString());
+    return false;
+}
+
 CheckedNewFile::Publish CheckedNewFile::publishAs(const QString &name)
 {
     if (QFileInfo::exists(name))

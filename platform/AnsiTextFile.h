@@ -84,6 +84,9 @@ public:
     // The bytes and the temporary name on the disk, the file still unnamed: what a later
     // step may give its name (commitAsNew or publishAs), also after a crash.
     bool finishUnnamed();
+    // The same without the syncs, for many files of one folder synced together afterwards
+    // (syncFilesOf) before anything is recorded about them.
+    bool finishUnsynced();
     // The temporary file stays when this object is destroyed (or the process dies).
     void keep() { setAutoRemove(false); }
     // Moves the finished file to `name` unless that exists. Taken: false, the file stays

@@ -3,6 +3,7 @@
 #include "platform/AnsiTextFile.h"
 #include "platform/ChunkQueue.h"
 #include "platform/RunOutputs.h"
+#include "platform/TemporaryFiles.h"
 
 #include <QFileInfo>
 
@@ -36,6 +37,21 @@ struct NewFileWriters::Shared {
     bool handedOver = false;
     int added = 0;
     std::vector<std::thread> threads;
+    // Within a run, the folders whose files are synced together when all are written: one
+    // sync of the file system instead of two per file.
+    std::map<QString, bool> together;
+
+    bool syncTogether(const QString &path)
+    {
+        if (!outputs)
+            return false;
+        const QString folder = QFileInfo(path).absolutePath();
+        std::lock_guard lock(mutex);
+        const auto known = together.find(folder);
+        if (known != together.end())
+            return known->second;
+        return together.emplace(folder, canSyncFilesTogether(folder)).first->second;
+    }
 
     void run()
     {
@@ -46,7 +62,7 @@ struct NewFileWriters::Shared {
                 file.write(job->bytes);
                 if (!outputs) {
                     name = file.commitAsNew([&job](int n) { return alternativeName(job->path, n); });
-                } else if (file.finishUnnamed()) {
+                } else if (syncTogether(job->path) ? file.finishUnsynced() : file.finishUnnamed()) {
                     file.keep(); // the run's list removes it when the run does not commit
                     name = file.fileName();
                 }
@@ -74,6 +90,11 @@ struct NewFileWriters::Shared {
         if (!outputs || handedOver)
             return;
         handedOver = true;
+        for (const auto &[folder, synced] : together) {
+            QString reason;
+            if (synced && !names.empty() && !syncFilesOf(folder, &reason) && error.isEmpty())
+                error = fileWriteError(folder, reason);
+        }
         for (auto &[index, name] : names)
             name = outputs->add(name, targets.at(index), Naming::NextFree);
     }

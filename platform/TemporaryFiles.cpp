@@ -4,8 +4,13 @@
 #include <QFile>
 #include <QRegularExpression>
 
-#ifdef Q_OS_UNIX
 #include <cerrno>
+#include <cstring>
+
+#ifdef Q_OS_LINUX
+#include <sys/vfs.h>
+#endif
+#ifdef Q_OS_UNIX
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -82,6 +87,54 @@ bool syncFolder(const QString &folder)
 #else
     Q_UNUSED(folder);
     return true; // NTFS journals its renames
+#endif
+}
+
+bool canSyncFilesTogether(const QString &folder)
+{
+#ifdef Q_OS_LINUX
+    struct statfs fs {};
+    if (::statfs(QFile::encodeName(folder).constData(), &fs) != 0)
+        return false;
+    // ext2/3/4, XFS, Btrfs, tmpfs: syncfs reports the write-back errors since Linux 5.8.
+    switch (static_cast<unsigned long>(fs.f_type)) {
+    case 0xEF53UL:
+    case 0x58465342UL:
+    case 0x9123683EUL:
+    case 0x01021994UL:
+        return true;
+    default:
+        return false;
+    }
+#else
+    Q_UNUSED(folder);
+    return false;
+#endif
+}
+
+bool syncFilesOf(const QString &folder, QString *reason)
+{
+#ifdef Q_OS_LINUX
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        *reason = QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
+    const bool synced = ::syncfs(fd) == 0;
+    const int error = errno;
+    ::close(fd);
+    if (!synced) {
+        *reason = error == ENOSPC ? QStringLiteral("Der Datenträger ist voll.") : QString::fromLocal8Bit(std::strerror(error));
+        return false;
+    }
+    if (syncFolder(folder))
+        return true;
+    *reason = QStringLiteral("Der Ordner konnte nicht auf den Datenträger geschrieben werden.");
+    return false;
+#else
+    Q_UNUSED(folder);
+    *reason = QStringLiteral("Nicht möglich auf diesem System.");
+    return false;
 #endif
 }
 

@@ -31,4 +31,12 @@ QStringList removeAbandonedTemporaries(const QString &folder, const QStringList 
 // there under the name it was given. False when the folder cannot be synced.
 bool syncFolder(const QString &folder);
 
+// Whether every file written into `folder` can be synced at once (`syncFilesOf`): a local
+// Linux file system that reports what it could not write back. Elsewhere each file is
+// synced on its own.
+bool canSyncFilesTogether(const QString &folder);
+// Syncs the data of every file written into the folder's file system, then the folder.
+// False with a German reason when something did not reach the disk.
+bool syncFilesOf(const QString &folder, QString *reason);
+
 } // namespace qvl
