@@ -3,7 +3,6 @@
 #include "bank/ReturnReasons.h"
 #include "platform/Conversions.h"
 
-#include <QRegularExpression>
 #include <algorithm>
 
 namespace qvl {
@@ -48,65 +47,6 @@ QString nameKey(const QString &name)
 
 } // namespace
 
-OpenBalances::OpenBalances(const QList<RegisteredDocument> &documents, const QList<RecordedPayment> &payments)
-    : m_documents(documents)
-{
-    m_index.reserve(documents.size());
-    for (int i = 0; i < int(documents.size()); ++i)
-        m_index.insert(documents[i].number, i);
-    m_collected.fill(0, documents.size());
-    m_returned.fill(0, documents.size());
-    m_transferred.fill(0, documents.size());
-    for (const RecordedPayment &p : payments)
-        book({p.number, p.kind, p.cents, p.chargeCents, p.reason});
-}
-
-const RegisteredDocument *OpenBalances::document(qint64 number) const
-{
-    const auto i = m_index.constFind(number);
-    return i == m_index.cend() ? nullptr : &m_documents[*i];
-}
-
-qint64 OpenBalances::paid(qint64 number) const
-{
-    const auto i = m_index.constFind(number);
-    if (i == m_index.cend())
-        return 0;
-    // A return takes back what the debit brought, never more: a return read before the
-    // batch credit leaves the document open, not open twice.
-    return std::max<qint64>(0, m_collected[*i] - m_returned[*i]) + m_transferred[*i];
-}
-
-qint64 OpenBalances::open(qint64 number) const
-{
-    const RegisteredDocument *d = document(number);
-    return d ? d->grossCents - paid(number) : 0;
-}
-
-bool OpenBalances::returned(qint64 number) const
-{
-    const auto i = m_index.constFind(number);
-    return i != m_index.cend() && m_returned[*i] > 0;
-}
-
-void OpenBalances::book(const Assignment &a)
-{
-    const auto i = m_index.constFind(a.number);
-    if (i == m_index.cend())
-        return;
-    switch (a.kind) {
-    case PaymentKind::Collected:
-        m_collected[*i] += a.cents;
-        break;
-    case PaymentKind::Returned:
-        m_returned[*i] += a.cents;
-        break;
-    case PaymentKind::Transfer:
-        m_transferred[*i] += a.cents;
-        break;
-    }
-}
-
 int Matching::count(MatchKind kind) const
 {
     return int(std::count_if(matches.cbegin(), matches.cend(), [kind](const Match &m) { return m.kind == kind; }));
@@ -140,54 +80,6 @@ QString matchKindText(MatchKind kind)
         return u"bereits eingelesen"_qs;
     }
     return {};
-}
-
-QList<qint64> numbersInRemittance(const QString &text, const std::function<bool(qint64)> &known)
-{
-    if (std::none_of(text.cbegin(), text.cend(), [](QChar c) { return c.isDigit(); }))
-        return {};
-    static const QRegularExpression digits(u"\\d{1,18}"_qs);
-    // A number after "RE", "Rechnung", "Rg.", "Nr." is meant as one, and so are the numbers
-    // listed after it ("RE 1001, 1002 und 1003"); a year or an amount elsewhere in the
-    // text is not.
-    static const QRegularExpression prefixed(
-        u"(?:\\bre|\\brg|rechnung(?:en|s)?|\\brechn|\\bnr|nummer|beleg)\\.?\\s*(?:nr\\.?|nummer)?\\s*[:.]?\\s*(\\d{1,18})"_qs,
-        QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression listed(u"\\s*(?:,|;|/|\\+|&|und|u\\.)\\s*(?:(?:re|rg|nr)\\.?\\s*)?(\\d{1,18})"_qs,
-                                           QRegularExpression::CaseInsensitiveOption);
-    const auto add = [&](QList<qint64> &found, const QString &number) {
-        const qint64 n = number.toLongLong();
-        if (known(n) && !found.contains(n))
-            found.append(n);
-    };
-    const auto scan = [&](const QString &of) {
-        QList<qint64> found;
-        for (auto it = prefixed.globalMatch(of); it.hasNext();) {
-            const QRegularExpressionMatch m = it.next();
-            add(found, m.captured(1));
-            for (qsizetype pos = m.capturedEnd();;) {
-                const QRegularExpressionMatch more =
-                    listed.match(of, pos, QRegularExpression::NormalMatch, QRegularExpression::AnchorAtOffsetMatchOption);
-                if (!more.hasMatch())
-                    break;
-                add(found, more.captured(1));
-                pos = more.capturedEnd();
-            }
-        }
-        if (!found.isEmpty())
-            return found;
-        for (auto it = digits.globalMatch(of); it.hasNext();)
-            add(found, it.next().captured());
-        return found;
-    };
-    // A number broken by the bank's 35-character lines or typed with blanks ("10 01"):
-    // the digits joined count where they name more documents.
-    static const QRegularExpression blanks(u"(?<=\\d)\\s+(?=\\d)"_qs);
-    QString joined = text;
-    joined.replace(blanks, QString());
-    const QList<qint64> asWritten = scan(text);
-    const QList<qint64> withoutBlanks = joined == text ? asWritten : scan(joined);
-    return withoutBlanks.size() > asWritten.size() ? withoutBlanks : asWritten;
 }
 
 // Matching, entry by entry, against the balances as this reading changes them.

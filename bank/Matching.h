@@ -7,7 +7,9 @@
 // applied is never counted again.
 
 #include "bank/BankEntry.h"
+#include "bank/OpenBalances.h"
 #include "bank/Register.h"
+#include "bank/RemittanceNumbers.h"
 
 #include <QHash>
 #include <QSet>
@@ -26,39 +28,12 @@ enum class MatchKind {
     AlreadyRead  // applied before (same account, reference, date, amount)
 };
 
-struct Assignment {
-    qint64 number = 0;
-    PaymentKind kind = PaymentKind::Transfer;
-    qint64 cents = 0;
-    qint64 chargeCents = 0;
-    QString reason; // a return's code
-};
-
 struct Match {
     int entry = 0; // index into the entries
     MatchKind kind = MatchKind::Unmatched;
     QList<Assignment> assignments;
     QList<qint64> candidates; // Ambiguous: the documents it fits
     QString note;             // German: how it was matched, or why not
-};
-
-// The register's state: each document with what is still open.
-class OpenBalances {
-public:
-    OpenBalances(const QList<RegisteredDocument> &documents, const QList<RecordedPayment> &payments);
-
-    const RegisteredDocument *document(qint64 number) const;
-    qint64 open(qint64 number) const;       // gross − paid (negative: paid too much)
-    qint64 paid(qint64 number) const;       // debits collected less returns, plus transfers
-    bool returned(qint64 number) const;      // a return is recorded
-    void book(const Assignment &assignment); // counts an assignment of this reading
-    const QList<RegisteredDocument> &documents() const { return m_documents; }
-
-private:
-    friend class Matcher;
-    QList<RegisteredDocument> m_documents;
-    QHash<qint64, int> m_index;
-    QList<qint64> m_collected, m_returned, m_transferred;
 };
 
 struct Matching {
@@ -81,10 +56,5 @@ bool assignByHand(Matching &matching, int matchIndex, qint64 number, const OpenB
 
 // "Rücklastschrift", "bezahlt", "teilweise bezahlt" …
 QString matchKindText(MatchKind kind);
-
-// The numbers a remittance text names: digit runs as written ("RE 1001, 1002"), and where
-// they name no registered document, the digits with blanks and line breaks taken out
-// ("10 01"). `known` decides which runs are documents.
-QList<qint64> numbersInRemittance(const QString &text, const std::function<bool(qint64)> &known);
 
 } // namespace qvl

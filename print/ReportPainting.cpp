@@ -1,0 +1,110 @@
+// Painting a report's pages onto a paged device: a printer, the preview or a PDF.
+
+#include "print/ReportPages.h"
+
+#include "platform/AnsiTextFile.h"
+#include "platform/RunOutputs.h"
+#include "print/ReportText.h"
+
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <QPdfWriter>
+
+namespace qvl {
+
+namespace {
+
+void paintItem(QPainter &painter, const ReportItem &item)
+{
+    const ReportControl &c = *item.control;
+    switch (c.Kind) {
+    case ControlKind::Line:
+        painter.setPen(QPen(Qt::black, 15));
+        painter.drawLine(item.line);
+        break;
+    case ControlKind::Image:
+        painter.drawImage(item.rect, c.Picture);
+        break;
+    case ControlKind::Label:
+    case ControlKind::TextBox: {
+        const TextFont &font = textFont(c.FontName, item.fontSize, c.FontBold);
+        const QPointF baseline(item.rect.left(), item.rect.top() + font.ascent);
+        double width = 0;
+        const QGlyphRun run = glyphRun(font, item.text, &width);
+        painter.setPen(Qt::black);
+        if (!run.isEmpty()) {
+            painter.drawGlyphRun(baseline, run);
+        } else {
+            painter.setFont(font.font);
+            painter.drawText(baseline, item.text);
+        }
+        break;
+    }
+    }
+}
+
+} // namespace
+
+void Report::paintPage(QPainter &painter, int index) const
+{
+    if (index < 0 || index >= pageCount())
+        return;
+    QPaintDevice *device = painter.device();
+    painter.save();
+    // Painter coordinates start at the device's printable area; twips count from the
+    // paper's corner.
+    const double scale = double(device->logicalDpiX()) / kTwipsPerInch;
+    if (auto *paged = dynamic_cast<QPagedPaintDevice *>(device)) {
+        const QRect full = paged->pageLayout().fullRectPixels(device->logicalDpiX());
+        const QRect paint = paged->pageLayout().paintRectPixels(device->logicalDpiX());
+        painter.translate(full.topLeft() - paint.topLeft());
+    }
+    painter.scale(scale, double(device->logicalDpiY()) / kTwipsPerInch);
+    painter.setPen(Qt::black);
+    for (const ReportItem &item : pageItems(index))
+        paintItem(painter, item);
+    painter.restore();
+}
+
+bool Report::print(QPagedPaintDevice &device, QString *error) const
+{
+    device.setPageLayout(pageLayout());
+    QPainter painter;
+    if (!painter.begin(&device)) {
+        if (error)
+            *error = u"Der Bericht „"_qs + title() + u"“ kann nicht ausgegeben werden."_qs;
+        return false;
+    }
+    for (int page = 0; page < pageCount(); ++page) {
+        if (page > 0 && !device.newPage()) {
+            if (error)
+                *error = u"Der Bericht „"_qs + title() + u"“ kann nicht ausgegeben werden."_qs;
+            return false;
+        }
+        paintPage(painter, page);
+    }
+    return painter.end();
+}
+
+bool Report::writePdf(const QString &path, QString *error) const
+{
+    // The shared checked writer: on a full disk the old PDF stays and the failure is told.
+    return writeReplacingFile(
+        path, [&](QIODevice &device, QString *problem) { return writePdfTo(device, path, problem); }, error);
+}
+
+bool Report::writePdfTo(QIODevice &device, const QString &path, QString *error) const
+{
+    QPdfWriter pdf(&device);
+    pdf.setResolution(kTwipsPerInch);
+    pdf.setTitle(title());
+    pdf.setCreator(QStringLiteral("QVL32 SEPA Beitragseinzug"));
+    QString printError;
+    if (print(pdf, &printError))
+        return true;
+    if (error)
+        *error = fileWriteError(path, printError);
+    return false;
+}
+
+} // namespace qvl
