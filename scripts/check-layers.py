@@ -198,7 +198,7 @@ def includes(text):
             yield number, m.group(1), m.group(2).strip()
 
 
-def top_folder(root, relative_path):
+def top_folder(relative_path):
     parts = relative_path.split(os.sep)
     return parts[0] if len(parts) > 1 and parts[0] not in (os.curdir, os.pardir) else None
 
@@ -213,7 +213,7 @@ def included_folder(root, file_path, delimiter, included, known_folders):
     for candidate in candidates:
         candidate = os.path.normpath(candidate)
         if os.path.isfile(candidate):
-            return top_folder(root, os.path.relpath(candidate, root))
+            return top_folder(os.path.relpath(candidate, root))
     first = included.split("/", 1)[0]
     return first if "/" in included and first in known_folders else None
 
