@@ -6,6 +6,7 @@
 #include "app/FrmDTA.h"
 #include "gui/FormFieldLayout.h"
 #include "gui/FormView.h"
+#include "gui/MailSendDialog.h"
 #include "gui/PaymentsDialog.h"
 #include "select/OwnerSelection.h"
 #include "sepa/StoredRunCaption.h"
@@ -187,6 +188,12 @@ QWidget *FrmDTAWindow::buildGeneralTab()
         PaymentsDialog dialog(m_form, this);
         dialog.exec();
     });
+    // The outbox of an earlier run, sent now or resumed after an interruption.
+    auto *mails = button(u"btnEMails"_qs, u"E-Ma&ils …"_qs);
+    connect(mails, &QPushButton::clicked, this, [this] {
+        if (m_view->commitPendingEdit())
+            sendMailsWithProgress(m_form, this);
+    });
     // An active selection stays in sight: the next run bills only the chosen owners.
     auto *selection = new QLabel;
     selection->setObjectName(u"lblAuswahl"_qs);
@@ -211,6 +218,7 @@ QWidget *FrmDTAWindow::buildGeneralTab()
     selectionRow->addSpacing(12);
     selectionRow->addWidget(clearSelection);
     selectionRow->addWidget(payments);
+    selectionRow->addWidget(mails);
     selectionRow->addWidget(owners);
 
     grid->addWidget(creditor, 0, 0, 3, 1);

@@ -1,7 +1,10 @@
 #include "gui/MailSendDialog.h"
 
 #include "app/FrmDTA.h"
+#include "mail/Outbox.h"
 #include "run/MailSendStep.h"
+
+#include <QDir>
 
 #include <QEventLoop>
 #include <QProgressDialog>
@@ -15,6 +18,11 @@ void sendMailsWithProgress(FrmDTA &form, QWidget *parent)
 {
     const QString title = u"E-Mails versenden"_qs;
     const MailSendJob job = mailSendJob(form);
+    if (outboxFiles(job.outbox).isEmpty()) {
+        form.ui().message(u"Im Postausgang „"_qs + QDir::toNativeSeparators(job.outbox) + u"“ liegen keine E-Mails."_qs,
+                          title, MsgIcon::Information);
+        return;
+    }
     QProgressDialog progress(u"E-Mails werden versendet …"_qs, u"Abbrechen"_qs, 0, 0, parent);
     progress.setObjectName(u"frmMailSend"_qs);
     progress.setWindowTitle(title);

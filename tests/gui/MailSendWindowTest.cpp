@@ -51,6 +51,18 @@ TEST_F(MainWindowTest, TheSummaryOffersToSendTheOutboxAndSendsIt)
         << ui.messages.last().text.toStdString();
     EXPECT_EQ(ui.messages.last().title, u"E-Mails versenden"_qs);
 
+    // The main window sends the outbox later too: everything has gone, nothing goes twice.
+    ui.messages.clear();
+    QTest::mouseClick(widget<QPushButton>(u"btnEMails"_qs), Qt::LeftButton);
+    ASSERT_FALSE(ui.messages.isEmpty());
+    EXPECT_TRUE(ui.messages.last().text.contains(u"schon vorher gesendet oder abgelehnt: "_qs + QString::number(mails)))
+        << ui.messages.last().text.toStdString();
+    EXPECT_EQ(server.received().size(), mails);
+    // An empty outbox is said so.
+    QDir(ws.root() + u"/E-Mails"_qs).removeRecursively();
+    QTest::mouseClick(widget<QPushButton>(u"btnEMails"_qs), Qt::LeftButton);
+    EXPECT_TRUE(ui.messages.last().text.contains(u"liegen keine E-Mails"_qs)) << ui.messages.last().text.toStdString();
+
     // Without mails the summary offers no sending.
     RunSummary summary;
     summary.billed = 3;
