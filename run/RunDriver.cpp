@@ -20,6 +20,7 @@
 #include "sepa/RunLock.h"
 #include "sepa/SepaWriter.h"
 #include "einvoice/EInvoiceWriter.h"
+#include "mail/Outbox.h"
 #include "platform/Paths.h"
 #include "platform/RunOutputs.h"
 #include "run/OwnTables.h"
@@ -47,6 +48,7 @@ QStringList runFolders(FrmDTA &f)
     const QString exportDir = nativePath(f.strExportPfad);
     if (exportDir.left(3).toUpper() != u"A:\\"_qs)
         folders << exportDir << eInvoiceFolder(f);
+    folders << outboxFolder(f.strBerichtsPfad.isEmpty() ? f.strExportPfad : f.strBerichtsPfad);
     folders << nativePath(f.Dir1.Path) << f.ui().reportsFolder();
     folders.removeAll(QString());
     folders.removeDuplicates();

@@ -285,3 +285,26 @@ TEST(MailRun, BatchRefusedMailGivesItsLetterToPrintWithLettersUnsent)
     ASSERT_FALSE(pages.isEmpty());
     EXPECT_EQ(pages, pdfPages(own.fileName()));
 }
+
+TEST(MailRun, AKilledRunLeavesNoMailBehind)
+{
+    // Killed when every mail is written and synced, before the commit: the next start
+    // takes the run back, its hidden mails too.
+    Workspace ws(30);
+    ws.writeSettings(mailSettings(ws));
+    shapeOwners(ws);
+    const QStringList common{u"--program-dir"_qs, ws.programDir(), u"--now"_qs, u"2026-12-06T10:00:00"_qs};
+    const std::unique_ptr<QProcess> process =
+        startBatch(common + QStringList{u"--set"_qs, u"LaoderRe(1)=1"_qs, u"--set"_qs, u"chkBeitrag(0)=1"_qs,
+                                        u"--set"_qs, u"txtMindestbeitrag1=10"_qs, u"run"_qs},
+                   {.environment = {u"QVL32_FAULT_POINT=register-geschrieben:KILL"_qs}});
+    const BatchResult killed = finishBatch(*process);
+    EXPECT_EQ(killed.exitCode, -1) << killed.err.toStdString();
+    const QDir outbox(ws.root() + u"/E-Mails"_qs);
+    ASSERT_FALSE(outbox.entryList(QDir::Files | QDir::Hidden).isEmpty()); // the hidden mails of the run
+
+    const BatchResult next = runBatch(common + QStringList{u"list-runs"_qs});
+    EXPECT_EQ(next.exitCode, 0) << next.err.toStdString();
+    EXPECT_EQ(outbox.entryList(QDir::Files | QDir::Hidden), QStringList());
+    EXPECT_TRUE((next.out + next.err).contains(u"zurückgenommen"_qs)) << next.err.toStdString();
+}
