@@ -6,6 +6,8 @@
 #include <QLocale>
 #include <QUuid>
 
+#include <algorithm>
+
 namespace qvl {
 
 namespace {
@@ -49,8 +51,10 @@ QByteArray base64Lines(const QByteArray &bytes)
     const QByteArray b64 = bytes.toBase64();
     QByteArray out;
     out.reserve(b64.size() + b64.size() / 76 * 2 + 2);
-    for (qsizetype i = 0; i < b64.size(); i += 76)
-        out += b64.mid(i, 76) + kCrlf;
+    for (qsizetype i = 0; i < b64.size(); i += 76) {
+        out.append(b64.constData() + i, std::min<qsizetype>(76, b64.size() - i));
+        out.append(kCrlf);
+    }
     return out;
 }
 
