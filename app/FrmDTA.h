@@ -6,6 +6,7 @@
 #include "app/AppContext.h"
 #include "app/InputRules.h"
 #include "core/Buchung.h"
+#include "core/ERechnungSetting.h"
 #include "core/MailSettings.h"
 #include "platform/ControlRegistry.h"
 #include "platform/Database.h"
@@ -32,8 +33,6 @@ inline constexpr int kDefaultLeadDays = 1;
 inline constexpr int kDefaultPreNotificationDays = 14;
 inline constexpr int kDefaultComparisonPercent = 25;
 inline constexpr int kDefaultBusinessYearStart = 1; // January
-// Why a fee without VAT carries none, unless the settings say otherwise.
-inline const QString kDefaultExemptionReason = QStringLiteral("Nicht steuerbarer Mitgliedsbeitrag");
 // The ranges the settings above accept (a file's value outside falls back to the default).
 inline constexpr int kMaxLeadDays = 30;
 inline constexpr int kMinPreNotificationDays = 1;

@@ -2,6 +2,7 @@
 
 #include "app/FrmDTA.h"
 #include "fibu/FibuExport.h"
+#include "run/EInvoiceFromForm.h"
 #include "run/FibuFromForm.h"
 #include "platform/Conversions.h"
 #include "run/EInvoiceStep.h"

@@ -12,6 +12,7 @@
 #include "print/InvoicePrinting.h"
 #include "run/FeeAmounts.h"
 #include "run/FeeCalculation.h"
+#include "run/EInvoiceFromForm.h"
 #include "run/FibuFromForm.h"
 #include "sepa/BookingSelection.h"
 #include "sepa/CsvList.h"
