@@ -5,6 +5,8 @@
 
 #include "app/AppContext.h"
 #include "app/InputRules.h"
+#include "core/Buchung.h"
+#include "core/ERechnungSetting.h"
 #include "core/MailSettings.h"
 #include "platform/ControlRegistry.h"
 #include "platform/Database.h"
@@ -19,7 +21,6 @@
 
 namespace qvl {
 
-inline constexpr int kFeeSlots = 5;       // fee slots 0..4
 inline constexpr int kSlotArray = 6;      // per-slot arrays hold 0..5
 inline constexpr int kMaxEntries = 101;   // rows 0..100 of the per-entry tables
 inline constexpr int kStaffelBoxes = 22;
@@ -32,8 +33,6 @@ inline constexpr int kDefaultLeadDays = 1;
 inline constexpr int kDefaultPreNotificationDays = 14;
 inline constexpr int kDefaultComparisonPercent = 25;
 inline constexpr int kDefaultBusinessYearStart = 1; // January
-// Why a fee without VAT carries none, unless the settings say otherwise.
-inline const QString kDefaultExemptionReason = QStringLiteral("Nicht steuerbarer Mitgliedsbeitrag");
 // The ranges the settings above accept (a file's value outside falls back to the default).
 inline constexpr int kMaxLeadDays = 30;
 inline constexpr int kMinPreNotificationDays = 1;

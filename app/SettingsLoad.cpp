@@ -2,7 +2,7 @@
 #include "app/InputRules.h"
 #include "app/Settings.h"
 #include "app/MailSettingsFile.h"
-#include "einvoice/ERechnungSetting.h"
+#include "app/ERechnungForm.h"
 #include "models/ModelSections.h"
 #include "platform/Conversions.h"
 #include "platform/Paths.h"

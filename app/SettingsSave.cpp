@@ -1,7 +1,7 @@
 #include "app/FrmDTA.h"
 #include "app/Settings.h"
 #include "app/MailSettingsFile.h"
-#include "einvoice/ERechnungSetting.h"
+#include "app/ERechnungForm.h"
 #include "models/ModelSections.h"
 #include "platform/AnsiTextFile.h"
 #include "platform/Conversions.h"

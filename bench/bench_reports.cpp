@@ -5,6 +5,7 @@
 // Usage: qvl32-bench-reports [OWNERS]   (default 10000)
 #include "bench/BenchSupport.h"
 #include "einvoice/EInvoiceWriter.h"
+#include "run/EInvoiceFromForm.h"
 #include "platform/HeadlessGui.h"
 #include "print/InvoicePrinting.h"
 #include "core/RunError.h"

@@ -11,6 +11,9 @@
 
 namespace qvl {
 
+// The fee slots 0..4 of a run.
+inline constexpr int kFeeSlots = 5;
+
 // Per fee slot: slots 0..4 are used, element 5 never.
 template <typename T>
 using SlotArray = std::array<T, 6>;

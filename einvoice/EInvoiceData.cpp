@@ -1,11 +1,8 @@
 #include "einvoice/EInvoiceData.h"
 
-#include "app/FrmDTA.h"
+#include "core/ERechnungSetting.h"
 #include "einvoice/CountryCodes.h"
-#include "platform/Conversions.h"
 #include "print/InvoicePrinting.h"
-#include "core/InvoiceDate.h"
-#include "core/Iban.h"
 
 #include <QRegularExpression>
 
@@ -14,14 +11,6 @@
 namespace qvl {
 
 namespace {
-
-
-std::optional<QDate> dateOf(const QString &text)
-{
-    if (const auto d = parseDate(text.trimmed()))
-        return d->date();
-    return std::nullopt;
-}
 
 // The owner's address as the letter's address block has it: street, post-office box and
 // the designation line each on a line of their own.
@@ -183,44 +172,6 @@ QString isoCurrency(const QString &text)
         return u"EUR"_qs;
     static const QRegularExpression iso(u"^[A-Z]{3}$"_qs);
     return iso.match(t).hasMatch() ? t : QString();
-}
-
-EInvoiceRun eInvoiceRun(const FrmDTA &f, const QString &sellerName, const QSet<long> &notCollected)
-{
-    EInvoiceRun run;
-    EInvoiceParty &s = run.seller;
-    s.name = sellerName.trimmed();
-    s.address.lineOne = f.txtAdresse.Text.trimmed();
-    s.address.postcode = f.txtPLZ.Text.trimmed();
-    s.address.city = f.txtOrt.Text.trimmed();
-    s.address.country = u"DE"_qs;
-    s.taxNumber = f.txtSteuernummer.Text.trimmed();
-    s.phone = f.txtTelefon.Text.trimmed();
-    s.email = f.txtEmail.Text.trimmed();
-    s.vatId = f.strUStIdNr.trimmed().toUpper().remove(u' ');
-    run.creditorId = normalisedIban(f.txtGlaubigerID.Text);
-    // The creditor id names the association uniquely; the tax number does so too.
-    s.id = run.creditorId.isEmpty() ? s.taxNumber : run.creditorId;
-
-    run.issueDate = invoiceDate(f).value_or(f.clock().today());
-    run.currencyText = f.strWaehrung;
-    run.directDebit = f.LaoderRe[0].Value;
-    run.vatOnTop = f.bBeitraegeNetto;
-    run.note = f.txtFixtext.Text.trimmed();
-    run.payeeIban = normalisedIban(f.txtKontonummer.Text);
-    run.payeeBic = normalisedIban(f.txtBankleitzahl.Text);
-    run.dueDate = dateOf(f.txtFaellDat.Text);
-    run.dueDateText = dueDateText(f);
-    run.businessYear = businessYearOf(f.txtWirtschaftsjahr.Text, f.lWirtschaftsjahrBeginn);
-    for (int k = 0; k < kFeeSlots; ++k) {
-        if (f.chkBeitrag[size_t(k)].Value == 1)
-            run.feeSlots.append(k);
-        run.feeNames[k] = f.aBeitragsNamen[size_t(k)];
-        run.exemptionReasons[k] = f.aSteuerbefreiung[size_t(k)];
-        run.rates[k] = parseNumber(f.txtMwst[size_t(k)].Text.trimmed());
-    }
-    run.notCollected = notCollected;
-    return run;
 }
 
 EInvoiceBuild buildEInvoiceData(const EInvoiceRun &run, const Buchung &b)

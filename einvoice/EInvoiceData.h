@@ -14,8 +14,6 @@
 
 namespace qvl {
 
-class FrmDTA;
-
 // VAT categories of EN 16931 that fees can take.
 enum class VatCategory {
     Standard,     // "S": the fee carries VAT at its rate
@@ -87,7 +85,7 @@ struct EInvoiceData {
     EInvoicePayment payment;
 };
 
-// The run's values every e-invoice shares, read once from the form.
+// The run's values every e-invoice shares, read once from the form (run/EInvoiceFromForm).
 struct EInvoiceRun {
     EInvoiceParty seller;
     QDate issueDate;
@@ -105,9 +103,6 @@ struct EInvoiceRun {
     SlotArray<std::optional<double>> rates; // the typed VAT rates that are numbers
     QSet<long> notCollected;         // owners (Id_Personal) left out of the bank file: asked to transfer
 };
-
-// sellerName: the association's name as the letterhead prints it.
-EInvoiceRun eInvoiceRun(const FrmDTA &form, const QString &sellerName, const QSet<long> &notCollected);
 
 // The invoice of one owner, or the reason why none can be made (a German text). An
 // optional field that would make it invalid is left out and named in `leftOut`.

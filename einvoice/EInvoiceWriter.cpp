@@ -1,15 +1,14 @@
 #include "einvoice/EInvoiceWriter.h"
 
-#include "app/FrmDTA.h"
 #include "einvoice/CiiSchema.h"
 #include "einvoice/CiiXml.h"
 #include "einvoice/EInvoiceData.h"
-#include "einvoice/ERechnungSetting.h"
 #include "einvoice/HybridPdf.h"
 #include "platform/ChunkQueue.h"
+#include "platform/Clock.h"
 #include "platform/NewFileWriters.h"
 #include "platform/Paths.h"
-#include "print/InvoicePrinting.h"
+#include "platform/UserInterface.h"
 #include "print/Report.h"
 #include "core/RunError.h"
 #include "core/ErrorLog.h"
@@ -95,7 +94,7 @@ private:
 };
 
 struct Writing {
-    FrmDTA &f;
+    const EInvoiceSettings &settings;
     const Buchungen &aBuchungen;
     const Report &letters;
     const EInvoiceRun &run;
@@ -104,13 +103,13 @@ struct Writing {
     int total = 0;
     int done = 0;
 
-    void advance() { f.ui().setProgress(++done, total); }
+    void advance() { settings.ui->setProgress(++done, total); }
 
     void refuse(const Buchung &b, const QString &problem)
     {
         outcome.refused.append(ownerText(b) + u": "_qs + problem);
         // The log is a help, not an output: one that cannot be written stops nothing.
-        WriteLog(f.context().programDir, f.clock(),
+        WriteLog(settings.programDir, *settings.clock,
                  u"Keine E-Rechnung für Waldbesitzer "_qs + ownerText(b) + u" (Rechnung "_qs + b.RechNr + u"): "_qs
                      + problem);
         advance();
@@ -165,21 +164,15 @@ struct Writing {
 
 } // namespace
 
-QString eInvoiceFolder(const FrmDTA &f)
-{
-    const QString reports = f.strBerichtsPfad.isEmpty() ? f.strExportPfad : f.strBerichtsPfad;
-    return joinPath(reports, u"E-Rechnungen"_qs);
-}
-
 QString eInvoiceFileName(const Buchung &b)
 {
     return b.RechNr + u'_' + QString::number(b.Nummer) + u".pdf"_qs;
 }
 
-void MakeERechnungen(FrmDTA &f, const Buchungen &aBuchungen, const Report &letters, const QSet<long> &notCollected,
+void MakeERechnungen(const EInvoiceSettings &settings, const Buchungen &aBuchungen, const Report &letters,
                      EInvoiceOutcome &outcome)
 {
-    const ERechnungMode mode = eRechnungMode(f);
+    const ERechnungMode mode = settings.mode;
     QList<int> owners;
     for (int i = 0; i < int(aBuchungen.size()); ++i)
         if (getsEInvoice(mode, aBuchungen[size_t(i)]))
@@ -187,12 +180,12 @@ void MakeERechnungen(FrmDTA &f, const Buchungen &aBuchungen, const Report &lette
     if (owners.isEmpty())
         return;
 
-    outcome.folder = eInvoiceFolder(f);
+    outcome.folder = settings.folder;
     if (!QDir().mkpath(nativePath(outcome.folder)))
         throw RunError(RunError::Kind::Output, u"Der Ordner für die E-Rechnungen „"_qs
                                                    + QDir::toNativeSeparators(outcome.folder)
                                                    + u"“ kann nicht angelegt werden."_qs);
-    const EInvoiceRun run = eInvoiceRun(f, invoiceSenderName(f), notCollected);
+    const EInvoiceRun run = settings.invoiceValues();
 
     // Each file is written whole and then named, never over another one.
     NewFileWriters writers;
@@ -204,7 +197,7 @@ void MakeERechnungen(FrmDTA &f, const Buchungen &aBuchungen, const Report &lette
     QString error;
     try {
         Splitter splitter(writers);
-        Writing writing{f, aBuchungen, letters, run, f.clock().now(), outcome, int(owners.size())};
+        Writing writing{settings, aBuchungen, letters, run, settings.clock->now(), outcome, int(owners.size())};
         for (qsizetype first = 0; first < owners.size(); first += kBatch) {
             std::optional<PaintedBatch> batch = writing.paint(owners.mid(first, kBatch));
             if (batch && !splitter.push(std::move(*batch)))

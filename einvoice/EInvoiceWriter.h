@@ -6,15 +6,19 @@
 // the others go on.
 
 #include "core/Buchung.h"
+#include "core/ERechnungSetting.h"
 
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 namespace qvl {
 
-class FrmDTA;
+class Clock;
 class Report;
+class UserInterface;
+struct EInvoiceRun;
 
 struct EInvoiceOutcome {
     QStringList files;   // the e-invoices written, in the owners' order
@@ -23,16 +27,25 @@ struct EInvoiceOutcome {
     QString folder;
 };
 
-// letters: the run's printed letters, one row per record of aBuchungen. notCollected: the
-// owners (Id_Personal) whose debit was left out of the bank file (they are asked to
-// transfer). Throws RunError when a file cannot be written or DbError (the association's
-// name); the files written before stay and are in `outcome`.
-void MakeERechnungen(FrmDTA &form, const Buchungen &aBuchungen, const Report &letters,
-                     const QSet<long> &notCollected, EInvoiceOutcome &outcome);
+// What the run's e-invoices take besides its records and letters (run/EInvoiceFromForm
+// reads it from the main form).
+struct EInvoiceSettings {
+    ERechnungMode mode = ERechnungMode::Keine; // who gets one
+    QString folder;                            // where they go
+    QString programDir;                        // the log file naming the owners refused
+    const Clock *clock = nullptr;              // never null: the files' time, the log's
+    UserInterface *ui = nullptr;               // never null: the progress shown
+    // The values every e-invoice of the run shares, with the owners whose debit was left
+    // out of the bank file (asked to transfer). Asked for only when an owner gets an
+    // e-invoice: the association's name may have to be read from the database.
+    std::function<EInvoiceRun()> invoiceValues;
+};
 
-// The folder "E-Rechnungen" beside the reports (the export folder unless the reports go
-// elsewhere).
-QString eInvoiceFolder(const FrmDTA &form);
+// letters: the run's printed letters, one row per record of aBuchungen. Throws RunError
+// when a file cannot be written or DbError (the association's name); the files written
+// before stay and are in `outcome`.
+void MakeERechnungen(const EInvoiceSettings &settings, const Buchungen &aBuchungen, const Report &letters,
+                     EInvoiceOutcome &outcome);
 
 // "{RechNr}_{Nummer}.pdf"; a name that is taken becomes "{RechNr}_{Nummer}_2.pdf" …
 QString eInvoiceFileName(const Buchung &b);

@@ -2,7 +2,6 @@
 
 #include "platform/Conversions.h"
 
-#include "app/FrmDTA.h"
 #include "fibu/FibuFiles.h"
 #include "platform/Cp1252.h"
 #include "core/ErrorLog.h"
@@ -56,7 +55,7 @@ QString ownerLabel(const Buchung &b)
 }
 
 // The fee with its share of its rate's VAT, as the booking line carries it.
-bool datevBooks(const FrmDTA &, const Buchung &b, int slot)
+bool datevBooks(const Buchung &b, int slot)
 {
     const auto k = std::size_t(slot);
     return b.BetragCent[k] > 0 && bookable(centsToEuros(b.BruttoCent[k]));
@@ -73,13 +72,13 @@ bool lacksOwnerAccount(const Buchung &b)
     return b.FibuKonto.trimmed().isEmpty();
 }
 
-bool booksWithoutOwnerAccount(const FrmDTA &f, const Buchung &b)
+bool booksWithoutOwnerAccount(const QString &fibuSystem, const Buchung &b)
 {
     if (!lacksOwnerAccount(b))
         return false;
-    const QString system = f.strFibu.trimmed().toUpper();
+    const QString system = fibuSystem.trimmed().toUpper();
     for (int k = 0; k < kFeeSlots; ++k) {
-        if (system == u"DATEV-FIBU"_qs && datevBooks(f, b, k))
+        if (system == u"DATEV-FIBU"_qs && datevBooks(b, k))
             return true;
         if (system == u"SYSKA-FIBU"_qs && syskaBooks(b, k))
             return true;
@@ -103,7 +102,7 @@ void BookingFindings::formAccountMissing(const QString &what)
         m_formAccounts.append(what);
 }
 
-QStringList BookingFindings::tell(const FrmDTA &f, const QStringList &files) const
+QStringList BookingFindings::tell(const FibuSettings &settings, const QStringList &files) const
 {
     QStringList notices;
     QStringList log;
@@ -125,7 +124,7 @@ QStringList BookingFindings::tell(const FrmDTA &f, const QStringList &files) con
     for (const QString &owner : m_unrepresentable)
         log.append(unrepresentableMessage(owner, inFiles(files)));
     QString error;
-    if (!log.isEmpty() && !WriteLog(f.context().programDir, f.clock(), log, &error))
+    if (!log.isEmpty() && !WriteLog(settings.programDir, *settings.clock, log, &error))
         notices.append(error);
     return notices;
 }

@@ -7,14 +7,11 @@
 // error log, the missing accounts also in the notices of the run's end.
 
 #include "core/Buchung.h"
+#include "fibu/FibuSettings.h"
 
 #include <QStringList>
 
-namespace qvl {
-
-class FrmDTA;
-
-namespace fibu {
+namespace qvl::fibu {
 
 class BookingFindings {
 public:
@@ -25,7 +22,7 @@ public:
 
     // Logs what was found and returns the notices for the user (missing accounts, a log
     // that cannot be written); `files` the files that hold the lines.
-    QStringList tell(const FrmDTA &form, const QStringList &files) const;
+    QStringList tell(const FibuSettings &settings, const QStringList &files) const;
 
 private:
     QStringList m_withoutAccount;  // "4711 Schmidt Bernd"
@@ -37,16 +34,16 @@ private:
 QString ownerLabel(const Buchung &b);
 
 // Which fees of an owner the DATEV and the SYSKA export book (SYSKA only fees 1 and 2).
-bool datevBooks(const FrmDTA &form, const Buchung &b, int slot);
+bool datevBooks(const Buchung &b, int slot);
 bool syskaBooks(const Buchung &b, int slot);
 
 // The owner's own account (from Zusatz1) is missing.
 bool lacksOwnerAccount(const Buchung &b);
 
-// True when the accounting export the form names writes lines for this owner that lack his
-// own account: DATEV and SYSKA book to it; IBM-FIBU books to the form's bank account and
-// the cost centres. The check before a run names these owners by this rule.
-bool booksWithoutOwnerAccount(const FrmDTA &form, const Buchung &b);
+// True when the accounting export of `system` (as FibuSettings::system) writes lines for
+// this owner that lack his own account: DATEV and SYSKA book to it; IBM-FIBU books to the
+// form's bank account and the cost centres. The check before a run names these owners by
+// this rule.
+bool booksWithoutOwnerAccount(const QString &system, const Buchung &b);
 
-} // namespace fibu
-} // namespace qvl
+} // namespace qvl::fibu

@@ -1,11 +1,11 @@
 #include "fibu/DatevExport.h"
 
-#include "app/FrmDTA.h"
 #include "fibu/BookingFindings.h"
 #include "fibu/FibuFiles.h"
 #include "platform/Conversions.h"
 #include "core/InvoiceDate.h"
 #include "core/RunError.h"
+#include "platform/Clock.h"
 
 namespace qvl::fibu {
 
@@ -53,10 +53,10 @@ QString debtorLine(const Buchung &b)
 
 } // namespace
 
-QStringList ExportDATEV(const FrmDTA &f, const Buchungen &records, QStringList &written)
+QStringList ExportDATEV(const FibuSettings &f, const Buchungen &records, QStringList &written)
 {
-    const QDate today = f.clock().today();
-    const QString kind = f.LaoderRe[0].Value ? u"BEITLA"_qs : u"BEITRE"_qs;
+    const QDate today = f.clock->today();
+    const QString kind = f.directDebit ? u"BEITLA"_qs : u"BEITRE"_qs;
     const QString day = formatDate(today, u"yyyymmdd"_qs);
     const auto names = [&](int n) {
         const QString suffix = day + (n > 0 ? u'_' + QString::number(n) : QString()) + u".csv"_qs;
@@ -64,14 +64,12 @@ QStringList ExportDATEV(const FrmDTA &f, const Buchungen &records, QStringList &
         return QStringList{u"DATEV_"_qs + kind + suffix, u"DATEV_"_qs + kind + u"_DEBKRED_"_qs + suffix};
     };
     const qint64 firstNumber = firstInvoiceNumber(f, names(1).front());
-    const std::optional<QDate> date = invoiceDate(f);
+    const std::optional<QDate> date = f.invoiceDate;
     if (!date)
         throw RunError(RunError::Kind::Output, invalidInvoiceDateMessage() + u' '
                                                    + u"Die DATEV-Dateien wurden nicht geschrieben."_qs);
 
     // The revenue accounts of fees 1 to 5: fee 1 books to the MBT account, fee 2 to the WBV account.
-    const std::array<const TextBox *, kFeeSlots> accounts{&f.txtMBTKonto, &f.txtWBVKonto, &f.txtHaftpflichtkonto,
-                                                          &f.txtSturmkonto, &f.txtKonto5};
     const QString datum = formatDate(*date, u"ddmm"_qs);
     QStringList debtors{kDebtorHeader};
     QStringList bookings{kBookingHeader};
@@ -82,16 +80,16 @@ QStringList ExportDATEV(const FrmDTA &f, const Buchungen &records, QStringList &
         const QString number = generalNumber(double(firstNumber + qint64(i)));
         QStringList lines;
         for (int k = 0; k < kFeeSlots; ++k) {
-            if (!datevBooks(f, b, k))
+            if (!datevBooks(b, k))
                 continue;
             // The fee with its share of its rate's VAT: an owner's lines add up to what he is billed.
             const double gross = centsToEuros(b.BruttoCent[std::size_t(k)]);
             const QString none;
             debtors.append(debtor);
-            if (accounts[k]->Text.trimmed().isEmpty())
-                findings.formAccountMissing(u"Beitragskonto "_qs + f.aBeitragsNamen[k]);
-            lines.append(record({none, u"H"_qs, formatNumber(gross, u"0.00"_qs), none, accounts[k]->Text,
-                                 f.txtVerwendungszweck.Text, u"L"_qs, datum, b.FibuKonto, none, none, none, none,
+            if (f.feeAccounts[std::size_t(k)].trimmed().isEmpty())
+                findings.formAccountMissing(u"Beitragskonto "_qs + f.feeNames[std::size_t(k)]);
+            lines.append(record({none, u"H"_qs, formatNumber(gross, u"0.00"_qs), none, f.feeAccounts[std::size_t(k)],
+                                 f.bookingText, u"L"_qs, datum, b.FibuKonto, none, none, none, none,
                                  number, none, none, none, none, none, none, none}));
         }
         findings.owner(b, lines.isEmpty() ? lines : lines + QStringList{debtor}, lacksOwnerAccount(b));
@@ -101,7 +99,7 @@ QStringList ExportDATEV(const FrmDTA &f, const Buchungen &records, QStringList &
     // The bookings file decides the number, so the debtor file is named first: a program
     // stopped between the two leaves a debtor file whose number the next export skips.
     const auto debtorFirst = [&](int n) { return QStringList{names(n)[1], names(n)[0]}; };
-    const QStringList files = writeNumberedFiles(targetFolder(f), debtorFirst, {debtors, bookings});
+    const QStringList files = writeNumberedFiles(f.folder, debtorFirst, {debtors, bookings});
     written.append(files);
     return findings.tell(f, {files[1], files[0]});
 }

@@ -5,19 +5,15 @@
 // header line, one line per owner and fee.
 
 #include "core/Buchung.h"
+#include "fibu/FibuSettings.h"
 
 #include <QStringList>
 
-namespace qvl {
-
-class FrmDTA;
-
-namespace fibu {
+namespace qvl::fibu {
 
 // Writes both files; each complete file is appended to `written`. Returns notices for the
 // user (owners or fees without an account, texts with characters Windows-1252 lacks; also
 // logged). Throws RunError naming the file on any failure.
-QStringList ExportDATEV(const FrmDTA &form, const Buchungen &records, QStringList &written);
+QStringList ExportDATEV(const FibuSettings &settings, const Buchungen &records, QStringList &written);
 
-} // namespace fibu
-} // namespace qvl
+} // namespace qvl::fibu

@@ -1,15 +1,15 @@
 #include "fibu/FibuExport.h"
 
-#include "app/FrmDTA.h"
 #include "fibu/DatevExport.h"
 #include "fibu/IbmExport.h"
 #include "fibu/SyskaExport.h"
 
 namespace qvl {
 
-QStringList ExportFibu(const FrmDTA &f, const Buchungen &records, QStringList &written, const QSet<long> &notCollected)
+QStringList ExportFibu(const fibu::FibuSettings &f, const Buchungen &records, QStringList &written,
+                       const QSet<long> &notCollected)
 {
-    const QString system = f.strFibu.trimmed().toUpper();
+    const QString system = f.system.trimmed().toUpper();
     if (system == u"IBM-FIBU"_qs)
         return fibu::ExportIBM(f, records, written, notCollected);
     if (system == u"SYSKA-FIBU"_qs)

@@ -1,6 +1,5 @@
 #include "fibu/FibuFiles.h"
 
-#include "app/FrmDTA.h"
 #include "platform/AnsiTextFile.h"
 #include "platform/Conversions.h"
 #include "platform/FaultPoints.h"
@@ -39,14 +38,9 @@ RunError allTaken(const QString &folder, const std::function<QStringList(int)> &
 
 } // namespace
 
-QString targetFolder(const FrmDTA &form)
+qint64 firstInvoiceNumber(const FibuSettings &settings, const QString &file)
 {
-    return nativePath(form.Dir1.Path);
-}
-
-qint64 firstInvoiceNumber(const FrmDTA &form, const QString &file)
-{
-    const QString text = form.txtRechNr.Text.trimmed();
+    const QString text = settings.invoiceNumber.trimmed();
     const std::optional<double> number = parseNumber(u'0' + text);
     if (!number)
         throw failed(u"Die Rechnungsnummer „"_qs + text + u"“ ist keine Zahl. "_qs + notWritten(file));

@@ -2,27 +2,22 @@
 // What the three accounting exports share: the target folder, the numbered files of a day,
 // the invoice numbers, and values cleaned for separated fields.
 
+#include "fibu/FibuSettings.h"
+
 #include <QDate>
 #include <QString>
 #include <QStringList>
 #include <functional>
 
-namespace qvl {
-
-class FrmDTA;
-
-namespace fibu {
+namespace qvl::fibu {
 
 // At most this many files of one kind per day ("_1" … "_50").
 inline constexpr int kFileNumbers = 50;
 
-// The accounting folder the form shows (Dir1): the one the clerk sees and the run checked.
-QString targetFolder(const FrmDTA &form);
-
-// The whole-number part of "0" followed by txtRechNr, as the fee calculation numbers the
-// invoices (empty gives 0, "12,7" gives 12). A text that is no number stops the export:
-// throws RunError naming `file`.
-qint64 firstInvoiceNumber(const FrmDTA &form, const QString &file);
+// The whole-number part of "0" followed by the typed invoice number, as the fee
+// calculation numbers the invoices (empty gives 0, "12,7" gives 12). A text that is no
+// number stops the export: throws RunError naming `file`.
+qint64 firstInvoiceNumber(const FibuSettings &settings, const QString &file);
 
 // The value with each character of `unsafe` (the file's separator, its quote) and every
 // line break replaced by a blank, so that it can neither shift nor split a record.
@@ -43,5 +38,4 @@ bool bookable(double amount);
 QStringList writeNumberedFiles(const QString &folder, const std::function<QStringList(int)> &names,
                                const QList<QStringList> &contents);
 
-} // namespace fibu
-} // namespace qvl
+} // namespace qvl::fibu

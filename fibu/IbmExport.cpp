@@ -1,10 +1,10 @@
 #include "fibu/IbmExport.h"
 
-#include "app/FrmDTA.h"
 #include "fibu/CostCentreMap.h"
 #include "fibu/BookingFindings.h"
 #include "fibu/FibuFiles.h"
 #include "core/RunError.h"
+#include "platform/Clock.h"
 #include "platform/Conversions.h"
 
 #include <QStringBuilder>
@@ -73,7 +73,7 @@ QString fileName(const QString &stem, const QDate &today, int n)
 // One file: the header, then per booking with a positive total the lines `linesOf` gives;
 // named with the first free number of the day (*path). Returns the notices about what the
 // lines hold.
-QStringList writeFile(const FrmDTA &f, const std::function<QString(int)> &name, const Run &run,
+QStringList writeFile(const FibuSettings &f, const std::function<QString(int)> &name, const Run &run,
                       const Buchungen &records, const std::function<QList<Line>(const Buchung &)> &linesOf,
                       QString *path)
 {
@@ -93,7 +93,7 @@ QStringList writeFile(const FrmDTA &f, const std::function<QString(int)> &name, 
         findings.owner(b, own, false);
         lines += own;
     }
-    *path = writeNumberedFiles(targetFolder(f), [&](int n) { return QStringList{name(n)}; }, {lines}).front();
+    *path = writeNumberedFiles(f.folder, [&](int n) { return QStringList{name(n)}; }, {lines}).front();
     return findings.tell(f, {*path});
 }
 
@@ -105,23 +105,23 @@ QString ownerKey(long nummer)
     return text.size() == 8 ? text.mid(1, 3) : text.left(3);
 }
 
-QStringList ExportIBM(const FrmDTA &f, const Buchungen &records, QStringList &written, const QSet<long> &notCollected)
+QStringList ExportIBM(const FibuSettings &f, const Buchungen &records, QStringList &written, const QSet<long> &notCollected)
 {
-    const QDate today = f.clock().today();
+    const QDate today = f.clock->today();
     Run run;
-    run.directDebit = f.LaoderRe[0].Value;
+    run.directDebit = f.directDebit;
     run.date = formatDate(today, u"dd.mm.yyyy"_qs);
-    run.bookingText = u"Beitragsrechnung "_qs + f.txtWirtschaftsjahr.Text;
-    const QString rate = f.txtMwst[0].Text.trimmed();
+    run.bookingText = u"Beitragsrechnung "_qs + f.businessYear;
+    const QString rate = f.firstVatRate.trimmed();
     // A rate is a number ("5,5" keeps its decimal comma, as the amounts do); anything else is cleaned.
     if (!rate.isEmpty())
         run.vatCode = u"\"M"_qs + (isNumeric(rate) ? rate : field(rate, u",\"")) + u'"';
-    run.bankAccount = f.txtBankKonto.Text;
+    run.bankAccount = f.bankAccount;
     const QString feeStem = run.directDebit ? u"BEITLA"_qs : u"BEITRE"_qs;
     run.firstNumber = firstInvoiceNumber(f, fileName(feeStem, today, 1));
 
     QStringList notices;
-    const QString mapPath = costCentreMapPath(f.context().programDir);
+    const QString mapPath = costCentreMapPath(f.programDir);
     std::optional<CostCentreMap> map = CostCentreMap::load(mapPath);
     if (!map) {
         notices += u"Die Kostenstellen-Zuordnung „"_qs + mapPath
@@ -146,7 +146,7 @@ QStringList ExportIBM(const FrmDTA &f, const Buchungen &records, QStringList &wr
                 if (b.BetragCent[std::size_t(k)] > 0)
                     lines.append({{}, QString::fromUtf16(kSlotAccounts[k]),
                                   formatNumber(centsToEuros(b.BetragCent[std::size_t(k)]), u"##0.00"_qs),
-                                  run.vatCode, f.aBeitragsNamen[k], {}, key, cost});
+                                  run.vatCode, f.feeNames[std::size_t(k)], {}, key, cost});
             return lines;
         }, &feeFile);
         written.append(feeFile);

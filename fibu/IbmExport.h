@@ -5,16 +5,13 @@
 // "$AF1BG1".
 
 #include "core/Buchung.h"
+#include "fibu/FibuSettings.h"
 
 #include <QSet>
 #include <QString>
 #include <QStringList>
 
-namespace qvl {
-
-class FrmDTA;
-
-namespace fibu {
+namespace qvl::fibu {
 
 // The owner's key in the cost-centre map: characters 2 to 4 of an eight-digit owner
 // number, else its first three characters (12345678 -> 234, 4711 -> 471, 12 -> 12).
@@ -26,8 +23,7 @@ QString ownerKey(long nummer);
 // RunError naming the file on any failure; a fee file that fails is told together with the
 // bank file, which is still attempted. The bank bookings leave out the owners of
 // `notCollected` (Id_Personal): their debit never reaches the bank.
-QStringList ExportIBM(const FrmDTA &form, const Buchungen &records, QStringList &written,
-                  const QSet<long> &notCollected = {});
+QStringList ExportIBM(const FibuSettings &settings, const Buchungen &records, QStringList &written,
+                      const QSet<long> &notCollected = {});
 
-} // namespace fibu
-} // namespace qvl
+} // namespace qvl::fibu

@@ -1,24 +1,24 @@
 #include "fibu/SyskaExport.h"
 
-#include "app/FrmDTA.h"
 #include "fibu/BookingFindings.h"
 #include "fibu/FibuFiles.h"
+#include "platform/Clock.h"
 #include "platform/Conversions.h"
 
 namespace qvl::fibu {
 
-QStringList ExportSYSKA(const FrmDTA &f, const Buchungen &records, QStringList &written)
+QStringList ExportSYSKA(const FibuSettings &f, const Buchungen &records, QStringList &written)
 {
-    const QDate today = f.clock().today();
-    const QString stem = (f.LaoderRe[0].Value ? u"BEITLA"_qs : u"BEITRE"_qs) + formatDate(today, u"yyyymmdd"_qs);
+    const QDate today = f.clock->today();
+    const QString stem = (f.directDebit ? u"BEITLA"_qs : u"BEITRE"_qs) + formatDate(today, u"yyyymmdd"_qs);
     const auto name = [&](int n) { return stem + (n > 0 ? u'_' + QString::number(n) : QString()) + u".txt"_qs; };
     const qint64 firstNumber = firstInvoiceNumber(f, name(1));
 
     // The date as typed; an empty box gives the day of the run.
-    const QString date = f.txtRechDat.Text.trimmed().isEmpty() ? formatDate(today, u"dd.mm.yyyy"_qs)
-                                                               : f.txtRechDat.Text;
+    const QString date = f.invoiceDateText.trimmed().isEmpty() ? formatDate(today, u"dd.mm.yyyy"_qs)
+                                                               : f.invoiceDateText;
     // Fee 1 books to the member-fee account, fee 2 to the forest-fire-insurance account.
-    const QString accounts[] = {f.txtMBTKonto.Text, f.txtWBVKonto.Text};
+    const QString accounts[] = {f.feeAccounts[0], f.feeAccounts[1]};
     QStringList lines;
     BookingFindings findings;
     for (std::size_t i = 0; i < records.size(); ++i) {
@@ -30,9 +30,9 @@ QStringList ExportSYSKA(const FrmDTA &f, const Buchungen &records, QStringList &
             if (!syskaBooks(b, k))
                 continue;
             if (accounts[k].trimmed().isEmpty())
-                findings.formAccountMissing(u"Beitragskonto "_qs + f.aBeitragsNamen[k]);
+                findings.formAccountMissing(u"Beitragskonto "_qs + f.feeNames[std::size_t(k)]);
             own.append(QStringList{u"L"_qs, field(date, u";"), number, field(b.FibuKonto, u";"),
-                                   field(accounts[k], u";"), field(f.txtVerwendungszweck.Text, u";"),
+                                   field(accounts[k], u";"), field(f.bookingText, u";"),
                                    formatNumber(centsToEuros(b.BetragCent[std::size_t(k)]), u"0.00"_qs)}
                            .join(u';'));
         }
@@ -41,7 +41,7 @@ QStringList ExportSYSKA(const FrmDTA &f, const Buchungen &records, QStringList &
     }
 
     const QString file =
-        writeNumberedFiles(targetFolder(f), [&](int n) { return QStringList{name(n)}; }, {lines}).front();
+        writeNumberedFiles(f.folder, [&](int n) { return QStringList{name(n)}; }, {lines}).front();
     written.append(file);
     return findings.tell(f, {file});
 }

@@ -2,7 +2,7 @@
 // The dialog "Modelle": edits the invoice text models of the main form. Its state and every
 // action are the core's ModelEditor; closing it (any way) hands the models back to the form.
 
-#include "models/ModelEditor.h"
+#include "app/ModelEditor.h"
 
 #include <QDialog>
 

@@ -1,7 +1,5 @@
 #include "models/MailModels.h"
 
-#include "app/FrmDTA.h"
-
 namespace qvl {
 
 namespace {
@@ -13,10 +11,9 @@ const QString kDefaultBody = QStringLiteral(
     "Mit freundlichen Grüßen\n"
     "{Verein}");
 
-QString modelOr(const FrmDTA &f, const char16_t *name, const QString &fallback)
+QString modelOr(const QString &stored, const QString &fallback)
 {
-    const QString text = f.LoadModell(QString::fromUtf16(name));
-    return text.trimmed().isEmpty() ? fallback : text;
+    return stored.trimmed().isEmpty() ? fallback : stored;
 }
 
 } // namespace
@@ -26,14 +23,14 @@ bool isMailModel(const QString &name)
     return name == QStringView(kMailSubjectModel) || name == QStringView(kMailBodyModel);
 }
 
-QString mailSubjectModel(const FrmDTA &f)
+QString mailSubjectModel(const QString &stored)
 {
-    return modelOr(f, kMailSubjectModel, kDefaultSubject);
+    return modelOr(stored, kDefaultSubject);
 }
 
-QString mailBodyModel(const FrmDTA &f)
+QString mailBodyModel(const QString &stored)
 {
-    return modelOr(f, kMailBodyModel, kDefaultBody);
+    return modelOr(stored, kDefaultBody);
 }
 
 QString filledMailText(const QString &model, const MailPlaceholders &v)

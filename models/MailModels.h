@@ -8,8 +8,6 @@
 
 namespace qvl {
 
-class FrmDTA;
-
 inline constexpr char16_t kMailSubjectModel[] = u"E-Mail Betreff";
 inline constexpr char16_t kMailBodyModel[] = u"E-Mail Text";
 
@@ -24,9 +22,10 @@ struct MailPlaceholders {
     QString association;
 };
 
-// The form's model, or the default when the form has none (or an empty one).
-QString mailSubjectModel(const FrmDTA &form);
-QString mailBodyModel(const FrmDTA &form);
+// The stored model's text (the form's model of that name), or the default when there is
+// none or only blanks.
+QString mailSubjectModel(const QString &stored);
+QString mailBodyModel(const QString &stored);
 
 // The placeholders replaced; a placeholder the program does not know stays as written.
 // The subject keeps its first line only: a line break would end the header.

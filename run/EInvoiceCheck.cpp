@@ -2,7 +2,8 @@
 
 #include "app/FrmDTA.h"
 #include "einvoice/EInvoiceData.h"
-#include "einvoice/ERechnungSetting.h"
+#include "app/ERechnungForm.h"
+#include "run/EInvoiceFromForm.h"
 #include "core/BusinessYear.h"
 
 #include <QHash>

@@ -1,7 +1,7 @@
 #include "run/EInvoiceStep.h"
 
 #include "app/FrmDTA.h"
-#include "einvoice/EInvoiceWriter.h"
+#include "run/EInvoiceFromForm.h"
 #include "core/RunError.h"
 #include "core/ErrorLog.h"
 

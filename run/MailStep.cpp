@@ -180,8 +180,10 @@ std::optional<Report> MailStep(FrmDTA &f, const Buchungen &aBuchungen, const Rep
     }
 
     NewFileWriters writers;
-    MailWriting writing{f, aBuchungen, writers, outboxFolder(reportsFolder(f)), mailSender(f), {}, mailSubjectModel(f),
-                        mailBodyModel(f), {}, f.clock().now(), {}};
+    const QString subjectModel = mailSubjectModel(f.LoadModell(QString::fromUtf16(kMailSubjectModel)));
+    const QString bodyModel = mailBodyModel(f.LoadModell(QString::fromUtf16(kMailBodyModel)));
+    MailWriting writing{f, aBuchungen, writers, outboxFolder(reportsFolder(f)), mailSender(f), {}, subjectModel,
+                        bodyModel, {}, f.clock().now(), {}};
     bool collected = false;
     const auto collect = [&] {
         collected = true;

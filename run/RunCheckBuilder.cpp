@@ -285,7 +285,7 @@ RunCheck buildRunCheck(const FrmDTA &f, const Buchungen &records, const RunCheck
             checkBankRules(f, bankChecks[i], b, items);
         if (noJoiningDateMatters && in.withoutJoiningDate.contains(b.Id_Personal))
             items.add(CheckKind::NoJoiningDate, noJoiningDate, owner(b));
-        if (fibu::booksWithoutOwnerAccount(f, b))
+        if (fibu::booksWithoutOwnerAccount(f.strFibu, b))
             items.add(CheckKind::NoAccount,
                       u"Ohne FIBU-Konto ("_qs + f.strFibu.trimmed()
                           + u"): ihre Buchungen werden ohne Konto geschrieben; die Buchhaltung nimmt sie so nicht an"_qs,

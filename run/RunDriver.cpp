@@ -2,6 +2,8 @@
 
 #include "app/FrmDTA.h"
 #include "fibu/FibuExport.h"
+#include "run/EInvoiceFromForm.h"
+#include "run/FibuFromForm.h"
 #include "platform/Conversions.h"
 #include "run/EInvoiceStep.h"
 #include "run/MailStep.h"
@@ -203,7 +205,7 @@ void writeSteps(FrmDTA &f, PreparedRun &run, RunReport &report)
         f.ui().setProgress(0, 0);
         stopIfInterrupted();
         report.firstAccountingFile = report.outputs.size();
-        notices = ExportFibu(f, aBuchungen, report.outputs, sepa.notCollected);
+        notices = ExportFibu(fibuSettings(f), aBuchungen, report.outputs, sepa.notCollected);
         stopIfInterrupted();
         // The run's documents join its commit: stored with its fees and files, or not at all.
         registerRun(f, aBuchungen, *db, directDebit, sepa, report);

@@ -5,6 +5,7 @@
 
 #include "app/FrmDTA.h"
 #include "einvoice/EInvoiceWriter.h"
+#include "run/EInvoiceFromForm.h"
 #include "print/InvoicePrinting.h"
 #include "run/FeeCalculation.h"
 #include "support/Workspace.h"

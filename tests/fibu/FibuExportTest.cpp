@@ -3,12 +3,14 @@
 #include "fibu/IbmExport.h"
 
 #include "app/FrmDTA.h"
+#include "run/FibuFromForm.h"
 #include "platform/Clock.h"
 #include "platform/Cp1252.h"
 #include "core/RunError.h"
 #include "support/FakeUi.h"
 #include "support/BookedAmounts.h"
 #include "support/FileSizeLimit.h"
+#include "fibu/FibuSample.h"
 
 #include <QDir>
 #include <QFile>
@@ -52,41 +54,7 @@ protected:
                                u"Sturm"_qs, u"Sonder"_qs};
         writeMap("[Allgemein]\r\n234,X,999\r\n[Kostenstellen]\r\n234,A,4711\r\n[Andere]\r\n471,B,777\r\n");
 
-        Buchung a = owner(12345678, u"Mueller"_qs, u"Anna"_qs, u"10001"_qs, {40, 10, 0, 0, 5}, 6260);
-        a.Steuer[0] = 7.6;
-        a.Anrede = u"Frau"_qs;
-        a.Strasse = u"Hauptstr. 1"_qs;
-        a.PLZ = u"83700"_qs;
-        a.Ort = u"Rottach"_qs;
-        a.BLZ = u"700 500-00"_qs;
-        a.Bank = u"Sparkasse"_qs;
-        a.Konto = u"123.456_7"_qs;
-        a.KennzifferHauptbankverbindung1 = u"1"_qs;
-        Buchung c = owner(12, u"Zeller"_qs, u"Zoe"_qs, u"10003"_qs, {-5, 0, 0, 0, 0}, -500);
-        Buchung b = owner(4711, u"Schmidt; Söhne, \"GbR\""_qs, u"Bernd\r\nX"_qs, u"10002"_qs, {0, 2.5, 12.5, 0, 0},
-                          1500);
-        b.Anrede = u"Herr"_qs;
-        b.Ort = u"München"_qs;
-        b.Bank = u"VR;Bank"_qs;
-        b.KennzifferHauptbankverbindung1 = u"0"_qs;
-        records = {a, c, b};
-    }
-
-    static Buchung owner(long nummer, const QString &name, const QString &vorname, const QString &konto,
-                         std::array<double, 5> betrag, double summe)
-    {
-        Buchung b;
-        b.Nummer = nummer;
-        b.Name = name;
-        b.Vorname = vorname;
-        b.FibuKonto = konto;
-        for (int k = 0; k < 5; ++k)
-            b.Betrag[k] = betrag[k];
-        b.Summe = summe;
-        b.Lastschrift = u"1"_qs;
-        b.Unternehmer = u"1"_qs;
-        b.BankLaenderKZ = u"DE"_qs;
-        return b;
+        records = fibuSampleRecords();
     }
 
     QString folder() const { return tmp.filePath(u"fibu"_qs); }
@@ -102,7 +70,7 @@ protected:
     {
         form.strFibu = system;
         QStringList written;
-        notices = ExportFibu(form, withCents(records, form.bBeitraegeNetto), written);
+        notices = ExportFibu(fibuSettings(form), withCents(records, form.bBeitraegeNetto), written);
         QStringList names;
         for (const QString &path : written)
             names.append(QFileInfo(path).fileName());
@@ -197,7 +165,7 @@ TEST_F(IbmExport, AnOwnerWhoseDebitIsNotInTheBankFileGetsNoBankBooking)
     records[0].Id_Personal = 501;
     records[2].Id_Personal = 502;
     QStringList written;
-    ExportFibu(form, withCents(records, form.bBeitraegeNetto), written, {501});
+    ExportFibu(fibuSettings(form), withCents(records, form.bBeitraegeNetto), written, {501});
     ASSERT_EQ(written.size(), 2);
     const std::string fees = bytes(u"BEITLA20261206_1.df2"_qs);
     const std::string bank = bytes(u"LA20261206_1.df2"_qs);
@@ -239,25 +207,8 @@ TEST_F(DatevExport, DebtorsAndBookingsOneLinePerFee)
 {
     ASSERT_EQ(exportAs(u"DATEV-FIBU"_qs),
               (QStringList{u"DATEV_BEITLA_DEBKRED_20261206_1.csv"_qs, u"DATEV_BEITLA20261206_1.csv"_qs}));
-    const QString a = u"10001;Mueller;Anna;Mueller;;Hauptstr. 1;;83700;Rottach;;;Frau;;;12345678;;;;;;;;;;;70050000;Sparkasse;1234567;1;1;;;DE;1\n"_qs;
-    const QString b = u"10002;Schmidt  Söhne,  GbR ;Bernd  X;Schmidt  Söhne,  GbR ;;;;;München;;;Herr;;;4711;;;;;;;;;;;;VR Bank;;1;1;;;DE;0\n"_qs;
-    EXPECT_EQ(bytes(u"DATEV_BEITLA_DEBKRED_20261206_1.csv"_qs),
-              ansi(u"NUMMER;Name1;Name2;Kurzbezeichnung;USTID;Strasse;Postfach;PLZ;Ort;NAtKZ;AnredSchl;AnredeInd;Titel;"
-                   "Zustellzusatz;Kundennr;Sprache;Telefon;Telefax;Mobil;Email;Internet;Ansprechpartner;Vertreter;"
-                   "Briefanrede;Grussformel;BLZ;Bank;Konto;Lastschrift;Unternehmer;Steuernummer;NameUnternehmen;"
-                   "BankLaenderKZ;KennzifferHauptbankverbindung1\n"_qs
-                   + a + a + a + b + b));
-    const QString header = u"Währungskennung;Soll/Haben;Umsatz;BU-Schlüssel;Gegenkonto;Belegfeld1;Belegfeld2;Datum;"
-                           "Konto;Kostfeld1;Kostfeld2;Kostmenge;Skonto;Buchungstext;EU-Land;EU-Steuersatz;"
-                           "Basiswährungskennung;Basiswährungsbetrag;Kurs;ZusatzinformationArt;"
-                           "ZusatzinformationInhalt\n"_qs;
-    // Fee 1 books to the MBT account (8401), fee 2 to the WBV account (8400).
-    EXPECT_EQ(bytes(u"DATEV_BEITLA20261206_1.csv"_qs), ansi(header + uR"(;H;40,00;;8401;Beitrag  2026;L;0612;10001;;;;;1000;;;;;;;
-;H;10,00;;8400;Beitrag  2026;L;0612;10001;;;;;1000;;;;;;;
-;H;5,00;;8404;Beitrag  2026;L;0612;10001;;;;;1000;;;;;;;
-;H;2,50;;8400;Beitrag  2026;L;0612;10002;;;;;1002;;;;;;;
-;H;12,50;;8402;Beitrag  2026;L;0612;10002;;;;;1002;;;;;;;
-)"_qs));
+    EXPECT_EQ(bytes(u"DATEV_BEITLA_DEBKRED_20261206_1.csv"_qs), ansi(fibuSampleDatevDebtors()));
+    EXPECT_EQ(bytes(u"DATEV_BEITLA20261206_1.csv"_qs), ansi(fibuSampleDatevBookings()));
 }
 
 TEST_F(DatevExport, GrossAmountsDatesNumbersAndTheNextFileNumber)
@@ -337,7 +288,7 @@ TEST_F(FibuFailures, EachStopsNamingTheCauseAndLeavesTheFolderAsItWas)
         form.strFibu = system;
         {
             QStringList written;
-            ExportFibu(form, withCents(records, form.bBeitraegeNetto), written);
+            ExportFibu(fibuSettings(form), withCents(records, form.bBeitraegeNetto), written);
             EXPECT_TRUE(written.contains(QDir(folder()).filePath(unnumbered))) << written.join(u' ').toStdString();
         }
         const std::function<void()> failures[] = {
@@ -358,7 +309,7 @@ TEST_F(FibuFailures, EachStopsNamingTheCauseAndLeavesTheFolderAsItWas)
             form.strFibu = system;
             QStringList written;
             try {
-                ExportFibu(form, withCents(records, form.bBeitraegeNetto), written);
+                ExportFibu(fibuSettings(form), withCents(records, form.bBeitraegeNetto), written);
                 ADD_FAILURE() << "no failure " << i;
             } catch (const RunError &e) {
                 EXPECT_TRUE(e.message().contains(QString::fromUtf16(expected[i]))) << e.message().toStdString();
@@ -389,7 +340,7 @@ TEST_F(FibuFailures, AFileThatCannotBeWrittenIsReportedAndNotLeftHalfWritten)
         {
             FileSizeLimit full(64);
             ASSERT_TRUE(full.active());
-            EXPECT_THROW(ExportFibu(form, withCents(records, form.bBeitraegeNetto), written), RunError);
+            EXPECT_THROW(ExportFibu(fibuSettings(form), withCents(records, form.bBeitraegeNetto), written), RunError);
         }
         EXPECT_TRUE(written.isEmpty());
         EXPECT_TRUE(filesInFolder().isEmpty()) << filesInFolder().join(u' ').toStdString();
@@ -591,7 +542,7 @@ TEST_F(FibuFailures, AFeeFileThatFailsStillLeavesTheBankBookingsWrittenAndBothAr
         FileSizeLimit limit(700);
         ASSERT_TRUE(limit.active());
         try {
-            ExportFibu(form, withCents(records, form.bBeitraegeNetto), written);
+            ExportFibu(fibuSettings(form), withCents(records, form.bBeitraegeNetto), written);
             ADD_FAILURE() << "no failure";
         } catch (const RunError &e) {
             EXPECT_TRUE(e.message().contains(u"BEITLA20261206_1.df2"_qs)) << e.message().toStdString();
@@ -605,7 +556,7 @@ TEST_F(FibuFailures, AFeeFileThatFailsStillLeavesTheBankBookingsWrittenAndBothAr
     QDir(folder()).removeRecursively();
     written.clear();
     try {
-        ExportFibu(form, withCents(records, form.bBeitraegeNetto), written);
+        ExportFibu(fibuSettings(form), withCents(records, form.bBeitraegeNetto), written);
         ADD_FAILURE() << "no failure";
     } catch (const RunError &e) {
         EXPECT_EQ(e.message().count(u"wurde nicht gefunden"_qs), 2) << e.message().toStdString();

@@ -12,6 +12,8 @@
 #include "print/InvoicePrinting.h"
 #include "run/FeeAmounts.h"
 #include "run/FeeCalculation.h"
+#include "run/EInvoiceFromForm.h"
+#include "run/FibuFromForm.h"
 #include "sepa/BookingSelection.h"
 #include "sepa/CsvList.h"
 #include "sepa/SepaDocument.h"
@@ -197,7 +199,7 @@ protected:
     std::map<qint64, qint64> datevTotals()
     {
         QStringList written;
-        fibu::ExportDATEV(f, records, written);
+        fibu::ExportDATEV(fibuSettings(f), records, written);
         std::map<qint64, qint64> totals;
         for (const QString &path : written) {
             if (path.contains(u"DEBKRED"_qs))

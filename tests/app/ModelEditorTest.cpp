@@ -1,5 +1,5 @@
 #include "app/FrmDTA.h"
-#include "models/ModelEditor.h"
+#include "app/ModelEditor.h"
 #include "support/Workspace.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "models/ModelEditor.h"
+#include "app/ModelEditor.h"
 
 #include "app/FrmDTA.h"
 

@@ -1,6 +1,7 @@
 #pragma once
 // The dialog "Modelle" without widgets: the list of model names, the dialog's text box and
-// the working copy of the main form's models. The GUI shows this state; every button and
+// the working copy of the main form's models (part of the form's state, as the models'
+// sections of the settings file are read and written in models/). The GUI shows this state; every button and
 // click of the dialog is an operation here.
 
 #include "platform/FormControls.h"
