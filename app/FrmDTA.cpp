@@ -2,7 +2,7 @@
 
 #include "app/InputRules.h"
 #include "platform/Conversions.h"
-#include "sepa/SepaDocument.h"
+#include "core/SepaFormat.h"
 
 #include <algorithm>
 

@@ -5,6 +5,7 @@
 
 #include "app/AppContext.h"
 #include "app/InputRules.h"
+#include "core/Buchung.h"
 #include "core/MailSettings.h"
 #include "platform/ControlRegistry.h"
 #include "platform/Database.h"
@@ -19,7 +20,6 @@
 
 namespace qvl {
 
-inline constexpr int kFeeSlots = 5;       // fee slots 0..4
 inline constexpr int kSlotArray = 6;      // per-slot arrays hold 0..5
 inline constexpr int kMaxEntries = 101;   // rows 0..100 of the per-entry tables
 inline constexpr int kStaffelBoxes = 22;

@@ -11,6 +11,8 @@
 
 namespace qvl {
 
+inline constexpr int kFeeSlots = 5; // fee slots 0..4
+
 // Per fee slot: slots 0..4 are used, element 5 never.
 template <typename T>
 using SlotArray = std::array<T, 6>;

@@ -131,16 +131,6 @@ void postalAddress(Block &block, const SepaTransaction &transaction, const QStri
 
 } // namespace
 
-SepaFormat sepaFormatFromText(const QString &text)
-{
-    return text.trimmed() == u"pain.008.001.02" ? SepaFormat::Pain00800102 : SepaFormat::Pain00800108;
-}
-
-QString sepaFormatText(SepaFormat format)
-{
-    return format == SepaFormat::Pain00800102 ? u"pain.008.001.02"_qs : u"pain.008.001.08"_qs;
-}
-
 QByteArray sepaHeaderBlock(SepaFormat format, const SepaHeader &header)
 {
     const QString creditorName = freeText(header.creditorName, nameLength);

@@ -6,7 +6,7 @@
 #include "einvoice/EInvoiceFixture.h"
 #include "einvoice/ERechnungSetting.h"
 #include "app/Settings.h"
-#include "app/Startup.h"
+#include "run/ProgramStart.h"
 #include "platform/AnsiTextFile.h"
 #include "platform/NewFileWriters.h"
 #include "run/EInvoiceStep.h"

@@ -10,10 +10,10 @@
 #include "platform/Clock.h"
 #include "platform/Conversions.h"
 #include "print/InvoicePrinting.h"
-#include "run/FeeAmounts.h"
+#include "core/FeeAmounts.h"
 #include "run/FeeCalculation.h"
 #include "sepa/BookingSelection.h"
-#include "sepa/CsvList.h"
+#include "run/ListReports.h"
 #include "sepa/SepaDocument.h"
 #include "support/FakeUi.h"
 

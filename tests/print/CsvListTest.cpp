@@ -1,8 +1,7 @@
 #include "support/BookedAmounts.h"
 #include "app/FrmDTA.h"
 #include "core/RunError.h"
-#include "sepa/Begleitzettel.h"
-#include "sepa/CsvList.h"
+#include "run/ListReports.h"
 #include "support/PdfText.h"
 #include "support/Workspace.h"
 
