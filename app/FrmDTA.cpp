@@ -1,6 +1,7 @@
 #include "app/FrmDTA.h"
 
 #include "app/InputRules.h"
+#include "core/InvoiceDate.h"
 #include "platform/Conversions.h"
 #include "core/SepaFormat.h"
 
@@ -224,6 +225,11 @@ bool FrmDTA::LeaveInvoiceNumberBox()
     }
     txtRechNr.Text = QString::number(*number);
     return true;
+}
+
+std::optional<QDate> invoiceDate(const FrmDTA &form)
+{
+    return invoiceDate(form.txtRechDat.Text, form.clock().today());
 }
 
 } // namespace qvl

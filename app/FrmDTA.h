@@ -17,6 +17,7 @@
 #include <QStringList>
 #include <array>
 #include <memory>
+#include <optional>
 
 namespace qvl {
 
@@ -227,5 +228,8 @@ private:
     AppContext m_context;
     ControlRegistry m_names;
 };
+
+// The run's invoice date from the form's box (see core/InvoiceDate).
+std::optional<QDate> invoiceDate(const FrmDTA &form);
 
 } // namespace qvl

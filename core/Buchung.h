@@ -11,7 +11,8 @@
 
 namespace qvl {
 
-inline constexpr int kFeeSlots = 5; // fee slots 0..4
+// The fee slots 0..4 of a run.
+inline constexpr int kFeeSlots = 5;
 
 // Per fee slot: slots 0..4 are used, element 5 never.
 template <typename T>
