@@ -1,8 +1,9 @@
 #include "app/FrmDTA.h"
 
 #include "app/InputRules.h"
+#include "core/InvoiceDate.h"
 #include "platform/Conversions.h"
-#include "sepa/SepaDocument.h"
+#include "core/SepaFormat.h"
 
 #include <algorithm>
 
@@ -224,6 +225,11 @@ bool FrmDTA::LeaveInvoiceNumberBox()
     }
     txtRechNr.Text = QString::number(*number);
     return true;
+}
+
+std::optional<QDate> invoiceDate(const FrmDTA &form)
+{
+    return invoiceDate(form.txtRechDat.Text, form.clock().today());
 }
 
 } // namespace qvl

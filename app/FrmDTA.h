@@ -18,6 +18,7 @@
 #include <QStringList>
 #include <array>
 #include <memory>
+#include <optional>
 
 namespace qvl {
 
@@ -226,5 +227,8 @@ private:
     AppContext m_context;
     ControlRegistry m_names;
 };
+
+// The run's invoice date from the form's box (see core/InvoiceDate).
+std::optional<QDate> invoiceDate(const FrmDTA &form);
 
 } // namespace qvl

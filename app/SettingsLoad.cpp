@@ -6,7 +6,7 @@
 #include "models/ModelSections.h"
 #include "platform/Conversions.h"
 #include "platform/Paths.h"
-#include "sepa/SepaDocument.h"
+#include "core/SepaFormat.h"
 
 namespace qvl {
 

@@ -5,7 +5,7 @@
 #include "models/ModelSections.h"
 #include "platform/AnsiTextFile.h"
 #include "platform/Conversions.h"
-#include "sepa/SepaDocument.h"
+#include "core/SepaFormat.h"
 #include "core/Transliteration.h"
 
 namespace qvl {

@@ -1,14 +1,12 @@
 #include "app/Startup.h"
 
 #include "app/FrmDTA.h"
-#include "app/Leftovers.h"
 #include "app/Settings.h"
 #include "app/StartupSql.h"
 #include "platform/Conversions.h"
 #include "platform/Paths.h"
 #include "platform/RunSignals.h"
 #include "platform/SingleInstance.h"
-#include "run/RegisterStep.h"
 #include "core/DueDateRules.h"
 #include "core/Target2Calendar.h"
 
@@ -158,7 +156,7 @@ void prepareAccountingFolder(FrmDTA &f)
 
 } // namespace
 
-StartupResult Form_Load(FrmDTA &f, const QString &commandLine)
+StartupResult loadForm(FrmDTA &f, const QString &commandLine, const StartupSteps &steps)
 {
     // Step 1: the caption is the same in every instance (database and parameters are
     // not known yet), so a second instance can find the first by it.
@@ -219,10 +217,11 @@ StartupResult Form_Load(FrmDTA &f, const QString &commandLine)
                            {}, MsgIcon::Exclamation);
             f.settingsFallbacks.clear();
         }
-        proposeNextInvoiceNumber(f);
+        if (steps.afterSettings)
+            steps.afterSettings(f);
         installRunSignalHandlers();
-        if (f.context().tidyUpAtStart)
-            clearLeftovers(f);
+        if (f.context().tidyUpAtStart && steps.tidyUp)
+            steps.tidyUp(f);
 
         const QString warn = f.bWarnmeldungBankverbindung.toUpper();
         if (warn == u"WAHR"_qs || warn == u"1"_qs)

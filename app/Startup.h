@@ -2,6 +2,7 @@
 // Loading and closing the main form: the program's start and its orderly end.
 
 #include <QString>
+#include <functional>
 
 namespace qvl {
 
@@ -14,8 +15,16 @@ enum class StartupResult {
     Failed           // the database could not be reached or read; reported to the user
 };
 
+// What loading the form leaves to the run's side (see run/ProgramStart), in this order:
+// `afterSettings` once settings and models are loaded (it may throw DbError, which fails the
+// start like the form's own reading), `tidyUp` when the context asks to tidy up at start.
+struct StartupSteps {
+    std::function<void(FrmDTA &)> afterSettings;
+    std::function<void(FrmDTA &)> tidyUp;
+};
+
 // commandLine: "connection string|suite INI path", both parts optional.
-StartupResult Form_Load(FrmDTA &form, const QString &commandLine);
+StartupResult loadForm(FrmDTA &form, const QString &commandLine, const StartupSteps &steps);
 
 // Writes the settings file when start-up read it, then closes the shared connection.
 // False when the file could not be written (the user has been told).

@@ -2,7 +2,7 @@
 
 #include "bank/RegisterSql.h"
 #include "platform/Database.h"
-#include "run/OwnTables.h"
+#include "core/OwnTable.h"
 
 #include <QHash>
 #include <sqlite3.h>

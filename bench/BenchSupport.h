@@ -3,7 +3,7 @@
 // folder with a demo database, the suite's INI file and a settings file.
 
 #include "app/FrmDTA.h"
-#include "app/Startup.h"
+#include "run/ProgramStart.h"
 #include "cli/DemoDatabase.h"
 #include "platform/AnsiTextFile.h"
 

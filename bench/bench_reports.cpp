@@ -11,7 +11,7 @@
 #include "core/RunError.h"
 #include "run/FeeCalculation.h"
 #include "run/MemberQuery.h"
-#include "sepa/CsvList.h"
+#include "run/ListReports.h"
 
 #include <QGuiApplication>
 #include <QDir>

@@ -8,7 +8,7 @@
 #include "platform/BackgroundWriter.h"
 #include "sepa/SepaDocument.h"
 #include "sepa/SepaSchema.h"
-#include "sepa/SepaWriter.h"
+#include "run/SepaStep.h"
 
 #include <QCoreApplication>
 #include <QDir>

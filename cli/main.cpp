@@ -1,7 +1,7 @@
 // qvl32-sepa-batch: the program without windows. Starts like the main form, applies the
 // --set options as the user would, and runs one command.
 #include "app/FrmDTA.h"
-#include "app/Startup.h"
+#include "run/ProgramStart.h"
 #include "cli/BankCommands.h"
 #include "cli/BatchOptions.h"
 #include "cli/BatchUi.h"

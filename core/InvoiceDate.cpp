@@ -1,15 +1,14 @@
 #include "core/InvoiceDate.h"
 
-#include "app/FrmDTA.h"
 #include "platform/Conversions.h"
 
 namespace qvl {
 
-std::optional<QDate> invoiceDate(const FrmDTA &form)
+std::optional<QDate> invoiceDate(const QString &typed, const QDate &today)
 {
-    const QString text = form.txtRechDat.Text.trimmed();
+    const QString text = typed.trimmed();
     if (text.isEmpty())
-        return form.clock().today();
+        return today;
     if (const std::optional<QDateTime> date = parseDate(text))
         return date->date();
     return std::nullopt;

@@ -3,7 +3,7 @@
 // single-instance guard, the form's state and its window, started as the program starts.
 
 #include "app/FrmDTA.h"
-#include "app/Startup.h"
+#include "run/ProgramStart.h"
 #include "gui/FrmDTAWindow.h"
 #include "gui/GuiUserInterface.h"
 #include "platform/Clock.h"

@@ -3,7 +3,7 @@
 #include "app/FrmDTA.h"
 #include "app/InputRules.h"
 #include "platform/Conversions.h"
-#include "run/FeeAmounts.h"
+#include "core/FeeAmounts.h"
 #include "run/FeeModes.h"
 #include "core/RunError.h"
 

@@ -5,6 +5,7 @@
 #include "app/FrmDTA.h"
 #include "core/Buchung.h"
 #include "core/BusinessYear.h"
+#include "core/FeeAmounts.h"
 
 #include <QDate>
 #include <QString>
@@ -16,16 +17,9 @@ namespace qvl::fees {
 // How slot 0 is computed; every other slot always uses the owner's own parameters.
 enum class Mode { OwnParameters, HectareClasses, Formula, Scale };
 
-struct Vat {
-    bool applies = false; // the rate box holds a number
-    double rate = 0;
-    QString label;        // the rate as typed, trimmed
-};
-
 // The form's inputs, read once per run: the texts cannot change during the calculation,
 // and reading them per owner would cost more than the arithmetic itself.
-struct FeeInputs {
-    std::array<bool, kFeeSlots> ticked{};
+struct FeeInputs : SettleInputs {
     Mode mode = Mode::OwnParameters;
     std::array<double, kStaffelBoxes> staffel{};
     std::array<qint64, kStaffelBoxes / 2 - 1> limits{}; // S(0), S(2), …, S(18) in ten-thousandths
@@ -38,8 +32,6 @@ struct FeeInputs {
     double hoechstbeitrag = 0;
     bool komma = false;
     std::optional<BusinessYear> proRataYear; // set only when pro rata is switched on
-    std::array<Vat, kFeeSlots> vat;
-    bool netto = false;
     QString verwendungszweck;
     QString plainRemittanceLine; // the line of an owner without VAT texts
 };

@@ -4,6 +4,7 @@
 // offer to create them, and printed as T-SQL for a database administrator. A module that
 // keeps tables of its own adds one function returning them to the list in OwnTables.cpp.
 
+#include "core/OwnTable.h"
 #include "platform/Database.h"
 
 #include <QList>
@@ -11,12 +12,6 @@
 #include <QStringList>
 
 namespace qvl {
-
-struct OwnTable {
-    QString name;      // the table's name, also what its existence is checked by
-    DialectSql create; // its CREATE TABLE in both dialects
-    const DialectSql *index = nullptr; // a CREATE INDEX run right after it, if any
-};
 
 // Every own table of every module, in the order they are created.
 QList<OwnTable> ownTables();

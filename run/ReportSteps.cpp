@@ -4,8 +4,7 @@
 #include "platform/RecordSet.h"
 #include "print/InvoicePrinting.h"
 #include "core/RunError.h"
-#include "sepa/Begleitzettel.h"
-#include "sepa/CsvList.h"
+#include "run/ListReports.h"
 #include "sepa/SepaWriter.h"
 
 namespace qvl {

@@ -15,12 +15,12 @@
 #include "run/RunPreparation.h"
 #include "run/StartChecks.h"
 #include "run/TargetDrive.h"
-#include "sepa/BankFiles.h"
+#include "run/BankFiles.h"
 #include "sepa/BookingSelection.h"
 #include "core/ErrorLog.h"
 #include "sepa/FeeSlotRecord.h"
 #include "sepa/RunLock.h"
-#include "sepa/SepaWriter.h"
+#include "run/SepaStep.h"
 #include "einvoice/EInvoiceWriter.h"
 #include "mail/Outbox.h"
 #include "platform/Paths.h"
@@ -82,7 +82,7 @@ bool repeatedRunConfirmed(FrmDTA &f, Database &db, const Buchungen &aBuchungen)
     QHash<long, fee_slots::SlotMask> slotsByOwner;
     slotsByOwner.reserve(qsizetype(aBuchungen.size()));
     for (const Buchung &b : aBuchungen) {
-        const fee_slots::SlotMask mask = fee_slots::debitedSlots(f, b);
+        const fee_slots::SlotMask mask = fee_slots::debitedSlots(tickedSlots(f), b);
         // An owner the bank file leaves out pays nothing twice by this run.
         if (mask != 0 && debitable(b))
             slotsByOwner[b.Id_Personal] |= mask;

@@ -1,10 +1,9 @@
 #include "sepa/FeeSlotRecord.h"
 
-#include "app/FrmDTA.h"
 #include "platform/Conversions.h"
 #include "platform/Database.h"
 #include "core/Buchung.h"
-#include "run/OwnTables.h"
+#include "core/OwnTable.h"
 #include "sepa/FeeSlotRecordSql.h"
 
 namespace qvl {
@@ -73,11 +72,11 @@ private:
 
 } // namespace
 
-SlotMask debitedSlots(const FrmDTA &f, const Buchung &b)
+SlotMask debitedSlots(SlotMask ticked, const Buchung &b)
 {
     SlotMask mask = 0;
     for (int k = 0; k < kFeeSlots; ++k)
-        if (f.chkBeitrag[std::size_t(k)].Value == 1 && !isZero(b.Betrag[std::size_t(k)]))
+        if ((ticked & (SlotMask(1) << k)) != 0 && !isZero(b.Betrag[std::size_t(k)]))
             mask |= SlotMask(1) << k;
     return mask;
 }

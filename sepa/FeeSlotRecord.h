@@ -16,7 +16,6 @@
 namespace qvl {
 
 class Database;
-class FrmDTA;
 struct OwnTable;
 struct Buchung;
 
@@ -31,8 +30,8 @@ QList<OwnTable> ownTables();
 // Bit k stands for the form's fee slot k (0 to 4).
 using SlotMask = unsigned;
 
-// The slots whose box is ticked and whose fee is not 0 for this owner.
-SlotMask debitedSlots(const FrmDTA &form, const Buchung &b);
+// The slots among `ticked` (the run's ticked fee boxes) whose fee is not 0 for this owner.
+SlotMask debitedSlots(SlotMask ticked, const Buchung &b);
 
 // The business year as the record keeps and compares it: without blanks around.
 QString yearKey(const QString &jahr);

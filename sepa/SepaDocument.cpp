@@ -72,16 +72,6 @@ void paymentInformation(SepaBlock &block, SepaFormat format, const SepaHeader &h
 
 } // namespace
 
-SepaFormat sepaFormatFromText(const QString &text)
-{
-    return text.trimmed() == u"pain.008.001.02" ? SepaFormat::Pain00800102 : SepaFormat::Pain00800108;
-}
-
-QString sepaFormatText(SepaFormat format)
-{
-    return format == SepaFormat::Pain00800102 ? u"pain.008.001.02"_qs : u"pain.008.001.08"_qs;
-}
-
 QByteArray sepaHeaderBlock(SepaFormat format, const SepaHeader &header)
 {
     const QString creditorName = sepaFreeText(header.creditorName, kSepaNameLength);

@@ -5,17 +5,13 @@
 // pain.008.001.02 and the 2019 version pain.008.001.08 that German banks require since
 // November 2026.
 
+#include "core/SepaFormat.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
 
 namespace qvl {
-
-enum class SepaFormat { Pain00800102, Pain00800108 };
-
-// "pain.008.001.02" or "pain.008.001.08"; anything else (also empty) is pain.008.001.08.
-SepaFormat sepaFormatFromText(const QString &text);
-QString sepaFormatText(SepaFormat format);
 
 struct SepaHeader {
     QString messageId;       // also the payment information id after "LS00"

@@ -1,14 +1,9 @@
 #include "sepa/SepaWriter.h"
 
-#include "app/FrmDTA.h"
 #include "platform/Conversions.h"
 #include "platform/FaultPoints.h"
 #include "platform/Paths.h"
-#include "core/InvoiceDate.h"
 #include "core/RunError.h"
-#include "run/OwnTables.h"
-#include "run/RunCommit.h"
-#include "run/RunManifest.h"
 #include "sepa/BookingSelection.h"
 #include "core/ErrorLog.h"
 #include "sepa/FeeSlotRecord.h"
@@ -18,6 +13,8 @@
 #include "sepa/SepaFile.h"
 #include "sepa/StoredFees.h"
 #include "core/Transliteration.h"
+#include "platform/Clock.h"
+#include "platform/RunOutputs.h"
 
 #include <QHash>
 
@@ -43,12 +40,11 @@ struct RemittanceParts {
     bool accountingVariant = false;
 };
 
-RemittanceParts remittanceParts(const FrmDTA &f)
+RemittanceParts remittanceParts(const SepaParams &p)
 {
-    const QString rate = f.txtMwst[0].Text;
-    return {ReplaceUmlauteText(f.txtVerwendungszweck.Text),
-            rate.isEmpty() ? QString() : u" INKL. "_qs + rate + u"% MWST "_qs, f.txtWirtschaftsjahr.Text,
-            f.chkVerwendungszweck.Value == 1};
+    const QString &rate = p.vatRate;
+    return {ReplaceUmlauteText(p.remittance), rate.isEmpty() ? QString() : u" INKL. "_qs + rate + u"% MWST "_qs,
+            p.businessYear, p.accountingRemittance};
 }
 
 QString remittanceText(const RemittanceParts &p, const Buchung &b, const QString &mandate)
@@ -65,13 +61,6 @@ QString debtorName(const Buchung &b)
     return (b.Name + u' ' + b.Vorname + u", "_qs + b.PLZ + u' ' + b.Ort + u", "_qs + b.Strasse)
         .left(70)
         .replace(u'&', u' ');
-}
-
-void writeLog(const FrmDTA &f, const QStringList &lines)
-{
-    QString error;
-    if (!WriteLogLines(f.context().programDir, f.clock(), lines, &error))
-        throw RunError(RunError::Kind::Output, error);
 }
 
 QString fieldName(const QString &element)
@@ -118,32 +107,19 @@ QString sepaErrorsMessage()
            "speichern. Sie wird beim Auftreten des nächsten Fehlers wieder erzeugt und ergänzt."_qs;
 }
 
-SepaExport CreateSEPAFile(FrmDTA &f, const QString &exportDir, const Buchungen &aBuchungen)
+void writeSepaLog(const SepaParams &p, const QStringList &lines)
 {
-    const std::unique_ptr<Database> db = Database::open(f.strConnectionString, f.connectionOptions);
-    ensureOwnTables(*db);
-    const QString databaseId = run_manifest::ensureDatabaseId(*db);
-    RunLock lock(*db);
-    RunOutputs outputs(databaseId, RunOutputs::newRunId());
-    SepaExport result = CreateSEPAFile(f, exportDir, aBuchungen, *db, outputs);
-    const NamingResult naming = commitRun(*db, lock, outputs);
-    if (!naming.problems.isEmpty())
-        throw CommittedRunError(result.file, naming.problems.join(u'\n'));
-    result.file = naming.named.value(0, result.file);
-    writeLog(f, result.logLines);
-    return result;
+    QString error;
+    if (!WriteLogLines(p.programDir, *p.clock, lines, &error))
+        throw RunError(RunError::Kind::Output, error);
 }
 
-SepaExport CreateSEPAFile(FrmDTA &f, const QString &exportDir, const Buchungen &aBuchungen, Database &db,
-                          RunOutputs &outputs)
+SepaExport writeSepaFile(const SepaParams &p, const Buchungen &aBuchungen, Database &db, RunOutputs &outputs)
 {
-    const QDateTime now = f.clock().now();
+    const QDateTime &now = p.now;
     // The invoice date stored with every fee, in the form SQL Server's style 104 reads.
-    const std::optional<QDate> rechDat = invoiceDate(f);
-    if (!rechDat)
-        throw RunError(RunError::Kind::Input, invalidInvoiceDateMessage());
-    const QString rechDatText = formatDate(*rechDat, u"dd.mm.yyyy"_qs);
-    const SepaFormat format = sepaFormatFromText(f.cmbSEPAFormat.Text());
+    const QString rechDatText = formatDate(p.invoiceDate, u"dd.mm.yyyy"_qs);
+    const SepaFormat format = p.format;
 
     // The totals come first: the header carries them before any transaction.
     const BookingSelection selection = selectBookings(format, aBuchungen);
@@ -153,7 +129,7 @@ SepaExport CreateSEPAFile(FrmDTA &f, const QString &exportDir, const Buchungen &
     result.notCollected = selection.leftOut;
     result.controlSum = roundHalfEven(selection.controlSum, 2);
     if (selection.written.empty()) {
-        writeLog(f, selection.logLines); // the message points to them
+        writeSepaLog(p, selection.logLines); // the message points to them
         throw RunError(RunError::Kind::Input,
                        u"Es wurde keine SEPA-Datei erstellt: keine der "_qs + QString::number(aBuchungen.size())
                            + u" Buchungen hat eine IBAN, die in die Datei geschrieben werden kann. Es wurde nichts "
@@ -165,11 +141,11 @@ SepaExport CreateSEPAFile(FrmDTA &f, const QString &exportDir, const Buchungen &
                    + QString::number(result.numberOfTransactions) + u" Buchungen aufgetreten. Kontrollsumme: EUR "_qs
                    + generalNumber(selection.controlSum));
 
-    result.file = nativePath(exportDir + u"MB_"_qs + f.strBeitragsText + u'_' + formatDate(now, u"ddmmyyyy"_qs) + u'T'
+    result.file = nativePath(p.exportDir + u"MB_"_qs + p.feeText + u'_' + formatDate(now, u"ddmmyyyy"_qs) + u'T'
                              + formatDate(now, u"hhmmss"_qs) + u".xml"_qs);
-    const auto dueDate = parseDate(f.txtFaellDat.Text);
+    const auto dueDate = parseDate(p.dueDate);
     // Stored in full (06.12.2026): SQL Server's style 104 takes no two-digit year.
-    const QString faellDatText = dueDate ? formatDate(*dueDate, u"dd.mm.yyyy"_qs) : f.txtFaellDat.Text;
+    const QString faellDatText = dueDate ? formatDate(*dueDate, u"dd.mm.yyyy"_qs) : p.dueDate;
     SepaFile file(result.file, format, outputs.tag());
     try {
         SepaHeader header;
@@ -178,26 +154,26 @@ SepaExport CreateSEPAFile(FrmDTA &f, const QString &exportDir, const Buchungen &
         header.created = now;
         header.numberOfTransactions = result.numberOfTransactions;
         header.controlSum = sepaAmountText(result.controlSum);
-        header.creditorName = ReplaceUmlauteText(f.txtFirmenName.Text).left(70);
+        header.creditorName = ReplaceUmlauteText(p.creditorName).left(70);
         header.dueDate = dueDate ? formatDate(*dueDate, u"yyyy-mm-dd"_qs) : QString();
-        header.creditorIban = normalisedIban(f.txtKontonummer.Text);
-        header.creditorBic = normalisedIban(f.txtBankleitzahl.Text);
+        header.creditorIban = normalisedIban(p.creditorIban);
+        header.creditorBic = normalisedIban(p.creditorBic);
         file.write(sepaHeaderBlock(format, header));
 
         // Pass 2: each block goes out as it is built, its fee stored beside it in the run's
         // transaction.
         StoredFeesWriter fees(db, now);
-        const RemittanceParts remittance = remittanceParts(f);
+        const RemittanceParts remittance = remittanceParts(p);
         const QString signatureDate = formatDate(now, u"yyyy-mm-dd"_qs);
         for (const std::uint32_t i : selection.written) {
             stopIfInterrupted();
             const Buchung &b = aBuchungen[i];
-            fees.deleteOwnerFee(b.Id_Personal, f.txtWirtschaftsjahr.Text, f.strBeitragsText);
+            fees.deleteOwnerFee(b.Id_Personal, p.businessYear, p.feeText);
             SepaTransaction t;
             t.mandateId = mandateOf(b);
             t.amount = sepaAmountText(bookingAmount(b));
             t.signatureDate = signatureDate;
-            t.creditorId = f.txtGlaubigerID.Text;
+            t.creditorId = p.creditorId;
             t.debtorBic = bicOf(format, b);
             t.debtorName = debtorName(b);
             t.debtorIban = normalisedIban(b.IBAN);
@@ -209,9 +185,9 @@ SepaExport CreateSEPAFile(FrmDTA &f, const QString &exportDir, const Buchungen &
             if (blockFilter())
                 blockFilter()(block);
             file.write(block);
-            fees.insert({b.Id_Personal, f.txtWirtschaftsjahr.Text, t.amount, rechDatText, faellDatText,
-                         f.strBeitragsText, b.RechNr, t.debtorIban});
-            fees.recordSlots(b.Id_Personal, f.txtWirtschaftsjahr.Text, f.strBeitragsText, fee_slots::debitedSlots(f, b));
+            fees.insert({b.Id_Personal, p.businessYear, t.amount, rechDatText, faellDatText, p.feeText, b.RechNr,
+                         t.debtorIban});
+            fees.recordSlots(b.Id_Personal, p.businessYear, p.feeText, fee_slots::debitedSlots(p.tickedSlots, b));
         }
         file.write(sepaFooterBlock(format));
         file.finish();

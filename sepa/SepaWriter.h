@@ -9,8 +9,12 @@
 // start).
 
 #include "core/Buchung.h"
+#include "core/SepaFormat.h"
+#include "sepa/FeeSlotRecord.h"
 
 #include <QByteArray>
+#include <QDate>
+#include <QDateTime>
 #include <QSet>
 #include <QStringList>
 #include <QString>
@@ -18,8 +22,8 @@
 
 namespace qvl {
 
+class Clock;
 class Database;
-class FrmDTA;
 class RunOutputs;
 
 struct SepaExport {
@@ -32,17 +36,39 @@ struct SepaExport {
     QString messageId;             // the file's message id, as the bank's statement names the batch
 };
 
-// Reads the creditor, dates, texts and the bank format from the form. Data errors are
-// logged to the export error log and do not stop the file; a booking whose IBAN the file
-// cannot carry is left out. Throws RunError (Input: no booking can be written; Output: the
-// file or log cannot be written, or the file is not valid) or DbError (a statement
-// fails); the user is told by the caller. `db` is the run's connection, on which the run
-// lock is held: the fees are written in its transaction. The hidden file goes to `outputs`;
-// `file` is the name it will get. The caller commits and writes `logLines`.
-SepaExport CreateSEPAFile(FrmDTA &form, const QString &exportDir, const Buchungen &aBuchungen, Database &db,
-                          RunOutputs &outputs);
-// A run of the bank file alone on a connection and lock of its own: committed and named.
-SepaExport CreateSEPAFile(FrmDTA &form, const QString &exportDir, const Buchungen &aBuchungen);
+// Everything the bank file takes of a run besides its records: the form's values as the
+// run read them (see run/SepaStep).
+struct SepaParams {
+    QDateTime now;              // the run's moment: file name, creation time, signature date
+    QDate invoiceDate;          // stored with every fee
+    SepaFormat format = SepaFormat::Pain00800108;
+    QString exportDir;          // ends with a separator
+    QString feeText;            // the run's fee text (strBeitragsText): file name and stored fees
+    QString businessYear;       // txtWirtschaftsjahr, as typed
+    QString dueDate;            // txtFaellDat, as typed
+    QString creditorName;       // as typed
+    QString creditorIban;
+    QString creditorBic;
+    QString creditorId;
+    QString remittance;         // the remittance text, as typed
+    QString vatRate;            // the first fee's VAT rate, as typed; empty: none
+    bool accountingRemittance = false; // the remittance names account and invoice number
+    fee_slots::SlotMask tickedSlots = 0; // the fees the run collects
+    QString programDir;         // where the export error log is
+    const Clock *clock = nullptr;
+};
+
+// Data errors are logged to the export error log and do not stop the file; a booking whose
+// IBAN the file cannot carry is left out. Throws RunError (Input: no booking can be
+// written; Output: the file or log cannot be written, or the file is not valid) or DbError
+// (a statement fails); the user is told by the caller. `db` is the run's connection, on
+// which the run lock is held: the fees are written in its transaction. The hidden file goes
+// to `outputs`; the result's `file` is the name it will get. The caller commits and writes
+// `logLines`.
+SepaExport writeSepaFile(const SepaParams &params, const Buchungen &aBuchungen, Database &db, RunOutputs &outputs);
+
+// Appends lines to the export error log. Throws RunError (Output) when it cannot.
+void writeSepaLog(const SepaParams &params, const QStringList &lines);
 
 // Test seam: rewrites every transaction block before it is written (a file made invalid
 // on purpose). An empty function turns it off.

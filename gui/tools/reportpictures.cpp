@@ -7,8 +7,7 @@
 #include "platform/HeadlessGui.h"
 #include "print/InvoicePrinting.h"
 #include "core/RunError.h"
-#include "sepa/Begleitzettel.h"
-#include "sepa/CsvList.h"
+#include "run/ListReports.h"
 
 #include <QDir>
 #include <QGuiApplication>

@@ -1,5 +1,5 @@
 #include "app/FrmDTA.h"
-#include "app/Startup.h"
+#include "run/ProgramStart.h"
 #include "support/Workspace.h"
 
 #include <gtest/gtest.h>

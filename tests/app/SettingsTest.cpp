@@ -1,7 +1,7 @@
 #include "app/FrmDTA.h"
 #include "app/Settings.h"
 #include "app/SettingsFile.h"
-#include "app/Startup.h"
+#include "run/ProgramStart.h"
 #include "platform/AnsiTextFile.h"
 #include "platform/Cp1252.h"
 #include "support/Workspace.h"

@@ -2,7 +2,7 @@
 // documents; statements built from them are read back, matched, applied; the open items
 // and the letters follow.
 #include "app/FrmDTA.h"
-#include "app/Startup.h"
+#include "run/ProgramStart.h"
 #include "bank/ApplyMatches.h"
 #include "bank/CamtBuilder.h"
 #include "bank/MatchingText.h"

@@ -7,7 +7,7 @@
 #include "app/ERechnungForm.h"
 #include "run/EInvoiceFromForm.h"
 #include "app/Settings.h"
-#include "app/Startup.h"
+#include "run/ProgramStart.h"
 #include "platform/AnsiTextFile.h"
 #include "platform/NewFileWriters.h"
 #include "run/EInvoiceStep.h"

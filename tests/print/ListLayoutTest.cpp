@@ -3,8 +3,7 @@
 #include "support/BookedAmounts.h"
 #include "app/FrmDTA.h"
 #include "cli/DemoLetters.h"
-#include "sepa/Begleitzettel.h"
-#include "sepa/CsvList.h"
+#include "run/ListReports.h"
 #include "support/PageGeometry.h"
 #include "support/Workspace.h"
 

@@ -2,7 +2,7 @@
 // letters left for Rechnung.pdf, and the sending afterwards — in the batch program, killed
 // after the third mail and started again.
 #include "app/FrmDTA.h"
-#include "app/Startup.h"
+#include "run/ProgramStart.h"
 #include "einvoice/CiiSchema.h"
 #include "mail/MimeMessage.h"
 #include "mail/SmtpTestServer.h"

@@ -2,7 +2,7 @@
 #include "run/MemberQuery.h"
 
 #include "app/FrmDTA.h"
-#include "app/Startup.h"
+#include "run/ProgramStart.h"
 #include "core/RunError.h"
 #include "support/Workspace.h"
 

@@ -2,7 +2,7 @@
 // kind the check warns about, last year's stored fees against this run, the due date taken
 // from the check. Nothing of it writes.
 #include "app/FrmDTA.h"
-#include "app/Startup.h"
+#include "run/ProgramStart.h"
 #include "run/RunCheck.h"
 #include "run/RunCheckFiles.h"
 #include "run/RunDriver.h"

@@ -1,5 +1,5 @@
 #include "app/FrmDTA.h"
-#include "app/Startup.h"
+#include "run/ProgramStart.h"
 #include "platform/Conversions.h"
 #include "run/RunDriver.h"
 #include "run/RunSummary.h"

@@ -6,7 +6,7 @@
 #include "run/OwnTables.h"
 #include "run/RunDriver.h"
 #include "run/RunManifest.h"
-#include "sepa/BankFiles.h"
+#include "run/BankFiles.h"
 #include "support/Workspace.h"
 
 #include <QDir>

@@ -1,5 +1,5 @@
 #include "app/FrmDTA.h"
-#include "app/Startup.h"
+#include "run/ProgramStart.h"
 #include "platform/GermanOrder.h"
 #include "select/OwnerSelection.h"
 #include "support/Workspace.h"

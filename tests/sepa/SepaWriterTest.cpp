@@ -1,11 +1,11 @@
 #include "app/FrmDTA.h"
-#include "app/Startup.h"
+#include "run/ProgramStart.h"
 #include "platform/AnsiTextFile.h"
 #include "run/RunDriver.h"
 #include "core/RunError.h"
 #include "core/ErrorLog.h"
 #include "sepa/SepaSchema.h"
-#include "sepa/SepaWriter.h"
+#include "run/SepaStep.h"
 #include "support/Workspace.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "run/FeeAmounts.h"
+#include "core/FeeAmounts.h"
 
 #include "platform/Conversions.h"
 
@@ -35,7 +35,7 @@ QString euros(qint64 cents)
 
 // The shares of a rate's VAT per fee: each fee's own VAT, the last fee of the rate taking
 // what is left, so that the shares add up to the rate's VAT.
-void shareVat(const FeeInputs &in, Buchung &b, const std::vector<int> &fees, const MwstSatz &rate)
+void shareVat(const SettleInputs &in, Buchung &b, const std::vector<int> &fees, const MwstSatz &rate)
 {
     qint64 vatLeft = rate.mwstCent;
     qint64 netLeft = rate.nettoCent;
@@ -88,7 +88,7 @@ QString vatText(const MwstSatz &rate, bool vatOnTop)
            % euros(vatOnTop ? rate.nettoCent : rate.bruttoCent) % u'€';
 }
 
-void settleAmounts(const FeeInputs &in, Buchung &b)
+void settleAmounts(const SettleInputs &in, Buchung &b)
 {
     b.MwstSaetze.clear();
     std::vector<std::vector<int>> slotsOfRate;

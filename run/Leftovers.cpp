@@ -1,4 +1,4 @@
-#include "app/Leftovers.h"
+#include "run/Leftovers.h"
 
 #include "app/FrmDTA.h"
 #include "app/SettingsFile.h"

@@ -1,12 +1,11 @@
-#include "sepa/Begleitzettel.h"
+#include "print/Begleitzettel.h"
 
-#include "app/FrmDTA.h"
 #include "platform/Conversions.h"
 #include "core/RunError.h"
 
 namespace qvl {
 
-Report PrintBegleitzettel(FrmDTA &f, qint64 numberOfTransactions, double controlSum)
+Report PrintBegleitzettel(const SlipParams &p, qint64 numberOfTransactions, double controlSum)
 {
     // The slip is what the bank may ask for: the form's texts as long as the letters take
     // them (a creditor name of 79 characters among them), wrapped on the slip.
@@ -16,19 +15,19 @@ Report PrintBegleitzettel(FrmDTA &f, qint64 numberOfTransactions, double control
         rs.append(QString::fromUtf16(name), QStringView(name) == u"Datum" ? FieldType::Date : FieldType::Text, 200);
     try {
         rs.addNew();
-        rs.set(u"Volume"_qs, f.strVolume);
-        rs.set(u"Datum"_qs, formatDate(f.clock().now(), u"dd.mm.yyyy"_qs));
+        rs.set(u"Volume"_qs, p.volume);
+        rs.set(u"Datum"_qs, formatDate(p.printed, u"dd.mm.yyyy"_qs));
         rs.set(u"SumDS"_qs, QString::number(numberOfTransactions));
         rs.set(u"SumBetraege"_qs, formatNumber(controlSum, u"#,##0.00"_qs));
-        rs.set(u"BLZAbsaender"_qs, f.txtBankleitzahl.Text);
-        rs.set(u"KontoAbsaender"_qs, f.txtKontonummer.Text);
-        rs.set(u"NameAbsaender"_qs, f.txtFirmenName.Text);
-        rs.set(u"DiskEmpfaenger"_qs, f.txtBank.Text);
-        rs.set(u"Referenznummer"_qs, f.txtReferenznummer.Text);
+        rs.set(u"BLZAbsaender"_qs, p.senderBic);
+        rs.set(u"KontoAbsaender"_qs, p.senderIban);
+        rs.set(u"NameAbsaender"_qs, p.senderName);
+        rs.set(u"DiskEmpfaenger"_qs, p.bank);
+        rs.set(u"Referenznummer"_qs, p.reference);
     } catch (const RecordSetError &e) {
         throw RunError(RunError::Kind::Output, u"Fehler beim Schreiben der Exportdatei.\r"_qs + e.message());
     }
-    return Report(f.reports.Begleitzettel, std::move(rs));
+    return Report(*p.design, std::move(rs));
 }
 
 } // namespace qvl

@@ -1,12 +1,13 @@
 #include "support/BookedAmounts.h"
 #include "app/FrmDTA.h"
 #include "core/RunError.h"
-#include "sepa/Begleitzettel.h"
-#include "sepa/CsvList.h"
+#include "print/ReportDesigns.h"
+#include "run/ListReports.h"
 #include "support/PdfText.h"
 #include "support/Workspace.h"
 
 #include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace qvl;
@@ -115,4 +116,68 @@ TEST(Begleitzettel, ShowsCountSumAndSenderAndCutsAValueBeyondItsColumn)
     for (int c = 0; c < longName.rows().columnCount(); ++c)
         cut = cut || longName.rows().value(0, c).toString().endsWith(u"x…"_qs);
     EXPECT_TRUE(cut);
+}
+
+// The list from its parameters alone: which records the bank file leaves out is given, and
+// the list marks and sums them only in a direct-debit run.
+TEST(CsvList, ItsParametersDecideWhatIsMarkedAsNotDebited)
+{
+    const struct {
+        bool directDebit;
+        std::vector<bool> notInBankFile;
+        QStringList hints;       // per row: empty, or the start of the hint
+        QList<double> debited;   // BetragEingezogen per row
+        QList<double> notDebited;
+    } cases[] = {
+        {true, {false, true, false}, {{}, u"nicht in der SEPA-Datei: IBAN „DE00“ ungültig"_qs, {}}, {123.45, 0, 100},
+         {0, 123.4, 0}},
+        {false, {false, true, false}, {{}, {}, {}}, {0, 0, 0}, {0, 0, 0}},
+        {true, {true}, {u"nicht in der SEPA-Datei: keine IBAN"_qs, {}, {}}, {0, 123.4, 100}, {123.45, 0, 0}},
+        {true, {}, {{}, {}, {}}, {123.45, 123.4, 100}, {0, 0, 0}},
+    };
+    for (const auto &c : cases) {
+        QTemporaryDir dir;
+        const FixedClock clock{QDateTime(QDate(2026, 12, 6), QTime(10, 0))};
+        ReportDesign design = BeitragDesign();
+        Buchungen run{booking(7, u"Müller"_qs, u"Anna"_qs, 12345), booking(8, u"Berg"_qs, u"Jörg"_qs, 12340),
+                      booking(9, u"Zahn"_qs, u"Udo"_qs, 10000)};
+        run[0].IBAN = c.notInBankFile.size() == 1 ? QString() : run[0].IBAN;
+        run[1].IBAN = u"DE00"_qs;
+        CsvListParams p;
+        p.firstInvoiceNumber = u"1"_qs;
+        p.directDebit = c.directDebit;
+        p.notInBankFile = c.notInBankFile;
+        p.design = &design;
+        p.exportDir = dir.path() + u'/';
+        p.programDir = dir.path();
+        p.clock = &clock;
+        const CsvList list = WriteCSVList(p, withCents(run));
+        EXPECT_EQ(list.file, dir.path() + u"/Dtaus0.csv"_qs);
+        const RecordSet &rows = list.report.rows();
+        ASSERT_EQ(rows.rowCount(), 3);
+        for (int r = 0; r < 3; ++r) {
+            EXPECT_EQ(rows.value(r, u"Hinweis"_qs).toString(), c.hints[r]) << r;
+            EXPECT_DOUBLE_EQ(rows.value(r, u"BetragEingezogen"_qs).toDouble(), c.debited[r]) << r;
+            EXPECT_DOUBLE_EQ(rows.value(r, u"BetragNichtEingezogen"_qs).toDouble(), c.notDebited[r]) << r;
+        }
+        // The design's sums of debited and not debited amounts show in a direct-debit run only.
+        EXPECT_EQ(design.find(u"Text21"_qs)->Visible, c.directDebit);
+    }
+}
+
+// The run marks exactly the records whose IBAN the bank file cannot carry, and only when
+// it debits.
+TEST(CsvList, TheRunMarksTheRecordsTheBankFileLeavesOut)
+{
+    Workspace ws(1);
+    auto form = ws.form();
+    Buchungen run{booking(1, u"A"_qs, u"a"_qs, 100), booking(2, u"B"_qs, u"b"_qs, 100),
+                  booking(3, u"C"_qs, u"c"_qs, 100), booking(4, u"D"_qs, u"d"_qs, 100)};
+    run[1].IBAN.clear();
+    run[2].IBAN = u"keine IBAN"_qs;
+    run[3].IBAN = u"DE00370400440532013000"_qs; // wrong check digits: the bank rejects it, the file carries it
+    form->LaoderRe[0].Value = true;
+    EXPECT_EQ(csvListParams(*form, run).notInBankFile, (std::vector<bool>{false, true, true, false}));
+    form->LaoderRe[0].Value = false;
+    EXPECT_TRUE(csvListParams(*form, run).notInBankFile.empty());
 }

@@ -1,4 +1,4 @@
-#include "sepa/BankFiles.h"
+#include "run/BankFiles.h"
 
 #include "platform/Database.h"
 #include "platform/RunOutputs.h"

@@ -3,7 +3,7 @@
 #include "app/FrmDTA.h"
 #include "run/RunDriver.h"
 #include "core/RunError.h"
-#include "sepa/BankFiles.h"
+#include "run/BankFiles.h"
 #include "sepa/FeeSlotRecord.h"
 #include "sepa/RunLock.h"
 #include "sepa/StoredFees.h"

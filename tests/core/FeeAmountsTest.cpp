@@ -1,6 +1,6 @@
 // The bill in whole cents: one commercial rounding per printed fee, VAT once per rate from
 // the rate's total, whole-euro rounding before VAT, the business year's months for pro rata.
-#include "run/FeeAmounts.h"
+#include "core/FeeAmounts.h"
 
 #include "app/FrmDTA.h"
 #include "platform/Clock.h"

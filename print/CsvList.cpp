@@ -1,13 +1,12 @@
-#include "sepa/CsvList.h"
+#include "print/CsvList.h"
 
-#include "app/FrmDTA.h"
+#include "platform/Clock.h"
 #include "platform/AnsiTextFile.h"
 #include "platform/RunOutputs.h"
 #include "platform/Conversions.h"
 #include "platform/Cp1252.h"
 #include "platform/Paths.h"
 #include "core/RunError.h"
-#include "sepa/BookingSelection.h"
 #include "core/ErrorLog.h"
 
 #include <cmath>
@@ -36,14 +35,11 @@ RecordSet bookingTable()
     return rs;
 }
 
-// Why the bank file leaves a booking out, by the SEPA writer's own rule; empty when it
-// carries it (and always in an invoice run, which debits nothing).
-QString leftOutReason(bool directDebit, SepaFormat format, const Buchung &b)
+// Why the bank file leaves a booking out; empty when it carries it (and always in an
+// invoice run, which debits nothing).
+QString leftOutReason(const CsvListParams &p, std::size_t i, const Buchung &b)
 {
-    if (!directDebit)
-        return {};
-    const BookingCheck c = checkBooking(format, b);
-    if (c.iban != BookingCheck::Iban::Unwritable)
+    if (!p.directDebit || i >= p.notInBankFile.size() || !p.notInBankFile[i])
         return {};
     return u"nicht in der SEPA-Datei: "_qs
            + (b.IBAN.trimmed().isEmpty() ? u"keine IBAN"_qs : u"IBAN „"_qs + b.IBAN + u"“ ungültig"_qs);
@@ -71,14 +67,13 @@ QString csvListLine(const QStringList &values)
     return clean.join(u';');
 }
 
-CsvList WriteCSVList(FrmDTA &f, const Buchungen &aBuchungen)
+CsvList WriteCSVList(const CsvListParams &p, const Buchungen &aBuchungen)
 {
     RecordSet rs = bookingTable();
     QStringList lines{u"RechnungsNr;FibNr;Nummer;Name;Vorname;BLZ;Konto;Text;Betrag"_qs};
     QStringList unrepresentable; // owners whose line the file shows with "?"
-    const auto first = parseNumber(u"0"_qs + f.txtRechNr.Text);
-    const bool directDebit = f.LaoderRe[0].Value;
-    const SepaFormat format = sepaFormatFromText(f.cmbSEPAFormat.Text());
+    const auto first = parseNumber(u"0"_qs + p.firstInvoiceNumber);
+    const bool directDebit = p.directDebit;
     for (size_t i = 0; i < aBuchungen.size(); ++i) {
         const Buchung &b = aBuchungen[i];
         const QString name = b.NameOrig.trimmed();
@@ -86,7 +81,7 @@ CsvList WriteCSVList(FrmDTA &f, const Buchungen &aBuchungen)
         try {
             rs.addNew();
             if (!first)
-                throw RecordSetError(u"Die Rechnungsnummer „"_qs + f.txtRechNr.Text + u"“ ist keine Zahl."_qs);
+                throw RecordSetError(u"Die Rechnungsnummer „"_qs + p.firstInvoiceNumber + u"“ ist keine Zahl."_qs);
             rs.set(u"RechnungsNr"_qs, std::trunc(*first) + double(i));
             rs.set(u"FibNr"_qs, b.FibuKonto);
             rs.set(u"Nummer"_qs, qlonglong(b.Nummer));
@@ -96,7 +91,7 @@ CsvList WriteCSVList(FrmDTA &f, const Buchungen &aBuchungen)
             rs.set(u"Konto"_qs, b.IBAN);
             rs.set(u"Text"_qs, b.Verwendungszweck);
             const double amount = centsToEuros(b.SummeCent);
-            const QString leftOut = leftOutReason(directDebit, format, b);
+            const QString leftOut = leftOutReason(p, i, b);
             rs.set(u"Betrag"_qs, amount);
             rs.set(u"Hinweis"_qs, leftOut);
             rs.set(u"BetragEingezogen"_qs, directDebit && leftOut.isEmpty() ? amount : 0.0);
@@ -115,9 +110,9 @@ CsvList WriteCSVList(FrmDTA &f, const Buchungen &aBuchungen)
             unrepresentable.append(QString::number(b.Nummer) + u' ' + name + u' ' + vorname);
     }
 
-    showSums(f.reports.Beitrag, directDebit);
-    CsvList result{Report(f.reports.Beitrag, std::move(rs)), {}, {}};
-    const QString path = nativePath(f.strExportPfad + u"Dtaus0.csv"_qs);
+    showSums(*p.design, directDebit);
+    CsvList result{Report(*p.design, std::move(rs)), {}, {}};
+    const QString path = nativePath(p.exportDir + u"Dtaus0.csv"_qs);
     QString error;
     const bool written = writeReplacingFile(
         path, [&lines](QIODevice &file, QString *) { return file.write(ansiBytes(lines)) >= 0; }, &error);
@@ -130,7 +125,7 @@ CsvList WriteCSVList(FrmDTA &f, const Buchungen &aBuchungen)
     QStringList log;
     for (const QString &owner : unrepresentable)
         log.append(unrepresentableMessage(owner.trimmed(), u"in der Datei „"_qs + path + u"“"_qs));
-    if (!log.isEmpty() && !WriteLog(f.context().programDir, f.clock(), log, &error))
+    if (!log.isEmpty() && !WriteLog(p.programDir, *p.clock, log, &error))
         result.fileError = error;
     return result;
 }

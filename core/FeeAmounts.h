@@ -5,9 +5,25 @@
 // the e-invoice all take these amounts.
 
 #include "core/Buchung.h"
-#include "run/FeeModes.h"
+
+#include <QString>
+#include <array>
 
 namespace qvl::fees {
+
+struct Vat {
+    bool applies = false; // the rate box holds a number
+    double rate = 0;
+    QString label;        // the rate as typed, trimmed
+};
+
+// What settling the amounts takes of the run's inputs: the ticked fees, their VAT rates and
+// whether the fees are net (VAT on top).
+struct SettleInputs {
+    std::array<bool, kFeeSlots> ticked{};
+    std::array<Vat, kFeeSlots> vat;
+    bool netto = false;
+};
 
 // The VAT of a net amount at a rate in percent, rounded commercially to cents.
 qint64 vatOf(qint64 netCents, double ratePercent);
@@ -26,7 +42,7 @@ GrossSplit splitGross(qint64 grossCents, double ratePercent);
 // BetragCent, NettoCent, SteuerCent, BruttoCent, MwstSaetze, the three sums, Steuer,
 // SteuerText (one text per rate, at the rate's first fee) and Summe. A fee carries VAT when
 // its rate box holds a number and the fee is not 0,00.
-void settleAmounts(const FeeInputs &in, Buchung &b);
+void settleAmounts(const SettleInputs &in, Buchung &b);
 
 // "19% MwSt 0,41€ auf 2,15€" (VAT on top) or "19% MwSt 2,38€ aus 14,90€" (included).
 QString vatText(const MwstSatz &rate, bool vatOnTop);

@@ -7,10 +7,22 @@
 #include "core/Buchung.h"
 
 #include <optional>
+#include <vector>
 
 namespace qvl {
 
-class FrmDTA;
+class Clock;
+
+// What the list takes of a run besides its records (see run/ListReports).
+struct CsvListParams {
+    QString firstInvoiceNumber;     // "Rechnungs Nr." as typed: the first record's number
+    bool directDebit = false;
+    std::vector<bool> notInBankFile; // per record: the bank file leaves it out (no IBAN it can carry)
+    ReportDesign *design = nullptr;  // the booking list's design; its sums are shown or hidden
+    QString exportDir;               // where "Dtaus0.csv" goes, ending with a separator
+    QString programDir;              // where the export error log is
+    const Clock *clock = nullptr;
+};
 
 struct CsvList {
     Report report;      // the booking list, to be shown
@@ -22,7 +34,7 @@ struct CsvList {
 // Throws RunError titled "SEPA Fehler", naming the booking, when a booking does not fit
 // the table (nothing is written then). An owner whose line holds characters Windows-1252
 // lacks (written as "?") is named in the export error log.
-CsvList WriteCSVList(FrmDTA &form, const Buchungen &aBuchungen);
+CsvList WriteCSVList(const CsvListParams &params, const Buchungen &aBuchungen);
 
 // One line of "Dtaus0.csv": the values joined by ";"; a ";" or a line break inside a
 // value becomes a blank, so that no value shifts or splits a record.

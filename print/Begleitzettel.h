@@ -1,0 +1,29 @@
+#pragma once
+// The accompanying slip of a direct-debit run: what was handed to the bank — count and
+// total of the SEPA file, the sender's bank data, the volume label — with a line for the
+// signature.
+
+#include "print/Report.h"
+
+#include <QDateTime>
+#include <QString>
+
+namespace qvl {
+
+// The slip's values of a run (see run/ListReports).
+struct SlipParams {
+    const ReportDesign *design = nullptr;
+    QString volume;
+    QDateTime printed;      // when the slip is made
+    QString senderBic;      // as typed
+    QString senderIban;     // as typed
+    QString senderName;     // as typed
+    QString bank;           // the bank that receives the file
+    QString reference;
+};
+
+// The slip, to be shown. Throws RunError ("Fehler beim Schreiben der Exportdatei." and
+// the reason) when a value does not fit its column of 200 characters.
+Report PrintBegleitzettel(const SlipParams &params, qint64 numberOfTransactions, double controlSum);
+
+} // namespace qvl

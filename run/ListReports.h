@@ -1,0 +1,21 @@
+#pragma once
+// The run's list and slip read from the form: builds the values the CSV list and the
+// accompanying slip (print/) take and makes them.
+
+#include "core/Buchung.h"
+#include "print/Begleitzettel.h"
+#include "print/CsvList.h"
+
+namespace qvl {
+
+class FrmDTA;
+
+// The list's values; in a direct-debit run each record is marked when the bank file leaves
+// it out, by the SEPA writer's own rule in the form's bank format.
+CsvListParams csvListParams(FrmDTA &form, const Buchungen &aBuchungen);
+CsvList WriteCSVList(FrmDTA &form, const Buchungen &aBuchungen);
+
+SlipParams slipParams(const FrmDTA &form);
+Report PrintBegleitzettel(const FrmDTA &form, qint64 numberOfTransactions, double controlSum);
+
+} // namespace qvl

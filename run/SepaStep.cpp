@@ -1,0 +1,72 @@
+#include "run/SepaStep.h"
+
+#include "app/FrmDTA.h"
+#include "core/InvoiceDate.h"
+#include "core/RunError.h"
+#include "platform/Database.h"
+#include "run/OwnTables.h"
+#include "run/RunCommit.h"
+#include "run/RunManifest.h"
+#include "sepa/RunLock.h"
+
+namespace qvl {
+
+fee_slots::SlotMask tickedSlots(const FrmDTA &f)
+{
+    fee_slots::SlotMask mask = 0;
+    for (int k = 0; k < kFeeSlots; ++k)
+        if (f.chkBeitrag[std::size_t(k)].Value == 1)
+            mask |= fee_slots::SlotMask(1) << k;
+    return mask;
+}
+
+SepaParams sepaParams(const FrmDTA &f, const QString &exportDir)
+{
+    SepaParams p;
+    p.now = f.clock().now();
+    const std::optional<QDate> rechDat = invoiceDate(f);
+    if (!rechDat)
+        throw RunError(RunError::Kind::Input, invalidInvoiceDateMessage());
+    p.invoiceDate = *rechDat;
+    p.format = sepaFormatFromText(f.cmbSEPAFormat.Text());
+    p.exportDir = exportDir;
+    p.feeText = f.strBeitragsText;
+    p.businessYear = f.txtWirtschaftsjahr.Text;
+    p.dueDate = f.txtFaellDat.Text;
+    p.creditorName = f.txtFirmenName.Text;
+    p.creditorIban = f.txtKontonummer.Text;
+    p.creditorBic = f.txtBankleitzahl.Text;
+    p.creditorId = f.txtGlaubigerID.Text;
+    p.remittance = f.txtVerwendungszweck.Text;
+    p.vatRate = f.txtMwst[0].Text;
+    p.accountingRemittance = f.chkVerwendungszweck.Value == 1;
+    p.tickedSlots = tickedSlots(f);
+    p.programDir = f.context().programDir;
+    p.clock = &f.clock();
+    return p;
+}
+
+SepaExport CreateSEPAFile(FrmDTA &f, const QString &exportDir, const Buchungen &aBuchungen, Database &db,
+                          RunOutputs &outputs)
+{
+    return writeSepaFile(sepaParams(f, exportDir), aBuchungen, db, outputs);
+}
+
+SepaExport CreateSEPAFile(FrmDTA &f, const QString &exportDir, const Buchungen &aBuchungen)
+{
+    const std::unique_ptr<Database> db = Database::open(f.strConnectionString, f.connectionOptions);
+    ensureOwnTables(*db);
+    const QString databaseId = run_manifest::ensureDatabaseId(*db);
+    RunLock lock(*db);
+    RunOutputs outputs(databaseId, RunOutputs::newRunId());
+    const SepaParams params = sepaParams(f, exportDir);
+    SepaExport result = writeSepaFile(params, aBuchungen, *db, outputs);
+    const NamingResult naming = commitRun(*db, lock, outputs);
+    if (!naming.problems.isEmpty())
+        throw CommittedRunError(result.file, naming.problems.join(u'\n'));
+    result.file = naming.named.value(0, result.file);
+    writeSepaLog(params, result.logLines);
+    return result;
+}
+
+} // namespace qvl
