@@ -17,6 +17,8 @@
 
 #include <exception>
 
+#include <numeric>
+
 namespace qvl {
 
 namespace {
@@ -186,6 +188,13 @@ QByteArray hybridXmp(const HybridPdfInfo &info)
 
 QByteArray pdfaLetters(const Report &letters, QString *error)
 {
+    QList<int> pages(letters.pageCount());
+    std::iota(pages.begin(), pages.end(), 0);
+    return pdfaPages(letters, pages, error);
+}
+
+QByteArray pdfaPages(const Report &letters, const QList<int> &pages, QString *error)
+{
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -195,7 +204,7 @@ QByteArray pdfaLetters(const Report &letters, QString *error)
         pdf.setResolution(kTwipsPerInch);
         pdf.setTitle(letters.title());
         pdf.setCreator(kProducer);
-        if (!letters.print(pdf, error))
+        if (!letters.printPages(pdf, pages, error))
             return {};
     }
     return bytes;

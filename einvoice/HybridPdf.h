@@ -26,6 +26,8 @@ struct HybridPdfInfo {
 // be painted. Many letters are painted into one document: the fonts are subset and
 // embedded once, which costs more than painting a page.
 QByteArray pdfaLetters(const Report &letters, QString *error);
+// The same for some pages of the letters only, in this order.
+QByteArray pdfaPages(const Report &letters, const QList<int> &pages, QString *error = nullptr);
 
 // Takes a PDF/A-1b document of letters apart into hybrid invoices: each gets its own
 // pages, with the resources they use (font subsets, output intent), and the XML.

@@ -113,6 +113,28 @@ QList<int> Report::pagesOfRow(int row) const
     return pages;
 }
 
+QList<QList<int>> Report::pagesByRow() const
+{
+    QList<QList<int>> byRow(d->rows.rowCount());
+    const auto add = [&byRow](int row, int p) {
+        if (row >= 0 && row < byRow.size() && (byRow[row].isEmpty() || byRow[row].last() != p))
+            byRow[row].append(p);
+    };
+    for (int p = 0; p < pageCount(); ++p) {
+        const Page &page = d->pages.at(size_t(p));
+        // In page order, as pagesOfRow gives them.
+        QList<int> rows{page.row};
+        for (const Fragment &f : page.fragments)
+            if (f.kind == SectionKind::Detail)
+                rows.append(f.row);
+        std::sort(rows.begin(), rows.end());
+        rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+        for (int row : rows)
+            add(row, p);
+    }
+    return byRow;
+}
+
 int Report::pageCount() const
 {
     return int(d->pages.size());

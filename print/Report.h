@@ -34,6 +34,8 @@ public:
     Report rowsReport(const QList<int> &rows) const;
     // The pages (0-based) on which a row is painted.
     QList<int> pagesOfRow(int row) const;
+    // The same for every row at once (one entry per row).
+    QList<QList<int>> pagesByRow() const;
 
     int pageCount() const;
     // A4 in the design's orientation, without margins: the design places everything itself.
@@ -51,6 +53,8 @@ public:
     // Sets the device's page layout and paints every page. False (with a German text in
     // *error) when the device could not be painted on.
     bool print(QPagedPaintDevice &device, QString *error = nullptr) const;
+    // Paints these pages only, in this order.
+    bool printPages(QPagedPaintDevice &device, const QList<int> &pages, QString *error = nullptr) const;
     // The whole report as a PDF file, replacing the file atomically (within a run: a hidden
     // file the run names after its commit).
     bool writePdf(const QString &path, QString *error = nullptr) const;

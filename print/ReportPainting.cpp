@@ -10,6 +10,8 @@
 #include <QPainter>
 #include <QPdfWriter>
 
+#include <numeric>
+
 namespace qvl {
 
 namespace {
@@ -68,6 +70,13 @@ void Report::paintPage(QPainter &painter, int index) const
 
 bool Report::print(QPagedPaintDevice &device, QString *error) const
 {
+    QList<int> pages(pageCount());
+    std::iota(pages.begin(), pages.end(), 0);
+    return printPages(device, pages, error);
+}
+
+bool Report::printPages(QPagedPaintDevice &device, const QList<int> &pages, QString *error) const
+{
     device.setPageLayout(pageLayout());
     QPainter painter;
     if (!painter.begin(&device)) {
@@ -75,8 +84,9 @@ bool Report::print(QPagedPaintDevice &device, QString *error) const
             *error = u"Der Bericht „"_qs + title() + u"“ kann nicht ausgegeben werden."_qs;
         return false;
     }
-    for (int page = 0; page < pageCount(); ++page) {
-        if (page > 0 && !device.newPage()) {
+    for (qsizetype i = 0; i < pages.size(); ++i) {
+        const int page = pages.at(i);
+        if (i > 0 && !device.newPage()) {
             if (error)
                 *error = u"Der Bericht „"_qs + title() + u"“ kann nicht ausgegeben werden."_qs;
             return false;

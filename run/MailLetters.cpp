@@ -77,13 +77,21 @@ QString eachLetterPdf(const Report &letters, const QList<int> &rows,
         }
     });
     QString paintError;
+    // A letter's pages are painted as the run laid them out: nothing is broken into pages anew.
+    const QList<QList<int>> pagesOf = letters.pagesByRow();
     for (qsizetype first = 0; first < rows.size() && paintError.isEmpty(); first += kBatch) {
         PaintedLetters batch;
         batch.rows = rows.mid(first, kBatch);
-        const Report painted = letters.rowsReport(batch.rows);
-        batch.pdf = pdfaLetters(painted, &paintError);
-        for (int j = 0; j < batch.rows.size(); ++j)
-            batch.pages.append(painted.pagesOfRow(j));
+        QList<int> pages;
+        for (int row : batch.rows) {
+            QList<int> own;
+            for (int page : pagesOf.value(row)) {
+                own.append(int(pages.size()));
+                pages.append(page);
+            }
+            batch.pages.append(own);
+        }
+        batch.pdf = pdfaPages(letters, pages, &paintError);
         if (batch.pdf.isEmpty() || !queue.push(std::move(batch)))
             break;
     }
