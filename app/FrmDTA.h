@@ -11,7 +11,6 @@
 #include "platform/ControlRegistry.h"
 #include "platform/Database.h"
 #include "platform/FormControls.h"
-#include "print/ReportDesigns.h"
 
 #include <QList>
 #include <QString>
@@ -21,6 +20,8 @@
 #include <optional>
 
 namespace qvl {
+
+struct ReportDesigns;
 
 inline constexpr int kSlotArray = 6;      // per-slot arrays hold 0..5
 inline constexpr int kMaxEntries = 101;   // rows 0..100 of the per-entry tables
@@ -120,7 +121,9 @@ public:
     // How strConnectionString is opened (ODBC driver, folder of a relative SQLite file);
     // set at start-up, used by every step that opens a connection of its own.
     DbOptions connectionOptions;
-    ReportDesigns reports;
+    // The form's report designs, built on first use by run/FormDesigns (designs()): what a
+    // run changes in them stays for the form's later runs.
+    mutable std::shared_ptr<ReportDesigns> reports;
 
     // ---- Window ----
     QString Caption = kProgramCaption;

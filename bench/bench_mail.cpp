@@ -11,7 +11,7 @@
 #include "mail/SendJournal.h"
 #include "mail/SentMails.h"
 #include "platform/HeadlessGui.h"
-#include "print/InvoicePrinting.h"
+#include "run/InvoiceFromForm.h"
 #include "run/FeeCalculation.h"
 #include "run/MailStep.h"
 #include "run/MemberQuery.h"

@@ -7,7 +7,7 @@
 #include "einvoice/EInvoiceWriter.h"
 #include "run/EInvoiceFromForm.h"
 #include "platform/HeadlessGui.h"
-#include "print/InvoicePrinting.h"
+#include "run/InvoiceFromForm.h"
 #include "core/RunError.h"
 #include "run/FeeCalculation.h"
 #include "run/MemberQuery.h"

@@ -1,6 +1,5 @@
 #include "print/FeeLines.h"
 
-#include "app/FrmDTA.h"
 #include "platform/Conversions.h"
 
 namespace qvl {
@@ -154,27 +153,6 @@ LayoutVariant layoutVariant(const QString &strFirma)
     if (firma == u"MOSSELWANG"_qs)
         return LayoutVariant::Mosselwang;
     return LayoutVariant::Standard;
-}
-
-FeeLineSettings feeLineSettings(const FrmDTA &f)
-{
-    FeeLineSettings s;
-    s.formula = f.rbEinstellung[2].Value;
-    s.fixedByClass = f.rbEinstellung[1].Value;
-    s.scale = f.rbEinstellung[3].Value;
-    s.haMindestbetrag = f.txtHaMindestbetrag.Text;
-    s.haZuschlag = f.txtHaZuschlag.Text;
-    s.preisMindestbetrag = f.txtPreisMindestbetrag.Text;
-    s.preisZuschlag = f.txtPreisZuschlag.Text;
-    s.hoechstbeitrag = f.txtHoechstbeitrag.Text;
-    for (size_t k = 0; k < 5; ++k) {
-        s.mwst[k] = f.txtMwst[k].Text;
-        s.labels[k] = f.aBeitragsNamen[k];
-    }
-    s.variant = layoutVariant(f.strFirma);
-    s.waehrung = f.strWaehrung;
-    s.netto = f.bBeitraegeNetto;
-    return s;
 }
 
 FeeLines BuildFeeLines(const FeeLineSettings &s, const Buchung &b, int k)

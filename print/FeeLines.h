@@ -10,13 +10,11 @@
 
 namespace qvl {
 
-class FrmDTA;
-
 // Customer layouts, chosen by the setting "Firma".
 enum class LayoutVariant { Standard, Orvelde, Farnwinkel, Kranstede, Mosselwang };
 LayoutVariant layoutVariant(const QString &strFirma);
 
-// The form's values the lines read, taken once per run.
+// The form's values the lines read, taken once per run (see run/InvoiceFromForm).
 struct FeeLineSettings {
     bool formula = false;      // rbEinstellung(2): slot 1 by formula
     bool fixedByClass = false; // rbEinstellung(1): slot 1 fixed by hectare class
@@ -28,7 +26,6 @@ struct FeeLineSettings {
     QString waehrung;
     bool netto = false; // VAT on top of the fee
 };
-FeeLineSettings feeLineSettings(const FrmDTA &form);
 
 struct FeeLines {
     QString header;         // "BeitragKopf"n

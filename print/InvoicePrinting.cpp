@@ -1,13 +1,10 @@
 #include "print/InvoicePrinting.h"
 
-#include "app/FrmDTA.h"
 #include "platform/Conversions.h"
 #include "print/FeeLines.h"
 #include "print/InvoiceAddress.h"
-#include "print/InvoiceSql.h"
 #include "print/ReportDesigns.h"
 #include "print/ReportText.h"
-#include "core/BusinessYear.h"
 #include "core/RunError.h"
 
 #include <algorithm>
@@ -51,18 +48,10 @@ RecordSet invoiceTable()
     return rs;
 }
 
-// "Tel.: 0123" or nothing when the box is empty.
-QString prefixed(const QString &prefix, const TextBox &box)
+// "Tel.: 0123" or nothing when the value is empty.
+QString prefixed(const QString &prefix, const QString &value)
 {
-    return box.Text.isEmpty() ? QString() : prefix + box.Text;
-}
-
-// The association's name, read once per run.
-QString associationName(const FrmDTA &f)
-{
-    const auto db = Database::open(f.strConnectionString, f.connectionOptions);
-    QSqlQuery q = db->run(db->sql(invoice_sql::kAssociation), {qlonglong(f.GetFBGNr())});
-    return q.next() ? fieldText(q.record(), u"Name"_qs) : QString();
+    return value.isEmpty() ? QString() : prefix + value;
 }
 
 // The debit note of an owner whose debit is in the bank file.
@@ -75,18 +64,18 @@ QString debitNote(const QString &dueDate, const Buchung &b)
 // An owner whose debit was left out of the bank file (his bank details are unusable) pays
 // himself: the amount, the due date and the association's account, with the invoice
 // number as the purpose.
-QString transferRequest(const FrmDTA &f, const QString &dueDate, const Buchung &b)
+QString transferRequest(const InvoiceParams &p, const Buchung &b)
 {
-    return transferRequestSentence(b.SummeCent, f.strWaehrung, dueDate) + CRLF + u"Bank:     "_qs + f.txtBank.Text
-           + CRLF + u"IBAN:     "_qs + f.txtKontonummer.Text + CRLF + u"BIC:      "_qs + f.txtBankleitzahl.Text + CRLF
-           + u"Verwendungszweck: Rechnung Nr. "_qs + b.RechNr;
+    return transferRequestSentence(b.SummeCent, p.fees.waehrung, p.dueDate) + CRLF + u"Bank:     "_qs + p.bank + CRLF
+           + u"IBAN:     "_qs + p.iban + CRLF + u"BIC:      "_qs + p.bic + CRLF + u"Verwendungszweck: Rechnung Nr. "_qs
+           + b.RechNr;
 }
 
-int position(const TextBox &box, const QString &what)
+int position(const QString &text, const QString &what)
 {
-    const auto n = parseNumber(box.Text);
+    const auto n = parseNumber(text);
     if (!n || std::abs(*n) > 1e6)
-        throw RunError(RunError::Kind::Input, u"Die Position "_qs + what + u" („"_qs + box.Text
+        throw RunError(RunError::Kind::Input, u"Die Position "_qs + what + u" („"_qs + text
                                                   + u"“) ist keine Zahl. Bitte prüfen Sie die Einstellung."_qs);
     return int(roundHalfEven(*n, 0));
 }
@@ -125,15 +114,16 @@ qsizetype longestLine(const QString &text)
 // Steps after the last owner: the sum block follows the last printed fee, customer and
 // currency shifts, the window positions from the settings. Controls moved by an amount
 // start from their designed place, so that a second run does not move them further.
-void placeControls(FrmDTA &f, const FeeLineSettings &s, int printedFees, qsizetype longestFeeLine)
+void placeControls(const InvoiceParams &p, int printedFees, qsizetype longestFeeLine)
 {
     // Positions first: a position that is no number changes nothing.
-    const int senderTop = position(f.txtAbsenderOben, u"des Absenders (oben)"_qs);
-    const int senderLeft = position(f.txtAbsenderLinks, u"des Absenders (links)"_qs);
-    const int addressTop = position(f.txtAnschriftOben, u"der Anschrift (oben)"_qs);
-    const int addressLeft = position(f.txtAnschriftLinks, u"der Anschrift (links)"_qs);
+    const int senderTop = position(p.senderTop, u"des Absenders (oben)"_qs);
+    const int senderLeft = position(p.senderLeft, u"des Absenders (links)"_qs);
+    const int addressTop = position(p.addressTop, u"der Anschrift (oben)"_qs);
+    const int addressLeft = position(p.addressLeft, u"der Anschrift (links)"_qs);
 
-    ReportDesign &d = f.reports.Rechnung;
+    const FeeLineSettings &s = p.fees;
+    ReportDesign &d = *p.design;
     const auto shifted = {u"Text1",  u"Text2",  u"Text3",  u"Text4",  u"Text5", u"Text8",
                           u"Text11", u"Text35", u"Text38", u"Text41", u"Text42"};
     for (const char16_t *name : shifted)
@@ -172,7 +162,7 @@ void placeControls(FrmDTA &f, const FeeLineSettings &s, int printedFees, qsizety
         moveBy(d, {u"Text4", u"Text5", u"Text11", u"Text38"}, 0, -285);
 
     // Other currencies: the address into a window on the right, the sender block away.
-    const bool euro = f.strWaehrung.toUpper() == u"EUR"_qs;
+    const bool euro = s.waehrung.toUpper() == u"EUR"_qs;
     if (!euro)
         moveBy(d, {u"Text1", u"Text2", u"Text8", u"Text3", u"Text4", u"Text5", u"Text11", u"Text35", u"Text38",
                    u"Text41", u"Text42"},
@@ -201,38 +191,22 @@ QString transferRequestSentence(qint64 amountCents, const QString &currency, con
            + u" auf folgendes Konto:"_qs;
 }
 
-QString dueDateText(const FrmDTA &f)
+Report PrintRechnungen(const InvoiceParams &p, const Buchungen &aBuchungen, const QSet<long> &notCollected)
 {
-    const auto due = parseDate(f.txtFaellDat.Text);
-    return due ? formatDate(*due, u"dd.mm.yyyy"_qs) : f.txtFaellDat.Text.trimmed();
-}
-
-QString invoiceSenderName(const FrmDTA &f)
-{
-    return f.bFBGVersion ? associationName(f) : f.txtFirmenName.Text;
-}
-
-Report PrintRechnungen(FrmDTA &f, const Buchungen &aBuchungen, const QSet<long> &notCollected)
-{
-    const FeeLineSettings s = feeLineSettings(f);
-    ReportDesign &design = f.reports.Rechnung;
-    const QString name = f.bFBGVersion ? associationName(f) : f.txtFirmenName.Text;
-    const QString plzOrt = f.txtPLZ.Text + u' ' + f.txtOrt.Text;
-    const bool kopf = f.chkKopf.Value == 1;
-    const bool directDebitNote = f.LaoderRe[0].Value && f.chkRechnung.Value == 1;
-    const QString dueDate = dueDateText(f);
-    const QString absenderNicht = f.strAbsenderNichtDrucken.toUpper();
-    const QString absender = absenderNicht == u"1"_qs || absenderNicht == u"WAHR"_qs
+    Q_ASSERT(p.design);
+    const FeeLineSettings &s = p.fees;
+    ReportDesign &design = *p.design;
+    const QString &name = p.senderName;
+    const QString plzOrt = p.postcode + u' ' + p.town;
+    const bool kopf = p.letterhead;
+    const QString absender = p.omitSenderLine
                                  ? u" "_qs
-                                 : senderLine(design.control(u"Text35"_qs), f.txtFirmenName.Text, f.txtAdresse.Text,
-                                              plzOrt);
-    const QString today = formatDate(f.clock().now(), u"dd.mm.yyyy"_qs);
-    const QString datum = f.txtRechDat.Text.trimmed().isEmpty() ? today : f.txtRechDat.Text;
+                                 : senderLine(design.control(u"Text35"_qs), p.firmName, p.street, plzOrt);
 
     design.control(u"Linie2"_qs).Visible = kopf;
-    if (kopf && !f.txtLogo.Text.isEmpty()) {
+    if (kopf && !p.logoPath.isEmpty()) {
         // A picture that cannot be loaded is left out.
-        const QImage logo(f.txtLogo.Text);
+        const QImage logo(p.logoPath);
         if (!logo.isNull())
             design.control(u"Symbol1"_qs).Picture = logo;
     }
@@ -245,8 +219,8 @@ Report PrintRechnungen(FrmDTA &f, const Buchungen &aBuchungen, const QSet<long> 
 
     int ticked = 0;
     qsizetype longestFeeLine = 0;
-    for (const CheckBox &box : f.chkBeitrag)
-        ticked += box.Value == 1 ? 1 : 0;
+    for (const bool printed : p.feePrinted)
+        ticked += printed ? 1 : 0;
 
     RecordSet rs = invoiceTable();
     QStringList memberCaptions;
@@ -255,28 +229,27 @@ Report PrintRechnungen(FrmDTA &f, const Buchungen &aBuchungen, const QSet<long> 
         const Buchung &b = aBuchungen[size_t(i)];
         try {
             rs.addNew();
-            if (f.chkUeberschrift.Value == 1)
-                rs.set(u"Header"_qs, billingTitle(f.txtWirtschaftsjahr.Text, f.lWirtschaftsjahrBeginn));
+            if (p.title)
+                rs.set(u"Header"_qs, *p.title);
             QStringList header(8);
             if (kopf) {
                 rs.set(u"Kopf1"_qs, name);
-                rs.set(u"Kopf2"_qs, f.txtAdresse.Text);
+                rs.set(u"Kopf2"_qs, p.street);
                 rs.set(u"Kopf3"_qs, plzOrt);
-                rs.set(u"Kopf4"_qs, prefixed(u"Tel.: "_qs, f.txtTelefon));
-                rs.set(u"Kopf5"_qs, prefixed(u"Fax:  "_qs, f.txtTelefax));
-                header[1] = prefixed(u"Email:  "_qs, f.txtEmail);
-                header[2] = b.Lastschrift == u"1"_qs ? u"Gläubiger ID: "_qs + f.txtGlaubigerID.Text : QString();
-                header[3] = prefixed(u"SteuerNr:  "_qs, f.txtSteuernummer);
+                rs.set(u"Kopf4"_qs, prefixed(u"Tel.: "_qs, p.phone));
+                rs.set(u"Kopf5"_qs, prefixed(u"Fax:  "_qs, p.fax));
+                header[1] = prefixed(u"Email:  "_qs, p.email);
+                header[2] = b.Lastschrift == u"1"_qs ? u"Gläubiger ID: "_qs + p.creditorId : QString();
+                header[3] = prefixed(u"SteuerNr:  "_qs, p.taxNumber);
             } else {
-                header = {{}, name, f.txtAdresse.Text, plzOrt, prefixed(u"Tel.: "_qs, f.txtTelefon),
-                          prefixed(u"Fax:  "_qs, f.txtTelefax), prefixed(u"Email:  "_qs, f.txtEmail),
-                          prefixed(u"SteuerNr:  "_qs, f.txtSteuernummer)};
+                header = {{}, name, p.street, plzOrt, prefixed(u"Tel.: "_qs, p.phone), prefixed(u"Fax:  "_qs, p.fax),
+                          prefixed(u"Email:  "_qs, p.email), prefixed(u"SteuerNr:  "_qs, p.taxNumber)};
             }
             if (s.variant == LayoutVariant::Orvelde) {
                 header[1] = u"Im Auftrag für:"_qs;
                 header[2].clear();
-                header[3] = f.txtFirmenName.Text;
-                header[4] = f.txtAdresse.Text;
+                header[3] = p.firmName;
+                header[4] = p.street;
                 header[5] = plzOrt;
             }
             for (int h = 1; h <= 7; ++h)
@@ -291,12 +264,12 @@ Report PrintRechnungen(FrmDTA &f, const Buchungen &aBuchungen, const QSet<long> 
             if (s.variant == LayoutVariant::Farnwinkel)
                 rs.set(u"FibNummer"_qs, b.FibuKonto);
             rs.set(u"RechNr"_qs, b.RechNr);
-            rs.set(u"Datum"_qs, datum);
+            rs.set(u"Datum"_qs, p.date);
 
             qint64 sum = 0; // the printed fee lines, added up
             int n = 1;
             for (int k = 0; k < 5; ++k) {
-                if (f.chkBeitrag[size_t(k)].Value != 1)
+                if (!p.feePrinted[size_t(k)])
                     continue;
                 const FeeLines lines = BuildFeeLines(s, b, k);
                 rs.set(u"BeitragKopf"_qs + QString::number(n), lines.header);
@@ -306,44 +279,43 @@ Report PrintRechnungen(FrmDTA &f, const Buchungen &aBuchungen, const QSet<long> 
                 ++n;
             }
 
-            QString fixText = f.txtFixtext.Text;
-            if (directDebitNote)
-                fixText = (notCollected.contains(b.Id_Personal) ? transferRequest(f, dueDate, b)
-                                                                : debitNote(dueDate, b))
-                          + CRLF + CRLF + CRLF + f.txtFixtext.Text;
+            QString fixText = p.fixText;
+            if (p.directDebitNote)
+                fixText = (notCollected.contains(b.Id_Personal) ? transferRequest(p, b) : debitNote(p.dueDate, b))
+                          + CRLF + CRLF + CRLF + p.fixText;
             rs.set(u"FixText"_qs, fixText);
             const QString money = u"###,##0.00"_qs;
-            rs.set(u"Summe"_qs, formatNumber(centsToEuros(sum), money) + u' ' + f.strWaehrung);
+            rs.set(u"Summe"_qs, formatNumber(centsToEuros(sum), money) + u' ' + s.waehrung);
 
             // One VAT line per rate, its VAT computed once from the rate's total.
             QString t;
             const auto &st = b.SteuerText;
             const bool anyVat = std::any_of(st.begin(), st.begin() + 5, [](const QString &x) { return !x.isEmpty(); });
             if (s.variant != LayoutVariant::Orvelde && sum != 0 && anyVat) {
-                if (f.bBeitraegeNetto) {
+                if (s.netto) {
                     t = st[0] + CR + st[1] + CR + st[2] + CR + st[3] + CR + st[4];
                     // What is debited or asked for: the figure that matters most.
                     rs.set(u"GesamtText"_qs, u"Gesamt:"_qs);
-                    rs.set(u"Gesamt"_qs, formatNumber(centsToEuros(b.SummeCent), money) + u' ' + f.strWaehrung);
+                    rs.set(u"Gesamt"_qs, formatNumber(centsToEuros(b.SummeCent), money) + u' ' + s.waehrung);
                 } else {
                     t = u"davon"_qs + CR + st[0] + CR + st[1] + CR + st[2] + CR + st[3] + CR + st[4];
                 }
             }
-            rs.set(u"txtSumme"_qs, f.bBeitraegeNetto && !t.isEmpty() ? u"Zwischensumme:"_qs : QString());
+            rs.set(u"txtSumme"_qs, s.netto && !t.isEmpty() ? u"Zwischensumme:"_qs : QString());
             rs.set(u"txtSteuer"_qs, t);
-            if (f.chkBank.Value == 1)
-                rs.set(u"Bankverbindung"_qs, u"Bank: "_qs + f.txtBank.Text + u" IBAN: "_qs + f.txtKontonummer.Text
-                                                 + u" BIC: "_qs + f.txtBankleitzahl.Text);
+            if (p.bankLine)
+                rs.set(u"Bankverbindung"_qs, u"Bank: "_qs + p.bank + u" IBAN: "_qs + p.iban + u" BIC: "_qs + p.bic);
         } catch (const RecordSetError &e) {
             throw RunError(RunError::Kind::Output,
                            u"Die Rechnung des Waldbesitzers "_qs + QString::number(b.Nummer) + u' '
                                + b.NameOrig.trimmed() + u' ' + b.VornameOrig.trimmed()
                                + u" kann nicht gedruckt werden.\r\n"_qs + e.message());
         }
-        f.ui().setProgress(i + 1, total);
+        if (p.progress)
+            p.progress(i + 1, total);
     }
 
-    placeControls(f, s, ticked, longestFeeLine);
+    placeControls(p, ticked, longestFeeLine);
     Report report(design, std::move(rs));
     report.setRowCaptions(u"bzMitgliedsNr"_qs, memberCaptions);
     return report;

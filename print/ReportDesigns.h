@@ -1,7 +1,7 @@
 #pragma once
 // The program's three report designs, built in code. Like the designs of a report
-// designer they live as long as the program: a property a run changes (a caption emptied,
-// a control hidden or placed from the settings) stays for later runs.
+// designer they outlive a run: a property a run changes (a caption emptied, a control
+// hidden or placed from the settings) stays for later runs with the same designs.
 
 #include "print/ReportDesign.h"
 

@@ -7,7 +7,7 @@
 #include "core/InvoiceDate.h"
 #include "platform/Conversions.h"
 #include "platform/Paths.h"
-#include "print/InvoicePrinting.h"
+#include "run/InvoiceFromForm.h"
 
 namespace qvl {
 

@@ -1,6 +1,7 @@
 #include "run/ListReports.h"
 
 #include "app/FrmDTA.h"
+#include "run/FormDesigns.h"
 #include "sepa/BookingSelection.h"
 
 namespace qvl {
@@ -16,7 +17,7 @@ CsvListParams csvListParams(FrmDTA &f, const Buchungen &aBuchungen)
         for (const Buchung &b : aBuchungen)
             p.notInBankFile.push_back(checkBooking(format, b).iban == BookingCheck::Iban::Unwritable);
     }
-    p.design = &f.reports.Beitrag;
+    p.design = &designs(f).Beitrag;
     p.exportDir = f.strExportPfad;
     p.programDir = f.context().programDir;
     p.clock = &f.clock();
@@ -31,7 +32,7 @@ CsvList WriteCSVList(FrmDTA &f, const Buchungen &aBuchungen)
 SlipParams slipParams(const FrmDTA &f)
 {
     SlipParams p;
-    p.design = &f.reports.Begleitzettel;
+    p.design = &designs(f).Begleitzettel;
     p.volume = f.strVolume;
     p.printed = f.clock().now();
     p.senderBic = f.txtBankleitzahl.Text;

@@ -11,7 +11,7 @@
 #include "platform/NewFileWriters.h"
 #include "platform/RunOutputs.h"
 #include "platform/Paths.h"
-#include "print/InvoicePrinting.h"
+#include "run/InvoiceFromForm.h"
 #include "print/Report.h"
 #include "run/MailLetters.h"
 #include "core/RunError.h"

@@ -1,6 +1,7 @@
 #include "run/MemberQuery.h"
 
 #include "app/FrmDTA.h"
+#include "run/FormDesigns.h"
 #include "platform/Conversions.h"
 #include "platform/Database.h"
 #include "platform/GermanOrder.h"
@@ -225,7 +226,7 @@ void RunMemberQuery(FrmDTA &form, Buchungen &aBuchungen)
         });
     // The booking list then shows no accounting-number column heading.
     if (anyWithoutAccount)
-        form.reports.Beitrag.control(u"Bezeichnung16"_qs).Caption = u""_qs;
+        designs(form).Beitrag.control(u"Bezeichnung16"_qs).Caption = u""_qs;
 }
 
 } // namespace qvl

@@ -2,7 +2,7 @@
 
 #include "app/FrmDTA.h"
 #include "platform/RecordSet.h"
-#include "print/InvoicePrinting.h"
+#include "run/InvoiceFromForm.h"
 #include "core/RunError.h"
 #include "run/ListReports.h"
 #include "sepa/SepaWriter.h"

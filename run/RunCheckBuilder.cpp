@@ -7,7 +7,7 @@
 #include "run/EInvoiceCheck.h"
 #include "run/MailCheck.h"
 #include "core/InvoiceDate.h"
-#include "print/InvoicePrinting.h"
+#include "run/InvoiceFromForm.h"
 #include "platform/Database.h"
 #include "select/OwnerSelection.h"
 #include "sepa/BookingSelection.h"

@@ -5,7 +5,7 @@
 #include "app/FrmDTA.h"
 #include "cli/DemoLetters.h"
 #include "platform/HeadlessGui.h"
-#include "print/InvoicePrinting.h"
+#include "run/InvoiceFromForm.h"
 #include "core/RunError.h"
 #include "run/ListReports.h"
 

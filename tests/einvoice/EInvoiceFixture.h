@@ -6,7 +6,7 @@
 #include "app/FrmDTA.h"
 #include "einvoice/EInvoiceWriter.h"
 #include "run/EInvoiceFromForm.h"
-#include "print/InvoicePrinting.h"
+#include "run/InvoiceFromForm.h"
 #include "run/FeeCalculation.h"
 #include "support/Workspace.h"
 

@@ -1,6 +1,7 @@
 #include "support/BookedAmounts.h"
 #include "app/FrmDTA.h"
-#include "print/InvoicePrinting.h"
+#include "run/FormDesigns.h"
+#include "run/InvoiceFromForm.h"
 #include "print/ReportText.h"
 #include "core/RunError.h"
 #include "support/PdfText.h"
@@ -118,7 +119,7 @@ TEST(Invoices, OneLetterPerOwnerWithAddressFeesSumAndVat)
                                               ".*DE02120300000000202051\n(.*\n)*.*Vielen Dank."_qs)));
 
     // The sum block follows the second fee.
-    const ReportDesign &d = inv.form->reports.Rechnung;
+    const ReportDesign &d = designs(*inv.form).Rechnung;
     EXPECT_EQ(d.find(u"Linie1"_qs)->Top, d.find(u"Text23"_qs)->Top + 450);
 }
 
@@ -129,10 +130,10 @@ TEST(Invoices, LayoutChangesDoNotAddUpOverRuns)
     inv.form->txtAnschriftLinks.Text = u"6500"_qs;
     for (int run = 0; run < 2; ++run)
         PrintRechnungen(*inv.form, withCents({owner(1, u"0"_qs)}, (*inv.form).bBeitraegeNetto));
-    const ReportControl &vat = *inv.form->reports.Rechnung.find(u"Text2"_qs);
+    const ReportControl &vat = *designs(*inv.form).Rechnung.find(u"Text2"_qs);
     EXPECT_EQ(vat.Left, vat.DesignLeft + 5350);
-    EXPECT_EQ(inv.form->reports.Rechnung.find(u"Text1"_qs)->Left, 6500);
-    EXPECT_FALSE(inv.form->reports.Rechnung.find(u"Text7"_qs)->Visible);
+    EXPECT_EQ(designs(*inv.form).Rechnung.find(u"Text1"_qs)->Left, 6500);
+    EXPECT_FALSE(designs(*inv.form).Rechnung.find(u"Text7"_qs)->Visible);
 }
 
 TEST(Invoices, BadDataStopsThePrintingWithAMessage)
@@ -261,7 +262,7 @@ TEST(Invoices, SenderLineKeepsTheTownAndAddressFieldsKeepTheirLines)
         const QString sender = report.rows().value(0, u"Absender"_qs).toString();
         EXPECT_TRUE(sender.startsWith(QString::fromUtf16(c.start))) << sender.toStdString();
         EXPECT_TRUE(sender.endsWith(u"54321 Tannenau"_qs)) << sender.toStdString();
-        const ReportControl &box = f.reports.Rechnung.control(u"Text35"_qs);
+        const ReportControl &box = designs(f).Rechnung.control(u"Text35"_qs);
         EXPECT_LE(textWidth(textFont(box.FontName, box.MinFontSize, box.FontBold), sender), box.Width);
 
         const QStringList address = report.rows().value(0, u"Anrede"_qs).toString().split(u'\r', Qt::SkipEmptyParts);

@@ -9,7 +9,7 @@
 #include "fibu/DatevExport.h"
 #include "platform/Clock.h"
 #include "platform/Conversions.h"
-#include "print/InvoicePrinting.h"
+#include "run/InvoiceFromForm.h"
 #include "core/FeeAmounts.h"
 #include "run/FeeCalculation.h"
 #include "run/EInvoiceFromForm.h"

@@ -2,6 +2,7 @@
 #include "run/MemberQuery.h"
 
 #include "app/FrmDTA.h"
+#include "run/FormDesigns.h"
 #include "run/ProgramStart.h"
 #include "core/RunError.h"
 #include "support/Workspace.h"
@@ -306,7 +307,7 @@ TEST_F(MemberQuery, AccountNumberAndTheBookingListCaption)
 {
     addOwner(101, u"Zusatz1 = ' 812 '"_qs);
     addOwner(102, u"Zusatz1 = 'K-1'"_qs);
-    const QString caption = form->reports.Beitrag.control(u"Bezeichnung16"_qs).Caption;
+    const QString caption = designs(*form).Beitrag.control(u"Bezeichnung16"_qs).Caption;
     ASSERT_EQ(caption, u"FibNr"_qs);
 
     form->strFibu = u"DATEV-FIBU"_qs;
@@ -314,20 +315,20 @@ TEST_F(MemberQuery, AccountNumberAndTheBookingListCaption)
     EXPECT_EQ(byId(records, 101).Zusatz1, u"812"_qs);
     EXPECT_EQ(byId(records, 101).FibuKonto, u"212"_qs);
     EXPECT_EQ(byId(records, 102).FibuKonto, u"K-1"_qs);
-    EXPECT_EQ(form->reports.Beitrag.control(u"Bezeichnung16"_qs).Caption, caption);
+    EXPECT_EQ(designs(*form).Beitrag.control(u"Bezeichnung16"_qs).Caption, caption);
 
     // One owner without an account number empties the caption.
     addOwner(103, u"Zusatz1 = NULL"_qs);
     records = run();
     EXPECT_EQ(byId(records, 103).FibuKonto, u""_qs);
-    EXPECT_EQ(form->reports.Beitrag.control(u"Bezeichnung16"_qs).Caption, u""_qs);
+    EXPECT_EQ(designs(*form).Beitrag.control(u"Bezeichnung16"_qs).Caption, u""_qs);
 
-    form->reports.Beitrag.control(u"Bezeichnung16"_qs).Caption = caption;
+    designs(*form).Beitrag.control(u"Bezeichnung16"_qs).Caption = caption;
     form->strFibu.clear();
     records = run();
     for (const Buchung &b : records)
         EXPECT_EQ(b.FibuKonto, u""_qs);
-    EXPECT_EQ(form->reports.Beitrag.control(u"Bezeichnung16"_qs).Caption, u""_qs);
+    EXPECT_EQ(designs(*form).Beitrag.control(u"Bezeichnung16"_qs).Caption, u""_qs);
 }
 
 TEST_F(MemberQuery, MinimumFeesComeFromTheForm)

@@ -1,6 +1,6 @@
 #pragma once
-// The statement of the invoice printing, per dialect: the association's own row, whose
-// name heads the letters in association mode.
+// The statement of the letters' values read from the form, per dialect: the association's
+// own row, whose name heads the letters in association mode.
 
 #include "platform/Database.h"
 

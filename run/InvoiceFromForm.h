@@ -1,0 +1,32 @@
+#pragma once
+// The invoices and fee notices read from the main form: builds the values the letters
+// (print/InvoicePrinting) take and makes them with the form's invoice design.
+
+#include "core/Buchung.h"
+#include "print/InvoicePrinting.h"
+
+#include <QSet>
+
+namespace qvl {
+
+class FrmDTA;
+
+// The fee lines' values: the calculation mode, its boxes, the rates, the fee names, the
+// customer layout, the currency and whether VAT comes on top.
+FeeLineSettings feeLineSettings(const FrmDTA &form);
+
+// The due date as the letters print it: dd.mm.yyyy, or the box's text when it is no date.
+QString dueDateText(const FrmDTA &form);
+
+// The sender's name the letterhead prints: in association mode the association's name
+// from the database (DbError when it cannot be read), else the firm's name.
+QString invoiceSenderName(const FrmDTA &form);
+
+// The letters' values, filling the form's own invoice design (see designs()), with the
+// form's progress bar. Throws DbError (the association's row).
+InvoiceParams invoiceParams(FrmDTA &form);
+
+// The letters of the run's records with the form's values (see print/InvoicePrinting).
+Report PrintRechnungen(FrmDTA &form, const Buchungen &aBuchungen, const QSet<long> &notCollected = {});
+
+} // namespace qvl
