@@ -713,10 +713,11 @@ TEST(Faults, TwoRunsStartedTogetherCollectOnce)
     const auto second = startBatch(later, together);
     for (int i = 0; i < 3000 && QDir(site.ws.root()).entryList({u"los.ready.*"_qs}).size() < 2; ++i)
         QThread::msleep(10);
-    ASSERT_EQ(QDir(site.ws.root()).entryList({u"los.ready.*"_qs}).size(), 2);
+    const qsizetype ready = QDir(site.ws.root()).entryList({u"los.ready.*"_qs}).size();
     QFile(go).open(QIODevice::WriteOnly);
     const BatchResult a = finishBatch(*first);
     const BatchResult b = finishBatch(*second);
+    ASSERT_EQ(ready, 2) << a.exitCode << ' ' << a.err.toStdString() << '\n' << b.exitCode << ' ' << b.err.toStdString();
     EXPECT_EQ(QList<int>({a.exitCode, b.exitCode}).count(0), 1) << a.err.toStdString() << b.err.toStdString();
     EXPECT_EQ(QList<int>({a.exitCode, b.exitCode}).count(3), 1);
     // The second asks the repeated-run question, or, on a machine so busy that the first
@@ -727,6 +728,32 @@ TEST(Faults, TwoRunsStartedTogetherCollectOnce)
         << refused.toStdString();
     EXPECT_EQ(Site::files(site.exportDir()).size(), 1) << Site::files(site.exportDir()).join(u' ').toStdString();
     EXPECT_EQ(site.storedFees(), 2);
+}
+
+// Two runs on a new database both find the program's tables missing; the one that comes
+// second to create them finds them made by the other and goes on.
+TEST(Faults, ARunFindsItsTablesMadeMeanwhileAndGoesOn)
+{
+    Site site;
+    const QString go = site.ws.root() + u"/anlegen"_qs;
+    const auto first = startBatch(site.args(kDebitFee1 + QStringList{u"--select-owners"_qs, u"1007"_qs, u"run"_qs}),
+                                  {.environment = {u"QVL32_FAULT_POINT=tabelle-anlegen:WAIT:"_qs + go}});
+    for (int i = 0; i < 3000 && QDir(site.ws.root()).entryList({u"anlegen.ready.*"_qs}).isEmpty(); ++i)
+        QThread::msleep(10);
+    const bool waiting = !QDir(site.ws.root()).entryList({u"anlegen.ready.*"_qs}).isEmpty();
+    QStringList later = site.args(kDebitFee1 + QStringList{u"--select-owners"_qs, u"1010"_qs, u"run"_qs});
+    later[later.indexOf(u"2026-12-05T14:30:15"_qs)] = u"2026-12-05T14:30:16"_qs;
+    const BatchResult second = runBatch(later);
+    QFile(go).open(QIODevice::WriteOnly);
+    const BatchResult a = finishBatch(*first);
+    ASSERT_TRUE(waiting);
+    EXPECT_EQ(second.exitCode, 0) << second.err.toStdString();
+    // The first got past its tables. It prepared the same invoice number the second has
+    // issued since, so the register refuses it whole: nothing of it is written.
+    EXPECT_FALSE(a.err.contains(u"already exists"_qs)) << a.err.toStdString();
+    EXPECT_TRUE(a.err.contains(u"Der Beleg konnte nicht eingetragen werden"_qs)) << a.err.toStdString();
+    EXPECT_EQ(Site::files(site.exportDir()).size(), 1) << Site::files(site.exportDir()).join(u' ').toStdString();
+    EXPECT_EQ(site.storedFees(), 1);
 }
 
 // A run that holds the lock longer than a second run waits: the second stops, nothing of
