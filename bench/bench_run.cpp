@@ -4,7 +4,10 @@
 // transliteration, the check before the run with last year's comparison) against query and
 // calculation alone, and its parts: the comparison (one grouped query over last year's
 // stored fees of every owner) and the check list; then the whole direct-debit run and what
-// the register of the run's documents adds to it. Reports the peak memory.
+// the register of the run's documents adds to it; last, a direct-debit run with every
+// output at once — fee notices, e-invoices, the e-mail outbox and DATEV files — on the
+// same database (its run's write transaction and the letters' reads share one connection).
+// Reports the peak memory.
 // Usage: qvl32-bench-run [OWNERS]   (default 100000)
 #include "bench/BenchSupport.h"
 #include "platform/DatabaseCheck.h"
@@ -171,6 +174,25 @@ int main(int argc, char **argv)
     checkInvoiceNumbers(form, run->records, numbersChecked);
     const qint64 numberCheckMs = t.elapsed();
 
+    // A run with every output, for the next business year (no repeated-run question).
+    QTemporaryDir accounting;
+    form.txtWirtschaftsjahr.Text = u"2027"_qs;
+    form.txtFaellDat.Text = u"21.12.2027"_qs;
+    form.chkRechnung.Value = 1;
+    form.chkERechnung.Value = 1;
+    form.strERechnung = u"Unternehmer"_qs;
+    form.mail.mode = MailMode::AlleMitAdresse;
+    form.mail.sender = u"info@fbg-hochwald.de"_qs;
+    form.chkEMail.Value = 1;
+    form.strFibu = u"DATEV-FIBU"_qs;
+    form.Dir1.Path = accounting.path();
+    form.txtBankKonto.Text = u"1200"_qs;
+    t.restart();
+    const RunReport everything = cmdStart_Click(form);
+    const qint64 everythingMs = t.elapsed();
+    for (const QString &file : everything.outputs)
+        QFile::remove(file);
+
     const qint64 baseMs = queryMs + calcMs;
     std::printf("owners in database      %d\n", owners);
     std::printf("demo database created   %lld ms\n", ms(demoMs));
@@ -195,6 +217,11 @@ int main(int argc, char **argv)
     std::printf("  documents built         %lld ms, inserted and committed %lld ms\n", ms(documentsMs),
                 ms(registerMs - documentsMs));
     std::printf("invoice numbers checked %lld ms\n", ms(numberCheckMs));
+    std::printf("run with every output   %lld ms (%s: %lld debits, %d mails, %lld files; fee notices, "
+                "e-invoices, outbox, DATEV)\n",
+                ms(everythingMs), everything.outcome == RunOutcome::Completed ? "completed" : "NOT completed",
+                static_cast<long long>(everything.debits), everything.mailed,
+                static_cast<long long>(everything.outputs.size()));
     std::printf("peak memory             %.1f MB\n", bench::peakMegabytes());
     return 0;
 }

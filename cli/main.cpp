@@ -75,8 +75,10 @@ int run(FrmDTA &form, const BatchUi &ui)
 {
     const RunReport report = cmdStart_Click(form);
     QString out;
+    // Only what is there under its name: a run that failed at its commit names none.
     for (const QString &path : report.outputs + ui.writtenFiles())
-        out += path + u'\n';
+        if (QFileInfo::exists(path))
+            out += path + u'\n';
     if (const std::optional<RunSummary> summary = summarizeRun(report))
         out += u'\n' + runSummaryText(*summary) + u'\n';
     printOut(out);
@@ -286,6 +288,9 @@ int main(int argc, char **argv)
     context.dbOptions.odbcDriver = o.odbcDriver;
     // The command check promises to write nothing; init-db only creates the tables.
     context.tidyUpAtStart = o.command != u"check"_qs && o.command != u"init-db"_qs;
+    // Read-only on the embedded database: not even a journal an interrupted writer left is
+    // rolled back (the next start that writes does that).
+    context.dbOptions.readOnly = o.command == u"check"_qs;
     if (!o.reportsDir.isEmpty())
         ui.setReportsDir(o.reportsDir); // where the start looks for leftovers too
 

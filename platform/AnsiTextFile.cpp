@@ -180,7 +180,7 @@ bool CheckedSaveFile::commitWhole()
 
 CheckedNewFile::CheckedNewFile(const QString &path, const QString &tag)
     : CheckedFile(path, QFileInfo(path).absolutePath() + u"/."_qs + QFileInfo(path).fileName()
-                            + (tag.isEmpty() ? QString() : u'.' + tag) + u".XXXXXX"_qs)
+                            + u'.' + (tag.isEmpty() ? QString::fromUtf16(kOwnTemporaryTag) : tag) + u".XXXXXX"_qs)
 {
 }
 

@@ -5,6 +5,7 @@
 #include "platform/SqlCursors.h"
 
 #include <QAtomicInteger>
+#include <QDir>
 #include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -73,11 +74,25 @@ std::unique_ptr<Database> Database::open(const QString &connectionString, const 
     const int timeout = t.loginTimeoutSeconds > 0 ? t.loginTimeoutSeconds : options.loginTimeoutSeconds;
     if (t.qtDriver == u"QODBC"_qs)
         handle.setConnectOptions(u"SQL_ATTR_LOGIN_TIMEOUT="_qs + QString::number(timeout));
+    else if (t.qtDriver == u"QSQLITE"_qs && options.readOnly)
+        handle.setConnectOptions(u"QSQLITE_OPEN_READONLY"_qs);
     if (!handle.open()) {
         const QSqlError error = handle.lastError();
         throw DbError(t.qtDriver == u"QODBC"_qs
                           ? connectionFailureMessage(t, where, errorText(error), error.nativeErrorCode(), timeout)
                           : where + u'\n' + errorText(error));
+    }
+    if (t.qtDriver == u"QSQLITE"_qs && options.readOnly) {
+        // A journal an interrupted writer left must be rolled back before the file can be
+        // read, and a read-only connection may not: said in German, not as SQLite's text.
+        QSqlQuery probe(handle);
+        if (!probe.exec(u"select count(*) from sqlite_master"_qs)
+            && QFileInfo::exists(t.databaseName + u"-journal"_qs))
+            throw DbError(where + u"\nEin Schreibvorgang auf der Datenbank wurde unterbrochen (die Datei „"_qs
+                          + QDir::toNativeSeparators(t.databaseName)
+                          + u"-journal“ liegt noch daneben). Diese Prüfung ändert nichts und kann die Datenbank so "
+                            "nicht lesen; der nächste Lauf oder Start des Programms stellt sie wieder her.\nDetails: "_qs
+                          + errorText(probe.lastError()));
     }
     return db;
 }

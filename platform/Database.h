@@ -38,6 +38,7 @@ struct DbOptions {
     QString odbcDriver;      // empty: defaultOdbcDriver()
     QString baseDir;         // resolves a relative SQLite file
     int loginTimeoutSeconds = 30;
+    bool readOnly = false;   // the embedded database opened read-only (SQLite's mode=ro)
 };
 
 class Database {

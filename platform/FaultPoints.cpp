@@ -46,7 +46,7 @@ void faultPoint(const char *name)
 bool faultFails(const char *name)
 {
     static const QByteArray setting = qgetenv("QVL32_FAULT_POINT");
-    return !setting.isEmpty() && setting == QByteArray(name) + ":FAIL";
+    return !setting.isEmpty() && setting.split(',').contains(QByteArray(name) + ":FAIL");
 }
 
 } // namespace qvl

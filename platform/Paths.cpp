@@ -1,7 +1,13 @@
 #include "platform/Paths.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 namespace qvl {
 
@@ -37,6 +43,18 @@ QString withTrailingSeparator(const QString &folder)
     if (folder.endsWith(u'\\') || folder.endsWith(u'/'))
         return folder;
     return folder + separator();
+}
+
+QString fileIdentity(const QString &path)
+{
+#ifdef Q_OS_UNIX
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return {};
+    return QString::number(quint64(st.st_dev)) + u':' + QString::number(quint64(st.st_ino));
+#else
+    return QFileInfo(path).canonicalFilePath();
+#endif
 }
 
 } // namespace qvl

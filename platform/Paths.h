@@ -26,3 +26,12 @@ QString inProgramFolder(const QString &programDir, const QString &path);
 QString separator();
 
 } // namespace qvl
+
+namespace qvl {
+
+// What tells one file from another, whatever path reaches it (a symlink, a bind mount,
+// another drive mapping): device and file number where the system has them, else the
+// canonical path. A copy of the file has another one. Empty when the file is missing.
+QString fileIdentity(const QString &path);
+
+} // namespace qvl

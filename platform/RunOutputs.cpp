@@ -31,11 +31,17 @@ QString randomHex(int digits)
     return out.left(digits);
 }
 
-QString numbered(const QString &target, int k)
+// "NAME_PART.ext"
+QString withPart(const QString &target, const QString &part)
 {
     const QString suffix = QFileInfo(target).suffix();
     const QString stem = suffix.isEmpty() ? target : target.chopped(suffix.size() + 1);
-    return stem + u'_' + QString::number(k) + (suffix.isEmpty() ? QString() : u'.' + suffix);
+    return stem + u'_' + part + (suffix.isEmpty() ? QString() : u'.' + suffix);
+}
+
+QString numbered(const QString &target, int k)
+{
+    return withPart(target, QString::number(k));
 }
 
 QString notNamed(const RunOutput &o, const QString &reason)
@@ -101,6 +107,10 @@ QString candidateName(const RunOutput &o, int k)
         return k == 1 ? o.target : k <= kNextFreeNames ? numbered(o.target, k) : QString();
     case Naming::DayNumber:
         return k <= kDayNumbers ? numbered(o.target, k) : k == kDayNumbers + 1 ? o.target : QString();
+    case Naming::Dated:
+        return k == 1 ? o.target
+                      : k <= kNextFreeNames ? withPart(o.target, o.day.toString(Qt::ISODate) + u'_' + QString::number(k))
+                                            : QString();
     }
     return {};
 }
@@ -112,7 +122,7 @@ int firstFreeNumber(const QStringList &targets, Naming naming)
     for (int k = 1;; ++k) {
         bool free = true;
         for (const QString &target : targets) {
-            const QString name = candidateName({{}, target, naming}, k);
+            const QString name = candidateName({{}, target, naming, 0, 1, {}, {}}, k);
             if (name.isEmpty())
                 return 0;
             free = free && !QFileInfo::exists(name);
@@ -216,7 +226,9 @@ QString RunOutputs::add(std::unique_ptr<CheckedNewFile> file, const QString &tar
 
 QString RunOutputs::add(const QString &hiddenPath, const QString &target, Naming naming, int group, int first)
 {
-    RunOutput o{hiddenPath, target, naming, group, first > 0 ? first : std::max(1, firstFreeNumber({target}, naming)), {}};
+    const QString absoluteTarget = QFileInfo(target).absoluteFilePath();
+    RunOutput o{QFileInfo(hiddenPath).absoluteFilePath(), absoluteTarget, naming, group,
+                first > 0 ? first : std::max(1, firstFreeNumber({absoluteTarget}, naming)), {}, {}};
     m_entries.append(o);
     return candidateName(o, o.first);
 }
@@ -240,6 +252,13 @@ void RunOutputs::keep()
     m_kept = true;
     for (const std::unique_ptr<CheckedNewFile> &file : m_held)
         file->setAutoRemove(false);
+}
+
+void RunOutputs::discard()
+{
+    m_held.clear(); // removes the held files
+    for (const RunOutput &o : std::as_const(m_entries))
+        QFile::remove(o.hidden);
 }
 
 NamingResult RunOutputs::nameAll()
@@ -268,9 +287,21 @@ bool writeReplacingFile(const QString &path, const std::function<bool(QIODevice 
             *error = file->errorText().isEmpty() ? problem : file->errorText();
         return false;
     }
-    CheckedSaveFile file(path);
-    if (file.openForWriting() && write(file, &problem) && problem.isEmpty() && file.commitWhole())
-        return true;
+    // Outside a run: the same hidden file beside the old one, tagged as the program's own so
+    // that a start after a kill removes it and nothing else, then renamed over the old file.
+    CheckedNewFile file(path);
+    if (file.openForWriting() && write(file, &problem) && problem.isEmpty() && file.finishUnnamed()) {
+        const QString hidden = file.fileName();
+        file.close(); // Windows renames no open file
+        QString reason;
+        if (renameReplacing(hidden, path, &reason) == Renamed::Done) {
+            file.setAutoRemove(false);
+            return true;
+        }
+        if (error)
+            *error = fileWriteError(path, reason);
+        return false;
+    }
     if (error)
         *error = file.errorText().isEmpty() ? problem : file.errorText();
     return false;

@@ -10,6 +10,7 @@
 // e-invoices, the accounting files) find it through active(); without one they name their
 // files at once, as a writer outside a run does.
 
+#include <QDate>
 #include <QIODevice>
 #include <QList>
 #include <QString>
@@ -28,7 +29,9 @@ enum class Naming : int {
     Exact = 0,    // exactly the target, never over another file
     Replace = 1,  // the target, replacing a file of that name (the reports, the CSV list)
     NextFree = 2, // the target or, when taken, "NAME_2.ext", "NAME_3.ext", … (bank file, e-invoices)
-    DayNumber = 3 // "NAME_1.ext" … "NAME_50.ext", then "NAME.ext" (accounting files)
+    DayNumber = 3, // "NAME_1.ext" … "NAME_50.ext", then "NAME.ext" (accounting files)
+    Dated = 4     // the target or, when taken, "NAME_<day>_2.ext", "NAME_<day>_3.ext", …: a report
+                  // named after its run was interrupted never replaces a later run's
 };
 
 struct RunOutput {
@@ -38,6 +41,7 @@ struct RunOutput {
     int group = 0;               // outputs of one group (> 0) take the same number
     int first = 1;               // the first name tried (chosen when the file was made)
     QString named;               // the name it got
+    QDate day;                   // Naming::Dated: the run's day
 };
 
 // The k-th name of an output (k ≥ 1); empty past the last one.
@@ -94,7 +98,8 @@ public:
     // An unopened hidden file beside `target`; write it whole, finishUnnamed(), then add().
     std::unique_ptr<CheckedNewFile> createHidden(const QString &target) const;
     // Takes over a finished hidden file, held open and locked until it is named. Returns the
-    // name it will get unless another program takes that name first.
+    // name it will get unless another program takes that name first. Both paths are kept
+    // absolute: a recovery from another working directory names the file where it was made.
     QString add(std::unique_ptr<CheckedNewFile> file, const QString &target, Naming naming = Naming::Exact,
                 int group = 0, int first = 0);
     // A finished hidden file its writer has closed.
@@ -114,6 +119,8 @@ public:
 
     // From the commit on, the hidden files outlive this list and the process.
     void keep();
+    // The commit surely failed after all (read back): the hidden files go as before it.
+    void discard();
     // After the commit: every file its name, in order. The held files are let go.
     NamingResult nameAll();
 
@@ -128,7 +135,7 @@ private:
 };
 
 // A whole file that replaces one of the same name: within a run a hidden file handed to the
-// active list, outside one written in place through CheckedSaveFile. `write` fills the
+// active list, outside one a hidden file of the program's own tag renamed over the old one. `write` fills the
 // device; false with *error (a German text naming the file) on failure.
 bool writeReplacingFile(const QString &path, const std::function<bool(QIODevice &, QString *)> &write,
                         QString *error);

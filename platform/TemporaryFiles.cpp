@@ -48,7 +48,8 @@ bool inUse(const QString &path)
 
 bool isTemporaryOf(const QString &fileName, const QStringList &stems)
 {
-    static const QRegularExpression temporary(u"^\\.?(.+)\\.[A-Za-z0-9]{6}$"_qs);
+    static const QRegularExpression temporary(u"^\\.(.+)\\."_qs + QString::fromUtf16(kOwnTemporaryTag)
+                                              + u"\\.[A-Za-z0-9]{6}$"_qs);
     const QRegularExpressionMatch m = temporary.match(fileName);
     if (!m.hasMatch())
         return false;

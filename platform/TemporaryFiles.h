@@ -17,10 +17,15 @@ bool lockWhileWriting(int handle);
 // True when a writer holds the lock of the file.
 bool inUse(const QString &path);
 
-// Whether a file name is one of the writers' temporary files: the name of a file the
-// program writes, optionally with a leading ".", followed by "." and six letters or digits
-// ("QVL32-SEPA-Beitragseinzug.ini.Ab12Cd", ".DATEV_BEITLA20261205_1.csv.x1Y2z3"). `stems`
-// are regular expressions of the files' own names.
+// The tag in the name of every temporary file a writer makes outside a run
+// (".NAME.qvl32.XXXXXX"); a run's files carry the run's own tag instead.
+inline constexpr char16_t kOwnTemporaryTag[] = u"qvl32";
+
+// Whether a file name is one of the writers' own temporary files: "." + the name of a file
+// the program writes + ".qvl32." + six letters or digits
+// (".QVL32-SEPA-Beitragseinzug.ini.qvl32.Ab12Cd"). Nothing else is taken for one, however
+// alike: "Rechnung.pdf.backup" or ".Dtaus0.csv.archiv" belong to the clerk. `stems` are
+// regular expressions of the files' own names.
 bool isTemporaryOf(const QString &fileName, const QStringList &stems);
 
 // Removes from the folder every temporary file of `stems` that no writer holds; returns

@@ -16,9 +16,9 @@ namespace qvl::bank_files {
 
 namespace {
 
-// This database's hidden files in the folders, by file name (a name holds the run's tag and
-// six random letters: unique wherever the folder is reached from).
-QHash<QString, QString> ownHiddenFiles(const QStringList &folders, const QString &databaseId)
+// The hidden files in the folders of these identities, by file name (a name holds the
+// run's tag and six random letters: unique wherever the folder is reached from).
+QHash<QString, QString> ownHiddenFiles(const QStringList &folders, const QStringList &databaseIds)
 {
     QHash<QString, QString> found;
     for (const QString &folder : folders) {
@@ -27,11 +27,24 @@ QHash<QString, QString> ownHiddenFiles(const QStringList &folders, const QString
             continue;
         for (const QString &name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
             const std::optional<HiddenTag> tag = hiddenTagOf(name);
-            if (tag && tag->database == databaseId && !found.contains(name))
+            if (tag && databaseIds.contains(tag->database) && !found.contains(name))
                 found.insert(name, dir.absoluteFilePath(name));
         }
     }
     return found;
+}
+
+// Whether a file of the output is under one of the names it may have got.
+bool namedBefore(const RunOutput &o)
+{
+    for (int k = o.first; k < o.first + 20; ++k) {
+        const QString name = candidateName(o, k);
+        if (name.isEmpty())
+            break;
+        if (QFileInfo::exists(name))
+            return true;
+    }
+    return false;
 }
 
 QString unreachable(const run_manifest::Manifest &m, const RunOutput &o)
@@ -42,30 +55,43 @@ QString unreachable(const run_manifest::Manifest &m, const RunOutput &o)
              "nächsten Start auf einem Rechner, der den Ordner erreicht."_qs;
 }
 
-// Names what the manifest's run could not; true when every file has its name.
+// Names what the manifest's run could not; true when every file has its name. A file is
+// named only in the folder it was written in, and never over another file: a report whose
+// name a later run's report has taken gets the run's day in its name.
 bool finishManifest(run_manifest::Manifest &m, const QHash<QString, QString> &found, Recovery &done)
 {
     QList<bool> waiting;
+    const QDate day = m.day.isValid() ? m.day : QDate::currentDate();
     for (RunOutput &o : m.outputs) {
         if (!QFileInfo::exists(o.hidden)) {
             const QString elsewhere = found.value(QFileInfo(o.hidden).fileName());
             if (!elsewhere.isEmpty()) { // the same folder, reached by another path
-                o.target = QFileInfo(elsewhere).absolutePath() + u'/' + QFileInfo(o.target).fileName();
                 o.hidden = elsewhere;
-            } else if (!QFileInfo::exists(candidateName(o, o.first))
-                       && !QFileInfo(QFileInfo(o.hidden).absolutePath()).isDir()) {
+            } else if (!QFileInfo(QFileInfo(o.hidden).absolutePath()).isDir()) {
                 done.problems.append(unreachable(m, o));
                 return false;
             }
         }
+        o.target = QFileInfo(o.hidden).absolutePath() + u'/' + QFileInfo(o.target).fileName();
+        if (o.naming == Naming::Replace) {
+            o.naming = Naming::Dated;
+            o.day = day;
+        }
         if (QFileInfo::exists(o.hidden) && inUse(o.hidden))
             return false; // its run is naming it right now
         waiting.append(QFileInfo::exists(o.hidden));
+        if (!waiting.last() && !namedBefore(o))
+            done.missing.append(QDir::toNativeSeparators(candidateName(o, o.first)));
     }
     const NamingResult naming = nameOutputs(m.outputs);
-    for (qsizetype i = 0; i < m.outputs.size(); ++i)
-        if (waiting[i] && !m.outputs[i].named.isEmpty())
-            done.named.append(QDir::toNativeSeparators(m.outputs[i].named));
+    for (qsizetype i = 0; i < m.outputs.size(); ++i) {
+        const RunOutput &o = m.outputs[i];
+        if (!waiting[i] || o.named.isEmpty())
+            continue;
+        done.named.append(QDir::toNativeSeparators(o.named));
+        if (o.naming == Naming::Dated && o.named != o.target)
+            done.besideLater.append(QDir::toNativeSeparators(o.named));
+    }
     done.problems += naming.problems;
     return naming.problems.isEmpty();
 }
@@ -94,7 +120,7 @@ void finishLegacyFiles(Database &db, Recovery &done)
         QSqlQuery rows = db.run(db.sql(bank_file_sql::kLegacyPending));
         while (rows.next())
             files.append({QDir::fromNativeSeparators(rows.value(0).toString()),
-                          QDir::fromNativeSeparators(rows.value(1).toString()), Naming::NextFree, 0, 1, {}});
+                          QDir::fromNativeSeparators(rows.value(1).toString()), Naming::NextFree, 0, 1, {}, {}});
     }
     for (RunOutput &file : files) {
         const bool waiting = QFileInfo::exists(file.hidden);
@@ -123,9 +149,10 @@ bool hasPending(Database &db)
 Recovery finishInterruptedRuns(Database &db, const QStringList &folders, int waitMilliseconds)
 {
     Recovery done;
-    const std::optional<QString> databaseId = run_manifest::databaseId(db);
-    if (!databaseId && !legacyTableExists(db))
+    if (!run_manifest::databaseId(db) && !legacyTableExists(db))
         return done; // no run ever wrote a file for this database
+    // Before the lock's transaction: a copy of the database takes an identity of its own.
+    const run_manifest::Identity identity = run_manifest::settleIdentity(db);
     const std::unique_ptr<RunLock> lock =
         waitMilliseconds > 0 ? std::make_unique<RunLock>(db, waitMilliseconds) : RunLock::tryTake(db);
     if (!lock) {
@@ -133,24 +160,38 @@ Recovery finishInterruptedRuns(Database &db, const QStringList &folders, int wai
         return done;
     }
     finishLegacyFiles(db, done);
-    if (!databaseId) {
+    if (identity.id.isEmpty()) {
         lock->commit();
         return done;
     }
-    const QHash<QString, QString> found = ownHiddenFiles(folders, *databaseId);
+    const QHash<QString, QString> found = ownHiddenFiles(folders, QStringList{identity.id} + identity.copiedFrom);
     QSet<QString> committed;
     for (run_manifest::Manifest &m : run_manifest::pending(db)) {
         committed.insert(m.run);
         if (finishManifest(m, found, done))
             run_manifest::forget(db, m.run);
     }
-    // Under the run lock no run writes: a file of this database whose run has no manifest
-    // belongs to a run that never committed.
+    // Under the run lock no run of this database writes: a hidden file of a run that this
+    // database began and whose manifest is not here was never committed. A file of a run
+    // it never began belongs to another database that shares the identity (a copy, a
+    // restored backup): it is left alone.
+    const QSet<QString> started = run_manifest::startedRuns(db, identity.id);
+    QSet<QString> cleared;
     for (auto it = found.cbegin(); it != found.cend(); ++it) {
         const std::optional<HiddenTag> tag = hiddenTagOf(it.key());
-        if (tag && !committed.contains(tag->run) && !inUse(it.value()) && QFile::remove(it.value()))
+        if (!tag || committed.contains(tag->run) || inUse(it.value()))
+            continue;
+        if (tag->database != identity.id || !started.contains(tag->run)) {
+            done.foreign.append(QDir::toNativeSeparators(it.value()));
+            continue;
+        }
+        if (QFile::remove(it.value())) {
             done.deleted.append(QDir::toNativeSeparators(it.value()));
+            cleared.insert(tag->run);
+        }
     }
+    for (const QString &run : std::as_const(cleared))
+        run_manifest::forgetStart(db, run);
     lock->commit();
     return done;
 }
@@ -161,7 +202,7 @@ QString pendingNotice(Database &db, const QStringList &folders)
         return u"Ein unterbrochener Beitragslauf ist gespeichert, seine Dateien haben aber noch nicht alle ihren "
                "Namen. Der nächste Lauf oder Start des Programms benennt sie; diese Prüfung ändert nichts."_qs;
     const std::optional<QString> databaseId = run_manifest::databaseId(db);
-    if (databaseId && !ownHiddenFiles(folders, *databaseId).isEmpty())
+    if (databaseId && !ownHiddenFiles(folders, {*databaseId}).isEmpty())
         return u"Ein abgebrochener Beitragslauf hat unfertige Dateien hinterlassen. Der nächste Lauf oder Start des "
                "Programms entfernt sie; diese Prüfung ändert nichts."_qs;
     return {};
@@ -188,6 +229,19 @@ QStringList messages(const Recovery &recovery)
         out.append(u"Ein abgebrochener Beitragslauf wurde zurückgenommen: Seine Beiträge waren nicht gespeichert, "
                    "seine unfertigen Dateien wurden gelöscht:\n"_qs
                    + recovery.deleted.join(u'\n') + u"\nEs wurde nichts eingezogen."_qs);
+    if (!recovery.besideLater.isEmpty())
+        out.append(u"Die Berichte des unterbrochenen Laufs tragen seinen Tag im Namen, weil ein späterer Lauf ihre "
+                   "Namen schon trägt; dessen Berichte blieben unverändert:\n"_qs
+                   + recovery.besideLater.join(u'\n'));
+    if (!recovery.missing.isEmpty())
+        out.append(u"Ein gespeicherter Beitragslauf hat Dateien, die weder unfertig noch unter ihrem Namen zu finden "
+                   "sind (gelöscht oder verschoben?). Seine Beiträge sind gespeichert:\n"_qs
+                   + recovery.missing.join(u'\n'));
+    if (!recovery.foreign.isEmpty())
+        out.append(u"Diese unfertigen Dateien gehören zu einem Lauf einer anderen Datenbank oder Kopie: nicht "
+                   "angefasst. Sie erhalten ihren Namen beim nächsten Start auf der Datenbank, die sie geschrieben "
+                   "hat:\n"_qs
+                   + recovery.foreign.join(u'\n'));
     out += recovery.problems;
     return out;
 }

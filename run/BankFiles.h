@@ -4,9 +4,11 @@
 // run/RunCommit.h), names the files, then forgets the manifest. Whatever stops a run in
 // between, the next start (of either program, and every run) finishes its work: a manifest
 // whose run committed gets every file named, in order, without replacing anything; a
-// hidden file of this database whose run never committed is deleted. Hidden files carry
-// the identity of their database and run in their names, so a start on another database
-// never touches them, and they are found by that identity, not by the path a desk wrote.
+// hidden file of a run this database began and never committed is deleted. Hidden files
+// carry the identity of their database and run in their names, so a start on another
+// database never touches them, and they are found by that identity, not by the path a desk
+// wrote. A file whose run this database did not begin (a copy of the database, a restored
+// backup) is left alone and named.
 
 #include <QString>
 #include <QStringList>
@@ -24,6 +26,9 @@ bool hasPending(Database &db);
 struct Recovery {
     QStringList named;    // files given their name: their run was committed
     QStringList deleted;  // hidden files deleted: their run was never committed
+    QStringList besideLater; // reports named with their run's day: a later run has their names
+    QStringList missing;  // files of a committed run found neither hidden nor named
+    QStringList foreign;  // hidden files of a run this database never began: left alone
     QStringList problems; // German texts: files that could not be named or found from here
     bool busy = false;    // another run works on the database: nothing was done
 };

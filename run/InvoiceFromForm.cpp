@@ -18,6 +18,19 @@ QString associationName(const FrmDTA &f)
     return q.next() ? fieldText(q.record(), u"Name"_qs) : QString();
 }
 
+// The sender's name of the run in progress, read before its write transaction began. Set
+// and cleared on the run's thread; the letters' threads only read it meanwhile.
+struct RunSender {
+    const FrmDTA *form = nullptr;
+    QString name;
+};
+
+RunSender &runSender()
+{
+    static RunSender sender;
+    return sender;
+}
+
 } // namespace
 
 FeeLineSettings feeLineSettings(const FrmDTA &f)
@@ -49,7 +62,20 @@ QString dueDateText(const FrmDTA &f)
 
 QString invoiceSenderName(const FrmDTA &f)
 {
+    if (runSender().form == &f)
+        return runSender().name;
     return f.bFBGVersion ? associationName(f) : f.txtFirmenName.Text;
+}
+
+SenderNameForRun::SenderNameForRun(FrmDTA &f)
+{
+    const QString name = invoiceSenderName(f);
+    runSender() = {&f, name};
+}
+
+SenderNameForRun::~SenderNameForRun()
+{
+    runSender() = {};
 }
 
 InvoiceParams invoiceParams(FrmDTA &f)

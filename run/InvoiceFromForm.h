@@ -22,6 +22,16 @@ QString dueDateText(const FrmDTA &form);
 // from the database (DbError when it cannot be read), else the firm's name.
 QString invoiceSenderName(const FrmDTA &form);
 
+// For the second half of a run: the sender's name read now, before the run's write
+// transaction, and taken by every letter of the run.
+class SenderNameForRun {
+public:
+    explicit SenderNameForRun(FrmDTA &form);
+    ~SenderNameForRun();
+    SenderNameForRun(const SenderNameForRun &) = delete;
+    SenderNameForRun &operator=(const SenderNameForRun &) = delete;
+};
+
 // The letters' values, filling the form's own invoice design (see designs()), with the
 // form's progress bar. Throws DbError (the association's row).
 InvoiceParams invoiceParams(FrmDTA &form);

@@ -21,23 +21,6 @@ const QStringList kAccountingFiles{u"BEIT(LA|RE)\\d{8}(_\\d+)?\\.(df2|txt)"_qs, 
                                    u"DATEV_BEIT(LA|RE)(_DEBKRED_)?\\d{8}(_\\d+)?\\.csv"_qs};
 const QStringList kReports{u"(Rechnung|Beitrag|Begleitzettel)\\.(pdf|csv)"_qs, u"Dtaus0\\.csv"_qs};
 
-// An older version reserved the accounting files' numbers by creating them empty.
-void removeEmptyReservations(const QString &folder)
-{
-    const QDir dir(folder);
-    if (folder.isEmpty() || !dir.exists())
-        return;
-    for (const QFileInfo &file : dir.entryInfoList(QDir::Files)) {
-        if (file.size() != 0)
-            continue;
-        for (const QString &pattern : kAccountingFiles)
-            if (QRegularExpression(QRegularExpression::anchoredPattern(pattern)).match(file.fileName()).hasMatch()) {
-                QFile::remove(file.absoluteFilePath());
-                break;
-            }
-    }
-}
-
 } // namespace
 
 void clearLeftovers(FrmDTA &f)
@@ -51,7 +34,6 @@ void clearLeftovers(FrmDTA &f)
     }
     const QString accounting = nativePath(f.Dir1.Path);
     removeAbandonedTemporaries(accounting, kAccountingFiles);
-    removeEmptyReservations(accounting);
     try {
         finishInterruptedRuns(f);
     } catch (const DbError &e) {

@@ -4,6 +4,7 @@
 #include "fibu/FibuExport.h"
 #include "run/EInvoiceFromForm.h"
 #include "run/FibuFromForm.h"
+#include "run/InvoiceFromForm.h"
 #include "platform/Conversions.h"
 #include "run/EInvoiceStep.h"
 #include "run/MailStep.h"
@@ -29,6 +30,8 @@
 #include "run/RunCommit.h"
 #include "run/RunManifest.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QHash>
 #include <sqlite3.h>
 #include "sepa/StoredFees.h"
@@ -74,10 +77,9 @@ QString slotName(const FrmDTA &f, int k)
 }
 
 // A second direct-debit run that debits an owner a fee of a business year he already paid
-// would collect it twice, whichever other fees either run held: asked before anything is
-// written, under the run lock, so that a run that committed while this one was being
-// prepared is seen. True when the run may go on.
-bool repeatedRunConfirmed(FrmDTA &f, Database &db, const Buchungen &aBuchungen)
+// would collect it twice, whichever other fees either run held. std::nullopt when no owner
+// would.
+std::optional<fee_slots::Repeat> repeatOf(FrmDTA &f, Database &db, const Buchungen &aBuchungen)
 {
     QHash<long, fee_slots::SlotMask> slotsByOwner;
     slotsByOwner.reserve(qsizetype(aBuchungen.size()));
@@ -90,25 +92,61 @@ bool repeatedRunConfirmed(FrmDTA &f, Database &db, const Buchungen &aBuchungen)
     QStringList slotTexts;
     for (int k = 0; k < kFeeSlots; ++k)
         slotTexts.append(feeTextOf(f.chkBeitrag[std::size_t(k)].Caption));
-    const std::optional<fee_slots::Repeat> repeat =
-        fee_slots::findRepeat(db, f.txtWirtschaftsjahr.Text, slotsByOwner, slotTexts);
-    if (!repeat)
-        return true;
+    return fee_slots::findRepeat(db, f.txtWirtschaftsjahr.Text, slotsByOwner, slotTexts);
+}
+
+bool sameRepeat(const fee_slots::Repeat &a, const fee_slots::Repeat &b)
+{
+    return a.mask == b.mask && a.owners == b.owners && a.typ == b.typ && a.created == b.created;
+}
+
+// The repeated-run question, asked before anything is written. True when the run may go on.
+bool repeatConfirmed(FrmDTA &f, const fee_slots::Repeat &repeat)
+{
     QStringList fees;
     for (int k = 0; k < kFeeSlots; ++k)
-        if ((repeat->mask >> k) & 1U)
+        if ((repeat.mask >> k) & 1U)
             fees.append(u"„"_qs + slotName(f, k) + u"“"_qs);
     const QString year = fee_slots::yearKey(f.txtWirtschaftsjahr.Text);
-    const QString when = repeat->created.isValid() ? formatDate(repeat->created, u"dd.mm.yyyy"_qs) : u"?"_qs;
+    const QString when = repeat.created.isValid() ? formatDate(repeat.created, u"dd.mm.yyyy"_qs) : u"?"_qs;
     return f.ui().askYesNo(
         u"Für "_qs + year + u" sind bereits Beiträge gespeichert, die dieser Lauf ein zweites Mal einziehen würde: "_qs
-            + fees.join(u", "_qs) + u" bei "_qs + QString::number(repeat->owners)
-            + (repeat->owners == 1 ? u" Waldbesitzer"_qs : u" Waldbesitzern"_qs) + u" (zuletzt Lauf „"_qs + year
-            + u' ' + repeat->typ + u"“ vom "_qs + when
+            + fees.join(u", "_qs) + u" bei "_qs + QString::number(repeat.owners)
+            + (repeat.owners == 1 ? u" Waldbesitzer"_qs : u" Waldbesitzern"_qs) + u" (zuletzt Lauf „"_qs + year
+            + u' ' + repeat.typ + u"“ vom "_qs + when
             + u"). Wurde jener Lauf nicht eingezogen, löschen Sie ihn zuerst unter „gespeicherte Beiträge "
               "löschen“.\n\nTrotzdem fortfahren und diese Beiträge noch einmal einziehen?"_qs,
         u"SEPA"_qs);
 }
+
+// The row that says this database began the run, before its first file; it goes with the
+// run's files when they are removed, or with its manifest. Kept where the outcome is open.
+class StartRecord {
+public:
+    StartRecord(Database &db, const QString &runId, const QString &databaseId, const QString &folder)
+        : m_db(db), m_runId(runId)
+    {
+        run_manifest::recordStart(db, runId, databaseId, folder);
+    }
+    ~StartRecord()
+    {
+        if (m_keep)
+            return;
+        try {
+            run_manifest::forgetStart(m_db, m_runId);
+        } catch (const DbError &) {
+            // A start row without files is harmless.
+        }
+    }
+    StartRecord(const StartRecord &) = delete;
+    StartRecord &operator=(const StartRecord &) = delete;
+    void keep() { m_keep = true; }
+
+private:
+    Database &m_db;
+    QString m_runId;
+    bool m_keep = false;
+};
 
 // The run lock, once no bank file waits for its name. A run that committed a moment ago
 // names its file and forgets its record right after, which it can only do while no one
@@ -144,13 +182,18 @@ QStringList missingOwnTablesOr(FrmDTA &f)
 // Gives the report the names the files got (another program may have taken a name first).
 void takeNames(const RunOutputs &outputs, RunReport &report, SepaExport &sepa)
 {
-    QHash<QString, QString> names;
+    // The outputs' paths are absolute, the report's as the writers were given them: a file
+    // keeps its text unless it got another name.
+    QHash<QString, QString> renamed;
     for (const RunOutput &o : outputs.entries())
-        if (!o.named.isEmpty())
-            names.insert(nativePath(candidateName(o, o.first)), nativePath(o.named));
+        if (!o.named.isEmpty() && o.named != candidateName(o, o.first))
+            renamed.insert(QFileInfo(candidateName(o, o.first)).absoluteFilePath(), nativePath(o.named));
+    const auto named = [&renamed](const QString &file) {
+        return renamed.value(QFileInfo(nativePath(file)).absoluteFilePath(), file);
+    };
     for (QString &file : report.outputs)
-        file = names.value(nativePath(file), file);
-    sepa.file = names.value(nativePath(sepa.file), sepa.file);
+        file = named(file);
+    sepa.file = named(sepa.file);
 }
 
 // The second half: every output of the run written whole and hidden, then the one commit
@@ -173,18 +216,43 @@ void writeSteps(FrmDTA &f, PreparedRun &run, RunReport &report)
     const QString databaseId = run_manifest::ensureDatabaseId(*db);
     durableCommits(*db);
     faultPoint("vor-sperre");
-    // A direct-debit run waits for, then refuses beside, a run whose files still wait for
-    // their names: its debits are stored and would be collected a second time.
-    const std::unique_ptr<RunLock> locked = directDebit ? lockWithoutPendingFile(*db) : std::make_unique<RunLock>(*db);
-    RunLock &lock = *locked;
+    const QString runId = RunOutputs::newRunId();
+    const SenderNameForRun senderName(f);
+    std::optional<StartRecord> started;
+    // The question is asked without the lock, so that no other writer of the database waits
+    // on the clerk; under the lock the stored fees are looked at again, and a run committed
+    // meanwhile brings the question back.
     const Buchungen &aBuchungen = run.records;
-    if (directDebit && !repeatedRunConfirmed(f, *db, aBuchungen)) {
-        report.outcome = RunOutcome::Stopped;
-        return;
+    std::optional<fee_slots::Repeat> confirmed;
+    std::unique_ptr<RunLock> locked;
+    for (;;) {
+        if (directDebit) {
+            const std::optional<fee_slots::Repeat> repeat = repeatOf(f, *db, aBuchungen);
+            if (repeat && !(confirmed && sameRepeat(*repeat, *confirmed))) {
+                if (!repeatConfirmed(f, *repeat)) {
+                    report.outcome = RunOutcome::Stopped;
+                    return;
+                }
+                confirmed = repeat;
+            }
+        }
+        faultPoint("nach-frage");
+        if (!started)
+            started.emplace(*db, runId, databaseId, exportPfad);
+        // A direct-debit run waits for, then refuses beside, a run whose files still wait
+        // for their names: its debits are stored and would be collected a second time.
+        locked = directDebit ? lockWithoutPendingFile(*db) : std::make_unique<RunLock>(*db);
+        if (!directDebit)
+            break;
+        const std::optional<fee_slots::Repeat> now = repeatOf(f, *db, aBuchungen);
+        if (!now || (confirmed && sameRepeat(*now, *confirmed)))
+            break;
+        locked.reset();
     }
+    RunLock &lock = *locked;
     stopIfInterrupted();
 
-    RunOutputs outputs(databaseId, RunOutputs::newRunId());
+    RunOutputs outputs(databaseId, runId);
     MadeReports made;
     SepaExport sepa;
     QStringList notices;
@@ -217,13 +285,24 @@ void writeSteps(FrmDTA &f, PreparedRun &run, RunReport &report)
     }
 
     NamingResult naming;
+    QString storedDespiteError;
     try {
-        naming = commitRun(*db, lock, outputs);
+        naming = commitRun(*db, lock, outputs,
+                           [&f] { return Database::open(f.strConnectionString, f.connectionOptions); });
     } catch (const UncertainCommit &uncertain) {
+        started->keep();
+        report.outputs.clear(); // none of them has its name
         tell(f, uncertainCommitMessage(uncertain), MsgIcon::Critical);
         report.outcome = RunOutcome::Unfinished;
         return;
+    } catch (const CommitErrorButStored &stored) {
+        naming = stored.naming;
+        storedDespiteError = storedDespiteErrorMessage(stored);
+    } catch (const DbError &) {
+        report.outputs.clear(); // removed with the commit that failed
+        throw;
     }
+    started->keep(); // gone with the manifest, or left for the start that names the files
     takeNames(outputs, report, sepa);
     if (directDebit) {
         report.bankFile = sepa.file;
@@ -255,6 +334,10 @@ void writeSteps(FrmDTA &f, PreparedRun &run, RunReport &report)
     ShowReports(f, made, report);
     for (const QString &notice : notices)
         tell(f, notice, MsgIcon::Exclamation);
+    if (!storedDespiteError.isEmpty()) {
+        tell(f, storedDespiteError, MsgIcon::Critical);
+        report.outcome = RunOutcome::Unfinished;
+    }
 }
 
 // The check before the run, shown until the clerk starts the run or cancels it; taking the

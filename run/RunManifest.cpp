@@ -1,7 +1,10 @@
 #include "run/RunManifest.h"
 
 #include "platform/Database.h"
+#include "platform/Paths.h"
 #include "run/RunManifestSql.h"
+
+#include <sqlite3.h>
 
 #include <QDir>
 #include <QRandomGenerator>
@@ -13,6 +16,8 @@ namespace {
 
 const QString kIdentityTable = QStringLiteral("QVL32_KENNUNG");
 const QString kManifestTable = QStringLiteral("QVL32_LAUF_DATEIEN");
+const QString kStartTable = QStringLiteral("QVL32_LAUF_BEGONNEN");
+const QString kPlaceTable = QStringLiteral("QVL32_KENNUNG_ORT");
 
 bool tableExists(Database &db, const QString &table)
 {
@@ -25,11 +30,30 @@ QString thisMachine()
     return QSysInfo::machineHostName().left(100);
 }
 
+QString newIdentity()
+{
+    const quint64 random = QRandomGenerator::system()->generate64();
+    return QString::number(random & 0xFFFFFFFFFFFFull, 16).rightJustified(12, u'0');
+}
+
+// Where the embedded database's file is, as a file and not as a path; empty elsewhere.
+QString placeOf(Database &db)
+{
+    sqlite3 *handle = db.nativeSqlite();
+    if (!handle)
+        return {};
+    const char *file = sqlite3_db_filename(handle, "main");
+    return file && *file ? fileIdentity(QString::fromUtf8(file)) : QString();
+}
+
 } // namespace
 
 QList<OwnTable> ownTables()
 {
-    return {{kIdentityTable, run_manifest_sql::kCreateIdentity}, {kManifestTable, run_manifest_sql::kCreateManifest}};
+    return {{kIdentityTable, run_manifest_sql::kCreateIdentity},
+            {kManifestTable, run_manifest_sql::kCreateManifest},
+            {kStartTable, run_manifest_sql::kCreateStarts},
+            {kPlaceTable, run_manifest_sql::kCreatePlaces}};
 }
 
 std::optional<QString> databaseId(Database &db)
@@ -45,11 +69,91 @@ std::optional<QString> databaseId(Database &db)
 QString ensureDatabaseId(Database &db)
 {
     if (const std::optional<QString> id = databaseId(db))
-        return *id;
-    const quint64 random = QRandomGenerator::system()->generate64();
-    db.run(db.sql(run_manifest_sql::kNewIdentity),
-           {QString::number(random & 0xFFFFFFFFFFFFull, 16).rightJustified(12, u'0')});
-    return databaseId(db).value_or(QString());
+        return settleIdentity(db).id;
+    db.run(db.sql(run_manifest_sql::kNewIdentity), {newIdentity()});
+    return settleIdentity(db).id;
+}
+
+Identity settleIdentity(Database &db)
+{
+    Identity identity;
+    identity.id = databaseId(db).value_or(QString());
+    const QString place = placeOf(db);
+    if (identity.id.isEmpty() || place.isEmpty() || !tableExists(db, kPlaceTable))
+        return identity;
+    const auto copiedFrom = [&db] {
+        QStringList ids;
+        QSqlQuery rows = db.run(db.sql(run_manifest_sql::kCopiedFrom));
+        while (rows.next())
+            ids.append(rows.value(0).toString());
+        return ids;
+    };
+    QString recorded;
+    {
+        QSqlQuery rows = db.run(db.sql(run_manifest_sql::kPlaceOf), {identity.id});
+        if (rows.next())
+            recorded = rows.value(0).toString();
+    }
+    if (recorded == place) {
+        identity.copiedFrom = copiedFrom();
+        return identity;
+    }
+    // Two desks may notice at once: the one whose transaction comes second finds the
+    // identity settled by the first.
+    db.beginTransaction();
+    try {
+        const QString current = databaseId(db).value_or(QString());
+        QString now;
+        QSqlQuery rows = db.run(db.sql(run_manifest_sql::kPlaceOf), {current});
+        if (rows.next())
+            now = rows.value(0).toString();
+        rows.finish();
+        if (now.isEmpty()) {
+            db.run(db.sql(run_manifest_sql::kRecordPlace), {current, place, QVariant(QMetaType(QMetaType::QString))});
+        } else if (now != place) {
+            const QString copy = newIdentity();
+            db.run(db.sql(run_manifest_sql::kForgetIdentity));
+            db.run(db.sql(run_manifest_sql::kNewIdentity), {copy});
+            db.run(db.sql(run_manifest_sql::kRecordPlace), {copy, place, current});
+            identity.becameCopy = true;
+        }
+        db.commit();
+    } catch (...) {
+        db.rollback();
+        throw;
+    }
+    identity.id = databaseId(db).value_or(QString());
+    identity.copiedFrom = copiedFrom();
+    return identity;
+}
+
+void recordStart(Database &db, const QString &runId, const QString &databaseId, const QString &folder)
+{
+    db.run(db.sql(run_manifest_sql::kRecordStart),
+           {runId, databaseId, thisMachine(), QDir::toNativeSeparators(folder).left(400)});
+}
+
+QSet<QString> startedRuns(Database &db, const QString &databaseId)
+{
+    QSet<QString> runs;
+    if (!tableExists(db, kStartTable))
+        return runs;
+    QSqlQuery rows = db.run(db.sql(run_manifest_sql::kStartedRuns), {databaseId});
+    while (rows.next())
+        runs.insert(rows.value(0).toString());
+    return runs;
+}
+
+void forgetStart(Database &db, const QString &runId)
+{
+    if (tableExists(db, kStartTable))
+        db.run(db.sql(run_manifest_sql::kForgetStart), {runId});
+}
+
+bool isRecorded(Database &db, const QString &runId)
+{
+    QSqlQuery rows = db.run(db.sql(run_manifest_sql::kRecordedCount), {runId});
+    return rows.next() && rows.value(0).toInt() > 0;
 }
 
 void record(Database &db, const RunOutputs &outputs)
@@ -64,6 +168,7 @@ void record(Database &db, const RunOutputs &outputs)
 void forget(Database &db, const QString &runId)
 {
     db.run(db.sql(run_manifest_sql::kForgetRun), {runId});
+    forgetStart(db, runId);
 }
 
 bool hasPending(Database &db)
@@ -83,7 +188,7 @@ QList<Manifest> pending(Database &db)
     while (rows.next()) {
         const QString run = rows.value(0).toString();
         if (manifests.isEmpty() || manifests.last().run != run)
-            manifests.append({run, rows.value(1).toString(), {}});
+            manifests.append({run, rows.value(1).toString(), {}, QDate::fromString(rows.value(7).toString(), Qt::ISODate)});
         RunOutput o;
         o.hidden = QDir::fromNativeSeparators(rows.value(2).toString());
         o.target = QDir::fromNativeSeparators(rows.value(3).toString());

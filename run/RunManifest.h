@@ -7,8 +7,11 @@
 #include "platform/RunOutputs.h"
 #include "run/OwnTables.h"
 
+#include <QDate>
 #include <QList>
+#include <QSet>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 namespace qvl {
@@ -25,9 +28,33 @@ std::optional<QString> databaseId(Database &db);
 // The same, made now when there is none.
 QString ensureDatabaseId(Database &db);
 
+// The identity after a look at where the embedded database's file is: a file that is a copy
+// of the one the identity was made for (another file number) takes an identity of its own
+// now and keeps the old one as copied from, so that the runs of the original are never
+// taken for its own. Records the place when none is recorded yet. `copiedFrom` holds every
+// earlier identity. Nothing changes where the place cannot be told (SQL Server) or the
+// program's tables are missing. Throws DbError.
+struct Identity {
+    QString id;            // empty: none yet
+    QStringList copiedFrom;
+    bool becameCopy = false; // made just now
+};
+Identity settleIdentity(Database &db);
+
+// Before the run's first file, committed on its own: the run began here. Only a run this
+// database began may have its hidden files deleted.
+void recordStart(Database &db, const QString &runId, const QString &databaseId, const QString &folder);
+// The runs of this identity that began and are not done with.
+QSet<QString> startedRuns(Database &db, const QString &databaseId);
+// A run whose files are gone (deleted before any commit).
+void forgetStart(Database &db, const QString &runId);
+
 // In the run's transaction: every output of the run.
 void record(Database &db, const RunOutputs &outputs);
-// Once every file has its name.
+// Whether the run's manifest is in the database: read back when the answer to its commit
+// was an error, it tells whether the commit is lasting.
+bool isRecorded(Database &db, const QString &runId);
+// Once every file has its name; the run's start goes with it.
 void forget(Database &db, const QString &runId);
 
 // True while any manifest of this database is not finished.
@@ -37,6 +64,7 @@ struct Manifest {
     QString run;
     QString machine; // that wrote the files
     QList<RunOutput> outputs;
+    QDate day;       // of the commit
 };
 // The unfinished manifests, each in the order of its files.
 QList<Manifest> pending(Database &db);

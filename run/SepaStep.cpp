@@ -57,11 +57,13 @@ SepaExport CreateSEPAFile(FrmDTA &f, const QString &exportDir, const Buchungen &
     const std::unique_ptr<Database> db = Database::open(f.strConnectionString, f.connectionOptions);
     ensureOwnTables(*db);
     const QString databaseId = run_manifest::ensureDatabaseId(*db);
-    RunLock lock(*db);
     RunOutputs outputs(databaseId, RunOutputs::newRunId());
+    run_manifest::recordStart(*db, outputs.runId(), databaseId, exportDir);
+    RunLock lock(*db);
     const SepaParams params = sepaParams(f, exportDir);
     SepaExport result = writeSepaFile(params, aBuchungen, *db, outputs);
-    const NamingResult naming = commitRun(*db, lock, outputs);
+    const NamingResult naming =
+        commitRun(*db, lock, outputs, [&f] { return Database::open(f.strConnectionString, f.connectionOptions); });
     if (!naming.problems.isEmpty())
         throw CommittedRunError(result.file, naming.problems.join(u'\n'));
     result.file = naming.named.value(0, result.file);

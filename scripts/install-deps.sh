@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev
   fonts-liberation libxml2-utils poppler-utils xvfb xauth faketime python3 python3-sqlglot
   default-jre-headless libsaxonhe-java
-  libcurl4-openssl-dev python3-aiosmtpd openssl
+  libcurl4-openssl-dev python3-aiosmtpd openssl strace
 )
 missing=()
 for p in "${packages[@]}"; do

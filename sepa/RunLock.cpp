@@ -78,6 +78,11 @@ bool RunLock::take(int waitMilliseconds)
 
 RunLock::~RunLock()
 {
+    abandon();
+}
+
+void RunLock::abandon()
+{
     try {
         if (m_inTransaction) {
             if (m_native)
@@ -85,8 +90,11 @@ RunLock::~RunLock()
             else
                 m_db.rollback();
         }
-        if (m_appLock)
+        m_inTransaction = false;
+        if (m_appLock) {
+            m_appLock = false;
             m_db.run(m_db.sql(bank_file_sql::kReleaseRunLock), {kLockName});
+        }
     } catch (const DbError &) {
         // The connection is gone: the server let go of the session's lock with it.
     }

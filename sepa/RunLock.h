@@ -34,9 +34,9 @@ public:
     // manifest while the run names its files.
     void commitAndHold();
 
-    // Whether a commit that failed surely did not commit: false where the connection may
-    // have dropped after the server committed (SQL Server), true on the embedded database.
-    bool failedCommitIsCertain() const { return m_native; }
+    // After a commit that answered with an error: rolls back whatever is left open, ignoring
+    // errors, and lets go of the lock, so that a connection of its own can read the outcome.
+    void abandon();
 
     static const char16_t *busyMessage();
 

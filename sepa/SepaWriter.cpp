@@ -100,6 +100,11 @@ void setSepaBlockFilterForTests(std::function<void(QByteArray &)> filter)
     blockFilter() = std::move(filter);
 }
 
+QString sepaMessageId(const QDateTime &now, const QString &runId)
+{
+    return u"QVL"_qs + formatDate(now, u"yyyymmdd"_qs) + formatDate(now, u"hhmmss"_qs) + u'-' + runId.left(8);
+}
+
 QString sepaErrorsMessage()
 {
     return u"Es sind beim Export fehler aufgetreten. Bitte kontrollieren Sie die Log-Datei. Sie wurde um die "
@@ -149,7 +154,7 @@ SepaExport writeSepaFile(const SepaParams &p, const Buchungen &aBuchungen, Datab
     SepaFile file(result.file, format, outputs.tag());
     try {
         SepaHeader header;
-        header.messageId = selection.firstNumber + selection.lastNumber;
+        header.messageId = sepaMessageId(now, outputs.runId());
         result.messageId = header.messageId;
         header.created = now;
         header.numberOfTransactions = result.numberOfTransactions;

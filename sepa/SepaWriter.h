@@ -67,6 +67,12 @@ struct SepaParams {
 // `logLines`.
 SepaExport writeSepaFile(const SepaParams &params, const Buchungen &aBuchungen, Database &db, RunOutputs &outputs);
 
+// The bank file's message id (and, after "LS00", its payment information id): the run's
+// moment to the second and its random run id, so that no two files of any database share
+// one — banks refuse a message id they have seen, and the statements name the batch by it.
+// 3 + 14 + 1 + 8 characters of the SEPA character set.
+QString sepaMessageId(const QDateTime &now, const QString &runId);
+
 // Appends lines to the export error log. Throws RunError (Output) when it cannot.
 void writeSepaLog(const SepaParams &params, const QStringList &lines);
 

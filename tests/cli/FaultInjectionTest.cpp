@@ -1,8 +1,7 @@
 // Faults a clerk or a script meets: a full disk, a damaged database, amounts no bank file
 // can carry, commands aimed at the wrong thing. Each case runs the batch program and
 // checks what is on disk afterwards, not only what it answered.
-#include "support/BatchProcess.h"
-#include "support/Workspace.h"
+#include "support/FaultSite.h"
 #include "platform/TemporaryFiles.h"
 
 #include <QThread>
@@ -23,110 +22,6 @@ using namespace qvl::test;
 namespace {
 
 const QString kRunKey = u"2026 Mitgliedsbeitrag, Erstellt: Dec  5 2026"_qs;
-
-// A direct-debit workspace: export folder beside the program, owners' own parameters.
-struct Site {
-    Workspace ws;
-
-    explicit Site(const QString &exportPfad = {}, int owners = 20) : ws(owners)
-    {
-        QDir(ws.root()).mkdir(u"export"_qs);
-        QDir(ws.root()).mkdir(u"berichte"_qs);
-        QDir(ws.root()).mkdir(u"fibu"_qs);
-        settings = demoSettings();
-        settings.replaceInStrings(u"FibuZiel="_qs, u"FibuZiel="_qs + ws.root() + u"/fibu"_qs);
-        settings << u"EinzelbuchungenDrucken=0"_qs; // the export folder holds the bank file alone
-        settings.replaceInStrings(u"ExportPfad=C:\\SEPA\\Export\\"_qs,
-                                  u"ExportPfad="_qs + (exportPfad.isEmpty() ? exportDir() : exportPfad));
-        settings.replaceInStrings(u"BERECHNUNG=Formel"_qs, u"BERECHNUNG=QVL"_qs);
-        settings.replaceInStrings(u"Fibu=DATEV-FIBU"_qs, u"Fibu="_qs);
-        ws.writeSettings(settings);
-        settingsAtStart = ws.settingsBytes();
-    }
-    QStringList settings;
-    // Replaces the settings line of `key` (start-up reads it, not a --set).
-    void setSetting(const QString &key, const QString &value)
-    {
-        for (QString &line : settings)
-            if (line.startsWith(key + u'='))
-                line = key + u'=' + value;
-        ws.writeSettings(settings);
-    }
-    QByteArray settingsAtStart;
-    QByteArray databaseAtStart;
-    QByteArray databaseBytes() const
-    {
-        QFile file(ws.databaseFile());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-    QString exportDir() const { return ws.root() + u"/export"_qs; }
-    QStringList args(const QStringList &more) const
-    {
-        return QStringList{u"--program-dir"_qs, ws.programDir(), u"--now"_qs, u"2026-12-05T14:30:15"_qs,
-                           u"--reports"_qs, ws.root() + u"/berichte"_qs} + more;
-    }
-
-    static QStringList files(const QString &dir)
-    {
-        return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
-    }
-    int count(const QString &sql) const
-    {
-        sqlite3 *db = nullptr;
-        int n = -1;
-        if (sqlite3_open_v2(ws.databaseFile().toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-            sqlite3_stmt *stmt = nullptr;
-            if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &stmt, nullptr) == SQLITE_OK
-                && sqlite3_step(stmt) == SQLITE_ROW)
-                n = sqlite3_column_int(stmt, 0);
-            sqlite3_finalize(stmt);
-        }
-        sqlite3_close(db);
-        return n;
-    }
-    int storedFees(const QString &where = u"1 = 1"_qs) const
-    {
-        return count(u"select count(*) from PERSONAL_MG_BEITRAGE where "_qs + where);
-    }
-    // Every owner billed on 5 December 2026, as one run of both associations would leave it.
-    void storeOneRunForEveryOwner() const
-    {
-        ws.execSql(u"insert into PERSONAL_MG_BEITRAGE (id_personal, jahr, betrag, datum_erstellt, typ) "
-                   "select id_personal, '2026', 12.5, '2026-12-05 09:00:00', 'Mitgliedsbeitrag' "
-                   "from personal where ifnull(sonstiger, 0) = 0 and ifnull(mandanten, 0) = 0"_qs);
-    }
-
-    // Takes one cell off a leaf page of the owners' table: every reader simply sees one
-    // owner less, without any error.
-    void damageOwnerPage() const
-    {
-        const int page = count(u"select rootpage from sqlite_master where name = 'personal'"_qs);
-        const int pageSize = count(u"pragma page_size"_qs);
-        QFile file(ws.databaseFile());
-        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-        qint64 at = qint64(page - 1) * pageSize;
-        for (;;) {
-            ASSERT_TRUE(file.seek(at));
-            const QByteArray header = file.read(12);
-            ASSERT_EQ(header.size(), 12);
-            if (quint8(header[0]) == 0x0D)
-                break;
-            ASSERT_EQ(quint8(header[0]), 0x05) << "an interior table page leads to the leaves";
-            const quint32 right = (quint8(header[8]) << 24) | (quint8(header[9]) << 16) | (quint8(header[10]) << 8)
-                                  | quint8(header[11]);
-            at = qint64(right - 1) * pageSize;
-        }
-        ASSERT_TRUE(file.seek(at + 3));
-        const QByteArray cells = file.read(2);
-        const int n = (quint8(cells[0]) << 8 | quint8(cells[1])) - 1;
-        ASSERT_GT(n, 0);
-        ASSERT_TRUE(file.seek(at + 3));
-        const char count[2] = {char(n >> 8), char(n & 0xFF)};
-        ASSERT_EQ(file.write(count, 2), 2);
-    }
-};
-
-const QStringList kDebitFee1{u"--set"_qs, u"chkBeitrag(0)=1"_qs, u"--set"_qs, u"txtMindestbeitrag1=12,50"_qs};
 
 struct Case {
     const char *name;
@@ -374,14 +269,6 @@ TEST(Faults, RelativeExportFolderIsTakenFromTheProgramFolder)
 
 // ---- The instants that matter: a kill, SIGTERM or Ctrl-C in the middle of a run ----
 
-const QString kBankFile = u"MB_Mitgliedsbeitrag_05122026T143015.xml"_qs;
-
-// Files of a folder without the hidden ones.
-QStringList visibleFiles(const QString &dir)
-{
-    return QDir(dir).entryList(QDir::Files, QDir::Name);
-}
-
 struct Instant {
     const char *name;
     const char *point;  // the fault point the program stops at
@@ -462,58 +349,6 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---- All of a run or nothing: every output made before the commit, named after it ----
 
-// Every file of a folder tree with its bytes: what "nothing changed" is compared by.
-QMap<QString, QByteArray> tree(const QString &root)
-{
-    QMap<QString, QByteArray> out;
-    QDirIterator it(root, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        QFile file(it.next());
-        out.insert(file.fileName(), file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("?"));
-    }
-    return out;
-}
-
-QStringList hiddenFiles(const QString &dir)
-{
-    QStringList out;
-    for (const QString &name : Site::files(dir))
-        if (name.startsWith(u'.'))
-            out.append(name);
-    return out;
-}
-
-// A direct-debit run with DATEV files: bank file, slip and its CSV, accounting pair.
-QStringList datevRun(Site &site)
-{
-    site.setSetting(u"Fibu"_qs, u"DATEV-FIBU"_qs);
-    return site.args(kDebitFee1 + QStringList{u"--set"_qs, u"txtBankKonto=1200"_qs, u"--select-owners"_qs,
-                                              u"1007,1013"_qs, u"run"_qs});
-}
-
-// A run the fault point stops with a kill: its exit code (-1 when killed).
-int killedAt(const QStringList &args, const QString &point)
-{
-    const auto p = startBatch(args, {.environment = {u"QVL32_FAULT_POINT="_qs + point}});
-    return finishBatch(*p).exitCode;
-}
-
-// Exactly the outputs of one run, each once, nothing hidden, the fees once.
-void oneWholeRun(const Site &site)
-{
-    EXPECT_EQ(Site::files(site.exportDir()), QStringList{kBankFile});
-    EXPECT_EQ(Site::files(site.ws.root() + u"/fibu"_qs),
-              (QStringList{u"DATEV_BEITLA20261205_1.csv"_qs, u"DATEV_BEITLA_DEBKRED_20261205_1.csv"_qs}));
-    EXPECT_EQ(Site::files(site.ws.root() + u"/berichte"_qs),
-              (QStringList{u"Begleitzettel.csv"_qs, u"Begleitzettel.pdf"_qs}));
-    EXPECT_EQ(site.storedFees(), 2);
-    QFile file(site.exportDir() + u'/' + kBankFile);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray xml = file.readAll();
-    EXPECT_EQ(xml.count("<DrctDbtTxInf>"), 2);
-    EXPECT_TRUE(xml.trimmed().endsWith("</Document>"));
-}
-
 // A kill between any two renames after the commit: the next start names the rest, each
 // file exactly once.
 TEST(RunOrNothing, AKillBetweenAnyTwoRenamesIsFinishedByTheNextStart)
@@ -580,18 +415,6 @@ TEST(RunOrNothing, ARefusedRenameLeavesTheHiddenFileForTheNextStart)
     EXPECT_TRUE(busy.err.contains(u"konnte ihren Namen nicht erhalten"_qs)) << busy.err.toStdString();
     EXPECT_TRUE(visibleFiles(site.exportDir()).isEmpty());
     EXPECT_EQ(hiddenFiles(site.exportDir()).size(), 1);
-    ASSERT_EQ(runBatch(site.args({u"dump"_qs})).exitCode, 0);
-    oneWholeRun(site);
-}
-
-// The commit's answer lost: nothing is deleted, the next start reads the manifest.
-TEST(RunOrNothing, AnUncertainCommitIsSettledByTheNextStart)
-{
-    Site site;
-    const BatchResult r = runBatch(datevRun(site), {.environment = {u"QVL32_FAULT_POINT=commit-antwort:FAIL"_qs}});
-    EXPECT_EQ(r.exitCode, 5) << r.err.toStdString();
-    EXPECT_TRUE(r.err.contains(u"ist nicht sicher"_qs)) << r.err.toStdString();
-    EXPECT_EQ(hiddenFiles(site.exportDir()).size(), 1) << "nothing deleted";
     ASSERT_EQ(runBatch(site.args({u"dump"_qs})).exitCode, 0);
     oneWholeRun(site);
 }
@@ -782,25 +605,46 @@ TEST(Faults, ASecondRunWaitsAndStopsWhileTheFirstHoldsTheLock)
 }
 
 // Temporary files of a settings save that was killed go at the next start; one that a
-// writer still holds stays.
-TEST(Faults, AbandonedTemporaryFilesGoAtTheNextStart)
+// writer still holds stays, and so does every file of the clerk's whose name only looks
+// like one (a backup, an archive, a signed copy, an empty numbered accounting file).
+TEST(Faults, OnlyTheProgramsOwnTemporaryFilesGoAtTheNextStart)
 {
     Site site;
-    const QString abandoned = site.ws.programDir() + u"/QVL32-SEPA-Beitragseinzug.ini.Ab12Cd"_qs;
-    const QString held = site.ws.programDir() + u"/QVL32-SEPA-Beitragseinzug.ini.Xy34Zz"_qs;
-    const QString foreign = site.exportDir() + u"/Notizen.txt.Ab12Cd"_qs;
-    for (const QString &path : {abandoned, held, foreign}) {
+    const QString program = site.ws.programDir();
+    const QString abandoned = program + u"/.QVL32-SEPA-Beitragseinzug.ini.qvl32.Ab12Cd"_qs;
+    const QString held = program + u"/.QVL32-SEPA-Beitragseinzug.ini.qvl32.Xy34Zz"_qs;
+    const QString report = site.exportDir() + u"/.Rechnung.pdf.qvl32.Qq12Rr"_qs;
+    const QStringList clerks{program + u"/QVL32-SEPA-Beitragseinzug.ini.backup"_qs,
+                             program + u"/QVL32-SEPA-Beitragseinzug.ini.Ab12Cd"_qs,
+                             site.exportDir() + u"/Rechnung.pdf.backup"_qs,
+                             site.exportDir() + u"/Dtaus0.csv.archiv"_qs,
+                             site.exportDir() + u"/.Dtaus0.csv.archiv"_qs,
+                             site.exportDir() + u"/Notizen.txt.Ab12Cd"_qs,
+                             site.exportDir() + u"/E-Rechnungen/17_1001.pdf.signed"_qs,
+                             site.ws.root() + u"/fibu/DATEV_BEITLA20251206_1.csv.backup"_qs,
+                             site.ws.root() + u"/fibu/DATEV_BEITLA20251206_1.csv"_qs};
+    QDir(site.exportDir()).mkdir(u"E-Rechnungen"_qs);
+    for (const QString &path : clerks + QStringList{abandoned, held, report}) {
         QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("halb");
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+        if (!path.endsWith(u"_1.csv"_qs)) // the accounting file stays empty
+            file.write("halb");
     }
     QFile holder(held);
     ASSERT_TRUE(holder.open(QIODevice::ReadWrite));
     ASSERT_TRUE(lockWhileWriting(holder.handle()));
-    ASSERT_EQ(runBatch(site.args({u"dump"_qs})).exitCode, 0);
-    EXPECT_FALSE(QFileInfo::exists(abandoned));
-    EXPECT_TRUE(QFileInfo::exists(held));
-    EXPECT_TRUE(QFileInfo::exists(foreign)) << "only the program's own temporary files are removed";
+    for (const QString &command : {u"dump"_qs, u"list-runs"_qs}) {
+        ASSERT_EQ(runBatch(site.args({command})).exitCode, 0);
+        EXPECT_FALSE(QFileInfo::exists(abandoned));
+        EXPECT_FALSE(QFileInfo::exists(report));
+        EXPECT_TRUE(QFileInfo::exists(held));
+        for (const QString &path : clerks)
+            EXPECT_TRUE(QFileInfo::exists(path)) << path.toStdString() << " belongs to the clerk";
+    }
+    // Saving the settings leaves no temporary file beside them.
+    ASSERT_EQ(runBatch(site.args({u"--save-settings"_qs, u"dump"_qs})).exitCode, 0);
+    for (const QString &name : QDir(program).entryList(QDir::Files | QDir::Hidden))
+        EXPECT_FALSE(name.contains(u".qvl32."_qs) && name != QFileInfo(held).fileName()) << name.toStdString();
 }
 
 } // namespace

@@ -129,6 +129,38 @@ TEST(RunOutputs, NamingNeverReplacesNorCopies)
     }
 }
 
+// A report named by a recovery after a later run wrote its own: the later one stays, the
+// recovered one carries its run's day; a second recovered one of that day the next number.
+TEST(RunOutputs, ADatedNameNeverReplacesALaterReport)
+{
+    QTemporaryDir dir;
+    put(dir.filePath(u"Rechnung.pdf"_qs), "later");
+    put(dir.filePath(u"Rechnung_2026-12-07_2.pdf"_qs), "earlier recovery");
+    const QString hidden = dir.filePath(u".Rechnung.pdf.0123456789ab-01234567.Ab12Cd"_qs);
+    put(hidden, "recovered");
+    QList<RunOutput> outputs{{hidden, dir.filePath(u"Rechnung.pdf"_qs), Naming::Dated, 0, 1, {}, QDate(2026, 12, 7)}};
+    const NamingResult r = nameOutputs(outputs);
+    EXPECT_TRUE(r.problems.isEmpty()) << r.problems.join(u'\n').toStdString();
+    EXPECT_EQ(outputs[0].named, dir.filePath(u"Rechnung_2026-12-07_3.pdf"_qs));
+    EXPECT_EQ(bytesOf(dir.filePath(u"Rechnung.pdf"_qs)), "later");
+    EXPECT_EQ(bytesOf(dir.filePath(u"Rechnung_2026-12-07_2.pdf"_qs)), "earlier recovery");
+    EXPECT_EQ(bytesOf(outputs[0].named), "recovered");
+}
+
+// A run's paths are kept absolute, so that a start from another working directory finds
+// and names its files where they were made.
+TEST(RunOutputs, PathsAreKeptAbsolute)
+{
+    QTemporaryDir dir;
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    RunOutputs outputs(u"0123456789ab"_qs, RunOutputs::newRunId());
+    outputs.add(u"export/.Rechnung.pdf.x"_qs, u"export/Rechnung.pdf"_qs, Naming::Replace);
+    QDir::setCurrent(before);
+    EXPECT_EQ(outputs.entries().first().target, dir.path() + u"/export/Rechnung.pdf"_qs);
+    EXPECT_EQ(outputs.entries().first().hidden, dir.path() + u"/export/.Rechnung.pdf.x"_qs);
+}
+
 // A link whose unlink was cut short, and a file named by someone else meanwhile: one name
 // each, no "_2".
 TEST(RunOutputs, NamingFinishedHalfWayIsNotRepeated)

@@ -41,7 +41,10 @@ std::unique_ptr<QProcess> startBatch(const QStringList &args, const BatchRun &ho
     if (how.fileSizeLimit > 0)
         ADD_FAILURE() << "file size limits need a Unix system";
 #endif
-    p->start(QStringLiteral(QVL_BATCH_EXE), args);
+    if (!how.wrapper.isEmpty())
+        p->start(how.wrapper.first(), how.wrapper.mid(1) + QStringList{QStringLiteral(QVL_BATCH_EXE)} + args);
+    else
+        p->start(QStringLiteral(QVL_BATCH_EXE), args);
     return p;
 }
 

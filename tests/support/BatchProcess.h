@@ -20,6 +20,7 @@ struct BatchRun {
     long fileSizeLimit = 0;  // bytes; 0: none. Writes beyond it fail as on a full disk.
     QStringList environment; // NAME=VALUE added to the test's own
     bool keepSigxfsz = false; // the limit's signal left as the program sets it
+    QStringList wrapper;     // a program the batch program runs under (strace with its options)
 };
 
 BatchResult runBatch(const QStringList &args, const BatchRun &how = {});
