@@ -103,7 +103,10 @@ TEST_P(SepaParamsTest, WritesTheFileAndStoresTheFeesOfItsParameters)
     RunLock lock(*db);
     RunOutputs outputs(databaseId, RunOutputs::newRunId());
     const SepaExport result = writeSepaFile(params(), records, *db, outputs);
-    const NamingResult naming = commitRun(*db, lock, outputs);
+    const QString databaseFile = ws.databaseFile();
+    const NamingResult naming = commitRun(*db, lock, outputs, [&databaseFile] {
+        return Database::open(u"Provider=SQLite;Data Source="_qs + databaseFile);
+    });
     ASSERT_TRUE(naming.problems.isEmpty()) << naming.problems.join(u'\n').toStdString();
 
     EXPECT_EQ(QFileInfo(result.file).fileName(), u"MB_Umlage_06122026T100000.xml"_qs);
