@@ -126,7 +126,14 @@ public:
     StartRecord(Database &db, const QString &runId, const QString &databaseId, const QString &folder)
         : m_db(db), m_runId(runId)
     {
-        run_manifest::recordStart(db, runId, databaseId, folder);
+        try {
+            run_manifest::recordStart(db, runId, databaseId, folder);
+        } catch (const DbError &e) {
+            m_keep = true; // nothing to forget
+            throw DbError(u"Der Beginn des Laufs konnte nicht in der Datenbank vermerkt werden (ist ihr Datenträger "
+                          "voll oder schreibgeschützt?). Es wurde nichts geschrieben.\n"_qs
+                          + e.message());
+        }
     }
     ~StartRecord()
     {

@@ -80,17 +80,17 @@ INSTANTIATE_TEST_SUITE_P(
                  EXPECT_EQ(Site::files(s.ws.programDir()), QStringList{u"QVL32-SEPA-Beitragseinzug.ini"_qs});
              },
              {.fileSizeLimit = 600}},
-        // The bank file on a full disk: no file under any name, no fee stored.
-        Case{"BankFileOnAFullDisk",
+        // A full disk: the database is the first file of a run to meet it (the run records
+        // its start before its first file), so the run stops at once, with no file under any
+        // name and no fee stored.
+        Case{"RunOnAFullDisk",
              [](Site &s) {
                  EXPECT_EQ(runBatch(s.args({u"init-db"_qs})).exitCode, 0); // the tables before the limit
                  return s.args(QStringList{u"--yes"_qs} + kDebitFee1 + QStringList{u"run"_qs});
              },
-             1, u"MB_Mitgliedsbeitrag_05122026T143015.xml \nAuf dem Datenträger ist nicht genug Platz."_qs,
+             1, u"Der Beginn des Laufs konnte nicht in der Datenbank vermerkt werden"_qs,
              nothingWritten,
              {.fileSizeLimit = 20000},
-             // The database's journal needs room too: enough owners make the file the first
-             // to meet the limit.
              120},
         Case{"DemoDbOnAnExistingDatabase",
              [](Site &s) {

@@ -33,10 +33,13 @@ void hidden(RunOutputs &outputs, const QString &target, const QByteArray &bytes)
     outputs.add(std::move(file), target, Naming::NextFree);
 }
 
-// What a run left when it was killed: one hidden file, with its manifest when committed.
-QString leftBehind(Database *commitTo, const QString &databaseId, const QString &target)
+// What a run left when it was killed: one hidden file, with its manifest when committed,
+// the run's start recorded in the database that began it.
+QString leftBehind(Database *commitTo, const QString &databaseId, const QString &target, Database *began = nullptr)
 {
     RunOutputs outputs(databaseId, RunOutputs::newRunId());
+    if (began)
+        run_manifest::recordStart(*began, outputs.runId(), databaseId, QFileInfo(target).absolutePath());
     hidden(outputs, target, databaseId.toUtf8());
     if (commitTo)
         run_manifest::record(*commitTo, outputs);
@@ -81,22 +84,28 @@ TEST(RunManifest, RecoveryTouchesOnlyThisDatabasesFiles)
     const QString folder = ws.root() + u"/export"_qs;
     QDir().mkpath(folder);
 
-    leftBehind(db.get(), id, folder + u"/MB_A.xml"_qs);
-    const QString uncommitted = leftBehind(nullptr, id, folder + u"/MB_B.xml"_qs);
+    leftBehind(db.get(), id, folder + u"/MB_A.xml"_qs, db.get());
+    const QString uncommitted = leftBehind(nullptr, id, folder + u"/MB_B.xml"_qs, db.get());
     const QString foreignFile = leftBehind(nullptr, u"ffffffffffff"_qs, folder + u"/MB_C.xml"_qs);
+    // A run of this identity the database never began (a copy's, a restored backup's).
+    const QString unknown = leftBehind(nullptr, id, folder + u"/MB_D.xml"_qs);
 
     const bank_files::Recovery done = bank_files::finishInterruptedRuns(*db, {folder});
     EXPECT_FALSE(done.busy);
     EXPECT_EQ(done.named, QStringList{QDir::toNativeSeparators(folder + u"/MB_A.xml"_qs)});
     EXPECT_EQ(done.deleted, QStringList{QDir::toNativeSeparators(uncommitted)});
     EXPECT_TRUE(done.problems.isEmpty()) << done.problems.join(u'\n').toStdString();
-    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name),
-              (QStringList{QFileInfo(foreignFile).fileName(), u"MB_A.xml"_qs}));
+    EXPECT_EQ(done.foreign, QStringList{QDir::toNativeSeparators(unknown)});
+    QStringList left{QFileInfo(foreignFile).fileName(), QFileInfo(unknown).fileName(), u"MB_A.xml"_qs};
+    left.sort();
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name), left);
     EXPECT_FALSE(bank_files::hasPending(*db));
+    EXPECT_TRUE(run_manifest::startedRuns(*db, id).isEmpty()) << "the runs' starts go with their files";
     const QStringList told = bank_files::messages(done);
-    ASSERT_EQ(told.size(), 2);
+    ASSERT_EQ(told.size(), 3);
     EXPECT_TRUE(told[0].contains(u"MB_A.xml"_qs));
     EXPECT_TRUE(told[1].contains(u"Es wurde nichts eingezogen."_qs));
+    EXPECT_TRUE(told[2].contains(u"nicht angefasst"_qs) && told[2].contains(u"MB_D.xml"_qs));
 }
 
 // The desktop program's init-db: No shows the T-SQL and changes nothing, Yes creates the

@@ -65,7 +65,8 @@ struct Site {
     {
         sqlite3 *db = nullptr;
         int n = -1;
-        if (sqlite3_open_v2(ws.databaseFile().toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        // Read-write, as the next start reads it: a journal a failed write left is rolled back.
+        if (sqlite3_open_v2(ws.databaseFile().toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
             sqlite3_stmt *stmt = nullptr;
             if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &stmt, nullptr) == SQLITE_OK
                 && sqlite3_step(stmt) == SQLITE_ROW)
