@@ -17,7 +17,8 @@ class RunLock;
 
 // The commit's answer was lost (the connection dropped): it may have committed. Nothing
 // was deleted; the next start reads the manifest and names the files or removes them.
-struct UncertainCommit {
+struct UncertainCommit : std::runtime_error {
+    explicit UncertainCommit(const QString &why) : std::runtime_error(why.toStdString()), reason(why) {}
     QString reason;
 };
 
