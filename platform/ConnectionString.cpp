@@ -201,6 +201,18 @@ bool usesFreeTds(const QString &driver, const ConnectionSetup &setup)
     return isFreeTds(driver) || (setup.driverLibrary && isFreeTds(setup.driverLibrary(driver)));
 }
 
+// A driver for SQL Server that is neither FreeTDS nor one of Microsoft's gets the string as
+// written: said in the log, since FreeTDS's port, charset and encryption keys are not added.
+void noteOtherDriver(const QString &driver, const ConnectionSetup &setup, ConnectionTarget &target)
+{
+    if (driver.isEmpty() || usesFreeTds(driver, setup) || isWindowsSqlServerDriver(driver)
+        || driver.contains(u"SQLite"_qs, Qt::CaseInsensitive))
+        return;
+    target.notes << u"Der ODBC-Treiber „"_qs + driver
+                        + u"“ ist weder FreeTDS noch ein Treiber von Microsoft; er erhält die Verbindungsangaben "
+                          "unverändert."_qs;
+}
+
 // The driver's name, or its library where the driver manager would pool its connections.
 QString unpooled(const QString &driver, const ConnectionSetup &setup)
 {
@@ -229,6 +241,7 @@ ConnectionTarget oleDbTarget(const Pairs &pairs, const ConnectionSetup &setup)
     target.dialect = SqlDialect::SqlServer;
     target.freeTds = usesFreeTds(setup.odbcDriver, setup);
     target.driver = setup.odbcDriver;
+    noteOtherDriver(setup.odbcDriver, setup, target);
     ServerAddress server = serverAddress(pairs.value(kServerKeys), target.freeTds, 0);
     if (target.freeTds)
         lookUpInstance(server, pairs, setup, target);
@@ -286,6 +299,7 @@ ConnectionTarget odbcTarget(const Pairs &pairs, const ConnectionSetup &setup)
                                     ? setup.dataSourceDriver(dsn)
                                     : QString();
     const bool freeTds = !driver.isEmpty() ? usesFreeTds(driver, setup) : isFreeTds(driverInUse);
+    noteOtherDriver(driver, setup, target);
     target.freeTds = freeTds;
     const Login login = loginOf(pairs, setup);
     const int portKey = pairs.value({u"Port"}).trimmed().toInt();

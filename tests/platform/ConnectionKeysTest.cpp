@@ -67,8 +67,8 @@ TEST(ConnectionKeys, PortTimeoutEncryptionAndDriverBecomeTheDriversKeys)
          1433, 0, true, true},
         {u"DRIVER={SQL Server};SERVER=srv", u"FreeTDS",
          u"DRIVER={FreeTDS};SERVER=srv,1433;ClientCharset=UTF-8;TDS_Version=7.4", 1433, 0, false, true},
-        // Another driver that is not installed stays: its failure names it.
-        {u"Driver={Oracle};Server=srv", u"FreeTDS", u"Driver={Oracle};Server=srv", 1433, 0, false, false},
+        // Another driver that is not installed stays (its failure names it), with a note.
+        {u"Driver={Oracle};Server=srv", u"FreeTDS", u"Driver={Oracle};Server=srv", 1433, 0, false, true},
         {u"DSN=Kasse;Encrypt=yes;Connect Timeout=4", u"FreeTDS", u"Kasse;Encryption=require;ClientCharset=UTF-8", 0, 4,
          true, false},
     };
@@ -81,7 +81,8 @@ TEST(ConnectionKeys, PortTimeoutEncryptionAndDriverBecomeTheDriversKeys)
         EXPECT_EQ(t.encrypted, c.encrypted);
         EXPECT_EQ(!t.notes.isEmpty(), c.noted);
         if (c.noted) {
-            EXPECT_TRUE(t.notes.first().contains(u"verwendet wird „FreeTDS“"_qs));
+            EXPECT_TRUE(t.notes.first().contains(u"verwendet wird „FreeTDS“"_qs)
+                        || t.notes.first().contains(u"erhält die Verbindungsangaben unverändert"_qs));
         }
     }
 }
@@ -298,6 +299,11 @@ TEST(ConnectionKeys, FreeTdsIsKnownByItsLibrary)
     QString error;
     EXPECT_EQ(odbcConnectString(named, &error),
               u"Driver={SQL Server};Server=srv,1433;ClientCharset=UTF-8;TDS_Version=7.4;UID=a;PWD={a}b};"_qs);
-    // Another driver is no FreeTDS, whatever its name.
-    EXPECT_FALSE(translateConnectionString(u"Driver={Oracle};Server=srv;UID=a"_qs, setup).freeTds);
+    // Another driver is no FreeTDS, whatever its name: it gets the string as written, with a note.
+    const ConnectionTarget other = translateConnectionString(u"Driver={Oracle};Server=srv;UID=a"_qs, setup);
+    EXPECT_FALSE(other.freeTds);
+    EXPECT_EQ(other.databaseName, u"Driver={Oracle};Server=srv"_qs);
+    ASSERT_EQ(other.notes.size(), 1);
+    EXPECT_TRUE(other.notes.first().contains(u"„Oracle“ ist weder FreeTDS noch ein Treiber von Microsoft"_qs));
+    EXPECT_TRUE(translateConnectionString(u"Driver={TDS};Server=srv;UID=a"_qs, setup).notes.isEmpty());
 }
