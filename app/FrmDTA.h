@@ -8,6 +8,7 @@
 #include "core/Buchung.h"
 #include "core/ERechnungSetting.h"
 #include "core/MailSettings.h"
+#include "platform/AnsiTextFile.h"
 #include "platform/ControlRegistry.h"
 #include "platform/Database.h"
 #include "platform/FormControls.h"
@@ -111,6 +112,8 @@ public:
     std::array<std::array<QString, kSlotArray>, kMaxEntries> aMindestbeitraege;
     QString strSteuernummerfeld;
     bool bEinstellungenGelesen = false;
+    // What the settings file was read as (a modern editor saves UTF-8): saved in the same.
+    TextEncoding settingsEncoding = TextEncoding::Cp1252;
     // Values of the settings file that could not be used and gave way to their default
     // ("KEY = „value“, stattdessen …"); told once at start.
     QStringList settingsFallbacks;

@@ -12,10 +12,10 @@ QString settingsFilePath(const QString &programDir)
 
 std::optional<KeyFile> KeyFile::open(const QString &path)
 {
-    auto lines = readAnsiLines(path);
-    if (!lines)
+    std::optional<DecodedText> text = readTextLines(path);
+    if (!text)
         return std::nullopt;
-    return KeyFile(std::move(*lines));
+    return KeyFile(std::move(text->lines), text->encoding);
 }
 
 QString KeyFile::value(const QString &key) const

@@ -87,6 +87,7 @@ std::optional<KeyFile> LoadSettings(FrmDTA &f)
     if (!opened)
         return std::nullopt;
     const KeyFile &file = *opened;
+    f.settingsEncoding = file.encoding();
     auto v = [&file](const char16_t *key) { return file.value(QString::fromUtf16(key)); };
 
     const QString exportPfad = v(u"ExportPfad");

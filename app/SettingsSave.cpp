@@ -122,7 +122,8 @@ QStringList SettingsLines(FrmDTA &f)
 
 bool SaveSettings(FrmDTA &f, QString *error)
 {
-    return writeAnsiFileAtomically(settingsFilePath(f.context().programDir), SettingsLines(f), error);
+    return writeTextFileAtomically(settingsFilePath(f.context().programDir), SettingsLines(f), f.settingsEncoding,
+                                   error);
 }
 
 } // namespace qvl

@@ -38,6 +38,11 @@ struct Options {
                                   u"ORDNER"_qs};
     QCommandLineOption commandLine{u"command-line"_qs, u"Befehlszeile des Programms: \"Verbindung|INI-Pfad\"."_qs,
                                    u"TEXT"_qs};
+    QCommandLineOption commandLineFile{
+        u"command-line-file"_qs,
+        u"Befehlszeile des Programms aus dieser Datei (nur für ihren Besitzer lesbar, chmod 600; \"-\": "
+        "Standardeingabe), damit kein Kennwort in der Prozessliste steht."_qs,
+        u"DATEI"_qs};
     QCommandLineOption set{u"set"_qs, u"Steuerelement oder Feld setzen (wiederholbar)."_qs, u"NAME=WERT"_qs};
     QCommandLineOption yes{u"yes"_qs, u"Alle Fragen mit Ja beantworten."_qs};
     QCommandLineOption saveSettings{u"save-settings"_qs, u"Einstellungsdatei am Ende schreiben."_qs};
@@ -63,7 +68,7 @@ struct Options {
         parser.setApplicationDescription(u"Beitragseinzug ohne Fenster: startet wie das Hauptformular und führt "
                                          "einen Befehl aus.\n\n"_qs
                                          + kCommands);
-        parser.addOptions({help, version, programDir, commandLine, set, yes, saveSettings, odbcDriver, now,
+        parser.addOptions({help, version, programDir, commandLine, commandLineFile, set, yes, saveSettings, odbcDriver, now,
                            selectOwners, reports, outbox, owners, seed, sql, assign, days, returnFee});
         parser.addPositionalArgument(u"BEFEHL"_qs,
                                      u"dump, check, run, list-runs, delete-run, init-db, send-mail, bank-import, "
@@ -112,6 +117,11 @@ std::optional<BatchOptions> parseBatchOptions(const QStringList &arguments, QStr
 
     o.programDir = parser.value(opt.programDir);
     o.commandLine = parser.value(opt.commandLine);
+    o.commandLineFile = parser.value(opt.commandLineFile);
+    if (parser.isSet(opt.commandLine) && parser.isSet(opt.commandLineFile)) {
+        *error = u"--command-line und --command-line-file schließen einander aus."_qs;
+        return std::nullopt;
+    }
     for (const QString &value : parser.values(opt.set)) {
         const qsizetype eq = value.indexOf(u'=');
         if (eq < 1) {

@@ -13,6 +13,7 @@ struct BatchOptions {
     bool version = false;                  // --version: print the version, exit 0
     QString programDir;                    // empty: the executable's folder
     QString commandLine;                   // "connection string|suite INI path"
+    QString commandLineFile;               // --command-line-file: the same from a file ("-": stdin)
     QList<QPair<QString, QString>> sets;   // --set NAME=VALUE, in order
     bool yes = false;
     bool saveSettings = false;

@@ -8,7 +8,9 @@
 #include "cli/DemoDatabase.h"
 #include "cli/MailCommands.h"
 #include "platform/Conversions.h"
+#include "platform/CommandLineSecret.h"
 #include "platform/HeadlessGui.h"
+#include "platform/InternalError.h"
 #include "platform/Paths.h"
 #include "platform/RunSignals.h"
 #include "platform/Translation.h"
@@ -223,9 +225,7 @@ bool applySets(FrmDTA &form, const BatchOptions &o, QString *error)
     return true;
 }
 
-} // namespace
-
-int main(int argc, char **argv)
+int batchMain(int argc, char **argv)
 {
     installRunSignalHandlers();
     prepareHeadlessGui();
@@ -234,9 +234,18 @@ int main(int argc, char **argv)
     QCoreApplication::setApplicationVersion(QString::number(QVL_VERSION_MAJOR) + u'.' + QString::number(QVL_VERSION_MINOR));
     installGermanTranslation();
     QString error;
-    const auto options = parseBatchOptions(app.arguments(), &error);
+    auto options = parseBatchOptions(app.arguments(), &error);
+    // What ps shows from now on: the connection string (and its password) no longer.
+    const int secret = optionValueIndex(argc, argv, "command-line");
+    hideArguments(argc, argv, [secret](int i) { return i == secret; });
     if (!options)
         return usageError(error);
+    if (!options->commandLineFile.isEmpty()) {
+        const std::optional<QString> read = readCommandLineFile(options->commandLineFile, &error);
+        if (!read)
+            return usageError(error);
+        options->commandLine = *read;
+    }
     const BatchOptions &o = *options;
     if (o.help) {
         printOut(batchUsage());
@@ -345,4 +354,18 @@ int main(int argc, char **argv)
     if (!Form_Unload(form) && result == Done)
         return SettingsNotSaved;
     return result;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    // A run catches what its steps throw and cleans up; this is for the rest (start-up, the
+    // other commands): a message and exit 1, never an end without one.
+    try {
+        return batchMain(argc, argv);
+    } catch (...) {
+        std::fputs((internalErrorText(std::current_exception()) + u'\n').toUtf8().constData(), stderr);
+        return Failure;
+    }
 }

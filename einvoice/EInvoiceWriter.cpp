@@ -5,6 +5,8 @@
 #include "einvoice/EInvoiceData.h"
 #include "einvoice/HybridPdf.h"
 #include "platform/ChunkQueue.h"
+#include "platform/FaultPoints.h"
+#include "platform/InternalError.h"
 #include "platform/Clock.h"
 #include "platform/NewFileWriters.h"
 #include "platform/Paths.h"
@@ -44,7 +46,14 @@ struct PaintedBatch {
 // painting), while the next batch is painted; the files go to the writers.
 class Splitter {
 public:
-    explicit Splitter(NewFileWriters &writers) : m_writers(writers), m_thread([this] { run(); }) {}
+    explicit Splitter(NewFileWriters &writers)
+        : m_writers(writers), m_thread([this] {
+              m_failure.guard([this] { run(); });
+              if (m_failure.failed())
+                  m_queue.giveUp();
+          })
+    {
+    }
     ~Splitter()
     {
         if (m_thread.joinable()) {
@@ -54,11 +63,13 @@ public:
     }
     // False once the splitter stopped (its error, or a file that failed).
     bool push(PaintedBatch batch) { return m_queue.push(std::move(batch)); }
-    // Waits for the batches pushed; the first error of the splitter, or empty.
+    // Waits for the batches pushed; the first error of the splitter, or empty. Throws what
+    // ended the thread otherwise.
     QString finish()
     {
         m_queue.close();
         m_thread.join();
+        m_failure.rethrow();
         return m_error;
     }
 
@@ -66,6 +77,7 @@ private:
     void run()
     {
         while (std::optional<PaintedBatch> batch = m_queue.pop()) {
+            faultPoint("e-rechnungen-zerlegen");
             HybridPdfSource source(std::move(batch->pdf));
             if (!source.isValid()) {
                 stop(source.errorText());
@@ -90,6 +102,7 @@ private:
     NewFileWriters &m_writers;
     BoundedQueue<PaintedBatch> m_queue{2};
     QString m_error; // written by the thread, read after it ended
+    ThreadFailure m_failure;
     std::thread m_thread;
 };
 

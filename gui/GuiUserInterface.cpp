@@ -3,6 +3,7 @@
 #include "app/FrmDTA.h"
 #include "gui/ReportPreview.h"
 #include "gui/RunCheckDialog.h"
+#include "platform/InternalError.h"
 #include "platform/Paths.h"
 
 #include <QApplication>
@@ -12,6 +13,8 @@
 #include <QProgressBar>
 #include <QProgressDialog>
 #include <QUrl>
+
+#include <memory>
 
 namespace qvl {
 
@@ -32,7 +35,10 @@ QWidget *GuiUserInterface::shownWindow() const
 
 bool GuiUserInterface::waitCancellable(const QString &text, const std::function<void()> &work)
 {
-    QThread *thread = QThread::create(work);
+    // What ends the work by an exception is thrown here once it has ended; the work of a
+    // cancelled wait has no one left to tell it.
+    auto failure = std::make_shared<ThreadFailure>();
+    QThread *thread = QThread::create([work, failure] { failure->guard(work); });
     QProgressDialog dialog(text, u"Abbrechen"_qs, 0, 0, shownWindow());
     dialog.setWindowTitle(kProgramCaption);
     dialog.setWindowModality(Qt::ApplicationModal);
@@ -49,6 +55,7 @@ bool GuiUserInterface::waitCancellable(const QString &text, const std::function<
     if (thread->isFinished()) {
         thread->wait();
         delete thread;
+        failure->rethrow();
         return true;
     }
     m_abandoned.append(thread);

@@ -2,6 +2,7 @@
 
 #include "app/FrmDTA.h"
 #include "mail/Outbox.h"
+#include "platform/InternalError.h"
 #include "run/MailSendStep.h"
 
 #include <QDir>
@@ -34,6 +35,7 @@ void sendMailsWithProgress(FrmDTA &form, QWidget *parent)
     std::atomic_bool cancel{false};
     SendOutcome outcome;
     QString dbError;
+    ThreadFailure failure; // anything else that ended the sending, thrown on after the wait
     QThread *thread = QThread::create([&] {
         const auto report = [&progress](int done, int total) {
             QMetaObject::invokeMethod(&progress, [&progress, done, total] {
@@ -43,11 +45,13 @@ void sendMailsWithProgress(FrmDTA &form, QWidget *parent)
                                       + QString::number(total));
             }, Qt::QueuedConnection);
         };
-        try {
-            outcome = runMailSendJob(job, {report, [&cancel] { return cancel.load(); }});
-        } catch (const DbError &e) {
-            dbError = e.message();
-        }
+        failure.guard([&] {
+            try {
+                outcome = runMailSendJob(job, {report, [&cancel] { return cancel.load(); }});
+            } catch (const DbError &e) {
+                dbError = e.message();
+            }
+        });
     });
     QObject::connect(&progress, &QProgressDialog::canceled, &progress, [&] {
         cancel = true;
@@ -62,6 +66,7 @@ void sendMailsWithProgress(FrmDTA &form, QWidget *parent)
     thread->wait();
     delete thread;
     progress.hide();
+    failure.rethrow();
 
     if (!dbError.isEmpty()) {
         form.ui().message(dbError, title, MsgIcon::Critical);

@@ -1,5 +1,7 @@
 // qvl32-sepa: the desktop program. Opens the main form on the suite's database.
+#include "gui/GuiApplication.h"
 #include "gui/GuiProgram.h"
+#include "platform/CommandLineSecret.h"
 #include "platform/HeadlessGui.h"
 #include "platform/Translation.h"
 
@@ -50,7 +52,7 @@ int main(int argc, char **argv)
             prepareHeadlessGui(true);
     }
 
-    QApplication app(argc, argv);
+    GuiApplication app(argc, argv);
     QApplication::setApplicationName(u"qvl32-sepa"_qs);
     QApplication::setOrganizationName(u"QVL32"_qs);
     QApplication::setApplicationVersion(QString::number(QVL_VERSION_MAJOR) + u'.' + QString::number(QVL_VERSION_MINOR));
@@ -75,18 +77,31 @@ int main(int argc, char **argv)
     start.programDir =
         parser.isSet(options.programDir) ? parser.value(options.programDir) : QApplication::applicationDirPath();
     // The program's command line is one text; blanks inside it belong to it.
-    start.commandLine = parser.positionalArguments().join(u' ');
+    const QStringList positional = parser.positionalArguments();
+    start.commandLine = positional.join(u' ');
+    // What ps shows from now on: the connection string (and its password) no longer.
+    const int programDirAt = optionValueIndex(argc, argv, "program-dir");
+    const int driverAt = optionValueIndex(argc, argv, "odbc-driver");
+    hideArguments(argc, argv, [&](int i) {
+        return i != programDirAt && i != driverAt && positional.contains(QString::fromLocal8Bit(argv[i]));
+    });
     start.odbcDriver = parser.value(options.odbcDriver);
 
     GuiProgram program;
-    switch (program.start(start)) {
-    case StartupResult::Ready:
-        break;
-    case StartupResult::SecondInstance:
-        return 0;
-    case StartupResult::SettingsMissing:
-        return 3;
-    case StartupResult::Failed:
+    try {
+        switch (program.start(start)) {
+        case StartupResult::Ready:
+            break;
+        case StartupResult::SecondInstance:
+            return 0;
+        case StartupResult::SettingsMissing:
+            return 3;
+        case StartupResult::Failed:
+            return 1;
+        }
+    } catch (...) {
+        // The start is no event of the loop: what it throws is told here.
+        GuiApplication::tellInternalError();
         return 1;
     }
     program.show();

@@ -10,14 +10,15 @@ namespace {
 // RFC 5322's dot-atom for the local part; RFC 1035's labels for the domain.
 const QRegularExpression &localPart()
 {
-    static const QRegularExpression re(uR"(^[A-Za-z0-9!#$%&'*+/=?^_`{|}~-]+(\.[A-Za-z0-9!#$%&'*+/=?^_`{|}~-]+)*$)"_qs);
+    // \A and \z: "$" would also match before a closing line break.
+    static const QRegularExpression re(uR"(\A[A-Za-z0-9!#$%&'*+/=?^_`{|}~-]+(\.[A-Za-z0-9!#$%&'*+/=?^_`{|}~-]+)*\z)"_qs);
     return re;
 }
 
 const QRegularExpression &asciiDomain()
 {
     static const QRegularExpression re(
-        uR"(^([A-Za-z0-9]([A-Za-z0-9-]{0,61}[A-Za-z0-9])?\.)+[A-Za-z]([A-Za-z0-9-]{0,61}[A-Za-z0-9])?$)"_qs);
+        uR"(\A([A-Za-z0-9]([A-Za-z0-9-]{0,61}[A-Za-z0-9])?\.)+[A-Za-z]([A-Za-z0-9-]{0,61}[A-Za-z0-9])?\z)"_qs);
     return re;
 }
 
@@ -30,6 +31,12 @@ QString asciiDomainOf(const QString &domain)
 
 bool isValidMailAddress(const QString &address)
 {
+    // The address is checked as one string: a line break or any other control character
+    // anywhere would end up in a header line and in the server's RCPT command.
+    for (const QChar c : address)
+        if (c.category() == QChar::Other_Control || c.category() == QChar::Other_Format
+            || c.category() == QChar::Separator_Line || c.category() == QChar::Separator_Paragraph)
+            return false;
     const qsizetype at = address.lastIndexOf(u'@');
     if (at <= 0 || at > 64 || address.size() > 254)
         return false;

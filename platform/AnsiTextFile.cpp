@@ -91,6 +91,63 @@ QByteArray ansiBytes(const QStringList &lines)
     return bytes;
 }
 
+TextEncoding detectTextEncoding(const QByteArray &bytes)
+{
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        return TextEncoding::Utf8WithBom;
+    // Valid UTF-8: each lead byte followed by as many continuation bytes as it announces,
+    // no overlong forms, no surrogates, nothing beyond U+10FFFF.
+    bool nonAscii = false;
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n;) {
+        const uchar c = uchar(bytes[i]);
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        nonAscii = true;
+        int more = 0;
+        char32_t code = 0;
+        if (c >= 0xC2 && c <= 0xDF) {
+            more = 1;
+            code = c & 0x1F;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            more = 2;
+            code = c & 0x0F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            more = 3;
+            code = c & 0x07;
+        } else {
+            return TextEncoding::Cp1252;
+        }
+        if (i + more >= n)
+            return TextEncoding::Cp1252;
+        for (int k = 1; k <= more; ++k) {
+            const uchar next = uchar(bytes[i + k]);
+            if ((next & 0xC0) != 0x80)
+                return TextEncoding::Cp1252;
+            code = (code << 6) | (next & 0x3F);
+        }
+        const bool overlongOrSurrogate = more == 2 && (code < 0x800 || (code >= 0xD800 && code <= 0xDFFF));
+        if (overlongOrSurrogate || (more == 3 && (code < 0x10000 || code > 0x10FFFF)))
+            return TextEncoding::Cp1252;
+        i += 1 + more;
+    }
+    return nonAscii ? TextEncoding::Utf8 : TextEncoding::Cp1252;
+}
+
+QByteArray textBytes(const QStringList &lines, TextEncoding encoding)
+{
+    if (encoding == TextEncoding::Cp1252)
+        return ansiBytes(lines);
+    QByteArray bytes = encoding == TextEncoding::Utf8WithBom ? QByteArray("\xEF\xBB\xBF") : QByteArray();
+    for (const QString &line : lines) {
+        bytes += line.toUtf8();
+        bytes += "\r\n";
+    }
+    return bytes;
+}
+
 QString fileWriteError(const QString &path, const QString &reason)
 {
     return u"Die Datei „"_qs + QDir::toNativeSeparators(path) + u"“ konnte nicht geschrieben werden: "_qs
@@ -254,16 +311,21 @@ bool CheckedNewFile::unpublish(const QString &temporaryName)
     return true;
 }
 
-std::optional<QStringList> readAnsiLines(const QString &path)
+namespace {
+
+std::optional<QByteArray> fileBytes(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    const QByteArray bytes = file.readAll();
+    QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return std::nullopt;
+    return bytes;
+}
 
-    QString text = decodeCp1252(bytes);
+QStringList linesOf(QString text)
+{
     text.replace(u"\r\n"_qs, u"\n"_qs);
     text.replace(u'\r', u'\n');
     if (text.isEmpty())
@@ -271,6 +333,37 @@ std::optional<QStringList> readAnsiLines(const QString &path)
     if (text.endsWith(u'\n'))
         text.chop(1);
     return text.split(u'\n');
+}
+
+} // namespace
+
+std::optional<QStringList> readAnsiLines(const QString &path)
+{
+    const std::optional<QByteArray> bytes = fileBytes(path);
+    if (!bytes)
+        return std::nullopt;
+    return linesOf(decodeCp1252(*bytes));
+}
+
+std::optional<DecodedText> readTextLines(const QString &path)
+{
+    const std::optional<QByteArray> bytes = fileBytes(path);
+    if (!bytes)
+        return std::nullopt;
+    DecodedText out;
+    out.encoding = detectTextEncoding(*bytes);
+    switch (out.encoding) {
+    case TextEncoding::Cp1252:
+        out.lines = linesOf(decodeCp1252(*bytes));
+        break;
+    case TextEncoding::Utf8:
+        out.lines = linesOf(QString::fromUtf8(*bytes));
+        break;
+    case TextEncoding::Utf8WithBom:
+        out.lines = linesOf(QString::fromUtf8(bytes->mid(3)));
+        break;
+    }
+    return out;
 }
 
 bool appendAnsiLines(const QString &path, const QStringList &lines, QString *error)
@@ -302,7 +395,12 @@ bool appendAnsiLines(const QString &path, const QStringList &lines, QString *err
 
 bool writeAnsiFileAtomically(const QString &path, const QStringList &lines, QString *error)
 {
-    const QByteArray bytes = ansiBytes(lines);
+    return writeTextFileAtomically(path, lines, TextEncoding::Cp1252, error);
+}
+
+bool writeTextFileAtomically(const QString &path, const QStringList &lines, TextEncoding encoding, QString *error)
+{
+    const QByteArray bytes = textBytes(lines, encoding);
     return writeReplacingFile(
         path, [&bytes](QIODevice &file, QString *) { return file.write(bytes) >= 0; }, error);
 }

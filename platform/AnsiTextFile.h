@@ -19,6 +19,27 @@ std::optional<QStringList> readAnsiLines(const QString &path);
 // The lines as Windows-1252 bytes, each followed by CR LF.
 QByteArray ansiBytes(const QStringList &lines);
 
+// The encoding a settings or INI file was read in, to write it back in the same: the
+// Windows program's Windows-1252, or UTF-8 as a modern editor saves it (with or without
+// its byte order mark).
+enum class TextEncoding { Cp1252, Utf8, Utf8WithBom };
+
+struct DecodedText {
+    QStringList lines;
+    TextEncoding encoding = TextEncoding::Cp1252;
+};
+
+// The lines of a settings or INI file: UTF-8 when it starts with UTF-8's byte order mark or
+// is valid UTF-8 holding non-ASCII bytes (Windows-1252 text with umlauts almost never is),
+// else Windows-1252. Line ends as readAnsiLines. std::nullopt when it cannot be read.
+std::optional<DecodedText> readTextLines(const QString &path);
+// Which of the two the bytes are (see readTextLines).
+TextEncoding detectTextEncoding(const QByteArray &bytes);
+
+// The lines in the encoding, each followed by CR LF (UTF-8's byte order mark first when
+// the file had one).
+QByteArray textBytes(const QStringList &lines, TextEncoding encoding);
+
 // "Die Datei „PATH“ konnte nicht geschrieben werden: REASON"
 QString fileWriteError(const QString &path, const QString &reason);
 
@@ -106,5 +127,8 @@ bool appendAnsiLines(const QString &path, const QStringList &lines, QString *err
 // Replaces the whole file through CheckedSaveFile; within a run through the run's outputs
 // (writeReplacingFile).
 bool writeAnsiFileAtomically(const QString &path, const QStringList &lines, QString *error = nullptr);
+// The same in the encoding given (for a settings file written back as it was read).
+bool writeTextFileAtomically(const QString &path, const QStringList &lines, TextEncoding encoding,
+                             QString *error = nullptr);
 
 } // namespace qvl

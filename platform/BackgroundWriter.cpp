@@ -1,5 +1,7 @@
 #include "platform/BackgroundWriter.h"
 
+#include "platform/FaultPoints.h"
+
 namespace qvl {
 
 namespace {
@@ -7,13 +9,24 @@ constexpr std::size_t kMaxQueued = 8; // chunks, so at most about 8 MB wait in m
 } // namespace
 
 BackgroundWriter::BackgroundWriter(QIODevice &device)
-    : m_device(device), m_queue(kMaxQueued), m_thread([this] { run(); })
+    : m_device(device), m_queue(kMaxQueued), m_thread([this] {
+          m_failure.guard([this] { run(); });
+          if (m_failure.failed()) {
+              m_failed = true;
+              m_queue.giveUp();
+          }
+      })
 {
 }
 
 BackgroundWriter::~BackgroundWriter()
 {
-    finish(nullptr);
+    // Only waits: what ended the thread was thrown by finish(), or is of no use any more.
+    if (m_thread.joinable()) {
+        flushChunk();
+        m_queue.close();
+        m_thread.join();
+    }
 }
 
 void BackgroundWriter::write(const QByteArray &bytes)
@@ -42,6 +55,7 @@ bool BackgroundWriter::finish(QString *error)
         m_queue.close();
         m_thread.join();
     }
+    m_failure.rethrow();
     if (error)
         *error = m_error;
     return !m_failed;
@@ -50,6 +64,7 @@ bool BackgroundWriter::finish(QString *error)
 void BackgroundWriter::run()
 {
     while (const std::optional<QByteArray> bytes = m_queue.pop()) {
+        faultPoint("datei-im-hintergrund");
         // A full disk first takes part of a write without an error; the next write names it.
         for (qint64 done = 0; done < bytes->size();) {
             const qint64 n = m_device.write(bytes->constData() + done, bytes->size() - done);

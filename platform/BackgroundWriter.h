@@ -4,6 +4,7 @@
 // The device is touched only by the writer thread until finish() returns.
 
 #include "platform/ChunkQueue.h"
+#include "platform/InternalError.h"
 
 #include <QByteArray>
 #include <QIODevice>
@@ -27,7 +28,7 @@ public:
     // are dropped. A whole chunk is queued as it is, without a copy.
     void write(const QByteArray &bytes);
     // Writes what is queued and stops the thread. False with the device's error text
-    // when any write failed.
+    // when any write failed; throws on what ended the thread otherwise.
     bool finish(QString *error);
 
 private:
@@ -39,6 +40,7 @@ private:
     ChunkQueue m_queue;
     bool m_failed = false; // written by the thread, read after it ended
     QString m_error;
+    ThreadFailure m_failure;
     std::thread m_thread;
 };
 

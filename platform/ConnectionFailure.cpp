@@ -68,6 +68,30 @@ QString cause(ConnectionFault fault, const ConnectionTarget &t, int timeoutSecon
         return u"Die Verbindung verlangt Verschlüsselung (Encrypt), der "_qs + serverNamed(t).mid(4)
                + u" bietet aber keine an. Richten Sie auf dem Server ein Zertifikat ein, oder lassen Sie "
                  "„Encrypt“ in der Verbindung weg."_qs;
+    case ConnectionFault::TlsFailed:
+        return u"Die verschlüsselte Verbindung zum "_qs + serverNamed(t).mid(4)
+               + u" ist gescheitert: das Zertifikat des Servers oder die TLS-Version passt nicht zu diesem Rechner. "
+                 "Prüfen Sie das Zertifikat des Servers und die TLS-Versionen, die er erlaubt (der Administrator des "
+                 "SQL Servers), oder lassen Sie „Encrypt“ in der Verbindung weg, wenn das Netz es erlaubt."_qs;
+    case ConnectionFault::PasswordExpired:
+        return u"Das Kennwort"_qs + user
+               + u" ist abgelaufen oder muss vor der ersten Anmeldung geändert werden. Ändern Sie es (etwa im SQL "
+                 "Server Management Studio) oder bitten Sie den Administrator des SQL Servers darum, und tragen Sie "
+                 "das neue Kennwort in die Verbindung ein."_qs;
+    case ConnectionFault::LoginDisabled:
+        return u"Die Anmeldung"_qs + user
+               + u" ist auf dem SQL Server gesperrt (deaktiviert). Bitten Sie den Administrator des SQL Servers, sie "
+                 "freizugeben."_qs;
+    case ConnectionFault::NoDriver:
+        if (!t.dataSource.isEmpty() && t.driver.isEmpty())
+            return u"Die ODBC-Datenquelle „"_qs + t.dataSource
+                   + u"“ ist auf diesem Rechner nicht eingerichtet (odbc.ini, für alle Benutzer in /etc/odbc.ini). "
+                     "Prüfen Sie ihren Namen, oder richten Sie sie mit odbcinst ein."_qs;
+        return u"Der ODBC-Treiber „"_qs + (t.driver.isEmpty() ? u"?"_qs : t.driver)
+               + u"“ ist auf diesem Rechner nicht installiert oder nicht registriert. Installieren Sie den "
+                 "FreeTDS-Treiber (Paket „tdsodbc“) und registrieren Sie ihn beim ODBC-Treibermanager (odbcinst -i -d, "
+                 "Eintrag in odbcinst.ini), oder geben Sie mit --odbc-driver den Namen an, unter dem er registriert "
+                 "ist."_qs;
     case ConnectionFault::Other:
         break;
     }
@@ -78,6 +102,15 @@ QString cause(ConnectionFault fault, const ConnectionTarget &t, int timeoutSecon
 
 ConnectionFault classifyConnectionFault(const ConnectionTarget &t, const QString &text, const QString &codes)
 {
+    // The driver manager's: no such driver, or its library cannot be loaded.
+    if (says(text, u"Can't open lib") || says(text, u"IM002") || says(text, u"IM003")
+        || says(text, u"Data source name not found and no default driver"))
+        return ConnectionFault::NoDriver;
+    if (hasCode(codes, u"18487") || hasCode(codes, u"18488") || says(text, u"password of the account has expired")
+        || says(text, u"password of the account must be changed"))
+        return ConnectionFault::PasswordExpired;
+    if (hasCode(codes, u"18470") || says(text, u"account is disabled"))
+        return ConnectionFault::LoginDisabled;
     // SQL Server follows 4060 with 18456: the database is the cause.
     if (hasCode(codes, u"4060") || says(text, u"Cannot open database"))
         return ConnectionFault::DatabaseNotFound;
@@ -101,7 +134,14 @@ ConnectionFault classifyConnectionFault(const ConnectionTarget &t, const QString
 QString connectionFailureMessage(const ConnectionTarget &t, const QString &headline, const QString &driverText,
                                  const QString &nativeCodes, int timeoutSeconds)
 {
-    const QString why = cause(classifyConnectionFault(t, driverText, nativeCodes), t, timeoutSeconds);
+    return connectionFailureMessage(t, headline, driverText, classifyConnectionFault(t, driverText, nativeCodes),
+                                    timeoutSeconds);
+}
+
+QString connectionFailureMessage(const ConnectionTarget &t, const QString &headline, const QString &driverText,
+                                 ConnectionFault fault, int timeoutSeconds)
+{
+    const QString why = cause(fault, t, timeoutSeconds);
     QString message = headline;
     if (!why.isEmpty())
         message += u'\n' + why;

@@ -13,6 +13,10 @@ enum class ConnectionFault {
     DatabaseNotFound,   // no such database, or the login may not open it
     WindowsLoginFailed, // Windows authentication without a Kerberos ticket (FreeTDS)
     NoEncryption,       // encryption asked for, the server offers none
+    TlsFailed,          // the encrypted channel could not be set up (certificate, protocol)
+    PasswordExpired,    // 18487, 18488: the password has expired or must be changed
+    LoginDisabled,      // 18470: the login is disabled
+    NoDriver,           // the driver manager finds no such driver (or its library)
     Other
 };
 
@@ -25,5 +29,8 @@ ConnectionFault classifyConnectionFault(const ConnectionTarget &target, const QS
 // time-out in force. The driver's text follows under "Details:".
 QString connectionFailureMessage(const ConnectionTarget &target, const QString &headline, const QString &driverText,
                                  const QString &nativeCodes, int timeoutSeconds);
+// The same for a cause already known.
+QString connectionFailureMessage(const ConnectionTarget &target, const QString &headline, const QString &driverText,
+                                 ConnectionFault fault, int timeoutSeconds);
 
 } // namespace qvl

@@ -66,6 +66,23 @@ void setLogin(ConnectionTarget &target, const Login &login)
     target.windowsLogin = login.windows;
 }
 
+// A login the server would refuse before it is even asked: none at all (no user, no
+// Windows authentication, none from the environment; a DSN may hold its own), or the
+// environment's password without its user.
+QString missingLogin(const Pairs &pairs, const ConnectionSetup &setup, const ConnectionTarget &target)
+{
+    const bool stringHasLogin = pairs.has(kUserKeys) || pairs.has(kPasswordKeys);
+    if (setup.sqlUser.isEmpty() && !setup.sqlPassword.isEmpty() && !stringHasLogin)
+        return u"Die Umgebungsvariable QVL32_SQL_PASSWORD ist gesetzt, QVL32_SQL_USER aber nicht: ein Kennwort "
+               "ohne Benutzer kann sich nicht anmelden. Setzen Sie QVL32_SQL_USER auf den Benutzernamen der "
+               "SQL-Server-Anmeldung."_qs;
+    if (target.userName.isEmpty() && target.password.isEmpty() && !target.windowsLogin && target.dsnKey.isEmpty())
+        return u"Die Verbindung nennt keine Anmeldung: weder Benutzer und Kennwort (User ID, Password) noch die "
+               "Windows-Anmeldung (Integrated Security=SSPI), und die Umgebungsvariablen QVL32_SQL_USER und "
+               "QVL32_SQL_PASSWORD sind nicht gesetzt. Geben Sie eines davon an."_qs;
+    return {};
+}
+
 // What FreeTDS needs to keep texts intact whatever the locale: the pairs to add.
 QStringList freeTdsPairs(bool namesTdsVersion)
 {
@@ -78,10 +95,20 @@ QStringList freeTdsPairs(bool namesTdsVersion)
 // The server as the string names it: "tcp:" dropped, the port read. Without a port and an
 // instance the default port is named for FreeTDS, which has none of its own for TDS 7.
 struct ServerAddress {
-    QString value; // what the driver is given
-    QString host;  // for messages
+    QString value;    // what the driver is given
+    QString host;     // for messages: as written, with its instance
+    QString machine;  // the machine alone, as FreeTDS reaches it
+    QString instance; // a named instance whose port the SQL Browser names, or empty
     int port = 0;
 };
+
+// "(local)" and "." name this machine for the Windows drivers; FreeTDS knows neither.
+QString machineForFreeTds(const QString &host)
+{
+    if (host == u"."_qs || host.compare(u"(local)"_qs, Qt::CaseInsensitive) == 0)
+        return u"127.0.0.1"_qs;
+    return host;
+}
 
 ServerAddress serverAddress(const QString &given, bool freeTds, int portKey)
 {
@@ -89,20 +116,32 @@ ServerAddress serverAddress(const QString &given, bool freeTds, int portKey)
     QString server = given.trimmed();
     if (server.startsWith(u"tcp:"_qs, Qt::CaseInsensitive))
         server = server.mid(4).trimmed();
+    if (server.isEmpty())
+        return a;
     const qsizetype comma = server.indexOf(u',');
+    const QString named = (comma >= 0 ? server.left(comma) : server).trimmed();
+    const qsizetype backslash = named.indexOf(u'\\');
+    const QString machine = backslash >= 0 ? named.left(backslash).trimmed() : named;
+    a.machine = freeTds ? machineForFreeTds(machine) : machine;
+    a.host = named;
     if (comma >= 0) {
-        a.host = server.left(comma).trimmed();
-        a.port = server.mid(comma + 1).trimmed().toInt();
-        a.value = a.host + u',' + server.mid(comma + 1).trimmed();
+        // "SRV\INST,1433": the port wins and the instance is not looked up, as with the
+        // Windows drivers.
+        const QString port = server.mid(comma + 1).trimmed();
+        a.port = port.toInt();
+        a.value = (freeTds ? a.machine : named) + u',' + port;
         return a;
     }
-    a.host = server;
-    a.value = server;
-    if (server.contains(u'\\') || server.isEmpty())
+    if (backslash >= 0) {
+        a.instance = named.mid(backslash + 1).trimmed();
+        a.value = freeTds ? a.machine + u'\\' + a.instance : named;
+        a.port = portKey > 0 ? portKey : 0;
         return a; // an instance: the SQL Browser names its port
+    }
+    a.value = freeTds ? a.machine : named;
     a.port = portKey > 0 ? portKey : kDefaultPort;
     if (freeTds && portKey <= 0)
-        a.value = server + u',' + QString::number(kDefaultPort);
+        a.value = a.machine + u',' + QString::number(kDefaultPort);
     return a;
 }
 
@@ -111,6 +150,22 @@ int timeoutOf(const Pairs &pairs)
     bool ok = false;
     const int seconds = pairs.value(kTimeoutKeys).trimmed().toInt(&ok);
     return ok && seconds > 0 ? seconds : 0;
+}
+
+// A named instance for FreeTDS: its port asked of the SQL Browser within the connection's
+// time-out, the driver given "machine,port".
+void lookUpInstance(ServerAddress &server, const Pairs &pairs, const ConnectionSetup &setup, ConnectionTarget &target)
+{
+    if (server.instance.isEmpty() || !setup.instancePort)
+        return;
+    const int timeout = timeoutOf(pairs) > 0 ? timeoutOf(pairs) : setup.loginTimeoutSeconds;
+    const InstancePort found = setup.instancePort(server.machine, server.instance, timeout);
+    if (found.port <= 0) {
+        target.error = found.error;
+        return;
+    }
+    server.port = found.port;
+    server.value = server.machine + u',' + QString::number(found.port);
 }
 
 bool encryptionAsked(const Pairs &pairs)
@@ -139,6 +194,25 @@ bool isWindowsSqlServerDriver(const QString &driver)
     return names.match(driver.trimmed()).hasMatch();
 }
 
+// FreeTDS under any name: by the library the driver manager loads for the name (some
+// systems register it as "TDS" or "SQL Server"), else by the name itself.
+bool usesFreeTds(const QString &driver, const ConnectionSetup &setup)
+{
+    return isFreeTds(driver) || (setup.driverLibrary && isFreeTds(setup.driverLibrary(driver)));
+}
+
+// A driver for SQL Server that is neither FreeTDS nor one of Microsoft's gets the string as
+// written: said in the log, since FreeTDS's port, charset and encryption keys are not added.
+void noteOtherDriver(const QString &driver, const ConnectionSetup &setup, ConnectionTarget &target)
+{
+    if (driver.isEmpty() || usesFreeTds(driver, setup) || isWindowsSqlServerDriver(driver)
+        || driver.contains(u"SQLite"_qs, Qt::CaseInsensitive))
+        return;
+    target.notes << u"Der ODBC-Treiber „"_qs + driver
+                        + u"“ ist weder FreeTDS noch ein Treiber von Microsoft; er erhält die Verbindungsangaben "
+                          "unverändert."_qs;
+}
+
 // The driver's name, or its library where the driver manager would pool its connections.
 QString unpooled(const QString &driver, const ConnectionSetup &setup)
 {
@@ -165,8 +239,12 @@ ConnectionTarget oleDbTarget(const Pairs &pairs, const ConnectionSetup &setup)
     ConnectionTarget target;
     target.qtDriver = QStringLiteral("QODBC");
     target.dialect = SqlDialect::SqlServer;
-    target.freeTds = isFreeTds(setup.odbcDriver);
-    const ServerAddress server = serverAddress(pairs.value(kServerKeys), target.freeTds, 0);
+    target.freeTds = usesFreeTds(setup.odbcDriver, setup);
+    target.driver = setup.odbcDriver;
+    noteOtherDriver(setup.odbcDriver, setup, target);
+    ServerAddress server = serverAddress(pairs.value(kServerKeys), target.freeTds, 0);
+    if (target.freeTds)
+        lookUpInstance(server, pairs, setup, target);
     target.server = server.host;
     target.port = server.port;
     target.database = pairs.value(kCatalogKeys);
@@ -177,8 +255,10 @@ ConnectionTarget oleDbTarget(const Pairs &pairs, const ConnectionSetup &setup)
     QStringList odbc;
     odbc << odbcPair(u"Driver"_qs, unpooled(setup.odbcDriver, setup), target.freeTds);
     odbc << odbcPair(u"Server"_qs, server.value, target.freeTds);
-    if (!target.database.isEmpty())
-        odbc << odbcPair(u"Database"_qs, target.database, target.freeTds);
+    if (!target.database.isEmpty()) {
+        target.catalogPair = odbcPair(u"Database"_qs, target.database, target.freeTds);
+        odbc << target.catalogPair;
+    }
     if (login.windows)
         odbc << u"Trusted_Connection=yes"_qs;
     odbc << encryptionPairs(pairs, target.freeTds);
@@ -186,6 +266,8 @@ ConnectionTarget oleDbTarget(const Pairs &pairs, const ConnectionSetup &setup)
         odbc << freeTdsPairs(false);
     target.databaseName = odbc.join(u';');
     setLogin(target, login);
+    if (target.error.isEmpty())
+        target.error = missingLogin(pairs, setup, target);
     return target;
 }
 
@@ -216,11 +298,14 @@ ConnectionTarget odbcTarget(const Pairs &pairs, const ConnectionSetup &setup)
                                 : byName && setup.dataSourceDriver && fileDsn.isEmpty()
                                     ? setup.dataSourceDriver(dsn)
                                     : QString();
-    const bool freeTds = isFreeTds(driverInUse);
+    const bool freeTds = !driver.isEmpty() ? usesFreeTds(driver, setup) : isFreeTds(driverInUse);
+    noteOtherDriver(driver, setup, target);
     target.freeTds = freeTds;
     const Login login = loginOf(pairs, setup);
     const int portKey = pairs.value({u"Port"}).trimmed().toInt();
-    const ServerAddress server = serverAddress(pairs.value(kServerKeys), freeTds, portKey);
+    ServerAddress server = serverAddress(pairs.value(kServerKeys), freeTds, portKey);
+    if (freeTds && portKey <= 0)
+        lookUpInstance(server, pairs, setup, target);
 
     QStringList odbc;
     bool namesTdsVersion = false;
@@ -243,6 +328,8 @@ ConnectionTarget odbcTarget(const Pairs &pairs, const ConnectionSetup &setup)
             odbc << odbcPair(key, unpooled(driver, setup), freeTds);
         else if (keyIn(key, kServerKeys) && !server.value.isEmpty())
             odbc << odbcPair(key, server.value, freeTds);
+        else if (keyIn(key, kCatalogKeys))
+            odbc << (target.catalogPair = odbcPair(key, p.pair.value, freeTds));
         else
             odbc << odbcPair(key, p.pair.value, freeTds);
     }
@@ -267,10 +354,19 @@ ConnectionTarget odbcTarget(const Pairs &pairs, const ConnectionSetup &setup)
     setLogin(target, login);
     target.dialect = driverInUse.contains(u"SQLite"_qs, Qt::CaseInsensitive) ? SqlDialect::Sqlite
                                                                             : SqlDialect::SqlServer;
+    if (target.error.isEmpty() && target.dialect == SqlDialect::SqlServer)
+        target.error = missingLogin(pairs, setup, target);
     target.server = server.host;
     target.port = server.port;
     target.database = pairs.value(kCatalogKeys);
     target.dataSource = fileDsn.isEmpty() ? dsn : fileDsn;
+    if (target.database.isEmpty() && byName && fileDsn.isEmpty() && setup.dataSourceDatabase)
+        target.database = setup.dataSourceDatabase(dsn);
+    // A DSN's driver comes as "name library".
+    const qsizetype space = driverInUse.lastIndexOf(u' ');
+    const bool withLibrary = space > 0 && (driverInUse.mid(space).contains(u'/') || driverInUse.mid(space).contains(u".so"_qs)
+                                           || driverInUse.mid(space).contains(u".dll"_qs, Qt::CaseInsensitive));
+    target.driver = !driver.isEmpty() ? driver : withLibrary ? driverInUse.left(space) : driverInUse;
     target.loginTimeoutSeconds = timeoutOf(pairs);
     target.encrypted = encryptionAsked(pairs) || (freeTds && pairs.value({u"Encryption"}).trimmed() == u"require"_qs);
     return target;
@@ -308,9 +404,15 @@ bool isFreeTds(const QString &driver)
     return driver.contains(u"FreeTDS"_qs, Qt::CaseInsensitive) || driver.contains(u"tdsodbc"_qs, Qt::CaseInsensitive);
 }
 
-ConnectionSetup systemConnectionSetup(const QString &odbcDriver, const QString &baseDir)
+ConnectionSetup systemConnectionSetup(const QString &odbcDriver, const QString &baseDir, int loginTimeoutSeconds)
 {
     ConnectionSetup setup;
+    setup.loginTimeoutSeconds = loginTimeoutSeconds;
+    setup.driverLibrary = registeredDriverLibrary;
+    setup.dataSourceDatabase = registeredDataSourceDatabase;
+    setup.instancePort = [](const QString &machine, const QString &instance, int timeoutSeconds) {
+        return sqlBrowserInstancePort(machine, instance, timeoutSeconds);
+    };
     setup.odbcDriver = odbcDriver.isEmpty() ? defaultOdbcDriver() : odbcDriver;
     setup.baseDir = baseDir;
     setup.sqlUser = qEnvironmentVariable("QVL32_SQL_USER").trimmed();
@@ -350,44 +452,93 @@ ConnectionTarget translateConnectionString(const QString &connectionString,
     return translateConnectionString(connectionString, setup);
 }
 
-QString odbcConnectString(const ConnectionTarget &target, QString *error)
+OdbcHandOver odbcHandOver(const ConnectionTarget &target, QString *error)
 {
-    if (target.qtDriver != u"QODBC"_qs)
-        return target.databaseName;
-    QString text = target.databaseName;
-    const auto add = [&](const QString &key, const QString &value, const char16_t *what) {
+    OdbcHandOver out;
+    if (target.qtDriver != u"QODBC"_qs) {
+        out.databaseName = target.databaseName;
+        return out;
+    }
+    const auto quoted = [&](const QString &value, const char16_t *what, QString *into) {
         if (target.freeTds && value.contains(u"};"_qs)) {
             *error = QString::fromUtf16(what) + u" enthält die Zeichen „};“, die der FreeTDS-Treiber nicht lesen kann. "
                                                "Bitte wählen Sie eines ohne diese Zeichenfolge."_qs;
             return false;
         }
-        text += u';' + key + u'=' + odbcValue(value, target.freeTds);
+        *into = odbcValue(value, target.freeTds);
         return true;
     };
-    if (!target.userName.isEmpty() && !add(u"UID"_qs, target.userName, u"Der Benutzername"))
+    if (!target.userName.isEmpty() && !quoted(target.userName, u"Der Benutzername", &out.userName))
         return {};
-    if (!target.password.isEmpty() && !add(u"PWD"_qs, target.password, u"Das Kennwort"))
+    if (!target.password.isEmpty() && !quoted(target.password, u"Das Kennwort", &out.password))
         return {};
-    // Qt 6.4 hands the driver the string with its terminating NUL counted: the closing ";"
-    // keeps the NUL out of the last value.
-    text += u';';
 
-    const bool qtWritesFileDsn = text.contains(u".dsn"_qs, Qt::CaseInsensitive);
+    // Qt looks at the database name alone for ".dsn", "DRIVER=" and "SERVER=": the login
+    // goes where Qt appends it (";UID=", ";PWD="), and so does a database named with ".dsn",
+    // so that no value the clerk typed is ever read as one of those keys.
+    QString head = target.databaseName;
+    QStringList after;
+    const QString catalog = target.catalogPair;
+    if (!catalog.isEmpty() && catalog.contains(u".dsn"_qs, Qt::CaseInsensitive)) {
+        if (out.userName.isEmpty() && out.password.isEmpty()) {
+            *error = u"Der Name der Datenbank „"_qs + target.database
+                     + u"“ enthält „.dsn“; der ODBC-Treiber würde ihn ohne Anmeldung als Name einer DSN-Datei lesen. "
+                       "Bitte geben Sie Benutzer und Kennwort an oder eine Datenbank ohne diese Zeichenfolge."_qs;
+            return {};
+        }
+        if (head.startsWith(catalog + u';'))
+            head.remove(0, catalog.size() + 1);
+        else if (const qsizetype at = (head + u';').indexOf(u';' + catalog + u';'); at >= 0)
+            head.remove(at, catalog.size() + 1);
+        after << catalog;
+    }
+    // Qt 6.4 hands the driver the string with its terminating NUL counted: a closing ";"
+    // keeps the NUL out of the last value.
+    QString &last = !out.password.isEmpty() ? out.password : !out.userName.isEmpty() ? out.userName : head;
+    for (const QString &pair : std::as_const(after))
+        last += u';' + pair;
+    last += u';';
+
+    const bool qtWritesFileDsn = head.contains(u".dsn"_qs, Qt::CaseInsensitive);
     const QString ownPrefix = target.dsnKey + u'=';
     if (qtWritesFileDsn) {
         if (target.dsnKey.compare(u"FileDSN"_qs, Qt::CaseInsensitive) != 0) {
-            *error = u"Die Verbindungsangaben enthalten „.dsn“; der ODBC-Treiber würde sie als Name einer "
-                     "DSN-Datei lesen. Bitte geben Sie den Server ohne diese Zeichenfolge an."_qs;
+            *error = u"Die Verbindungsangaben enthalten „.dsn“ (etwa im Namen des Servers); der ODBC-Treiber würde sie "
+                     "als Name einer DSN-Datei lesen. Bitte geben Sie den Server ohne diese Zeichenfolge an."_qs;
             return {};
         }
-        if (text.startsWith(ownPrefix, Qt::CaseInsensitive))
-            text.remove(0, ownPrefix.size());
-    } else if (!target.dsnKey.isEmpty() && !text.startsWith(ownPrefix, Qt::CaseInsensitive)
-               && (text.contains(u"DRIVER="_qs, Qt::CaseInsensitive)
-                   || text.contains(u"SERVER="_qs, Qt::CaseInsensitive))) {
-        text.prepend(ownPrefix);
+        if (head.startsWith(ownPrefix, Qt::CaseInsensitive))
+            head.remove(0, ownPrefix.size());
+    } else if (!target.dsnKey.isEmpty() && !head.startsWith(ownPrefix, Qt::CaseInsensitive)
+               && (head.contains(u"DRIVER="_qs, Qt::CaseInsensitive)
+                   || head.contains(u"SERVER="_qs, Qt::CaseInsensitive))) {
+        head.prepend(ownPrefix);
     }
+    out.databaseName = head;
+    return out;
+}
+
+QString OdbcHandOver::connectString(const QString &qtDriver) const
+{
+    if (qtDriver != u"QODBC"_qs)
+        return databaseName;
+    // As Qt's ODBC driver assembles it.
+    QString text = databaseName.contains(u".dsn"_qs, Qt::CaseInsensitive) ? u"FILEDSN="_qs + databaseName
+                   : databaseName.contains(u"DRIVER="_qs, Qt::CaseInsensitive)
+                           || databaseName.contains(u"SERVER="_qs, Qt::CaseInsensitive)
+                       ? databaseName
+                       : u"DSN="_qs + databaseName;
+    if (!userName.isEmpty())
+        text += u";UID="_qs + userName;
+    if (!password.isEmpty())
+        text += u";PWD="_qs + password;
     return text;
+}
+
+QString odbcConnectString(const ConnectionTarget &target, QString *error)
+{
+    const OdbcHandOver handOver = odbcHandOver(target, error);
+    return handOver.databaseName.isEmpty() ? QString() : handOver.connectString(target.qtDriver);
 }
 
 } // namespace qvl

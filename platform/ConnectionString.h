@@ -41,6 +41,8 @@
 //    Where unixODBC pools a driver, the driver's library is named in place of its name
 //    (the pool is kept per name); a DSN's connections follow its driver's setting.
 
+#include "platform/SqlBrowser.h"
+
 #include <QList>
 #include <QStringList>
 #include <QString>
@@ -65,7 +67,10 @@ struct ConnectionTarget {
     int port = 0;         // for messages: the port the driver is sent to; 0: its own choice
     QString database;     // for messages: the catalog, or the SQLite file's name
     QString dataSource;   // for messages: the DSN the string names
+    QString catalogPair;  // the database's pair as written into databaseName, or empty
+    QString driver;       // for messages: the ODBC driver named, or the DSN's
     QStringList notes;    // German notes on what the translation changed, for the log
+    QString error;        // why the string cannot be used (German): an instance not found
 };
 
 // What a translation needs besides the string.
@@ -82,11 +87,20 @@ struct ConnectionSetup {
     // The library to name in place of a driver whose connections the driver manager would
     // pool; empty or unset: the driver's name.
     std::function<QString(const QString &driver)> unpooledDriver;
+    // The database a DSN names, for messages; unset: unknown.
+    std::function<QString(const QString &dsn)> dataSourceDatabase;
+    // The library a driver registered by name loads; empty or unset: unknown.
+    std::function<QString(const QString &driver)> driverLibrary;
+    // The port of a named instance, from its machine's SQL Browser, for FreeTDS. Unset: the
+    // instance is left to the driver.
+    std::function<InstancePort(const QString &machine, const QString &instance, int timeoutSeconds)> instancePort;
+    int loginTimeoutSeconds = 30; // where the string names no time-out
 };
 
 // This process's setup: the given ODBC driver (empty: defaultOdbcDriver()), the login of
 // QVL32_SQL_USER and QVL32_SQL_PASSWORD, and the driver manager's DSNs and drivers.
-ConnectionSetup systemConnectionSetup(const QString &odbcDriver, const QString &baseDir);
+ConnectionSetup systemConnectionSetup(const QString &odbcDriver, const QString &baseDir,
+                                      int loginTimeoutSeconds = 30);
 
 // The ODBC driver used for SQL Server: the environment variable QVL32_ODBC_DRIVER,
 // else "SQL Server" on Windows (always installed there) and "FreeTDS" elsewhere.
@@ -112,11 +126,22 @@ QString withoutPasswords(const QString &connectionString);
 
 ConnectionTarget translateConnectionString(const QString &connectionString, const ConnectionSetup &setup);
 
-// What Qt's ODBC driver is handed as the database name: the target's string with the login
-// inside it (UID, PWD) and a closing ";". Qt writes "DSN=" in front of a string naming
-// neither "DRIVER=" nor "SERVER=" and "FILEDSN=" in front of one holding ".dsn"; the string
-// is built so that this gives what is meant. Empty, with a German text in *error, when a
-// value cannot be written so that the driver reads it back as typed.
+// What Qt's ODBC driver is handed: the database name (the target's string without the
+// login) and the login, each value quoted as the driver reads it. Qt looks only at the
+// database name when it writes "DSN=" in front of a string naming neither "DRIVER=" nor
+// "SERVER=", or "FILEDSN=" in front of one holding ".dsn", and appends ";UID=" and ";PWD="
+// itself; the login (and a database named with ".dsn") therefore goes into the user name and
+// password, so that no typed value is read as a key. The string ends with ";".
+struct OdbcHandOver {
+    QString databaseName; // empty, with a German text in *error, when a value cannot be written
+    QString userName;
+    QString password;
+    // The string the driver manager receives, as Qt's ODBC driver assembles it.
+    QString connectString(const QString &qtDriver = u"QODBC"_qs) const;
+};
+OdbcHandOver odbcHandOver(const ConnectionTarget &target, QString *error);
+// odbcHandOver's connectString(); empty, with a German text in *error, when a value cannot be
+// written so that the driver reads it back as typed.
 QString odbcConnectString(const ConnectionTarget &target, QString *error);
 // Without a login from the environment and without knowledge of DSNs.
 ConnectionTarget translateConnectionString(const QString &connectionString,

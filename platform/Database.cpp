@@ -2,14 +2,18 @@
 
 #include "platform/ConnectionFailure.h"
 #include "platform/Conversions.h"
+#include "platform/TdsPrelogin.h"
 #include "platform/SqlCursors.h"
 
 #include <QAtomicInteger>
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlField>
+
+#include <mutex>
 
 namespace qvl {
 
@@ -33,6 +37,64 @@ QString shortened(const QString &statement)
     return oneLine.size() > 200 ? oneLine.left(200) + u" …"_qs : oneLine;
 }
 
+// SQL Server's 229: the login lacks a right on a table. Told with the table, the right and
+// the login, as the administrator grants it; empty for any other failure.
+QString permissionDenied(const ConnectionTarget *t, const QSqlError &error)
+{
+    static const QRegularExpression denied(u"The (\\w+) permission was denied on the object '([^']*)'"_qs,
+                                           QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = denied.match(error.text());
+    if (!m.hasMatch())
+        return {};
+    const QString right = m.captured(1).toUpper();
+    const QString what = right == u"SELECT"_qs   ? u"lesen"_qs
+                         : right == u"INSERT"_qs ? u"ergänzen"_qs
+                         : right == u"UPDATE"_qs ? u"ändern"_qs
+                         : right == u"DELETE"_qs ? u"löschen"_qs
+                                                 : u"verwenden"_qs;
+    const QString login = !t                    ? u"die Anmeldung dieser Verbindung"_qs
+                          : t->userName.isEmpty() ? u"Ihre Windows-Anmeldung"_qs
+                                                  : u"die Anmeldung „"_qs + t->userName + u'“';
+    return u"Der SQL Server hat eine Anweisung abgelehnt: "_qs + login + u" darf die Tabelle „"_qs + m.captured(2)
+           + u"“ nicht "_qs + what + u" (Recht "_qs + right + u"). Bitten Sie den Administrator des SQL Servers, "
+             "dieses Recht zu erteilen (GRANT "_qs + right + u" ON "_qs + m.captured(2) + u" TO …).\nDetails: "_qs
+           + errorText(error);
+}
+
+QString statementFailure(const ConnectionTarget *t, const QString &statement, const QSqlError &error)
+{
+    const QString denied = permissionDenied(t, error);
+    if (!denied.isEmpty())
+        return denied;
+    return u"Die Datenbankabfrage „"_qs + shortened(statement) + u"“ ist fehlgeschlagen:\n"_qs + errorText(error);
+}
+
+// Qt's ODBC driver writes each failure to the log in English as well ("QODBCResult::exec:
+// Unable to execute statement"); the program tells it once, in German, with the driver's
+// text under "Details". Other messages pass on.
+QtMessageHandler previousHandler = nullptr;
+
+void withoutDriverWarnings(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (type == QtWarningMsg && (message.startsWith(u"QODBCResult::"_qs) || message.startsWith(u"QODBCDriver::"_qs)))
+        return;
+    if (previousHandler)
+        previousHandler(type, context, message);
+}
+
+void quietDriverWarnings()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { previousHandler = qInstallMessageHandler(withoutDriverWarnings); });
+}
+
+// The machine of the server as FreeTDS reaches it: "(local)" and "." are this one.
+QString machineOf(const ConnectionTarget &t)
+{
+    const QString machine = t.server.section(u'\\', 0, 0).trimmed();
+    return machine == u"."_qs || machine.compare(u"(local)"_qs, Qt::CaseInsensitive) == 0 ? u"127.0.0.1"_qs : machine;
+}
+
 // Names what could not be opened; never the login.
 QString openFailure(const ConnectionTarget &t)
 {
@@ -50,7 +112,8 @@ QString openFailure(const ConnectionTarget &t)
 std::unique_ptr<Database> Database::open(const QString &connectionString, const DbOptions &options)
 {
     std::unique_ptr<Database> db(new Database);
-    db->m_target = translateConnectionString(connectionString, systemConnectionSetup(options.odbcDriver, options.baseDir));
+    db->m_target = translateConnectionString(
+        connectionString, systemConnectionSetup(options.odbcDriver, options.baseDir, options.loginTimeoutSeconds));
     db->m_connectionName = uniqueConnectionName();
 
     const ConnectionTarget &t = db->m_target;
@@ -61,16 +124,22 @@ std::unique_ptr<Database> Database::open(const QString &connectionString, const 
     if (!QSqlDatabase::isDriverAvailable(t.qtDriver))
         throw DbError(where + u"\nDer Datenbanktreiber "_qs + t.qtDriver + u" ist nicht installiert."_qs);
 
+    if (!t.error.isEmpty())
+        throw DbError(where + u'\n' + t.error);
     QString connectError;
-    const QString connectString = odbcConnectString(t, &connectError);
-    if (connectString.isEmpty())
+    const OdbcHandOver handOver = odbcHandOver(t, &connectError);
+    if (handOver.databaseName.isEmpty())
         throw DbError(where + u'\n' + connectError);
     for (const QString &note : t.notes)
         qInfo("%s", qUtf8Printable(note));
 
+    if (t.qtDriver == u"QODBC"_qs)
+        quietDriverWarnings();
     QSqlDatabase handle = QSqlDatabase::addDatabase(t.qtDriver, db->m_connectionName);
-    // The login is inside the string: Qt would append it after the last ";" itself.
-    handle.setDatabaseName(connectString);
+    // Qt appends the login after the string as it stands: it comes quoted already.
+    handle.setDatabaseName(handOver.databaseName);
+    handle.setUserName(handOver.userName);
+    handle.setPassword(handOver.password);
     const int timeout = t.loginTimeoutSeconds > 0 ? t.loginTimeoutSeconds : options.loginTimeoutSeconds;
     if (t.qtDriver == u"QODBC"_qs)
         handle.setConnectOptions(u"SQL_ATTR_LOGIN_TIMEOUT="_qs + QString::number(timeout));
@@ -78,9 +147,15 @@ std::unique_ptr<Database> Database::open(const QString &connectionString, const 
         handle.setConnectOptions(u"QSQLITE_OPEN_READONLY"_qs);
     if (!handle.open()) {
         const QSqlError error = handle.lastError();
-        throw DbError(t.qtDriver == u"QODBC"_qs
-                          ? connectionFailureMessage(t, where, errorText(error), error.nativeErrorCode(), timeout)
-                          : where + u'\n' + errorText(error));
+        if (t.qtDriver != u"QODBC"_qs)
+            throw DbError(where + u'\n' + errorText(error));
+        ConnectionFault fault = classifyConnectionFault(t, errorText(error), error.nativeErrorCode());
+        // FreeTDS says the same when the server offers no encryption and when the TLS
+        // handshake with one that does fails: the server's own answer tells them apart.
+        if (fault == ConnectionFault::NoEncryption
+            && serverOffersEncryption(machineOf(t), t.port, std::min(timeout, 5) * 1000).value_or(false))
+            fault = ConnectionFault::TlsFailed;
+        throw DbError(connectionFailureMessage(t, where, errorText(error), fault, timeout));
     }
     if (t.qtDriver == u"QSQLITE"_qs && options.readOnly) {
         // A journal an interrupted writer left must be rolled back before the file can be
@@ -129,16 +204,14 @@ QSqlQuery Database::prepare(const QString &statement) const
     QSqlQuery query(handle());
     query.setForwardOnly(true);
     if (!query.prepare(statement))
-        throw DbError(u"Die Datenbankabfrage „"_qs + shortened(statement) + u"“ ist fehlgeschlagen:\n"_qs
-                      + errorText(query.lastError()));
+        throw DbError(statementFailure(&m_target, statement, query.lastError()));
     return query;
 }
 
 void Database::exec(QSqlQuery &query)
 {
     if (!query.exec())
-        throw DbError(u"Die Datenbankabfrage „"_qs + shortened(query.lastQuery()) + u"“ ist fehlgeschlagen:\n"_qs
-                      + errorText(query.lastError()));
+        throw DbError(statementFailure(nullptr, query.lastQuery(), query.lastError()));
 }
 
 QSqlQuery Database::run(const QString &statement, const QVariantList &values) const
@@ -146,7 +219,8 @@ QSqlQuery Database::run(const QString &statement, const QVariantList &values) co
     QSqlQuery query = prepare(statement);
     for (const QVariant &value : values)
         query.addBindValue(value);
-    exec(query);
+    if (!query.exec())
+        throw DbError(statementFailure(&m_target, statement, query.lastError()));
     return query;
 }
 

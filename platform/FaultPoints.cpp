@@ -7,6 +7,8 @@
 #include <QThread>
 
 #include <csignal>
+#include <stdexcept>
+#include <string>
 
 namespace qvl {
 
@@ -29,6 +31,8 @@ void faultPoint(const char *name)
     if (action == "KILL")
         std::raise(SIGKILL);
 #endif
+    if (action == "THROW")
+        throw std::logic_error(std::string("Testausnahme am Punkt ") + name);
     if (action == "TERM")
         std::raise(SIGTERM);
     else if (action == "INT")

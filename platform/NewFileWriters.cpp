@@ -2,6 +2,8 @@
 
 #include "platform/AnsiTextFile.h"
 #include "platform/ChunkQueue.h"
+#include "platform/FaultPoints.h"
+#include "platform/InternalError.h"
 #include "platform/RunOutputs.h"
 #include "platform/TemporaryFiles.h"
 
@@ -37,6 +39,7 @@ struct NewFileWriters::Shared {
     bool handedOver = false;
     int added = 0;
     std::vector<std::thread> threads;
+    ThreadFailure failure; // what ended a writer thread, thrown by finish()
     // Within a run, the folders whose files are synced together when all are written: one
     // sync of the file system instead of two per file.
     std::map<QString, bool> together;
@@ -56,6 +59,7 @@ struct NewFileWriters::Shared {
     void run()
     {
         while (std::optional<Job> job = queue.pop()) {
+            faultPoint("neue-datei");
             CheckedNewFile file(job->path, tag);
             QString name;
             if (file.openForWriting()) {
@@ -103,7 +107,11 @@ struct NewFileWriters::Shared {
 NewFileWriters::NewFileWriters(int threads) : m_shared(std::make_unique<Shared>())
 {
     for (int i = 0; i < std::max(1, threads); ++i)
-        m_shared->threads.emplace_back([s = m_shared.get()] { s->run(); });
+        m_shared->threads.emplace_back([s = m_shared.get()] {
+            s->failure.guard([s] { s->run(); });
+            if (s->failure.failed())
+                s->queue.giveUp();
+        });
 }
 
 NewFileWriters::~NewFileWriters()
@@ -119,6 +127,7 @@ bool NewFileWriters::add(const QString &path, QByteArray bytes)
 NewFileWriters::Result NewFileWriters::finish()
 {
     m_shared->stop();
+    m_shared->failure.rethrow();
     Result result;
     for (const auto &[index, name] : m_shared->names)
         result.names.append(name);

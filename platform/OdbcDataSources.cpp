@@ -42,6 +42,11 @@ QString registeredDataSourceDriver(const QString &dsn)
     return library.isEmpty() ? driver : driver + u' ' + library;
 }
 
+QString registeredDataSourceDatabase(const QString &dsn)
+{
+    return dsn.trimmed().isEmpty() ? QString() : profileString(dsn.trimmed(), u"Database"_qs, u"odbc.ini"_qs);
+}
+
 QString registeredDriverLibrary(const QString &driver)
 {
     return driver.trimmed().isEmpty() ? QString() : profileString(driver.trimmed(), u"Driver"_qs, u"odbcinst.ini"_qs);

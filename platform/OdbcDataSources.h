@@ -11,6 +11,9 @@ namespace qvl {
 // Empty when no such DSN is registered.
 QString registeredDataSourceDriver(const QString &dsn);
 
+// The database a DSN names ("Database" of its section); empty when it names none.
+QString registeredDataSourceDatabase(const QString &dsn);
+
 // The library of a driver registered by name; empty when no such driver is registered.
 QString registeredDriverLibrary(const QString &driver);
 

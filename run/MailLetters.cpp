@@ -2,6 +2,8 @@
 
 #include "einvoice/HybridPdf.h"
 #include "platform/ChunkQueue.h"
+#include "platform/FaultPoints.h"
+#include "platform/InternalError.h"
 #include "print/PdfPageSplit.h"
 #include "print/Report.h"
 
@@ -51,8 +53,10 @@ QString eachLetterPdf(const Report &letters, const QList<int> &rows,
     // The next batch is painted while a thread of its own takes the last one apart.
     BoundedQueue<PaintedLetters> queue(2);
     QString splitError; // written by the thread, read after it ended
-    std::thread splitter([&] {
+    ThreadFailure splitFailure; // anything else that ended it, thrown on after the join
+    const auto takeApart = [&] {
         while (std::optional<PaintedLetters> batch = queue.pop()) {
+            faultPoint("briefe-zerlegen");
             try {
                 // Qt's documents are cut by bytes; anything else goes through qpdf's object model.
                 PdfPageSplit split;
@@ -75,7 +79,24 @@ QString eachLetterPdf(const Report &letters, const QList<int> &rows,
                 return;
             }
         }
+    };
+    std::thread splitter([&] {
+        splitFailure.guard(takeApart);
+        if (splitFailure.failed())
+            queue.giveUp();
     });
+    // The thread is joined however the painting ends: a thread never joined ends the program.
+    struct Joined {
+        BoundedQueue<PaintedLetters> &queue;
+        std::thread &thread;
+        ~Joined()
+        {
+            if (thread.joinable()) {
+                queue.giveUp();
+                thread.join();
+            }
+        }
+    } joined{queue, splitter};
     QString paintError;
     // A letter's pages are painted as the run laid them out: nothing is broken into pages anew.
     const QList<QList<int>> pagesOf = letters.pagesByRow();
@@ -91,12 +112,14 @@ QString eachLetterPdf(const Report &letters, const QList<int> &rows,
             }
             batch.pages.append(own);
         }
+        faultPoint("briefe-malen");
         batch.pdf = pdfaPages(letters, pages, &paintError);
         if (batch.pdf.isEmpty() || !queue.push(std::move(batch)))
             break;
     }
     queue.close();
     splitter.join();
+    splitFailure.rethrow();
     return paintError.isEmpty() ? splitError : paintError;
 }
 

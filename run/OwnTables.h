@@ -10,6 +10,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <stdexcept>
 
 namespace qvl {
 
@@ -20,7 +21,8 @@ QList<OwnTable> ownTables();
 QStringList missingOwnTables(Database &db);
 
 // A server refused to create a table: as a rule a login without the right to.
-struct NoRightToCreate {
+struct NoRightToCreate : std::runtime_error {
+    explicit NoRightToCreate(const QString &why) : std::runtime_error(why.toStdString()), reason(why) {}
     QString reason;
 };
 

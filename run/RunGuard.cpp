@@ -2,6 +2,7 @@
 
 #include "app/FrmDTA.h"
 #include "core/RunError.h"
+#include "platform/InternalError.h"
 #include "run/StartChecks.h"
 
 namespace qvl {
@@ -35,6 +36,13 @@ void runGuarded(FrmDTA &f, RunReport &report, const std::function<void()> &step)
             report.outcome = RunOutcome::Interrupted;
     } catch (const DbError &e) {
         tell(f, u"Der Beitragslauf wurde abgebrochen.\n"_qs + e.message() + bankFileNote(report), MsgIcon::Critical);
+        report.outcome = RunOutcome::Failed;
+    } catch (...) {
+        // Anything else is a fault of the program: the step's objects have cleaned up on the
+        // way here (the transaction rolled back, the hidden files removed) as for any failure.
+        tell(f, u"Der Beitragslauf wurde abgebrochen.\n"_qs + internalErrorText(std::current_exception())
+                    + bankFileNote(report),
+             MsgIcon::Critical);
         report.outcome = RunOutcome::Failed;
     }
 }

@@ -5,6 +5,7 @@
 #include "app/FrmDTA.h"
 #include "platform/Conversions.h"
 #include "platform/DatabaseCheck.h"
+#include "platform/FaultPoints.h"
 #include "run/AmountLimits.h"
 #include "run/FeeCalculation.h"
 #include "run/MemberQuery.h"
@@ -49,6 +50,7 @@ struct SideRequest {
 SideReading readBeside(const SideRequest &r)
 {
     SideReading reading;
+    faultPoint("nebenbei-lesen");
     const std::unique_ptr<Database> db = Database::open(r.connectionString, r.options);
     // On the embedded database a damaged page would hide owners without any error.
     checkEmbeddedDatabase(*db);

@@ -17,13 +17,16 @@
 #include "platform/AnsiTextFile.h"
 #include <QString>
 #include <memory>
+#include <stdexcept>
 
 namespace qvl {
 
 class BackgroundWriter;
 
 // Thrown as soon as the bytes written so far cannot become a valid document.
-struct InvalidSepaFile {
+struct InvalidSepaFile : std::runtime_error {
+    explicit InvalidSepaFile(SepaSchemaError e)
+        : std::runtime_error(e.message.toStdString()), error(std::move(e)) {}
     SepaSchemaError error;
 };
 

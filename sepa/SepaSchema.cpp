@@ -2,6 +2,8 @@
 
 #include "platform/BuiltInSchema.h"
 #include "platform/ChunkQueue.h"
+#include "platform/FaultPoints.h"
+#include "platform/InternalError.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -59,6 +61,7 @@ struct SepaValidator::Run {
     bool transactionEnded = false; // the last event closed a transaction block
     const xmlChar *lastElement = nullptr;
     xmlParserCtxtPtr parser = nullptr;
+    ThreadFailure failure; // what ended the thread otherwise, thrown by finish()
     std::thread thread;
 
     static thread_local Run *current;
@@ -136,6 +139,7 @@ struct SepaValidator::Run {
         parser = xmlCreatePushParserCtxt(sax, user, nullptr, 0, "sepa.xml");
         xmlCtxtUseOptions(parser, XML_PARSE_NONET);
         while (const std::optional<QByteArray> chunk = queue.pop()) {
+            faultPoint("sepa-pruefen");
             if (xmlParseChunk(parser, chunk->constData(), int(chunk->size()), 0) != 0 || error)
                 break;
         }
@@ -159,7 +163,13 @@ thread_local SepaValidator::Run *SepaValidator::Run::current = nullptr;
 SepaValidator::SepaValidator(SepaFormat format) : m_run(std::make_unique<Run>())
 {
     xmlSchemaPtr schema = schemaOf(format); // parsed here, before any thread uses it
-    m_run->thread = std::thread([run = m_run.get(), schema] { run->validate(schema); });
+    m_run->thread = std::thread([run = m_run.get(), schema] {
+        run->failure.guard([run, schema] { run->validate(schema); });
+        if (run->failure.failed()) {
+            run->failed = true;
+            run->queue.giveUp();
+        }
+    });
 }
 
 SepaValidator::~SepaValidator()
@@ -186,6 +196,7 @@ std::optional<SepaSchemaError> SepaValidator::finish()
         m_run->queue.close();
         m_run->thread.join();
     }
+    m_run->failure.rethrow();
     return m_run->error;
 }
 

@@ -6,6 +6,7 @@
 #include "platform/Cp1252.h"
 #include "support/Workspace.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -222,4 +223,43 @@ TEST(SettingsSave, AFailedWriteIsReported)
     EXPECT_FALSE(Form_Unload(*form));
     ASSERT_FALSE(ws.ui.messages.isEmpty());
     EXPECT_TRUE(ws.ui.messages.last().text.startsWith(u"Die Einstellungen konnten nicht gespeichert werden."_qs));
+}
+
+// A settings file saved as UTF-8 by a modern editor (with or without its byte order mark)
+// is read as UTF-8 and written back as UTF-8; Windows-1252 stays what it was.
+TEST(SettingsRoundTrip, AUtf8FileIsReadAndWrittenAsUtf8)
+{
+    for (const QByteArray &bom : {QByteArray(), QByteArray("\xEF\xBB\xBF")}) {
+        SCOPED_TRACE(bom.isEmpty() ? "without BOM" : "with BOM");
+        Workspace ws(3);
+        QStringList lines = demoSettings();
+        lines << u"[Mahnung]"_qs << u"Bitte überweisen Sie an die FBG Süd – danke!"_qs << u"[Ende]"_qs;
+        QFile file(ws.settingsFile());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bom + lines.join(u"\r\n"_qs).toUtf8() + "\r\n");
+        file.close();
+
+        auto form = ws.form();
+        ASSERT_EQ(Form_Load(*form, {}), StartupResult::Ready) << ws.ui.texts().join(u'|').toStdString();
+        EXPECT_EQ(form->aModelle[0][1], u"Bitte überweisen Sie an die FBG Süd – danke!"_qs);
+        ASSERT_TRUE(Form_Unload(*form));
+        const QByteArray saved = ws.settingsBytes();
+        EXPECT_TRUE(saved.startsWith(bom + lines.first().toUtf8()));
+        EXPECT_EQ(saved.startsWith("\xEF\xBB\xBF"), !bom.isEmpty());
+        EXPECT_TRUE(saved.contains("FBG S\xC3\xBC" "d \xE2\x80\x93 danke!")) << saved.toStdString();
+        EXPECT_EQ(detectTextEncoding(saved), bom.isEmpty() ? TextEncoding::Utf8 : TextEncoding::Utf8WithBom);
+    }
+    // Windows-1252 with umlauts is no valid UTF-8, and plain ASCII stays the seed's default.
+    EXPECT_EQ(detectTextEncoding("Ort=W\xfcrzburg\r\n"), TextEncoding::Cp1252);
+    EXPECT_EQ(detectTextEncoding("Ort=Wuerzburg\r\n"), TextEncoding::Cp1252);
+    EXPECT_EQ(detectTextEncoding("Ort=Gr\xC3\xB6\xC3\x9F" "e\r\n"), TextEncoding::Utf8);
+
+    // The suite's INI file too.
+    QTemporaryDir dir;
+    QFile ini(dir.filePath(u"quarvel.Ini"_qs));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[Datenbank]\r\nSQLServer=SRV\\S\xC3\x9C" "D\r\nDatabaseName=Forst S\xC3\xBC" "d\r\n");
+    ini.close();
+    EXPECT_EQ(ReadFile(ini.fileName(), u"DatabaseName"_qs), u"Forst Süd"_qs);
+    EXPECT_EQ(ReadFile(ini.fileName(), u"SQLServer"_qs), u"SRV\\SÜD"_qs);
 }

@@ -1,3 +1,4 @@
+#include "gui/GuiApplication.h"
 #include "gui/GuiFixture.h"
 #include "gui/ReportPreview.h"
 #include "platform/RecordSet.h"
@@ -217,4 +218,42 @@ TEST(GuiUserInterface, TheDeleteQuestionNamesTheRunAndNoKeyAloneDeletesIt)
             << asked.toStdString();
         EXPECT_EQ(storedFees(), 2);
     }
+}
+
+namespace {
+
+// A widget whose handler fails the way a fault of the program would.
+class ThrowingObject : public QObject {
+public:
+    bool event(QEvent *e) override
+    {
+        if (e->type() == QEvent::User)
+            throw std::out_of_range("Zeile 12 fehlt");
+        return QObject::event(e);
+    }
+};
+
+} // namespace
+
+// An exception that reaches the event loop is told as "Interner Fehler" and the program goes
+// on; work behind the busy window hands its exception to the window's thread.
+TEST(InternalError, NeitherTheEventLoopNorAWaitingThreadEndsTheProgram)
+{
+    QStringList told;
+    GuiApplication::setInternalErrorHandler([&told](const QString &text) { told.append(text); });
+    ThrowingObject object;
+    QEvent event(QEvent::User);
+    QCoreApplication::sendEvent(&object, &event);
+    QCoreApplication::postEvent(&object, new QEvent(QEvent::User));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(told, QStringList(2, u"Interner Fehler: Zeile 12 fehlt"_qs));
+    GuiApplication::setInternalErrorHandler({});
+
+    GuiUserInterface ui;
+    EXPECT_THROW(ui.waitCancellable(u"Die Verbindung wird hergestellt …"_qs,
+                                    [] { throw std::runtime_error("Treiber abgestürzt"); }),
+                 std::runtime_error);
+    bool ran = false;
+    EXPECT_TRUE(ui.waitCancellable(u"…"_qs, [&ran] { ran = true; }));
+    EXPECT_TRUE(ran);
 }

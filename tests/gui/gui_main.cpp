@@ -1,3 +1,4 @@
+#include "gui/GuiApplication.h"
 #include "platform/Translation.h"
 
 #include <QApplication>
@@ -23,7 +24,8 @@ int main(int argc, char **argv)
         file.close();
         qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(screen));
     }
-    QApplication app(argc, argv);
+    // The program's own application: what reaches its event loop is told, not fatal.
+    qvl::GuiApplication app(argc, argv);
     // What the program keeps per user (window placement, preview zoom) goes to a test
     // folder of this process, not into the user's own settings.
     QStandardPaths::setTestModeEnabled(true);

@@ -34,6 +34,12 @@ TEST(MailAddress, FieldsOfTheSuiteGiveEveryAddressOrNone)
         {u"anna@-wald.de", {}},
         {u"Anna Huber <anna@example.org>", {}}, // a display name is no address
         {u"anna@example.org; kaputt", {}},      // one bad address: the owner gets paper
+        // A control character anywhere would reach a header line or the RCPT command.
+        {u"anna\n@example.org", {}},
+        {u"anna@example.org\nBcc: x@y.de", {}},
+        {u"anna@exam\rple.org", {}},
+        {u"anna\u2028@example.org", {}},
+        {u"anna@example.org\t", {u"anna@example.org"_qs}}, // blanks around an address go
     };
     for (const Case &c : cases)
         EXPECT_EQ(mailAddresses(QString::fromUtf16(c.field)), c.addresses) << QString::fromUtf16(c.field).toStdString();

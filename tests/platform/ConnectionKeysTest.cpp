@@ -67,8 +67,8 @@ TEST(ConnectionKeys, PortTimeoutEncryptionAndDriverBecomeTheDriversKeys)
          1433, 0, true, true},
         {u"DRIVER={SQL Server};SERVER=srv", u"FreeTDS",
          u"DRIVER={FreeTDS};SERVER=srv,1433;ClientCharset=UTF-8;TDS_Version=7.4", 1433, 0, false, true},
-        // Another driver that is not installed stays: its failure names it.
-        {u"Driver={Oracle};Server=srv", u"FreeTDS", u"Driver={Oracle};Server=srv", 1433, 0, false, false},
+        // Another driver that is not installed stays (its failure names it), with a note.
+        {u"Driver={Oracle};Server=srv", u"FreeTDS", u"Driver={Oracle};Server=srv", 1433, 0, false, true},
         {u"DSN=Kasse;Encrypt=yes;Connect Timeout=4", u"FreeTDS", u"Kasse;Encryption=require;ClientCharset=UTF-8", 0, 4,
          true, false},
     };
@@ -81,7 +81,8 @@ TEST(ConnectionKeys, PortTimeoutEncryptionAndDriverBecomeTheDriversKeys)
         EXPECT_EQ(t.encrypted, c.encrypted);
         EXPECT_EQ(!t.notes.isEmpty(), c.noted);
         if (c.noted) {
-            EXPECT_TRUE(t.notes.first().contains(u"verwendet wird „FreeTDS“"_qs));
+            EXPECT_TRUE(t.notes.first().contains(u"verwendet wird „FreeTDS“"_qs)
+                        || t.notes.first().contains(u"erhält die Verbindungsangaben unverändert"_qs));
         }
     }
 }
@@ -109,11 +110,21 @@ TEST(ConnectionKeys, TheLoginIsWrittenIntoTheStringAsTheDriverReadsIt)
         // A DSN by its name: Qt writes "DSN=" itself, unless the string then names a server,
         // here inside the password.
         {u"DSN=Kasse;UID=kasse;PWD=geheim", u"FreeTDS", nullptr, nullptr,
-         u"Kasse;ClientCharset=UTF-8;UID=kasse;PWD=geheim;"},
+         u"DSN=Kasse;ClientCharset=UTF-8;UID=kasse;PWD=geheim;"},
         {u"DSN=Kasse;UID=kasse;PWD={server=1}", u"FreeTDS", nullptr, nullptr,
          u"DSN=Kasse;ClientCharset=UTF-8;UID=kasse;PWD={server=1};"},
-        {u"FileDSN=/etc/kasse.dsn;UID=kasse", u"FreeTDS", nullptr, nullptr, u"/etc/kasse.dsn;UID=kasse;"},
-        {u"FileDSN=/etc/kasse.dsn;Server=srv,1", u"FreeTDS", nullptr, nullptr, u"/etc/kasse.dsn;Server=srv,1;"},
+        {u"FileDSN=/etc/kasse.dsn;UID=kasse", u"FreeTDS", nullptr, nullptr, u"FILEDSN=/etc/kasse.dsn;UID=kasse;"},
+        {u"FileDSN=/etc/kasse.dsn;Server=srv,1", u"FreeTDS", nullptr, nullptr,
+         u"FILEDSN=/etc/kasse.dsn;Server=srv,1;"},
+        // ".dsn" in a login or a database is no file DSN: only the rest of the string is
+        // looked at, and a password naming a server is no server.
+        {u"Server=srv,1;User ID=Wald.DSN;Password=Wald.dsn2026;Database=Forst.dsn", u"FreeTDS", nullptr, nullptr,
+         u"Driver={FreeTDS};Server=srv,1;ClientCharset=UTF-8;TDS_Version=7.4;UID=Wald.DSN;PWD=Wald.dsn2026;"
+         u"Database=Forst.dsn;"},
+        {u"DSN=Kasse;PWD={x.dsn;Server=y}", u"FreeTDS", nullptr, nullptr,
+         u"DSN=Kasse;ClientCharset=UTF-8;PWD={x.dsn;Server=y};"},
+        {u"Driver={SQL Server};Server=srv,1;Database=a.dsn;Trusted_Connection=yes", u"SQL Server", u"sa",
+         u"Wald.dsn", u"Driver={SQL Server};Server=srv,1;UID=sa;PWD=Wald.dsn;Database=a.dsn;"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(QString::fromUtf16(c.given).toStdString() + " / " + QString::fromUtf16(c.odbcDriver).toStdString());
@@ -163,7 +174,9 @@ TEST(ConnectionKeys, AValueTheDriverCannotReadBackIsRefusedWithoutShowingIt)
     } cases[] = {
         {u"Server=srv;User ID=sa;Password='ge};heim'", u"FreeTDS", u"Das Kennwort enthält die Zeichen „};“"},
         {u"Server=srv;User ID='a};b';Password=x", u"FreeTDS", u"Der Benutzername enthält die Zeichen „};“"},
-        {u"Server=srv.dsn.example;User ID=sa", u"SQL Server", u"enthalten „.dsn“"},
+        {u"Server=srv.dsn.example;User ID=sa", u"SQL Server", u"enthalten „.dsn“ (etwa im Namen des Servers)"},
+        {u"Server=srv;Database=Forst.dsn;Integrated Security=SSPI", u"SQL Server",
+         u"Der Name der Datenbank „Forst.dsn“ enthält „.dsn“"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(QString::fromUtf16(c.given).toStdString());
@@ -223,4 +236,74 @@ TEST(ConnectionKeys, EachFailureIsToldByItsCause)
         SCOPED_TRACE(c.what);
         EXPECT_EQ(classifyConnectionFault(c.target, QString::fromUtf16(c.text), QString::fromUtf16(c.codes)), c.fault);
     }
+}
+
+// This machine and named instances as FreeTDS needs them: "(local)" and "." are 127.0.0.1,
+// an instance's port comes from the Browser (asked with the string's time-out), a port
+// after the instance wins. The Windows drivers get the server as written.
+TEST(ConnectionKeys, ThisMachineAndInstancesAreWrittenForFreeTds)
+{
+    QStringList asked;
+    ConnectionSetup setup = setupFor(u"FreeTDS");
+    setup.loginTimeoutSeconds = 30;
+    setup.instancePort = [&asked](const QString &machine, const QString &instance, int timeout) {
+        asked << machine + u'\\' + instance + u'/' + QString::number(timeout);
+        return instance == u"SQLEXPRESS"_qs ? InstancePort{49170, {}} : InstancePort{0, u"nicht gefunden"_qs};
+    };
+    const struct {
+        const char16_t *given, *server;
+        int port;
+        const char16_t *asked;
+    } cases[] = {
+        {u"Data Source=(local)", u"127.0.0.1,1433", 1433, nullptr},
+        {u"Data Source=.;Initial Catalog=FBG", u"127.0.0.1,1433", 1433, nullptr},
+        {u"Data Source=(LOCAL),1500", u"127.0.0.1,1500", 1500, nullptr},
+        {u"Data Source=localhost", u"localhost,1433", 1433, nullptr},
+        {u"Data Source=.\\SQLEXPRESS;Connect Timeout=2", u"127.0.0.1,49170", 49170, u"127.0.0.1\\SQLEXPRESS/2"},
+        {u"Data Source=(local)\\SQLEXPRESS", u"127.0.0.1,49170", 49170, u"127.0.0.1\\SQLEXPRESS/30"},
+        {u"Server=tcp:srv\\SQLEXPRESS", u"srv,49170", 49170, u"srv\\SQLEXPRESS/30"},
+        {u"Server=srv\\SQLEXPRESS,1433", u"srv,1433", 1433, nullptr},
+        {u"Driver={FreeTDS};Server=.\\SQLEXPRESS;UID=a", u"127.0.0.1,49170", 49170, u"127.0.0.1\\SQLEXPRESS/30"},
+        {u"Driver={FreeTDS};Server=srv\\X;Port=1600;UID=a", u"srv\\X", 1600, nullptr},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(QString::fromUtf16(c.given).toStdString());
+        asked.clear();
+        const ConnectionTarget t = translateConnectionString(QString::fromUtf16(c.given) + u";UID=a"_qs, setup);
+        EXPECT_TRUE(t.databaseName.contains(u"Server="_qs + QString::fromUtf16(c.server) + u';'))
+            << t.databaseName.toStdString();
+        EXPECT_EQ(t.port, c.port);
+        EXPECT_EQ(asked, c.asked ? QStringList{QString::fromUtf16(c.asked)} : QStringList());
+        EXPECT_TRUE(t.error.isEmpty()) << t.error.toStdString();
+    }
+    // An instance the Browser does not name stops before the driver is called.
+    EXPECT_EQ(translateConnectionString(u"Server=srv\\FEHLT;UID=a"_qs, setup).error, u"nicht gefunden"_qs);
+    // The Windows drivers read every form themselves.
+    EXPECT_EQ(translateConnectionString(u"Data Source=(local)\\SQLEXPRESS;UID=a"_qs, setupFor(u"SQL Server")).databaseName,
+              u"Driver={SQL Server};Server=(local)\\SQLEXPRESS"_qs);
+}
+
+// FreeTDS is known by the library the driver manager loads for a name, whatever the name.
+TEST(ConnectionKeys, FreeTdsIsKnownByItsLibrary)
+{
+    ConnectionSetup setup = setupFor(u"TDS");
+    setup.driverInstalled = [](const QString &) { return true; };
+    setup.driverLibrary = [](const QString &driver) {
+        return driver == u"TDS"_qs || driver == u"SQL Server"_qs ? u"/usr/lib/x86_64-linux-gnu/odbc/libtdsodbc.so"_qs
+                                                                 : QString();
+    };
+    EXPECT_EQ(translateConnectionString(u"Server=srv;Encrypt=yes;UID=a"_qs, setup).databaseName,
+              u"Driver={TDS};Server=srv,1433;Encryption=require;ClientCharset=UTF-8;TDS_Version=7.4"_qs);
+    const ConnectionTarget named = translateConnectionString(u"Driver={SQL Server};Server=srv;UID=a;PWD={a}}b}"_qs, setup);
+    EXPECT_TRUE(named.freeTds);
+    QString error;
+    EXPECT_EQ(odbcConnectString(named, &error),
+              u"Driver={SQL Server};Server=srv,1433;ClientCharset=UTF-8;TDS_Version=7.4;UID=a;PWD={a}b};"_qs);
+    // Another driver is no FreeTDS, whatever its name: it gets the string as written, with a note.
+    const ConnectionTarget other = translateConnectionString(u"Driver={Oracle};Server=srv;UID=a"_qs, setup);
+    EXPECT_FALSE(other.freeTds);
+    EXPECT_EQ(other.databaseName, u"Driver={Oracle};Server=srv"_qs);
+    ASSERT_EQ(other.notes.size(), 1);
+    EXPECT_TRUE(other.notes.first().contains(u"„Oracle“ ist weder FreeTDS noch ein Treiber von Microsoft"_qs));
+    EXPECT_TRUE(translateConnectionString(u"Driver={TDS};Server=srv;UID=a"_qs, setup).notes.isEmpty());
 }

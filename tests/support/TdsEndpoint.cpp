@@ -16,9 +16,12 @@ TdsEndpoint::TdsEndpoint() : m_process(std::make_unique<QProcess>())
     while (!m_process->canReadLine() && m_process->waitForReadyRead(10000)) {
     }
     const QList<QByteArray> ports = m_process->readLine().trimmed().split(' ');
-    if (ports.size() == 2) {
+    if (ports.size() == 5) {
         m_port = ports[0].toInt();
         m_silent = ports[1].toInt();
+        m_tls = ports[2].toInt();
+        m_browserHost = ports[3] == "-" ? QString() : QString::fromLatin1(ports[3]);
+        m_localBrowser = ports[4] == "1";
     }
 }
 
@@ -38,6 +41,10 @@ QJsonObject TdsEndpoint::nextLogin(int waitMilliseconds)
         if (!m_process->canReadLine())
             continue;
         const QJsonDocument line = QJsonDocument::fromJson(m_process->readLine());
+        if (line.isObject() && line.object().contains(u"browser"_qs)) {
+            m_browserAsked.append(line.object().value(u"browser"_qs).toString());
+            continue;
+        }
         if (line.isObject())
             return line.object();
     }
@@ -48,6 +55,7 @@ void TdsEndpoint::clear()
 {
     m_process->waitForReadyRead(100);
     m_process->readAllStandardOutput();
+    m_browserAsked.clear();
 }
 
 } // namespace qvl::test

@@ -2,8 +2,8 @@
 """A SQL Server stand-in for the tests: it speaks just enough TDS to see what a client
 sends to log in, and answers as a real server would refuse it.
 
-Two listeners on loopback ports chosen by the system, printed as "PORT SILENT_PORT" on the
-first line of standard output:
+Listeners on loopback ports chosen by the system, printed as "PORT SILENT_PORT TLS_PORT
+BROWSER_HOST LOCAL_BROWSER" on the first line of standard output:
   PORT         reads PRELOGIN (noting the client's encryption request; it answers that it
                supports no encryption, so the login that follows arrives in the clear, as
                it does against a server without a certificate) and LOGIN7 (user, password
@@ -14,8 +14,20 @@ first line of standard output:
                  database starting with "Fehlt": error 4060 "Cannot open database" followed
                    by 18456, as SQL Server sends both;
                  user "gast": a login acknowledgement, then an empty answer to every batch;
+                 user "ohnerecht": a login acknowledgement, then error 229 (no SELECT
+                   permission on the table personal) to every batch;
+                 user "abgelaufen": error 18488 (the password must be changed);
+                 user "gesperrt": error 18470 (the login is disabled);
                  anyone else: error 18456 "Login failed".
+               PORT also listens on BROWSER_HOST, a loopback address of its own.
   SILENT_PORT  accepts connections and never answers.
+  TLS_PORT     answers PRELOGIN that it requires encryption, then breaks off the TLS
+               handshake the client starts (as a server whose certificate or TLS version
+               the client refuses).
+  BROWSER_HOST a SQL Server Browser (UDP 1434) on 127.0.0.N: it names PORT for the
+               instances SQLEXPRESS and QUARVEL and stays silent for any other.
+  LOCAL_BROWSER 1 when the same Browser also answers on 127.0.0.1 (its port may be taken by
+               another program), else 0.
 A client that leaves after PRELOGIN (it asked for encryption, which is not offered here,
 or found no Kerberos ticket for Windows authentication) gives a JSON line with its
 encryption request and the user null.
@@ -24,6 +36,7 @@ Standard library only.
 """
 
 import json
+import random
 import socket
 import socketserver
 import struct
@@ -74,9 +87,9 @@ def prelogin_options(payload):
     return options
 
 
-def prelogin_reply():
+def prelogin_reply(encryption=ENCRYPT_NOT_SUP):
     version = bytes([16, 0, 0x10, 0x00, 0, 0])
-    entries = [(0x00, version), (0x01, bytes([ENCRYPT_NOT_SUP])), (0x02, b"\x00"), (0x03, b""), (0x04, b"\x00")]
+    entries = [(0x00, version), (0x01, bytes([encryption])), (0x02, b"\x00"), (0x03, b""), (0x04, b"\x00")]
     offset = 5 * len(entries) + 1
     head, body = b"", b""
     for token, data in entries:
@@ -175,13 +188,16 @@ class Endpoint(socketserver.BaseRequestHandler):
             kind, payload = read_message(sock)
             encryption = None
             if kind == PRELOGIN:
-                encryption = prelogin_options(payload).get(0x01, b"\x02")[0]
+                options = prelogin_options(payload)
+                encryption = options.get(0x01, b"\x02")[0]
                 send_message(sock, REPLY, prelogin_reply())
                 try:
                     kind, payload = read_message(sock)
                 except (EOFError, ConnectionError):
-                    # A client that asked for encryption, or could not sign in to Windows.
-                    emit({"encryption": encryption, "user": None})
+                    # A client that asked for encryption, or could not sign in to Windows;
+                    # not the program asking only whether encryption is offered (no version).
+                    if options.get(0x00) != bytes(6):
+                        emit({"encryption": encryption, "user": None})
                     return
             if kind != LOGIN7:
                 return
@@ -201,16 +217,65 @@ class Endpoint(socketserver.BaseRequestHandler):
                     + error_token(18456, 1, 14, "Login failed for user '%s'." % record["user"])
                 send_message(sock, REPLY, reply + done_token(0x02))
                 return
-            if record["user"] != "gast":
+            refusals = {
+                "abgelaufen": (18488, "Login failed for user '%s'. Reason: The password of the account must be "
+                               "changed." % record["user"]),
+                "gesperrt": (18470, "Login failed for user '%s'. Reason: The account is disabled." % record["user"]),
+            }
+            if record["user"] in refusals:
+                number, text = refusals[record["user"]]
+                send_message(sock, REPLY, error_token(number, 1, 14, text) + done_token(0x02))
+                return
+            if record["user"] not in ("gast", "ohnerecht"):
                 reply = error_token(18456, 1, 14, "Login failed for user '%s'." % record["user"])
                 send_message(sock, REPLY, reply + done_token(0x02))
                 return
             send_message(sock, REPLY, login_ack())
             while True:
                 kind, payload = read_message(sock)
-                send_message(sock, REPLY, done_token(0))
+                if record["user"] == "ohnerecht":
+                    denied = error_token(229, 5, 14, "The SELECT permission was denied on the object 'personal', "
+                                         "database 'FBG', schema 'dbo'.")
+                    send_message(sock, REPLY, denied + done_token(0x02))
+                else:
+                    send_message(sock, REPLY, done_token(0))
         except (EOFError, ConnectionError, struct.error):
             return
+
+
+class Tls(socketserver.BaseRequestHandler):
+    """Requires encryption, then answers the client's TLS hello with a handshake failure."""
+    def handle(self):
+        sock = self.request
+        try:
+            kind, payload = read_message(sock)
+            if kind != PRELOGIN:
+                return
+            encryption = prelogin_options(payload).get(0x01, b"\x02")[0]
+            send_message(sock, REPLY, prelogin_reply(0x03))  # ENCRYPT_REQ
+            kind, payload = read_message(sock)  # the ClientHello, inside PRELOGIN packets
+            emit({"tls_hello": payload[:1] == b"\x16", "encryption": encryption, "user": None})
+            # TLS alert: fatal, handshake_failure.
+            send_message(sock, PRELOGIN, b"\x15\x03\x03\x00\x02\x02\x28")
+        except (EOFError, ConnectionError, struct.error):
+            return
+
+
+class Browser(socketserver.BaseRequestHandler):
+    """SSRP's unicast instance request (0x04, the name, NUL): the instance's TCP port."""
+    port = 0
+
+    def handle(self):
+        data, sock = self.request
+        if len(data) < 2 or data[0] != 0x04:
+            return
+        instance = data[1:].split(b"\x00")[0].decode("latin-1")
+        emit({"browser": instance})
+        if instance.upper() not in ("SQLEXPRESS", "QUARVEL"):
+            return
+        answer = ("ServerName;TDSTEST;InstanceName;%s;IsClustered;No;Version;16.0.1000.6;tcp;%d;;"
+                  % (instance.upper(), Browser.port)).encode("latin-1")
+        sock.sendto(b"\x05" + struct.pack("<H", len(answer)) + answer, self.client_address)
 
 
 class Silent(socketserver.BaseRequestHandler):
@@ -227,12 +292,46 @@ class Server(socketserver.ThreadingTCPServer):
     allow_reuse_address = True
 
 
+class UdpServer(socketserver.ThreadingUDPServer):
+    daemon_threads = True
+
+
+def browser_on(host):
+    try:
+        return UdpServer((host, 1434), Browser)
+    except OSError:
+        return None
+
+
 def main():
     endpoint = Server(("127.0.0.1", 0), Endpoint)
     silent = Server(("127.0.0.1", 0), Silent)
-    for server in (endpoint, silent):
+    tls = Server(("127.0.0.1", 0), Tls)
+    port = endpoint.server_address[1]
+    Browser.port = port
+    servers = [endpoint, silent, tls]
+    # A loopback address of its own for the Browser and the endpoint, so that tests running
+    # at the same time never share port 1434.
+    browser, host = None, ""
+    for _ in range(50):
+        candidate = "127.0.%d.%d" % (random.randint(1, 254), random.randint(2, 254))
+        try:
+            other = Server((candidate, port), Endpoint)
+        except OSError:
+            continue
+        browser = browser_on(candidate)
+        if browser:
+            servers += [other, browser]
+            host = candidate
+            break
+        other.server_close()
+    local = browser_on("127.0.0.1")
+    if local:
+        servers.append(local)
+    for server in servers:
         threading.Thread(target=server.serve_forever, daemon=True).start()
-    emit_line = "%d %d\n" % (endpoint.server_address[1], silent.server_address[1])
+    emit_line = "%d %d %d %s %d\n" % (port, silent.server_address[1], tls.server_address[1], host or "-",
+                                       1 if local else 0)
     with print_lock:
         sys.stdout.write(emit_line)
         sys.stdout.flush()
