@@ -67,6 +67,12 @@ QString withTotalColumn(QString header)
     const QString total = QStringLiteral(" Gesamt");
     if (header.size() < 87 + total.size())
         header += spaces(87 + total.size() - header.size());
+    // A long figure before it is not written over: the column moves to the right.
+    qsizetype end = header.size();
+    while (end > 0 && header.at(end - 1) == u' ')
+        --end;
+    if (end > 87)
+        return header.left(end) + total + header.mid(end + total.size());
     header.replace(87, total.size(), total);
     return header;
 }
@@ -161,14 +167,16 @@ QString feeText(const FeeLineSettings &s, const Buchung &b, int k)
                              : price(b.Flachenbertrag[k] != 0 || b.Ha[k] > 0 ? b.Flachenbertrag[k] : b.Weitere[k]);
     const bool tiers = twoTiers(b, k);
     QString p2 = tiers ? price(b.Weitere[k]) : QString();
-    const bool belowThreshold = k > 0 && !(b.Ha[k] <= b.HaBerechnet[k] || b.Weitere[k] <= 0);
+    // Fee 1 of the form's modes has no threshold; every other line is the owner's own.
+    const bool own = k > 0 || !(s.fixedByClass || s.scale);
+    const bool belowThreshold = own && !(b.Ha[k] <= b.HaBerechnet[k] || b.Weitere[k] <= 0);
     // Below the threshold the price of further hectares still shows, in the column the
     // two-tier case uses for it.
     if (belowThreshold)
         p2 = price(b.Weitere[k]);
     QString text = labelColumn(label) + right(price(b.Fixbeitrag[k]), 9) + mc + right(p1, 14) + right(p2, 18)
                    + right(amount, 11) + u' ' + s.waehrung;
-    if (k == 0)
+    if (!own)
         return text + area(b.HaBerechnet[0]);
     // The owner's area as billed; above the threshold the hectares billed at the further
     // price, or those left uninsured (beyond the threshold as billed).

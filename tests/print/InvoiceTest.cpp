@@ -110,7 +110,9 @@ TEST(Invoices, OneLetterPerOwnerWithAddressFeesSumAndVat)
             feeLines << line;
     ASSERT_EQ(feeLines.size(), 2) << p.toStdString();
     EXPECT_EQ(feeLines[0].indexOf(u"20,00 EUR"_qs), feeLines[1].indexOf(u"10,00 EUR"_qs));
-    EXPECT_TRUE(p.contains(QRegularExpression(u"\\(Fläche 3,0000 ha\\) +\\+19% MwSt"_qs)));
+    // No threshold and no further price: the hectares are billed by the base amount alone.
+    EXPECT_TRUE(p.contains(QRegularExpression(u"\\(Fläche 3,0000 ha\\)\\s+\\(nicht vers. 3,0000 ha\\) +\\+19% MwSt"_qs)))
+        << p.toStdString();
 
     EXPECT_TRUE(p.contains(QRegularExpression(u"Zwischensumme: +30,00 EUR"_qs)));
     EXPECT_TRUE(p.contains(QRegularExpression(u"19% MwSt 3,8€ auf 20,00€ *\n"_qs))) << p.toStdString();
