@@ -133,7 +133,7 @@ TEST(ListLayout, TheSlipShowsALongCreditorNameAndAHugeSumWhole)
     auto form = ws.form();
     demo::hardestLetter(*form, true);
     ASSERT_EQ(form->txtFirmenName.Text.size(), 79);
-    const Report slip = PrintBegleitzettel(*form, 120, 119999999998.8);
+    const Report slip = PrintBegleitzettel(*form, 120, 11999999999880);
     ASSERT_EQ(slip.pageCount(), 1);
     expectCleanPages(slip);
     const std::vector<ReportItem> items = slip.pageItems(0);
