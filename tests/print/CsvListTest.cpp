@@ -180,6 +180,7 @@ TEST(CsvList, TheRunMarksTheRecordsTheBankFileLeavesOut)
     run[3].IBAN = u"DE00370400440532013000"_qs; // wrong check digits: the bank would reject it
     run[4].IBAN = u"DE8937040044053201300"_qs;  // a digit short
     withCents(run);
+    form->strExportPfad = ws.root() + u'/';
     form->LaoderRe[0].Value = true;
     const std::vector<QString> reasons = csvListParams(*form, run).notInBankFile;
     ASSERT_EQ(reasons.size(), 5u);
