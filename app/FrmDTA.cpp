@@ -161,15 +161,19 @@ bool FrmDTA::LeaveCheckedBox(TextBox &box, BoxRule rule)
             return refuse(noNumber);
         if (*rate > 100)
             return refuse(u"Der Mehrwertsteuersatz muss zwischen 0 und 100 liegen."_qs);
+        // A rate is billed to the cent as typed: more decimals than a rate has would be
+        // computed on a rounded figure the letter does not show.
+        if (typedDecimals(text) > 2)
+            return refuse(u"Der Mehrwertsteuersatz hat höchstens zwei Nachkommastellen (zum Beispiel 5,5)."_qs);
         box.Text = text;
         return true;
     }
     case BoxRule::BusinessYear: {
-        const std::optional<int> year = typedYear(text);
+        QString why;
+        const std::optional<QString> year = typedBusinessYear(text, lWirtschaftsjahrBeginn, &why);
         if (!year)
-            return refuse(u"Das Wirtschaftsjahr muss eine Jahreszahl mit vier Ziffern sein (zum Beispiel "_qs
-                          + QString::number(clock().today().year()) + u")."_qs);
-        box.Text = QString::number(*year);
+            return refuse(why);
+        box.Text = *year;
         return true;
     }
     case BoxRule::Date: {

@@ -117,6 +117,42 @@ std::optional<int> typedYear(const QString &text)
     return year;
 }
 
+std::optional<QString> typedBusinessYear(const QString &text, int startMonth, QString *why)
+{
+    if (const std::optional<int> year = typedYear(text))
+        return QString::number(*year);
+    static const QRegularExpression twoYears(u"^\\s*(\\d{4})\\s*/\\s*(\\d{2}|\\d{4})\\s*$"_qs);
+    const QRegularExpressionMatch m = twoYears.match(text);
+    const bool spansTwo = startMonth >= 2 && startMonth <= 12;
+    if (m.hasMatch() && !spansTwo) {
+        *why = u"Ein Wirtschaftsjahr, das im Januar beginnt, ist ein Kalenderjahr: bitte geben Sie es als Jahreszahl "
+               "mit vier Ziffern ein (zum Beispiel "_qs + m.captured(1) + u"). „2026/2027“ gilt nur für ein "
+               "Wirtschaftsjahr, das später im Jahr beginnt (Einstellung WirtschaftsjahrBeginn)."_qs;
+        return std::nullopt;
+    }
+    if (m.hasMatch()) {
+        const int first = m.captured(1).toInt();
+        const QString second = m.captured(2);
+        const int next = second.size() == 2 ? (first + 1) / 100 * 100 + second.toInt() : second.toInt();
+        if (typedYear(m.captured(1)) && next == first + 1)
+            return QString::number(first) + u'/' + QString::number(next);
+        *why = u"Ein Wirtschaftsjahr über zwei Kalenderjahre nennt zwei aufeinanderfolgende Jahre (zum Beispiel "
+               "2026/2027 oder 2026/27)."_qs;
+        return std::nullopt;
+    }
+    *why = spansTwo ? u"Das Wirtschaftsjahr muss eine Jahreszahl mit vier Ziffern sein oder die beiden Jahre nennen, "
+                      "über die es reicht (zum Beispiel 2026/2027)."_qs
+                    : u"Das Wirtschaftsjahr muss eine Jahreszahl mit vier Ziffern sein."_qs;
+    return std::nullopt;
+}
+
+int typedDecimals(const QString &text)
+{
+    const QString trimmed = text.trimmed();
+    const qsizetype comma = trimmed.indexOf(u',');
+    return comma < 0 ? 0 : int(trimmed.size() - comma - 1);
+}
+
 std::optional<qint64> invoiceNumber(const QString &text)
 {
     const QString digits = text.trimmed();

@@ -33,8 +33,8 @@ enum class BoxRule {
     Formatted,      // the calculation basis: a number, formatted with its decimals
     InvoiceNumber,  // "Rechnungs Nr.": see invoiceNumber
     MinimumFee,     // "Mind. Beitrag": empty (no minimum) or an amount
-    VatRate,        // "MwSt.": empty (none) or a rate from 0 to 100
-    BusinessYear,   // "Wirtschaftsjahr": four digits
+    VatRate,        // "MwSt.": empty (none) or a rate from 0 to 100, at most two decimals
+    BusinessYear,   // "Wirtschaftsjahr": see typedBusinessYear
     Date            // "Fälligkeitsdatum", "Rechnungsdatum": empty or a date
 };
 
@@ -52,6 +52,14 @@ std::optional<double> typedAmount(const QString &text);
 
 // A business year: four digits from 1900 to 2999, blanks around allowed.
 std::optional<int> typedYear(const QString &text);
+
+// The business year box: a year ("2026"), or where the business year does not begin in
+// January (startMonth 2 to 12) the two calendar years it spans ("2026/2027", "2026/27"),
+// written as "2026/2027". Otherwise std::nullopt and *why says what the box takes.
+std::optional<QString> typedBusinessYear(const QString &text, int startMonth, QString *why);
+
+// The decimals typed after the comma of an amount ("5,5" has one, "7" none).
+int typedDecimals(const QString &text);
 
 // The largest invoice number: every output's invoice number column holds nine digits.
 inline constexpr qint64 kMaxInvoiceNumber = 999999999;

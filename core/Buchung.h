@@ -74,7 +74,6 @@ struct Buchung {
     SlotArray<double> Mindestbeitrag{};
     SlotArray<double> Steuer{};
     SlotArray<double> Betrag{};
-    double Summe = 0; // whole cents once the fees are computed (= SummeCent)
     // The amounts every document names, fixed by the fee calculation in whole cents; the
     // writers take them and never recompute them from the euro amounts above.
     SlotArray<qint64> BetragCent{};  // fee k as its line prints it (net, or gross with VAT included)

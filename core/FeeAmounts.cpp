@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 namespace qvl::fees {
 
@@ -33,10 +34,16 @@ QString euros(qint64 cents)
     return formatNumber(centsToEuros(cents), QStringLiteral("###,##0.00"));
 }
 
-// The shares of a rate's VAT per fee: each fee's own VAT, the last fee of the rate taking
-// what is left, so that the shares add up to the rate's VAT.
-void shareVat(const SettleInputs &in, Buchung &b, const std::vector<int> &fees, const MwstSatz &rate)
+// The shares of a rate's VAT per fee: each fee's own VAT, the largest fee of the rate taking
+// what is left, so that the shares add up to the rate's VAT. The rounding cent then never
+// lands on a small fee whose own VAT would show it plainly (0,01 € of VAT on 0,01 €).
+void shareVat(const SettleInputs &in, Buchung &b, std::vector<int> fees, const MwstSatz &rate)
 {
+    auto largest = fees.begin();
+    for (auto it = fees.begin(); it != fees.end(); ++it)
+        if (std::llabs(b.BetragCent[std::size_t(*it)]) >= std::llabs(b.BetragCent[std::size_t(*largest)]))
+            largest = it; // of equal fees the last
+    std::rotate(largest, largest + 1, fees.end());
     qint64 vatLeft = rate.mwstCent;
     qint64 netLeft = rate.nettoCent;
     for (std::size_t i = 0; i < fees.size(); ++i) {
@@ -138,7 +145,6 @@ void settleAmounts(const SettleInputs &in, Buchung &b)
     }
     for (std::size_t r = 0; r < b.MwstSaetze.size(); ++r)
         b.SteuerText[std::size_t(slotsOfRate[r].front())] = vatText(b.MwstSaetze[r], in.netto);
-    b.Summe = double(b.SummeCent);
 }
 
 } // namespace qvl::fees

@@ -40,7 +40,7 @@ GrossSplit splitGross(qint64 grossCents, double ratePercent);
 
 // After the fee calculation put the ticked fees into Betrag (rounded to cents): fills
 // BetragCent, NettoCent, SteuerCent, BruttoCent, MwstSaetze, the three sums, Steuer,
-// SteuerText (one text per rate, at the rate's first fee) and Summe. A fee carries VAT when
+// SteuerText (one text per rate, at the rate's first fee). A fee carries VAT when
 // its rate box holds a number and the fee is not 0,00.
 void settleAmounts(const SettleInputs &in, Buchung &b);
 

@@ -89,7 +89,8 @@ void addLines(const EInvoiceRun &run, const Buchung &b, EInvoiceData &d)
     for (int k : run.feeSlots) {
         const auto slot = std::size_t(k);
         const bool rated = run.rates[slot].has_value();
-        if (rated && b.BetragCent[slot] == 0)
+        // A fee that is not due ("KEIN BEITRAG FÄLLIG" on the letter) is no line of the invoice.
+        if (b.BetragCent[slot] == 0)
             continue;
         EInvoiceLine line;
         line.name = run.feeNames[slot].trimmed().isEmpty() ? u"Beitrag "_qs + QString::number(k + 1)

@@ -29,7 +29,7 @@ struct FibuSettings {
     std::optional<QDate> invoiceDate;
     QString bookingText;          // the remittance text (txtVerwendungszweck)
     QString businessYear;         // as typed (txtWirtschaftsjahr)
-    QString firstVatRate;         // fee 1's VAT rate as typed: IBM-FIBU's tax code
+    SlotArray<QString> vatRates;  // per fee slot the VAT rate as typed: IBM-FIBU's tax codes
     QString bankAccount;          // the association's bank account in accounting (txtBankKonto)
     // Per fee slot the revenue account (fee 1 the MBT account, fee 2 the WBV account, then
     // liability, storm and fee 5) and the fee's name.

@@ -15,8 +15,8 @@ namespace qvl::fibu {
 
 namespace {
 
-// The revenue accounts of fees 1 to 4; fee 5 is not exported.
-constexpr const char16_t *kSlotAccounts[] = {u"801000", u"805000", u"805010", u"805020"};
+// The revenue accounts of fees 1 to 5, the last going on in the series of the others.
+constexpr const char16_t *kSlotAccounts[] = {u"801000", u"805000", u"805010", u"805020", u"805030"};
 
 // A text field: quoted, with its commas, quotes and line breaks made blanks.
 QString quoted(const QString &value)
@@ -38,7 +38,7 @@ struct Run {
     bool directDebit = false;
     QString date;          // dd.mm.yyyy
     QString bookingText;   // "Beitragsrechnung " & year
-    QString vatCode;       // field 9 of the slot lines
+    SlotArray<QString> vatCodes; // field 9 of each fee's lines: "M" and its rate, or nothing
     QString bankAccount;
     qint64 firstNumber = 0;
 };
@@ -112,10 +112,12 @@ QStringList ExportIBM(const FibuSettings &f, const Buchungen &records, QStringLi
     run.directDebit = f.directDebit;
     run.date = formatDate(today, u"dd.mm.yyyy"_qs);
     run.bookingText = u"Beitragsrechnung "_qs + f.businessYear;
-    const QString rate = f.firstVatRate.trimmed();
-    // A rate is a number ("5,5" keeps its decimal comma, as the amounts do); anything else is cleaned.
-    if (!rate.isEmpty())
-        run.vatCode = u"\"M"_qs + (isNumeric(rate) ? rate : field(rate, u",\"")) + u'"';
+    for (int k = 0; k < kFeeSlots; ++k) {
+        const QString rate = f.vatRates[std::size_t(k)].trimmed();
+        // A rate is a number ("5,5" keeps its decimal comma, as the amounts do); anything else is cleaned.
+        if (!rate.isEmpty())
+            run.vatCodes[std::size_t(k)] = u"\"M"_qs + (isNumeric(rate) ? rate : field(rate, u",\"")) + u'"';
+    }
     run.bankAccount = f.bankAccount;
     const QString feeStem = run.directDebit ? u"BEITLA"_qs : u"BEITRE"_qs;
     run.firstNumber = firstInvoiceNumber(f, fileName(feeStem, today, 1));
@@ -142,11 +144,12 @@ QStringList ExportIBM(const FibuSettings &f, const Buchungen &records, QStringLi
             QList<Line> lines{{QString::number(b.Nummer), {}, totalText(b), {}, run.bookingText, paymentCode, {}, {}}};
             const QString key = ownerKey(b.Nummer);
             const QString cost = map->value(key);
-            for (int k = 0; k < 4; ++k)
-                if (b.BetragCent[std::size_t(k)] > 0)
-                    lines.append({{}, QString::fromUtf16(kSlotAccounts[k]),
-                                  formatNumber(centsToEuros(b.BetragCent[std::size_t(k)]), u"##0.00"_qs),
-                                  run.vatCode, f.feeNames[std::size_t(k)], {}, key, cost});
+            // Each fee gross, with its own rate's tax code, as the owner's line books the
+            // total: the lines of an owner balance, VAT on top or included.
+            for (int k = 0; k < kFeeSlots; ++k)
+                if (const qint64 gross = b.BruttoCent[std::size_t(k)]; gross != 0)
+                    lines.append({{}, QString::fromUtf16(kSlotAccounts[k]), formatNumber(centsToEuros(gross), u"##0.00"_qs),
+                                  run.vatCodes[std::size_t(k)], f.feeNames[std::size_t(k)], {}, key, cost});
             return lines;
         }, &feeFile);
         written.append(feeFile);

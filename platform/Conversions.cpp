@@ -207,6 +207,18 @@ qint64 toCents(double euros)
     return std::llround(roundHalfAwayFromZero(clamped, 2) * 100);
 }
 
+QString formatCents(qint64 cents, bool grouping)
+{
+    const bool negative = cents < 0;
+    const quint64 magnitude = negative ? quint64(0) - quint64(cents) : quint64(cents);
+    QString whole = QString::number(magnitude / 100);
+    if (grouping)
+        for (qsizetype at = whole.size() - 3; at > 0; at -= 3)
+            whole.insert(at, u'.');
+    const QString fraction = QString::number(magnitude % 100).rightJustified(2, u'0');
+    return (negative ? u"-"_qs : QString()) + whole + u',' + fraction;
+}
+
 bool isZero(double value)
 {
     return std::abs(value) < 1e-9;

@@ -26,6 +26,10 @@ qint64 toCents(double euros);
 // Cents as euros, exactly as their decimal text shows them.
 inline double centsToEuros(qint64 cents) { return double(cents) / 100.0; }
 
+// Whole cents as German money text, exactly at any size: "1.234,56" with grouping,
+// "1234,56" without; "-0,41" for a negative amount.
+QString formatCents(qint64 cents, bool grouping = true);
+
 // True when the amount is zero for every practical purpose (binary noise below 1e-9 is zero).
 bool isZero(double value);
 

@@ -24,6 +24,6 @@ struct SlipParams {
 
 // The slip, to be shown. Throws RunError ("Fehler beim Schreiben der Exportdatei." and
 // the reason) when a value does not fit its column of 200 characters.
-Report PrintBegleitzettel(const SlipParams &params, qint64 numberOfTransactions, double controlSum);
+Report PrintBegleitzettel(const SlipParams &params, qint64 numberOfTransactions, qint64 controlSumCent);
 
 } // namespace qvl

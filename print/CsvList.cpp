@@ -37,12 +37,11 @@ RecordSet bookingTable()
 
 // Why the bank file leaves a booking out; empty when it carries it (and always in an
 // invoice run, which debits nothing).
-QString leftOutReason(const CsvListParams &p, std::size_t i, const Buchung &b)
+QString bankFileHint(const CsvListParams &p, std::size_t i)
 {
-    if (!p.directDebit || i >= p.notInBankFile.size() || !p.notInBankFile[i])
+    if (!p.directDebit || i >= p.notInBankFile.size() || p.notInBankFile[i].isEmpty())
         return {};
-    return u"nicht in der SEPA-Datei: "_qs
-           + (b.IBAN.trimmed().isEmpty() ? u"keine IBAN"_qs : u"IBAN „"_qs + b.IBAN + u"“ ungültig"_qs);
+    return u"nicht in der SEPA-Datei: "_qs + p.notInBankFile[i];
 }
 
 // The direct-debit run's two sums under the list's total; an invoice run shows the total alone.
@@ -91,7 +90,7 @@ CsvList WriteCSVList(const CsvListParams &p, const Buchungen &aBuchungen)
             rs.set(u"Konto"_qs, b.IBAN);
             rs.set(u"Text"_qs, b.Verwendungszweck);
             const double amount = centsToEuros(b.SummeCent);
-            const QString leftOut = leftOutReason(p, i, b);
+            const QString leftOut = bankFileHint(p, i);
             rs.set(u"Betrag"_qs, amount);
             rs.set(u"Hinweis"_qs, leftOut);
             rs.set(u"BetragEingezogen"_qs, directDebit && leftOut.isEmpty() ? amount : 0.0);

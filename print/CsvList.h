@@ -17,7 +17,9 @@ class Clock;
 struct CsvListParams {
     QString firstInvoiceNumber;     // "Rechnungs Nr." as typed: the first record's number
     bool directDebit = false;
-    std::vector<bool> notInBankFile; // per record: the bank file leaves it out (no IBAN it can carry)
+    // Per record: why the bank file leaves it out (sepa/BookingSelection's leftOutReason),
+    // empty when it carries it.
+    std::vector<QString> notInBankFile;
     ReportDesign *design = nullptr;  // the booking list's design; its sums are shown or hidden
     QString exportDir;               // where "Dtaus0.csv" goes, ending with a separator
     QString programDir;              // where the export error log is

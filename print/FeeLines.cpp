@@ -2,6 +2,8 @@
 
 #include "platform/Conversions.h"
 
+#include <cmath>
+
 namespace qvl {
 
 namespace {
@@ -34,6 +36,14 @@ QString money(double value)
     return formatNumber(value, kMoney);
 }
 
+// A price or base amount as the owner's parameters give it: with two decimals, or with four
+// where it has more, so that the line's amount can be rebuilt from it.
+QString price(double value)
+{
+    const double twoPlaces = roundHalfAwayFromZero(value, 2);
+    return formatNumber(value, std::abs(value - twoPlaces) < 1e-9 ? kMoney : QStringLiteral("###,##0.0000"));
+}
+
 QString cents(qint64 value)
 {
     return formatNumber(centsToEuros(value), kMoney);
@@ -57,6 +67,12 @@ QString withTotalColumn(QString header)
     const QString total = QStringLiteral(" Gesamt");
     if (header.size() < 87 + total.size())
         header += spaces(87 + total.size() - header.size());
+    // A long figure before it is not written over: the column moves to the right.
+    qsizetype end = header.size();
+    while (end > 0 && header.at(end - 1) == u' ')
+        --end;
+    if (end > 87)
+        return header.left(end) + total + header.mid(end + total.size());
     header.replace(87, total.size(), total);
     return header;
 }
@@ -66,17 +82,51 @@ bool twoTiers(const Buchung &b, int k)
     return b.HaBerechnet[k] > b.Ha[k] && b.Ha[k] > 0 && b.Weitere[k] > 0;
 }
 
+// The minimum fee the amount was held to. The form's modes compute fee 1 without the
+// owner's minimum: printing it there would name a figure the amount does not follow.
+double appliedMinimum(const FeeLineSettings &s, const Buchung &b, int k)
+{
+    if (k == 0 && (s.formula || s.fixedByClass || s.scale))
+        return 0;
+    return b.Mindestbeitrag[k];
+}
+
+qint64 tenThousandthsOf(double ha)
+{
+    return std::llround(ha * 10000);
+}
+
+// The hectares above the threshold as the fee calculation bills them: the hectares billed
+// (whole ones with the slot's rounding) less the threshold, counted in started whole
+// hectares when the owner's parameters say so.
+double billedAbove(const Buchung &b, int k)
+{
+    const qint64 above = tenThousandthsOf(b.HaBerechnet[k]) - tenThousandthsOf(b.Ha[k]);
+    if (above <= 0)
+        return 0;
+    if (!b.Angefangene[k])
+        return double(above) / 10000;
+    const bool fraction = tenThousandthsOf(b.HaBerechnet[k]) % 10000 != 0;
+    return double(fraction ? (above + 9999) / 10000 : above / 10000);
+}
+
+// The threshold's hectares as billed: started whole hectares are billed whole.
+double billedThreshold(const Buchung &b, int k)
+{
+    return b.Angefangene[k] ? double((tenThousandthsOf(b.Ha[k]) + 9999) / 10000) : b.Ha[k];
+}
+
 QString header(const FeeLineSettings &s, const Buchung &b, int k, const QString &g, const QString &m)
 {
     if (k == 0 && s.formula)
         return withTotalColumn(spaces(25) + spaces(13) + spaces(16) + u" € für "_qs + s.haMindestbetrag + u"ha"_qs
                                + u" restl. "_qs + s.haZuschlag + u"ha"_qs + spaces(52));
     if (k == 0 && s.fixedByClass)
-        return spaces(27) + u"Fixbeitrag nach ha-Staffel für "_qs + generalNumber(b.Hektar) + u"ha"_qs + spaces(22)
+        return spaces(27) + u"Fixbeitrag nach ha-Staffel für "_qs + generalNumber(b.HaBerechnet[0]) + u"ha"_qs + spaces(22)
                + u"Gesamt"_qs;
     if (twoTiers(b, k)) {
-        const double rest = b.Hektar - b.Ha[k];
-        return withTotalColumn(spaces(27) + g + m + u"  €/ha für "_qs + generalNumber(b.Ha[k]) + u"ha"_qs
+        const double rest = billedAbove(b, k);
+        return withTotalColumn(spaces(27) + g + m + u"  €/ha für "_qs + generalNumber(billedThreshold(b, k)) + u"ha"_qs
                                + u" restl. "_qs + (rest > 0 ? generalNumber(rest) : u"0"_qs) + u"ha"_qs + spaces(52));
     }
     return spaces(27) + g + m + u"  Beitrag/ha"_qs + spaces(22) + u"Gesamt"_qs;
@@ -102,7 +152,8 @@ QString area(double ha)
 QString feeText(const FeeLineSettings &s, const Buchung &b, int k)
 {
     const QString &label = s.labels[size_t(k)];
-    const QString mc = b.Mindestbeitrag[k] <= 0 ? spaces(14) : right(money(b.Mindestbeitrag[k]), 14);
+    const double minimum = appliedMinimum(s, b, k);
+    const QString mc = minimum <= 0 ? spaces(14) : right(money(minimum), 14);
     const QString amount = cents(b.BetragCent[k]);
     if (k == 0 && s.formula) {
         const QString zuschlag = moneyText(s.preisZuschlag);
@@ -111,30 +162,39 @@ QString feeText(const FeeLineSettings &s, const Buchung &b, int k)
                + spaces(9 - zuschlag.size()) + right(amount, 8) + u' ' + s.waehrung + area(b.HaBerechnet[0]);
     }
     const bool scale = k == 0 && s.scale;
+    // Without a threshold every hectare is a further one: its price stands first then.
     const QString p1 = scale ? u"Staffelbeitrag"_qs
-                             : money(b.Flachenbertrag[k] != 0 ? b.Flachenbertrag[k] : b.Weitere[k]);
+                             : price(b.Flachenbertrag[k] != 0 || b.Ha[k] > 0 ? b.Flachenbertrag[k] : b.Weitere[k]);
     const bool tiers = twoTiers(b, k);
-    QString p2 = tiers ? money(b.Weitere[k]) : QString();
-    const bool belowThreshold = k > 0 && !(b.Ha[k] <= b.HaBerechnet[k] || b.Weitere[k] <= 0);
+    QString p2 = tiers ? price(b.Weitere[k]) : QString();
+    // Fee 1 of the form's modes has no threshold; every other line is the owner's own.
+    const bool own = k > 0 || !(s.fixedByClass || s.scale);
+    const bool belowThreshold = own && !(b.Ha[k] <= b.HaBerechnet[k] || b.Weitere[k] <= 0);
     // Below the threshold the price of further hectares still shows, in the column the
     // two-tier case uses for it.
     if (belowThreshold)
-        p2 = money(b.Weitere[k]);
-    QString text = labelColumn(label) + right(money(b.Fixbeitrag[k]), 9) + mc + right(p1, 14) + right(p2, 18)
+        p2 = price(b.Weitere[k]);
+    QString text = labelColumn(label) + right(price(b.Fixbeitrag[k]), 9) + mc + right(p1, 14) + right(p2, 18)
                    + right(amount, 11) + u' ' + s.waehrung;
-    if (k == 0)
+    if (!own)
         return text + area(b.HaBerechnet[0]);
-    const double rest = b.Hektar - b.Ha[k];
+    // The owner's area as billed; above the threshold the hectares billed at the further
+    // price, or those left uninsured (beyond the threshold as billed).
+    const double rest = b.HaBerechnet[k] - billedThreshold(b, k);
     if (!belowThreshold) {
-        text += area(b.Ha[k] > 0 ? b.Ha[k] : b.HaBerechnet[k]);
+        text += area(b.HaBerechnet[k]);
+        // Started hectares: an area that reaches the threshold is billed for its whole
+        // hectares, which may be more than the area.
+        const double threshold = billedThreshold(b, k);
+        const qint64 billed = tenThousandthsOf(b.HaBerechnet[k]);
+        if (b.Ha[k] > 0 && !tiers && billed >= tenThousandthsOf(b.Ha[k]) && tenThousandthsOf(threshold) > billed)
+            text += u"\r(berechnet für "_qs + hectares(threshold) + u" ha)"_qs;
         if (rest > 0)
             text += b.Weitere[k] != 0 ? u"\r("_qs + generalNumber(b.Weitere[k]) + u" €/ha für weitere "_qs
-                                            + hectares(rest) + u" ha) "_qs
+                                            + hectares(billedAbove(b, k)) + u" ha) "_qs
                                       : u"\r(nicht vers. "_qs + hectares(rest) + u" ha)"_qs;
     } else {
         text += area(b.HaBerechnet[k]);
-        if (b.Ha[k] > 0 && rest > 0)
-            text += u"\r(nicht vers. "_qs + hectares(rest) + u" ha)"_qs;
     }
     return text;
 }
@@ -159,7 +219,7 @@ FeeLines BuildFeeLines(const FeeLineSettings &s, const Buchung &b, int k)
 {
     const bool kranstede = s.variant == LayoutVariant::Kranstede || s.variant == LayoutVariant::Mosselwang;
     const QString g = kranstede ? u"Grundbeitrag"_qs : u" Fixbeitrag"_qs;
-    const QString m = b.Mindestbeitrag[k] <= 0 ? spaces(16) : u" Mindestbeitrag"_qs;
+    const QString m = appliedMinimum(s, b, k) <= 0 ? spaces(16) : u" Mindestbeitrag"_qs;
     FeeLines lines;
     lines.header = header(s, b, k, g, m);
     lines.detail = b.BetragCent[k] <= 0 ? noFeeText(s, b, k) : feeText(s, b, k);

@@ -287,11 +287,13 @@ Report PrintRechnungen(const InvoiceParams &p, const Buchungen &aBuchungen, cons
             const QString money = u"###,##0.00"_qs;
             rs.set(u"Summe"_qs, formatNumber(centsToEuros(sum), money) + u' ' + s.waehrung);
 
-            // One VAT line per rate, its VAT computed once from the rate's total.
+            // One VAT line per rate, its VAT computed once from the rate's total. Every
+            // layout prints it: the fee notice is the pre-notification and must name the
+            // amount debited, which with VAT on top only the block's "Gesamt" shows.
             QString t;
             const auto &st = b.SteuerText;
             const bool anyVat = std::any_of(st.begin(), st.begin() + 5, [](const QString &x) { return !x.isEmpty(); });
-            if (s.variant != LayoutVariant::Orvelde && sum != 0 && anyVat) {
+            if (anyVat) {
                 if (s.netto) {
                     t = st[0] + CR + st[1] + CR + st[2] + CR + st[3] + CR + st[4];
                     // What is debited or asked for: the figure that matters most.

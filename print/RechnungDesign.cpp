@@ -127,17 +127,13 @@ ReportDesign RechnungDesign()
     total.FontBold = true;
     text(d, QStringLiteral("Text14"), QStringLiteral("FixText"), left, a + 1500, width, 3000, 10);
 
-    // At the foot of every page the association's bank; on a letter's first page the
-    // marker a mailing service splits the print job at.
+    // At the foot of every page the association's bank. Where a letter begins is the
+    // report's own knowledge (Report::pagesOfRow); nothing on the paper marks it.
     d.section(SectionKind::PageFooter).Height = footer;
     auto &bank = d.textBox(SectionKind::PageFooter, QStringLiteral("Text37"), QStringLiteral("Bankverbindung"), left,
                            100, width, 260);
     bank.FontSize = 9;
     bank.Alignment = Qt::AlignHCenter;
-    auto &marker = d.label(SectionKind::PageFooter, QStringLiteral("Bezeichnung1"), QStringLiteral("[[NeuerBrief]]"),
-                           left, 450, 2000, 260);
-    marker.FontSize = 5;
-    marker.On = PrintOn::RowStart;
 
     // The head of a letter's further pages.
     ReportSection &more = d.section(SectionKind::PageHeader);

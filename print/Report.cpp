@@ -158,10 +158,13 @@ QString Report::controlText(const ReportControl &c, int row, int page, int rowPa
     if (column < 0)
         return {};
     if (c.Function == ControlFunction::Sum) {
-        double sum = 0;
+        // Added up in whole cents: a sum of many amounts in binary would drift off the
+        // cent the lines add up to.
+        qint64 cents = 0;
         for (int r = 0; r < d->rows.rowCount(); ++r)
-            sum += d->rows.value(r, column).toDouble();
-        return formatValue(sum, c.DataFormat);
+            cents += toCents(d->rows.value(r, column).toDouble());
+        static const QStringList grouped{u"#.##0,00"_qs, u"#,##0.00"_qs, u"###,##0.00"_qs};
+        return grouped.contains(c.DataFormat) ? formatCents(cents) : formatValue(centsToEuros(cents), c.DataFormat);
     }
     if (row < 0 || row >= d->rows.rowCount())
         return {};

@@ -39,7 +39,7 @@ void CheckBetraege(const FrmDTA &f, const Buchungen &aBuchungen)
             for (const double amount : {b.Betrag[k], b.Steuer[k]})
                 if (const QString problem = amountProblem(amount); !problem.isEmpty())
                     refuse(u"Der Beitrag „"_qs + f.aBeitragsNamen[k] + u"“"_qs, b, problem);
-        if (const QString problem = amountProblem(b.Summe / 100); !problem.isEmpty())
+        if (const QString problem = amountProblem(centsToEuros(b.SummeCent)); !problem.isEmpty())
             refuse(u"Die Summe der Beiträge"_qs, b, problem);
     }
 }

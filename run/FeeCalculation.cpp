@@ -7,6 +7,7 @@
 #include "run/FeeModes.h"
 #include "core/RunError.h"
 
+#include <QLocale>
 #include <QRegularExpression>
 #include <QStringBuilder>
 
@@ -19,12 +20,22 @@ namespace {
 
 using namespace fees;
 
-// The remittance line: the VAT texts win over the form's text.
+// The longest start of `text` that fits `room` characters and ends with a whole word, so
+// that no figure is cut.
+QStringView wholeWords(QStringView text, qsizetype room)
+{
+    if (text.size() <= room)
+        return text;
+    const qsizetype cut = text.left(room + 1).lastIndexOf(u' ');
+    return cut <= 0 ? QStringView() : text.left(cut).trimmed();
+}
+
+// The remittance line: the VAT texts (one blank between two) win over the form's text.
 QString remittanceLine(QStringView text, QStringView vatTexts)
 {
     constexpr qsizetype kRoom = 26;
     constexpr qsizetype kLineLength = 27;
-    const QStringView kept = vatTexts.left(kRoom);
+    const QStringView kept = wholeWords(vatTexts, kRoom);
     const QString joined = text.left(kRoom - kept.size()) % u' ' % kept;
     QString line = QStringView(joined).trimmed().toString();
     line.resize(kLineLength, u' ');
@@ -68,7 +79,7 @@ FeeInputs readInputs(const FrmDTA &form)
 
 // Each fee is rounded once, commercially, to the cents its line prints; whole-euro
 // rounding (formula mode) rounds the fee itself, before any VAT is put on it.
-void computeSlot0(const FeeInputs &in, Buchung &b, double h, bool roundToWhole)
+void computeSlot0(const FeeInputs &in, Buchung &b, double h)
 {
     double amount = 0;
     switch (in.mode) {
@@ -79,13 +90,14 @@ void computeSlot0(const FeeInputs &in, Buchung &b, double h, bool roundToWhole)
         amount = formulaAmount(in, h, b.Beitrittsdatum);
         break;
     case Mode::Scale:
-        amount = scaleAmount(in, b, h, roundToWhole);
+        amount = scaleAmount(in, b, h);
         b.Fixbeitrag[0] = in.scaleBase;
         break;
     case Mode::OwnParameters:
         return;
     }
-    b.HaBerechnet[0] = h;
+    // The hectares billed, as the letter prints them.
+    b.HaBerechnet[0] = in.mode == Mode::Scale ? double(scaleHectares(in, h)) / 10000 : h;
     const bool wholeEuros = in.mode == Mode::Formula && in.komma;
     b.Betrag[0] = roundHalfAwayFromZero(amount, wholeEuros ? 0 : 2);
 }
@@ -100,12 +112,12 @@ void computeOwnSlot(Buchung &b, int k, double h)
 void finishRecord(const FeeInputs &in, Buchung &b)
 {
     settleAmounts(in, b);
-    const auto &t = b.SteuerText;
+    QString texts;
+    for (int k = 0; k < kFeeSlots; ++k)
+        if (const QString &t = b.SteuerText[std::size_t(k)]; !t.isEmpty())
+            texts += (texts.isEmpty() ? QString() : u" "_qs) + t;
     // Owners without VAT texts share one line.
-    if (t[0].isEmpty() && t[1].isEmpty() && t[2].isEmpty() && t[3].isEmpty() && t[4].isEmpty())
-        b.Verwendungszweck = in.plainRemittanceLine;
-    else
-        b.Verwendungszweck = remittanceLine(in.verwendungszweck, QString(t[0] % t[1] % t[2] % t[3] % t[4]));
+    b.Verwendungszweck = texts.isEmpty() ? in.plainRemittanceLine : remittanceLine(in.verwendungszweck, texts);
 }
 
 // The refusal comes before any record is touched, so a refused run leaves them as read.
@@ -142,7 +154,7 @@ ZeroReason zeroReason(const FeeInputs &in, const Buchung &b)
     case Mode::Formula: {
         const QDate &joined = b.Beitrittsdatum;
         const bool lastMonth = in.proRataYear && monthsLeft(*in.proRataYear, joined) == 0;
-        return lastMonth ? ZeroReason::JoinedInDecember : ZeroReason::Formula;
+        return lastMonth ? ZeroReason::JoinedInLastMonth : ZeroReason::Formula;
     }
     case Mode::Scale:
         return ZeroReason::Scale;
@@ -173,15 +185,20 @@ bool proRataByJoiningDate(const FrmDTA &form)
            && businessYearOf(form.txtWirtschaftsjahr.Text, form.lWirtschaftsjahrBeginn);
 }
 
-QString zeroReasonText(ZeroReason reason)
+QString monthName(int month)
+{
+    return QLocale(QLocale::German).monthName(std::clamp(month, 1, 12), QLocale::LongFormat);
+}
+
+QString zeroReasonText(ZeroReason reason, int lastMonth)
 {
     switch (reason) {
     case ZeroReason::ClassAmount:
         return u"Betrag der ha-Staffel ist 0"_qs;
     case ZeroReason::Formula:
         return u"Ergebnis der Formel ist 0"_qs;
-    case ZeroReason::JoinedInDecember:
-        return u"im Dezember eingetreten, anteilige Berechnung"_qs;
+    case ZeroReason::JoinedInLastMonth:
+        return u"im "_qs + monthName(lastMonth) + u" eingetreten, anteilige Berechnung"_qs;
     case ZeroReason::Scale:
         return u"Ergebnis der Staffel ist 0"_qs;
     case ZeroReason::OwnParameters:
@@ -210,7 +227,7 @@ void CalcBeitraege(const FrmDTA &form, Buchungen &aBuchungen, const SlotArray<bo
                 continue;
             const double h = slotHectares(b.Hektar, bRundeBeitrag[k]);
             if (k == 0 && in.mode != Mode::OwnParameters)
-                computeSlot0(in, b, h, bRundeBeitrag[0]);
+                computeSlot0(in, b, h);
             else
                 computeOwnSlot(b, k, h);
         }
@@ -218,9 +235,9 @@ void CalcBeitraege(const FrmDTA &form, Buchungen &aBuchungen, const SlotArray<bo
     }
 
     for (const Buchung &b : aBuchungen)
-        if (isZero(b.Summe))
+        if (b.SummeCent == 0)
             dropped.push_back({b.Id_Personal, b.Nummer, b.Name, b.Vorname, zeroReason(in, b)});
-    std::erase_if(aBuchungen, [](const Buchung &b) { return isZero(b.Summe); });
+    std::erase_if(aBuchungen, [](const Buchung &b) { return b.SummeCent == 0; });
     qint64 number = firstInvoiceNumber(form.txtRechNr.Text);
     // Every output's invoice number column holds nine digits; a longer number would be cut
     // or written in exponent form.

@@ -23,7 +23,7 @@ void CalcBeitraege(const FrmDTA &form, Buchungen &aBuchungen, const SlotArray<bo
 enum class ZeroReason {
     ClassAmount,      // fee 1 by hectare class: the class of his area has the amount 0
     Formula,          // fee 1 by formula: the formula gives 0
-    JoinedInDecember, // fee 1 by formula, pro rata: joined in the last month of the business year
+    JoinedInLastMonth, // fee 1 by formula, pro rata: joined in the last month of the business year
     Scale,            // fee 1 by scale: the scale gives 0
     OwnParameters,    // his own parameters give 0 for every ticked fee
     Cancelled         // fees that add up to 0
@@ -50,7 +50,11 @@ std::optional<int> businessYear(const QString &text);
 // and a business year to count the months in.
 bool proRataByJoiningDate(const FrmDTA &form);
 
-// "Betrag der ha-Staffel ist 0", … for the check before a run.
-QString zeroReasonText(ZeroReason reason);
+// "Betrag der ha-Staffel ist 0", … for the check before a run; `lastMonth` is the last month
+// of the business year (1 to 12), in which a member who joins pays nothing pro rata.
+QString zeroReasonText(ZeroReason reason, int lastMonth = 12);
+
+// The German name of a month (1 to 12): "Juni".
+QString monthName(int month);
 
 } // namespace qvl

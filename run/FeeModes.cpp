@@ -91,26 +91,36 @@ std::optional<int> monthsLeft(const BusinessYear &year, const QDate &joined)
     return (year.end.year() * 12 + year.end.month()) - (joined.year() * 12 + joined.month());
 }
 
-// Adds up the scale steps below H; the step that holds H is charged on H or on the
-// computed hectares. Hectares above the last limit add nothing.
-double scaleAmount(const FeeInputs &in, Buchung &b, double h, bool roundToWhole)
+// Adds up the scale's steps up to the hectares billed: each step passed in full, the step
+// that holds them for the part of it they reach. One figure judges and computes every step
+// — the hectares as the slot's rounding flag left them, rounded up to whole ones when the
+// box says so — so the amount never falls below the base and grows with the area. A limit
+// not above the one before it ends the scale: hectares above the last limit add nothing.
+double scaleAmount(const FeeInputs &in, Buchung &b, double h)
 {
     const auto &s = in.staffel;
-    const double H = roundToWhole ? h : roundHalfEven(h + 0.49999999, 0);
+    const qint64 billed = scaleHectares(in, h);
     double amount = s[21];
+    qint64 lower = 0;
     for (int j = 0; j <= 18; j += 2) {
-        const double lower = j == 0 ? 0 : s[j - 2];
+        const qint64 limit = in.limits[std::size_t(j / 2)];
+        if (limit <= lower)
+            break;
         const double price = s[j + 1];
         b.Weitere[0] = price;
-        if (in.limits[std::size_t(j / 2)] < tenThousandths(H)) {
-            amount += (s[j] - lower) * price;
-            continue;
-        }
-        const double x = in.rundeHaAuf ? H : h;
-        amount += (x - lower) * price;
-        break;
+        const qint64 reached = std::min(billed, limit);
+        amount += double(reached - lower) / 10000 * price;
+        if (billed <= limit)
+            break;
+        lower = limit;
     }
     return amount;
+}
+
+qint64 scaleHectares(const FeeInputs &in, double h)
+{
+    const qint64 area = std::max<qint64>(0, tenThousandths(h));
+    return in.rundeHaAuf ? (area + 9999) / 10000 * 10000 : area;
 }
 
 double ownAmount(const Buchung &b, int k, double h)

@@ -53,7 +53,10 @@ double formulaAmount(const FeeInputs &in, double h, const QDate &joined);
 // it; std::nullopt for one who did not (he pays the whole fee).
 std::optional<int> monthsLeft(const BusinessYear &year, const QDate &joined);
 // Also sets Weitere(0) to the price of the last step reached.
-double scaleAmount(const FeeInputs &in, Buchung &b, double h, bool roundToWhole);
+double scaleAmount(const FeeInputs &in, Buchung &b, double h);
+// The hectares the scale bills, in ten-thousandths: h (as the slot's rounding flag left
+// it), rounded up to whole hectares when "ha aufrunden" is ticked.
+qint64 scaleHectares(const FeeInputs &in, double h);
 
 // Any slot by the owner's own parameters of slot k.
 double ownAmount(const Buchung &b, int k, double h);

@@ -20,7 +20,8 @@ fibu::FibuSettings fibuSettings(const FrmDTA &f)
     s.invoiceDate = invoiceDate(f);
     s.bookingText = f.txtVerwendungszweck.Text;
     s.businessYear = f.txtWirtschaftsjahr.Text;
-    s.firstVatRate = f.txtMwst[0].Text;
+    for (int k = 0; k < kFeeSlots; ++k)
+        s.vatRates[std::size_t(k)] = f.txtMwst[std::size_t(k)].Text;
     s.bankAccount = f.txtBankKonto.Text;
     s.feeAccounts = {f.txtMBTKonto.Text, f.txtWBVKonto.Text, f.txtHaftpflichtkonto.Text, f.txtSturmkonto.Text,
                      f.txtKonto5.Text, {}};

@@ -15,7 +15,7 @@ CsvListParams csvListParams(FrmDTA &f, const Buchungen &aBuchungen)
         const SepaFormat format = sepaFormatFromText(f.cmbSEPAFormat.Text());
         p.notInBankFile.reserve(aBuchungen.size());
         for (const Buchung &b : aBuchungen)
-            p.notInBankFile.push_back(checkBooking(format, b).iban == BookingCheck::Iban::Unwritable);
+            p.notInBankFile.push_back(leftOutReason(format, b));
     }
     p.design = &designs(f).Beitrag;
     p.exportDir = f.strExportPfad;
@@ -43,9 +43,9 @@ SlipParams slipParams(const FrmDTA &f)
     return p;
 }
 
-Report PrintBegleitzettel(const FrmDTA &f, qint64 numberOfTransactions, double controlSum)
+Report PrintBegleitzettel(const FrmDTA &f, qint64 numberOfTransactions, qint64 controlSumCent)
 {
-    return PrintBegleitzettel(slipParams(f), numberOfTransactions, controlSum);
+    return PrintBegleitzettel(slipParams(f), numberOfTransactions, controlSumCent);
 }
 
 } // namespace qvl

@@ -10,12 +10,12 @@ namespace qvl {
 
 class FrmDTA;
 
-// The list's values; in a direct-debit run each record is marked when the bank file leaves
-// it out, by the SEPA writer's own rule in the form's bank format.
+// The list's values; in a direct-debit run each record is marked with the reason the bank
+// file leaves it out, by the SEPA writer's own rule in the form's bank format.
 CsvListParams csvListParams(FrmDTA &form, const Buchungen &aBuchungen);
 CsvList WriteCSVList(FrmDTA &form, const Buchungen &aBuchungen);
 
 SlipParams slipParams(const FrmDTA &form);
-Report PrintBegleitzettel(const FrmDTA &form, qint64 numberOfTransactions, double controlSum);
+Report PrintBegleitzettel(const FrmDTA &form, qint64 numberOfTransactions, qint64 controlSumCent);
 
 } // namespace qvl

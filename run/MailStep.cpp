@@ -85,7 +85,7 @@ struct MailWriting {
     {
         const Buchung &b = aBuchungen[size_t(row)];
         const MailPlaceholders values{ownerName(b), b.RechNr,
-                                      formatNumber(b.Summe / 100, u"###,##0.00"_qs) + u' ' + f.strWaehrung,
+                                      formatCents(b.SummeCent) + u' ' + f.strWaehrung,
                                       dueDate, senderName};
         OutgoingMail m;
         m.messageId = newMessageId(sender, now);

@@ -49,7 +49,7 @@ void csvListStep(FrmDTA &f, const Buchungen &aBuchungen, RunReport &report, Made
 
 void MakeSlip(FrmDTA &f, const SepaExport &sepa, MadeReports &made)
 {
-    makeStep(f, made, [&] { return PrintBegleitzettel(f, sepa.numberOfTransactions, sepa.controlSum); });
+    makeStep(f, made, [&] { return PrintBegleitzettel(f, sepa.numberOfTransactions, sepa.controlSumCent); });
 }
 
 std::optional<Report> MakeListsAndLetters(FrmDTA &f, const Buchungen &aBuchungen, bool directDebit,

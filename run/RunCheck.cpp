@@ -87,6 +87,11 @@ QString euroText(double euros)
     return formatNumber(euros, u"###,##0.00"_qs) + u" €"_qs;
 }
 
+QString euroCentsText(qint64 cents)
+{
+    return formatCents(cents) + u" €"_qs;
+}
+
 QString countText(qsizetype n)
 {
     return QLocale(QLocale::German).toString(qlonglong(n));
@@ -140,12 +145,16 @@ QStringList figuresLines(const RunCheck &check)
     if (!f.selection.isEmpty())
         lines << f.selection;
     lines << u"Waldbesitzer gelesen: "_qs + countText(f.read);
-    lines << u"Abgerechnet: "_qs + countText(f.billed) + u" Waldbesitzer, zusammen "_qs + euroText(f.total);
+    // With VAT on top the fees are net and the total is what is debited or asked for.
+    const QString gross = f.withVat ? u" (mit MwSt)"_qs : QString();
+    const QString feeKind = !f.withVat ? QString() : f.vatOnTop ? u" (netto)"_qs : u" (mit MwSt)"_qs;
+    lines << u"Abgerechnet: "_qs + countText(f.billed) + u" Waldbesitzer, zusammen "_qs + euroCentsText(f.totalCent) + gross;
     for (const FeeTotal &fee : f.fees)
-        lines << u"  "_qs + fee.name + u": "_qs + countText(fee.owners) + u" Waldbesitzer, "_qs + euroText(fee.amount);
+        lines << u"  "_qs + fee.name + u": "_qs + countText(fee.owners) + u" Waldbesitzer, "_qs + euroCentsText(fee.amountCent)
+                     + feeKind;
     if (f.directDebit) {
         lines << u"Lastschriften in der SEPA-Datei: "_qs + countText(f.debits) + u", Kontrollsumme "_qs
-                     + euroText(f.debitSum);
+                     + euroCentsText(f.debitSumCent) + gross;
         lines << u"Nicht in der SEPA-Datei: "_qs + countText(f.leftOut) + u" Waldbesitzer"_qs;
     }
     lines << u"Nicht abgerechnet (Beitrag 0): "_qs + countText(f.dropped) + u" Waldbesitzer"_qs;

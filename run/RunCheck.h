@@ -66,7 +66,7 @@ struct CheckItem {
 struct FeeTotal {
     QString name;   // the fee's name
     int owners = 0; // owners with this fee other than 0
-    double amount = 0; // euros
+    qint64 amountCent = 0; // as the letters print it: net with VAT on top, gross with VAT included
 };
 
 // What the run will bill, before anything is written.
@@ -80,10 +80,12 @@ struct RunFigures {
     QString selection; // the owner selection the run is restricted to; empty: all owners
     int read = 0;      // owners the member query read
     int billed = 0;    // owners the fee calculation kept
-    double total = 0;  // their totals, euros
+    qint64 totalCent = 0; // their totals, as debited or asked for (with VAT)
     QList<FeeTotal> fees;
+    bool withVat = false;  // some fee carries VAT: the texts say which totals hold it
+    bool vatOnTop = false; // the fees are net, their VAT comes on top
     qint64 debits = 0;  // direct debit: the debits the bank file will carry
-    double debitSum = 0; // their control sum, euros
+    qint64 debitSumCent = 0; // their control sum
     int leftOut = 0;    // billed but not in the bank file
     int dropped = 0;    // not billed: their fee is 0
 };
@@ -126,6 +128,8 @@ QString runCheckText(const RunCheck &check);
 
 // German amounts and counts: "1.234,50 €", "2.628".
 QString euroText(double euros);
+// Whole cents as "1.234,56 €", exact at any size.
+QString euroCentsText(qint64 cents);
 QString countText(qsizetype n);
 // A change in percent with its sign, one decimal ("+12,5 %"); a change beyond `threshold`
 // that one decimal would show as the threshold itself (or below) gets as many more

@@ -11,6 +11,7 @@
 #include "platform/Database.h"
 #include "select/OwnerSelection.h"
 #include "sepa/BookingSelection.h"
+#include "core/BusinessYear.h"
 #include "core/DueDateRules.h"
 
 #include <QHash>
@@ -256,7 +257,7 @@ RunCheck buildRunCheck(const FrmDTA &f, const Buchungen &records, const RunCheck
         const BookingSelection selection =
             selectBookings(sepaFormatFromText(f.cmbSEPAFormat.Text()), records, &bankChecks);
         fig.debits = qint64(selection.written.size());
-        fig.debitSum = roundHalfEven(selection.controlSum, 2);
+        fig.debitSumCent = selection.controlSumCent;
         fig.leftOut = int(selection.leftOut.size());
         if (selection.written.empty())
             check.add({CheckKind::NoWritableIban,
@@ -270,16 +271,17 @@ RunCheck buildRunCheck(const FrmDTA &f, const Buchungen &records, const RunCheck
     const QString noJoiningDate =
         u"Ohne Eintrittsdatum bei anteiliger Berechnung: gerechnet, als wären sie heute eingetreten"_qs;
     std::array<FeeTotal, kFeeSlots> fees;
-    double cents = 0;
+    qint64 cents = 0;
     for (std::size_t i = 0; i < records.size(); ++i) {
         const Buchung &b = records[i];
-        cents += b.Summe;
+        cents += b.SummeCent;
+        fig.withVat = fig.withVat || b.MwstSummeCent != 0;
         for (int k = 0; k < kFeeSlots; ++k) {
             const auto slot = std::size_t(k);
             if (f.chkBeitrag[slot].Value != 1 || b.BetragCent[slot] == 0)
                 continue;
             ++fees[slot].owners;
-            fees[slot].amount += centsToEuros(b.BetragCent[slot]);
+            fees[slot].amountCent += b.BetragCent[slot];
         }
         if (i < bankChecks.size())
             checkBankRules(f, bankChecks[i], b, items);
@@ -293,7 +295,8 @@ RunCheck buildRunCheck(const FrmDTA &f, const Buchungen &records, const RunCheck
         checkCharacters(fig.directDebit, b, items);
     }
     fig.billed = int(records.size());
-    fig.total = cents / 100;
+    fig.totalCent = cents;
+    fig.vatOnTop = f.bBeitraegeNetto;
     for (int k = 0; k < kFeeSlots; ++k)
         if (f.chkBeitrag[std::size_t(k)].Value == 1) {
             fees[std::size_t(k)].name = f.aBeitragsNamen[std::size_t(k)].isEmpty() ? f.chkBeitrag[std::size_t(k)].Caption
@@ -301,12 +304,16 @@ RunCheck buildRunCheck(const FrmDTA &f, const Buchungen &records, const RunCheck
             fig.fees.append(fees[std::size_t(k)]);
         }
 
+    // The business year's last month: pro rata bills nothing to who joins in it.
+    const std::optional<BusinessYear> year = businessYearOf(f.txtWirtschaftsjahr.Text, f.lWirtschaftsjahrBeginn);
+    const int lastMonth = year ? year->end.month() : 12;
     for (const DroppedOwner &d : in.dropped) {
         const CheckOwner who{d.nummer, (d.name.trimmed() + u' ' + d.vorname.trimmed()).trimmed(), {}};
         const bool noDate = proRataByJoiningDate(f) && in.withoutJoiningDate.contains(d.idPersonal);
-        const QString why = noDate && d.reason == ZeroReason::JoinedInDecember
-                                ? u"ohne Eintrittsdatum, bei anteiliger Berechnung als im Dezember eingetreten gerechnet"_qs
-                                : zeroReasonText(d.reason);
+        const QString why = noDate && d.reason == ZeroReason::JoinedInLastMonth
+                                ? u"ohne Eintrittsdatum, bei anteiliger Berechnung als im "_qs + monthName(lastMonth)
+                                      + u" eingetreten gerechnet"_qs
+                                : zeroReasonText(d.reason, lastMonth);
         items.add(CheckKind::ZeroFee, u"Nicht abgerechnet, Beitrag 0: "_qs + why, who);
         if (noDate)
             items.add(CheckKind::NoJoiningDate, noJoiningDate, who);

@@ -314,7 +314,7 @@ void writeSteps(FrmDTA &f, PreparedRun &run, RunReport &report)
     if (directDebit) {
         report.bankFile = sepa.file;
         report.debits = sepa.numberOfTransactions;
-        report.controlSum = sepa.controlSum;
+        report.controlSumCent = sepa.controlSumCent;
         report.leftOut = int(sepa.notCollected.size());
     }
     if (!naming.problems.isEmpty())

@@ -25,9 +25,9 @@ struct RunReport {
     int signal = 0;      // SIGINT or SIGTERM received during the run, else 0
     bool directDebit = false;
     int billed = 0;      // owners billed: those the fee calculation kept
-    double total = 0;    // the sum of their totals, in euros
+    qint64 totalCent = 0; // the sum of their totals, in cents
     qint64 debits = 0;   // the debits in the bank file
-    double controlSum = 0; // the bank file's control sum, in euros
+    qint64 controlSumCent = 0; // the bank file's control sum, in cents
     int leftOut = 0;     // owners billed but left out of the bank file for their bank data
     QString dueDate;     // direct debit: the due date the bank file carries, dd.mm.yyyy
     QString logFile;     // the export error log, when the run added lines to it

@@ -157,10 +157,9 @@ std::optional<PreparedRun> readAndCompute(FrmDTA &f, bool directDebit, const QSt
     }
     if (in.calculationRefused.isEmpty()) {
         report.billed = int(records.size());
-        double cents = 0;
+        report.totalCent = 0;
         for (const Buchung &b : records)
-            cents += b.Summe;
-        report.total = cents / 100;
+            report.totalCent += b.SummeCent;
     }
     ReplaceUmlaute(records);
     stopIfInterrupted();

@@ -9,9 +9,9 @@ namespace qvl {
 
 namespace {
 
-QString euros(double amount)
+QString euros(qint64 cents)
 {
-    return formatNumber(amount, u"#,##0.00"_qs) + u" €"_qs;
+    return formatCents(cents) + u" €"_qs;
 }
 
 } // namespace
@@ -33,9 +33,9 @@ std::optional<RunSummary> summarizeRun(const RunReport &report)
     }
     s.dueDate = report.dueDate;
     s.debits = report.debits;
-    s.controlSum = report.controlSum;
+    s.controlSumCent = report.controlSumCent;
     s.billed = report.billed;
-    s.total = report.total;
+    s.totalCent = report.totalCent;
     s.leftOut = report.leftOut;
     s.eInvoicesRefused = report.eInvoicesRefused;
     s.logFile = report.logFile.isEmpty() ? QString() : QDir::toNativeSeparators(report.logFile);
@@ -60,7 +60,7 @@ QString runSummaryText(const RunSummary &s)
               << u"Ordner: "_qs + s.bankFolder;
         if (!s.dueDate.isEmpty())
             lines << u"Fälligkeit: "_qs + s.dueDate;
-        lines << u"Lastschriften: "_qs + QString::number(s.debits) << u"Kontrollsumme: "_qs + euros(s.controlSum);
+        lines << u"Lastschriften: "_qs + QString::number(s.debits) << u"Kontrollsumme: "_qs + euros(s.controlSumCent);
         if (s.leftOut > 0)
             lines << u"Nicht in der SEPA-Datei: "_qs + QString::number(s.leftOut) + u" Waldbesitzer (die Gründe stehen in der Log-Datei)"_qs;
         else
@@ -69,7 +69,7 @@ QString runSummaryText(const RunSummary &s)
         lines << u"Der Rechnungslauf ist abgeschlossen."_qs
               << QString()
               << u"Rechnungen: "_qs + QString::number(s.billed)
-              << u"Gesamtsumme: "_qs + euros(s.total);
+              << u"Gesamtsumme: "_qs + euros(s.totalCent);
     }
     if (s.eInvoicesRefused > 0)
         lines << u"Ohne E-Rechnung: "_qs + QString::number(s.eInvoicesRefused)

@@ -38,7 +38,6 @@ SepaParams sepaParams(const FrmDTA &f, const QString &exportDir)
     p.creditorBic = f.txtBankleitzahl.Text;
     p.creditorId = f.txtGlaubigerID.Text;
     p.remittance = f.txtVerwendungszweck.Text;
-    p.vatRate = f.txtMwst[0].Text;
     p.accountingRemittance = f.chkVerwendungszweck.Value == 1;
     p.tickedSlots = tickedSlots(f);
     p.programDir = f.context().programDir;

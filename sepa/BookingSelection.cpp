@@ -40,10 +40,8 @@ QString logLabel(const Buchung &b)
 
 double bookingAmount(const Buchung &b)
 {
-    // For whole cents the quotient already is the double nearest to the decimal text.
-    if (b.Summe == std::trunc(b.Summe) && std::fabs(b.Summe) < 1e15)
-        return b.Summe / 100.0;
-    return numberOrZero(generalNumber(b.Summe / 100.0));
+    // For whole cents the quotient is the double nearest to the decimal text.
+    return centsToEuros(b.SummeCent);
 }
 
 QString mandateOf(const Buchung &b)
@@ -87,6 +85,21 @@ BookingCheck checkBooking(SepaFormat format, const Buchung &b)
     return c;
 }
 
+QString leftOutReason(const BookingCheck &c, const Buchung &b)
+{
+    if (c.iban == BookingCheck::Iban::Valid)
+        return {};
+    if (b.IBAN.trimmed().isEmpty())
+        return u"keine IBAN"_qs;
+    const QString problem = c.ibanProblem.trimmed();
+    return problem.isEmpty() ? u"IBAN „"_qs + b.IBAN + u"“ ungültig"_qs : problem;
+}
+
+QString leftOutReason(SepaFormat format, const Buchung &b)
+{
+    return leftOutReason(checkBooking(format, b), b);
+}
+
 BookingSelection selectBookings(SepaFormat format, const Buchungen &aBuchungen, std::vector<BookingCheck> *checks)
 {
     if (checks) {
@@ -106,7 +119,7 @@ BookingSelection selectBookings(SepaFormat format, const Buchungen &aBuchungen, 
             checks->push_back(c);
         // An IBAN that fails its check digits is left out like a missing one: the bank would
         // reject the debit, and the member is asked for a transfer instead.
-        if (c.iban != BookingCheck::Iban::Valid) {
+        if (!leftOutReason(c, b).isEmpty()) {
             const QString problem = logLabel(b) + u' ' + c.ibanProblem;
             logError(problem + (problem.endsWith(u' ') ? u""_qs : u" "_qs)
                      + u"Die Lastschrift wurde nicht in die Datei geschrieben."_qs);
@@ -119,7 +132,7 @@ BookingSelection selectBookings(SepaFormat format, const Buchungen &aBuchungen, 
             logError(logLabel(b) + u" Mandatsreferenz enthält unzulässige Zeichen. "_qs + b.Mandatsnummer);
         (s.written.empty() ? s.firstNumber : s.lastNumber) = QString::number(b.Nummer);
         s.written.push_back(std::uint32_t(i));
-        s.controlSum += roundHalfEven(bookingAmount(b), 2);
+        s.controlSumCent += b.SummeCent;
     }
     return s;
 }

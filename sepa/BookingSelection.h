@@ -35,6 +35,12 @@ BookingCheck checkBooking(SepaFormat format, const Buchung &b);
 // part of it alone, for a quick look at many owners).
 bool debitable(const Buchung &b);
 
+// Why the bank file leaves a booking out ("keine IBAN", or the IBAN's problem as the export
+// error log names it); empty when the file carries it. The one rule of the file's
+// selection and of the lists that tell which owners it debits.
+QString leftOutReason(const BookingCheck &c, const Buchung &b);
+QString leftOutReason(SepaFormat format, const Buchung &b);
+
 // The mandate reference the file carries: the owner's number for a blank one.
 QString mandateOf(const Buchung &b);
 // The BIC the file carries: NOTPROVIDED for none, or for one the schema cannot take.
@@ -48,7 +54,7 @@ QString logLabel(const Buchung &b);
 struct BookingSelection {
     std::vector<std::uint32_t> written; // indexes into the run's records, in order
     QSet<long> leftOut;                 // owners whose debit cannot be written
-    double controlSum = 0;              // before its final rounding
+    qint64 controlSumCent = 0;          // the written bookings' amounts, added up in cents
     int errors = 0;
     QStringList logLines;
     QString firstNumber, lastNumber;

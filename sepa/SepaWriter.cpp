@@ -18,6 +18,7 @@
 
 #include <QHash>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <functional>
@@ -35,16 +36,33 @@ std::function<void(QByteArray &)> &blockFilter()
 // The remittance text's parts that are the same for every booking of the run.
 struct RemittanceParts {
     QString prefix; // the form's remittance text, transliterated
-    QString vat;    // " INKL. 19% MWST " or empty
     QString year;
     bool accountingVariant = false;
 };
 
 RemittanceParts remittanceParts(const SepaParams &p)
 {
-    const QString &rate = p.vatRate;
-    return {ReplaceUmlauteText(p.remittance), rate.isEmpty() ? QString() : u" INKL. "_qs + rate + u"% MWST "_qs,
-            p.businessYear, p.accountingRemittance};
+    return {ReplaceUmlauteText(p.remittance), p.businessYear, p.accountingRemittance};
+}
+
+// " INKL. 19% MWST ", " INKL. 7% UND 19% MWST ": the owner's own rates that carry VAT, from
+// the lowest; nothing for an owner without VAT.
+QString vatRemark(const Buchung &b)
+{
+    std::vector<const MwstSatz *> rates;
+    for (const MwstSatz &rate : b.MwstSaetze)
+        if (rate.satz > 0)
+            rates.push_back(&rate);
+    if (rates.empty())
+        return {};
+    std::stable_sort(rates.begin(), rates.end(), [](const MwstSatz *x, const MwstSatz *y) { return x->satz < y->satz; });
+    QString list;
+    for (std::size_t i = 0; i < rates.size(); ++i) {
+        if (i > 0)
+            list += i + 1 == rates.size() ? u" UND "_qs : u", "_qs;
+        list += rates[i]->text + u'%';
+    }
+    return u" INKL. "_qs + list + u" MWST "_qs;
 }
 
 QString remittanceText(const RemittanceParts &p, const Buchung &b, const QString &mandate)
@@ -53,7 +71,7 @@ QString remittanceText(const RemittanceParts &p, const Buchung &b, const QString
                              ? p.prefix + u" FiBu "_qs + b.FibuKonto + u" RG "_qs + b.RechNr
                              : p.prefix + u" Jahr "_qs + p.year + u' ' + generalNumber(b.Hektar) + u"ha "_qs
                                    + u" MandatNr.: "_qs + mandate;
-    return (base + p.vat).left(140).replace(u'&', u' ');
+    return (base + vatRemark(b)).left(140).replace(u'&', u' ');
 }
 
 QString debtorName(const Buchung &b)
@@ -132,7 +150,7 @@ SepaExport writeSepaFile(const SepaParams &p, const Buchungen &aBuchungen, Datab
     result.numberOfTransactions = qint64(selection.written.size());
     result.dataErrors = selection.errors;
     result.notCollected = selection.leftOut;
-    result.controlSum = roundHalfEven(selection.controlSum, 2);
+    result.controlSumCent = selection.controlSumCent;
     if (selection.written.empty()) {
         writeSepaLog(p, selection.logLines); // the message points to them
         throw RunError(RunError::Kind::Input,
@@ -144,7 +162,7 @@ SepaExport writeSepaFile(const SepaParams &p, const Buchungen &aBuchungen, Datab
     if (selection.errors > 0)
         logLines.append(u"Es sind "_qs + QString::number(selection.errors) + u" Fehler von gesamt "_qs
                    + QString::number(result.numberOfTransactions) + u" Buchungen aufgetreten. Kontrollsumme: EUR "_qs
-                   + generalNumber(selection.controlSum));
+                   + sepaCentsText(selection.controlSumCent).replace(u'.', u','));
 
     result.file = nativePath(p.exportDir + u"MB_"_qs + p.feeText + u'_' + formatDate(now, u"ddmmyyyy"_qs) + u'T'
                              + formatDate(now, u"hhmmss"_qs) + u".xml"_qs);
@@ -158,7 +176,7 @@ SepaExport writeSepaFile(const SepaParams &p, const Buchungen &aBuchungen, Datab
         result.messageId = header.messageId;
         header.created = now;
         header.numberOfTransactions = result.numberOfTransactions;
-        header.controlSum = sepaAmountText(result.controlSum);
+        header.controlSum = sepaCentsText(result.controlSumCent);
         header.creditorName = ReplaceUmlauteText(p.creditorName).left(70);
         header.dueDate = dueDate ? formatDate(*dueDate, u"yyyy-mm-dd"_qs) : QString();
         header.creditorIban = normalisedIban(p.creditorIban);
@@ -176,7 +194,7 @@ SepaExport writeSepaFile(const SepaParams &p, const Buchungen &aBuchungen, Datab
             fees.deleteOwnerFee(b.Id_Personal, p.businessYear, p.feeText);
             SepaTransaction t;
             t.mandateId = mandateOf(b);
-            t.amount = sepaAmountText(bookingAmount(b));
+            t.amount = sepaCentsText(b.SummeCent);
             t.signatureDate = signatureDate;
             t.creditorId = p.creditorId;
             t.debtorBic = bicOf(format, b);

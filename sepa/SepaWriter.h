@@ -29,7 +29,7 @@ class RunOutputs;
 struct SepaExport {
     QString file;                  // the file written
     qint64 numberOfTransactions = 0;
-    double controlSum = 0;         // rounded to 2 decimals
+    qint64 controlSumCent = 0;     // the debits' amounts added up
     int dataErrors = 0;            // lines logged for faulty IBANs, BICs and mandate references
     QSet<long> notCollected;       // owners (Id_Personal) whose debit could not go into the file
     QStringList logLines;          // for the export error log, written once the fees are committed
@@ -51,7 +51,6 @@ struct SepaParams {
     QString creditorBic;
     QString creditorId;
     QString remittance;         // the remittance text, as typed
-    QString vatRate;            // the first fee's VAT rate, as typed; empty: none
     bool accountingRemittance = false; // the remittance names account and invoice number
     fee_slots::SlotMask tickedSlots = 0; // the fees the run collects
     QString programDir;         // where the export error log is

@@ -76,7 +76,7 @@ YearComparison compareWithYear(const QString &lastYear, const QString &typ, cons
     QSet<long> billed;
     billed.reserve(qsizetype(records.size()));
     for (const Buchung &b : records) {
-        const double amount = b.Summe / 100;
+        const double amount = centsToEuros(b.SummeCent);
         billed.insert(b.Id_Personal);
         if (notDebited.contains(b.Id_Personal)) {
             const auto found = last.constFind(b.Id_Personal);

@@ -79,6 +79,44 @@ TEST(InputRules, TheBusinessYearIsFourDigits)
         EXPECT_FALSE(typedYear(QString::fromUtf16(text))) << QString::fromUtf16(text).toStdString();
 }
 
+// A business year that begins after January spans two calendar years and may name both;
+// one that begins in January may not, and the refusal says why.
+TEST(InputRules, AYearThatSpansTwoCalendarYearsNamesBoth)
+{
+    const struct {
+        const char16_t *text;
+        int startMonth;
+        const char16_t *taken; // null: refused
+        const char16_t *why;   // part of the reason
+    } cases[] = {
+        {u"2026", 1, u"2026", nullptr},
+        {u" 2026 ", 7, u"2026", nullptr},
+        {u"2026/2027", 7, u"2026/2027", nullptr},
+        {u"2026 / 27", 7, u"2026/2027", nullptr},
+        {u"2099/00", 10, u"2099/2100", nullptr},
+        {u"2026/2027", 1, nullptr, u"im Januar beginnt"},
+        {u"2026/27", 1, nullptr, u"zum Beispiel 2026"},
+        {u"2026/2028", 7, nullptr, u"aufeinanderfolgende"},
+        {u"1899/1900", 7, nullptr, u"aufeinanderfolgende"},
+        {u"26/27", 7, nullptr, u"2026/2027"},
+        {u"abcd", 1, nullptr, u"vier Ziffern"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(QString::fromUtf16(c.text).toStdString() + " from month " + std::to_string(c.startMonth));
+        QString why;
+        const std::optional<QString> year = typedBusinessYear(QString::fromUtf16(c.text), c.startMonth, &why);
+        if (c.taken) {
+            EXPECT_EQ(year, QString::fromUtf16(c.taken));
+        } else {
+            EXPECT_FALSE(year.has_value());
+            EXPECT_TRUE(why.contains(QString::fromUtf16(c.why))) << why.toStdString();
+        }
+    }
+    EXPECT_EQ(typedDecimals(u"7"_qs), 0);
+    EXPECT_EQ(typedDecimals(u" 5,5 "_qs), 1);
+    EXPECT_EQ(typedDecimals(u"7,12345"_qs), 5);
+}
+
 TEST(InputRules, InvoiceNumberIsAWholeNumberOfAtMostNineDigits)
 {
     const std::pair<const char16_t *, qint64> accepted[] = {

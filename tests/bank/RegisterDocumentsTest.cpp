@@ -78,7 +78,6 @@ TEST(RegisterDocuments, AmountsComeFromTheBookedCents)
         b.IBAN = u"DE02120300000000202051"_qs;
         b.Mandatsnummer = u"M1042"_qs;
         b.SummeCent = c.summeCent;
-        b.Summe = c.summe;
         b.MwstSaetze = c.rates;
         const QSet<long> leftOut = c.leftOut ? QSet<long>{42} : QSet<long>{};
         const QList<RegisteredDocument> docs =

@@ -156,6 +156,12 @@ TEST_F(FeeAmountsCalc, VatPerRateOnceFromTheRatesTotal)
         {"two halves on top", true, {0.50, 0.50, 3.00}, 7, 407, 4},
         {"two halves included", false, {0.50, 0.50, 3.00}, 7, 400, 3},
         {"one fee", true, {12.00, 0, 1.00}, 84, 1384, 84},
+        // 10,14 × 7 % is 0,71, the fees' own VAT 0,70 and 0,00: the larger fee takes the
+        // cent, the small one keeps its own VAT of nothing.
+        {"the rounding cent on the larger fee", true, {10.07, 0.07, 0}, 71, 1085, 71},
+        // 0,53 included is 0,49 + 0,03 VAT: the cent kept apart is the larger fee's, the
+        // small fee keeps its net of 0,01.
+        {"a cent beside a larger fee, included", false, {0.52, 0.01, 0}, 3, 53, 3},
     };
     tick({{0, u"7"}, {1, u"7"}, {2, u""}});
     for (const auto &c : cases) {
@@ -169,11 +175,13 @@ TEST_F(FeeAmountsCalc, VatPerRateOnceFromTheRatesTotal)
         EXPECT_EQ(out.MwstSaetze[0].mwstCent, c.vat);
         EXPECT_EQ(out.MwstSummeCent, c.vat);
         EXPECT_EQ(out.SummeCent, c.due);
-        EXPECT_EQ(out.Summe, double(c.due));
         EXPECT_EQ(out.SteuerCent[0], c.shareFirst);
         EXPECT_EQ(out.SteuerCent[0] + out.SteuerCent[1], c.vat); // the shares add up
         EXPECT_EQ(out.BruttoCent[0] + out.BruttoCent[1] + out.BruttoCent[2], c.due);
         EXPECT_TRUE(out.SteuerText[1].isEmpty()); // one text per rate
+        if (c.fees[1] > 0) {
+            EXPECT_GT(out.NettoCent[1], 0); // never a line of net 0,00
+        }
     }
 }
 

@@ -66,6 +66,9 @@ TEST(EInvoiceData, VatCategoriesAndNetAmountsAddUpToTheOwnersTotal)
         {"mixed", {{0, 25.00, {}}, {1, 10.00, u"19"_qs}}, true, {VatCategory::Exempt, VatCategory::Standard},
          {2500, 1000}, 190, 3690},
         {"a rate of 0 is no VAT", {{0, 25.00, u"0"_qs}}, true, {VatCategory::NotSubject}, {2500}, 0, 2500},
+        // The letter says "KEIN BEITRAG FÄLLIG": no line of 0,00 with an exemption reason.
+        {"a fee not due is no line", {{0, 25.00, {}}, {1, 0, {}}, {2, 10.00, u"19"_qs}}, true,
+         {VatCategory::Exempt, VatCategory::Standard}, {2500, 1000}, 190, 3690},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);

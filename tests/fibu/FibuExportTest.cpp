@@ -11,10 +11,16 @@
 #include "support/BookedAmounts.h"
 #include "support/FileSizeLimit.h"
 #include "fibu/FibuSample.h"
+#include "core/FeeAmounts.h"
+#include "platform/Conversions.h"
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
+
+#include <algorithm>
+#include <map>
 #include <gtest/gtest.h>
 
 using namespace qvl;
@@ -93,7 +99,15 @@ protected:
     QStringList notices;
 };
 
-class IbmExport : public FibuTest {};
+// The sample's VAT of fee 1 comes on top of it: the owner's total holds it.
+class IbmExport : public FibuTest {
+protected:
+    void SetUp() override
+    {
+        FibuTest::SetUp();
+        form.bBeitraegeNetto = true;
+    }
+};
 class DatevExport : public FibuTest {};
 class SyskaExport : public FibuTest {};
 class FibuFailures : public FibuTest {};
@@ -143,11 +157,12 @@ TEST_F(IbmExport, DirectDebitRunWritesFeeAndBankBookings)
     // B's key 471 is mapped only outside the section: an empty cost value, not A's.
     EXPECT_EQ(bytes(u"BEITLA20261206_1.df2"_qs), ansi(kIbmHeader + uR"(
 $AF1BG1,"11",,"1000","06.12.2026","12345678",,"62,60",,,,,,"Beitragsrechnung 2026","Mueller Anna",A,,,,,,,,,,"M",,"EUR"
-$AF1BG1,"11",,"1000","06.12.2026",,"801000","40,00","M19",,,,,"Mitgliedsbeitrag","Mueller Anna",,,,,,,"234","4711",,,"M",,"EUR"
-$AF1BG1,"11",,"1000","06.12.2026",,"805000","10,00","M19",,,,,"Waldbrand   Versicherung ","Mueller Anna",,,,,,,"234","4711",,,"M",,"EUR"
+$AF1BG1,"11",,"1000","06.12.2026",,"801000","47,60","M19",,,,,"Mitgliedsbeitrag","Mueller Anna",,,,,,,"234","4711",,,"M",,"EUR"
+$AF1BG1,"11",,"1000","06.12.2026",,"805000","10,00",,,,,,"Waldbrand   Versicherung ","Mueller Anna",,,,,,,"234","4711",,,"M",,"EUR"
+$AF1BG1,"11",,"1000","06.12.2026",,"805030","5,00",,,,,,"Sonder","Mueller Anna",,,,,,,"234","4711",,,"M",,"EUR"
 $AF1BG1,"11",,"1002","06.12.2026","4711",,"15,00",,,,,,"Beitragsrechnung 2026","Schmidt; Söhne   GbR  Bernd  X",A,,,,,,,,,,"M",,"EUR"
-$AF1BG1,"11",,"1002","06.12.2026",,"805000","2,50","M19",,,,,"Waldbrand   Versicherung ","Schmidt; Söhne   GbR  Bernd  X",,,,,,,"471",,,,"M",,"EUR"
-$AF1BG1,"11",,"1002","06.12.2026",,"805010","12,50","M19",,,,,"Haftpflicht","Schmidt; Söhne   GbR  Bernd  X",,,,,,,"471",,,,"M",,"EUR"
+$AF1BG1,"11",,"1002","06.12.2026",,"805000","2,50",,,,,,"Waldbrand   Versicherung ","Schmidt; Söhne   GbR  Bernd  X",,,,,,,"471",,,,"M",,"EUR"
+$AF1BG1,"11",,"1002","06.12.2026",,"805010","12,50",,,,,,"Haftpflicht","Schmidt; Söhne   GbR  Bernd  X",,,,,,,"471",,,,"M",,"EUR"
 )"_qs));
     EXPECT_EQ(bytes(u"LA20261206_1.df2"_qs), ansi(kIbmHeader + uR"(
 $AF1BG1,"11",,"1000","06.12.2026","1200",,"62,60",,,,,,"Beitragsrechnung 2026","Mueller Anna",A,,,,,,,,,,"M",,"EUR"
@@ -179,12 +194,15 @@ TEST_F(IbmExport, InvoiceRunWritesFeeBookingsOnlyAndASecondExportTheNextNumber)
     form.LaoderRe[0].Value = false;
     form.txtMwst[0].Text.clear();
     records.resize(1);
+    records[0].Steuer[0] = 0; // no VAT: the total is the fees
+    records[0].SummeCent = 5500;
     ASSERT_EQ(exportAs(u" ibm-fibu"_qs), QStringList{u"BEITRE20261206_1.df2"_qs});
     const std::string first = bytes(u"BEITRE20261206_1.df2"_qs);
     EXPECT_EQ(first, ansi(uR"($AF1BA1,"11",,"RE 06.12.2026","06.12.2026","Beitragsrechnung","06.12.2026",,"
-$AF1BG1,"11",,"1000","06.12.2026","12345678",,"62,60",,,,,,"Beitragsrechnung 2026","Mueller Anna",N90,,,,,,,,,,"M",,"EUR"
+$AF1BG1,"11",,"1000","06.12.2026","12345678",,"55,00",,,,,,"Beitragsrechnung 2026","Mueller Anna",N90,,,,,,,,,,"M",,"EUR"
 $AF1BG1,"11",,"1000","06.12.2026",,"801000","40,00",,,,,,"Mitgliedsbeitrag","Mueller Anna",,,,,,,"234","4711",,,"M",,"EUR"
 $AF1BG1,"11",,"1000","06.12.2026",,"805000","10,00",,,,,,"Waldbrand   Versicherung ","Mueller Anna",,,,,,,"234","4711",,,"M",,"EUR"
+$AF1BG1,"11",,"1000","06.12.2026",,"805030","5,00",,,,,,"Sonder","Mueller Anna",,,,,,,"234","4711",,,"M",,"EUR"
 )"_qs));
     EXPECT_EQ(exportAs(u"IBM-FIBU"_qs), QStringList{u"BEITRE20261206_2.df2"_qs});
     EXPECT_EQ(bytes(u"BEITRE20261206_1.df2"_qs), first);
@@ -485,7 +503,7 @@ TEST_F(FibuData, EveryFormatImportsWithoutShiftedFieldsZeroLinesOrSilentGaps)
         {"fee of 0,004", ibm, [](FibuData &t) { t.records[0].Betrag[1] = 0.004; },
          [&](FibuData &t) {
              noZeroAmount(ibmFees, u"\"0,00\""_qs);
-             EXPECT_EQ(t.lines(ibmFees).size(), 1 + 5);
+             EXPECT_EQ(t.lines(ibmFees).size(), 1 + 6); // the owner's line and four fees, fee 5 among them
          }},
         {"fee of 0,004", syska, [](FibuData &t) { t.records[0].Betrag[1] = 0.004; },
          [&](FibuData &t) {
@@ -563,4 +581,78 @@ TEST_F(FibuFailures, AFeeFileThatFailsStillLeavesTheBankBookingsWrittenAndBothAr
         EXPECT_TRUE(e.message().contains(u"LA20261206_1.df2"_qs)) << e.message().toStdString();
     }
     EXPECT_TRUE(written.isEmpty());
+}
+
+// Five fees at three rates, VAT on top and included, through the one settling of the
+// amounts: per owner the fee lines add up to the owner's line, each with its own rate's
+// tax code, and fee 5 is booked like the others.
+TEST_F(IbmExport, EveryOwnersFeeLinesBalanceHisLineWithTheirOwnTaxCodes)
+{
+    const std::array<const char16_t *, 5> rates{u"19", u"7", u"", u"19", u"7"};
+    const char *accounts[] = {"801000", "805000", "805010", "805020", "805030"};
+    for (const bool onTop : {true, false}) {
+        SCOPED_TRACE(onTop ? "VAT on top" : "VAT included");
+        QDir(folder()).removeRecursively();
+        QDir(tmp.path()).mkpath(u"fibu"_qs);
+        form.bBeitraegeNetto = onTop;
+        fees::SettleInputs in;
+        in.netto = onTop;
+        for (std::size_t k = 0; k < 5; ++k) {
+            form.txtMwst[k].Text = QString::fromUtf16(rates[k]);
+            in.ticked[k] = true;
+            if (const auto rate = parseNumber(form.txtMwst[k].Text))
+                in.vat[k] = {true, *rate, form.txtMwst[k].Text};
+        }
+        records.clear();
+        for (int i = 0; i < 40; ++i) {
+            Buchung b = fibuSampleOwner(1000 + i, u"Eigner"_qs, QString::number(i), QString::number(20000 + i),
+                                        {0, 0, 0, 0, 0}, 0);
+            for (std::size_t k = 0; k < 5; ++k)
+                b.Betrag[k] = (i * 7 + int(k) * 13) % 5 == 0 ? 0 : centsToEuros(qint64(i) * 1237 + qint64(k) * 389 + 1);
+            fees::settleAmounts(in, b);
+            records.push_back(b);
+        }
+        form.strFibu = u"IBM-FIBU"_qs;
+        QStringList written;
+        ExportFibu(fibuSettings(form), records, written);
+        ASSERT_FALSE(written.isEmpty());
+        QFile file(written.front());
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        static const QRegularExpression line(
+            uR"re(^\$AF1BG1,"11",,"(\d+)","[^"]*",(?:"([^"]*)")?,(?:"([^"]*)")?,"(-?[0-9]+,[0-9]{2})",("M[^"]*")?,)re"_qs);
+        std::map<qint64, qint64> debit, credit;
+        std::map<qint64, int> feeLines;
+        for (const QString &text : QString::fromLatin1(file.readAll()).split(u"\r\n"_qs, Qt::SkipEmptyParts).mid(1)) {
+            const QRegularExpressionMatch m = line.match(text);
+            ASSERT_TRUE(m.hasMatch()) << text.toStdString();
+            const qint64 invoice = m.captured(1).toLongLong();
+            const qint64 cents = toCents(*parseNumber(m.captured(4)));
+            if (!m.captured(2).isEmpty()) {
+                debit[invoice] += cents;
+                continue;
+            }
+            credit[invoice] += cents;
+            ++feeLines[invoice];
+            const auto slot = std::size_t(std::find(std::begin(accounts), std::end(accounts), m.captured(3).toStdString())
+                                          - std::begin(accounts));
+            ASSERT_LT(slot, 5u) << text.toStdString();
+            const QString rate = QString::fromUtf16(rates[slot]);
+            EXPECT_EQ(m.captured(5), rate.isEmpty() ? QString() : u"\"M"_qs + rate + u'"') << text.toStdString();
+            const Buchung &b = records[std::size_t(invoice - 1000)];
+            EXPECT_EQ(cents, b.BruttoCent[slot]) << text.toStdString();
+        }
+        ASSERT_EQ(debit.size(), records.size());
+        int fives = 0;
+        for (const Buchung &b : records) {
+            const qint64 invoice = 1000 + (&b - records.data());
+            EXPECT_EQ(debit[invoice], b.SummeCent) << invoice;
+            EXPECT_EQ(credit[invoice], b.SummeCent) << invoice;
+            int booked = 0;
+            for (std::size_t k = 0; k < 5; ++k)
+                booked += b.BruttoCent[k] != 0 ? 1 : 0;
+            EXPECT_EQ(feeLines[invoice], booked) << invoice;
+            fives += b.BruttoCent[4] != 0 ? 1 : 0;
+        }
+        EXPECT_GT(fives, 10);
+    }
 }

@@ -22,7 +22,7 @@ inline Buchung fibuSampleOwner(long nummer, const QString &name, const QString &
     b.FibuKonto = konto;
     for (int k = 0; k < 5; ++k)
         b.Betrag[k] = betrag[k];
-    b.Summe = summe;
+    b.SummeCent = summe;
     b.Lastschrift = u"1"_qs;
     b.Unternehmer = u"1"_qs;
     b.BankLaenderKZ = u"DE"_qs;

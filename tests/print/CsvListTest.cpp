@@ -3,6 +3,7 @@
 #include "core/RunError.h"
 #include "print/ReportDesigns.h"
 #include "run/ListReports.h"
+#include "sepa/BookingSelection.h"
 #include "support/PdfText.h"
 #include "support/Workspace.h"
 
@@ -24,7 +25,7 @@ Buchung booking(long nummer, const QString &name, const QString &vorname, double
     b.BIC = u"GENODEF1XYZ"_qs;
     b.IBAN = u"DE02120300000000202051"_qs;
     b.Verwendungszweck = u"Beitrag 2026"_qs.leftJustified(27);
-    b.Summe = cents;
+    b.SummeCent = cents;
     return b;
 }
 
@@ -96,7 +97,7 @@ TEST(Begleitzettel, ShowsCountSumAndSenderAndCutsAValueBeyondItsColumn)
     form->txtBankleitzahl.Text = u"GENODEF1XYZ"_qs;
     form->txtKontonummer.Text = u"DE02120300000000202051"_qs;
     form->strVolume = u"10_15_00"_qs;
-    const Report slip = PrintBegleitzettel(*form, 3, 1234.5);
+    const Report slip = PrintBegleitzettel(*form, 3, 123450);
     const QString pdf = ws.root() + u"/Begleitzettel.pdf"_qs;
     ASSERT_TRUE(slip.writePdf(pdf));
     const QStringList pages = pdfPages(pdf);
@@ -111,7 +112,7 @@ TEST(Begleitzettel, ShowsCountSumAndSenderAndCutsAValueBeyondItsColumn)
 
     // A sender's name beyond its column is cut visibly, never refused.
     form->txtFirmenName.Text = QString(201, u'x');
-    const Report longName = PrintBegleitzettel(*form, 3, 1234.5);
+    const Report longName = PrintBegleitzettel(*form, 3, 123450);
     bool cut = false;
     for (int c = 0; c < longName.rows().columnCount(); ++c)
         cut = cut || longName.rows().value(0, c).toString().endsWith(u"x…"_qs);
@@ -124,15 +125,15 @@ TEST(CsvList, ItsParametersDecideWhatIsMarkedAsNotDebited)
 {
     const struct {
         bool directDebit;
-        std::vector<bool> notInBankFile;
+        std::vector<QString> notInBankFile;
         QStringList hints;       // per row: empty, or the start of the hint
         QList<double> debited;   // BetragEingezogen per row
         QList<double> notDebited;
     } cases[] = {
-        {true, {false, true, false}, {{}, u"nicht in der SEPA-Datei: IBAN „DE00“ ungültig"_qs, {}}, {123.45, 0, 100},
-         {0, 123.4, 0}},
-        {false, {false, true, false}, {{}, {}, {}}, {0, 0, 0}, {0, 0, 0}},
-        {true, {true}, {u"nicht in der SEPA-Datei: keine IBAN"_qs, {}, {}}, {0, 123.4, 100}, {123.45, 0, 0}},
+        {true, {{}, u"IBAN „DE00“ ungültig"_qs, {}}, {{}, u"nicht in der SEPA-Datei: IBAN „DE00“ ungültig"_qs, {}},
+         {123.45, 0, 100}, {0, 123.4, 0}},
+        {false, {{}, u"IBAN „DE00“ ungültig"_qs, {}}, {{}, {}, {}}, {0, 0, 0}, {0, 0, 0}},
+        {true, {u"keine IBAN"_qs}, {u"nicht in der SEPA-Datei: keine IBAN"_qs, {}, {}}, {0, 123.4, 100}, {123.45, 0, 0}},
         {true, {}, {{}, {}, {}}, {123.45, 123.4, 100}, {0, 0, 0}},
     };
     for (const auto &c : cases) {
@@ -165,19 +166,45 @@ TEST(CsvList, ItsParametersDecideWhatIsMarkedAsNotDebited)
     }
 }
 
-// The run marks exactly the records whose IBAN the bank file cannot carry, and only when
-// it debits.
+// The run marks exactly the records the bank file leaves out, with the reason its log
+// gives, and only when it debits: the list's debited sum is the file's control sum.
 TEST(CsvList, TheRunMarksTheRecordsTheBankFileLeavesOut)
 {
     Workspace ws(1);
     auto form = ws.form();
-    Buchungen run{booking(1, u"A"_qs, u"a"_qs, 100), booking(2, u"B"_qs, u"b"_qs, 100),
-                  booking(3, u"C"_qs, u"c"_qs, 100), booking(4, u"D"_qs, u"d"_qs, 100)};
+    Buchungen run{booking(1, u"A"_qs, u"a"_qs, 100), booking(2, u"B"_qs, u"b"_qs, 200),
+                  booking(3, u"C"_qs, u"c"_qs, 400), booking(4, u"D"_qs, u"d"_qs, 800),
+                  booking(5, u"E"_qs, u"e"_qs, 1600)};
     run[1].IBAN.clear();
     run[2].IBAN = u"keine IBAN"_qs;
-    run[3].IBAN = u"DE00370400440532013000"_qs; // wrong check digits: the bank rejects it, the file carries it
+    run[3].IBAN = u"DE00370400440532013000"_qs; // wrong check digits: the bank would reject it
+    run[4].IBAN = u"DE8937040044053201300"_qs;  // a digit short
+    withCents(run);
+    form->strExportPfad = ws.root() + u'/';
     form->LaoderRe[0].Value = true;
-    EXPECT_EQ(csvListParams(*form, run).notInBankFile, (std::vector<bool>{false, true, true, false}));
+    const std::vector<QString> reasons = csvListParams(*form, run).notInBankFile;
+    ASSERT_EQ(reasons.size(), 5u);
+    EXPECT_EQ(reasons[0], QString());
+    EXPECT_EQ(reasons[1], u"keine IBAN"_qs);
+    EXPECT_FALSE(reasons[2].isEmpty());
+    EXPECT_EQ(reasons[3], u"IBAN ist ungültig (Prüfziffer oder Länge). DE00370400440532013000"_qs);
+    EXPECT_EQ(reasons[4], u"IBAN hat nicht die erforderliche Länge. DE8937040044053201300"_qs);
+
+    const BookingSelection selection = selectBookings(sepaFormatFromText(form->cmbSEPAFormat.Text()), run);
+    const CsvList list = WriteCSVList(*form, run);
+    const std::vector<ReportItem> items = list.report.pageItems(list.report.pageCount() - 1);
+    QStringList texts;
+    for (const ReportItem &item : items)
+        if (item.control && item.control->Name == u"Text21"_qs)
+            texts << item.text;
+    ASSERT_EQ(texts.size(), 1);
+    EXPECT_EQ(texts[0], formatCents(selection.controlSumCent));
+    EXPECT_EQ(selection.controlSumCent, run[0].SummeCent);
+    for (int r = 1; r < 5; ++r)
+        EXPECT_TRUE(list.report.rows().text(r, list.report.rows().columnIndex(u"Hinweis"_qs))
+                        .startsWith(u"nicht in der SEPA-Datei: "_qs + reasons[std::size_t(r)]))
+            << r;
+
     form->LaoderRe[0].Value = false;
     EXPECT_TRUE(csvListParams(*form, run).notInBankFile.empty());
 }

@@ -34,7 +34,7 @@ Buchung owner(long nummer, long idPersonal, const QString &lastschrift)
     b.Fixbeitrag = {20, 0, 0, 0, 0, 0};
     b.Flachenbertrag = {0, 3.3333, 0, 0, 0, 0};
     b.Betrag = {20, 10, 0, 0, 0, 0};
-    b.Summe = 3000;
+    b.SummeCent = 3000;
     return b;
 }
 

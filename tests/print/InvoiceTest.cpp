@@ -40,7 +40,7 @@ Buchung owner(long nummer, const QString &lastschrift)
     b.Betrag = {20, 10, 0, 0, 0, 0};
     b.Steuer = {3.8, 0, 0, 0, 0, 0};
     b.SteuerText = {u"19% MwSt 3,8€ auf 20,00€"_qs, {}, {}, {}, {}, {}};
-    b.Summe = 3380;
+    b.SummeCent = 3380;
     return b;
 }
 
@@ -110,7 +110,9 @@ TEST(Invoices, OneLetterPerOwnerWithAddressFeesSumAndVat)
             feeLines << line;
     ASSERT_EQ(feeLines.size(), 2) << p.toStdString();
     EXPECT_EQ(feeLines[0].indexOf(u"20,00 EUR"_qs), feeLines[1].indexOf(u"10,00 EUR"_qs));
-    EXPECT_TRUE(p.contains(QRegularExpression(u"\\(Fläche 3,0000 ha\\) +\\+19% MwSt"_qs)));
+    // No threshold and no further price: the hectares are billed by the base amount alone.
+    EXPECT_TRUE(p.contains(QRegularExpression(u"\\(Fläche 3,0000 ha\\)\\s+\\(nicht vers. 3,0000 ha\\) +\\+19% MwSt"_qs)))
+        << p.toStdString();
 
     EXPECT_TRUE(p.contains(QRegularExpression(u"Zwischensumme: +30,00 EUR"_qs)));
     EXPECT_TRUE(p.contains(QRegularExpression(u"19% MwSt 3,8€ auf 20,00€ *\n"_qs))) << p.toStdString();
@@ -268,5 +270,30 @@ TEST(Invoices, SenderLineKeepsTheTownAndAddressFieldsKeepTheirLines)
         const QStringList address = report.rows().value(0, u"Anrede"_qs).toString().split(u'\r', Qt::SkipEmptyParts);
         EXPECT_TRUE(address.contains(u"Jörg Huber Senior"_qs)) << address.join(u'|').toStdString();
         EXPECT_TRUE(address.contains(u"Waldweg 1 Hinterhaus"_qs)) << address.join(u'|').toStdString();
+    }
+}
+
+// The fee notice is the pre-notification: whatever the customer layout, a letter with VAT on
+// top names the net subtotal, the VAT and the amount debited, on the page as in its row.
+// Nothing meant for the program alone reaches the paper.
+TEST(Invoices, EveryLayoutNamesTheAmountDebitedWithItsVat)
+{
+    for (const char16_t *firma : {u"", u"Orvelde", u"FARNWINKEL", u"Kranstede", u"Mosselwang"}) {
+        SCOPED_TRACE(QString::fromUtf16(firma).toStdString());
+        Invoices inv;
+        FrmDTA &f = *inv.form;
+        f.strFirma = QString::fromUtf16(firma);
+        f.LaoderRe[0].Value = true;
+        f.chkRechnung.Value = 1;
+        const Report report = PrintRechnungen(f, withCents({owner(1, u"1"_qs), owner(2, u"1"_qs)}, f.bBeitraegeNetto));
+        EXPECT_EQ(report.rows().value(0, u"Gesamt"_qs).toString(), u"33,80 EUR"_qs);
+        const QStringList pages = inv.pages(report);
+        ASSERT_EQ(pages.size(), 2);
+        for (const QString &p : pages) {
+            EXPECT_TRUE(p.contains(QRegularExpression(u"Zwischensumme: +30,00 EUR"_qs))) << p.toStdString();
+            EXPECT_TRUE(p.contains(u"19% MwSt 3,8€ auf 20,00€"_qs)) << p.toStdString();
+            EXPECT_TRUE(p.contains(QRegularExpression(u"Gesamt: +33,80 EUR"_qs))) << p.toStdString();
+            EXPECT_FALSE(p.contains(u"[["_qs)) << p.toStdString();
+        }
     }
 }

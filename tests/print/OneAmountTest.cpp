@@ -25,6 +25,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <map>
 #include <random>
 
@@ -55,6 +57,49 @@ qint64 printedFee(const QString &detail)
     const QString first = detail.section(u'\r', 0, 0);
     const QRegularExpressionMatch m = amount.match(first);
     return m.hasMatch() ? centsOf(m.captured(1)) : 0;
+}
+
+double numberAt(const QString &line, qsizetype from, qsizetype width)
+{
+    const QString text = line.mid(from, width).trimmed();
+    return text.isEmpty() ? 0 : *parseNumber(text);
+}
+
+// A figure in a text: the number after `before` ("(Fläche " → 12,3456).
+std::optional<double> figureAfter(const QString &text, const QString &before)
+{
+    const QRegularExpression re(QRegularExpression::escape(before) + u"(-?[0-9.]+(?:,[0-9]+)?)"_qs);
+    const QRegularExpressionMatch m = re.match(text);
+    if (!m.hasMatch())
+        return std::nullopt;
+    return parseNumber(m.captured(1));
+}
+
+// The amount an own-parameter fee line's printed figures give: the base amount, the price
+// per hectare times the hectares printed up to the threshold (the header's "für … ha", or
+// the area less what is not insured), the further price times the further hectares; held
+// to a printed minimum. Columns as the line lays them out.
+qint64 rebuiltOwnFee(const QString &header, const QString &detail)
+{
+    const QString first = detail.section(u'\r', 0, 0);
+    const double fix = numberAt(first, 27, 9);
+    const double minimum = header.contains(u"Mindestbeitrag"_qs) ? numberAt(first, 36, 14) : 0;
+    const double p1 = numberAt(first, 50, 14);
+    const double area = figureAfter(detail, u"(Fläche "_qs).value_or(-1);
+    double expected = fix + p1 * area;
+    if (const auto tier = figureAfter(header, u"€/ha für "_qs)) {
+        const double rest = *figureAfter(header, u"ha restl. "_qs);
+        expected = fix + p1 * *tier + numberAt(first, 64, 18) * rest;
+    } else if (const auto further = figureAfter(detail, u"€/ha für weitere "_qs)) {
+        static const QRegularExpression price(u"\r\\(([0-9.,]+) €/ha für weitere"_qs);
+        const double p2 = *parseNumber(price.match(detail).captured(1));
+        expected = fix + p2 * *further; // no threshold: every hectare is a further one
+    } else if (const auto billed = figureAfter(detail, u"(berechnet für "_qs)) {
+        expected = fix + p1 * *billed;
+    } else if (const auto uninsured = figureAfter(detail, u"(nicht vers. "_qs)) {
+        expected = fix + p1 * (area - *uninsured);
+    }
+    return toCents(std::max(expected, minimum));
 }
 
 struct PrintedVat {
@@ -165,8 +210,10 @@ protected:
         b.FibuKonto = QString::number(10000 + nummer);
         b.Lastschrift = u"1"_qs;
         b.Mandatsnummer = u"M-"_qs + QString::number(nummer);
-        // One owner in twenty has no IBAN the bank file can carry.
-        b.IBAN = random() % 20 == 0 ? QString() : u"DE02120300000000202051"_qs;
+        // One owner in twenty has no IBAN the bank file can carry, one in twenty one with
+        // wrong check digits, which the file leaves out as well.
+        const auto iban = random() % 20;
+        b.IBAN = iban == 0 ? QString() : iban == 1 ? u"DE00120300000000202051"_qs : u"DE02120300000000202051"_qs;
         b.BIC = u"GENODEF1XYZ"_qs;
         b.Hektar = uniform(0, 70, 4);
         b.Beitrittsdatum = QDate(2025, 1, 1).addDays(int(random() % 730));
@@ -186,6 +233,11 @@ protected:
         for (int i = 0; i < 4; ++i)
             f.rbEinstellung[std::size_t(i)].Value = i == c.mode;
         f.bBeitraegeNetto = c.netto;
+        f.strFirma = c.variant == 1 ? u"Orvelde"_qs : QString(); // a customer layout of its own
+        // Whole hectares for some fees, hectares rounded up in the scale.
+        for (std::size_t k = 0; k < 5; ++k)
+            f.bRundeBeitrag[k] = c.variant == 1 && k % 2 == 1;
+        f.chkRundeHAauf.Value = c.mode == 3 && c.variant == 1;
         f.chkKomma.Value = c.mode == 2 && c.variant == 1;
         f.chkAnteiligeBerechnung.Value = c.mode == 2 && c.variant == 1;
         const std::array<const char16_t *, 5> rates =
@@ -256,10 +308,27 @@ TEST_F(OneAmount, EveryDocumentAddsUpAndNamesTheSameAmountPerOwner)
                     const Buchung &b = records[std::size_t(i)];
                     SCOPED_TRACE("owner " + std::to_string(b.Nummer));
 
-                    // The letter: the fee lines add up to the printed sum.
+                    // The letter: each own-parameter line's figures give its amount, fee 1
+                    // of the form's modes names no minimum it is not held to, and the fee
+                    // lines add up to the printed sum.
                     qint64 lines = 0;
-                    for (int n = 1; n <= 5; ++n)
-                        lines += printedFee(rows.text(i, rows.columnIndex(u"Beitrag"_qs + QString::number(n))));
+                    for (int n = 1; n <= 5; ++n) {
+                        const QString header = rows.text(i, rows.columnIndex(u"BeitragKopf"_qs + QString::number(n)));
+                        const QString detail = rows.text(i, rows.columnIndex(u"Beitrag"_qs + QString::number(n)));
+                        const qint64 printed = printedFee(detail);
+                        lines += printed;
+                        if (printed == 0)
+                            continue;
+                        if (n > 1 || mode == 0)
+                            EXPECT_EQ(rebuiltOwnFee(header, detail), printed)
+                                << header.toStdString() << "\n" << detail.toStdString();
+                        else
+                            EXPECT_FALSE(header.contains(u"Mindestbeitrag"_qs)) << header.toStdString();
+                        // The area printed is the owner's, as billed.
+                        const double ha = *figureAfter(detail, u"(Fläche "_qs);
+                        EXPECT_EQ(std::llround(ha * 10000), std::llround(b.HaBerechnet[std::size_t(n - 1)] * 10000))
+                            << detail.toStdString();
+                    }
                     const QString sumText = rows.text(i, rows.columnIndex(u"Summe"_qs));
                     ASSERT_TRUE(sumText.endsWith(u" EUR"_qs));
                     const qint64 sum = centsOf(sumText.chopped(4));
@@ -326,7 +395,7 @@ TEST_F(OneAmount, EveryDocumentAddsUpAndNamesTheSameAmountPerOwner)
                 }
                 // The booking list's debited sum is the bank file's control sum.
                 EXPECT_EQ(listedDebited, debited);
-                EXPECT_EQ(toCents(selection.controlSum), debited);
+                EXPECT_EQ(selection.controlSumCent, debited);
             }
     EXPECT_GE(checked, 9000); // owners whose fees are all 0 are dropped
 }

@@ -77,7 +77,7 @@ protected:
                 continue;
             }
             EXPECT_NEAR(out[0].Betrag[0], betrag, 1e-9);
-            EXPECT_EQ(out[0].Summe, cents);
+            EXPECT_EQ(out[0].SummeCent, cents);
             if (netto)
                 onTop = out[0];
         }
@@ -204,7 +204,7 @@ TEST_F(FeeCalcClasses, AreasCompareWithTheLimitsAsDecimals)
     const std::pair<double, double> cases[] = {{0.1 + 0.2, 2000}, {0.3001, 3000}, {0.1 + 0.2 + 0.4, 3000}, {0.7001, 4000}};
     for (const auto &[ha, cents] : cases) {
         SCOPED_TRACE(ha);
-        EXPECT_EQ(run({owner(ha)}).at(0).Summe, cents);
+        EXPECT_EQ(run({owner(ha)}).at(0).SummeCent, cents);
     }
 }
 
@@ -213,15 +213,15 @@ TEST_F(FeeCalcClasses, NegativeClassAmountGivesANegativeTotalThatIsKept)
     form.txtStaffel[1].Text = u"-10,00"_qs;
     const Buchungen out = run({owner(1)});
     ASSERT_EQ(out.size(), 1u);
-    EXPECT_EQ(out[0].Summe, -1000);
+    EXPECT_EQ(out[0].SummeCent, -1000);
     EXPECT_EQ(out[0].RechNr, u"1"_qs);
 }
 
 TEST_F(FeeCalcClasses, TextsAreReadAtEachCallAndUnreadableOnesCountAsZero)
 {
-    EXPECT_EQ(run({owner(0)}).at(0).Summe, 750);
+    EXPECT_EQ(run({owner(0)}).at(0).SummeCent, 750);
     form.txtStaffel[21].Text = u"8,25"_qs;
-    EXPECT_EQ(run({owner(0)}).at(0).Summe, 825);
+    EXPECT_EQ(run({owner(0)}).at(0).SummeCent, 825);
     form.txtStaffel[21].Text = u"acht"_qs;
     EXPECT_TRUE(run({owner(0)}).empty());
 }
@@ -321,9 +321,9 @@ TEST_F(FeeCalcFormula, ProRataDropOfDecemberJoinersUsesNoInvoiceNumber)
     form.txtRechNr.Text = u"500"_qs;
     const Buchungen out = run(records);
     ASSERT_EQ(out.size(), 2u);
-    EXPECT_EQ(out[0].Summe, 1500); // 30 × 6/12
+    EXPECT_EQ(out[0].SummeCent, 1500); // 30 × 6/12
     EXPECT_EQ(out[0].RechNr, u"500"_qs);
-    EXPECT_EQ(out[1].Summe, 3000);
+    EXPECT_EQ(out[1].SummeCent, 3000);
     EXPECT_EQ(out[1].RechNr, u"501"_qs);
 }
 
@@ -358,7 +358,7 @@ TEST_F(FeeCalcFormula, SurchargeStepOfZeroIsRefusedBeforeAnythingChanges)
         }
         ASSERT_EQ(records.size(), 3u);
         for (const Buchung &b : records) {
-            EXPECT_EQ(b.Summe, 0);
+            EXPECT_EQ(b.SummeCent, 0);
             EXPECT_EQ(b.Betrag[0], 0);
             EXPECT_EQ(b.HaBerechnet[0], 0);
             EXPECT_TRUE(b.RechNr.isEmpty());
@@ -373,7 +373,7 @@ TEST_F(FeeCalcFormula, SurchargeStepOfZeroIsFineWhenNoOwnerNeedsIt)
     rounding[0] = true; // 5,4 ha count as 5
     const Buchungen out = run({owner(3), owner(5.4)});
     ASSERT_EQ(out.size(), 2u);
-    EXPECT_EQ(out[1].Summe, 3000);
+    EXPECT_EQ(out[1].SummeCent, 3000);
 
     // Slot 0 not ticked, or another mode: the formula is not used at all.
     form.chkBeitrag[0].Value = 0;
@@ -390,10 +390,10 @@ TEST_F(FeeCalcScale, StepsBelowAreChargedInFullTheLastOneOnTheChosenHectares)
 {
     struct Case { double ha; bool flag; int aufrunden; double haBerechnet, weitere, betrag, onTop, included; };
     const Case cases[] = {
-        // H = 11: 10 + 5×2 + 5×1,5 + (10,2 − 10)×1 = 27,70; VAT 5,263 -> 5,26
+        // 10 + 5×2 + 5×1,5 + (10,2 − 10)×1 = 27,70; VAT 5,263 -> 5,26
         {10.2, false, 0, 10.2, 1, 27.7, 3296, 2770},
-        // the last step on H = 11: 28,50; VAT 5,415 -> 5,42
-        {10.2, false, 1, 10.2, 1, 28.5, 3392, 2850},
+        // rounded up to 11 ha, judged and computed on them: 28,50; VAT 5,415 -> 5,42
+        {10.2, false, 1, 11, 1, 28.5, 3392, 2850},
         // rounding flag: 10 ha, the step up to 10 holds it: 10 + 10 + 7,5; VAT 5,225 -> 5,23
         {10.2, true, 0, 10, 1.5, 27.5, 3273, 2750},
         {10.6, true, 0, 11, 1, 28.5, 3392, 2850},
@@ -413,6 +413,51 @@ TEST_F(FeeCalcScale, StepsBelowAreChargedInFullTheLastOneOnTheChosenHectares)
         EXPECT_DOUBLE_EQ(b.HaBerechnet[0], c.haBerechnet);
         EXPECT_DOUBLE_EQ(b.Weitere[0], c.weitere);
         EXPECT_DOUBLE_EQ(b.Fixbeitrag[0], 10);
+    }
+}
+
+// Limits with fractions: the step that holds the area is the one computed, never the one
+// above it with a part taken off, so no area pays less than the base or less than a
+// smaller one.
+TEST_F(FeeCalcScale, FractionalLimitsJudgeAndComputeEachStepOnOneHectareFigure)
+{
+    form.txtMwst[0].Text.clear();
+    const QStringList s = {u"1,0000"_qs, u"10,00"_qs, u"2,5000"_qs, u"20,00"_qs, u"5,0000"_qs, u"5,00"_qs,
+                           u"10,0000"_qs, u"1,00"_qs};
+    for (int i = 0; i < 21; ++i)
+        form.txtStaffel[std::size_t(i)].Text = i < s.size() ? s[i] : QString();
+    form.txtStaffel[21].Text = u"3,00"_qs;
+    // 3 + 1×10 + 1,2×20
+    Buchungen out = run({owner(2.2)});
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_EQ(out[0].SummeCent, 3700);
+    EXPECT_DOUBLE_EQ(out[0].HaBerechnet[0], 2.2);
+    EXPECT_DOUBLE_EQ(out[0].Weitere[0], 20);
+    // Rounded up, 3 ha are billed and printed: 3 + 10 + 30 + 0,5×5
+    form.chkRundeHAauf.Value = 1;
+    out = run({owner(2.2)});
+    EXPECT_EQ(out.at(0).SummeCent, 4550);
+    EXPECT_DOUBLE_EQ(out.at(0).HaBerechnet[0], 3);
+
+    // A first limit below one hectare and a tiny area: the base and a little more.
+    form.chkRundeHAauf.Value = 0;
+    form.txtStaffel[0].Text = u"0,5000"_qs;
+    form.txtStaffel[21].Text = u"9,99"_qs;
+    EXPECT_EQ(run({owner(0.0057)}).at(0).SummeCent, 1005); // 9,99 + 0,057
+
+    // Over a sweep of areas, with and without rounding up: never below the base, never less
+    // than a smaller area.
+    for (const int up : {0, 1}) {
+        SCOPED_TRACE(up);
+        form.chkRundeHAauf.Value = up;
+        qint64 before = 0;
+        for (int tenThousandths = 0; tenThousandths <= 130000; tenThousandths += 137) {
+            const Buchungen one = run({owner(tenThousandths / 10000.0)});
+            ASSERT_EQ(one.size(), 1u);
+            EXPECT_GE(one[0].SummeCent, 999) << tenThousandths;
+            EXPECT_GE(one[0].SummeCent, before) << tenThousandths;
+            before = one[0].SummeCent;
+        }
     }
 }
 
@@ -453,7 +498,7 @@ TEST_F(FeeCalcOwn, FeeIsRoundedOnceToTheCentsItsLinePrints)
     EXPECT_EQ(b.SteuerText[0], u"19% MwSt 0,06€ auf 0,33€"_qs);
     // 23,8 € is 2380.0000000000005 cents before the rounding.
     form.txtMwst[0].Text.clear();
-    EXPECT_EQ(run({owner(0, 10, 3, 2, 23.8)}).at(0).Summe, 2380);
+    EXPECT_EQ(run({owner(0, 10, 3, 2, 23.8)}).at(0).SummeCent, 2380);
 }
 
 // ---- Which slot uses which mode ----
@@ -472,7 +517,7 @@ TEST_F(FeeCalcModes, FormModesApplyToSlotZeroOnlyAndOnlyTickedSlotsCount)
     EXPECT_EQ(out[0].Betrag[1], 0);
     EXPECT_EQ(out[0].HaBerechnet[1], 0);
     EXPECT_EQ(out[0].Betrag[2], 10);
-    EXPECT_EQ(out[0].Summe, 3000);
+    EXPECT_EQ(out[0].SummeCent, 3000);
 
     // Without a form mode slot 0 uses the owner's parameters too.
     for (int i = 0; i < 4; ++i)
@@ -480,7 +525,7 @@ TEST_F(FeeCalcModes, FormModesApplyToSlotZeroOnlyAndOnlyTickedSlotsCount)
     out = run({input});
     ASSERT_EQ(out.size(), 1u);
     EXPECT_EQ(out[0].Betrag[0], 11);
-    EXPECT_EQ(out[0].Summe, 2100);
+    EXPECT_EQ(out[0].SummeCent, 2100);
 }
 
 // ---- VAT ----
@@ -511,7 +556,7 @@ TEST_F(FeeCalcVat, TextsOnTopAndIncluded)
             ASSERT_EQ(out.size(), 1u);
             EXPECT_DOUBLE_EQ(out[0].Steuer[0], netto ? c.steuerOnTop : c.steuerIncluded);
             EXPECT_EQ(out[0].SteuerText[0], QString::fromUtf16(netto ? c.textOnTop : c.textIncluded));
-            EXPECT_EQ(out[0].Summe, netto ? c.centsOnTop : c.centsIncluded);
+            EXPECT_EQ(out[0].SummeCent, netto ? c.centsOnTop : c.centsIncluded);
         }
     }
 }
@@ -532,7 +577,7 @@ TEST_F(FeeCalcVat, AFeeOfNothingCarriesNoVat)
         EXPECT_EQ(out[0].SteuerText[0], u""_qs);
         EXPECT_EQ(out[0].SteuerText[1],
                   netto ? u"19% MwSt 1,90€ auf 10,00€"_qs : u"19% MwSt 1,60€ aus 10,00€"_qs);
-        EXPECT_EQ(out[0].Summe, netto ? 1190 : 1000);
+        EXPECT_EQ(out[0].SummeCent, netto ? 1190 : 1000);
 
         // Slot 1 costs nothing: no VAT line of 0 beside slot 0's.
         Buchung zeroSecond = owner(0, 10, 3, 2, 10);
@@ -571,6 +616,22 @@ TEST_F(FeeCalcRecordEnd, RemittanceLineIsAlways27Characters)
         EXPECT_EQ(out[0].Verwendungszweck, QString::fromUtf16(c.line));
         EXPECT_EQ(out[0].Verwendungszweck.size(), 27);
     }
+
+    // Two rates: the texts stand apart, and one that does not fit whole is left out
+    // instead of being cut inside a figure.
+    form.chkBeitrag[1].Value = 1;
+    form.txtMwst[0].Text = u"7"_qs;
+    form.txtMwst[1].Text = u"19"_qs;
+    form.txtVerwendungszweck.Text = u"Beitrag"_qs;
+    const Buchungen out = run({owner(0, 10, 3, 2, 0.5)});
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_EQ(out[0].SteuerText[0], u"7% MwSt 0,04€ auf 0,50€"_qs);
+    EXPECT_EQ(out[0].Verwendungszweck, u"Bei 7% MwSt 0,04€ auf 0,50€"_qs);
+    // A first text longer than the line keeps its whole words.
+    form.chkBeitrag[1].Value = 0;
+    const Buchungen big = run({owner(0, 10, 3, 2, 20000)});
+    ASSERT_EQ(big.size(), 1u);
+    EXPECT_EQ(big[0].Verwendungszweck, u"Beitr 7% MwSt 1.400,00€ auf"_qs);
 }
 
 // ---- Compaction and numbering ----
@@ -599,7 +660,7 @@ TEST_F(FeeCalcNumbering, ZeroTotalsAreDroppedWithoutUsingANumber)
         const double cents[] = {1000, -400, 700};
         for (int i = 0; i < 3; ++i) {
             EXPECT_EQ(out[i].Name, names[i]);
-            EXPECT_EQ(out[i].Summe, cents[i]);
+            EXPECT_EQ(out[i].SummeCent, cents[i]);
             EXPECT_EQ(out[i].RechNr, c.numbers[i]);
         }
     }
@@ -663,7 +724,7 @@ TEST_F(FeeCalcTest, DroppedOwnersComeBackWithTheReasonOfTheirZeroTotal)
              f.chkAnteiligeBerechnung.Value = 1;
              b.Beitrittsdatum = QDate(2026, 12, 1);
          },
-         ZeroReason::JoinedInDecember},
+         ZeroReason::JoinedInLastMonth},
         {"scale 0", 3, [](FrmDTA &, Buchung &) {}, ZeroReason::Scale},
         {"own parameters 0", 0, [](FrmDTA &, Buchung &) {}, ZeroReason::OwnParameters},
         {"fees that cancel", 0,
@@ -705,4 +766,8 @@ TEST_F(FeeCalcTest, DroppedOwnersComeBackWithTheReasonOfTheirZeroTotal)
         EXPECT_EQ(dropped[0].reason, c.reason);
         EXPECT_FALSE(zeroReasonText(c.reason).isEmpty());
     }
+    // Joining in the business year's last month: December for a calendar year, June for
+    // one that begins in July.
+    EXPECT_EQ(zeroReasonText(ZeroReason::JoinedInLastMonth), u"im Dezember eingetreten, anteilige Berechnung"_qs);
+    EXPECT_EQ(zeroReasonText(ZeroReason::JoinedInLastMonth, 6), u"im Juni eingetreten, anteilige Berechnung"_qs);
 }

@@ -172,13 +172,13 @@ TEST(RunCheck, EachWarningNamesItsOwnerAndNoOther)
     EXPECT_EQ(f.read, 13);
     EXPECT_EQ(f.dropped, 13 - billed);
     EXPECT_EQ(f.billed, billed);
-    EXPECT_DOUBLE_EQ(f.total, billed * 52.5);
+    EXPECT_EQ(f.totalCent, billed * 5250);
     ASSERT_EQ(f.fees.size(), 1);
     EXPECT_EQ(f.fees[0].owners, billed);
-    EXPECT_DOUBLE_EQ(f.fees[0].amount, billed * 52.5);
+    EXPECT_EQ(f.fees[0].amountCent, billed * 5250);
     // 1001 without an IBAN and 1002 with wrong check digits are both left out.
     EXPECT_EQ(f.debits, billed - 2);
-    EXPECT_DOUBLE_EQ(f.debitSum, (billed - 2) * 52.5);
+    EXPECT_EQ(f.debitSumCent, (billed - 2) * 5250);
     EXPECT_EQ(f.leftOut, 2);
     EXPECT_EQ(check.comparison,
               u"Für 2025 „"_qs + s.form->strBeitragsText + u"“ sind keine Beiträge gespeichert; kein Vergleich mit dem Vorjahr."_qs);
@@ -375,4 +375,32 @@ TEST(RunCheck, AListedChangeNeverReadsAsTheThreshold)
     };
     for (const auto &c : cases)
         EXPECT_EQ(percentChangeText(c.percent, c.threshold), QString::fromUtf16(c.shown)) << c.percent;
+}
+
+// With VAT on top the fees' totals are net and the run's total is what is debited: the
+// check says which is which; without VAT it says nothing of it. Totals in cents are exact.
+TEST(RunCheck, TotalsSayWhetherTheyHoldTheVat)
+{
+    RunCheck check;
+    RunFigures &f = check.figures;
+    f.directDebit = true;
+    f.billed = 2;
+    f.totalCent = 133049999998669;
+    f.fees = {{u"Mitgliedsbeitrag"_qs, 2, 100000}};
+    f.debits = 2;
+    f.debitSumCent = 119000;
+    f.withVat = true;
+    f.vatOnTop = true;
+    QStringList lines = runCheckText(check).split(u'\n');
+    EXPECT_TRUE(lines.contains(u"Abgerechnet: 2 Waldbesitzer, zusammen 1.330.499.999.986,69 € (mit MwSt)"_qs))
+        << lines.join(u'\n').toStdString();
+    EXPECT_TRUE(lines.contains(u"  Mitgliedsbeitrag: 2 Waldbesitzer, 1.000,00 € (netto)"_qs));
+    EXPECT_TRUE(lines.contains(u"Lastschriften in der SEPA-Datei: 2, Kontrollsumme 1.190,00 € (mit MwSt)"_qs));
+    f.vatOnTop = false;
+    lines = runCheckText(check).split(u'\n');
+    EXPECT_TRUE(lines.contains(u"  Mitgliedsbeitrag: 2 Waldbesitzer, 1.000,00 € (mit MwSt)"_qs));
+    f.withVat = false;
+    lines = runCheckText(check).split(u'\n');
+    EXPECT_TRUE(lines.contains(u"  Mitgliedsbeitrag: 2 Waldbesitzer, 1.000,00 €"_qs));
+    EXPECT_TRUE(lines.contains(u"Abgerechnet: 2 Waldbesitzer, zusammen 1.330.499.999.986,69 €"_qs));
 }

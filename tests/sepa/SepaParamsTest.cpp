@@ -4,6 +4,7 @@
 
 #include "core/RunError.h"
 #include "platform/Clock.h"
+#include "platform/Conversions.h"
 #include "platform/Database.h"
 #include "platform/RunOutputs.h"
 #include "run/OwnTables.h"
@@ -39,7 +40,7 @@ Buchung owner(long id, const QString &name, const QString &iban, qint64 cents)
     b.FibuKonto = u"1"_qs + QString::number(id);
     b.RechNr = u"47"_qs + QString::number(id);
     b.Hektar = 2.5;
-    b.Summe = double(cents);
+    b.SummeCent = double(cents);
     b.Betrag[0] = double(cents) / 100.0;
     return b;
 }
@@ -71,7 +72,6 @@ protected:
         p.creditorBic = u"COBADEFFXXX"_qs;
         p.creditorId = u"DE98ZZZ09999999999"_qs;
         p.remittance = u"Beitrag"_qs;
-        p.vatRate = GetParam().vatRate;
         p.accountingRemittance = GetParam().accountingRemittance;
         p.tickedSlots = 0b101; // fees 1 and 3
         p.programDir = ws.programDir();
@@ -96,6 +96,13 @@ TEST_P(SepaParamsTest, WritesTheFileAndStoresTheFeesOfItsParameters)
                       owner(3, u"Weber"_qs, u"DE02120300000000202051"_qs, 1000)};
     records[0].Betrag[1] = 3; // a fee the run does not collect
     records[2].Betrag[2] = 4;
+    // The remittance names each owner's own rates: the third owner's fees carry two.
+    const QString rate = GetParam().vatRate;
+    if (!rate.isEmpty()) {
+        records[0].MwstSaetze = {MwstSatz{*parseNumber(rate), rate, 0, 0, 0}};
+        records[2].MwstSaetze = {MwstSatz{*parseNumber(rate), rate, 0, 0, 0}, MwstSatz{5.5, u"5,5"_qs, 0, 0, 0},
+                                 MwstSatz{0, u"0"_qs, 0, 0, 0}};
+    }
 
     const std::unique_ptr<Database> db = Database::open(u"Provider=SQLite;Data Source="_qs + ws.databaseFile());
     ensureOwnTables(*db);
@@ -111,7 +118,7 @@ TEST_P(SepaParamsTest, WritesTheFileAndStoresTheFeesOfItsParameters)
 
     EXPECT_EQ(QFileInfo(result.file).fileName(), u"MB_Umlage_06122026T100000.xml"_qs);
     EXPECT_EQ(result.numberOfTransactions, 2);
-    EXPECT_DOUBLE_EQ(result.controlSum, 22.5);
+    EXPECT_EQ(result.controlSumCent, 2250);
     EXPECT_EQ(result.notCollected, QSet<long>{2});
 
     QFile file(result.file);
@@ -127,6 +134,9 @@ TEST_P(SepaParamsTest, WritesTheFileAndStoresTheFeesOfItsParameters)
     EXPECT_FALSE(text.contains("M-2"));
     EXPECT_TRUE(text.contains(GetParam().remittance.toUtf8())) << GetParam().remittance.toStdString();
     EXPECT_EQ(text.contains("MWST"), !GetParam().vatRate.isEmpty());
+    if (!rate.isEmpty()) {
+        EXPECT_TRUE(text.contains((u" INKL. 5,5% UND "_qs + rate + u"% MWST"_qs).toUtf8())) << text.toStdString();
+    }
 
     // The fees under the run's year and fee text, with the invoice and due dates given.
     EXPECT_EQ(column(*db, u"select id_personal || ' ' || cast(round(betrag * 100) as integer) || ' ' || r_name || ' ' "

@@ -4,6 +4,8 @@
 #include "run/RunDriver.h"
 #include "core/RunError.h"
 #include "core/ErrorLog.h"
+#include "platform/Conversions.h"
+#include "sepa/BookingSelection.h"
 #include "sepa/SepaSchema.h"
 #include "run/SepaStep.h"
 #include "support/Workspace.h"
@@ -218,7 +220,7 @@ TEST(SepaWriter, NoWritableIbanMeansNoFileAndNothingStored)
     std::unique_ptr<Database> db = Database::open(r.form->strConnectionString, r.form->connectionOptions);
     Buchung b;
     b.Nummer = 1000;
-    b.Summe = 1000;
+    b.SummeCent = 1000;
     b.RechNr = u"1"_qs;
     try {
         CreateSEPAFile(*r.form, r.exportDir, {b});
@@ -306,7 +308,7 @@ Buchungen hostileOwners(unsigned seed, int count)
         b.BIC = r.oneOf({u"COBADEFFXXX"_qs, u"cobadeff"_qs, u"NOTPROVIDED"_qs, u""_qs, u"1234DEFF"_qs, r.text(11)});
         b.Mandatsnummer = r.oneOf({u""_qs, u"   "_qs, u"MR-1/2"_qs, u"\u0001\u0002"_qs, r.text(40)});
         b.Hektar = r.below(100000) / 100.0;
-        b.Summe = 1 + r.below(1000000);
+        b.SummeCent = 1 + r.below(1000000);
     }
     return records;
 }
@@ -454,4 +456,49 @@ TEST(SepaWriter, StoresARealInvoiceDateEmptyMeaningTheRunsDay)
         EXPECT_EQ(r.query(u"select datum_verrechnet || ' ' || datum_bezahlt from PERSONAL_MG_BEITRAGE"_qs),
                   QStringList{stored});
     }
+}
+
+// Thousands of debits near the largest amount: the control sum, the slip's total and the
+// selection's sum are the exact sum of the debits' cents, never a binary sum's neighbour.
+TEST(SepaWriter, TheControlSumIsTheExactSumOfTheDebitsCents)
+{
+    DirectDebitRun r;
+    r.form->strBeitragsText = u"Mitgliedsbeitrag"_qs;
+    Buchungen owners(2000);
+    qint64 expected = 0;
+    for (std::size_t i = 0; i < owners.size(); ++i) {
+        Buchung &b = owners[i];
+        b.Id_Personal = 7000 + long(i);
+        b.Nummer = 1000 + long(i);
+        b.Name = u"Eigner"_qs;
+        b.IBAN = u"DE89370400440532013000"_qs;
+        b.BIC = u"COBADEFFXXX"_qs;
+        b.Mandatsnummer = u"M"_qs + QString::number(i);
+        b.SummeCent = 99999999999 - qint64(i % 97);
+        expected += b.SummeCent;
+    }
+    // The file writes an amount without trailing zeros ("…031.1").
+    QString exact = QString::number(expected / 100) + u'.' + QString::number(expected % 100).rightJustified(2, u'0');
+    while (exact.endsWith(u'0'))
+        exact.chop(1);
+    if (exact.endsWith(u'.'))
+        exact.chop(1);
+    const SepaExport result = CreateSEPAFile(*r.form, r.exportDir, owners);
+    EXPECT_EQ(result.controlSumCent, expected);
+    QFile file(result.file);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString xml = QString::fromUtf8(file.readAll());
+    EXPECT_EQ(xml.count(u"<CtrlSum>"_qs + exact + u"</CtrlSum>"_qs), 2) << exact.toStdString();
+    EXPECT_EQ(sepaCentsText(expected), exact);
+
+    // 13.305 debits of 999.999.999,99: what a double sum misses by cents.
+    Buchungen many(13305, owners.front());
+    const BookingSelection selection = selectBookings(SepaFormat::Pain00800108, many);
+    EXPECT_EQ(selection.controlSumCent, 13305 * qint64(99999999999));
+    EXPECT_EQ(sepaCentsText(selection.controlSumCent), u"13304999999866.95"_qs);
+    EXPECT_EQ(formatCents(selection.controlSumCent), u"13.304.999.999.866,95"_qs);
+    EXPECT_EQ(formatCents(-41), u"-0,41"_qs);
+    EXPECT_EQ(formatCents(500, false), u"5,00"_qs);
+    EXPECT_EQ(sepaCentsText(500), u"5"_qs);
+    EXPECT_EQ(sepaCentsText(1050), u"10.5"_qs);
 }

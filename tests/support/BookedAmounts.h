@@ -1,6 +1,7 @@
 #pragma once
 // Records built by hand as the fee calculation would leave them: the cents fields every
-// writer reads, filled from the euro fields a test sets (Betrag, Steuer, Summe).
+// writer reads, filled from the euro fields a test sets (Betrag, Steuer); the total a test
+// sets in SummeCent itself.
 
 #include "platform/Conversions.h"
 #include "core/Buchung.h"
@@ -20,7 +21,6 @@ inline Buchung &withCents(Buchung &b, bool vatOnTop = false)
         b.NettoSummeCent += b.NettoCent[k];
         b.MwstSummeCent += b.SteuerCent[k];
     }
-    b.SummeCent = std::llround(b.Summe);
     return b;
 }
 
