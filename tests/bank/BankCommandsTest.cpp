@@ -59,7 +59,8 @@ TEST(BankCommands, ImportPrintsAppliesOnlyWithYesAndRefusesBadFiles)
     r = runBatch(base + QStringList{u"bank-import"_qs, statement});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_TRUE(r.out.contains(u"   1  08.01.2027  -"_qs)) << r.out.toStdString();
-    EXPECT_TRUE(r.out.contains(u"Rücklastschrift: Beleg "_qs + QString::number(d.number) + u" – Konto erloschen"_qs))
+    EXPECT_TRUE(r.out.contains(u"Rücklastschrift: Beleg "_qs + QString::number(d.number) + u' ' + d.name
+                               + u" – Mandatsreferenz; Konto erloschen"_qs))
         << r.out.toStdString();
     EXPECT_TRUE(r.out.contains(u"Nichts übernommen"_qs));
     // Assigned by hand and applied.
