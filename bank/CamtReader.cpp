@@ -576,7 +576,7 @@ QString readCamtDocument(const QString &name, const std::function<qint64(char *,
         document->message = message;
         document->entries = int(found.size());
     }
-    entries.append(found);
+    entries.append(std::move(found));
     return {};
 }
 
@@ -608,7 +608,7 @@ CamtReading readCamtFiles(const QStringList &paths)
                     reading.refused.append(refused);
                     return;
                 }
-                reading.entries.append(entries);
+                reading.entries.append(std::move(entries));
                 reading.documents.append(document);
             }, &error);
             if (!opened)

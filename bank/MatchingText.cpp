@@ -19,7 +19,8 @@ MatchCells matchCells(const Matching &matching, int index)
     const BankEntry &e = matching.entries[m.entry];
     const BankTransaction t = e.transactions.value(0);
     MatchCells cells;
-    const bool batch = e.transactions.size() > 1 || !e.batchMessageId.isEmpty() || m.kind == MatchKind::BatchCredit;
+    // A batch booked as one entry names no single payer (its details name each debtor).
+    const bool batch = e.transactions.size() > 1 || !e.batchMessageId.isEmpty() || e.batchCount > 1;
     if (batch)
         cells.payer = u"Sammelbuchung"_qs + (e.batchCount > 0 ? u" ("_qs + QString::number(e.batchCount) + u')'
                                                                : e.transactions.size() > 1

@@ -119,6 +119,8 @@ int main(int argc, char **argv)
     {
         const std::unique_ptr<Database> db = Database::open(u"Provider=SQLite;Data Source="_qs + database);
         Transaction transaction(*db);
+        // The suite's stored fees, which a returned debit's apply changes.
+        db->run(u"create table PERSONAL_MG_BEITRAGE (id_personal integer, r_name text, datum_bezahlt text)"_qs);
         registerDocuments(*db, docs);
         transaction.commit();
     }
