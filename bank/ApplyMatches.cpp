@@ -35,7 +35,7 @@ ApplyResult applyMatching(Database &db, const Matching &matching)
         const BankEntry &e = matching.entries[m.entry];
         const QString booked = e.booked.toString(Qt::ISODate);
         ++entryId;
-        const QVariant entryValues[] = {entryId, e.account, e.reference, booked, e.cents,
+        const QVariant entryValues[] = {entryId, e.account, e.identity().left(200), booked, e.cents,
                                         e.credit ? u"CRDT"_qs : u"DBIT"_qs,
                                         e.transactions.value(0).name,
                                         e.transactions.value(0).remittance.left(1000), e.file.left(400)};
@@ -63,7 +63,7 @@ ApplyResult applyMatching(Database &db, const Matching &matching)
                 feePaid.bindValue(2, QString::number(d->number));
                 Database::exec(feePaid);
             };
-            if (a.kind == PaymentKind::Returned) {
+            if (a.kind == PaymentKind::Returned || (a.kind == PaymentKind::Reversed && balances.open(a.number) > 0)) {
                 setPaid(QVariant(QMetaType(QMetaType::QString)));
                 ++result.feesCleared;
             } else if (a.kind == PaymentKind::Transfer && wasReturned && balances.open(a.number) <= 0) {

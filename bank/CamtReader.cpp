@@ -5,7 +5,10 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QCryptographicHash>
 #include <QRegularExpression>
+#include <QSet>
+#include <QStringDecoder>
 
 #include <libxml/xmlreader.h>
 #include <libxml/xmlschemas.h>
@@ -71,36 +74,92 @@ int closeSource(void *) { return 0; }
 
 struct FirstError {
     int line = 0;
-    QString text;
+    bool schema = false; // a schema's verdict, not the XML's form
+    QString text;        // libxml2's own words, never shown as they are
 };
 
 void recordError(void *context, xmlErrorPtr error)
 {
     auto *first = static_cast<FirstError *>(context);
-    if (!first->text.isEmpty() || !error)
+    if (!first->text.isEmpty() || !error || error->level < XML_ERR_ERROR)
         return;
     first->line = error->line;
-    first->text = QString::fromUtf8(error->message ? error->message : "").trimmed();
+    first->schema = error->domain == XML_FROM_SCHEMASV || error->domain == XML_FROM_SCHEMASP
+                    || error->domain == XML_FROM_VALID;
+    first->text = QString::fromUtf8(error->message ? error->message : "?").trimmed();
+}
+
+// What libxml2 writes beside its structured errors (internal notes of the schema check)
+// goes nowhere: the clerk gets one German sentence per file.
+void silent(void *, const char *, ...) {}
+
+// libxml2's English verdict as the clerk reads it: the element and what is wrong with it.
+QString germanReason(const FirstError &e)
+{
+    if (!e.schema)
+        return u"die Datei ist kein vollständiges, wohlgeformtes XML"_qs;
+    static const QRegularExpression element(u"Element '(?:\\{[^}]*\\})?([\\w.-]+)'"_qs);
+    const QRegularExpressionMatch m = element.match(e.text);
+    const QString name = m.hasMatch() ? u"das Element „"_qs + m.captured(1) + u"“"_qs : u"ein Element"_qs;
+    if (e.text.contains(u"not a valid value"_qs) || e.text.contains(u"is not accepted by the pattern"_qs)
+        || e.text.contains(u"facet"_qs))
+        return name + u" hat einen ungültigen Wert"_qs;
+    if (e.text.contains(u"Missing child element"_qs))
+        return name + u" ist unvollständig (ein vorgeschriebenes Element fehlt)"_qs;
+    if (e.text.contains(u"not expected"_qs))
+        return name + u" ist an dieser Stelle nicht erlaubt"_qs;
+    if (e.text.contains(u"attribute"_qs, Qt::CaseInsensitive))
+        return name + u" hat ein ungültiges Attribut"_qs;
+    if (e.text.contains(u"No matching global declaration"_qs))
+        return u"das Wurzelelement ist keines dieser Nachricht"_qs;
+    return name + u" ist ungültig"_qs;
 }
 
 // Collects one entry while the reader walks through it; paths are the element names from
 // the entry (Ntry) down.
 class EntryBuilder {
 public:
-    void start(const QString &file, int line, const QString &account)
+    void start(const QString &file, int line, const QString &account, const QString &accountCurrency,
+               const QString &statementId, int position)
     {
         entry = BankEntry();
         entry.file = file;
         entry.line = line;
         entry.account = account;
+        entry.accountCurrency = accountCurrency;
+        entry.statementId = statementId;
+        entry.position = position;
         booked = true;
         accountRef.clear();
         entryRef.clear();
+        domain.clear();
+        family.clear();
+        subFamily.clear();
+        txDomain.clear();
+        txFamily.clear();
+        txSubFamily.clear();
     }
 
-    void beginTransaction() { entry.transactions.append(BankTransaction()); }
+    void beginTransaction()
+    {
+        entry.transactions.append(BankTransaction());
+        txDomain.clear();
+        txFamily.clear();
+        txSubFamily.clear();
+    }
 
-    void value(const QStringList &path, const QString &text)
+    // An amount's currency (its attribute Ccy), before its text.
+    void currency(const QStringList &path, const QString &ccy)
+    {
+        if (path.size() == 2 && path[1] == u"Amt"_qs && !ccy.isEmpty())
+            entry.currency = ccy;
+    }
+
+    // The first amount that is no exact one: its line and text.
+    int badAmountLine = 0;
+    QString badAmount;
+
+    void value(const QStringList &path, const QString &text, int line)
     {
         if (text.isEmpty()) // an element that only holds others ("Sts" around "Cd")
             return;
@@ -114,10 +173,18 @@ public:
                     return false;
             return true;
         };
+        const auto cents = [&]() -> qint64 {
+            const std::optional<qint64> c = camtCents(text, currencyDecimals(entry.currency));
+            if (!c && badAmount.isEmpty()) {
+                badAmount = text;
+                badAmountLine = line;
+            }
+            return c.value_or(0);
+        };
         const bool inTx = path.contains(u"TxDtls"_qs);
         if (!inTx) {
             if (n == 2 && path[1] == u"Amt"_qs)
-                entry.cents = camtCents(text).value_or(0);
+                entry.cents = cents();
             else if (n == 2 && path[1] == u"CdtDbtInd"_qs)
                 entry.credit = text == u"CRDT"_qs;
             else if (n == 2 && path[1] == u"RvslInd"_qs)
@@ -126,10 +193,20 @@ public:
                 booked = text == u"BOOK"_qs;
             else if (n == 3 && path[1] == u"BookgDt"_qs)
                 entry.booked = QDate::fromString(text.left(10), Qt::ISODate);
+            else if (n == 3 && path[1] == u"ValDt"_qs)
+                entry.valued = QDate::fromString(text.left(10), Qt::ISODate);
             else if (n == 2 && path[1] == u"AcctSvcrRef"_qs)
                 accountRef = text;
             else if (n == 2 && path[1] == u"NtryRef"_qs)
                 entryRef = text;
+            else if (ends({u"Ntry", u"BkTxCd", u"Domn", u"Cd"}))
+                domain = text;
+            else if (ends({u"Ntry", u"BkTxCd", u"Domn", u"Fmly", u"Cd"}))
+                family = text;
+            else if (ends({u"Ntry", u"BkTxCd", u"Domn", u"Fmly", u"SubFmlyCd"}))
+                subFamily = text;
+            else if (ends({u"Ntry", u"BkTxCd", u"Prtry", u"Cd"}))
+                entry.proprietaryCode = text;
             else if (ends({u"Btch", u"MsgId"}))
                 entry.batchMessageId = text;
             else if (ends({u"Btch", u"PmtInfId"}))
@@ -137,7 +214,7 @@ public:
             else if (ends({u"Btch", u"NbOfTxs"}))
                 entry.batchCount = text.toInt();
             else if (n >= 2 && path[1] == u"Chrgs"_qs && path.last() == u"Amt"_qs)
-                entry.chargeCents += camtCents(text).value_or(0);
+                entry.chargeCents += cents();
             else if (n == 2 && path[1] == u"AddtlNtryInf"_qs)
                 entry.information = text;
             return;
@@ -145,11 +222,19 @@ public:
         if (entry.transactions.isEmpty())
             return;
         BankTransaction &t = entry.transactions.last();
-        if (ends({u"TxDtls", u"Amt"}) || ends({u"AmtDtls", u"TxAmt", u"Amt"})) {
-            if (t.cents == 0 || ends({u"TxDtls", u"Amt"}))
-                t.cents = camtCents(text).value_or(0);
+        if (ends({u"TxDtls", u"Amt"})) {
+            t.cents = cents();
+            t.amountGiven = true;
+        } else if (ends({u"AmtDtls", u"TxAmt", u"Amt"})) {
+            t.txAmountCents = cents();
+            if (!t.amountGiven) {
+                t.cents = t.txAmountCents;
+                t.amountGiven = true;
+            }
         } else if (ends({u"AmtDtls", u"InstdAmt", u"Amt"}))
-            t.originalCents = camtCents(text).value_or(0);
+            t.originalCents = cents();
+        else if (path.contains(u"AmtDtls"_qs) && path.last() == u"Amt"_qs)
+            cents(); // the other amounts of the details: checked, not used
         else if (ends({u"Refs", u"EndToEndId"}))
             t.endToEndId = text;
         else if (ends({u"Refs", u"MndtId"}))
@@ -158,18 +243,29 @@ public:
             t.messageId = text;
         else if (ends({u"Refs", u"PmtInfId"}))
             t.paymentInfoId = text;
+        else if (ends({u"TxDtls", u"BkTxCd", u"Domn", u"Cd"}))
+            txDomain = text;
+        else if (ends({u"TxDtls", u"BkTxCd", u"Domn", u"Fmly", u"Cd"}))
+            txFamily = text;
+        else if (ends({u"TxDtls", u"BkTxCd", u"Domn", u"Fmly", u"SubFmlyCd"}))
+            txSubFamily = text;
         else if (ends({u"RltdPties", u"Dbtr", u"Nm"}) || ends({u"RltdPties", u"Dbtr", u"Pty", u"Nm"}))
             t.name = text;
         else if (ends({u"RltdPties", u"DbtrAcct", u"Id", u"IBAN"}))
             t.iban = text;
-        else if (ends({u"RmtInf", u"Ustrd"}) || ends({u"CdtrRefInf", u"Ref"}))
+        else if (path.contains(u"RltdPties"_qs) && path.contains(u"Cdtr"_qs) && ends({u"Othr", u"Id"}))
+            t.creditorId = text;
+        else if (ends({u"RmtInf", u"Ustrd"}))
             t.remittance += (t.remittance.isEmpty() ? QString() : u"\n"_qs) + text;
-        else if (ends({u"RtrInf", u"Rsn", u"Cd"}) || ends({u"RtrInf", u"Rsn", u"Prtry"}))
+        else if (ends({u"CdtrRefInf", u"Ref"})) {
+            t.structuredReference = text;
+            t.remittance += (t.remittance.isEmpty() ? QString() : u"\n"_qs) + text;
+        } else if (ends({u"RtrInf", u"Rsn", u"Cd"}) || ends({u"RtrInf", u"Rsn", u"Prtry"}))
             t.returnCode = text;
         else if (ends({u"RtrInf", u"AddtlInf"}))
             t.returnInfo += (t.returnInfo.isEmpty() ? QString() : u" "_qs) + text;
         else if (path.contains(u"Chrgs"_qs) && path.last() == u"Amt"_qs)
-            t.chargeCents += camtCents(text).value_or(0);
+            t.chargeCents += cents();
     }
 
     void element(const QStringList &path)
@@ -179,15 +275,28 @@ public:
             entry.transactions.last().isReturn = true;
     }
 
+    void endTransaction()
+    {
+        if (!entry.transactions.isEmpty() && !txDomain.isEmpty())
+            entry.transactions.last().bankCode = txDomain + u'/' + txFamily + u'/' + txSubFamily;
+    }
+
     // False for an entry that is not booked.
-    bool finish()
+    bool finish(const QDate &statementDate)
     {
         entry.reference = accountRef.isEmpty() ? entryRef : accountRef;
+        if (!domain.isEmpty())
+            entry.bankCode = domain + u'/' + family + u'/' + subFamily;
+        if (!entry.booked.isValid())
+            entry.booked = entry.valued.isValid() ? entry.valued : statementDate;
         if (entry.transactions.isEmpty())
             entry.transactions.append(BankTransaction());
-        for (BankTransaction &t : entry.transactions)
-            if (t.cents == 0 && entry.transactions.size() == 1)
+        for (BankTransaction &t : entry.transactions) {
+            if (t.cents == 0 && !t.amountGiven && entry.transactions.size() == 1)
                 t.cents = entry.cents;
+            if (t.bankCode.isEmpty())
+                t.bankCode = entry.bankCode;
+        }
         return booked;
     }
 
@@ -196,6 +305,7 @@ public:
 private:
     bool booked = true;
     QString accountRef, entryRef;
+    QString domain, family, subFamily, txDomain, txFamily, txSubFamily;
 };
 
 QString refusal(const QString &name, int line, const QString &what)
@@ -206,23 +316,86 @@ QString refusal(const QString &name, int line, const QString &what)
 
 } // namespace
 
+bool BankEntry::hasBankReference() const
+{
+    const QString r = reference.trimmed().toUpper();
+    return !r.isEmpty() && r != u"NONREF"_qs && r != u"NOTPROVIDED"_qs && r != u"NOTAVAILABLE"_qs
+           && r != u"NONE"_qs && r.count(u'0') != r.size();
+}
+
+QString BankEntry::identity() const
+{
+    if (hasBankReference())
+        return reference.trimmed();
+    // Without the bank's reference: where the entry stands, and what it says.
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    hash.addData(valued.toString(Qt::ISODate).toUtf8());
+    hash.addData(information.toUtf8());
+    for (const BankTransaction &t : transactions)
+        hash.addData((u'|' + t.name + u'|' + t.iban + u'|' + t.endToEndId + u'|' + t.remittance + u'|'
+                      + QString::number(t.cents))
+                         .toUtf8());
+    return u"Auszug "_qs + statementId + u" Nr. "_qs + QString::number(position) + u' '
+           + QString::fromLatin1(hash.result().toHex().left(12));
+}
+
 QString BankEntry::key() const
 {
-    return account + u'|' + reference + u'|' + booked.toString(Qt::ISODate) + u'|' + QString::number(cents) + u'|'
+    return account + u'|' + identity() + u'|' + booked.toString(Qt::ISODate) + u'|' + QString::number(cents) + u'|'
            + (credit ? u"CRDT"_qs : u"DBIT"_qs);
 }
 
-std::optional<qint64> camtCents(QStringView text)
+bool BankEntry::foreignCurrency() const
+{
+    const QString own = accountCurrency.isEmpty() ? u"EUR"_qs : accountCurrency;
+    return currency != own || currency != u"EUR"_qs;
+}
+
+int currencyDecimals(const QString &currency)
+{
+    static const QSet<QString> none{u"JPY"_qs, u"KRW"_qs, u"ISK"_qs, u"CLP"_qs, u"VND"_qs, u"XOF"_qs, u"XAF"_qs,
+                                   u"PYG"_qs, u"UGX"_qs, u"RWF"_qs};
+    static const QSet<QString> three{u"BHD"_qs, u"KWD"_qs, u"OMR"_qs, u"JOD"_qs, u"TND"_qs, u"LYD"_qs, u"IQD"_qs};
+    return none.contains(currency) ? 0 : three.contains(currency) ? 3 : 2;
+}
+
+std::optional<qint64> camtCents(QStringView text, int decimals)
 {
     text = text.trimmed();
-    static const QRegularExpression amount(u"^(\\d{1,15})(?:\\.(\\d{1,5}))?$"_qs);
-    const QRegularExpressionMatch m = amount.match(text.toString());
-    if (!m.hasMatch())
+    // xs:decimal: a sign, digits, a point with or without digits after it.
+    static const QRegularExpression amount(u"^([+-]?)(\\d*)(?:\\.(\\d*))?$"_qs);
+    const QRegularExpressionMatch m = amount.match(text);
+    if (!m.hasMatch() || (m.capturedLength(2) == 0 && m.capturedLength(3) == 0) || m.capturedLength(2) > 16)
         return std::nullopt;
-    QString fraction = m.captured(2);
-    fraction = (fraction + u"00"_qs).left(2);
-    return m.captured(1).toLongLong() * 100 + fraction.toLongLong();
+    const QString fraction = m.captured(3);
+    for (qsizetype i = decimals; i < fraction.size(); ++i)
+        if (fraction[i] != u'0')
+            return std::nullopt; // a fraction of the currency's smallest unit
+    const qint64 cents = m.captured(2).toLongLong() * 100 + (fraction + u"00"_qs).left(2).toLongLong();
+    if (m.captured(1) == u"-"_qs && cents != 0)
+        return std::nullopt;
+    return cents;
 }
+
+namespace {
+
+// The head's text for finding the namespace: UTF-16 (with or without its byte order mark)
+// decoded, anything else taken byte by byte.
+QString headText(const QByteArray &head)
+{
+    const auto at = [&](int i) { return i < head.size() ? uchar(head[i]) : 0x100; };
+    std::optional<QStringConverter::Encoding> utf16;
+    if ((at(0) == 0xFF && at(1) == 0xFE) || (at(0) == '<' && at(1) == 0 && at(2) != 0))
+        utf16 = QStringConverter::Utf16LE;
+    else if ((at(0) == 0xFE && at(1) == 0xFF) || (at(0) == 0 && at(1) == '<'))
+        utf16 = QStringConverter::Utf16BE;
+    if (!utf16)
+        return QString::fromLatin1(head);
+    QStringDecoder decode(*utf16);
+    return decode(head);
+}
+
+} // namespace
 
 QString readCamtDocument(const QString &name, const std::function<qint64(char *, qint64)> &read,
                          QList<BankEntry> &entries, CamtDocument *document)
@@ -240,7 +413,7 @@ QString readCamtDocument(const QString &name, const std::function<qint64(char *,
         if (n == 0)
             break;
         source.head.append(chunk, n);
-        rootNamespace = ns.match(QString::fromLatin1(source.head));
+        rootNamespace = ns.match(headText(source.head));
         if (rootNamespace.hasMatch())
             break;
     }
@@ -260,40 +433,89 @@ QString readCamtDocument(const QString &name, const std::function<qint64(char *,
     if (!schema)
         return refusal(name, 0, u"das Schema „"_qs + message + u"“ fehlt dem Programm"_qs);
 
+    FirstError first;
+    // What libxml2 reports outside the reader's handler goes to the same place, for this
+    // thread and this document only.
+    xmlGenericErrorFunc genericBefore = xmlGenericError;
+    void *genericContextBefore = xmlGenericErrorContext;
+    xmlStructuredErrorFunc structuredBefore = xmlStructuredError;
+    void *structuredContextBefore = xmlStructuredErrorContext;
+    xmlSetGenericErrorFunc(nullptr, silent);
+    xmlSetStructuredErrorFunc(&first, recordError);
+    struct RestoreHandlers {
+        xmlGenericErrorFunc generic;
+        void *genericContext;
+        xmlStructuredErrorFunc structured;
+        void *structuredContext;
+        ~RestoreHandlers()
+        {
+            xmlSetGenericErrorFunc(genericContext, generic);
+            xmlSetStructuredErrorFunc(structuredContext, structured);
+        }
+    } restore{genericBefore, genericContextBefore, structuredBefore, structuredContextBefore};
+
     const QByteArray url = name.toUtf8();
     xmlTextReaderPtr reader = xmlReaderForIO(readSource, closeSource, &source, url.constData(), nullptr,
-                                             XML_PARSE_NONET);
+                                             XML_PARSE_NONET | XML_PARSE_BIG_LINES);
     if (!reader)
         return refusal(name, 0, u"sie kann nicht gelesen werden"_qs);
-    FirstError first;
     xmlTextReaderSetStructuredErrorHandler(reader, recordError, &first);
     xmlTextReaderSetSchema(reader, schema);
 
     QList<BankEntry> found;
     QStringList path;      // from the entry down, while inside one
     QStringList outer;     // the elements above
-    QString text, account;
+    QString text, account, accountCurrency, statementId, sequence;
+    QDate statementDate, messageDate;
+    int position = 0;
     bool inEntry = false;
     EntryBuilder builder;
     int ret = 0;
-    while ((ret = xmlTextReaderRead(reader)) == 1) {
+    // The line of the element the reader stands on (the parser may have read further).
+    const auto nodeLine = [&] {
+        const xmlNodePtr node = xmlTextReaderCurrentNode(reader);
+        const long line = node ? xmlGetLineNo(node) : -1;
+        return line > 0 ? int(line) : xmlTextReaderGetParserLineNumber(reader);
+    };
+    const auto localName = [&] {
+        return QString::fromUtf8(reinterpret_cast<const char *>(xmlTextReaderConstLocalName(reader)));
+    };
+    // The first error ends the reading: nothing after it is used.
+    while (first.text.isEmpty() && builder.badAmount.isEmpty() && (ret = xmlTextReaderRead(reader)) == 1) {
         const int type = xmlTextReaderNodeType(reader);
         if (type == XML_READER_TYPE_ELEMENT) {
-            const QString local = QString::fromUtf8(reinterpret_cast<const char *>(xmlTextReaderConstLocalName(reader)));
+            const QString local = localName();
             const bool empty = xmlTextReaderIsEmptyElement(reader);
             text.clear();
             if (!inEntry && local == u"Ntry"_qs && !empty) {
                 inEntry = true;
                 path = {local};
-                builder.start(name, xmlTextReaderGetParserLineNumber(reader), account);
+                const QString stmt = statementId + (sequence.isEmpty() ? QString() : u'/' + sequence);
+                builder.start(name, nodeLine(), account, accountCurrency, stmt,
+                              ++position);
             } else if (inEntry) {
                 path.append(local);
                 if (local == u"TxDtls"_qs)
                     builder.beginTransaction();
+                else if (local == u"Amt"_qs) {
+                    xmlChar *ccy = xmlTextReaderGetAttribute(reader, BAD_CAST "Ccy");
+                    if (ccy) {
+                        builder.currency(path, QString::fromUtf8(reinterpret_cast<const char *>(ccy)));
+                        xmlFree(ccy);
+                    }
+                }
                 builder.element(path);
                 if (empty)
                     path.removeLast();
             } else if (!empty) {
+                if (local == u"Stmt"_qs || local == u"Ntfctn"_qs) {
+                    statementId.clear();
+                    sequence.clear();
+                    statementDate = QDate();
+                    accountCurrency.clear();
+                    account.clear();
+                    position = 0;
+                }
                 outer.append(local);
             }
         } else if (type == XML_READER_TYPE_TEXT || type == XML_READER_TYPE_CDATA) {
@@ -302,37 +524,59 @@ QString readCamtDocument(const QString &name, const std::function<qint64(char *,
             if (inEntry) {
                 if (path.size() == 1) {
                     inEntry = false;
-                    if (builder.finish())
+                    if (builder.finish(statementDate.isValid() ? statementDate : messageDate))
                         found.append(std::move(builder.entry));
                 } else {
-                    builder.value(path, text.trimmed());
+                    builder.value(path, text.trimmed(), nodeLine());
+                    if (path.last() == u"TxDtls"_qs)
+                        builder.endTransaction();
                     path.removeLast();
                 }
             } else {
-                // The account of the statement or notification (Stmt/Acct/Id/IBAN).
-                if (outer.size() >= 4 && outer.last() == u"IBAN"_qs && outer[outer.size() - 3] == u"Acct"_qs)
-                    account = text.trimmed();
+                const qsizetype n = outer.size();
+                const QString value = text.trimmed();
+                const bool inReport = n >= 2 && (outer[n - 2] == u"Stmt"_qs || outer[n - 2] == u"Ntfctn"_qs);
+                // The account of the statement or notification (Stmt/Acct/Id/IBAN), its
+                // currency, the statement's id, sequence number and date.
+                if (n >= 4 && outer.last() == u"IBAN"_qs && outer[n - 3] == u"Acct"_qs)
+                    account = value;
+                else if (n >= 3 && outer.last() == u"Ccy"_qs && outer[n - 2] == u"Acct"_qs)
+                    accountCurrency = value;
+                else if (inReport && outer.last() == u"Id"_qs)
+                    statementId = value;
+                else if (inReport && outer.last() == u"ElctrncSeqNb"_qs)
+                    sequence = value;
+                else if (inReport && outer.last() == u"CreDtTm"_qs)
+                    statementDate = QDate::fromString(value.left(10), Qt::ISODate);
+                else if (n >= 2 && outer[n - 2] == u"GrpHdr"_qs && outer.last() == u"CreDtTm"_qs)
+                    messageDate = QDate::fromString(value.left(10), Qt::ISODate);
                 if (!outer.isEmpty())
                     outer.removeLast();
             }
             text.clear();
         }
     }
-    const bool valid = ret == 0 && first.text.isEmpty() && xmlTextReaderIsValid(reader) == 1;
+    const bool stopped = !first.text.isEmpty() || !builder.badAmount.isEmpty();
+    const bool valid = !stopped && ret == 0 && xmlTextReaderIsValid(reader) == 1;
     const int lastLine = xmlTextReaderGetParserLineNumber(reader);
     xmlFreeTextReader(reader);
     if (source.failed)
         return refusal(name, 0, u"sie kann nicht gelesen werden"_qs);
+    if (first.text.isEmpty() && !builder.badAmount.isEmpty())
+        return refusal(name, builder.badAmountLine,
+                       u"der Betrag „"_qs + builder.badAmount
+                           + u"“ ist kein genauer Betrag in "_qs + builder.entry.currency + u" (höchstens "_qs
+                           + QString::number(currencyDecimals(builder.entry.currency)) + u" Nachkommastellen)"_qs);
     if (!valid)
         return refusal(name, first.line > 0 ? first.line : lastLine,
-                       u"sie entspricht nicht dem Schema „"_qs + message + u"“"_qs
-                           + (first.text.isEmpty() ? QString() : u" – "_qs + first.text));
+                       u"sie entspricht nicht dem Schema „"_qs + message + u"“ – "_qs
+                           + (first.text.isEmpty() ? u"sie ist unvollständig"_qs : germanReason(first)));
     if (document) {
         document->file = name;
         document->message = message;
         document->entries = int(found.size());
     }
-    entries.append(found);
+    entries.append(std::move(found));
     return {};
 }
 
@@ -351,9 +595,11 @@ CamtReading readCamtFiles(const QStringList &paths)
         if (magic == QByteArray("PK\x03\x04", 4) || magic == QByteArray("PK\x05\x06", 4)) {
             file.close();
             QString error;
+            int statements = 0;
             const bool opened = forEachZipMember(path, [&](const QString &member, const ZipRead &readMember) {
                 if (!member.endsWith(u".xml"_qs, Qt::CaseInsensitive))
                     return;
+                ++statements;
                 const QString name = shown + u':' + member;
                 QList<BankEntry> entries;
                 CamtDocument document;
@@ -362,11 +608,14 @@ CamtReading readCamtFiles(const QStringList &paths)
                     reading.refused.append(refused);
                     return;
                 }
-                reading.entries.append(entries);
+                reading.entries.append(std::move(entries));
                 reading.documents.append(document);
             }, &error);
             if (!opened)
-                reading.refused.append(refusal(shown, 0, u"das ZIP-Archiv ist beschädigt ("_qs + error + u')'));
+                reading.refused.append(refusal(shown, 0, error));
+            else if (statements == 0)
+                reading.refused.append(
+                    refusal(shown, 0, u"das ZIP-Archiv enthält keinen Kontoauszug (keine XML-Datei)"_qs));
             continue;
         }
         const std::function<qint64(char *, qint64)> readFile = [&file](char *buffer, qint64 size) {

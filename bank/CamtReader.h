@@ -1,15 +1,17 @@
 #pragma once
 // Reads the bank's camt files: camt.053 account statements and camt.054 debit/credit
-// notifications in the versions 001.02 and 001.08, as single XML files or as ZIP archives
-// of them (as savings banks deliver them). Each document is checked against its ISO 20022
-// schema while it is read, as a stream: no document is kept in memory, only the entries.
-// A file that is no such message or fails its schema is refused with a German message
-// naming the file and the line; nothing of it is used.
+// notifications in the versions 001.02 and 001.08, as single XML files (UTF-8 or UTF-16)
+// or as ZIP archives of them (as savings banks deliver them). Each document is checked
+// against its ISO 20022 schema while it is read, as a stream: no document is kept in
+// memory, only the entries; the first error ends the reading. A file that is no such
+// message, fails its schema or holds an amount with more decimals than its currency has
+// is refused with a German message naming the file and the line; nothing of it is used.
 
 #include "bank/BankEntry.h"
 
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 namespace qvl {
 
@@ -34,7 +36,12 @@ CamtReading readCamtFiles(const QStringList &paths);
 QString readCamtDocument(const QString &name, const std::function<qint64(char *, qint64)> &read,
                          QList<BankEntry> &entries, CamtDocument *document = nullptr);
 
-// Exact amounts: "1234.5" → 123450 cents; std::nullopt when it is no amount.
-std::optional<qint64> camtCents(QStringView text);
+// Exact amounts as the schema writes them (xs:decimal: a sign, "10.", ".5"):
+// "1234.5" → 123450 cents; std::nullopt when it is no amount, is below zero or has more
+// decimals than the currency's (`decimals`, 2 for the euro) that are not zero.
+std::optional<qint64> camtCents(QStringView text, int decimals = 2);
+
+// The decimals of an ISO 4217 currency (2 unless known otherwise).
+int currencyDecimals(const QString &currency);
 
 } // namespace qvl

@@ -1,7 +1,10 @@
 #include "bank/Matching.h"
 
 #include "bank/ReturnReasons.h"
+#include "core/CreditorReference.h"
 #include "platform/Conversions.h"
+
+#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -72,8 +75,14 @@ QString matchKindText(MatchKind kind)
         return u"überzahlt"_qs;
     case MatchKind::SeveralPaid:
         return u"mehrere Belege bezahlt"_qs;
+    case MatchKind::Reversed:
+        return u"Storno"_qs;
     case MatchKind::Ambiguous:
         return u"mehrdeutig"_qs;
+    case MatchKind::Disputed:
+        return u"zu prüfen"_qs;
+    case MatchKind::Foreign:
+        return u"Fremdwährung"_qs;
     case MatchKind::Unmatched:
         return u"nicht zugeordnet"_qs;
     case MatchKind::AlreadyRead:
@@ -82,10 +91,46 @@ QString matchKindText(MatchKind kind)
     return {};
 }
 
+namespace {
+
+// The sub-family or the German GVC of a bank transaction code says "returned debit":
+// PMNT/RDDT/UPDD, PMNT/IDDT/UPDD, GVC 108, 109 (SEPA returns), 181, 184 (returns to the
+// creditor, CORE and B2B).
+bool returnCode(const QString &code, const QString &proprietary)
+{
+    if (code.endsWith(u"/UPDD"_qs) || code.endsWith(u"/PRDD"_qs))
+        return true;
+    static const QRegularExpression gvc(u"(?:^|\\+)(\\d{3})(?:\\+|$)"_qs);
+    const QRegularExpressionMatch m = gvc.match(proprietary);
+    if (!m.hasMatch())
+        return false;
+    const int n = m.captured(1).toInt();
+    return n == 108 || n == 109 || n == 181 || n == 184;
+}
+
+// A direct debit's collection booked on the creditor's account: PMNT/IDDT/ESDD,
+// PMNT/IDDT/BBDD, PMNT/RDDT/… and the GVC 171 (CORE) and 174 (B2B) … 
+bool collectionCode(const QString &code, const QString &proprietary)
+{
+    if ((code.contains(u"/IDDT/"_qs) || code.contains(u"/RDDT/"_qs)) && !returnCode(code, {}))
+        return true;
+    static const QRegularExpression gvc(u"(?:^|\\+)(17[1-4]|19[0-2])(?:\\+|$)"_qs);
+    return gvc.match(proprietary).hasMatch();
+}
+
+QString compactId(const QString &id)
+{
+    QString s = id.toUpper();
+    s.remove(u' ');
+    return s;
+}
+
+} // namespace
+
 // Matching, entry by entry, against the balances as this reading changes them.
 class Matcher {
 public:
-    explicit Matcher(OpenBalances &balances) : b(balances)
+    Matcher(OpenBalances &balances, const MatchingOptions &options) : b(balances), o(options), reader(options.markers)
     {
         for (const RegisteredDocument &d : b.m_documents) {
             if (d.way == PaymentWay::DirectDebit) {
@@ -103,8 +148,18 @@ public:
     {
         Match m;
         m.entry = index;
-        if (e.credit && !e.reversal) {
-            if (batchCredit(e, m))
+        if (e.foreignCurrency()) {
+            m.kind = MatchKind::Foreign;
+            m.note = u"Betrag in "_qs + e.currency + u" ("_qs + euros(e.cents).chopped(2) + u' ' + e.currency
+                     + u"): wird nicht übernommen"_qs;
+            return m;
+        }
+        if (e.reversal) {
+            reversal(e, m);
+            return m;
+        }
+        if (e.credit) {
+            if (batchCredit(e, m) || ownCollection(e, m))
                 return m;
             if (e.transactions.size() == 1) {
                 transfer(e, e.transactions.first(), m);
@@ -113,8 +168,8 @@ public:
             m.note = u"Sammelgutschrift ohne bekannten Lastschriftauftrag"_qs;
             return m;
         }
-        if (!e.credit && std::any_of(e.transactions.cbegin(), e.transactions.cend(),
-                                      [](const BankTransaction &t) { return t.isReturn; })) {
+        if (std::any_of(e.transactions.cbegin(), e.transactions.cend(),
+                        [&](const BankTransaction &t) { return isReturn(e, t); })) {
             returned(e, m);
             return m;
         }
@@ -122,11 +177,52 @@ public:
         return m;
     }
 
+    // A return's original debit: the instructed amount, the transaction amount, else the
+    // amount less the bank's charges.
+    static QList<qint64> originalAmounts(const BankEntry &e, const BankTransaction &t)
+    {
+        QList<qint64> amounts;
+        const auto add = [&](qint64 c) {
+            if (c > 0 && !amounts.contains(c))
+                amounts.append(c);
+        };
+        add(t.originalCents);
+        add(t.txAmountCents);
+        const qint64 amount = t.amountGiven ? t.cents : e.cents;
+        const qint64 charges = t.chargeCents > 0 ? t.chargeCents : (e.transactions.size() == 1 ? e.chargeCents : 0);
+        add(amount - charges);
+        add(amount);
+        return amounts;
+    }
+
+    bool isReturn(const BankEntry &e, const BankTransaction &t) const
+    {
+        if (t.isReturn)
+            return true;
+        const bool ours = (!t.endToEndId.isEmpty() && byMandate.contains(t.endToEndId))
+                          || (!t.mandateId.isEmpty() && byMandate.contains(t.mandateId));
+        return ours && (returnCode(t.bankCode, e.proprietaryCode) || returnCode(e.bankCode, e.proprietaryCode));
+    }
+
 private:
     void book(Match &m, Assignment a)
     {
         b.book(a);
         m.assignments.append(a);
+    }
+
+    QString batchNote(const Match &m, qint64 sum, const BankEntry &e) const
+    {
+        QString note;
+        const RegisteredDocument *first = m.assignments.isEmpty() ? nullptr : b.document(m.assignments.first().number);
+        if (first && !first->files.isEmpty())
+            note = u"Datei "_qs + first->files + u", "_qs;
+        note += QString::number(m.assignments.size()) + (m.assignments.size() == 1 ? u" Lastschrift ("_qs
+                                                                                    : u" Lastschriften ("_qs)
+                + euros(sum) + u')';
+        if (sum != e.cents)
+            note += u"; die Gutschrift beträgt "_qs + euros(e.cents);
+        return note;
     }
 
     // One entry for the batch, or one per debit: our message id (or "LS00" + it as the
@@ -165,6 +261,7 @@ private:
             return true;
         }
         m.kind = MatchKind::BatchCredit;
+        m.how = u"Lastschriftdatei des Vereins"_qs;
         // Debits booked one by one name their mandate; a single booking covers the batch.
         QSet<QString> mandates;
         for (const BankTransaction &t : e.transactions)
@@ -178,30 +275,94 @@ private:
             book(m, {number, PaymentKind::Collected, d->grossCents, 0, {}});
             sum += d->grossCents;
         }
-        m.note = QString::number(m.assignments.size()) + u" Lastschriften ("_qs + euros(sum) + u')';
-        if (sum != e.cents)
-            m.note += u"; die Gutschrift beträgt "_qs + euros(e.cents);
+        m.note = batchNote(m, sum, e);
+        return true;
+    }
+
+    // The not yet collected debit of a mandate with this amount (the latest).
+    std::optional<qint64> uncollected(const BankTransaction &t, qint64 cents) const
+    {
+        QList<qint64> candidates = t.endToEndId.isEmpty() ? QList<qint64>() : byMandate.value(t.endToEndId);
+        if (candidates.isEmpty() && !t.mandateId.isEmpty())
+            candidates = byMandate.value(t.mandateId);
+        std::optional<qint64> found;
+        for (const qint64 n : candidates)
+            if (b.document(n)->grossCents == cents && b.collected(n) == 0 && !b.returned(n))
+                found = std::max(found.value_or(n), n);
+        return found;
+    }
+
+    // A credit of our own debits that names no file we know (one entry per debit without
+    // the file's ids): recognised by our mandate references, our creditor id or the bank's
+    // code for a collection. It confirms the debits it names and is never a transfer.
+    bool ownCollection(const BankEntry &e, Match &m)
+    {
+        const QString ourId = compactId(o.creditorId);
+        bool ours = collectionCode(e.bankCode, e.proprietaryCode);
+        for (const BankTransaction &t : e.transactions) {
+            const qint64 cents = t.amountGiven || e.transactions.size() == 1 ? t.cents : 0;
+            ours = ours || (!ourId.isEmpty() && compactId(t.creditorId) == ourId) || !t.mandateId.isEmpty()
+                   || collectionCode(t.bankCode, {}) || uncollected(t, cents).has_value();
+        }
+        if (!ours)
+            return false;
+        qint64 sum = 0;
+        int unknown = 0;
+        QList<Assignment> found;
+        for (const BankTransaction &t : e.transactions) {
+            const qint64 cents = t.amountGiven || e.transactions.size() == 1 ? t.cents : 0;
+            const std::optional<qint64> n = uncollected(t, cents);
+            if (!n) {
+                ++unknown;
+                continue;
+            }
+            found.append({*n, PaymentKind::Collected, cents, 0, {}});
+            b.book(found.last()); // a second debit of the same mandate and amount is another one
+            sum += cents;
+        }
+        for (const Assignment &a : found)
+            b.unbook(a);
+        if (unknown > 0 || found.isEmpty()) {
+            m.kind = MatchKind::Unmatched;
+            m.how = u"Lastschrift des Vereins"_qs;
+            m.note = unknown == int(e.transactions.size())
+                         ? u"Gutschrift aus Lastschriften des Vereins, keine passt zu einem offenen Einzug"_qs
+                         : QString::number(unknown) + u" der Lastschriften passen zu keinem offenen Einzug"_qs;
+            return true;
+        }
+        m.kind = MatchKind::BatchCredit;
+        m.how = u"Lastschrift des Vereins (Mandatsreferenz)"_qs;
+        for (const Assignment &a : found)
+            book(m, a);
+        m.note = batchNote(m, sum, e);
         return true;
     }
 
     void returned(const BankEntry &e, Match &m)
     {
         for (const BankTransaction &t : e.transactions) {
-            if (!t.isReturn)
+            if (!isReturn(e, t))
                 continue;
-            const qint64 original = t.originalCents > 0 ? t.originalCents : t.cents;
             // Our end-to-end id is the mandate reference; the mandate names the same.
-            QList<qint64> candidates = byMandate.value(t.endToEndId);
-            if (candidates.isEmpty())
+            QList<qint64> candidates = t.endToEndId.isEmpty() ? QList<qint64>() : byMandate.value(t.endToEndId);
+            if (candidates.isEmpty() && !t.mandateId.isEmpty())
                 candidates = byMandate.value(t.mandateId);
+            const QList<qint64> amounts = originalAmounts(e, t);
             QList<qint64> fitting;
-            for (const qint64 n : candidates)
-                if (b.document(n)->grossCents == original && !b.returned(n))
-                    fitting.append(n);
+            qint64 original = amounts.value(0);
+            for (const qint64 amount : amounts) {
+                for (const qint64 n : candidates)
+                    if (b.document(n)->grossCents == amount && !b.returned(n))
+                        fitting.append(n);
+                if (!fitting.isEmpty()) {
+                    original = amount;
+                    break;
+                }
+            }
             if (fitting.isEmpty()) {
                 m.kind = MatchKind::Unmatched;
-                m.note = u"Rücklastschrift ohne passende Lastschrift (Mandat „"_qs + t.endToEndId + u"“, "_qs
-                         + euros(original) + u')';
+                m.note = u"Rücklastschrift ohne passende Lastschrift (Mandat „"_qs
+                         + (t.endToEndId.isEmpty() ? t.mandateId : t.endToEndId) + u"“, "_qs + euros(original) + u')';
                 continue;
             }
             // The latest debit of that mandate and amount: older ones were collected before.
@@ -210,10 +371,48 @@ private:
             if (charge == 0 && e.transactions.size() == 1)
                 charge = e.chargeCents > 0 ? e.chargeCents : std::max<qint64>(0, e.cents - original);
             m.kind = MatchKind::Returned;
+            m.how = t.isReturn ? u"Mandatsreferenz"_qs : u"Mandatsreferenz und Buchungsschlüssel der Rückgabe"_qs;
             book(m, {number, PaymentKind::Returned, original, charge, t.returnCode});
             m.note = returnReasonText(t.returnCode)
                      + (charge > 0 ? u", Rücklastschriftgebühr der Bank "_qs + euros(charge) : QString());
         }
+    }
+
+    // A reversal of an incoming payment (DBIT with RvslInd) undoes it: the document its
+    // reference names, else the payer's document, that received at least the amount.
+    void reversal(const BankEntry &e, Match &m)
+    {
+        if (e.credit) {
+            m.note = u"Storno einer Belastung: bitte prüfen"_qs;
+            return;
+        }
+        const BankTransaction t = e.transactions.value(0);
+        const RemittanceReferences refs = reader.read(t.remittance);
+        QList<qint64> candidates = refs.creditorReferences + refs.numbers;
+        for (const qint64 n : payerDocuments(t))
+            if (!candidates.contains(n))
+                candidates.append(n);
+        QList<qint64> fit;
+        for (const qint64 n : candidates)
+            if (b.document(n) && (b.transferred(n) >= e.cents || b.collected(n) >= e.cents) && !fit.contains(n))
+                fit.append(n);
+        // A reference that fits decides alone.
+        const auto named = std::find_if(fit.cbegin(), fit.cend(), [&](qint64 n) {
+            return refs.creditorReferences.contains(n) || refs.numbers.contains(n);
+        });
+        if (named != fit.cend())
+            fit = {*named};
+        if (fit.size() != 1) {
+            m.kind = fit.isEmpty() ? MatchKind::Unmatched : MatchKind::Ambiguous;
+            m.candidates = fit;
+            m.note = fit.isEmpty() ? u"Storno ohne passende Zahlung"_qs
+                                   : u"Storno passt zu "_qs + QString::number(fit.size()) + u" Zahlungen"_qs;
+            return;
+        }
+        m.kind = MatchKind::Reversed;
+        m.how = named != fit.cend() ? u"Rechnungsnummer im Text"_qs : u"Zahler und Betrag"_qs;
+        book(m, {fit.first(), PaymentKind::Reversed, e.cents, 0, {}});
+        m.note = u"Zahlung zurückgebucht, Beleg wieder offen"_qs;
     }
 
     QList<qint64> openOf(const QList<qint64> &numbers, qint64 cents) const
@@ -225,17 +424,81 @@ private:
         return fit;
     }
 
+    // The documents of the owners the payer is known as: by his account, else by his name.
+    QList<qint64> payerDocuments(const BankTransaction &t) const
+    {
+        const QString iban = compactId(t.iban);
+        QList<qint64> documents = iban.isEmpty() ? QList<qint64>() : byIban.value(iban);
+        if (documents.isEmpty() && !t.name.trimmed().isEmpty())
+            documents = byName.value(nameKey(t.name));
+        return documents;
+    }
+
+    QSet<long> owners(const QList<qint64> &numbers) const
+    {
+        QSet<long> set;
+        for (const qint64 n : numbers)
+            if (const RegisteredDocument *d = b.document(n))
+                set.insert(d->idPersonal);
+        return set;
+    }
+
     void transfer(const BankEntry &e, const BankTransaction &t, Match &m)
     {
         const qint64 cents = e.cents;
-        const QList<qint64> named =
-            numbersInRemittance(t.remittance, [this](qint64 n) { return b.document(n) != nullptr; });
-        if (!named.isEmpty()) {
-            payDocuments(named, cents, m);
-            m.note = u"Rechnungsnummer im Verwendungszweck"_qs + (m.note.isEmpty() ? QString() : u"; "_qs + m.note);
+        const auto known = [this](qint64 n) { return b.document(n) != nullptr; };
+        const RemittanceReferences refs = reader.read(t.remittance);
+        QList<qint64> byReference;
+        for (const qint64 n : refs.creditorReferences)
+            if (known(n))
+                byReference.append(n);
+        if (!byReference.isEmpty()) {
+            payDocuments(byReference, cents, m);
+            m.how = u"Referenz "_qs + printedCreditorReference(creditorReference(byReference.first()));
             return;
         }
-        const QString iban = t.iban.toUpper().remove(u' ');
+        const QSet<long> payer = owners(payerDocuments(t));
+        QList<qint64> named;
+        for (const qint64 n : refs.numbers)
+            if (known(n))
+                named.append(n);
+        // A number broken over lines counts joined only when the joined number is a document
+        // of this payer and its parts are none of his.
+        for (const RemittanceReferences::Broken &broken : refs.broken) {
+            const RegisteredDocument *joined = b.document(broken.joined);
+            if (!joined || !payer.contains(joined->idPersonal))
+                continue;
+            const bool partIsHis = std::any_of(broken.parts.cbegin(), broken.parts.cend(), [&](qint64 p) {
+                const RegisteredDocument *d = b.document(p);
+                return d && payer.contains(d->idPersonal);
+            });
+            if (partIsHis)
+                continue;
+            for (const qint64 p : broken.parts)
+                named.removeAll(p);
+            if (!named.contains(broken.joined))
+                named.prepend(broken.joined);
+        }
+        if (!named.isEmpty()) {
+            // The payer is known and the text names another owner's document: the clerk decides.
+            QStringList others;
+            for (const qint64 n : named) {
+                const RegisteredDocument *d = b.document(n);
+                if (!payer.isEmpty() && !payer.contains(d->idPersonal))
+                    others << u"Beleg "_qs + QString::number(n) + u" gehört "_qs + d->name;
+            }
+            if (!others.isEmpty()) {
+                m.kind = MatchKind::Disputed;
+                m.candidates = named;
+                m.how = u"Rechnungsnummer im Text"_qs;
+                m.note = others.join(u", "_qs) + u", der Zahler ist ein anderer Waldbesitzer"_qs;
+                return;
+            }
+            payDocuments(named, cents, m);
+            m.how = refs.wholeText ? u"Rechnungsnummer als Verwendungszweck"_qs : u"Rechnungsnummer im Text"_qs;
+            return;
+        }
+        const QString iban = compactId(t.iban);
         QList<qint64> fit = iban.isEmpty() ? QList<qint64>() : openOf(byIban.value(iban), cents);
         QString how = u"IBAN und Betrag"_qs;
         if (fit.isEmpty()) {
@@ -244,7 +507,7 @@ private:
         }
         if (fit.size() == 1) {
             payDocuments(fit, cents, m);
-            m.note = how;
+            m.how = how;
         } else if (fit.size() > 1) {
             m.kind = MatchKind::Ambiguous;
             m.candidates = fit;
@@ -255,7 +518,7 @@ private:
     }
 
     // The amount goes to the documents in the order named, each up to what is open; what
-    // is left over goes to the last one (an over-payment).
+    // is left over goes to the last one booked (an over-payment).
     void payDocuments(const QList<qint64> &numbers, qint64 cents, Match &m)
     {
         qint64 left = cents;
@@ -269,7 +532,7 @@ private:
                 book(m, {numbers[i], PaymentKind::Transfer, part, 0, {}});
             left -= part;
         }
-        if (numbers.size() > 1)
+        if (m.assignments.size() > 1)
             m.kind = MatchKind::SeveralPaid;
         else if (cents == openBefore)
             m.kind = MatchKind::Paid;
@@ -287,17 +550,21 @@ private:
     }
 
     OpenBalances &b;
+    const MatchingOptions &o;
+    const RemittanceReader reader;
     QHash<QString, QList<qint64>> byMandate, byBatch, byIban, byName;
 };
 
 Matching matchEntries(QList<BankEntry> entries, const QList<RegisteredDocument> &documents,
-                      const QList<RecordedPayment> &payments, const QSet<QString> &keysRead)
+                      const QList<RecordedPayment> &payments, const QSet<QString> &keysRead,
+                      const MatchingOptions &options)
 {
     Matching result;
     result.entries = std::move(entries);
     OpenBalances balances(documents, payments);
-    Matcher matcher(balances);
+    Matcher matcher(balances, options);
     QSet<QString> seen = keysRead;
+    result.matches.reserve(result.entries.size());
     for (int i = 0; i < int(result.entries.size()); ++i) {
         const BankEntry &e = result.entries[i];
         const QString key = e.key();
@@ -311,6 +578,11 @@ Matching matchEntries(QList<BankEntry> entries, const QList<RegisteredDocument> 
         }
         seen.insert(key);
         result.matches.append(matcher.match(e, i));
+        const Match &m = result.matches.last();
+        for (const Assignment &a : m.assignments)
+            result.owners.insert(a.number, balances.document(a.number)->name);
+        for (const qint64 n : m.candidates)
+            result.owners.insert(n, balances.document(n)->name);
     }
     return result;
 }
@@ -323,19 +595,43 @@ bool assignByHand(Matching &matching, int matchIndex, qint64 number, const OpenB
     }
     Match &m = matching.matches[matchIndex];
     const BankEntry &e = matching.entries[m.entry];
-    if (!balances.document(number)) {
+    const RegisteredDocument *d = balances.document(number);
+    if (!d) {
         *error = u"Die Rechnungsnummer "_qs + QString::number(number) + u" ist nicht vergeben."_qs;
         return false;
     }
-    if (!e.credit || m.kind == MatchKind::AlreadyRead || m.kind == MatchKind::BatchCredit) {
-        *error = u"Nur eine eingegangene Zahlung kann von Hand zugeordnet werden."_qs;
+    if (m.kind == MatchKind::AlreadyRead || m.kind == MatchKind::BatchCredit || m.kind == MatchKind::Foreign
+        || e.reversal) {
+        *error = m.kind == MatchKind::Foreign
+                     ? u"Ein Umsatz in einer anderen Währung als Euro kann nicht zugeordnet werden."_qs
+                     : u"Nur eine eingegangene Zahlung oder eine Rücklastschrift kann von Hand zugeordnet werden."_qs;
         return false;
+    }
+    m.candidates.clear();
+    m.how = u"von Hand zugeordnet"_qs;
+    matching.owners.insert(number, d->name);
+    if (!e.credit) {
+        // A returned debit: the debit the clerk names comes back, with what the bank kept.
+        if (d->way != PaymentWay::DirectDebit) {
+            *error = u"Beleg "_qs + QString::number(number)
+                     + u" wurde nicht per Lastschrift eingezogen; eine Belastung kann nur einer Lastschrift "
+                       "zugeordnet werden."_qs;
+            return false;
+        }
+        const BankTransaction t = e.transactions.value(0);
+        const QList<qint64> amounts = Matcher::originalAmounts(e, t);
+        const qint64 original = amounts.contains(d->grossCents) ? d->grossCents : std::min(e.cents, d->grossCents);
+        const qint64 charge = std::max<qint64>(0, e.cents - original);
+        m.assignments = {{number, PaymentKind::Returned, original, charge, t.returnCode}};
+        m.kind = MatchKind::Returned;
+        m.note = returnReasonText(t.returnCode)
+                 + (charge > 0 ? u", Rücklastschriftgebühr der Bank "_qs + euros(charge) : QString());
+        return true;
     }
     const qint64 open = balances.open(number);
     m.assignments = {{number, PaymentKind::Transfer, e.cents, 0, {}}};
-    m.candidates.clear();
     m.kind = e.cents == open ? MatchKind::Paid : e.cents < open ? MatchKind::PartlyPaid : MatchKind::OverPaid;
-    m.note = u"von Hand zugeordnet"_qs;
+    m.note = e.cents == open ? QString() : u"offen waren "_qs + euros(std::max<qint64>(0, open));
     return true;
 }
 

@@ -1,9 +1,13 @@
 #pragma once
 // Matches the bank's entries to the register before anything is changed: the credit of
-// one of our direct-debit files confirms its debits, a returned debit finds its fee notice
-// by the mandate reference (our end-to-end id), a transfer finds its invoice by the number
-// in its remittance text, else by the payer's IBAN and amount, else by name and amount.
-// What fits several documents is listed as ambiguous and never guessed; an entry already
+// one of our direct-debit files confirms its debits (found by the file's ids, else by our
+// mandate references or creditor id: such a credit is never taken for a transfer), a
+// returned debit finds its fee notice by the mandate reference (our end-to-end id), a
+// transfer finds its invoice by its RF reference, by the reference in its remittance text
+// (see RemittanceNumbers), else by the payer's IBAN and amount, else by name and amount; a
+// reversal undoes the payment it reverses. What fits several documents is listed as
+// ambiguous and never guessed, a reference to another owner's document than the payer's is
+// listed for the clerk, an amount in another currency is never applied; an entry already
 // applied is never counted again.
 
 #include "bank/BankEntry.h"
@@ -13,6 +17,7 @@
 
 #include <QHash>
 #include <QSet>
+#include <QStringList>
 
 namespace qvl {
 
@@ -23,22 +28,33 @@ enum class MatchKind {
     PartlyPaid,  // less than open
     OverPaid,    // more than open (also a document paid twice)
     SeveralPaid, // one transfer for several documents
+    Reversed,    // a reversal: the payment it reverses is undone
     Ambiguous,   // fits several documents: for the clerk
+    Disputed,    // the text names another owner's document than the payer's: for the clerk
+    Foreign,     // in another currency: never applied
     Unmatched,   // fits no document
-    AlreadyRead  // applied before (same account, reference, date, amount)
+    AlreadyRead  // applied before (same identity: BankEntry::key)
 };
 
 struct Match {
     int entry = 0; // index into the entries
     MatchKind kind = MatchKind::Unmatched;
     QList<Assignment> assignments;
-    QList<qint64> candidates; // Ambiguous: the documents it fits
-    QString note;             // German: how it was matched, or why not
+    QList<qint64> candidates; // Ambiguous, Disputed: the documents it fits
+    QString how;              // German: why it was matched ("Referenz RF40 1001", "IBAN und Betrag" …)
+    QString note;             // German: what else the clerk should know, or why it was not matched
+};
+
+// What the matching knows of the association beside the register.
+struct MatchingOptions {
+    QStringList markers; // words before a reference beside the usual ones (the remittance prefix)
+    QString creditorId;  // the association's creditor id: a credit naming it is one of our debits
 };
 
 struct Matching {
     QList<BankEntry> entries;
     QList<Match> matches;
+    QHash<qint64, QString> owners; // the owner of each document assigned or listed
 
     int count(MatchKind kind) const;
     // Matches that change the register when applied.
@@ -47,10 +63,12 @@ struct Matching {
 
 // keysRead: BankEntry::key() of the entries applied before.
 Matching matchEntries(QList<BankEntry> entries, const QList<RegisteredDocument> &documents,
-                      const QList<RecordedPayment> &payments, const QSet<QString> &keysRead);
+                      const QList<RecordedPayment> &payments, const QSet<QString> &keysRead,
+                      const MatchingOptions &options = {});
 
-// The clerk's own assignment of an unmatched or ambiguous entry to a document. False (with
-// a German reason) when the number is not registered or the entry is no incoming payment.
+// The clerk's own assignment of an unmatched, ambiguous or disputed entry to a document: an
+// incoming payment to any document, a returned debit to a direct debit. False (with a
+// German reason) when the number is not registered or the entry can be assigned to none.
 bool assignByHand(Matching &matching, int matchIndex, qint64 number, const OpenBalances &balances,
                   QString *error);
 

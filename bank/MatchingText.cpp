@@ -5,30 +5,75 @@
 
 namespace qvl {
 
-QString matchLine(const Matching &matching, int index)
+QString shortRemittance(const QString &text, int length)
+{
+    QString line = text.simplified();
+    if (line.size() > length)
+        line = line.left(length - 1).trimmed() + u'…';
+    return line;
+}
+
+MatchCells matchCells(const Matching &matching, int index)
 {
     const Match &m = matching.matches[index];
     const BankEntry &e = matching.entries[m.entry];
     const BankTransaction t = e.transactions.value(0);
-    QString line = QString::number(index + 1).rightJustified(4) + u"  "_qs + formatDate(e.booked, u"dd.mm.yyyy"_qs)
-                   + u"  "_qs + (e.credit ? u'+' : u'-') + euroCents(e.cents) + u"  "_qs
-                   + (t.name.isEmpty() ? u"(ohne Namen)"_qs : t.name) + u"  "_qs + matchKindText(m.kind);
+    MatchCells cells;
+    // A batch booked as one entry names no single payer (its details name each debtor).
+    const bool batch = e.transactions.size() > 1 || !e.batchMessageId.isEmpty() || e.batchCount > 1;
+    if (batch)
+        cells.payer = u"Sammelbuchung"_qs + (e.batchCount > 0 ? u" ("_qs + QString::number(e.batchCount) + u')'
+                                                               : e.transactions.size() > 1
+                                                                   ? u" ("_qs + QString::number(e.transactions.size()) + u')'
+                                                                   : QString());
+    else
+        cells.payer = t.name.isEmpty() ? u"(ohne Namen)"_qs : t.name;
+    QString remittance = t.remittance;
+    if (remittance.isEmpty())
+        remittance = e.information;
+    if (!batch && !remittance.isEmpty())
+        cells.remittance = u"„"_qs + shortRemittance(remittance) + u"“"_qs;
+    const auto owner = [&](qint64 n) {
+        const QString name = matching.owners.value(n);
+        return QString::number(n) + (name.isEmpty() ? QString() : u' ' + name);
+    };
     QStringList documents;
     for (const Assignment &a : m.assignments)
-        documents << QString::number(a.number) + (m.assignments.size() > 1 ? u" ("_qs + euroCents(a.cents) + u')'
-                                                                           : QString());
+        documents << owner(a.number) + (m.assignments.size() > 1 ? u" ("_qs + euroCents(a.cents) + u')' : QString());
     if (m.kind == MatchKind::BatchCredit) {
-        // A batch names its count, not every number.
+        // A batch names its file and count, not every number.
     } else if (!documents.isEmpty()) {
-        line += u": Beleg "_qs + documents.join(u", "_qs);
+        cells.documents = u"Beleg "_qs + documents.join(u", "_qs);
     } else if (!m.candidates.isEmpty()) {
         QStringList numbers;
         for (const qint64 n : m.candidates)
-            numbers << QString::number(n);
-        line += u": Belege "_qs + numbers.join(u", "_qs);
+            numbers << owner(n);
+        cells.documents = (m.candidates.size() == 1 ? u"Beleg "_qs : u"Belege "_qs) + numbers.join(u", "_qs);
     }
+    QStringList why;
+    if (!m.how.isEmpty())
+        why << m.how;
     if (!m.note.isEmpty())
-        line += u" – "_qs + m.note;
+        why << m.note;
+    cells.why = why.join(u"; "_qs);
+    return cells;
+}
+
+QString matchLine(const Matching &matching, int index)
+{
+    const Match &m = matching.matches[index];
+    const BankEntry &e = matching.entries[m.entry];
+    const MatchCells cells = matchCells(matching, index);
+    QString amount = (e.credit ? u'+' : u'-') + euroCents(e.cents);
+    if (e.currency != u"EUR"_qs)
+        amount = amount.chopped(1) + e.currency;
+    QString line = QString::number(index + 1).rightJustified(4) + u"  "_qs + formatDate(e.booked, u"dd.mm.yyyy"_qs)
+                   + u"  "_qs + amount + u"  "_qs + cells.payer + u"  "_qs
+                   + (cells.remittance.isEmpty() ? QString() : cells.remittance + u"  "_qs) + matchKindText(m.kind);
+    if (!cells.documents.isEmpty())
+        line += u": "_qs + cells.documents;
+    if (!cells.why.isEmpty())
+        line += u" – "_qs + cells.why;
     return line;
 }
 
@@ -39,8 +84,9 @@ QString matchingText(const Matching &matching)
         text += matchLine(matching, i) + u'\n';
     text += u"\n"_qs + QString::number(matching.matches.size()) + u" Umsätze"_qs;
     for (const MatchKind kind : {MatchKind::BatchCredit, MatchKind::Returned, MatchKind::Paid, MatchKind::PartlyPaid,
-                                 MatchKind::OverPaid, MatchKind::SeveralPaid, MatchKind::Ambiguous,
-                                 MatchKind::Unmatched, MatchKind::AlreadyRead})
+                                 MatchKind::OverPaid, MatchKind::SeveralPaid, MatchKind::Reversed,
+                                 MatchKind::Ambiguous, MatchKind::Disputed, MatchKind::Foreign, MatchKind::Unmatched,
+                                 MatchKind::AlreadyRead})
         if (const int n = matching.count(kind))
             text += u", "_qs + QString::number(n) + u' ' + matchKindText(kind);
     return text + u".\n"_qs;

@@ -39,10 +39,28 @@ qint64 OpenBalances::open(qint64 number) const
     return d ? d->grossCents - paid(number) : 0;
 }
 
+qint64 OpenBalances::transferred(qint64 number) const
+{
+    const auto i = m_index.constFind(number);
+    return i == m_index.cend() ? 0 : m_transferred[*i];
+}
+
+qint64 OpenBalances::collected(qint64 number) const
+{
+    const auto i = m_index.constFind(number);
+    return i == m_index.cend() ? 0 : m_collected[*i] - m_returned[*i];
+}
+
 bool OpenBalances::returned(qint64 number) const
 {
     const auto i = m_index.constFind(number);
     return i != m_index.cend() && m_returned[*i] > 0;
+}
+
+void OpenBalances::unbook(Assignment a)
+{
+    a.cents = -a.cents;
+    book(a);
 }
 
 void OpenBalances::book(const Assignment &a)
@@ -59,6 +77,13 @@ void OpenBalances::book(const Assignment &a)
         break;
     case PaymentKind::Transfer:
         m_transferred[*i] += a.cents;
+        break;
+    case PaymentKind::Reversed:
+        // A reversed collection is as good as a return; a reversed transfer takes it back.
+        if (m_transferred[*i] >= a.cents || m_collected[*i] < a.cents)
+            m_transferred[*i] -= a.cents;
+        else
+            m_collected[*i] -= a.cents;
         break;
     }
 }

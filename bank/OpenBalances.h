@@ -26,8 +26,11 @@ public:
     const RegisteredDocument *document(qint64 number) const;
     qint64 open(qint64 number) const;       // gross − paid (negative: paid too much)
     qint64 paid(qint64 number) const;       // debits collected less returns, plus transfers
+    qint64 transferred(qint64 number) const; // transfers less reversals
+    qint64 collected(qint64 number) const;  // debits collected less returns
     bool returned(qint64 number) const;      // a return is recorded
     void book(const Assignment &assignment); // counts an assignment of this reading
+    void unbook(Assignment assignment);      // takes it back
     const QList<RegisteredDocument> &documents() const { return m_documents; }
 
 private:

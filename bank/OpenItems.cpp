@@ -27,7 +27,8 @@ QList<OpenItem> openItems(const QList<RegisteredDocument> &documents, const QLis
         item.openCents = balances.open(d.number);
         item.returned = balances.returned(d.number);
         item.awaitingDebit = d.way == PaymentWay::DirectDebit && !item.returned && item.paidCents == 0;
-        if (!openOnly || (item.openCents > 0 && !item.awaitingDebit))
+        // A credit (paid too much) is an open item too, with its amount below zero.
+        if (!openOnly || (item.openCents != 0 && !item.awaitingDebit))
             items.append(item);
     }
     return items;
@@ -37,8 +38,10 @@ QList<OpenItem> remindersDue(const QList<OpenItem> &items, const QDate &today, i
 {
     QList<OpenItem> due;
     for (const OpenItem &item : items)
+        // The last request to pay (a reminder, a return letter) must be the interval old.
         if (item.openCents > 0 && !item.awaitingDebit && item.document.due.isValid()
-            && item.document.due.addDays(days) < today)
+            && item.document.due.addDays(days) < today
+            && (!item.document.lastReminder.isValid() || item.document.lastReminder.addDays(days) <= today))
             due.append(item);
     return due;
 }

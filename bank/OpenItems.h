@@ -21,12 +21,13 @@ struct OpenItem {
     bool awaitingDebit = false;
 };
 
-// Every document (openOnly: only those with something open, debits awaiting the bank
-// left out), in number order.
+// Every document (openOnly: only those with something open or paid too much, debits
+// awaiting the bank left out), in number order.
 QList<OpenItem> openItems(const QList<RegisteredDocument> &documents, const QList<RecordedPayment> &payments,
                           bool openOnly);
 
-// Documents due for a reminder: open, due more than `days` days before `today`.
+// Documents due for a reminder: open, due more than `days` days before `today`, and
+// their last reminder or return letter at least `days` days old.
 QList<OpenItem> remindersDue(const QList<OpenItem> &items, const QDate &today, int days);
 // Documents whose debit came back and that are still open.
 QList<OpenItem> returnsOpen(const QList<OpenItem> &items);

@@ -2,6 +2,8 @@
 
 #include "bank/RegisterSql.h"
 #include "bank/ReturnReasons.h"
+#include "core/CreditorReference.h"
+#include "core/GiroCode.h"
 #include "platform/Conversions.h"
 #include "platform/Database.h"
 
@@ -94,6 +96,19 @@ ReportDesign letterDesign(LetterKind kind)
     subject.FontSize = 11;
     auto &body = d.textBox(detail, u"Brieftext"_qs, u"Brieftext"_qs, 0, 5500, width, 3000);
     body.FontSize = 10;
+    // The transfer request a banking app reads: the GiroCode with the amount and the RF
+    // reference, and the reference for those who type it. Below the text, moved down with it.
+    ReportControl qr;
+    qr.Name = u"GiroCode"_qs;
+    qr.Kind = ControlKind::QrCode;
+    qr.DataField = u"GiroCode"_qs;
+    qr.Left = 0;
+    qr.Top = 8700;
+    qr.Width = 1800;
+    qr.Height = 1800;
+    d.add(detail, qr);
+    auto &scan = d.textBox(detail, u"GiroCodeText"_qs, u"GiroCodeText"_qs, 2000, 9000, width - 2000, 900);
+    scan.FontSize = 9;
     return d;
 }
 
@@ -165,14 +180,14 @@ QString defaultLetterModel(LetterKind kind)
         return u"Sehr geehrte Damen und Herren,\n\n"
                "Ihre Bank hat unsere Lastschrift über {Betrag} zu {Beleg} Nr. {Rechnungsnummer} vom {Datum} "
                "am {Rueckgabedatum} zurückgegeben. Grund: {Grund}.\n\n"
-               "Bitte überweisen Sie {Gesamt} ({Betrag}{Gebuehrtext}) bis zum {Zahlbar} auf unser Konto "
-               "IBAN {IBAN}, BIC {BIC} bei der {Bank}, Verwendungszweck „RE {Rechnungsnummer}“.\n\n"
+               "Bitte überweisen Sie {Gesamt} ({Offen}{Gebuehrtext}) bis zum {Zahlbar} auf unser Konto "
+               "IBAN {IBAN}, BIC {BIC} bei der {Bank}, Verwendungszweck „{Referenz}“.\n\n"
                "Mit freundlichen Grüßen\n{Verein}"_qs;
     return u"Sehr geehrte Damen und Herren,\n\n"
            "zu {Beleg} Nr. {Rechnungsnummer} vom {Datum} über {Betrag}, fällig am {Faellig}, ist bei uns noch "
            "{Offen} offen. Sicher haben Sie die Zahlung nur übersehen.\n\n"
            "Bitte überweisen Sie {Offen} bis zum {Zahlbar} auf unser Konto IBAN {IBAN}, BIC {BIC} bei der {Bank}, "
-           "Verwendungszweck „RE {Rechnungsnummer}“. Hat sich Ihre Zahlung mit diesem Schreiben gekreuzt, "
+           "Verwendungszweck „{Referenz}“. Hat sich Ihre Zahlung mit diesem Schreiben gekreuzt, "
            "betrachten Sie es bitte als gegenstandslos.\n\n"
            "Mit freundlichen Grüßen\n{Verein}"_qs;
 }
@@ -198,7 +213,7 @@ Report paymentLetters(const QList<OpenItem> &items, const QHash<long, OwnerAddre
 {
     RecordSet rs;
     for (const char16_t *name : {u"Verein", u"Absenderzeile", u"Anschrift", u"Datum", u"Betreff", u"Brieftext",
-                                 u"Grund"})
+                                 u"Grund", u"Referenz", u"GiroCode", u"GiroCodeText"})
         rs.append(QString::fromUtf16(name), FieldType::Text, 4000);
     rs.append(u"Nummer"_qs, FieldType::Integer);
     rs.append(u"Rechnungsnummer"_qs, FieldType::Text, 20);
@@ -225,7 +240,10 @@ Report paymentLetters(const QList<OpenItem> &items, const QHash<long, OwnerAddre
             {u"Betrag"_qs, euroCents(returns ? d.grossCents : amount)},
             {u"Offen"_qs, euroCents(amount)},
             {u"Gebuehr"_qs, euroCents(fee)},
-            {u"Gebuehrtext"_qs, fee > 0 ? u" zuzüglich unserer Rücklastschriftgebühr von "_qs + euroCents(fee)
+            // What the letter asks for adds up: what is open (after a partial payment less than
+            // the debit) and the association's fee.
+            {u"Gebuehrtext"_qs, fee > 0 ? (amount != d.grossCents ? u" offen"_qs : QString())
+                                              + u" zuzüglich unserer Rücklastschriftgebühr von "_qs + euroCents(fee)
                                         : QString()},
             {u"Gesamt"_qs, euroCents(amount + fee)},
             {u"Grund"_qs, returnReasonText(item.returnCode)},
@@ -235,6 +253,7 @@ Report paymentLetters(const QList<OpenItem> &items, const QHash<long, OwnerAddre
             {u"IBAN"_qs, s.iban},
             {u"BIC"_qs, s.bic},
             {u"Bank"_qs, s.bank},
+            {u"Referenz"_qs, printedCreditorReference(creditorReference(d.number))},
             {u"Verein"_qs, s.association}};
         rs.addNew();
         rs.set(u"Verein"_qs, s.association);
@@ -251,6 +270,14 @@ Report paymentLetters(const QList<OpenItem> &items, const QHash<long, OwnerAddre
                                             + QString::number(d.number));
         rs.set(u"Brieftext"_qs, fillModel(model, fields));
         rs.set(u"Grund"_qs, returns ? returnReasonText(item.returnCode) : QString());
+        const QString reference = creditorReference(d.number);
+        rs.set(u"Referenz"_qs, printedCreditorReference(reference));
+        const QString giroCode = giroCodePayload({s.bic, s.association, s.iban, amount + fee, reference});
+        rs.set(u"GiroCode"_qs, giroCode);
+        if (!giroCode.isEmpty())
+            rs.set(u"GiroCodeText"_qs, u"Überweisen mit Ihrer Banking-App: den Code scannen (GiroCode). "
+                                       "Zahlungsreferenz: "_qs
+                                           + printedCreditorReference(reference));
         rs.set(u"Nummer"_qs, qint64(d.nummer));
         rs.set(u"Rechnungsnummer"_qs, QString::number(d.number));
         rs.set(u"Betrag"_qs, double(amount) / 100);
@@ -263,12 +290,12 @@ Report paymentLetters(const QList<OpenItem> &items, const QHash<long, OwnerAddre
     return Report(o.kind == LetterKind::Returns ? returnsDesign : remindersDesign, std::move(rs));
 }
 
-void recordReminders(Database &db, const QList<OpenItem> &items, const QDate &today)
+void recordReminders(Database &db, const QList<OpenItem> &items, const QDate &today, LetterKind kind)
 {
     Transaction transaction(db);
     QSqlQuery update = db.prepare(db.sql(register_sql::kSetReminder));
     for (const OpenItem &item : items) {
-        update.bindValue(0, item.document.reminderLevel + 1);
+        update.bindValue(0, item.document.reminderLevel + (kind == LetterKind::Reminders ? 1 : 0));
         update.bindValue(1, today.toString(Qt::ISODate));
         update.bindValue(2, item.document.number);
         Database::exec(update);

@@ -49,8 +49,11 @@ QString defaultLetterModel(LetterKind kind);
 // The model with its fields filled in; an unknown field stays as written.
 QString fillModel(QString model, const QHash<QString, QString> &fields);
 
-// Records the reminder level of each document reminded (after its letter was made).
-void recordReminders(Database &db, const QList<OpenItem> &items, const QDate &today);
+// Records the letters handed out: a reminder raises its document's level, and either
+// letter's day is the document's last request to pay (the next reminder comes no sooner
+// than the reminder interval after it).
+void recordReminders(Database &db, const QList<OpenItem> &items, const QDate &today,
+                     LetterKind kind = LetterKind::Reminders);
 
 // "1.234,50 €"
 QString euroCents(qint64 cents);

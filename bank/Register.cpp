@@ -53,6 +53,8 @@ QString paymentKindText(PaymentKind kind)
         return u"Überweisung"_qs;
     case PaymentKind::Returned:
         return u"Rücklastschrift"_qs;
+    case PaymentKind::Reversed:
+        return u"Storno"_qs;
     }
     return {};
 }
@@ -270,6 +272,7 @@ QList<RegisteredDocument> readDocuments(Database &db)
         d.feeType = rows->text(13);
         d.batchId = rows->text(14);
         d.reminderLevel = int(rows->integer(15));
+        d.lastReminder = rows->date(16);
         documents.append(d);
     }
     return documents;
@@ -287,6 +290,7 @@ QList<RecordedPayment> readPayments(Database &db)
         const QString kind = rows->text(1);
         p.kind = kind == u"Lastschrift"_qs ? PaymentKind::Collected
                  : kind == u"Rücklastschrift"_qs ? PaymentKind::Returned
+                 : kind == u"Storno"_qs          ? PaymentKind::Reversed
                                                  : PaymentKind::Transfer;
         p.cents = rows->integer(2);
         p.chargeCents = rows->integer(3);

@@ -35,9 +35,11 @@ struct RegisteredDocument {
     QString batchId;   // direct debit: the bank file's message id
     QString files;     // the run's files, "; "-separated
     int reminderLevel = 0;
+    QDate lastReminder; // the day of the last letter asking for it (a reminder or a return letter)
 };
 
-enum class PaymentKind { Collected, Transfer, Returned }; // "Lastschrift", "Überweisung", "Rücklastschrift"
+// "Lastschrift", "Überweisung", "Rücklastschrift", "Storno" (a payment the bank reversed)
+enum class PaymentKind { Collected, Transfer, Returned, Reversed };
 
 struct RecordedPayment {
     qint64 number = 0;    // the document

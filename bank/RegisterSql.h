@@ -49,7 +49,8 @@ inline constexpr DialectSql kCreateBelege{
     u"zahlweg text not null, mandat text, iban text, brutto_cent integer not null, ust_cent integer not null, "
     u"ust_je_satz text, lauf integer not null, mahnstufe integer not null default 0, letzte_mahnung text)"};
 
-// art: "Lastschrift" (a debit collected), "Überweisung", "Rücklastschrift"; betrag_cent
+// art: "Lastschrift" (a debit collected), "Überweisung", "Rücklastschrift", "Storno" (a
+// transfer or collection the bank reversed: betrag_cent is taken back); betrag_cent
 // the amount booked for the document (a return: the amount returned), gebuehr_cent the
 // bank's return charge.
 inline constexpr DialectSql kCreateZahlungen{
@@ -65,7 +66,9 @@ inline constexpr DialectSql kIndexZahlungen{
     u"create index ix_qvl32_zahlungen_rechnr on QVL32_ZAHLUNGEN (rechnr)",
     u"create index ix_qvl32_zahlungen_rechnr on QVL32_ZAHLUNGEN (rechnr)"};
 
-// The entry's identity: account, the bank's reference, booking date, amount and direction.
+// The entry's identity: account, the bank's reference (without one: the statement, the
+// entry's place in it and a hash of its texts, BankEntry::identity), booking date, amount
+// and direction.
 // Its id is given by the program (the next after the highest) in the applying transaction;
 // the payments it brought name it.
 inline constexpr DialectSql kCreateUmsaetze{
@@ -95,10 +98,12 @@ inline constexpr DialectSql kTakenBetween{
 
 inline constexpr DialectSql kAllDocuments{
     u"select b.rechnr, b.art, b.id_personal, b.nummer, b.name, b.datum, b.faellig, b.zahlweg, b.mandat, b.iban, "
-    u"b.brutto_cent, l.bezeichnung, l.jahr, l.typ, l.sammler, b.mahnstufe "
+    u"b.brutto_cent, l.bezeichnung, l.jahr, l.typ, l.sammler, b.mahnstufe, "
+    u"b.letzte_mahnung "
     u"from dbo.QVL32_BELEGE b join dbo.QVL32_LAEUFE l on l.lauf = b.lauf order by b.rechnr",
     u"select b.rechnr, b.art, b.id_personal, b.nummer, b.name, b.datum, b.faellig, b.zahlweg, b.mandat, b.iban, "
-    u"b.brutto_cent, l.bezeichnung, l.jahr, l.typ, l.sammler, b.mahnstufe "
+    u"b.brutto_cent, l.bezeichnung, l.jahr, l.typ, l.sammler, b.mahnstufe, "
+    u"b.letzte_mahnung "
     u"from QVL32_BELEGE b join QVL32_LAEUFE l on l.lauf = b.lauf order by b.rechnr"};
 
 inline constexpr DialectSql kAllPayments{

@@ -97,8 +97,7 @@ int lettersCommand(FrmDTA &f, const BatchOptions &o, BatchUi &ui)
         }
         if (const int failed = showReport(ui, *letters.report))
             return failed;
-        if (request.kind == LetterKind::Reminders)
-            recordRemindersSent(f, letters);
+        recordLettersSent(f, letters);
         return 0;
     } catch (const DbError &e) {
         printError(u"Datenbank"_qs, e.message());

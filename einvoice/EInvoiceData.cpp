@@ -1,4 +1,5 @@
 #include "einvoice/EInvoiceData.h"
+#include "core/CreditorReference.h"
 
 #include "core/ERechnungSetting.h"
 #include "einvoice/CountryCodes.h"
@@ -154,6 +155,12 @@ EInvoicePayment payment(const EInvoiceRun &run, const Buchung &b)
                       + run.payeeIban;
         else if (!p.dueDate)
             p.terms = run.note.isEmpty() ? p.reference : run.note;
+        // The payer transfers: the remittance information is the RF reference the letter
+        // prints and its GiroCode carries (BT-83), which the bank's statement brings back.
+        bool number = false;
+        const qint64 invoice = b.RechNr.trimmed().toLongLong(&number);
+        if (number && invoice > 0)
+            p.reference = creditorReference(invoice);
     }
     return p;
 }

@@ -19,13 +19,14 @@
 namespace qvl {
 
 PaymentsDialog::PaymentsDialog(FrmDTA &form, QWidget *parent)
-    : QDialog(parent), m_form(form), m_table(new QTableWidget(0, 6)), m_summary(new QLabel)
+    : QDialog(parent), m_form(form), m_table(new QTableWidget(0, 8)), m_summary(new QLabel)
 {
     setWindowTitle(u"Zahlungen"_qs);
     setObjectName(u"frmZahlungen"_qs);
     m_table->setObjectName(u"tblZuordnung"_qs);
     m_table->setHorizontalHeaderLabels(
-        {u"Nr."_qs, u"Buchungstag"_qs, u"Betrag"_qs, u"Name"_qs, u"Zuordnung"_qs, u"Belege und Hinweis"_qs});
+        {u"Nr."_qs, u"Buchungstag"_qs, u"Betrag"_qs, u"Zahler"_qs, u"Verwendungszweck"_qs, u"Zuordnung"_qs,
+         u"Beleg"_qs, u"Warum"_qs});
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -59,7 +60,7 @@ PaymentsDialog::PaymentsDialog(FrmDTA &form, QWidget *parent)
     layout->addWidget(m_table, 1);
     layout->addWidget(m_summary);
     layout->addLayout(bottom);
-    resize(900, 500);
+    resize(1100, 500);
 }
 
 bool PaymentsDialog::guarded(const std::function<void()> &step)
@@ -100,18 +101,16 @@ void PaymentsDialog::refresh()
     for (int i = 0; i < int(m.matches.size()); ++i) {
         const Match &match = m.matches[i];
         const BankEntry &e = m.entries[match.entry];
-        // The line text carries documents and note after the kind.
-        const QString line = matchLine(m, i);
-        const QString kind = matchKindText(match.kind);
-        const qsizetype at = line.indexOf(kind);
-        QString rest = at >= 0 ? line.mid(at + kind.size()) : QString();
-        if (rest.startsWith(u": "_qs) || rest.startsWith(u" – "_qs))
-            rest = rest.mid(2).trimmed();
-        const QString cells[] = {QString::number(i + 1), formatDate(e.booked, u"dd.mm.yyyy"_qs),
-                                 (e.credit ? u"+"_qs : u"-"_qs) + euroCents(e.cents),
-                                 e.transactions.value(0).name, kind, rest};
-        for (int c = 0; c < 6; ++c)
-            m_table->setItem(i, c, new QTableWidgetItem(cells[c]));
+        const MatchCells c = matchCells(m, i);
+        QString amount = (e.credit ? u"+"_qs : u"-"_qs) + euroCents(e.cents);
+        if (e.currency != u"EUR"_qs)
+            amount = amount.chopped(1) + e.currency;
+        const QString cells[] = {QString::number(i + 1), formatDate(e.booked, u"dd.mm.yyyy"_qs), amount, c.payer,
+                                 c.remittance, matchKindText(match.kind), c.documents, c.why};
+        for (int col = 0; col < 8; ++col)
+            m_table->setItem(i, col, new QTableWidgetItem(cells[col]));
+        // The whole remittance text where the cell shows it shortened.
+        m_table->item(i, 4)->setToolTip(e.transactions.value(0).remittance);
         m_table->item(i, 2)->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
     }
     m_table->resizeColumnsToContents();
@@ -178,8 +177,8 @@ void PaymentsDialog::makeLetters(LetterKind kind)
             m_form.ui().message(u"Keine Briefe: kein Beleg ist betroffen."_qs, u"Zahlungen"_qs);
             return;
         }
-        if (m_form.ui().showReport(*letters.report) && kind == LetterKind::Reminders)
-            recordRemindersSent(m_form, letters);
+        if (m_form.ui().showReport(*letters.report))
+            recordLettersSent(m_form, letters);
     });
 }
 

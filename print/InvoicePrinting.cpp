@@ -1,4 +1,5 @@
 #include "print/InvoicePrinting.h"
+#include "core/CreditorReference.h"
 
 #include "platform/Conversions.h"
 #include "print/FeeLines.h"
@@ -62,13 +63,25 @@ QString debitNote(const QString &dueDate, const Buchung &b)
 }
 
 // An owner whose debit was left out of the bank file (his bank details are unusable) pays
-// himself: the amount, the due date and the association's account, with the invoice
-// number as the purpose.
+// himself: the amount, the due date and the association's account, with the invoice's RF
+// creditor reference (which the bank's statement brings back exactly) and its number as
+// the purpose.
+// "RF40 1001" for invoice 1001; empty for an invoice number that is no number.
+QString invoiceReference(const Buchung &b)
+{
+    bool isNumber = false;
+    const qint64 number = b.RechNr.trimmed().toLongLong(&isNumber);
+    return isNumber && number > 0 ? printedCreditorReference(creditorReference(number)) : QString();
+}
+
 QString transferRequest(const InvoiceParams &p, const Buchung &b)
 {
+    QString reference = invoiceReference(b);
+    if (!reference.isEmpty())
+        reference += u' ';
     return transferRequestSentence(b.SummeCent, p.fees.waehrung, p.dueDate) + CRLF + u"Bank:     "_qs + p.bank + CRLF
-           + u"IBAN:     "_qs + p.iban + CRLF + u"BIC:      "_qs + p.bic + CRLF + u"Verwendungszweck: Rechnung Nr. "_qs
-           + b.RechNr;
+           + u"IBAN:     "_qs + p.iban + CRLF + u"BIC:      "_qs + p.bic + CRLF + u"Verwendungszweck: "_qs + reference
+           + u"Rechnung Nr. "_qs + b.RechNr;
 }
 
 int position(const QString &text, const QString &what)
@@ -305,8 +318,13 @@ Report PrintRechnungen(const InvoiceParams &p, const Buchungen &aBuchungen, cons
             }
             rs.set(u"txtSumme"_qs, s.netto && !t.isEmpty() ? u"Zwischensumme:"_qs : QString());
             rs.set(u"txtSteuer"_qs, t);
-            if (p.bankLine)
-                rs.set(u"Bankverbindung"_qs, u"Bank: "_qs + p.bank + u" IBAN: "_qs + p.iban + u" BIC: "_qs + p.bic);
+            if (p.bankLine) {
+                // An invoice is paid by transfer: its RF reference is the purpose to give.
+                const QString reference = p.directDebitNote ? QString() : invoiceReference(b);
+                rs.set(u"Bankverbindung"_qs, u"Bank: "_qs + p.bank + u" IBAN: "_qs + p.iban + u" BIC: "_qs + p.bic
+                                                 + (reference.isEmpty() ? QString()
+                                                                        : u" Verwendungszweck: "_qs + reference));
+            }
         } catch (const RecordSetError &e) {
             throw RunError(RunError::Kind::Output,
                            u"Die Rechnung des Waldbesitzers "_qs + QString::number(b.Nummer) + u' '

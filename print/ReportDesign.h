@@ -21,7 +21,9 @@ namespace qvl {
 
 inline constexpr int kTwipsPerInch = 1440;
 
-enum class ControlKind { Label, TextBox, Line, Image };
+// QrCode: a square QR code of its DataField's text (the GiroCode of a transfer request);
+// nothing where the text is empty.
+enum class ControlKind { Label, TextBox, Line, Image, QrCode };
 
 // On which pages a section or control is printed. A detail section that does not fit the
 // rest of a page continues on the next: that page continues the row.

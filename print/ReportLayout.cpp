@@ -66,6 +66,19 @@ Placed place(const ReportControl &c, const std::function<QString(const ReportCon
             p.contentBottom = item.rect.bottom();
         }
         break;
+    case ControlKind::QrCode: {
+        const QString payload = textOf(c);
+        if (!payload.isEmpty()) {
+            const int side = std::min(c.Width, c.Height);
+            ReportItem item;
+            item.control = &c;
+            item.text = payload;
+            item.rect = QRectF(c.Left, c.Top, side, side);
+            p.items.push_back(item);
+            p.contentBottom = item.rect.bottom();
+        }
+        break;
+    }
     case ControlKind::Label:
     case ControlKind::TextBox: {
         const TextLines text = fitText(c, textOf(c));

@@ -4,6 +4,7 @@
 
 #include "platform/AnsiTextFile.h"
 #include "platform/RunOutputs.h"
+#include "print/QrCode.h"
 #include "print/ReportText.h"
 
 #include <QPagedPaintDevice>
@@ -26,6 +27,9 @@ void paintItem(QPainter &painter, const ReportItem &item)
         break;
     case ControlKind::Image:
         painter.drawImage(item.rect, c.Picture);
+        break;
+    case ControlKind::QrCode:
+        paintQr(painter, item.rect, encodeQr(item.text.toUtf8()));
         break;
     case ControlKind::Label:
     case ControlKind::TextBox: {

@@ -16,12 +16,25 @@ Database &connection(FrmDTA &f)
 
 } // namespace
 
+MatchingOptions matchingOptions(const FrmDTA &f)
+{
+    MatchingOptions options;
+    // The debits' own remittance text begins with the prefix; a number right behind it is
+    // meant as a reference.
+    const QString prefix = f.txtVerwendungszweck.Text.trimmed();
+    if (!prefix.isEmpty())
+        options.markers << prefix;
+    options.creditorId = f.txtGlaubigerID.Text.trimmed();
+    return options;
+}
+
 BankImport readBankFiles(FrmDTA &f, const QStringList &paths)
 {
     BankImport import;
     import.reading = readCamtFiles(paths);
     Database &db = connection(f);
-    import.matching = matchEntries(import.reading.entries, readDocuments(db), readPayments(db), keysRead(db));
+    import.matching = matchEntries(import.reading.entries, readDocuments(db), readPayments(db), keysRead(db),
+                                   matchingOptions(f));
     return import;
 }
 
@@ -62,6 +75,7 @@ Letters makeLetters(FrmDTA &f, const LetterRequest &request)
     const QDate today = f.clock().now().date();
     const QList<OpenItem> items = currentOpenItems(f, true);
     Letters letters;
+    letters.kind = request.kind;
     letters.items = request.kind == LetterKind::Returns ? returnsOpen(items)
                                                         : remindersDue(items, today, request.reminderDays);
     if (letters.items.isEmpty())
@@ -76,9 +90,9 @@ Letters makeLetters(FrmDTA &f, const LetterRequest &request)
     return letters;
 }
 
-void recordRemindersSent(FrmDTA &f, const Letters &letters)
+void recordLettersSent(FrmDTA &f, const Letters &letters)
 {
-    recordReminders(connection(f), letters.items, f.clock().now().date());
+    recordReminders(connection(f), letters.items, f.clock().now().date(), letters.kind);
 }
 
 } // namespace qvl

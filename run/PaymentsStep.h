@@ -19,6 +19,8 @@ struct BankImport {
     Matching matching;
 };
 
+// What the matching takes from the form: the remittance prefix, the creditor id.
+MatchingOptions matchingOptions(const FrmDTA &form);
 // Reads the files and matches them; nothing is changed. Throws DbError.
 BankImport readBankFiles(FrmDTA &form, const QStringList &paths);
 // Throws DbError; nothing is changed then.
@@ -36,12 +38,14 @@ struct LetterRequest {
 
 // The letters and the items they are for; the items are empty when nobody gets one.
 struct Letters {
+    LetterKind kind = LetterKind::Returns;
     QList<OpenItem> items;
     std::optional<Report> report;
 };
 Letters makeLetters(FrmDTA &form, const LetterRequest &request);
-// After the reminders were handed out: each document's reminder level goes up.
-void recordRemindersSent(FrmDTA &form, const Letters &letters);
+// After the letters were handed out: a reminder raises its document's level; the day of
+// either letter is its document's last request to pay.
+void recordLettersSent(FrmDTA &form, const Letters &letters);
 
 // The text model of the letters: the model named "Rücklastschrift" or "Mahnung" among the
 // invoice text models, else empty (the built-in text).

@@ -9,6 +9,7 @@ packages=(
   fonts-liberation libxml2-utils poppler-utils xvfb xauth faketime python3 python3-sqlglot
   default-jre-headless libsaxonhe-java
   libcurl4-openssl-dev python3-aiosmtpd openssl strace
+  libqrencode-dev zbar-tools
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -59,7 +59,8 @@ TEST(BankCommands, ImportPrintsAppliesOnlyWithYesAndRefusesBadFiles)
     r = runBatch(base + QStringList{u"bank-import"_qs, statement});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_TRUE(r.out.contains(u"   1  08.01.2027  -"_qs)) << r.out.toStdString();
-    EXPECT_TRUE(r.out.contains(u"Rücklastschrift: Beleg "_qs + QString::number(d.number) + u" – Konto erloschen"_qs))
+    EXPECT_TRUE(r.out.contains(u"Rücklastschrift: Beleg "_qs + QString::number(d.number) + u' ' + d.name
+                               + u" – Mandatsreferenz; Konto erloschen"_qs))
         << r.out.toStdString();
     EXPECT_TRUE(r.out.contains(u"Nichts übernommen"_qs));
     // Assigned by hand and applied.
@@ -69,6 +70,29 @@ TEST(BankCommands, ImportPrintsAppliesOnlyWithYesAndRefusesBadFiles)
     EXPECT_TRUE(r.out.contains(u"Übernommen: 2 Umsätze, 2 Zahlungen und Rücklastschriften."_qs)) << r.out.toStdString();
     r = runBatch(base + QStringList{u"bank-import"_qs, statement});
     EXPECT_TRUE(r.out.contains(u"2 Umsätze, 2 bereits eingelesen."_qs)) << r.out.toStdString();
+
+    // A return the program cannot place (no mandate named) is assigned by hand as a return;
+    // a ZIP archive without a statement is refused, not read as "0 Umsätze".
+    const QString unplaced = ws.root() + u"/rueckgabe.xml"_qs;
+    {
+        TestTransaction back;
+        back.returnCode = u"AC04"_qs;
+        back.cents = d.grossCents;
+        QFile f(unplaced);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(camtDocument(u"camt.053.001.02"_qs, {{d.grossCents, false, QDate(2027, 2, 1), u"R-9"_qs, {}, 0, {back}}}));
+    }
+    r = runBatch(base + QStringList{u"bank-import"_qs, unplaced});
+    EXPECT_TRUE(r.out.contains(u"nicht zugeordnet"_qs)) << r.out.toStdString();
+    r = runBatch(base + QStringList{u"--yes"_qs, u"--assign"_qs, u"1="_qs + QString::number(d.number), u"bank-import"_qs,
+                                    unplaced});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains(u"Rücklastschrift: Beleg "_qs + QString::number(d.number))) << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains(u"Übernommen: 1 Umsätze, 1 Zahlungen"_qs)) << r.out.toStdString();
+    ASSERT_TRUE(writeZip(ws.root() + u"/leer.zip"_qs, {{u"liesmich.txt"_qs, QByteArray("nichts")}}));
+    r = runBatch(base + QStringList{u"bank-import"_qs, ws.root() + u"/leer.zip"_qs});
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_TRUE(r.err.contains(u"das ZIP-Archiv enthält keinen Kontoauszug"_qs)) << r.err.toStdString();
 
     // The list and the letters as PDF with their CSV.
     const QString reports = ws.root() + u"/berichte"_qs;

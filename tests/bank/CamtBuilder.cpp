@@ -18,13 +18,13 @@ QString esc(QString text)
     return text.replace(u'&', u"&amp;"_qs).replace(u'<', u"&lt;"_qs).replace(u'>', u"&gt;"_qs);
 }
 
-QString amt(const char *element, qint64 cents)
+QString amt(const char *element, qint64 cents, const QString &currency = u"EUR"_qs)
 {
-    return u"<"_qs + QLatin1StringView(element) + u" Ccy=\"EUR\">"_qs + amount(cents) + u"</"_qs
+    return u"<"_qs + QLatin1StringView(element) + u" Ccy=\""_qs + currency + u"\">"_qs + amount(cents) + u"</"_qs
            + QLatin1StringView(element) + u'>';
 }
 
-QString transaction(const TestTransaction &t, bool v08, bool credit)
+QString transaction(const TestTransaction &t, bool v08, bool credit, const QString &ccy)
 {
     QString x = u"<TxDtls><Refs>"_qs;
     if (!t.endToEndId.isEmpty())
@@ -32,28 +32,39 @@ QString transaction(const TestTransaction &t, bool v08, bool credit)
     if (!t.mandateId.isEmpty())
         x += u"<MndtId>"_qs + esc(t.mandateId) + u"</MndtId>"_qs;
     x += u"</Refs>"_qs;
-    if (v08)
-        x += amt("Amt", t.cents) + u"<CdtDbtInd>"_qs + (credit ? u"CRDT"_qs : u"DBIT"_qs) + u"</CdtDbtInd>"_qs;
-    x += u"<AmtDtls>"_qs;
-    if (t.originalCents > 0)
-        x += u"<InstdAmt>"_qs + amt("Amt", t.originalCents) + u"</InstdAmt>"_qs;
-    x += u"<TxAmt>"_qs + amt("Amt", t.cents) + u"</TxAmt></AmtDtls>"_qs;
+    if (v08 && t.amountDetails)
+        x += amt("Amt", t.cents, ccy) + u"<CdtDbtInd>"_qs + (credit ? u"CRDT"_qs : u"DBIT"_qs) + u"</CdtDbtInd>"_qs;
+    if (t.amountDetails) {
+        x += u"<AmtDtls>"_qs;
+        if (t.originalCents > 0)
+            x += u"<InstdAmt>"_qs + amt("Amt", t.originalCents, ccy) + u"</InstdAmt>"_qs;
+        x += u"<TxAmt>"_qs + amt("Amt", t.cents, ccy) + u"</TxAmt></AmtDtls>"_qs;
+    }
     if (t.chargeCents > 0)
-        x += v08 ? u"<Chrgs><Rcrd>"_qs + amt("Amt", t.chargeCents) + u"</Rcrd></Chrgs>"_qs
-                 : u"<Chrgs>"_qs + amt("Amt", t.chargeCents) + u"</Chrgs>"_qs;
-    if (!t.name.isEmpty() || !t.iban.isEmpty()) {
+        x += v08 ? u"<Chrgs><Rcrd>"_qs + amt("Amt", t.chargeCents, ccy) + u"</Rcrd></Chrgs>"_qs
+                 : u"<Chrgs>"_qs + amt("Amt", t.chargeCents, ccy) + u"</Chrgs>"_qs;
+    if (!t.name.isEmpty() || !t.iban.isEmpty() || !t.creditorId.isEmpty()) {
         x += u"<RltdPties>"_qs;
         if (!t.name.isEmpty())
             x += v08 ? u"<Dbtr><Pty><Nm>"_qs + esc(t.name) + u"</Nm></Pty></Dbtr>"_qs
                      : u"<Dbtr><Nm>"_qs + esc(t.name) + u"</Nm></Dbtr>"_qs;
         if (!t.iban.isEmpty())
             x += u"<DbtrAcct><Id><IBAN>"_qs + t.iban + u"</IBAN></Id></DbtrAcct>"_qs;
+        if (!t.creditorId.isEmpty()) {
+            const QString id = u"<Id><PrvtId><Othr><Id>"_qs + t.creditorId
+                               + u"</Id><SchmeNm><Prtry>SEPA</Prtry></SchmeNm></Othr></PrvtId></Id>"_qs;
+            x += v08 ? u"<Cdtr><Pty><Nm>FBG</Nm>"_qs + id + u"</Pty></Cdtr>"_qs
+                     : u"<Cdtr><Nm>FBG</Nm>"_qs + id + u"</Cdtr>"_qs;
+        }
         x += u"</RltdPties>"_qs;
     }
-    if (!t.remittance.isEmpty()) {
+    if (!t.remittance.isEmpty() || !t.creditorReference.isEmpty()) {
         x += u"<RmtInf>"_qs;
         for (const QString &line : t.remittance)
             x += u"<Ustrd>"_qs + esc(line) + u"</Ustrd>"_qs;
+        if (!t.creditorReference.isEmpty())
+            x += u"<Strd><CdtrRefInf><Tp><CdOrPrtry><Cd>SCOR</Cd></CdOrPrtry><Issr>ISO</Issr></Tp><Ref>"_qs
+                 + t.creditorReference + u"</Ref></CdtrRefInf></Strd>"_qs;
         x += u"</RmtInf>"_qs;
     }
     if (!t.returnCode.isEmpty())
@@ -63,10 +74,13 @@ QString transaction(const TestTransaction &t, bool v08, bool credit)
 
 QString entry(const TestEntry &e, bool v08)
 {
-    QString x = u"<Ntry>\n"_qs + amt("Amt", e.cents) + u"<CdtDbtInd>"_qs + (e.credit ? u"CRDT"_qs : u"DBIT"_qs)
-                + u"</CdtDbtInd>"_qs;
+    QString x = u"<Ntry>\n"_qs + amt("Amt", e.cents, e.currency) + u"<CdtDbtInd>"_qs
+                + (e.credit ? u"CRDT"_qs : u"DBIT"_qs) + u"</CdtDbtInd>"_qs;
+    if (e.reversal)
+        x += u"<RvslInd>true</RvslInd>"_qs;
     x += v08 ? u"<Sts><Cd>BOOK</Cd></Sts>"_qs : u"<Sts>BOOK</Sts>"_qs;
-    x += u"<BookgDt><Dt>"_qs + e.booked.toString(Qt::ISODate) + u"</Dt></BookgDt>"_qs;
+    if (e.bookingDate)
+        x += u"<BookgDt><Dt>"_qs + e.booked.toString(Qt::ISODate) + u"</Dt></BookgDt>"_qs;
     x += u"<ValDt><Dt>"_qs + e.booked.toString(Qt::ISODate) + u"</Dt></ValDt>"_qs;
     if (!e.reference.isEmpty())
         x += u"<AcctSvcrRef>"_qs + e.reference + u"</AcctSvcrRef>"_qs;
@@ -74,15 +88,22 @@ QString entry(const TestEntry &e, bool v08)
     const QString family = e.credit ? (e.batchMessageId.isEmpty() ? u"RCDT"_qs : u"IDDT"_qs) : u"IDDT"_qs;
     const QString sub = e.credit ? (e.batchMessageId.isEmpty() ? u"ESCT"_qs : u"ESDD"_qs)
                                  : (isReturn ? u"UPDD"_qs : u"ESDD"_qs);
-    x += u"<BkTxCd><Domn><Cd>PMNT</Cd><Fmly><Cd>"_qs + family + u"</Cd><SubFmlyCd>"_qs + sub
-         + u"</SubFmlyCd></Fmly></Domn></BkTxCd>\n"_qs;
+    const QStringList code = e.bankCode.isEmpty() ? QStringList{u"PMNT"_qs, family, sub} : e.bankCode.split(u'/');
+    x += u"<BkTxCd><Domn><Cd>"_qs + code.value(0) + u"</Cd><Fmly><Cd>"_qs + code.value(1) + u"</Cd><SubFmlyCd>"_qs
+         + code.value(2) + u"</SubFmlyCd></Fmly></Domn>"_qs
+         + (e.proprietaryCode.isEmpty() ? QString()
+                                        : u"<Prtry><Cd>"_qs + e.proprietaryCode + u"</Cd><Issr>DK</Issr></Prtry>"_qs)
+         + u"</BkTxCd>\n"_qs;
+    if (e.chargeCents > 0)
+        x += v08 ? u"<Chrgs><Rcrd>"_qs + amt("Amt", e.chargeCents, e.currency) + u"</Rcrd></Chrgs>"_qs
+                 : u"<Chrgs>"_qs + amt("Amt", e.chargeCents, e.currency) + u"</Chrgs>"_qs;
     if (!e.batchMessageId.isEmpty() || !e.transactions.isEmpty()) {
         x += u"<NtryDtls>"_qs;
         if (!e.batchMessageId.isEmpty())
             x += u"<Btch><MsgId>"_qs + e.batchMessageId + u"</MsgId><NbOfTxs>"_qs + QString::number(e.batchCount)
                  + u"</NbOfTxs></Btch>\n"_qs;
         for (const TestTransaction &t : e.transactions)
-            x += transaction(t, v08, e.credit);
+            x += transaction(t, v08, e.credit, e.currency);
         x += u"</NtryDtls>\n"_qs;
     }
     return x + u"</Ntry>\n"_qs;
@@ -90,7 +111,8 @@ QString entry(const TestEntry &e, bool v08)
 
 } // namespace
 
-QByteArray camtDocument(const QString &message, const QList<TestEntry> &entries, const QString &account)
+QByteArray camtDocument(const QString &message, const QList<TestEntry> &entries, const QString &account,
+                        const QString &statementId)
 {
     const bool v08 = message.endsWith(u".08"_qs);
     const bool statement = message.startsWith(u"camt.053"_qs);
@@ -98,8 +120,8 @@ QByteArray camtDocument(const QString &message, const QList<TestEntry> &entries,
     const QString report = statement ? u"Stmt"_qs : u"Ntfctn"_qs;
     QString x = u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Document xmlns=\"urn:iso:std:iso:20022:tech:xsd:"_qs
                 + message + u"\">\n<"_qs + root + u">\n<GrpHdr><MsgId>AUSZUG-1</MsgId>"_qs
-                + u"<CreDtTm>2027-01-31T18:00:00</CreDtTm></GrpHdr>\n<"_qs + report + u">\n<Id>1</Id>"_qs
-                + u"<CreDtTm>2027-01-31T18:00:00</CreDtTm>\n<Acct><Id><IBAN>"_qs + account + u"</IBAN></Id></Acct>\n"_qs;
+                + u"<CreDtTm>2027-01-31T18:00:00</CreDtTm></GrpHdr>\n<"_qs + report + u">\n<Id>"_qs + statementId + u"</Id>"_qs
+                + u"<CreDtTm>2027-01-31T18:00:00</CreDtTm>\n<Acct><Id><IBAN>"_qs + account + u"</IBAN></Id><Ccy>EUR</Ccy></Acct>\n"_qs;
     if (statement)
         x += u"<Bal><Tp><CdOrPrtry><Cd>CLBD</Cd></CdOrPrtry></Tp>"_qs + amt("Amt", 0)
              + u"<CdtDbtInd>CRDT</CdtDbtInd><Dt><Dt>2027-01-31</Dt></Dt></Bal>\n"_qs;

@@ -19,6 +19,9 @@ struct TestTransaction {
     QStringList remittance;    // Ustrd lines
     QString returnCode;        // a return when not empty
     qint64 chargeCents = 0;
+    bool amountDetails = true; // AmtDtls written
+    QString creditorId{};      // RltdPties/Cdtr's id (our own debits)
+    QString creditorReference{}; // RmtInf/Strd/CdtrRefInf/Ref
 };
 
 struct TestEntry {
@@ -29,13 +32,19 @@ struct TestEntry {
     QString batchMessageId;    // NtryDtls/Btch
     int batchCount = 0;
     QList<TestTransaction> transactions;
+    QString currency = QStringLiteral("EUR");
+    bool bookingDate = true;   // BookgDt written (ValDt always)
+    bool reversal = false;     // RvslInd
+    QString bankCode{};        // "PMNT/RDDT/UPDD"; empty: as the entry's kind has it
+    QString proprietaryCode{}; // BkTxCd/Prtry/Cd ("NDDT+109+00900")
+    qint64 chargeCents = 0;    // Ntry/Chrgs
 };
 
 inline const QString kOurAccount = QStringLiteral("DE02120300000000202051");
 
 // message: "camt.053.001.02", "camt.053.001.08", "camt.054.001.02", "camt.054.001.08".
 QByteArray camtDocument(const QString &message, const QList<TestEntry> &entries,
-                        const QString &account = kOurAccount);
+                        const QString &account = kOurAccount, const QString &statementId = QStringLiteral("1"));
 
 // A ZIP archive of named members.
 bool writeZip(const QString &path, const QList<QPair<QString, QByteArray>> &members);

@@ -193,10 +193,10 @@ TEST(Payments, StatementsOfARealRunAreMatchedAppliedAndListed)
         credit(i1.grossCents, day, u"T-1"_qs, transferFrom(u"X"_qs, i1.grossCents, {u"Rechnung Nr. "_qs + QString::number(i1.number)})),
         credit(i2.grossCents / 2, day, u"T-2"_qs, transferFrom(u"X"_qs, i2.grossCents / 2, {u"RE"_qs + QString::number(i2.number) + u" Teilzahlung"_qs})),
         credit(i3.grossCents, day, u"T-3"_qs, transferFrom(u"X"_qs, i3.grossCents, {QString::number(i3.number)})),
-        credit(i3.grossCents, day.addDays(1), u"T-4"_qs, transferFrom(u"X"_qs, i3.grossCents, {u"Beitrag "_qs + QString::number(i3.number)})),
+        credit(i3.grossCents, day.addDays(1), u"T-4"_qs, transferFrom(u"X"_qs, i3.grossCents, {u"Beitrag RE "_qs + QString::number(i3.number)})),
         credit(i4.grossCents + i5.grossCents, day, u"T-5"_qs,
                transferFrom(u"X"_qs, i4.grossCents + i5.grossCents,
-                            {u"Rechnungen "_qs + QString::number(i4.number).left(2), QString::number(i4.number).mid(2) + u" und "_qs + QString::number(i5.number)})),
+                            {u"Rechnungen "_qs + QString::number(i4.number) + u" und "_qs + QString::number(i5.number)})),
         credit(i6.grossCents, day, u"T-6"_qs, transferFrom(i6.name, i6.grossCents, {u"Mitgliedsbeitrag"_qs})),
         credit(123456, day, u"T-7"_qs, transferFrom(u"Stadtwerke"_qs, 123456, {u"Erstattung Abschlag"_qs})),
         credit(r1.grossCents, QDate(2027, 1, 20), u"T-8"_qs, transferFrom(r1.name, r1.grossCents, {u"RE "_qs + QString::number(r1.number)})),
@@ -283,6 +283,18 @@ TEST(Payments, StatementsOfARealRunAreMatchedAppliedAndListed)
     EXPECT_TRUE(csv[0].contains(u"Ruecklastschrift"_qs));
     EXPECT_GT(list.pageCount(), 0);
 
+    // Paid too much is an open item too, below zero, and counts in the list's sum.
+    EXPECT_TRUE(std::any_of(openOnly.cbegin(), openOnly.cend(), [&](const OpenItem &item) {
+        return item.document.number == i3.number && item.openCents == -i3.grossCents;
+    }));
+    qint64 openSum = 0;
+    for (const OpenItem &item : openOnly)
+        openSum += item.openCents;
+    double listed = 0;
+    for (int row = 0; row < list.rows().rowCount(); ++row)
+        listed += list.rows().value(row, u"Offen"_qs).toDouble();
+    EXPECT_NEAR(listed, double(openSum) / 100, 0.001);
+
     // Letters for the returns: the amount with the association's fee.
     Letters letters = makeLetters(*r.form, {LetterKind::Returns, 14, 250});
     ASSERT_TRUE(letters.report);
@@ -293,22 +305,50 @@ TEST(Payments, StatementsOfARealRunAreMatchedAppliedAndListed)
     EXPECT_TRUE(rows.text(0, rows.columnIndex(u"Brieftext"_qs)).contains(u"Erstattung auf Verlangen des Zahlers"_qs));
     EXPECT_EQ(letters.report->pageCount(), 2);
 
-    // Reminders: open 14 days after the due date; each letter raises its document's level.
-    r.ws.clock.set(QDateTime(QDate(2027, 3, 1), QTime(9, 0)));
-    const Letters reminders = makeLetters(*r.form, {LetterKind::Reminders, 14, 0});
+    // A part of r2 paid after its return: the letter asks for what is open and the fee, and the figures add up.
+    const qint64 part = r2.grossCents / 2;
+    const QString partFile = write(u"teil.xml"_qs, camtDocument(u"camt.053.001.08"_qs,
+        {credit(part, QDate(2027, 1, 25), u"T-9"_qs, transferFrom(r2.name, part, {u"RE "_qs + QString::number(r2.number)}))}));
+    const BankImport partly = readBankFiles(*r.form, {partFile});
+    ASSERT_EQ(partly.matching.matches.value(0).kind, MatchKind::PartlyPaid) << matchLine(partly.matching, 0).toStdString();
+    applyBankImport(*r.form, partly);
+    r.ws.clock.set(QDateTime(QDate(2027, 2, 15), QTime(9, 0)));
+    letters = makeLetters(*r.form, {LetterKind::Returns, 14, 300});
+    ASSERT_TRUE(letters.report);
+    const qint64 open2 = r2.grossCents - part;
+    const QString text2 = letters.report->rows().text(0, letters.report->rows().columnIndex(u"Brieftext"_qs));
+    EXPECT_TRUE(text2.contains(u"Bitte überweisen Sie "_qs + euroCents(open2 + 300) + u" ("_qs + euroCents(open2)
+                               + u" offen zuzüglich unserer Rücklastschriftgebühr von 3,00 €)"_qs))
+        << text2.toStdString();
+    // The return letter is the last request to pay: no reminder on its day, one after the interval.
+    recordLettersSent(*r.form, letters);
+    const auto remindedOn = [&](const QDate &day) {
+        r.ws.clock.set(QDateTime(day, QTime(9, 0)));
+        QSet<qint64> numbers;
+        const Letters l = makeLetters(*r.form, {LetterKind::Reminders, 14, 0});
+        for (const OpenItem &item : l.items)
+            numbers.insert(item.document.number);
+        return std::make_pair(numbers, l);
+    };
+    EXPECT_FALSE(remindedOn(QDate(2027, 2, 15)).first.contains(r2.number));
+    EXPECT_TRUE(remindedOn(QDate(2027, 3, 1)).first.contains(r2.number));
+
+    // Reminders: open 14 days after the due date; each letter raises its document's level,
+    // and the next comes only after the interval.
+    const auto [reminded, reminders] = remindedOn(QDate(2027, 3, 1));
     ASSERT_TRUE(reminders.report);
-    QSet<qint64> reminded;
-    for (const OpenItem &item : reminders.items)
-        reminded.insert(item.document.number);
     EXPECT_TRUE(reminded.contains(i2.number));
     EXPECT_TRUE(reminded.contains(r2.number));
     EXPECT_FALSE(reminded.contains(i1.number));
     EXPECT_FALSE(reminded.contains(i3.number)); // paid too much is not open
     for (int row = 0; row < reminders.report->rows().rowCount(); ++row)
         EXPECT_EQ(reminders.report->rows().value(row, u"Mahnstufe"_qs).toInt(), 1);
-    recordRemindersSent(*r.form, reminders);
-    const Letters second = makeLetters(*r.form, {LetterKind::Reminders, 14, 0});
+    recordLettersSent(*r.form, reminders);
+    EXPECT_FALSE(makeLetters(*r.form, {LetterKind::Reminders, 14, 0}).report); // twice a day: nobody
+    EXPECT_TRUE(remindedOn(QDate(2027, 3, 14)).first.isEmpty());
+    const Letters second = remindedOn(QDate(2027, 3, 15)).second;
     ASSERT_TRUE(second.report);
+    EXPECT_EQ(second.items.size(), reminders.items.size());
     EXPECT_EQ(second.report->rows().value(0, u"Mahnstufe"_qs).toInt(), 2);
     EXPECT_TRUE(second.report->rows().text(0, second.report->rows().columnIndex(u"Betreff"_qs)).startsWith(u"2. Mahnung"_qs));
 }

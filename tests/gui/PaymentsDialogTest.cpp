@@ -45,14 +45,15 @@ TEST_F(MainWindowTest, PaymentsDialogShowsAssignsByHandAndApplies)
     dialog.readFiles({file});
     QTableWidget *table = dialog.table();
     ASSERT_EQ(table->rowCount(), 2);
-    EXPECT_EQ(table->item(0, 4)->text(), u"Rücklastschrift"_qs);
-    EXPECT_TRUE(table->item(0, 5)->text().contains(u"Kein Mandat"_qs));
-    EXPECT_EQ(table->item(1, 4)->text(), u"nicht zugeordnet"_qs);
+    EXPECT_EQ(table->item(0, 5)->text(), u"Rücklastschrift"_qs);
+    EXPECT_TRUE(table->item(0, 7)->text().contains(u"Kein Mandat"_qs));
+    EXPECT_EQ(table->item(1, 5)->text(), u"nicht zugeordnet"_qs);
 
     table->selectRow(1);
     dialog.assignSelected(documents[1].number);
-    EXPECT_EQ(table->item(1, 4)->text(), u"bezahlt"_qs);
-    EXPECT_EQ(table->item(1, 5)->text(), u"Beleg "_qs + QString::number(documents[1].number) + u" – von Hand zugeordnet"_qs);
+    EXPECT_EQ(table->item(1, 5)->text(), u"bezahlt"_qs);
+    EXPECT_EQ(table->item(1, 6)->text(), u"Beleg "_qs + QString::number(documents[1].number) + u' ' + documents[1].name);
+    EXPECT_TRUE(table->item(1, 7)->text().startsWith(u"von Hand zugeordnet"_qs)) << table->item(1, 7)->text().toStdString();
     EXPECT_TRUE(dialog.apply());
     EXPECT_FALSE(dialog.apply()); // once
     EXPECT_EQ(readPayments(*db).size(), 2);

@@ -84,7 +84,7 @@ TEST(InvoiceParams, PaymentTextAndNumberFollowTheRunAndTheOwner)
         {"fee notice, left out of the bank file", true, u"1", true,
          u"Ihre Bankverbindung ist bei uns nicht vollständig hinterlegt. Bitte überweisen Sie den Betrag von "
          "30,00 EUR bis zum 05.01.2027 auf folgendes Konto:\r\nBank:     Münchner Bank\r\n"
-         "IBAN:     DE81701900000007654321\r\nBIC:      GENODEF1M01\r\nVerwendungszweck: Rechnung Nr. 501\r\n\r\n\r\n",
+         "IBAN:     DE81701900000007654321\r\nBIC:      GENODEF1M01\r\nVerwendungszweck: RF57 501 Rechnung Nr. 501\r\n\r\n\r\n",
          u"M-1"},
         {"invoice", false, u"0", false, u"", u"1"},
     };

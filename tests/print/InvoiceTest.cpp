@@ -215,7 +215,7 @@ TEST(Invoices, AnOwnerWhoIsNotDebitedIsAskedToTransfer)
     EXPECT_EQ(report.rows().value(0, u"FixText"_qs).toString(),
               u"Ihre Bankverbindung ist bei uns nicht vollständig hinterlegt. Bitte überweisen Sie den Betrag von "
               "33,80 EUR bis zum 05.01.2027 auf folgendes Konto:\r\nBank:     Münchner Bank\r\n"
-              "IBAN:     DE81701900000007654321\r\nBIC:      GENODEF1M01\r\nVerwendungszweck: Rechnung Nr. 501\r\n"
+              "IBAN:     DE81701900000007654321\r\nBIC:      GENODEF1M01\r\nVerwendungszweck: RF57 501 Rechnung Nr. 501\r\n"
               "\r\n\r\nVielen Dank."_qs);
     // The fee notice is the SEPA pre-notification: the debit note names the day of the debit.
     EXPECT_EQ(report.rows().value(1, u"FixText"_qs).toString(),

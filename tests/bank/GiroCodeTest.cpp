@@ -1,0 +1,127 @@
+// The GiroCode a transfer request prints: the payload as EPC069-12 writes it, and the code
+// on the painted letter read back by a QR reader (zbarimg), field by field.
+#include "bank/PaymentReports.h"
+#include "core/CreditorReference.h"
+#include "core/GiroCode.h"
+#include "print/QrCode.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace qvl;
+
+namespace {
+
+const QString kIban = u"DE02120300000000202051"_qs;
+
+// What a QR reader finds in the picture; empty when it finds nothing.
+QString decode(const QImage &image)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(u"code.png"_qs);
+    if (!image.save(file))
+        return u"(nicht gespeichert)"_qs;
+    QProcess zbar;
+    zbar.start(u"zbarimg"_qs, {u"--raw"_qs, u"-q"_qs, u"-Sbinary"_qs, file});
+    if (!zbar.waitForFinished(30000))
+        return u"(zbarimg hängt)"_qs;
+    return QString::fromUtf8(zbar.readAllStandardOutput());
+}
+
+OpenItem returnedItem(qint64 number, qint64 gross, qint64 open)
+{
+    OpenItem item;
+    item.document.number = number;
+    item.document.kind = DocumentKind::FeeNotice;
+    item.document.way = PaymentWay::DirectDebit;
+    item.document.name = u"Weber Karl"_qs;
+    item.document.idPersonal = 7;
+    item.document.grossCents = gross;
+    item.document.date = QDate(2026, 12, 6);
+    item.document.due = QDate(2027, 1, 4);
+    item.openCents = open;
+    item.returned = true;
+    item.returnCode = u"AM04"_qs;
+    item.returnedOn = QDate(2027, 1, 8);
+    return item;
+}
+
+} // namespace
+
+TEST(GiroCode, PayloadFollowsEpc069)
+{
+    const QString payload = giroCodePayload({u"BYLADEM1001"_qs, u"FBG Musterwald w.V."_qs, u"DE02 1203 0000 0000 2020 51"_qs,
+                                             4750, creditorReference(1001)});
+    EXPECT_EQ(payload, u"BCD\n002\n1\nSCT\nBYLADEM1001\nFBG Musterwald w.V.\nDE02120300000000202051\nEUR47.50\n\n"
+                       "RF401001"_qs);
+    // Without a BIC (version 002 allows it), a name cut to 70 characters.
+    const QString longName = QString(80, u'W');
+    EXPECT_EQ(giroCodePayload({{}, longName, kIban, 1, creditorReference(7)}).split(u'\n').mid(4, 4),
+              (QStringList{QString(), QString(70, u'W'), kIban, u"EUR0.01"_qs}));
+    // No code the app would refuse: a wrong IBAN, no amount, too much, no name.
+    EXPECT_TRUE(giroCodePayload({{}, u"FBG"_qs, u"DE02120300000000202052"_qs, 100, {}}).isEmpty());
+    EXPECT_TRUE(giroCodePayload({{}, u"FBG"_qs, kIban, 0, {}}).isEmpty());
+    EXPECT_TRUE(giroCodePayload({{}, u"FBG"_qs, kIban, 100000000000, {}}).isEmpty());
+    EXPECT_TRUE(giroCodePayload({{}, u" "_qs, kIban, 100, {}}).isEmpty());
+}
+
+TEST(GiroCode, TheLetterPrintsACodeABankingAppReads)
+{
+    if (QStandardPaths::findExecutable(u"zbarimg"_qs).isEmpty())
+        GTEST_SKIP() << "zbarimg (zbar-tools) fehlt";
+    LetterOptions options;
+    options.kind = LetterKind::Returns;
+    options.today = QDate(2027, 1, 20);
+    options.returnFeeCents = 300;
+    options.sender = {u"FBG Mußterwald w.V."_qs, u"Forststraße 1"_qs, u"83022"_qs, u"Rosenheim"_qs, kIban,
+                      u"BYLADEM1001"_qs, u"Sparkasse"_qs};
+    // After a partial payment: 8,00 € open of 10,00 €, with the fee 11,00 €.
+    const Report letters = paymentLetters({returnedItem(17, 1000, 800)}, {}, options);
+    ASSERT_EQ(letters.pageCount(), 1);
+    const QString body = letters.rows().text(0, letters.rows().columnIndex(u"Brieftext"_qs));
+    EXPECT_TRUE(body.contains(u"Bitte überweisen Sie 11,00 € (8,00 € offen zuzüglich unserer Rücklastschriftgebühr "
+                              "von 3,00 €)"_qs))
+        << body.toStdString();
+    const QString reference = printedCreditorReference(creditorReference(17));
+    EXPECT_TRUE(body.contains(u"Verwendungszweck „"_qs + reference + u"“"_qs)) << body.toStdString();
+
+    // The page painted as a printer would, at 200 dpi, and read back.
+    QImage page(1654, 2339, QImage::Format_RGB32);
+    page.setDotsPerMeterX(qRound(200 / 0.0254));
+    page.setDotsPerMeterY(qRound(200 / 0.0254));
+    page.fill(Qt::white);
+    {
+        QPainter painter(&page);
+        letters.paintPage(painter, 0);
+    }
+    const QString read = decode(page);
+    const QStringList fields = read.trimmed().split(u'\n');
+    ASSERT_EQ(fields.size(), 10) << read.toStdString();
+    EXPECT_EQ(fields[0], u"BCD"_qs);
+    EXPECT_EQ(fields[1], u"002"_qs);
+    EXPECT_EQ(fields[2], u"1"_qs); // UTF-8
+    EXPECT_EQ(fields[3], u"SCT"_qs);
+    EXPECT_EQ(fields[4], u"BYLADEM1001"_qs);
+    EXPECT_EQ(fields[5], u"FBG Mußterwald w.V."_qs);
+    EXPECT_EQ(fields[6], kIban);
+    EXPECT_EQ(fields[7], u"EUR11.00"_qs);
+    EXPECT_EQ(fields[8], QString());
+    EXPECT_EQ(fields[9], creditorReference(17));
+    EXPECT_TRUE(validCreditorReference(fields[9]));
+    EXPECT_EQ(invoiceOfCreditorReference(fields[9]), 17);
+
+    // A reminder asks for what is open, without a fee.
+    options.kind = LetterKind::Reminders;
+    const Report reminder = paymentLetters({returnedItem(17, 1000, 800)}, {}, options);
+    EXPECT_TRUE(reminder.rows().text(0, reminder.rows().columnIndex(u"GiroCode"_qs)).contains(u"\nEUR8.00\n"_qs));
+
+    // Without a usable account of the association no code is printed, and nothing reads one.
+    options.sender.iban = u"DE00"_qs;
+    const Report none = paymentLetters({returnedItem(17, 1000, 800)}, {}, options);
+    for (const ReportItem &item : none.pageItems(0))
+        EXPECT_NE(item.control->Kind, ControlKind::QrCode);
+}
