@@ -103,7 +103,9 @@ TEST_P(SepaParamsTest, WritesTheFileAndStoresTheFeesOfItsParameters)
     RunLock lock(*db);
     RunOutputs outputs(databaseId, RunOutputs::newRunId());
     const SepaExport result = writeSepaFile(params(), records, *db, outputs);
-    const NamingResult naming = commitRun(*db, lock, outputs);
+    const NamingResult naming = commitRun(*db, lock, outputs, [&] {
+        return Database::open(u"Provider=SQLite;Data Source="_qs + ws.databaseFile());
+    });
     ASSERT_TRUE(naming.problems.isEmpty()) << naming.problems.join(u'\n').toStdString();
 
     EXPECT_EQ(QFileInfo(result.file).fileName(), u"MB_Umlage_06122026T100000.xml"_qs);
