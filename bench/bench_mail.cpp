@@ -121,6 +121,7 @@ int main(int argc, char **argv)
     const auto wholeRun = [&](bool byMail, const QString &folder, RunReport *report) {
         QDir().mkpath(folder);
         form.strBerichtsPfad = folder;
+        program.ui.reportsDir = folder; // the paper letters written as the batch program writes them
         form.chkEMail.Value = byMail ? 1 : 0;
         QElapsedTimer w;
         w.start();
@@ -139,6 +140,7 @@ int main(int argc, char **argv)
                 double(mailRunMs) / double(std::max<qint64>(1, paperRunMs)));
     std::fflush(stdout);
     form.strBerichtsPfad.clear();
+    program.ui.reportsDir.clear();
     Buchungen records;
     RunMemberQuery(form, records);
     CalcBeitraege(form, records, form.bRundeBeitrag);
@@ -147,6 +149,7 @@ int main(int argc, char **argv)
     for (size_t i = 0; i < records.size(); ++i) {
         records[i].Email = u"wb"_qs + QString::number(i) + u"@example.org"_qs;
         records[i].RechNr = QString::number(1000 + i); // one mail per record
+        records[i].Nummer = long(100000 + i);           // of an owner of its own: none replaces another
     }
 
     // The letters as a run without mail makes them.
