@@ -513,3 +513,21 @@ TEST(MailSending, ARefusalOnlyInTheJournalGoesToPaper)
     EXPECT_FALSE(paper.file.isEmpty());
     EXPECT_TRUE(QFile::exists(journal.path())); // printing changes nothing of the sending
 }
+
+// A server that demands a login while no user is set: told as such, with the server's own
+// words under "Details", not as a sender the server refuses.
+TEST(MailSending, ALoginDemandedWithoutAUserIsToldByItsCause)
+{
+    SmtpTestServer server;
+    ASSERT_TRUE(server.started());
+    Outbox box(2);
+    MailSettings s = box.settings(server);
+    s.user.clear();
+    const SendOutcome o = box.send(s);
+    EXPECT_EQ(o.sent, 0);
+    EXPECT_EQ(o.pending(), 2);
+    EXPECT_TRUE(o.stopReason.contains(u"verlangt eine Anmeldung, in SMTPBenutzer ist aber kein Benutzer"_qs))
+        << o.stopReason.toStdString();
+    EXPECT_TRUE(o.stopReason.contains(u"\nDetails: "_qs)) << o.stopReason.toStdString();
+    EXPECT_FALSE(o.stopReason.contains(u"vom Absender"_qs));
+}
