@@ -6,6 +6,7 @@
 #include "run/ProgramStart.h"
 #include "cli/DemoDatabase.h"
 #include "platform/AnsiTextFile.h"
+#include "print/Report.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -29,6 +30,12 @@ public:
     void setProgress(int, int) override {}
     bool showReport(const Report &) override { return true; }
     RunCheckChoice showRunCheck(const RunCheck &) override { return RunCheckChoice::Start; }
+    // Set: a run's reports are written there as PDF, as the batch program writes them.
+    QString reportsDir;
+    bool writeReport(const Report &report, QString *error) override
+    {
+        return reportsDir.isEmpty() || report.writePdf(QDir(reportsDir).filePath(report.name() + u".pdf"_qs), error);
+    }
 };
 
 // A started program on a fresh demo database of `owners` owners.

@@ -20,8 +20,9 @@ const QString kCommands =
     "  delete-run SCHLÜSSEL     gespeicherten Beitragslauf löschen (fragt; --yes bestätigt)\n"
     "  init-db [--sql]          die eigenen Tabellen des Programms anlegen (einmal, als Administrator);\n"
     "                           --sql gibt die T-SQL-Anweisungen dafür aus, ohne zu verbinden\n"
-    "  send-mail [--outbox ORDNER]\n"
-    "                           E-Mails des Postausgangs versenden (Passwort aus QVL32_SMTP_PASSWORD)\n"
+    "  send-mail [--outbox ORDNER] [--resend-uncertain]\n"
+    "                           E-Mails des Postausgangs versenden (Passwort aus QVL32_SMTP_PASSWORD);\n"
+    "                           möglicherweise schon zugestellte nur mit --resend-uncertain noch einmal\n"
     "  bank-import DATEI…       Kontoauszüge (camt.053/camt.054, auch ZIP) lesen und zuordnen;\n"
     "                           übernimmt die Zuordnung nur mit --yes\n"
     "  open-items               Offene Posten (PDF und CSV in --reports)\n"
@@ -54,6 +55,9 @@ struct Options {
     QCommandLineOption outbox{u"outbox"_qs, u"send-mail, letters unsent: dieser Postausgang statt „E-Mails“ "
                                             "neben den Berichten."_qs,
                               u"ORDNER"_qs};
+    QCommandLineOption resendUncertain{u"resend-uncertain"_qs,
+                                       u"send-mail: auch die E-Mails noch einmal senden, deren Antwort ausblieb "
+                                       "(möglicherweise schon zugestellt)."_qs};
     QCommandLineOption owners{u"owners"_qs, u"demo-db: Anzahl der Waldbesitzer."_qs, u"N"_qs};
     QCommandLineOption seed{u"seed"_qs, u"demo-db: Startwert des Zufallsgenerators."_qs, u"S"_qs};
     QCommandLineOption sql{u"sql"_qs, u"init-db: die T-SQL-Anweisungen ausgeben, ohne zu verbinden."_qs};
@@ -68,8 +72,9 @@ struct Options {
         parser.setApplicationDescription(u"Beitragseinzug ohne Fenster: startet wie das Hauptformular und führt "
                                          "einen Befehl aus.\n\n"_qs
                                          + kCommands);
-        parser.addOptions({help, version, programDir, commandLine, commandLineFile, set, yes, saveSettings, odbcDriver, now,
-                           selectOwners, reports, outbox, owners, seed, sql, assign, days, returnFee});
+        parser.addOptions({help, version, programDir, commandLine, commandLineFile, set, yes, saveSettings, odbcDriver,
+                           now, selectOwners, reports, outbox, resendUncertain, owners, seed, sql, assign, days,
+                           returnFee});
         parser.addPositionalArgument(u"BEFEHL"_qs,
                                      u"dump, check, run, list-runs, delete-run, init-db, send-mail, bank-import, "
                                      "open-items, letters oder demo-db."_qs,
@@ -138,6 +143,7 @@ std::optional<BatchOptions> parseBatchOptions(const QStringList &arguments, QStr
     o.selectOwners = parser.value(opt.selectOwners);
     o.reportsDir = parser.value(opt.reports);
     o.outbox = parser.value(opt.outbox);
+    o.resendUncertain = parser.isSet(opt.resendUncertain);
     long long n = 0;
     if (parser.isSet(opt.owners)) {
         if (!readCount(u"owners"_qs, parser.value(opt.owners), 10000000, &n, error))

@@ -23,6 +23,7 @@ struct BatchOptions {
     QString selectOwners;                  // --select-owners N,N,…
     QString reportsDir;                    // --reports DIR
     QString outbox;                        // --outbox DIR (send-mail, letters unsent)
+    bool resendUncertain = false;          // send-mail --resend-uncertain
     int owners = 250;                      // demo-db
     unsigned seed = 1;                     // demo-db
     QList<QPair<int, qint64>> assignments; // bank-import --assign N=RECHNR (N counted from 1)

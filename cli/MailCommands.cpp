@@ -21,9 +21,10 @@ void printLine(FILE *stream, const QString &text)
 
 } // namespace
 
-int sendMailCommand(FrmDTA &f, const QString &outbox)
+int sendMailCommand(FrmDTA &f, const QString &outbox, bool resendUncertain)
 {
-    const MailSendJob job = mailSendJob(f, outbox);
+    MailSendJob job = mailSendJob(f, outbox);
+    job.resendUncertain = resendUncertain;
     if (!QDir(nativePath(job.outbox)).exists()) {
         f.ui().message(u"Der Postausgang „"_qs + QDir::toNativeSeparators(job.outbox) + u"“ existiert nicht."_qs,
                        u"E-Mails versenden"_qs, MsgIcon::Exclamation);
@@ -33,7 +34,7 @@ int sendMailCommand(FrmDTA &f, const QString &outbox)
     clearRunSignal();
     SendOutcome outcome;
     try {
-        outcome = runMailSendJob(job, {{}, [] { return pendingRunSignal() != 0; }});
+        outcome = runMailSendJob(job, {{}, [] { return pendingRunSignal() != 0; }, false, [&f] { return f.clock().now(); }});
     } catch (const DbError &e) {
         f.ui().message(e.message(), u"E-Mails versenden"_qs, MsgIcon::Critical);
         return 1;
@@ -42,7 +43,7 @@ int sendMailCommand(FrmDTA &f, const QString &outbox)
     printLine(stdout, text);
     if (const int signal = pendingRunSignal())
         return exitCodeForSignal(signal);
-    return outcome.pending() > 0 || !outcome.refused.isEmpty() ? 3 : 0;
+    return outcome.pending() > 0 || !outcome.refused.isEmpty() || !outcome.uncertain.isEmpty() ? 3 : 0;
 }
 
 int lettersUnsentCommand(FrmDTA &f, const QString &outbox)

@@ -335,7 +335,7 @@ int batchMain(int argc, char **argv)
     else if (o.command == u"delete-run"_qs)
         result = deleteRun(form, o.arguments.first());
     else if (o.command == u"send-mail"_qs)
-        result = sendMailCommand(form, o.outbox);
+        result = sendMailCommand(form, o.outbox, o.resendUncertain);
     else if (o.command == u"letters"_qs && o.arguments.first() == u"unsent"_qs)
         result = lettersUnsentCommand(form, o.outbox);
     else if (o.command == u"bank-import"_qs)

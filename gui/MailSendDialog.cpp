@@ -18,10 +18,16 @@ namespace qvl {
 void sendMailsWithProgress(FrmDTA &form, QWidget *parent)
 {
     const QString title = u"E-Mails versenden"_qs;
-    const MailSendJob job = mailSendJob(form);
+    MailSendJob job = mailSendJob(form);
     if (outboxFiles(job.outbox).isEmpty()) {
         form.ui().message(u"Im Postausgang „"_qs + QDir::toNativeSeparators(job.outbox) + u"“ liegen keine E-Mails."_qs,
                           title, MsgIcon::Information);
+        return;
+    }
+    try {
+        job.resendUncertain = askResendUncertain(form, uncertainMailsOf(job));
+    } catch (const DbError &e) {
+        form.ui().message(e.message(), title, MsgIcon::Critical);
         return;
     }
     QProgressDialog progress(u"E-Mails werden versendet …"_qs, u"Abbrechen"_qs, 0, 0, parent);
@@ -47,7 +53,8 @@ void sendMailsWithProgress(FrmDTA &form, QWidget *parent)
         };
         failure.guard([&] {
             try {
-                outcome = runMailSendJob(job, {report, [&cancel] { return cancel.load(); }});
+                outcome = runMailSendJob(job, {report, [&cancel] { return cancel.load(); }, false,
+                                               [&form] { return form.clock().now(); }});
             } catch (const DbError &e) {
                 dbError = e.message();
             }
@@ -72,7 +79,8 @@ void sendMailsWithProgress(FrmDTA &form, QWidget *parent)
         form.ui().message(dbError, title, MsgIcon::Critical);
         return;
     }
-    const bool clean = outcome.pending() == 0 && outcome.refused.isEmpty() && outcome.unreadable.isEmpty();
+    const bool clean = outcome.pending() == 0 && outcome.refused.isEmpty() && outcome.unreadable.isEmpty()
+                       && outcome.uncertain.isEmpty();
     form.ui().message(reportMailSending(form, outcome), title, clean ? MsgIcon::Information : MsgIcon::Exclamation);
     offerUnsentLetters(form, job, outcome);
 }

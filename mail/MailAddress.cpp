@@ -67,4 +67,24 @@ QStringList mailAddresses(const QString &field)
     return addresses;
 }
 
+QString shownField(const QString &text)
+{
+    QString shown;
+    shown.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u == u'\n')
+            shown += u"\\n"_qs;
+        else if (u == u'\r')
+            shown += u"\\r"_qs;
+        else if (u == u'\t')
+            shown += u"\\t"_qs;
+        else if (u < 0x20 || u == 0x7f || (u >= 0x80 && u < 0xa0) || u == 0x2028 || u == 0x2029)
+            shown += u"\\x"_qs + QString::number(u, 16).toUpper().rightJustified(u > 0xff ? 4 : 2, u'0');
+        else
+            shown += c;
+    }
+    return shown;
+}
+
 } // namespace qvl

@@ -20,4 +20,9 @@ bool isValidMailAddress(const QString &address);
 // The address as the server is given it: the domain in its ASCII (punycode) form.
 QString asciiMailAddress(const QString &address);
 
+// A field of the suite as the clerk is shown it in a message or the log: a control
+// character (a line break typed into the field, a tab, …) written as "\n", "\t" or "\xNN",
+// so that it neither breaks the message's lines nor hides.
+QString shownField(const QString &text);
+
 } // namespace qvl

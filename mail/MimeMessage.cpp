@@ -7,6 +7,7 @@
 #include <QUuid>
 
 #include <algorithm>
+#include <cstring>
 
 namespace qvl {
 
@@ -16,6 +17,17 @@ constexpr char kCrlf[] = "\r\n";
 // The program's own header lines: what the sending and the paper list need to name the owner.
 constexpr char kOwnerHeader[] = "X-QVL32-Waldbesitzer";
 constexpr char kOwnerNameHeader[] = "X-QVL32-Name";
+constexpr char kRunHeader[] = "X-QVL32-Lauf";
+constexpr char kIssuedHeader[] = "X-QVL32-Ausgestellt";
+constexpr char kKindHeader[] = "X-QVL32-Beleg";
+constexpr char kYearHeader[] = "X-QVL32-Jahr";
+constexpr char kFeeTypeHeader[] = "X-QVL32-Beitrag";
+constexpr char kPersonalHeader[] = "X-QVL32-Personal";
+
+qsizetype nameLength(const char *name)
+{
+    return qsizetype(std::strlen(name));
+}
 
 bool isPlainAscii(const QString &text)
 {
@@ -35,14 +47,74 @@ QByteArray rfc5322Date(const QDateTime &t)
            + QByteArray::number(m % 60).rightJustified(2, '0');
 }
 
+// Every text as encoded words of at most 36 bytes of UTF-8 (48 in base64), never cutting
+// a character, one word a line: with the header's name a line stays within 78 characters.
+QByteArray encodedWordLines(const QString &text)
+{
+    QByteArray out;
+    QByteArray chunk;
+    const auto flush = [&] {
+        if (chunk.isEmpty())
+            return;
+        if (!out.isEmpty())
+            out += "\r\n ";
+        out += "=?UTF-8?B?" + chunk.toBase64() + "?=";
+        chunk.clear();
+    };
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const qsizetype n = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        const QByteArray c = text.mid(i, n).toUtf8();
+        i += n - 1;
+        if (chunk.size() + c.size() > 36)
+            flush();
+        chunk += c;
+    }
+    flush();
+    return out;
+}
+
+constexpr qsizetype kLineWidth = 78; // RFC 5322: SHOULD 78, MUST 998
+
+// Plain ASCII folded at its blanks (a fold puts the line break before a blank, so that
+// unfolding gives the text back); empty when a word is too long to fit a line.
+QByteArray foldedAtBlanks(const QByteArray &ascii, qsizetype firstWidth)
+{
+    QByteArray out;
+    qsizetype width = firstWidth;
+    const QList<QByteArray> words = ascii.split(' ');
+    for (qsizetype i = 0; i < words.size(); ++i) {
+        const QByteArray &word = words.at(i);
+        if (word.size() + 1 > kLineWidth)
+            return {};
+        if (i == 0) {
+            out += word;
+            width += word.size();
+            continue;
+        }
+        // A line of blanks only is no line of a header: never fold before an empty word.
+        if (!word.isEmpty() && width + 1 + word.size() > kLineWidth) {
+            out += "\r\n";
+            width = 0;
+        }
+        out += ' ' + word;
+        width += 1 + word.size();
+    }
+    return out;
+}
+
 QByteArray mailbox(const QString &name, const QString &address)
 {
     const QByteArray ascii = asciiMailAddress(address).toLatin1();
     if (name.trimmed().isEmpty())
         return ascii;
-    QByteArray display = encodedWords(name.trimmed());
-    if (display.startsWith("=?"))
-        return display + " <" + ascii + '>';
+    // A display name longer than a line goes as encoded words, which fold without quotes.
+    QByteArray display = name.trimmed().size() > 60 ? encodedWordLines(name.trimmed()) : encodedWords(name.trimmed());
+    if (display.startsWith("=?")) {
+        // The address on a line of its own when the last word leaves it no room.
+        const qsizetype lastLine = display.size() - (display.lastIndexOf('\n') + 1)
+                                   + (display.contains('\n') ? 0 : 6); // "From: " shares the first line
+        return display + (lastLine + ascii.size() + 3 > kLineWidth ? "\r\n <" : " <") + ascii + '>';
+    }
     return '"' + display.replace('\\', "\\\\").replace('"', "\\\"") + "\" <" + ascii + '>';
 }
 
@@ -64,14 +136,17 @@ QList<std::pair<QByteArray, QByteArray>> headerLines(const QByteArray &head)
     QList<std::pair<QByteArray, QByteArray>> lines;
     for (const QByteArray &raw : head.split('\n')) {
         const QByteArray line = raw.endsWith('\r') ? raw.chopped(1) : raw;
+        // Unfolding takes the line break away and nothing else (RFC 5322 §2.2.3).
         if ((line.startsWith(' ') || line.startsWith('\t')) && !lines.isEmpty()) {
-            lines.last().second += ' ' + line.trimmed();
+            lines.last().second += line;
             continue;
         }
         const qsizetype colon = line.indexOf(':');
         if (colon > 0)
-            lines.append({line.left(colon).trimmed().toLower(), line.mid(colon + 1).trimmed()});
+            lines.append({line.left(colon).trimmed().toLower(), line.mid(colon + 1)});
     }
+    for (auto &[name, value] : lines)
+        value = value.trimmed();
     return lines;
 }
 
@@ -129,28 +204,23 @@ QByteArray encodedWords(const QString &text)
 {
     if (isPlainAscii(text))
         return text.toLatin1();
-    // At most 36 bytes of UTF-8 per word (48 in base64), never cutting a character: with
-    // the header's name a line stays within 78 characters.
-    QByteArray out;
-    QByteArray chunk;
-    const auto flush = [&] {
-        if (chunk.isEmpty())
-            return;
-        if (!out.isEmpty())
-            out += "\r\n ";
-        out += "=?UTF-8?B?" + chunk.toBase64() + "?=";
-        chunk.clear();
-    };
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const qsizetype n = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
-        const QByteArray c = text.mid(i, n).toUtf8();
-        i += n - 1;
-        if (chunk.size() + c.size() > 36)
-            flush();
-        chunk += c;
-    }
-    flush();
-    return out;
+    return encodedWordLines(text);
+}
+
+QByteArray headerText(const QString &text, qsizetype nameLength)
+{
+    if (!isPlainAscii(text))
+        return encodedWordLines(text);
+    const QByteArray ascii = text.toLatin1();
+    const qsizetype firstWidth = nameLength + 2;
+    if (firstWidth + ascii.size() <= kLineWidth)
+        return ascii;
+    // Blanks at either end would be lost to the reader's unfolding; a word longer than a
+    // line cannot be folded at all: encoded words for both.
+    if (ascii.startsWith(' ') || ascii.endsWith(' '))
+        return encodedWordLines(text);
+    const QByteArray folded = foldedAtBlanks(ascii, firstWidth);
+    return folded.isEmpty() ? encodedWordLines(text) : folded;
 }
 
 QString decodedWords(const QByteArray &value)
@@ -230,10 +300,18 @@ QByteArray mimeMessage(const OutgoingMail &m)
     if (!m.replyTo.isEmpty())
         header("Reply-To", asciiMailAddress(m.replyTo).toLatin1());
     header("To", recipients.join(",\r\n "));
-    header("Subject", encodedWords(m.subject));
+    header("Subject", headerText(m.subject, 7));
     header("MIME-Version", "1.0");
     header(kOwnerHeader, QByteArray::number(qint64(m.owner)));
-    header(kOwnerNameHeader, encodedWords(m.ownerName));
+    header(kOwnerNameHeader, headerText(m.ownerName, nameLength(kOwnerNameHeader)));
+    if (!m.issue.run.isEmpty()) {
+        header(kRunHeader, m.issue.run.toLatin1());
+        header(kIssuedHeader, m.issue.issued.toString(Qt::ISODateWithMs).toLatin1());
+        header(kKindHeader, headerText(m.issue.kind, nameLength(kKindHeader)));
+        header(kYearHeader, headerText(m.issue.year, nameLength(kYearHeader)));
+        header(kFeeTypeHeader, headerText(m.issue.feeType, nameLength(kFeeTypeHeader)));
+        header(kPersonalHeader, QByteArray::number(qint64(m.issue.personal)));
+    }
     header("Content-Type", "multipart/mixed;\r\n boundary=\"" + boundary + '"');
     out += kCrlf;
     out += "--" + boundary + kCrlf;
@@ -266,6 +344,12 @@ std::optional<OutboxMessage> readOutboxMessage(const QByteArray &message, bool w
     m.owner = headerValue(lines, kOwnerHeader).toLong(&ownerOk);
     m.ownerName = decodedWords(headerValue(lines, kOwnerNameHeader));
     m.subject = decodedWords(headerValue(lines, "Subject"));
+    m.issue.run = QString::fromLatin1(headerValue(lines, kRunHeader));
+    m.issue.issued = QDateTime::fromString(QString::fromLatin1(headerValue(lines, kIssuedHeader)), Qt::ISODateWithMs);
+    m.issue.kind = decodedWords(headerValue(lines, kKindHeader));
+    m.issue.year = decodedWords(headerValue(lines, kYearHeader));
+    m.issue.feeType = decodedWords(headerValue(lines, kFeeTypeHeader));
+    m.issue.personal = headerValue(lines, kPersonalHeader).toLong();
     if (m.messageId.isEmpty() || m.sender.isEmpty() || m.to.isEmpty() || !ownerOk)
         return std::nullopt;
     if (withAttachment) {

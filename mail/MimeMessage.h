@@ -11,6 +11,17 @@
 
 namespace qvl {
 
+// Which run issued the mail, and which document of the owner it carries: of each owner's
+// document only the latest issue goes out, and a deleted run's mails do not.
+struct MailIssue {
+    QString run;          // the run's id
+    QDateTime issued;     // when the run made it
+    QString kind;         // "Rechnung" or "Beitragsbescheid"
+    QString year;         // the business year of the fee
+    QString feeType;      // the fee's text
+    long personal = 0;    // the owner's row in the suite
+};
+
 struct OutgoingMail {
     QString messageId;   // without angle brackets, unique per mail
     QDateTime date;
@@ -24,6 +35,7 @@ struct OutgoingMail {
     QByteArray attachment; // the PDF
     long owner = 0;      // the owner's number, for the messages and the paper list
     QString ownerName;
+    MailIssue issue;
 };
 
 // The message with CR LF line ends, ready for the mail server.
@@ -43,6 +55,7 @@ struct OutboxMessage {
     QString subject;
     QString attachmentName;
     QByteArray attachment;
+    MailIssue issue;      // empty fields for a mail written before runs named theirs
 };
 std::optional<OutboxMessage> readOutboxMessage(const QByteArray &message, bool withAttachment = false);
 
@@ -50,6 +63,11 @@ std::optional<OutboxMessage> readOutboxMessage(const QByteArray &message, bool w
 // encoded words of at most 75 characters; and back.
 QByteArray encodedWords(const QString &text);
 QString decodedWords(const QByteArray &value);
+
+// A header's unstructured value within RFC 5322's line limits: plain ASCII as it is, folded
+// at its blanks when longer than a line; encoded words for anything else and for a word too
+// long to fold. nameLength: the header name's, which shares the first line.
+QByteArray headerText(const QString &text, qsizetype nameLength);
 
 // Quoted-printable (RFC 2045) of UTF-8 text with CR LF line ends, lines at most 76
 // characters.

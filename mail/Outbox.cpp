@@ -4,6 +4,7 @@
 
 #include <QCollator>
 #include <QDir>
+#include <QFile>
 
 #include <algorithm>
 
@@ -33,6 +34,20 @@ QStringList outboxFiles(const QString &folder)
     for (const QString &name : names)
         paths.append(joinPath(folder, name));
     return paths;
+}
+
+QByteArray outboxHead(const QString &path)
+{
+    QFile file(nativePath(path));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QByteArray head;
+    while (!file.atEnd()) {
+        head += file.read(16384);
+        if (const qsizetype blank = head.indexOf("\r\n\r\n"); blank >= 0)
+            return head.left(blank + 4);
+    }
+    return head;
 }
 
 } // namespace qvl

@@ -4,7 +4,10 @@
 #include "platform/TemporaryFiles.h"
 
 #include <QFileInfo>
+#include <QHash>
 #include <QUrl>
+
+#include <optional>
 
 #ifdef Q_OS_UNIX
 #include <unistd.h>
@@ -19,6 +22,35 @@ namespace {
 constexpr char16_t kJournalName[] = u".versandprotokoll";
 constexpr char kSent[] = "gesendet";
 constexpr char kRefused[] = "abgelehnt";
+constexpr char kOnItsWay[] = "unterwegs";
+constexpr char kOpen[] = "offen";
+
+QByteArray statusWord(MailStatus status)
+{
+    switch (status) {
+    case MailStatus::Refused:
+        return kRefused;
+    case MailStatus::Uncertain:
+        return kOnItsWay;
+    case MailStatus::Open:
+        return kOpen;
+    default:
+        return kSent;
+    }
+}
+
+std::optional<MailStatus> statusOf(const QByteArray &word)
+{
+    if (word == kSent)
+        return MailStatus::Sent;
+    if (word == kRefused)
+        return MailStatus::Refused;
+    if (word == kOnItsWay)
+        return MailStatus::Uncertain;
+    if (word == kOpen)
+        return MailStatus::Open;
+    return std::nullopt;
+}
 
 // A field may hold no tab and no line break: they separate the fields and the lines.
 QByteArray field(const QString &text)
@@ -63,13 +95,28 @@ QList<JournalEntry> SendJournal::read() const
         // A line cut short after its status still names an answered mail: the answer's text
         // is all it lacks.
         const long owner = f.size() >= 4 ? f.at(1).toLong(&ok) : 0;
-        if (!ok || (f.at(3) != kSent && f.at(3) != kRefused))
+        const std::optional<MailStatus> status = ok ? statusOf(f.at(3)) : std::nullopt;
+        if (!status)
             continue;
-        entries.append({fieldText(f.at(0)), owner, fieldText(f.at(2)),
-                        f.at(3) == kRefused ? MailStatus::Refused : MailStatus::Sent,
+        entries.append({fieldText(f.at(0)), owner, fieldText(f.at(2)), *status,
                         f.size() > 4 ? fieldText(f.at(4)) : QString()});
     }
     return entries;
+}
+
+QList<JournalEntry> SendJournal::lastAnswers() const
+{
+    QList<JournalEntry> last;
+    QHash<QString, qsizetype> at;
+    for (const JournalEntry &e : read()) {
+        if (const auto found = at.constFind(e.messageId); found != at.cend()) {
+            last[*found] = e;
+        } else {
+            at.insert(e.messageId, last.size());
+            last.append(e);
+        }
+    }
+    return last;
 }
 
 bool SendJournal::append(const JournalEntry &e, QString *reason)
@@ -92,7 +139,7 @@ bool SendJournal::append(const JournalEntry &e, QString *reason)
         }
     }
     const QByteArray line = field(e.messageId) + '\t' + QByteArray::number(qlonglong(e.owner)) + '\t' + field(e.file)
-                            + '\t' + (e.status == MailStatus::Refused ? kRefused : kSent) + '\t' + field(e.answer)
+                            + '\t' + statusWord(e.status) + '\t' + field(e.answer)
                             + '\n';
     if (m_file.write(line) != line.size() || !syncData(m_file)) {
         *reason = m_file.errorString();

@@ -3,6 +3,10 @@
 // the next mail goes: one quick sync per mail where a row committed into the suite's
 // database costs several. The rows follow into QVL32_EMAILS in groups; a send killed before
 // its rows were committed finds their answers here, so no taken mail goes out twice.
+// Before a mail's text goes, a line marks it as on its way ("unterwegs", with the time): a
+// kill while the server holds its answer leaves that mark, and the mail is named as maybe
+// delivered instead of going again. A mail the server did not take after all gets a line
+// "offen" that takes the mark back.
 
 #include "mail/SentMails.h"
 
@@ -16,8 +20,8 @@ struct JournalEntry {
     QString messageId;
     long owner = 0;
     QString file;
-    MailStatus status = MailStatus::Sent;
-    QString answer;
+    MailStatus status = MailStatus::Sent; // Uncertain: the mark of a mail on its way
+    QString answer;                       // with Uncertain the mark's time (ISO)
 };
 
 class SendJournal {
@@ -27,6 +31,9 @@ public:
 
     // Every whole line of the journal; a line cut short by a kill is no answer.
     QList<JournalEntry> read() const;
+    // What the journal says of each mail in the end: its last line, in the order the mails
+    // were first named; a mark taken back ("offen") stays as Open.
+    QList<JournalEntry> lastAnswers() const;
     // Appends the answer and syncs it to the disk; false with a German reason otherwise.
     bool append(const JournalEntry &entry, QString *reason);
     // Once every answer is a row of the table the journal is not needed any more.

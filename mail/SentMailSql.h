@@ -1,7 +1,9 @@
 #pragma once
 // The statements of the program's own table QVL32_EMAILS, per dialect: one row per outbox
 // mail the mail server answered for good — taken ("gesendet") or refused ("abgelehnt", with
-// the server's answer). A mail with a row is never sent again.
+// the server's answer) — or that may have been taken ("unsicher": its whole text went, no
+// answer came; since when in "antwort"). A mail with a row is never sent again unless the
+// clerk sends the uncertain ones again.
 
 #include "platform/Database.h"
 
@@ -23,7 +25,11 @@ inline constexpr DialectSql kRecord{
     u"insert into dbo.QVL32_EMAILS (message_id, waldbesitzer, datei, status, antwort) values (?, ?, ?, ?, ?)",
     u"insert into QVL32_EMAILS (message_id, waldbesitzer, datei, status, antwort) values (?, ?, ?, ?, ?)"};
 
-inline constexpr DialectSql kAll{u"select message_id, status, antwort from dbo.QVL32_EMAILS",
-                                 u"select message_id, status, antwort from QVL32_EMAILS"};
+inline constexpr DialectSql kAll{u"select message_id, status, antwort, waldbesitzer, datei from dbo.QVL32_EMAILS",
+                                 u"select message_id, status, antwort, waldbesitzer, datei from QVL32_EMAILS"};
+
+// Bound: the Message-ID.
+inline constexpr DialectSql kForget{u"delete from dbo.QVL32_EMAILS where message_id = ?",
+                                    u"delete from QVL32_EMAILS where message_id = ?"};
 
 } // namespace qvl::sent_mail_sql

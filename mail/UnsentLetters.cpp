@@ -2,6 +2,7 @@
 
 #include "mail/MimeMessage.h"
 #include "mail/Outbox.h"
+#include "mail/SendJournal.h"
 #include "mail/SentMails.h"
 #include "platform/AnsiTextFile.h"
 #include "platform/Database.h"
@@ -60,7 +61,14 @@ QByteArray mergedPdf(const QList<QByteArray> &pdfs)
 UnsentLetters writeUnsentLetters(const QString &outbox, Database &db)
 {
     ensureMailTables(db);
-    const QHash<QString, MailRecord> recorded = recordedMails(db);
+    QHash<QString, MailRecord> recorded = recordedMails(db);
+    // A send stopped before its answers became rows has them in the outbox's journal only:
+    // a refusal there is as much a letter for paper as one in the table.
+    for (const JournalEntry &e : SendJournal(outbox).lastAnswers()) {
+        const auto known = recorded.constFind(e.messageId);
+        if (known == recorded.cend() || known->status == MailStatus::Uncertain)
+            recorded.insert(e.messageId, MailRecord{e.status, e.answer, e.owner, e.file});
+    }
     UnsentLetters result;
     QList<QByteArray> pdfs;
     for (const QString &path : outboxFiles(outbox)) {
@@ -68,7 +76,7 @@ UnsentLetters writeUnsentLetters(const QString &outbox, Database &db)
         if (!file.open(QIODevice::ReadOnly))
             fail(u"Die E-Mail „"_qs + QDir::toNativeSeparators(path) + u"“ kann nicht gelesen werden."_qs);
         const std::optional<OutboxMessage> m = readOutboxMessage(file.readAll(), true);
-        if (!m || recorded.value(m->messageId).status != MailStatus::Refused || !recorded.contains(m->messageId))
+        if (!m || !recorded.contains(m->messageId) || recorded.value(m->messageId).status != MailStatus::Refused)
             continue;
         if (m->attachment.isEmpty())
             fail(u"Die E-Mail „"_qs + QDir::toNativeSeparators(path) + u"“ enthält keinen Brief."_qs);

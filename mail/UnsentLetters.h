@@ -1,6 +1,7 @@
 #pragma once
 // The paper list of the mail: the letters of the owners whose mail the server refused for
-// good, taken from their outbox messages and put together into one PDF to print.
+// good (a row of the table, or an answer in the journal of a send that was stopped before
+// it became one), taken from their outbox messages and put together into one PDF to print.
 
 #include <QString>
 #include <QStringList>

@@ -72,8 +72,12 @@ int renameNoReplace(const QByteArray &from, const QByteArray &to)
 
 } // namespace
 
-Renamed renameWithoutReplacing(const QString &from, const QString &to, QString *reason)
+Renamed renameWithoutReplacing(const QString &from, const QString &to, QString *reason, FolderSync sync)
 {
+    const auto syncParent = [sync](const QString &path) {
+        if (sync == FolderSync::Now)
+            qvl::syncParent(path);
+    };
     if (refusedForTests(reason))
         return Renamed::Failed;
 #ifdef Q_OS_UNIX
@@ -126,8 +130,12 @@ Renamed renameWithoutReplacing(const QString &from, const QString &to, QString *
 #endif
 }
 
-Renamed renameReplacing(const QString &from, const QString &to, QString *reason)
+Renamed renameReplacing(const QString &from, const QString &to, QString *reason, FolderSync sync)
 {
+    const auto syncParent = [sync](const QString &path) {
+        if (sync == FolderSync::Now)
+            qvl::syncParent(path);
+    };
     if (refusedForTests(reason))
         return Renamed::Failed;
 #ifdef Q_OS_UNIX

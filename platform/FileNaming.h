@@ -15,12 +15,18 @@ enum class Renamed {
     Failed      // the source is untouched; `reason` says why
 };
 
+// Whether the rename syncs its folder at once, or its caller syncs each folder once after
+// many renames (a run's hundreds of mails in one folder).
+enum class FolderSync { Now, ByCaller };
+
 // rename with RENAME_NOREPLACE, or link and unlink where the file system lacks it. A
 // target that is already a second name of the same file (a link whose unlink was cut
 // short) counts as done. The folder is synced afterwards.
-Renamed renameWithoutReplacing(const QString &from, const QString &to, QString *reason = nullptr);
+Renamed renameWithoutReplacing(const QString &from, const QString &to, QString *reason = nullptr,
+                               FolderSync sync = FolderSync::Now);
 
 // An atomic rename over an existing file (files meant to be replaced, like the reports).
-Renamed renameReplacing(const QString &from, const QString &to, QString *reason = nullptr);
+Renamed renameReplacing(const QString &from, const QString &to, QString *reason = nullptr,
+                        FolderSync sync = FolderSync::Now);
 
 } // namespace qvl

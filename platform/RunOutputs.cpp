@@ -3,12 +3,14 @@
 #include "platform/AnsiTextFile.h"
 #include "platform/FaultPoints.h"
 #include "platform/FileNaming.h"
+#include "platform/TemporaryFiles.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QSet>
 
 namespace qvl {
 
@@ -53,7 +55,8 @@ QString notNamed(const RunOutput &o, const QString &reason)
 
 // Gives the pending outputs of one group their k-th names, all or none. Taken: another file
 // has one of the names.
-Renamed nameGroupAt(QList<RunOutput> &outputs, const QList<qsizetype> &pending, int k, QString *reason)
+Renamed nameGroupAt(QList<RunOutput> &outputs, const QList<qsizetype> &pending, int k, QString *reason,
+                    QSet<QString> &folders)
 {
     QList<qsizetype> done;
     const auto undo = [&] {
@@ -68,8 +71,12 @@ Renamed nameGroupAt(QList<RunOutput> &outputs, const QList<qsizetype> &pending, 
             *reason = u"es gibt keinen freien Dateinamen mehr"_qs;
             return Renamed::Failed;
         }
-        const Renamed r = o.naming == Naming::Replace ? renameReplacing(o.hidden, name, reason)
-                                                      : renameWithoutReplacing(o.hidden, name, reason);
+        // Each folder is synced once when all are named: one sync per mail would cost the
+        // outbox of a large run more than its letters.
+        folders.insert(QFileInfo(name).absolutePath());
+        const Renamed r = o.naming == Naming::Replace ? renameReplacing(o.hidden, name, reason, FolderSync::ByCaller)
+                                                      : renameWithoutReplacing(o.hidden, name, reason,
+                                                                               FolderSync::ByCaller);
         switch (r) {
         case Renamed::Done:
             o.named = name;
@@ -144,6 +151,7 @@ std::optional<HiddenTag> hiddenTagOf(const QString &fileName)
 NamingResult nameOutputs(QList<RunOutput> &outputs)
 {
     NamingResult result;
+    QSet<QString> folders;
     for (qsizetype i = 0; i < outputs.size();) {
         qsizetype end = i + 1;
         while (outputs[i].group > 0 && end < outputs.size() && outputs[end].group == outputs[i].group)
@@ -159,7 +167,7 @@ NamingResult nameOutputs(QList<RunOutput> &outputs)
             QString reason;
             Renamed r = Renamed::Taken;
             for (int k = std::max(1, outputs[i].first); r == Renamed::Taken; ++k)
-                r = nameGroupAt(outputs, pending, k, &reason);
+                r = nameGroupAt(outputs, pending, k, &reason, folders);
             if (r == Renamed::Failed) {
                 for (const qsizetype j : pending)
                     outputs[j].named.clear();
@@ -171,6 +179,9 @@ NamingResult nameOutputs(QList<RunOutput> &outputs)
                 result.named.append(QDir::toNativeSeparators(outputs[j].named));
         i = end;
     }
+    // The names last once their folders are synced; the manifest goes only after this.
+    for (const QString &folder : std::as_const(folders))
+        syncFolder(folder);
     return result;
 }
 

@@ -24,8 +24,8 @@ void addMailFindings(const FrmDTA &f, const Buchungen &records, RunCheck &check)
                   u"E-Mail-Adresse ungültig: keine E-Mail, der Brief geht auf Papier"_qs, {}};
     for (int row : choice.badAddressRows) {
         const Buchung &b = records[size_t(row)];
-        bad.owners.append({b.Nummer, (b.NameOrig.trimmed() + u' ' + b.VornameOrig.trimmed()).trimmed(),
-                           u"„"_qs + b.Email.trimmed() + u"“"_qs});
+        bad.owners.append({b.Nummer, shownField((b.NameOrig.trimmed() + u' ' + b.VornameOrig.trimmed()).trimmed()),
+                           u"„"_qs + shownField(b.Email.trimmed()) + u"“"_qs});
     }
     if (!bad.owners.isEmpty())
         check.add(std::move(bad));

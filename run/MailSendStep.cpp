@@ -1,8 +1,16 @@
 #include "run/MailSendStep.h"
 
 #include "app/FrmDTA.h"
+#include "mail/MailAddress.h"
 #include "mail/Outbox.h"
 #include "core/ErrorLog.h"
+
+#include "platform/Conversions.h"
+#include "sepa/StoredFeesSql.h"
+
+#include <QDir>
+#include <QLocale>
+#include <QSet>
 
 #include <stdexcept>
 
@@ -28,9 +36,37 @@ SendOutcome runMailSendJob(const MailSendJob &job, const SendCallbacks &callback
 {
     const std::unique_ptr<Database> db = Database::open(job.connectionString, job.connectionOptions);
     QByteArray password = mailPassword();
-    SendOutcome outcome = sendOutbox(job.outbox, job.settings, password, *db, callbacks);
+    SendCallbacks withAnswer = callbacks;
+    withAnswer.resendUncertain = job.resendUncertain;
+    SendOutcome outcome = sendOutbox(job.outbox, job.settings, password, *db, withAnswer);
     password.fill('\0');
     return outcome;
+}
+
+QList<MailFailure> uncertainMailsOf(const MailSendJob &job)
+{
+    const std::unique_ptr<Database> db = Database::open(job.connectionString, job.connectionOptions);
+    return uncertainMails(job.outbox, *db);
+}
+
+bool askResendUncertain(FrmDTA &f, const QList<MailFailure> &uncertain)
+{
+    if (uncertain.isEmpty())
+        return false;
+    QStringList named;
+    for (const MailFailure &m : uncertain.mid(0, 20))
+        named << (u"Waldbesitzer "_qs + QString::number(m.owner) + u' ' + shownField(m.ownerName)).trimmed() + u", gesendet am "_qs
+                     + m.since.toString(u"dd.MM.yyyy HH:mm"_qs);
+    if (uncertain.size() > 20)
+        named << u"… und "_qs + QString::number(uncertain.size() - 20) + u" weitere"_qs;
+    const QString text = QString::number(uncertain.size())
+                         + (uncertain.size() == 1 ? u" E-Mail ist"_qs : u" E-Mails sind"_qs)
+                         + u" möglicherweise bereits zugestellt: der Mailserver hatte sie ganz erhalten, seine Antwort "
+                           "blieb aus.\n\n"_qs
+                         + named.join(u'\n')
+                         + u"\n\nNoch einmal senden? Dann erhält ein Waldbesitzer, dessen E-Mail doch angekommen ist, "
+                           "sie zweimal. Mit „Nein“ werden sie nicht gesendet, die übrigen schon."_qs;
+    return f.ui().showMessage({text, u"E-Mails versenden"_qs, MsgIcon::Question, MsgButtons::YesNo}) == MsgResult::Yes;
 }
 
 QString reportMailSending(FrmDTA &f, const SendOutcome &outcome)
@@ -38,7 +74,8 @@ QString reportMailSending(FrmDTA &f, const SendOutcome &outcome)
     const QStringList lines = sendOutcomeLines(outcome);
     // The log names every mail that did not go; a send without trouble leaves no line.
     if (!outcome.refused.isEmpty() || !outcome.deferred.isEmpty() || !outcome.stopReason.isEmpty()
-        || !outcome.unreadable.isEmpty())
+        || !outcome.unreadable.isEmpty() || !outcome.uncertain.isEmpty() || !outcome.withdrawn.isEmpty()
+        || !outcome.notWithdrawn.isEmpty())
         WriteLogLines(f.context().programDir, f.clock(), lines);
     return lines.join(u'\n');
 }
@@ -70,6 +107,99 @@ void offerUnsentLetters(FrmDTA &f, const MailSendJob &job, const SendOutcome &ou
     } catch (const std::runtime_error &e) {
         f.ui().message(QString::fromUtf8(e.what()), title, MsgIcon::Critical);
     }
+}
+
+namespace {
+
+// The day in a run key ("2026 Mitgliedsbeitrag, Erstellt: Dec  5 2026"), when the server
+// wrote it in English; else none, and every run of the year and fee counts.
+std::optional<QDate> runKeyDay(const QString &runKey)
+{
+    const qsizetype at = runKey.lastIndexOf(u", Erstellt: "_qs);
+    if (at < 0)
+        return std::nullopt;
+    const QDate day = QLocale::c().toDate(runKey.mid(at + 12).simplified(), u"MMM d yyyy"_qs);
+    return day.isValid() ? std::optional<QDate>(day) : std::nullopt;
+}
+
+} // namespace
+
+StoredRunMails mailsOfStoredRun(const FrmDTA &f, Database &db, const QString &runKey, std::optional<long> association)
+{
+    StoredRunMails mails;
+    mails.outbox = mailSendJob(f).outbox;
+    const QList<OutboxEntry> entries = outboxEntries(mails.outbox);
+    if (entries.isEmpty())
+        return mails;
+    QSet<long> owners;
+    {
+        QVariantList values{runKey};
+        if (association)
+            values += QVariantList{formatNumber(double(*association), u"0000"_qs), QString::number(*association)};
+        const std::unique_ptr<RowCursor> rows =
+            db.select(db.sql(association ? stored_fees_sql::kOwnersOfRunOfAssociation : stored_fees_sql::kOwnersOfRun), values);
+        while (rows->next())
+            owners.insert(rows->integer(0));
+    }
+    // The runs that issued the stored fees' notices: a fee notice of an owner of the run,
+    // of its year and fee and (where the key tells it) of its day.
+    const std::optional<QDate> day = runKeyDay(runKey);
+    QSet<QString> runs;
+    for (const OutboxEntry &e : entries) {
+        const MailIssue &i = e.message.issue;
+        if (i.run.isEmpty() || i.kind != u"Beitragsbescheid"_qs || !owners.contains(i.personal))
+            continue;
+        if (!runKey.startsWith(i.year + u' ' + i.feeType.left(50) + u", Erstellt: "_qs))
+            continue;
+        if (day && i.issued.date() != *day)
+            continue;
+        runs.insert(i.run);
+    }
+    const MailAnswers answers = mailAnswers(mails.outbox, db);
+    for (const OutboxEntry &e : entries) {
+        if (!runs.contains(e.message.issue.run))
+            continue;
+        if (answers.answered(e.message.messageId))
+            ++mails.sent;
+        else
+            mails.unsent.append(e);
+    }
+    return mails;
+}
+
+QString storedRunMailsText(const StoredRunMails &mails)
+{
+    QStringList text;
+    if (!mails.unsent.isEmpty())
+        text << QString::number(mails.unsent.size())
+                    + (mails.unsent.size() == 1 ? u" E-Mail dieses Laufs ist"_qs : u" E-Mails dieses Laufs sind"_qs)
+                    + u" noch nicht versandt; sie werden mit dem Lauf zurückgezogen (nach „"_qs
+                    + QString::fromUtf16(kWithdrawnFolderName) + u"“ im Postausgang) und nicht gesendet."_qs;
+    if (mails.sent > 0)
+        text << QString::number(mails.sent)
+                    + (mails.sent == 1 ? u" E-Mail dieses Laufs wurde"_qs : u" E-Mails dieses Laufs wurden"_qs)
+                    + u" bereits versandt; das lässt sich nicht rückgängig machen."_qs;
+    return text.join(u'\n');
+}
+
+QString withdrawStoredRunMails(FrmDTA &f, const StoredRunMails &mails)
+{
+    if (mails.unsent.isEmpty())
+        return {};
+    QStringList problems;
+    const QList<MailFailure> withdrawn =
+        withdrawMails(mails.outbox, mails.unsent, u"Lauf gelöscht"_qs, &problems);
+    QStringList lines;
+    for (const MailFailure &m : withdrawn)
+        lines << u"Zurückgezogen, nicht gesendet (Lauf gelöscht): Waldbesitzer "_qs + QString::number(m.owner) + u' '
+                     + shownField(m.ownerName) + u" — "_qs + QDir::toNativeSeparators(m.file);
+    lines << problems;
+    WriteLogLines(f.context().programDir, f.clock(), lines);
+    QString text = QString::number(withdrawn.size()) + u" unversandte E-Mails des Laufs wurden zurückgezogen."_qs;
+    if (!problems.isEmpty())
+        text += u'\n' + problems.join(u'\n')
+                + u"\nLöschen Sie diese E-Mails aus dem Postausgang, bevor Sie ihn versenden."_qs;
+    return text;
 }
 
 } // namespace qvl

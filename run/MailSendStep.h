@@ -9,6 +9,7 @@
 #include "platform/Database.h"
 
 #include <QString>
+#include <optional>
 
 namespace qvl {
 
@@ -19,7 +20,22 @@ struct MailSendJob {
     MailSettings settings;
     QString connectionString;
     DbOptions connectionOptions;
+    bool resendUncertain = false; // the clerk's answer: mails that may have gone, again
 };
+
+// The mails of a stored run in the form's outbox, before the run is deleted: those not yet
+// answered are withdrawn with it, those sent can only be named. Throws DbError.
+struct StoredRunMails {
+    QString outbox;
+    QList<OutboxEntry> unsent;
+    int sent = 0;
+};
+StoredRunMails mailsOfStoredRun(const FrmDTA &form, Database &db, const QString &runKey,
+                                std::optional<long> association);
+// What the question before the delete adds about them; empty without any.
+QString storedRunMailsText(const StoredRunMails &mails);
+// After the delete: the unsent ones taken out of the outbox. Returns the text for the clerk.
+QString withdrawStoredRunMails(FrmDTA &form, const StoredRunMails &mails);
 
 // The outbox of the form's reports folder (the export folder unless the reports go
 // elsewhere), or `outbox` when given.
@@ -30,6 +46,14 @@ QByteArray mailPassword();
 
 // Sends on a connection of its own (any thread). Throws DbError.
 SendOutcome runMailSendJob(const MailSendJob &job, const SendCallbacks &callbacks = {});
+
+// The outbox's mails that may have been delivered, for the question before a send. Throws
+// DbError.
+QList<MailFailure> uncertainMailsOf(const MailSendJob &job);
+
+// The question before a send when mails may have been delivered: names each with its
+// owner and time; Yes sends them again. No mail of that kind: nothing asked, false.
+bool askResendUncertain(FrmDTA &form, const QList<MailFailure> &uncertain);
 
 // Writes the outcome's lines into the log file and returns the text for the clerk.
 QString reportMailSending(FrmDTA &form, const SendOutcome &outcome);

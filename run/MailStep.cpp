@@ -79,6 +79,7 @@ struct MailWriting {
     QString bodyModel;
     QString dueDate;
     QDateTime now;
+    MailIssue issue; // the run's: the same for every mail but the owner's row
     QList<std::pair<int, QString>> added; // the rows whose mail went to the writers, with the path meant
 
     bool add(int row, QByteArray pdf, const QString &attachmentName)
@@ -100,6 +101,8 @@ struct MailWriting {
         m.attachment = std::move(pdf);
         m.owner = b.Nummer;
         m.ownerName = ownerName(b);
+        m.issue = issue;
+        m.issue.personal = b.Id_Personal;
         const QString path = joinPath(folder, outboxFileName(b.RechNr, b.Nummer));
         added.append({row, path});
         return writers.add(path, mimeMessage(m));
@@ -133,7 +136,7 @@ MailChoice chooseMailRecipients(const FrmDTA &f, const Buchungen &aBuchungen)
         const bool named = modeNames(mode, b) && !b.Email.trimmed().isEmpty();
         const bool usable = named && !mailAddresses(b.Email).isEmpty();
         if (named && !usable) {
-            choice.badAddress.append(ownerText(b) + u": "_qs + b.Email.trimmed());
+            choice.badAddress.append(shownField(ownerText(b)) + u": "_qs + shownField(b.Email.trimmed()));
             choice.badAddressRows.append(i);
         }
         if (usable)
@@ -183,7 +186,17 @@ std::optional<Report> MailStep(FrmDTA &f, const Buchungen &aBuchungen, const Rep
     const QString subjectModel = mailSubjectModel(f.LoadModell(QString::fromUtf16(kMailSubjectModel)));
     const QString bodyModel = mailBodyModel(f.LoadModell(QString::fromUtf16(kMailBodyModel)));
     MailWriting writing{f, aBuchungen, writers, outboxFolder(reportsFolder(f)), mailSender(f), {}, subjectModel,
-                        bodyModel, {}, f.clock().now(), {}};
+                        bodyModel, {}, f.clock().now(), {}, {}};
+    // A run names its mails: of each owner's document the sending takes the latest issue,
+    // and a deleted run's mails are withdrawn.
+    if (const RunOutputs *outputs = RunOutputs::active())
+        writing.issue.run = outputs->runId();
+    else
+        writing.issue.run = RunOutputs::newRunId();
+    writing.issue.issued = writing.now;
+    writing.issue.kind = f.LaoderRe[0].Value ? u"Beitragsbescheid"_qs : u"Rechnung"_qs;
+    writing.issue.year = f.txtWirtschaftsjahr.Text.trimmed();
+    writing.issue.feeType = f.strBeitragsText;
     bool collected = false;
     const auto collect = [&] {
         collected = true;

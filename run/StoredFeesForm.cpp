@@ -4,6 +4,7 @@
 #include "run/RunDriver.h"
 #include "core/RunError.h"
 #include "run/BankFiles.h"
+#include "run/MailSendStep.h"
 #include "sepa/FeeSlotRecord.h"
 #include "sepa/RunLock.h"
 #include "sepa/StoredFees.h"
@@ -70,6 +71,7 @@ FrmDTA::DeleteRunResult FrmDTA::btnBeitraegeLoeschen_Click()
     if (key.isEmpty() || !cmbBeitraege.List.contains(key))
         return notFound();
     int fees = 0;
+    StoredRunMails mails;
     try {
         if (!SQLConn)
             throw DbError(u"Es besteht keine Verbindung zur Datenbank."_qs);
@@ -79,12 +81,16 @@ FrmDTA::DeleteRunResult FrmDTA::btnBeitraegeLoeschen_Click()
         if (bank_files::hasPending(*SQLConn))
             return refused(bank_files::pendingRefusal());
         fees = countStoredRun(*SQLConn, key, runScope(*this));
+        mails = mailsOfStoredRun(*this, *SQLConn, key, runScope(*this));
     } catch (const RunError &e) {
         return refused(e.message());
     } catch (const DbError &e) {
         return failed(e.message());
     }
-    if (!ui().askYesNo(deleteRunQuestion(key, fees), kDeleteTitle, MsgIcon::Exclamation))
+    QString question = deleteRunQuestion(key, fees);
+    if (const QString mailText = storedRunMailsText(mails); !mailText.isEmpty())
+        question += u"\n\n"_qs + mailText;
+    if (!ui().askYesNo(question, kDeleteTitle, MsgIcon::Exclamation))
         return DeleteRunResult::Declined;
     std::optional<int> deleted;
     try {
@@ -104,7 +110,10 @@ FrmDTA::DeleteRunResult FrmDTA::btnBeitraegeLoeschen_Click()
     } catch (const DbError &e) {
         return failed(e.message());
     }
-    ui().message(deletedText(deleted), kDeleteTitle);
+    QString done = deletedText(deleted);
+    if (const QString withdrawn = withdrawStoredRunMails(*this, mails); !withdrawn.isEmpty())
+        done += u"\r"_qs + withdrawn;
+    ui().message(done, kDeleteTitle);
     return DeleteRunResult::Deleted;
 }
 

@@ -90,6 +90,19 @@ inline constexpr DialectSql kFeesOfYear{u"" QVL_FEES_OF_YEAR("isnull", ""),
 inline constexpr DialectSql kFeesOfYearOfAssociation{u"" QVL_FEES_OF_YEAR("isnull", "and" QVL_OWNERS_SQLSERVER),
                                                      u"" QVL_FEES_OF_YEAR("ifnull", "and" QVL_OWNERS_SQLITE)};
 
+// The owners whose fees a run holds: the sending finds the run's mails by them. Bound: the
+// run key.
+inline constexpr DialectSql kOwnersOfRun{
+    u"select distinct id_personal from PERSONAL_MG_BEITRAGE where " QVL_RUN_KEY_SQLSERVER " = \r ? ",
+    u"select distinct id_personal from PERSONAL_MG_BEITRAGE where " QVL_RUN_KEY_SQLITE " = \r ? "};
+
+// Bound: the run key, then the association number twice.
+inline constexpr DialectSql kOwnersOfRunOfAssociation{
+    u"select distinct id_personal from PERSONAL_MG_BEITRAGE where " QVL_RUN_KEY_SQLSERVER " = \r ? and"
+        QVL_OWNERS_SQLSERVER,
+    u"select distinct id_personal from PERSONAL_MG_BEITRAGE where " QVL_RUN_KEY_SQLITE " = \r ? and"
+        QVL_OWNERS_SQLITE};
+
 #undef QVL_FEES_OF_YEAR
 #undef QVL_RUN_KEY_SQLSERVER
 #undef QVL_RUN_KEY_SQLITE

@@ -2,6 +2,9 @@
 // it to a local mail server while the progress bar counts, then tells what went.
 #include "gui/GuiFixture.h"
 #include "gui/RunSummaryBox.h"
+#include "mail/MimeMessage.h"
+#include "mail/Outbox.h"
+#include "mail/SendJournal.h"
 #include "mail/SmtpTestServer.h"
 
 #include <QCheckBox>
@@ -112,4 +115,57 @@ TEST_F(MainWindowTest, ARefusedMailOffersItsLetterForPrinting)
     EXPECT_EQ(ui.messages.last().buttons, MsgButtons::YesNo);
     // Beside the outbox, the refused owner's letter to print.
     EXPECT_TRUE(QFile::exists(ws.root() + u"/Rechnung-Papier.pdf"_qs));
+}
+
+// A mail that may already have gone (its mark in the journal, no answer): the desktop
+// program asks before a send, names the owner, and sends it again only on "Ja".
+TEST_F(MainWindowTest, AMailThatMayHaveGoneIsSentAgainOnlyOnAnExplicitYes)
+{
+    SmtpTestServer server;
+    ASSERT_TRUE(server.started());
+    ws.execSql(u"update personal set Email = 'wb' || Nummer || '@example.org'"_qs);
+    ws.execSql(u"update personal_free set BoxFree2 = 1"_qs);
+    start([&server](QStringList &s) {
+        s.replaceInStrings(u"Fibu=DATEV-FIBU"_qs, u"Fibu="_qs);
+        s.replaceInStrings(u"BERECHNUNG=Formel"_qs, u"BERECHNUNG=QVL"_qs);
+        s << u"EMailVersand=Alle mit E-Mail-Adresse"_qs << u"EMailAbsender=info@fbg-hochwald.de"_qs
+          << u"SMTPServer=127.0.0.1"_qs
+          << u"SMTPPort="_qs + QString::number(server.port()) << u"SMTPBenutzer=verein"_qs
+          << u"SMTPZertifikat="_qs + server.certificate();
+    });
+    click(widget<QRadioButton>(u"LaoderRe(1)"_qs));
+    click(widget<QCheckBox>(u"chkBeitrag(0)"_qs));
+    QTest::mouseClick(widget<QPushButton>(u"cmdStart"_qs), Qt::LeftButton);
+    const QString outbox = ws.root() + u"/E-Mails"_qs;
+    const QStringList files = outboxFiles(outbox);
+    ASSERT_FALSE(files.isEmpty()) << ui.texts().join(u'|').toStdString();
+    QFile first(files.first());
+    ASSERT_TRUE(first.open(QIODevice::ReadOnly));
+    const OutboxMessage marked = *readOutboxMessage(first.readAll());
+    SendJournal journal(outbox);
+    QString reason;
+    ASSERT_TRUE(journal.append({marked.messageId, marked.owner, files.first(), MailStatus::Uncertain,
+                                u"2026-12-06T10:05:00"_qs},
+                               &reason));
+
+    qputenv("QVL32_SMTP_PASSWORD", kSmtpPassword);
+    ui.messages.clear();
+    ui.answers = {MsgResult::No};
+    QTest::mouseClick(widget<QPushButton>(u"btnEMails"_qs), Qt::LeftButton);
+    ASSERT_GE(ui.messages.size(), 2);
+    EXPECT_EQ(ui.messages.first().buttons, MsgButtons::YesNo);
+    EXPECT_TRUE(ui.messages.first().text.contains(u"möglicherweise bereits zugestellt"_qs))
+        << ui.messages.first().text.toStdString();
+    EXPECT_TRUE(ui.messages.first().text.contains(u"Waldbesitzer "_qs + QString::number(marked.owner)));
+    EXPECT_TRUE(ui.messages.first().text.contains(u"06.12.2026 10:05"_qs));
+    EXPECT_EQ(server.received().size(), files.size() - 1);
+    EXPECT_TRUE(ui.messages.last().text.contains(u"Möglicherweise bereits zugestellt"_qs))
+        << ui.messages.last().text.toStdString();
+
+    ui.messages.clear();
+    ui.answers = {MsgResult::Yes};
+    QTest::mouseClick(widget<QPushButton>(u"btnEMails"_qs), Qt::LeftButton);
+    qunsetenv("QVL32_SMTP_PASSWORD");
+    EXPECT_EQ(server.received().size(), files.size());
+    EXPECT_TRUE(ui.messages.last().text.startsWith(u"E-Mails gesendet: 1"_qs)) << ui.messages.last().text.toStdString();
 }

@@ -44,6 +44,7 @@ TEST(MailAddress, FieldsOfTheSuiteGiveEveryAddressOrNone)
     for (const Case &c : cases)
         EXPECT_EQ(mailAddresses(QString::fromUtf16(c.field)), c.addresses) << QString::fromUtf16(c.field).toStdString();
     EXPECT_EQ(asciiMailAddress(u"info@wald-müller.de"_qs), u"info@xn--wald-mller-feb.de"_qs);
+    EXPECT_EQ(shownField(u"a@b.de\r\nBcc: x\t\x1b\u0085\u2028 Jürgen"_qs), u"a@b.de\\r\\nBcc: x\\t\\x1B\\x85\\x2028 Jürgen"_qs);
 }
 
 namespace {
@@ -115,6 +116,44 @@ TEST(MimeMessage, TextPartsSurviveTheirEncodings)
     EXPECT_TRUE(qp.startsWith("a=3Db=20\r\n"));
     EXPECT_TRUE(qp.contains("=\r\n"));
     EXPECT_TRUE(qp.endsWith("=C3=84\r\n"));
+}
+
+// Long names and subjects (the suite's fields take any length, a model any subject): every
+// header line within RFC 5322's limits, and each text read back as it was.
+TEST(MimeMessage, EveryHeaderLineIsFoldedWithinTheLimits)
+{
+    QString words;
+    for (int i = 0; words.size() < 1200; ++i)
+        words += u"Waldgenossenschaft"_qs + QString::number(i) + u' ';
+    words = words.trimmed();
+    const QString texts[] = {
+        QString(1200, u'A'),                                  // one word: cannot be folded at a blank
+        words,                                                // ASCII with blanks: folded at them
+        u"Anna  und   Bernd "_qs + QString(200, u'x') + u" Huber"_qs, // blanks in a row, a long word
+        u"Müller "_qs.repeated(200),                          // not ASCII
+        u" führender und folgender Blank "_qs,
+        u"Rechnung 501"_qs,                                   // short: as it is
+    };
+    for (const QString &text : texts) {
+        SCOPED_TRACE(text.left(40).toStdString());
+        OutgoingMail m = sampleMail();
+        m.ownerName = text;
+        m.subject = text;
+        m.senderName = text;
+        const QByteArray message = mimeMessage(m);
+        const QByteArray head = message.left(message.indexOf("\r\n\r\n"));
+        for (const QByteArray &line : head.split('\n')) {
+            EXPECT_LE(line.size(), 79) << line.left(100).constData();
+            EXPECT_FALSE(line.trimmed().isEmpty()); // no line of blanks only
+        }
+        const std::optional<OutboxMessage> read = readOutboxMessage(message);
+        ASSERT_TRUE(read);
+        EXPECT_EQ(read->ownerName, text);
+        EXPECT_EQ(read->subject, text);
+        EXPECT_EQ(read->sender, m.sender);
+    }
+    EXPECT_EQ(headerText(u"Rechnung 501"_qs, 7), QByteArray("Rechnung 501"));
+    EXPECT_FALSE(headerText(words, 7).startsWith("=?")); // plain folding where blanks allow it
 }
 
 TEST(MailModels, PlaceholdersFilledOnceAndSubjectOnOneLine)

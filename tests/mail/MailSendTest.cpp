@@ -206,7 +206,7 @@ TEST(MailSending, NothingGoesAndNothingIsLostWhenTheServerCannotBeUsed)
         {"encryption switched off without leave", {.tls = false, .login = false}, false, SmtpTls::None, false,
          u"Ohne Verschlüsselung"},
         {"wrong password", {}, false, SmtpTls::StartTls, false, u"Anmeldung", "falsch"},
-        {"certificate not trusted", {}, false, SmtpTls::StartTls, false, u"kam nicht zustande", kSmtpPassword, false},
+        {"certificate not trusted", {}, false, SmtpTls::StartTls, false, u"SMTPZertifikat", kSmtpPassword, false},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -350,7 +350,11 @@ TEST(MailSending, JournaledAnswersAreNeverSentAgainAndOneDeskSendsAtATime)
 
         const SendOutcome o = box.send(box.settings(server));
         EXPECT_EQ(o.sent, c.sentNow) << o.stopReason.toStdString();
-        EXPECT_EQ(o.done, 2);
+        EXPECT_EQ(o.done, 1);
+        // The refusal the stopped send could not report is named now, so its letter reaches paper.
+        ASSERT_EQ(o.refused.size(), 1);
+        EXPECT_EQ(o.refused.first().owner, 1002);
+        EXPECT_TRUE(sendOutcomeLines(o).join(u'\n').contains(u"Abgelehnt, Brief geht auf Papier: Waldbesitzer 1002"_qs));
         QStringList got = messageIds(server.received());
         got.sort();
         QStringList expected = box.ids.mid(2);
@@ -392,4 +396,138 @@ TEST(MailSending, AJournalLineCutShortIsNoAnswerAndSwallowsNoOther)
     EXPECT_EQ(read.at(2).file, u"b\tc.eml"_qs);
     EXPECT_EQ(read.at(2).status, MailStatus::Refused);
     EXPECT_EQ(read.at(2).answer, u"550 Postfach\nunbekannt"_qs);
+}
+
+// A server may check a mail for minutes before it answers its end: the answer is awaited
+// (RFC 5321 asks for 10 minutes), the mail recorded once and not sent again.
+TEST(MailSending, AnAnswerHeldNinetySecondsIsAwaitedAndTheMailRecordedOnce)
+{
+    Outbox box(2);
+    SmtpTestServer server({.hold = {u"owner1@example.org"_qs}, .holdSeconds = 90});
+    ASSERT_TRUE(server.started());
+    const SendOutcome o = box.send(box.settings(server));
+    EXPECT_EQ(o.sent, 2) << o.stopReason.toStdString();
+    EXPECT_TRUE(o.uncertain.isEmpty());
+    EXPECT_EQ(recordedMails(*box.db).value(box.ids.at(0)).status, MailStatus::Sent);
+    EXPECT_EQ(box.send(box.settings(server)).sent, 0);
+    EXPECT_EQ(server.received().size(), 2);
+}
+
+// The whole mail went and its answer did not come in time: the server may have taken it.
+// It is named with its owner and time, never sent again unasked, and sent when asked.
+TEST(MailSending, AMailWhoseAnswerStaysAwayIsNamedAndSentAgainOnlyWhenAsked)
+{
+    Outbox box(3);
+    SmtpTestServer server({.hold = {u"owner1@example.org"_qs}, .holdSeconds = 8});
+    ASSERT_TRUE(server.started());
+    const QDateTime at(QDate(2026, 12, 6), QTime(10, 15, 30));
+    SendCallbacks callbacks;
+    callbacks.now = [&] { return at; };
+    callbacks.waits.dataEnd = 2;
+    const SendOutcome first = box.send(box.settings(server), callbacks);
+    EXPECT_EQ(first.sent, 0);
+    ASSERT_EQ(first.uncertain.size(), 1);
+    EXPECT_EQ(first.uncertain.first().owner, 1001);
+    EXPECT_EQ(first.uncertain.first().since, at);
+    EXPECT_TRUE(first.stopReason.contains(u"Antwort des Mailservers ausgeblieben"_qs)) << first.stopReason.toStdString();
+    EXPECT_FALSE(first.stopReason.contains(u"nicht erreichbar"_qs));
+    EXPECT_EQ(first.pending(), 2);
+    const QString lines = sendOutcomeLines(first).join(u'\n');
+    EXPECT_TRUE(lines.contains(u"Möglicherweise bereits zugestellt (gesendet am 06.12.2026 10:15:30"_qs))
+        << lines.toStdString();
+    EXPECT_TRUE(lines.contains(u"Waldbesitzer 1001 Wald Besitzer 1"_qs));
+    EXPECT_TRUE(lines.contains(u"--resend-uncertain"_qs));
+    EXPECT_EQ(recordedMails(*box.db).value(box.ids.at(0)).status, MailStatus::Uncertain);
+
+    // The next send names it again and sends the others only.
+    const QList<MailFailure> asked = uncertainMails(box.folder, *box.db);
+    ASSERT_EQ(asked.size(), 1);
+    EXPECT_EQ(asked.first().owner, 1001);
+    EXPECT_EQ(asked.first().ownerName, u"Wald Besitzer 1"_qs);
+    EXPECT_EQ(asked.first().since, at);
+    const SendOutcome second = box.send(box.settings(server));
+    EXPECT_EQ(second.sent, 2) << second.stopReason.toStdString();
+    ASSERT_EQ(second.uncertain.size(), 1);
+    EXPECT_EQ(second.uncertain.first().since, at);
+    EXPECT_EQ(second.pending(), 0);
+    EXPECT_EQ(messageIds(server.received()).count(box.ids.at(0)), 1);
+
+    // Asked for: it goes once more and is recorded as sent.
+    callbacks.resendUncertain = true;
+    const SendOutcome third = box.send(box.settings(server), callbacks);
+    EXPECT_EQ(third.sent, 1) << third.stopReason.toStdString();
+    EXPECT_TRUE(third.uncertain.isEmpty());
+    EXPECT_EQ(messageIds(server.received()).count(box.ids.at(0)), 2);
+    EXPECT_EQ(recordedMails(*box.db).value(box.ids.at(0)).status, MailStatus::Sent);
+    EXPECT_TRUE(uncertainMails(box.folder, *box.db).isEmpty());
+}
+
+// What a kill leaves in the journal: a mark without an answer (the server held it), or a
+// mark the stopped mail took back (nothing of it was taken).
+TEST(MailSending, AMarkLeftByAKillIsNamedAMarkTakenBackIsSent)
+{
+    SmtpTestServer server;
+    ASSERT_TRUE(server.started());
+    Outbox box(3);
+    SendJournal journal(box.folder);
+    QString reason;
+    ASSERT_TRUE(journal.append({box.ids.at(0), 1001, box.folder + u"/501_1001.eml"_qs, MailStatus::Uncertain,
+                                u"2026-12-06T09:59:00"_qs},
+                               &reason));
+    ASSERT_TRUE(journal.append({box.ids.at(1), 1002, box.folder + u"/502_1002.eml"_qs, MailStatus::Uncertain,
+                                u"2026-12-06T10:00:00"_qs},
+                               &reason));
+    ASSERT_TRUE(journal.append({box.ids.at(1), 1002, box.folder + u"/502_1002.eml"_qs, MailStatus::Open, {}}, &reason));
+    // Before the send looks, the question does: the mark is there, the one taken back is not.
+    const QList<MailFailure> asked = uncertainMails(box.folder, *box.db);
+    ASSERT_EQ(asked.size(), 1);
+    EXPECT_EQ(asked.first().owner, 1001);
+    EXPECT_EQ(asked.first().since, QDateTime(QDate(2026, 12, 6), QTime(9, 59)));
+
+    const SendOutcome o = box.send(box.settings(server));
+    EXPECT_EQ(o.sent, 2) << o.stopReason.toStdString();
+    ASSERT_EQ(o.uncertain.size(), 1);
+    EXPECT_EQ(o.uncertain.first().owner, 1001);
+    QStringList got = messageIds(server.received());
+    got.sort();
+    QStringList expected = box.ids.mid(1);
+    expected.sort();
+    EXPECT_EQ(got, expected);
+    EXPECT_EQ(recordedMails(*box.db).value(box.ids.at(0)).status, MailStatus::Uncertain);
+    EXPECT_FALSE(QFile::exists(journal.path()));
+}
+
+// A refusal a stopped send left in the journal only: its letter is printed before any
+// other send has entered it.
+TEST(MailSending, ARefusalOnlyInTheJournalGoesToPaper)
+{
+    Outbox box(3);
+    SendJournal journal(box.folder);
+    QString reason;
+    ASSERT_TRUE(journal.append({box.ids.at(0), 1001, u"a.eml"_qs, MailStatus::Sent, {}}, &reason));
+    ASSERT_TRUE(journal.append({box.ids.at(2), 1003, u"c.eml"_qs, MailStatus::Uncertain, u"2026-12-06T10:00:00"_qs},
+                               &reason));
+    ASSERT_TRUE(journal.append({box.ids.at(2), 1003, u"c.eml"_qs, MailStatus::Refused, u"550 unbekannt"_qs}, &reason));
+    const UnsentLetters paper = writeUnsentLetters(box.folder, *box.db);
+    EXPECT_EQ(paper.owners, QStringList{u"1003 Wald Besitzer 3"_qs});
+    EXPECT_FALSE(paper.file.isEmpty());
+    EXPECT_TRUE(QFile::exists(journal.path())); // printing changes nothing of the sending
+}
+
+// A server that demands a login while no user is set: told as such, with the server's own
+// words under "Details", not as a sender the server refuses.
+TEST(MailSending, ALoginDemandedWithoutAUserIsToldByItsCause)
+{
+    SmtpTestServer server;
+    ASSERT_TRUE(server.started());
+    Outbox box(2);
+    MailSettings s = box.settings(server);
+    s.user.clear();
+    const SendOutcome o = box.send(s);
+    EXPECT_EQ(o.sent, 0);
+    EXPECT_EQ(o.pending(), 2);
+    EXPECT_TRUE(o.stopReason.contains(u"verlangt eine Anmeldung, in SMTPBenutzer ist aber kein Benutzer"_qs))
+        << o.stopReason.toStdString();
+    EXPECT_TRUE(o.stopReason.contains(u"\nDetails: "_qs)) << o.stopReason.toStdString();
+    EXPECT_FALSE(o.stopReason.contains(u"vom Absender"_qs));
 }

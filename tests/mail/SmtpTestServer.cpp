@@ -40,6 +40,10 @@ SmtpTestServer::SmtpTestServer(const ServerOptions &o)
         args << u"--refuse"_qs << r;
     for (const QString &d : o.defer)
         args << u"--defer"_qs << d;
+    for (const QString &h : o.hold)
+        args << u"--hold"_qs << h;
+    if (!o.hold.isEmpty())
+        args << u"--hold-seconds"_qs << QString::number(o.holdSeconds);
     m_process = std::make_unique<QProcess>();
     m_process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     // Debian's interpreter, where python3-aiosmtpd lives.

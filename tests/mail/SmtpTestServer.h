@@ -18,6 +18,8 @@ struct ServerOptions {
     bool login = true;    // user "verein", password kPassword
     QStringList refuse;   // answered 550
     QStringList defer;    // answered 451
+    QStringList hold;     // the first mail to one of them: its data's answer held back
+    double holdSeconds = 0;
 };
 
 inline constexpr char kSmtpPassword[] = "Tannen-Zapfen!42";

@@ -3,9 +3,11 @@
 
 Prints "PORT <n>" once it listens, then records every message it takes as one JSON line
 (envelope sender, recipients, the message in base64) in --out. Options shape it: STARTTLS
-with a certificate, login required, recipients refused for good (550) or for now (451).
+with a certificate, login required, recipients refused for good (550) or for now (451), the
+answer to a mail's data held back (the first mail to a --hold recipient, after recording it).
 """
 import argparse
+import asyncio
 import base64
 import json
 import logging
@@ -29,6 +31,7 @@ class Handler:
     def __init__(self, args):
         self.args = args
         self.lock = threading.Lock()
+        self.held = set()
 
     async def handle_RCPT(self, server, session, envelope, address, rcpt_options):
         if address in self.args.refuse:
@@ -48,6 +51,10 @@ class Handler:
         }
         with self.lock, open(self.args.out, "a", encoding="utf-8") as out:
             out.write(json.dumps(record) + "\n")
+        hold = [a for a in envelope.rcpt_tos if a in self.args.hold and a not in self.held]
+        if hold:
+            self.held.update(hold)
+            await asyncio.sleep(self.args.hold_seconds)
         return "250 Message accepted for delivery"
 
 
@@ -63,6 +70,8 @@ def main():
     p.add_argument("--password")
     p.add_argument("--refuse", action="append", default=[])
     p.add_argument("--defer", action="append", default=[])
+    p.add_argument("--hold", action="append", default=[])
+    p.add_argument("--hold-seconds", type=float, default=0)
     p.add_argument("--implicit", action="store_true", help="TLS from the first byte instead of STARTTLS")
     args = p.parse_args()
 

@@ -14,11 +14,14 @@
 #include "support/PdfText.h"
 #include "support/Workspace.h"
 
+#include <QCollator>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
 #include <QTemporaryDir>
+#include <QThread>
 #include <gtest/gtest.h>
 
 #define POINTERHOLDER_TRANSITION 4
@@ -69,7 +72,8 @@ void shapeOwners(const Workspace &ws)
     ws.execSql(u"update personal_free set BOXFREE3 = case when id_personal % 2 = 0 then 1 else 0 end"_qs);
     ws.execSql(u"update personal set Email = case when id_personal % 3 = 0 then null "
                "else 'wb' || Nummer || '@example.org; kasse' || Nummer || '@example.org' end"_qs);
-    ws.execSql(u"update personal set Email = 'kaputt@' where id_personal = 5002"_qs);
+    // A line break typed into the field: shown escaped, never as a break of the message.
+    ws.execSql(u"update personal set Email = 'kaputt@' || char(10) || 'x' where id_personal = 5002"_qs);
 }
 
 struct MailRun {
@@ -119,7 +123,8 @@ TEST(MailRun, OwnersWithAnAddressGetTheirLetterByMailTheOthersOnPaper)
     EXPECT_TRUE(runSummaryText(*summarizeRun(report)).contains(u"Briefe per E-Mail: "_qs + QString::number(mails.size())));
 
     // The broken address is named, in the check before the run too, and its owner gets paper.
-    EXPECT_TRUE(r.ws.ui.texts().join(u'\n').contains(u"kaputt@"_qs)) << r.ws.ui.texts().join(u'|').toStdString();
+    EXPECT_TRUE(r.ws.ui.texts().join(u'\n').contains(u"kaputt@\\nx"_qs)) << r.ws.ui.texts().join(u'|').toStdString();
+    EXPECT_FALSE(r.ws.ui.texts().join(u'|').contains(u"kaputt@\n"_qs));
     ASSERT_EQ(r.ws.ui.runChecks.size(), 1);
     QStringList badInCheck;
     for (const CheckItem &item : r.ws.ui.runChecks.first().items) {
@@ -129,7 +134,7 @@ TEST(MailRun, OwnersWithAnAddressGetTheirLetterByMailTheOthersOnPaper)
                 badInCheck << QString::number(o.nummer) + u' ' + o.detail;
     }
     ASSERT_EQ(badInCheck.size(), 1);
-    EXPECT_TRUE(badInCheck.first().endsWith(u"„kaputt@“"_qs)) << badInCheck.first().toStdString();
+    EXPECT_TRUE(badInCheck.first().endsWith(u"„kaputt@\\nx“"_qs)) << badInCheck.first().toStdString();
     EXPECT_FALSE(paperInvoices.isEmpty());
 
     const QStringList eInvoices = report.outputs.filter(u"/E-Rechnungen/"_qs);
@@ -307,4 +312,210 @@ TEST(MailRun, AKilledRunLeavesNoMailBehind)
     EXPECT_EQ(next.exitCode, 0) << next.err.toStdString();
     EXPECT_EQ(outbox.entryList(QDir::Files | QDir::Hidden), QStringList());
     EXPECT_TRUE((next.out + next.err).contains(u"zurückgenommen"_qs)) << next.err.toStdString();
+}
+
+// Killed while the server held the answer to the third mail: the server may have taken it.
+// The next send names that owner with the time the mail went and does not send it; only
+// --resend-uncertain does.
+TEST(MailRun, BatchSendKilledWhileTheServerHoldsAnAnswerNeverResendsUnasked)
+{
+    Workspace ws(30);
+    ws.writeSettings(mailSettings(ws));
+    shapeOwners(ws);
+    ws.execSql(u"update personal set Email = case when Nummer in (1019, 1021, 1022) then null "
+               "else 'wb' || Nummer || '@example.org' end"_qs);
+    const QStringList common{u"--program-dir"_qs, ws.programDir(), u"--now"_qs, u"2026-12-06T10:00:00"_qs};
+    const BatchResult run = runBatch(common + QStringList{u"--set"_qs, u"LaoderRe(1)=1"_qs, u"--set"_qs,
+                                                          u"chkBeitrag(0)=1"_qs, u"--set"_qs, u"txtMindestbeitrag1=10"_qs,
+                                                          u"run"_qs});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QString outbox = ws.root() + u"/E-Mails"_qs;
+    QStringList files = QDir(outbox).entryList({u"*.eml"_qs});
+    ASSERT_EQ(files.size(), 10);
+    const std::optional<OutboxMessage> third = [&] {
+        // The order the sending takes: by name, numbers as numbers.
+        QCollator numeric;
+        numeric.setNumericMode(true);
+        std::sort(files.begin(), files.end(), [&](const QString &a, const QString &b) { return numeric.compare(a, b) < 0; });
+        return readOutboxMessage(fileBytes(outbox + u'/' + files.at(2)));
+    }();
+    ASSERT_TRUE(third);
+
+    SmtpTestServer server({.hold = third->to, .holdSeconds = 20});
+    ASSERT_TRUE(server.started());
+    ws.writeSettings(mailSettings(ws, {u"SMTPServer=127.0.0.1"_qs, u"SMTPPort="_qs + QString::number(server.port()),
+                                       u"SMTPBenutzer=verein"_qs, u"SMTPZertifikat="_qs + server.certificate()}));
+    const QString password = u"QVL32_SMTP_PASSWORD="_qs + QString::fromLatin1(kSmtpPassword);
+    const std::unique_ptr<QProcess> process = startBatch(common + QStringList{u"send-mail"_qs}, {.environment = {password}});
+    QElapsedTimer waited;
+    waited.start();
+    while (server.received().size() < 3 && waited.elapsed() < 30000)
+        QThread::msleep(50);
+    ASSERT_EQ(server.received().size(), 3);
+    process->kill(); // the server holds the third mail's answer
+    finishBatch(*process);
+
+    const auto count = [&] {
+        int n = 0;
+        for (const ReceivedMail &m : server.received())
+            n += readOutboxMessage(m.data)->messageId == third->messageId ? 1 : 0;
+        return n;
+    };
+    const QString named = u"Möglicherweise bereits zugestellt (gesendet am 06.12.2026 10:00:00"_qs;
+    for (int send = 0; send < 2; ++send) {
+        const BatchResult again = runBatch(common + QStringList{u"send-mail"_qs}, {.environment = {password}});
+        EXPECT_EQ(again.exitCode, 3) << again.err.toStdString();
+        EXPECT_TRUE(again.out.contains(named)) << again.out.toStdString();
+        EXPECT_TRUE(again.out.contains(u"Waldbesitzer "_qs + QString::number(third->owner))) << again.out.toStdString();
+        EXPECT_EQ(count(), 1);
+    }
+    EXPECT_EQ(server.received().size(), 10);
+    QFile log(ws.programDir() + u"/LogDatei.txt"_qs);
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(QString::fromLatin1(log.readAll()).contains(u"bereits zugestellt"_qs));
+
+    const BatchResult asked =
+        runBatch(common + QStringList{u"send-mail"_qs, u"--resend-uncertain"_qs}, {.environment = {password}});
+    EXPECT_EQ(asked.exitCode, 0) << asked.err.toStdString() << asked.out.toStdString();
+    EXPECT_TRUE(asked.out.contains(u"E-Mails gesendet: 1"_qs)) << asked.out.toStdString();
+    EXPECT_EQ(count(), 2);
+    EXPECT_EQ(server.received().size(), 11);
+}
+
+// The server refused a mail, then the send was killed before the refusal became a row:
+// `letters unsent` prints that owner's letter at once, and the next send names him as
+// refused, in its output and in LogDatei.txt.
+TEST(MailRun, ARefusalBeforeAKillReachesPaper)
+{
+    Workspace ws(30);
+    ws.writeSettings(mailSettings(ws));
+    shapeOwners(ws);
+    ws.execSql(u"update personal set Email = 'wb' || Nummer || '@example.org'"_qs);
+    const QStringList common{u"--program-dir"_qs, ws.programDir(), u"--now"_qs, u"2026-12-06T10:00:00"_qs};
+    const BatchResult run = runBatch(common + QStringList{u"--set"_qs, u"LaoderRe(1)=1"_qs, u"--set"_qs,
+                                                          u"chkBeitrag(0)=1"_qs, u"--set"_qs, u"txtMindestbeitrag1=10"_qs,
+                                                          u"run"_qs});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    QStringList files = QDir(ws.root() + u"/E-Mails"_qs).entryList({u"*.eml"_qs});
+    ASSERT_GE(files.size(), 4);
+    QCollator numeric;
+    numeric.setNumericMode(true);
+    std::sort(files.begin(), files.end(), [&](const QString &a, const QString &b) { return numeric.compare(a, b) < 0; });
+    const std::optional<OutboxMessage> second = readOutboxMessage(fileBytes(ws.root() + u"/E-Mails/"_qs + files.at(1)));
+    ASSERT_TRUE(second);
+
+    SmtpTestServer server({.refuse = second->to});
+    ASSERT_TRUE(server.started());
+    ws.writeSettings(mailSettings(ws, {u"SMTPServer=127.0.0.1"_qs, u"SMTPPort="_qs + QString::number(server.port()),
+                                       u"SMTPBenutzer=verein"_qs, u"SMTPZertifikat="_qs + server.certificate()}));
+    const QString password = u"QVL32_SMTP_PASSWORD="_qs + QString::fromLatin1(kSmtpPassword);
+    // Mail 1 taken, mail 2 refused, mail 3 taken: killed there.
+    const std::unique_ptr<QProcess> process = startBatch(
+        common + QStringList{u"send-mail"_qs}, {.environment = {password, u"QVL32_FAULT_POINT=mail-angenommen-2:KILL"_qs}});
+    const BatchResult killed = finishBatch(*process);
+    EXPECT_EQ(killed.exitCode, -1);
+    EXPECT_EQ(server.received().size(), 2);
+
+    const BatchResult letters = runBatch(common + QStringList{u"letters"_qs, u"unsent"_qs});
+    ASSERT_EQ(letters.exitCode, 0) << letters.err.toStdString();
+    EXPECT_EQ(QFileInfo(letters.out.trimmed()).fileName(), u"Rechnung-Papier.pdf"_qs) << letters.out.toStdString();
+    EXPECT_TRUE(letters.err.contains(QString::number(second->owner))) << letters.err.toStdString();
+
+    const BatchResult again = runBatch(common + QStringList{u"send-mail"_qs}, {.environment = {password}});
+    EXPECT_EQ(again.exitCode, 3) << again.err.toStdString();
+    const QString refusedLine = u"Abgelehnt, Brief geht auf Papier: Waldbesitzer "_qs + QString::number(second->owner);
+    EXPECT_TRUE(again.out.contains(refusedLine)) << again.out.toStdString();
+    EXPECT_EQ(server.received().size(), files.size() - 1);
+    QFile log(ws.programDir() + u"/LogDatei.txt"_qs);
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(QString::fromLatin1(log.readAll()).contains(refusedLine));
+    // Still on paper after the send entered it.
+    const BatchResult after = runBatch(common + QStringList{u"letters"_qs, u"unsent"_qs});
+    EXPECT_TRUE(after.err.contains(QString::number(second->owner))) << after.err.toStdString();
+}
+
+namespace {
+
+QList<ReceivedMail> receivedOf(const SmtpTestServer &server, QStringList *owners)
+{
+    const QList<ReceivedMail> got = server.received();
+    for (const ReceivedMail &m : got)
+        owners->append(QString::number(readOutboxMessage(m.data)->owner));
+    return got;
+}
+
+} // namespace
+
+// An invoice run made twice before the send, and a direct-debit run deleted and made again:
+// each owner gets one mail per document, the latest issue; the earlier unsent ones are
+// kept aside, and the delete's question names the mails it withdraws.
+TEST(MailRun, ARepeatedOrDeletedRunSendsEachDocumentOnce)
+{
+    SmtpTestServer server;
+    ASSERT_TRUE(server.started());
+    Workspace ws(30);
+    ws.writeSettings(mailSettings(ws, {u"SMTPServer=127.0.0.1"_qs, u"SMTPPort="_qs + QString::number(server.port()),
+                                       u"SMTPBenutzer=verein"_qs, u"SMTPZertifikat="_qs + server.certificate()}));
+    shapeOwners(ws);
+    ws.execSql(u"update personal set Email = 'wb' || Nummer || '@example.org'"_qs);
+    const QString password = u"QVL32_SMTP_PASSWORD="_qs + QString::fromLatin1(kSmtpPassword);
+    const QString outbox = ws.root() + u"/E-Mails"_qs;
+    const auto at = [&](const char *now) {
+        return QStringList{u"--program-dir"_qs, ws.programDir(), u"--now"_qs, QString::fromLatin1(now)};
+    };
+    const QStringList invoiceRun{u"--set"_qs, u"LaoderRe(1)=1"_qs, u"--set"_qs, u"chkBeitrag(0)=1"_qs,
+                                 u"--set"_qs, u"txtMindestbeitrag1=10"_qs, u"run"_qs};
+    BatchResult r = runBatch(at("2026-12-06T10:00:00") + invoiceRun);
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const qsizetype owners = QDir(outbox).entryList({u"*.eml"_qs}).size();
+    ASSERT_GT(owners, 3);
+    r = runBatch(at("2026-12-06T11:00:00") + invoiceRun);
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    ASSERT_EQ(QDir(outbox).entryList({u"*.eml"_qs}).size(), 2 * owners);
+
+    r = runBatch(at("2026-12-06T12:00:00") + QStringList{u"send-mail"_qs}, {.environment = {password}});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString() << r.out.toStdString();
+    QStringList got;
+    for (const ReceivedMail &m : receivedOf(server, &got)) // the second run's, every one of them
+        EXPECT_EQ(readOutboxMessage(m.data)->issue.issued, QDateTime(QDate(2026, 12, 6), QTime(11, 0)));
+    EXPECT_EQ(got.size(), owners);
+    got.removeDuplicates();
+    EXPECT_EQ(got.size(), owners);
+    EXPECT_TRUE(r.out.contains(u"Zurückgezogen, nicht gesendet (von einem späteren Lauf neu ausgestellt)"_qs))
+        << r.out.toStdString();
+    EXPECT_EQ(QDir(outbox + u"/Zurückgezogen"_qs).entryList({u"*.eml"_qs}).size(), owners);
+
+    // A direct-debit run with fee notices, deleted before its mails went: they are withdrawn.
+    const QStringList debitRun{u"--set"_qs, u"LaoderRe(0)=1"_qs, u"--set"_qs, u"chkRechnung=1"_qs, u"--set"_qs,
+                               u"chkBeitrag(0)=1"_qs, u"--set"_qs, u"txtMindestbeitrag1=10"_qs, u"--yes"_qs, u"run"_qs};
+    r = runBatch(at("2026-12-07T10:00:00") + debitRun);
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const qsizetype notices = QDir(outbox).entryList({u"*.eml"_qs}).size() - owners;
+    ASSERT_GT(notices, 0);
+    const BatchResult runs = runBatch(at("2026-12-07T10:30:00") + QStringList{u"list-runs"_qs});
+    const QStringList keys = runs.out.split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(keys.size(), 1) << runs.out.toStdString();
+    r = runBatch(at("2026-12-07T10:30:00") + QStringList{u"--yes"_qs, u"delete-run"_qs, keys.first().trimmed()});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QString::number(notices) + u" E-Mails dieses Laufs sind noch nicht versandt"_qs))
+        << r.err.toStdString();
+    EXPECT_EQ(QDir(outbox).entryList({u"*.eml"_qs}).size(), owners); // the invoices' mails, all sent
+
+    // Made again: only the new run's notices go, one per owner.
+    r = runBatch(at("2026-12-07T11:00:00") + debitRun);
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    r = runBatch(at("2026-12-07T12:00:00") + QStringList{u"send-mail"_qs}, {.environment = {password}});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString() << r.out.toStdString();
+    got.clear();
+    const QList<ReceivedMail> all = receivedOf(server, &got);
+    ASSERT_EQ(all.size(), owners + notices);
+    QStringList noticeOwners;
+    for (const ReceivedMail &m : all.mid(owners)) {
+        const OutboxMessage read = *readOutboxMessage(m.data);
+        EXPECT_EQ(read.issue.kind, u"Beitragsbescheid"_qs);
+        EXPECT_EQ(read.issue.issued, QDateTime(QDate(2026, 12, 7), QTime(11, 0)));
+        noticeOwners.append(QString::number(read.owner));
+    }
+    noticeOwners.removeDuplicates();
+    EXPECT_EQ(noticeOwners.size(), notices);
 }
