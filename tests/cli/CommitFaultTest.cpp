@@ -321,8 +321,7 @@ TEST(RunLock, IsNotHeldWhileTheQuestionWaits)
     const QString go = site.ws.root() + u"/weiter"_qs;
     const QStringList run = kDebitFee1 + QStringList{u"--select-owners"_qs, u"1007,1010"_qs, u"run"_qs};
     const auto first = startBatch(site.args(run), {.environment = {u"QVL32_FAULT_POINT=nach-frage:WAIT:"_qs + go}});
-    for (int i = 0; i < 3000 && QDir(site.ws.root()).entryList({u"weiter.ready.*"_qs}).isEmpty(); ++i)
-        QThread::msleep(10);
+    ASSERT_TRUE(heldAt(go));
     QStringList later = site.args(run);
     later[later.indexOf(u"2026-12-05T14:30:15"_qs)] = u"2026-12-05T14:30:16"_qs;
     const BatchResult second = runBatch(later);

@@ -561,9 +561,7 @@ TEST(Faults, ARunFindsItsTablesMadeMeanwhileAndGoesOn)
     const QString go = site.ws.root() + u"/anlegen"_qs;
     const auto first = startBatch(site.args(kDebitFee1 + QStringList{u"--select-owners"_qs, u"1007"_qs, u"run"_qs}),
                                   {.environment = {u"QVL32_FAULT_POINT=tabelle-anlegen:WAIT:"_qs + go}});
-    for (int i = 0; i < 3000 && QDir(site.ws.root()).entryList({u"anlegen.ready.*"_qs}).isEmpty(); ++i)
-        QThread::msleep(10);
-    const bool waiting = !QDir(site.ws.root()).entryList({u"anlegen.ready.*"_qs}).isEmpty();
+    const bool waiting = heldAt(go);
     QStringList later = site.args(kDebitFee1 + QStringList{u"--select-owners"_qs, u"1010"_qs, u"run"_qs});
     later[later.indexOf(u"2026-12-05T14:30:15"_qs)] = u"2026-12-05T14:30:16"_qs;
     const BatchResult second = runBatch(later);
@@ -587,8 +585,7 @@ TEST(Faults, ASecondRunWaitsAndStopsWhileTheFirstHoldsTheLock)
     const QString go = site.ws.root() + u"/weiter"_qs;
     const QStringList run = kDebitFee1 + QStringList{u"--select-owners"_qs, u"1007,1010"_qs, u"run"_qs};
     const auto first = startBatch(site.args(run), {.environment = {u"QVL32_FAULT_POINT=sepa-datei-fertig:WAIT:"_qs + go}});
-    for (int i = 0; i < 3000 && QDir(site.ws.root()).entryList({u"weiter.ready.*"_qs}).isEmpty(); ++i)
-        QThread::msleep(10);
+    heldAt(go);
     const BatchResult second = runBatch(
         QStringList{u"--yes"_qs, u"--program-dir"_qs, site.ws.programDir(), u"--now"_qs, u"2026-12-05T15:00:00"_qs}
         + run);

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
+#include <QThread>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
@@ -180,5 +181,19 @@ inline void oneWholeRun(const Site &site)
     EXPECT_TRUE(xml.trimmed().endsWith("</Document>"));
 }
 
+
+// Waits until a run held at a fault point's barrier (WAIT:GO) has reached it; false after
+// 30 seconds.
+inline bool heldAt(const QString &go)
+{
+    const QFileInfo barrier(go);
+    const QString ready = barrier.fileName() + u".ready.*"_qs;
+    for (int i = 0; i < 3000; ++i) {
+        if (!QDir(barrier.absolutePath()).entryList({ready}, QDir::Files).isEmpty())
+            return true;
+        QThread::msleep(10);
+    }
+    return false;
+}
 
 } // namespace qvl::test
