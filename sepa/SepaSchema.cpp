@@ -1,5 +1,7 @@
 #include "sepa/SepaSchema.h"
 
+#include <QScopeGuard>
+
 #include "platform/BuiltInSchema.h"
 #include "platform/ChunkQueue.h"
 #include "platform/FaultPoints.h"
@@ -137,6 +139,15 @@ struct SepaValidator::Run {
         void *user = this;
         xmlSchemaSAXPlugPtr plug = xmlSchemaSAXPlug(validation, &sax, &user);
         parser = xmlCreatePushParserCtxt(sax, user, nullptr, 0, "sepa.xml");
+        // Freed however the check ends, also by an exception on this thread.
+        const auto release = qScopeGuard([this, plug, validation] {
+            xmlFreeParserCtxt(parser);
+            parser = nullptr;
+            xmlSchemaSAXUnplug(plug);
+            xmlSchemaFreeValidCtxt(validation);
+            xmlSetStructuredErrorFunc(nullptr, nullptr);
+            current = nullptr;
+        });
         xmlCtxtUseOptions(parser, XML_PARSE_NONET);
         while (const std::optional<QByteArray> chunk = queue.pop()) {
             faultPoint("sepa-pruefen");
@@ -149,12 +160,6 @@ struct SepaValidator::Run {
             error = SepaSchemaError{-1, {}, parser->input ? parser->input->line : 0, u"document not valid"_qs};
         if (error)
             failed = true;
-        xmlFreeParserCtxt(parser);
-        parser = nullptr;
-        xmlSchemaSAXUnplug(plug);
-        xmlSchemaFreeValidCtxt(validation);
-        xmlSetStructuredErrorFunc(nullptr, nullptr);
-        current = nullptr;
     }
 };
 
