@@ -1,5 +1,6 @@
 #include "print/InvoicePrinting.h"
 #include "core/CreditorReference.h"
+#include "core/GiroCode.h"
 
 #include "platform/Conversions.h"
 #include "print/FeeLines.h"
@@ -46,6 +47,9 @@ RecordSet invoiceTable()
     // The amount debited or asked for below a VAT block that puts VAT on top.
     rs.append(u"GesamtText"_qs, FieldType::Text, 20);
     rs.append(u"Gesamt"_qs, FieldType::Text, 30);
+    // A transfer request's EPC QR code and the line beside it.
+    rs.append(u"GiroCode"_qs, FieldType::Text, 400);
+    rs.append(u"GiroCodeText"_qs, FieldType::Text, 300);
     return rs;
 }
 
@@ -82,6 +86,23 @@ QString transferRequest(const InvoiceParams &p, const Buchung &b)
     return transferRequestSentence(b.SummeCent, p.fees.waehrung, p.dueDate) + CRLF + u"Bank:     "_qs + p.bank + CRLF
            + u"IBAN:     "_qs + p.iban + CRLF + u"BIC:      "_qs + p.bic + CRLF + u"Verwendungszweck: "_qs + reference
            + u"Rechnung Nr. "_qs + b.RechNr;
+}
+
+// The transfer request as a banking app reads it: the association's account, the amount
+// asked for and the invoice's RF reference. Nothing when the account or the amount cannot
+// make a valid code.
+void setGiroCode(RecordSet &rs, const InvoiceParams &p, const Buchung &b)
+{
+    bool isNumber = false;
+    const qint64 number = b.RechNr.trimmed().toLongLong(&isNumber);
+    const QString reference = isNumber && number > 0 ? creditorReference(number) : QString();
+    const QString payload = giroCodePayload({p.bic, p.senderName, p.iban, b.SummeCent, reference});
+    if (payload.isEmpty())
+        return;
+    rs.set(u"GiroCode"_qs, payload);
+    rs.set(u"GiroCodeText"_qs, u"Überweisen mit Ihrer Banking-App: den Code scannen (GiroCode)."_qs
+                                   + (reference.isEmpty() ? QString()
+                                                          : u" Zahlungsreferenz: "_qs + printedCreditorReference(reference)));
 }
 
 int position(const QString &text, const QString &what)
@@ -167,6 +188,8 @@ void placeControls(const InvoiceParams &p, int printedFees, qsizetype longestFee
     d.control(u"Text41"_qs).Top = a + 1060;
     d.control(u"Text42"_qs).Top = a + 1060;
     d.control(u"Text14"_qs).Top = a + 1500;
+    d.control(u"GiroCode"_qs).Top = a + kGiroCodeBelowFees;
+    d.control(u"GiroCodeText"_qs).Top = a + kGiroCodeBelowFees + 300;
 
     if (s.variant == LayoutVariant::Orvelde)
         moveBy(d, {u"Text2", u"Text3", u"Text4", u"Text5", u"Text8", u"Text11", u"Text38", u"Text41", u"Text42"}, 0,
@@ -297,6 +320,9 @@ Report PrintRechnungen(const InvoiceParams &p, const Buchungen &aBuchungen, cons
                 fixText = (notCollected.contains(b.Id_Personal) ? transferRequest(p, b) : debitNote(p.dueDate, b))
                           + CRLF + CRLF + CRLF + p.fixText;
             rs.set(u"FixText"_qs, fixText);
+            const bool asksForTransfer = p.directDebitNote ? notCollected.contains(b.Id_Personal) : true;
+            if (asksForTransfer && s.waehrung.trimmed().toUpper() == u"EUR"_qs)
+                setGiroCode(rs, p, b);
             const QString money = u"###,##0.00"_qs;
             rs.set(u"Summe"_qs, formatNumber(centsToEuros(sum), money) + u' ' + s.waehrung);
 

@@ -125,7 +125,21 @@ ReportDesign RechnungDesign()
     total.Alignment = Qt::AlignRight;
     total.WordWrap = false;
     total.FontBold = true;
-    text(d, QStringLiteral("Text14"), QStringLiteral("FixText"), left, a + 1500, width, 3000, 10);
+    // The free text grows downwards as far as it needs; what follows moves with it.
+    text(d, QStringLiteral("Text14"), QStringLiteral("FixText"), left, a + 1500, width, kGiroCodeBelowFees - 1600, 10);
+    // A letter that asks for a transfer carries the GiroCode a banking app reads, below the
+    // free text and pushed down by it; the other letters leave both empty.
+    ReportControl qr;
+    qr.Name = QStringLiteral("GiroCode");
+    qr.Kind = ControlKind::QrCode;
+    qr.DataField = QStringLiteral("GiroCode");
+    qr.Left = left;
+    qr.Top = a + kGiroCodeBelowFees;
+    qr.Width = 1600;
+    qr.Height = 1600;
+    d.add(SectionKind::Detail, std::move(qr));
+    text(d, QStringLiteral("GiroCodeText"), QStringLiteral("GiroCodeText"), left + 1800, a + kGiroCodeBelowFees + 300,
+         width - 1800, 700, 9);
 
     // At the foot of every page the association's bank. Where a letter begins is the
     // report's own knowledge (Report::pagesOfRow); nothing on the paper marks it.

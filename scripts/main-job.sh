@@ -4,7 +4,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
-"$root/scripts/build.sh" "$root/build"
+TARGETS="qvl32-sepa qvl32-sepa-batch" "$root/scripts/build.sh" "$root/build"
 "$root/scripts/make-demo.sh"
 cd "$root"
 # A direct-debit run of the membership fee and the forest-fire insurance for the selected

@@ -3,6 +3,7 @@
 #include "platform/BackgroundWriter.h"
 #include "core/RunError.h"
 
+#include <future>
 #include <utility>
 
 namespace qvl {
@@ -58,9 +59,20 @@ void SepaFile::finish()
     QString error;
     if (!m_writer->finish(&error))
         throw RunError(RunError::Kind::Output, sepaWriteError(m_path, error));
-    if (const std::optional<SepaSchemaError> invalid = m_validator.finish())
+    // The bytes go to the disk while the validator reads its last chunks; the file keeps
+    // its hidden name either way, so an invalid document still leaves nothing behind.
+    std::future<bool> onDisk = std::async(std::launch::async, [this] { return m_file->finishUnnamed(); });
+    std::optional<SepaSchemaError> invalid;
+    try {
+        invalid = m_validator.finish();
+    } catch (...) {
+        onDisk.wait();
+        throw;
+    }
+    const bool synced = onDisk.get();
+    if (invalid)
         throw InvalidSepaFile{*invalid};
-    if (!m_file->finishUnnamed())
+    if (!synced)
         throw RunError(RunError::Kind::Output, sepaWriteError(m_path, m_file->reason()));
 }
 

@@ -4,33 +4,18 @@
 #include "core/CreditorReference.h"
 #include "core/GiroCode.h"
 #include "print/QrCode.h"
+#include "support/QrReader.h"
 
 #include <QImage>
 #include <QPainter>
-#include <QProcess>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace qvl;
+using namespace qvl::test;
 
 namespace {
 
 const QString kIban = u"DE02120300000000202051"_qs;
-
-// What a QR reader finds in the picture; empty when it finds nothing.
-QString decode(const QImage &image)
-{
-    QTemporaryDir dir;
-    const QString file = dir.filePath(u"code.png"_qs);
-    if (!image.save(file))
-        return u"(nicht gespeichert)"_qs;
-    QProcess zbar;
-    zbar.start(u"zbarimg"_qs, {u"--raw"_qs, u"-q"_qs, u"-Sbinary"_qs, file});
-    if (!zbar.waitForFinished(30000))
-        return u"(zbarimg hängt)"_qs;
-    return QString::fromUtf8(zbar.readAllStandardOutput());
-}
 
 OpenItem returnedItem(qint64 number, qint64 gross, qint64 open)
 {
@@ -71,7 +56,7 @@ TEST(GiroCode, PayloadFollowsEpc069)
 
 TEST(GiroCode, TheLetterPrintsACodeABankingAppReads)
 {
-    if (QStandardPaths::findExecutable(u"zbarimg"_qs).isEmpty())
+    if (!haveQrReader())
         GTEST_SKIP() << "zbarimg (zbar-tools) fehlt";
     LetterOptions options;
     options.kind = LetterKind::Returns;
@@ -90,15 +75,11 @@ TEST(GiroCode, TheLetterPrintsACodeABankingAppReads)
     EXPECT_TRUE(body.contains(u"Verwendungszweck „"_qs + reference + u"“"_qs)) << body.toStdString();
 
     // The page painted as a printer would, at 200 dpi, and read back.
-    QImage page(1654, 2339, QImage::Format_RGB32);
-    page.setDotsPerMeterX(qRound(200 / 0.0254));
-    page.setDotsPerMeterY(qRound(200 / 0.0254));
-    page.fill(Qt::white);
-    {
-        QPainter painter(&page);
+    const QImage page = paintedPage([&](QImage &image) {
+        QPainter painter(&image);
         letters.paintPage(painter, 0);
-    }
-    const QString read = decode(page);
+    });
+    const QString read = decodeQr(page);
     const QStringList fields = read.trimmed().split(u'\n');
     ASSERT_EQ(fields.size(), 10) << read.toStdString();
     EXPECT_EQ(fields[0], u"BCD"_qs);

@@ -1,13 +1,16 @@
 #include "support/BookedAmounts.h"
 #include "app/FrmDTA.h"
+#include "core/CreditorReference.h"
 #include "run/FormDesigns.h"
 #include "run/InvoiceFromForm.h"
 #include "print/ReportText.h"
 #include "core/RunError.h"
 #include "support/PdfText.h"
+#include "support/QrReader.h"
 #include "support/Workspace.h"
 
 #include <QImage>
+#include <QPainter>
 #include <gtest/gtest.h>
 
 using namespace qvl;
@@ -228,6 +231,64 @@ TEST(Invoices, AnOwnerWhoIsNotDebitedIsAskedToTransfer)
     EXPECT_TRUE(pages[1].contains(u"Betrag wird am 05.01.2027 von folgendem Konto abgebucht:"_qs))
         << pages[1].toStdString();
     EXPECT_TRUE(pages[0].contains(u"Bitte überweisen Sie den Betrag von"_qs)) << pages[0].toStdString();
+}
+
+// Every letter that asks for a transfer carries a GiroCode a banking app reads: the invoice
+// of an invoice run and the notice of an owner left out of the bank file; a notice whose
+// amount is debited carries none.
+TEST(Invoices, EveryTransferRequestCarriesAGiroCode)
+{
+    Invoices inv;
+    FrmDTA &f = *inv.form;
+    f.txtFaellDat.Text = u"5.1.27"_qs;
+    f.txtBank.Text = u"Münchner Bank"_qs;
+    f.txtKontonummer.Text = u"DE81701900000007654321"_qs;
+    f.txtBankleitzahl.Text = u"GENODEF1M01"_qs;
+    Buchung unusable = owner(1, u"1"_qs);
+    unusable.Id_Personal = 71;
+    unusable.IBAN.clear();
+    Buchung debited = owner(2, u"1"_qs);
+    debited.Id_Personal = 72;
+    const Buchungen both = withCents(Buchungen{unusable, debited}, f.bBeitraegeNetto);
+
+    f.LaoderRe[0].Value = true;
+    f.chkRechnung.Value = 1;
+    const Report notices = PrintRechnungen(f, both, {71});
+    const QString code = notices.rows().value(0, u"GiroCode"_qs).toString();
+    EXPECT_TRUE(code.endsWith(u"\nDE81701900000007654321\nEUR33.80\n\n"_qs + creditorReference(501))) << code.toStdString();
+    EXPECT_TRUE(notices.rows().value(0, u"GiroCodeText"_qs).toString().contains(u"RF57 501"_qs));
+    EXPECT_TRUE(notices.rows().value(1, u"GiroCode"_qs).toString().isEmpty());
+    for (const ReportItem &item : notices.pageItems(1))
+        EXPECT_NE(item.control->Kind, ControlKind::QrCode);
+
+    // An invoice run: every letter asks for a transfer.
+    f.LaoderRe[0].Value = false;
+    f.LaoderRe[1].Value = true;
+    const Report invoices = PrintRechnungen(f, both);
+    for (int row = 0; row < 2; ++row)
+        EXPECT_TRUE(invoices.rows().value(row, u"GiroCode"_qs).toString().contains(u"\nEUR33.80\n"_qs)) << row;
+    // The code does not cover the free text or the sum, and lies on the letter's page.
+    const std::vector<ReportItem> items = invoices.pageItems(0);
+    const auto qr = std::find_if(items.begin(), items.end(),
+                                 [](const ReportItem &i) { return i.control->Kind == ControlKind::QrCode; });
+    ASSERT_NE(qr, items.end());
+    for (const ReportItem &item : items)
+        if (item.control->Kind == ControlKind::TextBox && !item.text.isEmpty() && item.control->Name != u"GiroCodeText"_qs)
+            EXPECT_FALSE(item.rect.intersects(qr->rect)) << item.control->Name.toStdString();
+
+    if (!haveQrReader())
+        GTEST_SKIP() << "zbarimg (zbar-tools) fehlt";
+    const QString read = decodeQr(paintedPage([&](QImage &image) {
+        QPainter painter(&image);
+        invoices.paintPage(painter, 1);
+    }));
+    const QStringList fields = read.trimmed().split(u'\n');
+    ASSERT_EQ(fields.size(), 10) << read.toStdString();
+    EXPECT_EQ(fields[4], u"GENODEF1M01"_qs);
+    EXPECT_EQ(fields[6], u"DE81701900000007654321"_qs);
+    EXPECT_EQ(fields[7], u"EUR33.80"_qs);
+    EXPECT_EQ(fields[9], creditorReference(502));
+    EXPECT_FALSE(fields[5].trimmed().isEmpty());
 }
 
 // Returned mail must come back: the sender line shortens the name first, then the street,
