@@ -124,13 +124,49 @@ std::optional<QDate> runKeyDay(const QString &runKey)
 
 } // namespace
 
-StoredRunMails mailsOfStoredRun(const FrmDTA &f, Database &db, const QString &runKey, std::optional<long> association)
+namespace {
+
+// The mails of the runs that issued fee notices to `owners` for `runPrefix` ("2026
+// Mitgliedsbeitrag", as a run key begins) on `day` (any day when not known): each sorted
+// into sent (answered) and unsent.
+StoredRunMails mailsOfRunsLike(const QString &outbox, const QList<OutboxEntry> &entries, Database &db,
+                               const QSet<long> &owners, const QString &runPrefix, std::optional<QDate> day)
 {
     StoredRunMails mails;
-    mails.outbox = mailSendJob(f).outbox;
-    const QList<OutboxEntry> entries = outboxEntries(mails.outbox);
-    if (entries.isEmpty())
+    mails.outbox = outbox;
+    QSet<QString> runs;
+    for (const OutboxEntry &e : entries) {
+        const MailIssue &i = e.message.issue;
+        if (i.run.isEmpty() || i.kind != u"Beitragsbescheid"_qs || !owners.contains(i.personal))
+            continue;
+        if (i.year + u' ' + i.feeType.left(50) != runPrefix)
+            continue;
+        if (day && i.issued.date() != *day)
+            continue;
+        runs.insert(i.run);
+    }
+    if (runs.isEmpty())
         return mails;
+    const MailAnswers answers = mailAnswers(outbox, db);
+    for (const OutboxEntry &e : entries) {
+        if (!runs.contains(e.message.issue.run))
+            continue;
+        if (answers.answered(e.message.messageId))
+            ++mails.sent;
+        else
+            mails.unsent.append(e);
+    }
+    return mails;
+}
+
+} // namespace
+
+StoredRunMails mailsOfStoredRun(const FrmDTA &f, Database &db, const QString &runKey, std::optional<long> association)
+{
+    const QString outbox = mailSendJob(f).outbox;
+    const QList<OutboxEntry> entries = outboxEntries(outbox);
+    if (entries.isEmpty())
+        return StoredRunMails{outbox, {}, 0};
     QSet<long> owners;
     {
         QVariantList values{runKey};
@@ -143,28 +179,33 @@ StoredRunMails mailsOfStoredRun(const FrmDTA &f, Database &db, const QString &ru
     }
     // The runs that issued the stored fees' notices: a fee notice of an owner of the run,
     // of its year and fee and (where the key tells it) of its day.
-    const std::optional<QDate> day = runKeyDay(runKey);
-    QSet<QString> runs;
-    for (const OutboxEntry &e : entries) {
-        const MailIssue &i = e.message.issue;
-        if (i.run.isEmpty() || i.kind != u"Beitragsbescheid"_qs || !owners.contains(i.personal))
-            continue;
-        if (!runKey.startsWith(i.year + u' ' + i.feeType.left(50) + u", Erstellt: "_qs))
-            continue;
-        if (day && i.issued.date() != *day)
-            continue;
-        runs.insert(i.run);
-    }
-    const MailAnswers answers = mailAnswers(mails.outbox, db);
-    for (const OutboxEntry &e : entries) {
-        if (!runs.contains(e.message.issue.run))
-            continue;
-        if (answers.answered(e.message.messageId))
-            ++mails.sent;
-        else
-            mails.unsent.append(e);
-    }
-    return mails;
+    const qsizetype created = runKey.indexOf(u", Erstellt: "_qs);
+    return mailsOfRunsLike(outbox, entries, db, owners, created < 0 ? runKey : runKey.left(created), runKeyDay(runKey));
+}
+
+StoredRunMails mailsOfEarlierRun(const FrmDTA &f, Database &db, const QSet<long> &owners, const QString &yearKey,
+                                 const QString &typ, const QDateTime &created)
+{
+    const QString outbox = mailSendJob(f).outbox;
+    const QList<OutboxEntry> entries = outboxEntries(outbox);
+    if (entries.isEmpty())
+        return StoredRunMails{outbox, {}, 0};
+    return mailsOfRunsLike(outbox, entries, db, owners, yearKey + u' ' + typ.left(50),
+                           created.isValid() ? std::optional<QDate>(created.date()) : std::nullopt);
+}
+
+QString earlierRunMailsText(const StoredRunMails &mails)
+{
+    QStringList text;
+    if (!mails.unsent.isEmpty())
+        text << QString::number(mails.unsent.size())
+                    + (mails.unsent.size() == 1 ? u" E-Mail jenes Laufs ist"_qs : u" E-Mails jenes Laufs sind"_qs)
+                    + u" noch nicht versandt; gesendet wird je Waldbesitzer und Beleg nur die neueste."_qs;
+    if (mails.sent > 0)
+        text << QString::number(mails.sent)
+                    + (mails.sent == 1 ? u" E-Mail jenes Laufs wurde"_qs : u" E-Mails jenes Laufs wurden"_qs)
+                    + u" bereits versandt: diese Waldbesitzer haben den früheren Beitragsbescheid schon erhalten."_qs;
+    return text.join(u'\n');
 }
 
 QString storedRunMailsText(const StoredRunMails &mails)

@@ -8,6 +8,8 @@
 #include "mail/UnsentLetters.h"
 #include "platform/Database.h"
 
+#include <QDateTime>
+#include <QSet>
 #include <QString>
 #include <optional>
 
@@ -34,6 +36,13 @@ StoredRunMails mailsOfStoredRun(const FrmDTA &form, Database &db, const QString 
                                 std::optional<long> association);
 // What the question before the delete adds about them; empty without any.
 QString storedRunMailsText(const StoredRunMails &mails);
+// The mails of an earlier direct-debit run that a repeated run would collect again: the fee
+// notices of `owners` for the year and fee text of that run (`yearKey`, `typ`), made on the
+// day it stored its fees (any day when not known). Throws DbError.
+StoredRunMails mailsOfEarlierRun(const FrmDTA &form, Database &db, const QSet<long> &owners, const QString &yearKey,
+                                 const QString &typ, const QDateTime &created);
+// What the repeated-run question adds about them; empty without any.
+QString earlierRunMailsText(const StoredRunMails &mails);
 // After the delete: the unsent ones taken out of the outbox. Returns the text for the clerk.
 QString withdrawStoredRunMails(FrmDTA &form, const StoredRunMails &mails);
 

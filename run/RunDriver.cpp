@@ -7,6 +7,7 @@
 #include "run/InvoiceFromForm.h"
 #include "platform/Conversions.h"
 #include "run/EInvoiceStep.h"
+#include "run/MailSendStep.h"
 #include "run/MailStep.h"
 #include "run/RegisterStep.h"
 #include "run/ReportSteps.h"
@@ -101,8 +102,14 @@ bool sameRepeat(const fee_slots::Repeat &a, const fee_slots::Repeat &b)
 }
 
 // The repeated-run question, asked before anything is written. True when the run may go on.
-bool repeatConfirmed(FrmDTA &f, const fee_slots::Repeat &repeat)
+bool repeatConfirmed(FrmDTA &f, Database &db, const fee_slots::Repeat &repeat, const Buchungen &aBuchungen)
 {
+    // The earlier run's fee notices by e-mail: those sent cannot be taken back.
+    QSet<long> owners;
+    for (const Buchung &b : aBuchungen)
+        owners.insert(b.Id_Personal);
+    const QString mails = earlierRunMailsText(
+        mailsOfEarlierRun(f, db, owners, fee_slots::yearKey(f.txtWirtschaftsjahr.Text), repeat.typ, repeat.created));
     QStringList fees;
     for (int k = 0; k < kFeeSlots; ++k)
         if ((repeat.mask >> k) & 1U)
@@ -115,7 +122,9 @@ bool repeatConfirmed(FrmDTA &f, const fee_slots::Repeat &repeat)
             + (repeat.owners == 1 ? u" Waldbesitzer"_qs : u" Waldbesitzern"_qs) + u" (zuletzt Lauf „"_qs + year
             + u' ' + repeat.typ + u"“ vom "_qs + when
             + u"). Wurde jener Lauf nicht eingezogen, löschen Sie ihn zuerst unter „gespeicherte Beiträge "
-              "löschen“.\n\nTrotzdem fortfahren und diese Beiträge noch einmal einziehen?"_qs,
+              "löschen“."_qs
+            + (mails.isEmpty() ? QString() : u"\n\n"_qs + mails)
+            + u"\n\nTrotzdem fortfahren und diese Beiträge noch einmal einziehen?"_qs,
         u"SEPA"_qs);
 }
 
@@ -236,7 +245,7 @@ void writeSteps(FrmDTA &f, PreparedRun &run, RunReport &report)
         if (directDebit) {
             const std::optional<fee_slots::Repeat> repeat = repeatOf(f, *db, aBuchungen);
             if (repeat && !(confirmed && sameRepeat(*repeat, *confirmed))) {
-                if (!repeatConfirmed(f, *repeat)) {
+                if (!repeatConfirmed(f, *db, *repeat, aBuchungen)) {
                     report.outcome = RunOutcome::Stopped;
                     return;
                 }

@@ -504,6 +504,13 @@ TEST(MailRun, ARepeatedOrDeletedRunSendsEachDocumentOnce)
     // Made again: only the new run's notices go, one per owner.
     r = runBatch(at("2026-12-07T11:00:00") + debitRun);
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    // And repeated before a send: the question names the earlier run's notices not yet sent.
+    r = runBatch(at("2026-12-07T11:30:00") + debitRun);
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QString::number(notices)
+                               + u" E-Mails jenes Laufs sind noch nicht versandt; gesendet wird je Waldbesitzer und "
+                                 "Beleg nur die neueste."_qs))
+        << r.err.toStdString();
     r = runBatch(at("2026-12-07T12:00:00") + QStringList{u"send-mail"_qs}, {.environment = {password}});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString() << r.out.toStdString();
     got.clear();
@@ -513,7 +520,7 @@ TEST(MailRun, ARepeatedOrDeletedRunSendsEachDocumentOnce)
     for (const ReceivedMail &m : all.mid(owners)) {
         const OutboxMessage read = *readOutboxMessage(m.data);
         EXPECT_EQ(read.issue.kind, u"Beitragsbescheid"_qs);
-        EXPECT_EQ(read.issue.issued, QDateTime(QDate(2026, 12, 7), QTime(11, 0)));
+        EXPECT_EQ(read.issue.issued, QDateTime(QDate(2026, 12, 7), QTime(11, 30)));
         noticeOwners.append(QString::number(read.owner));
     }
     noticeOwners.removeDuplicates();
