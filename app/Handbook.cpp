@@ -1,0 +1,209 @@
+#include "app/Handbook.h"
+
+#include "platform/RunOutputs.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QFile>
+#include <QImage>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPdfWriter>
+#include <QRegularExpression>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextFragment>
+#include <QTextImageFormat>
+
+static void initHandbookResource()
+{
+    Q_INIT_RESOURCE(handbook);
+}
+
+namespace qvl {
+
+namespace {
+
+const QString kResourceFile = u":/doc/handbuch/Handbuch.md"_qs;
+
+QString fold(QString text)
+{
+    text = text.toLower();
+    text.replace(u'ä', u"ae"_qs).replace(u'ö', u"oe"_qs).replace(u'ü', u"ue"_qs).replace(u'ß', u"ss"_qs);
+    return text;
+}
+
+// "## Titel" → level 2 and "Titel"; 0 for any other line.
+int headingLevel(const QString &line, QString *title)
+{
+    int level = 0;
+    while (level < line.size() && line.at(level) == u'#')
+        ++level;
+    if (level == 0 || level > 6 || level >= line.size() || line.at(level) != u' ')
+        return 0;
+    *title = line.mid(level + 1).trimmed();
+    return level;
+}
+
+bool isFence(const QString &line)
+{
+    return line.trimmed().startsWith(u"```"_qs);
+}
+
+const QRegularExpression &linkPattern()
+{
+    // [text](target) and ![caption](target); the target ends at a blank or ")".
+    static const QRegularExpression pattern(u"(!?)\\[([^\\]]*)\\]\\(([^)\\s]+)(?:\\s+\"[^\"]*\")?\\)"_qs);
+    return pattern;
+}
+
+// Pictures wider than the page are shown at the page's width.
+void fitPictures(QTextDocument &document, qreal width)
+{
+    QTextCursor cursor(&document);
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (!fragment.isValid() || !fragment.charFormat().isImageFormat())
+                continue;
+            QTextImageFormat image = fragment.charFormat().toImageFormat();
+            const QVariant loaded = document.resource(QTextDocument::ImageResource, QUrl(image.name()));
+            QImage picture = loaded.value<QImage>();
+            if (picture.isNull())
+                picture = QImage(document.baseUrl().resolved(QUrl(image.name())).toString().replace(u"qrc:"_qs, u":"_qs));
+            if (picture.isNull() || picture.width() <= width)
+                continue;
+            image.setWidth(width);
+            image.setHeight(picture.height() * width / picture.width());
+            cursor.setPosition(fragment.position());
+            cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
+            cursor.setCharFormat(image);
+        }
+    }
+}
+
+} // namespace
+
+Handbook::Handbook(const QString &markdown)
+    : m_markdown(markdown)
+    , m_lines(markdown.split(u'\n'))
+{
+    bool inCode = false;
+    for (int i = 0; i < m_lines.size(); ++i) {
+        if (isFence(m_lines.at(i))) {
+            inCode = !inCode;
+            continue;
+        }
+        QString title;
+        const int level = inCode ? 0 : headingLevel(m_lines.at(i), &title);
+        if (level == 0)
+            continue;
+        for (HandbookSection &open : m_sections)
+            if (open.end == 0 && open.level >= level)
+                open.end = i;
+        m_sections.append({anchorOf(title), title, level, i, 0});
+    }
+    for (HandbookSection &open : m_sections)
+        if (open.end == 0)
+            open.end = int(m_lines.size());
+}
+
+const Handbook &Handbook::builtIn()
+{
+    static const Handbook handbook = [] {
+        initHandbookResource();
+        QFile file(kResourceFile);
+        file.open(QIODevice::ReadOnly);
+        return Handbook(QString::fromUtf8(file.readAll()));
+    }();
+    return handbook;
+}
+
+QUrl Handbook::baseUrl()
+{
+    return QUrl(u"qrc:/doc/handbuch/Handbuch.md"_qs);
+}
+
+QString Handbook::anchorOf(const QString &heading)
+{
+    QString anchor;
+    for (const QChar c : heading.toLower()) {
+        if (c.isLetterOrNumber() || c == u'-' || c == u'_')
+            anchor += c;
+        else if (c == u' ')
+            anchor += u'-';
+    }
+    return anchor;
+}
+
+const HandbookSection *Handbook::find(const QString &topic) const
+{
+    const QString wanted = fold(topic.trimmed());
+    if (wanted.isEmpty())
+        return nullptr;
+    const HandbookSection *prefixed = nullptr;
+    int prefixes = 0;
+    for (const HandbookSection &section : m_sections) {
+        const QString anchor = fold(section.topic);
+        if (anchor == wanted)
+            return &section;
+        if (anchor.startsWith(wanted)) {
+            prefixed = &section;
+            ++prefixes;
+        }
+    }
+    return prefixes == 1 ? prefixed : nullptr;
+}
+
+QString Handbook::sectionMarkdown(const HandbookSection &section) const
+{
+    return m_lines.mid(section.begin, section.end - section.begin).join(u'\n').trimmed() + u'\n';
+}
+
+QString Handbook::sectionText(const HandbookSection &section) const
+{
+    QString text = sectionMarkdown(section);
+    static const QRegularExpression picture(u"!\\[([^\\]]*)\\]\\([^)]*\\)"_qs);
+    text.replace(picture, u"[Bild: \\1]"_qs);
+    return text;
+}
+
+QStringList Handbook::linkTargets() const
+{
+    QStringList targets;
+    bool inCode = false;
+    for (const QString &line : m_lines) {
+        if (isFence(line))
+            inCode = !inCode;
+        if (inCode)
+            continue;
+        for (auto it = linkPattern().globalMatch(line); it.hasNext();)
+            targets.append(it.next().captured(3));
+    }
+    return targets;
+}
+
+bool writeHandbookPdf(const QString &path, QString *error)
+{
+    return writeReplacingFile(
+        path,
+        [](QIODevice &device, QString *problem) {
+            QPdfWriter pdf(&device);
+            pdf.setTitle(u"QVL32 SEPA Beitragseinzug – Handbuch"_qs);
+            pdf.setCreator(u"QVL32 SEPA Beitragseinzug"_qs);
+            pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(20, 20, 20, 20),
+                                          QPageLayout::Millimeter));
+            QTextDocument document;
+            document.setBaseUrl(Handbook::baseUrl());
+            document.setMarkdown(Handbook::builtIn().markdown());
+            // The layout's width is the page's at 72 dpi, the unit QTextDocument::print scales from.
+            const qreal width = pdf.pageLayout().paintRect(QPageLayout::Point).width();
+            fitPictures(document, width);
+            Q_UNUSED(problem); // the checked file itself tells a write that failed
+            document.print(&pdf);
+            return true;
+        },
+        error);
+}
+
+} // namespace qvl
