@@ -30,7 +30,8 @@ const QString kCommands =
     "                           Briefe zu Rücklastschriften oder Zahlungserinnerungen (--reports),\n"
     "                           der abgelehnten E-Mails (unsent) als PDF zum Drucken\n"
     "  demo-db DATEI [--owners N] [--seed S]\n"
-    "                           Demo-Datenbank anlegen"_qs;
+    "                           Demo-Datenbank anlegen\n"
+    "  help [THEMA]             die Themen des Handbuchs oder einen Abschnitt daraus ausgeben"_qs;
 
 struct Options {
     QCommandLineOption help{{u"h"_qs, u"help"_qs}, u"Diese Hilfe ausgeben."_qs};
@@ -77,7 +78,7 @@ struct Options {
                            returnFee});
         parser.addPositionalArgument(u"BEFEHL"_qs,
                                      u"dump, check, run, list-runs, delete-run, init-db, send-mail, bank-import, "
-                                     "open-items, letters oder demo-db."_qs,
+                                     "open-items, letters, demo-db oder help."_qs,
                                      u"BEFEHL [ARGUMENTE]"_qs);
     }
 };

@@ -1,4 +1,5 @@
 #include "gui/GuiUserInterface.h"
+#include "gui/HelpWindow.h"
 
 #include "app/FrmDTA.h"
 #include "gui/ReportPreview.h"
@@ -40,6 +41,7 @@ bool GuiUserInterface::waitCancellable(const QString &text, const std::function<
     auto failure = std::make_shared<ThreadFailure>();
     QThread *thread = QThread::create([work, failure] { failure->guard(work); });
     QProgressDialog dialog(text, u"Abbrechen"_qs, 0, 0, shownWindow());
+    installHelpKey(&dialog, u"anmeldung-am-sql-server"_qs);
     dialog.setWindowTitle(kProgramCaption);
     dialog.setWindowModality(Qt::ApplicationModal);
     dialog.setMinimumDuration(0);
@@ -65,6 +67,7 @@ bool GuiUserInterface::waitCancellable(const QString &text, const std::function<
 MsgResult GuiUserInterface::showMessage(const Message &m)
 {
     QMessageBox box(shownWindow());
+    installHelpKey(&box, u"wenn-etwas-schiefgeht"_qs);
     box.setWindowTitle(m.title.isEmpty() ? kProgramCaption : m.title);
     box.setText(QString(m.text).replace(u"\r\n"_qs, u"\n"_qs).replace(u'\r', u'\n'));
     switch (m.icon) {

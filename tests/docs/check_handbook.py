@@ -67,9 +67,9 @@ def window_faults(root, anchors):
             source = handbook_messages._strip_comments(f.read())
         opens_window = re.search(r":\s*QDialog\(|\bQPrintPreviewDialog\b|\bQProgressDialog\b|"
                                  r"FrmDTAWindow::FrmDTAWindow\(", source)
-        topics = re.findall(r'installHelpKey\([^;]*?u"([^"]+)"_qs', source)
+        topics = re.findall(r'(?:installHelpKey|addHelpMenu)\([^;]*?u"([^"]+)"_qs', source)
         if opens_window and not topics:
-            faults.append(f"gui/{name}: ein Fenster ohne Abschnitt des Handbuchs für F1 (installHelpKey)")
+            faults.append(f"gui/{name}: ein Fenster ohne Abschnitt des Handbuchs für F1 (installHelpKey, addHelpMenu)")
         for topic in topics:
             if topic not in anchors:
                 faults.append(f"gui/{name}: F1 öffnet den Abschnitt „{topic}“, den es nicht gibt")
