@@ -67,10 +67,8 @@ void fitPictures(QTextDocument &document, qreal width)
             if (!fragment.isValid() || !fragment.charFormat().isImageFormat())
                 continue;
             QTextImageFormat image = fragment.charFormat().toImageFormat();
-            const QVariant loaded = document.resource(QTextDocument::ImageResource, QUrl(image.name()));
-            QImage picture = loaded.value<QImage>();
-            if (picture.isNull())
-                picture = QImage(document.baseUrl().resolved(QUrl(image.name())).toString().replace(u"qrc:"_qs, u":"_qs));
+            const QImage picture =
+                document.resource(QTextDocument::ImageResource, QUrl(image.name())).value<QImage>();
             if (picture.isNull() || picture.width() <= width)
                 continue;
             image.setWidth(width);
@@ -183,6 +181,17 @@ QStringList Handbook::linkTargets() const
     return targets;
 }
 
+void addHandbookPictures(QTextDocument &document, const QString &markdown)
+{
+    for (const QString &target : Handbook(markdown).linkTargets()) {
+        if (target.startsWith(u'#'))
+            continue;
+        const QImage picture(u':' + Handbook::baseUrl().resolved(QUrl(target)).path());
+        if (!picture.isNull())
+            document.addResource(QTextDocument::ImageResource, QUrl(target), picture);
+    }
+}
+
 bool writeHandbookPdf(const QString &path, QString *error)
 {
     return writeReplacingFile(
@@ -194,8 +203,8 @@ bool writeHandbookPdf(const QString &path, QString *error)
             pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(20, 20, 20, 20),
                                           QPageLayout::Millimeter));
             QTextDocument document;
-            document.setBaseUrl(Handbook::baseUrl());
             document.setMarkdown(Handbook::builtIn().markdown());
+            addHandbookPictures(document, Handbook::builtIn().markdown());
             // The layout's width is the page's at 72 dpi, the unit QTextDocument::print scales from.
             const qreal width = pdf.pageLayout().paintRect(QPageLayout::Point).width();
             fitPictures(document, width);

@@ -12,6 +12,8 @@
 #include <QStringList>
 #include <QUrl>
 
+class QTextDocument;
+
 namespace qvl {
 
 struct HandbookSection {
@@ -52,6 +54,11 @@ private:
     QStringList m_lines;
     QList<HandbookSection> m_sections;
 };
+
+// Puts the pictures markdown links to into document, so that it shows them whatever its
+// base and wherever the Markdown came from (a section, the whole handbook). After
+// setMarkdown, which clears a document's resources.
+void addHandbookPictures(QTextDocument &document, const QString &markdown);
 
 // Writes the whole handbook as a PDF file (A4, its pictures included) through the program's
 // checked writer: a file of that name is replaced only once the new one is whole. False

@@ -36,7 +36,8 @@ const QString kCommands =
 struct Options {
     QCommandLineOption help{{u"h"_qs, u"help"_qs}, u"Diese Hilfe ausgeben."_qs};
     QCommandLineOption version{u"version"_qs, u"Die Version ausgeben."_qs};
-    QCommandLineOption programDir{u"program-dir"_qs, u"Programmordner (Einstellungsdatei, Protokoll)."_qs,
+    QCommandLineOption programDir{u"program-dir"_qs, u"Programmordner (Einstellungsdatei, Protokoll); ohne die Option "
+                                  "QVL32_PROGRAM_DIR, sonst der Ordner des Programms."_qs,
                                   u"ORDNER"_qs};
     QCommandLineOption commandLine{u"command-line"_qs, u"Befehlszeile des Programms: \"Verbindung|INI-Pfad\"."_qs,
                                    u"TEXT"_qs};

@@ -323,7 +323,7 @@ int batchMain(int argc, char **argv)
 
     BatchUi ui(o.yes);
     AppContext context;
-    context.programDir = o.programDir.isEmpty() ? QGuiApplication::applicationDirPath()
+    context.programDir = o.programDir.isEmpty() ? defaultProgramDir(QGuiApplication::applicationDirPath())
                                                 : QDir(nativePath(o.programDir)).absolutePath();
     context.ui = &ui;
     context.clock = clock.get();

@@ -112,9 +112,10 @@ void HelpWindow::show(const QString &topic)
     if (!section)
         return;
     m_topic = section->topic;
-    m_browser->document()->setBaseUrl(Handbook::baseUrl());
-    m_browser->setMarkdown(handbook.sectionMarkdown(*section));
-    m_browser->document()->setBaseUrl(Handbook::baseUrl());
+    const QString markdown = handbook.sectionMarkdown(*section);
+    m_browser->setMarkdown(markdown);
+    addHandbookPictures(*m_browser->document(), markdown);
+    m_browser->document()->markContentsDirty(0, m_browser->document()->characterCount());
     for (QTreeWidgetItemIterator it(m_sections); *it; ++it) {
         if ((*it)->data(0, kTopicRole).toString() == m_topic) {
             const QSignalBlocker quiet(m_sections);
