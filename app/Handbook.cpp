@@ -15,6 +15,8 @@
 #include <QTextFragment>
 #include <QTextImageFormat>
 
+#include <algorithm>
+
 static void initHandbookResource()
 {
     Q_INIT_RESOURCE(handbook);
@@ -164,6 +166,39 @@ QString Handbook::sectionText(const HandbookSection &section) const
     static const QRegularExpression picture(u"!\\[([^\\]]*)\\]\\([^)]*\\)"_qs);
     text.replace(picture, u"[Bild: \\1]"_qs);
     return text;
+}
+
+QString Handbook::topicQuoting(const QString &message) const
+{
+    const HandbookSection *trouble = find(u"wenn-etwas-schiefgeht"_qs);
+    if (!trouble)
+        return {};
+    // Deepest sections first, so the most particular one that quotes the message wins.
+    QList<std::pair<const HandbookSection *, QString>> texts;
+    for (const HandbookSection &section : m_sections) {
+        if (section.begin <= trouble->begin || section.end > trouble->end)
+            continue;
+        QStringList lines = m_lines.mid(section.begin, section.end - section.begin);
+        for (QString &line : lines)
+            line.remove(QRegularExpression(u"^\\s*(>\\s?)+"_qs));
+        texts.append({&section, lines.join(u' ').simplified()});
+    }
+    std::stable_sort(texts.begin(), texts.end(),
+                     [](const auto &a, const auto &b) { return a.first->level > b.first->level; });
+
+    const QString firstLine = message.section(QRegularExpression(u"[\r\n]"_qs), 0, 0).simplified();
+    QStringList wanted{firstLine};
+    const QStringList words = firstLine.split(u' ', Qt::SkipEmptyParts);
+    for (qsizetype n = std::min<qsizetype>(words.size() - 1, 4); n >= 2; --n)
+        wanted.append(words.mid(0, n).join(u' '));
+    for (const QString &quote : wanted) {
+        if (quote.isEmpty())
+            continue;
+        for (const auto &[section, text] : texts)
+            if (text.contains(quote))
+                return section->topic;
+    }
+    return trouble->topic;
 }
 
 QStringList Handbook::linkTargets() const

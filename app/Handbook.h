@@ -43,6 +43,10 @@ public:
     QString sectionMarkdown(const HandbookSection &section) const;
     // The same for reading in a terminal: pictures become their caption in brackets.
     QString sectionText(const HandbookSection &section) const;
+    // The section of "Wenn etwas schiefgeht" that quotes a message as the program shows it
+    // (its values filled in): the innermost one holding its first line, else its first
+    // words; else that chapter itself.
+    QString topicQuoting(const QString &message) const;
     // The targets of every link "[…](…)" and picture "![…](…)", in order.
     QStringList linkTargets() const;
 

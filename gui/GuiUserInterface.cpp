@@ -1,5 +1,6 @@
 #include "gui/GuiUserInterface.h"
 #include "gui/HelpWindow.h"
+#include "app/Handbook.h"
 
 #include "app/FrmDTA.h"
 #include "gui/ReportPreview.h"
@@ -67,7 +68,8 @@ bool GuiUserInterface::waitCancellable(const QString &text, const std::function<
 MsgResult GuiUserInterface::showMessage(const Message &m)
 {
     QMessageBox box(shownWindow());
-    installHelpKey(&box, u"wenn-etwas-schiefgeht"_qs);
+    // F1 opens the section of "Wenn etwas schiefgeht" that explains this message.
+    installHelpKey(&box, Handbook::builtIn().topicQuoting(m.text));
     box.setWindowTitle(m.title.isEmpty() ? kProgramCaption : m.title);
     box.setText(QString(m.text).replace(u"\r\n"_qs, u"\n"_qs).replace(u'\r', u'\n'));
     switch (m.icon) {

@@ -64,8 +64,11 @@ def markdown_to_roff(lines, top_level):
             out.append(inline(" ".join(paragraph)))
             paragraph.clear()
 
-    for line in lines:
+    for index, line in enumerate(lines):
         stripped = line.strip()
+        following = lines[index + 1].strip() if index + 1 < len(lines) else ""
+        if stripped.startswith("|") and re.fullmatch(r"\|?\s*-{3,}.*", following):
+            continue  # a table's head: the terms speak for themselves
         if stripped.startswith("```"):
             flush()
             in_code = not in_code

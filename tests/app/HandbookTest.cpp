@@ -140,3 +140,18 @@ TEST(HandbookTest, PdfHoldsTheWholeHandbookAndAFailureIsTold)
     EXPECT_TRUE(error.contains(u"Handbuch.pdf"_qs)) << error.toStdString();
     EXPECT_FALSE(QFile::exists(dir.filePath(u"fehlt/Handbuch.pdf"_qs)));
 }
+
+// F1 in a message box: the section that tells what to do about that very message.
+TEST(HandbookTest, MessageFindsTheSectionQuotingIt)
+{
+    const Handbook &handbook = Handbook::builtIn();
+    EXPECT_EQ(handbook.topicQuoting(u"Es wurde keine gültige Zahl eingegeben."_qs), u"meldungen-bei-der-eingabe"_qs);
+    // With its values filled in and a second line of details.
+    EXPECT_EQ(handbook.topicQuoting(u"Die Einstellungsdatei /srv/fbg/QVL32-SEPA-Beitragseinzug.ini konnte nicht "
+                                    "geöffnet werden.\nDetails: No such file"_qs),
+              u"meldungen-beim-start"_qs);
+    EXPECT_EQ(handbook.topicQuoting(u"Der Mailserver „mail.example.org“ hat nicht rechtzeitig geantwortet."_qs),
+              u"meldungen-beim-e-mail-versand"_qs);
+    EXPECT_EQ(handbook.topicQuoting(u"Etwas, das das Handbuch nicht kennt."_qs), u"wenn-etwas-schiefgeht"_qs);
+    EXPECT_EQ(handbook.topicQuoting(QString()), u"wenn-etwas-schiefgeht"_qs);
+}
