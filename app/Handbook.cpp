@@ -235,13 +235,14 @@ bool writeHandbookPdf(const QString &path, QString *error)
             QPdfWriter pdf(&device);
             pdf.setTitle(u"QVL32 SEPA Beitragseinzug – Handbuch"_qs);
             pdf.setCreator(u"QVL32 SEPA Beitragseinzug"_qs);
-            pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(20, 20, 20, 20),
+            // QTextDocument::print keeps margins of 2 cm itself and lays the text out at the
+            // screen's 96 dpi, so a picture fits when it is no wider than the page within them.
+            pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(),
                                           QPageLayout::Millimeter));
             QTextDocument document;
             document.setMarkdown(Handbook::builtIn().markdown());
             addHandbookPictures(document, Handbook::builtIn().markdown());
-            // The layout's width is the page's at 72 dpi, the unit QTextDocument::print scales from.
-            const qreal width = pdf.pageLayout().paintRect(QPageLayout::Point).width();
+            const qreal width = pdf.pageLayout().paintRectPoints().width() * 96.0 / 72.0 - 2 * (2 / 2.54) * 96.0;
             fitPictures(document, width);
             Q_UNUSED(problem); // the checked file itself tells a write that failed
             document.print(&pdf);

@@ -8,7 +8,6 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
-#include <QHeaderView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
@@ -51,10 +50,11 @@ HelpWindow::HelpWindow(QWidget *parent)
         open.append(item);
     }
     m_sections->expandToDepth(1);
-    connect(m_sections, &QTreeWidget::itemActivated, this,
-            [this](QTreeWidgetItem *item) { show(item->data(0, kTopicRole).toString()); });
-    connect(m_sections, &QTreeWidget::itemClicked, this,
-            [this](QTreeWidgetItem *item) { show(item->data(0, kTopicRole).toString()); });
+    // A section chosen by mouse or arrow keys is shown at once.
+    connect(m_sections, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem *item) {
+        if (item)
+            showSection(item->data(0, kTopicRole).toString());
+    });
 
     m_browser->setObjectName(u"txtHandbuch"_qs);
     m_browser->setOpenLinks(false);
@@ -91,8 +91,8 @@ HelpWindow *HelpWindow::showTopic(QWidget *from, const QString &topic)
         g_window->setParent(owner, Qt::Window);
         g_window->setGeometry(where);
     }
-    g_window->show(topic);
-    g_window->QWidget::show();
+    g_window->showSection(topic);
+    g_window->show();
     g_window->raise();
     g_window->activateWindow();
     return g_window;
@@ -103,7 +103,7 @@ HelpWindow *HelpWindow::current()
     return g_window;
 }
 
-void HelpWindow::show(const QString &topic)
+void HelpWindow::showSection(const QString &topic)
 {
     const Handbook &handbook = Handbook::builtIn();
     const HandbookSection *section = handbook.find(topic);
@@ -133,7 +133,7 @@ void HelpWindow::followLink(const QUrl &url)
         return;
     }
     if (url.hasFragment())
-        show(url.fragment(QUrl::FullyDecoded));
+        showSection(url.fragment(QUrl::FullyDecoded));
 }
 
 void installHelpKey(QWidget *window, const QString &topic)

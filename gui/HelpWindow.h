@@ -29,7 +29,7 @@ public:
 
 private:
     explicit HelpWindow(QWidget *parent);
-    void show(const QString &topic);
+    void showSection(const QString &topic);
     void followLink(const QUrl &url);
 
     QTreeWidget *m_sections;
