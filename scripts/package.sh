@@ -7,18 +7,18 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 dir=${1:-"$root/build-package"}
 "$root/scripts/install-deps.sh" >&2
-if [ ! -f "$dir/CMakeCache.txt" ]; then
-  # The flags Debian builds its own packages with (fortified, read-only relocations).
-  export DEB_BUILD_MAINT_OPTIONS=hardening=+all
-  CXXFLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)"
-  LDFLAGS="$(dpkg-buildflags --get LDFLAGS)"
-  export CXXFLAGS LDFLAGS
-  launcher=()
-  if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
-  cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr \
-    -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON "${launcher[@]}" >/dev/null
-fi
-cmake --build "$dir" --parallel --target qvl32-sepa qvl32-sepa-batch qvl32-package-files >&2
+# The flags Debian builds its own packages with (fortified, read-only relocations); they
+# count when the folder is configured the first time.
+export DEB_BUILD_MAINT_OPTIONS=hardening=+all
+CXXFLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)"
+LDFLAGS="$(dpkg-buildflags --get LDFLAGS)"
+export CXXFLAGS LDFLAGS
+launcher=()
+if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
+# The package is made of the two programs alone: its install step builds nothing else.
+cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr \
+  -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON "${launcher[@]}" >/dev/null
+cmake --build "$dir" --parallel "${QVL_JOBS:-$(nproc)}" --target qvl32-sepa qvl32-sepa-batch qvl32-package-files >&2
 rm -f "$dir"/qvl32-sepa_*.deb
 (cd "$dir" && cpack -G DEB >&2)
 deb=$(ls "$dir"/qvl32-sepa_*.deb)
