@@ -111,10 +111,12 @@ def markdown_to_roff(lines, top_level):
     return out
 
 
-def help_to_roff(text):
+def help_to_roff(text, name):
     """QCommandLineParser's help: the call, the description, the options, the arguments."""
     lines = text.rstrip("\n").split("\n")
     synopsis = lines[0].split(":", 1)[1].strip() if ":" in lines[0] else lines[0]
+    # The call names the program as it was started (its path); the page names it.
+    synopsis = re.sub(r"^\S+", name, synopsis)
     out = [".SH ÜBERSICHT", inline(synopsis), ".SH BESCHREIBUNG", ".nf"]
     kind = "description"
     for line in lines[1:]:
@@ -167,7 +169,7 @@ def main():
     page = ['.\\" Aus der Ausgabe von --help und dem Handbuch erzeugt.',
             f'.TH {title} 1 "{a.date}" "{a.name} {a.version}" "QVL32 SEPA Beitragseinzug"',
             ".SH NAME", f"{roff_escape(a.name)} \\- {roff_escape(a.summary)}"]
-    page += help_to_roff(done.stdout.decode("utf-8"))
+    page += help_to_roff(done.stdout.decode("utf-8"), a.name)
     for anchor in a.section:
         lines, level = section_lines(markdown, anchor)
         page += markdown_to_roff(lines, level)

@@ -18,7 +18,8 @@ trap cleanup EXIT
 # dpkg refuses a package whose dependencies are missing; apt-get brings them and finishes.
 $sudo dpkg -i "$deb" || true
 flock /tmp/apt.lock $sudo env DEBIAN_FRONTEND=noninteractive apt-get -f install -y --no-install-recommends
-dpkg-query -W -f='${Status}\n' qvl32-sepa | grep -q "install ok installed"
+# (Each output is read whole before it is searched: grep -q would end the pipe early.)
+[ "$(dpkg-query -W -f='${Status}' qvl32-sepa)" = "install ok installed" ]
 
 batch=/usr/bin/qvl32-sepa-batch
 test -x /usr/bin/qvl32-sepa
@@ -26,9 +27,9 @@ test -f /usr/share/applications/de.qvl32.Beitragseinzug.desktop
 test -f /usr/share/icons/hicolor/scalable/apps/qvl32-sepa.svg
 test -f /usr/share/metainfo/de.qvl32.Beitragseinzug.metainfo.xml
 for page in qvl32-sepa qvl32-sepa-batch; do
-  zcat "/usr/share/man/de/man1/$page.1.gz" | grep -q '^\.SH OPTIONEN'
+  grep -q '^\.SH OPTIONEN' <<<"$(zcat "/usr/share/man/de/man1/$page.1.gz")"
 done
-"$batch" help pruefung-vor-dem-lauf | grep -q '^### Prüfung vor dem Lauf'
+grep -q '^### Prüfung vor dem Lauf' <<<"$("$batch" help pruefung-vor-dem-lauf)"
 
 # The main job's fee run, by the installed program on a demo made by it.
 QVL_BATCH="$batch" QVL_DEMO_BASE="$work" "$root/scripts/make-demo.sh" >/dev/null
