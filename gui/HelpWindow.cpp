@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QBoxLayout>
 #include <QDesktopServices>
+#include <QDialog>
 #include <QDir>
 #include <QFileDialog>
 #include <QMenu>
@@ -91,11 +92,27 @@ HelpWindow *HelpWindow::showTopic(QWidget *from, const QString &topic)
         g_window->setParent(owner, Qt::Window);
         g_window->setGeometry(where);
     }
+    if (auto *dialog = qobject_cast<QDialog *>(owner))
+        connect(dialog, &QDialog::finished, g_window.data(), &HelpWindow::ownerFinished, Qt::UniqueConnection);
     g_window->showSection(topic);
     g_window->show();
     g_window->raise();
     g_window->activateWindow();
     return g_window;
+}
+
+void HelpWindow::ownerFinished()
+{
+    auto *dialog = qobject_cast<QWidget *>(sender());
+    if (!dialog || parentWidget() != dialog)
+        return;
+    QWidget *below = dialog->parentWidget() ? dialog->parentWidget()->window() : nullptr;
+    const QRect where = geometry();
+    const bool shown = isVisible();
+    setParent(below, Qt::Window); // hides the window
+    setGeometry(where);
+    if (shown)
+        show();
 }
 
 HelpWindow *HelpWindow::current()

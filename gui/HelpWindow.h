@@ -29,6 +29,9 @@ public:
 
 private:
     explicit HelpWindow(QWidget *parent);
+    // The dialog the window belongs to has closed: it goes on belonging to the window below,
+    // so that what the clerk reads stays open.
+    void ownerFinished();
     void showSection(const QString &topic);
     void followLink(const QUrl &url);
 

@@ -66,20 +66,30 @@ TEST(HelpWindowTest, F1InADialogOpensItsSectionWithPicturesAndLinksJump)
     closeHelp();
 }
 
-TEST(HelpWindowTest, F1InAModalDialogOpensTheHelpItsUserCanReach)
+TEST(HelpWindowTest, F1InAModalDialogOpensHelpItsUserCanReachAndThatOutlivesTheDialog)
 {
-    QDialog dialog;
-    installHelpKey(&dialog, u"druckvorschau"_qs);
+    QWidget below;
+    below.show();
+    auto *dialog = new QDialog(&below);
+    installHelpKey(dialog, u"druckvorschau"_qs);
     bool shown = false;
-    QTimer::singleShot(0, &dialog, [&] {
-        QTest::keyClick(&dialog, Qt::Key_F1);
+    QTimer::singleShot(0, dialog, [&] {
+        QTest::keyClick(dialog, Qt::Key_F1);
         HelpWindow *help = HelpWindow::current();
-        shown = help && help->isVisible() && help->topic() == u"druckvorschau"_qs && help->parentWidget() == &dialog;
-        closeHelp();
-        dialog.reject();
+        // Its child, so the modal dialog does not block it.
+        shown = help && help->isVisible() && help->topic() == u"druckvorschau"_qs && help->parentWidget() == dialog;
+        dialog->reject();
     });
-    dialog.exec();
+    dialog->exec();
     EXPECT_TRUE(shown);
+    delete dialog;
+    QApplication::processEvents();
+    HelpWindow *help = HelpWindow::current();
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_EQ(help->parentWidget(), &below);
+    EXPECT_EQ(help->topic(), u"druckvorschau"_qs);
+    closeHelp();
 }
 
 TEST_F(MainWindowTest, HelpMenuAndF1OpenTheSectionOfTheTabInFront)
