@@ -23,9 +23,9 @@ flock /tmp/apt.lock $sudo env DEBIAN_FRONTEND=noninteractive apt-get -f install 
 
 batch=/usr/bin/qvl32-sepa-batch
 test -x /usr/bin/qvl32-sepa
-test -f /usr/share/applications/de.qvl32.Beitragseinzug.desktop
+desktop-file-validate /usr/share/applications/de.qvl32.beitragseinzug.desktop
 test -f /usr/share/icons/hicolor/scalable/apps/qvl32-sepa.svg
-test -f /usr/share/metainfo/de.qvl32.Beitragseinzug.metainfo.xml
+appstreamcli validate --no-net --pedantic /usr/share/metainfo/de.qvl32.beitragseinzug.metainfo.xml >/dev/null
 for page in qvl32-sepa qvl32-sepa-batch; do
   grep -q '^\.SH OPTIONEN' <<<"$(zcat "/usr/share/man/de/man1/$page.1.gz")"
 done
