@@ -53,7 +53,7 @@ QString handbookTopics(const Handbook &handbook)
 {
     QString list = u"Themen des Handbuchs (qvl32-sepa-batch help THEMA):\n"_qs;
     for (const HandbookSection &section : handbook.sections())
-        list += QString(2 * section.level, u' ') + section.topic + u"  („"_qs + section.title + u"“)\n"_qs;
+        list += QString(2 * (section.level - 1), u' ') + section.topic + u"  („"_qs + section.title + u"“)\n"_qs;
     return list;
 }
 
