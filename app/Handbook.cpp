@@ -59,8 +59,9 @@ const QRegularExpression &linkPattern()
     return pattern;
 }
 
-// Pictures wider than the page are shown at the page's width.
-void fitPictures(QTextDocument &document, qreal width)
+} // namespace
+
+void fitHandbookPictures(QTextDocument &document, qreal width)
 {
     QTextCursor cursor(&document);
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
@@ -81,8 +82,6 @@ void fitPictures(QTextDocument &document, qreal width)
         }
     }
 }
-
-} // namespace
 
 Handbook::Handbook(const QString &markdown)
     : m_markdown(markdown)
@@ -243,7 +242,7 @@ bool writeHandbookPdf(const QString &path, QString *error)
             document.setMarkdown(Handbook::builtIn().markdown());
             addHandbookPictures(document, Handbook::builtIn().markdown());
             const qreal width = pdf.pageLayout().paintRectPoints().width() * 96.0 / 72.0 - 2 * (2 / 2.54) * 96.0;
-            fitPictures(document, width);
+            fitHandbookPictures(document, width);
             Q_UNUSED(problem); // the checked file itself tells a write that failed
             document.print(&pdf);
             return true;

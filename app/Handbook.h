@@ -64,6 +64,9 @@ private:
 // setMarkdown, which clears a document's resources.
 void addHandbookPictures(QTextDocument &document, const QString &markdown);
 
+// Shows pictures wider than width (in the document's units) at that width.
+void fitHandbookPictures(QTextDocument &document, qreal width);
+
 // Writes the whole handbook as a PDF file (A4, its pictures included) through the program's
 // checked writer: a file of that name is replaced only once the new one is whole. False
 // with a German text in *error.

@@ -132,6 +132,8 @@ void HelpWindow::showSection(const QString &topic)
     const QString markdown = handbook.sectionMarkdown(*section);
     m_browser->setMarkdown(markdown);
     addHandbookPictures(*m_browser->document(), markdown);
+    // The screenshots are wider than the text beside the sections; they fit its width.
+    fitHandbookPictures(*m_browser->document(), 620);
     m_browser->document()->markContentsDirty(0, m_browser->document()->characterCount());
     for (QTreeWidgetItemIterator it(m_sections); *it; ++it) {
         if ((*it)->data(0, kTopicRole).toString() == m_topic) {
