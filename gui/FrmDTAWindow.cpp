@@ -94,7 +94,7 @@ FrmDTAWindow::FrmDTAWindow(FrmDTA &form, GuiUserInterface &ui, QWidget *parent)
     layout->addWidget(m_tabs, 1);
     layout->addLayout(bottom);
     // F1 opens the section of the tab in front.
-    addHelpMenu(this, layout, ui, [this] {
+    addHelpMenu(this, bottom, ui, [this] {
         static const QStringList tabTopics{u"registerkarte-allgemein"_qs, u"registerkarte-fibu"_qs,
                                            u"registerkarte-berechnungsbasis"_qs};
         return tabTopics.value(m_tabs->currentIndex(), u"das-hauptfenster"_qs);

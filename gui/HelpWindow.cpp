@@ -10,7 +10,6 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QMenu>
-#include <QMenuBar>
 #include <QPointer>
 #include <QPushButton>
 #include <QShortcut>
@@ -169,24 +168,28 @@ void installHelpKey(QWidget *window, std::function<QString()> topic)
                      [window, topic = std::move(topic)] { HelpWindow::showTopic(window, topic()); });
 }
 
-void addHelpMenu(QWidget *window, QBoxLayout *layout, UserInterface &ui, std::function<QString()> topic)
+void addHelpMenu(QWidget *window, QBoxLayout *row, UserInterface &ui, std::function<QString()> topic)
 {
-    auto *bar = new QMenuBar(window);
-    bar->setObjectName(u"mnuLeiste"_qs);
-    QMenu *help = bar->addMenu(u"&Hilfe"_qs);
+    // A button with the menu rather than a menu bar: the window keeps the height it fits a
+    // laptop's screen with.
+    auto *button = new QPushButton(u"Hilfe"_qs, window);
+    button->setObjectName(u"cmdHilfe"_qs);
+    button->setAutoDefault(false);
+    auto *help = new QMenu(button);
     help->setObjectName(u"mnuHilfe"_qs);
     QAction *handbook = help->addAction(u"&Handbuch"_qs);
     handbook->setObjectName(u"actHandbuch"_qs);
     handbook->setShortcut(QKeySequence::HelpContents);
     handbook->setShortcutContext(Qt::WindowShortcut);
-    // The menu bar lives in the window, so its shortcut works while the window is active.
+    // Also the window's own action, so F1 works while the menu is closed.
     window->addAction(handbook);
     QObject::connect(handbook, &QAction::triggered, window,
                      [window, topic = std::move(topic)] { HelpWindow::showTopic(window, topic()); });
     QAction *pdf = help->addAction(u"Handbuch als &PDF speichern …"_qs);
     pdf->setObjectName(u"actHandbuchPdf"_qs);
     QObject::connect(pdf, &QAction::triggered, window, [window, &ui] { saveHandbookPdfAs(window, ui); });
-    layout->setMenuBar(bar);
+    button->setMenu(help);
+    row->addWidget(button);
 }
 
 void saveHandbookPdfAs(QWidget *parent, UserInterface &ui)

@@ -45,8 +45,9 @@ void installHelpKey(QWidget *window, const QString &topic);
 // The same with the topic chosen when F1 is pressed (the main window: its tab's section).
 void installHelpKey(QWidget *window, std::function<QString()> topic);
 
-// The main window's menu "Hilfe": "Handbuch" (F1) at topic(), "Handbuch als PDF speichern …".
-void addHelpMenu(QWidget *window, QBoxLayout *layout, UserInterface &ui, std::function<QString()> topic);
+// The main window's menu "Hilfe", a button at the end of row: "Handbuch" (F1) at topic(),
+// "Handbuch als PDF speichern …".
+void addHelpMenu(QWidget *window, QBoxLayout *row, UserInterface &ui, std::function<QString()> topic);
 
 // Asks for a file name and writes the handbook there as PDF; a failure is told through ui.
 void saveHandbookPdfAs(QWidget *parent, UserInterface &ui);

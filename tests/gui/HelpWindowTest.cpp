@@ -4,7 +4,8 @@
 #include <QAction>
 #include <QDialog>
 #include <QImage>
-#include <QMenuBar>
+#include <QMenu>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QTextDocument>
@@ -100,14 +101,16 @@ TEST(HelpWindowTest, F1InAModalDialogOpensHelpItsUserCanReachAndThatOutlivesTheD
 TEST_F(MainWindowTest, HelpMenuAndF1OpenTheSectionOfTheTabInFront)
 {
     start();
-    auto *bar = window->findChild<QMenuBar *>(u"mnuLeiste"_qs);
-    ASSERT_NE(bar, nullptr);
+    auto *button = window->findChild<QPushButton *>(u"cmdHilfe"_qs);
+    ASSERT_NE(button, nullptr);
+    ASSERT_NE(button->menu(), nullptr);
     auto *handbook = window->findChild<QAction *>(u"actHandbuch"_qs);
     auto *pdf = window->findChild<QAction *>(u"actHandbuchPdf"_qs);
     ASSERT_NE(handbook, nullptr);
     ASSERT_NE(pdf, nullptr);
     EXPECT_EQ(handbook->shortcut(), QKeySequence(QKeySequence::HelpContents));
     EXPECT_EQ(pdf->text(), u"Handbuch als &PDF speichern …"_qs);
+    EXPECT_EQ(button->menu()->actions(), (QList<QAction *>{handbook, pdf}));
 
     // F1 in the window in front, on its first tab.
     auto *tabs = widget<QTabWidget>(u"SSTab1"_qs);
