@@ -30,12 +30,14 @@ const QString kCommands =
     "                           Briefe zu Rücklastschriften oder Zahlungserinnerungen (--reports),\n"
     "                           der abgelehnten E-Mails (unsent) als PDF zum Drucken\n"
     "  demo-db DATEI [--owners N] [--seed S]\n"
-    "                           Demo-Datenbank anlegen"_qs;
+    "                           Demo-Datenbank anlegen\n"
+    "  help [THEMA]             die Themen des Handbuchs oder einen Abschnitt daraus ausgeben"_qs;
 
 struct Options {
     QCommandLineOption help{{u"h"_qs, u"help"_qs}, u"Diese Hilfe ausgeben."_qs};
     QCommandLineOption version{u"version"_qs, u"Die Version ausgeben."_qs};
-    QCommandLineOption programDir{u"program-dir"_qs, u"Programmordner (Einstellungsdatei, Protokoll)."_qs,
+    QCommandLineOption programDir{u"program-dir"_qs, u"Programmordner (Einstellungsdatei, Protokoll); ohne die Option "
+                                  "QVL32_PROGRAM_DIR, sonst der Ordner des Programms."_qs,
                                   u"ORDNER"_qs};
     QCommandLineOption commandLine{u"command-line"_qs, u"Befehlszeile des Programms: \"Verbindung|INI-Pfad\"."_qs,
                                    u"TEXT"_qs};
@@ -77,7 +79,7 @@ struct Options {
                            returnFee});
         parser.addPositionalArgument(u"BEFEHL"_qs,
                                      u"dump, check, run, list-runs, delete-run, init-db, send-mail, bank-import, "
-                                     "open-items, letters oder demo-db."_qs,
+                                     "open-items, letters, demo-db oder help."_qs,
                                      u"BEFEHL [ARGUMENTE]"_qs);
     }
 };

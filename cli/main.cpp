@@ -1,6 +1,7 @@
 // qvl32-sepa-batch: the program without windows. Starts like the main form, applies the
 // --set options as the user would, and runs one command.
 #include "app/FrmDTA.h"
+#include "app/Handbook.h"
 #include "run/ProgramStart.h"
 #include "cli/BankCommands.h"
 #include "cli/BatchOptions.h"
@@ -45,6 +46,36 @@ int usageError(const QString &text)
                    .constData(),
                stderr);
     return Usage;
+}
+
+// The handbook's topics, one a line, indented by their level.
+QString handbookTopics(const Handbook &handbook)
+{
+    QString list = u"Themen des Handbuchs (qvl32-sepa-batch help THEMA):\n"_qs;
+    for (const HandbookSection &section : handbook.sections())
+        list += QString(2 * (section.level - 1), u' ') + section.topic + u"  („"_qs + section.title + u"“)\n"_qs;
+    return list;
+}
+
+// help [THEMA]: a section of the handbook, or the list of its topics. Reads no settings and
+// no database, so it works before anything is set up.
+int printHandbook(const BatchOptions &o)
+{
+    const Handbook &handbook = Handbook::builtIn();
+    if (o.arguments.isEmpty()) {
+        printOut(handbookTopics(handbook));
+        return Done;
+    }
+    if (o.arguments.size() > 1)
+        return usageError(u"Der Befehl help erwartet höchstens ein Thema."_qs);
+    const HandbookSection *section = handbook.find(o.arguments.first());
+    if (!section) {
+        std::fputs(handbookTopics(handbook).toUtf8().constData(), stderr);
+        return usageError(u"Das Handbuch hat kein Thema „"_qs + o.arguments.first()
+                          + u"“ (oder mehrere, die so beginnen)."_qs);
+    }
+    printOut(handbook.sectionText(*section));
+    return Done;
 }
 
 int demoDb(const BatchOptions &o)
@@ -258,6 +289,8 @@ int batchMain(int argc, char **argv)
 
     if (o.command == u"demo-db"_qs)
         return demoDb(o);
+    if (o.command == u"help"_qs)
+        return printHandbook(o);
     if (o.command == u"init-db"_qs && o.sql) {
         printOut(ownTablesSqlServerScript());
         return Done;
@@ -290,7 +323,7 @@ int batchMain(int argc, char **argv)
 
     BatchUi ui(o.yes);
     AppContext context;
-    context.programDir = o.programDir.isEmpty() ? QGuiApplication::applicationDirPath()
+    context.programDir = o.programDir.isEmpty() ? defaultProgramDir(QGuiApplication::applicationDirPath())
                                                 : QDir(nativePath(o.programDir)).absolutePath();
     context.ui = &ui;
     context.clock = clock.get();

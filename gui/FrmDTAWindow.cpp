@@ -1,4 +1,5 @@
 #include "gui/FrmDTAWindow.h"
+#include "gui/HelpWindow.h"
 
 #include "app/FrmDTA.h"
 #include "app/InputRules.h"
@@ -92,6 +93,12 @@ FrmDTAWindow::FrmDTAWindow(FrmDTA &form, GuiUserInterface &ui, QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_tabs, 1);
     layout->addLayout(bottom);
+    // F1 opens the section of the tab in front.
+    addHelpMenu(this, bottom, ui, [this] {
+        static const QStringList tabTopics{u"registerkarte-allgemein"_qs, u"registerkarte-fibu"_qs,
+                                           u"registerkarte-berechnungsbasis"_qs};
+        return tabTopics.value(m_tabs->currentIndex(), u"das-hauptfenster"_qs);
+    });
 
     m_view->onRefresh([this] { setWindowTitle(m_form.Caption); });
     m_view->refresh();

@@ -1,4 +1,6 @@
 #include "gui/GuiUserInterface.h"
+#include "gui/HelpWindow.h"
+#include "app/Handbook.h"
 
 #include "app/FrmDTA.h"
 #include "gui/ReportPreview.h"
@@ -40,6 +42,7 @@ bool GuiUserInterface::waitCancellable(const QString &text, const std::function<
     auto failure = std::make_shared<ThreadFailure>();
     QThread *thread = QThread::create([work, failure] { failure->guard(work); });
     QProgressDialog dialog(text, u"Abbrechen"_qs, 0, 0, shownWindow());
+    installHelpKey(&dialog, u"anmeldung-am-sql-server"_qs);
     dialog.setWindowTitle(kProgramCaption);
     dialog.setWindowModality(Qt::ApplicationModal);
     dialog.setMinimumDuration(0);
@@ -65,6 +68,8 @@ bool GuiUserInterface::waitCancellable(const QString &text, const std::function<
 MsgResult GuiUserInterface::showMessage(const Message &m)
 {
     QMessageBox box(shownWindow());
+    // F1 opens the section of "Wenn etwas schiefgeht" that explains this message.
+    installHelpKey(&box, Handbook::builtIn().topicQuoting(m.text));
     box.setWindowTitle(m.title.isEmpty() ? kProgramCaption : m.title);
     box.setText(QString(m.text).replace(u"\r\n"_qs, u"\n"_qs).replace(u'\r', u'\n'));
     switch (m.icon) {

@@ -1,4 +1,5 @@
 #include "gui/MailSendDialog.h"
+#include "gui/HelpWindow.h"
 
 #include "app/FrmDTA.h"
 #include "mail/Outbox.h"
@@ -32,6 +33,7 @@ void sendMailsWithProgress(FrmDTA &form, QWidget *parent)
     }
     QProgressDialog progress(u"E-Mails werden versendet …"_qs, u"Abbrechen"_qs, 0, 0, parent);
     progress.setObjectName(u"frmMailSend"_qs);
+    installHelpKey(&progress, u"e-mails-versenden"_qs);
     progress.setWindowTitle(title);
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(0);

@@ -1,4 +1,5 @@
 #include "gui/ModelDialog.h"
+#include "gui/HelpWindow.h"
 
 #include "gui/DialogButton.h"
 
@@ -18,6 +19,7 @@ ModelDialog::ModelDialog(FrmDTA &form, QWidget *parent)
     , m_editor(form)
 {
     setObjectName(u"frmModel"_qs);
+    installHelpKey(this, u"textmodelle"_qs);
     setWindowTitle(u"Modelle"_qs);
 
     m_list = new QTreeWidget;

@@ -1,4 +1,5 @@
 #include "gui/OwnerDialog.h"
+#include "gui/HelpWindow.h"
 
 #include "app/FrmDTA.h"
 #include "gui/DialogButton.h"
@@ -18,6 +19,7 @@ OwnerDialog::OwnerDialog(FrmDTA &form, QWidget *parent)
     , m_selection(form)
 {
     setObjectName(u"frmWBS"_qs);
+    installHelpKey(this, u"waldbesitzer-auswählen"_qs);
     setWindowTitle(u"Waldbesitzer Selektion"_qs);
 
     m_list = new QListWidget;

@@ -1,4 +1,5 @@
 #include "gui/PaymentsDialog.h"
+#include "gui/HelpWindow.h"
 
 #include "app/FrmDTA.h"
 #include "bank/MatchingText.h"
@@ -23,6 +24,7 @@ PaymentsDialog::PaymentsDialog(FrmDTA &form, QWidget *parent)
 {
     setWindowTitle(u"Zahlungen"_qs);
     setObjectName(u"frmZahlungen"_qs);
+    installHelpKey(this, u"das-fenster-zahlungen"_qs);
     m_table->setObjectName(u"tblZuordnung"_qs);
     m_table->setHorizontalHeaderLabels(
         {u"Nr."_qs, u"Buchungstag"_qs, u"Betrag"_qs, u"Zahler"_qs, u"Verwendungszweck"_qs, u"Zuordnung"_qs,

@@ -1,4 +1,5 @@
 #include "gui/ReportPreview.h"
+#include "gui/HelpWindow.h"
 
 #include "platform/UserInterface.h"
 #include "print/Report.h"
@@ -73,6 +74,7 @@ bool showReportPreview(const Report &report, UserInterface &ui, QWidget *parent)
     printer.setDocName(report.title());
     QPrintPreviewDialog dialog(&printer, parent);
     dialog.setObjectName(u"ReportPreview"_qs);
+    installHelpKey(&dialog, u"druckvorschau"_qs);
     dialog.setWindowTitle(report.title());
     // A page is read at the width of the screen, not as a thumbnail: maximised, and nearly
     // as large when the window manager does not maximise dialogs or the user restores it.

@@ -1,4 +1,5 @@
 #include "gui/RunCheckDialog.h"
+#include "gui/HelpWindow.h"
 
 #include "gui/DialogButton.h"
 #include "platform/Conversions.h"
@@ -69,6 +70,7 @@ QTreeWidget *findingsTree(const QWidget *dialog, const RunCheck &check)
 RunCheckDialog::RunCheckDialog(const RunCheck &check, QWidget *parent) : QDialog(parent), m_check(check)
 {
     setObjectName(u"frmRunCheck"_qs);
+    installHelpKey(this, u"prüfung-vor-dem-lauf"_qs);
     setWindowTitle(u"Prüfung vor dem Lauf"_qs);
     setModal(true);
     chooseFile = [this] {

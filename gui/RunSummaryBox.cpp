@@ -1,4 +1,5 @@
 #include "gui/RunSummaryBox.h"
+#include "gui/HelpWindow.h"
 
 #include "gui/DialogButton.h"
 
@@ -18,6 +19,7 @@ RunSummaryBox::RunSummaryBox(const RunSummary &summary, QWidget *parent, std::fu
     : QDialog(parent)
 {
     setObjectName(u"frmRunSummary"_qs);
+    installHelpKey(this, u"das-fenster-beitragslauf"_qs);
     setWindowTitle(u"Beitragslauf"_qs);
     setAttribute(Qt::WA_DeleteOnClose);
     setModal(false);

@@ -3,6 +3,7 @@
 #include "gui/GuiProgram.h"
 #include "platform/CommandLineSecret.h"
 #include "platform/HeadlessGui.h"
+#include "platform/Paths.h"
 #include "platform/Translation.h"
 
 #include <QApplication>
@@ -16,7 +17,8 @@ namespace {
 struct Options {
     QCommandLineOption help{{u"h"_qs, u"help"_qs}, u"Diese Hilfe ausgeben."_qs};
     QCommandLineOption version{u"version"_qs, u"Die Version ausgeben."_qs};
-    QCommandLineOption programDir{u"program-dir"_qs, u"Programmordner (Einstellungsdatei, Protokoll)."_qs,
+    QCommandLineOption programDir{u"program-dir"_qs, u"Programmordner (Einstellungsdatei, Protokoll); ohne die Option "
+                                  "QVL32_PROGRAM_DIR, sonst der Ordner des Programms."_qs,
                                   u"ORDNER"_qs};
     QCommandLineOption odbcDriver{u"odbc-driver"_qs, u"ODBC-Treiber für SQL Server."_qs, u"NAME"_qs};
 
@@ -75,7 +77,8 @@ int main(int argc, char **argv)
 
     GuiStart start;
     start.programDir =
-        parser.isSet(options.programDir) ? parser.value(options.programDir) : QApplication::applicationDirPath();
+        parser.isSet(options.programDir) ? parser.value(options.programDir)
+                                         : defaultProgramDir(QApplication::applicationDirPath());
     // The program's command line is one text; blanks inside it belong to it.
     const QStringList positional = parser.positionalArguments();
     start.commandLine = positional.join(u' ');

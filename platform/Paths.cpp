@@ -27,6 +27,12 @@ QString joinPath(const QString &folder, const QString &relative)
     return QDir::toNativeSeparators(QDir::cleanPath(joined));
 }
 
+QString defaultProgramDir(const QString &executableDir)
+{
+    const QString configured = qEnvironmentVariable("QVL32_PROGRAM_DIR").trimmed();
+    return configured.isEmpty() ? executableDir : QDir(nativePath(configured)).absolutePath();
+}
+
 QString inProgramFolder(const QString &programDir, const QString &path)
 {
     static const QRegularExpression drive(u"^[A-Za-z]:"_qs);

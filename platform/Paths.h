@@ -20,6 +20,11 @@ QString withTrailingSeparator(const QString &folder);
 // A folder named in the settings file: a relative one ("export\", "..\fibu") lies in the
 // program folder, whatever the working directory is. Absolute paths, drive paths
 // ("C:\SEPA", "A:\") and empty text stay as they are.
+// The program folder when the command line names none: QVL32_PROGRAM_DIR, which an
+// installed package's administrator sets for every user (its executables lie in a system
+// folder no clerk writes to), else the executable's folder, as the Windows program has it.
+QString defaultProgramDir(const QString &executableDir);
+
 QString inProgramFolder(const QString &programDir, const QString &path);
 
 // The platform's separator as text ("\" on Windows, "/" elsewhere).

@@ -10,6 +10,7 @@ packages=(
   default-jre-headless libsaxonhe-java
   libcurl4-openssl-dev python3-aiosmtpd openssl strace
   libqrencode-dev zbar-tools
+  lintian desktop-file-utils appstream
 )
 missing=()
 for p in "${packages[@]}"; do
