@@ -16,7 +16,7 @@ export CXXFLAGS LDFLAGS
 launcher=()
 if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
 # The package is made of the two programs alone: its install step builds nothing else.
-cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr \
+cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
   -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON "${launcher[@]}" >/dev/null
 cmake --build "$dir" --parallel "${QVL_JOBS:-$(nproc)}" --target qvl32-sepa qvl32-sepa-batch qvl32-package-files >&2
 rm -f "$dir"/qvl32-sepa_*.deb
