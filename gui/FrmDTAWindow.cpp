@@ -49,6 +49,8 @@ QWidget *scrolled(QWidget *page)
     area->setWidget(page);
     area->setWidgetResizable(true);
     area->setFrameShape(QFrame::NoFrame);
+    // The page's boxes take the focus: the area would be a Tab stop nobody sees.
+    area->setFocusPolicy(Qt::NoFocus);
     return area;
 }
 

@@ -56,8 +56,13 @@ QWidget *FrmDTAWindow::buildGeneralTab()
     const QStringList lowerNames{u"txtTelefon"_qs,      u"txtTelefax"_qs,     u"txtEmail"_qs,
                                  u"txtBank"_qs,         u"txtBankleitzahl"_qs, u"txtKontonummer"_qs,
                                  u"txtGlaubigerID"_qs, u"txtReferenznummer"_qs};
-    for (int i = 0; i < lowerNames.size(); ++i)
-        cf->addRow(QString::fromUtf16(lower[i].first), v.lineEdit(lowerNames[i], *lower[i].second));
+    for (int i = 0; i < lowerNames.size(); ++i) {
+        QLineEdit *box = v.lineEdit(lowerNames[i], *lower[i].second);
+        // An IBAN and a creditor id are read whole, never cut at the box's edge.
+        if (lowerNames[i] == u"txtKontonummer"_qs || lowerNames[i] == u"txtGlaubigerID"_qs)
+            box->setMinimumWidth(box->fontMetrics().horizontalAdvance(u"DE00 0000 0000 0000 0000 00"_qs) + 16);
+        cf->addRow(QString::fromUtf16(lower[i].first), box);
+    }
     auto *purpose = v.textArea(u"txtVerwendungszweck"_qs, f.txtVerwendungszweck);
     purpose->setMaximumHeight(purpose->fontMetrics().height() * 3 + 12);
     // As wide as the boxes above it ask for, not a text area's usual width.

@@ -1,6 +1,7 @@
 #include "gui/RunSummaryBox.h"
 
 #include "gui/DialogButton.h"
+#include "gui/ScreenFit.h"
 
 #include <QDesktopServices>
 #include <QDialogButtonBox>
@@ -58,10 +59,12 @@ RunSummaryBox::RunSummaryBox(const RunSummary &summary, QWidget *parent, std::fu
     auto *body = new QHBoxLayout;
     body->addWidget(icon);
     body->addSpacing(12);
-    body->addWidget(text, 1);
+    // A long summary (many files, long paths) scrolls; "OK" stays on the screen.
+    body->addWidget(scrollingArea(text), 1);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(body);
     layout->addWidget(buttons);
+    fitToScreen(this, sizeHint());
 }
 
 } // namespace qvl

@@ -80,7 +80,7 @@ TEST(FormNames, SettingByNameActsAsTheUserWould)
     EXPECT_EQ(form.txtPreisZuschlag.Text, u"4,50 €"_qs);
     ASSERT_EQ(ui.messages.size(), 2);
     EXPECT_EQ(ui.messages[0].text, u"Es wurde keine gültige Zahl eingegeben."_qs);
-    EXPECT_EQ(ui.messages[0].title, u"Quarvel32 SEPA"_qs);
+    EXPECT_EQ(ui.messages[0].title, kProgramCaption);
     EXPECT_EQ(ui.messages[0].icon, MsgIcon::Critical);
 
     // As command-line text multi-line boxes read \r\n; paths keep their backslashes; a
@@ -196,7 +196,7 @@ TEST(FormNames, ARefusedValueIsLeftAgainOrGivenBackBeforeTheFormClosesOrRuns)
     EXPECT_EQ(form.txtRechNr.Text, u"99999999999999999999"_qs);
     ASSERT_EQ(ui.messages.size(), 1);
     EXPECT_EQ(ui.messages[0].text, u"Die Rechnungsnummer muss eine ganze Zahl von 1 bis 999.999.999 sein."_qs);
-    EXPECT_EQ(ui.messages[0].title, u"Quarvel32 SEPA"_qs);
+    EXPECT_EQ(ui.messages[0].title, kProgramCaption);
 
     n.set(u"txtPreisMindestbetrag"_qs, u"12"_qs);
     EXPECT_EQ(n.set(u"txtPreisMindestbetrag"_qs, u"1,2,3"_qs), ControlRegistry::SetResult::InvalidValue);

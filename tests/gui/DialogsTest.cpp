@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -75,8 +76,16 @@ TEST_F(MainWindowTest, ModelDialogNewSaveDeleteAndClose)
         QTest::mouseClick(child<QPushButton>(d, u"cmdNewModel"_qs), Qt::LeftButton);
         text->setPlainText(u"nie gespeichert"_qs);
 
-        // Deleting the first model; the list shows the saved ones again.
+        // Alt+L asks before the first model goes; "Nein" keeps it.
         list->setCurrentItem(list->topLevelItem(0));
+        const qsizetype asked = ui.messages.size();
+        ui.answers = {MsgResult::No};
+        QTest::keyClick(d, Qt::Key_L, Qt::AltModifier);
+        ASSERT_EQ(ui.messages.size(), asked + 1);
+        EXPECT_TRUE(ui.messages.last().text.contains(u"„Erstes“"_qs)) << ui.messages.last().text.toStdString();
+        EXPECT_EQ(list->topLevelItemCount(), 4);
+        // "Ja" deletes it; the list shows the saved ones again.
+        ui.answers = {MsgResult::Yes};
         QTest::mouseClick(child<QPushButton>(d, u"cmdDeleteModel"_qs), Qt::LeftButton);
         EXPECT_EQ(list->topLevelItemCount(), 2);
         EXPECT_EQ(text->toPlainText(), u"Text zwei"_qs);
@@ -116,10 +125,24 @@ TEST_F(MainWindowTest, OwnerDialogSelectionBecomesTheRestrictionInListOrder)
     ASSERT_EQ(chosen.size(), 2);
     EXPECT_EQ(form->strWBIN, u"("_qs + QString::number(chosen[0]) + u',' + QString::number(chosen[1]) + u')');
 
-    // "Keinen Selektieren" and closing by Escape: no restriction.
+    // Escape changes nothing, whatever was clicked before it.
+    const QString restriction = form->strWBIN;
     withDialog(widget<QPushButton>(u"btnWB"_qs), [&](QWidget *d) {
         QTest::mouseClick(child<QPushButton>(d, u"btnKeinen"_qs), Qt::LeftButton);
         QTest::keyClick(d, Qt::Key_Escape);
+    });
+    EXPECT_EQ(form->strWBIN, restriction);
+    // Nor does it narrow "alle Waldbesitzer" to the owners listed today.
+    widget<QPushButton>(u"btnAuswahlAufheben"_qs)->click();
+    withDialog(widget<QPushButton>(u"btnWB"_qs), [&](QWidget *d) { QTest::keyClick(d, Qt::Key_Escape); });
+    EXPECT_EQ(form->strWBIN, u""_qs);
+    EXPECT_EQ(widget<QLabel>(u"lblAuswahl"_qs)->text(), u"Auswahl: alle Waldbesitzer"_qs);
+
+    // "Keinen Selektieren" and "Schließen": no restriction.
+    window->view().edit(u"strWBIN"_qs, restriction);
+    withDialog(widget<QPushButton>(u"btnWB"_qs), [&](QWidget *d) {
+        QTest::mouseClick(child<QPushButton>(d, u"btnKeinen"_qs), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(d, u"btnSchliessen"_qs), Qt::LeftButton);
     });
     EXPECT_EQ(form->strWBIN, u""_qs);
 }
