@@ -11,6 +11,7 @@
 #include "gui/ModelDialog.h"
 #include "gui/OwnerDialog.h"
 #include "gui/RunSummaryBox.h"
+#include "gui/SettingsDialog.h"
 #include "platform/Paths.h"
 #include "run/RunDriver.h"
 #include "run/RunSummary.h"
@@ -85,7 +86,19 @@ FrmDTAWindow::FrmDTAWindow(FrmDTA &form, GuiUserInterface &ui, QWidget *parent)
     connect(start, &QPushButton::clicked, this, &FrmDTAWindow::cmdStart_Click);
     connect(quit, &QPushButton::clicked, this, &QWidget::close);
 
+    // The settings that have no box on the form, apart from the run's buttons.
+    auto *settings = button(u"cmdEinstellungen"_qs, u"E&instellungen …"_qs);
+    connect(settings, &QPushButton::clicked, this, [this] {
+        if (!m_view->commitPendingEdit())
+            return;
+        SettingsDialog dialog(m_form, this);
+        dialog.exec();
+        m_view->refresh();
+    });
+
     auto *bottom = new QHBoxLayout;
+    bottom->addWidget(settings);
+    bottom->addSpacing(12);
     bottom->addWidget(m_progress, 1);
     bottom->addSpacing(12);
     bottom->addWidget(start);
@@ -97,6 +110,9 @@ FrmDTAWindow::FrmDTAWindow(FrmDTA &form, GuiUserInterface &ui, QWidget *parent)
 
     m_view->onRefresh([this] { setWindowTitle(m_form.Caption); });
     m_view->refresh();
+    // The focus is visible from the start: in the first box of the first page.
+    if (auto *first = findChild<QWidget *>(u"lbPersons"_qs))
+        first->setFocus(Qt::OtherFocusReason);
 }
 
 FrmDTAWindow::~FrmDTAWindow() = default;

@@ -164,3 +164,36 @@ TEST_F(MainWindowTest, LogoChosenInTheFileDialogAndRemovedByCancelling)
     withDialog(widget<QPushButton>(u"cmdLogo"_qs), [](QWidget *d) { qobject_cast<QDialog *>(d)->reject(); });
     EXPECT_EQ(form->txtLogo.Text, u""_qs);
 }
+
+// "Einstellungen …": a refused value is named and keeps the dialog open with the focus on
+// it; Escape takes nothing; "OK" takes what passed.
+TEST_F(MainWindowTest, SettingsDialogRefusesNamesAndTakesOnlyOnOk)
+{
+    start();
+    const int lead = form->lVorlaufBankarbeitstage;
+    withDialog(widget<QPushButton>(u"cmdEinstellungen"_qs), [&](QWidget *d) {
+        EXPECT_EQ(d->windowTitle(), u"Einstellungen"_qs);
+        auto *box = child<QLineEdit>(d, u"VorlaufBankarbeitstage"_qs);
+        box->setText(u"1,2,3"_qs);
+        ui.messages.clear();
+        QTest::mouseClick(child<QPushButton>(d, u"cmdOK"_qs), Qt::LeftButton);
+        ASSERT_EQ(ui.messages.size(), 1);
+        EXPECT_TRUE(ui.messages[0].text.contains(u"Vorlauf der Bank"_qs)) << ui.messages[0].text.toStdString();
+        EXPECT_TRUE(d->isVisible());
+        EXPECT_TRUE(box->hasFocus());
+        EXPECT_EQ(form->lVorlaufBankarbeitstage, lead);
+        // The password's place is told, never asked for.
+        EXPECT_TRUE(child<QLabel>(d, u"SMTPBenutzer.Hinweis"_qs)->text().contains(u"QVL32_SMTP_PASSWORD"_qs));
+        EXPECT_TRUE(d->findChildren<QLineEdit *>().size() >= 10);
+        QTest::keyClick(d, Qt::Key_Escape);
+    });
+    EXPECT_EQ(form->lVorlaufBankarbeitstage, lead);
+    withDialog(widget<QPushButton>(u"cmdEinstellungen"_qs), [&](QWidget *d) {
+        child<QLineEdit>(d, u"VorlaufBankarbeitstage"_qs)->setText(u"3"_qs);
+        child<QComboBox>(d, u"WirtschaftsjahrBeginn"_qs)->setCurrentIndex(6);
+        QTest::mouseClick(child<QPushButton>(d, u"cmdOK"_qs), Qt::LeftButton);
+        EXPECT_FALSE(d->isVisible());
+    });
+    EXPECT_EQ(form->lVorlaufBankarbeitstage, 3);
+    EXPECT_EQ(form->lWirtschaftsjahrBeginn, 7);
+}
