@@ -174,8 +174,10 @@ QWidget *FormView::wrappedCheckBox(const QString &name, CheckBox &box)
     layout->addWidget(caption, 1);
     onRefresh([w, caption, row, &box] {
         w->setChecked(box.Value == 1);
-        if (caption->text() != box.Caption) {
-            caption->setText(box.Caption);
+        // "E-Mail" is one word: the caption wraps before it, never at its hyphen.
+        const QString shown = QString(box.Caption).replace(u"E-Mail"_qs, u"E\u2011Mail"_qs);
+        if (caption->text() != shown) {
+            caption->setText(shown);
             w->setAccessibleName(QString(box.Caption).remove(u'&'));
         }
         row->setHidden(!box.Visible);
