@@ -162,8 +162,10 @@ void FrmDTA::registerNames()
     for (const auto &[name, box] : {std::pair{u"txtAbsenderLinks"_qs, &txtAbsenderLinks},
                                     std::pair{u"txtAbsenderOben"_qs, &txtAbsenderOben},
                                     std::pair{u"txtAnschriftLinks"_qs, &txtAnschriftLinks},
-                                    std::pair{u"txtAnschriftOben"_qs, &txtAnschriftOben}})
-        n.addCheckedTextBox(name, box, 0, [this, box] { return LeaveCheckedBox(*box, BoxRule::Position); });
+                                    std::pair{u"txtAnschriftOben"_qs, &txtAnschriftOben}}) {
+        TextBox *position = box;
+        n.addCheckedTextBox(name, position, 0, [this, position] { return LeaveCheckedBox(*position, BoxRule::Position); });
+    }
 
     // Tab 1: accounting.
     n.addText(u"Drive1"_qs, &Drive1.Drive);
