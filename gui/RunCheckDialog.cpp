@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>

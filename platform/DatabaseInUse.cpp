@@ -1,6 +1,7 @@
 #include "platform/DatabaseInUse.h"
 
 #include <QSqlError>
+#include <QStringList>
 #include <sqlite3.h>
 
 namespace qvl {

@@ -52,9 +52,17 @@ TEST(FormNames, SettingByNameActsAsTheUserWould)
 
     form.strWBIN = u"(1001,1002)"_qs;
     form.chkRechnung.Value = 1;
+    // The same payment type again keeps the selection; the other lifts it, and says so.
+    ASSERT_EQ(n.set(u"LaoderRe(0)"_qs, u"1"_qs), ControlRegistry::SetResult::Ok);
+    EXPECT_EQ(form.strWBIN, u"(1001,1002)"_qs);
+    EXPECT_TRUE(ui.messages.isEmpty());
     ASSERT_EQ(n.set(u"LaoderRe(1)"_qs, u"1"_qs), ControlRegistry::SetResult::Ok);
     EXPECT_FALSE(form.LaoderRe[0].Value);
     EXPECT_TRUE(form.strWBIN.isEmpty());
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_EQ(ui.messages[0].title, u"Zahlungsart"_qs);
+    EXPECT_TRUE(ui.messages[0].text.contains(u"2 Waldbesitzern"_qs)) << ui.messages[0].text.toStdString();
+    ui.messages.clear();
     EXPECT_FALSE(form.chkRechnung.Visible);
     EXPECT_EQ(form.chkRechnung.Value, 0);
 

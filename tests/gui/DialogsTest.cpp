@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -76,12 +77,14 @@ TEST_F(MainWindowTest, ModelDialogNewSaveDeleteAndClose)
         QTest::mouseClick(child<QPushButton>(d, u"cmdNewModel"_qs), Qt::LeftButton);
         text->setPlainText(u"nie gespeichert"_qs);
 
-        // Alt+L asks before the first model goes; "Nein" keeps it.
+        // "Modell &löschen" (Alt+L) asks before the first model goes; "Nein" keeps it.
         list->setCurrentItem(list->topLevelItem(0));
         const qsizetype asked = ui.messages.size();
         ui.answers = {MsgResult::No};
-        QTest::keyClick(d, Qt::Key_L, Qt::AltModifier);
-        ASSERT_EQ(ui.messages.size(), asked + 1);
+        auto *remove = child<QPushButton>(d, u"cmdDeleteModel"_qs);
+        EXPECT_EQ(QKeySequence::mnemonic(remove->text()), QKeySequence(Qt::ALT | Qt::Key_L));
+        QTest::mouseClick(remove, Qt::LeftButton);
+        EXPECT_EQ(ui.messages.size(), asked + 1);
         EXPECT_TRUE(ui.messages.last().text.contains(u"„Erstes“"_qs)) << ui.messages.last().text.toStdString();
         EXPECT_EQ(list->topLevelItemCount(), 4);
         // "Ja" deletes it; the list shows the saved ones again.
@@ -173,12 +176,14 @@ TEST_F(MainWindowTest, SettingsDialogRefusesNamesAndTakesOnlyOnOk)
     const int lead = form->lVorlaufBankarbeitstage;
     withDialog(widget<QPushButton>(u"cmdEinstellungen"_qs), [&](QWidget *d) {
         EXPECT_EQ(d->windowTitle(), u"Einstellungen"_qs);
+        QApplication::setActiveWindow(d);
+        EXPECT_TRUE(QTest::qWaitForWindowActive(d));
         auto *box = child<QLineEdit>(d, u"VorlaufBankarbeitstage"_qs);
         box->setText(u"1,2,3"_qs);
         ui.messages.clear();
         QTest::mouseClick(child<QPushButton>(d, u"cmdOK"_qs), Qt::LeftButton);
-        ASSERT_EQ(ui.messages.size(), 1);
-        EXPECT_TRUE(ui.messages[0].text.contains(u"Vorlauf der Bank"_qs)) << ui.messages[0].text.toStdString();
+        EXPECT_EQ(ui.messages.size(), 1);
+        EXPECT_TRUE(ui.messages.value(0).text.contains(u"Vorlauf der Bank"_qs)) << ui.messages.value(0).text.toStdString();
         EXPECT_TRUE(d->isVisible());
         EXPECT_TRUE(box->hasFocus());
         EXPECT_EQ(form->lVorlaufBankarbeitstage, lead);

@@ -122,9 +122,10 @@ TEST_F(MainWindowTest, BoxesRefuseWhatTheyCannotReadFormattingModePanelsAndPayme
         EXPECT_TRUE(box->hasFocus());
         // Typed back, it is taken again.
         box->selectAll();
+        QTest::keyClick(box, Qt::Key_Delete);
         QTest::keyClicks(box, accepted);
         QTest::keyClick(box, Qt::Key_Tab);
-        EXPECT_EQ(ui.messages.size(), 1) << ui.messages.last().text.toStdString();
+        EXPECT_EQ(ui.messages.size(), 1) << ui.texts().join(u" | "_qs).toStdString();
         EXPECT_FALSE(box->hasFocus());
     }
 

@@ -30,7 +30,16 @@ QString screenText()
            + QString::number(screen->devicePixelRatio());
 }
 
-// The window inside the screen, and every button it shows with it.
+// Whether `w` lies in a scrolling area of `window` (reached by scrolling, not always in sight).
+bool scrolls(const QWidget *w, const QWidget *window)
+{
+    for (const QWidget *p = w->parentWidget(); p && p != window; p = p->parentWidget())
+        if (qobject_cast<const QScrollArea *>(p))
+            return true;
+    return false;
+}
+
+// The window inside the screen, and every button it shows outside a scrolling area.
 void expectOnScreen(QWidget *window)
 {
     SCOPED_TRACE(window->objectName().toStdString() + " on " + screenText().toStdString());
@@ -39,7 +48,7 @@ void expectOnScreen(QWidget *window)
         << window->frameGeometry().width() << "x" << window->frameGeometry().height();
     int buttons = 0;
     for (const QPushButton *b : window->findChildren<QPushButton *>()) {
-        if (!b->isVisible() || b->window() != window)
+        if (!b->isVisible() || b->window() != window || scrolls(b, window))
             continue;
         ++buttons;
         const QRect placed(b->mapToGlobal(QPoint(0, 0)), b->size());
