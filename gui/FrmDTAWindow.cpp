@@ -87,7 +87,7 @@ FrmDTAWindow::FrmDTAWindow(FrmDTA &form, GuiUserInterface &ui, QWidget *parent)
     connect(quit, &QPushButton::clicked, this, &QWidget::close);
 
     // The settings that have no box on the form, apart from the run's buttons.
-    auto *settings = button(u"cmdEinstellungen"_qs, u"E&instellungen …"_qs);
+    auto *settings = button(u"cmdEinstellungen"_qs, u"Einstellun&gen …"_qs);
     connect(settings, &QPushButton::clicked, this, [this] {
         if (!m_view->commitPendingEdit())
             return;

@@ -58,9 +58,6 @@ QWidget *FrmDTAWindow::buildGeneralTab()
                                  u"txtGlaubigerID"_qs, u"txtReferenznummer"_qs};
     for (int i = 0; i < lowerNames.size(); ++i) {
         QLineEdit *box = v.lineEdit(lowerNames[i], *lower[i].second);
-        // An IBAN and a creditor id are read whole, never cut at the box's edge.
-        if (lowerNames[i] == u"txtKontonummer"_qs || lowerNames[i] == u"txtGlaubigerID"_qs)
-            box->setMinimumWidth(box->fontMetrics().horizontalAdvance(u"DE00 0000 0000 0000 0000 00"_qs) + 16);
         cf->addRow(QString::fromUtf16(lower[i].first), box);
     }
     auto *purpose = v.textArea(u"txtVerwendungszweck"_qs, f.txtVerwendungszweck);
