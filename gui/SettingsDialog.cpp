@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -67,16 +68,18 @@ SettingsDialog::SettingsDialog(FrmDTA &form, QWidget *parent)
         if (f.hint.isEmpty()) {
             layout->addRow(label, w);
         } else {
-            auto *with = new QVBoxLayout;
+            // A number's short hint stands beside its narrow box, a longer one below.
+            QBoxLayout *with = f.kind == SettingField::Kind::Number ? static_cast<QBoxLayout *>(new QHBoxLayout)
+                                                                    : new QVBoxLayout;
             with->setContentsMargins(0, 0, 0, 0);
             with->addWidget(w);
             auto *hint = new QLabel(f.hint);
-            hint->setWordWrap(true);
+            hint->setWordWrap(f.kind != SettingField::Kind::Number);
             hint->setObjectName(f.key + u".Hinweis"_qs);
             QFont small = hint->font();
             small.setPointSizeF(small.pointSizeF() * 0.9);
             hint->setFont(small);
-            with->addWidget(hint);
+            with->addWidget(hint, 1);
             layout->addRow(label, with);
         }
     }
