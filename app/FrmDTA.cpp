@@ -5,6 +5,8 @@
 #include "platform/Conversions.h"
 #include "core/SepaFormat.h"
 
+#include <QLocale>
+
 #include <algorithm>
 
 namespace qvl {
@@ -60,8 +62,19 @@ void FrmDTA::LaoderRe_Click(int index)
         chkRechnung.Visible = false;
         chkRechnung.Value = 0;
     }
-    // The owner list of the selection dialog depends on the payment type.
-    strWBIN.clear();
+    // The owner list of the selection dialog depends on the payment type: a restriction made
+    // for the other type is lifted, and the clerk is told, never silently.
+    if (index != m_paymentType && !strWBIN.isEmpty()) {
+        const qsizetype owners = strWBIN.count(u',') + 1;
+        strWBIN.clear();
+        ui().message(u"Die Auswahl von "_qs + QString::number(owners)
+                         + (owners == 1 ? u" Waldbesitzer"_qs : u" Waldbesitzern"_qs) + u" für die Zahlungsart „"_qs
+                         + (m_paymentType == 0 ? u"Lastschrift"_qs : u"Rechnung"_qs)
+                         + u"“ wurde aufgehoben: es werden wieder alle Waldbesitzer berechnet. Wählen Sie die "
+                           "Waldbesitzer bei Bedarf über „Waldbesitzer Selektion“ neu aus."_qs,
+                     u"Zahlungsart"_qs, MsgIcon::Information);
+    }
+    m_paymentType = index;
 }
 
 void FrmDTA::SetGruppeEnabled(int panel, bool on)
@@ -125,11 +138,23 @@ void FrmDTA::cmbModell_Click()
     txtFixtext.Text = LoadModell(cmbModell.Text());
 }
 
+namespace {
+
+// Why an amount box refuses its text: no number at all, or one beyond the program's limit.
+QString amountRefusal(const QString &text)
+{
+    if (typedAmount(text))
+        return u"Der Betrag ist zu groß: höchstens 999.999.999,99 sind möglich."_qs;
+    return u"Es wurde keine gültige Zahl eingegeben."_qs;
+}
+
+} // namespace
+
 bool FrmDTA::LeaveDecimalBox(TextBox &box, int decimals)
 {
-    const auto value = typedAmount(box.Text);
+    const auto value = typedAmountInLimit(box.Text);
     if (!value) {
-        ui().message(u"Es wurde keine gültige Zahl eingegeben."_qs, kInputErrorTitle, MsgIcon::Critical);
+        ui().message(amountRefusal(box.Text), kInputErrorTitle, MsgIcon::Critical);
         return false;
     }
     box.Text = formatNumber(*value, decimals == 4 ? u"0.0000"_qs : u"0.00"_qs);
@@ -147,8 +172,8 @@ bool FrmDTA::LeaveCheckedBox(TextBox &box, BoxRule rule)
     switch (rule) {
     case BoxRule::MinimumFee:
         // Empty: no minimum fee.
-        if (!text.isEmpty() && !typedAmount(text))
-            return refuse(noNumber);
+        if (!text.isEmpty() && !typedAmountInLimit(text))
+            return refuse(amountRefusal(text));
         box.Text = text;
         return true;
     case BoxRule::VatRate: {
@@ -185,6 +210,23 @@ bool FrmDTA::LeaveCheckedBox(TextBox &box, BoxRule rule)
         if (!date)
             return refuse(u"Es wurde kein gültiges Datum eingegeben (TT.MM.JJJJ)."_qs);
         box.Text = formatDate(*date, u"dd.mm.yyyy"_qs);
+        return true;
+    }
+    case BoxRule::Position: {
+        const bool fromLeft = &box == &txtAbsenderLinks || &box == &txtAnschriftLinks;
+        const int highest = fromLeft ? kPageWidthTwips : kPageHeightTwips;
+        const std::optional<int> twips = typedPosition(text, highest);
+        if (!twips)
+            return refuse(u"Die Position wird in Twips angegeben: eine ganze Zahl von 0 bis "_qs
+                          + QLocale(QLocale::German).toString(highest) + u" (1 cm sind 567 Twips)."_qs);
+        box.Text = QString::number(*twips);
+        return true;
+    }
+    case BoxRule::Currency: {
+        const std::optional<QString> currency = typedCurrency(text);
+        if (!currency)
+            return refuse(u"Als Währung sind nur „EUR“ und „€“ möglich: Lastschriften und Rechnungen lauten auf Euro."_qs);
+        box.Text = *currency;
         return true;
     }
     case BoxRule::Formatted:     // LeaveDecimalBox, with the box's own decimals

@@ -43,7 +43,8 @@ inline constexpr int kMaxPreNotificationDays = 366;
 inline constexpr int kMaxComparisonPercent = 10000;
 
 inline const QString kProgramCaption = QStringLiteral("QVL32 - SEPA - Beitragseinzug");
-inline const QString kInputErrorTitle = QStringLiteral("Quarvel32 SEPA");
+// Refused input is told under the program's own name, as every other message.
+inline const QString kInputErrorTitle = kProgramCaption;
 
 class FrmDTA {
 public:
@@ -232,6 +233,7 @@ private:
 
     AppContext m_context;
     ControlRegistry m_names;
+    int m_paymentType = 0; // the LaoderRe option the owner restriction was made for
 };
 
 // The run's invoice date from the form's box (see core/InvoiceDate).

@@ -99,7 +99,7 @@ void FrmDTA::registerNames()
             n.addCustom(u"aMindestbeitraege("_qs + QString::number(i) + u',' + QString::number(k) + u')',
                         {}, [this, i, k](const QString &v) {
                             // As the box would: empty, or an amount it can read.
-                            if (!v.trimmed().isEmpty() && !typedAmount(v))
+                            if (!v.trimmed().isEmpty() && !typedAmountInLimit(v))
                                 return false;
                             aMindestbeitraege[i][k] = v.trimmed();
                             return true;
@@ -142,7 +142,8 @@ void FrmDTA::registerNames()
     n.addCheckedTextBox(u"txtRechNr"_qs, &txtRechNr, 0, [this] { return LeaveInvoiceNumberBox(); });
     n.addCheckedTextBox(u"txtWirtschaftsjahr"_qs, &txtWirtschaftsjahr, 0,
                         [this] { return LeaveCheckedBox(txtWirtschaftsjahr, BoxRule::BusinessYear); });
-    n.addTextBox(u"txtWaehrung"_qs, &txtWaehrung);
+    n.addCheckedTextBox(u"txtWaehrung"_qs, &txtWaehrung, 0,
+                        [this] { return LeaveCheckedBox(txtWaehrung, BoxRule::Currency); });
     n.addOptionGroup(u"LaoderRe"_qs, {&LaoderRe[0], &LaoderRe[1]}, 0, [this](int i) { LaoderRe_Click(i); });
     n.addCheckBox(u"chkRechnung"_qs, &chkRechnung, R::Visible);
     n.addCheckBox(u"chkEinzelbuchungen"_qs, &chkEinzelbuchungen);
@@ -158,10 +159,13 @@ void FrmDTA::registerNames()
     n.addListBox(u"cmbModell"_qs, &cmbModell, [this] { cmbModell_Click(); });
     n.addListBox(u"cmbBeitraege"_qs, &cmbBeitraege);
     n.addListBox(u"cmbSEPAFormat"_qs, &cmbSEPAFormat);
-    n.addTextBox(u"txtAbsenderLinks"_qs, &txtAbsenderLinks);
-    n.addTextBox(u"txtAbsenderOben"_qs, &txtAbsenderOben);
-    n.addTextBox(u"txtAnschriftLinks"_qs, &txtAnschriftLinks);
-    n.addTextBox(u"txtAnschriftOben"_qs, &txtAnschriftOben);
+    for (const auto &[name, box] : {std::pair{u"txtAbsenderLinks"_qs, &txtAbsenderLinks},
+                                    std::pair{u"txtAbsenderOben"_qs, &txtAbsenderOben},
+                                    std::pair{u"txtAnschriftLinks"_qs, &txtAnschriftLinks},
+                                    std::pair{u"txtAnschriftOben"_qs, &txtAnschriftOben}}) {
+        TextBox *position = box;
+        n.addCheckedTextBox(name, position, 0, [this, position] { return LeaveCheckedBox(*position, BoxRule::Position); });
+    }
 
     // Tab 1: accounting.
     n.addText(u"Drive1"_qs, &Drive1.Drive);

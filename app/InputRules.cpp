@@ -25,34 +25,6 @@ int staffelIndex(const QString &name)
 
 } // namespace
 
-KeyFilter keyFilterFor(const QString &name)
-{
-    if (kPositionBoxes.contains(name))
-        return KeyFilter::Digits;
-    static const QRegularExpression unformatted(u"^(txtMindestbeitrag[1-5]|txtMwst\\([0-4]\\))$"_qs);
-    if (formattedDecimalsFor(name) > 0 || unformatted.match(name).hasMatch())
-        return KeyFilter::Decimal;
-    if (name == u"txtRechNr"_qs)
-        return KeyFilter::Whole;
-    return KeyFilter::None;
-}
-
-bool acceptsTypedChar(KeyFilter filter, QChar c)
-{
-    const bool digit = c >= u'0' && c <= u'9';
-    switch (filter) {
-    case KeyFilter::None:
-        return true;
-    case KeyFilter::Digits:
-        return digit;
-    case KeyFilter::Decimal:
-        return digit || c == u'.' || c == u',' || c == QChar(8);
-    case KeyFilter::Whole:
-        return digit || c == QChar(8);
-    }
-    return true;
-}
-
 int formattedDecimalsFor(const QString &name)
 {
     const int staffel = staffelIndex(name);
@@ -81,6 +53,10 @@ BoxRule boxRuleFor(const QString &name)
         return BoxRule::BusinessYear;
     if (name == u"txtFaellDat"_qs || name == u"txtRechDat"_qs)
         return BoxRule::Date;
+    if (kPositionBoxes.contains(name))
+        return BoxRule::Position;
+    if (name == u"txtWaehrung"_qs)
+        return BoxRule::Currency;
     return BoxRule::None;
 }
 
@@ -103,6 +79,44 @@ std::optional<double> typedAmount(const QString &text)
     if (!ok || !std::isfinite(value))
         return std::nullopt;
     return value;
+}
+
+std::optional<double> typedAmountInLimit(const QString &text)
+{
+    const std::optional<double> value = typedAmount(text);
+    if (!value || *value > kMaxTypedAmount)
+        return std::nullopt;
+    return value;
+}
+
+int positionLimitFor(const QString &name)
+{
+    if (!kPositionBoxes.contains(name))
+        return 0;
+    return name.endsWith(u"Links"_qs) ? kPageWidthTwips : kPageHeightTwips;
+}
+
+std::optional<int> typedPosition(const QString &text, int highest)
+{
+    const QString digits = text.trimmed();
+    // Six digits are more than any page holds (and toInt stays in range).
+    if (digits.isEmpty() || digits.size() > 6
+        || !std::all_of(digits.cbegin(), digits.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
+        return std::nullopt;
+    const int n = digits.toInt();
+    if (n > highest)
+        return std::nullopt;
+    return n;
+}
+
+std::optional<QString> typedCurrency(const QString &text)
+{
+    const QString t = text.trimmed();
+    if (t.compare(u"EUR"_qs, Qt::CaseInsensitive) == 0)
+        return u"EUR"_qs;
+    if (t == u"€"_qs)
+        return t;
+    return std::nullopt;
 }
 
 std::optional<int> typedYear(const QString &text)
@@ -164,6 +178,17 @@ std::optional<qint64> invoiceNumber(const QString &text)
     if (n < 1 || n > kMaxInvoiceNumber)
         return std::nullopt;
     return n;
+}
+
+std::optional<qint64> typedDocumentNumber(const QString &text)
+{
+    static const QRegularExpression syntax(
+        u"^\\s*(?:(?:RE|RG|Rechnung|Rechnungsnummer|Rechnungs-?Nr|Beleg|Nr)\\.?\\s*[-:]?\\s*)?(\\d+)\\s*$"_qs,
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = syntax.match(text);
+    if (!m.hasMatch())
+        return std::nullopt;
+    return invoiceNumber(m.captured(1));
 }
 
 QStringList qtFileFilters(const QString &runtimeFilter)

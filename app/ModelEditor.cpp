@@ -99,17 +99,24 @@ bool ModelEditor::cmdSaveModel_Click()
     return true;
 }
 
-void ModelEditor::cmdDeleteModel_Click()
+bool ModelEditor::cmdDeleteModel_Click()
 {
     if (lvModels.ListCount() == 0)
-        return;
+        return false;
     const int i = FindModell(lvModels.Text());
     if (i < 0)
-        return;
+        return false;
+    // One key press (Alt+L) must not remove a text the letters are written with.
+    if (!m_form.ui().askYesNo(u"Soll das Modell „"_qs + lvModels.Text()
+                                  + u"“ gelöscht werden?\n\nSein Text geht verloren, sobald das Programm die "
+                                    "Einstellungen speichert."_qs,
+                              u"Modelle"_qs))
+        return false;
     m_models.removeAt(i);
     m_models.append(std::array<QString, 2>{});
     --m_count;
     ShowModelle();
+    return true;
 }
 
 void ModelEditor::close()

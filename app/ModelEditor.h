@@ -31,8 +31,9 @@ public:
     // "Modell &speichern": stores the text under the selected line's name, growing the
     // table when it is full. Refuses (with a message) a text that holds a line "[Ende]".
     bool cmdSaveModel_Click();
-    // "Modell &löschen": removes the selected line's saved model, without a question.
-    void cmdDeleteModel_Click();
+    // "Modell &löschen": asks, naming the model ("Nein" the default), and removes the
+    // selected line's saved model only on "Ja". True when it was removed.
+    bool cmdDeleteModel_Click();
     // Closing the dialog, however it is closed: the working copy becomes the form's models
     // and the form's combo box and fixed text are loaded again.
     void close();

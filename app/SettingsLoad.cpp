@@ -23,21 +23,24 @@ int checkState(const QString &value, int emptyDefault)
     return emptyDefault;
 }
 
-// A position key replaces the form's default only with a whole number.
-void loadPosition(TextBox &box, const QString &value)
-{
-    bool ok = false;
-    const int n = value.toInt(&ok);
-    if (ok)
-        box.Text = QString::number(n);
-}
-
 // A value the program cannot use gives way to the default, and the clerk is told once at
 // start: "VergleichAbweichungProzent = „abc“, statt dessen 25".
 void noteFallback(FrmDTA &form, const QString &key, const QString &value, const QString &fallback)
 {
     form.settingsFallbacks.append(key + u" = „"_qs + value + u"“, stattdessen "_qs
                                   + (fallback.isEmpty() ? u"leer"_qs : fallback));
+}
+
+// A position key replaces the form's default only with what the box itself takes: whole
+// twips on the page. Anything else keeps the default, and the clerk is told.
+void loadPosition(FrmDTA &form, TextBox &box, const QString &key, const QString &value, const QString &boxName)
+{
+    if (value.trimmed().isEmpty())
+        return;
+    if (const std::optional<int> twips = typedPosition(value, positionLimitFor(boxName)))
+        box.Text = QString::number(*twips);
+    else
+        noteFallback(form, key, value, box.Text);
 }
 
 // A whole number from `lowest` to `highest`; an empty value (an older file without the
@@ -56,7 +59,7 @@ int wholeNumber(FrmDTA &form, const QString &key, const QString &value, int lowe
 // An amount as the form shows it; one the form would refuse gives 0.
 QString formatted(FrmDTA &form, const QString &key, const QString &value, const QString &pattern)
 {
-    if (const std::optional<double> n = typedAmount(value))
+    if (const std::optional<double> n = typedAmountInLimit(value))
         return formatNumber(*n, pattern);
     const QString zero = formatNumber(0.0, pattern);
     noteFallback(form, key, value, zero);
@@ -133,13 +136,17 @@ std::optional<KeyFile> LoadSettings(FrmDTA &f)
     for (int i = 0; i < 3; ++i)
         f.Sort[i].Value = sort == QString::number(i + 1);
 
+    // Only a currency the box takes; anything else is the euro, named at start.
     const QString waehrung = v(u"Währung");
-    f.txtWaehrung.Text = waehrung.isEmpty() ? u"EUR"_qs : waehrung;
+    const std::optional<QString> currency = typedCurrency(waehrung);
+    if (!currency && !waehrung.trimmed().isEmpty())
+        noteFallback(f, u"Währung"_qs, waehrung, u"EUR"_qs);
+    f.txtWaehrung.Text = currency.value_or(u"EUR"_qs);
     f.strWaehrung = f.txtWaehrung.Text;
-    loadPosition(f.txtAbsenderLinks, v(u"AbsenderLinks"));
-    loadPosition(f.txtAbsenderOben, v(u"AbsenderOben"));
-    loadPosition(f.txtAnschriftLinks, v(u"AnschriftLinks"));
-    loadPosition(f.txtAnschriftOben, v(u"AnschriftOben"));
+    loadPosition(f, f.txtAbsenderLinks, u"AbsenderLinks"_qs, v(u"AbsenderLinks"), u"txtAbsenderLinks"_qs);
+    loadPosition(f, f.txtAbsenderOben, u"AbsenderOben"_qs, v(u"AbsenderOben"), u"txtAbsenderOben"_qs);
+    loadPosition(f, f.txtAnschriftLinks, u"AnschriftLinks"_qs, v(u"AnschriftLinks"), u"txtAnschriftLinks"_qs);
+    loadPosition(f, f.txtAnschriftOben, u"AnschriftOben"_qs, v(u"AnschriftOben"), u"txtAnschriftOben"_qs);
     f.chkKopf.Value = checkState(v(u"Kopf drucken"), 0);
     f.chkBank.Value = checkState(v(u"Bankverbindung drucken"), 0);
     f.chkVerwendungszweck.Value = checkState(v(u"SEPA_Buchungstext_VZ_FIBU_RNR"), 0);
@@ -201,7 +208,7 @@ void LoadMindestbeitraege(FrmDTA &f, const KeyFile &file)
             const QString key = f.lbPersons.List.at(i) + u" Mindest"_qs + QString::number(k + 1);
             QString value = file.value(key);
             // A minimum fee the box would refuse is no minimum fee: never billed from.
-            if (!value.trimmed().isEmpty() && !typedAmount(value)) {
+            if (!value.trimmed().isEmpty() && !typedAmountInLimit(value)) {
                 noteFallback(f, key, value, {});
                 value.clear();
             }

@@ -171,6 +171,9 @@ StartupResult loadForm(FrmDTA &f, const QString &commandLine, const StartupSteps
         DbOptions options = f.context().dbOptions;
         findDatabase(f, commandLine, options);
         f.connectionOptions = options;
+        // The title bar names the database the window works on, and nothing empty.
+        f.Caption = versionCaption()
+                    + (f.strDataBaseName.trimmed().isEmpty() ? QString() : u"    Datenbank: "_qs + f.strDataBaseName.trimmed());
         if (!reachServer(f, options))
             return StartupResult::Failed; // cancelled by the clerk, who needs no message
         f.SQLConn = Database::open(f.strConnectionString, options);

@@ -35,8 +35,8 @@ ReportDesign openItemsDesign()
     const Column columns[] = {{u"Nummer", u"Nr.", 900, false},          {u"Name", u"Waldbesitzer", 2700, false},
                               {u"Beleg", u"Beleg", 2000, false},         {u"Datum", u"Datum", 1100, false},
                               {u"Faellig", u"Fällig", 1100, false},      {u"Betrag", u"Betrag", 1400, true},
-                              {u"Bezahlt", u"Bezahlt", 1400, true},      {u"Ruecklastschrift", u"Rücklastschrift", 2400, false},
-                              {u"Offen", u"Offen", 1400, true},          {u"Mahnstufe", u"Mahnst.", 700, false}};
+                              {u"Bezahlt", u"Bezahlt", 1400, true},      {u"Ruecklastschrift", u"Rücklastschrift", 2200, false},
+                              {u"Offen", u"Offen", 1400, true},          {u"Mahnstufe", u"Mahnst.", 900, false}};
     int left = 0;
     d.section(detail).Height = 280;
     d.section(detail).KeepTogether = true;
@@ -124,6 +124,19 @@ QString euroCents(qint64 cents)
     return formatNumber(double(cents) / 100, u"#,##0.00"_qs) + u" €"_qs;
 }
 
+QString letterSalutation(const OwnerAddress &a)
+{
+    const QString salutation = a.salutation.trimmed();
+    if (!a.lastName.isEmpty()) {
+        if (salutation.compare(u"Frau"_qs, Qt::CaseInsensitive) == 0)
+            return u"Sehr geehrte Frau "_qs + a.lastName + u',';
+        if (salutation.compare(u"Herr"_qs, Qt::CaseInsensitive) == 0
+            || salutation.compare(u"Herrn"_qs, Qt::CaseInsensitive) == 0)
+            return u"Sehr geehrter Herr "_qs + a.lastName + u',';
+    }
+    return u"Sehr geehrte Damen und Herren,"_qs;
+}
+
 QHash<long, OwnerAddress> ownerAddresses(Database &db)
 {
     QHash<long, OwnerAddress> addresses;
@@ -132,6 +145,7 @@ QHash<long, OwnerAddress> ownerAddresses(Database &db)
         OwnerAddress a;
         a.salutation = rows->text(1);
         a.name = (rows->text(3) + u' ' + rows->text(2)).trimmed();
+        a.lastName = rows->text(2).trimmed();
         a.street = rows->text(4);
         a.postcodeCity = (rows->text(5) + u' ' + rows->text(6)).trimmed();
         addresses.insert(rows->integer(0), a);
@@ -177,13 +191,13 @@ Report openItemsReport(const QList<OpenItem> &items, const QDate &today, const Q
 QString defaultLetterModel(LetterKind kind)
 {
     if (kind == LetterKind::Returns)
-        return u"Sehr geehrte Damen und Herren,\n\n"
+        return u"{Briefanrede}\n\n"
                "Ihre Bank hat unsere Lastschrift über {Betrag} zu {Beleg} Nr. {Rechnungsnummer} vom {Datum} "
                "am {Rueckgabedatum} zurückgegeben. Grund: {Grund}.\n\n"
                "Bitte überweisen Sie {Gesamt} ({Offen}{Gebuehrtext}) bis zum {Zahlbar} auf unser Konto "
                "IBAN {IBAN}, BIC {BIC} bei der {Bank}, Verwendungszweck „{Referenz}“.\n\n"
                "Mit freundlichen Grüßen\n{Verein}"_qs;
-    return u"Sehr geehrte Damen und Herren,\n\n"
+    return u"{Briefanrede}\n\n"
            "zu {Beleg} Nr. {Rechnungsnummer} vom {Datum} über {Betrag}, fällig am {Faellig}, ist bei uns noch "
            "{Offen} offen. Sicher haben Sie die Zahlung nur übersehen.\n\n"
            "Bitte überweisen Sie {Offen} bis zum {Zahlbar} auf unser Konto IBAN {IBAN}, BIC {BIC} bei der {Bank}, "
@@ -226,13 +240,14 @@ Report paymentLetters(const QList<OpenItem> &items, const QHash<long, OwnerAddre
     const QString payBy = dateText(o.today.addDays(o.payWithinDays));
     for (const OpenItem &item : items) {
         const RegisteredDocument &d = item.document;
-        const OwnerAddress a = addresses.value(d.idPersonal, OwnerAddress{{}, d.name, {}, {}});
+        const OwnerAddress a = addresses.value(d.idPersonal, OwnerAddress{{}, d.name, {}, {}, {}});
         const bool returns = o.kind == LetterKind::Returns;
         const qint64 fee = returns ? o.returnFeeCents : 0;
         const qint64 amount = item.openCents;
         const int level = d.reminderLevel + 1;
         QHash<QString, QString> fields{
             {u"Name"_qs, a.name},
+            {u"Briefanrede"_qs, letterSalutation(a)},
             {u"Beleg"_qs, documentKindText(d.kind)},
             {u"Rechnungsnummer"_qs, QString::number(d.number)},
             {u"Datum"_qs, dateText(d.date)},

@@ -22,7 +22,13 @@ struct LetterSender {
 
 struct OwnerAddress {
     QString salutation, name, street, postcodeCity;
+    QString lastName; // for the letter's salutation; empty: "Sehr geehrte Damen und Herren"
 };
+
+// The letter's first line from the address: "Sehr geehrte Frau Adler," for "Frau",
+// "Sehr geehrter Herr Zeller," for "Herr" or "Herrn", else "Sehr geehrte Damen und Herren,"
+// (a family, a firm, a community of heirs, an owner without a salutation).
+QString letterSalutation(const OwnerAddress &address);
 
 enum class LetterKind { Returns, Reminders };
 

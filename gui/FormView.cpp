@@ -30,7 +30,6 @@ namespace qvl {
 namespace {
 
 const char *const kCheckedProperty = "qvlChecked";
-const char *const kKeyFilterProperty = "qvlKeyFilter";
 
 // Multi-line boxes hold CR LF line breaks, as the settings file and the invoices expect.
 QString fromWidget(const QString &text)
@@ -106,14 +105,11 @@ QLineEdit *FormView::lineEdit(const QString &name, TextBox &box)
     auto *w = new QLineEdit;
     w->setObjectName(name);
     m_widgets.insert(name, w);
-    const KeyFilter filter = keyFilterFor(name);
-    const bool checked = checkedWhenLeft(name);
-    if (filter != KeyFilter::None || checked) {
-        w->setProperty(kKeyFilterProperty, int(filter));
-        w->installEventFilter(this);
-    }
-    if (checked) {
+    // Every character typed or pasted reaches the box: a checked box refuses what it cannot
+    // read when it is left, never changing the text by dropping characters.
+    if (checkedWhenLeft(name)) {
         // A checked box reacts when it is left, not while the user types.
+        w->installEventFilter(this);
         w->setProperty(kCheckedProperty, true);
     } else {
         connect(w, &QLineEdit::textEdited, this, [this, name](const QString &text) { edit(name, text); });
@@ -178,8 +174,10 @@ QWidget *FormView::wrappedCheckBox(const QString &name, CheckBox &box)
     layout->addWidget(caption, 1);
     onRefresh([w, caption, row, &box] {
         w->setChecked(box.Value == 1);
-        if (caption->text() != box.Caption) {
-            caption->setText(box.Caption);
+        // "E-Mail" is one word: the caption wraps before it, never at its hyphen.
+        const QString shown = QString(box.Caption).replace(u"E-Mail"_qs, u"E\u2011Mail"_qs);
+        if (caption->text() != shown) {
+            caption->setText(shown);
             w->setAccessibleName(QString(box.Caption).remove(u'&'));
         }
         row->setHidden(!box.Visible);
@@ -342,13 +340,7 @@ bool FormView::eventFilter(QObject *watched, QEvent *event)
     auto *w = qobject_cast<QLineEdit *>(watched);
     if (!w)
         return false;
-    if (event->type() == QEvent::KeyPress) {
-        // Only characters a key types are filtered; Delete, Tab, Enter and shortcuts pass.
-        const QString text = static_cast<QKeyEvent *>(event)->text();
-        const auto filter = KeyFilter(w->property(kKeyFilterProperty).toInt());
-        if (text.size() == 1 && (text[0].isPrint() || text[0] == QChar(8)) && !acceptsTypedChar(filter, text[0]))
-            return true;
-    } else if (event->type() == QEvent::FocusOut && w->property(kCheckedProperty).isValid() && !m_leaving) {
+    if (event->type() == QEvent::FocusOut && w->property(kCheckedProperty).isValid() && !m_leaving) {
         // Leaving for another control of the form; not when another window takes the focus.
         const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)

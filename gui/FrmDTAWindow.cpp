@@ -12,6 +12,7 @@
 #include "gui/ModelDialog.h"
 #include "gui/OwnerDialog.h"
 #include "gui/RunSummaryBox.h"
+#include "gui/SettingsDialog.h"
 #include "platform/Paths.h"
 #include "run/RunDriver.h"
 #include "run/RunSummary.h"
@@ -50,6 +51,8 @@ QWidget *scrolled(QWidget *page)
     area->setWidget(page);
     area->setWidgetResizable(true);
     area->setFrameShape(QFrame::NoFrame);
+    // The page's boxes take the focus: the area would be a Tab stop nobody sees.
+    area->setFocusPolicy(Qt::NoFocus);
     return area;
 }
 
@@ -84,7 +87,19 @@ FrmDTAWindow::FrmDTAWindow(FrmDTA &form, GuiUserInterface &ui, QWidget *parent)
     connect(start, &QPushButton::clicked, this, &FrmDTAWindow::cmdStart_Click);
     connect(quit, &QPushButton::clicked, this, &QWidget::close);
 
+    // The settings that have no box on the form, apart from the run's buttons.
+    auto *settings = button(u"cmdEinstellungen"_qs, u"Einstellun&gen …"_qs);
+    connect(settings, &QPushButton::clicked, this, [this] {
+        if (!m_view->commitPendingEdit())
+            return;
+        SettingsDialog dialog(m_form, this);
+        dialog.exec();
+        m_view->refresh();
+    });
+
     auto *bottom = new QHBoxLayout;
+    bottom->addWidget(settings);
+    bottom->addSpacing(12);
     bottom->addWidget(m_progress, 1);
     bottom->addSpacing(12);
     bottom->addWidget(start);
@@ -102,6 +117,9 @@ FrmDTAWindow::FrmDTAWindow(FrmDTA &form, GuiUserInterface &ui, QWidget *parent)
 
     m_view->onRefresh([this] { setWindowTitle(m_form.Caption); });
     m_view->refresh();
+    // The focus is visible from the start: in the first box of the first page.
+    if (auto *first = findChild<QWidget *>(u"lbPersons"_qs))
+        first->setFocus(Qt::OtherFocusReason);
 }
 
 FrmDTAWindow::~FrmDTAWindow() = default;

@@ -56,8 +56,10 @@ QWidget *FrmDTAWindow::buildGeneralTab()
     const QStringList lowerNames{u"txtTelefon"_qs,      u"txtTelefax"_qs,     u"txtEmail"_qs,
                                  u"txtBank"_qs,         u"txtBankleitzahl"_qs, u"txtKontonummer"_qs,
                                  u"txtGlaubigerID"_qs, u"txtReferenznummer"_qs};
-    for (int i = 0; i < lowerNames.size(); ++i)
-        cf->addRow(QString::fromUtf16(lower[i].first), v.lineEdit(lowerNames[i], *lower[i].second));
+    for (int i = 0; i < lowerNames.size(); ++i) {
+        QLineEdit *box = v.lineEdit(lowerNames[i], *lower[i].second);
+        cf->addRow(QString::fromUtf16(lower[i].first), box);
+    }
     auto *purpose = v.textArea(u"txtVerwendungszweck"_qs, f.txtVerwendungszweck);
     purpose->setMaximumHeight(purpose->fontMetrics().height() * 3 + 12);
     // As wide as the boxes above it ask for, not a text area's usual width.

@@ -3,7 +3,9 @@
 #include "app/FrmDTA.h"
 #include "platform/InternalError.h"
 
+#include <QKeyEvent>
 #include <QMessageBox>
+#include <QPushButton>
 #include <cstdio>
 
 namespace qvl {
@@ -20,9 +22,29 @@ std::function<void(const QString &)> &internalErrorHandler()
 
 GuiApplication::GuiApplication(int &argc, char **argv) : QApplication(argc, argv) {}
 
+bool GuiApplication::pressFocusedButton(QObject *receiver, QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const auto *key = static_cast<const QKeyEvent *>(event);
+    if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
+        return false;
+    if ((key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+        return false;
+    auto *button = qobject_cast<QPushButton *>(receiver);
+    if (!button || !button->hasFocus() || !button->isEnabled() || !button->isVisible())
+        return false;
+    // A held key presses once: a second run or deletion needs a second press.
+    if (!key->isAutoRepeat())
+        button->click();
+    return true;
+}
+
 bool GuiApplication::notify(QObject *receiver, QEvent *event)
 {
     try {
+        if (pressFocusedButton(receiver, event))
+            return true;
         return QApplication::notify(receiver, event);
     } catch (...) {
         tellInternalError();

@@ -1,6 +1,7 @@
 #include "gui/GuiProgram.h"
 
 #include "gui/FormView.h"
+#include "gui/ScreenFit.h"
 #include "platform/Paths.h"
 #include "platform/SingleInstance.h"
 
@@ -56,10 +57,8 @@ void GuiProgram::show()
     }
     const QScreen *screen = m_window->screen();
     const QRect room = screen ? screen->availableGeometry() : QRect(QPoint(), m_window->sizeHint());
-    // The window manager puts a title bar and a border around the window.
-    const int border = m_window->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 2;
-    const QSize frame(2 * border, m_window->style()->pixelMetric(QStyle::PM_TitleBarHeight) + 2 * border);
-    const QSize fits = room.size() - frame;
+    const QSize fits = screenRoom(m_window.get());
+    const QSize frame = room.size() - fits;
     const auto place = [&](QSize size) {
         QRect placed(QPoint(), size + frame);
         placed.moveCenter(room.center());

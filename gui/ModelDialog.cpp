@@ -2,6 +2,7 @@
 #include "gui/HelpWindow.h"
 
 #include "gui/DialogButton.h"
+#include "gui/ScreenFit.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -60,6 +61,7 @@ ModelDialog::ModelDialog(FrmDTA &form, QWidget *parent)
         refresh();
     });
     auto *close = dialogButton(u"cmdClose"_qs, u"S&chließen"_qs, this, [this] { accept(); });
+    close->setDefault(true);
 
     auto *buttons = new QVBoxLayout;
     for (QPushButton *b : {add, save, remove})
@@ -71,8 +73,8 @@ ModelDialog::ModelDialog(FrmDTA &form, QWidget *parent)
     layout->addWidget(listFrame, 2);
     layout->addWidget(textFrame, 3);
     layout->addLayout(buttons);
-    resize(sizeHint().expandedTo(QSize(fontMetrics().horizontalAdvance(QString(80, u'x')),
-                                       fontMetrics().height() * 20)));
+    fitToScreen(this, sizeHint().expandedTo(QSize(fontMetrics().horizontalAdvance(QString(80, u'x')),
+                                                  fontMetrics().height() * 20)));
     refresh();
 }
 

@@ -3,6 +3,7 @@
 
 #include "app/FrmDTA.h"
 #include "gui/DialogButton.h"
+#include "gui/ScreenFit.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -59,6 +60,8 @@ OwnerDialog::OwnerDialog(FrmDTA &form, QWidget *parent)
         refresh();
     });
     auto *close = dialogButton(u"btnSchliessen"_qs, u"&Schließen"_qs, this, [this] { accept(); });
+    // Return in the list closes with the selection shown; Escape leaves it as it was.
+    close->setDefault(true);
 
     auto *side = new QVBoxLayout;
     side->addWidget(sort);
@@ -70,7 +73,7 @@ OwnerDialog::OwnerDialog(FrmDTA &form, QWidget *parent)
     auto *layout = new QHBoxLayout(this);
     layout->addWidget(m_list, 1);
     layout->addLayout(side);
-    resize(fontMetrics().horizontalAdvance(QString(70, u'x')), fontMetrics().height() * 28);
+    fitToScreen(this, QSize(fontMetrics().horizontalAdvance(QString(70, u'x')), fontMetrics().height() * 28));
     refresh();
 }
 
@@ -88,7 +91,9 @@ void OwnerDialog::refresh()
 
 void OwnerDialog::done(int result)
 {
-    if (!m_closed) {
+    // Only "Schließen" takes the selection; Escape and the close box leave the form's
+    // restriction as it was.
+    if (!m_closed && result == QDialog::Accepted) {
         m_closed = true;
         m_selection.close();
     }

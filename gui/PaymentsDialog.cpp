@@ -2,8 +2,10 @@
 #include "gui/HelpWindow.h"
 
 #include "app/FrmDTA.h"
+#include "app/InputRules.h"
 #include "bank/MatchingText.h"
 #include "gui/DialogButton.h"
+#include "gui/ScreenFit.h"
 #include "platform/Conversions.h"
 #include "platform/Database.h"
 #include "platform/Paths.h"
@@ -12,7 +14,6 @@
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QInputDialog>
 #include <QLabel>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -45,6 +46,8 @@ PaymentsDialog::PaymentsDialog(FrmDTA &form, QWidget *parent)
     auto *reminders = dialogButton(u"cmdMahnungen"_qs, u"Zahlungs&erinnerungen"_qs, this,
                                    [this] { makeLetters(LetterKind::Reminders); });
     auto *close = dialogButton(u"cmdSchliessen"_qs, u"S&chließen"_qs, this, [this] { accept(); });
+    // Return where no button has the focus closes; nothing is applied but by "Übernehmen".
+    close->setDefault(true);
 
     auto *top = new QHBoxLayout;
     top->addWidget(read);
@@ -62,7 +65,7 @@ PaymentsDialog::PaymentsDialog(FrmDTA &form, QWidget *parent)
     layout->addWidget(m_table, 1);
     layout->addWidget(m_summary);
     layout->addLayout(bottom);
-    resize(1100, 500);
+    fitToScreen(this, QSize(1100, 500));
 }
 
 bool PaymentsDialog::guarded(const std::function<void()> &step)
@@ -128,10 +131,26 @@ void PaymentsDialog::assignByHandClicked()
         m_form.ui().message(u"Bitte wählen Sie zuerst einen Umsatz aus."_qs, u"Zahlungen"_qs);
         return;
     }
-    bool ok = false;
-    const qint64 number = QInputDialog::getText(this, u"Beleg zuordnen"_qs, u"Rechnungsnummer:"_qs).toLongLong(&ok);
-    if (ok)
-        assignSelected(number);
+    // The clerk sees which entry the document is assigned to, and may type the number as
+    // the letters print it ("RE 65") or bare.
+    const Matching &m = m_import.matching;
+    const BankEntry &e = m.entries[m.matches[row].entry];
+    const MatchCells c = matchCells(m, row);
+    const QString entry = u"Umsatz "_qs + QString::number(row + 1) + u" vom "_qs + formatDate(e.booked, u"dd.mm.yyyy"_qs)
+                          + u", "_qs + (e.credit ? u"+"_qs : u"-"_qs) + euroCents(e.cents) + u"\nZahler: "_qs + c.payer
+                          + u"\nVerwendungszweck: "_qs + shortRemittance(c.remittance);
+    const std::optional<QString> typed = m_form.ui().inputBox(
+        entry + u"\n\nNummer des Belegs (zum Beispiel 65 oder RE 65):"_qs, u"Beleg zuordnen"_qs, QString());
+    if (!typed || typed->trimmed().isEmpty())
+        return;
+    const std::optional<qint64> number = typedDocumentNumber(*typed);
+    if (!number) {
+        m_form.ui().message(u"„"_qs + typed->trimmed() + u"“ ist keine Belegnummer. Bitte geben Sie die Nummer ein, "
+                                "die der Brief nennt, zum Beispiel 65 oder RE 65."_qs,
+                            u"Beleg zuordnen"_qs, MsgIcon::Exclamation);
+        return;
+    }
+    assignSelected(*number);
 }
 
 void PaymentsDialog::assignSelected(qint64 number)

@@ -2,6 +2,7 @@
 #include "gui/HelpWindow.h"
 
 #include "gui/DialogButton.h"
+#include "gui/ScreenFit.h"
 #include "platform/Conversions.h"
 #include "run/RunCheckFiles.h"
 
@@ -11,6 +12,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -106,7 +108,8 @@ RunCheckDialog::RunCheckDialog(const RunCheck &check, QWidget *parent) : QDialog
     QPushButton *cancel = dialogButton(u"cmdCancel"_qs, u"Abbrechen"_qs, this, [this] { choose(RunCheckChoice::Cancel); });
     buttons->addButton(cancel, QDialogButtonBox::RejectRole);
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(figures);
+    // The figures scroll on a small screen; the findings share the height with them.
+    layout->addWidget(scrollingArea(figures));
     layout->addWidget(tree, 1);
     layout->addWidget(buttons);
     // Nothing that moves money is a default: Return presses the focused button, and
@@ -118,7 +121,8 @@ RunCheckDialog::RunCheckDialog(const RunCheck &check, QWidget *parent) : QDialog
             push->setAutoDefault(true);
     cancel->setDefault(true);
     cancel->setFocus();
-    resize(980, 580);
+    // As large as a laptop screen allows, never larger than the screen: the buttons stay on it.
+    fitToScreen(this, QSize(980, 580).expandedTo(sizeHint()));
 }
 
 void RunCheckDialog::choose(RunCheckChoice choice)

@@ -2,6 +2,7 @@
 #include "gui/HelpWindow.h"
 
 #include "gui/DialogButton.h"
+#include "gui/ScreenFit.h"
 
 #include <QDesktopServices>
 #include <QDialogButtonBox>
@@ -9,6 +10,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QStyle>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -60,10 +62,12 @@ RunSummaryBox::RunSummaryBox(const RunSummary &summary, QWidget *parent, std::fu
     auto *body = new QHBoxLayout;
     body->addWidget(icon);
     body->addSpacing(12);
-    body->addWidget(text, 1);
+    // A long summary (many files, long paths) scrolls; "OK" stays on the screen.
+    body->addWidget(scrollingArea(text), 1);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(body);
     layout->addWidget(buttons);
+    fitToScreen(this, sizeHint());
 }
 
 } // namespace qvl

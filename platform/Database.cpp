@@ -2,6 +2,7 @@
 
 #include "platform/ConnectionFailure.h"
 #include "platform/Conversions.h"
+#include "platform/DatabaseInUse.h"
 #include "platform/TdsPrelogin.h"
 #include "platform/SqlCursors.h"
 
@@ -61,11 +62,17 @@ QString permissionDenied(const ConnectionTarget *t, const QSqlError &error)
            + errorText(error);
 }
 
-QString statementFailure(const ConnectionTarget *t, const QString &statement, const QSqlError &error)
+QString statementFailure(const ConnectionTarget *t, const QString &statement, const QSqlError &error, bool sqlite)
 {
     const QString denied = permissionDenied(t, error);
     if (!denied.isEmpty())
         return denied;
+    if (databaseInUse(error, sqlite))
+        return databaseInUseMessage(t ? u"„"_qs + (sqlite ? QDir::toNativeSeparators(QDir(t->server).filePath(t->database))
+                                                          : t->database)
+                                            + u'“'
+                                      : QString(),
+                                    errorText(error));
     return u"Die Datenbankabfrage „"_qs + shortened(statement) + u"“ ist fehlgeschlagen:\n"_qs + errorText(error);
 }
 
@@ -204,14 +211,15 @@ QSqlQuery Database::prepare(const QString &statement) const
     QSqlQuery query(handle());
     query.setForwardOnly(true);
     if (!query.prepare(statement))
-        throw DbError(statementFailure(&m_target, statement, query.lastError()));
+        throw DbError(statementFailure(&m_target, statement, query.lastError(), m_target.qtDriver == u"QSQLITE"_qs));
     return query;
 }
 
 void Database::exec(QSqlQuery &query)
 {
     if (!query.exec())
-        throw DbError(statementFailure(nullptr, query.lastQuery(), query.lastError()));
+        throw DbError(statementFailure(nullptr, query.lastQuery(), query.lastError(),
+                                       query.driver() && query.driver()->dbmsType() == QSqlDriver::SQLite));
 }
 
 QSqlQuery Database::run(const QString &statement, const QVariantList &values) const
@@ -220,7 +228,7 @@ QSqlQuery Database::run(const QString &statement, const QVariantList &values) co
     for (const QVariant &value : values)
         query.addBindValue(value);
     if (!query.exec())
-        throw DbError(statementFailure(&m_target, statement, query.lastError()));
+        throw DbError(statementFailure(&m_target, statement, query.lastError(), m_target.qtDriver == u"QSQLITE"_qs));
     return query;
 }
 

@@ -1,3 +1,4 @@
+#include "platform/DatabaseInUse.h"
 #include "platform/SqlCursors.h"
 
 #include "platform/Database.h"
@@ -83,6 +84,8 @@ private:
     }
     static DbError failure(sqlite3 *handle, const QString &statement)
     {
+        if (sqliteInUse(sqlite3_errcode(handle)))
+            return DbError(databaseInUseMessage(QString(), QString::fromUtf8(sqlite3_errmsg(handle))));
         const QString simplified = statement.simplified();
         return DbError(u"Die Datenbankabfrage „"_qs + (simplified.size() > 200 ? simplified.left(200) + u" …"_qs : simplified)
                       + u"“ ist fehlgeschlagen:\n"_qs + QString::fromUtf8(sqlite3_errmsg(handle)));

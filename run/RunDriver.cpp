@@ -335,7 +335,7 @@ void writeSteps(FrmDTA &f, PreparedRun &run, RunReport &report)
     if (directDebit) {
         if (sepa.dataErrors > 0) {
             report.logFile = logFilePath(f.context().programDir);
-            tell(f, sepaErrorsMessage(), MsgIcon::None);
+            tell(f, sepaErrorsMessage(report.logFile), MsgIcon::None);
             f.ui().openFile(logFilePath(f.context().programDir));
         }
         if (diskette) {

@@ -16,6 +16,7 @@
 #include "platform/Clock.h"
 #include "platform/RunOutputs.h"
 
+#include <QDir>
 #include <QHash>
 
 #include <algorithm>
@@ -123,11 +124,12 @@ QString sepaMessageId(const QDateTime &now, const QString &runId)
     return u"QVL"_qs + formatDate(now, u"yyyymmdd"_qs) + formatDate(now, u"hhmmss"_qs) + u'-' + runId.left(8);
 }
 
-QString sepaErrorsMessage()
+QString sepaErrorsMessage(const QString &logFile)
 {
-    return u"Es sind beim Export fehler aufgetreten. Bitte kontrollieren Sie die Log-Datei. Sie wurde um die "
-           "aktuellen Fehler ergänzt.\rZur Info: \rSie können die Logdatei komplett löschen oder leeren und "
-           "speichern. Sie wird beim Auftreten des nächsten Fehlers wieder erzeugt und ergänzt."_qs;
+    return u"Beim Export sind Fehler aufgetreten. Bitte kontrollieren Sie die Log-Datei „"_qs
+           + QDir::toNativeSeparators(logFile)
+           + u"“; sie wurde um die aktuellen Fehler ergänzt.\n\nSie können die Log-Datei löschen oder leeren; "
+             "sie wird beim nächsten Fehler wieder angelegt."_qs;
 }
 
 void writeSepaLog(const SepaParams &p, const QStringList &lines)

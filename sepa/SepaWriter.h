@@ -79,7 +79,7 @@ void writeSepaLog(const SepaParams &params, const QStringList &lines);
 // on purpose). An empty function turns it off.
 void setSepaBlockFilterForTests(std::function<void(QByteArray &)> filter);
 
-// The message shown after an export with logged errors (three lines joined by CR).
-QString sepaErrorsMessage();
+// The message shown after an export with logged errors, naming the log file.
+QString sepaErrorsMessage(const QString &logFile);
 
 } // namespace qvl

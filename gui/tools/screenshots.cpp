@@ -1,11 +1,13 @@
 // qvl32-screenshots PROGRAM-DIR OUT-DIR [SUFFIX]: opens the main form on the program folder
 // (without the single-instance guard) at the size it opens at on a first start, and saves
-// a picture of each visible tab, of both dialogs and of the check before a run (fee 1, due
+// a picture of each visible tab, of the dialogs and of the check before a run (fee 1, due
 // on a Sunday) as OUT-DIR/gui-<name><SUFFIX>.png. Run it under a real display (Xvfb) so the
 // pictures show the desktop's fonts and style.
 #include "gui/GuiProgram.h"
 #include "gui/ModelDialog.h"
 #include "gui/OwnerDialog.h"
+#include "gui/PaymentsDialog.h"
+#include "gui/SettingsDialog.h"
 #include "gui/RunCheckDialog.h"
 #include "platform/Conversions.h"
 #include "run/RunPreparation.h"
@@ -85,6 +87,16 @@ int main(int argc, char **argv)
         OwnerDialog owners(program.form(), &window);
         ok = save(owners, out.filePath(u"gui-waldbesitzer"_qs + suffix + u".png"_qs)) && ok;
         owners.reject();
+    }
+    {
+        SettingsDialog settings(program.form(), &window);
+        ok = save(settings, out.filePath(u"gui-einstellungen"_qs + suffix + u".png"_qs)) && ok;
+        settings.reject();
+    }
+    {
+        PaymentsDialog payments(program.form(), &window);
+        ok = save(payments, out.filePath(u"gui-zahlungen"_qs + suffix + u".png"_qs)) && ok;
+        payments.reject();
     }
     {
         FrmDTA &form = program.form();

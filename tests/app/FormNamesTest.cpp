@@ -52,9 +52,17 @@ TEST(FormNames, SettingByNameActsAsTheUserWould)
 
     form.strWBIN = u"(1001,1002)"_qs;
     form.chkRechnung.Value = 1;
+    // The same payment type again keeps the selection; the other lifts it, and says so.
+    ASSERT_EQ(n.set(u"LaoderRe(0)"_qs, u"1"_qs), ControlRegistry::SetResult::Ok);
+    EXPECT_EQ(form.strWBIN, u"(1001,1002)"_qs);
+    EXPECT_TRUE(ui.messages.isEmpty());
     ASSERT_EQ(n.set(u"LaoderRe(1)"_qs, u"1"_qs), ControlRegistry::SetResult::Ok);
     EXPECT_FALSE(form.LaoderRe[0].Value);
     EXPECT_TRUE(form.strWBIN.isEmpty());
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_EQ(ui.messages[0].title, u"Zahlungsart"_qs);
+    EXPECT_TRUE(ui.messages[0].text.contains(u"2 Waldbesitzern"_qs)) << ui.messages[0].text.toStdString();
+    ui.messages.clear();
     EXPECT_FALSE(form.chkRechnung.Visible);
     EXPECT_EQ(form.chkRechnung.Value, 0);
 
@@ -80,7 +88,7 @@ TEST(FormNames, SettingByNameActsAsTheUserWould)
     EXPECT_EQ(form.txtPreisZuschlag.Text, u"4,50 €"_qs);
     ASSERT_EQ(ui.messages.size(), 2);
     EXPECT_EQ(ui.messages[0].text, u"Es wurde keine gültige Zahl eingegeben."_qs);
-    EXPECT_EQ(ui.messages[0].title, u"Quarvel32 SEPA"_qs);
+    EXPECT_EQ(ui.messages[0].title, kProgramCaption);
     EXPECT_EQ(ui.messages[0].icon, MsgIcon::Critical);
 
     // As command-line text multi-line boxes read \r\n; paths keep their backslashes; a
@@ -196,7 +204,7 @@ TEST(FormNames, ARefusedValueIsLeftAgainOrGivenBackBeforeTheFormClosesOrRuns)
     EXPECT_EQ(form.txtRechNr.Text, u"99999999999999999999"_qs);
     ASSERT_EQ(ui.messages.size(), 1);
     EXPECT_EQ(ui.messages[0].text, u"Die Rechnungsnummer muss eine ganze Zahl von 1 bis 999.999.999 sein."_qs);
-    EXPECT_EQ(ui.messages[0].title, u"Quarvel32 SEPA"_qs);
+    EXPECT_EQ(ui.messages[0].title, kProgramCaption);
 
     n.set(u"txtPreisMindestbetrag"_qs, u"12"_qs);
     EXPECT_EQ(n.set(u"txtPreisMindestbetrag"_qs, u"1,2,3"_qs), ControlRegistry::SetResult::InvalidValue);

@@ -4,58 +4,71 @@
 
 using namespace qvl;
 
-TEST(InputRules, KeyFiltersAndFormattedBoxesByControlName)
+TEST(InputRules, CheckedAndFormattedBoxesByControlName)
 {
     struct Case {
         const char16_t *name;
-        KeyFilter filter;
         int decimals;
         BoxRule rule;
+        int positionLimit;
     };
     const Case cases[] = {
-        {u"txtAbsenderLinks", KeyFilter::Digits, 0, BoxRule::None},
-        {u"txtAnschriftOben", KeyFilter::Digits, 0, BoxRule::None},
-        {u"txtStaffel(0)", KeyFilter::Decimal, 4, BoxRule::Formatted},
-        {u"txtStaffel(21)", KeyFilter::Decimal, 2, BoxRule::Formatted},
-        {u"txtHaZuschlag", KeyFilter::Decimal, 4, BoxRule::Formatted},
-        {u"txtHoechstbeitrag", KeyFilter::Decimal, 2, BoxRule::Formatted},
-        {u"txtMindestbeitrag5", KeyFilter::Decimal, 0, BoxRule::MinimumFee},
-        {u"txtMindestbeitrag6", KeyFilter::None, 0, BoxRule::None},
-        {u"txtMwst(4)", KeyFilter::Decimal, 0, BoxRule::VatRate},
-        {u"txtMwst(5)", KeyFilter::None, 0, BoxRule::None},
-        {u"txtStaffel(22)", KeyFilter::None, 0, BoxRule::None},
-        {u"txtRechNr", KeyFilter::Whole, 0, BoxRule::InvoiceNumber},
-        {u"txtRechDat", KeyFilter::None, 0, BoxRule::Date},
-        {u"txtFaellDat", KeyFilter::None, 0, BoxRule::Date},
-        {u"txtWirtschaftsjahr", KeyFilter::None, 0, BoxRule::BusinessYear},
-        {u"txtWaehrung", KeyFilter::None, 0, BoxRule::None},
+        {u"txtAbsenderLinks", 0, BoxRule::Position, kPageWidthTwips},
+        {u"txtAnschriftOben", 0, BoxRule::Position, kPageHeightTwips},
+        {u"txtStaffel(0)", 4, BoxRule::Formatted, 0},
+        {u"txtStaffel(21)", 2, BoxRule::Formatted, 0},
+        {u"txtHaZuschlag", 4, BoxRule::Formatted, 0},
+        {u"txtHoechstbeitrag", 2, BoxRule::Formatted, 0},
+        {u"txtMindestbeitrag5", 0, BoxRule::MinimumFee, 0},
+        {u"txtMindestbeitrag6", 0, BoxRule::None, 0},
+        {u"txtMwst(4)", 0, BoxRule::VatRate, 0},
+        {u"txtMwst(5)", 0, BoxRule::None, 0},
+        {u"txtStaffel(22)", 0, BoxRule::None, 0},
+        {u"txtRechNr", 0, BoxRule::InvoiceNumber, 0},
+        {u"txtRechDat", 0, BoxRule::Date, 0},
+        {u"txtFaellDat", 0, BoxRule::Date, 0},
+        {u"txtWirtschaftsjahr", 0, BoxRule::BusinessYear, 0},
+        {u"txtWaehrung", 0, BoxRule::Currency, 0},
+        {u"txtFirmenName", 0, BoxRule::None, 0},
     };
     for (const Case &c : cases) {
         const QString name = QString::fromUtf16(c.name);
-        EXPECT_EQ(keyFilterFor(name), c.filter) << name.toStdString();
         EXPECT_EQ(formattedDecimalsFor(name), c.decimals) << name.toStdString();
-        // Leaving checks every box of an amount, a count or a date, nothing else.
+        // Leaving checks every box of an amount, a count, a date, a position or the
+        // currency, nothing else.
         EXPECT_EQ(boxRuleFor(name), c.rule) << name.toStdString();
         EXPECT_EQ(checkedWhenLeft(name), c.rule != BoxRule::None) << name.toStdString();
+        EXPECT_EQ(positionLimitFor(name), c.positionLimit) << name.toStdString();
     }
+}
 
-    const QChar backspace(8);
-    EXPECT_TRUE(acceptsTypedChar(KeyFilter::Decimal, backspace));
-    EXPECT_FALSE(acceptsTypedChar(KeyFilter::Digits, backspace));
-    EXPECT_TRUE(acceptsTypedChar(KeyFilter::Whole, backspace));
-    for (const QChar c : u",.-E"_qs)
-        EXPECT_FALSE(acceptsTypedChar(KeyFilter::Whole, c)) << QString(c).toStdString();
-    for (const QChar c : u"0123456789"_qs) {
-        EXPECT_TRUE(acceptsTypedChar(KeyFilter::Digits, c));
-        EXPECT_TRUE(acceptsTypedChar(KeyFilter::Decimal, c));
-    }
-    for (const QChar c : u",."_qs) {
-        EXPECT_FALSE(acceptsTypedChar(KeyFilter::Digits, c));
-        EXPECT_TRUE(acceptsTypedChar(KeyFilter::Decimal, c));
-    }
-    for (const QChar c : u"a-+ €²"_qs)
-        EXPECT_FALSE(acceptsTypedChar(KeyFilter::Decimal, c)) << QString(c).toStdString();
-    EXPECT_TRUE(acceptsTypedChar(KeyFilter::None, u'x'));
+// A position is whole twips on the page; the currency one the program writes.
+TEST(InputRules, PositionsAndTheCurrencyTakeOnlyWhatThePageAndTheBankFileHold)
+{
+    EXPECT_EQ(typedPosition(u"945"_qs, kPageWidthTwips), 945);
+    EXPECT_EQ(typedPosition(u" 0 "_qs, kPageWidthTwips), 0);
+    EXPECT_EQ(typedPosition(u"11906"_qs, kPageWidthTwips), 11906);
+    for (const char16_t *text : {u"", u"abc", u"-5", u"+5", u"1,5", u"1.000", u"1e3", u"11907", u"9 45",
+                                 u"00000000000000000000000000000000000000000000000001"})
+        EXPECT_FALSE(typedPosition(QString::fromUtf16(text), kPageWidthTwips)) << QString::fromUtf16(text).toStdString();
+    EXPECT_FALSE(typedPosition(QString(200, u'9'), kPageHeightTwips));
+
+    EXPECT_EQ(typedCurrency(u"EUR"_qs), u"EUR"_qs);
+    EXPECT_EQ(typedCurrency(u" eur "_qs), u"EUR"_qs);
+    EXPECT_EQ(typedCurrency(u"€"_qs), u"€"_qs);
+    for (const QString &text : {u""_qs, u"USD"_qs, u"Euro"_qs, u"EURO"_qs, u"EUR EUR"_qs, QString(198, u'E')})
+        EXPECT_FALSE(typedCurrency(text)) << text.toStdString();
+}
+
+// The limit of every amount box is the program's limit of a fee.
+TEST(InputRules, AnAmountBeyondTheProgramsLimitIsRefused)
+{
+    EXPECT_EQ(typedAmountInLimit(u"999.999.999,99"_qs), 999999999.99);
+    EXPECT_EQ(typedAmountInLimit(u"12,5"_qs), 12.5);
+    EXPECT_FALSE(typedAmountInLimit(u"1.000.000.000"_qs));
+    EXPECT_FALSE(typedAmountInLimit(u"999999999,995"_qs));
+    EXPECT_FALSE(typedAmountInLimit(QString(200, u'7')));
+    EXPECT_FALSE(typedAmountInLimit(u"1e9"_qs));
 }
 
 TEST(InputRules, AmountsTakeTheDecimalCommaAndGroupsOfThreeOnly)
@@ -134,4 +147,16 @@ TEST(InputRules, TheLogoFilterBecomesQtFileFiltersInBothLetterCases)
     EXPECT_EQ(qtFileFilters(kLogoFilter),
               (QStringList{u"JPEG (*.jpg *.JPG *.JPEG *.jpeg)"_qs, u"Bitmap (*.bmp *.BMP)"_qs,
                            u"GIF (*.GIF *.gif)"_qs, u"Alle Dateien (*.*)"_qs}));
+}
+
+// A document's number to assign a bank entry, as the letters print it or bare.
+TEST(InputRules, ADocumentNumberIsTakenAsTheLettersPrintIt)
+{
+    const std::pair<const char16_t *, qint64> taken[] = {
+        {u"65", 65}, {u" RE 65 ", 65}, {u"re65", 65}, {u"RE-65", 65}, {u"Nr. 65", 65}, {u"Rechnung 65", 65},
+        {u"Rechnungsnummer: 65", 65}, {u"Beleg 7", 7}};
+    for (const auto &[text, number] : taken)
+        EXPECT_EQ(typedDocumentNumber(QString::fromUtf16(text)), number) << QString::fromUtf16(text).toStdString();
+    for (const char16_t *text : {u"", u"abc", u"RE", u"6 5", u"65,00", u"RE 65 66", u"-65", u"0", u"1000000000"})
+        EXPECT_FALSE(typedDocumentNumber(QString::fromUtf16(text))) << QString::fromUtf16(text).toStdString();
 }

@@ -54,8 +54,19 @@ TEST(ModelEditor, NewSaveDeleteAndCloseFlows)
         EXPECT_EQ(editor.lvModels.ListCount(), 4);
         EXPECT_EQ(editor.lvModels.Text(), u"B"_qs);
         EXPECT_EQ(editor.txtFixtext.Text, u"Text B"_qs);
-        // Deleting the second of the models keeps the order of the others.
-        editor.cmdDeleteModel_Click();
+        // Deleting asks first, naming the model; "Nein" (also the answer of a closed box)
+        // keeps it.
+        const qsizetype before = ws.ui.messages.size();
+        ws.ui.answers = {MsgResult::No};
+        EXPECT_FALSE(editor.cmdDeleteModel_Click());
+        ASSERT_EQ(ws.ui.messages.size(), before + 1);
+        EXPECT_EQ(ws.ui.messages.last().buttons, MsgButtons::YesNo);
+        EXPECT_TRUE(ws.ui.messages.last().text.contains(u"„B“"_qs)) << ws.ui.messages.last().text.toStdString();
+        EXPECT_EQ(editor.lvModels.ListCount(), 4);
+        EXPECT_EQ(editor.txtFixtext.Text, u"Text B"_qs);
+        // "Ja": deleting the second of the models keeps the order of the others.
+        ws.ui.answers = {MsgResult::Yes};
+        EXPECT_TRUE(editor.cmdDeleteModel_Click());
         EXPECT_EQ(editor.lvModels.List, (QStringList{u"A"_qs, u"C"_qs, u"D"_qs}));
         form->txtFixtext.Text = u"vorher"_qs;
         editor.close();
@@ -70,7 +81,9 @@ TEST(ModelEditor, NewSaveDeleteAndCloseFlows)
         ws.ui.inputs = {u"E"_qs};
         editor.cmdNewModel_Click();
         editor.txtFixtext.Text = u"ungespeichert"_qs;
-        editor.cmdDeleteModel_Click();
+        const qsizetype before = ws.ui.messages.size();
+        EXPECT_FALSE(editor.cmdDeleteModel_Click());
+        EXPECT_EQ(ws.ui.messages.size(), before); // nothing to ask about
         EXPECT_EQ(editor.lvModels.ListCount(), 4);
         editor.close();
     }
@@ -79,8 +92,9 @@ TEST(ModelEditor, NewSaveDeleteAndCloseFlows)
     // Every model deleted: the form's box and text end empty.
     {
         ModelEditor editor(*form);
+        ws.ui.answers = {MsgResult::Yes, MsgResult::Yes, MsgResult::Yes};
         for (int i = 0; i < 3; ++i)
-            editor.cmdDeleteModel_Click();
+            EXPECT_TRUE(editor.cmdDeleteModel_Click());
         EXPECT_FALSE(editor.cmdSaveModel_Click());
         editor.close();
     }

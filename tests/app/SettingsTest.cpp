@@ -36,7 +36,9 @@ TEST(SettingsLoad, AppliesTheDefaultsAndRulesOfEachKey)
                       u"EinzelbuchungenDrucken="_qs, u"RechnungsUeberschriftDrucken=7"_qs, u"Kopf drucken=x"_qs,
                       u"AbsenderLinks=abc"_qs, u"AbsenderOben=0100"_qs, u"FBGVersion=vielleicht"_qs,
                       u"RundeBeitrag2=WAHR"_qs, u"Steuernummer=111"_qs, u"STAFFEL-FLAECHEN=1,5;2;x"_qs,
-                      u"STAFFEL-PREISE=10;20,5"_qs, u"FORMEL-ZUSCHLAG-HA="_qs, u"FORMEL-HOECHSTBEITRAG=99,999"_qs});
+                      u"STAFFEL-PREISE=10;20,5"_qs, u"FORMEL-ZUSCHLAG-HA="_qs, u"FORMEL-HOECHSTBEITRAG=99,999"_qs,
+                      u"Währung=US-Dollar"_qs, u"AnschriftOben=-5"_qs, u"AnschriftLinks=11907"_qs,
+                      u"FORMEL-MINDESTBETRAG-PREIS=1000000000000"_qs});
     auto form = ws.form();
     ASSERT_TRUE(LoadSettings(*form));
     FrmDTA &f = *form;
@@ -47,8 +49,11 @@ TEST(SettingsLoad, AppliesTheDefaultsAndRulesOfEachKey)
     EXPECT_EQ(f.chkEinzelbuchungen.Value, 1); // empty counts as 1
     EXPECT_EQ(f.chkUeberschrift.Value, 1);    // not 0 or 1: like an absent key
     EXPECT_EQ(f.chkKopf.Value, 0);
-    EXPECT_EQ(f.txtAbsenderLinks.Text, u"945"_qs); // form default kept
+    // A position the box would refuse keeps the form's default, said so at start.
+    EXPECT_EQ(f.txtAbsenderLinks.Text, u"945"_qs);
     EXPECT_EQ(f.txtAbsenderOben.Text, u"100"_qs);
+    EXPECT_EQ(f.txtAnschriftOben.Text, u"3380"_qs);
+    EXPECT_EQ(f.txtAnschriftLinks.Text, u"945"_qs); // one twip beyond the page's width
     EXPECT_FALSE(f.bFBGVersion);
     EXPECT_TRUE(f.bRundeBeitrag[1]);
     EXPECT_EQ(f.strSteuernummerfeld, u"BLZ1"_qs);
@@ -56,7 +61,13 @@ TEST(SettingsLoad, AppliesTheDefaultsAndRulesOfEachKey)
     EXPECT_EQ(f.txtStaffel[0].Text, u"1,5000"_qs);
     EXPECT_EQ(f.txtStaffel[2].Text, u"2,0000"_qs);
     EXPECT_EQ(f.txtStaffel[4].Text, u"0,0000"_qs); // unreadable: the default, and said so
-    EXPECT_EQ(f.settingsFallbacks, QStringList{u"STAFFEL-FLAECHEN (Wert 3) = „x“, stattdessen 0,0000"_qs});
+    EXPECT_EQ(f.settingsFallbacks,
+              (QStringList{u"Währung = „US-Dollar“, stattdessen EUR"_qs, u"AbsenderLinks = „abc“, stattdessen 945"_qs,
+                           u"AnschriftLinks = „11907“, stattdessen 945"_qs,
+                           u"AnschriftOben = „-5“, stattdessen 3380"_qs,
+                           u"STAFFEL-FLAECHEN (Wert 3) = „x“, stattdessen 0,0000"_qs,
+                           u"FORMEL-MINDESTBETRAG-PREIS = „1000000000000“, stattdessen 0,00"_qs}));
+    EXPECT_EQ(f.txtPreisMindestbetrag.Text, u"0,00"_qs);
     EXPECT_EQ(f.txtStaffel[6].Text, u"0,0000"_qs);
     EXPECT_EQ(f.txtStaffel[3].Text, u"20,50"_qs);
     EXPECT_EQ(f.txtHaZuschlag.Text, u"0,0000"_qs);

@@ -70,9 +70,10 @@ TEST(Startup, AssociationModeReadsFeeNamesCreditorsAndSelectsTheLastEntry)
     EXPECT_TRUE(form->rbEinstellung[2].Value);
     EXPECT_TRUE(ws.ui.messages.isEmpty()) << ws.ui.texts().join(u'|').toStdString();
 
-    // The caption is the same in every instance: nothing after "Parameter: ".
+    // The caption names the database, and no caption without a value.
     EXPECT_TRUE(form->Caption.startsWith(u"QVL32 - SEPA - Beitragseinzug    Version: "_qs));
-    EXPECT_TRUE(form->Caption.endsWith(u"    Datenbank:     Parameter: "_qs));
+    EXPECT_TRUE(form->Caption.endsWith(u"    Datenbank: suite.sqlite"_qs)) << form->Caption.toStdString();
+    EXPECT_FALSE(form->Caption.contains(u"Parameter"_qs));
     EXPECT_EQ(value(*form, u"strDataBaseName"_qs), u"suite.sqlite"_qs);
 }
 

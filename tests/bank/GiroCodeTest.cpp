@@ -106,3 +106,34 @@ TEST(GiroCode, TheLetterPrintsACodeABankingAppReads)
     for (const ReportItem &item : none.pageItems(0))
         EXPECT_NE(item.control->Kind, ControlKind::QrCode);
 }
+
+// A letter greets a named woman or man by name, anyone else as before.
+TEST(PaymentLetters, TheSalutationNamesTheOwnerWhereTheAddressSaysWho)
+{
+    const struct {
+        OwnerAddress address;
+        const char16_t *salutation;
+    } cases[] = {
+        {{u"Frau"_qs, u"Anna Adler"_qs, {}, {}, u"Adler"_qs}, u"Sehr geehrte Frau Adler,"},
+        {{u" frau "_qs, u"Anna Adler"_qs, {}, {}, u"Adler"_qs}, u"Sehr geehrte Frau Adler,"},
+        {{u"Herrn"_qs, u"Hans Zeller"_qs, {}, {}, u"Zeller"_qs}, u"Sehr geehrter Herr Zeller,"},
+        {{u"Herr"_qs, u"Hans Zeller"_qs, {}, {}, u"Zeller"_qs}, u"Sehr geehrter Herr Zeller,"},
+        {{u"Familie"_qs, u"Weber"_qs, {}, {}, u"Weber"_qs}, u"Sehr geehrte Damen und Herren,"},
+        {{u"Firma"_qs, u"Holz GmbH"_qs, {}, {}, u"Holz GmbH"_qs}, u"Sehr geehrte Damen und Herren,"},
+        {{u"Frau"_qs, u""_qs, {}, {}, u""_qs}, u"Sehr geehrte Damen und Herren,"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(letterSalutation(c.address), QString::fromUtf16(c.salutation)) << c.address.salutation.toStdString();
+
+    // The built-in texts of both letters begin with it.
+    LetterOptions options;
+    options.today = QDate(2027, 1, 20);
+    for (const LetterKind kind : {LetterKind::Returns, LetterKind::Reminders}) {
+        options.kind = kind;
+        const Report letters = paymentLetters({returnedItem(17, 1000, 800)},
+                                              {{7, OwnerAddress{u"Frau"_qs, u"Karla Weber"_qs, {}, {}, u"Weber"_qs}}},
+                                              options);
+        const QString body = letters.rows().text(0, letters.rows().columnIndex(u"Brieftext"_qs));
+        EXPECT_TRUE(body.startsWith(u"Sehr geehrte Frau Weber,\n\n"_qs)) << body.toStdString();
+    }
+}

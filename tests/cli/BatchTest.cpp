@@ -142,7 +142,7 @@ TEST(Batch, RunPressesTheStartButton)
     // An invoice number of more than nine digits is refused as the form refuses it.
     r = runBatch(base + QStringList{u"--set"_qs, u"txtRechNr=99999999999999999999"_qs, u"run"_qs});
     EXPECT_EQ(r.exitCode, 2);
-    EXPECT_TRUE(r.err.startsWith(u"[Quarvel32 SEPA]\nDie Rechnungsnummer muss eine ganze Zahl von 1 bis 999.999.999 "
+    EXPECT_TRUE(r.err.startsWith(u"[QVL32 - SEPA - Beitragseinzug]\nDie Rechnungsnummer muss eine ganze Zahl von 1 bis 999.999.999 "
                                  "sein.\n"_qs))
         << r.err.toStdString();
     EXPECT_TRUE(r.out.isEmpty());

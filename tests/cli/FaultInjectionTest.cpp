@@ -128,11 +128,12 @@ INSTANTIATE_TEST_SUITE_P(
              1, u"Die Liste der hinterlegten Beiträge konnte nicht gelesen werden."_qs, [](const Site &) {}},
         // A minimum fee whose amount no number text of the bank file can carry: before,
         // it became debits of 0,00.
+        // A minimum fee beyond the program's limit is refused by its box, before any run.
         Case{"OverflowingMinimumFee", withMinimumFee(u"9999999999999999,00"_qs),
-             3, u"Der Beitrag „Mitgliedsbeitrag“ des Waldbesitzers "_qs,
+             2, u"Der Betrag ist zu groß: höchstens 999.999.999,99 sind möglich."_qs,
              nothingWritten},
         Case{"FeeAboveTheSepaMaximum", withMinimumFee(u"1000000000,00"_qs),
-             3, u"übersteigt den Höchstbetrag von 999.999.999,99 €"_qs,
+             2, u"Der Betrag ist zu groß: höchstens 999.999.999,99 sind möglich."_qs,
              nothingWritten},
         // Every folder a run writes into is checked before anything is read or written: found
         // missing after the bank file, it would leave a collected run without its other

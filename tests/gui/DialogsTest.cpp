@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QKeySequence>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -75,8 +77,18 @@ TEST_F(MainWindowTest, ModelDialogNewSaveDeleteAndClose)
         QTest::mouseClick(child<QPushButton>(d, u"cmdNewModel"_qs), Qt::LeftButton);
         text->setPlainText(u"nie gespeichert"_qs);
 
-        // Deleting the first model; the list shows the saved ones again.
+        // "Modell &löschen" (Alt+L) asks before the first model goes; "Nein" keeps it.
         list->setCurrentItem(list->topLevelItem(0));
+        const qsizetype asked = ui.messages.size();
+        ui.answers = {MsgResult::No};
+        auto *remove = child<QPushButton>(d, u"cmdDeleteModel"_qs);
+        EXPECT_EQ(QKeySequence::mnemonic(remove->text()), QKeySequence(Qt::ALT | Qt::Key_L));
+        QTest::mouseClick(remove, Qt::LeftButton);
+        EXPECT_EQ(ui.messages.size(), asked + 1);
+        EXPECT_TRUE(ui.messages.last().text.contains(u"„Erstes“"_qs)) << ui.messages.last().text.toStdString();
+        EXPECT_EQ(list->topLevelItemCount(), 4);
+        // "Ja" deletes it; the list shows the saved ones again.
+        ui.answers = {MsgResult::Yes};
         QTest::mouseClick(child<QPushButton>(d, u"cmdDeleteModel"_qs), Qt::LeftButton);
         EXPECT_EQ(list->topLevelItemCount(), 2);
         EXPECT_EQ(text->toPlainText(), u"Text zwei"_qs);
@@ -116,10 +128,24 @@ TEST_F(MainWindowTest, OwnerDialogSelectionBecomesTheRestrictionInListOrder)
     ASSERT_EQ(chosen.size(), 2);
     EXPECT_EQ(form->strWBIN, u"("_qs + QString::number(chosen[0]) + u',' + QString::number(chosen[1]) + u')');
 
-    // "Keinen Selektieren" and closing by Escape: no restriction.
+    // Escape changes nothing, whatever was clicked before it.
+    const QString restriction = form->strWBIN;
     withDialog(widget<QPushButton>(u"btnWB"_qs), [&](QWidget *d) {
         QTest::mouseClick(child<QPushButton>(d, u"btnKeinen"_qs), Qt::LeftButton);
         QTest::keyClick(d, Qt::Key_Escape);
+    });
+    EXPECT_EQ(form->strWBIN, restriction);
+    // Nor does it narrow "alle Waldbesitzer" to the owners listed today.
+    widget<QPushButton>(u"btnAuswahlAufheben"_qs)->click();
+    withDialog(widget<QPushButton>(u"btnWB"_qs), [&](QWidget *d) { QTest::keyClick(d, Qt::Key_Escape); });
+    EXPECT_EQ(form->strWBIN, u""_qs);
+    EXPECT_EQ(widget<QLabel>(u"lblAuswahl"_qs)->text(), u"Auswahl: alle Waldbesitzer"_qs);
+
+    // "Keinen Selektieren" and "Schließen": no restriction.
+    window->view().edit(u"strWBIN"_qs, restriction);
+    withDialog(widget<QPushButton>(u"btnWB"_qs), [&](QWidget *d) {
+        QTest::mouseClick(child<QPushButton>(d, u"btnKeinen"_qs), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(d, u"btnSchliessen"_qs), Qt::LeftButton);
     });
     EXPECT_EQ(form->strWBIN, u""_qs);
 }
@@ -140,4 +166,39 @@ TEST_F(MainWindowTest, LogoChosenInTheFileDialogAndRemovedByCancelling)
     EXPECT_EQ(widget<QLineEdit>(u"txtLogo"_qs)->text(), form->txtLogo.Text);
     withDialog(widget<QPushButton>(u"cmdLogo"_qs), [](QWidget *d) { qobject_cast<QDialog *>(d)->reject(); });
     EXPECT_EQ(form->txtLogo.Text, u""_qs);
+}
+
+// "Einstellungen …": a refused value is named and keeps the dialog open with the focus on
+// it; Escape takes nothing; "OK" takes what passed.
+TEST_F(MainWindowTest, SettingsDialogRefusesNamesAndTakesOnlyOnOk)
+{
+    start();
+    const int lead = form->lVorlaufBankarbeitstage;
+    withDialog(widget<QPushButton>(u"cmdEinstellungen"_qs), [&](QWidget *d) {
+        EXPECT_EQ(d->windowTitle(), u"Einstellungen"_qs);
+        QApplication::setActiveWindow(d);
+        EXPECT_TRUE(QTest::qWaitForWindowActive(d));
+        auto *box = child<QLineEdit>(d, u"VorlaufBankarbeitstage"_qs);
+        box->setText(u"1,2,3"_qs);
+        ui.messages.clear();
+        QTest::mouseClick(child<QPushButton>(d, u"cmdOK"_qs), Qt::LeftButton);
+        EXPECT_EQ(ui.messages.size(), 1);
+        EXPECT_TRUE(ui.messages.value(0).text.contains(u"Vorlauf der Bank"_qs)) << ui.messages.value(0).text.toStdString();
+        EXPECT_TRUE(d->isVisible());
+        EXPECT_TRUE(box->hasFocus());
+        EXPECT_EQ(form->lVorlaufBankarbeitstage, lead);
+        // The password's place is told, never asked for.
+        EXPECT_TRUE(child<QLabel>(d, u"SMTPBenutzer.Hinweis"_qs)->text().contains(u"QVL32_SMTP_PASSWORD"_qs));
+        EXPECT_TRUE(d->findChildren<QLineEdit *>().size() >= 10);
+        QTest::keyClick(d, Qt::Key_Escape);
+    });
+    EXPECT_EQ(form->lVorlaufBankarbeitstage, lead);
+    withDialog(widget<QPushButton>(u"cmdEinstellungen"_qs), [&](QWidget *d) {
+        child<QLineEdit>(d, u"VorlaufBankarbeitstage"_qs)->setText(u"3"_qs);
+        child<QComboBox>(d, u"WirtschaftsjahrBeginn"_qs)->setCurrentIndex(6);
+        QTest::mouseClick(child<QPushButton>(d, u"cmdOK"_qs), Qt::LeftButton);
+        EXPECT_FALSE(d->isVisible());
+    });
+    EXPECT_EQ(form->lVorlaufBankarbeitstage, 3);
+    EXPECT_EQ(form->lWirtschaftsjahrBeginn, 7);
 }

@@ -22,9 +22,14 @@ namespace qvl::test {
 class ScriptedGuiUi final : public GuiUserInterface, public ScriptedAnswers {
 public:
     QStringList reports; // the names of the reports shown
+    QStringList prompts; // the input boxes' prompts
 
     MsgResult showMessage(const Message &m) override { return answer(m); }
-    std::optional<QString> inputBox(const QString &, const QString &, const QString &) override { return input(); }
+    std::optional<QString> inputBox(const QString &prompt, const QString &, const QString &) override
+    {
+        prompts.append(prompt);
+        return input();
+    }
     bool showReport(const Report &report) override
     {
         reports.append(report.name());

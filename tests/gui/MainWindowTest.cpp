@@ -1,6 +1,7 @@
 #include "gui/GuiFixture.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QDialog>
@@ -76,27 +77,85 @@ TEST_F(MainWindowTest, StartupShowsCaptionsAndTheTabsOfTheAccountingSystem)
     }
 }
 
-TEST_F(MainWindowTest, KeyFiltersFormattingModePanelsAndPaymentType)
+// Shows the tab that holds `w`.
+static void showPageOf(QTabWidget *tabs, QWidget *w)
+{
+    for (int i = 0; i < tabs->count(); ++i)
+        if (tabs->widget(i)->isAncestorOf(w))
+            tabs->setCurrentIndex(i);
+}
+
+TEST_F(MainWindowTest, BoxesRefuseWhatTheyCannotReadFormattingModePanelsAndPaymentType)
 {
     start();
-    auto *vat = widget<QLineEdit>(u"txtMwst(0)"_qs);
-    vat->setFocus();
-    QTest::keyClicks(vat, u"1a9,x5"_qs);
-    QTest::keyClick(vat, Qt::Key_Backspace);
-    EXPECT_EQ(vat->text(), u"19,"_qs);
-    // A rate box is checked when it is left, not while the user types.
-    QTest::keyClick(vat, Qt::Key_Tab);
-    EXPECT_EQ(form->txtMwst[0].Text, u"19,"_qs);
+    auto *tabs = widget<QTabWidget>(u"SSTab1"_qs);
+    // Typed or pasted, every character reaches the box; leaving it refuses what it cannot
+    // read with a message, keeps the text as it stands and the focus in the box.
+    const std::pair<QString, QString> refused[] = {
+        {u"txtRechNr"_qs, u"1,2,3"_qs},          {u"txtRechNr"_qs, u"1.2"_qs},
+        {u"txtMwst(0)"_qs, u"-5"_qs},            {u"txtMwst(0)"_qs, u"1e9"_qs},
+        {u"txtMindestbeitrag1"_qs, u"-5"_qs},    {u"txtMindestbeitrag1"_qs, QString(200, u'7')},
+        {u"txtAbsenderLinks"_qs, u"abc"_qs},     {u"txtAbsenderOben"_qs, u"-5"_qs},
+        {u"txtAnschriftOben"_qs, QString(200, u'9')}, {u"txtAnschriftLinks"_qs, u"1,2,3"_qs},
+        {u"txtWaehrung"_qs, QString(198, u'E')}, {u"txtWaehrung"_qs, u"1e9"_qs},
+    };
+    bool paste = false;
+    for (const auto &[name, text] : refused) {
+        SCOPED_TRACE(name.toStdString() + " " + text.left(12).toStdString() + (paste ? " pasted" : " typed"));
+        auto *box = widget<QLineEdit>(name);
+        showPageOf(tabs, box);
+        const QString accepted = box->text();
+        box->setFocus();
+        box->selectAll();
+        if (paste) {
+            QApplication::clipboard()->setText(text);
+            box->paste();
+        } else {
+            QTest::keyClicks(box, text);
+        }
+        paste = !paste;
+        ui.messages.clear();
+        QTest::keyClick(box, Qt::Key_Tab);
+        ASSERT_EQ(ui.messages.size(), 1);
+        EXPECT_EQ(ui.messages[0].icon, MsgIcon::Critical);
+        EXPECT_EQ(box->text(), text);
+        EXPECT_TRUE(box->hasFocus());
+        // Typed back, it is taken again.
+        box->selectAll();
+        QTest::keyClick(box, Qt::Key_Delete);
+        QTest::keyClicks(box, accepted);
+        QTest::keyClick(box, Qt::Key_Tab);
+        EXPECT_EQ(ui.messages.size(), 1) << ui.texts().join(u" | "_qs).toStdString();
+        EXPECT_FALSE(box->hasFocus());
+    }
 
+    // A position box edits as any box: Backspace and Delete.
     auto *position = widget<QLineEdit>(u"txtAbsenderLinks"_qs);
+    showPageOf(tabs, position);
     position->setFocus();
     position->end(false);
-    QTest::keyClicks(position, u"1,x"_qs);
+    QTest::keyClicks(position, u"1"_qs);
     QTest::keyClick(position, Qt::Key_Backspace);
-    EXPECT_EQ(position->text(), u"9451"_qs);
+    EXPECT_EQ(position->text(), u"945"_qs);
     QTest::keyClick(position, Qt::Key_Home);
-    QTest::keyClick(position, Qt::Key_Delete); // editing by Delete still works
-    EXPECT_EQ(form->txtAbsenderLinks.Text, u"451"_qs);
+    QTest::keyClick(position, Qt::Key_Delete);
+    QTest::keyClick(position, Qt::Key_Tab);
+    EXPECT_EQ(form->txtAbsenderLinks.Text, u"45"_qs);
+    ui.messages.clear();
+
+    // A refused position is never saved: the window stays open with it.
+    const QByteArray settings = ws.settingsBytes();
+    position->setFocus();
+    position->selectAll();
+    QTest::keyClicks(position, u"abc"_qs);
+    EXPECT_FALSE(window->close());
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(position->hasFocus());
+    EXPECT_EQ(ws.settingsBytes(), settings);
+    position->selectAll();
+    QTest::keyClicks(position, u"945"_qs);
+    QTest::keyClick(position, Qt::Key_Tab);
+    ui.messages.clear();
 
     // A remittance text is kept as typed: a backslash is no line break.
     auto *purpose = widget<QPlainTextEdit>(u"txtVerwendungszweck"_qs);
@@ -139,7 +198,7 @@ TEST_F(MainWindowTest, KeyFiltersFormattingModePanelsAndPaymentType)
     QTest::keyClick(highest, Qt::Key_Tab);
     ASSERT_EQ(ui.messages.size(), 1);
     EXPECT_EQ(ui.messages[0].text, u"Es wurde keine gültige Zahl eingegeben."_qs);
-    EXPECT_EQ(ui.messages[0].title, u"Quarvel32 SEPA"_qs);
+    EXPECT_EQ(ui.messages[0].title, kProgramCaption);
     EXPECT_EQ(ui.messages[0].icon, MsgIcon::Critical);
     EXPECT_TRUE(highest->hasFocus());
     // The start button does not run past the refused box.
@@ -150,13 +209,23 @@ TEST_F(MainWindowTest, KeyFiltersFormattingModePanelsAndPaymentType)
     QTest::keyClick(highest, Qt::Key_Tab);
     EXPECT_EQ(form->txtHoechstbeitrag.Text, u"80,00"_qs);
 
-    // "Rechnung" hides "mit Rechnung" and lifts an owner selection.
-    form->strWBIN = u"(1001,1002)"_qs;
-    widget<QTabWidget>(u"SSTab1"_qs)->setCurrentIndex(0);
+    // "Rechnung" hides "mit Rechnung" and lifts an owner selection made for the direct
+    // debits, telling so; choosing the same type again keeps a selection.
+    showPageOf(tabs, widget<QRadioButton>(u"LaoderRe(1)"_qs));
+    window->view().edit(u"strWBIN"_qs, u"(1001,1002)"_qs);
+    ui.messages.clear();
+    click(widget<QRadioButton>(u"LaoderRe(0)"_qs));
+    EXPECT_EQ(form->strWBIN, u"(1001,1002)"_qs);
+    EXPECT_TRUE(ui.messages.isEmpty());
     click(widget<QRadioButton>(u"LaoderRe(1)"_qs));
     EXPECT_TRUE(widget<QCheckBox>(u"chkRechnung"_qs)->isHidden());
     EXPECT_FALSE(widget<QRadioButton>(u"LaoderRe(0)"_qs)->isChecked());
     EXPECT_EQ(form->strWBIN, u""_qs);
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_TRUE(ui.messages[0].text.startsWith(u"Die Auswahl von 2 Waldbesitzern für die Zahlungsart „Lastschrift“ "
+                                               "wurde aufgehoben"_qs))
+        << ui.messages[0].text.toStdString();
+    EXPECT_EQ(widget<QLabel>(u"lblAuswahl"_qs)->text(), u"Auswahl: alle Waldbesitzer"_qs);
     click(widget<QRadioButton>(u"LaoderRe(0)"_qs));
     EXPECT_FALSE(widget<QCheckBox>(u"chkRechnung"_qs)->isHidden());
 }

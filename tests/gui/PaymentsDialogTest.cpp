@@ -49,8 +49,23 @@ TEST_F(MainWindowTest, PaymentsDialogShowsAssignsByHandAndApplies)
     EXPECT_TRUE(table->item(0, 7)->text().contains(u"Kein Mandat"_qs));
     EXPECT_EQ(table->item(1, 5)->text(), u"nicht zugeordnet"_qs);
 
+    // "Beleg zuordnen" names the entry; a text without a document's number is told and
+    // changes nothing; the number as the letters print it is taken.
     table->selectRow(1);
-    dialog.assignSelected(documents[1].number);
+    auto *assign = dialog.findChild<QPushButton *>(u"cmdZuordnen"_qs);
+    ASSERT_NE(assign, nullptr);
+    ui.inputs = {u"abc"_qs};
+    ui.messages.clear();
+    assign->click();
+    ASSERT_EQ(ui.prompts.size(), 1);
+    EXPECT_TRUE(ui.prompts[0].startsWith(u"Umsatz 2 vom 09.01.2027, +"_qs)) << ui.prompts[0].toStdString();
+    EXPECT_TRUE(ui.prompts[0].contains(u"Zahler: Unbekannt"_qs)) << ui.prompts[0].toStdString();
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_TRUE(ui.messages[0].text.startsWith(u"„abc“ ist keine Belegnummer"_qs)) << ui.messages[0].text.toStdString();
+    EXPECT_EQ(table->item(1, 5)->text(), u"nicht zugeordnet"_qs);
+    ui.inputs = {u"RE "_qs + QString::number(documents[1].number)};
+    assign->click();
+    EXPECT_EQ(ui.messages.size(), 1);
     EXPECT_EQ(table->item(1, 5)->text(), u"bezahlt"_qs);
     EXPECT_EQ(table->item(1, 6)->text(), u"Beleg "_qs + QString::number(documents[1].number) + u' ' + documents[1].name);
     EXPECT_TRUE(table->item(1, 7)->text().startsWith(u"von Hand zugeordnet"_qs)) << table->item(1, 7)->text().toStdString();

@@ -97,9 +97,14 @@ TEST_F(MainWindowTest, InvoiceNumberTakesNineDigitsAtMost)
 {
     start();
     auto *number = widget<QLineEdit>(u"txtRechNr"_qs);
-    // Only digits reach it.
+    // Every character reaches it, and what is no invoice number is refused when it is left,
+    // never read as another number ("1E+20" is not 120).
     retype(number, u"1E+20"_qs);
-    EXPECT_EQ(number->text(), u"120"_qs);
+    EXPECT_EQ(number->text(), u"1E+20"_qs);
+    QTest::keyClick(number, Qt::Key_Tab);
+    EXPECT_TRUE(number->hasFocus());
+    EXPECT_EQ(ui.texts(), QStringList{kNoInvoiceNumber});
+    ui.messages.clear();
     retype(number, u"99999999999999999999"_qs);
     QTest::keyClick(number, Qt::Key_Tab);
     EXPECT_TRUE(number->hasFocus());

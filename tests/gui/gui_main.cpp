@@ -11,16 +11,19 @@
 int main(int argc, char **argv)
 {
     // Real widgets, no display needed (also when the tests are only listed), on a laptop's
-    // 1366×768 screen.
+    // 1366×768 screen, or the screen QVL32_TEST_SCREEN names ("1024x768"; with
+    // QT_SCALE_FACTOR the small screens at 125 % and 150 %).
     const QString pid = QString::number(QCoreApplication::applicationPid());
     const QString screen = QDir::temp().filePath(u"qvl32-gui-tests-screen-"_qs + pid + u".json"_qs);
     const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
     const bool offscreen = platform.isEmpty() || platform == "offscreen";
     if (offscreen) {
+        const QStringList size = qEnvironmentVariable("QVL32_TEST_SCREEN", u"1366x768"_qs).split(u'x');
+        const QByteArray width = size.value(0, u"1366"_qs).toLatin1(), height = size.value(1, u"768"_qs).toLatin1();
         QFile file(screen);
         if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            file.write(R"({"screens": [{"name": "Laptop", "x": 0, "y": 0, "width": 1366, "height": 768,
-                           "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
+            file.write(R"({"screens": [{"name": "Laptop", "x": 0, "y": 0, "width": )" + width + R"(, "height": )"
+                       + height + R"(, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
         file.close();
         qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(screen));
     }

@@ -125,7 +125,11 @@ TEST(SepaWriter, ADirectDebitRunWritesOneValidFileAndStoresEveryFee)
         ASSERT_TRUE(log.has_value());
         EXPECT_TRUE(log->last().startsWith(u"2026.12.06 - 10:00:00;Es sind "_qs)) << log->last().toStdString();
         EXPECT_TRUE(log->last().contains(u" Buchungen aufgetreten. Kontrollsumme: EUR "_qs));
-        EXPECT_TRUE(r.ws.ui.texts().contains(sepaErrorsMessage()));
+        // The message begins with a capital and names the log file.
+        const QString told = sepaErrorsMessage(logFilePath(r.ws.programDir()));
+        EXPECT_TRUE(told.startsWith(u"Beim Export sind Fehler aufgetreten."_qs));
+        EXPECT_TRUE(told.contains(QDir::toNativeSeparators(logFilePath(r.ws.programDir()))));
+        EXPECT_TRUE(r.ws.ui.texts().contains(told));
         EXPECT_EQ(r.ws.ui.openedFiles, QStringList{logFilePath(r.ws.programDir())});
     }
 }
@@ -197,7 +201,7 @@ TEST(SepaWriter, FaultyBankDataIsLoggedOneLineEachAndNeverBreaksTheFile)
     EXPECT_TRUE(text.contains("<MndtId>1007</MndtId>"));
     EXPECT_TRUE(text.contains("<BICFI>COBADEFFXXX</BICFI>"));
     EXPECT_EQ(text.count("<Id>NOTPROVIDED</Id>"), 1);
-    EXPECT_TRUE(r.ws.ui.texts().contains(sepaErrorsMessage()));
+    EXPECT_TRUE(r.ws.ui.texts().contains(sepaErrorsMessage(logFilePath(r.ws.programDir()))));
 }
 
 TEST(SepaWriter, NoWritableIbanMeansNoFileAndNothingStored)
