@@ -77,14 +77,14 @@ main_job() { # main_job FOLDER BATCH… : the runs of scripts/main-job.sh at a f
     "$@" --program-dir programm list-runs) > "$d.out" 2>&1
 }
 
-# What may differ: the path of the folders, the moment a file was made where the fixed time
-# does not reach (the file's own creation stamp), the line ends of the program's output.
+# What may differ: the bank file's creation stamp (the system's time, where --now does not
+# reach), and in the program's messages and log the folders' paths and separators.
 masked() { # masked FILE
   case "$1" in
     *.pdf) pdftotext -layout "$1" - ;;
+    *.out|*.txt|*.log) tr '\\' / < "$1" | sed -E -e "s#(Z:)?$work/(linux|windows)#<ordner>#g" ;;
     *) cat "$1" ;;
-  esac | sed -E -e 's#Z:\\[^ ;"<]*\\(programm|rechnungen)#<ordner>#g' -e "s#$work/(linux|windows)#<ordner>#g" \
-            -e 's#<CreDtTm>[^<]*</CreDtTm>#<CreDtTm/>#g' -e 's/\r$//'
+  esac | sed -E -e 's#<CreDtTm>[^<]*</CreDtTm>#<CreDtTm/>#g' -e 's/\r$//'
 }
 
 step_mainjob() {
