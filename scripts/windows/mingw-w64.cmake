@@ -40,3 +40,6 @@ set(ENV{PKG_CONFIG_LIBDIR} "${QVL32_MINGW_PREFIX}/lib/pkgconfig")
 set(ENV{PKG_CONFIG_PATH} "")
 
 set(CMAKE_CROSSCOMPILING_EMULATOR "${CMAKE_CURRENT_LIST_DIR}/wine-run.sh")
+
+# Debian's rcc compresses resources with zstd, which the prefix's Qt cannot read back.
+set(CMAKE_AUTORCC_OPTIONS --no-zstd)
