@@ -78,13 +78,15 @@ main_job() { # main_job FOLDER BATCH… : the runs of scripts/main-job.sh at a f
 }
 
 # What may differ: the bank file's creation stamp (the system's time, where --now does not
-# reach), and in the program's messages and log the folders' paths and separators.
+# reach) and the random part that makes its message id unique, and in the program's
+# messages and log the folders' paths and separators.
 masked() { # masked FILE
   case "$1" in
     *.pdf) pdftotext -layout "$1" - ;;
     *.out|*.txt|*.log) tr '\\' / < "$1" | sed -E -e "s#(Z:)?$work/(linux|windows)#<ordner>#g" ;;
     *) cat "$1" ;;
-  esac | sed -E -e 's#<CreDtTm>[^<]*</CreDtTm>#<CreDtTm/>#g' -e 's/\r$//'
+  esac | sed -E -e 's#<CreDtTm>[^<]*</CreDtTm>#<CreDtTm/>#g' -e 's#-[0-9a-f]{8}</(MsgId|PmtInfId)>#-…</\1>#g' \
+                -e 's/\r$//'
 }
 
 step_mainjob() {
