@@ -8,7 +8,7 @@
 # /opt/qvl32-mingw/prefix). Uses ccache when it is installed.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
-dir=${1:-"$root/build-win"}
+dir=$(realpath -m "${1:-$root/build-win}")
 shift || true
 prefix=${QVL32_MINGW_PREFIX:-/opt/qvl32-mingw/prefix}
 [ -f "$prefix/lib/cmake/Qt6/Qt6Config.cmake" ] ||

@@ -101,10 +101,10 @@ step_mainjob() {
   main_job "$work/windows" "$here/wine-run.sh" "$win/programm/qvl32-sepa-batch.exe" ||
     { cat "$work/windows.out"; return 1; }
   local rc=0 files
-  files=$(cd "$work/linux/programm" && find export fibu rechnungen -type f | sort)
-  if [ "$files" != "$(cd "$work/windows/programm" && find export fibu rechnungen -type f | sort)" ]; then
+  files=$(cd "$work/linux/programm" && find export fibu rechnungen LogDatei.txt -type f | sort)
+  if [ "$files" != "$(cd "$work/windows/programm" && find export fibu rechnungen LogDatei.txt -type f | sort)" ]; then
     echo "Die Läufe haben verschiedene Dateien geschrieben:"
-    diff <(echo "$files") <(cd "$work/windows/programm" && find export fibu rechnungen -type f | sort) || true
+    diff <(echo "$files") <(cd "$work/windows/programm" && find export fibu rechnungen LogDatei.txt -type f | sort) || true
     rc=1
   fi
   local f n=0
