@@ -19,6 +19,7 @@ sleep 2
 # The program folder the suite's INI file lies above, as installed.
 (cd "$demo" && DISPLAY=$display "$here/wine-run.sh" "$win/programm/qvl32-sepa.exe" --program-dir programm \
    > "$win/screenshot.log" 2>&1) &
+app=$!
 for _ in $(seq 1 90); do
   DISPLAY=$display xwininfo -root -tree 2>/dev/null | grep -q 'Beitragseinzug' && break
   sleep 2
@@ -27,5 +28,5 @@ sleep 8
 DISPLAY=$display import -window root "$root/docs/windows-hauptfenster.png"
 DISPLAY=$display xwininfo -root -tree | grep -i 'beitragseinzug' || true
 DISPLAY=$display wineserver -k || true
-wait || true
+wait "$app" || true
 echo "Bild: docs/windows-hauptfenster.png"
