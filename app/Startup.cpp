@@ -141,7 +141,7 @@ void prepareAccountingFolder(FrmDTA &f)
 #endif
     const QString folder = f.strZielVerzeichnis.isEmpty() ? fallback : f.strZielVerzeichnis;
 #ifdef Q_OS_WIN
-    f.Drive1.Drive = folder.left(1) + u':';
+    f.Drive1.Drive = windowsDrive(QDir::toNativeSeparators(QDir(nativePath(folder)).absolutePath()));
 #else
     f.Drive1.Drive = folder.left(1);
 #endif

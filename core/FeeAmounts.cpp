@@ -21,12 +21,16 @@ qint64 rateUnits(double ratePercent)
     return std::llround(std::clamp(ratePercent, -1e6, 1e6) * 10000);
 }
 
-// a / b rounded half away from zero, b > 0.
-qint64 divideRounded(__int128 a, __int128 b)
+// a · m / d rounded half away from zero, d > 0, exact in 64 bits without a wider type: a is
+// split as q · d + r, so a · m / d = q · m + r · m / d, where |r · m| < d · |m| (at most 10^16
+// for the rates and scales here) and q · m fits for every amount the limits let through. The
+// two parts have the sign of a · m, so rounding the fraction rounds the whole.
+qint64 mulDivRounded(qint64 a, qint64 m, qint64 d)
 {
-    const __int128 magnitude = (a < 0 ? -a : a);
-    const __int128 q = (2 * magnitude + b) / (2 * b);
-    return qint64(a < 0 ? -q : q);
+    const qint64 q = a / d;
+    const qint64 rm = (a % d) * m;
+    const qint64 fraction = (2 * (rm < 0 ? -rm : rm) + d) / (2 * d);
+    return q * m + (rm < 0 ? -fraction : fraction);
 }
 
 QString euros(qint64 cents)
@@ -68,7 +72,7 @@ void shareVat(const SettleInputs &in, Buchung &b, std::vector<int> fees, const M
 
 qint64 vatOf(qint64 netCents, double ratePercent)
 {
-    return divideRounded(__int128(netCents) * rateUnits(ratePercent), kRateScale);
+    return mulDivRounded(netCents, rateUnits(ratePercent), kRateScale);
 }
 
 GrossSplit splitGross(qint64 grossCents, double ratePercent)
@@ -80,7 +84,7 @@ GrossSplit splitGross(qint64 grossCents, double ratePercent)
         const GrossSplit positive = splitGross(-grossCents, ratePercent);
         return {-positive.net, -positive.vat};
     }
-    const qint64 estimate = divideRounded(__int128(grossCents) * kRateScale, kRateScale + units);
+    const qint64 estimate = mulDivRounded(grossCents, kRateScale, kRateScale + units);
     for (qint64 net = estimate + 1; net >= estimate - 2; --net) {
         const qint64 vat = vatOf(net, ratePercent);
         if (net + vat <= grossCents)

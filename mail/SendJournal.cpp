@@ -9,11 +9,6 @@
 
 #include <optional>
 
-#ifdef Q_OS_UNIX
-#include <unistd.h>
-#elif defined(Q_OS_WIN)
-#include <io.h>
-#endif
 
 namespace qvl {
 
@@ -65,13 +60,7 @@ QString fieldText(const QByteArray &bytes)
 
 bool syncData(QFile &file)
 {
-#ifdef Q_OS_UNIX
-    return ::fdatasync(file.handle()) == 0 || errno == EINVAL;
-#elif defined(Q_OS_WIN)
-    return ::_commit(file.handle()) == 0;
-#else
-    return true;
-#endif
+    return syncFileToDisk(file.handle(), nullptr, true);
 }
 
 } // namespace

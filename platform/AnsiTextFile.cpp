@@ -11,12 +11,6 @@
 #include <cerrno>
 #include <cstring>
 
-#ifdef Q_OS_UNIX
-#include <unistd.h>
-#endif
-#ifdef Q_OS_WIN
-#include <io.h>
-#endif
 
 namespace qvl {
 
@@ -38,27 +32,6 @@ bool noRoom(int error)
 QString reasonOr(const QString &reason, const QString &fallback)
 {
     return reason.trimmed().isEmpty() ? fallback : reason;
-}
-
-// Makes sure the written bytes are on the disk, not only in the system's cache: a disk
-// that runs full on write-back fails here and not after the rename.
-bool syncToDisk(int handle, QString *reason)
-{
-#ifdef Q_OS_UNIX
-    if (::fsync(handle) == 0 || errno == EINVAL || errno == EROFS)
-        return true; // EINVAL/EROFS: the file system cannot sync (a pipe, a special device)
-    *reason = noRoom(errno) ? kNoRoom : QString::fromLocal8Bit(std::strerror(errno));
-    return false;
-#elif defined(Q_OS_WIN)
-    if (::_commit(handle) == 0)
-        return true;
-    *reason = QStringLiteral("Die Daten konnten nicht auf den Datenträger geschrieben werden.");
-    return false;
-#else
-    Q_UNUSED(handle);
-    Q_UNUSED(reason);
-    return true;
-#endif
 }
 
 // Writes everything or fails: a short write (the disk full) is repeated, so the next call
@@ -193,7 +166,7 @@ bool CheckedFile<File>::reachedDisk()
         return false;
     }
     QString reason;
-    if (File::flush() && syncToDisk(File::handle(), &reason))
+    if (File::flush() && syncFileToDisk(File::handle(), &reason))
         return true;
     fail(reason.isEmpty() ? File::errorString() : reason);
     return false;

@@ -4,7 +4,16 @@
 #include <QFileInfo>
 
 #include <cstring>
+#include <cwchar>
 #include <sys/stat.h>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+
+QT_BEGIN_NAMESPACE
+extern Q_CORE_EXPORT int qt_ntfs_permission_lookup;
+QT_END_NAMESPACE
+#endif
 
 namespace qvl {
 
@@ -51,6 +60,25 @@ std::optional<QString> readCommandLineFile(const QString &path, QString *error)
                  + u'.';
         return std::nullopt;
     }
+#else
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        *error = shown + u" gibt es nicht."_qs;
+        return std::nullopt;
+    }
+    if (!info.isFile()) {
+        *error = shown + u" ist keine gewöhnliche Datei."_qs;
+        return std::nullopt;
+    }
+    // What the file's access list grants everyone (NTFS; a share answers as its server does).
+    ++qt_ntfs_permission_lookup;
+    const bool everyone = info.permission(QFile::ReadOther) || info.permission(QFile::WriteOther);
+    --qt_ntfs_permission_lookup;
+    if (everyone) {
+        *error = shown + u" dürfen alle Benutzer lesen oder ändern; sie kann ein Kennwort enthalten. Erlaubt ist sie"
+                         u" nur für ihren Besitzer (Eigenschaften, Sicherheit: „Jeder“ entfernen)."_qs;
+        return std::nullopt;
+    }
 #endif
     file.setFileName(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -59,6 +87,29 @@ std::optional<QString> readCommandLineFile(const QString &path, QString *error)
     }
     return firstLine(file.readAll());
 }
+
+namespace {
+
+#ifdef Q_OS_WIN
+// Windows keeps the command line as one text in the process's own memory, where the task
+// manager and WMI read it; argv is the C runtime's copy. The secret is overwritten there
+// too, wherever it stands (quoted or not).
+void hideInCommandLine(const char *secret)
+{
+    const QString value = QString::fromLocal8Bit(secret);
+    wchar_t *line = ::GetCommandLineW();
+    if (value.isEmpty() || !line)
+        return;
+    const std::size_t length = std::wcslen(line);
+    const auto *wanted = reinterpret_cast<const wchar_t *>(value.utf16());
+    const auto size = std::size_t(value.size());
+    for (std::size_t at = 0; at + size <= length; ++at)
+        if (std::wmemcmp(line + at, wanted, size) == 0)
+            std::wmemset(line + at, L'*', size);
+}
+#endif
+
+} // namespace
 
 void hideArguments(int argc, char **argv, const std::function<bool(int)> &secret)
 {
@@ -69,6 +120,9 @@ void hideArguments(int argc, char **argv, const std::function<bool(int)> &secret
         if (value[0] == '-' && value[1] == '-')
             if (char *eq = std::strchr(value, '='))
                 value = eq + 1;
+#ifdef Q_OS_WIN
+        hideInCommandLine(value);
+#endif
         for (char *c = value; *c; ++c)
             *c = '*';
     }

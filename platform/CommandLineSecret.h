@@ -12,11 +12,12 @@
 namespace qvl {
 
 // The command line from FILE ("-": standard input): its first line, without the line end.
-// A file that its group or other users may read (or write) is refused, as is anything but
-// a regular file. std::nullopt with a German text in *error.
+// A file that its group or other users may read (or write) is refused — on Windows one whose
+// access list lets everyone read or change it —, as is anything but a regular file. std::nullopt with a German text in *error.
 std::optional<QString> readCommandLineFile(const QString &path, QString *error);
 
-// Overwrites, in the process's own argument vector, each argument for which `secret(i)`
+// Overwrites, in the process's own argument vector (on Windows also in the command line the
+// system keeps for the process), each argument for which `secret(i)`
 // holds with "*" (after its "=" when it is an option's "--name=value").
 void hideArguments(int argc, char **argv, const std::function<bool(int index)> &secret);
 

@@ -61,6 +61,13 @@ QString cause(ConnectionFault fault, const ConnectionTarget &t, int timeoutSecon
                + u" darf sie nicht öffnen. Prüfen Sie den Datenbanknamen (DatabaseName in der INI-Datei der "
                  "Waldverwaltung, Initial Catalog in der Verbindung)."_qs;
     case ConnectionFault::WindowsLoginFailed:
+#ifdef Q_OS_WIN
+        return u"Die Windows-Anmeldung (Integrated Security) ist gescheitert: Windows konnte Sie beim SQL Server nicht "
+               "ausweisen (SSPI). Melden Sie sich mit Ihrem Benutzer der Domäne an Windows an (nicht mit einem lokalen "
+               "Benutzer), prüfen Sie, ob der Rechner die Domäne erreicht, und schreiben Sie den Server so, wie ihn die "
+               "Domäne kennt (Rechnername statt IP-Adresse). Sonst bitten Sie den Administrator, den Dienstnamen (SPN) "
+               "des SQL Servers einzutragen."_qs;
+#endif
         return u"Die Windows-Anmeldung (Integrated Security) ist auf diesem Rechner nur mit einem Kerberos-Ticket "
                "der Domäne möglich (kinit). Ohne Kerberos setzen Sie die Umgebungsvariablen QVL32_SQL_USER und "
                "QVL32_SQL_PASSWORD auf eine SQL-Server-Anmeldung; sie tritt an die Stelle der Windows-Anmeldung."_qs;
@@ -83,6 +90,16 @@ QString cause(ConnectionFault fault, const ConnectionTarget &t, int timeoutSecon
                + u" ist auf dem SQL Server gesperrt (deaktiviert). Bitten Sie den Administrator des SQL Servers, sie "
                  "freizugeben."_qs;
     case ConnectionFault::NoDriver:
+#ifdef Q_OS_WIN
+        if (!t.dataSource.isEmpty() && t.driver.isEmpty())
+            return u"Die ODBC-Datenquelle „"_qs + t.dataSource
+                   + u"“ ist auf diesem Rechner nicht eingerichtet. Prüfen Sie ihren Namen, oder richten Sie sie unter "
+                     "„ODBC-Datenquellen (64-Bit)“ ein."_qs;
+        return u"Der ODBC-Treiber „"_qs + (t.driver.isEmpty() ? u"?"_qs : t.driver)
+               + u"“ ist auf diesem Rechner nicht installiert. Installieren Sie ihn (Microsoft „ODBC Driver 18 for SQL "
+                 "Server“), oder geben Sie mit --odbc-driver einen installierten Treiber an; „SQL Server“ hat jedes "
+                 "Windows."_qs;
+#endif
         if (!t.dataSource.isEmpty() && t.driver.isEmpty())
             return u"Die ODBC-Datenquelle „"_qs + t.dataSource
                    + u"“ ist auf diesem Rechner nicht eingerichtet (odbc.ini, für alle Benutzer in /etc/odbc.ini). "
@@ -114,12 +131,21 @@ ConnectionFault classifyConnectionFault(const ConnectionTarget &t, const QString
     // SQL Server follows 4060 with 18456: the database is the cause.
     if (hasCode(codes, u"4060") || says(text, u"Cannot open database"))
         return ConnectionFault::DatabaseNotFound;
+    // Windows authentication that Windows itself could not give (the SSPI of Microsoft's drivers).
+    if (says(text, u"SSPI") || says(text, u"untrusted domain"))
+        return ConnectionFault::WindowsLoginFailed;
     if (hasCode(codes, u"18456") || says(text, u"Login failed"))
         return ConnectionFault::LoginRefused;
+    // Microsoft's drivers: the certificate or the TLS handshake.
+    if (says(text, u"SSL Provider") || says(text, u"certificate chain") || says(text, u"during handshakes before login"))
+        return ConnectionFault::TlsFailed;
+    if (says(text, u"Encryption not supported"))
+        return ConnectionFault::NoEncryption;
     if (says(text, u"Timeout expired") || says(text, u"HYT00"))
         return ConnectionFault::NoAnswer;
     if (hasCode(codes, u"20009") || hasCode(codes, u"20013") || says(text, u"unavailable or does not exist")
-        || says(text, u"Unknown host") || says(text, u"server was not found") || says(text, u"does not exist or access denied"))
+        || says(text, u"Unknown host") || says(text, u"server was not found") || says(text, u"does not exist or access denied")
+        || says(text, u"network-related or instance-specific") || says(text, u"Could not open a connection to SQL Server"))
         return ConnectionFault::Unreachable;
     // FreeTDS gives up after the server's first answer without telling why.
     if (t.freeTds && (hasCode(codes, u"20002") || says(text, u"Adaptive Server connection failed"))) {

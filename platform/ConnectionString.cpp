@@ -9,6 +9,8 @@
 #include <QRegularExpression>
 #include <QSet>
 
+#include <algorithm>
+
 namespace qvl {
 
 using namespace connection_string;
@@ -234,9 +236,16 @@ ConnectionTarget sqliteTarget(const QString &file, const QString &baseDir)
 }
 
 // The suite's OLE DB form, written for the ODBC driver of SQL Server.
-ConnectionTarget oleDbTarget(const Pairs &pairs, const ConnectionSetup &setup)
+ConnectionTarget oleDbTarget(const Pairs &pairs, ConnectionSetup setup)
 {
     ConnectionTarget target;
+    if (setup.installedDrivers) {
+        const QString provider = pairs.value({u"Provider"});
+        setup.odbcDriver = sqlServerDriverFor(provider, setup.installedDrivers());
+        if (!provider.isEmpty())
+            target.notes << u"Für den OLE-DB-Anbieter „"_qs + provider + u"“ wird der ODBC-Treiber „"_qs
+                                + setup.odbcDriver + u"“ verwendet."_qs;
+    }
     target.qtDriver = QStringLiteral("QODBC");
     target.dialect = SqlDialect::SqlServer;
     target.freeTds = usesFreeTds(setup.odbcDriver, setup);
@@ -399,6 +408,48 @@ QString defaultOdbcDriver()
 #endif
 }
 
+QString sqlServerDriverFor(const QString &provider, const QStringList &installed)
+{
+    const QString sqlServer = QStringLiteral("SQL Server");
+    const auto isInstalled = [&installed](const QString &driver) {
+        return installed.contains(driver, Qt::CaseInsensitive);
+    };
+    // Microsoft's drivers, newest first: "ODBC Driver N for SQL Server" by N, then the Native
+    // Clients by version, then the one every Windows has.
+    static const QRegularExpression odbcDriver(u"^ODBC Driver ([0-9]+) for SQL Server$"_qs,
+                                               QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression nativeClient(u"^SQL Server Native Client ([0-9]+)\\.([0-9]+)$"_qs,
+                                                 QRegularExpression::CaseInsensitiveOption);
+    QList<std::pair<int, QString>> microsoft;
+    for (const QString &driver : installed) {
+        if (const QRegularExpressionMatch m = odbcDriver.match(driver.trimmed()); m.hasMatch())
+            microsoft.append({1000 + m.captured(1).toInt(), driver.trimmed()});
+        else if (const QRegularExpressionMatch n = nativeClient.match(driver.trimmed()); n.hasMatch())
+            microsoft.append({100 + n.captured(1).toInt() * 10 + n.captured(2).toInt(), driver.trimmed()});
+    }
+    std::stable_sort(microsoft.begin(), microsoft.end(), [](const auto &a, const auto &b) { return a.first > b.first; });
+
+    const QString family = provider.trimmed().section(u'.', 0, 0).toUpper();
+    QStringList wanted;
+    if (family == u"MSOLEDBSQL"_qs || family == u"MSOLEDBSQL19"_qs) {
+        for (const auto &[rank, driver] : std::as_const(microsoft))
+            if (rank >= 1000)
+                wanted << driver;
+    } else if (family.startsWith(u"SQLNCLI"_qs)) {
+        const QString version = family.mid(7);
+        wanted << (version.isEmpty() ? u"SQL Native Client"_qs
+                                     : u"SQL Server Native Client "_qs + version + u".0"_qs);
+    } else {
+        wanted << sqlServer; // SQLOLEDB, or no provider named: the suite's own generation
+    }
+    for (const QString &driver : std::as_const(wanted))
+        if (isInstalled(driver))
+            return driver;
+    if (!microsoft.isEmpty() && family != u"SQLOLEDB"_qs && !family.isEmpty())
+        return microsoft.first().second;
+    return sqlServer;
+}
+
 bool isFreeTds(const QString &driver)
 {
     return driver.contains(u"FreeTDS"_qs, Qt::CaseInsensitive) || driver.contains(u"tdsodbc"_qs, Qt::CaseInsensitive);
@@ -420,6 +471,10 @@ ConnectionSetup systemConnectionSetup(const QString &odbcDriver, const QString &
     setup.dataSourceDriver = registeredDataSourceDriver;
     setup.driverInstalled = [](const QString &driver) { return !registeredDriverLibrary(driver).isEmpty(); };
     setup.unpooledDriver = unpooledDriverLibrary;
+#ifdef Q_OS_WIN
+    if (odbcDriver.isEmpty() && qEnvironmentVariable("QVL32_ODBC_DRIVER").trimmed().isEmpty())
+        setup.installedDrivers = installedOdbcDrivers;
+#endif
     return setup;
 }
 

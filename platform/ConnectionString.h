@@ -95,7 +95,17 @@ struct ConnectionSetup {
     // instance is left to the driver.
     std::function<InstancePort(const QString &machine, const QString &instance, int timeoutSeconds)> instancePort;
     int loginTimeoutSeconds = 30; // where the string names no time-out
+    // The ODBC drivers installed here. Set where no driver was chosen (Windows): the suite's
+    // OLE DB form then gets the driver that matches its provider (sqlServerDriverFor).
+    std::function<QStringList()> installedDrivers;
 };
+
+// The ODBC driver for the suite's OLE DB form on Windows: the one of the same family as its
+// provider where it is installed — SQLOLEDB (and no provider): "SQL Server"; SQLNCLI11:
+// "SQL Server Native Client 11.0"; MSOLEDBSQL: "ODBC Driver 18 for SQL Server", else 17 —,
+// else the newest of Microsoft's drivers for SQL Server installed, else "SQL Server", which
+// every Windows has. Never FreeTDS.
+QString sqlServerDriverFor(const QString &provider, const QStringList &installed);
 
 // This process's setup: the given ODBC driver (empty: defaultOdbcDriver()), the login of
 // QVL32_SQL_USER and QVL32_SQL_PASSWORD, and the driver manager's DSNs and drivers.

@@ -3,6 +3,7 @@
 #include "platform/FaultPoints.h"
 #include "platform/TemporaryFiles.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -70,6 +71,16 @@ int renameNoReplace(const QByteArray &from, const QByteArray &to)
 }
 #endif
 
+#ifdef Q_OS_WIN
+BOOL moveFile(const QString &from, const QString &to, DWORD flags)
+{
+    const QString source = QDir::toNativeSeparators(from);
+    const QString target = QDir::toNativeSeparators(to);
+    return ::MoveFileExW(reinterpret_cast<const wchar_t *>(source.utf16()),
+                         reinterpret_cast<const wchar_t *>(target.utf16()), flags);
+}
+#endif
+
 } // namespace
 
 Renamed renameWithoutReplacing(const QString &from, const QString &to, QString *reason, FolderSync sync)
@@ -116,16 +127,20 @@ Renamed renameWithoutReplacing(const QString &from, const QString &to, QString *
         *reason = errorText(error);
     return Renamed::Failed;
 #elif defined(Q_OS_WIN)
-    if (::MoveFileExW(reinterpret_cast<const wchar_t *>(from.utf16()), reinterpret_cast<const wchar_t *>(to.utf16()),
-                      MOVEFILE_WRITE_THROUGH))
+    // Without MOVEFILE_REPLACE_EXISTING an existing name is refused; without
+    // MOVEFILE_COPY_ALLOWED another volume is too (never a copy); WRITE_THROUGH returns only
+    // once the new name is on the disk.
+    if (moveFile(from, to, MOVEFILE_WRITE_THROUGH)) {
+        syncParent(to);
         return Renamed::Done;
+    }
     const DWORD error = ::GetLastError();
     if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS)
         return QFileInfo::exists(from) ? Renamed::Taken : Renamed::SourceGone;
     if (!QFileInfo::exists(from))
         return Renamed::SourceGone;
     if (reason)
-        *reason = QStringLiteral("Windows-Fehler %1").arg(error);
+        *reason = qt_error_string(int(error)); // a virus scanner's hold: ERROR_SHARING_VIOLATION
     return Renamed::Failed;
 #endif
 }
@@ -151,13 +166,15 @@ Renamed renameReplacing(const QString &from, const QString &to, QString *reason,
         *reason = errorText(error);
     return Renamed::Failed;
 #elif defined(Q_OS_WIN)
-    if (::MoveFileExW(reinterpret_cast<const wchar_t *>(from.utf16()), reinterpret_cast<const wchar_t *>(to.utf16()),
-                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (moveFile(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        syncParent(to);
         return Renamed::Done;
+    }
+    const DWORD error = ::GetLastError();
     if (!QFileInfo::exists(from))
         return Renamed::SourceGone;
     if (reason)
-        *reason = QStringLiteral("Windows-Fehler %1").arg(::GetLastError());
+        *reason = qt_error_string(int(error));
     return Renamed::Failed;
 #endif
 }

@@ -6,6 +6,8 @@
 #include <odbcinst.h>
 
 #include <QByteArray>
+#include <cstring>
+#include <cwchar>
 #include <string>
 
 namespace qvl {
@@ -45,6 +47,28 @@ QString registeredDataSourceDriver(const QString &dsn)
 QString registeredDataSourceDatabase(const QString &dsn)
 {
     return dsn.trimmed().isEmpty() ? QString() : profileString(dsn.trimmed(), u"Database"_qs, u"odbc.ini"_qs);
+}
+
+QStringList installedOdbcDrivers()
+{
+    // A list of names, each ended by a NUL, the list by a second one.
+    QStringList drivers;
+#ifdef Q_OS_WIN
+    std::wstring buffer(32768, L'\0');
+    WORD length = 0;
+    if (!SQLGetInstalledDriversW(buffer.data(), WORD(buffer.size() - 1), &length))
+        return drivers;
+    for (const wchar_t *name = buffer.c_str(); *name; name += std::wcslen(name) + 1)
+        drivers << QString::fromWCharArray(name);
+#else
+    QByteArray buffer(32768, '\0');
+    WORD length = 0;
+    if (!SQLGetInstalledDrivers(buffer.data(), WORD(buffer.size() - 1), &length))
+        return drivers;
+    for (const char *name = buffer.constData(); *name; name += std::strlen(name) + 1)
+        drivers << QString::fromUtf8(name);
+#endif
+    return drivers;
 }
 
 QString registeredDriverLibrary(const QString &driver)

@@ -3,6 +3,7 @@
 // through ODBCINI and ODBCSYSINI as the driver manager finds them; the registry on Windows).
 
 #include <QString>
+#include <QStringList>
 
 namespace qvl {
 
@@ -13,6 +14,10 @@ QString registeredDataSourceDriver(const QString &dsn);
 
 // The database a DSN names ("Database" of its section); empty when it names none.
 QString registeredDataSourceDatabase(const QString &dsn);
+
+// The names of the ODBC drivers installed (the driver manager's list, SQLGetInstalledDrivers:
+// odbcinst.ini on Unix, the registry on Windows).
+QStringList installedOdbcDrivers();
 
 // The library of a driver registered by name; empty when no such driver is registered.
 QString registeredDriverLibrary(const QString &driver);

@@ -27,6 +27,10 @@ QString defaultProgramDir(const QString &executableDir);
 
 QString inProgramFolder(const QString &programDir, const QString &path);
 
+// The drive a Windows path lies on: "C:" for "C:\SEPA" (the letter as given), the share
+// "\\server\share" for a UNC path (either separator), empty for anything else.
+QString windowsDrive(const QString &path);
+
 // The platform's separator as text ("\" on Windows, "/" elsewhere).
 QString separator();
 
@@ -35,8 +39,8 @@ QString separator();
 namespace qvl {
 
 // What tells one file from another, whatever path reaches it (a symlink, a bind mount,
-// another drive mapping): device and file number where the system has them, else the
-// canonical path. A copy of the file has another one. Empty when the file is missing.
+// another drive mapping): device and file number where the system has them (on Windows the
+// volume's serial number and the file's index), else the canonical path. A copy of the file has another one. Empty when the file is missing.
 QString fileIdentity(const QString &path);
 
 } // namespace qvl

@@ -276,8 +276,9 @@ NamingResult RunOutputs::nameAll()
 {
     keep();
 #ifdef Q_OS_WIN
-    for (const std::unique_ptr<CheckedNewFile> &file : m_held)
-        file->close(); // Windows renames no file that is open
+    // Windows renames no open file, and a temporary file's close() keeps its handle open
+    // (Qt only rewinds it): the held files are let go, kept on the disk, before naming.
+    m_held.clear();
 #endif
     NamingResult result = nameOutputs(m_entries);
     m_held.clear();
@@ -300,21 +301,23 @@ bool writeReplacingFile(const QString &path, const std::function<bool(QIODevice 
     }
     // Outside a run: the same hidden file beside the old one, tagged as the program's own so
     // that a start after a kill removes it and nothing else, then renamed over the old file.
-    CheckedNewFile file(path);
-    if (file.openForWriting() && write(file, &problem) && problem.isEmpty() && file.finishUnnamed()) {
-        const QString hidden = file.fileName();
-        file.close(); // Windows renames no open file
+    auto file = std::make_unique<CheckedNewFile>(path);
+    if (file->openForWriting() && write(*file, &problem) && problem.isEmpty() && file->finishUnnamed()) {
+        const QString hidden = file->fileName();
+        // Windows renames no open file, and a temporary file's close() keeps its handle open
+        // (Qt only rewinds it): the file object goes, the file stays until it is named.
+        file->setAutoRemove(false);
+        file.reset();
         QString reason;
-        if (renameReplacing(hidden, path, &reason) == Renamed::Done) {
-            file.setAutoRemove(false);
+        if (renameReplacing(hidden, path, &reason) == Renamed::Done)
             return true;
-        }
+        QFile::remove(hidden);
         if (error)
             *error = fileWriteError(path, reason);
         return false;
     }
     if (error)
-        *error = file.errorText().isEmpty() ? problem : file.errorText();
+        *error = file->errorText().isEmpty() ? problem : file->errorText();
     return false;
 }
 

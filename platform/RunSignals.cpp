@@ -30,13 +30,20 @@ extern "C" void onStopSignal(int signal)
 }
 
 #ifdef Q_OS_WIN
+// Ctrl+C and Ctrl+Break are recorded like SIGINT. Closing the console window, logging off or
+// shutting down end the process as soon as this handler returns (after at most five
+// seconds): the handler, on a thread of its own, records SIGTERM and waits for the run to
+// stop at its next check and clean up its files.
 BOOL WINAPI onConsoleEvent(DWORD event)
 {
-    const int signal = event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT ? SIGINT : SIGTERM;
+    const bool interrupt = event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT;
     if (g_runDepth.load() == 0)
         return FALSE; // the default: end the program
     int none = 0;
-    g_pending.compare_exchange_strong(none, signal);
+    g_pending.compare_exchange_strong(none, interrupt ? SIGINT : SIGTERM);
+    if (!interrupt)
+        for (int waited = 0; waited < 4500 && g_runDepth.load() > 0; waited += 50)
+            ::Sleep(50);
     return TRUE;
 }
 #endif

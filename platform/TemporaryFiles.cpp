@@ -15,17 +15,41 @@
 #include <sys/file.h>
 #include <unistd.h>
 #endif
+#ifdef Q_OS_WIN
+#include <io.h>
+#include <windows.h>
+#endif
 
 namespace qvl {
+
+namespace {
+
+const QString kNoRoom = QStringLiteral("Auf dem Datenträger ist nicht genug Platz.");
+
+#ifdef Q_OS_WIN
+// Windows' locks are mandatory for the bytes they cover: the lock takes one byte far beyond
+// any file's end, so that it says "in use" as flock does and still lets the program's own
+// steps (and a colleague's viewer) read the file.
+bool lockMarker(HANDLE file)
+{
+    OVERLAPPED at {};
+    at.OffsetHigh = 0x7FFFFFFF;
+    return ::LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at);
+}
+#endif
+
+} // namespace
 
 bool lockWhileWriting(int handle)
 {
 #ifdef Q_OS_UNIX
     return handle >= 0 && ::flock(handle, LOCK_EX | LOCK_NB) == 0;
+#elif defined(Q_OS_WIN)
+    const auto file = reinterpret_cast<HANDLE>(::_get_osfhandle(handle));
+    return handle >= 0 && file != INVALID_HANDLE_VALUE && lockMarker(file);
 #else
-    // Windows keeps a file that another program has open from being deleted anyway.
     Q_UNUSED(handle);
-    return true;
+    return false;
 #endif
 }
 
@@ -38,11 +62,49 @@ bool inUse(const QString &path)
     const bool held = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
     ::close(fd); // also lets go of the lock this test took
     return held;
+#elif defined(Q_OS_WIN)
+    // A writer's file: locked by its writer, or opened by a program that shares it with
+    // nobody (a virus scanner, a copy in progress).
+    const HANDLE file = ::CreateFileW(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(path).utf16()),
+                                      GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return ::GetLastError() == ERROR_SHARING_VIOLATION;
+    const bool held = !lockMarker(file) && ::GetLastError() == ERROR_LOCK_VIOLATION;
+    ::CloseHandle(file); // also lets go of the lock this test took
+    return held;
 #else
-    QFile file(path);
-    if (!file.open(QIODevice::ReadWrite))
-        return file.exists();
+    Q_UNUSED(path);
     return false;
+#endif
+}
+
+bool syncFileToDisk(int handle, QString *reason, bool dataOnly)
+{
+#ifdef Q_OS_UNIX
+    if ((dataOnly ? ::fdatasync(handle) : ::fsync(handle)) == 0 || errno == EINVAL || errno == EROFS)
+        return true; // EINVAL/EROFS: the file system cannot sync (a pipe, a special device)
+    const int error = errno;
+    if (reason)
+        *reason = error == ENOSPC || error == EFBIG || error == EDQUOT ? kNoRoom
+                                                                     : QString::fromLocal8Bit(std::strerror(error));
+    return false;
+#elif defined(Q_OS_WIN)
+    Q_UNUSED(dataOnly);
+    const auto file = reinterpret_cast<HANDLE>(::_get_osfhandle(handle));
+    if (file != INVALID_HANDLE_VALUE && ::FlushFileBuffers(file))
+        return true;
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_INVALID_HANDLE || error == ERROR_INVALID_FUNCTION)
+        return true; // no file on a disk (a pipe, the console)
+    if (reason)
+        *reason = error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL ? kNoRoom : qt_error_string(int(error));
+    return false;
+#else
+    Q_UNUSED(handle);
+    Q_UNUSED(reason);
+    Q_UNUSED(dataOnly);
+    return true;
 #endif
 }
 

@@ -9,13 +9,21 @@
 
 namespace qvl {
 
-// Takes the lock on an open file; released when the handle is closed or the process ends.
-// False when the file system has no such locks (the file is then never taken for
-// abandoned while it is in use by a writer of this machine).
+// Takes the lock on an open file (flock; on Windows LockFileEx on a byte beyond its end);
+// released when the handle is closed or the
+// process ends. False when the file system has no such locks (the file is then never taken
+// for abandoned while it is in use by a writer of this machine).
 bool lockWhileWriting(int handle);
 
-// True when a writer holds the lock of the file.
+// True when a writer holds the lock of the file (on Windows also: another program has it
+// open and shares it with nobody).
 bool inUse(const QString &path);
+
+// Makes sure an open file's written bytes are on the disk, not only in the system's cache
+// (fsync; FlushFileBuffers on Windows): a disk that runs full on write-back fails here and
+// not after the rename. `dataOnly`: the size and times may follow (fdatasync). False with
+// a German reason, or the system's, when they are not.
+bool syncFileToDisk(int handle, QString *reason, bool dataOnly = false);
 
 // The tag in the name of every temporary file a writer makes outside a run
 // (".NAME.qvl32.XXXXXX"); a run's files carry the run's own tag instead.

@@ -28,6 +28,10 @@ TEST(FeeAmounts, VatOfANetAmountIsRoundedCommercially)
         {100, 5.5, 6},       // 0,055
         {1999, 0, 0},
         {99999999999, 19, 19000000000}, // 999.999.999,99 at 19 %
+        // Products beyond 64 bits: the amount times the rate in ten-thousandths of a percent.
+        {-99999999999, 19, -19000000000},
+        {99999999999, 123.4567, 123456699999},
+        {12345678901, -100, -12345678901},
     };
     for (const auto &c : cases)
         EXPECT_EQ(fees::vatOf(c.net, c.rate), c.vat) << c.net << " at " << c.rate;
@@ -46,6 +50,7 @@ TEST(FeeAmounts, AGrossAmountSplitsIntoANetAndExactlyItsVat)
         {0, 19, 0, 0},
         {500, 0, 500, 0},
         {-1490, 19, -1252, -238},
+        {99999999999, 19, 84033613444, 15966386554}, // the gross times the scale beyond 64 bits
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(std::to_string(c.gross) + " at " + std::to_string(c.rate));

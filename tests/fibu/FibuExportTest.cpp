@@ -553,6 +553,9 @@ TEST_F(FibuData, EveryFormatImportsWithoutShiftedFieldsZeroLinesOrSilentGaps)
 
 TEST_F(FibuFailures, AFeeFileThatFailsStillLeavesTheBankBookingsWrittenAndBothAreTold)
 {
+#ifndef Q_OS_UNIX
+    GTEST_SKIP() << "A full disk is made by a file-size limit (setrlimit), which Windows lacks.";
+#else
     form.strFibu = u"IBM-FIBU"_qs;
     QStringList written;
     {
@@ -581,6 +584,7 @@ TEST_F(FibuFailures, AFeeFileThatFailsStillLeavesTheBankBookingsWrittenAndBothAr
         EXPECT_TRUE(e.message().contains(u"LA20261206_1.df2"_qs)) << e.message().toStdString();
     }
     EXPECT_TRUE(written.isEmpty());
+#endif
 }
 
 // Five fees at three rates, VAT on top and included, through the one settling of the

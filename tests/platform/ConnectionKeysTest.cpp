@@ -227,6 +227,28 @@ TEST(ConnectionKeys, EachFailureIsToldByItsCause)
         {"Windows driver", sqlLogin,
          u"[Microsoft][ODBC SQL Server Driver][DBNETLIB]SQL Server does not exist or access denied.", u"17",
          ConnectionFault::Unreachable},
+        {"Native Client, no server", sqlLogin,
+         u"[Microsoft][SQL Server Native Client 11.0]Named Pipes Provider: Could not open a connection to SQL Server "
+         u"[53].",
+         u"53", ConnectionFault::Unreachable},
+        {"ODBC Driver 18, no server", sqlLogin,
+         u"[Microsoft][ODBC Driver 18 for SQL Server]A network-related or instance-specific error has occurred while "
+         u"establishing a connection to SQL Server.",
+         u"-1", ConnectionFault::Unreachable},
+        {"ODBC Driver 18, login time-out", sqlLogin, u"[Microsoft][ODBC Driver 18 for SQL Server]Login timeout expired",
+         u"0", ConnectionFault::NoAnswer},
+        {"SSPI", windows, u"[Microsoft][ODBC Driver 17 for SQL Server]Cannot generate SSPI context", u"0",
+         ConnectionFault::WindowsLoginFailed},
+        {"untrusted domain", windows,
+         u"[Microsoft][ODBC SQL Server Driver][SQL Server]Login failed. The login is from an untrusted domain and "
+         u"cannot be used with Windows authentication.",
+         u"18452", ConnectionFault::WindowsLoginFailed},
+        {"certificate", encrypted,
+         u"[Microsoft][ODBC Driver 18 for SQL Server]SSL Provider: The certificate chain was issued by an authority "
+         u"that is not trusted.",
+         u"-2146893019", ConnectionFault::TlsFailed},
+        {"no certificate", encrypted, u"[Microsoft][ODBC SQL Server Driver]Encryption not supported on SQL Server.",
+         u"0", ConnectionFault::NoEncryption},
         {"no Kerberos", windows, u"Adaptive Server connection failed", u"0;20002", ConnectionFault::WindowsLoginFailed},
         {"no encryption", encrypted, u"Adaptive Server connection failed", u"0;20002", ConnectionFault::NoEncryption},
         {"20002 otherwise", sqlLogin, u"Adaptive Server connection failed", u"0;20002", ConnectionFault::Other},

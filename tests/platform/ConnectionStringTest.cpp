@@ -142,6 +142,56 @@ TEST(ConnectionString, EveryFormBecomesADriverADialectAndAConnection)
     }
 }
 
+// On Windows the suite's OLE DB form gets the ODBC driver of its provider's family where it
+// is installed, else the newest of Microsoft's; "SQL Server" is always there.
+TEST(ConnectionString, TheProvidersDriverWhereItIsInstalled)
+{
+    const QStringList onlyOld{u"SQL Server"_qs, u"Microsoft Access Driver (*.mdb)"_qs};
+    const QStringList office{u"SQL Server"_qs, u"SQL Server Native Client 11.0"_qs, u"ODBC Driver 17 for SQL Server"_qs,
+                             u"ODBC Driver 18 for SQL Server"_qs, u"FreeTDS"_qs};
+    const QStringList client{u"SQL Server"_qs, u"SQL Server Native Client 10.0"_qs, u"SQL Server Native Client 11.0"_qs};
+    const struct {
+        const char16_t *provider;
+        const QStringList &installed;
+        const char16_t *driver;
+    } cases[] = {
+        {u"SQLOLEDB.1", office, u"SQL Server"}, // the suite's own generation, even beside newer ones
+        {u"", office, u"SQL Server"},
+        {u"SQLNCLI11", office, u"SQL Server Native Client 11.0"},
+        {u"sqlncli11.1", client, u"SQL Server Native Client 11.0"},
+        {u"SQLNCLI10", client, u"SQL Server Native Client 10.0"},
+        {u"MSOLEDBSQL", office, u"ODBC Driver 18 for SQL Server"},
+        {u"MSOLEDBSQL.1", QStringList{u"SQL Server"_qs, u"ODBC Driver 17 for SQL Server"_qs},
+         u"ODBC Driver 17 for SQL Server"},
+        {u"MSOLEDBSQL19", client, u"SQL Server Native Client 11.0"}, // no ODBC driver: the newest there is
+        {u"SQLNCLI11", onlyOld, u"SQL Server"},
+        {u"MSOLEDBSQL", QStringList{}, u"SQL Server"},
+        {u"SQLNCLI11", QStringList{u"FreeTDS"_qs}, u"SQL Server"}, // never FreeTDS
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(sqlServerDriverFor(QString::fromUtf16(c.provider), c.installed), QString::fromUtf16(c.driver))
+            << QString::fromUtf16(c.provider).toStdString() << " / " << c.installed.join(u',').toStdString();
+
+    // The whole string: the driver chosen, Windows authentication kept, no FreeTDS keys.
+    ConnectionSetup setup;
+    setup.odbcDriver = u"SQL Server"_qs;
+    setup.installedDrivers = [&office] { return office; };
+    const ConnectionTarget t = translateConnectionString(
+        u"Provider=MSOLEDBSQL;Integrated Security=SSPI;Data Source=SRV\\QUARVEL;Initial Catalog=FBG;Encrypt=yes"_qs,
+        setup);
+    EXPECT_EQ(t.databaseName,
+              u"Driver={ODBC Driver 18 for SQL Server};Server=SRV\\QUARVEL;Database=FBG;Trusted_Connection=yes;"
+              "Encrypt=yes"_qs);
+    EXPECT_TRUE(t.windowsLogin);
+    EXPECT_FALSE(t.freeTds);
+    EXPECT_EQ(t.driver, u"ODBC Driver 18 for SQL Server"_qs);
+    EXPECT_TRUE(t.error.isEmpty()) << t.error.toStdString();
+    // A driver chosen by the user stays chosen.
+    setup.installedDrivers = nullptr;
+    EXPECT_TRUE(translateConnectionString(u"Provider=MSOLEDBSQL;Integrated Security=SSPI;Data Source=SRV"_qs, setup)
+                    .databaseName.startsWith(u"Driver={SQL Server};"_qs));
+}
+
 TEST(ConnectionString, MessagesNameServerDatabaseAndDataSource)
 {
     const ConnectionTarget server =

@@ -8,7 +8,9 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#ifdef Q_OS_UNIX
 #include <unistd.h>
+#endif
 
 using namespace qvl;
 
@@ -165,6 +167,9 @@ TEST(RunOutputs, PathsAreKeptAbsolute)
 // each, no "_2".
 TEST(RunOutputs, NamingFinishedHalfWayIsNotRepeated)
 {
+#ifndef Q_OS_UNIX
+    GTEST_SKIP() << "Windows names a file in one step (MoveFileEx): no second name is ever left behind.";
+#else
     QTemporaryDir dir;
     const QString hidden = dir.filePath(u".MB.xml.0123456789ab-01234567.Ab12Cd"_qs);
     put(hidden, "bank");
@@ -177,6 +182,7 @@ TEST(RunOutputs, NamingFinishedHalfWayIsNotRepeated)
     EXPECT_TRUE(r.problems.isEmpty());
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"MB.xml"_qs});
     EXPECT_EQ(outputs[0].named, dir.filePath(u"MB.xml"_qs));
+#endif
 }
 
 // Before the commit a run's list owns its hidden files: a run that stops leaves none, and a
