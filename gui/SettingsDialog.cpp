@@ -1,4 +1,5 @@
 #include "gui/SettingsDialog.h"
+#include "gui/HelpWindow.h"
 
 #include "app/FrmDTA.h"
 #include "gui/DialogButton.h"
@@ -23,6 +24,7 @@ SettingsDialog::SettingsDialog(FrmDTA &form, QWidget *parent)
 {
     setObjectName(u"frmEinstellungen"_qs);
     setWindowTitle(u"Einstellungen"_qs);
+    installHelpKey(this, u"einstellungen"_qs);
     m_tabs->setObjectName(u"tabEinstellungen"_qs);
     QHash<QString, QFormLayout *> pages;
     for (const QString &page : m_editor.pages()) {

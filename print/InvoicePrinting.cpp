@@ -100,9 +100,7 @@ void setGiroCode(RecordSet &rs, const InvoiceParams &p, const Buchung &b)
     if (payload.isEmpty())
         return;
     rs.set(u"GiroCode"_qs, payload);
-    rs.set(u"GiroCodeText"_qs, u"Überweisen mit Ihrer Banking-App: den Code scannen (GiroCode)."_qs
-                                   + (reference.isEmpty() ? QString()
-                                                          : u" Zahlungsreferenz: "_qs + printedCreditorReference(reference)));
+    rs.set(u"GiroCodeText"_qs, u"GiroCode: mit der Banking-App scannen"_qs);
 }
 
 int position(const QString &text, const QString &what)
@@ -188,8 +186,8 @@ void placeControls(const InvoiceParams &p, int printedFees, qsizetype longestFee
     d.control(u"Text41"_qs).Top = a + 1060;
     d.control(u"Text42"_qs).Top = a + 1060;
     d.control(u"Text14"_qs).Top = a + 1500;
-    d.control(u"GiroCode"_qs).Top = a + kGiroCodeBelowFees;
-    d.control(u"GiroCodeText"_qs).Top = a + kGiroCodeBelowFees + 300;
+    d.control(u"GiroCode"_qs).Top = a + 1500;
+    d.control(u"GiroCodeText"_qs).Top = a + 1500 + kGiroCodeSide + 50;
 
     if (s.variant == LayoutVariant::Orvelde)
         moveBy(d, {u"Text2", u"Text3", u"Text4", u"Text5", u"Text8", u"Text11", u"Text38", u"Text41", u"Text42"}, 0,

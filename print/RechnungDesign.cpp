@@ -125,21 +125,21 @@ ReportDesign RechnungDesign()
     total.Alignment = Qt::AlignRight;
     total.WordWrap = false;
     total.FontBold = true;
-    // The free text grows downwards as far as it needs; what follows moves with it.
-    text(d, QStringLiteral("Text14"), QStringLiteral("FixText"), left, a + 1500, width, kGiroCodeBelowFees - 1600, 10);
-    // A letter that asks for a transfer carries the GiroCode a banking app reads, below the
-    // free text and pushed down by it; the other letters leave both empty.
+    // Beside the free text, a letter that asks for a transfer carries the GiroCode a banking
+    // app reads (2,5 cm: read by every app, and with five fees still on the letter's page);
+    // the other letters leave it empty.
+    text(d, QStringLiteral("Text14"), QStringLiteral("FixText"), left, a + 1500, width - kGiroCodeSide - 200, 3000, 10);
     ReportControl qr;
     qr.Name = QStringLiteral("GiroCode");
     qr.Kind = ControlKind::QrCode;
     qr.DataField = QStringLiteral("GiroCode");
-    qr.Left = left;
-    qr.Top = a + kGiroCodeBelowFees;
-    qr.Width = 1600;
-    qr.Height = 1600;
+    qr.Left = left + width - kGiroCodeSide;
+    qr.Top = a + 1500;
+    qr.Width = kGiroCodeSide;
+    qr.Height = kGiroCodeSide;
     d.add(SectionKind::Detail, std::move(qr));
-    text(d, QStringLiteral("GiroCodeText"), QStringLiteral("GiroCodeText"), left + 1800, a + kGiroCodeBelowFees + 300,
-         width - 1800, 700, 9);
+    text(d, QStringLiteral("GiroCodeText"), QStringLiteral("GiroCodeText"), left + width - kGiroCodeSide,
+         a + 1500 + kGiroCodeSide + 50, kGiroCodeSide, 500, 7);
 
     // At the foot of every page the association's bank. Where a letter begins is the
     // report's own knowledge (Report::pagesOfRow); nothing on the paper marks it.

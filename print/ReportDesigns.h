@@ -15,8 +15,8 @@ inline constexpr int kFeeBlock = 750;
 inline constexpr int kFeeHeader = 185;
 inline constexpr double kFeeFontSize = 8;
 inline constexpr double kFeeMinFontSize = 6;
-// The GiroCode of a letter that asks for a transfer, this far below the last fee's header.
-inline constexpr int kGiroCodeBelowFees = 3400;
+// The side of the GiroCode of a letter that asks for a transfer.
+inline constexpr int kGiroCodeSide = 1400;
 ReportDesign RechnungDesign();
 // The booking list "Einzelbuchungen SEPA".
 ReportDesign BeitragDesign();
