@@ -30,6 +30,13 @@ struct MwstSatz {
     qint64 rundungCent() const { return bruttoCent - nettoCent - mwstCent; }
 };
 
+// What took fee 1's formula amount off the formula's sum, so that its letter can say so.
+struct FormulaTerms {
+    bool capped = false;      // held to the maximum fee
+    int months = 0;           // pro rata: the months billed of twelve; 0 for the whole year
+    bool wholeEuros = false;  // rounded to whole euros, and that changed the amount
+};
+
 struct Buchung {
     QString Anrede;      // TR
     QString Strasse;     // TR
@@ -66,6 +73,7 @@ struct Buchung {
     QString Email;        // as the suite keeps it: one address or several, ";" or "," between
     double Hektar = 0;
     SlotArray<double> HaBerechnet{};
+    FormulaTerms Formel;
     SlotArray<double> Fixbeitrag{};
     SlotArray<double> Flachenbertrag{};
     SlotArray<double> Ha{};

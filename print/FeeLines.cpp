@@ -124,7 +124,9 @@ QString header(const FeeLineSettings &s, const Buchung &b, int k, const QString 
     if (k == 0 && s.fixedByClass)
         return spaces(27) + u"Fixbeitrag nach ha-Staffel für "_qs + generalNumber(b.HaBerechnet[0]) + u"ha"_qs + spaces(22)
                + u"Gesamt"_qs;
-    if (twoTiers(b, k)) {
+    // The scale has no threshold of the owner's: his own figures would name hectares the
+    // amount does not follow.
+    if (twoTiers(b, k) && !(k == 0 && s.scale)) {
         const double rest = billedAbove(b, k);
         return withTotalColumn(spaces(27) + g + m + u"  €/ha für "_qs + generalNumber(billedThreshold(b, k)) + u"ha"_qs
                                + u" restl. "_qs + (rest > 0 ? generalNumber(rest) : u"0"_qs) + u"ha"_qs + spaces(52));
@@ -149,6 +151,20 @@ QString area(double ha)
     return u"\r(Fläche "_qs + hectares(ha) + u" ha)"_qs;
 }
 
+// What took the formula's sum down to the amount printed: the maximum, the months of a
+// member who joined during the year, whole euros.
+QString formulaTerms(const FeeLineSettings &s, const FormulaTerms &terms)
+{
+    QStringList parts;
+    if (terms.capped)
+        parts << u"höchstens "_qs + moneyText(s.hoechstbeitrag) + u" €"_qs;
+    if (terms.months > 0)
+        parts << u"anteilig "_qs + QString::number(terms.months) + u" von 12 Monaten"_qs;
+    if (terms.wholeEuros)
+        parts << u"auf volle Euro gerundet"_qs;
+    return parts.isEmpty() ? QString() : u"\r("_qs + parts.join(u", "_qs) + u')';
+}
+
 QString feeText(const FeeLineSettings &s, const Buchung &b, int k)
 {
     const QString &label = s.labels[size_t(k)];
@@ -159,16 +175,21 @@ QString feeText(const FeeLineSettings &s, const Buchung &b, int k)
         const QString zuschlag = moneyText(s.preisZuschlag);
         return labelColumn(label) + spaces(9) + spaces(moneyText(s.hoechstbeitrag).size()) + spaces(mc.size())
                + spaces(4) + moneyText(s.preisMindestbetrag) + spaces(14 - money(b.Weitere[0]).size()) + zuschlag
-               + spaces(9 - zuschlag.size()) + right(amount, 8) + u' ' + s.waehrung + area(b.HaBerechnet[0]);
+               + spaces(9 - zuschlag.size()) + right(amount, 8) + u' ' + s.waehrung + area(b.HaBerechnet[0])
+               + formulaTerms(s, b.Formel);
     }
     const bool scale = k == 0 && s.scale;
+    // Fee 1 of the form's modes has no threshold; every other line is the owner's own.
+    const bool own = k > 0 || !(s.fixedByClass || s.scale);
+    // A class's amount is a fixed fee: the owner's own prices beside it would not give it.
+    if (k == 0 && s.fixedByClass)
+        return labelColumn(label) + right(amount, 9) + mc + spaces(14 + 18) + right(amount, 11) + u' ' + s.waehrung
+               + area(b.HaBerechnet[0]);
     // Without a threshold every hectare is a further one: its price stands first then.
     const QString p1 = scale ? u"Staffelbeitrag"_qs
                              : price(b.Flachenbertrag[k] != 0 || b.Ha[k] > 0 ? b.Flachenbertrag[k] : b.Weitere[k]);
-    const bool tiers = twoTiers(b, k);
+    const bool tiers = own && twoTiers(b, k);
     QString p2 = tiers ? price(b.Weitere[k]) : QString();
-    // Fee 1 of the form's modes has no threshold; every other line is the owner's own.
-    const bool own = k > 0 || !(s.fixedByClass || s.scale);
     const bool belowThreshold = own && !(b.Ha[k] <= b.HaBerechnet[k] || b.Weitere[k] <= 0);
     // Below the threshold the price of further hectares still shows, in the column the
     // two-tier case uses for it.

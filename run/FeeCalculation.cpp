@@ -87,7 +87,7 @@ void computeSlot0(const FeeInputs &in, Buchung &b, double h)
         amount = classAmount(in, h);
         break;
     case Mode::Formula:
-        amount = formulaAmount(in, h, b.Beitrittsdatum);
+        amount = formulaAmount(in, h, b.Beitrittsdatum, &b.Formel);
         break;
     case Mode::Scale:
         amount = scaleAmount(in, b, h);
@@ -100,6 +100,7 @@ void computeSlot0(const FeeInputs &in, Buchung &b, double h)
     b.HaBerechnet[0] = in.mode == Mode::Scale ? double(scaleHectares(in, h)) / 10000 : h;
     const bool wholeEuros = in.mode == Mode::Formula && in.komma;
     b.Betrag[0] = roundHalfAwayFromZero(amount, wholeEuros ? 0 : 2);
+    b.Formel.wholeEuros = wholeEuros && !isZero(b.Betrag[0] - roundHalfAwayFromZero(amount, 2));
 }
 
 void computeOwnSlot(Buchung &b, int k, double h)

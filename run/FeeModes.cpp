@@ -69,18 +69,25 @@ double classAmount(const FeeInputs &in, double h)
     return 0; // negative hectares, or limits out of order
 }
 
-double formulaAmount(const FeeInputs &in, double h, const QDate &joined)
+double formulaAmount(const FeeInputs &in, double h, const QDate &joined, FormulaTerms *terms)
 {
+    FormulaTerms applied;
     double amount = in.preisMindestbetrag;
     const qint64 rest = tenThousandths(h) - in.haMindestbetrag;
     if (rest > 0) // each started block adds one surcharge; the caller refused steps of 0
         amount += double((rest + in.haZuschlag - 1) / in.haZuschlag) * in.preisZuschlag;
-    if (in.hoechstbeitrag < amount)
+    if (in.hoechstbeitrag < amount) {
         amount = in.hoechstbeitrag;
+        applied.capped = true;
+    }
     // The share of the fee for the months left in the business year after the month of joining.
     if (in.proRataYear)
-        if (const std::optional<int> months = monthsLeft(*in.proRataYear, joined))
+        if (const std::optional<int> months = monthsLeft(*in.proRataYear, joined); months && *months < 12) {
             amount = amount * *months / 12;
+            applied.months = *months;
+        }
+    if (terms)
+        *terms = applied;
     return amount;
 }
 

@@ -48,7 +48,7 @@ double slotHectares(double hektar, bool roundToWhole);
 
 // Slot 0 by the form's modes; the amounts are not yet rounded.
 double classAmount(const FeeInputs &in, double h);
-double formulaAmount(const FeeInputs &in, double h, const QDate &joined);
+double formulaAmount(const FeeInputs &in, double h, const QDate &joined, FormulaTerms *terms = nullptr);
 // The months of the business year after the month of joining, for an owner who joined in
 // it; std::nullopt for one who did not (he pays the whole fee).
 std::optional<int> monthsLeft(const BusinessYear &year, const QDate &joined);

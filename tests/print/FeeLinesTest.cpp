@@ -72,14 +72,33 @@ std::vector<Case> cases()
         x.settings.mwst[0] = u"7"_qs;
         x.b.Hektar = 3.75;
         x.b.HaBerechnet[0] = 3.75;
-        x.b.Fixbeitrag[0] = 20;
+        x.b.Fixbeitrag[0] = 99; // the owner's own figures: the class replaces them
+        x.b.Flachenbertrag[0] = 2.5;
         x.b.Mindestbeitrag[0] = 15;
         x.b.Betrag[0] = 20;
         x.b.Steuer[0] = 1.31; // the fee's share of its rate's VAT
         x.header = sp(27) + u"Fixbeitrag nach ha-Staffel für 3,75ha"_qs + sp(22) + u"Gesamt"_qs;
-        // The class's amount is not held to the owner's minimum: it is not printed.
-        x.detail = u"Mitgliedsbeitrag"_qs + sp(11) + u"    20,00"_qs + sp(14) + sp(10) + u"0,00"_qs
-                   + sp(18) + u"      20,00 EUR\r(Fläche 3,7500 ha)   davon 7% MwSt also 1,31 Euro."_qs;
+        // The class's amount is the fixed fee; it is not held to the owner's minimum.
+        x.detail = u"Mitgliedsbeitrag"_qs + sp(11) + u"    20,00"_qs + sp(14) + sp(14) + sp(18)
+                   + u"      20,00 EUR\r(Fläche 3,7500 ha)   davon 7% MwSt also 1,31 Euro."_qs;
+        c.push_back(x);
+    }
+    {
+        // The maximum, the months of a member joining in the year and whole euros took the
+        // formula's 90,00 down to 38,00: the line says so.
+        Case x{"formula held to its maximum, pro rata, whole euros", standard(), {}, 0, {}, {}};
+        x.settings.formula = true;
+        x.settings.haMindestbetrag = u"5"_qs;
+        x.settings.haZuschlag = u"2"_qs;
+        x.settings.preisMindestbetrag = u"30"_qs;
+        x.settings.preisZuschlag = u"6"_qs;
+        x.settings.hoechstbeitrag = u"75"_qs;
+        x.b.Betrag[0] = 38;
+        x.b.HaBerechnet[0] = 25;
+        x.b.Formel = {true, 6, true};
+        x.detail = u"Mitgliedsbeitrag"_qs + sp(11) + sp(9) + sp(5) + sp(14) + sp(4) + u"30,00"_qs + sp(10)
+                   + u"6,00"_qs + sp(5) + u"   38,00 EUR\r(Fläche 25,0000 ha)"_qs
+                   + u"\r(höchstens 75,00 €, anteilig 6 von 12 Monaten, auf volle Euro gerundet)"_qs;
         c.push_back(x);
     }
     {

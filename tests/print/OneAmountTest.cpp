@@ -1,8 +1,10 @@
 // One amount everywhere: 10,000 random owners through every calculation mode, VAT on top
-// and included, whole-euro rounding, pro rata and several rates. For each owner the
-// figures are read back from what the documents print (the letters' and the booking
-// list's row tables, the bank file's amount text, the DATEV booking file, the e-invoice's
-// XML) and must add up and agree.
+// and included, whole-euro rounding, pro rata over a calendar and a July business year and
+// several rates. For each owner the figures are read back from what the documents print
+// (the letters' and the booking list's row tables, the letters' PDF text for a sample, the
+// bank file's amount text, the DATEV booking file, the e-invoice's XML) and must add up and
+// agree; each fee line's amount is rebuilt from the figures printed beside it and the
+// association's published fee table.
 #include "app/FrmDTA.h"
 #include "einvoice/CiiXml.h"
 #include "einvoice/EInvoiceData.h"
@@ -18,6 +20,7 @@
 #include "run/ListReports.h"
 #include "sepa/SepaDocument.h"
 #include "support/FakeUi.h"
+#include "support/PdfText.h"
 
 #include <QDir>
 #include <QFile>
@@ -100,6 +103,93 @@ qint64 rebuiltOwnFee(const QString &header, const QString &detail)
         expected = fix + p1 * (area - *uninsured);
     }
     return toCents(std::max(expected, minimum));
+}
+
+// Money printed on a fee's first line, right of its label, in the order printed.
+QList<qint64> moneyOnFirstLine(const QString &detail)
+{
+    static const QRegularExpression money(u"-?[0-9.]+,[0-9]{2}(?![0-9])"_qs);
+    QList<qint64> out;
+    for (auto it = money.globalMatch(detail.section(u'\r', 0, 0).mid(27)); it.hasNext();)
+        out.append(centsOf(it.next().captured()));
+    return out;
+}
+
+qint64 tenThousandthsOf(double ha)
+{
+    return std::llround(ha * 10000);
+}
+
+// n / d rounded half up, for the positive amounts here.
+qint64 roundedDiv(qint64 n, qint64 d)
+{
+    return (2 * n + d) / (2 * d);
+}
+
+// The association's published table, as the tests set it: hectare limits and, in class
+// mode, the class's fee or, in scale mode, the price per hectare of the step.
+struct FeeTable {
+    std::array<qint64, 10> limits{};  // ten-thousandths of a hectare
+    std::array<qint64, 10> amounts{}; // cents
+    qint64 zeroOrBase = 0;            // class of 0 ha / the scale's base, in cents
+};
+
+// Fee 1 by hectare class: the class of the printed area, printed as the fixed fee and
+// nothing else.
+qint64 rebuiltClassFee(const FeeTable &t, const QString &detail)
+{
+    const qint64 area = tenThousandthsOf(*figureAfter(detail, u"(Fläche "_qs));
+    const QList<qint64> printed = moneyOnFirstLine(detail);
+    EXPECT_EQ(printed.size(), 2) << detail.toStdString(); // the class's fee and the amount
+    if (area == 0)
+        return t.zeroOrBase;
+    if (area <= t.limits[0])
+        return t.amounts[0];
+    for (std::size_t j = 1; j < 10; ++j)
+        if (area <= t.limits[j])
+            return t.amounts[j];
+    return t.amounts[9];
+}
+
+// Fee 1 by scale: the base printed as the fixed fee, then each step's price for the printed
+// hectares that fall in it.
+qint64 rebuiltScaleFee(const FeeTable &t, const QString &header, const QString &detail)
+{
+    EXPECT_FALSE(header.contains(u"€/ha für"_qs)) << header.toStdString();
+    const qint64 area = tenThousandthsOf(*figureAfter(detail, u"(Fläche "_qs));
+    const QList<qint64> printed = moneyOnFirstLine(detail);
+    EXPECT_EQ(printed.value(0), t.zeroOrBase) << detail.toStdString();
+    qint64 micro = printed.value(0) * 10000; // millionths of a euro
+    qint64 lower = 0;
+    for (std::size_t j = 0; j < 10 && area > lower; ++j) {
+        micro += (std::min(area, t.limits[j]) - lower) * t.amounts[j];
+        lower = t.limits[j];
+    }
+    return roundedDiv(micro, 10000);
+}
+
+// Fee 1 by formula: the price up to the header's hectares, one surcharge per started block
+// of its further hectares, and what the note under the line says took it down.
+qint64 rebuiltFormulaFee(const QString &header, const QString &detail)
+{
+    const qint64 area = tenThousandthsOf(*figureAfter(detail, u"(Fläche "_qs));
+    const qint64 upTo = tenThousandthsOf(*figureAfter(header, u"€ für "_qs));
+    const qint64 block = tenThousandthsOf(*figureAfter(header, u"ha restl. "_qs));
+    const QList<qint64> printed = moneyOnFirstLine(detail);
+    if (printed.size() != 3 || block <= 0) {
+        ADD_FAILURE() << detail.toStdString();
+        return -1;
+    }
+    qint64 cents = printed[0];
+    if (area > upTo)
+        cents += (area - upTo + block - 1) / block * printed[1];
+    if (const auto most = figureAfter(detail, u"höchstens "_qs))
+        cents = std::min(cents, toCents(*most));
+    static const QRegularExpression share(u"anteilig ([0-9]+) von 12 Monaten"_qs);
+    const qint64 months = share.match(detail).hasMatch() ? share.match(detail).captured(1).toLongLong() : 12;
+    if (detail.contains(u"auf volle Euro gerundet"_qs))
+        return roundedDiv(cents * months, 1200) * 100;
+    return roundedDiv(cents * months, 12);
 }
 
 struct PrintedVat {
@@ -228,6 +318,41 @@ protected:
         return b;
     }
 
+    FeeTable table() const
+    {
+        FeeTable t;
+        for (std::size_t j = 0; j < 10; ++j) {
+            t.limits[j] = tenThousandthsOf(*parseNumber(f.txtStaffel[2 * j].Text));
+            t.amounts[j] = toCents(*parseNumber(f.txtStaffel[2 * j + 1].Text));
+        }
+        t.zeroOrBase = toCents(*parseNumber(f.txtStaffel[21].Text));
+        return t;
+    }
+
+    // The letters of the first owners as the PDF prints them: each owner's name is followed,
+    // before the next owner's, by the amount he is asked for.
+    void expectPdfNamesEachDue(std::size_t owners)
+    {
+        Buchungen sample(records.begin(), records.begin() + std::ptrdiff_t(std::min(owners, records.size())));
+        const Report letters = PrintRechnungen(f, sample, {});
+        const QString path = tmp.filePath(u"letters.pdf"_qs);
+        ASSERT_TRUE(letters.writePdf(path));
+        const QString text = pdfPages(path).join(u'\n');
+        EXPECT_FALSE(text.contains(u"[["_qs));
+        qsizetype at = 0;
+        for (std::size_t i = 0; i < sample.size(); ++i) {
+            const Buchung &b = sample[i];
+            const qsizetype start = text.indexOf(b.NameOrig + u'\n', at);
+            ASSERT_GE(start, 0) << b.NameOrig.toStdString();
+            const qsizetype end = i + 1 < sample.size() ? text.indexOf(sample[i + 1].NameOrig + u'\n', start) : text.size();
+            const QString letter = text.mid(start, end - start);
+            const QString due = formatNumber(centsToEuros(b.SummeCent), u"###,##0.00"_qs);
+            EXPECT_TRUE(letter.contains(due + u" EUR"_qs) || letter.contains(due + u" €"_qs))
+                << due.toStdString() << "\n" << letter.toStdString();
+            at = start + 1;
+        }
+    }
+
     void configure(const Config &c)
     {
         for (int i = 0; i < 4; ++i)
@@ -240,6 +365,9 @@ protected:
         f.chkRundeHAauf.Value = c.mode == 3 && c.variant == 1;
         f.chkKomma.Value = c.mode == 2 && c.variant == 1;
         f.chkAnteiligeBerechnung.Value = c.mode == 2 && c.variant == 1;
+        // Pro rata over a business year from July, written as its two years.
+        f.lWirtschaftsjahrBeginn = c.mode == 2 && c.variant == 1 && c.netto ? 7 : 1;
+        f.txtWirtschaftsjahr.Text = f.lWirtschaftsjahrBeginn == 7 ? u"2026/2027"_qs : u"2026"_qs;
         const std::array<const char16_t *, 5> rates =
             c.variant == 0 ? std::array<const char16_t *, 5>{u"19", u"7", u"", u"19", u"5,5"}
                            : std::array<const char16_t *, 5>{u"7", u"0", u"19", u"", u"16"};
@@ -319,10 +447,17 @@ TEST_F(OneAmount, EveryDocumentAddsUpAndNamesTheSameAmountPerOwner)
                         lines += printed;
                         if (printed == 0)
                             continue;
+                        qint64 rebuilt = 0;
                         if (n > 1 || mode == 0)
-                            EXPECT_EQ(rebuiltOwnFee(header, detail), printed)
-                                << header.toStdString() << "\n" << detail.toStdString();
+                            rebuilt = rebuiltOwnFee(header, detail);
+                        else if (mode == 1)
+                            rebuilt = rebuiltClassFee(table(), detail);
+                        else if (mode == 2)
+                            rebuilt = rebuiltFormulaFee(header, detail);
                         else
+                            rebuilt = rebuiltScaleFee(table(), header, detail);
+                        EXPECT_EQ(rebuilt, printed) << header.toStdString() << "\n" << detail.toStdString();
+                        if (n == 1 && mode != 0) // the form's modes hold fee 1 to no minimum of the owner's
                             EXPECT_FALSE(header.contains(u"Mindestbeitrag"_qs)) << header.toStdString();
                         // The area printed is the owner's, as billed.
                         const double ha = *figureAfter(detail, u"(Fläche "_qs);
@@ -393,6 +528,7 @@ TEST_F(OneAmount, EveryDocumentAddsUpAndNamesTheSameAmountPerOwner)
                     EXPECT_EQ(listRows.text(i, listRows.columnIndex(u"Hinweis"_qs)).isEmpty(), inFile);
                     ++checked;
                 }
+                expectPdfNamesEachDue(6);
                 // The booking list's debited sum is the bank file's control sum.
                 EXPECT_EQ(listedDebited, debited);
                 EXPECT_EQ(selection.controlSumCent, debited);
