@@ -1,17 +1,23 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the program, its tests and its demo need. Idempotent.
+# scripts/install-deps.sh --program installs only what the two programs and the demo need
+# (the main job); without it the test tools come too.
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libqt6sql6-sqlite libqt6sql6-odbc qt6-translations-l10n
-  unixodbc-dev libsqliteodbc tdsodbc libsqlite3-dev libxml2-dev libqpdf-dev libzip-dev
-  libgtest-dev libgmock-dev
-  fonts-liberation libxml2-utils poppler-utils xvfb xauth faketime python3 python3-sqlglot
-  default-jre-headless libsaxonhe-java
-  libcurl4-openssl-dev python3-aiosmtpd openssl strace
-  libqrencode-dev zbar-tools
-  lintian desktop-file-utils appstream
+  unixodbc-dev tdsodbc libsqlite3-dev libxml2-dev libqpdf-dev libzip-dev
+  libcurl4-openssl-dev libqrencode-dev fonts-liberation
 )
+if [ "${1:-}" != "--program" ]; then
+  packages+=(
+    libgtest-dev libgmock-dev libsqliteodbc
+    libxml2-utils poppler-utils xvfb xauth faketime python3 python3-sqlglot
+    default-jre-headless libsaxonhe-java
+    python3-aiosmtpd openssl strace zbar-tools
+    lintian desktop-file-utils appstream
+  )
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

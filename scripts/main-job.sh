@@ -3,7 +3,7 @@
 # the suite's INI file and a settings file) and runs the program on it.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/scripts/install-deps.sh"
+"$root/scripts/install-deps.sh" --program
 TARGETS="qvl32-sepa qvl32-sepa-batch" "$root/scripts/build.sh" "$root/build"
 "$root/scripts/make-demo.sh"
 cd "$root"
