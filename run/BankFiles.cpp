@@ -116,13 +116,17 @@ void finishLegacyFiles(Database &db, Recovery &done)
     if (!legacyTableExists(db))
         return;
     QList<RunOutput> files;
+    QStringList stored; // each row's file as the table holds it: the row is forgotten by that
     {
         QSqlQuery rows = db.run(db.sql(bank_file_sql::kLegacyPending));
-        while (rows.next())
+        while (rows.next()) {
+            stored.append(rows.value(0).toString());
             files.append({QDir::fromNativeSeparators(rows.value(0).toString()),
                           QDir::fromNativeSeparators(rows.value(1).toString()), Naming::NextFree, 0, 1, {}, {}});
+        }
     }
-    for (RunOutput &file : files) {
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        RunOutput &file = files[i];
         const bool waiting = QFileInfo::exists(file.hidden);
         if (!waiting && !QFileInfo(QFileInfo(file.hidden).absolutePath()).isDir())
             continue; // a folder this desk does not reach
@@ -135,7 +139,7 @@ void finishLegacyFiles(Database &db, Recovery &done)
             continue;
         if (waiting)
             done.named.append(QDir::toNativeSeparators(one.first().named));
-        db.run(db.sql(bank_file_sql::kLegacyForget), {QDir::toNativeSeparators(file.hidden)});
+        db.run(db.sql(bank_file_sql::kLegacyForget), {stored[i]});
     }
 }
 

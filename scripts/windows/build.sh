@@ -35,8 +35,10 @@ for exe in qvl32-sepa.exe qvl32-sepa-batch.exe; do
   "$prefix/bin/mingw-deploy.sh" "$dir/$exe" "$out" platforms sqldrivers tls styles imageformats
 done
 x86_64-w64-mingw32-strip --strip-unneeded "$out"/*.exe
-mkdir -p "$out/translations"
+# Beside the programs in the build folder too: the unit tests start the batch program there.
+mkdir -p "$out/translations" "$dir/translations"
 cp /usr/share/qt6/translations/qtbase_de.qm "$out/translations/"
+cp /usr/share/qt6/translations/qtbase_de.qm "$dir/translations/"
 echo "Windows-Programme in $out"
 [ $installer -eq 1 ] || exit 0
 

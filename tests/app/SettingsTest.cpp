@@ -6,6 +6,7 @@
 #include "platform/Cp1252.h"
 #include "support/Workspace.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -123,7 +124,7 @@ TEST(SettingsLoad, ExportFolderGetsItsFinalSeparator)
     Workspace ws(3);
     const std::pair<QString, QString> cases[] = {
         {u"C:\\SEPA\\"_qs, u"C:\\SEPA\\"_qs}, {u"/srv/sepa/"_qs, u"/srv/sepa/"_qs},
-        {u"/srv/sepa"_qs, u"/srv/sepa/"_qs}};
+        {u"/srv/sepa"_qs, u"/srv/sepa"_qs + QDir::separator()}};
     for (const auto &[stored, loaded] : cases) {
         ws.writeSettings({u"ExportPfad="_qs + stored});
         auto form = ws.form();

@@ -7,6 +7,7 @@
 #include "support/PdfText.h"
 #include "support/Workspace.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -48,7 +49,7 @@ TEST(CsvList, FileAndBookingListOfASmallRun)
     run[2].FibuKonto = u"212"_qs;
 
     const CsvList list = WriteCSVList(*form, withCents(run));
-    EXPECT_EQ(list.file, ws.root() + u"/Dtaus0.csv"_qs);
+    EXPECT_EQ(list.file, QDir::toNativeSeparators(ws.root() + u"/Dtaus0.csv"_qs));
     const QByteArray expected = "RechnungsNr;FibNr;Nummer;Name;Vorname;BLZ;Konto;Text;Betrag\r\n"
                                 "1001;;7;M\xfcller;Anna;GENODEF1XYZ;DE02120300000000202051;Beitrag 2026               ;123,45\r\n"
                                 "1002;;8;Berg  Tal;J\xf6rg  X;GENODEF1XYZ;DE02120300000000202051;Beitrag 2026               ;123,4\r\n"
@@ -153,7 +154,7 @@ TEST(CsvList, ItsParametersDecideWhatIsMarkedAsNotDebited)
         p.programDir = dir.path();
         p.clock = &clock;
         const CsvList list = WriteCSVList(p, withCents(run));
-        EXPECT_EQ(list.file, dir.path() + u"/Dtaus0.csv"_qs);
+        EXPECT_EQ(list.file, QDir::toNativeSeparators(dir.path() + u"/Dtaus0.csv"_qs));
         const RecordSet &rows = list.report.rows();
         ASSERT_EQ(rows.rowCount(), 3);
         for (int r = 0; r < 3; ++r) {

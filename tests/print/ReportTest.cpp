@@ -4,6 +4,7 @@
 #include "support/PageGeometry.h"
 #include "support/PdfText.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -113,7 +114,9 @@ TEST(ReportTest, UnwritablePdfIsReported)
     const Report report(sampleDesign(), sampleRows(1));
     QString error;
     EXPECT_FALSE(report.writePdf(u"/nicht/da/probe.pdf"_qs, &error));
-    EXPECT_TRUE(error.startsWith(u"Die Datei „/nicht/da/probe.pdf“ konnte nicht geschrieben werden"_qs)) << error.toStdString();
+    EXPECT_TRUE(error.startsWith(u"Die Datei „"_qs + QDir::toNativeSeparators(u"/nicht/da/probe.pdf"_qs)
+                                 + u"“ konnte nicht geschrieben werden"_qs))
+        << error.toStdString();
 }
 
 TEST(ReportTest, CsvQuotesSeparatorsAndLineBreaks)

@@ -331,8 +331,9 @@ TEST(RunDriver, TheSummaryTellsWhatWentToTheBankWhatWasLeftOutAndTheAccountingFi
     EXPECT_EQ(s->debits, 2);
     EXPECT_EQ(s->leftOut, 1);
     EXPECT_EQ(s->logFile, QDir::toNativeSeparators(logFilePath(r.ws.programDir())));
-    EXPECT_EQ(s->accountingFiles, (QStringList{r.ws.root() + u"/DATEV_BEITLA_DEBKRED_20261206_1.csv"_qs,
-                                               r.ws.root() + u"/DATEV_BEITLA20261206_1.csv"_qs}));
+    EXPECT_EQ(s->accountingFiles,
+              (QStringList{QDir::toNativeSeparators(r.ws.root() + u"/DATEV_BEITLA_DEBKRED_20261206_1.csv"_qs),
+                           QDir::toNativeSeparators(r.ws.root() + u"/DATEV_BEITLA20261206_1.csv"_qs)}));
     // The control sum is the bank file's own.
     QFile file(report.bankFile);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));

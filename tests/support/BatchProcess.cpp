@@ -48,11 +48,25 @@ std::unique_ptr<QProcess> startBatch(const QStringList &args, const BatchRun &ho
     return p;
 }
 
+namespace {
+
+// The console's text mode ends lines with CR LF on Windows; the tests read them as "\n".
+QString consoleText(const QByteArray &bytes)
+{
+    QString text = QString::fromUtf8(bytes);
+#ifdef Q_OS_WIN
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+#endif
+    return text;
+}
+
+} // namespace
+
 BatchResult finishBatch(QProcess &p)
 {
     EXPECT_TRUE(p.waitForFinished(120000));
     const int code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    return {code, QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+    return {code, consoleText(p.readAllStandardOutput()), consoleText(p.readAllStandardError())};
 }
 
 BatchResult runBatch(const QStringList &args, const BatchRun &how)
