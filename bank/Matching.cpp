@@ -4,7 +4,10 @@
 #include "core/CreditorReference.h"
 #include "platform/Conversions.h"
 
+#include <QCryptographicHash>
 #include <QRegularExpression>
+
+#include <cstring>
 
 #include <algorithm>
 
@@ -550,40 +553,97 @@ private:
     }
 
     OpenBalances &b;
-    const MatchingOptions &o;
+    const MatchingOptions o;
     const RemittanceReader reader;
     QHash<QString, QList<qint64>> byMandate, byBatch, byIban, byName;
 };
 
+EntryKeys::Digest EntryKeys::digest(const QString &key)
+{
+    const QByteArray bytes = key.toUtf8();
+    const QByteArray sum = QCryptographicHash::hash(bytes, QCryptographicHash::Sha1);
+    Digest d;
+    std::memcpy(&d.high, sum.constData(), sizeof d.high);
+    std::memcpy(&d.low, sum.constData() + sizeof d.high, sizeof d.low);
+    return d;
+}
+
+EntryKeys::EntryKeys(std::initializer_list<QString> keys)
+{
+    for (const QString &key : keys)
+        insert(key);
+}
+
+EntryKeys::EntryKeys(const QSet<QString> &keys)
+{
+    reserve(keys.size());
+    for (const QString &key : keys)
+        insert(key);
+}
+
+bool EntryKeys::insert(const QString &key)
+{
+    return m_digests.insert(digest(key)).second;
+}
+
+bool EntryKeys::contains(const QString &key) const
+{
+    return m_digests.count(digest(key)) > 0;
+}
+
+MatchingStream::MatchingStream(const QList<RegisteredDocument> &documents, const QList<RecordedPayment> &payments,
+                               EntryKeys keysRead, const MatchingOptions &options)
+    : m_balances(documents, payments), m_seen(std::move(keysRead)),
+      m_matcher(std::make_unique<Matcher>(m_balances, options))
+{
+}
+
+MatchingStream::~MatchingStream() = default;
+
+void MatchingStream::add(Matching &matching, BankEntry &&entry)
+{
+    const int index = int(matching.entries.size());
+    matching.entries.append(std::move(entry));
+    const BankEntry &e = matching.entries.last();
+    if (!m_seen.insert(e.key())) {
+        Match m;
+        m.entry = index;
+        m.kind = MatchKind::AlreadyRead;
+        m.note = u"dieser Umsatz wurde bereits eingelesen"_qs;
+        matching.matches.append(m);
+        return;
+    }
+    matching.matches.append(m_matcher->match(e, index));
+    const Match &m = matching.matches.last();
+    for (const Assignment &a : m.assignments)
+        matching.owners.insert(a.number, m_balances.document(a.number)->name);
+    for (const qint64 n : m.candidates)
+        matching.owners.insert(n, m_balances.document(n)->name);
+}
+
+bool MatchingStream::assign(Matching &matching, int matchIndex, qint64 number, QString *error)
+{
+    if (matchIndex < 0 || matchIndex >= int(matching.matches.size()))
+        return assignByHand(matching, matchIndex, number, m_balances, error);
+    const QList<Assignment> before = matching.matches[matchIndex].assignments;
+    for (const Assignment &a : before)
+        m_balances.unbook(a);
+    const bool assigned = assignByHand(matching, matchIndex, number, m_balances, error);
+    for (const Assignment &a : matching.matches[matchIndex].assignments)
+        m_balances.book(a);
+    return assigned;
+}
+
 Matching matchEntries(QList<BankEntry> entries, const QList<RegisteredDocument> &documents,
-                      const QList<RecordedPayment> &payments, const QSet<QString> &keysRead,
+                      const QList<RecordedPayment> &payments, const EntryKeys &keysRead,
                       const MatchingOptions &options)
 {
     Matching result;
-    result.entries = std::move(entries);
-    OpenBalances balances(documents, payments);
-    Matcher matcher(balances, options);
-    QSet<QString> seen = keysRead;
-    result.matches.reserve(result.entries.size());
-    for (int i = 0; i < int(result.entries.size()); ++i) {
-        const BankEntry &e = result.entries[i];
-        const QString key = e.key();
-        if (seen.contains(key)) {
-            Match m;
-            m.entry = i;
-            m.kind = MatchKind::AlreadyRead;
-            m.note = u"dieser Umsatz wurde bereits eingelesen"_qs;
-            result.matches.append(m);
-            continue;
-        }
-        seen.insert(key);
-        result.matches.append(matcher.match(e, i));
-        const Match &m = result.matches.last();
-        for (const Assignment &a : m.assignments)
-            result.owners.insert(a.number, balances.document(a.number)->name);
-        for (const qint64 n : m.candidates)
-            result.owners.insert(n, balances.document(n)->name);
-    }
+    MatchingStream stream(documents, payments, keysRead, options);
+    result.entries.reserve(entries.size());
+    result.matches.reserve(entries.size());
+    for (BankEntry &e : entries)
+        stream.add(result, std::move(e));
     return result;
 }
 
@@ -593,7 +653,8 @@ bool assignByHand(Matching &matching, int matchIndex, qint64 number, const OpenB
         *error = u"Es gibt keinen Umsatz Nr. "_qs + QString::number(matchIndex + 1) + u'.';
         return false;
     }
-    Match &m = matching.matches[matchIndex];
+    // Changed only when the assignment is made.
+    Match m = matching.matches[matchIndex];
     const BankEntry &e = matching.entries[m.entry];
     const RegisteredDocument *d = balances.document(number);
     if (!d) {
@@ -609,7 +670,6 @@ bool assignByHand(Matching &matching, int matchIndex, qint64 number, const OpenB
     }
     m.candidates.clear();
     m.how = u"von Hand zugeordnet"_qs;
-    matching.owners.insert(number, d->name);
     if (!e.credit) {
         // A returned debit: the debit the clerk names comes back, with what the bank kept.
         if (d->way != PaymentWay::DirectDebit) {
@@ -626,12 +686,16 @@ bool assignByHand(Matching &matching, int matchIndex, qint64 number, const OpenB
         m.kind = MatchKind::Returned;
         m.note = returnReasonText(t.returnCode)
                  + (charge > 0 ? u", Rücklastschriftgebühr der Bank "_qs + euros(charge) : QString());
+        matching.matches[matchIndex] = m;
+        matching.owners.insert(number, d->name);
         return true;
     }
     const qint64 open = balances.open(number);
     m.assignments = {{number, PaymentKind::Transfer, e.cents, 0, {}}};
     m.kind = e.cents == open ? MatchKind::Paid : e.cents < open ? MatchKind::PartlyPaid : MatchKind::OverPaid;
     m.note = e.cents == open ? QString() : u"offen waren "_qs + euros(std::max<qint64>(0, open));
+    matching.matches[matchIndex] = m;
+    matching.owners.insert(number, d->name);
     return true;
 }
 

@@ -66,7 +66,8 @@ QList<OwnTable> ownTables()
     return {{u"QVL32_LAEUFE"_qs, register_sql::kCreateLaeufe},
             {u"QVL32_BELEGE"_qs, register_sql::kCreateBelege},
             {u"QVL32_ZAHLUNGEN"_qs, register_sql::kCreateZahlungen, &register_sql::kIndexZahlungen},
-            {u"QVL32_UMSAETZE"_qs, register_sql::kCreateUmsaetze}};
+            {u"QVL32_UMSAETZE"_qs, register_sql::kCreateUmsaetze},
+            {u"QVL32_AUSZUEGE"_qs, register_sql::kCreateAuszuege}};
 }
 
 } // namespace register_tables

@@ -7,7 +7,9 @@
 //  - QVL32_ZAHLUNGEN: what the bank's statements said about a document (a debit
 //    collected, a transfer, a returned debit with its reason and charge);
 //  - QVL32_UMSAETZE: the bank's entries already applied, so that a statement read twice
-//    counts nothing twice.
+//    counts nothing twice;
+//  - QVL32_AUSZUEGE: the statements and notifications applied (account, kind, the bank's
+//    id with its sequence number), so that one read again is skipped as a whole.
 // Dates are ISO texts on the embedded database, date columns on SQL Server; amounts whole
 // cents. On SQL Server the tables are named with their schema, dbo; the index, made right
 // after its table, names the table alone.
@@ -81,6 +83,23 @@ inline constexpr DialectSql kCreateUmsaetze{
     u"referenz text not null, buchungsdatum text not null, betrag_cent integer not null, soll_haben text not null, "
     u"name text, verwendung text, datei text, erfasst text not null default current_timestamp, "
     u"unique (konto, referenz, buchungsdatum, betrag_cent, soll_haben))"};
+
+// art: "camt.053" (a statement) or "camt.054" (a notification); auszug: Stmt/Id or
+// Ntfctn/Id, with "/" and the electronic sequence number when the bank gives one.
+inline constexpr DialectSql kCreateAuszuege{
+    u"create table dbo.QVL32_AUSZUEGE (konto nvarchar(34) not null, art nvarchar(8) not null, "
+    u"auszug nvarchar(80) not null, datei nvarchar(400) null, umsaetze int not null, gelesen datetime not null, "
+    u"constraint uq_qvl32_auszug unique (konto, art, auszug))",
+    u"create table QVL32_AUSZUEGE (konto text not null, art text not null, auszug text not null, datei text, "
+    u"umsaetze integer not null, gelesen text not null, unique (konto, art, auszug))"};
+
+inline constexpr DialectSql kAllStatements{
+    u"select konto, art, auszug, datei, gelesen from dbo.QVL32_AUSZUEGE",
+    u"select konto, art, auszug, datei, gelesen from QVL32_AUSZUEGE"};
+
+inline constexpr DialectSql kInsertStatement{
+    u"insert into dbo.QVL32_AUSZUEGE (konto, art, auszug, datei, umsaetze, gelesen) values (?, ?, ?, ?, ?, ?)",
+    u"insert into QVL32_AUSZUEGE (konto, art, auszug, datei, umsaetze, gelesen) values (?, ?, ?, ?, ?, ?)"};
 
 inline constexpr DialectSql kInsertBeleg{
     u"insert into dbo.QVL32_BELEGE (rechnr, art, id_personal, nummer, name, datum, faellig, zahlweg, mandat, iban, "
