@@ -53,6 +53,7 @@ QHash<QString, StatementRead> statementsRead(Database &db)
         QString when = rows->text(4).left(19);
         when.replace(u' ', u'T');
         s.read = QDateTime::fromString(when, Qt::ISODate);
+        s.entries = int(rows->integer(5));
         statements.insert(s.key(), s);
     }
     return statements;

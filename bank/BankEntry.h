@@ -69,3 +69,6 @@ struct BankEntry {
 };
 
 } // namespace qvl
+
+Q_DECLARE_TYPEINFO(qvl::BankTransaction, Q_RELOCATABLE_TYPE);
+Q_DECLARE_TYPEINFO(qvl::BankEntry, Q_RELOCATABLE_TYPE);

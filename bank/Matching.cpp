@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 
 #include <cstring>
+#include <iterator>
 
 #include <algorithm>
 
@@ -130,21 +131,65 @@ QString compactId(const QString &id)
 
 } // namespace
 
+namespace {
+
+// The documents by one of their texts (mandate, bank file, IBAN, name), as a sorted list of
+// the text's hash and the document's place: the register's texts are not copied into
+// keys, and a look-up compares the texts of the few documents with the same hash.
+class DocumentIndex {
+public:
+    using KeyOf = QString (*)(const RegisteredDocument &);
+
+    DocumentIndex(const QList<RegisteredDocument> &documents, KeyOf keyOf, bool (*wanted)(const RegisteredDocument &))
+        : m_documents(documents), m_keyOf(keyOf)
+    {
+        for (int i = 0; i < int(documents.size()); ++i)
+            if (wanted(documents[i]))
+                m_places.push_back({qHash(keyOf(documents[i])), i});
+        std::sort(m_places.begin(), m_places.end());
+    }
+
+    // The numbers of the documents with this text, in the register's order.
+    QList<qint64> value(const QString &key) const
+    {
+        QList<qint64> numbers;
+        const std::size_t hash = qHash(key);
+        auto it = std::lower_bound(m_places.cbegin(), m_places.cend(), std::pair<std::size_t, int>(hash, -1));
+        for (; it != m_places.cend() && it->first == hash; ++it) {
+            const RegisteredDocument &d = m_documents[it->second];
+            if (m_keyOf(d) == key)
+                numbers.append(d.number);
+        }
+        return numbers;
+    }
+    bool contains(const QString &key) const { return !value(key).isEmpty(); }
+
+private:
+    const QList<RegisteredDocument> &m_documents;
+    KeyOf m_keyOf;
+    std::vector<std::pair<std::size_t, int>> m_places;
+};
+
+bool isDebit(const RegisteredDocument &d)
+{
+    return d.way == PaymentWay::DirectDebit;
+}
+
+} // namespace
+
 // Matching, entry by entry, against the balances as this reading changes them.
 class Matcher {
 public:
-    Matcher(OpenBalances &balances, const MatchingOptions &options) : b(balances), o(options), reader(options.markers)
+    Matcher(OpenBalances &balances, const MatchingOptions &options)
+        : b(balances), o(options), reader(options.markers),
+          byMandate(b.m_documents, [](const RegisteredDocument &d) { return d.mandate; }, isDebit),
+          byBatch(b.m_documents, [](const RegisteredDocument &d) { return d.batchId; },
+                  [](const RegisteredDocument &d) { return isDebit(d) && !d.batchId.isEmpty(); }),
+          byIban(b.m_documents, [](const RegisteredDocument &d) { return d.iban; },
+                 [](const RegisteredDocument &d) { return !d.iban.isEmpty(); }),
+          byName(b.m_documents, [](const RegisteredDocument &d) { return nameKey(d.name); },
+                 [](const RegisteredDocument &) { return true; })
     {
-        for (const RegisteredDocument &d : b.m_documents) {
-            if (d.way == PaymentWay::DirectDebit) {
-                byMandate[d.mandate].append(d.number);
-                if (!d.batchId.isEmpty())
-                    byBatch[d.batchId].append(d.number);
-            }
-            if (!d.iban.isEmpty())
-                byIban[d.iban].append(d.number);
-            byName[nameKey(d.name)].append(d.number);
-        }
     }
 
     Match match(const BankEntry &e, int index)
@@ -555,7 +600,7 @@ private:
     OpenBalances &b;
     const MatchingOptions o;
     const RemittanceReader reader;
-    QHash<QString, QList<qint64>> byMandate, byBatch, byIban, byName;
+    const DocumentIndex byMandate, byBatch, byIban, byName;
 };
 
 EntryKeys::Digest EntryKeys::digest(const QString &key)
@@ -576,19 +621,37 @@ EntryKeys::EntryKeys(std::initializer_list<QString> keys)
 
 EntryKeys::EntryKeys(const QSet<QString> &keys)
 {
-    reserve(keys.size());
     for (const QString &key : keys)
         insert(key);
 }
 
+bool EntryKeys::known(const Digest &d) const
+{
+    return std::binary_search(m_sorted.cbegin(), m_sorted.cend(), d) || m_recent.count(d) > 0;
+}
+
 bool EntryKeys::insert(const QString &key)
 {
-    return m_digests.insert(digest(key)).second;
+    const Digest d = digest(key);
+    if (known(d))
+        return false;
+    m_recent.insert(d);
+    // The hash set costs some 50 bytes a key: from time to time its keys join the sorted list.
+    if (m_recent.size() >= 65536) {
+        std::vector<Digest> recent(m_recent.cbegin(), m_recent.cend());
+        std::sort(recent.begin(), recent.end());
+        std::vector<Digest> merged;
+        merged.reserve(m_sorted.size() + recent.size());
+        std::merge(m_sorted.cbegin(), m_sorted.cend(), recent.cbegin(), recent.cend(), std::back_inserter(merged));
+        m_sorted = std::move(merged);
+        m_recent.clear();
+    }
+    return true;
 }
 
 bool EntryKeys::contains(const QString &key) const
 {
-    return m_digests.count(digest(key)) > 0;
+    return known(digest(key));
 }
 
 MatchingStream::MatchingStream(const QList<RegisteredDocument> &documents, const QList<RecordedPayment> &payments,

@@ -22,6 +22,7 @@
 #include <array>
 #include <memory>
 #include <unordered_set>
+#include <vector>
 
 namespace qvl {
 
@@ -72,8 +73,8 @@ inline constexpr int kMatchKinds = int(MatchKind::AlreadyRead) + 1;
 using MatchCounts = std::array<int, kMatchKinds>;
 
 // The identities (BankEntry::key) of the entries applied before and of those a reading met,
-// kept as 128-bit digests: years of entries cost a few megabytes, and two different keys
-// never meet in one digest in practice.
+// kept as 128-bit digests in a sorted list (and the newest few in a hash set): years of
+// entries cost 16 bytes each, and two different keys never meet in one digest in practice.
 class EntryKeys {
 public:
     EntryKeys() = default;
@@ -82,19 +83,20 @@ public:
     // False when the key was known already.
     bool insert(const QString &key);
     bool contains(const QString &key) const;
-    qsizetype size() const { return qsizetype(m_digests.size()); }
-    void reserve(qsizetype n) { m_digests.reserve(std::size_t(n)); }
+    qsizetype size() const { return qsizetype(m_sorted.size() + m_recent.size()); }
 
 private:
     struct Digest {
         quint64 high = 0, low = 0;
-        bool operator==(const Digest &) const = default;
+        auto operator<=>(const Digest &) const = default;
     };
     struct DigestHash {
         std::size_t operator()(const Digest &d) const { return std::size_t(d.low); }
     };
     static Digest digest(const QString &key);
-    std::unordered_set<Digest, DigestHash> m_digests;
+    bool known(const Digest &d) const;
+    std::vector<Digest> m_sorted;
+    std::unordered_set<Digest, DigestHash> m_recent;
 };
 
 class Matcher;

@@ -94,8 +94,8 @@ inline constexpr DialectSql kCreateAuszuege{
     u"umsaetze integer not null, gelesen text not null, unique (konto, art, auszug))"};
 
 inline constexpr DialectSql kAllStatements{
-    u"select konto, art, auszug, datei, gelesen from dbo.QVL32_AUSZUEGE",
-    u"select konto, art, auszug, datei, gelesen from QVL32_AUSZUEGE"};
+    u"select konto, art, auszug, datei, gelesen, umsaetze from dbo.QVL32_AUSZUEGE",
+    u"select konto, art, auszug, datei, gelesen, umsaetze from QVL32_AUSZUEGE"};
 
 inline constexpr DialectSql kInsertStatement{
     u"insert into dbo.QVL32_AUSZUEGE (konto, art, auszug, datei, umsaetze, gelesen) values (?, ?, ?, ?, ?, ?)",
@@ -106,6 +106,9 @@ inline constexpr DialectSql kInsertBeleg{
     u"brutto_cent, ust_cent, ust_je_satz, lauf) values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
     u"insert into QVL32_BELEGE (rechnr, art, id_personal, nummer, name, datum, faellig, zahlweg, mandat, iban, "
     u"brutto_cent, ust_cent, ust_je_satz, lauf) values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"};
+
+inline constexpr DialectSql kCountDocuments{u"select count(*) from dbo.QVL32_BELEGE",
+                                           u"select count(*) from QVL32_BELEGE"};
 
 inline constexpr DialectSql kMaxNumber{u"select max(rechnr) from dbo.QVL32_BELEGE",
                                        u"select max(rechnr) from QVL32_BELEGE"};
@@ -118,11 +121,11 @@ inline constexpr DialectSql kTakenBetween{
 inline constexpr DialectSql kAllDocuments{
     u"select b.rechnr, b.art, b.id_personal, b.nummer, b.name, b.datum, b.faellig, b.zahlweg, b.mandat, b.iban, "
     u"b.brutto_cent, l.bezeichnung, l.jahr, l.typ, l.sammler, b.mahnstufe, "
-    u"b.letzte_mahnung "
+    u"b.letzte_mahnung, l.dateien "
     u"from dbo.QVL32_BELEGE b join dbo.QVL32_LAEUFE l on l.lauf = b.lauf order by b.rechnr",
     u"select b.rechnr, b.art, b.id_personal, b.nummer, b.name, b.datum, b.faellig, b.zahlweg, b.mandat, b.iban, "
     u"b.brutto_cent, l.bezeichnung, l.jahr, l.typ, l.sammler, b.mahnstufe, "
-    u"b.letzte_mahnung "
+    u"b.letzte_mahnung, l.dateien "
     u"from QVL32_BELEGE b join QVL32_LAEUFE l on l.lauf = b.lauf order by b.rechnr"};
 
 inline constexpr DialectSql kAllPayments{
