@@ -48,6 +48,8 @@ public:
     // The register as the transaction sees it, for matching against the same state.
     const QList<RegisteredDocument> &documents() const { return m_documents; }
     const QList<RecordedPayment> &payments() const { return m_payments; }
+    // The balances as this transaction's parts have left them (before the first: as read).
+    const OpenBalances &balances() const { return *m_balances; }
 
     void apply(const Matching &matching);
     ApplyResult commit(const QList<StatementRead> &statements = {});

@@ -15,6 +15,7 @@
 
 #include <array>
 #include <cstring>
+#include <mutex>
 
 static void initCamtSchemaResources()
 {
@@ -33,18 +34,20 @@ xmlSchemaPtr parseSchema(const char *message)
     return parseBuiltInSchema(u":/qvl32/camt/"_qs + QString::fromLatin1(message) + u".xsd"_qs);
 }
 
-// Parsed once per process, shared read-only.
+// Each parsed once per process when first needed (a parsed schema costs megabytes), shared
+// read-only.
 xmlSchemaPtr schemaOf(int index)
 {
-    static const std::array<xmlSchemaPtr, 4> schemas = [] {
+    static std::once_flag resources;
+    static std::array<std::once_flag, kMessages.size()> parsedOnce;
+    static std::array<xmlSchemaPtr, kMessages.size()> schemas{};
+    std::call_once(resources, [] {
         initCamtSchemaResources();
         xmlInitParser();
-        std::array<xmlSchemaPtr, 4> parsed{};
-        for (std::size_t i = 0; i < kMessages.size(); ++i)
-            parsed[i] = parseSchema(kMessages[i]);
-        return parsed;
-    }();
-    return schemas[std::size_t(index)];
+    });
+    const std::size_t i = std::size_t(index);
+    std::call_once(parsedOnce[i], [i] { schemas[i] = parseSchema(kMessages[i]); });
+    return schemas[i];
 }
 
 // The bytes before the root element's namespace are held back, then handed to the parser.

@@ -143,6 +143,7 @@ public:
     DocumentIndex(const QList<RegisteredDocument> &documents, KeyOf keyOf, bool (*wanted)(const RegisteredDocument &))
         : m_documents(documents), m_keyOf(keyOf)
     {
+        m_places.reserve(std::size_t(std::count_if(documents.cbegin(), documents.cend(), wanted)));
         for (int i = 0; i < int(documents.size()); ++i)
             if (wanted(documents[i]))
                 m_places.push_back({qHash(keyOf(documents[i])), i});
@@ -627,7 +628,19 @@ EntryKeys::EntryKeys(const QSet<QString> &keys)
 
 bool EntryKeys::known(const Digest &d) const
 {
-    return std::binary_search(m_sorted.cbegin(), m_sorted.cend(), d) || m_recent.count(d) > 0;
+    if (m_recent.count(d) > 0)
+        return true;
+    return std::any_of(m_runs.cbegin(), m_runs.cend(), [&](const std::vector<Digest> &run) {
+        return std::binary_search(run.cbegin(), run.cend(), d);
+    });
+}
+
+qsizetype EntryKeys::size() const
+{
+    qsizetype n = qsizetype(m_recent.size());
+    for (const std::vector<Digest> &run : m_runs)
+        n += qsizetype(run.size());
+    return n;
 }
 
 bool EntryKeys::insert(const QString &key)
@@ -636,14 +649,11 @@ bool EntryKeys::insert(const QString &key)
     if (known(d))
         return false;
     m_recent.insert(d);
-    // The hash set costs some 50 bytes a key: from time to time its keys join the sorted list.
+    // The hash set costs some 50 bytes a key: its keys become a sorted run of their own.
     if (m_recent.size() >= 65536) {
-        std::vector<Digest> recent(m_recent.cbegin(), m_recent.cend());
-        std::sort(recent.begin(), recent.end());
-        std::vector<Digest> merged;
-        merged.reserve(m_sorted.size() + recent.size());
-        std::merge(m_sorted.cbegin(), m_sorted.cend(), recent.cbegin(), recent.cend(), std::back_inserter(merged));
-        m_sorted = std::move(merged);
+        std::vector<Digest> run(m_recent.cbegin(), m_recent.cend());
+        std::sort(run.begin(), run.end());
+        m_runs.push_back(std::move(run));
         m_recent.clear();
     }
     return true;
@@ -656,7 +666,12 @@ bool EntryKeys::contains(const QString &key) const
 
 MatchingStream::MatchingStream(const QList<RegisteredDocument> &documents, const QList<RecordedPayment> &payments,
                                EntryKeys keysRead, const MatchingOptions &options)
-    : m_balances(documents, payments), m_seen(std::move(keysRead)),
+    : MatchingStream(OpenBalances(documents, payments), std::move(keysRead), options)
+{
+}
+
+MatchingStream::MatchingStream(OpenBalances balances, EntryKeys keysRead, const MatchingOptions &options)
+    : m_balances(std::move(balances)), m_seen(std::move(keysRead)),
       m_matcher(std::make_unique<Matcher>(m_balances, options))
 {
 }

@@ -73,7 +73,7 @@ inline constexpr int kMatchKinds = int(MatchKind::AlreadyRead) + 1;
 using MatchCounts = std::array<int, kMatchKinds>;
 
 // The identities (BankEntry::key) of the entries applied before and of those a reading met,
-// kept as 128-bit digests in a sorted list (and the newest few in a hash set): years of
+// kept as 128-bit digests in sorted lists (and the newest few in a hash set): years of
 // entries cost 16 bytes each, and two different keys never meet in one digest in practice.
 class EntryKeys {
 public:
@@ -83,7 +83,7 @@ public:
     // False when the key was known already.
     bool insert(const QString &key);
     bool contains(const QString &key) const;
-    qsizetype size() const { return qsizetype(m_sorted.size() + m_recent.size()); }
+    qsizetype size() const;
 
 private:
     struct Digest {
@@ -95,7 +95,8 @@ private:
     };
     static Digest digest(const QString &key);
     bool known(const Digest &d) const;
-    std::vector<Digest> m_sorted;
+    // Sorted runs of 65,536 digests each, never merged: no list is ever copied.
+    std::vector<std::vector<Digest>> m_runs;
     std::unordered_set<Digest, DigestHash> m_recent;
 };
 
@@ -106,6 +107,8 @@ class MatchingStream {
 public:
     MatchingStream(const QList<RegisteredDocument> &documents, const QList<RecordedPayment> &payments,
                    EntryKeys keysRead, const MatchingOptions &options = {});
+    // From balances as they stand (shares their index of the documents).
+    MatchingStream(OpenBalances balances, EntryKeys keysRead, const MatchingOptions &options = {});
     ~MatchingStream();
     MatchingStream(const MatchingStream &) = delete;
     MatchingStream &operator=(const MatchingStream &) = delete;

@@ -49,7 +49,10 @@ StatementImport importStatements(Database &db, const StatementImportRequest &req
         payments = readPayments(db);
     }
     const QHash<QString, StatementRead> before = statementsRead(db);
-    MatchingStream stream(documents, payments, keysRead(db), request.options);
+    // Under the transaction, the matching's balances start as a copy of the applier's,
+    // sharing their index of the documents.
+    MatchingStream stream(applier ? applier->balances() : OpenBalances(documents, payments), keysRead(db),
+                          request.options);
     QMap<int, qint64> assignments = request.assignments;
 
     Matching current;

@@ -58,7 +58,7 @@ QList<RegisteredDocument> documents(int count)
 
 QByteArray entryXml(int k, const QList<RegisteredDocument> &docs)
 {
-    const RegisteredDocument &d = docs[(k * 7919) % docs.size()];
+    const RegisteredDocument &d = docs[qsizetype(qint64(k) * 7919 % docs.size())];
     const auto amount = [](qint64 c) {
         return QByteArray::number(c / 100) + '.' + QByteArray::number(c % 100).rightJustified(2, '0');
     };
