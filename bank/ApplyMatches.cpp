@@ -3,6 +3,8 @@
 #include "bank/RegisterSql.h"
 #include "platform/Database.h"
 
+#include <QCryptographicHash>
+
 namespace qvl {
 
 namespace {
@@ -22,7 +24,12 @@ QString statementKind(bool notification)
 
 QString StatementRead::key() const
 {
-    return account + u'|' + statementKind(notification) + u'|' + id;
+    return account + u'|' + statementKind(notification) + u'|' + id + u'|' + firstEntry;
+}
+
+QString firstEntryDigest(const BankEntry &entry)
+{
+    return QString::fromLatin1(QCryptographicHash::hash(entry.key().toUtf8(), QCryptographicHash::Sha1).toHex());
 }
 
 EntryKeys keysRead(Database &db)
@@ -54,6 +61,7 @@ QHash<QString, StatementRead> statementsRead(Database &db)
         when.replace(u' ', u'T');
         s.read = QDateTime::fromString(when, Qt::ISODate);
         s.entries = int(rows->integer(5));
+        s.firstEntry = rows->text(6);
         statements.insert(s.key(), s);
     }
     return statements;
@@ -131,7 +139,7 @@ ApplyResult MatchingApplier::commit(const QList<StatementRead> &statements)
         const QString now = m_now.toString(u"yyyy-MM-ddTHH:mm:ss"_qs);
         for (const StatementRead &s : statements) {
             const QVariant values[] = {s.account, statementKind(s.notification), s.id.left(80), s.file.left(400),
-                                       s.entries, now};
+                                       s.entries, now, s.firstEntry};
             for (int i = 0; i < int(std::size(values)); ++i)
                 insert.bindValue(i, values[i]);
             Database::exec(insert);

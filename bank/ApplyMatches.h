@@ -32,8 +32,16 @@ struct StatementRead {
     QString file;               // where it was read
     int entries = 0;            // its booked entries
     QDateTime read;             // when it was applied (read from the register)
-    QString key() const;        // as BankEntry::statementKey
+    QString firstEntry;         // firstEntryDigest of its first entry
+    QString key() const;        // as BankEntry::statementKey, with the first entry's digest
 };
+
+// What tells a statement apart from another the bank gave the same id: its first entry.
+QString firstEntryDigest(const BankEntry &entry);
+inline QString statementKey(const BankEntry &entry)
+{
+    return entry.statementKey() + u'|' + firstEntryDigest(entry);
+}
 
 // Begins the transaction and reads the register in it; apply() books one part of a reading
 // after another, commit() records the statements and makes all of it lasting. Destroyed

@@ -85,21 +85,24 @@ inline constexpr DialectSql kCreateUmsaetze{
     u"unique (konto, referenz, buchungsdatum, betrag_cent, soll_haben))"};
 
 // art: "camt.053" (a statement) or "camt.054" (a notification); auszug: Stmt/Id or
-// Ntfctn/Id, with "/" and the electronic sequence number when the bank gives one.
+// Ntfctn/Id, with "/" and the electronic sequence number when the bank gives one; erster:
+// a digest of its first entry's identity, so that a bank that gives two statements the
+// same id never has the second skipped.
 inline constexpr DialectSql kCreateAuszuege{
     u"create table dbo.QVL32_AUSZUEGE (konto nvarchar(34) not null, art nvarchar(8) not null, "
-    u"auszug nvarchar(80) not null, datei nvarchar(400) null, umsaetze int not null, gelesen datetime not null, "
-    u"constraint uq_qvl32_auszug unique (konto, art, auszug))",
-    u"create table QVL32_AUSZUEGE (konto text not null, art text not null, auszug text not null, datei text, "
-    u"umsaetze integer not null, gelesen text not null, unique (konto, art, auszug))"};
+    u"auszug nvarchar(80) not null, erster nvarchar(40) not null, datei nvarchar(400) null, umsaetze int not null, "
+    u"gelesen datetime not null, constraint uq_qvl32_auszug unique (konto, art, auszug, erster))",
+    u"create table QVL32_AUSZUEGE (konto text not null, art text not null, auszug text not null, erster text not null, "
+    u"datei text, umsaetze integer not null, gelesen text not null, unique (konto, art, auszug, erster))"};
 
 inline constexpr DialectSql kAllStatements{
-    u"select konto, art, auszug, datei, gelesen, umsaetze from dbo.QVL32_AUSZUEGE",
-    u"select konto, art, auszug, datei, gelesen, umsaetze from QVL32_AUSZUEGE"};
+    u"select konto, art, auszug, datei, gelesen, umsaetze, erster from dbo.QVL32_AUSZUEGE",
+    u"select konto, art, auszug, datei, gelesen, umsaetze, erster from QVL32_AUSZUEGE"};
 
 inline constexpr DialectSql kInsertStatement{
-    u"insert into dbo.QVL32_AUSZUEGE (konto, art, auszug, datei, umsaetze, gelesen) values (?, ?, ?, ?, ?, ?)",
-    u"insert into QVL32_AUSZUEGE (konto, art, auszug, datei, umsaetze, gelesen) values (?, ?, ?, ?, ?, ?)"};
+    u"insert into dbo.QVL32_AUSZUEGE (konto, art, auszug, datei, umsaetze, gelesen, erster) "
+    u"values (?, ?, ?, ?, ?, ?, ?)",
+    u"insert into QVL32_AUSZUEGE (konto, art, auszug, datei, umsaetze, gelesen, erster) values (?, ?, ?, ?, ?, ?, ?)"};
 
 inline constexpr DialectSql kInsertBeleg{
     u"insert into dbo.QVL32_BELEGE (rechnr, art, id_personal, nummer, name, datum, faellig, zahlweg, mandat, iban, "

@@ -78,11 +78,11 @@ StatementImport importStatements(Database &db, const StatementImportRequest &req
 
     CamtSink sink;
     sink.entry = [&](BankEntry &&e) {
-        const QString key = e.statementKey();
-        if (key != runKey || document != runDocument) {
-            runKey = key;
+        if (e.statementKey() != runKey || document != runDocument) {
+            runKey = e.statementKey();
             runDocument = document;
             runStatement = runSkipped = -1;
+            const QString key = statementKey(e);
             const auto earlier = readHere.constFind(key);
             const auto applied = before.constFind(key);
             if (e.statementId.isEmpty()) {
@@ -98,7 +98,7 @@ StatementImport importStatements(Database &db, const StatementImportRequest &req
             } else {
                 runStatement = int(result.statements.size());
                 readHere.insert(key, runStatement);
-                result.statements.append({e.account, e.notification, e.statementId, e.file, 0, {}});
+                result.statements.append({e.account, e.notification, e.statementId, e.file, 0, {}, firstEntryDigest(e)});
             }
         }
         if (runSkipped >= 0) {

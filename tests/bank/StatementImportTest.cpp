@@ -160,9 +160,22 @@ TEST(StatementImport, PartsApplyAsTheWholeDoesAndAFailedFileAppliesNothing)
     EXPECT_EQ(again.assignErrors, QStringList{u"Es gibt keinen Umsatz Nr. 5."_qs});
     EXPECT_EQ(parts.payments(), whole.payments());
 
+    // Another statement the bank gave the same id is no statement read twice: read, not skipped.
+    request.assignments.clear();
+    request.paths = {write(u"c.xml"_qs, camtDocument(u"camt.053.001.08"_qs, {paying(docs[6], 700, u"RE 1007"_qs, u"NONREF"_qs, 9)},
+                                                   kOurAccount, u"2027-01/4"_qs))};
+    ASSERT_TRUE(importStatements(*parts.db, request, [](Matching &) {}).applied);
+    request.paths = {write(u"d.xml"_qs, camtDocument(u"camt.053.001.08"_qs, {paying(docs[7], 800, u"RE 1008"_qs, u"NONREF"_qs, 9)},
+                                                   kOurAccount, u"2027-01/4"_qs))};
+    const StatementImport sameId = importStatements(*parts.db, request, [](Matching &) {});
+    EXPECT_TRUE(sameId.skipped.isEmpty()) << sameId.skipped.join(u'\n').toStdString();
+    EXPECT_EQ(sameId.entries, 1);
+    EXPECT_EQ(sameId.applied->payments, 1);
+    EXPECT_EQ(importStatements(*parts.db, request, [](Matching &) {}).skipped.size(), 1);
+
     // A file that fails after the others were matched and partly applied: nothing stays.
     Register failing(docs);
-    request.assignments.clear();
+    request.paths = paths;
     QByteArray broken = camtDocument(u"camt.053.001.08"_qs, {paying(docs[5], 100, u"RE 1006"_qs, u"T-9"_qs, 8)});
     broken.replace("<CdtDbtInd>CRDT</CdtDbtInd>", "<CdtDbtInd>HABEN</CdtDbtInd>");
     request.paths << write(u"kaputt.xml"_qs, broken);
