@@ -43,6 +43,7 @@ struct BankEntry {
     QDate valued;
     QString reference;        // the bank's reference of the entry (AcctSvcrRef, else NtryRef)
     QString statementId;      // Stmt/Id or Ntfctn/Id, with the electronic sequence number
+    bool notification = false; // from a camt.054 notification (Ntfctn), not a statement
     int position = 0;         // the entry's place in its statement, from 1
     // The bank transaction code: "PMNT/RCDT/ESCT" (domain, family, sub-family), and the
     // proprietary one ("NTRF+166+00931" with the German GVC).
@@ -62,6 +63,12 @@ struct BankEntry {
     // The entry's identity, the same however often a statement is read.
     QString key() const;
     bool foreignCurrency() const;
+    // The statement (or notification) the entry stands in, as the bank names it: account,
+    // kind and id with its sequence number. A statement read twice has the same.
+    QString statementKey() const;
 };
 
 } // namespace qvl
+
+Q_DECLARE_TYPEINFO(qvl::BankTransaction, Q_RELOCATABLE_TYPE);
+Q_DECLARE_TYPEINFO(qvl::BankEntry, Q_RELOCATABLE_TYPE);

@@ -15,6 +15,7 @@
 
 #include <array>
 #include <cstring>
+#include <mutex>
 
 static void initCamtSchemaResources()
 {
@@ -33,18 +34,20 @@ xmlSchemaPtr parseSchema(const char *message)
     return parseBuiltInSchema(u":/qvl32/camt/"_qs + QString::fromLatin1(message) + u".xsd"_qs);
 }
 
-// Parsed once per process, shared read-only.
+// Each parsed once per process when first needed (a parsed schema costs megabytes), shared
+// read-only.
 xmlSchemaPtr schemaOf(int index)
 {
-    static const std::array<xmlSchemaPtr, 4> schemas = [] {
+    static std::once_flag resources;
+    static std::array<std::once_flag, kMessages.size()> parsedOnce;
+    static std::array<xmlSchemaPtr, kMessages.size()> schemas{};
+    std::call_once(resources, [] {
         initCamtSchemaResources();
         xmlInitParser();
-        std::array<xmlSchemaPtr, 4> parsed{};
-        for (std::size_t i = 0; i < kMessages.size(); ++i)
-            parsed[i] = parseSchema(kMessages[i]);
-        return parsed;
-    }();
-    return schemas[std::size_t(index)];
+    });
+    const std::size_t i = std::size_t(index);
+    std::call_once(parsedOnce[i], [i] { schemas[i] = parseSchema(kMessages[i]); });
+    return schemas[i];
 }
 
 // The bytes before the root element's namespace are held back, then handed to the parser.
@@ -345,6 +348,11 @@ QString BankEntry::key() const
            + (credit ? u"CRDT"_qs : u"DBIT"_qs);
 }
 
+QString BankEntry::statementKey() const
+{
+    return account + (notification ? u"|camt.054|"_qs : u"|camt.053|"_qs) + statementId;
+}
+
 bool BankEntry::foreignCurrency() const
 {
     const QString own = accountCurrency.isEmpty() ? u"EUR"_qs : accountCurrency;
@@ -399,6 +407,16 @@ QString headText(const QByteArray &head)
 
 QString readCamtDocument(const QString &name, const std::function<qint64(char *, qint64)> &read,
                          QList<BankEntry> &entries, CamtDocument *document)
+{
+    QList<BankEntry> found;
+    const QString refused = readCamtDocument(name, read, [&](BankEntry &&e) { found.append(std::move(e)); }, document);
+    if (refused.isEmpty())
+        entries.append(std::move(found));
+    return refused;
+}
+
+QString readCamtDocument(const QString &name, const std::function<qint64(char *, qint64)> &read,
+                         const std::function<void(BankEntry &&)> &handOn, CamtDocument *document)
 {
     Source source;
     source.read = &read;
@@ -462,7 +480,8 @@ QString readCamtDocument(const QString &name, const std::function<qint64(char *,
     xmlTextReaderSetStructuredErrorHandler(reader, recordError, &first);
     xmlTextReaderSetSchema(reader, schema);
 
-    QList<BankEntry> found;
+    int found = 0;
+    const bool notification = message.startsWith(u"camt.054"_qs);
     QStringList path;      // from the entry down, while inside one
     QStringList outer;     // the elements above
     QString text, account, accountCurrency, statementId, sequence;
@@ -524,8 +543,11 @@ QString readCamtDocument(const QString &name, const std::function<qint64(char *,
             if (inEntry) {
                 if (path.size() == 1) {
                     inEntry = false;
-                    if (builder.finish(statementDate.isValid() ? statementDate : messageDate))
-                        found.append(std::move(builder.entry));
+                    if (builder.finish(statementDate.isValid() ? statementDate : messageDate)) {
+                        builder.entry.notification = notification;
+                        ++found;
+                        handOn(std::move(builder.entry));
+                    }
                 } else {
                     builder.value(path, text.trimmed(), nodeLine());
                     if (path.last() == u"TxDtls"_qs)
@@ -574,21 +596,18 @@ QString readCamtDocument(const QString &name, const std::function<qint64(char *,
     if (document) {
         document->file = name;
         document->message = message;
-        document->entries = int(found.size());
+        document->entries = found;
     }
-    entries.append(std::move(found));
     return {};
 }
 
-CamtReading readCamtFiles(const QStringList &paths)
+void readCamtFiles(const QStringList &paths, const CamtSink &sink)
 {
-    CamtReading reading;
     for (const QString &path : paths) {
         const QString shown = QFileInfo(path).fileName();
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly)) {
-            reading.refused.append(refusal(shown, 0, u"sie kann nicht geöffnet werden ("_qs + file.errorString()
-                                                         + u')'));
+            sink.refused(refusal(shown, 0, u"sie kann nicht geöffnet werden ("_qs + file.errorString() + u')'));
             continue;
         }
         const QByteArray magic = file.peek(4);
@@ -600,34 +619,48 @@ CamtReading readCamtFiles(const QStringList &paths)
                 if (!member.endsWith(u".xml"_qs, Qt::CaseInsensitive))
                     return;
                 ++statements;
-                const QString name = shown + u':' + member;
-                QList<BankEntry> entries;
                 CamtDocument document;
-                const QString refused = readCamtDocument(name, readMember, entries, &document);
-                if (!refused.isEmpty()) {
-                    reading.refused.append(refused);
-                    return;
-                }
-                reading.entries.append(std::move(entries));
-                reading.documents.append(document);
+                const QString refused = readCamtDocument(shown + u':' + member, readMember, sink.entry, &document);
+                if (!refused.isEmpty())
+                    sink.refused(refused);
+                else
+                    sink.document(document);
             }, &error);
             if (!opened)
-                reading.refused.append(refusal(shown, 0, error));
+                sink.refused(refusal(shown, 0, error));
             else if (statements == 0)
-                reading.refused.append(
-                    refusal(shown, 0, u"das ZIP-Archiv enthält keinen Kontoauszug (keine XML-Datei)"_qs));
+                sink.refused(refusal(shown, 0, u"das ZIP-Archiv enthält keinen Kontoauszug (keine XML-Datei)"_qs));
             continue;
         }
         const std::function<qint64(char *, qint64)> readFile = [&file](char *buffer, qint64 size) {
             return file.read(buffer, size);
         };
         CamtDocument document;
-        const QString refused = readCamtDocument(shown, readFile, reading.entries, &document);
+        const QString refused = readCamtDocument(shown, readFile, sink.entry, &document);
         if (!refused.isEmpty())
-            reading.refused.append(refused);
+            sink.refused(refused);
         else
-            reading.documents.append(document);
+            sink.document(document);
     }
+}
+
+CamtReading readCamtFiles(const QStringList &paths)
+{
+    CamtReading reading;
+    // A document's entries count only once it was read whole.
+    QList<BankEntry> pending;
+    CamtSink sink;
+    sink.entry = [&](BankEntry &&e) { pending.append(std::move(e)); };
+    sink.document = [&](const CamtDocument &d) {
+        reading.entries.append(std::move(pending));
+        pending.clear();
+        reading.documents.append(d);
+    };
+    sink.refused = [&](const QString &message) {
+        pending.clear();
+        reading.refused.append(message);
+    };
+    readCamtFiles(paths, sink);
     return reading;
 }
 

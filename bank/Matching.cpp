@@ -4,7 +4,11 @@
 #include "core/CreditorReference.h"
 #include "platform/Conversions.h"
 
+#include <QCryptographicHash>
 #include <QRegularExpression>
+
+#include <cstring>
+#include <iterator>
 
 #include <algorithm>
 
@@ -127,21 +131,66 @@ QString compactId(const QString &id)
 
 } // namespace
 
+namespace {
+
+// The documents by one of their texts (mandate, bank file, IBAN, name), as a sorted list of
+// the text's hash and the document's place: the register's texts are not copied into
+// keys, and a look-up compares the texts of the few documents with the same hash.
+class DocumentIndex {
+public:
+    using KeyOf = QString (*)(const RegisteredDocument &);
+
+    DocumentIndex(const QList<RegisteredDocument> &documents, KeyOf keyOf, bool (*wanted)(const RegisteredDocument &))
+        : m_documents(documents), m_keyOf(keyOf)
+    {
+        m_places.reserve(std::size_t(std::count_if(documents.cbegin(), documents.cend(), wanted)));
+        for (int i = 0; i < int(documents.size()); ++i)
+            if (wanted(documents[i]))
+                m_places.push_back({qHash(keyOf(documents[i])), i});
+        std::sort(m_places.begin(), m_places.end());
+    }
+
+    // The numbers of the documents with this text, in the register's order.
+    QList<qint64> value(const QString &key) const
+    {
+        QList<qint64> numbers;
+        const std::size_t hash = qHash(key);
+        auto it = std::lower_bound(m_places.cbegin(), m_places.cend(), std::pair<std::size_t, int>(hash, -1));
+        for (; it != m_places.cend() && it->first == hash; ++it) {
+            const RegisteredDocument &d = m_documents[it->second];
+            if (m_keyOf(d) == key)
+                numbers.append(d.number);
+        }
+        return numbers;
+    }
+    bool contains(const QString &key) const { return !value(key).isEmpty(); }
+
+private:
+    const QList<RegisteredDocument> &m_documents;
+    KeyOf m_keyOf;
+    std::vector<std::pair<std::size_t, int>> m_places;
+};
+
+bool isDebit(const RegisteredDocument &d)
+{
+    return d.way == PaymentWay::DirectDebit;
+}
+
+} // namespace
+
 // Matching, entry by entry, against the balances as this reading changes them.
 class Matcher {
 public:
-    Matcher(OpenBalances &balances, const MatchingOptions &options) : b(balances), o(options), reader(options.markers)
+    Matcher(OpenBalances &balances, const MatchingOptions &options)
+        : b(balances), o(options), reader(options.markers),
+          byMandate(b.m_documents, [](const RegisteredDocument &d) { return d.mandate; }, isDebit),
+          byBatch(b.m_documents, [](const RegisteredDocument &d) { return d.batchId; },
+                  [](const RegisteredDocument &d) { return isDebit(d) && !d.batchId.isEmpty(); }),
+          byIban(b.m_documents, [](const RegisteredDocument &d) { return d.iban; },
+                 [](const RegisteredDocument &d) { return !d.iban.isEmpty(); }),
+          byName(b.m_documents, [](const RegisteredDocument &d) { return nameKey(d.name); },
+                 [](const RegisteredDocument &) { return true; })
     {
-        for (const RegisteredDocument &d : b.m_documents) {
-            if (d.way == PaymentWay::DirectDebit) {
-                byMandate[d.mandate].append(d.number);
-                if (!d.batchId.isEmpty())
-                    byBatch[d.batchId].append(d.number);
-            }
-            if (!d.iban.isEmpty())
-                byIban[d.iban].append(d.number);
-            byName[nameKey(d.name)].append(d.number);
-        }
     }
 
     Match match(const BankEntry &e, int index)
@@ -550,40 +599,129 @@ private:
     }
 
     OpenBalances &b;
-    const MatchingOptions &o;
+    const MatchingOptions o;
     const RemittanceReader reader;
-    QHash<QString, QList<qint64>> byMandate, byBatch, byIban, byName;
+    const DocumentIndex byMandate, byBatch, byIban, byName;
 };
 
+EntryKeys::Digest EntryKeys::digest(const QString &key)
+{
+    const QByteArray bytes = key.toUtf8();
+    const QByteArray sum = QCryptographicHash::hash(bytes, QCryptographicHash::Sha1);
+    Digest d;
+    std::memcpy(&d.high, sum.constData(), sizeof d.high);
+    std::memcpy(&d.low, sum.constData() + sizeof d.high, sizeof d.low);
+    return d;
+}
+
+EntryKeys::EntryKeys(std::initializer_list<QString> keys)
+{
+    for (const QString &key : keys)
+        insert(key);
+}
+
+EntryKeys::EntryKeys(const QSet<QString> &keys)
+{
+    for (const QString &key : keys)
+        insert(key);
+}
+
+bool EntryKeys::known(const Digest &d) const
+{
+    if (m_recent.count(d) > 0)
+        return true;
+    return std::any_of(m_runs.cbegin(), m_runs.cend(), [&](const std::vector<Digest> &run) {
+        return std::binary_search(run.cbegin(), run.cend(), d);
+    });
+}
+
+qsizetype EntryKeys::size() const
+{
+    qsizetype n = qsizetype(m_recent.size());
+    for (const std::vector<Digest> &run : m_runs)
+        n += qsizetype(run.size());
+    return n;
+}
+
+bool EntryKeys::insert(const QString &key)
+{
+    const Digest d = digest(key);
+    if (known(d))
+        return false;
+    m_recent.insert(d);
+    // The hash set costs some 50 bytes a key: its keys become a sorted run of their own.
+    if (m_recent.size() >= 65536) {
+        std::vector<Digest> run(m_recent.cbegin(), m_recent.cend());
+        std::sort(run.begin(), run.end());
+        m_runs.push_back(std::move(run));
+        m_recent.clear();
+    }
+    return true;
+}
+
+bool EntryKeys::contains(const QString &key) const
+{
+    return known(digest(key));
+}
+
+MatchingStream::MatchingStream(const QList<RegisteredDocument> &documents, const QList<RecordedPayment> &payments,
+                               EntryKeys keysRead, const MatchingOptions &options)
+    : MatchingStream(OpenBalances(documents, payments), std::move(keysRead), options)
+{
+}
+
+MatchingStream::MatchingStream(OpenBalances balances, EntryKeys keysRead, const MatchingOptions &options)
+    : m_balances(std::move(balances)), m_seen(std::move(keysRead)),
+      m_matcher(std::make_unique<Matcher>(m_balances, options))
+{
+}
+
+MatchingStream::~MatchingStream() = default;
+
+void MatchingStream::add(Matching &matching, BankEntry &&entry)
+{
+    const int index = int(matching.entries.size());
+    matching.entries.append(std::move(entry));
+    const BankEntry &e = matching.entries.last();
+    if (!m_seen.insert(e.key())) {
+        Match m;
+        m.entry = index;
+        m.kind = MatchKind::AlreadyRead;
+        m.note = u"dieser Umsatz wurde bereits eingelesen"_qs;
+        matching.matches.append(m);
+        return;
+    }
+    matching.matches.append(m_matcher->match(e, index));
+    const Match &m = matching.matches.last();
+    for (const Assignment &a : m.assignments)
+        matching.owners.insert(a.number, m_balances.document(a.number)->name);
+    for (const qint64 n : m.candidates)
+        matching.owners.insert(n, m_balances.document(n)->name);
+}
+
+bool MatchingStream::assign(Matching &matching, int matchIndex, qint64 number, QString *error)
+{
+    if (matchIndex < 0 || matchIndex >= int(matching.matches.size()))
+        return assignByHand(matching, matchIndex, number, m_balances, error);
+    const QList<Assignment> before = matching.matches[matchIndex].assignments;
+    for (const Assignment &a : before)
+        m_balances.unbook(a);
+    const bool assigned = assignByHand(matching, matchIndex, number, m_balances, error);
+    for (const Assignment &a : matching.matches[matchIndex].assignments)
+        m_balances.book(a);
+    return assigned;
+}
+
 Matching matchEntries(QList<BankEntry> entries, const QList<RegisteredDocument> &documents,
-                      const QList<RecordedPayment> &payments, const QSet<QString> &keysRead,
+                      const QList<RecordedPayment> &payments, const EntryKeys &keysRead,
                       const MatchingOptions &options)
 {
     Matching result;
-    result.entries = std::move(entries);
-    OpenBalances balances(documents, payments);
-    Matcher matcher(balances, options);
-    QSet<QString> seen = keysRead;
-    result.matches.reserve(result.entries.size());
-    for (int i = 0; i < int(result.entries.size()); ++i) {
-        const BankEntry &e = result.entries[i];
-        const QString key = e.key();
-        if (seen.contains(key)) {
-            Match m;
-            m.entry = i;
-            m.kind = MatchKind::AlreadyRead;
-            m.note = u"dieser Umsatz wurde bereits eingelesen"_qs;
-            result.matches.append(m);
-            continue;
-        }
-        seen.insert(key);
-        result.matches.append(matcher.match(e, i));
-        const Match &m = result.matches.last();
-        for (const Assignment &a : m.assignments)
-            result.owners.insert(a.number, balances.document(a.number)->name);
-        for (const qint64 n : m.candidates)
-            result.owners.insert(n, balances.document(n)->name);
-    }
+    MatchingStream stream(documents, payments, keysRead, options);
+    result.entries.reserve(entries.size());
+    result.matches.reserve(entries.size());
+    for (BankEntry &e : entries)
+        stream.add(result, std::move(e));
     return result;
 }
 
@@ -593,7 +731,8 @@ bool assignByHand(Matching &matching, int matchIndex, qint64 number, const OpenB
         *error = u"Es gibt keinen Umsatz Nr. "_qs + QString::number(matchIndex + 1) + u'.';
         return false;
     }
-    Match &m = matching.matches[matchIndex];
+    // Changed only when the assignment is made.
+    Match m = matching.matches[matchIndex];
     const BankEntry &e = matching.entries[m.entry];
     const RegisteredDocument *d = balances.document(number);
     if (!d) {
@@ -609,7 +748,6 @@ bool assignByHand(Matching &matching, int matchIndex, qint64 number, const OpenB
     }
     m.candidates.clear();
     m.how = u"von Hand zugeordnet"_qs;
-    matching.owners.insert(number, d->name);
     if (!e.credit) {
         // A returned debit: the debit the clerk names comes back, with what the bank kept.
         if (d->way != PaymentWay::DirectDebit) {
@@ -626,12 +764,16 @@ bool assignByHand(Matching &matching, int matchIndex, qint64 number, const OpenB
         m.kind = MatchKind::Returned;
         m.note = returnReasonText(t.returnCode)
                  + (charge > 0 ? u", Rücklastschriftgebühr der Bank "_qs + euros(charge) : QString());
+        matching.matches[matchIndex] = m;
+        matching.owners.insert(number, d->name);
         return true;
     }
     const qint64 open = balances.open(number);
     m.assignments = {{number, PaymentKind::Transfer, e.cents, 0, {}}};
     m.kind = e.cents == open ? MatchKind::Paid : e.cents < open ? MatchKind::PartlyPaid : MatchKind::OverPaid;
     m.note = e.cents == open ? QString() : u"offen waren "_qs + euros(std::max<qint64>(0, open));
+    matching.matches[matchIndex] = m;
+    matching.owners.insert(number, d->name);
     return true;
 }
 

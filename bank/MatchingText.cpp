@@ -67,7 +67,7 @@ QString matchLine(const Matching &matching, int index)
     QString amount = (e.credit ? u'+' : u'-') + euroCents(e.cents);
     if (e.currency != u"EUR"_qs)
         amount = amount.chopped(1) + e.currency;
-    QString line = QString::number(index + 1).rightJustified(4) + u"  "_qs + formatDate(e.booked, u"dd.mm.yyyy"_qs)
+    QString line = QString::number(matching.first + index + 1).rightJustified(4) + u"  "_qs + formatDate(e.booked, u"dd.mm.yyyy"_qs)
                    + u"  "_qs + amount + u"  "_qs + cells.payer + u"  "_qs
                    + (cells.remittance.isEmpty() ? QString() : cells.remittance + u"  "_qs) + matchKindText(m.kind);
     if (!cells.documents.isEmpty())
@@ -77,19 +77,40 @@ QString matchLine(const Matching &matching, int index)
     return line;
 }
 
-QString matchingText(const Matching &matching)
+MatchCounts matchCounts(const Matching &matching)
 {
-    QString text;
-    for (int i = 0; i < int(matching.matches.size()); ++i)
-        text += matchLine(matching, i) + u'\n';
-    text += u"\n"_qs + QString::number(matching.matches.size()) + u" Umsätze"_qs;
+    MatchCounts counts{};
+    for (const Match &m : matching.matches)
+        ++counts[std::size_t(m.kind)];
+    return counts;
+}
+
+QString matchingSummary(const MatchCounts &counts)
+{
+    int total = 0;
+    for (const int n : counts)
+        total += n;
+    QString text = QString::number(total) + u" Umsätze"_qs;
     for (const MatchKind kind : {MatchKind::BatchCredit, MatchKind::Returned, MatchKind::Paid, MatchKind::PartlyPaid,
                                  MatchKind::OverPaid, MatchKind::SeveralPaid, MatchKind::Reversed,
                                  MatchKind::Ambiguous, MatchKind::Disputed, MatchKind::Foreign, MatchKind::Unmatched,
                                  MatchKind::AlreadyRead})
-        if (const int n = matching.count(kind))
+        if (const int n = counts[std::size_t(kind)])
             text += u", "_qs + QString::number(n) + u' ' + matchKindText(kind);
     return text + u".\n"_qs;
+}
+
+QString matchingLines(const Matching &matching)
+{
+    QString text;
+    for (int i = 0; i < int(matching.matches.size()); ++i)
+        text += matchLine(matching, i) + u'\n';
+    return text;
+}
+
+QString matchingText(const Matching &matching)
+{
+    return matchingLines(matching) + u"\n"_qs + matchingSummary(matchCounts(matching));
 }
 
 } // namespace qvl

@@ -19,6 +19,11 @@ struct MatchCells {
 MatchCells matchCells(const Matching &matching, int index);
 // All lines and a summary line per kind.
 QString matchingText(const Matching &matching);
+// The lines alone, each ending in a line break.
+QString matchingLines(const Matching &matching);
+// How many matches of each kind; the summary line of them ("12 Umsätze, 3 bezahlt …").
+MatchCounts matchCounts(const Matching &matching);
+QString matchingSummary(const MatchCounts &counts);
 // A remittance text on one line, at most `length` characters ("…" where cut).
 QString shortRemittance(const QString &text, int length = 60);
 

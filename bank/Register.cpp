@@ -66,7 +66,8 @@ QList<OwnTable> ownTables()
     return {{u"QVL32_LAEUFE"_qs, register_sql::kCreateLaeufe},
             {u"QVL32_BELEGE"_qs, register_sql::kCreateBelege},
             {u"QVL32_ZAHLUNGEN"_qs, register_sql::kCreateZahlungen, &register_sql::kIndexZahlungen},
-            {u"QVL32_UMSAETZE"_qs, register_sql::kCreateUmsaetze}};
+            {u"QVL32_UMSAETZE"_qs, register_sql::kCreateUmsaetze},
+            {u"QVL32_AUSZUEGE"_qs, register_sql::kCreateAuszuege}};
 }
 
 } // namespace register_tables
@@ -253,7 +254,16 @@ QList<RegisteredDocument> readDocuments(Database &db)
     QList<RegisteredDocument> documents;
     if (!registerExists(db))
         return documents;
+    // As many as there are: a list grown by doubling would hold up to twice the memory.
+    if (QSqlQuery count = db.run(db.sql(register_sql::kCountDocuments)); count.next())
+        documents.reserve(count.value(0).toLongLong());
     const std::unique_ptr<RowCursor> rows = db.select(db.sql(register_sql::kAllDocuments));
+    // The run's texts are the same for all of its documents: kept once, not once a row.
+    QHash<QString, QString> shared;
+    const auto once = [&](QString text) {
+        const auto it = shared.constFind(text);
+        return it != shared.cend() ? *it : *shared.insert(text, text);
+    };
     while (rows->next()) {
         RegisteredDocument d;
         d.number = rows->integer(0);
@@ -267,13 +277,14 @@ QList<RegisteredDocument> readDocuments(Database &db)
         d.mandate = rows->text(8);
         d.iban = rows->text(9);
         d.grossCents = rows->integer(10);
-        d.run = rows->text(11);
-        d.year = rows->text(12);
-        d.feeType = rows->text(13);
-        d.batchId = rows->text(14);
+        d.run = once(rows->text(11));
+        d.year = once(rows->text(12));
+        d.feeType = once(rows->text(13));
+        d.batchId = once(rows->text(14));
         d.reminderLevel = int(rows->integer(15));
         d.lastReminder = rows->date(16);
-        documents.append(d);
+        d.files = once(rows->text(17));
+        documents.append(std::move(d));
     }
     return documents;
 }
@@ -296,7 +307,7 @@ QList<RecordedPayment> readPayments(Database &db)
         p.chargeCents = rows->integer(3);
         p.reason = rows->text(4);
         p.booked = rows->date(5);
-        payments.append(p);
+        payments.append(std::move(p));
     }
     return payments;
 }

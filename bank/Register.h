@@ -50,6 +50,14 @@ struct RecordedPayment {
     QDate booked;
 };
 
+} // namespace qvl
+
+// Texts, dates and numbers only: moved in memory as they are when a list grows.
+Q_DECLARE_TYPEINFO(qvl::RegisteredDocument, Q_RELOCATABLE_TYPE);
+Q_DECLARE_TYPEINFO(qvl::RecordedPayment, Q_RELOCATABLE_TYPE);
+
+namespace qvl {
+
 QString documentKindText(DocumentKind kind);
 QString paymentWayText(PaymentWay way);
 QString paymentKindText(PaymentKind kind);

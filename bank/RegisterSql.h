@@ -7,7 +7,9 @@
 //  - QVL32_ZAHLUNGEN: what the bank's statements said about a document (a debit
 //    collected, a transfer, a returned debit with its reason and charge);
 //  - QVL32_UMSAETZE: the bank's entries already applied, so that a statement read twice
-//    counts nothing twice.
+//    counts nothing twice;
+//  - QVL32_AUSZUEGE: the statements and notifications applied (account, kind, the bank's
+//    id with its sequence number), so that one read again is skipped as a whole.
 // Dates are ISO texts on the embedded database, date columns on SQL Server; amounts whole
 // cents. On SQL Server the tables are named with their schema, dbo; the index, made right
 // after its table, names the table alone.
@@ -82,11 +84,34 @@ inline constexpr DialectSql kCreateUmsaetze{
     u"name text, verwendung text, datei text, erfasst text not null default current_timestamp, "
     u"unique (konto, referenz, buchungsdatum, betrag_cent, soll_haben))"};
 
+// art: "camt.053" (a statement) or "camt.054" (a notification); auszug: Stmt/Id or
+// Ntfctn/Id, with "/" and the electronic sequence number when the bank gives one; erster:
+// a digest of its first entry's identity, so that a bank that gives two statements the
+// same id never has the second skipped.
+inline constexpr DialectSql kCreateAuszuege{
+    u"create table dbo.QVL32_AUSZUEGE (konto nvarchar(34) not null, art nvarchar(8) not null, "
+    u"auszug nvarchar(80) not null, erster nvarchar(40) not null, datei nvarchar(400) null, umsaetze int not null, "
+    u"gelesen datetime not null, constraint uq_qvl32_auszug unique (konto, art, auszug, erster))",
+    u"create table QVL32_AUSZUEGE (konto text not null, art text not null, auszug text not null, erster text not null, "
+    u"datei text, umsaetze integer not null, gelesen text not null, unique (konto, art, auszug, erster))"};
+
+inline constexpr DialectSql kAllStatements{
+    u"select konto, art, auszug, datei, gelesen, umsaetze, erster from dbo.QVL32_AUSZUEGE",
+    u"select konto, art, auszug, datei, gelesen, umsaetze, erster from QVL32_AUSZUEGE"};
+
+inline constexpr DialectSql kInsertStatement{
+    u"insert into dbo.QVL32_AUSZUEGE (konto, art, auszug, datei, umsaetze, gelesen, erster) "
+    u"values (?, ?, ?, ?, ?, ?, ?)",
+    u"insert into QVL32_AUSZUEGE (konto, art, auszug, datei, umsaetze, gelesen, erster) values (?, ?, ?, ?, ?, ?, ?)"};
+
 inline constexpr DialectSql kInsertBeleg{
     u"insert into dbo.QVL32_BELEGE (rechnr, art, id_personal, nummer, name, datum, faellig, zahlweg, mandat, iban, "
     u"brutto_cent, ust_cent, ust_je_satz, lauf) values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
     u"insert into QVL32_BELEGE (rechnr, art, id_personal, nummer, name, datum, faellig, zahlweg, mandat, iban, "
     u"brutto_cent, ust_cent, ust_je_satz, lauf) values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"};
+
+inline constexpr DialectSql kCountDocuments{u"select count(*) from dbo.QVL32_BELEGE",
+                                           u"select count(*) from QVL32_BELEGE"};
 
 inline constexpr DialectSql kMaxNumber{u"select max(rechnr) from dbo.QVL32_BELEGE",
                                        u"select max(rechnr) from QVL32_BELEGE"};
@@ -99,11 +124,11 @@ inline constexpr DialectSql kTakenBetween{
 inline constexpr DialectSql kAllDocuments{
     u"select b.rechnr, b.art, b.id_personal, b.nummer, b.name, b.datum, b.faellig, b.zahlweg, b.mandat, b.iban, "
     u"b.brutto_cent, l.bezeichnung, l.jahr, l.typ, l.sammler, b.mahnstufe, "
-    u"b.letzte_mahnung "
+    u"b.letzte_mahnung, l.dateien "
     u"from dbo.QVL32_BELEGE b join dbo.QVL32_LAEUFE l on l.lauf = b.lauf order by b.rechnr",
     u"select b.rechnr, b.art, b.id_personal, b.nummer, b.name, b.datum, b.faellig, b.zahlweg, b.mandat, b.iban, "
     u"b.brutto_cent, l.bezeichnung, l.jahr, l.typ, l.sammler, b.mahnstufe, "
-    u"b.letzte_mahnung "
+    u"b.letzte_mahnung, l.dateien "
     u"from QVL32_BELEGE b join QVL32_LAEUFE l on l.lauf = b.lauf order by b.rechnr"};
 
 inline constexpr DialectSql kAllPayments{

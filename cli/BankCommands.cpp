@@ -37,29 +37,36 @@ int showReport(BatchUi &ui, const Report &report)
 int bankImportCommand(FrmDTA &f, const BatchOptions &o, BatchUi &)
 {
     try {
-        BankImport import = readBankFiles(f, o.arguments);
-        for (const QString &refused : import.reading.refused)
+        // A statement of any size: each part of the matching printed (and applied) as it is
+        // made, within one transaction that is committed only when all went well.
+        StatementImportRequest request;
+        request.paths = o.arguments;
+        request.apply = o.yes;
+        for (const auto &[entry, number] : o.assignments)
+            request.assignments.insert(entry, number);
+        const StatementImport read = streamBankFiles(f, request, [](Matching &part) {
+            printOut(matchingLines(part));
+            std::fflush(stdout);
+        });
+        for (const QString &refused : read.refused)
             printError(u"Kontoauszug"_qs, refused);
-        const OpenBalances balances = registerBalances(f);
-        for (const auto &[entry, number] : o.assignments) {
-            QString error;
-            if (!assignByHand(import.matching, entry - 1, number, balances, &error)) {
-                printError(u"Zuordnung"_qs, error);
-                return 3;
-            }
-        }
-        printOut(matchingText(import.matching));
-        if (!import.reading.refused.isEmpty()) {
+        for (const QString &skipped : read.skipped)
+            printOut(skipped + u'\n');
+        printOut(u"\n"_qs + matchingSummary(read.counts));
+        for (const QString &error : read.assignErrors)
+            printError(u"Zuordnung"_qs, error);
+        if (!read.assignErrors.isEmpty())
+            return 3;
+        if (!read.refused.isEmpty()) {
             printError(u"Kontoauszug"_qs, u"Es wurde nichts übernommen: erst wenn jede Datei gelesen werden kann."_qs);
             return 3;
         }
-        if (!o.yes) {
+        if (!read.applied) {
             printOut(u"Nichts übernommen (mit --yes übernehmen).\n"_qs);
             return 0;
         }
-        const ApplyResult applied = applyBankImport(f, import);
-        printOut(u"Übernommen: "_qs + QString::number(applied.entries) + u" Umsätze, "_qs
-                 + QString::number(applied.payments) + u" Zahlungen und Rücklastschriften.\n"_qs);
+        printOut(u"Übernommen: "_qs + QString::number(read.applied->entries) + u" Umsätze, "_qs
+                 + QString::number(read.applied->payments) + u" Zahlungen und Rücklastschriften.\n"_qs);
         return 0;
     } catch (const DbError &e) {
         printError(u"Datenbank"_qs, e.message());

@@ -96,6 +96,8 @@ void PaymentsDialog::readFiles(const QStringList &paths)
         m_form.ui().message(m_import.reading.refused.join(u"\n"_qs)
                                 + u"\n\nEs kann erst übernommen werden, wenn jede Datei gelesen werden kann."_qs,
                             u"Kontoauszüge"_qs, MsgIcon::Exclamation);
+    if (!m_import.skipped.isEmpty())
+        m_form.ui().message(m_import.skipped.join(u"\n"_qs), u"Kontoauszüge"_qs, MsgIcon::Information);
     refresh();
 }
 

@@ -3,6 +3,8 @@
 #include "app/FrmDTA.h"
 #include "platform/Database.h"
 
+#include <limits>
+
 namespace qvl {
 
 namespace {
@@ -31,16 +33,29 @@ MatchingOptions matchingOptions(const FrmDTA &f)
 BankImport readBankFiles(FrmDTA &f, const QStringList &paths)
 {
     BankImport import;
-    import.reading = readCamtFiles(paths);
-    Database &db = connection(f);
-    import.matching = matchEntries(import.reading.entries, readDocuments(db), readPayments(db), keysRead(db),
-                                   matchingOptions(f));
+    StatementImportRequest request;
+    request.paths = paths;
+    request.options = matchingOptions(f);
+    request.partSize = std::numeric_limits<int>::max(); // kept whole: one part
+    const StatementImport read = importStatements(connection(f), request, [&](Matching &whole) {
+        import.matching = std::move(whole);
+    });
+    import.reading.refused = read.refused;
+    import.skipped = read.skipped;
+    import.statements = read.statements;
     return import;
 }
 
 ApplyResult applyBankImport(FrmDTA &f, const BankImport &import)
 {
-    return applyMatching(connection(f), import.matching);
+    return applyMatching(connection(f), import.matching, import.statements, f.clock().now());
+}
+
+StatementImport streamBankFiles(FrmDTA &f, StatementImportRequest request, const std::function<void(Matching &)> &part)
+{
+    request.options = matchingOptions(f);
+    request.now = f.clock().now();
+    return importStatements(connection(f), request, part);
 }
 
 OpenBalances registerBalances(FrmDTA &f)

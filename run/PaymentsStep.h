@@ -7,6 +7,7 @@
 #include "bank/ApplyMatches.h"
 #include "bank/CamtReader.h"
 #include "bank/PaymentReports.h"
+#include "bank/StatementImport.h"
 
 #include <optional>
 
@@ -14,9 +15,12 @@ namespace qvl {
 
 class FrmDTA;
 
+// A reading kept whole, for the desktop program's table and the clerk's assignments.
 struct BankImport {
-    CamtReading reading;
+    CamtReading reading;            // its refusals (the entries are in the matching)
     Matching matching;
+    QStringList skipped;            // statements read before, skipped as a whole
+    QList<StatementRead> statements;
 };
 
 // What the matching takes from the form: the remittance prefix, the creditor id.
@@ -25,6 +29,10 @@ MatchingOptions matchingOptions(const FrmDTA &form);
 BankImport readBankFiles(FrmDTA &form, const QStringList &paths);
 // Throws DbError; nothing is changed then.
 ApplyResult applyBankImport(FrmDTA &form, const BankImport &import);
+// Reads, matches and (request.apply) applies as a stream: `part` gets each part of the
+// matching as it is made. See importStatements. Throws DbError; nothing is changed then.
+StatementImport streamBankFiles(FrmDTA &form, StatementImportRequest request,
+                                const std::function<void(Matching &)> &part);
 
 // The register's balances as they stand. Throws DbError.
 OpenBalances registerBalances(FrmDTA &form);

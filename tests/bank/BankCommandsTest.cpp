@@ -46,7 +46,7 @@ TEST(BankCommands, ImportPrintsAppliesOnlyWithYesAndRefusesBadFiles)
                               {999, true, QDate(2027, 1, 9), u"T-1"_qs, {}, 0, {{999, 0, {}, {}, u"Fremd"_qs, {}, {u"?"_qs}, {}, 0}}}}));
         QFile bad(ws.root() + u"/falsch.xml"_qs);
         ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
-        bad.write(camtDocument(u"camt.054.001.08"_qs, {}).replace("<Id>1</Id>", "<Id></Id>"));
+        bad.write(camtDocument(u"camt.054.001.08"_qs, {}, kOurAccount, u"1"_qs).replace("<Id>1</Id>", "<Id></Id>"));
     }
 
     // A refused file: its message, nothing applied, exit 3.
@@ -68,8 +68,14 @@ TEST(BankCommands, ImportPrintsAppliesOnlyWithYesAndRefusesBadFiles)
                                     u"bank-import"_qs, statement});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_TRUE(r.out.contains(u"Übernommen: 2 Umsätze, 2 Zahlungen und Rücklastschriften."_qs)) << r.out.toStdString();
-    r = runBatch(base + QStringList{u"bank-import"_qs, statement});
-    EXPECT_TRUE(r.out.contains(u"2 Umsätze, 2 bereits eingelesen."_qs)) << r.out.toStdString();
+    // Read again: skipped as a whole, named with the file and when it was applied.
+    r = runBatch(base + QStringList{u"--yes"_qs, u"bank-import"_qs, statement});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains(u"“ des Kontos "_qs + kOurAccount + u" in „auszug.xml“ wurde bereits am 06.12.2026 um "
+                                                                    "10:00 Uhr eingelesen (aus „auszug.xml“); seine 2 "
+                                                                    "Umsätze werden übersprungen.\n\n0 Umsätze.\n"_qs))
+        << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains(u"Übernommen: 0 Umsätze"_qs)) << r.out.toStdString();
 
     // A return the program cannot place (no mandate named) is assigned by hand as a return;
     // a ZIP archive without a statement is refused, not read as "0 Umsätze".

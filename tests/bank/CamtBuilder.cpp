@@ -1,5 +1,6 @@
 #include "bank/CamtBuilder.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 
 #include <zip.h>
@@ -118,15 +119,23 @@ QByteArray camtDocument(const QString &message, const QList<TestEntry> &entries,
     const bool statement = message.startsWith(u"camt.053"_qs);
     const QString root = statement ? u"BkToCstmrStmt"_qs : u"BkToCstmrDbtCdtNtfctn"_qs;
     const QString report = statement ? u"Stmt"_qs : u"Ntfctn"_qs;
+    QString body;
+    for (const TestEntry &e : entries)
+        body += entry(e, v08);
+    // As a bank names its statements: another statement, another id; the same one, the same.
+    const QString id = !statementId.isEmpty()
+                           ? statementId
+                           : u"A-"_qs + QString::fromLatin1(QCryptographicHash::hash(body.toUtf8(), QCryptographicHash::Sha1)
+                                                                .toHex()
+                                                                .left(16));
     QString x = u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Document xmlns=\"urn:iso:std:iso:20022:tech:xsd:"_qs
                 + message + u"\">\n<"_qs + root + u">\n<GrpHdr><MsgId>AUSZUG-1</MsgId>"_qs
-                + u"<CreDtTm>2027-01-31T18:00:00</CreDtTm></GrpHdr>\n<"_qs + report + u">\n<Id>"_qs + statementId + u"</Id>"_qs
+                + u"<CreDtTm>2027-01-31T18:00:00</CreDtTm></GrpHdr>\n<"_qs + report + u">\n<Id>"_qs + id + u"</Id>"_qs
                 + u"<CreDtTm>2027-01-31T18:00:00</CreDtTm>\n<Acct><Id><IBAN>"_qs + account + u"</IBAN></Id><Ccy>EUR</Ccy></Acct>\n"_qs;
     if (statement)
         x += u"<Bal><Tp><CdOrPrtry><Cd>CLBD</Cd></CdOrPrtry></Tp>"_qs + amt("Amt", 0)
              + u"<CdtDbtInd>CRDT</CdtDbtInd><Dt><Dt>2027-01-31</Dt></Dt></Bal>\n"_qs;
-    for (const TestEntry &e : entries)
-        x += entry(e, v08);
+    x += body;
     x += u"</"_qs + report + u">\n</"_qs + root + u">\n</Document>\n"_qs;
     return x.toUtf8();
 }

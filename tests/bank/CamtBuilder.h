@@ -43,8 +43,9 @@ struct TestEntry {
 inline const QString kOurAccount = QStringLiteral("DE02120300000000202051");
 
 // message: "camt.053.001.02", "camt.053.001.08", "camt.054.001.02", "camt.054.001.08".
+// Without a statement id, the id is made from the entries: the same entries, the same id.
 QByteArray camtDocument(const QString &message, const QList<TestEntry> &entries,
-                        const QString &account = kOurAccount, const QString &statementId = QStringLiteral("1"));
+                        const QString &account = kOurAccount, const QString &statementId = {});
 
 // A ZIP archive of named members.
 bool writeZip(const QString &path, const QList<QPair<QString, QByteArray>> &members);

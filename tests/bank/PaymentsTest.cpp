@@ -234,9 +234,15 @@ TEST(Payments, StatementsOfARealRunAreMatchedAppliedAndListed)
     ASSERT_TRUE(writeZip(dir.filePath(u"auszug.zip"_qs), {{u"a.xml"_qs, camtDocument(u"camt.053.001.02"_qs, entries)}}));
     EXPECT_EQ(summary(readBankFiles(*r.form, {dir.filePath(u"auszug.zip"_qs)}).matching), reference);
 
-    // The same entries twice in one reading count once.
+    // The same statement twice in one reading: the second is skipped as a whole and named.
     const BankImport twice = readBankFiles(*r.form, {file, file});
-    EXPECT_EQ(twice.matching.count(MatchKind::AlreadyRead), qsizetype(std::size(expected)));
+    EXPECT_EQ(twice.matching.matches.size(), qsizetype(std::size(expected)));
+    EXPECT_EQ(twice.matching.count(MatchKind::AlreadyRead), 0);
+    ASSERT_EQ(twice.skipped.size(), 1);
+    EXPECT_TRUE(twice.skipped[0].startsWith(u"Der Kontoauszug „A-"_qs)) << twice.skipped[0].toStdString();
+    EXPECT_TRUE(twice.skipped[0].endsWith(u"in „auszug.xml“ stand in dieser Lesung schon in „auszug.xml“; seine 12 "
+                                          "Umsätze werden übersprungen."_qs))
+        << twice.skipped[0].toStdString();
 
     const QVariant paidBefore = r.datumBezahlt(debits[3]);
     const ApplyResult applied = applyBankImport(*r.form, import);
@@ -265,14 +271,27 @@ TEST(Payments, StatementsOfARealRunAreMatchedAppliedAndListed)
     EXPECT_EQ(byNumber.value(r1.number).returnChargeCents, 350);
     EXPECT_EQ(items.size(), r.documents().size());
 
-    // Read again: nothing counts twice, nothing changes.
+    // Read again: the statement is skipped as a whole, named with the day it was applied.
+    const QString appliedAt = r.ws.clock.now().toString(u"dd.MM.yyyy' um 'HH:mm"_qs);
     const BankImport again = readBankFiles(*r.form, {file});
-    EXPECT_EQ(again.matching.count(MatchKind::AlreadyRead), qsizetype(std::size(expected)) - 1);
-    EXPECT_EQ(again.matching.count(MatchKind::Unmatched), 1);
+    EXPECT_TRUE(again.matching.matches.isEmpty());
+    ASSERT_EQ(again.skipped.size(), 1);
+    EXPECT_TRUE(again.skipped[0].contains(u"“ des Kontos "_qs + kOurAccount + u" in „auszug.xml“ wurde bereits am "_qs
+                                          + appliedAt + u" Uhr eingelesen (aus „auszug.xml“); seine 12 Umsätze werden "
+                                                        "übersprungen."_qs))
+        << again.skipped[0].toStdString();
+    // Its entries in another message (the bank's notifications of the same bookings) count
+    // nothing twice, entry by entry; nothing changes.
+    const BankImport notified = readBankFiles(*r.form, {write(u"avis.xml"_qs, camtDocument(u"camt.054.001.08"_qs, entries))});
+    EXPECT_TRUE(notified.skipped.isEmpty());
+    EXPECT_EQ(notified.matching.count(MatchKind::AlreadyRead), qsizetype(std::size(expected)) - 1);
+    EXPECT_EQ(notified.matching.count(MatchKind::Unmatched), 1);
     const qsizetype paymentsBefore = readPayments(*r.db).size();
-    const ApplyResult none = applyBankImport(*r.form, again);
+    const ApplyResult none = applyBankImport(*r.form, notified);
     EXPECT_EQ(none.payments, 0);
     EXPECT_EQ(readPayments(*r.db).size(), paymentsBefore);
+    // Now applied too, the notification is skipped as a whole as well.
+    EXPECT_EQ(readBankFiles(*r.form, {dir.filePath(u"avis.xml"_qs)}).skipped.size(), 1);
 
     // The open-items list: its rows are the open documents, its sum their open amounts.
     const QList<OpenItem> openOnly = currentOpenItems(*r.form, true);

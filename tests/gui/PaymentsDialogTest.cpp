@@ -72,4 +72,14 @@ TEST_F(MainWindowTest, PaymentsDialogShowsAssignsByHandAndApplies)
     EXPECT_TRUE(dialog.apply());
     EXPECT_FALSE(dialog.apply()); // once
     EXPECT_EQ(readPayments(*db).size(), 2);
+
+    // Read again: the statement is skipped as a whole, and the clerk is told so.
+    ui.messages.clear();
+    dialog.readFiles({file});
+    EXPECT_EQ(table->rowCount(), 0);
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_TRUE(ui.messages[0].text.contains(u"in „auszug.xml“ wurde bereits am "_qs)) << ui.messages[0].text.toStdString();
+    EXPECT_TRUE(ui.messages[0].text.endsWith(u"seine 2 Umsätze werden übersprungen."_qs))
+        << ui.messages[0].text.toStdString();
+    EXPECT_FALSE(dialog.apply());
 }
