@@ -333,6 +333,9 @@ protected:
     // before the next owner's, by the amount he is asked for.
     void expectPdfNamesEachDue(std::size_t owners)
     {
+#ifdef Q_OS_WIN
+        return; // Debian's pdftotext reads the PDFs; under Wine the main job compares their text
+#endif
         Buchungen sample(records.begin(), records.begin() + std::ptrdiff_t(std::min(owners, records.size())));
         const Report letters = PrintRechnungen(f, sample, {});
         const QString path = tmp.filePath(u"letters.pdf"_qs);

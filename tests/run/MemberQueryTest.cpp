@@ -448,6 +448,9 @@ TEST_F(MemberQuery, SqlServerStatementForOneChoice)
 TEST_F(MemberQuery, VanishedDatabaseIsADatabaseError)
 {
     addOwner(101);
+#ifdef Q_OS_WIN
+    GTEST_SKIP() << "Windows does not remove a file another handle holds open";
+#endif
     ASSERT_TRUE(QFile::remove(ws.databaseFile()));
     Buchungen records;
     EXPECT_THROW(RunMemberQuery(*form, records), DbError);
