@@ -43,7 +43,10 @@ int sendMailCommand(FrmDTA &f, const QString &outbox, bool resendUncertain)
     printLine(stdout, text);
     if (const int signal = pendingRunSignal())
         return exitCodeForSignal(signal);
-    return outcome.pending() > 0 || !outcome.refused.isEmpty() || !outcome.uncertain.isEmpty() ? 3 : 0;
+    return outcome.pending() > 0 || !outcome.refused.isEmpty() || !outcome.uncertain.isEmpty()
+                   || !outcome.runGone.isEmpty()
+               ? 3
+               : 0;
 }
 
 int lettersUnsentCommand(FrmDTA &f, const QString &outbox)

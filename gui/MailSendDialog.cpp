@@ -82,7 +82,7 @@ void sendMailsWithProgress(FrmDTA &form, QWidget *parent)
         return;
     }
     const bool clean = outcome.pending() == 0 && outcome.refused.isEmpty() && outcome.unreadable.isEmpty()
-                       && outcome.uncertain.isEmpty();
+                       && outcome.uncertain.isEmpty() && outcome.runGone.isEmpty();
     form.ui().message(reportMailSending(form, outcome), title, clean ? MsgIcon::Information : MsgIcon::Exclamation);
     offerUnsentLetters(form, job, outcome);
 }

@@ -86,15 +86,20 @@ QList<RegisteredDocument> runDocuments(const FrmDTA &f, const Buchungen &records
 }
 
 void registerRun(const FrmDTA &f, const Buchungen &records, Database &db, bool directDebit, const SepaExport &sepa,
-                 const RunReport &report)
+                 const RunReport &report, const QString &runId)
 {
+    QList<RegisteredDocument> documents;
     if (directDebit) {
-        registerDocuments(db, runDocuments(f, records, true, sepa.notCollected, sepa.messageId, {sepa.file}));
-        return;
+        documents = runDocuments(f, records, true, sepa.notCollected, sepa.messageId, {sepa.file});
+    } else {
+        // The letters and e-invoices; the accounting files name no document.
+        const QStringList files = report.outputs.mid(0, report.firstAccountingFile);
+        documents = runDocuments(f, records, false, {}, {}, files);
     }
-    // The letters and e-invoices; the accounting files name no document.
-    const QStringList files = report.outputs.mid(0, report.firstAccountingFile);
-    registerDocuments(db, runDocuments(f, records, false, {}, {}, files));
+    // The sending asks the register whether a mail's run is still stored.
+    for (RegisteredDocument &d : documents)
+        d.runId = runId;
+    registerDocuments(db, documents);
 }
 
 void checkInvoiceNumbers(const FrmDTA &f, const Buchungen &records, RunCheck &check)

@@ -234,6 +234,16 @@ int countStoredRun(Database &db, const QString &runKey, std::optional<long> asso
     return rows.next() ? rows.value(0).toInt() : 0;
 }
 
+QSet<QString> storedFeeNumbers(Database &db, const QString &jahr, const QString &typ)
+{
+    QSet<QString> numbers;
+    const std::unique_ptr<RowCursor> rows =
+        db.select(db.sql(stored_fees_sql::kFeeNumbersOfYear), {textValue(jahr), textValue(typ.left(50))});
+    while (rows->next())
+        numbers.insert(QString::number(rows->integer(0)) + u'\t' + rows->text(1).trimmed());
+    return numbers;
+}
+
 QString deleteRunQuestion(const QString &runKey, int fees)
 {
     // The key reads "2026 Mitgliedsbeitrag, Erstellt: Dec  5 2026"; its day is shown German.
