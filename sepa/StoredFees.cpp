@@ -239,8 +239,13 @@ QSet<QString> storedFeeNumbers(Database &db, const QString &jahr, const QString 
     QSet<QString> numbers;
     const std::unique_ptr<RowCursor> rows =
         db.select(db.sql(stored_fees_sql::kFeeNumbersOfYear), {textValue(jahr), textValue(typ.left(50))});
-    while (rows->next())
-        numbers.insert(QString::number(rows->integer(0)) + u'\t' + rows->text(1).trimmed());
+    while (rows->next()) {
+        // The number as the register keeps it: "0815" is 815.
+        bool ok = false;
+        const QString text = rows->text(1).trimmed();
+        const qint64 number = text.toLongLong(&ok);
+        numbers.insert(QString::number(rows->integer(0)) + u'\t' + (ok ? QString::number(number) : text));
+    }
     return numbers;
 }
 

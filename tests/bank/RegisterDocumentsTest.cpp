@@ -97,7 +97,20 @@ TEST(RegisterDocuments, AmountsComeFromTheBookedCents)
         const bool debited = c.way == PaymentWay::DirectDebit;
         EXPECT_EQ(d.mandate.isEmpty(), !debited) << d.mandate.toStdString();
         EXPECT_EQ(d.batchId, debited ? u"70017001"_qs : QString());
+        EXPECT_EQ(d.files, u"MB_Mitgliedsbeitrag.xml"_qs);
     }
+
+    // An invoice run's files, one per owner, are named as far as SQL Server's column holds
+    // them.
+    QStringList many;
+    for (int i = 0; i < 300; ++i)
+        many << u"/export/E-Mails/"_qs + QString::number(7001 + i) + u"_"_qs + QString::number(1042 + i) + u".eml"_qs;
+    Buchung b;
+    b.RechNr = u"7001"_qs;
+    const QString files = runDocuments(*form, {b}, false, {}, {}, many).first().files;
+    EXPECT_EQ(files.size(), 1000);
+    EXPECT_TRUE(files.startsWith(many.first() + u"; "_qs));
+    EXPECT_TRUE(files.endsWith(u'…'));
 }
 
 TEST(RegisterDocuments, TablesAreOnTheListOfTheProgramsOwnTables)
