@@ -34,7 +34,10 @@ int sendMailCommand(FrmDTA &f, const QString &outbox, bool resendUncertain)
     clearRunSignal();
     SendOutcome outcome;
     try {
-        outcome = runMailSendJob(job, {{}, [] { return pendingRunSignal() != 0; }, false, [&f] { return f.clock().now(); }});
+        SendCallbacks callbacks;
+        callbacks.cancelled = [] { return pendingRunSignal() != 0; };
+        callbacks.now = [&f] { return f.clock().now(); };
+        outcome = runMailSendJob(job, callbacks);
     } catch (const DbError &e) {
         f.ui().message(e.message(), u"E-Mails versenden"_qs, MsgIcon::Critical);
         return 1;

@@ -55,8 +55,11 @@ void sendMailsWithProgress(FrmDTA &form, QWidget *parent)
         };
         failure.guard([&] {
             try {
-                outcome = runMailSendJob(job, {report, [&cancel] { return cancel.load(); }, false,
-                                               [&form] { return form.clock().now(); }});
+                SendCallbacks callbacks;
+                callbacks.progress = report;
+                callbacks.cancelled = [&cancel] { return cancel.load(); };
+                callbacks.now = [&form] { return form.clock().now(); };
+                outcome = runMailSendJob(job, callbacks);
             } catch (const DbError &e) {
                 dbError = e.message();
             }
