@@ -17,6 +17,12 @@ bool tableExists(Database &db, const QString &table)
     return rows.next() && rows.value(0).toInt() > 0;
 }
 
+bool columnExists(Database &db, const QString &table, const QString &column)
+{
+    QSqlQuery rows = db.run(db.sql(register_sql::kColumnExists), {table, column});
+    return rows.next() && rows.value(0).toInt() > 0;
+}
+
 bool registerExists(Database &db)
 {
     return tableExists(db, u"QVL32_BELEGE"_qs);
@@ -63,7 +69,7 @@ namespace register_tables {
 
 QList<OwnTable> ownTables()
 {
-    return {{u"QVL32_LAEUFE"_qs, register_sql::kCreateLaeufe},
+    return {{u"QVL32_LAEUFE"_qs, register_sql::kCreateLaeufe, nullptr, {{u"kennung"_qs, register_sql::kAddRunId}}},
             {u"QVL32_BELEGE"_qs, register_sql::kCreateBelege},
             {u"QVL32_ZAHLUNGEN"_qs, register_sql::kCreateZahlungen, &register_sql::kIndexZahlungen},
             {u"QVL32_UMSAETZE"_qs, register_sql::kCreateUmsaetze},
@@ -75,11 +81,15 @@ QList<OwnTable> ownTables()
 void ensureRegisterTables(Database &db)
 {
     for (const OwnTable &table : register_tables::ownTables()) {
-        if (tableExists(db, table.name))
+        if (!tableExists(db, table.name)) {
+            db.run(db.sql(table.create));
+            if (table.index)
+                db.run(db.sql(*table.index));
             continue;
-        db.run(db.sql(table.create));
-        if (table.index)
-            db.run(db.sql(*table.index));
+        }
+        for (const OwnColumn &column : table.added)
+            if (!columnExists(db, table.name, column.name))
+                db.run(db.sql(column.add));
     }
 }
 
@@ -168,7 +178,7 @@ void insertNative(Database &db, sqlite3 *handle, const QList<RegisteredDocument>
 
 bool sameRun(const RegisteredDocument &a, const RegisteredDocument &b)
 {
-    return a.run == b.run && a.year == b.year && a.feeType == b.feeType && a.batchId == b.batchId
+    return a.run == b.run && a.runId == b.runId && a.year == b.year && a.feeType == b.feeType && a.batchId == b.batchId
            && a.files == b.files;
 }
 
@@ -195,7 +205,7 @@ QList<qint64> registerRuns(Database &db, const QList<RegisteredDocument> &docume
             continue;
         }
         const QVariant values[] = {next, d.run, textOrNull(d.year), textOrNull(d.feeType), textOrNull(d.batchId),
-                                   textOrNull(d.files)};
+                                   textOrNull(d.files), textOrNull(d.runId)};
         for (int v = 0; v < int(std::size(values)); ++v)
             insert.bindValue(v, values[v]);
         Database::exec(insert);
@@ -310,6 +320,45 @@ QList<RecordedPayment> readPayments(Database &db)
         payments.append(std::move(p));
     }
     return payments;
+}
+
+QHash<qint64, IssuedDocument> issuedDocuments(Database &db, qint64 first, qint64 last)
+{
+    QHash<qint64, IssuedDocument> documents;
+    if (!registerExists(db))
+        return documents;
+    const bool withRunIds = columnExists(db, u"QVL32_LAEUFE"_qs, u"kennung"_qs);
+    const std::unique_ptr<RowCursor> rows = db.select(
+        db.sql(withRunIds ? register_sql::kIssuedBetween : register_sql::kIssuedBetweenWithoutRunIds), {first, last});
+    while (rows->next()) {
+        IssuedDocument d;
+        d.number = rows->integer(0);
+        d.kind = rows->text(1) == u"Rechnung"_qs ? DocumentKind::Invoice : DocumentKind::FeeNotice;
+        d.idPersonal = long(rows->integer(2));
+        d.way = rows->text(3) == u"Lastschrift"_qs ? PaymentWay::DirectDebit : PaymentWay::Transfer;
+        d.run = rows->integer(4);
+        d.runId = rows->text(5);
+        d.year = rows->text(6);
+        d.feeType = rows->text(7);
+        documents.insert(d.number, d);
+    }
+    return documents;
+}
+
+QList<IssuedDocument> debitsOfRun(Database &db, qint64 run)
+{
+    QList<IssuedDocument> debits;
+    const std::unique_ptr<RowCursor> rows = db.select(db.sql(register_sql::kDebitsOfRun), {run});
+    while (rows->next()) {
+        IssuedDocument d;
+        d.number = rows->integer(0);
+        d.kind = DocumentKind::FeeNotice;
+        d.idPersonal = long(rows->integer(1));
+        d.way = PaymentWay::DirectDebit;
+        d.run = run;
+        debits.append(d);
+    }
+    return debits;
 }
 
 } // namespace qvl

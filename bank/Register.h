@@ -4,6 +4,7 @@
 // number once registered is never issued again.
 
 #include <QDate>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <optional>
@@ -31,6 +32,7 @@ struct RegisteredDocument {
     qint64 vatCents = 0;
     QString vatByRate; // "19=1234;7=56": rate = VAT in cents
     QString run;       // "2026 Mitgliedsbeitrag, 06.12.2026 10:00"
+    QString runId;     // the run's id, as its files and mails carry it
     QString year, feeType;
     QString batchId;   // direct debit: the bank file's message id
     QString files;     // the run's files, "; "-separated
@@ -88,5 +90,22 @@ NumberClash numbersTaken(Database &db, qint64 first, qint64 last);
 // The whole register (empty without tables), in number order.
 QList<RegisteredDocument> readDocuments(Database &db);
 QList<RecordedPayment> readPayments(Database &db);
+
+// A registered document as the outbox's sending asks after it: whose it is and which run
+// issued it.
+struct IssuedDocument {
+    qint64 number = 0;
+    DocumentKind kind = DocumentKind::Invoice;
+    long idPersonal = 0;
+    PaymentWay way = PaymentWay::Transfer;
+    qint64 run = 0;    // the register's number of the run
+    QString runId;     // the run's id; empty for a run registered before runs had one
+    QString year, feeType; // the run's
+};
+// The documents numbered from first to last, by number (empty without a register).
+// Throws DbError.
+QHash<qint64, IssuedDocument> issuedDocuments(Database &db, qint64 first, qint64 last);
+// The debits the register's run collected. Throws DbError.
+QList<IssuedDocument> debitsOfRun(Database &db, qint64 run);
 
 } // namespace qvl

@@ -23,20 +23,49 @@ inline constexpr DialectSql kTableExists{
     u"select count(*) from INFORMATION_SCHEMA.TABLES where TABLE_NAME = ?",
     u"select count(*) from sqlite_master where type = 'table' and name = ?"};
 
-// sammler: the bank file's message id (a direct-debit run).
+// sammler: the bank file's message id (a direct-debit run); kennung: the run's id as its
+// files and mails carry it (added later: NULL in the rows of runs registered before).
 inline constexpr DialectSql kCreateLaeufe{
     u"create table dbo.QVL32_LAEUFE (lauf int not null primary key, bezeichnung nvarchar(200) not null, "
     u"jahr nvarchar(20) null, typ nvarchar(200) null, sammler nvarchar(35) null, dateien nvarchar(1000) null, "
-    u"erstellt datetime not null default getdate())",
+    u"erstellt datetime not null default getdate(), kennung nvarchar(40) null)",
     u"create table QVL32_LAEUFE (lauf integer not null primary key, bezeichnung text not null, jahr text, typ text, "
-    u"sammler text, dateien text, erstellt text not null default current_timestamp)"};
+    u"sammler text, dateien text, erstellt text not null default current_timestamp, kennung text)"};
+
+inline constexpr DialectSql kAddRunId{u"alter table dbo.QVL32_LAEUFE add kennung nvarchar(40) null",
+                                      u"alter table QVL32_LAEUFE add column kennung text"};
+
+// Bound: the table's name, the column's.
+inline constexpr DialectSql kColumnExists{
+    u"select count(*) from INFORMATION_SCHEMA.COLUMNS where TABLE_NAME = ? and COLUMN_NAME = ?",
+    u"select count(*) from pragma_table_info(?) where name = ?"};
 
 inline constexpr DialectSql kLastRun{u"select coalesce(max(lauf), 0) from dbo.QVL32_LAEUFE",
                                      u"select coalesce(max(lauf), 0) from QVL32_LAEUFE"};
 
 inline constexpr DialectSql kInsertLauf{
-    u"insert into dbo.QVL32_LAEUFE (lauf, bezeichnung, jahr, typ, sammler, dateien) values (?, ?, ?, ?, ?, ?)",
-    u"insert into QVL32_LAEUFE (lauf, bezeichnung, jahr, typ, sammler, dateien) values (?, ?, ?, ?, ?, ?)"};
+    u"insert into dbo.QVL32_LAEUFE (lauf, bezeichnung, jahr, typ, sammler, dateien, kennung) "
+    u"values (?, ?, ?, ?, ?, ?, ?)",
+    u"insert into QVL32_LAEUFE (lauf, bezeichnung, jahr, typ, sammler, dateien, kennung) values (?, ?, ?, ?, ?, ?, ?)"};
+
+// The documents with numbers from the first to the last, with their run. Bound: first, last.
+inline constexpr DialectSql kIssuedBetween{
+    u"select b.rechnr, b.art, b.id_personal, b.zahlweg, b.lauf, l.kennung, l.jahr, l.typ from dbo.QVL32_BELEGE b "
+    u"join dbo.QVL32_LAEUFE l on l.lauf = b.lauf where b.rechnr between ? and ?",
+    u"select b.rechnr, b.art, b.id_personal, b.zahlweg, b.lauf, l.kennung, l.jahr, l.typ from QVL32_BELEGE b "
+    u"join QVL32_LAEUFE l on l.lauf = b.lauf where b.rechnr between ? and ?"};
+
+// The same in a register made before runs had their id.
+inline constexpr DialectSql kIssuedBetweenWithoutRunIds{
+    u"select b.rechnr, b.art, b.id_personal, b.zahlweg, b.lauf, null, l.jahr, l.typ from dbo.QVL32_BELEGE b "
+    u"join dbo.QVL32_LAEUFE l on l.lauf = b.lauf where b.rechnr between ? and ?",
+    u"select b.rechnr, b.art, b.id_personal, b.zahlweg, b.lauf, null, l.jahr, l.typ from QVL32_BELEGE b "
+    u"join QVL32_LAEUFE l on l.lauf = b.lauf where b.rechnr between ? and ?"};
+
+// The debits of a run: their numbers and owners. Bound: the run.
+inline constexpr DialectSql kDebitsOfRun{
+    u"select rechnr, id_personal from dbo.QVL32_BELEGE where lauf = ? and zahlweg = 'Lastschrift'",
+    u"select rechnr, id_personal from QVL32_BELEGE where lauf = ? and zahlweg = 'Lastschrift'"};
 
 // art: "Rechnung" or "Beitragsbescheid"; zahlweg: "Lastschrift" or "Überweisung";
 // ust_je_satz: "19=1234;7=56" (rate = VAT cents); lauf: the run (QVL32_LAEUFE).

@@ -34,7 +34,10 @@ int sendMailCommand(FrmDTA &f, const QString &outbox, bool resendUncertain)
     clearRunSignal();
     SendOutcome outcome;
     try {
-        outcome = runMailSendJob(job, {{}, [] { return pendingRunSignal() != 0; }, false, [&f] { return f.clock().now(); }});
+        SendCallbacks callbacks;
+        callbacks.cancelled = [] { return pendingRunSignal() != 0; };
+        callbacks.now = [&f] { return f.clock().now(); };
+        outcome = runMailSendJob(job, callbacks);
     } catch (const DbError &e) {
         f.ui().message(e.message(), u"E-Mails versenden"_qs, MsgIcon::Critical);
         return 1;
@@ -43,7 +46,10 @@ int sendMailCommand(FrmDTA &f, const QString &outbox, bool resendUncertain)
     printLine(stdout, text);
     if (const int signal = pendingRunSignal())
         return exitCodeForSignal(signal);
-    return outcome.pending() > 0 || !outcome.refused.isEmpty() || !outcome.uncertain.isEmpty() ? 3 : 0;
+    return outcome.pending() > 0 || !outcome.refused.isEmpty() || !outcome.uncertain.isEmpty()
+                   || !outcome.runGone.isEmpty()
+               ? 3
+               : 0;
 }
 
 int lettersUnsentCommand(FrmDTA &f, const QString &outbox)

@@ -55,8 +55,11 @@ void sendMailsWithProgress(FrmDTA &form, QWidget *parent)
         };
         failure.guard([&] {
             try {
-                outcome = runMailSendJob(job, {report, [&cancel] { return cancel.load(); }, false,
-                                               [&form] { return form.clock().now(); }});
+                SendCallbacks callbacks;
+                callbacks.progress = report;
+                callbacks.cancelled = [&cancel] { return cancel.load(); };
+                callbacks.now = [&form] { return form.clock().now(); };
+                outcome = runMailSendJob(job, callbacks);
             } catch (const DbError &e) {
                 dbError = e.message();
             }
@@ -82,7 +85,7 @@ void sendMailsWithProgress(FrmDTA &form, QWidget *parent)
         return;
     }
     const bool clean = outcome.pending() == 0 && outcome.refused.isEmpty() && outcome.unreadable.isEmpty()
-                       && outcome.uncertain.isEmpty();
+                       && outcome.uncertain.isEmpty() && outcome.runGone.isEmpty();
     form.ui().message(reportMailSending(form, outcome), title, clean ? MsgIcon::Information : MsgIcon::Exclamation);
     offerUnsentLetters(form, job, outcome);
 }

@@ -231,6 +231,20 @@ SendOutcome sendOutbox(const QString &folder, const MailSettings &settings, cons
     files.removeIf([&](const QString &path) { return skipped.contains(path); });
     outcome.total = int(files.size());
 
+    // A mail goes only while the database holds its run: a run deleted behind the
+    // program's back, or a backup from before it, leaves mails of documents that, as far as
+    // the database knows, were never issued. They stay where they are and are named.
+    QHash<QString, QString> gone;
+    if (callbacks.runsGone) {
+        QList<OutboxEntry> toGo;
+        for (const OutboxEntry &e : outboxEntries(folder)) {
+            const auto known = recorded.constFind(e.message.messageId);
+            if (!skipped.contains(e.path) && (known == recorded.cend() || known->status == MailStatus::Uncertain))
+                toGo.append(e);
+        }
+        gone = callbacks.runsGone(toGo);
+    }
+
     const auto commitRows = [&] {
         try {
             recordMails(db, unrecorded);
@@ -242,16 +256,20 @@ SendOutcome sendOutbox(const QString &folder, const MailSettings &settings, cons
         unrecorded.clear();
     };
     const auto journaled = [&](const OutboxMessage &m, const QString &path, MailStatus status, const QString &answer,
-                               QString *reason) {
+                               QString *reason, bool sync = true) {
         const JournalEntry entry{m.messageId, m.owner, path, status, answer.left(1000)};
-        if (!journal.append(entry, reason))
+        if (!journal.append(entry, reason, sync))
             return false;
         unrecorded.append(entry);
         return true;
     };
+    // A mail taken is written into the journal at once and reaches the disk with the next
+    // mail's mark, before that mail's text goes: one sync per mail. Only a power cut before
+    // that sync can lose the line, and then the mail's own mark, synced before its text,
+    // names it as maybe delivered: it is never sent again unasked.
     const auto answered = [&](const OutboxMessage &m, const QString &path, MailStatus status, const QString &answer) {
         QString reason;
-        if (!journaled(m, path, status, answer, &reason))
+        if (!journaled(m, path, status, answer, &reason, status != MailStatus::Sent))
             throw DbError(u"Die E-Mail an Waldbesitzer "_qs + ownerText(m.owner, m.ownerName)
                           + u" ist beantwortet, konnte aber nicht vermerkt werden; beim nächsten Versand ginge sie "
                             "ein zweites Mal hinaus. "_qs
@@ -298,6 +316,11 @@ SendOutcome sendOutbox(const QString &folder, const MailSettings &settings, cons
                     advance();
                     continue;
                 }
+            }
+            if (const auto why = gone.constFind(path); why != gone.cend()) {
+                outcome.runGone.append({m->owner, m->ownerName, path, *why, {}});
+                advance();
+                continue;
             }
             if (const QString problem = session.settingsProblem(); !problem.isEmpty()) {
                 outcome.stopReason = problem;
@@ -374,6 +397,10 @@ SendOutcome sendOutbox(const QString &folder, const MailSettings &settings, cons
         }
         throw;
     }
+    // The last answer reaches the disk before the rows are tried: should they fail, the
+    // journal holds it for the next send.
+    QString unsynced;
+    journal.sync(&unsynced);
     commitRows();
     journal.remove();
     return outcome;
@@ -407,6 +434,13 @@ QStringList sendOutcomeLines(const SendOutcome &o)
                      + u" — "_qs + QDir::toNativeSeparators(f.file);
     for (const QString &problem : o.notWithdrawn)
         lines << problem + u" Sie wird nicht gesendet."_qs;
+    for (const MailFailure &f : o.runGone)
+        lines << u"Nicht gesendet, "_qs + f.reason + u": Waldbesitzer "_qs + ownerText(f.owner, f.ownerName) + u" — "_qs
+                     + QDir::toNativeSeparators(f.file);
+    if (!o.runGone.isEmpty())
+        lines << u"Diese E-Mails bleiben im Postausgang und werden nicht gesendet, solange die Datenbank ihren Lauf "
+                 "nicht enthält. Wurde eine ältere Sicherung der Datenbank eingespielt, machen Sie den Lauf neu: seine "
+                 "E-Mails ersetzen diese."_qs;
     if (o.pending() > 0)
         lines << u"Noch nicht gesendet: "_qs + QString::number(o.pending())
                      + u" E-Mails; sie werden beim nächsten Versand gesendet."_qs;

@@ -43,12 +43,21 @@ struct SendOutcome {
     QList<MailFailure> withdrawn;  // taken out unsent: an earlier issue of a document a later
                                    // run issued again (kept in "Zurückgezogen")
     QStringList notWithdrawn;      // such mails that could not be moved: not sent either
+    QList<MailFailure> runGone;    // not sent: their run is not stored (any more) in this
+                                   // database; they stay in the outbox
     QString stopReason;            // why the sending stopped before the end, or empty
     bool cancelled = false;        // "Abbrechen"
     int pending() const
     {
-        return total - done - sent - int(refused.size()) - int(uncertain.size()) - int(unreadable.size());
+        return total - done - sent - int(refused.size()) - int(uncertain.size()) - int(unreadable.size())
+               - int(runGone.size());
     }
+};
+
+// The mails of the outbox, their header read (no letter).
+struct OutboxEntry {
+    QString path;
+    OutboxMessage message;
 };
 
 struct SendCallbacks {
@@ -57,6 +66,9 @@ struct SendCallbacks {
     bool resendUncertain = false;      // the clerk's answer: send the uncertain mails again
     std::function<QDateTime()> now;    // the time of a mail's mark; empty: the system's
     SmtpWaits waits;                   // how long the server's answers are awaited
+    // Asked once, under the outbox's lock, with the mails that are to go: those whose run
+    // the database no longer holds, by path, with why. Empty: every run counts as stored.
+    std::function<QHash<QString, QString>(const QList<OutboxEntry> &)> runsGone;
 };
 
 // Throws DbError when the table cannot be read or a row not written (the mail whose row
@@ -68,11 +80,6 @@ SendOutcome sendOutbox(const QString &folder, const MailSettings &settings, cons
 // in the journal), for the question before a send; changes nothing. Throws DbError.
 QList<MailFailure> uncertainMails(const QString &folder, Database &db);
 
-// The mails of the outbox, their header read (no letter).
-struct OutboxEntry {
-    QString path;
-    OutboxMessage message;
-};
 QList<OutboxEntry> outboxEntries(const QString &folder);
 
 // Whether the mail has a row or an answer in the journal (sent, refused or uncertain): such

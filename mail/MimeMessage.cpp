@@ -23,6 +23,7 @@ constexpr char kKindHeader[] = "X-QVL32-Beleg";
 constexpr char kYearHeader[] = "X-QVL32-Jahr";
 constexpr char kFeeTypeHeader[] = "X-QVL32-Beitrag";
 constexpr char kPersonalHeader[] = "X-QVL32-Personal";
+constexpr char kNumberHeader[] = "X-QVL32-Rechnung";
 
 qsizetype nameLength(const char *name)
 {
@@ -311,6 +312,8 @@ QByteArray mimeMessage(const OutgoingMail &m)
         header(kYearHeader, headerText(m.issue.year, nameLength(kYearHeader)));
         header(kFeeTypeHeader, headerText(m.issue.feeType, nameLength(kFeeTypeHeader)));
         header(kPersonalHeader, QByteArray::number(qint64(m.issue.personal)));
+        if (!m.issue.number.isEmpty())
+            header(kNumberHeader, headerText(m.issue.number, nameLength(kNumberHeader)));
     }
     header("Content-Type", "multipart/mixed;\r\n boundary=\"" + boundary + '"');
     out += kCrlf;
@@ -350,6 +353,7 @@ std::optional<OutboxMessage> readOutboxMessage(const QByteArray &message, bool w
     m.issue.year = decodedWords(headerValue(lines, kYearHeader));
     m.issue.feeType = decodedWords(headerValue(lines, kFeeTypeHeader));
     m.issue.personal = headerValue(lines, kPersonalHeader).toLong();
+    m.issue.number = decodedWords(headerValue(lines, kNumberHeader));
     if (m.messageId.isEmpty() || m.sender.isEmpty() || m.to.isEmpty() || !ownerOk)
         return std::nullopt;
     if (withAttachment) {

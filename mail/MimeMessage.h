@@ -20,6 +20,8 @@ struct MailIssue {
     QString year;         // the business year of the fee
     QString feeType;      // the fee's text
     long personal = 0;    // the owner's row in the suite
+    QString number;       // the document's invoice number (empty in mails written before
+                          // they carried it: the file's name tells it)
 };
 
 struct OutgoingMail {

@@ -108,7 +108,7 @@ QList<JournalEntry> SendJournal::lastAnswers() const
     return last;
 }
 
-bool SendJournal::append(const JournalEntry &e, QString *reason)
+bool SendJournal::append(const JournalEntry &e, QString *reason, bool sync)
 {
     if (!m_file.isOpen()) {
         const bool created = !QFile::exists(nativePath(m_path));
@@ -130,11 +130,19 @@ bool SendJournal::append(const JournalEntry &e, QString *reason)
     const QByteArray line = field(e.messageId) + '\t' + QByteArray::number(qlonglong(e.owner)) + '\t' + field(e.file)
                             + '\t' + statusWord(e.status) + '\t' + field(e.answer)
                             + '\n';
-    if (m_file.write(line) != line.size() || !syncData(m_file)) {
+    if (m_file.write(line) != line.size() || (sync && !syncData(m_file))) {
         *reason = m_file.errorString();
         return false;
     }
     return true;
+}
+
+bool SendJournal::sync(QString *reason)
+{
+    if (!m_file.isOpen() || syncData(m_file))
+        return true;
+    *reason = m_file.errorString();
+    return false;
 }
 
 bool SendJournal::remove()

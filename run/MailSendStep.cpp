@@ -1,17 +1,22 @@
 #include "run/MailSendStep.h"
 
 #include "app/FrmDTA.h"
+#include "bank/Register.h"
 #include "mail/MailAddress.h"
 #include "mail/Outbox.h"
 #include "core/ErrorLog.h"
 
 #include "platform/Conversions.h"
+#include "sepa/StoredFees.h"
 #include "sepa/StoredFeesSql.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QLocale>
 #include <QSet>
 
+#include <algorithm>
+#include <limits>
 #include <stdexcept>
 
 namespace qvl {
@@ -32,12 +37,92 @@ QByteArray mailPassword()
     return qgetenv(kSmtpPasswordVariable);
 }
 
+namespace {
+
+// The invoice number a mail carries, or, in a mail written before it did, its file's name
+// ("{RechNr}_{Nummer}.eml").
+std::optional<qint64> mailNumber(const OutboxEntry &e)
+{
+    bool ok = false;
+    const QString text = !e.message.issue.number.isEmpty() ? e.message.issue.number
+                                                            : QFileInfo(e.path).fileName().section(u'_', 0, 0);
+    const qint64 number = text.toLongLong(&ok);
+    return ok ? std::optional<qint64>(number) : std::nullopt;
+}
+
+} // namespace
+
+QHash<QString, QString> mailsOfGoneRuns(Database &db, const QList<OutboxEntry> &entries)
+{
+    QHash<QString, QString> gone;
+    // A mail without its run (written before mails named theirs) cannot be judged: it goes.
+    QList<std::pair<const OutboxEntry *, qint64>> judged;
+    qint64 first = std::numeric_limits<qint64>::max(), last = 0;
+    for (const OutboxEntry &e : entries) {
+        const std::optional<qint64> number = e.message.issue.run.isEmpty() ? std::nullopt : mailNumber(e);
+        if (!number)
+            continue;
+        judged.append({&e, *number});
+        first = std::min(first, *number);
+        last = std::max(last, *number);
+    }
+    if (judged.isEmpty())
+        return gone;
+    const QHash<qint64, IssuedDocument> issued = issuedDocuments(db, first, last);
+    // Whether a fee notice's fees are still stored: the owner's own debit by its number;
+    // an owner not collected by his run's first debit still stored.
+    QHash<QString, QSet<QString>> feesOf; // by year and type
+    const auto storedFees = [&](const IssuedDocument &d) -> const QSet<QString> & {
+        const QString key = d.year + u'\t' + d.feeType;
+        auto found = feesOf.find(key);
+        if (found == feesOf.end())
+            found = feesOf.insert(key, storedFeeNumbers(db, d.year, d.feeType));
+        return *found;
+    };
+    QHash<qint64, bool> runStored; // by the register's run
+    const auto feeOf = [](long idPersonal, qint64 number) {
+        return QString::number(idPersonal) + u'\t' + QString::number(number);
+    };
+    for (const auto &[e, number] : judged) {
+        const MailIssue &i = e->message.issue;
+        const auto d = issued.constFind(number);
+        // Not registered, or registered for another owner or by another run: the database
+        // is not the one the run was made in, or an older copy of it.
+        if (d == issued.cend() || (i.personal != 0 && d->idPersonal != i.personal)
+            || (!d->runId.isEmpty() && d->runId != i.run)) {
+            gone.insert(e->path, u"ihr Lauf ist in dieser Datenbank nicht gespeichert"_qs);
+            continue;
+        }
+        if (d->kind != DocumentKind::FeeNotice)
+            continue;
+        const QSet<QString> &fees = storedFees(*d);
+        bool stored = true;
+        if (d->way == PaymentWay::DirectDebit) {
+            stored = fees.contains(feeOf(d->idPersonal, number));
+        } else {
+            auto known = runStored.find(d->run);
+            if (known == runStored.end()) {
+                const QList<IssuedDocument> debits = debitsOfRun(db, d->run);
+                bool any = debits.isEmpty(); // a run that collected nothing stored nothing
+                for (const IssuedDocument &debit : debits)
+                    any = any || fees.contains(feeOf(debit.idPersonal, debit.number));
+                known = runStored.insert(d->run, any);
+            }
+            stored = *known;
+        }
+        if (!stored)
+            gone.insert(e->path, u"die gespeicherten Beiträge ihres Laufs sind gelöscht"_qs);
+    }
+    return gone;
+}
+
 SendOutcome runMailSendJob(const MailSendJob &job, const SendCallbacks &callbacks)
 {
     const std::unique_ptr<Database> db = Database::open(job.connectionString, job.connectionOptions);
     QByteArray password = mailPassword();
     SendCallbacks withAnswer = callbacks;
     withAnswer.resendUncertain = job.resendUncertain;
+    withAnswer.runsGone = [&db](const QList<OutboxEntry> &entries) { return mailsOfGoneRuns(*db, entries); };
     SendOutcome outcome = sendOutbox(job.outbox, job.settings, password, *db, withAnswer);
     password.fill('\0');
     return outcome;
@@ -75,7 +160,7 @@ QString reportMailSending(FrmDTA &f, const SendOutcome &outcome)
     // The log names every mail that did not go; a send without trouble leaves no line.
     if (!outcome.refused.isEmpty() || !outcome.deferred.isEmpty() || !outcome.stopReason.isEmpty()
         || !outcome.unreadable.isEmpty() || !outcome.uncertain.isEmpty() || !outcome.withdrawn.isEmpty()
-        || !outcome.notWithdrawn.isEmpty())
+        || !outcome.notWithdrawn.isEmpty() || !outcome.runGone.isEmpty())
         WriteLogLines(f.context().programDir, f.clock(), lines);
     return lines.join(u'\n');
 }

@@ -53,7 +53,15 @@ MailSendJob mailSendJob(const FrmDTA &form, const QString &outbox = {});
 // The password for the mail server; empty when the variable is not set.
 QByteArray mailPassword();
 
-// Sends on a connection of its own (any thread). Throws DbError.
+// The mails whose run the database does not hold, by path, with why (German, for "Nicht
+// gesendet, …"): a mail's document is not registered, or registered for another owner or
+// by another run (a backup from before the run, another database); a fee notice whose
+// run's stored fees are gone (deleted, by this program or behind its back). A mail that
+// names no run is not judged. Throws DbError.
+QHash<QString, QString> mailsOfGoneRuns(Database &db, const QList<OutboxEntry> &entries);
+
+// Sends on a connection of its own (any thread); only the mails of runs the database holds.
+// Throws DbError.
 SendOutcome runMailSendJob(const MailSendJob &job, const SendCallbacks &callbacks = {});
 
 // The outbox's mails that may have been delivered, for the question before a send. Throws

@@ -103,6 +103,7 @@ struct MailWriting {
         m.ownerName = ownerName(b);
         m.issue = issue;
         m.issue.personal = b.Id_Personal;
+        m.issue.number = b.RechNr;
         const QString path = joinPath(folder, outboxFileName(b.RechNr, b.Nummer));
         added.append({row, path});
         return writers.add(path, mimeMessage(m));

@@ -8,6 +8,8 @@
 #include "run/RunManifestSql.h"
 #include "sepa/FeeSlotRecord.h"
 
+#include <functional>
+
 namespace qvl {
 
 namespace {
@@ -34,6 +36,37 @@ bool exists(Database &db, const QString &table)
     return rows.next() && rows.value(0).toInt() > 0;
 }
 
+bool columnExists(Database &db, const QString &table, const QString &column)
+{
+    QSqlQuery rows = db.run(db.sql(run_manifest_sql::kColumnExists), {table, column});
+    return rows.next() && rows.value(0).toInt() > 0;
+}
+
+// Runs a CREATE or ALTER of the program's tables; a refusal of the server is, as a rule,
+// the login's rights.
+void changeTables(Database &db, const DialectSql &statement, const std::function<bool()> &doneMeanwhile,
+                  const DialectSql *index = nullptr)
+{
+    if (faultFails("tabellen-anlegen"))
+        throw NoRightToCreate{u"CREATE TABLE permission denied in database."_qs};
+    faultPoint("tabelle-anlegen");
+    try {
+        db.run(db.sql(statement));
+        if (index)
+            db.run(db.sql(*index));
+    } catch (const DbError &e) {
+        // Two runs started together both find the table missing: the one that comes
+        // second finds it made by the other.
+        if (doneMeanwhile())
+            return;
+        // The embedded database lets every login create tables: its failure is the
+        // disk's or the file's. On a server it is the login's rights, as a rule.
+        if (db.nativeSqlite())
+            throw;
+        throw NoRightToCreate{e.message()};
+    }
+}
+
 } // namespace
 
 QList<OwnTable> ownTables()
@@ -47,9 +80,15 @@ QList<OwnTable> ownTables()
 QStringList missingOwnTables(Database &db)
 {
     QStringList missing;
-    for (const OwnTable &table : ownTables())
-        if (!exists(db, table.name))
+    for (const OwnTable &table : ownTables()) {
+        if (!exists(db, table.name)) {
             missing.append(table.name);
+            continue;
+        }
+        for (const OwnColumn &column : table.added)
+            if (!columnExists(db, table.name, column.name))
+                missing.append(table.name + u'.' + column.name);
+    }
     return missing;
 }
 
@@ -57,26 +96,17 @@ QStringList createOwnTables(Database &db)
 {
     QStringList created;
     for (const OwnTable &table : ownTables()) {
-        if (exists(db, table.name))
+        if (exists(db, table.name)) {
+            // A table of an earlier version gets the columns it lacks.
+            for (const OwnColumn &column : table.added) {
+                if (columnExists(db, table.name, column.name))
+                    continue;
+                changeTables(db, column.add, [&] { return columnExists(db, table.name, column.name); });
+                created.append(table.name + u'.' + column.name);
+            }
             continue;
-        if (faultFails("tabellen-anlegen"))
-            throw NoRightToCreate{u"CREATE TABLE permission denied in database."_qs};
-        faultPoint("tabelle-anlegen");
-        try {
-            db.run(db.sql(table.create));
-            if (table.index)
-                db.run(db.sql(*table.index));
-        } catch (const DbError &e) {
-            // Two runs started together both find the table missing: the one that comes
-            // second finds it made by the other.
-            if (exists(db, table.name))
-                continue;
-            // The embedded database lets every login create tables: its failure is the
-            // disk's or the file's. On a server it is the login's rights, as a rule.
-            if (db.nativeSqlite())
-                throw;
-            throw NoRightToCreate{e.message()};
         }
+        changeTables(db, table.create, [&] { return exists(db, table.name); }, table.index);
         created.append(table.name);
     }
     return created;
@@ -113,6 +143,9 @@ QString ownTablesSqlServerScript()
         if (table.index)
             script += u"    "_qs + QString::fromUtf16(table.index->sqlServer) + u";\n"_qs;
         script += u"end;\n"_qs;
+        for (const OwnColumn &column : table.added)
+            script += u"if col_length(N'dbo."_qs + table.name + u"', N'"_qs + column.name + u"') is null\n    "_qs
+                      + QString::fromUtf16(column.add.sqlServer) + u";\n"_qs;
     }
     return script;
 }

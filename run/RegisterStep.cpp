@@ -49,6 +49,8 @@ QString runName(const FrmDTA &f)
 
 } // namespace
 
+constexpr qsizetype kRunFilesLength = 1000; // QVL32_LAEUFE.dateien
+
 QList<RegisteredDocument> runDocuments(const FrmDTA &f, const Buchungen &records, bool directDebit,
                                        const QSet<long> &notCollected, const QString &batchId,
                                        const QStringList &files)
@@ -56,7 +58,12 @@ QList<RegisteredDocument> runDocuments(const FrmDTA &f, const Buchungen &records
     const QDate date = formDate(f.txtRechDat.Text).value_or(f.clock().now().date());
     const QDate due = formDate(f.txtFaellDat.Text).value_or(QDate());
     const QString run = runName(f);
-    const QString filesText = files.join(u"; "_qs);
+    // The column holds 1,000 characters on SQL Server, which refuses a longer text and with
+    // it the run: an invoice run's letters, e-invoices and mails, one file per owner, are
+    // named as far as they fit.
+    QString filesText = files.join(u"; "_qs);
+    if (filesText.size() > kRunFilesLength)
+        filesText = filesText.left(kRunFilesLength - 1) + u'…';
     QList<RegisteredDocument> documents;
     documents.reserve(qsizetype(records.size()));
     for (const Buchung &b : records) {
@@ -86,15 +93,20 @@ QList<RegisteredDocument> runDocuments(const FrmDTA &f, const Buchungen &records
 }
 
 void registerRun(const FrmDTA &f, const Buchungen &records, Database &db, bool directDebit, const SepaExport &sepa,
-                 const RunReport &report)
+                 const RunReport &report, const QString &runId)
 {
+    QList<RegisteredDocument> documents;
     if (directDebit) {
-        registerDocuments(db, runDocuments(f, records, true, sepa.notCollected, sepa.messageId, {sepa.file}));
-        return;
+        documents = runDocuments(f, records, true, sepa.notCollected, sepa.messageId, {sepa.file});
+    } else {
+        // The letters and e-invoices; the accounting files name no document.
+        const QStringList files = report.outputs.mid(0, report.firstAccountingFile);
+        documents = runDocuments(f, records, false, {}, {}, files);
     }
-    // The letters and e-invoices; the accounting files name no document.
-    const QStringList files = report.outputs.mid(0, report.firstAccountingFile);
-    registerDocuments(db, runDocuments(f, records, false, {}, {}, files));
+    // The sending asks the register whether a mail's run is still stored.
+    for (RegisteredDocument &d : documents)
+        d.runId = runId;
+    registerDocuments(db, documents);
 }
 
 void checkInvoiceNumbers(const FrmDTA &f, const Buchungen &records, RunCheck &check)

@@ -27,10 +27,10 @@ QList<RegisteredDocument> runDocuments(const FrmDTA &form, const Buchungen &reco
                                        const QStringList &files);
 
 // The run's documents, in the run's transaction on `db`, before its commit: a direct-debit
-// run's with the bank file (`sepa`), an invoice run's with the files in `report`. Throws
-// DbError.
+// run's with the bank file (`sepa`), an invoice run's with the files in `report`, each
+// with the run's id (`runId`, as its files and mails carry it). Throws DbError.
 void registerRun(const FrmDTA &form, const Buchungen &records, Database &db, bool directDebit, const SepaExport &sepa,
-                 const RunReport &report);
+                 const RunReport &report, const QString &runId);
 
 // The check's error when the run's numbers overlap registered ones, naming the next free
 // number. Reads the register on a connection of its own; throws DbError.

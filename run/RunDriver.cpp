@@ -292,7 +292,7 @@ void writeSteps(FrmDTA &f, PreparedRun &run, RunReport &report)
         notices = ExportFibu(fibuSettings(f), aBuchungen, report.outputs, sepa.notCollected);
         stopIfInterrupted();
         // The run's documents join its commit: stored with its fees and files, or not at all.
-        registerRun(f, aBuchungen, *db, directDebit, sepa, report);
+        registerRun(f, aBuchungen, *db, directDebit, sepa, report, runId);
         faultPoint("register-geschrieben");
         stopIfInterrupted();
     } catch (...) {

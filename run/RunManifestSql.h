@@ -14,6 +14,12 @@ inline constexpr DialectSql kTableExists{
     u"select count(*) from INFORMATION_SCHEMA.TABLES where TABLE_SCHEMA = 'dbo' and TABLE_NAME = ?",
     u"select count(*) from sqlite_master where type = 'table' and name = ?"};
 
+// Bound: the table's name, the column's.
+inline constexpr DialectSql kColumnExists{
+    u"select count(*) from INFORMATION_SCHEMA.COLUMNS where TABLE_SCHEMA = 'dbo' and TABLE_NAME = ? "
+    u"and COLUMN_NAME = ?",
+    u"select count(*) from pragma_table_info(?) where name = ?"};
+
 inline constexpr DialectSql kCreateIdentity{u"create table dbo.QVL32_KENNUNG (kennung nvarchar(32) not null)",
                                             u"create table QVL32_KENNUNG (kennung text not null)"};
 

@@ -234,6 +234,21 @@ int countStoredRun(Database &db, const QString &runKey, std::optional<long> asso
     return rows.next() ? rows.value(0).toInt() : 0;
 }
 
+QSet<QString> storedFeeNumbers(Database &db, const QString &jahr, const QString &typ)
+{
+    QSet<QString> numbers;
+    const std::unique_ptr<RowCursor> rows =
+        db.select(db.sql(stored_fees_sql::kFeeNumbersOfYear), {textValue(jahr), textValue(typ.left(50))});
+    while (rows->next()) {
+        // The number as the register keeps it: "0815" is 815.
+        bool ok = false;
+        const QString text = rows->text(1).trimmed();
+        const qint64 number = text.toLongLong(&ok);
+        numbers.insert(QString::number(rows->integer(0)) + u'\t' + (ok ? QString::number(number) : text));
+    }
+    return numbers;
+}
+
 QString deleteRunQuestion(const QString &runKey, int fees)
 {
     // The key reads "2026 Mitgliedsbeitrag, Erstellt: Dec  5 2026"; its day is shown German.

@@ -65,6 +65,10 @@ private:
 // association (association mode) only the rows of its owners count.
 QStringList listStoredRuns(Database &db, std::optional<long> association = std::nullopt);
 
+// The stored fees of a year and type as "id_personal<TAB>invoice number" (the number
+// without leading zeros), whatever run stored them. Throws DbError.
+QSet<QString> storedFeeNumbers(Database &db, const QString &jahr, const QString &typ);
+
 // How many stored fees a run key holds (with an association: of its owners).
 int countStoredRun(Database &db, const QString &runKey, std::optional<long> association = std::nullopt);
 

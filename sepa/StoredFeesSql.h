@@ -103,6 +103,12 @@ inline constexpr DialectSql kOwnersOfRunOfAssociation{
     u"select distinct id_personal from PERSONAL_MG_BEITRAGE where " QVL_RUN_KEY_SQLITE " = \r ? and"
         QVL_OWNERS_SQLITE};
 
+// The invoice numbers of the stored fees of a year and type, with their owners: whether a
+// run's fees are still stored. Bound: jahr, the type's first 50 characters.
+inline constexpr DialectSql kFeeNumbersOfYear{
+    u"select id_personal, r_name from PERSONAL_MG_BEITRAGE where jahr = ? and isnull(typ,'') = ?",
+    u"select id_personal, r_name from PERSONAL_MG_BEITRAGE where jahr = ? and ifnull(typ,'') = ?"};
+
 #undef QVL_FEES_OF_YEAR
 #undef QVL_RUN_KEY_SQLSERVER
 #undef QVL_RUN_KEY_SQLITE

@@ -97,7 +97,20 @@ TEST(RegisterDocuments, AmountsComeFromTheBookedCents)
         const bool debited = c.way == PaymentWay::DirectDebit;
         EXPECT_EQ(d.mandate.isEmpty(), !debited) << d.mandate.toStdString();
         EXPECT_EQ(d.batchId, debited ? u"70017001"_qs : QString());
+        EXPECT_EQ(d.files, u"MB_Mitgliedsbeitrag.xml"_qs);
     }
+
+    // An invoice run's files, one per owner, are named as far as SQL Server's column holds
+    // them.
+    QStringList many;
+    for (int i = 0; i < 300; ++i)
+        many << u"/export/E-Mails/"_qs + QString::number(7001 + i) + u"_"_qs + QString::number(1042 + i) + u".eml"_qs;
+    Buchung b;
+    b.RechNr = u"7001"_qs;
+    const QString files = runDocuments(*form, {b}, false, {}, {}, many).first().files;
+    EXPECT_EQ(files.size(), 1000);
+    EXPECT_TRUE(files.startsWith(many.first() + u"; "_qs));
+    EXPECT_TRUE(files.endsWith(u'…'));
 }
 
 TEST(RegisterDocuments, TablesAreOnTheListOfTheProgramsOwnTables)
@@ -140,5 +153,69 @@ TEST(RegisterDocuments, TablesAreOnTheListOfTheProgramsOwnTables)
         for (const OwnTable &table : register_tables::ownTables())
             EXPECT_FALSE(createdLater.contains(table.name)) << table.name.toStdString();
         EXPECT_EQ(readDocuments(*db).size(), 1);
+    }
+}
+
+// Each run's row names the run's id, which its mails carry. A register of an earlier
+// version, whose runs have no id, gets the column: by the list of own tables (named as
+// missing, in the administrator's script too) or by the register itself; its rows stay and
+// read as of an unknown run.
+TEST(RegisterDocuments, RunsNameTheirIdAndAnEarlierRegisterGetsTheColumn)
+{
+    for (const bool viaList : {true, false}) {
+        SCOPED_TRACE(viaList ? "list" : "register");
+        Workspace ws(3);
+        const std::unique_ptr<Database> db = Database::open(u"Provider=SQLite;Data Source="_qs + ws.databaseFile());
+        createOwnTables(*db);
+        // The run table as the earlier version made it, with one of its runs.
+        db->run(u"drop table QVL32_LAEUFE"_qs);
+        db->run(u"create table QVL32_LAEUFE (lauf integer not null primary key, bezeichnung text not null, jahr text, "
+                "typ text, sammler text, dateien text, erstellt text not null default current_timestamp)"_qs);
+        db->run(u"insert into QVL32_LAEUFE (lauf, bezeichnung, jahr, typ) values (1, 'alt', '2025', 'Beitrag')"_qs);
+        db->run(u"insert into QVL32_BELEGE (rechnr, art, id_personal, nummer, name, zahlweg, brutto_cent, ust_cent, "
+                "lauf) values (500, 'Beitragsbescheid', 7, 1007, 'Alt', 'Lastschrift', 100, 0, 1)"_qs);
+        EXPECT_EQ(missingOwnTables(*db), QStringList{u"QVL32_LAEUFE.kennung"_qs});
+        EXPECT_TRUE(ownTablesSqlServerScript().contains(
+            u"if col_length(N'dbo.QVL32_LAEUFE', N'kennung') is null\n    alter table dbo.QVL32_LAEUFE add kennung"_qs));
+        const QHash<qint64, IssuedDocument> before = issuedDocuments(*db, 1, 1000);
+        ASSERT_EQ(before.size(), 1);
+        EXPECT_TRUE(before.value(500).runId.isEmpty());
+
+        if (viaList)
+            EXPECT_EQ(createOwnTables(*db), QStringList{u"QVL32_LAEUFE.kennung"_qs});
+        else
+            ensureRegisterTables(*db);
+        EXPECT_TRUE(missingOwnTables(*db).isEmpty());
+        EXPECT_TRUE(createOwnTables(*db).isEmpty()) << "a second time changes nothing";
+
+        RegisteredDocument d;
+        d.number = 501;
+        d.kind = DocumentKind::FeeNotice;
+        d.idPersonal = 8;
+        d.name = u"Neu"_qs;
+        d.run = u"2026 Mitgliedsbeitrag"_qs;
+        d.runId = u"r-2026-a"_qs;
+        d.year = u"2026"_qs;
+        d.feeType = u"Mitgliedsbeitrag"_qs;
+        d.way = PaymentWay::DirectDebit;
+        RegisteredDocument other = d; // a second run: a row of its own with its id
+        other.number = 502;
+        other.runId = u"r-2026-b"_qs;
+        Transaction transaction(*db);
+        registerDocuments(*db, {d, other});
+        transaction.commit();
+
+        const QHash<qint64, IssuedDocument> after = issuedDocuments(*db, 500, 502);
+        ASSERT_EQ(after.size(), 3);
+        EXPECT_TRUE(after.value(500).runId.isEmpty());
+        EXPECT_EQ(after.value(500).year, u"2025"_qs);
+        EXPECT_EQ(after.value(501).runId, u"r-2026-a"_qs);
+        EXPECT_EQ(after.value(501).idPersonal, 8);
+        EXPECT_EQ(after.value(501).way, PaymentWay::DirectDebit);
+        EXPECT_EQ(after.value(501).feeType, u"Mitgliedsbeitrag"_qs);
+        EXPECT_EQ(after.value(502).runId, u"r-2026-b"_qs);
+        EXPECT_NE(after.value(501).run, after.value(502).run);
+        EXPECT_EQ(debitsOfRun(*db, after.value(502).run).size(), 1);
+        EXPECT_EQ(issuedDocuments(*db, 501, 501).size(), 1);
     }
 }

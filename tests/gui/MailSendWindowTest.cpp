@@ -169,3 +169,41 @@ TEST_F(MainWindowTest, AMailThatMayHaveGoneIsSentAgainOnlyOnAnExplicitYes)
     EXPECT_EQ(server.received().size(), files.size());
     EXPECT_TRUE(ui.messages.last().text.startsWith(u"E-Mails gesendet: 1"_qs)) << ui.messages.last().text.toStdString();
 }
+
+// The desktop program's send judges the runs as the batch program's does: an invoice run
+// taken out of the database behind the program's back sends none of its mails, and each
+// is named.
+TEST_F(MainWindowTest, TheMailsOfARunTheDatabaseLostAreNamedNotSent)
+{
+    SmtpTestServer server;
+    ASSERT_TRUE(server.started());
+    ws.execSql(u"update personal set Email = 'wb' || Nummer || '@example.org'"_qs);
+    ws.execSql(u"update personal_free set BoxFree2 = 1"_qs);
+    start([&server](QStringList &s) {
+        s.replaceInStrings(u"Fibu=DATEV-FIBU"_qs, u"Fibu="_qs);
+        s.replaceInStrings(u"BERECHNUNG=Formel"_qs, u"BERECHNUNG=QVL"_qs);
+        s << u"EMailVersand=Alle mit E-Mail-Adresse"_qs << u"EMailAbsender=info@fbg-hochwald.de"_qs
+          << u"SMTPServer=127.0.0.1"_qs
+          << u"SMTPPort="_qs + QString::number(server.port()) << u"SMTPBenutzer=verein"_qs
+          << u"SMTPZertifikat="_qs + server.certificate();
+    });
+    click(widget<QRadioButton>(u"LaoderRe(1)"_qs));
+    click(widget<QCheckBox>(u"chkBeitrag(0)"_qs));
+    QTest::mouseClick(widget<QPushButton>(u"cmdStart"_qs), Qt::LeftButton);
+    const int mails = int(QDir(ws.root() + u"/E-Mails"_qs).entryList({u"*.eml"_qs}).size());
+    ASSERT_GT(mails, 0) << ui.texts().join(u'|').toStdString();
+
+    ws.execSql(u"delete from QVL32_BELEGE"_qs);
+    qputenv("QVL32_SMTP_PASSWORD", kSmtpPassword);
+    ui.messages.clear();
+    QTest::mouseClick(widget<QPushButton>(u"btnEMails"_qs), Qt::LeftButton);
+    qunsetenv("QVL32_SMTP_PASSWORD");
+    EXPECT_EQ(server.received().size(), 0);
+    ASSERT_FALSE(ui.messages.isEmpty());
+    const QString text = ui.messages.last().text;
+    EXPECT_EQ(text.count(u"Nicht gesendet, ihr Lauf ist in dieser Datenbank nicht gespeichert: Waldbesitzer "_qs),
+              mails)
+        << text.toStdString();
+    EXPECT_EQ(ui.messages.last().icon, MsgIcon::Exclamation);
+    EXPECT_EQ(QDir(ws.root() + u"/E-Mails"_qs).entryList({u"*.eml"_qs}).size(), mails);
+}

@@ -531,3 +531,45 @@ TEST(MailSending, ALoginDemandedWithoutAUserIsToldByItsCause)
     EXPECT_TRUE(o.stopReason.contains(u"\nDetails: "_qs)) << o.stopReason.toStdString();
     EXPECT_FALSE(o.stopReason.contains(u"vom Absender"_qs));
 }
+
+// The judge of the mails' runs sees only the mails that are to go; one it names stays in
+// the outbox unsent and is told, and is no mail left for later. Once the run is back (the
+// judge names nothing), it goes.
+TEST(MailSending, AMailWhoseRunIsGoneStaysUnsentAndNamed)
+{
+    SmtpTestServer server;
+    ASSERT_TRUE(server.started());
+    Outbox box(3);
+    const QString goneFile = box.folder + u'/' + outboxFileName(u"502"_qs, 1002);
+    QList<QStringList> asked;
+    bool runBack = false;
+    SendCallbacks callbacks;
+    callbacks.runsGone = [&](const QList<OutboxEntry> &entries) {
+        QStringList paths;
+        for (const OutboxEntry &e : entries)
+            paths.append(e.path);
+        asked.append(paths);
+        return runBack ? QHash<QString, QString>{}
+                       : QHash<QString, QString>{{goneFile, u"ihr Lauf ist in dieser Datenbank nicht gespeichert"_qs}};
+    };
+    const SendOutcome o = box.send(box.settings(server), callbacks);
+    EXPECT_EQ(o.sent, 2) << o.stopReason.toStdString();
+    EXPECT_EQ(o.pending(), 0);
+    ASSERT_EQ(o.runGone.size(), 1);
+    EXPECT_EQ(o.runGone.first().owner, 1002);
+    EXPECT_EQ(server.received().size(), 2);
+    EXPECT_FALSE(messageIds(server.received()).contains(box.ids.at(1)));
+    EXPECT_TRUE(QFile::exists(goneFile));
+    EXPECT_TRUE(sendOutcomeLines(o).join(u'\n').contains(
+        u"Nicht gesendet, ihr Lauf ist in dieser Datenbank nicht gespeichert: Waldbesitzer 1002 Wald Besitzer 2"_qs));
+
+    runBack = true;
+    const SendOutcome again = box.send(box.settings(server), callbacks);
+    EXPECT_EQ(again.sent, 1);
+    EXPECT_EQ(again.done, 2);
+    EXPECT_TRUE(again.runGone.isEmpty());
+    ASSERT_EQ(asked.size(), 2);
+    EXPECT_EQ(asked.at(0).size(), 3);
+    EXPECT_EQ(asked.at(1), QStringList{goneFile}); // the mails answered are not judged again
+    EXPECT_EQ(server.received().size(), 3);
+}

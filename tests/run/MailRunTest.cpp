@@ -6,6 +6,7 @@
 #include "einvoice/CiiSchema.h"
 #include "mail/MimeMessage.h"
 #include "mail/SmtpTestServer.h"
+#include "platform/Database.h"
 #include "models/MailModels.h"
 #include "run/RunCheck.h"
 #include "run/RunDriver.h"
@@ -525,4 +526,86 @@ TEST(MailRun, ARepeatedOrDeletedRunSendsEachDocumentOnce)
     }
     noticeOwners.removeDuplicates();
     EXPECT_EQ(noticeOwners.size(), notices);
+}
+
+// The database no longer holds a run whose mails wait: its stored fees deleted behind the
+// program's back, or an older copy of the database put back. Those mails stay in the outbox,
+// unsent, named in the output and LogDatei.txt at every send; the other runs' mails go. A
+// run registered before runs had their id is judged by its documents' numbers and owners.
+TEST(MailRun, MailsOfARunTheDatabaseNoLongerHoldsAreNotSent)
+{
+    SmtpTestServer server;
+    ASSERT_TRUE(server.started());
+    Workspace ws(30);
+    ws.writeSettings(mailSettings(ws, {u"SMTPServer=127.0.0.1"_qs, u"SMTPPort="_qs + QString::number(server.port()),
+                                       u"SMTPBenutzer=verein"_qs, u"SMTPZertifikat="_qs + server.certificate()}));
+    shapeOwners(ws);
+    ws.execSql(u"update personal set Email = 'wb' || Nummer || '@example.org'"_qs);
+    ws.execSql(u"delete from PERSONAL_MG_BEITRAGE"_qs);
+    const QString backup = ws.root() + u"/sicherung.sqlite"_qs;
+    ASSERT_TRUE(QFile::copy(ws.databaseFile(), backup)); // before any run
+    const QString password = u"QVL32_SMTP_PASSWORD="_qs + QString::fromLatin1(kSmtpPassword);
+    const QString outbox = ws.root() + u"/E-Mails"_qs;
+    const auto at = [&](const char *now) {
+        return QStringList{u"--program-dir"_qs, ws.programDir(), u"--now"_qs, QString::fromLatin1(now)};
+    };
+    BatchResult r = runBatch(at("2026-12-06T10:00:00")
+                             + QStringList{u"--set"_qs, u"LaoderRe(1)=1"_qs, u"--set"_qs, u"chkBeitrag(0)=1"_qs,
+                                           u"--set"_qs, u"txtMindestbeitrag1=10"_qs, u"run"_qs});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const qsizetype invoices = QDir(outbox).entryList({u"*.eml"_qs}).size();
+    ASSERT_GT(invoices, 3);
+    r = runBatch(at("2026-12-06T11:00:00")
+                 + QStringList{u"--set"_qs, u"LaoderRe(0)=1"_qs, u"--set"_qs, u"chkRechnung=1"_qs, u"--set"_qs,
+                               u"chkBeitrag(0)=1"_qs, u"--set"_qs, u"txtMindestbeitrag1=10"_qs, u"--yes"_qs, u"run"_qs});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const qsizetype notices = QDir(outbox).entryList({u"*.eml"_qs}).size() - invoices;
+    ASSERT_GT(notices, 0);
+
+    // Each run's register row names the run its mails carry.
+    {
+        const std::unique_ptr<Database> db = Database::open(u"Provider=SQLite;Data Source="_qs + ws.databaseFile());
+        QSet<QString> registered;
+        QSqlQuery rows = db->run(u"select kennung from QVL32_LAEUFE"_qs);
+        while (rows.next())
+            registered.insert(rows.value(0).toString());
+        QSet<QString> carried;
+        for (const QString &name : QDir(outbox).entryList({u"*.eml"_qs}))
+            carried.insert(readOutboxMessage(fileBytes(outbox + u'/' + name))->issue.run);
+        EXPECT_EQ(carried.size(), 2);
+        EXPECT_EQ(registered, carried);
+    }
+
+    // The invoice run as an earlier version registered it, without its id; the fees of the
+    // direct-debit run deleted by hand.
+    ws.execSql(u"update QVL32_LAEUFE set kennung = null where sammler is null"_qs);
+    ws.execSql(u"delete from PERSONAL_MG_BEITRAGE"_qs);
+    const QString feesGone = u"Nicht gesendet, die gespeicherten Beiträge ihres Laufs sind gelöscht: Waldbesitzer "_qs;
+    for (int send = 0; send < 2; ++send) {
+        r = runBatch(at("2026-12-06T12:00:00") + QStringList{u"send-mail"_qs}, {.environment = {password}});
+        EXPECT_EQ(r.exitCode, 3) << r.err.toStdString() << r.out.toStdString();
+        EXPECT_EQ(r.out.count(feesGone), notices) << r.out.toStdString();
+        EXPECT_TRUE(r.out.contains(u"Diese E-Mails bleiben im Postausgang"_qs)) << r.out.toStdString();
+        EXPECT_EQ(server.received().size(), invoices);
+    }
+    for (const ReceivedMail &m : server.received())
+        EXPECT_EQ(readOutboxMessage(m.data)->issue.kind, u"Rechnung"_qs);
+    EXPECT_EQ(QDir(outbox).entryList({u"*.eml"_qs}).size(), invoices + notices); // kept where they are
+    {
+        QFile log(ws.programDir() + u"/LogDatei.txt"_qs);
+        ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+        EXPECT_EQ(QString::fromLatin1(log.readAll()).count(u"die gespeicherten Beitr"_qs), 2 * notices);
+    }
+
+    // The copy from before both runs put back: it knows neither run nor any mail sent. No
+    // mail goes, not even again the invoices that went.
+    ASSERT_TRUE(QFile::remove(ws.databaseFile()));
+    ASSERT_TRUE(QFile::copy(backup, ws.databaseFile()));
+    r = runBatch(at("2026-12-06T13:00:00") + QStringList{u"send-mail"_qs}, {.environment = {password}});
+    EXPECT_EQ(r.exitCode, 3) << r.err.toStdString() << r.out.toStdString();
+    EXPECT_EQ(r.out.count(u"Nicht gesendet, ihr Lauf ist in dieser Datenbank nicht gespeichert: Waldbesitzer "_qs),
+              invoices + notices)
+        << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains(u"E-Mails gesendet: 0"_qs)) << r.out.toStdString();
+    EXPECT_EQ(server.received().size(), invoices);
 }
