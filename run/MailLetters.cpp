@@ -12,9 +12,11 @@
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFWriter.hh>
 
+#include <QThread>
+
 #include <exception>
+#include <memory>
 #include <optional>
-#include <thread>
 
 namespace qvl {
 
@@ -80,23 +82,26 @@ QString eachLetterPdf(const Report &letters, const QList<int> &rows,
             }
         }
     };
-    std::thread splitter([&] {
+    // A thread of Qt's own: the mails are made with Qt's classes on it, whose per-thread data
+    // Qt then cleans up itself when the thread ends.
+    const std::unique_ptr<QThread> splitter(QThread::create([&] {
         splitFailure.guard(takeApart);
         if (splitFailure.failed())
             queue.giveUp();
-    });
-    // The thread is joined however the painting ends: a thread never joined ends the program.
+    }));
+    splitter->start();
+    // The thread is waited for however the painting ends.
     struct Joined {
         BoundedQueue<PaintedLetters> &queue;
-        std::thread &thread;
+        QThread &thread;
         ~Joined()
         {
-            if (thread.joinable()) {
+            if (!thread.isFinished()) {
                 queue.giveUp();
-                thread.join();
+                thread.wait();
             }
         }
-    } joined{queue, splitter};
+    } joined{queue, *splitter};
     QString paintError;
     // A letter's pages are painted as the run laid them out: nothing is broken into pages anew.
     const QList<QList<int>> pagesOf = letters.pagesByRow();
@@ -118,7 +123,7 @@ QString eachLetterPdf(const Report &letters, const QList<int> &rows,
             break;
     }
     queue.close();
-    splitter.join();
+    splitter->wait();
     splitFailure.rethrow();
     return paintError.isEmpty() ? splitError : paintError;
 }
