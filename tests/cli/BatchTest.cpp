@@ -174,7 +174,7 @@ TEST(Batch, RunWritesTheSepaFileAndStoredRunsCanBeListedAndDeleted)
     // The SEPA file, the CSV list, then the reports: slip and booking list (no fee notices
     // without "mit Rechnung"), each beside its row table.
     const QString out = QDir::toNativeSeparators(ws.root() + u"/export/"_qs);
-    EXPECT_EQ(filesOf(r.out), out + u"MB_Mitgliedsbeitrag_05122026T143015.xml\n"_qs + out + u"Dtaus0.csv\n"_qs + out
+    EXPECT_EQ(QDir::toNativeSeparators(filesOf(r.out)), out + u"MB_Mitgliedsbeitrag_05122026T143015.xml\n"_qs + out + u"Dtaus0.csv\n"_qs + out
                                   + u"Begleitzettel.pdf\n"_qs + out + u"Begleitzettel.csv\n"_qs + out
                                   + u"Beitrag.pdf\n"_qs + out + u"Beitrag.csv\n"_qs);
     // The summary as the desktop program shows it.
