@@ -12,11 +12,9 @@
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFWriter.hh>
 
-#include <QThread>
-
 #include <exception>
-#include <memory>
 #include <optional>
+#include <thread>
 
 namespace qvl {
 
@@ -82,26 +80,23 @@ QString eachLetterPdf(const Report &letters, const QList<int> &rows,
             }
         }
     };
-    // A thread of Qt's own: the mails are made with Qt's classes on it, whose per-thread data
-    // Qt then cleans up itself when the thread ends.
-    const std::unique_ptr<QThread> splitter(QThread::create([&] {
+    std::thread splitter([&] {
         splitFailure.guard(takeApart);
         if (splitFailure.failed())
             queue.giveUp();
-    }));
-    splitter->start();
-    // The thread is waited for however the painting ends.
+    });
+    // The thread is joined however the painting ends: a thread never joined ends the program.
     struct Joined {
         BoundedQueue<PaintedLetters> &queue;
-        QThread &thread;
+        std::thread &thread;
         ~Joined()
         {
-            if (!thread.isFinished()) {
+            if (thread.joinable()) {
                 queue.giveUp();
-                thread.wait();
+                thread.join();
             }
         }
-    } joined{queue, *splitter};
+    } joined{queue, splitter};
     QString paintError;
     // A letter's pages are painted as the run laid them out: nothing is broken into pages anew.
     const QList<QList<int>> pagesOf = letters.pagesByRow();
@@ -123,7 +118,7 @@ QString eachLetterPdf(const Report &letters, const QList<int> &rows,
             break;
     }
     queue.close();
-    splitter->wait();
+    splitter.join();
     splitFailure.rethrow();
     return paintError.isEmpty() ? splitError : paintError;
 }
