@@ -14,8 +14,27 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <functional>
+
 using namespace qvl;
 using namespace qvl::test;
+
+namespace {
+
+// The settings of a run by mail through the test server: every owner with an address gets
+// his letter by mail, no accounting files, the owners' own fee parameters.
+std::function<void(QStringList &)> mailingTo(const SmtpTestServer &server)
+{
+    return [&server](QStringList &s) {
+        s.replaceInStrings(u"Fibu=DATEV-FIBU"_qs, u"Fibu="_qs);
+        s.replaceInStrings(u"BERECHNUNG=Formel"_qs, u"BERECHNUNG=QVL"_qs);
+        s << u"EMailVersand=Alle mit E-Mail-Adresse"_qs << u"EMailAbsender=info@fbg-hochwald.de"_qs
+          << u"SMTPServer=127.0.0.1"_qs << u"SMTPPort="_qs + QString::number(server.port())
+          << u"SMTPBenutzer=verein"_qs << u"SMTPZertifikat="_qs + server.certificate();
+    };
+}
+
+} // namespace
 
 TEST_F(MainWindowTest, TheSummaryOffersToSendTheOutboxAndSendsIt)
 {
@@ -23,14 +42,7 @@ TEST_F(MainWindowTest, TheSummaryOffersToSendTheOutboxAndSendsIt)
     ASSERT_TRUE(server.started());
     ws.execSql(u"update personal set Email = 'wb' || Nummer || '@example.org'"_qs);
     ws.execSql(u"update personal_free set BoxFree2 = 1"_qs);
-    start([&server](QStringList &s) {
-        s.replaceInStrings(u"Fibu=DATEV-FIBU"_qs, u"Fibu="_qs);
-        s.replaceInStrings(u"BERECHNUNG=Formel"_qs, u"BERECHNUNG=QVL"_qs);
-        s << u"EMailVersand=Alle mit E-Mail-Adresse"_qs << u"EMailAbsender=info@fbg-hochwald.de"_qs
-          << u"SMTPServer=127.0.0.1"_qs
-          << u"SMTPPort="_qs + QString::number(server.port()) << u"SMTPBenutzer=verein"_qs
-          << u"SMTPZertifikat="_qs + server.certificate();
-    });
+    start(mailingTo(server));
     qputenv("QVL32_SMTP_PASSWORD", kSmtpPassword);
     EXPECT_TRUE(widget<QCheckBox>(u"chkEMail"_qs)->isChecked());
     click(widget<QRadioButton>(u"LaoderRe(1)"_qs));
@@ -77,18 +89,9 @@ TEST_F(MainWindowTest, ARefusedMailOffersItsLetterForPrinting)
 {
     ws.execSql(u"update personal set Email = 'wb' || Nummer || '@example.org'"_qs);
     ws.execSql(u"update personal_free set BoxFree2 = 1"_qs);
-    const auto settings = [](const SmtpTestServer &server) {
-        return [&server](QStringList &s) {
-            s.replaceInStrings(u"Fibu=DATEV-FIBU"_qs, u"Fibu="_qs);
-            s.replaceInStrings(u"BERECHNUNG=Formel"_qs, u"BERECHNUNG=QVL"_qs);
-            s << u"EMailVersand=Alle mit E-Mail-Adresse"_qs << u"EMailAbsender=info@fbg-hochwald.de"_qs
-              << u"SMTPServer=127.0.0.1"_qs << u"SMTPPort="_qs + QString::number(server.port())
-              << u"SMTPBenutzer=verein"_qs << u"SMTPZertifikat="_qs + server.certificate();
-        };
-    };
     // The run's first mail is refused for good.
     SmtpTestServer probe;
-    start(settings(probe));
+    start(mailingTo(probe));
     click(widget<QRadioButton>(u"LaoderRe(1)"_qs));
     click(widget<QCheckBox>(u"chkBeitrag(0)"_qs));
     QTest::mouseClick(widget<QPushButton>(u"cmdStart"_qs), Qt::LeftButton);
@@ -125,14 +128,7 @@ TEST_F(MainWindowTest, AMailThatMayHaveGoneIsSentAgainOnlyOnAnExplicitYes)
     ASSERT_TRUE(server.started());
     ws.execSql(u"update personal set Email = 'wb' || Nummer || '@example.org'"_qs);
     ws.execSql(u"update personal_free set BoxFree2 = 1"_qs);
-    start([&server](QStringList &s) {
-        s.replaceInStrings(u"Fibu=DATEV-FIBU"_qs, u"Fibu="_qs);
-        s.replaceInStrings(u"BERECHNUNG=Formel"_qs, u"BERECHNUNG=QVL"_qs);
-        s << u"EMailVersand=Alle mit E-Mail-Adresse"_qs << u"EMailAbsender=info@fbg-hochwald.de"_qs
-          << u"SMTPServer=127.0.0.1"_qs
-          << u"SMTPPort="_qs + QString::number(server.port()) << u"SMTPBenutzer=verein"_qs
-          << u"SMTPZertifikat="_qs + server.certificate();
-    });
+    start(mailingTo(server));
     click(widget<QRadioButton>(u"LaoderRe(1)"_qs));
     click(widget<QCheckBox>(u"chkBeitrag(0)"_qs));
     QTest::mouseClick(widget<QPushButton>(u"cmdStart"_qs), Qt::LeftButton);
@@ -179,14 +175,7 @@ TEST_F(MainWindowTest, TheMailsOfARunTheDatabaseLostAreNamedNotSent)
     ASSERT_TRUE(server.started());
     ws.execSql(u"update personal set Email = 'wb' || Nummer || '@example.org'"_qs);
     ws.execSql(u"update personal_free set BoxFree2 = 1"_qs);
-    start([&server](QStringList &s) {
-        s.replaceInStrings(u"Fibu=DATEV-FIBU"_qs, u"Fibu="_qs);
-        s.replaceInStrings(u"BERECHNUNG=Formel"_qs, u"BERECHNUNG=QVL"_qs);
-        s << u"EMailVersand=Alle mit E-Mail-Adresse"_qs << u"EMailAbsender=info@fbg-hochwald.de"_qs
-          << u"SMTPServer=127.0.0.1"_qs
-          << u"SMTPPort="_qs + QString::number(server.port()) << u"SMTPBenutzer=verein"_qs
-          << u"SMTPZertifikat="_qs + server.certificate();
-    });
+    start(mailingTo(server));
     click(widget<QRadioButton>(u"LaoderRe(1)"_qs));
     click(widget<QCheckBox>(u"chkBeitrag(0)"_qs));
     QTest::mouseClick(widget<QPushButton>(u"cmdStart"_qs), Qt::LeftButton);

@@ -67,6 +67,13 @@ QStringList mailSettings(const Workspace &ws, const QStringList &extra = {})
     return settings;
 }
 
+// The test server as the settings name it: address, port, login and its certificate.
+QStringList serverSettings(const SmtpTestServer &server)
+{
+    return {u"SMTPServer=127.0.0.1"_qs, u"SMTPPort="_qs + QString::number(server.port()), u"SMTPBenutzer=verein"_qs,
+            u"SMTPZertifikat="_qs + server.certificate()};
+}
+
 void shapeOwners(const Workspace &ws)
 {
     ws.execSql(u"update personal_free set BoxFree2 = 1"_qs);
@@ -205,8 +212,7 @@ TEST(MailRun, BatchSendKilledAfterTheThirdMailResumesWithoutDuplicates)
     SmtpTestServer server;
     ASSERT_TRUE(server.started());
     Workspace ws(30);
-    ws.writeSettings(mailSettings(ws, {u"SMTPServer=127.0.0.1"_qs, u"SMTPPort="_qs + QString::number(server.port()),
-                                       u"SMTPBenutzer=verein"_qs, u"SMTPZertifikat="_qs + server.certificate()}));
+    ws.writeSettings(mailSettings(ws, serverSettings(server)));
     shapeOwners(ws);
     // Ten of the run's thirteen owners with an address.
     ws.execSql(u"update personal set Email = case when Nummer in (1019, 1021, 1022) then null "
@@ -246,8 +252,7 @@ TEST(MailRun, BatchRefusedMailGivesItsLetterToPrintWithLettersUnsent)
     Workspace ws(30);
     SmtpTestServer server({.refuse = {u"wb1007@example.org"_qs}});
     ASSERT_TRUE(server.started());
-    ws.writeSettings(mailSettings(ws, {u"SMTPServer=127.0.0.1"_qs, u"SMTPPort="_qs + QString::number(server.port()),
-                                       u"SMTPBenutzer=verein"_qs, u"SMTPZertifikat="_qs + server.certificate()}));
+    ws.writeSettings(mailSettings(ws, serverSettings(server)));
     shapeOwners(ws);
     ws.execSql(u"update personal set Email = 'wb' || Nummer || '@example.org'"_qs);
     const QStringList common{u"--program-dir"_qs, ws.programDir(), u"--now"_qs, u"2026-12-06T10:00:00"_qs};
@@ -344,8 +349,7 @@ TEST(MailRun, BatchSendKilledWhileTheServerHoldsAnAnswerNeverResendsUnasked)
 
     SmtpTestServer server({.hold = third->to, .holdSeconds = 20});
     ASSERT_TRUE(server.started());
-    ws.writeSettings(mailSettings(ws, {u"SMTPServer=127.0.0.1"_qs, u"SMTPPort="_qs + QString::number(server.port()),
-                                       u"SMTPBenutzer=verein"_qs, u"SMTPZertifikat="_qs + server.certificate()}));
+    ws.writeSettings(mailSettings(ws, serverSettings(server)));
     const QString password = u"QVL32_SMTP_PASSWORD="_qs + QString::fromLatin1(kSmtpPassword);
     const std::unique_ptr<QProcess> process = startBatch(common + QStringList{u"send-mail"_qs}, {.environment = {password}});
     QElapsedTimer waited;
@@ -407,8 +411,7 @@ TEST(MailRun, ARefusalBeforeAKillReachesPaper)
 
     SmtpTestServer server({.refuse = second->to});
     ASSERT_TRUE(server.started());
-    ws.writeSettings(mailSettings(ws, {u"SMTPServer=127.0.0.1"_qs, u"SMTPPort="_qs + QString::number(server.port()),
-                                       u"SMTPBenutzer=verein"_qs, u"SMTPZertifikat="_qs + server.certificate()}));
+    ws.writeSettings(mailSettings(ws, serverSettings(server)));
     const QString password = u"QVL32_SMTP_PASSWORD="_qs + QString::fromLatin1(kSmtpPassword);
     // Mail 1 taken, mail 2 refused, mail 3 taken: killed there.
     const std::unique_ptr<QProcess> process = startBatch(
@@ -455,8 +458,7 @@ TEST(MailRun, ARepeatedOrDeletedRunSendsEachDocumentOnce)
     SmtpTestServer server;
     ASSERT_TRUE(server.started());
     Workspace ws(30);
-    ws.writeSettings(mailSettings(ws, {u"SMTPServer=127.0.0.1"_qs, u"SMTPPort="_qs + QString::number(server.port()),
-                                       u"SMTPBenutzer=verein"_qs, u"SMTPZertifikat="_qs + server.certificate()}));
+    ws.writeSettings(mailSettings(ws, serverSettings(server)));
     shapeOwners(ws);
     ws.execSql(u"update personal set Email = 'wb' || Nummer || '@example.org'"_qs);
     const QString password = u"QVL32_SMTP_PASSWORD="_qs + QString::fromLatin1(kSmtpPassword);
@@ -537,8 +539,7 @@ TEST(MailRun, MailsOfARunTheDatabaseNoLongerHoldsAreNotSent)
     SmtpTestServer server;
     ASSERT_TRUE(server.started());
     Workspace ws(30);
-    ws.writeSettings(mailSettings(ws, {u"SMTPServer=127.0.0.1"_qs, u"SMTPPort="_qs + QString::number(server.port()),
-                                       u"SMTPBenutzer=verein"_qs, u"SMTPZertifikat="_qs + server.certificate()}));
+    ws.writeSettings(mailSettings(ws, serverSettings(server)));
     shapeOwners(ws);
     ws.execSql(u"update personal set Email = 'wb' || Nummer || '@example.org'"_qs);
     ws.execSql(u"delete from PERSONAL_MG_BEITRAGE"_qs);
