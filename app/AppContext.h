@@ -2,9 +2,9 @@
 // What the main form needs from its surroundings: where the program lives, how it talks
 // to the user, what time it is, and how to reach SQL Server.
 
-#include "platform/Clock.h"
-#include "platform/Database.h"
-#include "platform/UserInterface.h"
+#include "base/Clock.h"
+#include "db/Database.h"
+#include "base/UserInterface.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 // The creditor list of the main form: associations or clients, and the chosen one's data.
 #include "app/FrmDTA.h"
 #include "app/StartupSql.h"
-#include "platform/Conversions.h"
+#include "text/Conversions.h"
 
 namespace qvl {
 

@@ -2,7 +2,7 @@
 
 #include "app/InputRules.h"
 #include "core/InvoiceDate.h"
-#include "platform/Conversions.h"
+#include "text/Conversions.h"
 #include "core/SepaFormat.h"
 
 #include <QLocale>

@@ -8,10 +8,10 @@
 #include "core/Buchung.h"
 #include "core/ERechnungSetting.h"
 #include "core/MailSettings.h"
-#include "platform/AnsiTextFile.h"
-#include "platform/ControlRegistry.h"
-#include "platform/Database.h"
-#include "platform/FormControls.h"
+#include "files/AnsiTextFile.h"
+#include "app/ControlRegistry.h"
+#include "db/Database.h"
+#include "app/FormControls.h"
 
 #include <QList>
 #include <QString>
@@ -125,7 +125,7 @@ public:
     // How strConnectionString is opened (ODBC driver, folder of a relative SQLite file);
     // set at start-up, used by every step that opens a connection of its own.
     DbOptions connectionOptions;
-    // The form's report designs, built on first use by run/FormDesigns (designs()): what a
+    // The form's report designs, built on first use by app/FormDesigns (designs()): what a
     // run changes in them stays for the form's later runs.
     mutable std::shared_ptr<ReportDesigns> reports;
 

@@ -3,7 +3,7 @@
 #include "app/FrmDTA.h"
 
 #include "app/InputRules.h"
-#include "platform/Conversions.h"
+#include "text/Conversions.h"
 
 namespace qvl {
 

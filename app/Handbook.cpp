@@ -1,6 +1,6 @@
 #include "app/Handbook.h"
 
-#include "platform/RunOutputs.h"
+#include "files/RunOutputs.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QFile>

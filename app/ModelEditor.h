@@ -4,7 +4,7 @@
 // sections of the settings file are read and written in models/). The GUI shows this state; every button and
 // click of the dialog is an operation here.
 
-#include "platform/FormControls.h"
+#include "app/FormControls.h"
 
 #include <QList>
 #include <QString>

@@ -1,7 +1,7 @@
 #include "app/SettingsFile.h"
 
-#include "platform/AnsiTextFile.h"
-#include "platform/Paths.h"
+#include "files/AnsiTextFile.h"
+#include "os/Paths.h"
 
 namespace qvl {
 

@@ -2,7 +2,7 @@
 // The key reader for key=value text files: the program's settings file and the suite's
 // INI file.
 
-#include "platform/AnsiTextFile.h"
+#include "files/AnsiTextFile.h"
 
 #include <QString>
 #include <QStringList>

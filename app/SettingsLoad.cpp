@@ -4,8 +4,8 @@
 #include "app/MailSettingsFile.h"
 #include "app/ERechnungForm.h"
 #include "models/ModelSections.h"
-#include "platform/Conversions.h"
-#include "platform/Paths.h"
+#include "text/Conversions.h"
+#include "os/Paths.h"
 #include "core/SepaFormat.h"
 
 namespace qvl {

@@ -3,8 +3,8 @@
 #include "app/MailSettingsFile.h"
 #include "app/ERechnungForm.h"
 #include "models/ModelSections.h"
-#include "platform/AnsiTextFile.h"
-#include "platform/Conversions.h"
+#include "files/AnsiTextFile.h"
+#include "text/Conversions.h"
 #include "core/SepaFormat.h"
 #include "core/Transliteration.h"
 

@@ -15,7 +15,7 @@ enum class StartupResult {
     Failed           // the database could not be reached or read; reported to the user
 };
 
-// What loading the form leaves to the run's side (see run/ProgramStart), in this order:
+// What loading the form leaves to the run's side (see commands/ProgramStart), in this order:
 // `afterSettings` once settings and models are loaded (it may throw DbError, which fails the
 // start like the form's own reading), `tidyUp` when the context asks to tidy up at start.
 struct StartupSteps {

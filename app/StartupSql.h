@@ -1,7 +1,7 @@
 #pragma once
 // The statements of the start-up and of the creditor selection, per dialect.
 
-#include "platform/Database.h"
+#include "db/Database.h"
 
 namespace qvl::startup_sql {
 

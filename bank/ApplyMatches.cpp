@@ -1,7 +1,7 @@
 #include "bank/ApplyMatches.h"
 
 #include "bank/RegisterSql.h"
-#include "platform/Database.h"
+#include "db/Database.h"
 
 #include <QCryptographicHash>
 

@@ -1,6 +1,6 @@
 #include "bank/CamtReader.h"
 
-#include "platform/BuiltInSchema.h"
+#include "files/BuiltInSchema.h"
 #include "bank/ZipArchive.h"
 
 #include <QFile>

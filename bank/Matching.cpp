@@ -2,7 +2,7 @@
 
 #include "bank/ReturnReasons.h"
 #include "core/CreditorReference.h"
-#include "platform/Conversions.h"
+#include "text/Conversions.h"
 
 #include <QCryptographicHash>
 #include <QRegularExpression>

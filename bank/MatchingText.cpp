@@ -1,7 +1,7 @@
 #include "bank/MatchingText.h"
 
 #include "bank/PaymentReports.h"
-#include "platform/Conversions.h"
+#include "text/Conversions.h"
 
 namespace qvl {
 

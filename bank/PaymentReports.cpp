@@ -4,8 +4,8 @@
 #include "bank/ReturnReasons.h"
 #include "core/CreditorReference.h"
 #include "core/GiroCode.h"
-#include "platform/Conversions.h"
-#include "platform/Database.h"
+#include "text/Conversions.h"
+#include "db/Database.h"
 
 #include <QRegularExpression>
 

@@ -1,7 +1,7 @@
 #include "bank/Register.h"
 
 #include "bank/RegisterSql.h"
-#include "platform/Database.h"
+#include "db/Database.h"
 #include "core/OwnTable.h"
 
 #include <QHash>

@@ -14,7 +14,7 @@
 // cents. On SQL Server the tables are named with their schema, dbo; the index, made right
 // after its table, names the table alone.
 
-#include "platform/Database.h"
+#include "db/Database.h"
 
 namespace qvl::register_sql {
 

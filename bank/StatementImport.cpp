@@ -1,7 +1,7 @@
 #include "bank/StatementImport.h"
 
-#include "platform/Conversions.h"
-#include "platform/Database.h"
+#include "text/Conversions.h"
+#include "db/Database.h"
 
 namespace qvl {
 

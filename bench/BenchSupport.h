@@ -3,9 +3,10 @@
 // folder with a demo database, the suite's INI file and a settings file.
 
 #include "app/FrmDTA.h"
-#include "run/ProgramStart.h"
+#include "check/RunScreens.h"
+#include "commands/ProgramStart.h"
 #include "cli/DemoDatabase.h"
-#include "platform/AnsiTextFile.h"
+#include "files/AnsiTextFile.h"
 #include "print/Report.h"
 
 #include <QDir>
@@ -17,7 +18,7 @@
 
 namespace qvl::bench {
 
-class SilentUi final : public UserInterface {
+class SilentUi final : public UserInterface, public RunScreens {
 public:
     MsgResult showMessage(const Message &m) override
     {

@@ -11,11 +11,11 @@
 #include "mail/Outbox.h"
 #include "mail/SendJournal.h"
 #include "mail/SentMails.h"
-#include "platform/HeadlessGui.h"
-#include "run/InvoiceFromForm.h"
-#include "run/FeeCalculation.h"
+#include "os/HeadlessGui.h"
+#include "params/InvoiceFromForm.h"
+#include "fees/FeeCalculation.h"
 #include "run/MailStep.h"
-#include "run/MemberQuery.h"
+#include "fees/MemberQuery.h"
 #include "run/RunDriver.h"
 
 #include <QDir>

@@ -12,7 +12,7 @@
 #include "bank/Matching.h"
 #include "bank/StatementImport.h"
 #include "bench/BenchSupport.h"
-#include "platform/Database.h"
+#include "db/Database.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -5,13 +5,13 @@
 // Usage: qvl32-bench-reports [OWNERS]   (default 10000)
 #include "bench/BenchSupport.h"
 #include "einvoice/EInvoiceWriter.h"
-#include "run/EInvoiceFromForm.h"
-#include "platform/HeadlessGui.h"
-#include "run/InvoiceFromForm.h"
+#include "params/EInvoiceFromForm.h"
+#include "os/HeadlessGui.h"
+#include "params/InvoiceFromForm.h"
 #include "core/RunError.h"
-#include "run/FeeCalculation.h"
-#include "run/MemberQuery.h"
-#include "run/ListReports.h"
+#include "fees/FeeCalculation.h"
+#include "fees/MemberQuery.h"
+#include "params/ListReports.h"
 
 #include <QGuiApplication>
 #include <QDir>

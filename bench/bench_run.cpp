@@ -10,16 +10,16 @@
 // Reports the peak memory.
 // Usage: qvl32-bench-run [OWNERS]   (default 100000)
 #include "bench/BenchSupport.h"
-#include "platform/DatabaseCheck.h"
-#include "platform/HeadlessGui.h"
-#include "run/FeeCalculation.h"
-#include "run/MemberQuery.h"
+#include "db/DatabaseCheck.h"
+#include "os/HeadlessGui.h"
+#include "fees/FeeCalculation.h"
+#include "fees/MemberQuery.h"
 #include "run/RegisterStep.h"
 #include "run/RunDriver.h"
-#include "run/RunCheckBuilder.h"
+#include "check/RunCheckBuilder.h"
 #include "run/RunPreparation.h"
 #include "sepa/RecordTransliteration.h"
-#include "sepa/YearComparison.h"
+#include "stored/YearComparison.h"
 
 #include <QGuiApplication>
 #include <QDir>

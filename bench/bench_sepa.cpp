@@ -5,7 +5,7 @@
 // Usage: qvl32-bench-sepa [BOOKINGS]   (default 100000)
 #include "bench/BenchSupport.h"
 #include "core/Iban.h"
-#include "platform/BackgroundWriter.h"
+#include "files/BackgroundWriter.h"
 #include "sepa/SepaDocument.h"
 #include "sepa/SepaSchema.h"
 #include "run/SepaStep.h"

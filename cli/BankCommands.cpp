@@ -3,8 +3,8 @@
 #include "app/FrmDTA.h"
 #include "bank/MatchingText.h"
 #include "cli/BatchUi.h"
-#include "platform/Database.h"
-#include "run/PaymentsStep.h"
+#include "db/Database.h"
+#include "commands/PaymentsStep.h"
 
 #include <cstdio>
 

@@ -1,6 +1,6 @@
 #include "cli/BatchOptions.h"
 
-#include "platform/Conversions.h"
+#include "text/Conversions.h"
 
 #include <cmath>
 

@@ -1,9 +1,9 @@
 #include "cli/BatchUi.h"
 
-#include "platform/AnsiTextFile.h"
-#include "platform/Paths.h"
+#include "files/AnsiTextFile.h"
+#include "os/Paths.h"
 #include "print/Report.h"
-#include "run/RunCheck.h"
+#include "check/RunCheck.h"
 
 #include <QDir>
 

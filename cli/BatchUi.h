@@ -4,14 +4,14 @@
 // with --yes. Reports are written into the reports folder as PDF, with their row table
 // as CSV beside them.
 
-#include "platform/UserInterface.h"
+#include "check/RunScreens.h"
 
 #include <QHash>
 #include <QStringList>
 
 namespace qvl {
 
-class BatchUi final : public UserInterface {
+class BatchUi final : public UserInterface, public RunScreens {
 public:
     explicit BatchUi(bool answerYes) : m_answerYes(answerYes) {}
 

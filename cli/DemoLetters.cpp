@@ -1,7 +1,7 @@
 #include "cli/DemoLetters.h"
 
 #include "app/FrmDTA.h"
-#include "run/FeeCalculation.h"
+#include "fees/FeeCalculation.h"
 
 namespace qvl::demo {
 

@@ -1,8 +1,8 @@
 #include "cli/MailCommands.h"
 
 #include "app/FrmDTA.h"
-#include "platform/Paths.h"
-#include "platform/RunSignals.h"
+#include "os/Paths.h"
+#include "os/RunSignals.h"
 #include "run/MailSendStep.h"
 
 #include <QDir>

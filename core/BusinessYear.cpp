@@ -1,6 +1,6 @@
 #include "core/BusinessYear.h"
 
-#include "platform/Conversions.h"
+#include "text/Conversions.h"
 
 #include <QRegularExpression>
 

@@ -1,6 +1,6 @@
 #include "core/DueDateRules.h"
 
-#include "platform/Conversions.h"
+#include "text/Conversions.h"
 #include "core/Target2Calendar.h"
 
 #include <algorithm>

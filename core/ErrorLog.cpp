@@ -1,10 +1,10 @@
 #include "core/ErrorLog.h"
 
-#include "platform/AnsiTextFile.h"
-#include "platform/Clock.h"
-#include "platform/Conversions.h"
-#include "platform/Paths.h"
-#include "platform/RunOutputs.h"
+#include "files/AnsiTextFile.h"
+#include "base/Clock.h"
+#include "text/Conversions.h"
+#include "os/Paths.h"
+#include "files/RunOutputs.h"
 
 namespace qvl {
 

@@ -1,6 +1,6 @@
 #include "core/FeeAmounts.h"
 
-#include "platform/Conversions.h"
+#include "text/Conversions.h"
 
 #include <QStringBuilder>
 

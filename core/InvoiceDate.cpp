@@ -1,6 +1,6 @@
 #include "core/InvoiceDate.h"
 
-#include "platform/Conversions.h"
+#include "text/Conversions.h"
 
 namespace qvl {
 

@@ -1,8 +1,8 @@
 #pragma once
 // One of the program's own tables beside the suite's: what the module that keeps it hands
-// to the program's list of own tables (see run/OwnTables).
+// to the program's list of own tables (see ledger/OwnTables).
 
-#include "platform/Database.h"
+#include "db/Database.h"
 
 #include <QList>
 #include <QString>

@@ -2,7 +2,7 @@
 // A failure inside a run step, with the German text the user is shown. The run driver
 // catches it (and DbError), tells the user and stops the run.
 
-#include "platform/RunSignals.h"
+#include "os/RunSignals.h"
 
 #include <QString>
 #include <stdexcept>

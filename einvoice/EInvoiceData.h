@@ -85,7 +85,7 @@ struct EInvoiceData {
     EInvoicePayment payment;
 };
 
-// The run's values every e-invoice shares, read once from the form (run/EInvoiceFromForm).
+// The run's values every e-invoice shares, read once from the form (params/EInvoiceFromForm).
 struct EInvoiceRun {
     EInvoiceParty seller;
     QDate issueDate;

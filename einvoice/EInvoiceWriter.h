@@ -27,7 +27,7 @@ struct EInvoiceOutcome {
     QString folder;
 };
 
-// What the run's e-invoices take besides its records and letters (run/EInvoiceFromForm
+// What the run's e-invoices take besides its records and letters (params/EInvoiceFromForm
 // reads it from the main form).
 struct EInvoiceSettings {
     ERechnungMode mode = ERechnungMode::Keine; // who gets one

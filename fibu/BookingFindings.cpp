@@ -1,9 +1,9 @@
 #include "fibu/BookingFindings.h"
 
-#include "platform/Conversions.h"
+#include "text/Conversions.h"
 
 #include "fibu/FibuFiles.h"
-#include "platform/Cp1252.h"
+#include "text/Cp1252.h"
 #include "core/ErrorLog.h"
 
 #include <QLocale>

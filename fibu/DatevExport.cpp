@@ -2,10 +2,10 @@
 
 #include "fibu/BookingFindings.h"
 #include "fibu/FibuFiles.h"
-#include "platform/Conversions.h"
+#include "text/Conversions.h"
 #include "core/InvoiceDate.h"
 #include "core/RunError.h"
-#include "platform/Clock.h"
+#include "base/Clock.h"
 
 namespace qvl::fibu {
 

@@ -1,10 +1,10 @@
 #include "fibu/FibuFiles.h"
 
-#include "platform/AnsiTextFile.h"
-#include "platform/Conversions.h"
-#include "platform/FaultPoints.h"
-#include "platform/Paths.h"
-#include "platform/RunOutputs.h"
+#include "files/AnsiTextFile.h"
+#include "text/Conversions.h"
+#include "base/FaultPoints.h"
+#include "os/Paths.h"
+#include "files/RunOutputs.h"
 #include "core/RunError.h"
 
 #include <QFileInfo>

@@ -4,8 +4,8 @@
 #include "fibu/BookingFindings.h"
 #include "fibu/FibuFiles.h"
 #include "core/RunError.h"
-#include "platform/Clock.h"
-#include "platform/Conversions.h"
+#include "base/Clock.h"
+#include "text/Conversions.h"
 
 #include <QStringBuilder>
 

@@ -2,8 +2,8 @@
 
 #include "fibu/BookingFindings.h"
 #include "fibu/FibuFiles.h"
-#include "platform/Clock.h"
-#include "platform/Conversions.h"
+#include "base/Clock.h"
+#include "text/Conversions.h"
 
 namespace qvl::fibu {
 

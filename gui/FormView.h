@@ -3,7 +3,7 @@
 // name as its objectName; a user's edit goes through ControlRegistry::set (which fires the
 // form's reaction), and after each reaction every widget is refreshed from the state.
 
-#include "platform/FormControls.h"
+#include "app/FormControls.h"
 
 #include <QHash>
 #include <QObject>

@@ -13,7 +13,7 @@
 #include "gui/OwnerDialog.h"
 #include "gui/RunSummaryBox.h"
 #include "gui/SettingsDialog.h"
-#include "platform/Paths.h"
+#include "os/Paths.h"
 #include "run/RunDriver.h"
 #include "run/RunSummary.h"
 

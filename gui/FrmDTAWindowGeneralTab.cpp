@@ -9,7 +9,7 @@
 #include "gui/MailSendDialog.h"
 #include "gui/PaymentsDialog.h"
 #include "select/OwnerSelection.h"
-#include "sepa/StoredRunCaption.h"
+#include "stored/StoredRunCaption.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,7 +1,7 @@
 #include "gui/GuiApplication.h"
 
 #include "app/FrmDTA.h"
-#include "platform/InternalError.h"
+#include "base/InternalError.h"
 
 #include <QKeyEvent>
 #include <QMessageBox>

@@ -2,8 +2,8 @@
 
 #include "gui/FormView.h"
 #include "gui/ScreenFit.h"
-#include "platform/Paths.h"
-#include "platform/SingleInstance.h"
+#include "os/Paths.h"
+#include "os/SingleInstance.h"
 
 #include <QDir>
 #include <QGuiApplication>

@@ -3,10 +3,10 @@
 // single-instance guard, the form's state and its window, started as the program starts.
 
 #include "app/FrmDTA.h"
-#include "run/ProgramStart.h"
+#include "commands/ProgramStart.h"
 #include "gui/FrmDTAWindow.h"
 #include "gui/GuiUserInterface.h"
-#include "platform/Clock.h"
+#include "base/Clock.h"
 
 #include <QString>
 #include <memory>

@@ -5,8 +5,8 @@
 #include "app/FrmDTA.h"
 #include "gui/ReportPreview.h"
 #include "gui/RunCheckDialog.h"
-#include "platform/InternalError.h"
-#include "platform/Paths.h"
+#include "base/InternalError.h"
+#include "os/Paths.h"
 
 #include <QApplication>
 #include <QDesktopServices>

@@ -3,7 +3,7 @@
 // standard buttons of the installed translation), the desktop's program for opening files,
 // the wait cursor and the main form's progress bar.
 
-#include "platform/UserInterface.h"
+#include "check/RunScreens.h"
 
 #include <QList>
 #include <QPointer>
@@ -13,7 +13,7 @@
 
 namespace qvl {
 
-class GuiUserInterface : public UserInterface {
+class GuiUserInterface : public UserInterface, public RunScreens {
 public:
     GuiUserInterface() = default;
     // Waits for work whose wait was cancelled: it ends with its own time-out.

@@ -1,7 +1,7 @@
 #include "gui/HelpWindow.h"
 
 #include "app/Handbook.h"
-#include "platform/UserInterface.h"
+#include "base/UserInterface.h"
 
 #include <QAction>
 #include <QBoxLayout>

@@ -3,7 +3,7 @@
 
 #include "app/FrmDTA.h"
 #include "mail/Outbox.h"
-#include "platform/InternalError.h"
+#include "base/InternalError.h"
 #include "run/MailSendStep.h"
 
 #include <QDir>

@@ -1,4 +1,5 @@
 #include "gui/PaymentsDialog.h"
+#include "check/RunScreens.h"
 #include "gui/HelpWindow.h"
 
 #include "app/FrmDTA.h"
@@ -6,9 +7,9 @@
 #include "bank/MatchingText.h"
 #include "gui/DialogButton.h"
 #include "gui/ScreenFit.h"
-#include "platform/Conversions.h"
-#include "platform/Database.h"
-#include "platform/Paths.h"
+#include "text/Conversions.h"
+#include "db/Database.h"
+#include "os/Paths.h"
 
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -185,7 +186,7 @@ bool PaymentsDialog::apply()
 void PaymentsDialog::showOpenItems()
 {
     guarded([&] {
-        m_form.ui().showReport(
+        runScreens(m_form.ui()).showReport(
             openItemsReport(currentOpenItems(m_form, true), m_form.clock().now().date(), m_form.txtFirmenName.Text));
     });
 }
@@ -200,7 +201,7 @@ void PaymentsDialog::makeLetters(LetterKind kind)
             m_form.ui().message(u"Keine Briefe: kein Beleg ist betroffen."_qs, u"Zahlungen"_qs);
             return;
         }
-        if (m_form.ui().showReport(*letters.report))
+        if (runScreens(m_form.ui()).showReport(*letters.report))
             recordLettersSent(m_form, letters);
     });
 }

@@ -2,9 +2,9 @@
 // The dialog "Zahlungen": reads the bank's statements and shows the matching (an entry the
 // program could not assign can be assigned to a document by hand), applies it after
 // "Übernehmen", and makes the open items and the letters. The work is the core's
-// (run/PaymentsStep, bank/); the dialog only shows it.
+// (commands/PaymentsStep, bank/); the dialog only shows it.
 
-#include "run/PaymentsStep.h"
+#include "commands/PaymentsStep.h"
 
 #include <QDialog>
 

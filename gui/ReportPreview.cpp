@@ -1,7 +1,7 @@
 #include "gui/ReportPreview.h"
 #include "gui/HelpWindow.h"
 
-#include "platform/UserInterface.h"
+#include "base/UserInterface.h"
 #include "print/Report.h"
 
 #include <QAction>

@@ -3,8 +3,8 @@
 
 #include "gui/DialogButton.h"
 #include "gui/ScreenFit.h"
-#include "platform/Conversions.h"
-#include "run/RunCheckFiles.h"
+#include "text/Conversions.h"
+#include "check/RunCheckFiles.h"
 
 #include <QDialogButtonBox>
 #include <QFileDialog>

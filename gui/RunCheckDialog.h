@@ -5,8 +5,8 @@
 // the list as CSV or PDF; with a due date the banks cannot meet, a button takes the next
 // possible one. A list with an error leaves only "Abbrechen".
 
-#include "platform/UserInterface.h"
-#include "run/RunCheck.h"
+#include "check/RunScreens.h"
+#include "check/RunCheck.h"
 
 #include <QDialog>
 #include <functional>

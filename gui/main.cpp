@@ -1,10 +1,10 @@
 // qvl32-sepa: the desktop program. Opens the main form on the suite's database.
 #include "gui/GuiApplication.h"
 #include "gui/GuiProgram.h"
-#include "platform/CommandLineSecret.h"
-#include "platform/HeadlessGui.h"
-#include "platform/Paths.h"
-#include "platform/Translation.h"
+#include "os/CommandLineSecret.h"
+#include "os/HeadlessGui.h"
+#include "os/Paths.h"
+#include "text/Translation.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

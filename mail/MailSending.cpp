@@ -6,10 +6,10 @@
 #include "mail/SendJournal.h"
 #include "mail/SentMails.h"
 #include "mail/SmtpSession.h"
-#include "platform/Database.h"
-#include "platform/FaultPoints.h"
-#include "platform/FileNaming.h"
-#include "platform/Paths.h"
+#include "db/Database.h"
+#include "base/FaultPoints.h"
+#include "os/FileNaming.h"
+#include "os/Paths.h"
 
 #include <QDir>
 #include <QFile>

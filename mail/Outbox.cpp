@@ -1,6 +1,6 @@
 #include "mail/Outbox.h"
 
-#include "platform/Paths.h"
+#include "os/Paths.h"
 
 #include <QCollator>
 #include <QDir>

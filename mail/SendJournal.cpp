@@ -1,7 +1,7 @@
 #include "mail/SendJournal.h"
 
-#include "platform/Paths.h"
-#include "platform/TemporaryFiles.h"
+#include "os/Paths.h"
+#include "os/TemporaryFiles.h"
 
 #include <QFileInfo>
 #include <QHash>

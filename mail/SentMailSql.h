@@ -5,7 +5,7 @@
 // answer came; since when in "antwort"). A mail with a row is never sent again unless the
 // clerk sends the uncertain ones again.
 
-#include "platform/Database.h"
+#include "db/Database.h"
 
 namespace qvl::sent_mail_sql {
 

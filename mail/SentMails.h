@@ -3,7 +3,7 @@
 // see SentMailSql.h). Each row is committed as soon as the answer came, so a kill between
 // two mails loses nothing and sends nothing twice.
 
-#include "platform/Database.h"
+#include "db/Database.h"
 
 #include <QHash>
 #include <QString>

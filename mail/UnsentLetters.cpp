@@ -4,9 +4,9 @@
 #include "mail/Outbox.h"
 #include "mail/SendJournal.h"
 #include "mail/SentMails.h"
-#include "platform/AnsiTextFile.h"
-#include "platform/Database.h"
-#include "platform/Paths.h"
+#include "files/AnsiTextFile.h"
+#include "db/Database.h"
+#include "os/Paths.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "print/Begleitzettel.h"
 
-#include "platform/Conversions.h"
+#include "text/Conversions.h"
 #include "core/RunError.h"
 
 namespace qvl {

@@ -10,7 +10,7 @@
 
 namespace qvl {
 
-// The slip's values of a run (see run/ListReports).
+// The slip's values of a run (see params/ListReports).
 struct SlipParams {
     const ReportDesign *design = nullptr;
     QString volume;

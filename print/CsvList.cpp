@@ -1,11 +1,11 @@
 #include "print/CsvList.h"
 
-#include "platform/Clock.h"
-#include "platform/AnsiTextFile.h"
-#include "platform/RunOutputs.h"
-#include "platform/Conversions.h"
-#include "platform/Cp1252.h"
-#include "platform/Paths.h"
+#include "base/Clock.h"
+#include "files/AnsiTextFile.h"
+#include "files/RunOutputs.h"
+#include "text/Conversions.h"
+#include "text/Cp1252.h"
+#include "os/Paths.h"
 #include "core/RunError.h"
 #include "core/ErrorLog.h"
 

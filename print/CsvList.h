@@ -13,7 +13,7 @@ namespace qvl {
 
 class Clock;
 
-// What the list takes of a run besides its records (see run/ListReports).
+// What the list takes of a run besides its records (see params/ListReports).
 struct CsvListParams {
     QString firstInvoiceNumber;     // "Rechnungs Nr." as typed: the first record's number
     bool directDebit = false;

@@ -1,6 +1,6 @@
 #include "print/FeeLines.h"
 
-#include "platform/Conversions.h"
+#include "text/Conversions.h"
 
 #include <cmath>
 

@@ -14,7 +14,7 @@ namespace qvl {
 enum class LayoutVariant { Standard, Orvelde, Farnwinkel, Kranstede, Mosselwang };
 LayoutVariant layoutVariant(const QString &strFirma);
 
-// The form's values the lines read, taken once per run (see run/InvoiceFromForm).
+// The form's values the lines read, taken once per run (see params/InvoiceFromForm).
 struct FeeLineSettings {
     bool formula = false;      // rbEinstellung(2): slot 1 by formula
     bool fixedByClass = false; // rbEinstellung(1): slot 1 fixed by hectare class

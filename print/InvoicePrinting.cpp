@@ -2,7 +2,7 @@
 #include "core/CreditorReference.h"
 #include "core/GiroCode.h"
 
-#include "platform/Conversions.h"
+#include "text/Conversions.h"
 #include "print/FeeLines.h"
 #include "print/InvoiceAddress.h"
 #include "print/ReportDesigns.h"

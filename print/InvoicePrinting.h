@@ -14,7 +14,7 @@
 
 namespace qvl {
 
-// The letters' values of a run (see run/InvoiceFromForm). The sender's texts are printed
+// The letters' values of a run (see params/InvoiceFromForm). The sender's texts are printed
 // as typed.
 struct InvoiceParams {
     // The invoice design the letters fill; the run places its controls, and what it changes

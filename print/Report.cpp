@@ -1,6 +1,6 @@
 #include "print/Report.h"
 
-#include "platform/Conversions.h"
+#include "text/Conversions.h"
 #include "print/ReportPages.h"
 
 #include <QRegularExpression>

@@ -3,7 +3,7 @@
 // into pages as its content flows (see ReportDesign.h) and paints any page with QPainter
 // onto any paged device — the PDF writer here, a printer or the print preview in the GUI.
 
-#include "platform/RecordSet.h"
+#include "db/RecordSet.h"
 #include "print/ReportDesign.h"
 #include "print/ReportLayout.h"
 

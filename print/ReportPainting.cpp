@@ -2,8 +2,8 @@
 
 #include "print/ReportPages.h"
 
-#include "platform/AnsiTextFile.h"
-#include "platform/RunOutputs.h"
+#include "files/AnsiTextFile.h"
+#include "files/RunOutputs.h"
 #include "print/QrCode.h"
 #include "print/ReportText.h"
 

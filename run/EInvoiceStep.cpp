@@ -1,7 +1,7 @@
 #include "run/EInvoiceStep.h"
 
 #include "app/FrmDTA.h"
-#include "run/EInvoiceFromForm.h"
+#include "params/EInvoiceFromForm.h"
 #include "core/RunError.h"
 #include "core/ErrorLog.h"
 

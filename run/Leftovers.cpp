@@ -2,9 +2,9 @@
 
 #include "app/FrmDTA.h"
 #include "app/SettingsFile.h"
-#include "platform/Database.h"
-#include "platform/Paths.h"
-#include "platform/TemporaryFiles.h"
+#include "db/Database.h"
+#include "os/Paths.h"
+#include "os/TemporaryFiles.h"
 #include "run/RunDriver.h"
 
 #include <QDir>

@@ -1,9 +1,9 @@
 #include "run/MailLetters.h"
 
 #include "einvoice/HybridPdf.h"
-#include "platform/ChunkQueue.h"
-#include "platform/FaultPoints.h"
-#include "platform/InternalError.h"
+#include "base/ChunkQueue.h"
+#include "base/FaultPoints.h"
+#include "base/InternalError.h"
 #include "print/PdfPageSplit.h"
 #include "print/Report.h"
 

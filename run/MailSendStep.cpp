@@ -6,9 +6,9 @@
 #include "mail/Outbox.h"
 #include "core/ErrorLog.h"
 
-#include "platform/Conversions.h"
-#include "sepa/StoredFees.h"
-#include "sepa/StoredFeesSql.h"
+#include "text/Conversions.h"
+#include "stored/StoredFees.h"
+#include "stored/StoredFeesSql.h"
 
 #include <QDir>
 #include <QFileInfo>

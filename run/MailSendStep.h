@@ -6,7 +6,7 @@
 
 #include "mail/MailSending.h"
 #include "mail/UnsentLetters.h"
-#include "platform/Database.h"
+#include "db/Database.h"
 
 #include <QDateTime>
 #include <QSet>

@@ -7,11 +7,12 @@
 #include "mail/MimeMessage.h"
 #include "mail/Outbox.h"
 #include "models/MailModels.h"
-#include "platform/Conversions.h"
-#include "platform/NewFileWriters.h"
-#include "platform/RunOutputs.h"
-#include "platform/Paths.h"
-#include "run/InvoiceFromForm.h"
+#include "text/Conversions.h"
+#include "files/NewFileWriters.h"
+#include "files/RunOutputs.h"
+#include "os/Paths.h"
+#include "params/InvoiceFromForm.h"
+#include "params/MailRecipients.h"
 #include "print/Report.h"
 #include "run/MailLetters.h"
 #include "core/RunError.h"
@@ -29,29 +30,6 @@ namespace qvl {
 namespace {
 
 constexpr int kNamedInMessage = 10;
-
-QString ownerName(const Buchung &b)
-{
-    return (b.VornameOrig.trimmed() + u' ' + b.NameOrig.trimmed()).trimmed();
-}
-
-QString ownerText(const Buchung &b)
-{
-    return QString::number(b.Nummer) + u' ' + ownerName(b);
-}
-
-bool modeNames(MailMode mode, const Buchung &b)
-{
-    switch (mode) {
-    case MailMode::AlleMitAdresse:
-        return true;
-    case MailMode::Unternehmer:
-        return b.Unternehmer.trimmed() == u"2"_qs;
-    case MailMode::Keine:
-        break;
-    }
-    return false;
-}
 
 QString reportsFolder(const FrmDTA &f)
 {
@@ -85,7 +63,7 @@ struct MailWriting {
     bool add(int row, QByteArray pdf, const QString &attachmentName)
     {
         const Buchung &b = aBuchungen[size_t(row)];
-        const MailPlaceholders values{ownerName(b), b.RechNr,
+        const MailPlaceholders values{mailOwnerName(b), b.RechNr,
                                       formatCents(b.SummeCent) + u' ' + f.strWaehrung,
                                       dueDate, senderName};
         OutgoingMail m;
@@ -100,7 +78,7 @@ struct MailWriting {
         m.attachmentName = attachmentName;
         m.attachment = std::move(pdf);
         m.owner = b.Nummer;
-        m.ownerName = ownerName(b);
+        m.ownerName = mailOwnerName(b);
         m.issue = issue;
         m.issue.personal = b.Id_Personal;
         m.issue.number = b.RechNr;
@@ -127,26 +105,6 @@ QSet<int> writtenRows(const MailWriting &writing, const QStringList &outputs)
 }
 
 } // namespace
-
-MailChoice chooseMailRecipients(const FrmDTA &f, const Buchungen &aBuchungen)
-{
-    MailChoice choice;
-    const MailMode mode = mailMode(f);
-    for (int i = 0; i < int(aBuchungen.size()); ++i) {
-        const Buchung &b = aBuchungen[size_t(i)];
-        const bool named = modeNames(mode, b) && !b.Email.trimmed().isEmpty();
-        const bool usable = named && !mailAddresses(b.Email).isEmpty();
-        if (named && !usable) {
-            choice.badAddress.append(shownField(ownerText(b)) + u": "_qs + shownField(b.Email.trimmed()));
-            choice.badAddressRows.append(i);
-        }
-        if (usable)
-            choice.mail.append(i);
-        if (!usable || f.mail.paperToo)
-            choice.paper.append(i);
-    }
-    return choice;
-}
 
 namespace {
 

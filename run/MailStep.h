@@ -5,6 +5,7 @@
 // and never sent by it. Sending is a step of its own (run/MailSendStep).
 
 #include "core/Buchung.h"
+#include "params/MailRecipients.h"
 #include "run/RunDriver.h"
 
 #include <QList>
@@ -16,15 +17,6 @@ namespace qvl {
 class FrmDTA;
 class Report;
 struct EInvoiceOutcome;
-
-struct MailChoice {
-    QList<int> mail;         // records whose owner gets a mail
-    QList<int> paper;        // records whose letter is printed
-    QStringList badAddress;  // "Nummer Name: address" of owners the mode names whose address is unusable
-    QList<int> badAddressRows; // their records
-};
-
-MailChoice chooseMailRecipients(const FrmDTA &form, const Buchungen &aBuchungen);
 
 // Writes the outbox from the run's letters (an owner with an e-invoice gets that file) and
 // returns the letters left for paper: those of owners without mail (all with "paper

@@ -2,9 +2,9 @@
 
 #include "app/FrmDTA.h"
 #include "app/InputRules.h"
-#include "platform/Conversions.h"
-#include "platform/Database.h"
-#include "run/RunCheck.h"
+#include "text/Conversions.h"
+#include "db/Database.h"
+#include "check/RunCheck.h"
 #include "run/RunDriver.h"
 #include "sepa/BookingSelection.h"
 #include "core/Iban.h"

@@ -1,10 +1,11 @@
 #include "run/ReportSteps.h"
+#include "check/RunScreens.h"
 
 #include "app/FrmDTA.h"
-#include "platform/RecordSet.h"
-#include "run/InvoiceFromForm.h"
+#include "db/RecordSet.h"
+#include "params/InvoiceFromForm.h"
 #include "core/RunError.h"
-#include "run/ListReports.h"
+#include "params/ListReports.h"
 #include "sepa/SepaWriter.h"
 
 namespace qvl {
@@ -28,7 +29,7 @@ std::optional<Report> makeStep(FrmDTA &f, MadeReports &made, Writer &&writer,
         return whole;
     made.push_back(std::move(*kept));
     QString error;
-    if (!f.ui().writeReport(made.back(), &error))
+    if (!runScreens(f.ui()).writeReport(made.back(), &error))
         throw RunError(RunError::Kind::Output, u"Bericht "_qs + made.back().title() + u": "_qs + error);
     return whole;
 }
@@ -70,7 +71,7 @@ std::optional<Report> MakeListsAndLetters(FrmDTA &f, const Buchungen &aBuchungen
 void ShowReports(FrmDTA &f, const MadeReports &made, RunReport &report)
 {
     for (const Report &r : made)
-        if (!f.ui().showReport(r))
+        if (!runScreens(f.ui()).showReport(r))
             report.outcome = RunOutcome::Failed;
 }
 

@@ -1,43 +1,44 @@
 #include "run/RunDriver.h"
+#include "check/RunScreens.h"
 
 #include "app/FrmDTA.h"
 #include "fibu/FibuExport.h"
-#include "run/EInvoiceFromForm.h"
-#include "run/FibuFromForm.h"
-#include "run/InvoiceFromForm.h"
-#include "platform/Conversions.h"
+#include "params/EInvoiceFromForm.h"
+#include "params/FibuFromForm.h"
+#include "params/InvoiceFromForm.h"
+#include "text/Conversions.h"
 #include "run/EInvoiceStep.h"
 #include "run/MailSendStep.h"
 #include "run/MailStep.h"
 #include "run/RegisterStep.h"
 #include "run/ReportSteps.h"
-#include "run/RunCheckBuilder.h"
+#include "check/RunCheckBuilder.h"
 #include "core/RunError.h"
 #include "run/RunGuard.h"
 #include "run/RunPreparation.h"
 #include "run/StartChecks.h"
 #include "run/TargetDrive.h"
-#include "run/BankFiles.h"
+#include "ledger/BankFiles.h"
 #include "sepa/BookingSelection.h"
 #include "core/ErrorLog.h"
-#include "sepa/FeeSlotRecord.h"
-#include "sepa/RunLock.h"
+#include "stored/FeeSlotRecord.h"
+#include "stored/RunLock.h"
 #include "run/SepaStep.h"
 #include "einvoice/EInvoiceWriter.h"
 #include "mail/Outbox.h"
-#include "platform/Paths.h"
-#include "platform/RunOutputs.h"
-#include "run/OwnTables.h"
-#include "run/RunCommit.h"
-#include "run/RunManifest.h"
+#include "os/Paths.h"
+#include "files/RunOutputs.h"
+#include "ledger/OwnTables.h"
+#include "ledger/RunCommit.h"
+#include "ledger/RunManifest.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
 #include <sqlite3.h>
-#include "sepa/StoredFees.h"
+#include "stored/StoredFees.h"
 
-#include "platform/FaultPoints.h"
+#include "base/FaultPoints.h"
 
 #include <QDeadlineTimer>
 #include <QThread>
@@ -55,7 +56,7 @@ QStringList runFolders(FrmDTA &f)
     if (exportDir.left(3).toUpper() != u"A:\\"_qs)
         folders << exportDir << eInvoiceFolder(f);
     folders << outboxFolder(f.strBerichtsPfad.isEmpty() ? f.strExportPfad : f.strBerichtsPfad);
-    folders << nativePath(f.Dir1.Path) << f.ui().reportsFolder();
+    folders << nativePath(f.Dir1.Path) << runScreens(f.ui()).reportsFolder();
     folders.removeAll(QString());
     folders.removeDuplicates();
     return folders;
@@ -361,7 +362,7 @@ void writeSteps(FrmDTA &f, PreparedRun &run, RunReport &report)
 bool runCheckConfirmed(FrmDTA &f, PreparedRun &run)
 {
     for (;;) {
-        switch (f.ui().showRunCheck(run.check)) {
+        switch (runScreens(f.ui()).showRunCheck(run.check)) {
         case RunCheckChoice::Start:
             return !run.check.hasErrors();
         case RunCheckChoice::Cancel:

@@ -2,7 +2,7 @@
 
 #include "app/FrmDTA.h"
 #include "core/RunError.h"
-#include "platform/InternalError.h"
+#include "base/InternalError.h"
 #include "run/StartChecks.h"
 
 namespace qvl {

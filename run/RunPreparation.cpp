@@ -3,20 +3,20 @@
 #include "run/RegisterStep.h"
 
 #include "app/FrmDTA.h"
-#include "platform/Conversions.h"
-#include "platform/DatabaseCheck.h"
-#include "platform/FaultPoints.h"
-#include "run/AmountLimits.h"
-#include "run/FeeCalculation.h"
-#include "run/MemberQuery.h"
-#include "run/RunCheckBuilder.h"
+#include "text/Conversions.h"
+#include "db/DatabaseCheck.h"
+#include "base/FaultPoints.h"
+#include "fees/AmountLimits.h"
+#include "fees/FeeCalculation.h"
+#include "fees/MemberQuery.h"
+#include "check/RunCheckBuilder.h"
 #include "core/RunError.h"
 #include "run/RunGuard.h"
 #include "run/StartChecks.h"
 #include "sepa/BookingSelection.h"
 #include "sepa/RecordTransliteration.h"
 #include "select/OwnerSelection.h"
-#include "sepa/YearComparison.h"
+#include "stored/YearComparison.h"
 
 #include <QRegularExpression>
 

@@ -1,13 +1,13 @@
 #pragma once
 // The first half of a run: everything up to the first write. The start checks (with their
 // messages), the member query, the fee calculation with its amount limits, the
-// transliteration, and the check before the run (run/RunCheck): what the run will bill,
+// transliteration, and the check before the run (check/RunCheck): what the run will bill,
 // the owners it treats otherwise than expected, last year's comparison, the due date.
 // Nothing is written: no file, no stored fee, no line of the log file. The second half
 // (run/RunDriver) writes from what this half returns.
 
 #include "core/Buchung.h"
-#include "run/RunCheck.h"
+#include "check/RunCheck.h"
 #include "run/RunDriver.h"
 
 #include <QString>

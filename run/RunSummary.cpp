@@ -1,6 +1,6 @@
 #include "run/RunSummary.h"
 
-#include "platform/Conversions.h"
+#include "text/Conversions.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -3,11 +3,11 @@
 #include "app/FrmDTA.h"
 #include "core/InvoiceDate.h"
 #include "core/RunError.h"
-#include "platform/Database.h"
-#include "run/OwnTables.h"
-#include "run/RunCommit.h"
-#include "run/RunManifest.h"
-#include "sepa/RunLock.h"
+#include "db/Database.h"
+#include "ledger/OwnTables.h"
+#include "ledger/RunCommit.h"
+#include "ledger/RunManifest.h"
+#include "stored/RunLock.h"
 
 namespace qvl {
 

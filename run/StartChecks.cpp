@@ -1,9 +1,9 @@
 #include "run/StartChecks.h"
 
 #include "app/FrmDTA.h"
-#include "platform/Conversions.h"
+#include "text/Conversions.h"
 #include "core/InvoiceDate.h"
-#include "run/OutputFolders.h"
+#include "check/OutputFolders.h"
 #include "run/TargetDrive.h"
 #include "core/Iban.h"
 #include "sepa/SepaDocument.h"

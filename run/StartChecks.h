@@ -4,7 +4,7 @@
 // the questions before overwriting) and every output folder. Each failure is told with its
 // message, and the run ends before anything is read or written.
 
-#include "platform/UserInterface.h"
+#include "base/UserInterface.h"
 #include "run/RunDriver.h"
 
 #include <QString>

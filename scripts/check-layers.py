@@ -10,11 +10,14 @@ is not on the including folder's list:
   across  it sits on the same or a lower floor, but on a side the folder may not use
           (one writer including another), or on no floor at all.
 
+A declaration of a class or struct (`class Report;`) counts as an include of the folder that
+defines it: a declaration of a type from a higher floor is the same dependency, only hidden.
+
 It also fails on a source folder that has no line in the conf, so that a new folder gets
 its floor consciously, and on a conf whose lists would let folders include each other in a
 circle. tests/, bench/ and build folders are exempt: they may include anything.
 
-Usage: check-layers.py [--root DIR] [--conf FILE]
+Usage: check-layers.py [--root DIR] [--conf FILE] [--doc FILE]
 Exit status: 0 when every include points down, 1 on any finding, 2 when the conf cannot be
 read.
 """
@@ -29,6 +32,9 @@ EXEMPT_FOLDERS = {"tests", "bench"}
 SOURCE_SUFFIXES = (".h", ".cpp")
 FOLDER_NAME = re.compile(r"[A-Za-z0-9_][A-Za-z0-9_.-]*")
 INCLUDE = re.compile(r'^[ \t]*#[ \t]*include[ \t]*([<"])([^>"\n]+)[>"]')
+DEFINITION = re.compile(r"^[ \t]*(?:template[ \t]*<[^>\n]*>[ \t]*)?(?:class|struct)[ \t]+([A-Za-z_]\w*)"
+                        r"[ \t]*(?:final\b[ \t]*)?(?::[^;{\n]*)?(?:\{|$)", re.M)
+DECLARATION = re.compile(r"^[ \t]*(?:class|struct)[ \t]+([A-Za-z_]\w*)[ \t]*;")
 # Where a comment or a literal may begin; everything between is copied as it is.
 LEXICAL_START = re.compile(r'//|/\*|"|\'')
 IDENTIFIER_TAIL = re.compile(r"[A-Za-z0-9_]*$")
@@ -198,6 +204,28 @@ def includes(text):
             yield number, m.group(1), m.group(2).strip()
 
 
+def declarations(text):
+    """(line number, name) of every class or struct declared, not defined, outside comments."""
+    for number, line in enumerate(without_comments(text).split("\n"), 1):
+        m = DECLARATION.match(line)
+        if m:
+            yield number, m.group(1)
+
+
+def defining_folders(root, folders):
+    """Each class or struct name defined in the folders' headers -> the folders defining it."""
+    defined = {}
+    for folder in folders:
+        for path in source_files(os.path.join(root, folder)):
+            if not path.endswith(".h"):
+                continue
+            with open(path, encoding="utf-8", errors="replace") as f:
+                text = without_comments(f.read())
+            for m in DEFINITION.finditer(text):
+                defined.setdefault(m.group(1), set()).add(folder)
+    return defined
+
+
 def top_folder(relative_path):
     parts = relative_path.split(os.sep)
     return parts[0] if len(parts) > 1 and parts[0] not in (os.curdir, os.pardir) else None
@@ -248,6 +276,7 @@ def check(root, floors, conf_shown):
             findings.append(f"{folder}/: a source folder without a line in {conf_shown}; "
                             "give it its floor there")
     files = edges = 0
+    defined = defining_folders(root, [f for f in folders if f in floors.allowed])
     for folder in folders:
         if folder not in floors.allowed:
             continue
@@ -268,7 +297,47 @@ def check(root, floors, conf_shown):
                     written = f"<{included}>" if delimiter == "<" else f'"{included}"'
                     findings.append(f"{shown}:{number}: {rule}: {folder}/ includes {target}/ "
                                     f"({written}); {folder}/ may include {may}")
+            for number, name in declarations(text):
+                homes = defined.get(name, set())
+                if not homes or folder in homes or homes & floors.allowed[folder]:
+                    continue
+                target = sorted(homes)[0]
+                edges += 1
+                rule = floors.rule_broken(folder, target)
+                pairs[(rule, folder, target)] += 1
+                findings.append(f"{shown}:{number}: {rule}: {folder}/ declares {name}, a type of "
+                                f"{target}/; {folder}/ may include {may}")
     return findings, pairs, len(folders), files, edges
+
+
+def folder_rows(doc_text):
+    """(line number, folder) of each row of the doc's table under "## Folders" whose first
+    cell names a folder, or a file in one (`sepa/`, `sepa/SepaWriter`)."""
+    inside = False
+    for number, line in enumerate(doc_text.split("\n"), 1):
+        if line.startswith("## "):
+            inside = line.strip() == "## Folders"
+            continue
+        if inside and line.startswith("|"):
+            first = line.split("|")[1]
+            for name in re.findall(r"`([A-Za-z0-9_.-]+)/[^`]*`", first):
+                yield number, name
+
+
+def check_doc(doc_text, doc_shown, floors):
+    """A folder of the conf without exactly one row in the doc's table of folders."""
+    findings, seen = [], {}
+    for number, name in folder_rows(doc_text):
+        seen.setdefault(name, []).append(number)
+    for folder in sorted(floors.allowed):
+        lines = seen.get(folder, [])
+        if not lines:
+            findings.append(f"{doc_shown}: {folder}/ has no row in the table of folders")
+        elif len(lines) > 1:
+            shown = ", ".join(str(n) for n in lines)
+            findings.append(f"{doc_shown}:{lines[1]}: {folder}/ has {len(lines)} rows in the table "
+                            f"of folders (lines {shown}); give it one")
+    return findings
 
 
 def main():
@@ -276,6 +345,8 @@ def main():
     parser = argparse.ArgumentParser(description="Checks that includes point down the floors.")
     parser.add_argument("--root", default=default_root, help="the source tree (default: this repository)")
     parser.add_argument("--conf", help="the floors (default: ROOT/scripts/layers.conf)")
+    parser.add_argument("--doc", help="the architecture's table of folders (default: "
+                        "ROOT/docs/ARCHITECTURE.md, when there)")
     args = parser.parse_args()
     root = os.path.abspath(args.root)
     conf = args.conf or os.path.join(root, "scripts", "layers.conf")
@@ -291,6 +362,10 @@ def main():
         return 2 if e.unreadable else 1
 
     findings, pairs, folders, files, edges = check(root, floors, conf_shown)
+    doc = args.doc or os.path.join(root, "docs", "ARCHITECTURE.md")
+    if args.doc or os.path.isfile(doc):
+        with open(doc, encoding="utf-8", errors="replace") as f:
+            findings += check_doc(f.read(), os.path.relpath(doc, root), floors)
     if not findings:
         print(f"check-layers: {folders} folders, {files} files, {edges} includes between folders, "
               "all pointing down the floors")

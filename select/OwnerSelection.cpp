@@ -1,8 +1,8 @@
 #include "select/OwnerSelection.h"
 
 #include "app/FrmDTA.h"
-#include "platform/Conversions.h"
-#include "platform/GermanOrder.h"
+#include "text/Conversions.h"
+#include "text/GermanOrder.h"
 #include "select/OwnerSelectionSql.h"
 
 #include <QLocale>

@@ -3,7 +3,7 @@
 // the association's condition (its number bound twice: with and without leading zeros), and
 // the order.
 
-#include "platform/Database.h"
+#include "db/Database.h"
 
 namespace qvl::owner_selection_sql {
 

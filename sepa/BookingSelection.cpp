@@ -1,6 +1,6 @@
 #include "sepa/BookingSelection.h"
 
-#include "platform/Conversions.h"
+#include "text/Conversions.h"
 #include "core/Iban.h"
 
 #include <cmath>

@@ -3,7 +3,7 @@
 
 #include "sepa/SepaDocument.h"
 
-#include "platform/Conversions.h"
+#include "text/Conversions.h"
 #include "sepa/SepaBlock.h"
 
 namespace qvl {

@@ -1,6 +1,6 @@
 #include "sepa/SepaFile.h"
 
-#include "platform/BackgroundWriter.h"
+#include "files/BackgroundWriter.h"
 #include "core/RunError.h"
 
 #include <future>

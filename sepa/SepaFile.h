@@ -14,7 +14,7 @@
 #include "sepa/SepaSchema.h"
 
 #include <QByteArray>
-#include "platform/AnsiTextFile.h"
+#include "files/AnsiTextFile.h"
 #include <QString>
 #include <memory>
 #include <stdexcept>

@@ -2,10 +2,10 @@
 
 #include <QScopeGuard>
 
-#include "platform/BuiltInSchema.h"
-#include "platform/ChunkQueue.h"
-#include "platform/FaultPoints.h"
-#include "platform/InternalError.h"
+#include "files/BuiltInSchema.h"
+#include "base/ChunkQueue.h"
+#include "base/FaultPoints.h"
+#include "base/InternalError.h"
 
 #include <QFile>
 #include <QRegularExpression>

@@ -1,20 +1,20 @@
 #include "sepa/SepaWriter.h"
 
-#include "platform/Conversions.h"
-#include "platform/FaultPoints.h"
-#include "platform/Paths.h"
+#include "text/Conversions.h"
+#include "base/FaultPoints.h"
+#include "os/Paths.h"
 #include "core/RunError.h"
 #include "sepa/BookingSelection.h"
 #include "core/ErrorLog.h"
-#include "sepa/FeeSlotRecord.h"
+#include "stored/FeeSlotRecord.h"
 #include "core/Iban.h"
-#include "sepa/RunLock.h"
+#include "stored/RunLock.h"
 #include "sepa/SepaDocument.h"
 #include "sepa/SepaFile.h"
-#include "sepa/StoredFees.h"
+#include "stored/StoredFees.h"
 #include "core/Transliteration.h"
-#include "platform/Clock.h"
-#include "platform/RunOutputs.h"
+#include "base/Clock.h"
+#include "files/RunOutputs.h"
 
 #include <QDir>
 #include <QHash>

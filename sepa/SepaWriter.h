@@ -10,7 +10,7 @@
 
 #include "core/Buchung.h"
 #include "core/SepaFormat.h"
-#include "sepa/FeeSlotRecord.h"
+#include "stored/FeeSlotRecord.h"
 
 #include <QByteArray>
 #include <QDate>

@@ -3,11 +3,12 @@
 // (rechnung-grenzfall.pdf), and the booking list and the slip with the hardest data
 // (einzelbuchungen-grenzfall.pdf, begleitzettel-grenzfall.pdf).
 #include "app/FrmDTA.h"
+#include "check/RunScreens.h"
 #include "cli/DemoLetters.h"
-#include "platform/HeadlessGui.h"
-#include "run/InvoiceFromForm.h"
+#include "os/HeadlessGui.h"
+#include "params/InvoiceFromForm.h"
 #include "core/RunError.h"
-#include "run/ListReports.h"
+#include "params/ListReports.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -19,7 +20,7 @@ using namespace qvl;
 namespace {
 
 // Nobody to ask: the reports are written, not shown.
-class SilentUi : public UserInterface {
+class SilentUi : public UserInterface, public RunScreens {
 public:
     MsgResult showMessage(const Message &m) override
     {

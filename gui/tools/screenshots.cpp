@@ -9,9 +9,9 @@
 #include "gui/PaymentsDialog.h"
 #include "gui/SettingsDialog.h"
 #include "gui/RunCheckDialog.h"
-#include "platform/Conversions.h"
+#include "text/Conversions.h"
 #include "run/RunPreparation.h"
-#include "platform/Translation.h"
+#include "text/Translation.h"
 
 #include <QApplication>
 #include <QDir>

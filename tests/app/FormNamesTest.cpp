@@ -1,5 +1,5 @@
 #include "app/FrmDTA.h"
-#include "run/ProgramStart.h"
+#include "commands/ProgramStart.h"
 #include "support/Workspace.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 #include "app/FrmDTA.h"
 #include "app/MailSettingsFile.h"
 #include "app/Settings.h"
-#include "run/ProgramStart.h"
+#include "commands/ProgramStart.h"
 #include "support/Workspace.h"
 
 #include <QRegularExpression>

@@ -1,9 +1,9 @@
 #include "app/FrmDTA.h"
 #include "app/Settings.h"
 #include "app/SettingsFile.h"
-#include "run/ProgramStart.h"
-#include "platform/AnsiTextFile.h"
-#include "platform/Cp1252.h"
+#include "commands/ProgramStart.h"
+#include "files/AnsiTextFile.h"
+#include "text/Cp1252.h"
 #include "support/Workspace.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 // The batch commands of the payments, end to end through the batch program.
 #include "bank/CamtBuilder.h"
 #include "bank/Register.h"
-#include "platform/Database.h"
+#include "db/Database.h"
 #include "support/BatchProcess.h"
 #include "support/Workspace.h"
 

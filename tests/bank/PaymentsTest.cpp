@@ -2,13 +2,13 @@
 // documents; statements built from them are read back, matched, applied; the open items
 // and the letters follow.
 #include "app/FrmDTA.h"
-#include "run/ProgramStart.h"
+#include "commands/ProgramStart.h"
 #include "bank/ApplyMatches.h"
 #include "bank/CamtBuilder.h"
 #include "bank/MatchingText.h"
 #include "bank/RegisterSql.h"
-#include "platform/Database.h"
-#include "run/PaymentsStep.h"
+#include "db/Database.h"
+#include "commands/PaymentsStep.h"
 #include "run/RunDriver.h"
 #include "support/Workspace.h"
 

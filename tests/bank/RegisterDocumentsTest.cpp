@@ -2,8 +2,8 @@
 // calculation booked them in cents, the way of payment, and the register's tables on the
 // program's one list of its own tables.
 #include "bank/Register.h"
-#include "platform/Database.h"
-#include "run/OwnTables.h"
+#include "db/Database.h"
+#include "ledger/OwnTables.h"
 #include "run/RegisterStep.h"
 #include "support/Workspace.h"
 

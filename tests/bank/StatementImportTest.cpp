@@ -3,7 +3,7 @@
 #include "bank/CamtBuilder.h"
 #include "bank/MatchingText.h"
 #include "bank/StatementImport.h"
-#include "platform/Database.h"
+#include "db/Database.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -2,7 +2,7 @@
 // can carry, commands aimed at the wrong thing. Each case runs the batch program and
 // checks what is on disk afterwards, not only what it answered.
 #include "support/FaultSite.h"
-#include "platform/TemporaryFiles.h"
+#include "os/TemporaryFiles.h"
 
 #include <QThread>
 

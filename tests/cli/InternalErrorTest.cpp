@@ -1,7 +1,7 @@
 // An exception of no kind the program expects, thrown on each thread and in each step of a
 // run (the fault point's THROW): the run ends with "Interner Fehler" and exit 1 after its
 // usual clean-up — no fee stored, no file named, no hidden file left — never with a crash.
-#include "platform/InternalError.h"
+#include "base/InternalError.h"
 #include "support/BatchProcess.h"
 #include "support/Workspace.h"
 

@@ -2,7 +2,7 @@
 // odbc.ini (ODBCINI, ODBCSYSINI) over the SQLite ODBC driver, so the whole way from the
 // command line through unixODBC to the data runs for real.
 
-#include "platform/OdbcDataSources.h"
+#include "db/OdbcDataSources.h"
 #include "support/BatchProcess.h"
 #include "support/Workspace.h"
 

@@ -4,7 +4,7 @@
 // registered under other names, ".dsn" inside a password, the command line from a file or
 // standard input and never left in the process list, and a German cause for each refusal.
 
-#include "platform/OdbcDataSources.h"
+#include "db/OdbcDataSources.h"
 #include "support/BatchProcess.h"
 #include "support/TdsEndpoint.h"
 

@@ -3,7 +3,7 @@
 // (user, password, database, encryption request) and refuses it as SQL Server would. The
 // program's message must tell the clerk what to do, and never show the password.
 
-#include "platform/OdbcDataSources.h"
+#include "db/OdbcDataSources.h"
 #include "support/BatchProcess.h"
 #include "support/TdsEndpoint.h"
 

@@ -1,6 +1,6 @@
 #include "core/ErrorLog.h"
 
-#include "platform/Clock.h"
+#include "base/Clock.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,9 +3,9 @@
 #include "core/FeeAmounts.h"
 
 #include "app/FrmDTA.h"
-#include "platform/Clock.h"
+#include "base/Clock.h"
 #include "core/BusinessYear.h"
-#include "run/FeeCalculation.h"
+#include "fees/FeeCalculation.h"
 #include "support/FakeUi.h"
 
 #include <gtest/gtest.h>

@@ -24,7 +24,7 @@ SOURCES = {
         '    const QString key = u"kein Text einer Meldung"_qs;\n'
         '    throw RunError(RunError::Kind::Input, QStringLiteral("Der Lauf %1 ist alt."));\n'
         '}\n'),
-    "platform/ConnectionFailure.cpp": (
+    "db/ConnectionFailure.cpp": (
         'QString cause() { if (x.contains(u"Login failed"_qs)) return u"Die Anmeldung ging nicht."_qs; }\n'),
     "cli/DemoOwners.cpp": 'void d() { message(u"Kein Text des Programms für die Kasse"_qs); }\n',
     "gui/ModelDialog.cpp": 'ModelDialog::ModelDialog(QWidget *parent) : QDialog(parent)\n{\n'
@@ -89,7 +89,7 @@ class MessageTexts(unittest.TestCase):
             "ist alt.",
             "Die Anmeldung ging nicht.",            # a cause returned, not the text it looks for
         ]))
-        self.assertEqual(found["Die Anmeldung ging nicht."], "platform/ConnectionFailure.cpp")
+        self.assertEqual(found["Die Anmeldung ging nicht."], "db/ConnectionFailure.cpp")
 
     def test_names_every_missing_message_broken_link_picture_and_window(self):
         status, lines = self.check()
@@ -99,7 +99,7 @@ class MessageTexts(unittest.TestCase):
             "Bild nicht im Programm (app/handbook.qrc): ../fehlt-im-programm.png",
             "Verweis auf eine Datei, die es nicht gibt: ../nirgends.png",
             "gui/OwnerDialog.cpp: ein Fenster ohne Abschnitt des Handbuchs für F1 (installHelpKey, addHelpMenu)",
-            "platform/ConnectionFailure.cpp: Meldung fehlt im Handbuch: Die Anmeldung ging nicht.",
+            "db/ConnectionFailure.cpp: Meldung fehlt im Handbuch: Die Anmeldung ging nicht.",
         ]))
 
     def test_a_complete_handbook_passes(self):

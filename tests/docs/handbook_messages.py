@@ -11,12 +11,13 @@ at least two words must stand in the handbook."""
 import os
 import re
 
-SOURCE_DIRS = ["platform", "core", "app", "run", "sepa", "print", "einvoice", "fibu", "models", "select",
-               "mail", "bank", "cli", "gui"]
+SOURCE_DIRS = ["base", "os", "text", "files", "db", "core", "print", "models", "stored", "sepa", "fibu",
+               "einvoice", "mail", "bank", "app", "select", "fees", "params", "check", "ledger", "run",
+               "commands", "cli", "gui"]
 
 # Files whose functions return the German message of each cause of a failure: what they
 # return is a message too.
-CAUSE_FILES = {"platform/ConnectionFailure.cpp", "mail/SmtpSession.cpp"}
+CAUSE_FILES = {"db/ConnectionFailure.cpp", "mail/SmtpSession.cpp"}
 
 # Calls whose arguments are a message the clerk reads.
 CALLS = re.compile(r"(?<![A-Za-z_0-9.>])(?:(?:ui\(\)|m_ui|ui|m_form\.ui\(\)|form\.ui\(\)|f\.ui\(\))\s*(?:\.|->)\s*)?"

@@ -2,7 +2,7 @@
 // optional fields an e-invoice leaves out, and a business year box the start month cannot
 // read — by the rules the e-invoices are built with.
 #include "einvoice/EInvoiceFixture.h"
-#include "run/EInvoiceCheck.h"
+#include "check/EInvoiceCheck.h"
 #include "run/RunSummary.h"
 
 #include <gtest/gtest.h>

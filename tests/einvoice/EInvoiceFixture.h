@@ -5,9 +5,9 @@
 
 #include "app/FrmDTA.h"
 #include "einvoice/EInvoiceWriter.h"
-#include "run/EInvoiceFromForm.h"
-#include "run/InvoiceFromForm.h"
-#include "run/FeeCalculation.h"
+#include "params/EInvoiceFromForm.h"
+#include "params/InvoiceFromForm.h"
+#include "fees/FeeCalculation.h"
 #include "support/Workspace.h"
 
 #include <QDir>

@@ -6,8 +6,8 @@
 
 #include "core/ErrorLog.h"
 #include "core/RunError.h"
-#include "platform/Clock.h"
-#include "platform/Cp1252.h"
+#include "base/Clock.h"
+#include "text/Cp1252.h"
 #include "support/BookedAmounts.h"
 
 #include <QDir>

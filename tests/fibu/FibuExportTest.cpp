@@ -3,16 +3,16 @@
 #include "fibu/IbmExport.h"
 
 #include "app/FrmDTA.h"
-#include "run/FibuFromForm.h"
-#include "platform/Clock.h"
-#include "platform/Cp1252.h"
+#include "params/FibuFromForm.h"
+#include "base/Clock.h"
+#include "text/Cp1252.h"
 #include "core/RunError.h"
 #include "support/FakeUi.h"
 #include "support/BookedAmounts.h"
 #include "support/FileSizeLimit.h"
 #include "fibu/FibuSample.h"
 #include "core/FeeAmounts.h"
-#include "platform/Conversions.h"
+#include "text/Conversions.h"
 
 #include <QDir>
 #include <QFile>

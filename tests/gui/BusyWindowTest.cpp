@@ -3,7 +3,7 @@
 // cancels (no message, no form) or the string's time-out ends the wait with its message.
 
 #include "gui/GuiFixture.h"
-#include "platform/OdbcDataSources.h"
+#include "db/OdbcDataSources.h"
 
 #include <QProgressDialog>
 #include <QPushButton>

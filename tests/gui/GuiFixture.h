@@ -3,7 +3,7 @@
 // input boxes are answered by the test; the wait cursor and the progress bar stay real.
 
 #include "app/FrmDTA.h"
-#include "run/ProgramStart.h"
+#include "commands/ProgramStart.h"
 #include "gui/FormView.h"
 #include "gui/FrmDTAWindow.h"
 #include "gui/GuiUserInterface.h"

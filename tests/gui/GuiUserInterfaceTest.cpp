@@ -1,7 +1,7 @@
 #include "gui/GuiApplication.h"
 #include "gui/GuiFixture.h"
 #include "gui/ReportPreview.h"
-#include "platform/RecordSet.h"
+#include "db/RecordSet.h"
 
 #include <QAction>
 #include <QComboBox>

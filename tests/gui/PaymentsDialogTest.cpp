@@ -1,7 +1,7 @@
 #include "bank/CamtBuilder.h"
 #include "gui/GuiFixture.h"
 #include "gui/PaymentsDialog.h"
-#include "platform/Database.h"
+#include "db/Database.h"
 #include "run/RunDriver.h"
 
 #include <QFile>

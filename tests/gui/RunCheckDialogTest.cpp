@@ -2,7 +2,7 @@
 // button answers, the findings grouped by grade, the list saved as CSV and as PDF.
 #include "gui/GuiUserInterface.h"
 #include "gui/RunCheckDialog.h"
-#include "run/RunCheck.h"
+#include "check/RunCheck.h"
 
 #include <QApplication>
 #include <QDir>

@@ -8,7 +8,7 @@
 #include "gui/PaymentsDialog.h"
 #include "gui/RunCheckDialog.h"
 #include "gui/RunSummaryBox.h"
-#include "run/RunCheck.h"
+#include "check/RunCheck.h"
 #include "run/RunSummary.h"
 
 #include <QPushButton>

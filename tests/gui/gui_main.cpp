@@ -1,5 +1,5 @@
 #include "gui/GuiApplication.h"
-#include "platform/Translation.h"
+#include "text/Translation.h"
 
 #include <QApplication>
 #include <QDir>

@@ -8,7 +8,7 @@
 #include "mail/SentMails.h"
 #include "mail/SmtpTestServer.h"
 #include "mail/UnsentLetters.h"
-#include "platform/Database.h"
+#include "db/Database.h"
 
 #include <QDir>
 #include <QDirIterator>

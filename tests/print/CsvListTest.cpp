@@ -2,7 +2,7 @@
 #include "app/FrmDTA.h"
 #include "core/RunError.h"
 #include "print/ReportDesigns.h"
-#include "run/ListReports.h"
+#include "params/ListReports.h"
 #include "sepa/BookingSelection.h"
 #include "support/PdfText.h"
 #include "support/Workspace.h"

@@ -4,7 +4,7 @@
 #include "support/BookedAmounts.h"
 #include "app/FrmDTA.h"
 #include "cli/DemoLetters.h"
-#include "run/InvoiceFromForm.h"
+#include "params/InvoiceFromForm.h"
 #include "support/PageGeometry.h"
 #include "support/Workspace.h"
 

@@ -3,7 +3,7 @@
 #include "support/BookedAmounts.h"
 #include "app/FrmDTA.h"
 #include "cli/DemoLetters.h"
-#include "run/ListReports.h"
+#include "params/ListReports.h"
 #include "support/PageGeometry.h"
 #include "support/Workspace.h"
 

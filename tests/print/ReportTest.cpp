@@ -1,4 +1,4 @@
-#include "platform/RecordSet.h"
+#include "db/RecordSet.h"
 #include "print/Report.h"
 #include "print/ReportText.h"
 #include "support/PageGeometry.h"

@@ -1,6 +1,6 @@
 // The e-invoices as the start button makes them, on the demo database.
 #include "app/FrmDTA.h"
-#include "run/ProgramStart.h"
+#include "commands/ProgramStart.h"
 #include "run/RunDriver.h"
 #include "support/Workspace.h"
 

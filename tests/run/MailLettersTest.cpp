@@ -4,7 +4,7 @@
 #include "app/FrmDTA.h"
 #include "cli/DemoLetters.h"
 #include "einvoice/HybridPdf.h"
-#include "run/InvoiceFromForm.h"
+#include "params/InvoiceFromForm.h"
 #include "run/MailLetters.h"
 #include "support/PdfText.h"
 #include "support/Workspace.h"

@@ -2,13 +2,13 @@
 // letters left for Rechnung.pdf, and the sending afterwards — in the batch program, killed
 // after the third mail and started again.
 #include "app/FrmDTA.h"
-#include "run/ProgramStart.h"
+#include "commands/ProgramStart.h"
 #include "einvoice/CiiSchema.h"
 #include "mail/MimeMessage.h"
 #include "mail/SmtpTestServer.h"
-#include "platform/Database.h"
+#include "db/Database.h"
 #include "models/MailModels.h"
-#include "run/RunCheck.h"
+#include "check/RunCheck.h"
 #include "run/RunDriver.h"
 #include "run/RunSummary.h"
 #include "support/BatchProcess.h"

@@ -1,6 +1,6 @@
 #include "app/FrmDTA.h"
-#include "run/ProgramStart.h"
-#include "platform/Conversions.h"
+#include "commands/ProgramStart.h"
+#include "text/Conversions.h"
 #include "run/RunDriver.h"
 #include "run/RunSummary.h"
 #include "core/ErrorLog.h"

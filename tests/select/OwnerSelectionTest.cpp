@@ -1,6 +1,6 @@
 #include "app/FrmDTA.h"
-#include "run/ProgramStart.h"
-#include "platform/GermanOrder.h"
+#include "commands/ProgramStart.h"
+#include "text/GermanOrder.h"
 #include "select/OwnerSelection.h"
 #include "support/Workspace.h"
 

@@ -3,7 +3,7 @@
 // writer reads, filled from the euro fields a test sets (Betrag, Steuer); the total a test
 // sets in SummeCent itself.
 
-#include "platform/Conversions.h"
+#include "text/Conversions.h"
 #include "core/Buchung.h"
 
 #include <cmath>

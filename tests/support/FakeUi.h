@@ -1,9 +1,9 @@
 #pragma once
 // A user interface for tests: records every message and answers questions from a script.
 
-#include "platform/UserInterface.h"
+#include "check/RunScreens.h"
 #include "print/Report.h"
-#include "run/RunCheck.h"
+#include "check/RunCheck.h"
 
 #include <QList>
 #include <QStringList>
@@ -49,7 +49,7 @@ struct ScriptedAnswers {
     }
 };
 
-class FakeUi final : public UserInterface, public ScriptedAnswers {
+class FakeUi final : public UserInterface, public RunScreens, public ScriptedAnswers {
 public:
     QStringList openedFiles;
     int busyDepth = 0;

@@ -2,7 +2,7 @@
 
 #include "app/SettingsFile.h"
 #include "cli/DemoDatabase.h"
-#include "platform/AnsiTextFile.h"
+#include "files/AnsiTextFile.h"
 
 #include <QDir>
 #include <QFile>

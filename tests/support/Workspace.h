@@ -3,7 +3,7 @@
 // settings file, for tests that start the program for real.
 
 #include "app/FrmDTA.h"
-#include "platform/Clock.h"
+#include "base/Clock.h"
 #include "support/FakeUi.h"
 
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "platform/HeadlessGui.h"
+#include "os/HeadlessGui.h"
 
 #include <QGuiApplication>
 #include <gtest/gtest.h>

@@ -1,0 +1,87 @@
+#include "params/EInvoiceFromForm.h"
+
+#include "app/ERechnungForm.h"
+#include "app/FrmDTA.h"
+#include "einvoice/EInvoiceData.h"
+#include "core/Iban.h"
+#include "core/InvoiceDate.h"
+#include "text/Conversions.h"
+#include "os/Paths.h"
+#include "params/InvoiceFromForm.h"
+
+namespace qvl {
+
+namespace {
+
+std::optional<QDate> dateOf(const QString &text)
+{
+    if (const auto d = parseDate(text.trimmed()))
+        return d->date();
+    return std::nullopt;
+}
+
+} // namespace
+
+EInvoiceRun eInvoiceRun(const FrmDTA &f, const QString &sellerName, const QSet<long> &notCollected)
+{
+    EInvoiceRun run;
+    EInvoiceParty &s = run.seller;
+    s.name = sellerName.trimmed();
+    s.address.lineOne = f.txtAdresse.Text.trimmed();
+    s.address.postcode = f.txtPLZ.Text.trimmed();
+    s.address.city = f.txtOrt.Text.trimmed();
+    s.address.country = u"DE"_qs;
+    s.taxNumber = f.txtSteuernummer.Text.trimmed();
+    s.phone = f.txtTelefon.Text.trimmed();
+    s.email = f.txtEmail.Text.trimmed();
+    s.vatId = f.strUStIdNr.trimmed().toUpper().remove(u' ');
+    run.creditorId = normalisedIban(f.txtGlaubigerID.Text);
+    // The creditor id names the association uniquely; the tax number does so too.
+    s.id = run.creditorId.isEmpty() ? s.taxNumber : run.creditorId;
+
+    run.issueDate = invoiceDate(f).value_or(f.clock().today());
+    run.currencyText = f.strWaehrung;
+    run.directDebit = f.LaoderRe[0].Value;
+    run.vatOnTop = f.bBeitraegeNetto;
+    run.note = f.txtFixtext.Text.trimmed();
+    run.payeeIban = normalisedIban(f.txtKontonummer.Text);
+    run.payeeBic = normalisedIban(f.txtBankleitzahl.Text);
+    run.dueDate = dateOf(f.txtFaellDat.Text);
+    run.dueDateText = dueDateText(f);
+    run.businessYear = businessYearOf(f.txtWirtschaftsjahr.Text, f.lWirtschaftsjahrBeginn);
+    for (int k = 0; k < kFeeSlots; ++k) {
+        if (f.chkBeitrag[size_t(k)].Value == 1)
+            run.feeSlots.append(k);
+        run.feeNames[k] = f.aBeitragsNamen[size_t(k)];
+        run.exemptionReasons[k] = f.aSteuerbefreiung[size_t(k)];
+        run.rates[k] = parseNumber(f.txtMwst[size_t(k)].Text.trimmed());
+    }
+    run.notCollected = notCollected;
+    return run;
+}
+
+QString eInvoiceFolder(const FrmDTA &f)
+{
+    const QString reports = f.strBerichtsPfad.isEmpty() ? f.strExportPfad : f.strBerichtsPfad;
+    return joinPath(reports, u"E-Rechnungen"_qs);
+}
+
+EInvoiceSettings eInvoiceSettings(const FrmDTA &f, const QSet<long> &notCollected)
+{
+    EInvoiceSettings s;
+    s.mode = eRechnungMode(f);
+    s.folder = eInvoiceFolder(f);
+    s.programDir = f.context().programDir;
+    s.clock = &f.clock();
+    s.ui = &f.ui();
+    s.invoiceValues = [&f, notCollected] { return eInvoiceRun(f, invoiceSenderName(f), notCollected); };
+    return s;
+}
+
+void MakeERechnungen(const FrmDTA &f, const Buchungen &aBuchungen, const Report &letters,
+                     const QSet<long> &notCollected, EInvoiceOutcome &outcome)
+{
+    MakeERechnungen(eInvoiceSettings(f, notCollected), aBuchungen, letters, outcome);
+}
+
+} // namespace qvl

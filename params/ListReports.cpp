@@ -1,0 +1,51 @@
+#include "params/ListReports.h"
+
+#include "app/FrmDTA.h"
+#include "app/FormDesigns.h"
+#include "sepa/BookingSelection.h"
+
+namespace qvl {
+
+CsvListParams csvListParams(FrmDTA &f, const Buchungen &aBuchungen)
+{
+    CsvListParams p;
+    p.firstInvoiceNumber = f.txtRechNr.Text;
+    p.directDebit = f.LaoderRe[0].Value;
+    if (p.directDebit) {
+        const SepaFormat format = sepaFormatFromText(f.cmbSEPAFormat.Text());
+        p.notInBankFile.reserve(aBuchungen.size());
+        for (const Buchung &b : aBuchungen)
+            p.notInBankFile.push_back(leftOutReason(format, b));
+    }
+    p.design = &designs(f).Beitrag;
+    p.exportDir = f.strExportPfad;
+    p.programDir = f.context().programDir;
+    p.clock = &f.clock();
+    return p;
+}
+
+CsvList WriteCSVList(FrmDTA &f, const Buchungen &aBuchungen)
+{
+    return WriteCSVList(csvListParams(f, aBuchungen), aBuchungen);
+}
+
+SlipParams slipParams(const FrmDTA &f)
+{
+    SlipParams p;
+    p.design = &designs(f).Begleitzettel;
+    p.volume = f.strVolume;
+    p.printed = f.clock().now();
+    p.senderBic = f.txtBankleitzahl.Text;
+    p.senderIban = f.txtKontonummer.Text;
+    p.senderName = f.txtFirmenName.Text;
+    p.bank = f.txtBank.Text;
+    p.reference = f.txtReferenznummer.Text;
+    return p;
+}
+
+Report PrintBegleitzettel(const FrmDTA &f, qint64 numberOfTransactions, qint64 controlSumCent)
+{
+    return PrintBegleitzettel(slipParams(f), numberOfTransactions, controlSumCent);
+}
+
+} // namespace qvl
