@@ -235,7 +235,7 @@ Report paymentLetters(const QList<OpenItem> &items, const QHash<long, OwnerAddre
     rs.append(u"Gebuehr"_qs, FieldType::Double);
     rs.append(u"Gesamt"_qs, FieldType::Double);
     rs.append(u"Mahnstufe"_qs, FieldType::Integer);
-    const LetterSender &s = o.sender;
+    const Creditor &s = o.sender;
     const QString model = o.model.trimmed().isEmpty() ? defaultLetterModel(o.kind) : o.model;
     const QString payBy = dateText(o.today.addDays(o.payWithinDays));
     for (const OpenItem &item : items) {
@@ -269,14 +269,14 @@ Report paymentLetters(const QList<OpenItem> &items, const QHash<long, OwnerAddre
             {u"BIC"_qs, s.bic},
             {u"Bank"_qs, s.bank},
             {u"Referenz"_qs, printedCreditorReference(creditorReference(d.number))},
-            {u"Verein"_qs, s.association}};
+            {u"Verein"_qs, s.name}};
         rs.addNew();
-        rs.set(u"Verein"_qs, s.association);
-        rs.set(u"Absenderzeile"_qs, s.association + u", "_qs + s.street + u", "_qs + s.postcode + u' ' + s.city);
+        rs.set(u"Verein"_qs, s.name);
+        rs.set(u"Absenderzeile"_qs, s.name + u", "_qs + s.street + u", "_qs + s.postcode + u' ' + s.town);
         rs.set(u"Anschrift"_qs,
                QStringList{a.salutation, a.name, a.street, a.postcodeCity}.filter(QRegularExpression(u"\\S"_qs))
                    .join(u'\n'));
-        rs.set(u"Datum"_qs, s.city + u", "_qs + dateText(o.today));
+        rs.set(u"Datum"_qs, s.town + u", "_qs + dateText(o.today));
         rs.set(u"Betreff"_qs, returns ? u"Rücklastschrift zu "_qs + documentKindText(d.kind) + u" Nr. "_qs
                                           + QString::number(d.number)
                                       : (level == 1 ? u"Zahlungserinnerung"_qs
@@ -287,7 +287,7 @@ Report paymentLetters(const QList<OpenItem> &items, const QHash<long, OwnerAddre
         rs.set(u"Grund"_qs, returns ? returnReasonText(item.returnCode) : QString());
         const QString reference = creditorReference(d.number);
         rs.set(u"Referenz"_qs, printedCreditorReference(reference));
-        const QString giroCode = giroCodePayload({s.bic, s.association, s.iban, amount + fee, reference});
+        const QString giroCode = giroCodePayload({s.bic, s.name, s.iban, amount + fee, reference});
         rs.set(u"GiroCode"_qs, giroCode);
         if (!giroCode.isEmpty())
             rs.set(u"GiroCodeText"_qs, u"Überweisen mit Ihrer Banking-App: den Code scannen (GiroCode). "

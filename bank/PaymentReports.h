@@ -5,6 +5,7 @@
 // letters' texts are text models with fields in braces ("{Betrag}"), the built-in ones
 // unless the association keeps its own.
 
+#include "core/Creditor.h"
 #include "bank/OpenItems.h"
 #include "print/Report.h"
 
@@ -14,11 +15,6 @@ namespace qvl {
 
 class Database;
 
-// The association as the letters name it, and the account a transfer goes to.
-struct LetterSender {
-    QString association, street, postcode, city;
-    QString iban, bic, bank;
-};
 
 struct OwnerAddress {
     QString salutation, name, street, postcodeCity;
@@ -38,7 +34,7 @@ struct LetterOptions {
     int payWithinDays = 14;     // the new date to pay by
     qint64 returnFeeCents = 0;  // the association's own fee for a returned debit
     QString model;              // the text model; empty: the built-in one
-    LetterSender sender;
+    Creditor sender; // the association as the letters name it, and the account a transfer goes to
 };
 
 // The owners' addresses from the suite's table of persons.

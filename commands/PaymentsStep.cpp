@@ -1,6 +1,7 @@
 #include "commands/PaymentsStep.h"
 
 #include "app/FrmDTA.h"
+#include "params/CreditorFromForm.h"
 #include "db/Database.h"
 
 #include <limits>
@@ -26,7 +27,7 @@ MatchingOptions matchingOptions(const FrmDTA &f)
     const QString prefix = f.txtVerwendungszweck.Text.trimmed();
     if (!prefix.isEmpty())
         options.markers << prefix;
-    options.creditorId = f.txtGlaubigerID.Text.trimmed();
+    options.creditorId = creditorOf(f).creditorId.trimmed();
     return options;
 }
 
@@ -79,12 +80,6 @@ QString letterModel(const FrmDTA &f, LetterKind kind)
     return {};
 }
 
-LetterSender letterSender(const FrmDTA &f)
-{
-    return {f.txtFirmenName.Text, f.txtAdresse.Text, f.txtPLZ.Text, f.txtOrt.Text,
-            f.txtKontonummer.Text, f.txtBankleitzahl.Text, f.txtBank.Text};
-}
-
 Letters makeLetters(FrmDTA &f, const LetterRequest &request)
 {
     const QDate today = f.clock().now().date();
@@ -100,7 +95,7 @@ Letters makeLetters(FrmDTA &f, const LetterRequest &request)
     options.today = today;
     options.returnFeeCents = request.returnFeeCents;
     options.model = letterModel(f, request.kind);
-    options.sender = letterSender(f);
+    options.sender = creditorOf(f);
     letters.report = paymentLetters(letters.items, ownerAddresses(connection(f)), options);
     return letters;
 }

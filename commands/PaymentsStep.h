@@ -58,6 +58,5 @@ void recordLettersSent(FrmDTA &form, const Letters &letters);
 // The text model of the letters: the model named "Rücklastschrift" or "Mahnung" among the
 // invoice text models, else empty (the built-in text).
 QString letterModel(const FrmDTA &form, LetterKind kind);
-LetterSender letterSender(const FrmDTA &form);
 
 } // namespace qvl

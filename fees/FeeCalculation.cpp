@@ -48,8 +48,8 @@ FeeInputs readInputs(const FrmDTA &form)
     for (int k = 0; k < kFeeSlots; ++k) {
         in.ticked[k] = form.chkBeitrag[k].Value == 1;
         const QString rate = form.txtMwst[k].Text;
-        if (const std::optional<double> value = parseNumber(rate))
-            in.vat[k] = {true, *value, rate.trimmed()};
+        if (!rate.trimmed().isEmpty())
+            in.vat[k] = {true, runAmount(rate), rate.trimmed()};
     }
     if (form.rbEinstellung[1].Value)
         in.mode = Mode::HectareClasses;
@@ -58,16 +58,16 @@ FeeInputs readInputs(const FrmDTA &form)
     else if (form.rbEinstellung[3].Value)
         in.mode = Mode::Scale;
     for (int i = 0; i < kStaffelBoxes; ++i)
-        in.staffel[i] = numberOrZero(form.txtStaffel[i].Text);
+        in.staffel[i] = runAmount(form.txtStaffel[i].Text);
     for (std::size_t j = 0; j < in.limits.size(); ++j)
         in.limits[j] = tenThousandths(in.staffel[2 * j]);
     in.scaleBase = roundHalfAwayFromZero(in.staffel[21], 2);
     in.rundeHaAuf = form.chkRundeHAauf.Value == 1;
-    in.haMindestbetrag = tenThousandths(numberOrZero(form.txtHaMindestbetrag.Text));
-    in.preisMindestbetrag = numberOrZero(form.txtPreisMindestbetrag.Text);
-    in.haZuschlag = tenThousandths(numberOrZero(form.txtHaZuschlag.Text));
-    in.preisZuschlag = numberOrZero(form.txtPreisZuschlag.Text);
-    in.hoechstbeitrag = numberOrZero(form.txtHoechstbeitrag.Text);
+    in.haMindestbetrag = tenThousandths(runAmount(form.txtHaMindestbetrag.Text));
+    in.preisMindestbetrag = runAmount(form.txtPreisMindestbetrag.Text);
+    in.haZuschlag = tenThousandths(runAmount(form.txtHaZuschlag.Text));
+    in.preisZuschlag = runAmount(form.txtPreisZuschlag.Text);
+    in.hoechstbeitrag = runAmount(form.txtHoechstbeitrag.Text);
     in.komma = form.chkKomma.Value == 1;
     if (form.chkAnteiligeBerechnung.Value == 1)
         in.proRataYear = businessYearOf(form.txtWirtschaftsjahr.Text, form.lWirtschaftsjahrBeginn);

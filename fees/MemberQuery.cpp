@@ -2,6 +2,7 @@
 
 #include "app/FrmDTA.h"
 #include "app/FormDesigns.h"
+#include "app/InputRules.h"
 #include "text/Conversions.h"
 #include "db/Database.h"
 #include "text/GermanOrder.h"
@@ -122,7 +123,7 @@ void RunMemberQuery(FrmDTA &form, Buchungen &aBuchungen)
 
     SlotArray<double> minimumFees{};
     for (int k = 0; k < kFeeSlots; ++k)
-        minimumFees[std::size_t(k)] = numberOrZero(form.txtMindestbeitrag[std::size_t(k)].Text);
+        minimumFees[std::size_t(k)] = runAmount(form.txtMindestbeitrag[std::size_t(k)].Text);
 
     const std::unique_ptr<Database> db = Database::open(form.strConnectionString, form.connectionOptions);
     const MemberQuerySql sql = memberQueryStatement(form, db->dialect());

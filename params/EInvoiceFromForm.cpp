@@ -2,6 +2,7 @@
 
 #include "app/ERechnungForm.h"
 #include "app/FrmDTA.h"
+#include "params/CreditorFromForm.h"
 #include "einvoice/EInvoiceData.h"
 #include "core/Iban.h"
 #include "core/InvoiceDate.h"
@@ -27,15 +28,16 @@ EInvoiceRun eInvoiceRun(const FrmDTA &f, const QString &sellerName, const QSet<l
     EInvoiceRun run;
     EInvoiceParty &s = run.seller;
     s.name = sellerName.trimmed();
-    s.address.lineOne = f.txtAdresse.Text.trimmed();
-    s.address.postcode = f.txtPLZ.Text.trimmed();
-    s.address.city = f.txtOrt.Text.trimmed();
+    const Creditor creditor = creditorOf(f);
+    s.address.lineOne = creditor.street.trimmed();
+    s.address.postcode = creditor.postcode.trimmed();
+    s.address.city = creditor.town.trimmed();
     s.address.country = u"DE"_qs;
-    s.taxNumber = f.txtSteuernummer.Text.trimmed();
-    s.phone = f.txtTelefon.Text.trimmed();
-    s.email = f.txtEmail.Text.trimmed();
+    s.taxNumber = creditor.taxNumber.trimmed();
+    s.phone = creditor.phone.trimmed();
+    s.email = creditor.email.trimmed();
     s.vatId = f.strUStIdNr.trimmed().toUpper().remove(u' ');
-    run.creditorId = normalisedIban(f.txtGlaubigerID.Text);
+    run.creditorId = normalisedIban(creditor.creditorId);
     // The creditor id names the association uniquely; the tax number does so too.
     s.id = run.creditorId.isEmpty() ? s.taxNumber : run.creditorId;
 
@@ -44,8 +46,8 @@ EInvoiceRun eInvoiceRun(const FrmDTA &f, const QString &sellerName, const QSet<l
     run.directDebit = f.LaoderRe[0].Value;
     run.vatOnTop = f.bBeitraegeNetto;
     run.note = f.txtFixtext.Text.trimmed();
-    run.payeeIban = normalisedIban(f.txtKontonummer.Text);
-    run.payeeBic = normalisedIban(f.txtBankleitzahl.Text);
+    run.payeeIban = normalisedIban(creditor.iban);
+    run.payeeBic = normalisedIban(creditor.bic);
     run.dueDate = dateOf(f.txtFaellDat.Text);
     run.dueDateText = dueDateText(f);
     run.businessYear = businessYearOf(f.txtWirtschaftsjahr.Text, f.lWirtschaftsjahrBeginn);
@@ -54,7 +56,7 @@ EInvoiceRun eInvoiceRun(const FrmDTA &f, const QString &sellerName, const QSet<l
             run.feeSlots.append(k);
         run.feeNames[k] = f.aBeitragsNamen[size_t(k)];
         run.exemptionReasons[k] = f.aSteuerbefreiung[size_t(k)];
-        run.rates[k] = parseNumber(f.txtMwst[size_t(k)].Text.trimmed());
+        run.rates[k] = typedAmount(f.txtMwst[size_t(k)].Text.trimmed());
     }
     run.notCollected = notCollected;
     return run;

@@ -1,6 +1,7 @@
 #include "params/InvoiceFromForm.h"
 
 #include "app/FrmDTA.h"
+#include "params/CreditorFromForm.h"
 #include "core/BusinessYear.h"
 #include "text/Conversions.h"
 #include "app/FormDesigns.h"
@@ -88,15 +89,7 @@ InvoiceParams invoiceParams(FrmDTA &f)
     if (f.chkUeberschrift.Value == 1)
         p.title = billingTitle(f.txtWirtschaftsjahr.Text, f.lWirtschaftsjahrBeginn);
     p.senderName = invoiceSenderName(f);
-    p.firmName = f.txtFirmenName.Text;
-    p.street = f.txtAdresse.Text;
-    p.postcode = f.txtPLZ.Text;
-    p.town = f.txtOrt.Text;
-    p.phone = f.txtTelefon.Text;
-    p.fax = f.txtTelefax.Text;
-    p.email = f.txtEmail.Text;
-    p.creditorId = f.txtGlaubigerID.Text;
-    p.taxNumber = f.txtSteuernummer.Text;
+    p.creditor = creditorOf(f);
     p.letterhead = f.chkKopf.Value == 1;
     p.logoPath = f.txtLogo.Text;
     const QString omit = f.strAbsenderNichtDrucken.toUpper();
@@ -104,9 +97,6 @@ InvoiceParams invoiceParams(FrmDTA &f)
     p.date = f.txtRechDat.Text.trimmed().isEmpty() ? formatDate(f.clock().now(), u"dd.mm.yyyy"_qs) : f.txtRechDat.Text;
     p.directDebitNote = f.LaoderRe[0].Value && f.chkRechnung.Value == 1;
     p.dueDate = dueDateText(f);
-    p.bank = f.txtBank.Text;
-    p.iban = f.txtKontonummer.Text;
-    p.bic = f.txtBankleitzahl.Text;
     p.bankLine = f.chkBank.Value == 1;
     p.fixText = f.txtFixtext.Text;
     p.senderTop = f.txtAbsenderOben.Text;

@@ -1,6 +1,7 @@
 #include "params/ListReports.h"
 
 #include "app/FrmDTA.h"
+#include "params/CreditorFromForm.h"
 #include "app/FormDesigns.h"
 #include "sepa/BookingSelection.h"
 
@@ -35,10 +36,7 @@ SlipParams slipParams(const FrmDTA &f)
     p.design = &designs(f).Begleitzettel;
     p.volume = f.strVolume;
     p.printed = f.clock().now();
-    p.senderBic = f.txtBankleitzahl.Text;
-    p.senderIban = f.txtKontonummer.Text;
-    p.senderName = f.txtFirmenName.Text;
-    p.bank = f.txtBank.Text;
+    p.sender = creditorOf(f);
     p.reference = f.txtReferenznummer.Text;
     return p;
 }

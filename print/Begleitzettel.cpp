@@ -19,10 +19,10 @@ Report PrintBegleitzettel(const SlipParams &p, qint64 numberOfTransactions, qint
         rs.set(u"Datum"_qs, formatDate(p.printed, u"dd.mm.yyyy"_qs));
         rs.set(u"SumDS"_qs, QString::number(numberOfTransactions));
         rs.set(u"SumBetraege"_qs, formatCents(controlSumCent));
-        rs.set(u"BLZAbsaender"_qs, p.senderBic);
-        rs.set(u"KontoAbsaender"_qs, p.senderIban);
-        rs.set(u"NameAbsaender"_qs, p.senderName);
-        rs.set(u"DiskEmpfaenger"_qs, p.bank);
+        rs.set(u"BLZAbsaender"_qs, p.sender.bic);
+        rs.set(u"KontoAbsaender"_qs, p.sender.iban);
+        rs.set(u"NameAbsaender"_qs, p.sender.name);
+        rs.set(u"DiskEmpfaenger"_qs, p.sender.bank);
         rs.set(u"Referenznummer"_qs, p.reference);
     } catch (const RecordSetError &e) {
         throw RunError(RunError::Kind::Output, u"Fehler beim Schreiben der Exportdatei.\r"_qs + e.message());

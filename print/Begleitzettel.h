@@ -3,6 +3,7 @@
 // total of the SEPA file, the sender's bank data, the volume label — with a line for the
 // signature.
 
+#include "core/Creditor.h"
 #include "print/Report.h"
 
 #include <QDateTime>
@@ -15,10 +16,7 @@ struct SlipParams {
     const ReportDesign *design = nullptr;
     QString volume;
     QDateTime printed;      // when the slip is made
-    QString senderBic;      // as typed
-    QString senderIban;     // as typed
-    QString senderName;     // as typed
-    QString bank;           // the bank that receives the file
+    Creditor sender;        // its name, bank, IBAN and BIC, as typed (the bank receives the file)
     QString reference;
 };
 

@@ -83,8 +83,8 @@ QString transferRequest(const InvoiceParams &p, const Buchung &b)
     QString reference = invoiceReference(b);
     if (!reference.isEmpty())
         reference += u' ';
-    return transferRequestSentence(b.SummeCent, p.fees.waehrung, p.dueDate) + CRLF + u"Bank:     "_qs + p.bank + CRLF
-           + u"IBAN:     "_qs + p.iban + CRLF + u"BIC:      "_qs + p.bic + CRLF + u"Verwendungszweck: "_qs + reference
+    return transferRequestSentence(b.SummeCent, p.fees.waehrung, p.dueDate) + CRLF + u"Bank:     "_qs + p.creditor.bank + CRLF
+           + u"IBAN:     "_qs + p.creditor.iban + CRLF + u"BIC:      "_qs + p.creditor.bic + CRLF + u"Verwendungszweck: "_qs + reference
            + u"Rechnung Nr. "_qs + b.RechNr;
 }
 
@@ -96,7 +96,7 @@ void setGiroCode(RecordSet &rs, const InvoiceParams &p, const Buchung &b)
     bool isNumber = false;
     const qint64 number = b.RechNr.trimmed().toLongLong(&isNumber);
     const QString reference = isNumber && number > 0 ? creditorReference(number) : QString();
-    const QString payload = giroCodePayload({p.bic, p.senderName, p.iban, b.SummeCent, reference});
+    const QString payload = giroCodePayload({p.creditor.bic, p.senderName, p.creditor.iban, b.SummeCent, reference});
     if (payload.isEmpty())
         return;
     rs.set(u"GiroCode"_qs, payload);
@@ -231,11 +231,11 @@ Report PrintRechnungen(const InvoiceParams &p, const Buchungen &aBuchungen, cons
     const FeeLineSettings &s = p.fees;
     ReportDesign &design = *p.design;
     const QString &name = p.senderName;
-    const QString plzOrt = p.postcode + u' ' + p.town;
+    const QString plzOrt = p.creditor.postcode + u' ' + p.creditor.town;
     const bool kopf = p.letterhead;
     const QString absender = p.omitSenderLine
                                  ? u" "_qs
-                                 : senderLine(design.control(u"Text35"_qs), p.firmName, p.street, plzOrt);
+                                 : senderLine(design.control(u"Text35"_qs), p.creditor.name, p.creditor.street, plzOrt);
 
     design.control(u"Linie2"_qs).Visible = kopf;
     if (kopf && !p.logoPath.isEmpty()) {
@@ -268,22 +268,22 @@ Report PrintRechnungen(const InvoiceParams &p, const Buchungen &aBuchungen, cons
             QStringList header(8);
             if (kopf) {
                 rs.set(u"Kopf1"_qs, name);
-                rs.set(u"Kopf2"_qs, p.street);
+                rs.set(u"Kopf2"_qs, p.creditor.street);
                 rs.set(u"Kopf3"_qs, plzOrt);
-                rs.set(u"Kopf4"_qs, prefixed(u"Tel.: "_qs, p.phone));
-                rs.set(u"Kopf5"_qs, prefixed(u"Fax:  "_qs, p.fax));
-                header[1] = prefixed(u"Email:  "_qs, p.email);
-                header[2] = b.Lastschrift == u"1"_qs ? u"Gläubiger ID: "_qs + p.creditorId : QString();
-                header[3] = prefixed(u"SteuerNr:  "_qs, p.taxNumber);
+                rs.set(u"Kopf4"_qs, prefixed(u"Tel.: "_qs, p.creditor.phone));
+                rs.set(u"Kopf5"_qs, prefixed(u"Fax:  "_qs, p.creditor.fax));
+                header[1] = prefixed(u"Email:  "_qs, p.creditor.email);
+                header[2] = b.Lastschrift == u"1"_qs ? u"Gläubiger ID: "_qs + p.creditor.creditorId : QString();
+                header[3] = prefixed(u"SteuerNr:  "_qs, p.creditor.taxNumber);
             } else {
-                header = {{}, name, p.street, plzOrt, prefixed(u"Tel.: "_qs, p.phone), prefixed(u"Fax:  "_qs, p.fax),
-                          prefixed(u"Email:  "_qs, p.email), prefixed(u"SteuerNr:  "_qs, p.taxNumber)};
+                header = {{}, name, p.creditor.street, plzOrt, prefixed(u"Tel.: "_qs, p.creditor.phone), prefixed(u"Fax:  "_qs, p.creditor.fax),
+                          prefixed(u"Email:  "_qs, p.creditor.email), prefixed(u"SteuerNr:  "_qs, p.creditor.taxNumber)};
             }
             if (s.variant == LayoutVariant::Orvelde) {
                 header[1] = u"Im Auftrag für:"_qs;
                 header[2].clear();
-                header[3] = p.firmName;
-                header[4] = p.street;
+                header[3] = p.creditor.name;
+                header[4] = p.creditor.street;
                 header[5] = plzOrt;
             }
             for (int h = 1; h <= 7; ++h)
@@ -345,7 +345,7 @@ Report PrintRechnungen(const InvoiceParams &p, const Buchungen &aBuchungen, cons
             if (p.bankLine) {
                 // An invoice is paid by transfer: its RF reference is the purpose to give.
                 const QString reference = p.directDebitNote ? QString() : invoiceReference(b);
-                rs.set(u"Bankverbindung"_qs, u"Bank: "_qs + p.bank + u" IBAN: "_qs + p.iban + u" BIC: "_qs + p.bic
+                rs.set(u"Bankverbindung"_qs, u"Bank: "_qs + p.creditor.bank + u" IBAN: "_qs + p.creditor.iban + u" BIC: "_qs + p.creditor.bic
                                                  + (reference.isEmpty() ? QString()
                                                                         : u" Verwendungszweck: "_qs + reference));
             }

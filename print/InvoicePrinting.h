@@ -3,6 +3,7 @@
 // for a window envelope, the fee breakdown, sum, VAT and, in direct-debit runs, the note
 // which account will be debited.
 
+#include "core/Creditor.h"
 #include "print/FeeLines.h"
 #include "print/Report.h"
 #include "core/Buchung.h"
@@ -26,9 +27,9 @@ struct InvoiceParams {
     // The title above each letter; none: no title.
     std::optional<QString> title;
     QString senderName;  // heads the letter: the association's or the firm's name
-    QString firmName;    // the sender line; the Orvelde head names it "Im Auftrag für:"
-    QString street, postcode, town;
-    QString phone, fax, email, creditorId, taxNumber;
+    // The sender line (the Orvelde head names the creditor "Im Auftrag für:"), the head's
+    // address, phone, fax, e-mail, creditor id and tax number, the account at the foot.
+    Creditor creditor;
     bool letterhead = false;      // the head printed on the letter, with the logo
     QString logoPath;             // empty: none
     bool omitSenderLine = false;  // no sender line above the address
@@ -37,7 +38,6 @@ struct InvoiceParams {
     // bank file, the transfer request comes before the free text.
     bool directDebitNote = false;
     QString dueDate;              // as the letters print it
-    QString bank, iban, bic;      // the association's account
     bool bankLine = false;        // the account printed at the foot of each letter
     QString fixText;
     // The window positions as typed (twips); a text that is no number is refused.

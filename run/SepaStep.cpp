@@ -1,6 +1,7 @@
 #include "run/SepaStep.h"
 
 #include "app/FrmDTA.h"
+#include "params/CreditorFromForm.h"
 #include "core/InvoiceDate.h"
 #include "core/RunError.h"
 #include "db/Database.h"
@@ -33,10 +34,7 @@ SepaParams sepaParams(const FrmDTA &f, const QString &exportDir)
     p.feeText = f.strBeitragsText;
     p.businessYear = f.txtWirtschaftsjahr.Text;
     p.dueDate = f.txtFaellDat.Text;
-    p.creditorName = f.txtFirmenName.Text;
-    p.creditorIban = f.txtKontonummer.Text;
-    p.creditorBic = f.txtBankleitzahl.Text;
-    p.creditorId = f.txtGlaubigerID.Text;
+    p.creditor = creditorOf(f);
     p.remittance = f.txtVerwendungszweck.Text;
     p.accountingRemittance = f.chkVerwendungszweck.Value == 1;
     p.tickedSlots = tickedSlots(f);

@@ -179,10 +179,10 @@ SepaExport writeSepaFile(const SepaParams &p, const Buchungen &aBuchungen, Datab
         header.created = now;
         header.numberOfTransactions = result.numberOfTransactions;
         header.controlSum = sepaCentsText(result.controlSumCent);
-        header.creditorName = ReplaceUmlauteText(p.creditorName).left(70);
+        header.creditorName = ReplaceUmlauteText(p.creditor.name).left(70);
         header.dueDate = dueDate ? formatDate(*dueDate, u"yyyy-mm-dd"_qs) : QString();
-        header.creditorIban = normalisedIban(p.creditorIban);
-        header.creditorBic = normalisedIban(p.creditorBic);
+        header.creditorIban = normalisedIban(p.creditor.iban);
+        header.creditorBic = normalisedIban(p.creditor.bic);
         file.write(sepaHeaderBlock(format, header));
 
         // Pass 2: each block goes out as it is built, its fee stored beside it in the run's
@@ -198,7 +198,7 @@ SepaExport writeSepaFile(const SepaParams &p, const Buchungen &aBuchungen, Datab
             t.mandateId = mandateOf(b);
             t.amount = sepaCentsText(b.SummeCent);
             t.signatureDate = signatureDate;
-            t.creditorId = p.creditorId;
+            t.creditorId = p.creditor.creditorId;
             t.debtorBic = bicOf(format, b);
             t.debtorName = debtorName(b);
             t.debtorIban = normalisedIban(b.IBAN);

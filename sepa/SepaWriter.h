@@ -9,6 +9,7 @@
 // start).
 
 #include "core/Buchung.h"
+#include "core/Creditor.h"
 #include "core/SepaFormat.h"
 #include "stored/FeeSlotRecord.h"
 
@@ -46,10 +47,7 @@ struct SepaParams {
     QString feeText;            // the run's fee text (strBeitragsText): file name and stored fees
     QString businessYear;       // txtWirtschaftsjahr, as typed
     QString dueDate;            // txtFaellDat, as typed
-    QString creditorName;       // as typed
-    QString creditorIban;
-    QString creditorBic;
-    QString creditorId;
+    Creditor creditor;          // name, account and creditor id, as typed
     QString remittance;         // the remittance text, as typed
     bool accountingRemittance = false; // the remittance names account and invoice number
     fee_slots::SlotMask tickedSlots = 0; // the fees the run collects

@@ -62,8 +62,8 @@ TEST(GiroCode, TheLetterPrintsACodeABankingAppReads)
     options.kind = LetterKind::Returns;
     options.today = QDate(2027, 1, 20);
     options.returnFeeCents = 300;
-    options.sender = {u"FBG Mußterwald w.V."_qs, u"Forststraße 1"_qs, u"83022"_qs, u"Rosenheim"_qs, kIban,
-                      u"BYLADEM1001"_qs, u"Sparkasse"_qs};
+    options.sender = {.name = u"FBG Mußterwald w.V."_qs, .street = u"Forststraße 1"_qs, .postcode = u"83022"_qs,
+                      .town = u"Rosenheim"_qs, .bank = u"Sparkasse"_qs, .iban = kIban, .bic = u"BYLADEM1001"_qs};
     // After a partial payment: 8,00 € open of 10,00 €, with the fee 11,00 €.
     const Report letters = paymentLetters({returnedItem(17, 1000, 800)}, {}, options);
     ASSERT_EQ(letters.pageCount(), 1);

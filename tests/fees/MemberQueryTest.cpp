@@ -335,13 +335,19 @@ TEST_F(MemberQuery, MinimumFeesComeFromTheForm)
 {
     addOwner(101);
     addOwner(102);
-    const char16_t *texts[] = {u"12,50", u"7", u"", u"abc", u"1.234,5"};
+    const char16_t *texts[] = {u"12,50", u"7", u"", u" 3 ", u"1.234,5"};
     for (int k = 0; k < kFeeSlots; ++k)
         form->txtMindestbeitrag[std::size_t(k)].Text = QString::fromUtf16(texts[k]);
 
-    const SlotArray<double> expected{12.5, 7, 0, 0, 1234.5, 0};
+    const SlotArray<double> expected{12.5, 7, 0, 3, 1234.5, 0};
     for (const Buchung &b : run())
         EXPECT_EQ(b.Mindestbeitrag, expected);
+
+    // A minimum fee the box would refuse is no minimum fee of 0 (nor of 15): the query stops.
+    for (const QString &text : {u"abc"_qs, u"1.5"_qs}) {
+        form->txtMindestbeitrag[3].Text = text;
+        EXPECT_THROW(run(), RunError) << text.toStdString();
+    }
 }
 
 TEST_F(MemberQuery, ValuesAreNormalised)

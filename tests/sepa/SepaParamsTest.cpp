@@ -67,10 +67,10 @@ protected:
         p.feeText = u"Umlage"_qs;
         p.businessYear = u"2026"_qs;
         p.dueDate = u"20.12.2026"_qs;
-        p.creditorName = u"Waldbesitzer Ölberg"_qs;
-        p.creditorIban = u"de89 3704 0044 0532 0130 00"_qs;
-        p.creditorBic = u"COBADEFFXXX"_qs;
-        p.creditorId = u"DE98ZZZ09999999999"_qs;
+        p.creditor.name = u"Waldbesitzer Ölberg"_qs;
+        p.creditor.iban = u"de89 3704 0044 0532 0130 00"_qs;
+        p.creditor.bic = u"COBADEFFXXX"_qs;
+        p.creditor.creditorId = u"DE98ZZZ09999999999"_qs;
         p.remittance = u"Beitrag"_qs;
         p.accountingRemittance = GetParam().accountingRemittance;
         p.tickedSlots = 0b101; // fees 1 and 3
