@@ -14,6 +14,7 @@
 #include "platform/InternalError.h"
 #include "platform/Paths.h"
 #include "platform/RunSignals.h"
+#include "platform/ThreadEnd.h"
 #include "platform/Translation.h"
 #include "run/OwnTables.h"
 #include "run/RunDriver.h"
@@ -258,6 +259,7 @@ bool applySets(FrmDTA &form, const BatchOptions &o, QString *error)
 
 int batchMain(int argc, char **argv)
 {
+    prepareThreadEnd();
     installRunSignalHandlers();
     prepareHeadlessGui();
     QGuiApplication app(argc, argv);

@@ -4,6 +4,7 @@
 #include "platform/CommandLineSecret.h"
 #include "platform/HeadlessGui.h"
 #include "platform/Paths.h"
+#include "platform/ThreadEnd.h"
 #include "platform/Translation.h"
 
 #include <QApplication>
@@ -41,6 +42,7 @@ void print(FILE *stream, const QString &text)
 
 int main(int argc, char **argv)
 {
+    prepareThreadEnd();
     const Options options;
     {
         // Help, version and a wrong option only print: they open no window and must work

@@ -1,4 +1,5 @@
 #include "gui/GuiApplication.h"
+#include "platform/ThreadEnd.h"
 #include "platform/Translation.h"
 
 #include <QApplication>
@@ -10,6 +11,7 @@
 
 int main(int argc, char **argv)
 {
+    qvl::prepareThreadEnd();
     // Real widgets, no display needed (also when the tests are only listed), on a laptop's
     // 1366×768 screen, or the screen QVL32_TEST_SCREEN names ("1024x768"; with
     // QT_SCALE_FACTOR the small screens at 125 % and 150 %).
