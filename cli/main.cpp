@@ -16,6 +16,7 @@
 #include "os/RunSignals.h"
 #include "text/Translation.h"
 #include "ledger/OwnTables.h"
+#include "os/ThreadEnd.h"
 #include "run/RunDriver.h"
 #include "ledger/RunManifest.h"
 #include "run/RunPreparation.h"
@@ -258,6 +259,7 @@ bool applySets(FrmDTA &form, const BatchOptions &o, QString *error)
 
 int batchMain(int argc, char **argv)
 {
+    prepareThreadEnd();
     installRunSignalHandlers();
     prepareHeadlessGui();
     QGuiApplication app(argc, argv);

@@ -5,6 +5,7 @@
 #include "os/HeadlessGui.h"
 #include "os/Paths.h"
 #include "text/Translation.h"
+#include "os/ThreadEnd.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -41,6 +42,7 @@ void print(FILE *stream, const QString &text)
 
 int main(int argc, char **argv)
 {
+    prepareThreadEnd();
     const Options options;
     {
         // Help, version and a wrong option only print: they open no window and must work

@@ -1,6 +1,7 @@
 #include "print/ReportText.h"
 
 #include <QHash>
+#include <QThreadStorage>
 
 #include <cmath>
 #include <memory>
@@ -160,7 +161,10 @@ double widest(const TextFont &f, const QStringList &lines)
 
 const TextFont &textFont(const QString &family, double points, bool bold)
 {
-    static thread_local QHash<QString, std::shared_ptr<TextFont>> cache;
+    // Fonts and their engines belong to the thread that made them: a cache per thread, in
+    // Qt's storage (see os/ThreadEnd.h for why not in a thread_local).
+    static QThreadStorage<QHash<QString, std::shared_ptr<TextFont>>> caches;
+    QHash<QString, std::shared_ptr<TextFont>> &cache = caches.localData();
     const QString key = family + u'|' + QString::number(qRound(points * 20)) + (bold ? u"|b"_qs : u"|"_qs);
     auto found = cache.constFind(key);
     if (found == cache.cend()) {

@@ -88,16 +88,26 @@ struct MailWriting {
     }
 };
 
+// A path as one text however it was written: the mails' paths are native (backslashes on
+// Windows), a run's list names its files by their absolute form (forward slashes).
+QString pathKey(const QString &path)
+{
+    return QDir::cleanPath(QFileInfo(nativePath(path)).absoluteFilePath());
+}
+
 // The rows whose mail has its name. The writers list the names taken in the order the
 // mails were added, a taken name replaced by "…_2.eml": a mail that failed is missing.
 QSet<int> writtenRows(const MailWriting &writing, const QStringList &outputs)
 {
-    const QSet<QString> taken(outputs.begin(), outputs.end());
+    QSet<QString> taken;
+    for (const QString &output : outputs)
+        taken.insert(pathKey(output));
     QSet<int> rows;
     for (const auto &[row, path] : writing.added) {
-        bool found = taken.contains(path);
+        const QString key = pathKey(path);
+        bool found = taken.contains(key);
         for (int n = 2; !found && n <= 999; ++n)
-            found = taken.contains(NewFileWriters::alternativeName(path, n));
+            found = taken.contains(NewFileWriters::alternativeName(key, n));
         if (found)
             rows.insert(row);
     }

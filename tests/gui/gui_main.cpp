@@ -1,5 +1,6 @@
 #include "gui/GuiApplication.h"
 #include "text/Translation.h"
+#include "os/ThreadEnd.h"
 
 #include <QApplication>
 #include <QDir>
@@ -10,6 +11,7 @@
 
 int main(int argc, char **argv)
 {
+    qvl::prepareThreadEnd();
     // Real widgets, no display needed (also when the tests are only listed), on a laptop's
     // 1366×768 screen, or the screen QVL32_TEST_SCREEN names ("1024x768"; with
     // QT_SCALE_FACTOR the small screens at 125 % and 150 %).

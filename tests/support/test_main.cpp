@@ -1,4 +1,5 @@
 #include "os/HeadlessGui.h"
+#include "os/ThreadEnd.h"
 
 #include <QGuiApplication>
 #include <gtest/gtest.h>
@@ -7,6 +8,7 @@ using namespace qvl;
 
 int main(int argc, char **argv)
 {
+    prepareThreadEnd();
     prepareHeadlessGui();
     QGuiApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
