@@ -58,13 +58,13 @@ QString ownerLabel(const Buchung &b)
 bool datevBooks(const Buchung &b, int slot)
 {
     const auto k = std::size_t(slot);
-    return b.BetragCent[k] > 0 && bookable(centsToEuros(b.BruttoCent[k]));
+    return b.BetragCent[k] > Money() && bookable(b.BruttoCent[k].euros());
 }
 
 bool syskaBooks(const Buchung &b, int slot)
 {
     const auto k = std::size_t(slot);
-    return slot < 2 && b.BetragCent[k] > 0;
+    return slot < 2 && b.BetragCent[k] > Money();
 }
 
 bool lacksOwnerAccount(const Buchung &b)

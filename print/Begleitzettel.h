@@ -3,6 +3,7 @@
 // total of the SEPA file, the sender's bank data, the volume label — with a line for the
 // signature.
 
+#include "core/Money.h"
 #include "print/Report.h"
 
 #include <QDateTime>
@@ -24,6 +25,6 @@ struct SlipParams {
 
 // The slip, to be shown. Throws RunError ("Fehler beim Schreiben der Exportdatei." and
 // the reason) when a value does not fit its column of 200 characters.
-Report PrintBegleitzettel(const SlipParams &params, qint64 numberOfTransactions, qint64 controlSumCent);
+Report PrintBegleitzettel(const SlipParams &params, qint64 numberOfTransactions, Money controlSum);
 
 } // namespace qvl

@@ -78,7 +78,7 @@ int main(int argc, char **argv)
         largest.Nummer = 40816;
         largest.NameOrig = u"Jagd- und Waldgenossenschaft Hohen-Peißenberg-Nord"_qs; // 50 characters
         largest.VornameOrig.clear();
-        largest.SummeCent = 99999999999;
+        largest.SummeCent = Money(99999999999);
         Buchung broken = hardest.front();
         broken.Nummer = 40817;
         broken.NameOrig = u"Erbengemeinschaft\r\nHuber"_qs;
