@@ -54,11 +54,12 @@ QString ownerLabel(const Buchung &b)
     return (QString::number(b.Nummer) + u' ' + b.Name.trimmed() + u' ' + b.Vorname.trimmed()).trimmed();
 }
 
-// The fee with its share of its rate's VAT, as the booking line carries it.
+// The fee with its share of its rate's VAT, as the booking line carries it: at least 0,01
+// (accounting refuses a turnover of 0,00).
 bool datevBooks(const Buchung &b, int slot)
 {
     const auto k = std::size_t(slot);
-    return b.BetragCent[k] > Money() && bookable(b.BruttoCent[k].euros());
+    return b.BetragCent[k] > Money() && b.BruttoCent[k] > Money();
 }
 
 bool syskaBooks(const Buchung &b, int slot)

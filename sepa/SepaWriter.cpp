@@ -210,7 +210,7 @@ SepaExport writeSepaFile(const SepaParams &p, const Buchungen &aBuchungen, Datab
             if (blockFilter())
                 blockFilter()(block);
             file.write(block);
-            fees.insert({b.Id_Personal, p.businessYear, t.amount, rechDatText, faellDatText, p.feeText, b.RechNr,
+            fees.insert({b.Id_Personal, p.businessYear, b.SummeCent, rechDatText, faellDatText, p.feeText, b.RechNr,
                          t.debtorIban});
             fees.recordSlots(b.Id_Personal, p.businessYear, p.feeText, fee_slots::debitedSlots(p.tickedSlots, b));
         }

@@ -386,7 +386,7 @@ TEST(RunCheck, TotalsSayWhetherTheyHoldTheVat)
     f.directDebit = true;
     f.billed = 2;
     f.totalCent = Money(133049999998669);
-    f.fees = {{u"Mitgliedsbeitrag"_qs, 2, 100000}};
+    f.fees = {{u"Mitgliedsbeitrag"_qs, 2, Money(100000)}};
     f.debits = 2;
     f.debitSumCent = Money(119000);
     f.withVat = true;

@@ -199,7 +199,7 @@ TEST(CsvList, TheRunMarksTheRecordsTheBankFileLeavesOut)
         if (item.control && item.control->Name == u"Text21"_qs)
             texts << item.text;
     ASSERT_EQ(texts.size(), 1);
-    EXPECT_EQ(texts[0], formatCents(selection.controlSumCent.cents()));
+    EXPECT_EQ(texts[0], selection.controlSumCent.german());
     EXPECT_EQ(selection.controlSumCent.cents(), run[0].SummeCent.cents());
     for (int r = 1; r < 5; ++r)
         EXPECT_TRUE(list.report.rows().text(r, list.report.rows().columnIndex(u"Hinweis"_qs))
