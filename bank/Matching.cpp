@@ -2,6 +2,7 @@
 
 #include "bank/ReturnReasons.h"
 #include "core/CreditorReference.h"
+#include "core/Money.h"
 #include "text/Conversions.h"
 
 #include <QCryptographicHash>
@@ -18,7 +19,7 @@ namespace {
 
 QString euros(qint64 cents)
 {
-    return formatNumber(double(cents) / 100, u"#,##0.00"_qs) + u" €"_qs;
+    return Money(cents).german() + u" €"_qs;
 }
 
 // Names compared as sets of words, without case, accents of the bank's character set or

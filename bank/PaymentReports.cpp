@@ -3,6 +3,7 @@
 #include "bank/RegisterSql.h"
 #include "bank/ReturnReasons.h"
 #include "core/CreditorReference.h"
+#include "core/Money.h"
 #include "core/GiroCode.h"
 #include "text/Conversions.h"
 #include "db/Database.h"
@@ -121,7 +122,7 @@ QString dateText(const QDate &date)
 
 QString euroCents(qint64 cents)
 {
-    return formatNumber(double(cents) / 100, u"#,##0.00"_qs) + u" €"_qs;
+    return Money(cents).german() + u" €"_qs;
 }
 
 QString letterSalutation(const OwnerAddress &a)
@@ -287,7 +288,7 @@ Report paymentLetters(const QList<OpenItem> &items, const QHash<long, OwnerAddre
         rs.set(u"Grund"_qs, returns ? returnReasonText(item.returnCode) : QString());
         const QString reference = creditorReference(d.number);
         rs.set(u"Referenz"_qs, printedCreditorReference(reference));
-        const QString giroCode = giroCodePayload({s.bic, s.name, s.iban, amount + fee, reference});
+        const QString giroCode = giroCodePayload({s.bic, s.name, s.iban, Money(amount + fee), reference});
         rs.set(u"GiroCode"_qs, giroCode);
         if (!giroCode.isEmpty())
             rs.set(u"GiroCodeText"_qs, u"Überweisen mit Ihrer Banking-App: den Code scannen (GiroCode). "

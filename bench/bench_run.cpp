@@ -54,7 +54,7 @@ void storeLastYear(FrmDTA &form, const Buchungen &records)
         if (i % 100 == 7)
             continue;
         insert.bindValue(0, qlonglong(b.Id_Personal));
-        insert.bindValue(1, (i % 50 == 3 ? 1.4 : 1.0) * double(b.SummeCent) / 100);
+        insert.bindValue(1, (i % 50 == 3 ? 1.4 : 1.0) * double(b.SummeCent.cents()) / 100);
         insert.bindValue(2, form.strBeitragsText);
         Database::exec(insert);
     }

@@ -40,7 +40,7 @@ Buchungen bookings(int count)
         b.BIC = u"GENODEF1M01"_qs;
         b.Mandatsnummer = u"MR-"_qs + QString::number(b.Nummer);
         b.Hektar = 12.5;
-        b.SummeCent = 2380 + i % 1000;
+        b.SummeCent = Money(2380 + i % 1000);
         b.RechNr = QString::number(i + 1);
     }
     return records;

@@ -82,14 +82,9 @@ QString gradeTitle(CheckGrade grade)
     return u"Hinweise"_qs;
 }
 
-QString euroText(double euros)
+QString euroCentsText(Money amount)
 {
-    return formatNumber(euros, u"###,##0.00"_qs) + u" €"_qs;
-}
-
-QString euroCentsText(qint64 cents)
-{
-    return formatCents(cents) + u" €"_qs;
+    return amount.german() + u" €"_qs;
 }
 
 QString countText(qsizetype n)

@@ -5,6 +5,8 @@
 // year, the due date). Made by the first half of the run (run/RunPreparation), shown by
 // the front ends (UserInterface::showRunCheck), printed by the batch program's "check".
 
+#include "core/Money.h"
+
 #include <QDate>
 #include <QList>
 #include <QString>
@@ -66,7 +68,7 @@ struct CheckItem {
 struct FeeTotal {
     QString name;   // the fee's name
     int owners = 0; // owners with this fee other than 0
-    qint64 amountCent = 0; // as the letters print it: net with VAT on top, gross with VAT included
+    Money amountCent;      // as the letters print it: net with VAT on top, gross with VAT included
 };
 
 // What the run will bill, before anything is written.
@@ -80,12 +82,12 @@ struct RunFigures {
     QString selection; // the owner selection the run is restricted to; empty: all owners
     int read = 0;      // owners the member query read
     int billed = 0;    // owners the fee calculation kept
-    qint64 totalCent = 0; // their totals, as debited or asked for (with VAT)
+    Money totalCent;      // their totals, as debited or asked for (with VAT)
     QList<FeeTotal> fees;
     bool withVat = false;  // some fee carries VAT: the texts say which totals hold it
     bool vatOnTop = false; // the fees are net, their VAT comes on top
     qint64 debits = 0;  // direct debit: the debits the bank file will carry
-    qint64 debitSumCent = 0; // their control sum
+    Money debitSumCent;      // their control sum
     int leftOut = 0;    // billed but not in the bank file
     int dropped = 0;    // not billed: their fee is 0
 };
@@ -126,10 +128,8 @@ QString findingsText(const RunCheck &check, int ownersPerItem = -1, bool skipEmp
 // The summary, an empty line, and the findings with all their owners.
 QString runCheckText(const RunCheck &check);
 
-// German amounts and counts: "1.234,50 €", "2.628".
-QString euroText(double euros);
-// Whole cents as "1.234,56 €", exact at any size.
-QString euroCentsText(qint64 cents);
+// German amounts and counts: whole cents as "1.234,56 €", exact at any size; "2.628".
+QString euroCentsText(Money amount);
 QString countText(qsizetype n);
 // A change in percent with its sign, one decimal ("+12,5 %"); a change beyond `threshold`
 // that one decimal would show as the threshold itself (or below) gets as many more

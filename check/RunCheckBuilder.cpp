@@ -156,12 +156,12 @@ void addComparison(const RunCheckInputs &in, RunCheck &check)
     const std::optional<double> percent = c.totalPercent();
     // Only debits were stored: debited is compared with debited, transfers are told apart.
     check.comparison = u"Vorjahr "_qs + what + u": "_qs + countText(c.lastCount) + u" Waldbesitzer abgebucht, "_qs
-                       + euroText(c.lastTotal) + u"; dieser Lauf: "_qs + countText(c.thisCount)
-                       + u" Waldbesitzer abgebucht, "_qs + euroText(c.thisTotal)
+                       + euroCentsText(c.lastTotal) + u"; dieser Lauf: "_qs + countText(c.thisCount)
+                       + u" Waldbesitzer abgebucht, "_qs + euroCentsText(c.thisTotal)
                        + (percent ? u" ("_qs + percentChangeText(*percent) + u')' : QString())
                        + (c.transfer.isEmpty() ? QString()
                                                : u"; dazu "_qs + countText(c.transfer.size())
-                                                     + u" Waldbesitzer per Überweisung, "_qs + euroText(c.transferTotal)
+                                                     + u" Waldbesitzer per Überweisung, "_qs + euroCentsText(c.transferTotal)
                                                      + u" (nicht verglichen)"_qs)
                        + u'.';
     const auto owners = [](const QList<ComparedOwner> &list, const std::function<QString(const ComparedOwner &)> &detail) {
@@ -173,18 +173,18 @@ void addComparison(const RunCheckInputs &in, RunCheck &check)
     };
     if (!c.gone.isEmpty())
         check.add({CheckKind::ComparisonGone, u"Im Vorjahr abgerechnet, in diesem Lauf nicht"_qs,
-                   owners(c.gone, [&](const ComparedOwner &o) { return c.lastYear + u": "_qs + euroText(o.lastYear); })});
+                   owners(c.gone, [&](const ComparedOwner &o) { return c.lastYear + u": "_qs + euroCentsText(o.lastYear); })});
     if (!c.added.isEmpty())
         check.add({CheckKind::ComparisonNew, u"Neu in diesem Lauf, im Vorjahr nicht abgerechnet"_qs,
-                   owners(c.added, [](const ComparedOwner &o) { return euroText(o.thisRun); })});
+                   owners(c.added, [](const ComparedOwner &o) { return euroCentsText(o.thisRun); })});
     if (!c.transfer.isEmpty())
         check.add({CheckKind::ComparisonTransfer,
                    u"Zahlen per Überweisung (nicht in der SEPA-Datei, ihre Beiträge werden nicht gespeichert); nicht "
                    "mit dem Vorjahr verglichen"_qs,
                    owners(c.transfer, [&](const ComparedOwner &o) {
-                       return euroText(o.thisRun)
-                              + (isZero(o.lastYear) ? QString()
-                                                    : u", "_qs + c.lastYear + u" abgebucht: "_qs + euroText(o.lastYear));
+                       return euroCentsText(o.thisRun)
+                              + (o.lastYear.isZero() ? QString()
+                                                    : u", "_qs + c.lastYear + u" abgebucht: "_qs + euroCentsText(o.lastYear));
                    })});
     if (!c.changed.isEmpty())
         check.add({CheckKind::ComparisonChanged,
@@ -192,7 +192,7 @@ void addComparison(const RunCheckInputs &in, RunCheck &check)
                        + u" % vom Vorjahr ab (größte Abweichung zuerst)"_qs,
                    owners(c.changed, [&](const ComparedOwner &o) {
                        const std::optional<double> p = o.percent();
-                       return c.lastYear + u' ' + euroText(o.lastYear) + u", jetzt "_qs + euroText(o.thisRun)
+                       return c.lastYear + u' ' + euroCentsText(o.lastYear) + u", jetzt "_qs + euroCentsText(o.thisRun)
                               + (p ? u" ("_qs + percentChangeText(*p, c.thresholdPercent) + u')' : QString());
                    })});
 }
@@ -271,14 +271,12 @@ RunCheck buildRunCheck(const FrmDTA &f, const Buchungen &records, const RunCheck
     const QString noJoiningDate =
         u"Ohne Eintrittsdatum bei anteiliger Berechnung: gerechnet, als wären sie heute eingetreten"_qs;
     std::array<FeeTotal, kFeeSlots> fees;
-    qint64 cents = 0;
     for (std::size_t i = 0; i < records.size(); ++i) {
         const Buchung &b = records[i];
-        cents += b.SummeCent;
-        fig.withVat = fig.withVat || b.MwstSummeCent != 0;
+        fig.withVat = fig.withVat || !b.MwstSummeCent.isZero();
         for (int k = 0; k < kFeeSlots; ++k) {
             const auto slot = std::size_t(k);
-            if (f.chkBeitrag[slot].Value != 1 || b.BetragCent[slot] == 0)
+            if (f.chkBeitrag[slot].Value != 1 || b.BetragCent[slot].isZero())
                 continue;
             ++fees[slot].owners;
             fees[slot].amountCent += b.BetragCent[slot];
@@ -295,7 +293,7 @@ RunCheck buildRunCheck(const FrmDTA &f, const Buchungen &records, const RunCheck
         checkCharacters(fig.directDebit, b, items);
     }
     fig.billed = int(records.size());
-    fig.totalCent = cents;
+    fig.totalCent = sumOf(records, [](const Buchung &b) { return b.SummeCent; });
     fig.vatOnTop = f.bBeitraegeNetto;
     for (int k = 0; k < kFeeSlots; ++k)
         if (f.chkBeitrag[std::size_t(k)].Value == 1) {

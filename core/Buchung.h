@@ -4,6 +4,8 @@
 // fields (TR) for bank files; every writer reads it. The "Orig" copies keep the texts as
 // read, for printing.
 
+#include "core/Money.h"
+
 #include <QDate>
 #include <QString>
 #include <array>
@@ -22,12 +24,12 @@ using SlotArray = std::array<T, 6>;
 struct MwstSatz {
     double satz = 0;       // percent
     QString text;          // the rate as typed, trimmed ("19", "5,5")
-    qint64 nettoCent = 0;  // the net total of the rate's fees
-    qint64 mwstCent = 0;   // nettoCent × satz, rounded commercially
-    qint64 bruttoCent = 0; // the rate's fees with their VAT, as billed
+    Money nettoCent;       // the net total of the rate's fees
+    Money mwstCent;        // nettoCent × satz, rounded commercially
+    Money bruttoCent;      // the rate's fees with their VAT, as billed
     // bruttoCent − nettoCent − mwstCent: one cent at most, where fees printed with VAT
     // included reach a gross that no net plus its VAT makes exactly.
-    qint64 rundungCent() const { return bruttoCent - nettoCent - mwstCent; }
+    Money rundungCent() const { return bruttoCent - nettoCent - mwstCent; }
 };
 
 // What took fee 1's formula amount off the formula's sum, so that its letter can say so.
@@ -71,6 +73,9 @@ struct Buchung {
     QString BankLaenderKZ;
     QString KennzifferHauptbankverbindung1;
     QString Email;        // as the suite keeps it: one address or several, ";" or "," between
+    // The fee calculation's inputs and intermediate euros: prices per hectare, hectares and
+    // amounts of the owner's parameters that may carry more than two decimals. They become
+    // whole cents once, in BetragCent (see core/FeeAmounts).
     double Hektar = 0;
     SlotArray<double> HaBerechnet{};
     FormulaTerms Formel;
@@ -80,18 +85,17 @@ struct Buchung {
     SlotArray<double> Weitere{};
     SlotArray<bool> Angefangene{};
     SlotArray<double> Mindestbeitrag{};
-    SlotArray<double> Steuer{};
     SlotArray<double> Betrag{};
     // The amounts every document names, fixed by the fee calculation in whole cents; the
     // writers take them and never recompute them from the euro amounts above.
-    SlotArray<qint64> BetragCent{};  // fee k as its line prints it (net, or gross with VAT included)
-    SlotArray<qint64> NettoCent{};   // fee k without VAT (the e-invoice's line net amount)
-    SlotArray<qint64> SteuerCent{};  // fee k's share of its rate's VAT (the shares add up to it)
-    SlotArray<qint64> BruttoCent{};  // fee k with its VAT share, as booked in accounting
+    SlotArray<Money> BetragCent{};  // fee k as its line prints it (net, or gross with VAT included)
+    SlotArray<Money> NettoCent{};   // fee k without VAT (the e-invoice's line net amount)
+    SlotArray<Money> SteuerCent{};  // fee k's share of its rate's VAT (the shares add up to it)
+    SlotArray<Money> BruttoCent{};  // fee k with its VAT share, as booked in accounting
     std::vector<MwstSatz> MwstSaetze; // VAT per rate, in the order of the fees
-    qint64 NettoSummeCent = 0;       // all fees without VAT
-    qint64 MwstSummeCent = 0;        // the VAT of all rates
-    qint64 SummeCent = 0;            // the amount due: the sum of what the letter prints
+    Money NettoSummeCent;           // all fees without VAT
+    Money MwstSummeCent;            // the VAT of all rates
+    Money SummeCent;                // the amount due: the sum of what the letter prints
     SlotArray<QString> SteuerText;
     QString Verwendungszweck; // 27 characters
     QDate Beitrittsdatum;

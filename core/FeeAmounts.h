@@ -26,17 +26,17 @@ struct SettleInputs {
 };
 
 // The VAT of a net amount at a rate in percent, rounded commercially to cents.
-qint64 vatOf(qint64 netCents, double ratePercent);
+inline Money vatOf(Money net, double ratePercent) { return net.timesPercent(ratePercent); }
 
 // A gross amount that includes VAT, split so that the VAT is exactly the net × rate,
 // rounded, as an e-invoice reader checks it: the largest net whose VAT still fits into the
 // gross. A gross no net reaches exactly (1.234,56 at 19 %) keeps one cent apart:
 // net + vat is then gross − 0,01, and the VAT is never more than the gross contains.
 struct GrossSplit {
-    qint64 net = 0;
-    qint64 vat = 0;
+    Money net;
+    Money vat;
 };
-GrossSplit splitGross(qint64 grossCents, double ratePercent);
+GrossSplit splitGross(Money gross, double ratePercent);
 
 // After the fee calculation put the ticked fees into Betrag (rounded to cents): fills
 // BetragCent, NettoCent, SteuerCent, BruttoCent, MwstSaetze, the three sums, Steuer,

@@ -3,6 +3,8 @@
 // reads to fill in a SEPA credit transfer to the association — service tag BCD, version
 // 002, UTF-8, SCT, BIC, name, IBAN, the amount in euro and the RF creditor reference.
 
+#include "core/Money.h"
+
 #include <QString>
 
 namespace qvl {
@@ -11,7 +13,7 @@ struct GiroCodeTransfer {
     QString bic;       // optional in version 002
     QString name;      // the association (up to 70 characters)
     QString iban;
-    qint64 cents = 0;  // 0.01 to 999,999,999.99 €
+    Money amount;      // 0,01 to 999.999.999,99 €
     QString reference; // the structured creditor reference ("RF401001"), up to 35 characters
 };
 

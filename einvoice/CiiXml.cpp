@@ -271,7 +271,7 @@ void totals(Xml &x, const EInvoiceData &d)
     x.leaf("ram:LineTotalAmount", ciiAmount(d.lineTotalCents));
     x.leaf("ram:TaxBasisTotalAmount", ciiAmount(d.lineTotalCents));
     x.leaf("ram:TaxTotalAmount", ciiAmount(d.taxTotalCents), "currencyID", d.currency);
-    if (d.roundingCents != 0)
+    if (!d.roundingCents.isZero())
         x.leaf("ram:RoundingAmount", ciiAmount(d.roundingCents));
     x.leaf("ram:GrandTotalAmount", ciiAmount(d.grandTotalCents));
     x.leaf("ram:DuePayableAmount", ciiAmount(d.duePayableCents));
@@ -339,11 +339,9 @@ QString xmlEscaped(const QString &text)
     return out;
 }
 
-QString ciiAmount(qint64 cents)
+QString ciiAmount(Money amount)
 {
-    const qint64 magnitude = cents < 0 ? -cents : cents;
-    return (cents < 0 ? u"-"_qs : QString()) + QString::number(magnitude / 100) + u'.'
-           + QStringLiteral("%1").arg(magnitude % 100, 2, 10, QLatin1Char('0'));
+    return amount.decimalText();
 }
 
 QByteArray ciiXml(const EInvoiceData &d)

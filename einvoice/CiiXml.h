@@ -19,6 +19,6 @@ QByteArray ciiXml(const EInvoiceData &invoice);
 QString xmlEscaped(const QString &text);
 
 // An amount in cents as the norm writes it: "1234.50", "-0.05".
-QString ciiAmount(qint64 cents);
+QString ciiAmount(Money amount);
 
 } // namespace qvl

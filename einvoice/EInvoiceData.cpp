@@ -91,7 +91,7 @@ void addLines(const EInvoiceRun &run, const Buchung &b, EInvoiceData &d)
         const auto slot = std::size_t(k);
         const bool rated = run.rates[slot].has_value();
         // A fee that is not due ("KEIN BEITRAG FÄLLIG" on the letter) is no line of the invoice.
-        if (b.BetragCent[slot] == 0)
+        if (b.BetragCent[slot].isZero())
             continue;
         EInvoiceLine line;
         line.name = run.feeNames[slot].trimmed().isEmpty() ? u"Beitrag "_qs + QString::number(k + 1)
@@ -114,7 +114,7 @@ void addLines(const EInvoiceRun &run, const Buchung &b, EInvoiceData &d)
             d.taxTotalCents += rate.mwstCent;
         }
     // One group of the fees without VAT: the norm takes one breakdown per category.
-    EInvoiceVatGroup exempt{withoutVat, 0, 0, 0, {}};
+    EInvoiceVatGroup exempt{withoutVat, 0, {}, {}, {}};
     QStringList reasons;
     bool anyExempt = false;
     for (const EInvoiceLine &line : d.lines)

@@ -39,7 +39,7 @@ struct EInvoiceParty {
 
 struct EInvoiceLine {
     QString name;      // the fee's name
-    qint64 netCents = 0;
+    Money netCents;
     VatCategory category = VatCategory::NotSubject;
     double ratePercent = 0; // Standard only
     QString exemptionReason; // the fee's reason when it carries no VAT
@@ -48,8 +48,8 @@ struct EInvoiceLine {
 struct EInvoiceVatGroup {
     VatCategory category = VatCategory::NotSubject;
     double ratePercent = 0;
-    qint64 basisCents = 0;
-    qint64 taxCents = 0;      // Standard: the rate's net total × rate, as the letter prints it
+    Money basisCents;
+    Money taxCents;           // Standard: the rate's net total × rate, as the letter prints it
     QString exemptionReason;  // Exempt and NotSubject: the reasons of its fees
 };
 
@@ -77,11 +77,11 @@ struct EInvoiceData {
     EInvoiceParty seller, buyer;
     QList<EInvoiceLine> lines;
     QList<EInvoiceVatGroup> vat; // one per category and rate, in the order of the lines
-    qint64 lineTotalCents = 0;
-    qint64 taxTotalCents = 0;
-    qint64 grandTotalCents = 0;   // lines + VAT
-    qint64 roundingCents = 0;     // the owner's total rounded to whole euros (formula mode)
-    qint64 duePayableCents = 0;   // the owner's total, as debited or asked for
+    Money lineTotalCents;
+    Money taxTotalCents;
+    Money grandTotalCents;        // lines + VAT
+    Money roundingCents;          // the owner's total rounded to whole euros (formula mode)
+    Money duePayableCents;        // the owner's total, as debited or asked for
     EInvoicePayment payment;
 };
 

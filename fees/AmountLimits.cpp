@@ -36,10 +36,10 @@ void CheckBetraege(const FrmDTA &f, const Buchungen &aBuchungen)
 {
     for (const Buchung &b : aBuchungen) {
         for (int k = 0; k < kFeeSlots; ++k)
-            for (const double amount : {b.Betrag[k], b.Steuer[k]})
+            for (const double amount : {b.Betrag[k], b.SteuerCent[k].euros()})
                 if (const QString problem = amountProblem(amount); !problem.isEmpty())
                     refuse(u"Der Beitrag „"_qs + f.aBeitragsNamen[k] + u"“"_qs, b, problem);
-        if (const QString problem = amountProblem(centsToEuros(b.SummeCent)); !problem.isEmpty())
+        if (const QString problem = amountProblem(b.SummeCent.euros()); !problem.isEmpty())
             refuse(u"Die Summe der Beiträge"_qs, b, problem);
     }
 }

@@ -236,9 +236,9 @@ void CalcBeitraege(const FrmDTA &form, Buchungen &aBuchungen, const SlotArray<bo
     }
 
     for (const Buchung &b : aBuchungen)
-        if (b.SummeCent == 0)
+        if (b.SummeCent.isZero())
             dropped.push_back({b.Id_Personal, b.Nummer, b.Name, b.Vorname, zeroReason(in, b)});
-    std::erase_if(aBuchungen, [](const Buchung &b) { return b.SummeCent == 0; });
+    std::erase_if(aBuchungen, [](const Buchung &b) { return b.SummeCent.isZero(); });
     qint64 number = firstInvoiceNumber(form.txtRechNr.Text);
     // Every output's invoice number column holds nine digits; a longer number would be cut
     // or written in exponent form.

@@ -54,17 +54,18 @@ QString ownerLabel(const Buchung &b)
     return (QString::number(b.Nummer) + u' ' + b.Name.trimmed() + u' ' + b.Vorname.trimmed()).trimmed();
 }
 
-// The fee with its share of its rate's VAT, as the booking line carries it.
+// The fee with its share of its rate's VAT, as the booking line carries it: at least 0,01
+// (accounting refuses a turnover of 0,00).
 bool datevBooks(const Buchung &b, int slot)
 {
     const auto k = std::size_t(slot);
-    return b.BetragCent[k] > 0 && bookable(centsToEuros(b.BruttoCent[k]));
+    return b.BetragCent[k] > Money() && b.BruttoCent[k] > Money();
 }
 
 bool syskaBooks(const Buchung &b, int slot)
 {
     const auto k = std::size_t(slot);
-    return slot < 2 && b.BetragCent[k] > 0;
+    return slot < 2 && b.BetragCent[k] > Money();
 }
 
 bool lacksOwnerAccount(const Buchung &b)

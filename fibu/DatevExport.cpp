@@ -83,12 +83,12 @@ QStringList ExportDATEV(const FibuSettings &f, const Buchungen &records, QString
             if (!datevBooks(b, k))
                 continue;
             // The fee with its share of its rate's VAT: an owner's lines add up to what he is billed.
-            const double gross = centsToEuros(b.BruttoCent[std::size_t(k)]);
+            const Money gross = b.BruttoCent[std::size_t(k)];
             const QString none;
             debtors.append(debtor);
             if (f.feeAccounts[std::size_t(k)].trimmed().isEmpty())
                 findings.formAccountMissing(u"Beitragskonto "_qs + f.feeNames[std::size_t(k)]);
-            lines.append(record({none, u"H"_qs, formatNumber(gross, u"0.00"_qs), none, f.feeAccounts[std::size_t(k)],
+            lines.append(record({none, u"H"_qs, gross.german(false), none, f.feeAccounts[std::size_t(k)],
                                  f.bookingText, u"L"_qs, datum, b.FibuKonto, none, none, none, none,
                                  number, none, none, none, none, none, none, none}));
         }

@@ -56,11 +56,6 @@ QString field(const QString &value, QStringView unsafe)
     return out;
 }
 
-bool bookable(double amount)
-{
-    return roundHalfAwayFromZero(amount, 2) > 0;
-}
-
 QStringList writeNumberedFiles(const QString &folder, const std::function<QStringList(int)> &names,
                                const QList<QStringList> &contents)
 {

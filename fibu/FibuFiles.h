@@ -23,10 +23,6 @@ qint64 firstInvoiceNumber(const FibuSettings &settings, const QString &file);
 // line break replaced by a blank, so that it can neither shift nor split a record.
 QString field(const QString &value, QStringView unsafe);
 
-// True when the amount is at least 0,01 once rounded as the files write it: a fee of
-// 0,004 is positive but would be booked as a turnover of 0,00, which accounting refuses.
-bool bookable(double amount);
-
 // Writes the files of one export (Windows-1252, CR LF) whole under hidden temporary names
 // in `folder`, then gives them the first free number of the day: for n = 1 … 50, names(n)
 // are the names that must all be new; when all 50 are taken, names(0), the names without a

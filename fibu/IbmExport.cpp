@@ -81,7 +81,7 @@ QStringList writeFile(const FibuSettings &f, const std::function<QString(int)> &
     BookingFindings findings;
     for (std::size_t i = 0; i < records.size(); ++i) {
         const Buchung &b = records[i];
-        if (b.SummeCent <= 0)
+        if (b.SummeCent <= Money())
             continue;
         const QString r = QString::number(run.firstNumber + qint64(i));
         QStringList own;
@@ -131,7 +131,7 @@ QStringList ExportIBM(const FibuSettings &f, const Buchungen &records, QStringLi
         map = CostCentreMap();
     }
 
-    const auto totalText = [](const Buchung &b) { return formatNumber(centsToEuros(b.SummeCent), u"##0.00"_qs); };
+    const auto totalText = [](const Buchung &b) { return b.SummeCent.german(false); };
 
     // A fee file that fails does not keep the bank bookings from being written: the
     // debits are on their way to the bank either way. Both failures are told.
@@ -147,8 +147,8 @@ QStringList ExportIBM(const FibuSettings &f, const Buchungen &records, QStringLi
             // Each fee gross, with its own rate's tax code, as the owner's line books the
             // total: the lines of an owner balance, VAT on top or included.
             for (int k = 0; k < kFeeSlots; ++k)
-                if (const qint64 gross = b.BruttoCent[std::size_t(k)]; gross != 0)
-                    lines.append({{}, QString::fromUtf16(kSlotAccounts[k]), formatNumber(centsToEuros(gross), u"##0.00"_qs),
+                if (const Money gross = b.BruttoCent[std::size_t(k)]; !gross.isZero())
+                    lines.append({{}, QString::fromUtf16(kSlotAccounts[k]), gross.german(false),
                                   run.vatCodes[std::size_t(k)], f.feeNames[std::size_t(k)], {}, key, cost});
             return lines;
         }, &feeFile);

@@ -33,7 +33,7 @@ QStringList ExportSYSKA(const FibuSettings &f, const Buchungen &records, QString
                 findings.formAccountMissing(u"Beitragskonto "_qs + f.feeNames[std::size_t(k)]);
             own.append(QStringList{u"L"_qs, field(date, u";"), number, field(b.FibuKonto, u";"),
                                    field(accounts[k], u";"), field(f.bookingText, u";"),
-                                   formatNumber(centsToEuros(b.BetragCent[std::size_t(k)]), u"0.00"_qs)}
+                                   b.BetragCent[std::size_t(k)].german(false)}
                            .join(u';'));
         }
         findings.owner(b, own, lacksOwnerAccount(b));

@@ -41,7 +41,7 @@ SlipParams slipParams(const FrmDTA &f)
     return p;
 }
 
-Report PrintBegleitzettel(const FrmDTA &f, qint64 numberOfTransactions, qint64 controlSumCent)
+Report PrintBegleitzettel(const FrmDTA &f, qint64 numberOfTransactions, Money controlSumCent)
 {
     return PrintBegleitzettel(slipParams(f), numberOfTransactions, controlSumCent);
 }

@@ -16,6 +16,6 @@ CsvListParams csvListParams(FrmDTA &form, const Buchungen &aBuchungen);
 CsvList WriteCSVList(FrmDTA &form, const Buchungen &aBuchungen);
 
 SlipParams slipParams(const FrmDTA &form);
-Report PrintBegleitzettel(const FrmDTA &form, qint64 numberOfTransactions, qint64 controlSumCent);
+Report PrintBegleitzettel(const FrmDTA &form, qint64 numberOfTransactions, Money controlSumCent);
 
 } // namespace qvl

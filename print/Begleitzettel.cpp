@@ -5,7 +5,7 @@
 
 namespace qvl {
 
-Report PrintBegleitzettel(const SlipParams &p, qint64 numberOfTransactions, qint64 controlSumCent)
+Report PrintBegleitzettel(const SlipParams &p, qint64 numberOfTransactions, Money controlSum)
 {
     // The slip is what the bank may ask for: the form's texts as long as the letters take
     // them (a creditor name of 79 characters among them), wrapped on the slip.
@@ -18,7 +18,7 @@ Report PrintBegleitzettel(const SlipParams &p, qint64 numberOfTransactions, qint
         rs.set(u"Volume"_qs, p.volume);
         rs.set(u"Datum"_qs, formatDate(p.printed, u"dd.mm.yyyy"_qs));
         rs.set(u"SumDS"_qs, QString::number(numberOfTransactions));
-        rs.set(u"SumBetraege"_qs, formatCents(controlSumCent));
+        rs.set(u"SumBetraege"_qs, controlSum.german());
         rs.set(u"BLZAbsaender"_qs, p.sender.bic);
         rs.set(u"KontoAbsaender"_qs, p.sender.iban);
         rs.set(u"NameAbsaender"_qs, p.sender.name);

@@ -4,6 +4,7 @@
 // signature.
 
 #include "core/Creditor.h"
+#include "core/Money.h"
 #include "print/Report.h"
 
 #include <QDateTime>
@@ -22,6 +23,6 @@ struct SlipParams {
 
 // The slip, to be shown. Throws RunError ("Fehler beim Schreiben der Exportdatei." and
 // the reason) when a value does not fit its column of 200 characters.
-Report PrintBegleitzettel(const SlipParams &params, qint64 numberOfTransactions, qint64 controlSumCent);
+Report PrintBegleitzettel(const SlipParams &params, qint64 numberOfTransactions, Money controlSum);
 
 } // namespace qvl

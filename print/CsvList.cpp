@@ -89,7 +89,7 @@ CsvList WriteCSVList(const CsvListParams &p, const Buchungen &aBuchungen)
             rs.set(u"BLZ"_qs, b.BIC);
             rs.set(u"Konto"_qs, b.IBAN);
             rs.set(u"Text"_qs, b.Verwendungszweck);
-            const double amount = centsToEuros(b.SummeCent);
+            const double amount = b.SummeCent.euros(); // the list's number columns
             const QString leftOut = bankFileHint(p, i);
             rs.set(u"Betrag"_qs, amount);
             rs.set(u"Hinweis"_qs, leftOut);
@@ -104,7 +104,7 @@ CsvList WriteCSVList(const CsvListParams &p, const Buchungen &aBuchungen)
         }
         const int row = rs.rowCount() - 1;
         lines.append(csvListLine({rs.text(row, 0), b.FibuKonto, QString::number(b.Nummer), name, vorname, b.BIC,
-                                  b.IBAN, b.Verwendungszweck, generalNumber(centsToEuros(b.SummeCent))}));
+                                  b.IBAN, b.Verwendungszweck, b.SummeCent.shortText(u',')}));
         if (!fitsCp1252(lines.last()))
             unrepresentable.append(QString::number(b.Nummer) + u' ' + name + u' ' + vorname);
     }

@@ -44,9 +44,9 @@ QString price(double value)
     return formatNumber(value, std::abs(value - twoPlaces) < 1e-9 ? kMoney : QStringLiteral("###,##0.0000"));
 }
 
-QString cents(qint64 value)
+QString cents(Money value)
 {
-    return formatNumber(centsToEuros(value), kMoney);
+    return value.german();
 }
 
 // A typed value in the money format; a text that is no number stays as typed.
@@ -243,12 +243,12 @@ FeeLines BuildFeeLines(const FeeLineSettings &s, const Buchung &b, int k)
     const QString m = appliedMinimum(s, b, k) <= 0 ? spaces(16) : u" Mindestbeitrag"_qs;
     FeeLines lines;
     lines.header = header(s, b, k, g, m);
-    lines.detail = b.BetragCent[k] <= 0 ? noFeeText(s, b, k) : feeText(s, b, k);
+    lines.detail = b.BetragCent[k] <= Money() ? noFeeText(s, b, k) : feeText(s, b, k);
 
     // The fee's share of its rate's VAT: the shares of a rate add up to what the VAT block
     // prints for it.
     const QString &rate = s.mwst[size_t(k)];
-    if (!rate.isEmpty() && parseNumber(rate) && b.BetragCent[k] != 0) {
+    if (!rate.isEmpty() && parseNumber(rate) && !b.BetragCent[k].isZero()) {
         if (s.netto) {
             lines.detail += u"      +"_qs + rate + u"% MwSt "_qs;
             lines.vatOnTop = true;

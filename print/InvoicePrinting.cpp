@@ -218,10 +218,10 @@ QString debitNoteSentence(const QString &dueDate)
     return u"Bitte nicht selbst überweisen! - Betrag wird am "_qs + dueDate + u" von folgendem Konto abgebucht:"_qs;
 }
 
-QString transferRequestSentence(qint64 amountCents, const QString &currency, const QString &dueDate)
+QString transferRequestSentence(Money amount, const QString &currency, const QString &dueDate)
 {
     return u"Ihre Bankverbindung ist bei uns nicht vollständig hinterlegt. Bitte überweisen Sie den Betrag von "_qs
-           + formatNumber(centsToEuros(amountCents), u"###,##0.00"_qs) + u' ' + currency + u" bis zum "_qs + dueDate
+           + amount.german() + u' ' + currency + u" bis zum "_qs + dueDate
            + u" auf folgendes Konto:"_qs;
 }
 
@@ -300,7 +300,7 @@ Report PrintRechnungen(const InvoiceParams &p, const Buchungen &aBuchungen, cons
             rs.set(u"RechNr"_qs, b.RechNr);
             rs.set(u"Datum"_qs, p.date);
 
-            qint64 sum = 0; // the printed fee lines, added up
+            Money sum; // the printed fee lines, added up
             int n = 1;
             for (int k = 0; k < 5; ++k) {
                 if (!p.feePrinted[size_t(k)])
@@ -321,8 +321,7 @@ Report PrintRechnungen(const InvoiceParams &p, const Buchungen &aBuchungen, cons
             const bool asksForTransfer = p.directDebitNote ? notCollected.contains(b.Id_Personal) : true;
             if (asksForTransfer && s.waehrung.trimmed().toUpper() == u"EUR"_qs)
                 setGiroCode(rs, p, b);
-            const QString money = u"###,##0.00"_qs;
-            rs.set(u"Summe"_qs, formatNumber(centsToEuros(sum), money) + u' ' + s.waehrung);
+            rs.set(u"Summe"_qs, sum.german() + u' ' + s.waehrung);
 
             // One VAT line per rate, its VAT computed once from the rate's total. Every
             // layout prints it: the fee notice is the pre-notification and must name the
@@ -335,7 +334,7 @@ Report PrintRechnungen(const InvoiceParams &p, const Buchungen &aBuchungen, cons
                     t = st[0] + CR + st[1] + CR + st[2] + CR + st[3] + CR + st[4];
                     // What is debited or asked for: the figure that matters most.
                     rs.set(u"GesamtText"_qs, u"Gesamt:"_qs);
-                    rs.set(u"Gesamt"_qs, formatNumber(centsToEuros(b.SummeCent), money) + u' ' + s.waehrung);
+                    rs.set(u"Gesamt"_qs, b.SummeCent.german() + u' ' + s.waehrung);
                 } else {
                     t = u"davon"_qs + CR + st[0] + CR + st[1] + CR + st[2] + CR + st[3] + CR + st[4];
                 }

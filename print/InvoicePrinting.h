@@ -57,6 +57,6 @@ Report PrintRechnungen(const InvoiceParams &params, const Buchungen &aBuchungen,
 // note of an owner whose debit is in the bank file (the fee notice is the SEPA
 // pre-notification, so it names the day), and the transfer request of one left out of it.
 QString debitNoteSentence(const QString &dueDate);
-QString transferRequestSentence(qint64 amountCents, const QString &currency, const QString &dueDate);
+QString transferRequestSentence(Money amount, const QString &currency, const QString &dueDate);
 
 } // namespace qvl

@@ -1,5 +1,6 @@
 #include "print/Report.h"
 
+#include "core/Money.h"
 #include "text/Conversions.h"
 #include "print/ReportPages.h"
 
@@ -160,11 +161,11 @@ QString Report::controlText(const ReportControl &c, int row, int page, int rowPa
     if (c.Function == ControlFunction::Sum) {
         // Added up in whole cents: a sum of many amounts in binary would drift off the
         // cent the lines add up to.
-        qint64 cents = 0;
+        Money sum;
         for (int r = 0; r < d->rows.rowCount(); ++r)
-            cents += toCents(d->rows.value(r, column).toDouble());
+            sum += Money::fromEuros(d->rows.value(r, column).toDouble());
         static const QStringList grouped{u"#.##0,00"_qs, u"#,##0.00"_qs, u"###,##0.00"_qs};
-        return grouped.contains(c.DataFormat) ? formatCents(cents) : formatValue(centsToEuros(cents), c.DataFormat);
+        return grouped.contains(c.DataFormat) ? sum.german() : formatValue(sum.euros(), c.DataFormat);
     }
     if (row < 0 || row >= d->rows.rowCount())
         return {};

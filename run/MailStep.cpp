@@ -64,7 +64,7 @@ struct MailWriting {
     {
         const Buchung &b = aBuchungen[size_t(row)];
         const MailPlaceholders values{mailOwnerName(b), b.RechNr,
-                                      formatCents(b.SummeCent) + u' ' + f.strWaehrung,
+                                      b.SummeCent.german() + u' ' + f.strWaehrung,
                                       dueDate, senderName};
         OutgoingMail m;
         m.messageId = newMessageId(sender, now);

@@ -28,16 +28,18 @@ std::optional<QDate> formDate(const QString &text)
 // "19=1234;7=56": the VAT of each rate, in cents, as the fee calculation computed it.
 QString vatByRate(const Buchung &b, qint64 *total)
 {
-    QMap<QString, qint64> byRate;
+    QMap<QString, Money> byRate;
+    Money sum;
     for (const MwstSatz &rate : b.MwstSaetze) {
-        if (rate.mwstCent == 0)
+        if (rate.mwstCent.isZero())
             continue;
         byRate[rate.text] += rate.mwstCent;
-        *total += rate.mwstCent;
+        sum += rate.mwstCent;
     }
+    *total += sum.cents(); // the register keeps cents
     QStringList parts;
     for (auto it = byRate.cbegin(); it != byRate.cend(); ++it)
-        parts << it.key() + u'=' + QString::number(it.value());
+        parts << it.key() + u'=' + QString::number(it.value().cents());
     return parts.join(u';');
 }
 
@@ -81,7 +83,7 @@ QList<RegisteredDocument> runDocuments(const FrmDTA &f, const Buchungen &records
             d.batchId = batchId;
         }
         d.iban = normalisedIban(b.IBAN); // a transfer from this account names its payer
-        d.grossCents = b.SummeCent; // the amount due, as the letter prints it
+        d.grossCents = b.SummeCent.cents(); // the amount due, as the letter prints it
         d.vatByRate = vatByRate(b, &d.vatCents);
         d.run = run;
         d.year = f.txtWirtschaftsjahr.Text;

@@ -2,6 +2,8 @@
 // The start button: checks the inputs of the chosen payment type, then runs the fee run
 // (member query, fee calculation, transliteration) and hands the records to the writers.
 
+#include "core/Money.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -25,9 +27,9 @@ struct RunReport {
     int signal = 0;      // SIGINT or SIGTERM received during the run, else 0
     bool directDebit = false;
     int billed = 0;      // owners billed: those the fee calculation kept
-    qint64 totalCent = 0; // the sum of their totals, in cents
+    Money totalCent;     // the sum of their totals
     qint64 debits = 0;   // the debits in the bank file
-    qint64 controlSumCent = 0; // the bank file's control sum, in cents
+    Money controlSumCent; // the bank file's control sum
     int leftOut = 0;     // owners billed but left out of the bank file for their bank data
     QString dueDate;     // direct debit: the due date the bank file carries, dd.mm.yyyy
     QString logFile;     // the export error log, when the run added lines to it

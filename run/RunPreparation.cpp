@@ -157,9 +157,7 @@ std::optional<PreparedRun> readAndCompute(FrmDTA &f, bool directDebit, const QSt
     }
     if (in.calculationRefused.isEmpty()) {
         report.billed = int(records.size());
-        report.totalCent = 0;
-        for (const Buchung &b : records)
-            report.totalCent += b.SummeCent;
+        report.totalCent = sumOf(records, [](const Buchung &b) { return b.SummeCent; });
     }
     ReplaceUmlaute(records);
     stopIfInterrupted();

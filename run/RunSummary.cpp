@@ -9,9 +9,9 @@ namespace qvl {
 
 namespace {
 
-QString euros(qint64 cents)
+QString euros(Money amount)
 {
-    return formatCents(cents) + u" €"_qs;
+    return amount.german() + u" €"_qs;
 }
 
 } // namespace

@@ -18,9 +18,9 @@ struct RunSummary {
     QString bankFolder;          // the folder it lies in
     QString dueDate;             // direct debit: dd.mm.yyyy
     qint64 debits = 0;
-    qint64 controlSumCent = 0;
+    Money controlSumCent;
     int billed = 0;              // invoices of an invoice run
-    qint64 totalCent = 0;        // their total
+    Money totalCent;             // their total
     int leftOut = 0;             // owners not in the bank file
     QString logFile;             // where the reasons are logged; empty when nothing was logged
     int eInvoicesRefused = 0;    // owners without the e-invoice they should have had

@@ -38,12 +38,6 @@ QString logLabel(const Buchung &b)
     return QString::number(b.Nummer) + u' ' + b.Name + u' ' + b.Vorname;
 }
 
-double bookingAmount(const Buchung &b)
-{
-    // For whole cents the quotient is the double nearest to the decimal text.
-    return centsToEuros(b.SummeCent);
-}
-
 QString mandateOf(const Buchung &b)
 {
     // A reference that holds nothing the file can carry counts as missing.

@@ -54,7 +54,7 @@ QString logLabel(const Buchung &b);
 struct BookingSelection {
     std::vector<std::uint32_t> written; // indexes into the run's records, in order
     QSet<long> leftOut;                 // owners whose debit cannot be written
-    qint64 controlSumCent = 0;          // the written bookings' amounts, added up in cents
+    Money controlSumCent;               // the written bookings' amounts, added up
     int errors = 0;
     QStringList logLines;
     QString firstNumber, lastNumber;
@@ -63,8 +63,5 @@ struct BookingSelection {
 // `checks`, when given, receives each booking's check, in the records' order.
 BookingSelection selectBookings(SepaFormat format, const Buchungen &aBuchungen,
                                 std::vector<BookingCheck> *checks = nullptr);
-
-// The amount of a booking in euros, exactly as its decimal text shows it.
-double bookingAmount(const Buchung &b);
 
 } // namespace qvl

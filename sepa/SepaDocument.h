@@ -75,10 +75,5 @@ QString bankCharset(const QString &text);
 // text. Blanks, line breaks and other controls do not count.
 QString bankCharsetLosses(const QString &text);
 
-// An amount in euros as the file writes it: up to 15 significant digits, "." as decimal
-// point, no trailing zeros (123.45, 123.4, 100).
-QString sepaAmountText(double amount);
-// Whole cents as the file writes an amount ("1234.5", "3"), exact at any size: the control sum.
-QString sepaCentsText(qint64 cents);
 
 } // namespace qvl

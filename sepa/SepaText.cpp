@@ -192,20 +192,4 @@ QString bankCharsetLosses(const QString &text)
     return lost;
 }
 
-QString sepaAmountText(double amount)
-{
-    return generalNumber(amount).replace(u',', u'.');
-}
-
-QString sepaCentsText(qint64 cents)
-{
-    QString text = formatCents(cents, false).replace(u',', u'.');
-    // As the general number form writes it: no trailing zeros after the point.
-    while (text.endsWith(u'0'))
-        text.chop(1);
-    if (text.endsWith(u'.'))
-        text.chop(1);
-    return text;
-}
-
 } // namespace qvl

@@ -164,7 +164,7 @@ SepaExport writeSepaFile(const SepaParams &p, const Buchungen &aBuchungen, Datab
     if (selection.errors > 0)
         logLines.append(u"Es sind "_qs + QString::number(selection.errors) + u" Fehler von gesamt "_qs
                    + QString::number(result.numberOfTransactions) + u" Buchungen aufgetreten. Kontrollsumme: EUR "_qs
-                   + sepaCentsText(selection.controlSumCent).replace(u'.', u','));
+                   + selection.controlSumCent.shortText(u','));
 
     result.file = nativePath(p.exportDir + u"MB_"_qs + p.feeText + u'_' + formatDate(now, u"ddmmyyyy"_qs) + u'T'
                              + formatDate(now, u"hhmmss"_qs) + u".xml"_qs);
@@ -178,7 +178,7 @@ SepaExport writeSepaFile(const SepaParams &p, const Buchungen &aBuchungen, Datab
         result.messageId = header.messageId;
         header.created = now;
         header.numberOfTransactions = result.numberOfTransactions;
-        header.controlSum = sepaCentsText(result.controlSumCent);
+        header.controlSum = result.controlSumCent.sepaText();
         header.creditorName = ReplaceUmlauteText(p.creditor.name).left(70);
         header.dueDate = dueDate ? formatDate(*dueDate, u"yyyy-mm-dd"_qs) : QString();
         header.creditorIban = normalisedIban(p.creditor.iban);
@@ -196,7 +196,7 @@ SepaExport writeSepaFile(const SepaParams &p, const Buchungen &aBuchungen, Datab
             fees.deleteOwnerFee(b.Id_Personal, p.businessYear, p.feeText);
             SepaTransaction t;
             t.mandateId = mandateOf(b);
-            t.amount = sepaCentsText(b.SummeCent);
+            t.amount = b.SummeCent.sepaText();
             t.signatureDate = signatureDate;
             t.creditorId = p.creditor.creditorId;
             t.debtorBic = bicOf(format, b);
@@ -210,7 +210,7 @@ SepaExport writeSepaFile(const SepaParams &p, const Buchungen &aBuchungen, Datab
             if (blockFilter())
                 blockFilter()(block);
             file.write(block);
-            fees.insert({b.Id_Personal, p.businessYear, t.amount, rechDatText, faellDatText, p.feeText, b.RechNr,
+            fees.insert({b.Id_Personal, p.businessYear, b.SummeCent, rechDatText, faellDatText, p.feeText, b.RechNr,
                          t.debtorIban});
             fees.recordSlots(b.Id_Personal, p.businessYear, p.feeText, fee_slots::debitedSlots(p.tickedSlots, b));
         }

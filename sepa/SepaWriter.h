@@ -30,7 +30,7 @@ class RunOutputs;
 struct SepaExport {
     QString file;                  // the file written
     qint64 numberOfTransactions = 0;
-    qint64 controlSumCent = 0;     // the debits' amounts added up
+    Money controlSumCent;          // the debits' amounts added up
     int dataErrors = 0;            // lines logged for faulty IBANs, BICs and mandate references
     QSet<long> notCollected;       // owners (Id_Personal) whose debit could not go into the file
     QStringList logLines;          // for the export error log, written once the fees are committed

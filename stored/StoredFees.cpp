@@ -6,7 +6,6 @@
 #include "stored/StoredFeesSql.h"
 #include "stored/StoredRunCaption.h"
 
-#include <QLocale>
 #include <sqlite3.h>
 
 namespace qvl {
@@ -22,16 +21,6 @@ constexpr int kTypeLength = 50;
 QString textValue(const QString &text)
 {
     return text.isNull() ? u""_qs : text;
-}
-
-double amountValue(const QString &amountText)
-{
-    bool ok = false;
-    const double value = QLocale::c().toDouble(amountText.trimmed(), &ok);
-    if (!ok)
-        throw DbError(u"Der Betrag „"_qs + amountText
-                      + u"“ kann nicht in PERSONAL_MG_BEITRAGE gespeichert werden: er ist keine Zahl."_qs);
-    return value;
 }
 
 // dd.mm.yyyy as typed in the form -> the ISO date the embedded database stores; an
@@ -166,7 +155,7 @@ void StoredFeesWriter::insert(const StoredFee &fee)
     int i = 0;
     m_insert->bind(i++, qlonglong(fee.idPersonal));
     m_insert->bind(i++, textValue(fee.jahr));
-    m_insert->bind(i++, amountValue(fee.betrag));
+    m_insert->bind(i++, fee.betrag.euros()); // the suite's column holds euros
     if (m_db.dialect() == SqlDialect::Sqlite) {
         m_insert->bind(i++, m_created);
         for (const QString *date : {&fee.rechDat, &fee.faellDat}) {

@@ -5,6 +5,7 @@
 // ("2026 Mitgliedsbeitrag, Erstellt: Dec  5 2026"), its month name in the language of the
 // server's login ("Dez  5 2026" for a German login); the embedded database writes English.
 
+#include "core/Money.h"
 #include "db/Database.h"
 
 #include <QDateTime>
@@ -21,7 +22,7 @@ namespace qvl {
 struct StoredFee {
     long idPersonal = 0;
     QString jahr;         // txtWirtschaftsjahr
-    QString betrag;       // amount text with "." ("123.45")
+    Money betrag;
     QString rechDat;      // txtRechDat, dd.mm.yyyy
     QString faellDat;     // txtFaellDat, dd.mm.yyyy
     QString typ;          // strBeitragsText (stored: its first 50 characters)

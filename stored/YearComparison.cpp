@@ -30,16 +30,16 @@ bool byNumber(const ComparedOwner &a, const ComparedOwner &b)
 
 std::optional<double> ComparedOwner::percent() const
 {
-    if (isZero(lastYear))
+    if (lastYear.isZero())
         return std::nullopt;
-    return (thisRun - lastYear) / std::fabs(lastYear) * 100;
+    return double((thisRun - lastYear).cents()) / double(lastYear.abs().cents()) * 100;
 }
 
 std::optional<double> YearComparison::totalPercent() const
 {
-    if (isZero(lastTotal))
+    if (lastTotal.isZero())
         return std::nullopt;
-    return (thisTotal - lastTotal) / std::fabs(lastTotal) * 100;
+    return double((thisTotal - lastTotal).cents()) / double(lastTotal.abs().cents()) * 100;
 }
 
 QList<StoredYearFee> storedFeesOfYear(Database &db, const QString &jahr, const QString &typ,
@@ -54,7 +54,7 @@ QList<StoredYearFee> storedFeesOfYear(Database &db, const QString &jahr, const Q
     QList<StoredYearFee> fees;
     while (rows->next())
         fees.append({long(rows->integer(0)), long(rows->integer(1)), ownerName(rows->text(2), rows->text(3)),
-                     roundHalfEven(rows->number(4), 2)});
+                     Money::fromEuros(roundHalfEven(rows->number(4), 2))});
     return fees;
 }
 
@@ -76,12 +76,12 @@ YearComparison compareWithYear(const QString &lastYear, const QString &typ, cons
     QSet<long> billed;
     billed.reserve(qsizetype(records.size()));
     for (const Buchung &b : records) {
-        const double amount = centsToEuros(b.SummeCent);
+        const Money amount = b.SummeCent;
         billed.insert(b.Id_Personal);
         if (notDebited.contains(b.Id_Personal)) {
             const auto found = last.constFind(b.Id_Personal);
             c.transfer.append({b.Nummer, ownerName(b.NameOrig, b.VornameOrig),
-                               found == last.cend() ? 0 : (*found)->amount, amount});
+                               found == last.cend() ? Money() : (*found)->amount, amount});
             c.transferTotal += amount;
             continue;
         }
@@ -90,21 +90,22 @@ YearComparison compareWithYear(const QString &lastYear, const QString &typ, cons
         const auto found = last.constFind(b.Id_Personal);
         if (found == last.cend()) {
             if (c.anyStored)
-                c.added.append({b.Nummer, ownerName(b.NameOrig, b.VornameOrig), 0, amount});
+                c.added.append({b.Nummer, ownerName(b.NameOrig, b.VornameOrig), Money(), amount});
             continue;
         }
-        const double lastAmount = (*found)->amount;
-        // Compared in cents, so that 25 % of 12,00 € is exactly 3,00 €.
-        const bool beyond = isZero(lastAmount)
-                                ? !isZero(amount)
-                                : roundHalfEven(std::fabs(amount - lastAmount), 2)
-                                      > roundHalfEven(std::fabs(lastAmount) * thresholdPercent / 100, 2);
+        const Money lastAmount = (*found)->amount;
+        // Compared in cents, so that 25 % of 12,00 € is exactly 3,00 €; the threshold's
+        // amount rounds its halves to even.
+        const bool beyond = lastAmount.isZero()
+                                ? !amount.isZero()
+                                : (amount - lastAmount).abs()
+                                      > Money::fromEuros(roundHalfEven(lastAmount.abs().euros() * thresholdPercent / 100, 2));
         if (beyond)
             c.changed.append({b.Nummer, ownerName(b.NameOrig, b.VornameOrig), lastAmount, amount});
     }
     for (const StoredYearFee &fee : stored)
         if (!billed.contains(fee.idPersonal))
-            c.gone.append({fee.nummer, fee.name, fee.amount, 0});
+            c.gone.append({fee.nummer, fee.name, fee.amount, Money()});
     std::sort(c.gone.begin(), c.gone.end(), byNumber);
     std::sort(c.added.begin(), c.added.end(), byNumber);
     std::sort(c.transfer.begin(), c.transfer.end(), byNumber);
@@ -119,7 +120,7 @@ YearComparison compareWithYear(const QString &lastYear, const QString &typ, cons
         const double pb = share(b);
         if (pa != pb)
             return pa > pb;
-        return std::fabs(a.thisRun - a.lastYear) > std::fabs(b.thisRun - b.lastYear);
+        return (a.thisRun - a.lastYear).abs() > (b.thisRun - b.lastYear).abs();
     });
     return c;
 }

@@ -19,7 +19,7 @@ struct StoredYearFee {
     long idPersonal = 0;
     long nummer = 0;  // 0 when the owner is no longer in the suite
     QString name;     // "Schmidt Bernd"
-    double amount = 0; // euros
+    Money amount;
 };
 
 // The stored fees of a year and type, per owner, in one grouped query; with an association
@@ -30,8 +30,8 @@ QList<StoredYearFee> storedFeesOfYear(Database &db, const QString &jahr, const Q
 struct ComparedOwner {
     long nummer = 0;
     QString name;
-    double lastYear = 0; // euros
-    double thisRun = 0;  // euros
+    Money lastYear;
+    Money thisRun;
     // The change against last year in percent; std::nullopt when last year's amount was 0.
     std::optional<double> percent() const;
 };
@@ -41,9 +41,9 @@ struct YearComparison {
     QString typ;
     bool anyStored = false;
     int lastCount = 0;
-    double lastTotal = 0;
+    Money lastTotal;
     int thisCount = 0;
-    double thisTotal = 0;
+    Money thisTotal;
     int thresholdPercent = 25;
     QList<ComparedOwner> gone;    // billed last year, not in this run; by number
     QList<ComparedOwner> added;   // in this run, not billed last year; by number
@@ -51,14 +51,14 @@ struct YearComparison {
     // Billed in this run but not debited (no usable IBAN: they pay by transfer, and their
     // fees are not stored); kept out of the counts and totals above. By number.
     QList<ComparedOwner> transfer;
-    double transferTotal = 0;
+    Money transferTotal;
 
     // The change of the total in percent; std::nullopt when last year's total was 0.
     std::optional<double> totalPercent() const;
 };
 
 // `stored`: last year's fees (only those of the owners the run could bill, when it is
-// restricted to some); `records`: the run's billed owners, their totals in cents;
+// restricted to some); `records`: the run's billed owners, their totals;
 // `notDebited`: those of them the bank file leaves out. Debited is compared with debited:
 // only debits were stored last year.
 YearComparison compareWithYear(const QString &lastYear, const QString &typ, const QList<StoredYearFee> &stored,

@@ -78,7 +78,7 @@ int main(int argc, char **argv)
         largest.Nummer = 40816;
         largest.NameOrig = u"Jagd- und Waldgenossenschaft Hohen-Peißenberg-Nord"_qs; // 50 characters
         largest.VornameOrig.clear();
-        largest.SummeCent = 99999999999;
+        largest.SummeCent = Money(99999999999);
         Buchung broken = hardest.front();
         broken.Nummer = 40817;
         broken.NameOrig = u"Erbengemeinschaft\r\nHuber"_qs;
@@ -86,7 +86,7 @@ int main(int argc, char **argv)
         broken.IBAN = u"DE02120300000000202051"_qs;
         const CsvList list = WriteCSVList(*f, {hardest.front(), largest, broken});
         ok = write(list.report, out, u"einzelbuchungen-grenzfall.pdf"_qs) && ok;
-        ok = write(PrintBegleitzettel(*f, 3, 123456789012345), out, u"begleitzettel-grenzfall.pdf"_qs) && ok;
+        ok = write(PrintBegleitzettel(*f, 3, Money(123456789012345)), out, u"begleitzettel-grenzfall.pdf"_qs) && ok;
     } catch (const RunError &e) {
         std::fprintf(stderr, "%s\n", qPrintable(e.message()));
         return 1;

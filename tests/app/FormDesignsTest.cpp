@@ -28,7 +28,7 @@ TEST(FormDesigns, ARunPlacesItsOwnFormsDesignAndNoOther)
     b.Nummer = 1;
     b.RechNr = u"501"_qs;
     b.Betrag = {20, 0, 0, 0, 0, 0};
-    b.SummeCent = 2000;
+    b.SummeCent = Money(2000);
     const Report letters = PrintRechnungen(*first, withCents(Buchungen{b}));
     ASSERT_EQ(letters.rows().rowCount(), 1);
     EXPECT_EQ(letters.design().find(u"Text1"_qs)->Top, 4100);

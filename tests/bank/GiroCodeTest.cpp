@@ -40,18 +40,18 @@ OpenItem returnedItem(qint64 number, qint64 gross, qint64 open)
 TEST(GiroCode, PayloadFollowsEpc069)
 {
     const QString payload = giroCodePayload({u"BYLADEM1001"_qs, u"FBG Musterwald w.V."_qs, u"DE02 1203 0000 0000 2020 51"_qs,
-                                             4750, creditorReference(1001)});
+                                             Money(4750), creditorReference(1001)});
     EXPECT_EQ(payload, u"BCD\n002\n1\nSCT\nBYLADEM1001\nFBG Musterwald w.V.\nDE02120300000000202051\nEUR47.50\n\n"
                        "RF401001"_qs);
     // Without a BIC (version 002 allows it), a name cut to 70 characters.
     const QString longName = QString(80, u'W');
-    EXPECT_EQ(giroCodePayload({{}, longName, kIban, 1, creditorReference(7)}).split(u'\n').mid(4, 4),
+    EXPECT_EQ(giroCodePayload({{}, longName, kIban, Money(1), creditorReference(7)}).split(u'\n').mid(4, 4),
               (QStringList{QString(), QString(70, u'W'), kIban, u"EUR0.01"_qs}));
     // No code the app would refuse: a wrong IBAN, no amount, too much, no name.
-    EXPECT_TRUE(giroCodePayload({{}, u"FBG"_qs, u"DE02120300000000202052"_qs, 100, {}}).isEmpty());
-    EXPECT_TRUE(giroCodePayload({{}, u"FBG"_qs, kIban, 0, {}}).isEmpty());
-    EXPECT_TRUE(giroCodePayload({{}, u"FBG"_qs, kIban, 100000000000, {}}).isEmpty());
-    EXPECT_TRUE(giroCodePayload({{}, u" "_qs, kIban, 100, {}}).isEmpty());
+    EXPECT_TRUE(giroCodePayload({{}, u"FBG"_qs, u"DE02120300000000202052"_qs, Money(100), {}}).isEmpty());
+    EXPECT_TRUE(giroCodePayload({{}, u"FBG"_qs, kIban, Money(0), {}}).isEmpty());
+    EXPECT_TRUE(giroCodePayload({{}, u"FBG"_qs, kIban, Money(100000000000), {}}).isEmpty());
+    EXPECT_TRUE(giroCodePayload({{}, u" "_qs, kIban, Money(100), {}}).isEmpty());
 }
 
 TEST(GiroCode, TheLetterPrintsACodeABankingAppReads)

@@ -34,9 +34,9 @@ MwstSatz rate(double satz, const QString &text, qint64 netto, qint64 mwst, qint6
     MwstSatz r;
     r.satz = satz;
     r.text = text;
-    r.nettoCent = netto;
-    r.mwstCent = mwst;
-    r.bruttoCent = brutto;
+    r.nettoCent = Money(netto);
+    r.mwstCent = Money(mwst);
+    r.bruttoCent = Money(brutto);
     return r;
 }
 
@@ -77,7 +77,7 @@ TEST(RegisterDocuments, AmountsComeFromTheBookedCents)
         b.VornameOrig = u"Bernd"_qs;
         b.IBAN = u"DE02120300000000202051"_qs;
         b.Mandatsnummer = u"M1042"_qs;
-        b.SummeCent = c.summeCent;
+        b.SummeCent = Money(c.summeCent);
         b.MwstSaetze = c.rates;
         const QSet<long> leftOut = c.leftOut ? QSet<long>{42} : QSet<long>{};
         const QList<RegisteredDocument> docs =

@@ -172,13 +172,13 @@ TEST(RunCheck, EachWarningNamesItsOwnerAndNoOther)
     EXPECT_EQ(f.read, 13);
     EXPECT_EQ(f.dropped, 13 - billed);
     EXPECT_EQ(f.billed, billed);
-    EXPECT_EQ(f.totalCent, billed * 5250);
+    EXPECT_EQ(f.totalCent.cents(), billed * 5250);
     ASSERT_EQ(f.fees.size(), 1);
     EXPECT_EQ(f.fees[0].owners, billed);
-    EXPECT_EQ(f.fees[0].amountCent, billed * 5250);
+    EXPECT_EQ(f.fees[0].amountCent.cents(), billed * 5250);
     // 1001 without an IBAN and 1002 with wrong check digits are both left out.
     EXPECT_EQ(f.debits, billed - 2);
-    EXPECT_EQ(f.debitSumCent, (billed - 2) * 5250);
+    EXPECT_EQ(f.debitSumCent.cents(), (billed - 2) * 5250);
     EXPECT_EQ(f.leftOut, 2);
     EXPECT_EQ(check.comparison,
               u"Für 2025 „"_qs + s.form->strBeitragsText + u"“ sind keine Beiträge gespeichert; kein Vergleich mit dem Vorjahr."_qs);
@@ -385,10 +385,10 @@ TEST(RunCheck, TotalsSayWhetherTheyHoldTheVat)
     RunFigures &f = check.figures;
     f.directDebit = true;
     f.billed = 2;
-    f.totalCent = 133049999998669;
-    f.fees = {{u"Mitgliedsbeitrag"_qs, 2, 100000}};
+    f.totalCent = Money(133049999998669);
+    f.fees = {{u"Mitgliedsbeitrag"_qs, 2, Money(100000)}};
     f.debits = 2;
-    f.debitSumCent = 119000;
+    f.debitSumCent = Money(119000);
     f.withVat = true;
     f.vatOnTop = true;
     QStringList lines = runCheckText(check).split(u'\n');

@@ -34,7 +34,7 @@ TEST(FeeAmounts, VatOfANetAmountIsRoundedCommercially)
         {12345678901, -100, -12345678901},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(fees::vatOf(c.net, c.rate), c.vat) << c.net << " at " << c.rate;
+        EXPECT_EQ(fees::vatOf(Money(c.net), c.rate), Money(c.vat)) << c.net << " at " << c.rate;
 }
 
 TEST(FeeAmounts, AGrossAmountSplitsIntoANetAndExactlyItsVat)
@@ -54,17 +54,17 @@ TEST(FeeAmounts, AGrossAmountSplitsIntoANetAndExactlyItsVat)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(std::to_string(c.gross) + " at " + std::to_string(c.rate));
-        const fees::GrossSplit split = fees::splitGross(c.gross, c.rate);
-        EXPECT_EQ(split.net, c.net);
-        EXPECT_EQ(split.vat, c.vat);
+        const fees::GrossSplit split = fees::splitGross(Money(c.gross), c.rate);
+        EXPECT_EQ(split.net, Money(c.net));
+        EXPECT_EQ(split.vat, Money(c.vat));
         EXPECT_EQ(fees::vatOf(split.net, c.rate), split.vat);
     }
     // Every gross: the VAT is the net's, never more than the gross holds, a cent apart at most.
     for (qint64 gross = 1; gross < 20000; gross += 7)
         for (const double rate : {19.0, 7.0, 5.5, 16.0}) {
-            const fees::GrossSplit s = fees::splitGross(gross, rate);
+            const fees::GrossSplit s = fees::splitGross(Money(gross), rate);
             ASSERT_EQ(fees::vatOf(s.net, rate), s.vat) << gross << " at " << rate;
-            ASSERT_TRUE(s.net + s.vat == gross || s.net + s.vat == gross - 1) << gross << " at " << rate;
+            ASSERT_TRUE(s.net + s.vat == Money(gross) || s.net + s.vat == Money(gross - 1)) << gross << " at " << rate;
         }
 }
 
@@ -143,9 +143,9 @@ TEST_F(FeeAmountsCalc, EachLineRoundedOnceAndItsVatFromThePrintedAmount)
     b.Ha[0] = 10;
     b.Flachenbertrag[0] = 7.5;
     const Buchung out = run(b);
-    EXPECT_EQ(out.BetragCent[0], 215);
-    EXPECT_EQ(out.SteuerCent[0], 41);
-    EXPECT_EQ(out.SummeCent, 256);
+    EXPECT_EQ(out.BetragCent[0].cents(), 215);
+    EXPECT_EQ(out.SteuerCent[0].cents(), 41);
+    EXPECT_EQ(out.SummeCent.cents(), 256);
     EXPECT_EQ(out.SteuerText[0], u"19% MwSt 0,41€ auf 2,15€"_qs);
 }
 
@@ -177,15 +177,15 @@ TEST_F(FeeAmountsCalc, VatPerRateOnceFromTheRatesTotal)
             b.Fixbeitrag[k] = c.fees[k];
         const Buchung out = run(b);
         ASSERT_EQ(out.MwstSaetze.size(), 1u);
-        EXPECT_EQ(out.MwstSaetze[0].mwstCent, c.vat);
-        EXPECT_EQ(out.MwstSummeCent, c.vat);
-        EXPECT_EQ(out.SummeCent, c.due);
-        EXPECT_EQ(out.SteuerCent[0], c.shareFirst);
-        EXPECT_EQ(out.SteuerCent[0] + out.SteuerCent[1], c.vat); // the shares add up
-        EXPECT_EQ(out.BruttoCent[0] + out.BruttoCent[1] + out.BruttoCent[2], c.due);
+        EXPECT_EQ(out.MwstSaetze[0].mwstCent.cents(), c.vat);
+        EXPECT_EQ(out.MwstSummeCent.cents(), c.vat);
+        EXPECT_EQ(out.SummeCent.cents(), c.due);
+        EXPECT_EQ(out.SteuerCent[0].cents(), c.shareFirst);
+        EXPECT_EQ(out.SteuerCent[0].cents() + out.SteuerCent[1].cents(), c.vat); // the shares add up
+        EXPECT_EQ(out.BruttoCent[0].cents() + out.BruttoCent[1].cents() + out.BruttoCent[2].cents(), c.due);
         EXPECT_TRUE(out.SteuerText[1].isEmpty()); // one text per rate
         if (c.fees[1] > 0) {
-            EXPECT_GT(out.NettoCent[1], 0); // never a line of net 0,00
+            EXPECT_GT(out.NettoCent[1].cents(), 0); // never a line of net 0,00
         }
     }
 }
@@ -198,10 +198,10 @@ TEST_F(FeeAmountsCalc, AFeeOfNothingCarriesNoVatAndAZeroRateIsARateOfItsOwn)
     b.Fixbeitrag = {20, 0, 5, 0, 0, 0};
     const Buchung out = run(b);
     ASSERT_EQ(out.MwstSaetze.size(), 2u);
-    EXPECT_EQ(out.MwstSaetze[0].nettoCent, 2000);
+    EXPECT_EQ(out.MwstSaetze[0].nettoCent.cents(), 2000);
     EXPECT_EQ(out.MwstSaetze[1].satz, 0);
-    EXPECT_EQ(out.MwstSaetze[1].mwstCent, 0);
-    EXPECT_EQ(out.SummeCent, 2000 + 380 + 500);
+    EXPECT_EQ(out.MwstSaetze[1].mwstCent.cents(), 0);
+    EXPECT_EQ(out.SummeCent.cents(), 2000 + 380 + 500);
 }
 
 TEST_F(FeeAmountsCalc, WholeEurosBeforeVatAndProRataInTheBusinessYear)
@@ -237,8 +237,8 @@ TEST_F(FeeAmountsCalc, WholeEurosBeforeVatAndProRataInTheBusinessYear)
         b.Hektar = 4;
         b.Beitrittsdatum = c.joined;
         const Buchung out = run(b);
-        EXPECT_EQ(out.BetragCent[0], c.fee);
+        EXPECT_EQ(out.BetragCent[0].cents(), c.fee);
         // The VAT is on the rounded fee: 23,00 × 19 % = 4,37, not 22,50 × 19 % = 4,28.
-        EXPECT_EQ(out.SummeCent, c.fee + fees::vatOf(c.fee, 19));
+        EXPECT_EQ(out.SummeCent, Money(c.fee) + fees::vatOf(Money(c.fee), 19));
     }
 }

@@ -87,7 +87,7 @@ TEST(EInvoiceCheck, TheRunsSummaryCountsTheOwnersWithoutTheirEInvoice)
         RunReport report;
         report.directDebit = false;
         report.billed = 5;
-        report.totalCent = 5000;
+        report.totalCent = Money(5000);
         report.eInvoicesRefused = refused;
         const std::optional<RunSummary> summary = summarizeRun(report);
         ASSERT_TRUE(summary.has_value());

@@ -8,6 +8,7 @@
 #include "params/EInvoiceFromForm.h"
 #include "params/InvoiceFromForm.h"
 #include "fees/FeeCalculation.h"
+#include "support/BookedAmounts.h"
 #include "support/Workspace.h"
 
 #include <QDir>
@@ -25,23 +26,14 @@ struct Fee {
 // A business owner in Germany with a full address.
 inline Buchung businessOwner(long nummer)
 {
-    Buchung b;
-    b.Nummer = nummer;
+    Buchung b = sampleBooking(nummer);
     b.Id_Personal = nummer;
     b.Unternehmer = u"2"_qs;
-    b.Lastschrift = u"1"_qs;
-    b.Mandatsnummer = u"M-"_qs + QString::number(nummer);
     b.AnredeOrig = u"Firma"_qs;
     b.NameOrig = u"Sägewerk Tanner GmbH"_qs;
     b.NameUnternehmen = u"Saegewerk Tanner GmbH"_qs;
     b.Bezeichnung = u"Forstbetrieb"_qs;
-    b.StrasseOrig = u"Waldweg 1"_qs;
-    b.PLZ = u"12345"_qs;
-    b.OrtOrig = u"Holzhausen"_qs;
     b.NationOrig = u"D"_qs;
-    b.BankOrig = u"Waldbank"_qs;
-    b.BIC = u"GENODEF1XYZ"_qs;
-    b.IBAN = u"DE02120300000000202051"_qs;
     b.USTID = u"DE123456789"_qs;
     return b;
 }

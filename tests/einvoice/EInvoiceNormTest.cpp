@@ -154,7 +154,7 @@ TEST_F(EInvoiceFiles, EmbeddedTotalsAreTheLettersSums)
 
         // What the owner pays: the run's total, as the letter prints it.
         const double due = element(xml, u"ram:DuePayableAmount"_qs).toDouble();
-        EXPECT_DOUBLE_EQ(due * 100, m.record.SummeCent);
+        EXPECT_DOUBLE_EQ(due * 100, m.record.SummeCent.cents());
         const double grand = element(xml, u"ram:GrandTotalAmount"_qs).toDouble();
         const double basis = element(xml, u"ram:TaxBasisTotalAmount"_qs).toDouble();
         const double tax = element(xml, u"ram:TaxTotalAmount"_qs).toDouble();

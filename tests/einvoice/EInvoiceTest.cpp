@@ -80,18 +80,18 @@ TEST(EInvoiceData, VatCategoriesAndNetAmountsAddUpToTheOwnersTotal)
         qint64 basis = 0, tax = 0;
         for (int i = 0; i < d.lines.size(); ++i) {
             EXPECT_EQ(d.lines[i].category, row.categories[i]);
-            EXPECT_EQ(d.lines[i].netCents, row.nets[i]);
+            EXPECT_EQ(d.lines[i].netCents.cents(), row.nets[i]);
         }
         for (const EInvoiceVatGroup &g : d.vat) {
-            basis += g.basisCents;
-            tax += g.taxCents;
+            basis += g.basisCents.cents();
+            tax += g.taxCents.cents();
         }
-        EXPECT_EQ(d.taxTotalCents, row.tax);
+        EXPECT_EQ(d.taxTotalCents.cents(), row.tax);
         EXPECT_EQ(tax, row.tax);
-        EXPECT_EQ(basis, d.lineTotalCents);
-        EXPECT_EQ(d.grandTotalCents, row.due);
-        EXPECT_EQ(d.duePayableCents, row.due);
-        EXPECT_EQ(d.roundingCents, 0);
+        EXPECT_EQ(basis, d.lineTotalCents.cents());
+        EXPECT_EQ(d.grandTotalCents.cents(), row.due);
+        EXPECT_EQ(d.duePayableCents.cents(), row.due);
+        EXPECT_EQ(d.roundingCents.cents(), 0);
         // A buyer VAT identifier only where the invoice has VAT categories.
         EXPECT_EQ(d.buyer.vatId.isEmpty(), row.categories.first() == VatCategory::NotSubject);
     }
@@ -111,11 +111,11 @@ TEST(EInvoiceData, AWholeEuroTotalShowsItsRoundingAndAnUncollectedDebitIsATransf
     // keeps one cent apart as the invoice's rounding amount; the VAT is the net's.
     built = c.build(b, {{0, 1234.56, u"19"_qs}}, false, true);
     ASSERT_TRUE(built.data);
-    EXPECT_EQ(built.data->lineTotalCents, 103744);
-    EXPECT_EQ(built.data->taxTotalCents, 19711);
-    EXPECT_EQ(built.data->grandTotalCents, 123455);
-    EXPECT_EQ(built.data->roundingCents, 1);
-    EXPECT_EQ(built.data->duePayableCents, 123456);
+    EXPECT_EQ(built.data->lineTotalCents, Money(103744));
+    EXPECT_EQ(built.data->taxTotalCents, Money(19711));
+    EXPECT_EQ(built.data->grandTotalCents, Money(123455));
+    EXPECT_EQ(built.data->roundingCents, Money(1));
+    EXPECT_EQ(built.data->duePayableCents, Money(123456));
     EXPECT_EQ(built.data->payment.kind, PaymentKind::DirectDebit);
     EXPECT_EQ(built.data->payment.mandate, u"M-8"_qs);
     EXPECT_TRUE(built.data->payment.terms.startsWith(u"Bitte nicht selbst überweisen! - Betrag wird am 15.01.2027"_qs));
@@ -188,7 +188,7 @@ TEST(EInvoiceXml, TextIsEscapedAndAmountsAreWholeCents)
     const std::pair<qint64, const char *> amounts[] = {{0, "0.00"},         {5, "0.05"},   {-5, "-0.05"},
                                                        {123450, "1234.50"}, {-1999, "-19.99"}};
     for (const auto &[cents, text] : amounts)
-        EXPECT_EQ(ciiAmount(cents), QString::fromLatin1(text));
+        EXPECT_EQ(ciiAmount(Money(cents)), QString::fromLatin1(text));
 }
 
 TEST(EInvoiceXml, TheBuiltInSchemaAcceptsTheInvoiceAndRefusesABrokenOne)

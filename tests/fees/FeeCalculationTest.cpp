@@ -77,7 +77,7 @@ protected:
                 continue;
             }
             EXPECT_NEAR(out[0].Betrag[0], betrag, 1e-9);
-            EXPECT_EQ(out[0].SummeCent, cents);
+            EXPECT_EQ(out[0].SummeCent.cents(), cents);
             if (netto)
                 onTop = out[0];
         }
@@ -204,17 +204,17 @@ TEST_F(FeeCalcClasses, AreasCompareWithTheLimitsAsDecimals)
     const std::pair<double, double> cases[] = {{0.1 + 0.2, 2000}, {0.3001, 3000}, {0.1 + 0.2 + 0.4, 3000}, {0.7001, 4000}};
     for (const auto &[ha, cents] : cases) {
         SCOPED_TRACE(ha);
-        EXPECT_EQ(run({owner(ha)}).at(0).SummeCent, cents);
+        EXPECT_EQ(run({owner(ha)}).at(0).SummeCent.cents(), cents);
     }
 }
 
 TEST_F(FeeCalcClasses, TextsAreReadAtEachCallAsTheBoxReadsThemAndOthersStopTheRun)
 {
-    EXPECT_EQ(run({owner(0)}).at(0).SummeCent, 750);
+    EXPECT_EQ(run({owner(0)}).at(0).SummeCent.cents(), 750);
     form.txtStaffel[21].Text = u"8,25"_qs;
-    EXPECT_EQ(run({owner(0)}).at(0).SummeCent, 825);
+    EXPECT_EQ(run({owner(0)}).at(0).SummeCent.cents(), 825);
     form.txtStaffel[21].Text = u"1.008,25"_qs;
-    EXPECT_EQ(run({owner(0)}).at(0).SummeCent, 100825);
+    EXPECT_EQ(run({owner(0)}).at(0).SummeCent.cents(), 100825);
     // Neither 0 nor 15 nor 1.5: a text the box would refuse is no amount to bill from.
     for (const QString &text : {u"acht"_qs, u"1.5"_qs, u"-3"_qs, u"8,25 €"_qs}) {
         form.txtStaffel[21].Text = text;
@@ -327,9 +327,9 @@ TEST_F(FeeCalcFormula, ProRataDropOfDecemberJoinersUsesNoInvoiceNumber)
     form.txtRechNr.Text = u"500"_qs;
     const Buchungen out = run(records);
     ASSERT_EQ(out.size(), 2u);
-    EXPECT_EQ(out[0].SummeCent, 1500); // 30 × 6/12
+    EXPECT_EQ(out[0].SummeCent.cents(), 1500); // 30 × 6/12
     EXPECT_EQ(out[0].RechNr, u"500"_qs);
-    EXPECT_EQ(out[1].SummeCent, 3000);
+    EXPECT_EQ(out[1].SummeCent.cents(), 3000);
     EXPECT_EQ(out[1].RechNr, u"501"_qs);
 }
 
@@ -366,7 +366,7 @@ TEST_F(FeeCalcFormula, SurchargeStepOfZeroIsRefusedBeforeAnythingChanges)
         }
         ASSERT_EQ(records.size(), 3u);
         for (const Buchung &b : records) {
-            EXPECT_EQ(b.SummeCent, 0);
+            EXPECT_EQ(b.SummeCent.cents(), 0);
             EXPECT_EQ(b.Betrag[0], 0);
             EXPECT_EQ(b.HaBerechnet[0], 0);
             EXPECT_TRUE(b.RechNr.isEmpty());
@@ -381,7 +381,7 @@ TEST_F(FeeCalcFormula, SurchargeStepOfZeroIsFineWhenNoOwnerNeedsIt)
     rounding[0] = true; // 5,4 ha count as 5
     const Buchungen out = run({owner(3), owner(5.4)});
     ASSERT_EQ(out.size(), 2u);
-    EXPECT_EQ(out[1].SummeCent, 3000);
+    EXPECT_EQ(out[1].SummeCent.cents(), 3000);
 
     // Slot 0 not ticked, or another mode: the formula is not used at all.
     form.chkBeitrag[0].Value = 0;
@@ -438,20 +438,20 @@ TEST_F(FeeCalcScale, FractionalLimitsJudgeAndComputeEachStepOnOneHectareFigure)
     // 3 + 1×10 + 1,2×20
     Buchungen out = run({owner(2.2)});
     ASSERT_EQ(out.size(), 1u);
-    EXPECT_EQ(out[0].SummeCent, 3700);
+    EXPECT_EQ(out[0].SummeCent.cents(), 3700);
     EXPECT_DOUBLE_EQ(out[0].HaBerechnet[0], 2.2);
     EXPECT_DOUBLE_EQ(out[0].Weitere[0], 20);
     // Rounded up, 3 ha are billed and printed: 3 + 10 + 30 + 0,5×5
     form.chkRundeHAauf.Value = 1;
     out = run({owner(2.2)});
-    EXPECT_EQ(out.at(0).SummeCent, 4550);
+    EXPECT_EQ(out.at(0).SummeCent.cents(), 4550);
     EXPECT_DOUBLE_EQ(out.at(0).HaBerechnet[0], 3);
 
     // A first limit below one hectare and a tiny area: the base and a little more.
     form.chkRundeHAauf.Value = 0;
     form.txtStaffel[0].Text = u"0,5000"_qs;
     form.txtStaffel[21].Text = u"9,99"_qs;
-    EXPECT_EQ(run({owner(0.0057)}).at(0).SummeCent, 1005); // 9,99 + 0,057
+    EXPECT_EQ(run({owner(0.0057)}).at(0).SummeCent.cents(), 1005); // 9,99 + 0,057
 
     // Over a sweep of areas, with and without rounding up: never below the base, never less
     // than a smaller area.
@@ -462,9 +462,9 @@ TEST_F(FeeCalcScale, FractionalLimitsJudgeAndComputeEachStepOnOneHectareFigure)
         for (int tenThousandths = 0; tenThousandths <= 130000; tenThousandths += 137) {
             const Buchungen one = run({owner(tenThousandths / 10000.0)});
             ASSERT_EQ(one.size(), 1u);
-            EXPECT_GE(one[0].SummeCent, 999) << tenThousandths;
-            EXPECT_GE(one[0].SummeCent, before) << tenThousandths;
-            before = one[0].SummeCent;
+            EXPECT_GE(one[0].SummeCent.cents(), 999) << tenThousandths;
+            EXPECT_GE(one[0].SummeCent.cents(), before) << tenThousandths;
+            before = one[0].SummeCent.cents();
         }
     }
 }
@@ -506,7 +506,7 @@ TEST_F(FeeCalcOwn, FeeIsRoundedOnceToTheCentsItsLinePrints)
     EXPECT_EQ(b.SteuerText[0], u"19% MwSt 0,06€ auf 0,33€"_qs);
     // 23,8 € is 2380.0000000000005 cents before the rounding.
     form.txtMwst[0].Text.clear();
-    EXPECT_EQ(run({owner(0, 10, 3, 2, 23.8)}).at(0).SummeCent, 2380);
+    EXPECT_EQ(run({owner(0, 10, 3, 2, 23.8)}).at(0).SummeCent.cents(), 2380);
 }
 
 // ---- Which slot uses which mode ----
@@ -525,7 +525,7 @@ TEST_F(FeeCalcModes, FormModesApplyToSlotZeroOnlyAndOnlyTickedSlotsCount)
     EXPECT_EQ(out[0].Betrag[1], 0);
     EXPECT_EQ(out[0].HaBerechnet[1], 0);
     EXPECT_EQ(out[0].Betrag[2], 10);
-    EXPECT_EQ(out[0].SummeCent, 3000);
+    EXPECT_EQ(out[0].SummeCent.cents(), 3000);
 
     // Without a form mode slot 0 uses the owner's parameters too.
     for (int i = 0; i < 4; ++i)
@@ -533,7 +533,7 @@ TEST_F(FeeCalcModes, FormModesApplyToSlotZeroOnlyAndOnlyTickedSlotsCount)
     out = run({input});
     ASSERT_EQ(out.size(), 1u);
     EXPECT_EQ(out[0].Betrag[0], 11);
-    EXPECT_EQ(out[0].SummeCent, 2100);
+    EXPECT_EQ(out[0].SummeCent.cents(), 2100);
 }
 
 // ---- VAT ----
@@ -561,9 +561,9 @@ TEST_F(FeeCalcVat, TextsOnTopAndIncluded)
             form.bBeitraegeNetto = netto;
             const Buchungen out = run({owner(0, 10, 3, 2, 20)});
             ASSERT_EQ(out.size(), 1u);
-            EXPECT_DOUBLE_EQ(out[0].Steuer[0], netto ? c.steuerOnTop : c.steuerIncluded);
+            EXPECT_DOUBLE_EQ(out[0].SteuerCent[0].euros(), netto ? c.steuerOnTop : c.steuerIncluded);
             EXPECT_EQ(out[0].SteuerText[0], QString::fromUtf16(netto ? c.textOnTop : c.textIncluded));
-            EXPECT_EQ(out[0].SummeCent, netto ? c.centsOnTop : c.centsIncluded);
+            EXPECT_EQ(out[0].SummeCent.cents(), netto ? c.centsOnTop : c.centsIncluded);
         }
     }
 }
@@ -584,7 +584,7 @@ TEST_F(FeeCalcVat, AFeeOfNothingCarriesNoVat)
         EXPECT_EQ(out[0].SteuerText[0], u""_qs);
         EXPECT_EQ(out[0].SteuerText[1],
                   netto ? u"19% MwSt 1,90€ auf 10,00€"_qs : u"19% MwSt 1,60€ aus 10,00€"_qs);
-        EXPECT_EQ(out[0].SummeCent, netto ? 1190 : 1000);
+        EXPECT_EQ(out[0].SummeCent.cents(), netto ? 1190 : 1000);
 
         // Slot 1 costs nothing: no VAT line of 0 beside slot 0's.
         Buchung zeroSecond = owner(0, 10, 3, 2, 10);
@@ -667,7 +667,7 @@ TEST_F(FeeCalcNumbering, ZeroTotalsAreDroppedWithoutUsingANumber)
         const double cents[] = {1000, -400, 700};
         for (int i = 0; i < 3; ++i) {
             EXPECT_EQ(out[i].Name, names[i]);
-            EXPECT_EQ(out[i].SummeCent, cents[i]);
+            EXPECT_EQ(out[i].SummeCent.cents(), cents[i]);
             EXPECT_EQ(out[i].RechNr, c.numbers[i]);
         }
     }

@@ -194,8 +194,8 @@ TEST_F(IbmExport, InvoiceRunWritesFeeBookingsOnlyAndASecondExportTheNextNumber)
     form.LaoderRe[0].Value = false;
     form.txtMwst[0].Text.clear();
     records.resize(1);
-    records[0].Steuer[0] = 0; // no VAT: the total is the fees
-    records[0].SummeCent = 5500;
+    records[0].SteuerCent[0] = Money(); // no VAT: the total is the fees
+    records[0].SummeCent = Money(5500);
     ASSERT_EQ(exportAs(u" ibm-fibu"_qs), QStringList{u"BEITRE20261206_1.df2"_qs});
     const std::string first = bytes(u"BEITRE20261206_1.df2"_qs);
     EXPECT_EQ(first, ansi(uR"($AF1BA1,"11",,"RE 06.12.2026","06.12.2026","Beitragsrechnung","06.12.2026",,"
@@ -645,19 +645,19 @@ TEST_F(IbmExport, EveryOwnersFeeLinesBalanceHisLineWithTheirOwnTaxCodes)
             const QString rate = QString::fromUtf16(rates[slot]);
             EXPECT_EQ(m.captured(5), rate.isEmpty() ? QString() : u"\"M"_qs + rate + u'"') << text.toStdString();
             const Buchung &b = records[std::size_t(invoice - 1000)];
-            EXPECT_EQ(cents, b.BruttoCent[slot]) << text.toStdString();
+            EXPECT_EQ(cents, b.BruttoCent[slot].cents()) << text.toStdString();
         }
         ASSERT_EQ(debit.size(), records.size());
         int fives = 0;
         for (const Buchung &b : records) {
             const qint64 invoice = 1000 + (&b - records.data());
-            EXPECT_EQ(debit[invoice], b.SummeCent) << invoice;
-            EXPECT_EQ(credit[invoice], b.SummeCent) << invoice;
+            EXPECT_EQ(debit[invoice], b.SummeCent.cents()) << invoice;
+            EXPECT_EQ(credit[invoice], b.SummeCent.cents()) << invoice;
             int booked = 0;
             for (std::size_t k = 0; k < 5; ++k)
-                booked += b.BruttoCent[k] != 0 ? 1 : 0;
+                booked += b.BruttoCent[k].cents() != 0 ? 1 : 0;
             EXPECT_EQ(feeLines[invoice], booked) << invoice;
-            fives += b.BruttoCent[4] != 0 ? 1 : 0;
+            fives += b.BruttoCent[4].cents() != 0 ? 1 : 0;
         }
         EXPECT_GT(fives, 10);
     }

@@ -13,7 +13,7 @@
 namespace qvl::test {
 
 inline Buchung fibuSampleOwner(long nummer, const QString &name, const QString &vorname, const QString &konto,
-                               std::array<double, 5> betrag, double summe)
+                               std::array<double, 5> betrag, qint64 summe)
 {
     Buchung b;
     b.Nummer = nummer;
@@ -22,7 +22,7 @@ inline Buchung fibuSampleOwner(long nummer, const QString &name, const QString &
     b.FibuKonto = konto;
     for (int k = 0; k < 5; ++k)
         b.Betrag[k] = betrag[k];
-    b.SummeCent = summe;
+    b.SummeCent = Money(summe);
     b.Lastschrift = u"1"_qs;
     b.Unternehmer = u"1"_qs;
     b.BankLaenderKZ = u"DE"_qs;
@@ -33,7 +33,7 @@ inline Buchung fibuSampleOwner(long nummer, const QString &name, const QString &
 inline Buchungen fibuSampleRecords()
 {
     Buchung a = fibuSampleOwner(12345678, u"Mueller"_qs, u"Anna"_qs, u"10001"_qs, {40, 10, 0, 0, 5}, 6260);
-    a.Steuer[0] = 7.6;
+    a.SteuerCent[0] = Money(760);
     a.Anrede = u"Frau"_qs;
     a.Strasse = u"Hauptstr. 1"_qs;
     a.PLZ = u"83700"_qs;

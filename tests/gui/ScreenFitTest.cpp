@@ -71,7 +71,7 @@ RunCheck longCheck()
     check.figures.feeText = u"Mitgliedsbeitrag"_qs;
     check.figures.dueDate = u"21.12.2026"_qs;
     for (int i = 0; i < 5; ++i)
-        check.figures.fees.append({u"Beitrag mit einem recht langen Namen "_qs + QString::number(i), 120, 1234567});
+        check.figures.fees.append({u"Beitrag mit einem recht langen Namen "_qs + QString::number(i), 120, Money(1234567)});
     check.comparison = u"Vorjahr: 2025 Mitgliedsbeitrag, 1.234 Waldbesitzer, 98.765,43 €"_qs;
     for (int k = 0; k < 30; ++k) {
         CheckItem item{CheckKind::LeftOut, u"Befund "_qs + QString::number(k), {}};

@@ -17,7 +17,7 @@ using namespace qvl::test;
 
 namespace {
 
-Buchung booking(long nummer, const QString &name, const QString &vorname, double cents)
+Buchung booking(long nummer, const QString &name, const QString &vorname, qint64 cents)
 {
     Buchung b;
     b.Nummer = nummer;
@@ -26,7 +26,7 @@ Buchung booking(long nummer, const QString &name, const QString &vorname, double
     b.BIC = u"GENODEF1XYZ"_qs;
     b.IBAN = u"DE02120300000000202051"_qs;
     b.Verwendungszweck = u"Beitrag 2026"_qs.leftJustified(27);
-    b.SummeCent = cents;
+    b.SummeCent = Money(cents);
     return b;
 }
 
@@ -98,7 +98,7 @@ TEST(Begleitzettel, ShowsCountSumAndSenderAndCutsAValueBeyondItsColumn)
     form->txtBankleitzahl.Text = u"GENODEF1XYZ"_qs;
     form->txtKontonummer.Text = u"DE02120300000000202051"_qs;
     form->strVolume = u"10_15_00"_qs;
-    const Report slip = PrintBegleitzettel(*form, 3, 123450);
+    const Report slip = PrintBegleitzettel(*form, 3, Money(123450));
     const QString pdf = ws.root() + u"/Begleitzettel.pdf"_qs;
     ASSERT_TRUE(slip.writePdf(pdf));
     const QStringList pages = pdfPages(pdf);
@@ -113,7 +113,7 @@ TEST(Begleitzettel, ShowsCountSumAndSenderAndCutsAValueBeyondItsColumn)
 
     // A sender's name beyond its column is cut visibly, never refused.
     form->txtFirmenName.Text = QString(201, u'x');
-    const Report longName = PrintBegleitzettel(*form, 3, 123450);
+    const Report longName = PrintBegleitzettel(*form, 3, Money(123450));
     bool cut = false;
     for (int c = 0; c < longName.rows().columnCount(); ++c)
         cut = cut || longName.rows().value(0, c).toString().endsWith(u"x…"_qs);
@@ -199,8 +199,8 @@ TEST(CsvList, TheRunMarksTheRecordsTheBankFileLeavesOut)
         if (item.control && item.control->Name == u"Text21"_qs)
             texts << item.text;
     ASSERT_EQ(texts.size(), 1);
-    EXPECT_EQ(texts[0], formatCents(selection.controlSumCent));
-    EXPECT_EQ(selection.controlSumCent, run[0].SummeCent);
+    EXPECT_EQ(texts[0], selection.controlSumCent.german());
+    EXPECT_EQ(selection.controlSumCent.cents(), run[0].SummeCent.cents());
     for (int r = 1; r < 5; ++r)
         EXPECT_TRUE(list.report.rows().text(r, list.report.rows().columnIndex(u"Hinweis"_qs))
                         .startsWith(u"nicht in der SEPA-Datei: "_qs + reasons[std::size_t(r)]))

@@ -76,7 +76,7 @@ std::vector<Case> cases()
         x.b.Flachenbertrag[0] = 2.5;
         x.b.Mindestbeitrag[0] = 15;
         x.b.Betrag[0] = 20;
-        x.b.Steuer[0] = 1.31; // the fee's share of its rate's VAT
+        x.b.SteuerCent[0] = Money(131); // the fee's share of its rate's VAT
         x.header = sp(27) + u"Fixbeitrag nach ha-Staffel für 3,75ha"_qs + sp(22) + u"Gesamt"_qs;
         // The class's amount is the fixed fee; it is not held to the owner's minimum.
         x.detail = u"Mitgliedsbeitrag"_qs + sp(11) + u"    20,00"_qs + sp(14) + sp(14) + sp(18)

@@ -15,26 +15,12 @@ namespace {
 
 Buchung owner(long nummer, long idPersonal, const QString &lastschrift)
 {
-    Buchung b;
-    b.Nummer = nummer;
+    Buchung b = sampleBooking(nummer);
+    withSampleFees(b);
     b.Id_Personal = idPersonal;
     b.Lastschrift = lastschrift;
-    b.Mandatsnummer = u"M-"_qs + QString::number(nummer);
     b.VornameOrig = u"Anna"_qs;
     b.NameOrig = u"Tanner"_qs;
-    b.StrasseOrig = u"Waldweg 1"_qs;
-    b.PLZ = u"12345"_qs;
-    b.OrtOrig = u"Holzhausen"_qs;
-    b.BankOrig = u"Waldbank"_qs;
-    b.BIC = u"GENODEF1XYZ"_qs;
-    b.IBAN = u"DE02120300000000202051"_qs;
-    b.RechNr = QString::number(500 + nummer);
-    b.Hektar = 3;
-    b.HaBerechnet = {3, 3, 0, 0, 0, 0};
-    b.Fixbeitrag = {20, 0, 0, 0, 0, 0};
-    b.Flachenbertrag = {0, 3.3333, 0, 0, 0, 0};
-    b.Betrag = {20, 10, 0, 0, 0, 0};
-    b.SummeCent = 3000;
     return b;
 }
 

@@ -20,30 +20,17 @@ namespace {
 
 Buchung owner(long nummer, const QString &lastschrift)
 {
-    Buchung b;
-    b.Nummer = nummer;
+    Buchung b = sampleBooking(nummer);
+    withSampleFees(b);
     b.Lastschrift = lastschrift;
-    b.Mandatsnummer = u"M-"_qs + QString::number(nummer);
     b.AnredeOrig = u"Herr"_qs;
     b.VornameOrig = u"Jörg"_qs;
     b.NameOrig = u"Müller"_qs;
     b.Bezeichnung = u"Forstbetrieb"_qs;
-    b.StrasseOrig = u"Waldweg 1"_qs;
-    b.PLZ = u"12345"_qs;
-    b.OrtOrig = u"Holzhausen"_qs;
     b.NationOrig = u"D"_qs;
-    b.BankOrig = u"Waldbank"_qs;
-    b.BIC = u"GENODEF1XYZ"_qs;
-    b.IBAN = u"DE02120300000000202051"_qs;
-    b.RechNr = QString::number(500 + nummer);
-    b.Hektar = 3;
-    b.HaBerechnet = {3, 3, 0, 0, 0, 0};
-    b.Fixbeitrag = {20, 0, 0, 0, 0, 0};
-    b.Flachenbertrag = {0, 3.3333, 0, 0, 0, 0};
-    b.Betrag = {20, 10, 0, 0, 0, 0};
-    b.Steuer = {3.8, 0, 0, 0, 0, 0};
+    b.SteuerCent[0] = Money(380);
     b.SteuerText = {u"19% MwSt 3,8€ auf 20,00€"_qs, {}, {}, {}, {}, {}};
-    b.SummeCent = 3380;
+    b.SummeCent = Money(3380);
     return b;
 }
 

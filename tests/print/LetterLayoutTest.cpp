@@ -66,9 +66,9 @@ TEST(LetterLayout, RealDataIsPrintedWholeWithoutOverprintingInsideThePageAndTheW
              Buchung &b = r.front();
              b.Mindestbeitrag[0] = 0;
              b.Fixbeitrag[0] = b.Betrag[0] = 999999999.99;
-             b.Steuer[0] = 159663865.53;
+             b.SteuerCent[0] = Money(15966386553);
              b.SteuerText[0] = u"19% MwSt 159.663.865,53€ aus 999.999.999,99€"_qs;
-             b.SummeCent = 99999999999;
+             b.SummeCent = Money(99999999999);
              return r;
          },
          1},

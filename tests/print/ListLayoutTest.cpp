@@ -23,7 +23,7 @@ Buchung booking(long nummer)
     b.BIC = u"GENODEF1XYZ"_qs;
     b.IBAN = u"DE02120300000000202051"_qs;
     b.Verwendungszweck = u"Jahresbeitrag 2026"_qs.leftJustified(27);
-    b.SummeCent = 12345;
+    b.SummeCent = Money(12345);
     return b;
 }
 
@@ -60,7 +60,7 @@ TEST(ListLayout, EveryBookingListValueIsPrintedWholeInItsColumn)
          u"Text2", u"Anna Maria Luise"},
         {"IBAN of 34 characters", [](Buchung &b) { b.IBAN = u"MT84MALT011000012345MTLCAST001S123"_qs; }, u"Text4",
          u"MT84MALT011000012345MTLCAST001S123"},
-        {"the largest amount", [](Buchung &b) { b.SummeCent = 99999999999; }, u"Text6", u"999.999.999,99"},
+        {"the largest amount", [](Buchung &b) { b.SummeCent = Money(99999999999); }, u"Text6", u"999.999.999,99"},
         {"purpose with VAT texts", [](Buchung &b) { b.Verwendungszweck = u"19% MwSt 159663840€ auf 840"_qs; },
          u"Text5", u"19% MwSt 159663840€ auf 840"},
         {"accounting number of 50 characters", [](Buchung &b) { b.FibuKonto = QString(50, u'7'); }, u"Text8",
@@ -106,7 +106,7 @@ TEST(ListLayout, LongRunsBreakBetweenRowsAndTheSumHasRoom)
     for (int i = 0; i < 120; ++i) {
         Buchung b = booking(1000 + i);
         b.NameOrig = i % 3 == 0 ? u"Jagd- und Waldgenossenschaft Hohen-Peißenberg-Nord"_qs : u"Huber"_qs;
-        b.SummeCent = 99999999999;
+        b.SummeCent = Money(99999999999);
         run.push_back(b);
     }
     const CsvList list = WriteCSVList(*form, withCents(run));
@@ -133,7 +133,7 @@ TEST(ListLayout, TheSlipShowsALongCreditorNameAndAHugeSumWhole)
     auto form = ws.form();
     demo::hardestLetter(*form, true);
     ASSERT_EQ(form->txtFirmenName.Text.size(), 79);
-    const Report slip = PrintBegleitzettel(*form, 120, 11999999999880);
+    const Report slip = PrintBegleitzettel(*form, 120, Money(11999999999880));
     ASSERT_EQ(slip.pageCount(), 1);
     expectCleanPages(slip);
     const std::vector<ReportItem> items = slip.pageItems(0);

@@ -251,12 +251,3 @@ TEST(SepaDocument, XmlEscape)
     for (const auto &[in, out] : cases)
         EXPECT_EQ(xmlEscape(in).toStdString(), out.toStdString());
 }
-
-TEST(SepaDocument, AmountText)
-{
-    const std::pair<double, const char *> cases[] = {
-        {123.45, "123.45"}, {123.4, "123.4"}, {100, "100"}, {0.01, "0.01"}, {1234567.89, "1234567.89"},
-        {12345 / 100.0, "123.45"}};
-    for (const auto &[amount, text] : cases)
-        EXPECT_EQ(sepaAmountText(amount).toStdString(), text);
-}

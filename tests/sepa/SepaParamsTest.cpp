@@ -40,7 +40,7 @@ Buchung owner(long id, const QString &name, const QString &iban, qint64 cents)
     b.FibuKonto = u"1"_qs + QString::number(id);
     b.RechNr = u"47"_qs + QString::number(id);
     b.Hektar = 2.5;
-    b.SummeCent = double(cents);
+    b.SummeCent = Money(double(cents));
     b.Betrag[0] = double(cents) / 100.0;
     return b;
 }
@@ -99,9 +99,9 @@ TEST_P(SepaParamsTest, WritesTheFileAndStoresTheFeesOfItsParameters)
     // The remittance names each owner's own rates: the third owner's fees carry two.
     const QString rate = GetParam().vatRate;
     if (!rate.isEmpty()) {
-        records[0].MwstSaetze = {MwstSatz{*parseNumber(rate), rate, 0, 0, 0}};
-        records[2].MwstSaetze = {MwstSatz{*parseNumber(rate), rate, 0, 0, 0}, MwstSatz{5.5, u"5,5"_qs, 0, 0, 0},
-                                 MwstSatz{0, u"0"_qs, 0, 0, 0}};
+        records[0].MwstSaetze = {MwstSatz{*parseNumber(rate), rate, {}, {}, {}}};
+        records[2].MwstSaetze = {MwstSatz{*parseNumber(rate), rate, {}, {}, {}}, MwstSatz{5.5, u"5,5"_qs, {}, {}, {}},
+                                 MwstSatz{0, u"0"_qs, {}, {}, {}}};
     }
 
     const std::unique_ptr<Database> db = Database::open(u"Provider=SQLite;Data Source="_qs + ws.databaseFile());
@@ -118,7 +118,7 @@ TEST_P(SepaParamsTest, WritesTheFileAndStoresTheFeesOfItsParameters)
 
     EXPECT_EQ(QFileInfo(result.file).fileName(), u"MB_Umlage_06122026T100000.xml"_qs);
     EXPECT_EQ(result.numberOfTransactions, 2);
-    EXPECT_EQ(result.controlSumCent, 2250);
+    EXPECT_EQ(result.controlSumCent.cents(), 2250);
     EXPECT_EQ(result.notCollected, QSet<long>{2});
 
     QFile file(result.file);

@@ -224,7 +224,7 @@ TEST(SepaWriter, NoWritableIbanMeansNoFileAndNothingStored)
     std::unique_ptr<Database> db = Database::open(r.form->strConnectionString, r.form->connectionOptions);
     Buchung b;
     b.Nummer = 1000;
-    b.SummeCent = 1000;
+    b.SummeCent = Money(1000);
     b.RechNr = u"1"_qs;
     try {
         CreateSEPAFile(*r.form, r.exportDir, {b});
@@ -312,7 +312,7 @@ Buchungen hostileOwners(unsigned seed, int count)
         b.BIC = r.oneOf({u"COBADEFFXXX"_qs, u"cobadeff"_qs, u"NOTPROVIDED"_qs, u""_qs, u"1234DEFF"_qs, r.text(11)});
         b.Mandatsnummer = r.oneOf({u""_qs, u"   "_qs, u"MR-1/2"_qs, u"\u0001\u0002"_qs, r.text(40)});
         b.Hektar = r.below(100000) / 100.0;
-        b.SummeCent = 1 + r.below(1000000);
+        b.SummeCent = Money(1 + r.below(1000000));
     }
     return records;
 }
@@ -478,8 +478,8 @@ TEST(SepaWriter, TheControlSumIsTheExactSumOfTheDebitsCents)
         b.IBAN = u"DE89370400440532013000"_qs;
         b.BIC = u"COBADEFFXXX"_qs;
         b.Mandatsnummer = u"M"_qs + QString::number(i);
-        b.SummeCent = 99999999999 - qint64(i % 97);
-        expected += b.SummeCent;
+        b.SummeCent = Money(99999999999 - qint64(i % 97));
+        expected += b.SummeCent.cents();
     }
     // The file writes an amount without trailing zeros ("…031.1").
     QString exact = QString::number(expected / 100) + u'.' + QString::number(expected % 100).rightJustified(2, u'0');
@@ -488,21 +488,17 @@ TEST(SepaWriter, TheControlSumIsTheExactSumOfTheDebitsCents)
     if (exact.endsWith(u'.'))
         exact.chop(1);
     const SepaExport result = CreateSEPAFile(*r.form, r.exportDir, owners);
-    EXPECT_EQ(result.controlSumCent, expected);
+    EXPECT_EQ(result.controlSumCent.cents(), expected);
     QFile file(result.file);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QString xml = QString::fromUtf8(file.readAll());
     EXPECT_EQ(xml.count(u"<CtrlSum>"_qs + exact + u"</CtrlSum>"_qs), 2) << exact.toStdString();
-    EXPECT_EQ(sepaCentsText(expected), exact);
+    EXPECT_EQ(Money(expected).sepaText(), exact);
 
     // 13.305 debits of 999.999.999,99: what a double sum misses by cents.
     Buchungen many(13305, owners.front());
     const BookingSelection selection = selectBookings(SepaFormat::Pain00800108, many);
-    EXPECT_EQ(selection.controlSumCent, 13305 * qint64(99999999999));
-    EXPECT_EQ(sepaCentsText(selection.controlSumCent), u"13304999999866.95"_qs);
-    EXPECT_EQ(formatCents(selection.controlSumCent), u"13.304.999.999.866,95"_qs);
-    EXPECT_EQ(formatCents(-41), u"-0,41"_qs);
-    EXPECT_EQ(formatCents(500, false), u"5,00"_qs);
-    EXPECT_EQ(sepaCentsText(500), u"5"_qs);
-    EXPECT_EQ(sepaCentsText(1050), u"10.5"_qs);
+    EXPECT_EQ(selection.controlSumCent.cents(), 13305 * qint64(99999999999));
+    EXPECT_EQ(selection.controlSumCent.sepaText(), u"13304999999866.95"_qs);
+    EXPECT_EQ(selection.controlSumCent.german(), u"13.304.999.999.866,95"_qs);
 }

@@ -41,7 +41,7 @@ void storeRun(Database &db, const QList<long> &owners, SlotMask mask, const QStr
         StoredFee fee;
         fee.idPersonal = id;
         fee.jahr = jahr;
-        fee.betrag = u"12.50"_qs;
+        fee.betrag = Money(1250);
         fee.rechDat = u"05.12.2026"_qs;
         fee.faellDat = u"21.12.2026"_qs;
         fee.typ = feeText(mask);
