@@ -29,13 +29,13 @@ done
 nice -n 10 cmake --build "$dir" --parallel "${JOBS:-2}" --target "${targets[@]}"
 
 # No thread_local object with a destructor: this runtime destroys it at its thread's end
-# after freeing its memory (platform/ThreadEnd.h). Such an object is what imports
+# after freeing its memory (os/ThreadEnd.h). Such an object is what imports
 # __cxa_thread_atexit.
 built=("$dir"/qvl32-sepa.exe "$dir"/qvl32-sepa-batch.exe)
 [[ " ${targets[*]} " == *" qvl32-tests "* ]] && built+=("$dir"/tests/qvl32-tests.exe)
 for exe in "${built[@]}"; do
   if x86_64-w64-mingw32-objdump -p "$exe" | grep -q '__cxa_thread_atexit'; then
-    echo "$(basename "$exe") hat ein thread_local-Objekt mit Destruktor; unter Windows stürzt das Ende seines Threads ab (platform/ThreadEnd.h)." >&2
+    echo "$(basename "$exe") hat ein thread_local-Objekt mit Destruktor; unter Windows stürzt das Ende seines Threads ab (os/ThreadEnd.h)." >&2
     exit 1
   fi
 done
