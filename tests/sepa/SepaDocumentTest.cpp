@@ -182,6 +182,36 @@ TEST_P(SepaDocumentFormats, TheValidatorLocatesTheFirstError)
     }
 }
 
+// The validator skips the writer's indentation before parsing; whatever the size of the
+// pieces it is fed in, it judges the file's own text and names the file's own lines.
+TEST_P(SepaDocumentFormats, TheVerdictDoesNotDependOnHowTheFileIsCut)
+{
+    const QByteArray valid = document(GetParam(), smallRunHeader(), smallRunTransactions()).toUtf8();
+    const QByteArray longMsgId = QByteArray(valid).insert(valid.indexOf("</MsgId>"), QByteArray(30, '9'));
+    // Blanks after a line break inside a value count: 1 + 139 + 1 characters are one too many.
+    const qsizetype remittance = valid.indexOf("<Ustrd>") + 7;
+    const QByteArray blanksInValue =
+        QByteArray(valid).replace(remittance, valid.indexOf("</Ustrd>") - remittance, "\n" + QByteArray(139, ' ') + "x");
+    const QByteArray blanksThatFit =
+        QByteArray(valid).replace(remittance, valid.indexOf("</Ustrd>") - remittance, "\n" + QByteArray(130, ' ') + "x");
+    for (const int piece : {1, 2, 3, 7, 64, 1 << 20}) {
+        const auto verdict = [&](const QByteArray &text) {
+            SepaValidator validator(GetParam());
+            for (qsizetype at = 0; at < text.size(); at += piece)
+                validator.feed(text.mid(at, piece));
+            return validator.finish();
+        };
+        EXPECT_FALSE(verdict(valid).has_value()) << piece;
+        EXPECT_FALSE(verdict(blanksThatFit).has_value()) << piece;
+        const auto tooLong = verdict(blanksInValue);
+        ASSERT_TRUE(tooLong.has_value()) << piece;
+        EXPECT_EQ(tooLong->element, u"Ustrd"_qs) << piece;
+        const auto msgId = verdict(longMsgId);
+        ASSERT_TRUE(msgId.has_value()) << piece;
+        EXPECT_EQ(msgId->line, 5) << piece;
+    }
+}
+
 TEST_P(SepaDocumentFormats, OneTransactionRunUsesTheFirstNumberOnly)
 {
     SepaHeader header = smallRunHeader();
