@@ -64,9 +64,8 @@ linux_only=(
 step_units() {
   wine_ready
   local exclude; exclude=$(IFS='|'; echo "${linux_only[*]}")
-  # The longest test takes some ten seconds under Wine. A test that fails may hang as its
-  # program ends (in the C++ runtime's DLL detach, after the failure is printed): two minutes
-  # each and ten for the whole step keep such a failure from eating CI's time.
+  # The longest test takes some ten seconds under Wine: two minutes each and ten for the
+  # whole step keep a hang from eating CI's time.
   timeout 600 ctest --test-dir "$win" -j2 --timeout 120 --output-on-failure -E "$exclude" ||
     { echo "Unit-Tests unter Wine fehlgeschlagen oder nach zehn Minuten abgebrochen." >&2; return 1; }
 }
