@@ -161,7 +161,7 @@ int main(int argc, char **argv)
         Transaction transaction(*db);
         t.restart();
         QList<RegisteredDocument> documents =
-            runDocuments(form, run->records, true, {}, u"10011"_qs, {u"MB_bench.xml"_qs});
+            runDocuments(form, run->inputs, run->records, true, {}, u"10011"_qs, {u"MB_bench.xml"_qs});
         documentsMs = t.elapsed();
         for (RegisteredDocument &d : documents)
             d.number += 500000000;

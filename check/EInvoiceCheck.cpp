@@ -1,6 +1,7 @@
 #include "check/EInvoiceCheck.h"
 
 #include "app/FrmDTA.h"
+#include "app/RunInputs.h"
 #include "einvoice/EInvoiceData.h"
 #include "app/ERechnungForm.h"
 #include "params/EInvoiceFromForm.h"
@@ -43,7 +44,7 @@ void checkBusinessYear(const FrmDTA &f, RunCheck &check)
 
 } // namespace
 
-void addEInvoiceFindings(const FrmDTA &f, const Buchungen &records, const QString &sellerName, RunCheck &check)
+void addEInvoiceFindings(const FrmDTA &f, const RunInputs &inputs, const Buchungen &records, const QString &sellerName, RunCheck &check)
 {
     checkBusinessYear(f, check);
     const ERechnungMode mode = eRechnungMode(f);
@@ -59,7 +60,7 @@ void addEInvoiceFindings(const FrmDTA &f, const Buchungen &records, const QStrin
                       "erstellt, auch nicht für diese Unternehmer"_qs,
                       owner(b));
     } else {
-        const EInvoiceRun run = eInvoiceRun(f, sellerName, {});
+        const EInvoiceRun run = eInvoiceRun(f, inputs, sellerName, {});
         for (const Buchung &b : records) {
             if (!getsEInvoice(mode, b))
                 continue;

@@ -1,4 +1,6 @@
 #include "run/ReportSteps.h"
+
+#include "app/RunInputs.h"
 #include "check/RunScreens.h"
 
 #include "app/FrmDTA.h"
@@ -53,16 +55,17 @@ void MakeSlip(FrmDTA &f, const SepaExport &sepa, MadeReports &made)
     makeStep(f, made, [&] { return PrintBegleitzettel(f, sepa.numberOfTransactions, sepa.controlSumCent); });
 }
 
-std::optional<Report> MakeListsAndLetters(FrmDTA &f, const Buchungen &aBuchungen, bool directDebit,
+std::optional<Report> MakeListsAndLetters(FrmDTA &f, const RunInputs &run, const Buchungen &aBuchungen,
                                           RunReport &report, MadeReports &made, const QSet<long> &notCollected,
                                           const ElectronicLetters &electronic)
 {
+    const bool directDebit = run.directDebit();
     const bool list = f.chkEinzelbuchungen.Value == 1;
     if (directDebit && list)
         csvListStep(f, aBuchungen, report, made);
     std::optional<Report> letters;
     if (!directDebit || f.chkRechnung.Value == 1)
-        letters = makeStep(f, made, [&] { return PrintRechnungen(f, aBuchungen, notCollected); }, electronic);
+        letters = makeStep(f, made, [&] { return PrintRechnungen(f, run, aBuchungen, notCollected); }, electronic);
     if (!directDebit && list)
         csvListStep(f, aBuchungen, report, made);
     return letters;

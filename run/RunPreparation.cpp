@@ -118,10 +118,11 @@ void addComparison(const FrmDTA &f, const Buchungen &records, SideReading &side,
                                     f.lVergleichAbweichungProzent, notDebited);
 }
 
-std::optional<PreparedRun> readAndCompute(FrmDTA &f, bool directDebit, const QString &exportPfad, RunReport &report)
+std::optional<PreparedRun> readAndCompute(FrmDTA &f, RunInputs inputs, const QString &exportPfad, RunReport &report)
 {
     PreparedRun run;
-    run.directDebit = directDebit;
+    run.inputs = std::move(inputs);
+    run.directDebit = run.inputs.directDebit();
     run.exportPfad = exportPfad;
     Buchungen &records = run.records;
     SideReading side = readOwners(f, records);
@@ -141,7 +142,7 @@ std::optional<PreparedRun> readAndCompute(FrmDTA &f, bool directDebit, const QSt
             throw;
         in.calculationRefused = e.message();
         records.clear();
-        run.check = buildRunCheck(f, records, in);
+        run.check = buildRunCheck(f, run.inputs, records, in);
         return run;
     }
     if (records.empty()) {
@@ -162,7 +163,7 @@ std::optional<PreparedRun> readAndCompute(FrmDTA &f, bool directDebit, const QSt
     ReplaceUmlaute(records);
     stopIfInterrupted();
     addComparison(f, records, side, in);
-    run.check = buildRunCheck(f, records, in);
+    run.check = buildRunCheck(f, run.inputs, records, in);
     checkInvoiceNumbers(f, records, run.check);
     return run;
 }
@@ -178,10 +179,20 @@ std::optional<PreparedRun> PrepareRun(FrmDTA &f, RunReport &report)
     const QString exportPfad = f.strExportPfad;
     if (!startChecksPass(f, directDebit, exportPfad, report))
         return std::nullopt;
+    // From here on the run takes the form's values as read here, and nothing it reads
+    // later can be a text no box would take.
+    std::optional<RunInputs> inputs;
+    try {
+        inputs = readRunInputs(f);
+    } catch (const RunError &e) {
+        tell(f, e.message(), MsgIcon::None);
+        report.outcome = RunOutcome::Stopped;
+        return std::nullopt;
+    }
 
     clearRunSignal();
     std::optional<PreparedRun> run;
-    runGuarded(f, report, [&] { run = readAndCompute(f, directDebit, exportPfad, report); });
+    runGuarded(f, report, [&] { run = readAndCompute(f, std::move(*inputs), exportPfad, report); });
     if (report.outcome != RunOutcome::Completed)
         run.reset();
     return run;

@@ -3,6 +3,7 @@
 // id and account) and owners whose fees go through the real fee calculation and the real
 // letters, so that an e-invoice is made exactly as a run makes it.
 
+#include "app/RunInputs.h"
 #include "app/FrmDTA.h"
 #include "einvoice/EInvoiceWriter.h"
 #include "params/EInvoiceFromForm.h"
@@ -91,7 +92,7 @@ struct EInvoiceBench {
         records = owners;
         const Report letters = PrintRechnungen(f, owners);
         EInvoiceOutcome outcome;
-        MakeERechnungen(f, owners, letters, notCollected, outcome);
+        MakeERechnungen(f, readRunInputs(f), owners, letters, notCollected, outcome);
         return outcome;
     }
 
