@@ -149,6 +149,7 @@ RunInputs readRunInputs(const FrmDTA &f)
 
     for (int k = 0; k < kFeeSlots; ++k) {
         FeeSlotInputs &slot = in.fees[std::size_t(k)];
+        slot.name = f.aBeitragsNamen[std::size_t(k)];
         slot.ticked = f.chkBeitrag[std::size_t(k)].Value == 1;
         slot.minimumFee = minimumFee(f, k);
         slot.vat = vatRate(f, k);

@@ -29,6 +29,7 @@ enum class PaymentType { DirectDebit, Invoice };
 enum class CalculationMode { OwnParameters, HectareClasses, Formula, Scale };
 
 struct FeeSlotInputs {
+    QString name;                    // the fee's name (aBeitragsNamen), as the messages say it
     bool ticked = false;             // chkBeitrag(k)
     std::optional<Money> minimumFee; // "Mind. Beitrag"; none when the box is empty
     fees::Vat vat;                         // "MwSt.": applies when the box holds a rate

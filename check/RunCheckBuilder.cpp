@@ -264,7 +264,7 @@ RunCheck buildRunCheck(const FrmDTA &f, const RunInputs &run, const Buchungen &r
                              "SEPA-Datei erstellt."_qs,
                        {}});
     }
-    const bool noJoiningDateMatters = proRataByJoiningDate(f) && !in.withoutJoiningDate.isEmpty();
+    const bool noJoiningDateMatters = proRataByJoiningDate(run) && !in.withoutJoiningDate.isEmpty();
     // The member query reads the database's day for them.
     const QString noJoiningDate =
         u"Ohne Eintrittsdatum bei anteiliger Berechnung: gerechnet, als wären sie heute eingetreten"_qs;
@@ -301,11 +301,11 @@ RunCheck buildRunCheck(const FrmDTA &f, const RunInputs &run, const Buchungen &r
         }
 
     // The business year's last month: pro rata bills nothing to who joins in it.
-    const std::optional<BusinessYear> year = businessYearOf(f.txtWirtschaftsjahr.Text, f.lWirtschaftsjahrBeginn);
+    const std::optional<BusinessYear> &year = run.businessYear;
     const int lastMonth = year ? year->end.month() : 12;
     for (const DroppedOwner &d : in.dropped) {
         const CheckOwner who{d.nummer, (d.name.trimmed() + u' ' + d.vorname.trimmed()).trimmed(), {}};
-        const bool noDate = proRataByJoiningDate(f) && in.withoutJoiningDate.contains(d.idPersonal);
+        const bool noDate = proRataByJoiningDate(run) && in.withoutJoiningDate.contains(d.idPersonal);
         const QString why = noDate && d.reason == ZeroReason::JoinedInLastMonth
                                 ? u"ohne Eintrittsdatum, bei anteiliger Berechnung als im "_qs + monthName(lastMonth)
                                       + u" eingetreten gerechnet"_qs

@@ -61,7 +61,7 @@ TEST(EInvoiceCheck, EveryOwnerWithoutHisEInvoiceIsNamed)
         if (row.change)
             row.change(b, f);
         Buchungen records{b};
-        CalcBeitraege(f, records, f.bRundeBeitrag);
+        CalcBeitraege(readRunInputs(f), records, f.bRundeBeitrag);
         RunCheck check;
         addEInvoiceFindings(f, readRunInputs(f), records, f.txtFirmenName.Text, check);
         if (!row.finding) {

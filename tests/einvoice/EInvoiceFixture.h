@@ -88,7 +88,7 @@ struct EInvoiceBench {
             f.chkBeitrag[size_t(fee.slot)].Value = 1;
             f.txtMwst[size_t(fee.slot)].Text = fee.rate;
         }
-        CalcBeitraege(f, owners, f.bRundeBeitrag);
+        CalcBeitraege(readRunInputs(f), owners, f.bRundeBeitrag);
         records = owners;
         const Report letters = PrintRechnungen(f, owners);
         EInvoiceOutcome outcome;

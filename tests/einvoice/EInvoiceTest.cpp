@@ -39,7 +39,7 @@ struct DataCase {
             f.txtMwst[size_t(fee.slot)].Text = fee.rate;
         }
         Buchungen records{b};
-        CalcBeitraege(f, records, f.bRundeBeitrag);
+        CalcBeitraege(readRunInputs(f), records, f.bRundeBeitrag);
         return buildEInvoiceData(eInvoiceRun(f, readRunInputs(f), f.txtFirmenName.Text, notCollected), records.at(0));
     }
 };

@@ -420,7 +420,7 @@ TEST_F(OneAmount, EveryDocumentAddsUpAndNamesTheSameAmountPerOwner)
                 records.clear();
                 for (int i = 0; i < kOwnersPerConfig; ++i)
                     records.push_back(owner(nummer++));
-                CalcBeitraege(f, records, f.bRundeBeitrag);
+                CalcBeitraege(readRunInputs(f), records, f.bRundeBeitrag);
                 ASSERT_FALSE(records.empty());
 
                 const SepaFormat format = sepaFormatFromText(f.cmbSEPAFormat.Text());
