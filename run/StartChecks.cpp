@@ -1,7 +1,6 @@
 #include "run/StartChecks.h"
 
 #include "app/FrmDTA.h"
-#include "text/Conversions.h"
 #include "check/OutputFolders.h"
 #include "run/TargetDrive.h"
 #include "core/Iban.h"
@@ -52,15 +51,11 @@ bool accountingInputsMissing(FrmDTA &f)
         tell(f, u"Sie müssen einen Zielpfad für die FIBU-Übernahme eingeben!"_qs);
         return true;
     }
+    // The first invoice number, from which the accounting files number their bookings, is
+    // read with the run's inputs: one that is no number stops the run before anything is
+    // read, not when the accounting files are written after the bank file.
     if (isEmpty(f.txtBankKonto) && (isEmpty(f.txtWBVKonto) || isEmpty(f.txtMBTKonto))) {
         tell(f, u"Sie müssen die Kontonummer(n) für die FIBU eingeben!"_qs);
-        return true;
-    }
-    // The accounting files number their bookings from it. Found out only when they are
-    // written, after the bank file, it would leave a collected run without them.
-    const QString firstNumber = f.txtRechNr.Text.trimmed();
-    if (!parseNumber(u'0' + firstNumber)) {
-        tell(f, u"Die Rechnungsnummer „"_qs + firstNumber + u"“ ist keine Zahl."_qs);
         return true;
     }
     return false;

@@ -108,10 +108,11 @@ TEST(RunDriver, InvoiceChecksAndTheAccountingChecks)
     r.start();
     EXPECT_EQ(r.lastMessage().text, u"Sie müssen die Kontonummer(n) für die FIBU eingeben!"_qs);
     f.txtBankKonto.Text = u"1200"_qs;
-    // The accounting files number their bookings from it, and come last.
+    // The accounting files number their bookings from it: the run reads it as its box does.
     f.txtRechNr.Text = u"R-17"_qs;
     EXPECT_EQ(r.start().outcome, RunOutcome::Stopped);
-    EXPECT_EQ(r.lastMessage().text, u"Die Rechnungsnummer „R-17“ ist keine Zahl."_qs);
+    EXPECT_EQ(r.lastMessage().text,
+              u"Die Rechnungsnummer „R-17“ ist keine ganze Zahl von 1 bis 999.999.999. Bitte korrigieren Sie sie."_qs);
     EXPECT_TRUE(QDir(r.ws.root()).entryList({u"*.csv"_qs}).isEmpty());
     f.txtRechNr.Text = u"17"_qs;
     const int before = int(r.ws.ui.messages.size());
