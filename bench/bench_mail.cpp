@@ -183,7 +183,7 @@ int main(int argc, char **argv)
     const double mailCpuBefore = bench::cpuSeconds();
     const Report again = PrintRechnungen(form, records);
     RunReport report;
-    const std::optional<Report> paper = MailStep(form, records, again, EInvoiceOutcome{}, report);
+    const std::optional<Report> paper = MailStep(form, readRunInputs(form), records, again, EInvoiceOutcome{}, report);
     if (paper && !paper->writePdf(out.filePath(u"Rechnung-Papier.pdf"_qs), &error))
         std::fprintf(stderr, "%s\n", qPrintable(error));
     const qint64 mailMs = t.elapsed();

@@ -77,7 +77,7 @@ int main(int argc, char **argv)
     const double eCpuBefore = bench::cpuSeconds();
     EInvoiceOutcome einvoices;
     try {
-        MakeERechnungen(form, records, invoices, {}, einvoices);
+        MakeERechnungen(form, readRunInputs(form), records, invoices, {}, einvoices);
     } catch (const RunError &e) {
         std::fprintf(stderr, "%s\n", qPrintable(e.message()));
     } catch (const DbError &e) {

@@ -131,7 +131,7 @@ int main(int argc, char **argv)
     inputs.read = int(read);
     inputs.dropped = dropped;
     inputs.comparison = comparison;
-    const RunCheck check = buildRunCheck(form, records, inputs);
+    const RunCheck check = buildRunCheck(form, readRunInputs(form), records, inputs);
     const qint64 checkListMs = t.elapsed();
 
     // The whole first half as the start button runs it.

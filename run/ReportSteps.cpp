@@ -36,10 +36,10 @@ std::optional<Report> makeStep(FrmDTA &f, MadeReports &made, Writer &&writer,
     return whole;
 }
 
-void csvListStep(FrmDTA &f, const Buchungen &aBuchungen, RunReport &report, MadeReports &made)
+void csvListStep(FrmDTA &f, const RunInputs &run, const Buchungen &aBuchungen, RunReport &report, MadeReports &made)
 {
     makeStep(f, made, [&] {
-        CsvList list = WriteCSVList(f, aBuchungen);
+        CsvList list = WriteCSVList(f, run, aBuchungen);
         if (!list.fileError.isEmpty())
             throw RunError(RunError::Kind::Output, list.fileError);
         if (!list.file.isEmpty())
@@ -62,12 +62,12 @@ std::optional<Report> MakeListsAndLetters(FrmDTA &f, const RunInputs &run, const
     const bool directDebit = run.directDebit();
     const bool list = f.chkEinzelbuchungen.Value == 1;
     if (directDebit && list)
-        csvListStep(f, aBuchungen, report, made);
+        csvListStep(f, run, aBuchungen, report, made);
     std::optional<Report> letters;
     if (!directDebit || f.chkRechnung.Value == 1)
         letters = makeStep(f, made, [&] { return PrintRechnungen(f, run, aBuchungen, notCollected); }, electronic);
     if (!directDebit && list)
-        csvListStep(f, aBuchungen, report, made);
+        csvListStep(f, run, aBuchungen, report, made);
     return letters;
 }
 

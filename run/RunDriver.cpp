@@ -288,7 +288,7 @@ void writeSteps(FrmDTA &f, PreparedRun &run, RunReport &report)
         f.ui().setProgress(0, 0);
         stopIfInterrupted();
         report.firstAccountingFile = report.outputs.size();
-        notices = ExportFibu(fibuSettings(f), aBuchungen, report.outputs, sepa.notCollected);
+        notices = ExportFibu(fibuSettings(f, run.inputs), aBuchungen, report.outputs, sepa.notCollected);
         stopIfInterrupted();
         // The run's documents join its commit: stored with its fees and files, or not at all.
         registerRun(f, run.inputs, aBuchungen, *db, directDebit, sepa, report, runId);
