@@ -238,8 +238,8 @@ RunCheck buildRunCheck(const FrmDTA &f, const RunInputs &run, const Buchungen &r
 {
     RunCheck check;
     RunFigures &fig = check.figures;
-    fig.directDebit = f.LaoderRe[0].Value;
-    fig.year = f.txtWirtschaftsjahr.Text;
+    fig.directDebit = run.directDebit();
+    fig.year = run.businessYearText;
     fig.feeText = f.strBeitragsText;
     // A restricted run says so: "Waldbesitzer gelesen: 2" alone does not tell why.
     fig.selection = selectionCheckLine(f.strWBIN);

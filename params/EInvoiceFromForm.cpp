@@ -32,21 +32,23 @@ EInvoiceRun eInvoiceRun(const FrmDTA &f, const RunInputs &inputs, const QString 
 
     run.issueDate = inputs.invoiceDate;
     run.currencyText = f.strWaehrung;
-    run.directDebit = f.LaoderRe[0].Value;
-    run.vatOnTop = f.bBeitraegeNetto;
+    run.directDebit = inputs.directDebit();
+    run.vatOnTop = inputs.netFees;
     run.note = f.txtFixtext.Text.trimmed();
     run.payeeIban = normalisedIban(creditor.iban);
     run.payeeBic = normalisedIban(creditor.bic);
     if (inputs.dueDate.isValid())
         run.dueDate = inputs.dueDate;
     run.dueDateText = dueDateText(inputs);
-    run.businessYear = businessYearOf(f.txtWirtschaftsjahr.Text, f.lWirtschaftsjahrBeginn);
+    run.businessYear = inputs.businessYear;
     for (int k = 0; k < kFeeSlots; ++k) {
-        if (f.chkBeitrag[size_t(k)].Value == 1)
+        const FeeSlotInputs &fee = inputs.fees[size_t(k)];
+        if (fee.ticked)
             run.feeSlots.append(k);
-        run.feeNames[k] = f.aBeitragsNamen[size_t(k)];
+        run.feeNames[k] = fee.name;
         run.exemptionReasons[k] = f.aSteuerbefreiung[size_t(k)];
-        run.rates[k] = typedAmount(f.txtMwst[size_t(k)].Text.trimmed());
+        if (fee.vat.applies)
+            run.rates[k] = fee.vat.rate;
     }
     run.notCollected = notCollected;
     return run;
