@@ -174,6 +174,9 @@ bool FrmDTA::LeaveCheckedBox(TextBox &box, BoxRule rule)
         // Empty: no minimum fee.
         if (!text.isEmpty() && !typedAmountInLimit(text))
             return refuse(amountRefusal(text));
+        // A fee is billed in whole cents, as a run reads it (RunInputs).
+        if (typedDecimals(text) > 2)
+            return refuse(u"Der Mindestbeitrag hat höchstens zwei Nachkommastellen."_qs);
         box.Text = text;
         return true;
     case BoxRule::VatRate: {

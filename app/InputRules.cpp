@@ -1,7 +1,5 @@
 #include "app/InputRules.h"
 
-#include "core/RunError.h"
-
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -89,16 +87,6 @@ std::optional<double> typedAmountInLimit(const QString &text)
     if (!value || *value > kMaxTypedAmount)
         return std::nullopt;
     return value;
-}
-
-double runAmount(const QString &text)
-{
-    if (text.trimmed().isEmpty())
-        return 0;
-    if (const std::optional<double> value = typedAmount(text))
-        return *value;
-    throw RunError(RunError::Kind::Input, u"Ein Betrag der Beitragsberechnung ist keine gültige Zahl: „"_qs
-                                              + text.trimmed() + u"“. Bitte korrigieren Sie ihn."_qs);
 }
 
 int positionLimitFor(const QString &name)

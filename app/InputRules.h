@@ -41,11 +41,6 @@ bool checkedWhenLeft(const QString &controlName);
 // read as 12), "abc", "-3".
 std::optional<double> typedAmount(const QString &text);
 
-// An amount box as a run reads it: as the box reads it (typedAmount), an empty box as 0.
-// A text the box would refuse — one that came by another way than typing — stops the run
-// (RunError) rather than counting as 0 or as another number.
-double runAmount(const QString &text);
-
 // A business year: four digits from 1900 to 2999, blanks around allowed.
 std::optional<int> typedYear(const QString &text);
 

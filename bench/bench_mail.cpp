@@ -5,6 +5,7 @@
 // then sends 1,000 mails of that outbox to the tests' local mail server (the target: within
 // 10 s).
 // Usage: qvl32-bench-mail [OWNERS]   (default 10000)
+#include "app/RunInputs.h"
 #include "bench/BenchSupport.h"
 #include "einvoice/EInvoiceWriter.h"
 #include "mail/MailSending.h"
@@ -153,8 +154,8 @@ int main(int argc, char **argv)
     form.strBerichtsPfad.clear();
     program.ui.reportsDir.clear();
     Buchungen records;
-    RunMemberQuery(form, records);
-    CalcBeitraege(form, records, form.bRundeBeitrag);
+    RunMemberQuery(form, readRunInputs(form), records);
+    CalcBeitraege(readRunInputs(form), records, form.bRundeBeitrag);
     for (size_t i = 0, kept = records.size(); kept > 0 && records.size() < size_t(owners); ++i)
         records.push_back(records[i % kept]);
     for (size_t i = 0; i < records.size(); ++i) {
@@ -182,7 +183,7 @@ int main(int argc, char **argv)
     const double mailCpuBefore = bench::cpuSeconds();
     const Report again = PrintRechnungen(form, records);
     RunReport report;
-    const std::optional<Report> paper = MailStep(form, records, again, EInvoiceOutcome{}, report);
+    const std::optional<Report> paper = MailStep(form, readRunInputs(form), records, again, EInvoiceOutcome{}, report);
     if (paper && !paper->writePdf(out.filePath(u"Rechnung-Papier.pdf"_qs), &error))
         std::fprintf(stderr, "%s\n", qPrintable(error));
     const qint64 mailMs = t.elapsed();

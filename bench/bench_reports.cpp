@@ -3,6 +3,7 @@
 // PDF/A-3 with the XML embedded, the file); reports the e-invoices' sizes and the peak
 // memory.
 // Usage: qvl32-bench-reports [OWNERS]   (default 10000)
+#include "app/RunInputs.h"
 #include "bench/BenchSupport.h"
 #include "einvoice/EInvoiceWriter.h"
 #include "params/EInvoiceFromForm.h"
@@ -48,8 +49,8 @@ int main(int argc, char **argv)
     form.chkERechnung.Value = 1;
     form.strERechnung = u"Alle"_qs;
     Buchungen records;
-    RunMemberQuery(form, records);
-    CalcBeitraege(form, records, form.bRundeBeitrag);
+    RunMemberQuery(form, readRunInputs(form), records);
+    CalcBeitraege(readRunInputs(form), records, form.bRundeBeitrag);
     // Exactly `owners` letters: the owners with a fee, repeated (some owners pay by debit).
     for (size_t i = 0, kept = records.size(); kept > 0 && records.size() < size_t(owners); ++i)
         records.push_back(records[i % kept]);
@@ -76,7 +77,7 @@ int main(int argc, char **argv)
     const double eCpuBefore = bench::cpuSeconds();
     EInvoiceOutcome einvoices;
     try {
-        MakeERechnungen(form, records, invoices, {}, einvoices);
+        MakeERechnungen(form, readRunInputs(form), records, invoices, {}, einvoices);
     } catch (const RunError &e) {
         std::fprintf(stderr, "%s\n", qPrintable(e.message()));
     } catch (const DbError &e) {

@@ -9,6 +9,7 @@
 // same database (its run's write transaction and the letters' reads share one connection).
 // Reports the peak memory.
 // Usage: qvl32-bench-run [OWNERS]   (default 100000)
+#include "app/RunInputs.h"
 #include "bench/BenchSupport.h"
 #include "db/DatabaseCheck.h"
 #include "os/HeadlessGui.h"
@@ -101,12 +102,12 @@ int main(int argc, char **argv)
     // Today's query and calculation.
     Buchungen records;
     t.start();
-    RunMemberQuery(form, records);
+    RunMemberQuery(form, readRunInputs(form), records);
     const qint64 queryMs = t.elapsed();
     const size_t read = records.size();
     t.restart();
     std::vector<DroppedOwner> dropped;
-    CalcBeitraege(form, records, form.bRundeBeitrag, dropped);
+    CalcBeitraege(readRunInputs(form), records, form.bRundeBeitrag, dropped);
     const qint64 calcMs = t.elapsed();
     t.restart();
     ReplaceUmlaute(records);
@@ -130,7 +131,7 @@ int main(int argc, char **argv)
     inputs.read = int(read);
     inputs.dropped = dropped;
     inputs.comparison = comparison;
-    const RunCheck check = buildRunCheck(form, records, inputs);
+    const RunCheck check = buildRunCheck(form, readRunInputs(form), records, inputs);
     const qint64 checkListMs = t.elapsed();
 
     // The whole first half as the start button runs it.
@@ -161,7 +162,7 @@ int main(int argc, char **argv)
         Transaction transaction(*db);
         t.restart();
         QList<RegisteredDocument> documents =
-            runDocuments(form, run->records, true, {}, u"10011"_qs, {u"MB_bench.xml"_qs});
+            runDocuments(form, run->inputs, run->records, true, {}, u"10011"_qs, {u"MB_bench.xml"_qs});
         documentsMs = t.elapsed();
         for (RegisteredDocument &d : documents)
             d.number += 500000000;

@@ -1,6 +1,7 @@
 #include "check/EInvoiceCheck.h"
 
 #include "app/FrmDTA.h"
+#include "app/RunInputs.h"
 #include "einvoice/EInvoiceData.h"
 #include "app/ERechnungForm.h"
 #include "params/EInvoiceFromForm.h"
@@ -28,11 +29,11 @@ void addTo(QList<CheckItem> &items, CheckKind kind, const QString &text, const C
     items.append({kind, text, {who}});
 }
 
-void checkBusinessYear(const FrmDTA &f, RunCheck &check)
+void checkBusinessYear(const FrmDTA &f, const RunInputs &run, RunCheck &check)
 {
-    const QString text = f.txtWirtschaftsjahr.Text.trimmed();
-    if (businessYearOf(text, f.lWirtschaftsjahrBeginn))
+    if (run.businessYear)
         return;
+    const QString text = run.businessYearText.trimmed();
     check.add({CheckKind::BusinessYearUnclear,
                u"Das Wirtschaftsjahr „"_qs + text + u"“ passt nicht zum Beginn des Wirtschaftsjahres (Monat "_qs
                    + QString::number(f.lWirtschaftsjahrBeginn)
@@ -43,13 +44,13 @@ void checkBusinessYear(const FrmDTA &f, RunCheck &check)
 
 } // namespace
 
-void addEInvoiceFindings(const FrmDTA &f, const Buchungen &records, const QString &sellerName, RunCheck &check)
+void addEInvoiceFindings(const FrmDTA &f, const RunInputs &inputs, const Buchungen &records, const QString &sellerName, RunCheck &check)
 {
-    checkBusinessYear(f, check);
+    checkBusinessYear(f, inputs, check);
     const ERechnungMode mode = eRechnungMode(f);
     if (mode == ERechnungMode::Keine)
         return;
-    const bool letters = !f.LaoderRe[0].Value || f.chkRechnung.Value == 1;
+    const bool letters = !inputs.directDebit() || f.chkRechnung.Value == 1;
     QList<CheckItem> items;
     if (!letters) {
         for (const Buchung &b : records)
@@ -59,7 +60,7 @@ void addEInvoiceFindings(const FrmDTA &f, const Buchungen &records, const QStrin
                       "erstellt, auch nicht für diese Unternehmer"_qs,
                       owner(b));
     } else {
-        const EInvoiceRun run = eInvoiceRun(f, sellerName, {});
+        const EInvoiceRun run = eInvoiceRun(f, inputs, sellerName, {});
         for (const Buchung &b : records) {
             if (!getsEInvoice(mode, b))
                 continue;

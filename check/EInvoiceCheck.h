@@ -11,8 +11,9 @@
 namespace qvl {
 
 class FrmDTA;
+struct RunInputs;
 
 // `sellerName`: the association's name as the letterhead prints it.
-void addEInvoiceFindings(const FrmDTA &form, const Buchungen &records, const QString &sellerName, RunCheck &check);
+void addEInvoiceFindings(const FrmDTA &form, const RunInputs &run, const Buchungen &records, const QString &sellerName, RunCheck &check);
 
 } // namespace qvl

@@ -1,12 +1,13 @@
 #include "check/RunCheckBuilder.h"
 
+#include "app/RunInputs.h"
+
 #include "app/FrmDTA.h"
 #include "fibu/BookingFindings.h"
 #include "text/Conversions.h"
 #include "text/Cp1252.h"
 #include "check/EInvoiceCheck.h"
 #include "check/MailCheck.h"
-#include "core/InvoiceDate.h"
 #include "params/InvoiceFromForm.h"
 #include "db/Database.h"
 #include "select/OwnerSelection.h"
@@ -210,38 +211,35 @@ QString eInvoiceSellerName(const FrmDTA &f)
 
 } // namespace
 
-void checkDueDate(const FrmDTA &f, RunCheck &check)
+void checkDueDate(const FrmDTA &f, const RunInputs &run, RunCheck &check)
 {
     check.remove(CheckKind::DueDate);
     check.proposedDueDate.reset();
-    if (!f.LaoderRe[0].Value)
+    if (!run.directDebit() || !run.dueDate.isValid())
         return;
-    const std::optional<QDateTime> due = parseDate(f.txtFaellDat.Text);
-    if (!due)
-        return;
-    check.figures.dueDate = dateText(due->date());
+    check.figures.dueDate = dateText(run.dueDate);
     DueDateRules rules;
     rules.today = f.clock().today();
     rules.leadDays = f.lVorlaufBankarbeitstage;
     check.figures.leadDays = rules.leadDays;
     // The fee notices are the members' pre-notification of the debit.
     if (f.chkRechnung.Value == 1) {
-        rules.noticeDate = invoiceDate(f);
+        rules.noticeDate = run.invoiceDate;
         check.figures.preNotificationDays = f.lVorabankuendigungTage;
     }
     rules.preNotificationDays = f.lVorabankuendigungTage;
-    const DueDateCheck result = qvl::checkDueDate(due->date(), rules);
+    const DueDateCheck result = qvl::checkDueDate(run.dueDate, rules);
     for (const DueDateFinding &finding : result.findings)
         check.add({CheckKind::DueDate, finding.text, {}});
     check.proposedDueDate = result.proposal;
 }
 
-RunCheck buildRunCheck(const FrmDTA &f, const Buchungen &records, const RunCheckInputs &in)
+RunCheck buildRunCheck(const FrmDTA &f, const RunInputs &run, const Buchungen &records, const RunCheckInputs &in)
 {
     RunCheck check;
     RunFigures &fig = check.figures;
-    fig.directDebit = f.LaoderRe[0].Value;
-    fig.year = f.txtWirtschaftsjahr.Text;
+    fig.directDebit = run.directDebit();
+    fig.year = run.businessYearText;
     fig.feeText = f.strBeitragsText;
     // A restricted run says so: "Waldbesitzer gelesen: 2" alone does not tell why.
     fig.selection = selectionCheckLine(f.strWBIN);
@@ -266,7 +264,7 @@ RunCheck buildRunCheck(const FrmDTA &f, const Buchungen &records, const RunCheck
                              "SEPA-Datei erstellt."_qs,
                        {}});
     }
-    const bool noJoiningDateMatters = proRataByJoiningDate(f) && !in.withoutJoiningDate.isEmpty();
+    const bool noJoiningDateMatters = proRataByJoiningDate(run) && !in.withoutJoiningDate.isEmpty();
     // The member query reads the database's day for them.
     const QString noJoiningDate =
         u"Ohne Eintrittsdatum bei anteiliger Berechnung: gerechnet, als wären sie heute eingetreten"_qs;
@@ -303,11 +301,11 @@ RunCheck buildRunCheck(const FrmDTA &f, const Buchungen &records, const RunCheck
         }
 
     // The business year's last month: pro rata bills nothing to who joins in it.
-    const std::optional<BusinessYear> year = businessYearOf(f.txtWirtschaftsjahr.Text, f.lWirtschaftsjahrBeginn);
+    const std::optional<BusinessYear> &year = run.businessYear;
     const int lastMonth = year ? year->end.month() : 12;
     for (const DroppedOwner &d : in.dropped) {
         const CheckOwner who{d.nummer, (d.name.trimmed() + u' ' + d.vorname.trimmed()).trimmed(), {}};
-        const bool noDate = proRataByJoiningDate(f) && in.withoutJoiningDate.contains(d.idPersonal);
+        const bool noDate = proRataByJoiningDate(run) && in.withoutJoiningDate.contains(d.idPersonal);
         const QString why = noDate && d.reason == ZeroReason::JoinedInLastMonth
                                 ? u"ohne Eintrittsdatum, bei anteiliger Berechnung als im "_qs + monthName(lastMonth)
                                       + u" eingetreten gerechnet"_qs
@@ -318,10 +316,10 @@ RunCheck buildRunCheck(const FrmDTA &f, const Buchungen &records, const RunCheck
     }
 
     items.addTo(check);
-    addEInvoiceFindings(f, records, eInvoiceSellerName(f), check);
+    addEInvoiceFindings(f, run, records, eInvoiceSellerName(f), check);
     addMailFindings(f, records, check);
     addComparison(in, check);
-    checkDueDate(f, check);
+    checkDueDate(f, run, check);
     return check;
 }
 

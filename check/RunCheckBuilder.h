@@ -16,6 +16,7 @@
 namespace qvl {
 
 class FrmDTA;
+struct RunInputs;
 
 struct RunCheckInputs {
     int read = 0;                             // owners the member query read
@@ -27,9 +28,10 @@ struct RunCheckInputs {
 };
 
 // `records`: the run's records after the fee calculation and the transliteration.
-RunCheck buildRunCheck(const FrmDTA &form, const Buchungen &records, const RunCheckInputs &inputs);
+RunCheck buildRunCheck(const FrmDTA &form, const RunInputs &run, const Buchungen &records,
+                       const RunCheckInputs &inputs);
 
 // The due-date findings of a direct-debit run, made anew (after the due date changed).
-void checkDueDate(const FrmDTA &form, RunCheck &check);
+void checkDueDate(const FrmDTA &form, const RunInputs &run, RunCheck &check);
 
 } // namespace qvl

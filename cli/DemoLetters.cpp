@@ -1,5 +1,7 @@
 #include "cli/DemoLetters.h"
 
+#include "app/RunInputs.h"
+
 #include "app/FrmDTA.h"
 #include "fees/FeeCalculation.h"
 
@@ -67,7 +69,7 @@ Buchung owner(long nummer, const QString &anrede, const QString &vorname, const 
 
 Buchungen computed(FrmDTA &f, Buchungen owners)
 {
-    CalcBeitraege(f, owners, f.bRundeBeitrag);
+    CalcBeitraege(readRunInputs(f), owners, f.bRundeBeitrag);
     return owners;
 }
 

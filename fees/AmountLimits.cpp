@@ -1,6 +1,6 @@
 #include "fees/AmountLimits.h"
 
-#include "app/FrmDTA.h"
+#include "app/RunInputs.h"
 #include "text/Conversions.h"
 #include "core/RunError.h"
 
@@ -32,13 +32,13 @@ QString amountProblem(double euros)
 
 } // namespace
 
-void CheckBetraege(const FrmDTA &f, const Buchungen &aBuchungen)
+void CheckBetraege(const RunInputs &run, const Buchungen &aBuchungen)
 {
     for (const Buchung &b : aBuchungen) {
         for (int k = 0; k < kFeeSlots; ++k)
             for (const double amount : {b.Betrag[k], b.SteuerCent[k].euros()})
                 if (const QString problem = amountProblem(amount); !problem.isEmpty())
-                    refuse(u"Der Beitrag „"_qs + f.aBeitragsNamen[k] + u"“"_qs, b, problem);
+                    refuse(u"Der Beitrag „"_qs + run.fees[std::size_t(k)].name + u"“"_qs, b, problem);
         if (const QString problem = amountProblem(b.SummeCent.euros()); !problem.isEmpty())
             refuse(u"Die Summe der Beiträge"_qs, b, problem);
     }

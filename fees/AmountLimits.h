@@ -7,7 +7,7 @@
 
 namespace qvl {
 
-class FrmDTA;
+struct RunInputs;
 
 // 999.999.999,99 €: the largest amount of a SEPA transaction.
 inline constexpr double kMaxAmount = 999999999.99;
@@ -15,6 +15,6 @@ inline constexpr double kMaxAmount = 999999999.99;
 // Throws RunError (input) naming the owner and the fee when a fee or total of a record is
 // not a finite number or exceeds kMaxAmount. Runs after the fee calculation, before any
 // file is written or any fee stored.
-void CheckBetraege(const FrmDTA &form, const Buchungen &aBuchungen);
+void CheckBetraege(const RunInputs &run, const Buchungen &aBuchungen);
 
 } // namespace qvl

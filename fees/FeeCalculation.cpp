@@ -1,7 +1,7 @@
 #include "fees/FeeCalculation.h"
 
-#include "app/FrmDTA.h"
 #include "app/InputRules.h"
+#include "app/RunInputs.h"
 #include "text/Conversions.h"
 #include "core/FeeAmounts.h"
 #include "fees/FeeModes.h"
@@ -42,37 +42,29 @@ QString remittanceLine(QStringView text, QStringView vatTexts)
     return line;
 }
 
-FeeInputs readInputs(const FrmDTA &form)
+FeeInputs prepare(const RunInputs &run)
 {
     FeeInputs in;
-    for (int k = 0; k < kFeeSlots; ++k) {
-        in.ticked[k] = form.chkBeitrag[k].Value == 1;
-        const QString rate = form.txtMwst[k].Text;
-        if (!rate.trimmed().isEmpty())
-            in.vat[k] = {true, runAmount(rate), rate.trimmed()};
+    for (std::size_t k = 0; k < std::size_t(kFeeSlots); ++k) {
+        in.ticked[k] = run.fees[k].ticked;
+        in.vat[k] = run.fees[k].vat;
     }
-    if (form.rbEinstellung[1].Value)
-        in.mode = Mode::HectareClasses;
-    else if (form.rbEinstellung[2].Value)
-        in.mode = Mode::Formula;
-    else if (form.rbEinstellung[3].Value)
-        in.mode = Mode::Scale;
-    for (int i = 0; i < kStaffelBoxes; ++i)
-        in.staffel[i] = runAmount(form.txtStaffel[i].Text);
+    in.mode = run.mode;
+    in.staffel = run.scaleBoxes;
     for (std::size_t j = 0; j < in.limits.size(); ++j)
         in.limits[j] = tenThousandths(in.staffel[2 * j]);
     in.scaleBase = roundHalfAwayFromZero(in.staffel[21], 2);
-    in.rundeHaAuf = form.chkRundeHAauf.Value == 1;
-    in.haMindestbetrag = tenThousandths(runAmount(form.txtHaMindestbetrag.Text));
-    in.preisMindestbetrag = runAmount(form.txtPreisMindestbetrag.Text);
-    in.haZuschlag = tenThousandths(runAmount(form.txtHaZuschlag.Text));
-    in.preisZuschlag = runAmount(form.txtPreisZuschlag.Text);
-    in.hoechstbeitrag = runAmount(form.txtHoechstbeitrag.Text);
-    in.komma = form.chkKomma.Value == 1;
-    if (form.chkAnteiligeBerechnung.Value == 1)
-        in.proRataYear = businessYearOf(form.txtWirtschaftsjahr.Text, form.lWirtschaftsjahrBeginn);
-    in.netto = form.bBeitraegeNetto;
-    in.verwendungszweck = form.txtVerwendungszweck.Text;
+    in.rundeHaAuf = run.roundHectaresUp;
+    in.haMindestbetrag = tenThousandths(run.formulaMinimumHectares);
+    in.preisMindestbetrag = run.formulaMinimumPrice;
+    in.haZuschlag = tenThousandths(run.formulaStepHectares);
+    in.preisZuschlag = run.formulaStepPrice;
+    in.hoechstbeitrag = run.formulaMaximumFee;
+    in.komma = run.wholeEuros;
+    if (run.proRata)
+        in.proRataYear = run.businessYear;
+    in.netto = run.netFees;
+    in.verwendungszweck = run.remittance;
     in.plainRemittanceLine = remittanceLine(in.verwendungszweck, QString());
     return in;
 }
@@ -134,13 +126,6 @@ void refuseEndlessFormula(const FeeInputs &in, const Buchungen &records, bool ro
     }
 }
 
-// "0" in front makes an empty box 0; a decimal ("12,7") counts with its whole part.
-qint64 firstInvoiceNumber(const QString &text)
-{
-    const double value = std::floor(numberOrZero(u'0' + text.trimmed()));
-    return qint64(std::clamp(value, 0.0, 1e15));
-}
-
 ZeroReason zeroReason(const FeeInputs &in, const Buchung &b)
 {
     if (!in.ticked[0] || in.mode == Mode::OwnParameters || !isZero(b.Betrag[0])) {
@@ -167,23 +152,9 @@ ZeroReason zeroReason(const FeeInputs &in, const Buchung &b)
 
 } // namespace
 
-// The business year is normally typed as a bare year ("2026"), which no date reader
-// accepts; a full date names its year too.
-std::optional<int> businessYear(const QString &text)
+bool proRataByJoiningDate(const RunInputs &run)
 {
-    static const QRegularExpression bareYear(QStringLiteral("^([0-9]{4})(\\s*/\\s*[0-9]{2,4})?$"));
-    const QString trimmed = text.trimmed();
-    if (const QRegularExpressionMatch m = bareYear.match(trimmed); m.hasMatch())
-        return m.captured(1).toInt();
-    if (const std::optional<QDateTime> date = parseDate(trimmed))
-        return date->date().year();
-    return std::nullopt;
-}
-
-bool proRataByJoiningDate(const FrmDTA &form)
-{
-    return form.chkBeitrag[0].Value == 1 && form.rbEinstellung[2].Value && form.chkAnteiligeBerechnung.Value == 1
-           && businessYearOf(form.txtWirtschaftsjahr.Text, form.lWirtschaftsjahrBeginn);
+    return run.fees[0].ticked && run.mode == CalculationMode::Formula && run.proRata && run.businessYear;
 }
 
 QString monthName(int month)
@@ -210,16 +181,16 @@ QString zeroReasonText(ZeroReason reason, int lastMonth)
     return {};
 }
 
-void CalcBeitraege(const FrmDTA &form, Buchungen &aBuchungen, const SlotArray<bool> &bRundeBeitrag)
+void CalcBeitraege(const RunInputs &run, Buchungen &aBuchungen, const SlotArray<bool> &bRundeBeitrag)
 {
     std::vector<DroppedOwner> dropped;
-    CalcBeitraege(form, aBuchungen, bRundeBeitrag, dropped);
+    CalcBeitraege(run, aBuchungen, bRundeBeitrag, dropped);
 }
 
-void CalcBeitraege(const FrmDTA &form, Buchungen &aBuchungen, const SlotArray<bool> &bRundeBeitrag,
+void CalcBeitraege(const RunInputs &run, Buchungen &aBuchungen, const SlotArray<bool> &bRundeBeitrag,
                    std::vector<DroppedOwner> &dropped)
 {
-    const FeeInputs in = readInputs(form);
+    const FeeInputs in = prepare(run);
     refuseEndlessFormula(in, aBuchungen, bRundeBeitrag[0]);
 
     for (Buchung &b : aBuchungen) {
@@ -239,7 +210,7 @@ void CalcBeitraege(const FrmDTA &form, Buchungen &aBuchungen, const SlotArray<bo
         if (b.SummeCent.isZero())
             dropped.push_back({b.Id_Personal, b.Nummer, b.Name, b.Vorname, zeroReason(in, b)});
     std::erase_if(aBuchungen, [](const Buchung &b) { return b.SummeCent.isZero(); });
-    qint64 number = firstInvoiceNumber(form.txtRechNr.Text);
+    qint64 number = run.firstInvoiceNumber;
     // Every output's invoice number column holds nine digits; a longer number would be cut
     // or written in exponent form.
     const qint64 last = number + qint64(aBuchungen.size()) - 1;

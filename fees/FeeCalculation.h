@@ -10,14 +10,14 @@
 
 namespace qvl {
 
-class FrmDTA;
+struct RunInputs;
 
-// Reads the form's fee check boxes, calculation mode, scale, formula, VAT rates,
-// remittance text and first invoice number at the moment of the call. Throws RunError
+// Computes with the run's ticked fees, calculation mode, scale, formula, VAT rates,
+// remittance text and first invoice number. Throws RunError
 // (nothing changed) when the formula mode cannot end: a surcharge step of 0 ha or less
 // for an owner above the minimum area; and (the fees computed, no number given) when the
 // invoice numbers of the kept owners would run past 999.999.999.
-void CalcBeitraege(const FrmDTA &form, Buchungen &aBuchungen, const SlotArray<bool> &bRundeBeitrag);
+void CalcBeitraege(const RunInputs &run, Buchungen &aBuchungen, const SlotArray<bool> &bRundeBeitrag);
 
 // Why an owner's total is 0, so that he is dropped from the run.
 enum class ZeroReason {
@@ -38,17 +38,12 @@ struct DroppedOwner {
 };
 
 // The same, telling why each dropped owner was dropped, in the records' order.
-void CalcBeitraege(const FrmDTA &form, Buchungen &aBuchungen, const SlotArray<bool> &bRundeBeitrag,
+void CalcBeitraege(const RunInputs &run, Buchungen &aBuchungen, const SlotArray<bool> &bRundeBeitrag,
                    std::vector<DroppedOwner> &dropped);
-
-// The first year the business year box names: "2026", "2026/2027" or the year of a date;
-// std::nullopt for anything else. (Pro rata and the invoices read the whole business year
-// with its start month: run/BusinessYear.)
-std::optional<int> businessYear(const QString &text);
 
 // Pro rata bills fee 1 by the owners' joining dates: fee 1 by formula, pro rata ticked,
 // and a business year to count the months in.
-bool proRataByJoiningDate(const FrmDTA &form);
+bool proRataByJoiningDate(const RunInputs &run);
 
 // "Betrag der ha-Staffel ist 0", … for the check before a run; `lastMonth` is the last month
 // of the business year (1 to 12), in which a member who joins pays nothing pro rata.

@@ -2,7 +2,7 @@
 // The amount of one fee slot by calculation mode, computed on the main form's inputs read
 // once per run.
 
-#include "app/FrmDTA.h"
+#include "app/RunInputs.h"
 #include "core/Buchung.h"
 #include "core/BusinessYear.h"
 #include "core/FeeAmounts.h"
@@ -15,10 +15,10 @@
 namespace qvl::fees {
 
 // How slot 0 is computed; every other slot always uses the owner's own parameters.
-enum class Mode { OwnParameters, HectareClasses, Formula, Scale };
+using Mode = CalculationMode;
 
-// The form's inputs, read once per run: the texts cannot change during the calculation,
-// and reading them per owner would cost more than the arithmetic itself.
+// The run's inputs as the calculation uses them, prepared once per run: limits in
+// ten-thousandths, the scale's base in cents, the plain remittance line.
 struct FeeInputs : SettleInputs {
     Mode mode = Mode::OwnParameters;
     std::array<double, kStaffelBoxes> staffel{};

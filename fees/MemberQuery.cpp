@@ -2,7 +2,7 @@
 
 #include "app/FrmDTA.h"
 #include "app/FormDesigns.h"
-#include "app/InputRules.h"
+#include "app/RunInputs.h"
 #include "text/Conversions.h"
 #include "db/Database.h"
 #include "text/GermanOrder.h"
@@ -62,19 +62,24 @@ std::array<QString, ColumnCount> columnNames()
 
 bool isValidOwnerList(const QString &strWBIN)
 {
-    static const QRegularExpression list(uR"(^ *\( *-?[0-9]+( *, *-?[0-9]+)* *\) *$)"_qs);
-    return strWBIN.isEmpty() || list.match(strWBIN).hasMatch();
+    bool valid = true;
+    ownerSelectionNumbers(strWBIN, &valid);
+    return valid;
 }
 
-MemberQuerySql memberQueryStatement(const FrmDTA &form, SqlDialect dialect)
+MemberQuerySql memberQueryStatement(const FrmDTA &form, const RunInputs &run, SqlDialect dialect)
 {
     using namespace member_query_sql;
     MemberQuerySql sql;
     sql.statement = text(kSelect, dialect);
-    sql.statement += text(form.LaoderRe[0].Value ? kDirectDebit : kInvoice, dialect);
-    // Anything but a list of numbers stays out of the statement; RunMemberQuery refuses it.
-    if (!form.strWBIN.isEmpty() && isValidOwnerList(form.strWBIN))
-        sql.statement += text(kOwnerList, dialect) + form.strWBIN;
+    sql.statement += text(run.directDebit() ? kDirectDebit : kInvoice, dialect);
+    // Only numbers reach the statement: the selection was read as numbers.
+    if (run.owners) {
+        QStringList numbers;
+        for (const long number : *run.owners)
+            numbers << QString::number(number);
+        sql.statement += text(kOwnerList, dialect) + u'(' + numbers.join(u',') + u')';
+    }
     if (form.bFBGVersion) {
         const long number = form.GetFBGNr();
         sql.statement += text(kAssociation, dialect);
@@ -115,18 +120,15 @@ QSet<long> ownersWithoutJoiningDate(const Database &db)
     return owners;
 }
 
-void RunMemberQuery(FrmDTA &form, Buchungen &aBuchungen)
+void RunMemberQuery(FrmDTA &form, const RunInputs &run, Buchungen &aBuchungen)
 {
-    if (!isValidOwnerList(form.strWBIN))
-        throw RunError(RunError::Kind::Input, u"Die Waldbesitzer-Auswahl „"_qs + form.strWBIN
-                       + u"“ ist ungültig; sie muss eine Liste von Nummern in Klammern sein."_qs);
-
     SlotArray<double> minimumFees{};
     for (int k = 0; k < kFeeSlots; ++k)
-        minimumFees[std::size_t(k)] = runAmount(form.txtMindestbeitrag[std::size_t(k)].Text);
+        if (const std::optional<Money> &minimum = run.fees[std::size_t(k)].minimumFee)
+            minimumFees[std::size_t(k)] = minimum->euros();
 
     const std::unique_ptr<Database> db = Database::open(form.strConnectionString, form.connectionOptions);
-    const MemberQuerySql sql = memberQueryStatement(form, db->dialect());
+    const MemberQuerySql sql = memberQueryStatement(form, run, db->dialect());
     const std::unique_ptr<RowCursor> rows = db->select(sql.statement, sql.values);
     const RowCursor &row = *rows;
 

@@ -13,24 +13,25 @@ namespace qvl {
 
 class Database;
 class FrmDTA;
+struct RunInputs;
 
 // True when the owner restriction may be appended to the statement: a parenthesised,
 // comma-separated list of whole numbers ("(1001,1002)", blanks allowed), or empty.
 bool isValidOwnerList(const QString &strWBIN);
 
-// The statement for the form's current choices (payment type, owner restriction,
-// association, sort order) in one dialect, with the values to bind in order (the
+// The statement for the run's payment type and owner selection and the form's association
+// and sort order in one dialect, with the values to bind in order (the
 // association number in both of its written forms).
 struct MemberQuerySql {
     QString statement;
     QVariantList values;
 };
-MemberQuerySql memberQueryStatement(const FrmDTA &form, SqlDialect dialect);
+MemberQuerySql memberQueryStatement(const FrmDTA &form, const RunInputs &run, SqlDialect dialect);
 
 // Opens a connection of its own with the form's connection string, runs the statement and
-// appends one record per owner (the first row of an owner wins) to aBuchungen. Throws
-// DbError when the database fails and RunError when strWBIN is not a valid owner list.
-void RunMemberQuery(FrmDTA &form, Buchungen &aBuchungen);
+// appends one record per owner (the first row of an owner wins) to aBuchungen, each with
+// the run's minimum fees. Throws DbError when the database fails.
+void RunMemberQuery(FrmDTA &form, const RunInputs &run, Buchungen &aBuchungen);
 
 // The owners (Id_Personal) whose joining date is not on file. Throws DbError.
 QSet<long> ownersWithoutJoiningDate(const Database &db);

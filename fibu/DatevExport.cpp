@@ -63,7 +63,7 @@ QStringList ExportDATEV(const FibuSettings &f, const Buchungen &records, QString
         // The bookings file decides the number; the debtor file of that number must be new too.
         return QStringList{u"DATEV_"_qs + kind + suffix, u"DATEV_"_qs + kind + u"_DEBKRED_"_qs + suffix};
     };
-    const qint64 firstNumber = firstInvoiceNumber(f, names(1).front());
+    const qint64 firstNumber = f.firstInvoiceNumber;
     const std::optional<QDate> date = f.invoiceDate;
     if (!date)
         throw RunError(RunError::Kind::Output, invalidInvoiceDateMessage() + u' '

@@ -38,15 +38,6 @@ RunError allTaken(const QString &folder, const std::function<QStringList(int)> &
 
 } // namespace
 
-qint64 firstInvoiceNumber(const FibuSettings &settings, const QString &file)
-{
-    const QString text = settings.invoiceNumber.trimmed();
-    const std::optional<double> number = parseNumber(u'0' + text);
-    if (!number)
-        throw failed(u"Die Rechnungsnummer „"_qs + text + u"“ ist keine Zahl. "_qs + notWritten(file));
-    return qint64(std::clamp(std::floor(*number), 0.0, 1e15));
-}
-
 QString field(const QString &value, QStringView unsafe)
 {
     QString out = value;

@@ -14,11 +14,6 @@ namespace qvl::fibu {
 // At most this many files of one kind per day ("_1" … "_50").
 inline constexpr int kFileNumbers = 50;
 
-// The whole-number part of "0" followed by the typed invoice number, as the fee
-// calculation numbers the invoices (empty gives 0, "12,7" gives 12). A text that is no
-// number stops the export: throws RunError naming `file`.
-qint64 firstInvoiceNumber(const FibuSettings &settings, const QString &file);
-
 // The value with each character of `unsafe` (the file's separator, its quote) and every
 // line break replaced by a blank, so that it can neither shift nor split a record.
 QString field(const QString &value, QStringView unsafe);

@@ -23,7 +23,7 @@ struct FibuSettings {
     QString programDir;           // the cost-centre map above it, the export error log in it
     const Clock *clock = nullptr; // never null: the day in the files' names, the log's time
     bool directDebit = true;      // "BEITLA" and the bank bookings; else an invoice run, "BEITRE"
-    QString invoiceNumber;        // the first invoice number as typed (txtRechNr)
+    qint64 firstInvoiceNumber = 0; // the run's first invoice number, as the fee calculation gave it
     QString invoiceDateText;      // the invoice date as typed (txtRechDat), SYSKA writes it so
     // The same read as a date, the run's day when the box is empty; nullopt when it is no date.
     std::optional<QDate> invoiceDate;

@@ -120,7 +120,7 @@ QStringList ExportIBM(const FibuSettings &f, const Buchungen &records, QStringLi
     }
     run.bankAccount = f.bankAccount;
     const QString feeStem = run.directDebit ? u"BEITLA"_qs : u"BEITRE"_qs;
-    run.firstNumber = firstInvoiceNumber(f, fileName(feeStem, today, 1));
+    run.firstNumber = f.firstInvoiceNumber;
 
     QStringList notices;
     const QString mapPath = costCentreMapPath(f.programDir);

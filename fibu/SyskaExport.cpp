@@ -12,7 +12,7 @@ QStringList ExportSYSKA(const FibuSettings &f, const Buchungen &records, QString
     const QDate today = f.clock->today();
     const QString stem = (f.directDebit ? u"BEITLA"_qs : u"BEITRE"_qs) + formatDate(today, u"yyyymmdd"_qs);
     const auto name = [&](int n) { return stem + (n > 0 ? u'_' + QString::number(n) : QString()) + u".txt"_qs; };
-    const qint64 firstNumber = firstInvoiceNumber(f, name(1));
+    const qint64 firstNumber = f.firstInvoiceNumber;
 
     // The date as typed; an empty box gives the day of the run.
     const QString date = f.invoiceDateText.trimmed().isEmpty() ? formatDate(today, u"dd.mm.yyyy"_qs)

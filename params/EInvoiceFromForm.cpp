@@ -2,28 +2,17 @@
 
 #include "app/ERechnungForm.h"
 #include "app/FrmDTA.h"
+#include "app/RunInputs.h"
 #include "params/CreditorFromForm.h"
 #include "einvoice/EInvoiceData.h"
 #include "core/Iban.h"
-#include "core/InvoiceDate.h"
 #include "text/Conversions.h"
 #include "os/Paths.h"
 #include "params/InvoiceFromForm.h"
 
 namespace qvl {
 
-namespace {
-
-std::optional<QDate> dateOf(const QString &text)
-{
-    if (const auto d = parseDate(text.trimmed()))
-        return d->date();
-    return std::nullopt;
-}
-
-} // namespace
-
-EInvoiceRun eInvoiceRun(const FrmDTA &f, const QString &sellerName, const QSet<long> &notCollected)
+EInvoiceRun eInvoiceRun(const FrmDTA &f, const RunInputs &inputs, const QString &sellerName, const QSet<long> &notCollected)
 {
     EInvoiceRun run;
     EInvoiceParty &s = run.seller;
@@ -41,22 +30,25 @@ EInvoiceRun eInvoiceRun(const FrmDTA &f, const QString &sellerName, const QSet<l
     // The creditor id names the association uniquely; the tax number does so too.
     s.id = run.creditorId.isEmpty() ? s.taxNumber : run.creditorId;
 
-    run.issueDate = invoiceDate(f).value_or(f.clock().today());
+    run.issueDate = inputs.invoiceDate;
     run.currencyText = f.strWaehrung;
-    run.directDebit = f.LaoderRe[0].Value;
-    run.vatOnTop = f.bBeitraegeNetto;
+    run.directDebit = inputs.directDebit();
+    run.vatOnTop = inputs.netFees;
     run.note = f.txtFixtext.Text.trimmed();
     run.payeeIban = normalisedIban(creditor.iban);
     run.payeeBic = normalisedIban(creditor.bic);
-    run.dueDate = dateOf(f.txtFaellDat.Text);
-    run.dueDateText = dueDateText(f);
-    run.businessYear = businessYearOf(f.txtWirtschaftsjahr.Text, f.lWirtschaftsjahrBeginn);
+    if (inputs.dueDate.isValid())
+        run.dueDate = inputs.dueDate;
+    run.dueDateText = dueDateText(inputs);
+    run.businessYear = inputs.businessYear;
     for (int k = 0; k < kFeeSlots; ++k) {
-        if (f.chkBeitrag[size_t(k)].Value == 1)
+        const FeeSlotInputs &fee = inputs.fees[size_t(k)];
+        if (fee.ticked)
             run.feeSlots.append(k);
-        run.feeNames[k] = f.aBeitragsNamen[size_t(k)];
+        run.feeNames[k] = fee.name;
         run.exemptionReasons[k] = f.aSteuerbefreiung[size_t(k)];
-        run.rates[k] = typedAmount(f.txtMwst[size_t(k)].Text.trimmed());
+        if (fee.vat.applies)
+            run.rates[k] = fee.vat.rate;
     }
     run.notCollected = notCollected;
     return run;
@@ -68,7 +60,7 @@ QString eInvoiceFolder(const FrmDTA &f)
     return joinPath(reports, u"E-Rechnungen"_qs);
 }
 
-EInvoiceSettings eInvoiceSettings(const FrmDTA &f, const QSet<long> &notCollected)
+EInvoiceSettings eInvoiceSettings(const FrmDTA &f, const RunInputs &run, const QSet<long> &notCollected)
 {
     EInvoiceSettings s;
     s.mode = eRechnungMode(f);
@@ -76,14 +68,14 @@ EInvoiceSettings eInvoiceSettings(const FrmDTA &f, const QSet<long> &notCollecte
     s.programDir = f.context().programDir;
     s.clock = &f.clock();
     s.ui = &f.ui();
-    s.invoiceValues = [&f, notCollected] { return eInvoiceRun(f, invoiceSenderName(f), notCollected); };
+    s.invoiceValues = [&f, run, notCollected] { return eInvoiceRun(f, run, invoiceSenderName(f), notCollected); };
     return s;
 }
 
-void MakeERechnungen(const FrmDTA &f, const Buchungen &aBuchungen, const Report &letters,
+void MakeERechnungen(const FrmDTA &f, const RunInputs &run, const Buchungen &aBuchungen, const Report &letters,
                      const QSet<long> &notCollected, EInvoiceOutcome &outcome)
 {
-    MakeERechnungen(eInvoiceSettings(f, notCollected), aBuchungen, letters, outcome);
+    MakeERechnungen(eInvoiceSettings(f, run, notCollected), aBuchungen, letters, outcome);
 }
 
 } // namespace qvl

@@ -9,11 +9,12 @@
 namespace qvl {
 
 class FrmDTA;
+struct RunInputs;
 class Report;
 struct EInvoiceRun;
 
 // sellerName: the association's name as the letterhead prints it.
-EInvoiceRun eInvoiceRun(const FrmDTA &form, const QString &sellerName, const QSet<long> &notCollected);
+EInvoiceRun eInvoiceRun(const FrmDTA &form, const RunInputs &run, const QString &sellerName, const QSet<long> &notCollected);
 
 // The folder "E-Rechnungen" beside the reports (the export folder unless the reports go
 // elsewhere).
@@ -21,10 +22,10 @@ QString eInvoiceFolder(const FrmDTA &form);
 
 // The writer's settings; the run's values are read (with the association's name, from the
 // database in association mode) only when an owner gets an e-invoice.
-EInvoiceSettings eInvoiceSettings(const FrmDTA &form, const QSet<long> &notCollected);
+EInvoiceSettings eInvoiceSettings(const FrmDTA &form, const RunInputs &run, const QSet<long> &notCollected);
 
 // The run's e-invoices with the form's settings (see the writer's MakeERechnungen).
-void MakeERechnungen(const FrmDTA &form, const Buchungen &aBuchungen, const Report &letters,
+void MakeERechnungen(const FrmDTA &form, const RunInputs &run, const Buchungen &aBuchungen, const Report &letters,
                      const QSet<long> &notCollected, EInvoiceOutcome &outcome);
 
 } // namespace qvl

@@ -1,12 +1,12 @@
 #include "params/FibuFromForm.h"
 
 #include "app/FrmDTA.h"
-#include "core/InvoiceDate.h"
+#include "app/RunInputs.h"
 #include "os/Paths.h"
 
 namespace qvl {
 
-fibu::FibuSettings fibuSettings(const FrmDTA &f)
+fibu::FibuSettings fibuSettings(const FrmDTA &f, const RunInputs &run)
 {
     fibu::FibuSettings s;
     s.system = f.strFibu;
@@ -15,9 +15,9 @@ fibu::FibuSettings fibuSettings(const FrmDTA &f)
     s.programDir = f.context().programDir;
     s.clock = &f.clock();
     s.directDebit = f.LaoderRe[0].Value;
-    s.invoiceNumber = f.txtRechNr.Text;
+    s.firstInvoiceNumber = run.firstInvoiceNumber;
     s.invoiceDateText = f.txtRechDat.Text;
-    s.invoiceDate = invoiceDate(f);
+    s.invoiceDate = run.invoiceDate;
     s.bookingText = f.txtVerwendungszweck.Text;
     s.businessYear = f.txtWirtschaftsjahr.Text;
     for (int k = 0; k < kFeeSlots; ++k)
@@ -28,6 +28,11 @@ fibu::FibuSettings fibuSettings(const FrmDTA &f)
     for (int k = 0; k < kFeeSlots; ++k)
         s.feeNames[std::size_t(k)] = f.aBeitragsNamen[std::size_t(k)];
     return s;
+}
+
+fibu::FibuSettings fibuSettings(const FrmDTA &f)
+{
+    return fibuSettings(f, readRunInputs(f));
 }
 
 } // namespace qvl

@@ -1,5 +1,7 @@
 #include "params/InvoiceFromForm.h"
 
+#include "app/RunInputs.h"
+
 #include "app/FrmDTA.h"
 #include "params/CreditorFromForm.h"
 #include "core/BusinessYear.h"
@@ -55,10 +57,9 @@ FeeLineSettings feeLineSettings(const FrmDTA &f)
     return s;
 }
 
-QString dueDateText(const FrmDTA &f)
+QString dueDateText(const RunInputs &run)
 {
-    const auto due = parseDate(f.txtFaellDat.Text);
-    return due ? formatDate(*due, u"dd.mm.yyyy"_qs) : f.txtFaellDat.Text.trimmed();
+    return run.dueDate.isValid() ? formatDate(run.dueDate, u"dd.mm.yyyy"_qs) : QString();
 }
 
 QString invoiceSenderName(const FrmDTA &f)
@@ -79,7 +80,7 @@ SenderNameForRun::~SenderNameForRun()
     runSender() = {};
 }
 
-InvoiceParams invoiceParams(FrmDTA &f)
+InvoiceParams invoiceParams(FrmDTA &f, const RunInputs &run)
 {
     InvoiceParams p;
     p.design = &designs(f).Rechnung;
@@ -94,9 +95,9 @@ InvoiceParams invoiceParams(FrmDTA &f)
     p.logoPath = f.txtLogo.Text;
     const QString omit = f.strAbsenderNichtDrucken.toUpper();
     p.omitSenderLine = omit == u"1"_qs || omit == u"WAHR"_qs;
-    p.date = f.txtRechDat.Text.trimmed().isEmpty() ? formatDate(f.clock().now(), u"dd.mm.yyyy"_qs) : f.txtRechDat.Text;
+    p.date = formatDate(run.invoiceDate, u"dd.mm.yyyy"_qs);
     p.directDebitNote = f.LaoderRe[0].Value && f.chkRechnung.Value == 1;
-    p.dueDate = dueDateText(f);
+    p.dueDate = dueDateText(run);
     p.bankLine = f.chkBank.Value == 1;
     p.fixText = f.txtFixtext.Text;
     p.senderTop = f.txtAbsenderOben.Text;
@@ -108,9 +109,14 @@ InvoiceParams invoiceParams(FrmDTA &f)
     return p;
 }
 
+Report PrintRechnungen(FrmDTA &f, const RunInputs &run, const Buchungen &aBuchungen, const QSet<long> &notCollected)
+{
+    return PrintRechnungen(invoiceParams(f, run), aBuchungen, notCollected);
+}
+
 Report PrintRechnungen(FrmDTA &f, const Buchungen &aBuchungen, const QSet<long> &notCollected)
 {
-    return PrintRechnungen(invoiceParams(f), aBuchungen, notCollected);
+    return PrintRechnungen(f, readRunInputs(f), aBuchungen, notCollected);
 }
 
 } // namespace qvl

@@ -10,13 +10,14 @@
 namespace qvl {
 
 class FrmDTA;
+struct RunInputs;
 
 // The fee lines' values: the calculation mode, its boxes, the rates, the fee names, the
 // customer layout, the currency and whether VAT comes on top.
 FeeLineSettings feeLineSettings(const FrmDTA &form);
 
-// The due date as the letters print it: dd.mm.yyyy, or the box's text when it is no date.
-QString dueDateText(const FrmDTA &form);
+// The due date as the letters print it: dd.mm.yyyy, empty when the run has none.
+QString dueDateText(const RunInputs &run);
 
 // The sender's name the letterhead prints: in association mode the association's name
 // from the database (DbError when it cannot be read), else the firm's name.
@@ -34,9 +35,13 @@ public:
 
 // The letters' values, filling the form's own invoice design (see designs()), with the
 // form's progress bar. Throws DbError (the association's row).
-InvoiceParams invoiceParams(FrmDTA &form);
+InvoiceParams invoiceParams(FrmDTA &form, const RunInputs &run);
 
 // The letters of the run's records with the form's values (see print/InvoicePrinting).
+Report PrintRechnungen(FrmDTA &form, const RunInputs &run, const Buchungen &aBuchungen,
+                       const QSet<long> &notCollected = {});
+// The same outside a run (the letters of a demonstration or a test): the form read as a run
+// reads it, refused the same way (RunError).
 Report PrintRechnungen(FrmDTA &form, const Buchungen &aBuchungen, const QSet<long> &notCollected = {});
 
 } // namespace qvl

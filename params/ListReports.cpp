@@ -1,17 +1,18 @@
 #include "params/ListReports.h"
 
 #include "app/FrmDTA.h"
+#include "app/RunInputs.h"
 #include "params/CreditorFromForm.h"
 #include "app/FormDesigns.h"
 #include "sepa/BookingSelection.h"
 
 namespace qvl {
 
-CsvListParams csvListParams(FrmDTA &f, const Buchungen &aBuchungen)
+CsvListParams csvListParams(FrmDTA &f, const RunInputs &run, const Buchungen &aBuchungen)
 {
     CsvListParams p;
-    p.firstInvoiceNumber = f.txtRechNr.Text;
-    p.directDebit = f.LaoderRe[0].Value;
+    p.firstInvoiceNumber = run.firstInvoiceNumber;
+    p.directDebit = run.directDebit();
     if (p.directDebit) {
         const SepaFormat format = sepaFormatFromText(f.cmbSEPAFormat.Text());
         p.notInBankFile.reserve(aBuchungen.size());
@@ -25,9 +26,19 @@ CsvListParams csvListParams(FrmDTA &f, const Buchungen &aBuchungen)
     return p;
 }
 
+CsvList WriteCSVList(FrmDTA &f, const RunInputs &run, const Buchungen &aBuchungen)
+{
+    return WriteCSVList(csvListParams(f, run, aBuchungen), aBuchungen);
+}
+
+CsvListParams csvListParams(FrmDTA &f, const Buchungen &aBuchungen)
+{
+    return csvListParams(f, readRunInputs(f), aBuchungen);
+}
+
 CsvList WriteCSVList(FrmDTA &f, const Buchungen &aBuchungen)
 {
-    return WriteCSVList(csvListParams(f, aBuchungen), aBuchungen);
+    return WriteCSVList(f, readRunInputs(f), aBuchungen);
 }
 
 SlipParams slipParams(const FrmDTA &f)

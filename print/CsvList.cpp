@@ -71,7 +71,6 @@ CsvList WriteCSVList(const CsvListParams &p, const Buchungen &aBuchungen)
     RecordSet rs = bookingTable();
     QStringList lines{u"RechnungsNr;FibNr;Nummer;Name;Vorname;BLZ;Konto;Text;Betrag"_qs};
     QStringList unrepresentable; // owners whose line the file shows with "?"
-    const auto first = parseNumber(u"0"_qs + p.firstInvoiceNumber);
     const bool directDebit = p.directDebit;
     for (size_t i = 0; i < aBuchungen.size(); ++i) {
         const Buchung &b = aBuchungen[i];
@@ -79,9 +78,7 @@ CsvList WriteCSVList(const CsvListParams &p, const Buchungen &aBuchungen)
         const QString vorname = b.VornameOrig.trimmed();
         try {
             rs.addNew();
-            if (!first)
-                throw RecordSetError(u"Die Rechnungsnummer „"_qs + p.firstInvoiceNumber + u"“ ist keine Zahl."_qs);
-            rs.set(u"RechnungsNr"_qs, std::trunc(*first) + double(i));
+            rs.set(u"RechnungsNr"_qs, double(p.firstInvoiceNumber + qint64(i)));
             rs.set(u"FibNr"_qs, b.FibuKonto);
             rs.set(u"Nummer"_qs, qlonglong(b.Nummer));
             rs.set(u"Name"_qs, name);

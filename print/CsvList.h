@@ -15,7 +15,7 @@ class Clock;
 
 // What the list takes of a run besides its records (see params/ListReports).
 struct CsvListParams {
-    QString firstInvoiceNumber;     // "Rechnungs Nr." as typed: the first record's number
+    qint64 firstInvoiceNumber = 0;  // the first record's number, as the fee calculation gave it
     bool directDebit = false;
     // Per record: why the bank file leaves it out (sepa/BookingSelection's leftOutReason),
     // empty when it carries it.

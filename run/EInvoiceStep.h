@@ -12,10 +12,11 @@
 namespace qvl {
 
 class FrmDTA;
+struct RunInputs;
 class Report;
 
 // Returns what was made: the mails take the e-invoices from it.
-EInvoiceOutcome ERechnungStep(FrmDTA &form, const Buchungen &aBuchungen, const Report &letters,
+EInvoiceOutcome ERechnungStep(FrmDTA &form, const RunInputs &run, const Buchungen &aBuchungen, const Report &letters,
                               const QSet<long> &notCollected, RunReport &report);
 
 } // namespace qvl

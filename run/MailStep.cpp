@@ -1,5 +1,7 @@
 #include "run/MailStep.h"
 
+#include "app/RunInputs.h"
+
 #include "app/FrmDTA.h"
 #include "app/MailSettingsFile.h"
 #include "einvoice/EInvoiceWriter.h"
@@ -131,7 +133,7 @@ std::optional<Report> lettersOf(const Report &letters, QList<int> rows, qsizetyp
 
 } // namespace
 
-std::optional<Report> MailStep(FrmDTA &f, const Buchungen &aBuchungen, const Report &letters,
+std::optional<Report> MailStep(FrmDTA &f, const RunInputs &run, const Buchungen &aBuchungen, const Report &letters,
                                const EInvoiceOutcome &eInvoices, RunReport &report)
 {
     const MailChoice choice = chooseMailRecipients(f, aBuchungen);
@@ -185,8 +187,7 @@ std::optional<Report> MailStep(FrmDTA &f, const Buchungen &aBuchungen, const Rep
             throw RunError(RunError::Kind::Output, u"Der Ordner für die E-Mails „"_qs
                                                        + QDir::toNativeSeparators(writing.folder)
                                                        + u"“ kann nicht angelegt werden."_qs);
-        const auto due = parseDate(f.txtFaellDat.Text);
-        writing.dueDate = due ? formatDate(*due, u"dd.mm.yyyy"_qs) : f.txtFaellDat.Text.trimmed();
+        writing.dueDate = dueDateText(run);
 
         // Owners with an e-invoice get that file: the letter with its data inside.
         // During a run the e-invoices are still hidden: read the file that gets the name.

@@ -15,6 +15,7 @@
 namespace qvl {
 
 class FrmDTA;
+struct RunInputs;
 class Report;
 struct EInvoiceOutcome;
 
@@ -22,7 +23,7 @@ struct EInvoiceOutcome;
 // returns the letters left for paper: those of owners without mail (all with "paper
 // too") and of owners whose mail could not be written; std::nullopt when none is left.
 // Failures are told and fail the run; the mails written before stay and are counted.
-std::optional<Report> MailStep(FrmDTA &form, const Buchungen &aBuchungen, const Report &letters,
+std::optional<Report> MailStep(FrmDTA &form, const RunInputs &run, const Buchungen &aBuchungen, const Report &letters,
                                const EInvoiceOutcome &eInvoices, RunReport &report);
 
 } // namespace qvl

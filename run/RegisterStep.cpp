@@ -1,5 +1,7 @@
 #include "run/RegisterStep.h"
 
+#include "app/RunInputs.h"
+
 #include "app/FrmDTA.h"
 #include "app/InputRules.h"
 #include "text/Conversions.h"
@@ -16,14 +18,6 @@
 namespace qvl {
 
 namespace {
-
-std::optional<QDate> formDate(const QString &text)
-{
-    const std::optional<QDateTime> parsed = parseDate(text);
-    if (!parsed)
-        return std::nullopt;
-    return parsed->date();
-}
 
 // "19=1234;7=56": the VAT of each rate, in cents, as the fee calculation computed it.
 QString vatByRate(const Buchung &b, qint64 *total)
@@ -53,12 +47,13 @@ QString runName(const FrmDTA &f)
 
 constexpr qsizetype kRunFilesLength = 1000; // QVL32_LAEUFE.dateien
 
-QList<RegisteredDocument> runDocuments(const FrmDTA &f, const Buchungen &records, bool directDebit,
+QList<RegisteredDocument> runDocuments(const FrmDTA &f, const RunInputs &inputs, const Buchungen &records,
+                                       bool directDebit,
                                        const QSet<long> &notCollected, const QString &batchId,
                                        const QStringList &files)
 {
-    const QDate date = formDate(f.txtRechDat.Text).value_or(f.clock().now().date());
-    const QDate due = formDate(f.txtFaellDat.Text).value_or(QDate());
+    const QDate date = inputs.invoiceDate;
+    const QDate due = inputs.dueDate;
     const QString run = runName(f);
     // The column holds 1,000 characters on SQL Server, which refuses a longer text and with
     // it the run: an invoice run's letters, e-invoices and mails, one file per owner, are
@@ -94,16 +89,16 @@ QList<RegisteredDocument> runDocuments(const FrmDTA &f, const Buchungen &records
     return documents;
 }
 
-void registerRun(const FrmDTA &f, const Buchungen &records, Database &db, bool directDebit, const SepaExport &sepa,
+void registerRun(const FrmDTA &f, const RunInputs &inputs, const Buchungen &records, Database &db, bool directDebit, const SepaExport &sepa,
                  const RunReport &report, const QString &runId)
 {
     QList<RegisteredDocument> documents;
     if (directDebit) {
-        documents = runDocuments(f, records, true, sepa.notCollected, sepa.messageId, {sepa.file});
+        documents = runDocuments(f, inputs, records, true, sepa.notCollected, sepa.messageId, {sepa.file});
     } else {
         // The letters and e-invoices; the accounting files name no document.
         const QStringList files = report.outputs.mid(0, report.firstAccountingFile);
-        documents = runDocuments(f, records, false, {}, {}, files);
+        documents = runDocuments(f, inputs, records, false, {}, {}, files);
     }
     // The sending asks the register whether a mail's run is still stored.
     for (RegisteredDocument &d : documents)

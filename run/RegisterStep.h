@@ -16,20 +16,22 @@ namespace qvl {
 
 class Database;
 class FrmDTA;
+struct RunInputs;
 struct RunCheck;
 struct RunReport;
 struct SepaExport;
 
 // The documents a run issues: one per record, paid by debit when the owner is in the bank
 // file (directDebit and not in notCollected), else by transfer.
-QList<RegisteredDocument> runDocuments(const FrmDTA &form, const Buchungen &records, bool directDebit,
+QList<RegisteredDocument> runDocuments(const FrmDTA &form, const RunInputs &run, const Buchungen &records,
+                                       bool directDebit,
                                        const QSet<long> &notCollected, const QString &batchId,
                                        const QStringList &files);
 
 // The run's documents, in the run's transaction on `db`, before its commit: a direct-debit
 // run's with the bank file (`sepa`), an invoice run's with the files in `report`, each
 // with the run's id (`runId`, as its files and mails carry it). Throws DbError.
-void registerRun(const FrmDTA &form, const Buchungen &records, Database &db, bool directDebit, const SepaExport &sepa,
+void registerRun(const FrmDTA &form, const RunInputs &run, const Buchungen &records, Database &db, bool directDebit, const SepaExport &sepa,
                  const RunReport &report, const QString &runId);
 
 // The check's error when the run's numbers overlap registered ones, naming the next free

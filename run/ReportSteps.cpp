@@ -1,4 +1,6 @@
 #include "run/ReportSteps.h"
+
+#include "app/RunInputs.h"
 #include "check/RunScreens.h"
 
 #include "app/FrmDTA.h"
@@ -34,10 +36,10 @@ std::optional<Report> makeStep(FrmDTA &f, MadeReports &made, Writer &&writer,
     return whole;
 }
 
-void csvListStep(FrmDTA &f, const Buchungen &aBuchungen, RunReport &report, MadeReports &made)
+void csvListStep(FrmDTA &f, const RunInputs &run, const Buchungen &aBuchungen, RunReport &report, MadeReports &made)
 {
     makeStep(f, made, [&] {
-        CsvList list = WriteCSVList(f, aBuchungen);
+        CsvList list = WriteCSVList(f, run, aBuchungen);
         if (!list.fileError.isEmpty())
             throw RunError(RunError::Kind::Output, list.fileError);
         if (!list.file.isEmpty())
@@ -53,18 +55,19 @@ void MakeSlip(FrmDTA &f, const SepaExport &sepa, MadeReports &made)
     makeStep(f, made, [&] { return PrintBegleitzettel(f, sepa.numberOfTransactions, sepa.controlSumCent); });
 }
 
-std::optional<Report> MakeListsAndLetters(FrmDTA &f, const Buchungen &aBuchungen, bool directDebit,
+std::optional<Report> MakeListsAndLetters(FrmDTA &f, const RunInputs &run, const Buchungen &aBuchungen,
                                           RunReport &report, MadeReports &made, const QSet<long> &notCollected,
                                           const ElectronicLetters &electronic)
 {
+    const bool directDebit = run.directDebit();
     const bool list = f.chkEinzelbuchungen.Value == 1;
     if (directDebit && list)
-        csvListStep(f, aBuchungen, report, made);
+        csvListStep(f, run, aBuchungen, report, made);
     std::optional<Report> letters;
     if (!directDebit || f.chkRechnung.Value == 1)
-        letters = makeStep(f, made, [&] { return PrintRechnungen(f, aBuchungen, notCollected); }, electronic);
+        letters = makeStep(f, made, [&] { return PrintRechnungen(f, run, aBuchungen, notCollected); }, electronic);
     if (!directDebit && list)
-        csvListStep(f, aBuchungen, report, made);
+        csvListStep(f, run, aBuchungen, report, made);
     return letters;
 }
 

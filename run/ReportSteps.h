@@ -19,6 +19,7 @@
 namespace qvl {
 
 class FrmDTA;
+struct RunInputs;
 struct SepaExport;
 
 // The reports of a run, in the order they are shown.
@@ -34,7 +35,7 @@ void MakeSlip(FrmDTA &form, const SepaExport &sepa, MadeReports &made);
 // electronically (e-invoices, the outbox) and returns the letters left for paper (none:
 // nothing is kept or shown). Throws RunError or DbError.
 using ElectronicLetters = std::function<std::optional<Report>(const Report &letters)>;
-std::optional<Report> MakeListsAndLetters(FrmDTA &form, const Buchungen &aBuchungen, bool directDebit,
+std::optional<Report> MakeListsAndLetters(FrmDTA &form, const RunInputs &run, const Buchungen &aBuchungen,
                                           RunReport &report, MadeReports &made,
                                           const QSet<long> &notCollected = {},
                                           const ElectronicLetters &electronic = {});

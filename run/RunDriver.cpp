@@ -276,24 +276,22 @@ void writeSteps(FrmDTA &f, PreparedRun &run, RunReport &report)
     try {
         RunOutputs::Activation active(outputs);
         if (directDebit) {
-            sepa = CreateSEPAFile(f, exportPfad, aBuchungen, *db, outputs);
+            sepa = CreateSEPAFile(f, run.inputs, exportPfad, aBuchungen, *db, outputs);
             report.outputs.append(sepa.file);
             MakeSlip(f, sepa, made);
         }
         stopIfInterrupted();
-        MakeListsAndLetters(f, aBuchungen, directDebit, report, made, sepa.notCollected,
-                            [&](const Report &letters) {
-                                return MailStep(f, aBuchungen, letters,
-                                                ERechnungStep(f, aBuchungen, letters, sepa.notCollected, report),
-                                                report);
-                            });
+        MakeListsAndLetters(f, run.inputs, aBuchungen, report, made, sepa.notCollected, [&](const Report &letters) {
+            return MailStep(f, run.inputs, aBuchungen, letters,
+                            ERechnungStep(f, run.inputs, aBuchungen, letters, sepa.notCollected, report), report);
+        });
         f.ui().setProgress(0, 0);
         stopIfInterrupted();
         report.firstAccountingFile = report.outputs.size();
-        notices = ExportFibu(fibuSettings(f), aBuchungen, report.outputs, sepa.notCollected);
+        notices = ExportFibu(fibuSettings(f, run.inputs), aBuchungen, report.outputs, sepa.notCollected);
         stopIfInterrupted();
         // The run's documents join its commit: stored with its fees and files, or not at all.
-        registerRun(f, aBuchungen, *db, directDebit, sepa, report, runId);
+        registerRun(f, run.inputs, aBuchungen, *db, directDebit, sepa, report, runId);
         faultPoint("register-geschrieben");
         stopIfInterrupted();
     } catch (...) {
@@ -370,8 +368,10 @@ bool runCheckConfirmed(FrmDTA &f, PreparedRun &run)
         case RunCheckChoice::TakeDueDate:
             if (!run.check.proposedDueDate)
                 return false;
-            f.txtFaellDat.Text = formatDate(*run.check.proposedDueDate, u"dd.mm.yyyy"_qs);
-            checkDueDate(f, run.check);
+            // The box shows the date the run now collects on.
+            run.inputs.dueDate = *run.check.proposedDueDate;
+            f.txtFaellDat.Text = formatDate(run.inputs.dueDate, u"dd.mm.yyyy"_qs);
+            checkDueDate(f, run.inputs, run.check);
             break;
         }
     }

@@ -15,7 +15,6 @@
 #include "run/StartChecks.h"
 #include "sepa/BookingSelection.h"
 #include "sepa/RecordTransliteration.h"
-#include "select/OwnerSelection.h"
 #include "stored/YearComparison.h"
 
 #include <QRegularExpression>
@@ -64,15 +63,15 @@ SideReading readBeside(const SideRequest &r)
     return reading;
 }
 
-SideRequest sideRequest(const FrmDTA &f)
+SideRequest sideRequest(const FrmDTA &f, const RunInputs &run)
 {
     SideRequest r;
     r.connectionString = f.strConnectionString;
     r.options = f.connectionOptions;
     r.typ = f.strBeitragsText;
-    r.year = businessYear(f.txtWirtschaftsjahr.Text);
-    r.directDebit = f.LaoderRe[0].Value;
-    r.proRata = proRataByJoiningDate(f);
+    r.year = run.firstBusinessYear;
+    r.directDebit = run.directDebit();
+    r.proRata = proRataByJoiningDate(run);
     if (f.bFBGVersion)
         r.association = f.GetFBGNr();
     return r;
@@ -80,11 +79,11 @@ SideRequest sideRequest(const FrmDTA &f)
 
 // The member query, with the side reading beside it. A damaged database is told before
 // anything the query found, as when the check ran first.
-SideReading readOwners(FrmDTA &f, Buchungen &records)
+SideReading readOwners(FrmDTA &f, const RunInputs &run, Buchungen &records)
 {
-    std::future<SideReading> side = std::async(std::launch::async, readBeside, sideRequest(f));
+    std::future<SideReading> side = std::async(std::launch::async, readBeside, sideRequest(f, run));
     try {
-        RunMemberQuery(f, records);
+        RunMemberQuery(f, run, records);
     } catch (...) {
         side.get(); // its failure, when there is one, says more
         throw;
@@ -92,21 +91,22 @@ SideReading readOwners(FrmDTA &f, Buchungen &records)
     return side.get();
 }
 
-void addComparison(const FrmDTA &f, const Buchungen &records, SideReading &side, RunCheckInputs &in)
+void addComparison(const FrmDTA &f, const RunInputs &run, const Buchungen &records, SideReading &side,
+                   RunCheckInputs &in)
 {
     in.withoutJoiningDate = std::move(side.withoutJoiningDate);
-    if (!f.LaoderRe[0].Value) {
+    if (!run.directDebit()) {
         in.noComparison = u"Kein Vergleich mit dem Vorjahr: nur Lastschriftläufe speichern ihre Beiträge."_qs;
         return;
     }
     if (!side.compare) {
-        in.noComparison = u"Kein Vergleich mit dem Vorjahr: das Wirtschaftsjahr „"_qs + f.txtWirtschaftsjahr.Text
+        in.noComparison = u"Kein Vergleich mit dem Vorjahr: das Wirtschaftsjahr „"_qs + run.businessYearText
                           + u"“ ist keine Jahreszahl."_qs;
         return;
     }
     // A run restricted to some owners is compared with what they paid.
-    if (!f.strWBIN.isEmpty()) {
-        const QSet<long> numbers = selectedNumbers(f.strWBIN);
+    if (run.owners) {
+        const QSet<long> numbers(run.owners->cbegin(), run.owners->cend());
         side.stored.removeIf([&](const StoredYearFee &fee) { return !numbers.contains(fee.nummer); });
     }
     // Owners the bank file leaves out pay by transfer; their fees are never stored.
@@ -118,13 +118,14 @@ void addComparison(const FrmDTA &f, const Buchungen &records, SideReading &side,
                                     f.lVergleichAbweichungProzent, notDebited);
 }
 
-std::optional<PreparedRun> readAndCompute(FrmDTA &f, bool directDebit, const QString &exportPfad, RunReport &report)
+std::optional<PreparedRun> readAndCompute(FrmDTA &f, RunInputs inputs, const QString &exportPfad, RunReport &report)
 {
     PreparedRun run;
-    run.directDebit = directDebit;
+    run.inputs = std::move(inputs);
+    run.directDebit = run.inputs.directDebit();
     run.exportPfad = exportPfad;
     Buchungen &records = run.records;
-    SideReading side = readOwners(f, records);
+    SideReading side = readOwners(f, run.inputs, records);
     stopIfInterrupted();
     if (records.empty()) {
         tell(f, u"Keine Waldbesitzer für Beitragsabrechnung vorhanden!"_qs);
@@ -135,13 +136,13 @@ std::optional<PreparedRun> readAndCompute(FrmDTA &f, bool directDebit, const QSt
     // A refusal of the calculation or of the limits is the check's error: the clerk sees it
     // with the rest of the list (a price typed wrong shows in last year's comparison).
     try {
-        CalcBeitraege(f, records, f.bRundeBeitrag, in.dropped);
+        CalcBeitraege(run.inputs, records, f.bRundeBeitrag, in.dropped);
     } catch (const RunError &e) {
         if (e.kind() != RunError::Kind::Input)
             throw;
         in.calculationRefused = e.message();
         records.clear();
-        run.check = buildRunCheck(f, records, in);
+        run.check = buildRunCheck(f, run.inputs, records, in);
         return run;
     }
     if (records.empty()) {
@@ -149,7 +150,7 @@ std::optional<PreparedRun> readAndCompute(FrmDTA &f, bool directDebit, const QSt
         return std::nullopt;
     }
     try {
-        CheckBetraege(f, records);
+        CheckBetraege(run.inputs, records);
     } catch (const RunError &e) {
         if (e.kind() != RunError::Kind::Input)
             throw;
@@ -161,8 +162,8 @@ std::optional<PreparedRun> readAndCompute(FrmDTA &f, bool directDebit, const QSt
     }
     ReplaceUmlaute(records);
     stopIfInterrupted();
-    addComparison(f, records, side, in);
-    run.check = buildRunCheck(f, records, in);
+    addComparison(f, run.inputs, records, side, in);
+    run.check = buildRunCheck(f, run.inputs, records, in);
     checkInvoiceNumbers(f, records, run.check);
     return run;
 }
@@ -178,10 +179,20 @@ std::optional<PreparedRun> PrepareRun(FrmDTA &f, RunReport &report)
     const QString exportPfad = f.strExportPfad;
     if (!startChecksPass(f, directDebit, exportPfad, report))
         return std::nullopt;
+    // From here on the run takes the form's values as read here, and nothing it reads
+    // later can be a text no box would take.
+    std::optional<RunInputs> inputs;
+    try {
+        inputs = readRunInputs(f);
+    } catch (const RunError &e) {
+        tell(f, e.message(), MsgIcon::None);
+        report.outcome = RunOutcome::Stopped;
+        return std::nullopt;
+    }
 
     clearRunSignal();
     std::optional<PreparedRun> run;
-    runGuarded(f, report, [&] { run = readAndCompute(f, directDebit, exportPfad, report); });
+    runGuarded(f, report, [&] { run = readAndCompute(f, std::move(*inputs), exportPfad, report); });
     if (report.outcome != RunOutcome::Completed)
         run.reset();
     return run;

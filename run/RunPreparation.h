@@ -6,6 +6,7 @@
 // Nothing is written: no file, no stored fee, no line of the log file. The second half
 // (run/RunDriver) writes from what this half returns.
 
+#include "app/RunInputs.h"
 #include "core/Buchung.h"
 #include "check/RunCheck.h"
 #include "run/RunDriver.h"
@@ -18,6 +19,7 @@ namespace qvl {
 class FrmDTA;
 
 struct PreparedRun {
+    RunInputs inputs; // the form as the run read it, once
     bool directDebit = false;
     QString exportPfad;
     Buchungen records; // computed and transliterated; not to be written when the check holds an error

@@ -1,8 +1,8 @@
 #include "run/SepaStep.h"
 
 #include "app/FrmDTA.h"
+#include "app/RunInputs.h"
 #include "params/CreditorFromForm.h"
-#include "core/InvoiceDate.h"
 #include "core/RunError.h"
 #include "db/Database.h"
 #include "ledger/OwnTables.h"
@@ -21,19 +21,16 @@ fee_slots::SlotMask tickedSlots(const FrmDTA &f)
     return mask;
 }
 
-SepaParams sepaParams(const FrmDTA &f, const QString &exportDir)
+SepaParams sepaParams(const FrmDTA &f, const RunInputs &run, const QString &exportDir)
 {
     SepaParams p;
     p.now = f.clock().now();
-    const std::optional<QDate> rechDat = invoiceDate(f);
-    if (!rechDat)
-        throw RunError(RunError::Kind::Input, invalidInvoiceDateMessage());
-    p.invoiceDate = *rechDat;
+    p.invoiceDate = run.invoiceDate;
     p.format = sepaFormatFromText(f.cmbSEPAFormat.Text());
     p.exportDir = exportDir;
     p.feeText = f.strBeitragsText;
     p.businessYear = f.txtWirtschaftsjahr.Text;
-    p.dueDate = f.txtFaellDat.Text;
+    p.dueDate = run.dueDate;
     p.creditor = creditorOf(f);
     p.remittance = f.txtVerwendungszweck.Text;
     p.accountingRemittance = f.chkVerwendungszweck.Value == 1;
@@ -43,21 +40,22 @@ SepaParams sepaParams(const FrmDTA &f, const QString &exportDir)
     return p;
 }
 
-SepaExport CreateSEPAFile(FrmDTA &f, const QString &exportDir, const Buchungen &aBuchungen, Database &db,
-                          RunOutputs &outputs)
+SepaExport CreateSEPAFile(FrmDTA &f, const RunInputs &run, const QString &exportDir, const Buchungen &aBuchungen,
+                          Database &db, RunOutputs &outputs)
 {
-    return writeSepaFile(sepaParams(f, exportDir), aBuchungen, db, outputs);
+    return writeSepaFile(sepaParams(f, run, exportDir), aBuchungen, db, outputs);
 }
 
 SepaExport CreateSEPAFile(FrmDTA &f, const QString &exportDir, const Buchungen &aBuchungen)
 {
+    const RunInputs inputs = readRunInputs(f);
     const std::unique_ptr<Database> db = Database::open(f.strConnectionString, f.connectionOptions);
     ensureOwnTables(*db);
     const QString databaseId = run_manifest::ensureDatabaseId(*db);
     RunOutputs outputs(databaseId, RunOutputs::newRunId());
     run_manifest::recordStart(*db, outputs.runId(), databaseId, exportDir);
     RunLock lock(*db);
-    const SepaParams params = sepaParams(f, exportDir);
+    const SepaParams params = sepaParams(f, inputs, exportDir);
     SepaExport result = writeSepaFile(params, aBuchungen, *db, outputs);
     const NamingResult naming =
         commitRun(*db, lock, outputs, [&f] { return Database::open(f.strConnectionString, f.connectionOptions); });

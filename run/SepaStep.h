@@ -10,18 +10,19 @@ namespace qvl {
 class Database;
 class FrmDTA;
 class RunOutputs;
+struct RunInputs;
 
 // The fee slots whose box on the form is ticked.
 fee_slots::SlotMask tickedSlots(const FrmDTA &form);
 
-// The writer's values, read from the form. Throws RunError (Input) when the invoice date is
-// not a date.
-SepaParams sepaParams(const FrmDTA &form, const QString &exportDir);
+// The writer's values: the run's inputs and the creditor from the form.
+SepaParams sepaParams(const FrmDTA &form, const RunInputs &run, const QString &exportDir);
 
 // The bank file of a run on its connection `db` (the run lock held); see writeSepaFile.
-SepaExport CreateSEPAFile(FrmDTA &form, const QString &exportDir, const Buchungen &aBuchungen, Database &db,
-                          RunOutputs &outputs);
-// A run of the bank file alone on a connection and lock of its own: committed and named.
+SepaExport CreateSEPAFile(FrmDTA &form, const RunInputs &run, const QString &exportDir, const Buchungen &aBuchungen,
+                          Database &db, RunOutputs &outputs);
+// A run of the bank file alone on a connection and lock of its own: committed and named;
+// the form read as a run reads it (RunError when it holds a value no box takes).
 SepaExport CreateSEPAFile(FrmDTA &form, const QString &exportDir, const Buchungen &aBuchungen);
 
 } // namespace qvl

@@ -1,8 +1,6 @@
 #include "run/StartChecks.h"
 
 #include "app/FrmDTA.h"
-#include "text/Conversions.h"
-#include "core/InvoiceDate.h"
 #include "check/OutputFolders.h"
 #include "run/TargetDrive.h"
 #include "core/Iban.h"
@@ -53,39 +51,23 @@ bool accountingInputsMissing(FrmDTA &f)
         tell(f, u"Sie müssen einen Zielpfad für die FIBU-Übernahme eingeben!"_qs);
         return true;
     }
+    // The first invoice number, from which the accounting files number their bookings, is
+    // read with the run's inputs: one that is no number stops the run before anything is
+    // read, not when the accounting files are written after the bank file.
     if (isEmpty(f.txtBankKonto) && (isEmpty(f.txtWBVKonto) || isEmpty(f.txtMBTKonto))) {
         tell(f, u"Sie müssen die Kontonummer(n) für die FIBU eingeben!"_qs);
-        return true;
-    }
-    // The accounting files number their bookings from it. Found out only when they are
-    // written, after the bank file, it would leave a collected run without them.
-    const QString firstNumber = f.txtRechNr.Text.trimmed();
-    if (!parseNumber(u'0' + firstNumber)) {
-        tell(f, u"Die Rechnungsnummer „"_qs + firstNumber + u"“ ist keine Zahl."_qs);
         return true;
     }
     return false;
 }
 
-// Printed on every invoice and booked by the accounting files; found out only by them, it
-// would leave a run half printed.
-bool invoiceDateInvalid(FrmDTA &f)
-{
-    if (invoiceDate(f))
-        return false;
-    tell(f, invalidInvoiceDateMessage(), MsgIcon::None);
-    return true;
-}
-
 bool directDebitInputsMissing(FrmDTA &f)
 {
-    if (isEmpty(f.txtFaellDat) || !isDate(f.txtFaellDat.Text)) {
+    // The bank collects on it; whether a typed one is a date is the run's reading of the form.
+    if (f.txtFaellDat.Text.trimmed().isEmpty()) {
         tell(f, u"Das Fälligkeitsdatum ist nicht gültig."_qs, MsgIcon::None);
         return true;
     }
-    // Stored with every collected fee: an invalid one would be stored as nothing at all.
-    if (invoiceDateInvalid(f))
-        return true;
     if (anyEmpty(f, {{&f.txtBankleitzahl, u"Sie müssen eine BIC eingeben!"},
                      {&f.txtKontonummer, u"Sie müssen eine IBAN eingeben!"},
                      {&f.txtFirmenName, u"Sie müssen einen Firmennamen eingeben!"},
@@ -120,7 +102,7 @@ bool invoiceInputsMissing(FrmDTA &f)
                         {&f.txtPLZ, u"Sie müssen eine PLZ eingeben!"},
                         {&f.txtOrt, u"Sie müssen einen Ort eingeben!"},
                         {&f.txtRechNr, u"Sie müssen eine Rechnungsnummer eingeben!"}})
-           || invoiceDateInvalid(f) || accountingInputsMissing(f);
+           || accountingInputsMissing(f);
 }
 
 // Steps 1 to 7 of the run: what must hold before anything is read or written.

@@ -168,9 +168,11 @@ SepaExport writeSepaFile(const SepaParams &p, const Buchungen &aBuchungen, Datab
 
     result.file = nativePath(p.exportDir + u"MB_"_qs + p.feeText + u'_' + formatDate(now, u"ddmmyyyy"_qs) + u'T'
                              + formatDate(now, u"hhmmss"_qs) + u".xml"_qs);
-    const auto dueDate = parseDate(p.dueDate);
+    // A file without a collection date is no direct debit: the run never gets here without one.
+    if (!p.dueDate.isValid())
+        throw RunError(RunError::Kind::Input, u"Die SEPA-Datei braucht ein Fälligkeitsdatum."_qs);
     // Stored in full (06.12.2026): SQL Server's style 104 takes no two-digit year.
-    const QString faellDatText = dueDate ? formatDate(*dueDate, u"dd.mm.yyyy"_qs) : p.dueDate;
+    const QString faellDatText = formatDate(p.dueDate, u"dd.mm.yyyy"_qs);
     SepaFile file(result.file, format, outputs.tag());
     try {
         SepaHeader header;
@@ -180,7 +182,7 @@ SepaExport writeSepaFile(const SepaParams &p, const Buchungen &aBuchungen, Datab
         header.numberOfTransactions = result.numberOfTransactions;
         header.controlSum = result.controlSumCent.sepaText();
         header.creditorName = ReplaceUmlauteText(p.creditor.name).left(70);
-        header.dueDate = dueDate ? formatDate(*dueDate, u"yyyy-mm-dd"_qs) : QString();
+        header.dueDate = formatDate(p.dueDate, u"yyyy-mm-dd"_qs);
         header.creditorIban = normalisedIban(p.creditor.iban);
         header.creditorBic = normalisedIban(p.creditor.bic);
         file.write(sepaHeaderBlock(format, header));

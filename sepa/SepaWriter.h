@@ -46,7 +46,7 @@ struct SepaParams {
     QString exportDir;          // ends with a separator
     QString feeText;            // the run's fee text (strBeitragsText): file name and stored fees
     QString businessYear;       // txtWirtschaftsjahr, as typed
-    QString dueDate;            // txtFaellDat, as typed
+    QDate dueDate;              // the collection date
     Creditor creditor;          // name, account and creditor id, as typed
     QString remittance;         // the remittance text, as typed
     bool accountingRemittance = false; // the remittance names account and invoice number

@@ -127,6 +127,7 @@ TEST(FormNames, AmountCountAndDateBoxesRefuseWhatTheyCannotRead)
         {u"txtMindestbeitrag1", u"1,2,3", nullptr, u"keine gültige Zahl"},
         {u"txtMindestbeitrag1", u"1.2", nullptr, u"keine gültige Zahl"},
         {u"txtMindestbeitrag1", u"abc", nullptr, u"keine gültige Zahl"},
+        {u"txtMindestbeitrag1", u"12,505", nullptr, u"höchstens zwei Nachkommastellen"},
         {u"txtMindestbeitrag1", u" 12,50 ", u"12,50", nullptr},
         {u"txtMindestbeitrag1", u"", u"", nullptr},
         {u"txtMwst(0)", u"19,5,1", nullptr, u"keine gültige Zahl"},

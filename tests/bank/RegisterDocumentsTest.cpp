@@ -1,6 +1,7 @@
 // What a run registers of each record: the amount due and the VAT per rate as the fee
 // calculation booked them in cents, the way of payment, and the register's tables on the
 // program's one list of its own tables.
+#include "app/RunInputs.h"
 #include "bank/Register.h"
 #include "db/Database.h"
 #include "ledger/OwnTables.h"
@@ -81,7 +82,7 @@ TEST(RegisterDocuments, AmountsComeFromTheBookedCents)
         b.MwstSaetze = c.rates;
         const QSet<long> leftOut = c.leftOut ? QSet<long>{42} : QSet<long>{};
         const QList<RegisteredDocument> docs =
-            runDocuments(*form, {b}, c.directDebit, leftOut, c.directDebit ? u"70017001"_qs : QString(),
+            runDocuments(*form, readRunInputs(*form), {b}, c.directDebit, leftOut, c.directDebit ? u"70017001"_qs : QString(),
                          {u"MB_Mitgliedsbeitrag.xml"_qs});
         ASSERT_EQ(docs.size(), 1);
         const RegisteredDocument &d = docs[0];
@@ -107,7 +108,7 @@ TEST(RegisterDocuments, AmountsComeFromTheBookedCents)
         many << u"/export/E-Mails/"_qs + QString::number(7001 + i) + u"_"_qs + QString::number(1042 + i) + u".eml"_qs;
     Buchung b;
     b.RechNr = u"7001"_qs;
-    const QString files = runDocuments(*form, {b}, false, {}, {}, many).first().files;
+    const QString files = runDocuments(*form, readRunInputs(*form), {b}, false, {}, {}, many).first().files;
     EXPECT_EQ(files.size(), 1000);
     EXPECT_TRUE(files.startsWith(many.first() + u"; "_qs));
     EXPECT_TRUE(files.endsWith(u'…'));

@@ -1,5 +1,6 @@
 // The bill in whole cents: one commercial rounding per printed fee, VAT once per rate from
 // the rate's total, whole-euro rounding before VAT, the business year's months for pro rata.
+#include "app/RunInputs.h"
 #include "core/FeeAmounts.h"
 
 #include "app/FrmDTA.h"
@@ -125,7 +126,7 @@ protected:
     Buchung run(Buchung b)
     {
         Buchungen records{b};
-        CalcBeitraege(form, records, rounding);
+        CalcBeitraege(readRunInputs(form), records, rounding);
         EXPECT_EQ(records.size(), 1u);
         return records.empty() ? Buchung() : records.front();
     }

@@ -1,6 +1,7 @@
 // The check before a run names every owner who should get an e-invoice and will not, the
 // optional fields an e-invoice leaves out, and a business year box the start month cannot
 // read — by the rules the e-invoices are built with.
+#include "app/RunInputs.h"
 #include "einvoice/EInvoiceFixture.h"
 #include "check/EInvoiceCheck.h"
 #include "run/RunSummary.h"
@@ -60,9 +61,9 @@ TEST(EInvoiceCheck, EveryOwnerWithoutHisEInvoiceIsNamed)
         if (row.change)
             row.change(b, f);
         Buchungen records{b};
-        CalcBeitraege(f, records, f.bRundeBeitrag);
+        CalcBeitraege(readRunInputs(f), records, f.bRundeBeitrag);
         RunCheck check;
-        addEInvoiceFindings(f, records, f.txtFirmenName.Text, check);
+        addEInvoiceFindings(f, readRunInputs(f), records, f.txtFirmenName.Text, check);
         if (!row.finding) {
             EXPECT_TRUE(check.items.isEmpty()) << findingsText(check).toStdString();
             continue;

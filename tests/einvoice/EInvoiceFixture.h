@@ -3,6 +3,7 @@
 // id and account) and owners whose fees go through the real fee calculation and the real
 // letters, so that an e-invoice is made exactly as a run makes it.
 
+#include "app/RunInputs.h"
 #include "app/FrmDTA.h"
 #include "einvoice/EInvoiceWriter.h"
 #include "params/EInvoiceFromForm.h"
@@ -87,11 +88,11 @@ struct EInvoiceBench {
             f.chkBeitrag[size_t(fee.slot)].Value = 1;
             f.txtMwst[size_t(fee.slot)].Text = fee.rate;
         }
-        CalcBeitraege(f, owners, f.bRundeBeitrag);
+        CalcBeitraege(readRunInputs(f), owners, f.bRundeBeitrag);
         records = owners;
         const Report letters = PrintRechnungen(f, owners);
         EInvoiceOutcome outcome;
-        MakeERechnungen(f, owners, letters, notCollected, outcome);
+        MakeERechnungen(f, readRunInputs(f), owners, letters, notCollected, outcome);
         return outcome;
     }
 

@@ -1,6 +1,7 @@
 // The e-invoice writer driven by its settings alone: it asks for the run's invoice values
 // (which may need the database) only when an owner gets an e-invoice, and it tells and
 // logs an owner refused where the settings say.
+#include "app/RunInputs.h"
 #include "einvoice/EInvoiceData.h"
 #include "einvoice/EInvoiceFixture.h"
 #include "core/ErrorLog.h"
@@ -51,7 +52,7 @@ TEST(EInvoiceSettings, RunValuesAskedOnlyForOwnersWhoGetOne)
         settings.ui = &bench.ws.ui;
         settings.invoiceValues = [&] {
             ++asked;
-            return eInvoiceRun(*bench.form, bench.form->txtFirmenName.Text, {});
+            return eInvoiceRun(*bench.form, readRunInputs(*bench.form), bench.form->txtFirmenName.Text, {});
         };
         EInvoiceOutcome outcome;
         MakeERechnungen(settings, owners, letters, outcome);

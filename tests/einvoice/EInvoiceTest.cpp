@@ -1,3 +1,4 @@
+#include "app/RunInputs.h"
 #include "support/BookedAmounts.h"
 #include "einvoice/CiiSchema.h"
 #include "einvoice/CiiXml.h"
@@ -38,8 +39,8 @@ struct DataCase {
             f.txtMwst[size_t(fee.slot)].Text = fee.rate;
         }
         Buchungen records{b};
-        CalcBeitraege(f, records, f.bRundeBeitrag);
-        return buildEInvoiceData(eInvoiceRun(f, f.txtFirmenName.Text, notCollected), records.at(0));
+        CalcBeitraege(readRunInputs(f), records, f.bRundeBeitrag);
+        return buildEInvoiceData(eInvoiceRun(f, readRunInputs(f), f.txtFirmenName.Text, notCollected), records.at(0));
     }
 };
 
@@ -294,7 +295,7 @@ TEST(EInvoiceFilesTest, AnOwnerWithoutAddressGetsNoneIsLoggedAndTold)
     // The run's step tells the clerk and opens the log; the run itself goes on.
     RunReport report;
     const Report letters = PrintRechnungen(*bench.form, bench.records);
-    ERechnungStep(*bench.form, bench.records, letters, {}, report);
+    ERechnungStep(*bench.form, readRunInputs(*bench.form), bench.records, letters, {}, report);
     EXPECT_EQ(report.outcome, RunOutcome::Completed);
     EXPECT_EQ(report.outputs.size(), 1);
     ASSERT_FALSE(bench.ws.ui.messages.isEmpty());

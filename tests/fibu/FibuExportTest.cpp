@@ -321,7 +321,7 @@ TEST_F(FibuFailures, EachStopsNamingTheCauseAndLeavesTheFolderAsItWas)
                 form.Dir1.Path = tmp.filePath(u"fehlt"_qs);
             },
         };
-        const char16_t *expected[] = {u"Alle 50 Dateinummern", u"„R-1000“ ist keine Zahl", u"fehlt"};
+        const char16_t *expected[] = {u"Alle 50 Dateinummern", u"„R-1000“ ist keine ganze Zahl", u"fehlt"};
         for (int i = 0; i < 3; ++i) {
             failures[i]();
             const QStringList unchanged = filesInFolder();

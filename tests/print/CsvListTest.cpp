@@ -43,7 +43,7 @@ TEST(CsvList, FileAndBookingListOfASmallRun)
     Workspace ws(1);
     auto form = ws.form();
     form->strExportPfad = ws.root() + u'/';
-    form->txtRechNr.Text = u"1001,7"_qs;
+    form->txtRechNr.Text = u"1001"_qs;
     Buchungen run{booking(7, u" Müller"_qs, u"Anna"_qs, 12345), booking(8, u"Berg; Tal"_qs, u"Jörg\r\nX"_qs, 12340),
                   booking(9, u"Zahn"_qs, u"Udo "_qs, 10000)};
     run[2].FibuKonto = u"212"_qs;
@@ -146,7 +146,7 @@ TEST(CsvList, ItsParametersDecideWhatIsMarkedAsNotDebited)
         run[0].IBAN = c.notInBankFile.size() == 1 ? QString() : run[0].IBAN;
         run[1].IBAN = u"DE00"_qs;
         CsvListParams p;
-        p.firstInvoiceNumber = u"1"_qs;
+        p.firstInvoiceNumber = 1;
         p.directDebit = c.directDebit;
         p.notInBankFile = c.notInBankFile;
         p.design = &design;

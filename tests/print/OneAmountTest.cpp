@@ -5,6 +5,7 @@
 // bank file's amount text, the DATEV booking file, the e-invoice's XML) and must add up and
 // agree; each fee line's amount is rebuilt from the figures printed beside it and the
 // association's published fee table.
+#include "app/RunInputs.h"
 #include "app/FrmDTA.h"
 #include "einvoice/CiiXml.h"
 #include "einvoice/EInvoiceData.h"
@@ -419,7 +420,7 @@ TEST_F(OneAmount, EveryDocumentAddsUpAndNamesTheSameAmountPerOwner)
                 records.clear();
                 for (int i = 0; i < kOwnersPerConfig; ++i)
                     records.push_back(owner(nummer++));
-                CalcBeitraege(f, records, f.bRundeBeitrag);
+                CalcBeitraege(readRunInputs(f), records, f.bRundeBeitrag);
                 ASSERT_FALSE(records.empty());
 
                 const SepaFormat format = sepaFormatFromText(f.cmbSEPAFormat.Text());
@@ -427,7 +428,7 @@ TEST_F(OneAmount, EveryDocumentAddsUpAndNamesTheSameAmountPerOwner)
                 const Report letters = PrintRechnungen(f, records, selection.leftOut);
                 const CsvList list = WriteCSVList(f, records);
                 const std::map<qint64, qint64> datev = datevTotals();
-                const EInvoiceRun run = eInvoiceRun(f, f.txtFirmenName.Text, selection.leftOut);
+                const EInvoiceRun run = eInvoiceRun(f, readRunInputs(f), f.txtFirmenName.Text, selection.leftOut);
                 const RecordSet &rows = letters.rows();
                 const RecordSet &listRows = list.report.rows();
                 ASSERT_EQ(rows.rowCount(), int(records.size()));

@@ -46,15 +46,18 @@ TEST(RunDriver, DirectDebitChecksComeInTheirOrderWithTheirTexts)
 {
     StartedRun r;
     FrmDTA &f = *r.form;
-    // Each box with a value that fails its check (the dates: not a date at all).
+    // Each box with a value that fails its check: the boxes that must not be empty first,
+    // then the dates, read once all of them are there (not a date at all).
     const std::tuple<TextBox *, QString, QString, MsgIcon> checks[] = {
-        {&f.txtFaellDat, u"31.02.2021"_qs, u"Das Fälligkeitsdatum ist nicht gültig."_qs, MsgIcon::None},
-        {&f.txtRechDat, u"32.12.2026"_qs, u"Das Rechnungsdatum ist nicht gültig."_qs, MsgIcon::None},
         {&f.txtBankleitzahl, {}, u"Sie müssen eine BIC eingeben!"_qs, MsgIcon::Information},
         {&f.txtKontonummer, {}, u"Sie müssen eine IBAN eingeben!"_qs, MsgIcon::Information},
         {&f.txtFirmenName, {}, u"Sie müssen einen Firmennamen eingeben!"_qs, MsgIcon::Information},
         {&f.txtBank, {}, u"Sie müssen eine Bank eingeben!"_qs, MsgIcon::Information},
-        {&f.txtGlaubigerID, {}, u"Es muss eine GläubigerID eingegeben werden."_qs, MsgIcon::None}};
+        {&f.txtGlaubigerID, {}, u"Es muss eine GläubigerID eingegeben werden."_qs, MsgIcon::None},
+        {&f.txtFaellDat, u"31.02.2021"_qs,
+         u"Das Fälligkeitsdatum „31.02.2021“ ist kein gültiges Datum. Bitte korrigieren Sie es."_qs, MsgIcon::None},
+        {&f.txtRechDat, u"32.12.2026"_qs,
+         u"Das Rechnungsdatum „32.12.2026“ ist kein gültiges Datum. Bitte korrigieren Sie es."_qs, MsgIcon::None}};
     QList<QString> kept;
     for (const auto &[box, failing, text, icon] : checks) {
         kept.append(box->Text);
@@ -80,7 +83,8 @@ TEST(RunDriver, InvoiceChecksAndTheAccountingChecks)
     TextBox *boxes[] = {&f.txtFirmenName, &f.txtAdresse, &f.txtPLZ, &f.txtOrt, &f.txtRechNr, &f.txtRechDat};
     const QString texts[] = {u"Sie müssen einen Firmennamen eingeben!"_qs, u"Sie müssen eine Adresse eingeben!"_qs,
                              u"Sie müssen eine PLZ eingeben!"_qs, u"Sie müssen einen Ort eingeben!"_qs,
-                             u"Sie müssen eine Rechnungsnummer eingeben!"_qs, u"Das Rechnungsdatum ist nicht gültig."_qs};
+                             u"Sie müssen eine Rechnungsnummer eingeben!"_qs,
+                             u"Das Rechnungsdatum „31.02.2026“ ist kein gültiges Datum. Bitte korrigieren Sie es."_qs};
     QStringList kept;
     for (TextBox *box : boxes) {
         kept << box->Text;
@@ -104,10 +108,11 @@ TEST(RunDriver, InvoiceChecksAndTheAccountingChecks)
     r.start();
     EXPECT_EQ(r.lastMessage().text, u"Sie müssen die Kontonummer(n) für die FIBU eingeben!"_qs);
     f.txtBankKonto.Text = u"1200"_qs;
-    // The accounting files number their bookings from it, and come last.
+    // The accounting files number their bookings from it: the run reads it as its box does.
     f.txtRechNr.Text = u"R-17"_qs;
     EXPECT_EQ(r.start().outcome, RunOutcome::Stopped);
-    EXPECT_EQ(r.lastMessage().text, u"Die Rechnungsnummer „R-17“ ist keine Zahl."_qs);
+    EXPECT_EQ(r.lastMessage().text,
+              u"Die Rechnungsnummer „R-17“ ist keine ganze Zahl von 1 bis 999.999.999. Bitte korrigieren Sie sie."_qs);
     EXPECT_TRUE(QDir(r.ws.root()).entryList({u"*.csv"_qs}).isEmpty());
     f.txtRechNr.Text = u"17"_qs;
     const int before = int(r.ws.ui.messages.size());
@@ -371,4 +376,35 @@ TEST(RunDriver, TheSummaryTellsWhatWentToTheBankWhatWasLeftOutAndTheAccountingFi
                   .toStdString());
     f.txtFirmenName.Text.clear();
     EXPECT_FALSE(summarizeRun(r.start()).has_value());
+}
+
+// A date no box would take (set by another way than typing) stops the run where the form is
+// read, before any owner is read: no file, hidden or named, and the clerk is told which box.
+TEST(RunDriver, AnUnreadableDateStopsTheRunBeforeAnythingIsWritten)
+{
+    StartedRun r;
+    FrmDTA &f = *r.form;
+    const QStringList before = QDir(f.strExportPfad).entryList(QDir::Files | QDir::Hidden);
+    const std::pair<TextBox *, QString> boxes[] = {
+        {&f.txtFaellDat, u"Das Fälligkeitsdatum „15.13.2026“ ist kein gültiges Datum. Bitte korrigieren Sie es."_qs},
+        {&f.txtRechDat, u"Das Rechnungsdatum „15.13.2026“ ist kein gültiges Datum. Bitte korrigieren Sie es."_qs}};
+    for (const auto &[box, message] : boxes) {
+        const QString kept = box->Text;
+        box->Text = u"15.13.2026"_qs;
+        r.ws.ui.messages.clear();
+        const RunReport report = r.start();
+        EXPECT_EQ(report.outcome, RunOutcome::Stopped);
+        EXPECT_TRUE(report.bankFile.isEmpty());
+        EXPECT_EQ(report.billed, 0);
+        ASSERT_EQ(r.ws.ui.messages.size(), 1);
+        EXPECT_EQ(r.lastMessage().text, message);
+        EXPECT_TRUE(r.ws.ui.runChecks.isEmpty()); // not even the check before the run
+        EXPECT_EQ(QDir(f.strExportPfad).entryList(QDir::Files | QDir::Hidden), before);
+        box->Text = kept;
+    }
+    // A direct-debit run needs a due date at all.
+    f.txtFaellDat.Text = u"  "_qs;
+    EXPECT_EQ(r.start().outcome, RunOutcome::Stopped);
+    EXPECT_EQ(r.lastMessage().text, u"Das Fälligkeitsdatum ist nicht gültig."_qs);
+    EXPECT_EQ(QDir(f.strExportPfad).entryList(QDir::Files | QDir::Hidden), before);
 }

@@ -66,7 +66,7 @@ protected:
         p.exportDir = ws.root() + u"/"_qs;
         p.feeText = u"Umlage"_qs;
         p.businessYear = u"2026"_qs;
-        p.dueDate = u"20.12.2026"_qs;
+        p.dueDate = QDate(2026, 12, 20);
         p.creditor.name = u"Waldbesitzer Ölberg"_qs;
         p.creditor.iban = u"de89 3704 0044 0532 0130 00"_qs;
         p.creditor.bic = u"COBADEFFXXX"_qs;

@@ -237,6 +237,38 @@ TEST(SepaWriter, NoWritableIbanMeansNoFileAndNothingStored)
     EXPECT_EQ(r.storedFees(), 0);
 }
 
+// The bank file's collection date is a date, never the box's text: one that is no date is
+// refused before the file is begun, and no fee is stored.
+TEST(SepaWriter, AnUnreadableDueDateNeverReachesTheFile)
+{
+    DirectDebitRun r;
+    Buchung b;
+    b.Nummer = 1000;
+    b.SummeCent = Money(1000);
+    b.RechNr = u"1"_qs;
+    b.IBAN = u"DE89370400440532013000"_qs;
+    b.BIC = u"COBADEFFXXX"_qs;
+    r.form->txtFaellDat.Text = u"nächste Woche"_qs;
+    try {
+        CreateSEPAFile(*r.form, r.exportDir, {b});
+        ADD_FAILURE() << "a file without a collection date";
+    } catch (const RunError &e) {
+        EXPECT_EQ(e.message(), u"Das Fälligkeitsdatum „nächste Woche“ ist kein gültiges Datum. Bitte korrigieren Sie es."_qs);
+    }
+    EXPECT_TRUE(QDir(r.exportDir).entryList(QDir::Files | QDir::Hidden).isEmpty());
+    EXPECT_EQ(r.storedFees(), 0);
+
+    // Given as a date, it is the file's ReqdColltnDt and every stored fee's due date.
+    r.form->txtFaellDat.Text = u"2.1.27"_qs;
+    const SepaExport written = CreateSEPAFile(*r.form, r.exportDir, {b});
+    QFile file(written.file);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().contains("<ReqdColltnDt>2027-01-02</ReqdColltnDt>"));
+    const QStringList due = r.query(u"select distinct datum_bezahlt from PERSONAL_MG_BEITRAGE"_qs);
+    ASSERT_EQ(due.size(), 1);
+    EXPECT_TRUE(due[0].startsWith(u"2027-01-02"_qs)) << due[0].toStdString();
+}
+
 TEST(SepaWriter, NothingHalfDoneWhenTheFolderOrAStatementFails)
 {
     // The export folder is missing: the run stops before it reads anything.
