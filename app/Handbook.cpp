@@ -229,7 +229,7 @@ void addHandbookPictures(QTextDocument &document, const QString &markdown)
 bool writeHandbookPdf(const QString &path, QString *error)
 {
     return writeReplacingFile(
-        path,
+        nullptr, path,
         [](QIODevice &device, QString *problem) {
             QPdfWriter pdf(&device);
             pdf.setTitle(u"QVL32 SEPA Beitragseinzug – Handbuch"_qs);

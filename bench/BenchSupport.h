@@ -8,6 +8,7 @@
 #include "cli/DemoDatabase.h"
 #include "files/AnsiTextFile.h"
 #include "print/Report.h"
+#include "core/RunError.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -33,9 +34,10 @@ public:
     RunCheckChoice showRunCheck(const RunCheck &) override { return RunCheckChoice::Start; }
     // Set: a run's reports are written there as PDF, as the batch program writes them.
     QString reportsDir;
-    bool writeReport(const Report &report, QString *error) override
+    void writeReport(const Report &report, RunOutputs &run) override
     {
-        return reportsDir.isEmpty() || report.writePdf(QDir(reportsDir).filePath(report.name() + u".pdf"_qs), error);
+        if (!reportsDir.isEmpty())
+            report.writePdf(QDir(reportsDir).filePath(report.name() + u".pdf"_qs), &run);
     }
 };
 
@@ -73,6 +75,16 @@ struct BenchProgram {
             Form_Unload(*form);
     }
 };
+
+// A report's PDF outside a run; a failure is printed, the benchmark goes on.
+inline void writePdf(const Report &report, const QString &path)
+{
+    try {
+        report.writePdf(path, nullptr);
+    } catch (const WriteError &e) {
+        std::fprintf(stderr, "%s\n", qPrintable(e.message()));
+    }
+}
 
 inline double peakMegabytes()
 {

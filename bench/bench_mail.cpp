@@ -170,9 +170,7 @@ int main(int argc, char **argv)
     t.start();
     const double lettersCpuBefore = bench::cpuSeconds();
     const Report letters = PrintRechnungen(form, records);
-    QString error;
-    if (!letters.writePdf(out.filePath(u"Rechnung.pdf"_qs), &error))
-        std::fprintf(stderr, "%s\n", qPrintable(error));
+    bench::writePdf(letters, out.filePath(u"Rechnung.pdf"_qs));
     const qint64 lettersMs = t.elapsed();
     const double lettersCpu = bench::cpuSeconds() - lettersCpuBefore;
 
@@ -183,9 +181,9 @@ int main(int argc, char **argv)
     const double mailCpuBefore = bench::cpuSeconds();
     const Report again = PrintRechnungen(form, records);
     RunReport report;
-    const std::optional<Report> paper = MailStep(form, readRunInputs(form), records, again, EInvoiceOutcome{}, report);
-    if (paper && !paper->writePdf(out.filePath(u"Rechnung-Papier.pdf"_qs), &error))
-        std::fprintf(stderr, "%s\n", qPrintable(error));
+    const std::optional<Report> paper = MailStep(form, readRunInputs(form), nullptr, records, again, EInvoiceOutcome{}, report);
+    if (paper)
+        bench::writePdf(*paper, out.filePath(u"Rechnung-Papier.pdf"_qs));
     const qint64 mailMs = t.elapsed();
     const double mailCpu = bench::cpuSeconds() - mailCpuBefore;
     qint64 bytes = 0;

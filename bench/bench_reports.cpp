@@ -62,22 +62,19 @@ int main(int argc, char **argv)
     t.restart();
     const double cpuBefore = bench::cpuSeconds();
     const QString invoicePdf = out.filePath(u"Rechnung.pdf"_qs);
-    QString error;
-    if (!invoices.writePdf(invoicePdf, &error))
-        std::fprintf(stderr, "%s\n", qPrintable(error));
+    bench::writePdf(invoices, invoicePdf);
     const qint64 pdfMs = t.elapsed();
     const double pdfCpu = bench::cpuSeconds() - cpuBefore;
     t.restart();
     const CsvList list = WriteCSVList(form, records);
-    if (!list.report.writePdf(out.filePath(u"Beitrag.pdf"_qs), &error))
-        std::fprintf(stderr, "%s\n", qPrintable(error));
+    bench::writePdf(list.report, out.filePath(u"Beitrag.pdf"_qs));
     const qint64 listMs = t.elapsed();
 
     t.restart();
     const double eCpuBefore = bench::cpuSeconds();
     EInvoiceOutcome einvoices;
     try {
-        MakeERechnungen(form, readRunInputs(form), records, invoices, {}, einvoices);
+        MakeERechnungen(form, readRunInputs(form), nullptr, records, invoices, {}, einvoices);
     } catch (const RunError &e) {
         std::fprintf(stderr, "%s\n", qPrintable(e.message()));
     } catch (const DbError &e) {

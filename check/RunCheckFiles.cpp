@@ -94,7 +94,7 @@ bool saveRunCheck(const RunCheck &check, const QString &path, QString *error)
 {
     if (path.endsWith(u".pdf"_qs, Qt::CaseInsensitive))
         return savePdf(check, path, error);
-    return writeAnsiFileAtomically(path, runCheckCsvLines(check), error);
+    return writeAnsiFileAtomically(nullptr, path, runCheckCsvLines(check), error);
 }
 
 } // namespace qvl

@@ -9,6 +9,7 @@
 namespace qvl {
 
 class Report;
+class RunOutputs;
 struct RunCheck;
 
 // What the user makes of the check before a run.
@@ -23,14 +24,13 @@ public:
     // told why.
     virtual bool showReport(const Report &report) = 0;
     // Before a run's commit: the files a front end keeps of a report (the batch program's
-    // PDF and CSV), written whole under hidden names for the run to name after its commit;
-    // showReport then shows what was made. The desktop program keeps none. False with a
-    // German text in *error when they cannot be written.
-    virtual bool writeReport(const Report &report, QString *error)
+    // PDF and CSV), written whole under hidden names for `run` to name after its commit;
+    // showReport then shows what was made. The desktop program keeps none. Throws
+    // WriteError when they cannot be written.
+    virtual void writeReport(const Report &report, RunOutputs &run)
     {
         Q_UNUSED(report);
-        Q_UNUSED(error);
-        return true;
+        Q_UNUSED(run);
     }
     // The check before a run: its summary and its findings by grade. The user starts the
     // run, cancels it, or takes the proposed due date (the check is then shown again with

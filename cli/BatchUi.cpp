@@ -4,6 +4,7 @@
 #include "os/Paths.h"
 #include "print/Report.h"
 #include "check/RunCheck.h"
+#include "core/RunError.h"
 
 #include <QDir>
 
@@ -70,26 +71,27 @@ RunCheckChoice BatchUi::showRunCheck(const RunCheck &check)
     return RunCheckChoice::Start;
 }
 
-bool BatchUi::writeReport(const Report &report, QString *error)
+void BatchUi::writeReport(const Report &report, RunOutputs &run)
+{
+    writeReportFiles(report, &run);
+}
+
+QStringList BatchUi::writeReportFiles(const Report &report, RunOutputs *run)
 {
     // "Rechnung.pdf" and "Rechnung.csv", replacing files of the same names; within a run
     // hidden until its commit.
     const QString base = QDir(nativePath(m_reportsDir)).filePath(report.name());
-    QStringList files;
-    QString problem;
     if (!QDir(nativePath(m_reportsDir)).exists())
-        problem = u"Der Ordner für die Berichte „"_qs + m_reportsDir + u"“ existiert nicht."_qs;
-    else if (report.writePdf(base + u".pdf"_qs, &problem))
-        files.append(base + u".pdf"_qs);
-    if (problem.isEmpty() && writeAnsiFileAtomically(base + u".csv"_qs, report.csvLines(), &problem))
-        files.append(base + u".csv"_qs);
-    if (!problem.isEmpty()) {
-        if (error)
-            *error = problem;
-        return false;
-    }
-    m_madeInRun.insert(report.name(), files);
-    return true;
+        throw WriteError(base + u".pdf"_qs,
+                         u"Der Ordner für die Berichte „"_qs + m_reportsDir + u"“ existiert nicht."_qs);
+    report.writePdf(base + u".pdf"_qs, run);
+    QString problem;
+    if (!writeAnsiFileAtomically(run, base + u".csv"_qs, report.csvLines(), &problem))
+        throw WriteError(base + u".csv"_qs, problem);
+    const QStringList files{base + u".pdf"_qs, base + u".csv"_qs};
+    if (run)
+        m_madeInRun.insert(report.name(), files);
+    return files;
 }
 
 bool BatchUi::showReport(const Report &report)
@@ -99,11 +101,13 @@ bool BatchUi::showReport(const Report &report)
         m_madeInRun.erase(made);
         return true;
     }
-    QString error;
-    if (writeReport(report, &error))
-        return showReport(report);
-    printBlock(u"Bericht "_qs + report.title(), error);
-    return false;
+    try {
+        m_written += writeReportFiles(report, nullptr);
+        return true;
+    } catch (const WriteError &e) {
+        printBlock(u"Bericht "_qs + report.title(), e.message());
+        return false;
+    }
 }
 
 } // namespace qvl

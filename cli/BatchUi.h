@@ -21,7 +21,7 @@ public:
     void setBusy(bool) override {}
     void setProgress(int, int) override {}
     bool showReport(const Report &report) override;
-    bool writeReport(const Report &report, QString *error) override;
+    void writeReport(const Report &report, RunOutputs &run) override;
     // The findings on stderr (ten owners each); the run starts unless one is an error.
     RunCheckChoice showRunCheck(const RunCheck &check) override;
 
@@ -31,6 +31,9 @@ public:
     const QStringList &writtenFiles() const { return m_written; }
 
 private:
+    // The report's PDF and CSV; within a run (`run` given) kept to be listed by showReport.
+    QStringList writeReportFiles(const Report &report, RunOutputs *run);
+
     bool m_answerYes;
     QString m_reportsDir;
     QStringList m_written;

@@ -15,15 +15,16 @@ QString logFilePath(const QString &programDir)
 
 bool WriteLog(const QString &programDir, const Clock &clock, const QString &message, QString *error)
 {
-    return WriteLogLines(programDir, clock, {message}, error);
+    return WriteLogLines(nullptr, programDir, clock, {message}, error);
 }
 
 bool WriteLog(const QString &programDir, const Clock &clock, const QStringList &messages, QString *error)
 {
-    return WriteLogLines(programDir, clock, messages, error);
+    return WriteLogLines(nullptr, programDir, clock, messages, error);
 }
 
-bool WriteLogLines(const QString &programDir, const Clock &clock, const QStringList &messages, QString *error)
+bool WriteLogLines(RunOutputs *run, const QString &programDir, const Clock &clock, const QStringList &messages,
+                   QString *error)
 {
     if (messages.isEmpty())
         return true;
@@ -34,8 +35,8 @@ bool WriteLogLines(const QString &programDir, const Clock &clock, const QStringL
     lines.reserve(messages.size());
     for (const QString &message : messages)
         lines.append(stamp + message);
-    if (RunOutputs *outputs = RunOutputs::active()) {
-        outputs->deferLog(logFilePath(programDir), lines);
+    if (run) {
+        run->deferLog(logFilePath(programDir), lines);
         return true;
     }
     QString reason;

@@ -8,10 +8,12 @@
 namespace qvl {
 
 class Clock;
+class RunOutputs;
 
 QString logFilePath(const QString &programDir);
 
-// Appends "yyyy.mm.dd - hh:mm:ss;" + message (Windows-1252, CR LF), creating the file.
+// Appends "yyyy.mm.dd - hh:mm:ss;" + message (Windows-1252, CR LF), creating the file; for a
+// write outside a run (within one: WriteLogLines).
 // False with a German description in *error when the file cannot be written.
 bool WriteLog(const QString &programDir, const Clock &clock, const QString &message, QString *error = nullptr);
 // Several lines of one moment appended in one write (a list of owners).
@@ -22,10 +24,10 @@ bool WriteLog(const QString &programDir, const Clock &clock, const QStringList &
 // `inFile` names the file: "in der Datei „X“".
 QString unrepresentableMessage(const QString &owner, const QString &inFile);
 
-// Appends several messages at once, each dated like WriteLog. While a run writes (an active
-// RunOutputs) the lines wait in the run's list until it is done, so that a run that was
-// killed leaves none.
-bool WriteLogLines(const QString &programDir, const Clock &clock, const QStringList &messages,
+// Appends several messages at once, each dated like WriteLog. Within a run (`run` given) the
+// lines wait in the run's list until it is done, so that a run that was killed leaves none;
+// outside one (nullptr) they are appended at once.
+bool WriteLogLines(RunOutputs *run, const QString &programDir, const Clock &clock, const QStringList &messages,
                    QString *error = nullptr);
 
 } // namespace qvl

@@ -5,6 +5,7 @@
 #include "os/RunSignals.h"
 
 #include <QString>
+#include <optional>
 #include <stdexcept>
 
 namespace qvl {
@@ -27,6 +28,23 @@ private:
     Kind m_kind;
     QString m_message;
     QString m_title;
+};
+
+// How every writer fails (the bank file, the CSV list, the reports' PDFs, the e-invoices, the
+// letters by mail, the accounting files): it throws this, naming the file and, where one
+// owner's data stopped it, the owner. What the writer had begun stays hidden and goes with
+// the run; no writer reports a failure as a return value.
+class WriteError : public RunError {
+public:
+    WriteError(const QString &file, const QString &message, std::optional<long> owner = std::nullopt,
+               const QString &title = {})
+        : RunError(Kind::Output, message, title), m_file(file), m_owner(owner) {}
+    const QString &file() const { return m_file; } // the file as it was to be named
+    std::optional<long> owner() const { return m_owner; }
+
+private:
+    QString m_file;
+    std::optional<long> m_owner;
 };
 
 // A failure after the run's commit point: the bank file's fees are stored and the file has

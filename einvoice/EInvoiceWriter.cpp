@@ -61,16 +61,15 @@ public:
             m_thread.join();
         }
     }
-    // False once the splitter stopped (its error, or a file that failed).
+    // False once the splitter stopped (its failure, or a file that failed).
     bool push(PaintedBatch batch) { return m_queue.push(std::move(batch)); }
-    // Waits for the batches pushed; the first error of the splitter, or empty. Throws what
-    // ended the thread otherwise.
-    QString finish()
+    // Waits for the batches pushed; throws what ended the thread (a WriteError naming the
+    // e-invoice qpdf refused).
+    void finish()
     {
         m_queue.close();
         m_thread.join();
         m_failure.rethrow();
-        return m_error;
     }
 
 private:
@@ -79,29 +78,19 @@ private:
         while (std::optional<PaintedBatch> batch = m_queue.pop()) {
             faultPoint("e-rechnungen-zerlegen");
             HybridPdfSource source(std::move(batch->pdf));
-            if (!source.isValid()) {
-                stop(source.errorText());
-                return;
-            }
             for (int j = 0; j < batch->paths.size(); ++j) {
-                QString error;
-                QByteArray pdf = source.hybrid(batch->pages.at(j), batch->xmls.at(j), batch->infos.at(j), &error);
-                if (pdf.isEmpty())
-                    return stop(error);
-                if (!m_writers.add(batch->paths.at(j), std::move(pdf)))
-                    return stop({}); // the writers tell why
+                QByteArray pdf = source.hybrid(batch->pages.at(j), batch->xmls.at(j), batch->infos.at(j),
+                                               batch->paths.at(j));
+                if (!m_writers.add(batch->paths.at(j), std::move(pdf))) {
+                    m_queue.giveUp(); // the writers tell why
+                    return;
+                }
             }
         }
-    }
-    void stop(const QString &error)
-    {
-        m_error = error;
-        m_queue.giveUp();
     }
 
     NewFileWriters &m_writers;
     BoundedQueue<PaintedBatch> m_queue{2};
-    QString m_error; // written by the thread, read after it ended
     ThreadFailure m_failure;
     std::thread m_thread;
 };
@@ -122,9 +111,9 @@ struct Writing {
     {
         outcome.refused.append(ownerText(b) + u": "_qs + problem);
         // The log is a help, not an output: one that cannot be written stops nothing.
-        WriteLog(settings.programDir, *settings.clock,
-                 u"Keine E-Rechnung für Waldbesitzer "_qs + ownerText(b) + u" (Rechnung "_qs + b.RechNr + u"): "_qs
-                     + problem);
+        WriteLogLines(settings.outputs, settings.programDir, *settings.clock,
+                      {u"Keine E-Rechnung für Waldbesitzer "_qs + ownerText(b) + u" (Rechnung "_qs + b.RechNr
+                       + u"): "_qs + problem});
         advance();
     }
 
@@ -163,10 +152,7 @@ struct Writing {
         if (rows.isEmpty())
             return std::nullopt;
         const Report letter = letters.rowsReport(rows);
-        QString error;
-        batch.pdf = pdfaLetters(letter, &error);
-        if (batch.pdf.isEmpty())
-            throw RunError(RunError::Kind::Output, error);
+        batch.pdf = pdfaLetters(letter, outcome.folder);
         for (int j = 0; j < rows.size(); ++j) {
             batch.pages.append(letter.pagesOfRow(j));
             advance();
@@ -195,19 +181,18 @@ void MakeERechnungen(const EInvoiceSettings &settings, const Buchungen &aBuchung
 
     outcome.folder = settings.folder;
     if (!QDir().mkpath(nativePath(outcome.folder)))
-        throw RunError(RunError::Kind::Output, u"Der Ordner für die E-Rechnungen „"_qs
-                                                   + QDir::toNativeSeparators(outcome.folder)
-                                                   + u"“ kann nicht angelegt werden."_qs);
+        throw WriteError(outcome.folder, u"Der Ordner für die E-Rechnungen „"_qs
+                                             + QDir::toNativeSeparators(outcome.folder)
+                                             + u"“ kann nicht angelegt werden."_qs);
     const EInvoiceRun run = settings.invoiceValues();
 
     // Each file is written whole and then named, never over another one.
-    NewFileWriters writers;
+    NewFileWriters writers(settings.outputs);
     const auto written = [&writers, &outcome] {
         NewFileWriters::Result result = writers.finish();
         outcome.files.append(result.names);
-        return result.error;
+        return result;
     };
-    QString error;
     try {
         Splitter splitter(writers);
         Writing writing{settings, aBuchungen, letters, run, settings.clock->now(), outcome, int(owners.size())};
@@ -216,15 +201,14 @@ void MakeERechnungen(const EInvoiceSettings &settings, const Buchungen &aBuchung
             if (batch && !splitter.push(std::move(*batch)))
                 break;
         }
-        error = splitter.finish();
+        splitter.finish();
     } catch (...) {
         written();
         throw;
     }
-    if (const QString writeError = written(); !writeError.isEmpty())
-        error = writeError;
-    if (!error.isEmpty())
-        throw RunError(RunError::Kind::Output, error);
+    // A file the writers could not write is the first failure: qpdf and the painting threw above.
+    if (const NewFileWriters::Result result = written(); !result.error.isEmpty())
+        throw WriteError(result.failedFile, result.error);
 }
 
 } // namespace qvl

@@ -17,6 +17,7 @@ namespace qvl {
 
 class Clock;
 class Report;
+class RunOutputs;
 class UserInterface;
 struct EInvoiceRun;
 
@@ -39,9 +40,12 @@ struct EInvoiceSettings {
     // out of the bank file (asked to transfer). Asked for only when an owner gets an
     // e-invoice: the association's name may have to be read from the database.
     std::function<EInvoiceRun()> invoiceValues;
+    // The run's list the files go to, hidden until its commit names them (the log's lines
+    // wait there too); nullptr outside a run: each file is named at once.
+    RunOutputs *outputs = nullptr;
 };
 
-// letters: the run's printed letters, one row per record of aBuchungen. Throws RunError
+// letters: the run's printed letters, one row per record of aBuchungen. Throws WriteError
 // when a file cannot be written or DbError (the association's name); the files written
 // before stay and are in `outcome`.
 void MakeERechnungen(const EInvoiceSettings &settings, const Buchungen &aBuchungen, const Report &letters,

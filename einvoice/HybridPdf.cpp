@@ -2,6 +2,9 @@
 
 #include "einvoice/CiiXml.h"
 #include "print/Report.h"
+#include "core/RunError.h"
+
+#include <QDir>
 
 #include <QBuffer>
 #include <QPdfWriter>
@@ -186,14 +189,14 @@ QByteArray hybridXmp(const HybridPdfInfo &info)
     return x.toUtf8();
 }
 
-QByteArray pdfaLetters(const Report &letters, QString *error)
+QByteArray pdfaLetters(const Report &letters, const QString &target)
 {
     QList<int> pages(letters.pageCount());
     std::iota(pages.begin(), pages.end(), 0);
-    return pdfaPages(letters, pages, error);
+    return pdfaPages(letters, pages, target);
 }
 
-QByteArray pdfaPages(const Report &letters, const QList<int> &pages, QString *error)
+QByteArray pdfaPages(const Report &letters, const QList<int> &pages, const QString &target)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -204,8 +207,9 @@ QByteArray pdfaPages(const Report &letters, const QList<int> &pages, QString *er
         pdf.setResolution(kTwipsPerInch);
         pdf.setTitle(letters.title());
         pdf.setCreator(kProducer);
-        if (!letters.printPages(pdf, pages, error))
-            return {};
+        QString error;
+        if (!letters.printPages(pdf, pages, &error))
+            throw WriteError(target, error);
     }
     return bytes;
 }
@@ -230,7 +234,7 @@ HybridPdfSource::HybridPdfSource(QByteArray pdfa) : m_bytes(std::move(pdfa))
 HybridPdfSource::~HybridPdfSource() = default;
 
 QByteArray HybridPdfSource::hybrid(const QList<int> &pages, const QByteArray &xml, const HybridPdfInfo &info,
-                                   QString *error)
+                                   const QString &target)
 {
     try {
         if (!m_source)
@@ -257,9 +261,9 @@ QByteArray HybridPdfSource::hybrid(const QList<int> &pages, const QByteArray &xm
         const std::shared_ptr<Buffer> out = writer.getBufferSharedPointer();
         return QByteArray(reinterpret_cast<const char *>(out->getBuffer()), qsizetype(out->getSize()));
     } catch (const std::exception &e) {
-        if (error)
-            *error = u"Die E-Rechnung konnte nicht als PDF/A-3 geschrieben werden: "_qs + QString::fromUtf8(e.what());
-        return {};
+        throw WriteError(target, u"Die E-Rechnung „"_qs + QDir::toNativeSeparators(target)
+                                     + u"“ konnte nicht als PDF/A-3 geschrieben werden: "_qs
+                                     + QString::fromUtf8(e.what()));
     }
 }
 

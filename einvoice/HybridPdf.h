@@ -22,18 +22,19 @@ struct HybridPdfInfo {
     QDateTime created;
 };
 
-// The report painted as one PDF/A-1b document in memory. Empty with *error when it cannot
-// be painted. Many letters are painted into one document: the fonts are subset and
-// embedded once, which costs more than painting a page.
-QByteArray pdfaLetters(const Report &letters, QString *error);
+// The report painted as one PDF/A-1b document in memory. Many letters are painted into one
+// document: the fonts are subset and embedded once, which costs more than painting a page.
+// Throws WriteError naming `target` (the file or folder the letters are for) when it
+// cannot be painted.
+QByteArray pdfaLetters(const Report &letters, const QString &target);
 // The same for some pages of the letters only, in this order.
-QByteArray pdfaPages(const Report &letters, const QList<int> &pages, QString *error = nullptr);
+QByteArray pdfaPages(const Report &letters, const QList<int> &pages, const QString &target);
 
 // Takes a PDF/A-1b document of letters apart into hybrid invoices: each gets its own
 // pages, with the resources they use (font subsets, output intent), and the XML.
 class HybridPdfSource {
 public:
-    // Empty with *error when qpdf cannot read it.
+    // Unreadable by qpdf: isValid() is false, and hybrid() throws.
     explicit HybridPdfSource(QByteArray pdfa);
     ~HybridPdfSource();
     HybridPdfSource(const HybridPdfSource &) = delete;
@@ -41,9 +42,10 @@ public:
 
     bool isValid() const { return m_source != nullptr; }
     QString errorText() const { return m_error; }
-    // The pages (0-based) with the XML embedded, as PDF/A-3b. Empty with *error when qpdf
-    // refuses.
-    QByteArray hybrid(const QList<int> &pages, const QByteArray &xml, const HybridPdfInfo &info, QString *error);
+    // The pages (0-based) with the XML embedded, as PDF/A-3b. Throws WriteError naming
+    // `target` (the file they are for) when qpdf refuses.
+    QByteArray hybrid(const QList<int> &pages, const QByteArray &xml, const HybridPdfInfo &info,
+                      const QString &target);
 
 private:
     QByteArray m_bytes; // read by qpdf for as long as it lives

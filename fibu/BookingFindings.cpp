@@ -125,7 +125,7 @@ QStringList BookingFindings::tell(const FibuSettings &settings, const QStringLis
     for (const QString &owner : m_unrepresentable)
         log.append(unrepresentableMessage(owner, inFiles(files)));
     QString error;
-    if (!log.isEmpty() && !WriteLog(settings.programDir, *settings.clock, log, &error))
+    if (!log.isEmpty() && !WriteLogLines(settings.outputs, settings.programDir, *settings.clock, log, &error))
         notices.append(error);
     return notices;
 }

@@ -99,7 +99,7 @@ QStringList ExportDATEV(const FibuSettings &f, const Buchungen &records, QString
     // The bookings file decides the number, so the debtor file is named first: a program
     // stopped between the two leaves a debtor file whose number the next export skips.
     const auto debtorFirst = [&](int n) { return QStringList{names(n)[1], names(n)[0]}; };
-    const QStringList files = writeNumberedFiles(f.folder, debtorFirst, {debtors, bookings});
+    const QStringList files = writeNumberedFiles(f.outputs, f.folder, debtorFirst, {debtors, bookings});
     written.append(files);
     return findings.tell(f, {files[1], files[0]});
 }

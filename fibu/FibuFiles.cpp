@@ -18,9 +18,9 @@ namespace qvl::fibu {
 
 namespace {
 
-RunError failed(const QString &text)
+WriteError failed(const QString &file, const QString &text)
 {
-    return RunError(RunError::Kind::Output, text);
+    return WriteError(file, text);
 }
 
 QString notWritten(const QString &file)
@@ -28,9 +28,9 @@ QString notWritten(const QString &file)
     return u"Die FIBU-Datei „"_qs + file + u"“ wurde nicht geschrieben."_qs;
 }
 
-RunError allTaken(const QString &folder, const std::function<QStringList(int)> &names)
+WriteError allTaken(const QString &folder, const std::function<QStringList(int)> &names)
 {
-    return failed(u"Alle "_qs + QString::number(kFileNumbers) + u" Dateinummern des Tages und der Name ohne Nummer "
+    return failed(joinPath(folder, names(1).value(0)), u"Alle "_qs + QString::number(kFileNumbers) + u" Dateinummern des Tages und der Name ohne Nummer "
                   "sind vergeben („"_qs + names(1).value(0) + u"“ bis „"_qs + names(kFileNumbers).value(0) + u"“ und „"_qs
                   + names(0).value(0) + u"“ im Ordner „"_qs + folder + u"“). "_qs
                   + u"Die FIBU-Übernahme wurde nicht geschrieben."_qs);
@@ -47,14 +47,14 @@ QString field(const QString &value, QStringView unsafe)
     return out;
 }
 
-QStringList writeNumberedFiles(const QString &folder, const std::function<QStringList(int)> &names,
+QStringList writeNumberedFiles(RunOutputs *outputs, const QString &folder, const std::function<QStringList(int)> &names,
                                const QList<QStringList> &contents)
 {
     const QStringList first = names(1);
     if (!QFileInfo(folder).isDir())
-        throw failed(u"Der Zielordner für die FIBU-Übernahme „"_qs + folder + u"“ wurde nicht gefunden. "_qs
+        throw failed(joinPath(folder, first.value(0)), u"Der Zielordner für die FIBU-Übernahme „"_qs + folder + u"“ wurde nicht gefunden. "_qs
                      + notWritten(joinPath(folder, first.value(0))));
-    if (RunOutputs *outputs = RunOutputs::active()) {
+    if (outputs) {
         // Within a run: written whole and hidden now, named with their number after the
         // run's commit.
         QStringList bases;
@@ -68,7 +68,7 @@ QStringList writeNumberedFiles(const QString &folder, const std::function<QStrin
         for (qsizetype i = 0; i < contents.size(); ++i) {
             std::unique_ptr<CheckedNewFile> file = outputs->createHidden(bases.value(i));
             if (!file->openForWriting() || file->write(ansiBytes(contents[i])) < 0 || !file->finishUnnamed())
-                throw failed(file->errorText() + u"\r"_qs + notWritten(bases.value(i)));
+                throw failed(bases.value(i), file->errorText() + u"\r"_qs + notWritten(bases.value(i)));
             paths.append(outputs->add(std::move(file), bases.value(i), Naming::DayNumber, group, first));
             faultPoint("fibu-datei");
         }
@@ -79,7 +79,7 @@ QStringList writeNumberedFiles(const QString &folder, const std::function<QStrin
         const QString path = joinPath(folder, first.value(i));
         auto file = std::make_unique<CheckedNewFile>(path);
         if (!file->openForWriting() || file->write(ansiBytes(contents[i])) < 0 || !file->finishUnnamed())
-            throw failed(file->errorText() + u"\r"_qs + notWritten(path));
+            throw failed(path, file->errorText() + u"\r"_qs + notWritten(path));
         files.push_back(std::move(file));
     }
 
@@ -105,7 +105,7 @@ QStringList writeNumberedFiles(const QString &folder, const std::function<QStrin
             case CheckedNewFile::Publish::Failed:
                 for (qsizetype j = 0; j < temporaries.size(); ++j)
                     files[std::size_t(j)]->unpublish(temporaries[j]);
-                throw failed(files[i]->errorText() + u"\r"_qs + notWritten(paths[qsizetype(i)]));
+                throw failed(paths[qsizetype(i)], files[i]->errorText() + u"\r"_qs + notWritten(paths[qsizetype(i)]));
             }
         }
         if (!taken)

@@ -23,10 +23,11 @@ QString field(const QString &value, QStringView unsafe);
 // are the names that must all be new; when all 50 are taken, names(0), the names without a
 // number. Nothing that exists is written over, no two exports take the same number, and a
 // program stopped half-way leaves no numbered file that is not whole (its temporary files
-// are removed at the next start). Returns the paths written, in the order of `contents`;
-// throws RunError when the folder is missing, a file cannot be written, or every name is
-// taken.
-QStringList writeNumberedFiles(const QString &folder, const std::function<QStringList(int)> &names,
+// are removed at the next start). Within a run (`outputs` given) the files stay hidden and
+// get their number when the run's commit names them. Returns the paths written (or to be
+// named), in the order of `contents`; throws WriteError when the folder is missing, a file
+// cannot be written, or every name is taken.
+QStringList writeNumberedFiles(RunOutputs *outputs, const QString &folder, const std::function<QStringList(int)> &names,
                                const QList<QStringList> &contents);
 
 } // namespace qvl::fibu

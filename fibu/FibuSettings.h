@@ -12,6 +12,7 @@
 namespace qvl {
 
 class Clock;
+class RunOutputs;
 
 namespace fibu {
 
@@ -35,6 +36,9 @@ struct FibuSettings {
     // liability, storm and fee 5) and the fee's name.
     SlotArray<QString> feeAccounts;
     SlotArray<QString> feeNames;
+    // The run's list the files go to, hidden until its commit names them (the log's lines
+    // wait there too); nullptr outside a run: the files are named at once.
+    RunOutputs *outputs = nullptr;
 };
 
 } // namespace fibu

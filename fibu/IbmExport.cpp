@@ -93,7 +93,7 @@ QStringList writeFile(const FibuSettings &f, const std::function<QString(int)> &
         findings.owner(b, own, false);
         lines += own;
     }
-    *path = writeNumberedFiles(f.folder, [&](int n) { return QStringList{name(n)}; }, {lines}).front();
+    *path = writeNumberedFiles(f.outputs, f.folder, [&](int n) { return QStringList{name(n)}; }, {lines}).front();
     return findings.tell(f, {*path});
 }
 
@@ -135,7 +135,7 @@ QStringList ExportIBM(const FibuSettings &f, const Buchungen &records, QStringLi
 
     // A fee file that fails does not keep the bank bookings from being written: the
     // debits are on their way to the bank either way. Both failures are told.
-    QString feeFailure;
+    std::optional<WriteError> feeFailure;
     try {
         QString feeFile;
         const auto feeName = [&](int n) { return fileName(feeStem, today, n); };
@@ -153,10 +153,10 @@ QStringList ExportIBM(const FibuSettings &f, const Buchungen &records, QStringLi
             return lines;
         }, &feeFile);
         written.append(feeFile);
-    } catch (const RunError &e) {
+    } catch (const WriteError &e) {
         if (!run.directDebit)
             throw;
-        feeFailure = e.message();
+        feeFailure = e;
     }
 
     if (run.directDebit) {
@@ -171,14 +171,14 @@ QStringList ExportIBM(const FibuSettings &f, const Buchungen &records, QStringLi
                                    {{}, nummer, totalText(b), {}, run.bookingText, {}, {}, {}}};
             }, &bankFile);
             written.append(bankFile);
-        } catch (const RunError &e) {
-            if (feeFailure.isEmpty())
+        } catch (const WriteError &e) {
+            if (!feeFailure)
                 throw;
-            throw RunError(RunError::Kind::Output, feeFailure + u"\r"_qs + e.message());
+            throw WriteError(feeFailure->file(), feeFailure->message() + u"\r"_qs + e.message());
         }
     }
-    if (!feeFailure.isEmpty())
-        throw RunError(RunError::Kind::Output, feeFailure);
+    if (feeFailure)
+        throw *feeFailure;
     return notices;
 }
 

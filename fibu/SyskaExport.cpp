@@ -41,7 +41,7 @@ QStringList ExportSYSKA(const FibuSettings &f, const Buchungen &records, QString
     }
 
     const QString file =
-        writeNumberedFiles(f.folder, [&](int n) { return QStringList{name(n)}; }, {lines}).front();
+        writeNumberedFiles(f.outputs, f.folder, [&](int n) { return QStringList{name(n)}; }, {lines}).front();
     written.append(file);
     return findings.tell(f, {file});
 }

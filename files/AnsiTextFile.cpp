@@ -366,16 +366,24 @@ bool appendAnsiLines(const QString &path, const QStringList &lines, QString *err
     return false;
 }
 
-bool writeAnsiFileAtomically(const QString &path, const QStringList &lines, QString *error)
+namespace {
+
+bool writeReplacing(RunOutputs *run, const QString &path, const QByteArray &bytes, QString *error)
 {
-    return writeTextFileAtomically(path, lines, TextEncoding::Cp1252, error);
+    return writeReplacingFile(
+        run, path, [&bytes](QIODevice &file, QString *) { return file.write(bytes) >= 0; }, error);
+}
+
+} // namespace
+
+bool writeAnsiFileAtomically(RunOutputs *run, const QString &path, const QStringList &lines, QString *error)
+{
+    return writeReplacing(run, path, textBytes(lines, TextEncoding::Cp1252), error);
 }
 
 bool writeTextFileAtomically(const QString &path, const QStringList &lines, TextEncoding encoding, QString *error)
 {
-    const QByteArray bytes = textBytes(lines, encoding);
-    return writeReplacingFile(
-        path, [&bytes](QIODevice &file, QString *) { return file.write(bytes) >= 0; }, error);
+    return writeReplacing(nullptr, path, textBytes(lines, encoding), error);
 }
 
 } // namespace qvl

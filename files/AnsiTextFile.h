@@ -12,6 +12,8 @@
 
 namespace qvl {
 
+class RunOutputs;
+
 // All lines of the file. Lines may end in CR LF, LF or a lone CR; the last line needs no
 // line end. std::nullopt when the file does not exist or cannot be read.
 std::optional<QStringList> readAnsiLines(const QString &path);
@@ -124,10 +126,11 @@ public:
 // On failure returns false and puts a German description into *error.
 bool appendAnsiLines(const QString &path, const QStringList &lines, QString *error = nullptr);
 
-// Replaces the whole file through CheckedSaveFile; within a run through the run's outputs
-// (writeReplacingFile).
-bool writeAnsiFileAtomically(const QString &path, const QStringList &lines, QString *error = nullptr);
-// The same in the encoding given (for a settings file written back as it was read).
+// Replaces the whole file through writeReplacingFile: within a run (`run` given) a hidden
+// file the run names, outside one (nullptr) at once.
+bool writeAnsiFileAtomically(RunOutputs *run, const QString &path, const QStringList &lines,
+                             QString *error = nullptr);
+// The same outside a run in the encoding given (for a settings file written back as it was read).
 bool writeTextFileAtomically(const QString &path, const QStringList &lines, TextEncoding encoding,
                              QString *error = nullptr);
 

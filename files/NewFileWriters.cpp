@@ -34,8 +34,9 @@ struct NewFileWriters::Shared {
     std::map<int, QString> names;
     std::map<int, QString> targets; // within a run: the names meant for the hidden files
     QString error;
-    RunOutputs *outputs = RunOutputs::active(); // the run the files belong to, if any
-    QString tag = outputs ? outputs->tag() : QString();
+    QString failedFile;
+    RunOutputs *outputs = nullptr; // the run the files belong to, if any
+    QString tag;
     bool handedOver = false;
     int added = 0;
     std::vector<std::thread> threads;
@@ -78,6 +79,7 @@ struct NewFileWriters::Shared {
                     targets.emplace(job->index, job->path);
             } else if (error.isEmpty()) {
                 error = file.errorText();
+                failedFile = job->path;
                 queue.giveUp();
             }
         }
@@ -96,16 +98,20 @@ struct NewFileWriters::Shared {
         handedOver = true;
         for (const auto &[folder, synced] : together) {
             QString reason;
-            if (synced && !names.empty() && !syncFilesOf(folder, &reason) && error.isEmpty())
+            if (synced && !names.empty() && !syncFilesOf(folder, &reason) && error.isEmpty()) {
                 error = fileWriteError(folder, reason);
+                failedFile = folder;
+            }
         }
         for (auto &[index, name] : names)
             name = outputs->add(name, targets.at(index), Naming::NextFree);
     }
 };
 
-NewFileWriters::NewFileWriters(int threads) : m_shared(std::make_unique<Shared>())
+NewFileWriters::NewFileWriters(RunOutputs *run, int threads) : m_shared(std::make_unique<Shared>())
 {
+    m_shared->outputs = run;
+    m_shared->tag = run ? run->tag() : QString();
     for (int i = 0; i < std::max(1, threads); ++i)
         m_shared->threads.emplace_back([s = m_shared.get()] {
             s->failure.guard([s] { s->run(); });
@@ -132,6 +138,7 @@ NewFileWriters::Result NewFileWriters::finish()
     for (const auto &[index, name] : m_shared->names)
         result.names.append(name);
     result.error = m_shared->error;
+    result.failedFile = m_shared->failedFile;
     return result;
 }
 

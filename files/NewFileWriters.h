@@ -1,8 +1,8 @@
 #pragma once
 // Writes many small new files: each through CheckedNewFile (synced to the disk, named only
 // when whole, never over another file), on a few threads of their own so that the waits
-// for the disk overlap while the caller prepares the next files. Within a run the files
-// stay hidden and go to the run's list (RunOutputs), to be named after its commit.
+// for the disk overlap while the caller prepares the next files. Within a run (its list
+// given) the files stay hidden and go to the run's list, to be named after its commit.
 
 #include <QByteArray>
 #include <QString>
@@ -11,9 +11,12 @@
 
 namespace qvl {
 
+class RunOutputs;
+
 class NewFileWriters {
 public:
-    explicit NewFileWriters(int threads = 8);
+    // `run`: the run's list the files go to; nullptr outside a run.
+    explicit NewFileWriters(RunOutputs *run, int threads = 8);
     ~NewFileWriters(); // waits for the files queued
     NewFileWriters(const NewFileWriters &) = delete;
     NewFileWriters &operator=(const NewFileWriters &) = delete;
@@ -25,7 +28,8 @@ public:
 
     struct Result {
         QStringList names; // the names taken, in the order the files were added
-        QString error;     // the first failure (a German text naming the file), or empty
+        QString error;      // the first failure (a German text naming the file), or empty
+        QString failedFile; // the file (or folder) it names
     };
     // Waits for every file queued.
     Result finish();

@@ -19,12 +19,6 @@ namespace {
 constexpr int kNextFreeNames = 999;
 constexpr int kDayNumbers = 50;
 
-RunOutputs *&activeOutputs()
-{
-    static RunOutputs *outputs = nullptr;
-    return outputs;
-}
-
 QString randomHex(int digits)
 {
     QString out;
@@ -201,21 +195,6 @@ QString RunOutputs::newRunId()
     return randomHex(8);
 }
 
-RunOutputs *RunOutputs::active()
-{
-    return activeOutputs();
-}
-
-RunOutputs::Activation::Activation(RunOutputs &outputs) : m_previous(activeOutputs())
-{
-    activeOutputs() = &outputs;
-}
-
-RunOutputs::Activation::~Activation()
-{
-    activeOutputs() = m_previous;
-}
-
 QString RunOutputs::tag() const
 {
     return m_databaseId + u'-' + m_runId;
@@ -285,11 +264,11 @@ NamingResult RunOutputs::nameAll()
     return result;
 }
 
-bool writeReplacingFile(const QString &path, const std::function<bool(QIODevice &, QString *)> &write,
-                        QString *error)
+bool writeReplacingFile(RunOutputs *outputs, const QString &path,
+                        const std::function<bool(QIODevice &, QString *)> &write, QString *error)
 {
     QString problem;
-    if (RunOutputs *outputs = RunOutputs::active()) {
+    if (outputs) {
         std::unique_ptr<CheckedNewFile> file = outputs->createHidden(path);
         if (file->openForWriting() && write(*file, &problem) && problem.isEmpty() && file->finishUnnamed()) {
             outputs->add(std::move(file), path, Naming::Replace);

@@ -6,8 +6,7 @@
 // holds it stays open and locked until it is named, so that no other start takes it for
 // abandoned. Destroyed before the commit, the list removes every hidden file.
 //
-// While a run writes, its list is the active one: writers deep down (the reports, the
-// e-invoices, the accounting files) find it through active(); without one they name their
+// A writer is handed the run's list (a RunOutputs *) by its caller; given none, it names its
 // files at once, as a writer outside a run does.
 
 #include <QDate>
@@ -78,19 +77,6 @@ public:
     // A new run's id: random, so that runs of any desk never share one.
     static QString newRunId();
 
-    // The run's list while it writes, else nullptr.
-    static RunOutputs *active();
-    class Activation {
-    public:
-        explicit Activation(RunOutputs &outputs);
-        ~Activation();
-        Activation(const Activation &) = delete;
-        Activation &operator=(const Activation &) = delete;
-
-    private:
-        RunOutputs *m_previous;
-    };
-
     const QString &runId() const { return m_runId; }
     // "DATABASE-RUN", the part of every hidden name of the run.
     QString tag() const;
@@ -134,10 +120,11 @@ private:
     bool m_kept = false;
 };
 
-// A whole file that replaces one of the same name: within a run a hidden file handed to the
-// active list, outside one a hidden file of the program's own tag renamed over the old one. `write` fills the
-// device; false with *error (a German text naming the file) on failure.
-bool writeReplacingFile(const QString &path, const std::function<bool(QIODevice &, QString *)> &write,
-                        QString *error);
+// A whole file that replaces one of the same name: within a run (`run` given) a hidden file
+// handed to the run's list, outside one (nullptr) a hidden file of the program's own tag
+// renamed over the old one. `write` fills the device; false with *error (a German text
+// naming the file) on failure.
+bool writeReplacingFile(RunOutputs *run, const QString &path,
+                        const std::function<bool(QIODevice &, QString *)> &write, QString *error);
 
 } // namespace qvl

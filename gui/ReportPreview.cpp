@@ -2,6 +2,7 @@
 #include "gui/HelpWindow.h"
 
 #include "base/UserInterface.h"
+#include "core/RunError.h"
 #include "print/Report.h"
 
 #include <QAction>
@@ -59,12 +60,14 @@ void saveZoom(const QPrintPreviewDialog &dialog)
 
 bool saveReportPdf(const Report &report, const QString &path, UserInterface &ui)
 {
-    QString error;
-    if (report.writePdf(path, &error))
+    try {
+        report.writePdf(path, nullptr);
         return true;
-    ui.message(u"Der Bericht konnte nicht als PDF-Datei gespeichert werden.\n"_qs + error, report.title(),
-               MsgIcon::Critical);
-    return false;
+    } catch (const WriteError &e) {
+        ui.message(u"Der Bericht konnte nicht als PDF-Datei gespeichert werden.\n"_qs + e.message(), report.title(),
+                   MsgIcon::Critical);
+        return false;
+    }
 }
 
 bool showReportPreview(const Report &report, UserInterface &ui, QWidget *parent)

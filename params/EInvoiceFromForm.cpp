@@ -72,10 +72,12 @@ EInvoiceSettings eInvoiceSettings(const FrmDTA &f, const RunInputs &run, const Q
     return s;
 }
 
-void MakeERechnungen(const FrmDTA &f, const RunInputs &run, const Buchungen &aBuchungen, const Report &letters,
-                     const QSet<long> &notCollected, EInvoiceOutcome &outcome)
+void MakeERechnungen(const FrmDTA &f, const RunInputs &run, RunOutputs *outputs, const Buchungen &aBuchungen,
+                     const Report &letters, const QSet<long> &notCollected, EInvoiceOutcome &outcome)
 {
-    MakeERechnungen(eInvoiceSettings(f, run, notCollected), aBuchungen, letters, outcome);
+    EInvoiceSettings settings = eInvoiceSettings(f, run, notCollected);
+    settings.outputs = outputs;
+    MakeERechnungen(settings, aBuchungen, letters, outcome);
 }
 
 } // namespace qvl

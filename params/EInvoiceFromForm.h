@@ -9,6 +9,7 @@
 namespace qvl {
 
 class FrmDTA;
+class RunOutputs;
 struct RunInputs;
 class Report;
 struct EInvoiceRun;
@@ -25,7 +26,8 @@ QString eInvoiceFolder(const FrmDTA &form);
 EInvoiceSettings eInvoiceSettings(const FrmDTA &form, const RunInputs &run, const QSet<long> &notCollected);
 
 // The run's e-invoices with the form's settings (see the writer's MakeERechnungen).
-void MakeERechnungen(const FrmDTA &form, const RunInputs &run, const Buchungen &aBuchungen, const Report &letters,
-                     const QSet<long> &notCollected, EInvoiceOutcome &outcome);
+// `outputs`: the run's list the files go to; nullptr outside a run.
+void MakeERechnungen(const FrmDTA &form, const RunInputs &run, RunOutputs *outputs, const Buchungen &aBuchungen,
+                     const Report &letters, const QSet<long> &notCollected, EInvoiceOutcome &outcome);
 
 } // namespace qvl

@@ -26,9 +26,11 @@ CsvListParams csvListParams(FrmDTA &f, const RunInputs &run, const Buchungen &aB
     return p;
 }
 
-CsvList WriteCSVList(FrmDTA &f, const RunInputs &run, const Buchungen &aBuchungen)
+CsvList WriteCSVList(FrmDTA &f, const RunInputs &run, RunOutputs *outputs, const Buchungen &aBuchungen)
 {
-    return WriteCSVList(csvListParams(f, run, aBuchungen), aBuchungen);
+    CsvListParams params = csvListParams(f, run, aBuchungen);
+    params.outputs = outputs;
+    return WriteCSVList(params, aBuchungen);
 }
 
 CsvListParams csvListParams(FrmDTA &f, const Buchungen &aBuchungen)
@@ -38,7 +40,7 @@ CsvListParams csvListParams(FrmDTA &f, const Buchungen &aBuchungen)
 
 CsvList WriteCSVList(FrmDTA &f, const Buchungen &aBuchungen)
 {
-    return WriteCSVList(f, readRunInputs(f), aBuchungen);
+    return WriteCSVList(f, readRunInputs(f), nullptr, aBuchungen);
 }
 
 SlipParams slipParams(const FrmDTA &f)

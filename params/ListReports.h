@@ -10,11 +10,13 @@ namespace qvl {
 
 class FrmDTA;
 struct RunInputs;
+class RunOutputs;
 
 // The list's values; in a direct-debit run each record is marked with the reason the bank
 // file leaves it out, by the SEPA writer's own rule in the form's bank format.
 CsvListParams csvListParams(FrmDTA &form, const RunInputs &run, const Buchungen &aBuchungen);
-CsvList WriteCSVList(FrmDTA &form, const RunInputs &run, const Buchungen &aBuchungen);
+// `outputs`: the run's list the file goes to (nullptr outside a run).
+CsvList WriteCSVList(FrmDTA &form, const RunInputs &run, RunOutputs *outputs, const Buchungen &aBuchungen);
 // The same outside a run: the form read as a run reads it (RunError when it holds a value no
 // box takes).
 CsvListParams csvListParams(FrmDTA &form, const Buchungen &aBuchungen);

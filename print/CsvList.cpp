@@ -93,10 +93,11 @@ CsvList WriteCSVList(const CsvListParams &p, const Buchungen &aBuchungen)
             rs.set(u"BetragEingezogen"_qs, directDebit && leftOut.isEmpty() ? amount : 0.0);
             rs.set(u"BetragNichtEingezogen"_qs, leftOut.isEmpty() ? 0.0 : amount);
         } catch (const RecordSetError &e) {
-            throw RunError(RunError::Kind::Output,
+            throw WriteError(nativePath(p.exportDir + u"Dtaus0.csv"_qs),
                            u"Die Daten des Waldbesitzers "_qs + QString::number(b.Nummer) + u' ' + name + u' '
                                + vorname + u" sind fehlerhaft. Bitte prüfen die eingetragenen Daten in Quarvel.\r\n"_qs
                                + e.message(),
+                             b.Nummer,
                            u"SEPA Fehler"_qs);
         }
         const int row = rs.rowCount() - 1;
@@ -107,22 +108,18 @@ CsvList WriteCSVList(const CsvListParams &p, const Buchungen &aBuchungen)
     }
 
     showSums(*p.design, directDebit);
-    CsvList result{Report(*p.design, std::move(rs)), {}, {}};
+    CsvList result{Report(*p.design, std::move(rs)), {}};
     const QString path = nativePath(p.exportDir + u"Dtaus0.csv"_qs);
     QString error;
-    const bool written = writeReplacingFile(
-        path, [&lines](QIODevice &file, QString *) { return file.write(ansiBytes(lines)) >= 0; }, &error);
-    if (!written) {
-        result.fileError = error;
-        return result;
-    }
+    if (!writeAnsiFileAtomically(p.outputs, path, lines, &error))
+        throw WriteError(path, error);
     result.file = path;
     // Each such owner named once in the export error log.
     QStringList log;
     for (const QString &owner : unrepresentable)
         log.append(unrepresentableMessage(owner.trimmed(), u"in der Datei „"_qs + path + u"“"_qs));
-    if (!log.isEmpty() && !WriteLog(p.programDir, *p.clock, log, &error))
-        result.fileError = error;
+    if (!log.isEmpty() && !WriteLogLines(p.outputs, p.programDir, *p.clock, log, &error))
+        throw WriteError(logFilePath(p.programDir), error);
     return result;
 }
 

@@ -12,6 +12,7 @@
 namespace qvl {
 
 class Clock;
+class RunOutputs;
 
 // What the list takes of a run besides its records (see params/ListReports).
 struct CsvListParams {
@@ -24,18 +25,20 @@ struct CsvListParams {
     QString exportDir;               // where "Dtaus0.csv" goes, ending with a separator
     QString programDir;              // where the export error log is
     const Clock *clock = nullptr;
+    // The run's list the file goes to, hidden until its commit names it (the log's lines
+    // wait there too); nullptr outside a run: it replaces the old file at once.
+    RunOutputs *outputs = nullptr;
 };
 
 struct CsvList {
-    Report report;      // the booking list, to be shown
-    QString file;       // "Dtaus0.csv" as written; empty when it could not be
-    QString fileError;  // German text naming the file when it could not be written, or the
-                        // export error log when the owners it had to name could not be
+    Report report; // the booking list, to be shown
+    QString file;  // "Dtaus0.csv" as written (or, within a run, as it will be named)
 };
 
-// Throws RunError titled "SEPA Fehler", naming the booking, when a booking does not fit
-// the table (nothing is written then). An owner whose line holds characters Windows-1252
-// lacks (written as "?") is named in the export error log.
+// Throws WriteError titled "SEPA Fehler", naming the owner, when a booking does not fit the
+// table (nothing is written then), and WriteError naming the file when it, or the export
+// error log, cannot be written. An owner whose line holds characters Windows-1252 lacks
+// (written as "?") is named in the export error log.
 CsvList WriteCSVList(const CsvListParams &params, const Buchungen &aBuchungen);
 
 // One line of "Dtaus0.csv": the values joined by ";"; a ";" or a line break inside a

@@ -17,6 +17,8 @@ class QPagedPaintDevice;
 
 namespace qvl {
 
+class RunOutputs;
+
 class Report {
 public:
     Report(const ReportDesign &design, RecordSet rows);
@@ -55,11 +57,9 @@ public:
     bool print(QPagedPaintDevice &device, QString *error = nullptr) const;
     // Paints these pages only, in this order.
     bool printPages(QPagedPaintDevice &device, const QList<int> &pages, QString *error = nullptr) const;
-    // The whole report as a PDF file, replacing the file atomically (within a run: a hidden
-    // file the run names after its commit).
-    bool writePdf(const QString &path, QString *error = nullptr) const;
-    // The PDF into an open device; `path` names it in a failure's text.
-    bool writePdfTo(QIODevice &device, const QString &path, QString *error = nullptr) const;
+    // The whole report as a PDF file, replacing the file atomically; within a run (`run`
+    // given) a hidden file the run names after its commit. Throws WriteError naming the file.
+    void writePdf(const QString &path, RunOutputs *run) const;
 
     // The row table as CSV lines (";", a header line of the column names). A value that
     // holds ";", a quote or a line break is quoted, quotes doubled.

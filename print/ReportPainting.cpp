@@ -4,6 +4,7 @@
 
 #include "files/AnsiTextFile.h"
 #include "files/RunOutputs.h"
+#include "core/RunError.h"
 #include "print/QrCode.h"
 #include "print/ReportText.h"
 
@@ -100,25 +101,26 @@ bool Report::printPages(QPagedPaintDevice &device, const QList<int> &pages, QStr
     return painter.end();
 }
 
-bool Report::writePdf(const QString &path, QString *error) const
+void Report::writePdf(const QString &path, RunOutputs *run) const
 {
     // The shared checked writer: on a full disk the old PDF stays and the failure is told.
-    return writeReplacingFile(
-        path, [&](QIODevice &device, QString *problem) { return writePdfTo(device, path, problem); }, error);
-}
-
-bool Report::writePdfTo(QIODevice &device, const QString &path, QString *error) const
-{
-    QPdfWriter pdf(&device);
-    pdf.setResolution(kTwipsPerInch);
-    pdf.setTitle(title());
-    pdf.setCreator(QStringLiteral("QVL32 SEPA Beitragseinzug"));
-    QString printError;
-    if (print(pdf, &printError))
-        return true;
-    if (error)
-        *error = fileWriteError(path, printError);
-    return false;
+    QString error;
+    const bool written = writeReplacingFile(
+        run, path,
+        [&](QIODevice &device, QString *problem) {
+            QPdfWriter pdf(&device);
+            pdf.setResolution(kTwipsPerInch);
+            pdf.setTitle(title());
+            pdf.setCreator(QStringLiteral("QVL32 SEPA Beitragseinzug"));
+            QString printError;
+            if (print(pdf, &printError))
+                return true;
+            *problem = fileWriteError(path, printError);
+            return false;
+        },
+        &error);
+    if (!written)
+        throw WriteError(path, error);
 }
 
 } // namespace qvl

@@ -24,11 +24,11 @@ QString refusedMessage(const EInvoiceOutcome &outcome)
 
 } // namespace
 
-EInvoiceOutcome ERechnungStep(FrmDTA &f, const RunInputs &run, const Buchungen &aBuchungen, const Report &letters,
-                              const QSet<long> &notCollected, RunReport &report)
+EInvoiceOutcome ERechnungStep(FrmDTA &f, const RunInputs &run, RunOutputs *outputs, const Buchungen &aBuchungen,
+                              const Report &letters, const QSet<long> &notCollected, RunReport &report)
 {
     EInvoiceOutcome outcome;
-    MakeERechnungen(f, run, aBuchungen, letters, notCollected, outcome); // a failure stops the run
+    MakeERechnungen(f, run, outputs, aBuchungen, letters, notCollected, outcome); // a failure stops the run
     report.outputs.append(outcome.files);
     report.eInvoicesRefused = int(outcome.refused.size());
     if (!outcome.refused.isEmpty()) {

@@ -6,6 +6,7 @@
 #include "base/InternalError.h"
 #include "print/PdfPageSplit.h"
 #include "print/Report.h"
+#include "core/RunError.h"
 
 // qpdf 11: its smart pointers are the standard ones.
 #define POINTERHOLDER_TRANSITION 4
@@ -47,13 +48,12 @@ QByteArray pagesAsPdf(QPDF &source, const QList<int> &pages)
 
 } // namespace
 
-QString eachLetterPdf(const Report &letters, const QList<int> &rows,
-                      const std::function<bool(int row, QByteArray pdf)> &take)
+void eachLetterPdf(const Report &letters, const QList<int> &rows, const QString &target,
+                   const std::function<bool(int row, QByteArray pdf)> &take)
 {
     // The next batch is painted while a thread of its own takes the last one apart.
     BoundedQueue<PaintedLetters> queue(2);
-    QString splitError; // written by the thread, read after it ended
-    ThreadFailure splitFailure; // anything else that ended it, thrown on after the join
+    ThreadFailure splitFailure; // what ended the thread, thrown on after the join
     const auto takeApart = [&] {
         while (std::optional<PaintedLetters> batch = queue.pop()) {
             faultPoint("briefe-zerlegen");
@@ -73,10 +73,11 @@ QString eachLetterPdf(const Report &letters, const QList<int> &rows,
                         return;
                     }
                 }
+            } catch (const WriteError &) {
+                throw;
             } catch (const std::exception &e) {
-                splitError = u"Die Briefe der E-Mails können nicht erstellt werden: "_qs + QString::fromUtf8(e.what());
-                queue.giveUp();
-                return;
+                throw WriteError(target, u"Die Briefe der E-Mails können nicht erstellt werden: "_qs
+                                             + QString::fromUtf8(e.what()));
             }
         }
     };
@@ -97,10 +98,9 @@ QString eachLetterPdf(const Report &letters, const QList<int> &rows,
             }
         }
     } joined{queue, splitter};
-    QString paintError;
     // A letter's pages are painted as the run laid them out: nothing is broken into pages anew.
     const QList<QList<int>> pagesOf = letters.pagesByRow();
-    for (qsizetype first = 0; first < rows.size() && paintError.isEmpty(); first += kBatch) {
+    for (qsizetype first = 0; first < rows.size(); first += kBatch) {
         PaintedLetters batch;
         batch.rows = rows.mid(first, kBatch);
         QList<int> pages;
@@ -113,14 +113,13 @@ QString eachLetterPdf(const Report &letters, const QList<int> &rows,
             batch.pages.append(own);
         }
         faultPoint("briefe-malen");
-        batch.pdf = pdfaPages(letters, pages, &paintError);
-        if (batch.pdf.isEmpty() || !queue.push(std::move(batch)))
+        batch.pdf = pdfaPages(letters, pages, target);
+        if (!queue.push(std::move(batch)))
             break;
     }
     queue.close();
     splitter.join();
     splitFailure.rethrow();
-    return paintError.isEmpty() ? splitError : paintError;
 }
 
 } // namespace qvl

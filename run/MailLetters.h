@@ -12,9 +12,10 @@ namespace qvl {
 
 class Report;
 
-// Calls `take(row, pdf)` for each row of `letters` given, in their order. Returns an
-// empty text, or why the letters could not be made (German).
-QString eachLetterPdf(const Report &letters, const QList<int> &rows,
-                      const std::function<bool(int row, QByteArray pdf)> &take);
+// Calls `take(row, pdf)` for each row of `letters` given, in their order, until it returns
+// false. Throws WriteError naming `target` (the folder the letters are for) when they
+// cannot be painted or taken apart.
+void eachLetterPdf(const Report &letters, const QList<int> &rows, const QString &target,
+                   const std::function<bool(int row, QByteArray pdf)> &take);
 
 } // namespace qvl

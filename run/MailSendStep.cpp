@@ -161,7 +161,7 @@ QString reportMailSending(FrmDTA &f, const SendOutcome &outcome)
     if (!outcome.refused.isEmpty() || !outcome.deferred.isEmpty() || !outcome.stopReason.isEmpty()
         || !outcome.unreadable.isEmpty() || !outcome.uncertain.isEmpty() || !outcome.withdrawn.isEmpty()
         || !outcome.notWithdrawn.isEmpty() || !outcome.runGone.isEmpty())
-        WriteLogLines(f.context().programDir, f.clock(), lines);
+        WriteLogLines(nullptr, f.context().programDir, f.clock(), lines);
     return lines.join(u'\n');
 }
 
@@ -320,7 +320,7 @@ QString withdrawStoredRunMails(FrmDTA &f, const StoredRunMails &mails)
         lines << u"Zurückgezogen, nicht gesendet (Lauf gelöscht): Waldbesitzer "_qs + QString::number(m.owner) + u' '
                      + shownField(m.ownerName) + u" — "_qs + QDir::toNativeSeparators(m.file);
     lines << problems;
-    WriteLogLines(f.context().programDir, f.clock(), lines);
+    WriteLogLines(nullptr, f.context().programDir, f.clock(), lines);
     QString text = QString::number(withdrawn.size()) + u" unversandte E-Mails des Laufs wurden zurückgezogen."_qs;
     if (!problems.isEmpty())
         text += u'\n' + problems.join(u'\n')

@@ -133,8 +133,8 @@ std::optional<Report> lettersOf(const Report &letters, QList<int> rows, qsizetyp
 
 } // namespace
 
-std::optional<Report> MailStep(FrmDTA &f, const RunInputs &run, const Buchungen &aBuchungen, const Report &letters,
-                               const EInvoiceOutcome &eInvoices, RunReport &report)
+std::optional<Report> MailStep(FrmDTA &f, const RunInputs &run, RunOutputs *outputs, const Buchungen &aBuchungen,
+                               const Report &letters, const EInvoiceOutcome &eInvoices, RunReport &report)
 {
     const MailChoice choice = chooseMailRecipients(f, aBuchungen);
     const qsizetype all = qsizetype(aBuchungen.size());
@@ -142,7 +142,7 @@ std::optional<Report> MailStep(FrmDTA &f, const RunInputs &run, const Buchungen 
         QStringList lines;
         for (const QString &owner : choice.badAddress)
             lines << u"Keine E-Mail, Brief auf Papier – E-Mail-Adresse ungültig: Waldbesitzer "_qs + owner;
-        WriteLogLines(f.context().programDir, f.clock(), lines);
+        WriteLogLines(outputs, f.context().programDir, f.clock(), lines);
         f.ui().message(namedList(u"Die E-Mail-Adresse von "_qs + QString::number(choice.badAddress.size())
                                      + u" Waldbesitzern ist ungültig; sie erhalten ihren Brief auf Papier:"_qs,
                                  choice.badAddress),
@@ -153,17 +153,14 @@ std::optional<Report> MailStep(FrmDTA &f, const RunInputs &run, const Buchungen 
         return lettersOf(letters, choice.paper, all);
     }
 
-    NewFileWriters writers;
+    NewFileWriters writers(outputs);
     const QString subjectModel = mailSubjectModel(f.LoadModell(QString::fromUtf16(kMailSubjectModel)));
     const QString bodyModel = mailBodyModel(f.LoadModell(QString::fromUtf16(kMailBodyModel)));
     MailWriting writing{f, aBuchungen, writers, outboxFolder(reportsFolder(f)), mailSender(f), {}, subjectModel,
                         bodyModel, {}, f.clock().now(), {}, {}};
     // A run names its mails: of each owner's document the sending takes the latest issue,
     // and a deleted run's mails are withdrawn.
-    if (const RunOutputs *outputs = RunOutputs::active())
-        writing.issue.run = outputs->runId();
-    else
-        writing.issue.run = RunOutputs::newRunId();
+    writing.issue.run = outputs ? outputs->runId() : RunOutputs::newRunId();
     writing.issue.issued = writing.now;
     writing.issue.kind = f.LaoderRe[0].Value ? u"Beitragsbescheid"_qs : u"Rechnung"_qs;
     writing.issue.year = f.txtWirtschaftsjahr.Text.trimmed();
@@ -175,7 +172,7 @@ std::optional<Report> MailStep(FrmDTA &f, const RunInputs &run, const Buchungen 
         report.outputs.append(written.names);
         report.mailed = int(written.names.size());
         report.outbox = writing.folder;
-        return written.error;
+        return written;
     };
     try {
         if (!isValidMailAddress(writing.sender))
@@ -184,15 +181,15 @@ std::optional<Report> MailStep(FrmDTA &f, const RunInputs &run, const Buchungen 
                            "E-Mails erstellt; diese Briefe gehen auf Papier."_qs);
         writing.senderName = invoiceSenderName(f);
         if (!QDir().mkpath(nativePath(writing.folder)))
-            throw RunError(RunError::Kind::Output, u"Der Ordner für die E-Mails „"_qs
-                                                       + QDir::toNativeSeparators(writing.folder)
-                                                       + u"“ kann nicht angelegt werden."_qs);
+            throw WriteError(writing.folder, u"Der Ordner für die E-Mails „"_qs
+                                                 + QDir::toNativeSeparators(writing.folder)
+                                                 + u"“ kann nicht angelegt werden."_qs);
         writing.dueDate = dueDateText(run);
 
         // Owners with an e-invoice get that file: the letter with its data inside.
         // During a run the e-invoices are still hidden: read the file that gets the name.
         QHash<QString, QString> hiddenOf;
-        if (const RunOutputs *outputs = RunOutputs::active())
+        if (outputs)
             for (const RunOutput &o : outputs->entries())
                 hiddenOf.insert(QDir::cleanPath(candidateName(o, o.first)), o.hidden);
         QHash<int, QString> eInvoiceOf;
@@ -208,20 +205,18 @@ std::optional<Report> MailStep(FrmDTA &f, const RunInputs &run, const Buchungen 
             }
             QFile pdf(hiddenOf.value(QDir::cleanPath(file), file));
             if (!pdf.open(QIODevice::ReadOnly))
-                throw RunError(RunError::Kind::Output, u"Die E-Rechnung „"_qs + QDir::toNativeSeparators(file)
-                                                           + u"“ kann nicht gelesen werden."_qs);
+                throw WriteError(file,
+                                 u"Die E-Rechnung „"_qs + QDir::toNativeSeparators(file) + u"“ kann nicht gelesen werden."_qs,
+                                 aBuchungen[size_t(row)].Nummer);
             if (!(going = writing.add(row, pdf.readAll(), QFileInfo(file).fileName())))
                 break;
         }
-        QString error;
         if (going)
-            error = eachLetterPdf(letters, plain, [&](int row, QByteArray pdf) {
+            eachLetterPdf(letters, plain, writing.folder, [&](int row, QByteArray pdf) {
                 return writing.add(row, std::move(pdf), u"Rechnung_"_qs + aBuchungen[size_t(row)].RechNr + u".pdf"_qs);
             });
-        if (const QString writeError = collect(); error.isEmpty())
-            error = writeError;
-        if (!error.isEmpty())
-            throw RunError(RunError::Kind::Output, error);
+        if (const NewFileWriters::Result written = collect(); !written.error.isEmpty())
+            throw WriteError(written.failedFile, written.error);
     } catch (const RunError &e) {
         if (!collected)
             collect();

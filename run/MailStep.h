@@ -17,13 +17,15 @@ namespace qvl {
 class FrmDTA;
 struct RunInputs;
 class Report;
+class RunOutputs;
 struct EInvoiceOutcome;
 
 // Writes the outbox from the run's letters (an owner with an e-invoice gets that file) and
 // returns the letters left for paper: those of owners without mail (all with "paper
 // too") and of owners whose mail could not be written; std::nullopt when none is left.
 // Failures are told and fail the run; the mails written before stay and are counted.
-std::optional<Report> MailStep(FrmDTA &form, const RunInputs &run, const Buchungen &aBuchungen, const Report &letters,
-                               const EInvoiceOutcome &eInvoices, RunReport &report);
+// `outputs`: the run's list the mails go to, hidden until its commit (nullptr outside a run).
+std::optional<Report> MailStep(FrmDTA &form, const RunInputs &run, RunOutputs *outputs, const Buchungen &aBuchungen,
+                               const Report &letters, const EInvoiceOutcome &eInvoices, RunReport &report);
 
 } // namespace qvl

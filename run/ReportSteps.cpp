@@ -16,7 +16,7 @@ namespace {
 
 // Runs one writer and has the front end write the files it keeps; any failure stops the run.
 template <typename Writer>
-std::optional<Report> makeStep(FrmDTA &f, MadeReports &made, Writer &&writer,
+std::optional<Report> makeStep(FrmDTA &f, RunOutputs &outputs, MadeReports &made, Writer &&writer,
                                const ElectronicLetters &electronic = {})
 {
     std::optional<Report> whole;
@@ -30,44 +30,44 @@ std::optional<Report> makeStep(FrmDTA &f, MadeReports &made, Writer &&writer,
     if (!kept)
         return whole;
     made.push_back(std::move(*kept));
-    QString error;
-    if (!runScreens(f.ui()).writeReport(made.back(), &error))
-        throw RunError(RunError::Kind::Output, u"Bericht "_qs + made.back().title() + u": "_qs + error);
+    try {
+        runScreens(f.ui()).writeReport(made.back(), outputs);
+    } catch (const WriteError &e) {
+        throw WriteError(e.file(), u"Bericht "_qs + made.back().title() + u": "_qs + e.message(), e.owner());
+    }
     return whole;
 }
 
-void csvListStep(FrmDTA &f, const RunInputs &run, const Buchungen &aBuchungen, RunReport &report, MadeReports &made)
+void csvListStep(FrmDTA &f, const RunInputs &run, RunOutputs &outputs, const Buchungen &aBuchungen,
+                 RunReport &report, MadeReports &made)
 {
-    makeStep(f, made, [&] {
-        CsvList list = WriteCSVList(f, run, aBuchungen);
-        if (!list.fileError.isEmpty())
-            throw RunError(RunError::Kind::Output, list.fileError);
-        if (!list.file.isEmpty())
-            report.outputs.append(list.file);
+    makeStep(f, outputs, made, [&] {
+        CsvList list = WriteCSVList(f, run, &outputs, aBuchungen);
+        report.outputs.append(list.file);
         return list.report;
     });
 }
 
 } // namespace
 
-void MakeSlip(FrmDTA &f, const SepaExport &sepa, MadeReports &made)
+void MakeSlip(FrmDTA &f, RunOutputs &outputs, const SepaExport &sepa, MadeReports &made)
 {
-    makeStep(f, made, [&] { return PrintBegleitzettel(f, sepa.numberOfTransactions, sepa.controlSumCent); });
+    makeStep(f, outputs, made, [&] { return PrintBegleitzettel(f, sepa.numberOfTransactions, sepa.controlSumCent); });
 }
 
-std::optional<Report> MakeListsAndLetters(FrmDTA &f, const RunInputs &run, const Buchungen &aBuchungen,
+std::optional<Report> MakeListsAndLetters(FrmDTA &f, const RunInputs &run, RunOutputs &outputs, const Buchungen &aBuchungen,
                                           RunReport &report, MadeReports &made, const QSet<long> &notCollected,
                                           const ElectronicLetters &electronic)
 {
     const bool directDebit = run.directDebit();
     const bool list = f.chkEinzelbuchungen.Value == 1;
     if (directDebit && list)
-        csvListStep(f, run, aBuchungen, report, made);
+        csvListStep(f, run, outputs, aBuchungen, report, made);
     std::optional<Report> letters;
     if (!directDebit || f.chkRechnung.Value == 1)
-        letters = makeStep(f, made, [&] { return PrintRechnungen(f, run, aBuchungen, notCollected); }, electronic);
+        letters = makeStep(f, outputs, made, [&] { return PrintRechnungen(f, run, aBuchungen, notCollected); }, electronic);
     if (!directDebit && list)
-        csvListStep(f, run, aBuchungen, report, made);
+        csvListStep(f, run, outputs, aBuchungen, report, made);
     return letters;
 }
 

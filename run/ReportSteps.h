@@ -20,22 +20,25 @@ namespace qvl {
 
 class FrmDTA;
 struct RunInputs;
+class RunOutputs;
 struct SepaExport;
 
 // The reports of a run, in the order they are shown.
 using MadeReports = std::vector<Report>;
 
 // After the SEPA file: the accompanying slip with its count and control sum.
-void MakeSlip(FrmDTA &form, const SepaExport &sepa, MadeReports &made);
+// `outputs`: the run's list the front end's files of each report go to.
+void MakeSlip(FrmDTA &form, RunOutputs &outputs, const SepaExport &sepa, MadeReports &made);
 
 // A direct-debit run: the CSV list when ticked, then the fee notices when ticked (the owners
 // of `notCollected`, left out of the bank file, are asked to transfer).
 // An invoice run: the invoices, then the CSV list when ticked.
 // Returns the letters when they were made. `electronic` makes what goes out of the letters
 // electronically (e-invoices, the outbox) and returns the letters left for paper (none:
-// nothing is kept or shown). Throws RunError or DbError.
+// nothing is kept or shown). Throws RunError (a WriteError for a file) or DbError.
 using ElectronicLetters = std::function<std::optional<Report>(const Report &letters)>;
-std::optional<Report> MakeListsAndLetters(FrmDTA &form, const RunInputs &run, const Buchungen &aBuchungen,
+std::optional<Report> MakeListsAndLetters(FrmDTA &form, const RunInputs &run, RunOutputs &outputs,
+                                          const Buchungen &aBuchungen,
                                           RunReport &report, MadeReports &made,
                                           const QSet<long> &notCollected = {},
                                           const ElectronicLetters &electronic = {});

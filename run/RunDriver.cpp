@@ -274,21 +274,25 @@ void writeSteps(FrmDTA &f, PreparedRun &run, RunReport &report)
     SepaExport sepa;
     QStringList notices;
     try {
-        RunOutputs::Activation active(outputs);
+        // Every writer is handed the run's list: its files stay hidden until the commit.
         if (directDebit) {
             sepa = CreateSEPAFile(f, run.inputs, exportPfad, aBuchungen, *db, outputs);
             report.outputs.append(sepa.file);
-            MakeSlip(f, sepa, made);
+            MakeSlip(f, outputs, sepa, made);
         }
         stopIfInterrupted();
-        MakeListsAndLetters(f, run.inputs, aBuchungen, report, made, sepa.notCollected, [&](const Report &letters) {
-            return MailStep(f, run.inputs, aBuchungen, letters,
-                            ERechnungStep(f, run.inputs, aBuchungen, letters, sepa.notCollected, report), report);
-        });
+        MakeListsAndLetters(f, run.inputs, outputs, aBuchungen, report, made, sepa.notCollected,
+                            [&](const Report &letters) {
+                                const EInvoiceOutcome eInvoices = ERechnungStep(
+                                    f, run.inputs, &outputs, aBuchungen, letters, sepa.notCollected, report);
+                                return MailStep(f, run.inputs, &outputs, aBuchungen, letters, eInvoices, report);
+                            });
         f.ui().setProgress(0, 0);
         stopIfInterrupted();
         report.firstAccountingFile = report.outputs.size();
-        notices = ExportFibu(fibuSettings(f, run.inputs), aBuchungen, report.outputs, sepa.notCollected);
+        fibu::FibuSettings accounting = fibuSettings(f, run.inputs);
+        accounting.outputs = &outputs;
+        notices = ExportFibu(accounting, aBuchungen, report.outputs, sepa.notCollected);
         stopIfInterrupted();
         // The run's documents join its commit: stored with its fees and files, or not at all.
         registerRun(f, run.inputs, aBuchungen, *db, directDebit, sepa, report, runId);
@@ -329,7 +333,7 @@ void writeSteps(FrmDTA &f, PreparedRun &run, RunReport &report)
         throw RunError(RunError::Kind::Output, naming.problems.join(u'\n'));
     QString logError;
     if (!outputs.writeDeferredLog(&logError)
-        || (directDebit && !WriteLogLines(f.context().programDir, f.clock(), sepa.logLines, &logError)))
+        || (directDebit && !WriteLogLines(nullptr, f.context().programDir, f.clock(), sepa.logLines, &logError)))
         throw RunError(RunError::Kind::Output, logError);
     if (directDebit) {
         if (sepa.dataErrors > 0) {
@@ -397,7 +401,7 @@ void finishInterruptedRuns(FrmDTA &f, bool waitForLock)
     const QStringList lines = bank_files::messages(recovery);
     if (lines.isEmpty())
         return;
-    WriteLogLines(f.context().programDir, f.clock(), lines);
+    WriteLogLines(nullptr, f.context().programDir, f.clock(), lines);
     tell(f, lines.join(u"\n\n"_qs), MsgIcon::Exclamation);
 }
 

@@ -62,7 +62,7 @@ SepaExport CreateSEPAFile(FrmDTA &f, const QString &exportDir, const Buchungen &
     if (!naming.problems.isEmpty())
         throw CommittedRunError(result.file, naming.problems.join(u'\n'));
     result.file = naming.named.value(0, result.file);
-    writeSepaLog(params, result.logLines);
+    writeSepaLog(nullptr, params, result.logLines);
     return result;
 }
 

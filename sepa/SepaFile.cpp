@@ -17,7 +17,7 @@ SepaFile::SepaFile(const QString &path, SepaFormat format, const QString &tag)
     : m_path(path), m_file(std::make_unique<CheckedNewFile>(path, tag)), m_validator(format)
 {
     if (!m_file->openForWriting())
-        throw RunError(RunError::Kind::Output, sepaWriteError(m_path, m_file->reason()));
+        throw WriteError(m_path, sepaWriteError(m_path, m_file->reason()));
     m_writer = std::make_unique<BackgroundWriter>(*m_file);
     m_chunk.reserve(BackgroundWriter::kChunkBytes + 8192);
 }
@@ -58,7 +58,7 @@ void SepaFile::finish()
     handOn();
     QString error;
     if (!m_writer->finish(&error))
-        throw RunError(RunError::Kind::Output, sepaWriteError(m_path, error));
+        throw WriteError(m_path, sepaWriteError(m_path, error));
     // The bytes go to the disk while the validator reads its last chunks; the file keeps
     // its hidden name either way, so an invalid document still leaves nothing behind.
     std::future<bool> onDisk = std::async(std::launch::async, [this] { return m_file->finishUnnamed(); });
@@ -73,7 +73,7 @@ void SepaFile::finish()
     if (invalid)
         throw InvalidSepaFile{*invalid};
     if (!synced)
-        throw RunError(RunError::Kind::Output, sepaWriteError(m_path, m_file->reason()));
+        throw WriteError(m_path, sepaWriteError(m_path, m_file->reason()));
 }
 
 std::unique_ptr<CheckedNewFile> SepaFile::release()
@@ -87,7 +87,7 @@ void SepaFile::publish()
     const QString base = m_path.endsWith(u".xml"_qs) ? m_path.chopped(4) : m_path;
     const QString taken = m_file->commitAsNew([&base](int n) { return base + u'_' + QString::number(n) + u".xml"_qs; });
     if (taken.isEmpty())
-        throw RunError(RunError::Kind::Output, sepaWriteError(m_path, m_file->reason()));
+        throw WriteError(m_path, sepaWriteError(m_path, m_file->reason()));
     m_path = taken;
 }
 

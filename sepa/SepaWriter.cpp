@@ -96,20 +96,24 @@ QString fieldName(const QString &element)
     return names.value(element, element);
 }
 
-RunError invalidFile(const QString &file, SepaFormat format, const SepaSchemaError &e, const Buchungen &aBuchungen,
-                     const std::vector<std::uint32_t> &written)
+WriteError invalidFile(const QString &file, SepaFormat format, const SepaSchemaError &e, const Buchungen &aBuchungen,
+                       const std::vector<std::uint32_t> &written)
 {
     QString where;
-    if (e.transaction >= 0 && std::size_t(e.transaction) < written.size())
-        where = u"beim Waldbesitzer "_qs + logLabel(aBuchungen[written[std::size_t(e.transaction)]]) + u", Feld "_qs
-                + fieldName(e.element);
-    else
+    std::optional<long> owner;
+    if (e.transaction >= 0 && std::size_t(e.transaction) < written.size()) {
+        const Buchung &b = aBuchungen[written[std::size_t(e.transaction)]];
+        owner = b.Nummer;
+        where = u"beim Waldbesitzer "_qs + logLabel(b) + u", Feld "_qs + fieldName(e.element);
+    } else {
         where = u"in Zeile "_qs + QString::number(e.line)
                 + (e.element.isEmpty() ? QString() : u", Element "_qs + e.element);
-    return RunError(RunError::Kind::Output,
+    }
+    return WriteError(file,
                     u"Die SEPA-Datei "_qs + file + u" entspricht nicht dem Schema "_qs + sepaFormatText(format)
                         + u" und wurde nicht erstellt; es wurden keine Beiträge gespeichert.\nDer erste Fehler liegt "_qs
-                        + where + u".\n("_qs + e.message + u')');
+                        + where + u".\n("_qs + e.message + u')',
+                      owner);
 }
 
 } // namespace
@@ -132,11 +136,11 @@ QString sepaErrorsMessage(const QString &logFile)
              "sie wird beim nächsten Fehler wieder angelegt."_qs;
 }
 
-void writeSepaLog(const SepaParams &p, const QStringList &lines)
+void writeSepaLog(RunOutputs *outputs, const SepaParams &p, const QStringList &lines)
 {
     QString error;
-    if (!WriteLogLines(p.programDir, *p.clock, lines, &error))
-        throw RunError(RunError::Kind::Output, error);
+    if (!WriteLogLines(outputs, p.programDir, *p.clock, lines, &error))
+        throw WriteError(logFilePath(p.programDir), error);
 }
 
 SepaExport writeSepaFile(const SepaParams &p, const Buchungen &aBuchungen, Database &db, RunOutputs &outputs)
@@ -154,7 +158,7 @@ SepaExport writeSepaFile(const SepaParams &p, const Buchungen &aBuchungen, Datab
     result.notCollected = selection.leftOut;
     result.controlSumCent = selection.controlSumCent;
     if (selection.written.empty()) {
-        writeSepaLog(p, selection.logLines); // the message points to them
+        writeSepaLog(&outputs, p, selection.logLines); // the message points to them
         throw RunError(RunError::Kind::Input,
                        u"Es wurde keine SEPA-Datei erstellt: keine der "_qs + QString::number(aBuchungen.size())
                            + u" Buchungen hat eine IBAN, die in die Datei geschrieben werden kann. Es wurde nichts "

@@ -70,8 +70,9 @@ SepaExport writeSepaFile(const SepaParams &params, const Buchungen &aBuchungen, 
 // 3 + 14 + 1 + 8 characters of the SEPA character set.
 QString sepaMessageId(const QDateTime &now, const QString &runId);
 
-// Appends lines to the export error log. Throws RunError (Output) when it cannot.
-void writeSepaLog(const SepaParams &params, const QStringList &lines);
+// Appends lines to the export error log; within a run (`outputs` given) they wait in its
+// list until it is done. Throws WriteError naming the log when it cannot.
+void writeSepaLog(RunOutputs *outputs, const SepaParams &params, const QStringList &lines);
 
 // Test seam: rewrites every transaction block before it is written (a file made invalid
 // on purpose). An empty function turns it off.

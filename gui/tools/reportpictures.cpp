@@ -37,9 +37,10 @@ public:
 
 bool write(const Report &report, const QDir &out, const QString &name)
 {
-    QString error;
-    if (!report.writePdf(out.filePath(name), &error)) {
-        std::fprintf(stderr, "%s\n", qPrintable(error));
+    try {
+        report.writePdf(out.filePath(name), nullptr);
+    } catch (const WriteError &e) {
+        std::fprintf(stderr, "%s\n", qPrintable(e.message()));
         return false;
     }
     std::printf("%s (%d Seiten)\n", qPrintable(out.filePath(name)), report.pageCount());

@@ -92,7 +92,7 @@ struct EInvoiceBench {
         records = owners;
         const Report letters = PrintRechnungen(f, owners);
         EInvoiceOutcome outcome;
-        MakeERechnungen(f, readRunInputs(f), owners, letters, notCollected, outcome);
+        MakeERechnungen(f, readRunInputs(f), nullptr, owners, letters, notCollected, outcome);
         return outcome;
     }
 

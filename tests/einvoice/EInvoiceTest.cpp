@@ -295,7 +295,7 @@ TEST(EInvoiceFilesTest, AnOwnerWithoutAddressGetsNoneIsLoggedAndTold)
     // The run's step tells the clerk and opens the log; the run itself goes on.
     RunReport report;
     const Report letters = PrintRechnungen(*bench.form, bench.records);
-    ERechnungStep(*bench.form, readRunInputs(*bench.form), bench.records, letters, {}, report);
+    ERechnungStep(*bench.form, readRunInputs(*bench.form), nullptr, bench.records, letters, {}, report);
     EXPECT_EQ(report.outcome, RunOutcome::Completed);
     EXPECT_EQ(report.outputs.size(), 1);
     ASSERT_FALSE(bench.ws.ui.messages.isEmpty());

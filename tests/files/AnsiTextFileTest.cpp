@@ -81,7 +81,7 @@ TEST_F(AnsiTextFileTest, AtomicWriteReplacesContentWithoutLeftovers)
     const QString file = path(u"buchungen.txt"_qs);
     writeBytes(file, "alter Inhalt, deutlich l\xE4nger als der neue\r\n");
     QString error;
-    ASSERT_TRUE(writeAnsiFileAtomically(file, {u"Straße"_qs, u""_qs, u"Ende"_qs}, &error))
+    ASSERT_TRUE(writeAnsiFileAtomically(nullptr, file, {u"Straße"_qs, u""_qs, u"Ende"_qs}, &error))
         << error.toStdString();
     EXPECT_EQ(readBytes(file), QByteArray("Stra\xDF" "e\r\n\r\nEnde\r\n"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
@@ -92,7 +92,7 @@ TEST_F(AnsiTextFileTest, AtomicWriteOfNoLinesGivesEmptyFile)
 {
     const QString file = path(u"leer.txt"_qs);
     writeBytes(file, "etwas\r\n");
-    ASSERT_TRUE(writeAnsiFileAtomically(file, {}));
+    ASSERT_TRUE(writeAnsiFileAtomically(nullptr, file, {}));
     EXPECT_TRUE(readBytes(file).isEmpty());
     EXPECT_TRUE(QFile::exists(file));
 }
@@ -107,7 +107,7 @@ TEST_F(AnsiTextFileTest, WritesToImpossiblePathsFailWithMessage)
         for (const bool atomic : {false, true}) {
             SCOPED_TRACE(file.toStdString() + (atomic ? " atomic" : " append"));
             QString error;
-            const bool ok = atomic ? writeAnsiFileAtomically(file, {u"x"_qs}, &error)
+            const bool ok = atomic ? writeAnsiFileAtomically(nullptr, file, {u"x"_qs}, &error)
                                    : appendAnsiLines(file, {u"x"_qs}, &error);
             EXPECT_FALSE(ok);
             EXPECT_TRUE(error.startsWith(u"Die Datei „"_qs + QDir::toNativeSeparators(file)

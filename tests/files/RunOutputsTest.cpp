@@ -194,9 +194,8 @@ TEST(RunOutputs, AnUncommittedRunLeavesNothing)
     put(report, "alt");
     {
         RunOutputs outputs(u"0123456789ab"_qs, RunOutputs::newRunId());
-        RunOutputs::Activation active(outputs);
         QString error;
-        ASSERT_TRUE(writeAnsiFileAtomically(report, {u"neu"_qs}, &error)) << error.toStdString();
+        ASSERT_TRUE(writeAnsiFileAtomically(&outputs, report, {u"neu"_qs}, &error)) << error.toStdString();
         ASSERT_EQ(outputs.entries().size(), 1);
         EXPECT_TRUE(hiddenTagOf(QFileInfo(outputs.entries().first().hidden).fileName()));
         EXPECT_EQ(bytesOf(report), "alt");
@@ -205,10 +204,7 @@ TEST(RunOutputs, AnUncommittedRunLeavesNothing)
     EXPECT_EQ(bytesOf(report), "alt");
 
     RunOutputs outputs(u"0123456789ab"_qs, RunOutputs::newRunId());
-    {
-        RunOutputs::Activation active(outputs);
-        ASSERT_TRUE(writeAnsiFileAtomically(report, {u"neu"_qs}));
-    }
+    ASSERT_TRUE(writeAnsiFileAtomically(&outputs, report, {u"neu"_qs}));
     EXPECT_TRUE(outputs.nameAll().problems.isEmpty());
     EXPECT_EQ(bytesOf(report), "neu\r\n");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"Rechnung.csv"_qs});

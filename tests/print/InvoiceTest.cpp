@@ -57,7 +57,7 @@ struct Invoices {
     QStringList pages(const Report &report)
     {
         const QString pdf = ws.root() + u"/Rechnung.pdf"_qs;
-        EXPECT_TRUE(report.writePdf(pdf));
+        EXPECT_NO_THROW(report.writePdf(pdf, nullptr));
         return pdfPages(pdf);
     }
 };

@@ -1,4 +1,5 @@
 #include "db/RecordSet.h"
+#include "core/RunError.h"
 #include "print/Report.h"
 #include "print/ReportText.h"
 #include "support/PageGeometry.h"
@@ -96,8 +97,7 @@ TEST(ReportTest, PdfShowsRowsFormattedSumAndPageNumbers)
     const Report report(sampleDesign(), sampleRows(120));
     ASSERT_GT(report.pageCount(), 2);
     const QString pdf = dir.filePath(u"probe.pdf"_qs);
-    QString error;
-    ASSERT_TRUE(report.writePdf(pdf, &error)) << error.toStdString();
+    report.writePdf(pdf, nullptr);
     const QStringList pages = test::pdfPages(pdf);
     ASSERT_EQ(pages.size(), report.pageCount());
     EXPECT_TRUE(pages.first().contains(u"Probebericht"_qs));
@@ -112,11 +112,15 @@ TEST(ReportTest, PdfShowsRowsFormattedSumAndPageNumbers)
 TEST(ReportTest, UnwritablePdfIsReported)
 {
     const Report report(sampleDesign(), sampleRows(1));
-    QString error;
-    EXPECT_FALSE(report.writePdf(u"/nicht/da/probe.pdf"_qs, &error));
-    EXPECT_TRUE(error.startsWith(u"Die Datei „"_qs + QDir::toNativeSeparators(u"/nicht/da/probe.pdf"_qs)
-                                 + u"“ konnte nicht geschrieben werden"_qs))
-        << error.toStdString();
+    try {
+        report.writePdf(u"/nicht/da/probe.pdf"_qs, nullptr);
+        FAIL() << "written";
+    } catch (const WriteError &e) {
+        EXPECT_EQ(e.file(), u"/nicht/da/probe.pdf"_qs);
+        EXPECT_TRUE(e.message().startsWith(u"Die Datei „"_qs + QDir::toNativeSeparators(u"/nicht/da/probe.pdf"_qs)
+                                           + u"“ konnte nicht geschrieben werden"_qs))
+            << e.message().toStdString();
+    }
 }
 
 TEST(ReportTest, CsvQuotesSeparatorsAndLineBreaks)

@@ -53,16 +53,15 @@ TEST(MailLetters, EachOwnerGetsExactlyHisOwnPagesAsOnPaper)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         QList<int> taken;
-        const QString error = eachLetterPdf(letters, c.rows, [&](int row, QByteArray pdf) {
+        eachLetterPdf(letters, c.rows, u"Postausgang"_qs, [&](int row, QByteArray pdf) {
             taken.append(row);
             // The reference: his letter alone, broken into pages anew.
-            const QStringList expected = textOf(pdfaLetters(letters.rowsReport({row}), nullptr));
+            const QStringList expected = textOf(pdfaLetters(letters.rowsReport({row}), u"Postausgang"_qs));
             EXPECT_EQ(textOf(pdf), expected) << "row " << row;
             EXPECT_EQ(expected.size(), letters.pagesOfRow(row).size());
             EXPECT_TRUE(expected.join(u'\n').contains(QString::number(700 + row)));
             return true;
         });
-        EXPECT_TRUE(error.isEmpty()) << error.toStdString();
         EXPECT_EQ(taken, c.rows);
     }
 }

@@ -31,7 +31,7 @@ QString Workspace::settingsFile() const
 void Workspace::writeSettings(const QStringList &lines) const
 {
     QString error;
-    if (!writeAnsiFileAtomically(settingsFile(), lines, &error))
+    if (!writeAnsiFileAtomically(nullptr, settingsFile(), lines, &error))
         ADD_FAILURE() << error.toStdString();
 }
 
