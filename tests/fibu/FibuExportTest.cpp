@@ -359,7 +359,7 @@ TEST_F(FibuFailures, AFileThatCannotBeWrittenIsReportedAndNotLeftHalfWritten)
         {
             FileSizeLimit full(64);
             ASSERT_TRUE(full.active());
-            EXPECT_THROW(ExportFibu(fibuSettings(form), withCents(records, form.bBeitraegeNetto), written), RunError);
+            EXPECT_THROW(ExportFibu(fibuSettings(form), withCents(records, form.bBeitraegeNetto), written), WriteError);
         }
         EXPECT_TRUE(written.isEmpty());
         EXPECT_TRUE(filesInFolder().isEmpty()) << filesInFolder().join(u' ').toStdString();
