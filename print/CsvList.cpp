@@ -68,6 +68,7 @@ QString csvListLine(const QStringList &values)
 
 CsvList WriteCSVList(const CsvListParams &p, const Buchungen &aBuchungen)
 {
+    const QString path = nativePath(p.exportDir + u"Dtaus0.csv"_qs);
     RecordSet rs = bookingTable();
     QStringList lines{u"RechnungsNr;FibNr;Nummer;Name;Vorname;BLZ;Konto;Text;Betrag"_qs};
     QStringList unrepresentable; // owners whose line the file shows with "?"
@@ -93,7 +94,7 @@ CsvList WriteCSVList(const CsvListParams &p, const Buchungen &aBuchungen)
             rs.set(u"BetragEingezogen"_qs, directDebit && leftOut.isEmpty() ? amount : 0.0);
             rs.set(u"BetragNichtEingezogen"_qs, leftOut.isEmpty() ? 0.0 : amount);
         } catch (const RecordSetError &e) {
-            throw WriteError(nativePath(p.exportDir + u"Dtaus0.csv"_qs),
+            throw WriteError(path,
                            u"Die Daten des Waldbesitzers "_qs + QString::number(b.Nummer) + u' ' + name + u' '
                                + vorname + u" sind fehlerhaft. Bitte prüfen die eingetragenen Daten in Quarvel.\r\n"_qs
                                + e.message(),
@@ -109,7 +110,6 @@ CsvList WriteCSVList(const CsvListParams &p, const Buchungen &aBuchungen)
 
     showSums(*p.design, directDebit);
     CsvList result{Report(*p.design, std::move(rs)), {}};
-    const QString path = nativePath(p.exportDir + u"Dtaus0.csv"_qs);
     QString error;
     if (!writeAnsiFileAtomically(p.outputs, path, lines, &error))
         throw WriteError(path, error);

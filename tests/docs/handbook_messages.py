@@ -22,7 +22,7 @@ CAUSE_FILES = {"db/ConnectionFailure.cpp", "mail/SmtpSession.cpp"}
 # Calls whose arguments are a message the clerk reads.
 CALLS = re.compile(r"(?<![A-Za-z_0-9.>])(?:(?:ui\(\)|m_ui|ui|m_form\.ui\(\)|form\.ui\(\)|f\.ui\(\))\s*(?:\.|->)\s*)?"
                    r"(message|askYesNo|showMessage|tell|fail|refuse|refused|failed|failure|usageError|printError|"
-                   r"RunError|DbError|CommittedRunError|UncertainCommit|CommitErrorButStored|RecordSetError|"
+                   r"RunError|WriteError|DbError|CommittedRunError|UncertainCommit|CommitErrorButStored|RecordSetError|"
                    r"items\.add|check\.add|findings\.append)\s*\(")
 LITERAL = re.compile(r'(?:u8|u|L)?"((?:[^"\\\n]|\\.)*)"(?:_qs|_s)?')
 ESCAPES = {"n": "\n", "r": "\n", "t": "\n", '"': '"', "\\": "\\"}
