@@ -1,5 +1,7 @@
 #include "app/InputRules.h"
 
+#include "text/Conversions.h"
+
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -67,18 +69,7 @@ bool checkedWhenLeft(const QString &name)
 
 std::optional<double> typedAmount(const QString &text)
 {
-    static const QRegularExpression syntax(u"^\\s*(\\d{1,3}(?:\\.\\d{3})+|\\d*)(?:,(\\d*))?\\s*$"_qs);
-    const QRegularExpressionMatch m = syntax.match(text);
-    if (!m.hasMatch() || (m.capturedLength(1) == 0 && m.capturedLength(2) == 0))
-        return std::nullopt;
-    bool ok = false;
-    const QString integer = m.captured(1).remove(u'.');
-    const double value = ((integer.isEmpty() ? u"0"_qs : integer) + u'.'
-                          + (m.capturedLength(2) == 0 ? u"0"_qs : m.captured(2)))
-                             .toDouble(&ok);
-    if (!ok || !std::isfinite(value))
-        return std::nullopt;
-    return value;
+    return parseGermanAmount(text);
 }
 
 std::optional<double> typedAmountInLimit(const QString &text)
@@ -98,15 +89,10 @@ int positionLimitFor(const QString &name)
 
 std::optional<int> typedPosition(const QString &text, int highest)
 {
-    const QString digits = text.trimmed();
-    // Six digits are more than any page holds (and toInt stays in range).
-    if (digits.isEmpty() || digits.size() > 6
-        || !std::all_of(digits.cbegin(), digits.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
+    const std::optional<qint64> n = parseWholeNumber(text);
+    if (!n || *n > highest)
         return std::nullopt;
-    const int n = digits.toInt();
-    if (n > highest)
-        return std::nullopt;
-    return n;
+    return int(*n);
 }
 
 std::optional<QString> typedCurrency(const QString &text)
@@ -169,13 +155,8 @@ int typedDecimals(const QString &text)
 
 std::optional<qint64> invoiceNumber(const QString &text)
 {
-    const QString digits = text.trimmed();
-    // More than ten digits are too many whatever they are (and toLongLong stays in range).
-    if (digits.isEmpty() || digits.size() > 10
-        || !std::all_of(digits.cbegin(), digits.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
-        return std::nullopt;
-    const qint64 n = digits.toLongLong();
-    if (n < 1 || n > kMaxInvoiceNumber)
+    const std::optional<qint64> n = parseWholeNumber(text);
+    if (!n || *n < 1 || *n > kMaxInvoiceNumber)
         return std::nullopt;
     return n;
 }

@@ -35,10 +35,9 @@ BoxRule boxRuleFor(const QString &controlName);
 // refused: every box of an amount, a count or a date (boxRuleFor is not None).
 bool checkedWhenLeft(const QString &controlName);
 
-// An amount as typed in the German form: digits, at most one decimal comma, "." only
-// between groups of three digits ("1.234,5"), no sign, blanks around allowed.
-// std::nullopt for anything else: "1,2,3", "1.2" (which the thousands separator would
-// read as 12), "abc", "-3".
+// An amount as typed in the German form, read as every typed amount is
+// (parseGermanAmount): digits, at most one decimal comma, "." only between groups of three
+// digits ("1.234,5"), no sign, blanks around allowed; std::nullopt for "1.2" or "-3".
 std::optional<double> typedAmount(const QString &text);
 
 // A business year: four digits from 1900 to 2999, blanks around allowed.

@@ -16,7 +16,7 @@
 #include "params/InvoiceFromForm.h"
 #include "fees/FeeCalculation.h"
 #include "run/MailStep.h"
-#include "fees/MemberQuery.h"
+#include "run/MemberQueryFromForm.h"
 #include "run/RunDriver.h"
 
 #include <QDir>
@@ -154,7 +154,7 @@ int main(int argc, char **argv)
     form.strBerichtsPfad.clear();
     program.ui.reportsDir.clear();
     Buchungen records;
-    RunMemberQuery(form, readRunInputs(form), records);
+    readMembers(form, readRunInputs(form), records);
     CalcBeitraege(readRunInputs(form), records, form.bRundeBeitrag);
     for (size_t i = 0, kept = records.size(); kept > 0 && records.size() < size_t(owners); ++i)
         records.push_back(records[i % kept]);

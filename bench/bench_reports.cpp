@@ -11,7 +11,7 @@
 #include "params/InvoiceFromForm.h"
 #include "core/RunError.h"
 #include "fees/FeeCalculation.h"
-#include "fees/MemberQuery.h"
+#include "run/MemberQueryFromForm.h"
 #include "params/ListReports.h"
 
 #include <QGuiApplication>
@@ -49,7 +49,7 @@ int main(int argc, char **argv)
     form.chkERechnung.Value = 1;
     form.strERechnung = u"Alle"_qs;
     Buchungen records;
-    RunMemberQuery(form, readRunInputs(form), records);
+    readMembers(form, readRunInputs(form), records);
     CalcBeitraege(readRunInputs(form), records, form.bRundeBeitrag);
     // Exactly `owners` letters: the owners with a fee, repeated (some owners pay by debit).
     for (size_t i = 0, kept = records.size(); kept > 0 && records.size() < size_t(owners); ++i)

@@ -14,7 +14,7 @@
 #include "db/DatabaseCheck.h"
 #include "os/HeadlessGui.h"
 #include "fees/FeeCalculation.h"
-#include "fees/MemberQuery.h"
+#include "run/MemberQueryFromForm.h"
 #include "run/RegisterStep.h"
 #include "run/RunDriver.h"
 #include "check/RunCheckBuilder.h"
@@ -102,7 +102,7 @@ int main(int argc, char **argv)
     // Today's query and calculation.
     Buchungen records;
     t.start();
-    RunMemberQuery(form, readRunInputs(form), records);
+    readMembers(form, readRunInputs(form), records);
     const qint64 queryMs = t.elapsed();
     const size_t read = records.size();
     t.restart();

@@ -1,6 +1,6 @@
 #include "cli/BatchOptions.h"
 
-#include "text/Conversions.h"
+#include "app/InputRules.h"
 
 #include <cmath>
 
@@ -174,8 +174,10 @@ std::optional<BatchOptions> parseBatchOptions(const QStringList &arguments, QStr
         o.reminderDays = int(n);
     }
     if (parser.isSet(opt.returnFee)) {
-        const std::optional<double> fee = parseNumber(parser.value(opt.returnFee));
-        if (!fee || *fee < 0 || *fee > 1000) {
+        // Read as the amount boxes read it: "1.5" is no fee of 15 €, and a fee is whole cents.
+        const QString text = parser.value(opt.returnFee);
+        const std::optional<double> fee = typedAmount(text);
+        if (!fee || *fee > 1000 || typedDecimals(text) > 2) {
             *error = u"--return-fee erwartet einen Betrag wie 3,50, nicht „"_qs + parser.value(opt.returnFee) + u"“."_qs;
             return std::nullopt;
         }

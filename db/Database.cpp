@@ -293,7 +293,7 @@ double fieldNumber(const QSqlRecord &record, const QString &column)
     if (ok)
         return d;
     // A number stored as text with the decimal comma.
-    return numberOrZero(v.toString());
+    return suiteNumberOrZero(v.toString());
 }
 
 bool fieldIsNull(const QSqlRecord &record, const QString &column)

@@ -44,7 +44,7 @@ std::optional<double> asNumber(const QVariant &v)
     if (isNumberType(v))
         return v.toDouble();
     if (v.typeId() == QMetaType::QString)
-        return parseNumber(v.toString());
+        return parseSuiteNumber(v.toString());
     return std::nullopt;
 }
 

@@ -38,7 +38,7 @@ double RowCursor::number(int c) const
         const QString t = text(c).trimmed();
         bool ok = false;
         const double d = t.toDouble(&ok); // drivers hand decimals over with a point
-        return ok ? d : numberOrZero(t);  // a text typed into the suite has a comma
+        return ok ? d : suiteNumberOrZero(t);  // a text typed into the suite has a comma
     }
     }
     return 0.0;

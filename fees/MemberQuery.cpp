@@ -1,7 +1,5 @@
 #include "fees/MemberQuery.h"
 
-#include "app/FrmDTA.h"
-#include "app/FormDesigns.h"
 #include "app/RunInputs.h"
 #include "text/Conversions.h"
 #include "db/Database.h"
@@ -67,7 +65,7 @@ bool isValidOwnerList(const QString &strWBIN)
     return valid;
 }
 
-MemberQuerySql memberQueryStatement(const FrmDTA &form, const RunInputs &run, SqlDialect dialect)
+MemberQuerySql memberQueryStatement(const MemberQueryInputs &query, const RunInputs &run, SqlDialect dialect)
 {
     using namespace member_query_sql;
     MemberQuerySql sql;
@@ -80,17 +78,17 @@ MemberQuerySql memberQueryStatement(const FrmDTA &form, const RunInputs &run, Sq
             numbers << QString::number(number);
         sql.statement += text(kOwnerList, dialect) + u'(' + numbers.join(u',') + u')';
     }
-    if (form.bFBGVersion) {
-        const long number = form.GetFBGNr();
+    if (query.association) {
+        const long number = *query.association;
         sql.statement += text(kAssociation, dialect);
         sql.values << formatNumber(double(number), u"0000"_qs) << QString::number(number);
     }
-    if (form.Sort[0].Value)
-        sql.statement += text(kOrderByNumber, dialect);
-    else if (form.Sort[1].Value)
-        sql.statement += text(kOrderByName, dialect);
-    else if (form.Sort[2].Value)
-        sql.statement += text(kOrderById, dialect);
+    switch (query.order) {
+    case OwnerOrder::ByNumber: sql.statement += text(kOrderByNumber, dialect); break;
+    case OwnerOrder::ByName: sql.statement += text(kOrderByName, dialect); break;
+    case OwnerOrder::ById: sql.statement += text(kOrderById, dialect); break;
+    case OwnerOrder::Unsorted: break;
+    }
     return sql;
 }
 
@@ -120,15 +118,15 @@ QSet<long> ownersWithoutJoiningDate(const Database &db)
     return owners;
 }
 
-void RunMemberQuery(FrmDTA &form, const RunInputs &run, Buchungen &aBuchungen)
+bool RunMemberQuery(const MemberQueryInputs &query, const RunInputs &run, Buchungen &aBuchungen)
 {
     SlotArray<double> minimumFees{};
     for (int k = 0; k < kFeeSlots; ++k)
         if (const std::optional<Money> &minimum = run.fees[std::size_t(k)].minimumFee)
             minimumFees[std::size_t(k)] = minimum->euros();
 
-    const std::unique_ptr<Database> db = Database::open(form.strConnectionString, form.connectionOptions);
-    const MemberQuerySql sql = memberQueryStatement(form, run, db->dialect());
+    const std::unique_ptr<Database> db = Database::open(query.connectionString, query.connectionOptions);
+    const MemberQuerySql sql = memberQueryStatement(query, run, db->dialect());
     const std::unique_ptr<RowCursor> rows = db->select(sql.statement, sql.values);
     const RowCursor &row = *rows;
 
@@ -214,12 +212,12 @@ void RunMemberQuery(FrmDTA &form, const RunInputs &run, Buchungen &aBuchungen)
         const QDate joined = row.date(col(ColBeitrittsdatum));
         b.Beitrittsdatum = joined.isValid() ? joined : QDate(1990, 1, 1);
 
-        b.FibuKonto = fibuKontoFromZusatz1(b.Zusatz1, form.strFibu);
+        b.FibuKonto = fibuKontoFromZusatz1(b.Zusatz1, query.fibu);
         anyWithoutAccount = anyWithoutAccount || b.FibuKonto.isEmpty();
     }
     // The embedded database sorts by character codes; the suite's server and every reader
     // of the lists expect German alphabetical order (Müller before Zeller).
-    if (db->dialect() == SqlDialect::Sqlite && !form.Sort[0].Value && form.Sort[1].Value)
+    if (db->dialect() == SqlDialect::Sqlite && query.order == OwnerOrder::ByName)
         std::stable_sort(aBuchungen.begin() + firstNew, aBuchungen.end(), [](const Buchung &x, const Buchung &y) {
             if (const int byName = compareGerman(x.NameOrig, y.NameOrig); byName != 0)
                 return byName < 0;
@@ -227,9 +225,7 @@ void RunMemberQuery(FrmDTA &form, const RunInputs &run, Buchungen &aBuchungen)
                 return byFirstName < 0;
             return x.Id_Personal < y.Id_Personal;
         });
-    // The booking list then shows no accounting-number column heading.
-    if (anyWithoutAccount)
-        designs(form).Beitrag.control(u"Bezeichnung16"_qs).Caption = u""_qs;
+    return anyWithoutAccount;
 }
 
 } // namespace qvl

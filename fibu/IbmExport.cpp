@@ -114,9 +114,11 @@ QStringList ExportIBM(const FibuSettings &f, const Buchungen &records, QStringLi
     run.bookingText = u"Beitragsrechnung "_qs + f.businessYear;
     for (int k = 0; k < kFeeSlots; ++k) {
         const QString rate = f.vatRates[std::size_t(k)].trimmed();
-        // A rate is a number ("5,5" keeps its decimal comma, as the amounts do); anything else is cleaned.
+        // A rate is a number as typed ("5,5" keeps its decimal comma, as the amounts do);
+        // anything else is cleaned.
         if (!rate.isEmpty())
-            run.vatCodes[std::size_t(k)] = u"\"M"_qs + (isNumeric(rate) ? rate : field(rate, u",\"")) + u'"';
+            run.vatCodes[std::size_t(k)] =
+                u"\"M"_qs + (parseGermanAmount(rate) ? rate : field(rate, u",\"")) + u'"';
     }
     run.bankAccount = f.bankAccount;
     const QString feeStem = run.directDebit ? u"BEITLA"_qs : u"BEITRE"_qs;

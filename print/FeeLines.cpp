@@ -49,10 +49,10 @@ QString cents(Money value)
     return value.german();
 }
 
-// A typed value in the money format; a text that is no number stays as typed.
+// A typed value in the money format; a text that is no amount stays as typed.
 QString moneyText(const QString &text)
 {
-    const auto n = parseNumber(text);
+    const auto n = parseGermanAmount(text);
     return n ? formatNumber(*n, kMoney) : text;
 }
 
@@ -248,7 +248,7 @@ FeeLines BuildFeeLines(const FeeLineSettings &s, const Buchung &b, int k)
     // The fee's share of its rate's VAT: the shares of a rate add up to what the VAT block
     // prints for it.
     const QString &rate = s.mwst[size_t(k)];
-    if (!rate.isEmpty() && parseNumber(rate) && !b.BetragCent[k].isZero()) {
+    if (!rate.isEmpty() && parseGermanAmount(rate) && !b.BetragCent[k].isZero()) {
         if (s.netto) {
             lines.detail += u"      +"_qs + rate + u"% MwSt "_qs;
             lines.vatOnTop = true;

@@ -103,13 +103,15 @@ void setGiroCode(RecordSet &rs, const InvoiceParams &p, const Buchung &b)
     rs.set(u"GiroCodeText"_qs, u"GiroCode: mit der Banking-App scannen"_qs);
 }
 
+// Whole twips, as the position boxes and the settings file hold them: a "." is no
+// thousands separator here, so "1.500" is refused rather than read as another place.
 int position(const QString &text, const QString &what)
 {
-    const auto n = parseNumber(text);
-    if (!n || std::abs(*n) > 1e6)
+    const std::optional<qint64> n = parseWholeNumber(text);
+    if (!n || *n > 1000000)
         throw RunError(RunError::Kind::Input, u"Die Position "_qs + what + u" („"_qs + text
                                                   + u"“) ist keine Zahl. Bitte prüfen Sie die Einstellung."_qs);
-    return int(roundHalfEven(*n, 0));
+    return int(*n);
 }
 
 void moveBy(ReportDesign &d, std::initializer_list<const char16_t *> names, int dx, int dy)

@@ -9,6 +9,7 @@
 #include "fees/AmountLimits.h"
 #include "fees/FeeCalculation.h"
 #include "fees/MemberQuery.h"
+#include "run/MemberQueryFromForm.h"
 #include "check/RunCheckBuilder.h"
 #include "core/RunError.h"
 #include "run/RunGuard.h"
@@ -83,7 +84,7 @@ SideReading readOwners(FrmDTA &f, const RunInputs &run, Buchungen &records)
 {
     std::future<SideReading> side = std::async(std::launch::async, readBeside, sideRequest(f, run));
     try {
-        RunMemberQuery(f, run, records);
+        readMembers(f, run, records);
     } catch (...) {
         side.get(); // its failure, when there is one, says more
         throw;

@@ -283,7 +283,7 @@ QString generalNumber(double value)
     return result;
 }
 
-std::optional<double> parseNumber(const QString &text)
+std::optional<double> parseSuiteNumber(const QString &text)
 {
     const QRegularExpressionMatch m = numberSyntax().match(text);
     if (!m.hasMatch())
@@ -302,14 +302,35 @@ std::optional<double> parseNumber(const QString &text)
     return value;
 }
 
-bool isNumeric(const QString &text)
+double suiteNumberOrZero(const QString &text)
 {
-    return parseNumber(text).has_value();
+    return parseSuiteNumber(text).value_or(0.0);
 }
 
-double numberOrZero(const QString &text)
+std::optional<double> parseGermanAmount(const QString &text)
 {
-    return parseNumber(text).value_or(0.0);
+    static const QRegularExpression syntax(u"^\\s*(\\d{1,3}(?:\\.\\d{3})+|\\d*)(?:,(\\d*))?\\s*$"_qs);
+    const QRegularExpressionMatch m = syntax.match(text);
+    if (!m.hasMatch() || (m.capturedLength(1) == 0 && m.capturedLength(2) == 0))
+        return std::nullopt;
+    bool ok = false;
+    const QString integer = m.captured(1).remove(u'.');
+    const double value = ((integer.isEmpty() ? u"0"_qs : integer) + u'.'
+                          + (m.capturedLength(2) == 0 ? u"0"_qs : m.captured(2)))
+                             .toDouble(&ok);
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+std::optional<qint64> parseWholeNumber(const QString &text)
+{
+    const QString digits = text.trimmed();
+    // Fifteen digits stay exact in every number type the program reads them into.
+    if (digits.isEmpty() || digits.size() > 15
+        || !std::all_of(digits.cbegin(), digits.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
+        return std::nullopt;
+    return digits.toLongLong();
 }
 
 QString formatDate(const QDateTime &value, const QString &pattern)
@@ -359,7 +380,7 @@ std::optional<bool> parseBool(const QString &text)
         return true;
     if (word.compare(u"Falsch", Qt::CaseInsensitive) == 0 || word.compare(u"False", Qt::CaseInsensitive) == 0)
         return false;
-    if (const std::optional<double> number = parseNumber(word))
+    if (const std::optional<double> number = parseSuiteNumber(word))
         return *number != 0.0;
     return std::nullopt;
 }

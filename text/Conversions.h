@@ -49,14 +49,24 @@ QString formatNumber(double value, const QString &pattern);
 // in exponent form ("10000000000000000", "0,00001").
 QString generalNumber(double value);
 
-// Reads a number typed in the German locale: optional blanks around, optional sign,
-// digits with "." as thousands separator (ignored), at most one "," as decimal mark.
-// "1,5" -> 1.5, "1.234,5" -> 1234.5, "1.5" -> 15, " -3 " -> -3. Empty or anything else:
-// std::nullopt.
-std::optional<double> parseNumber(const QString &text);
-bool isNumeric(const QString &text);
-// parseNumber or 0 when the text is not a number (the runtime's Val-like use).
-double numberOrZero(const QString &text);
+// Reads a number as the suite's database and the old settings file write it: optional
+// blanks around, optional sign, digits with "." as thousands separator (ignored wherever it
+// stands), at most one "," as decimal mark. "1,5" -> 1.5, "1.234,5" -> 1234.5, "1.5" -> 15,
+// " -3 " -> -3. Empty or anything else: std::nullopt. Never for a text the clerk typed:
+// that is read by parseGermanAmount, which takes no "." out of place.
+std::optional<double> parseSuiteNumber(const QString &text);
+// parseSuiteNumber or 0 when the text is not a number (the runtime's Val-like use).
+double suiteNumberOrZero(const QString &text);
+
+// An amount as the clerk types it in German: digits, at most one decimal comma, "." only
+// between groups of three digits ("1.234,5"), no sign, blanks around allowed. std::nullopt
+// for anything else: "1,2,3", "1.2" (which a thousands separator read anywhere would make
+// 12), "abc", "-3".
+std::optional<double> parseGermanAmount(const QString &text);
+
+// A whole number as the clerk types it: digits only, blanks around allowed, at most 15
+// digits. std::nullopt for anything else ("1.500", "-3", "1,0", "").
+std::optional<qint64> parseWholeNumber(const QString &text);
 
 // Formats with one of the runtime's date patterns, in which "mm" is the month except
 // after hours ("dd.mm.yyyy", "yyyy-mm-dd", "yyyymmdd", "ddmmyyyy", "yyyy.mm.dd", "ddmm",

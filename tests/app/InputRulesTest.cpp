@@ -71,19 +71,6 @@ TEST(InputRules, AnAmountBeyondTheProgramsLimitIsRefused)
     EXPECT_FALSE(typedAmountInLimit(u"1e9"_qs));
 }
 
-TEST(InputRules, AmountsTakeTheDecimalCommaAndGroupsOfThreeOnly)
-{
-    const std::pair<const char16_t *, double> accepted[] = {
-        {u"12", 12},        {u" 12,50 ", 12.5}, {u"0", 0},          {u",5", 0.5},      {u"12,", 12},
-        {u"1.234", 1234},   {u"1.234,5", 1234.5}, {u"12.345.678,90", 12345678.9}, {u"007", 7}};
-    for (const auto &[text, value] : accepted)
-        EXPECT_EQ(typedAmount(QString::fromUtf16(text)), value) << QString::fromUtf16(text).toStdString();
-    // A typo is never read as another number: "1,2,3" is no number, "1.2" is not 12.
-    for (const char16_t *text : {u"", u" ", u"1,2,3", u"1.2", u"12.34", u"1.2345", u".5", u"1..234", u"abc", u"-3",
-                                 u"+3", u"1 234", u"12,5€", u"1e3", u",", u"1.234.5"})
-        EXPECT_FALSE(typedAmount(QString::fromUtf16(text))) << QString::fromUtf16(text).toStdString();
-}
-
 TEST(InputRules, TheBusinessYearIsFourDigits)
 {
     EXPECT_EQ(typedYear(u"2026"_qs), 2026);

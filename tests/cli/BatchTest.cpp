@@ -100,6 +100,24 @@ TEST(Batch, ExitCodesTellWhatStoppedTheProgram)
     EXPECT_EQ(r.out, u"qvl32-sepa-batch 1.0\n"_qs);
 }
 
+// The association's fee for a returned debit is read as the amount boxes read it. The
+// options are read before the command is looked for: a fee taken leads on to "no command".
+TEST(Batch, TheReturnFeeIsReadAsTheAmountBoxesReadIt)
+{
+    const QString refusal = u"--return-fee erwartet einen Betrag wie 3,50, nicht „"_qs;
+    for (const QString &fee : {u"3,50"_qs, u"3"_qs, u" 3,5 "_qs, u"1.000"_qs, u"1.000,00"_qs, u"0"_qs}) {
+        const Result r = runBatch({u"--return-fee"_qs, fee});
+        EXPECT_TRUE(r.err.contains(u"Es wurde kein Befehl angegeben."_qs) && !r.err.contains(refusal))
+            << fee.toStdString() << ": " << r.err.toStdString();
+    }
+    // "1.5" would be 15 € by the thousands separator; a fee is whole cents up to 1.000 €.
+    for (const QString &fee : {u"1.5"_qs, u"1,5,0"_qs, u"-3"_qs, u"3,505"_qs, u"1.000,01"_qs, u"3 €"_qs, u""_qs}) {
+        const Result r = runBatch({u"--return-fee"_qs, fee, u"letters"_qs, u"returns"_qs});
+        EXPECT_EQ(r.exitCode, 2) << fee.toStdString();
+        EXPECT_TRUE(r.err.contains(refusal + fee + u"“."_qs)) << r.err.toStdString();
+    }
+}
+
 TEST(Batch, MessageBlocksCarryTheirTitleInBrackets)
 {
     Workspace ws(3);

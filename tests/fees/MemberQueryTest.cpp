@@ -6,6 +6,7 @@
 #include "app/FormDesigns.h"
 #include "commands/ProgramStart.h"
 #include "core/RunError.h"
+#include "run/MemberQueryFromForm.h"
 #include "support/Workspace.h"
 
 #include <QFile>
@@ -83,7 +84,7 @@ protected:
     Buchungen run()
     {
         Buchungen records;
-        RunMemberQuery(*form, readRunInputs(*form), records);
+        readMembers(*form, readRunInputs(*form), records);
         return records;
     }
     static QList<long> ids(const Buchungen &records)
@@ -190,7 +191,7 @@ TEST_F(MemberQuery, InvalidOwnerSelectionIsRefusedBeforeTheQuery)
     form->strWBIN = u"(1101); drop table personal"_qs;
     Buchungen records;
     try {
-        RunMemberQuery(*form, readRunInputs(*form), records);
+        readMembers(*form, readRunInputs(*form), records);
         ADD_FAILURE() << "no RunError";
     } catch (const RunError &e) {
         EXPECT_TRUE(e.message().contains(u"„(1101); drop table personal“ ist ungültig"_qs))
@@ -235,7 +236,7 @@ TEST_F(MemberQuery, SortOptionsOrderTheRecords)
     }
 
     chooseSort(-1);
-    EXPECT_FALSE(memberQueryStatement(*form, readRunInputs(*form), SqlDialect::Sqlite).statement.contains(u"order by"_qs));
+    EXPECT_FALSE(memberQueryStatement(memberQueryInputs(*form), readRunInputs(*form), SqlDialect::Sqlite).statement.contains(u"order by"_qs));
     EXPECT_EQ(sortedIds(run()), (QList<long>{101, 102, 103, 104, 105}));
 }
 
@@ -267,7 +268,7 @@ TEST_F(MemberQuery, OwnerWithSeveralRowsBecomesOneRecord)
     // Owners already in the array are not read twice.
     Buchungen existing(1);
     existing[0].Id_Personal = 102;
-    RunMemberQuery(*form, readRunInputs(*form), existing);
+    readMembers(*form, readRunInputs(*form), existing);
     EXPECT_EQ(ids(existing), (QList<long>{102, 101}));
     EXPECT_EQ(existing[0].Name, u""_qs);
 }
@@ -318,9 +319,14 @@ TEST_F(MemberQuery, AccountNumberAndTheBookingListCaption)
     EXPECT_EQ(byId(records, 101).FibuKonto, u"212"_qs);
     EXPECT_EQ(byId(records, 102).FibuKonto, u"K-1"_qs);
     EXPECT_EQ(designs(*form).Beitrag.control(u"Bezeichnung16"_qs).Caption, caption);
+    records.clear();
+    EXPECT_FALSE(RunMemberQuery(memberQueryInputs(*form), readRunInputs(*form), records));
 
     // One owner without an account number empties the caption.
     addOwner(103, u"Zusatz1 = NULL"_qs);
+    records.clear();
+    EXPECT_TRUE(RunMemberQuery(memberQueryInputs(*form), readRunInputs(*form), records));
+    EXPECT_EQ(designs(*form).Beitrag.control(u"Bezeichnung16"_qs).Caption, caption); // the query alone leaves it
     records = run();
     EXPECT_EQ(byId(records, 103).FibuKonto, u""_qs);
     EXPECT_EQ(designs(*form).Beitrag.control(u"Bezeichnung16"_qs).Caption, u""_qs);
@@ -422,7 +428,7 @@ TEST_F(MemberQuery, SqlServerStatementForOneChoice)
     chooseAssociation(7);
     chooseSort(1);
 
-    const MemberQuerySql sql = memberQueryStatement(*form, readRunInputs(*form), SqlDialect::SqlServer);
+    const MemberQuerySql sql = memberQueryStatement(memberQueryInputs(*form), readRunInputs(*form), SqlDialect::SqlServer);
     const QString expected = uR"(SELECT personal.Id_Personal, Nummer, Name, Vorname, case when isnull(use_bank2,0) = 0 then BLZ else BLZ2 end as BLZ, )"
         uR"(Anrede, Strasse, PLZ, Ort, Nation, case when isnull(use_bank2,0) = 0 then BANK else bank2 end as Bank, case when isnull(use_bank2,0) = 0 then KONTO else KONTO2 end as Konto, case when isnull(personal.Hektar,0) = 0 then ISNULL(wzuord.Hektar,0) else isnull(personal.Hektar,0) end Hektar,  Postfach, Bezeichnung, )"
         uR"( case when isnull(use_bank2,0) = 0 then IBAN else IBAN2 end as IBAN, case when isnull(use_bank2,0) = 0 then BIC else BIC2 end as BIC, )"
@@ -461,7 +467,7 @@ TEST_F(MemberQuery, VanishedDatabaseIsADatabaseError)
 #endif
     ASSERT_TRUE(QFile::remove(ws.databaseFile()));
     Buchungen records;
-    EXPECT_THROW(RunMemberQuery(*form, readRunInputs(*form), records), DbError);
+    EXPECT_THROW(readMembers(*form, readRunInputs(*form), records), DbError);
     EXPECT_TRUE(records.empty());
 }
 

@@ -606,7 +606,7 @@ TEST_F(IbmExport, EveryOwnersFeeLinesBalanceHisLineWithTheirOwnTaxCodes)
         for (std::size_t k = 0; k < 5; ++k) {
             form.txtMwst[k].Text = QString::fromUtf16(rates[k]);
             in.ticked[k] = true;
-            if (const auto rate = parseNumber(form.txtMwst[k].Text))
+            if (const auto rate = parseGermanAmount(form.txtMwst[k].Text))
                 in.vat[k] = {true, *rate, form.txtMwst[k].Text};
         }
         records.clear();
@@ -632,7 +632,7 @@ TEST_F(IbmExport, EveryOwnersFeeLinesBalanceHisLineWithTheirOwnTaxCodes)
             const QRegularExpressionMatch m = line.match(text);
             ASSERT_TRUE(m.hasMatch()) << text.toStdString();
             const qint64 invoice = m.captured(1).toLongLong();
-            const qint64 cents = toCents(*parseNumber(m.captured(4)));
+            const qint64 cents = Money::parseGerman(m.captured(4))->cents();
             if (!m.captured(2).isEmpty()) {
                 debit[invoice] += cents;
                 continue;

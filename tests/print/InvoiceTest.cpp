@@ -137,12 +137,16 @@ TEST(Invoices, BadDataStopsThePrintingWithAMessage)
     const QString address = letters.rows().value(1, u"Anrede"_qs).toString();
     EXPECT_EQ(address.size(), 200) << address.toStdString();
     EXPECT_TRUE(address.endsWith(u'…')) << address.toStdString();
-    inv.form->txtAbsenderOben.Text = u"oben"_qs;
-    try {
-        PrintRechnungen(*inv.form, withCents({owner(1, u"0"_qs)}, (*inv.form).bBeitraegeNetto));
-        FAIL() << "no error";
-    } catch (const RunError &e) {
-        EXPECT_TRUE(e.message().contains(u"(„oben“) ist keine Zahl"_qs)) << e.message().toStdString();
+    // A position is whole twips as its box takes them: "1.500" is not read as 1500 nor 1,5,
+    // a sign or a decimal comma places nothing. (--set reaches the box without its rule.)
+    for (const QString &position : {u"oben"_qs, u"1.500"_qs, u"-5"_qs, u"945,5"_qs}) {
+        inv.form->txtAbsenderOben.Text = position;
+        try {
+            PrintRechnungen(*inv.form, withCents({owner(1, u"0"_qs)}, (*inv.form).bBeitraegeNetto));
+            ADD_FAILURE() << "no error for " << position.toStdString();
+        } catch (const RunError &e) {
+            EXPECT_TRUE(e.message().contains(u"(„"_qs + position + u"“) ist keine Zahl"_qs)) << e.message().toStdString();
+        }
     }
 }
 

@@ -50,7 +50,7 @@ constexpr int kOwnersPerConfig = 625; // 16 configurations: 10,000 owners
 // "1.234,56" or "-0,41" → cents.
 qint64 centsOf(const QString &text)
 {
-    const std::optional<double> value = parseNumber(text.trimmed());
+    const std::optional<double> value = parseSuiteNumber(text.trimmed());
     return value ? toCents(*value) : -999999999;
 }
 
@@ -66,7 +66,7 @@ qint64 printedFee(const QString &detail)
 double numberAt(const QString &line, qsizetype from, qsizetype width)
 {
     const QString text = line.mid(from, width).trimmed();
-    return text.isEmpty() ? 0 : *parseNumber(text);
+    return text.isEmpty() ? 0 : *parseSuiteNumber(text);
 }
 
 // A figure in a text: the number after `before` ("(Fläche " → 12,3456).
@@ -76,7 +76,7 @@ std::optional<double> figureAfter(const QString &text, const QString &before)
     const QRegularExpressionMatch m = re.match(text);
     if (!m.hasMatch())
         return std::nullopt;
-    return parseNumber(m.captured(1));
+    return parseSuiteNumber(m.captured(1));
 }
 
 // The amount an own-parameter fee line's printed figures give: the base amount, the price
@@ -96,7 +96,7 @@ qint64 rebuiltOwnFee(const QString &header, const QString &detail)
         expected = fix + p1 * *tier + numberAt(first, 64, 18) * rest;
     } else if (const auto further = figureAfter(detail, u"€/ha für weitere "_qs)) {
         static const QRegularExpression price(u"\r\\(([0-9.,]+) €/ha für weitere"_qs);
-        const double p2 = *parseNumber(price.match(detail).captured(1));
+        const double p2 = *parseSuiteNumber(price.match(detail).captured(1));
         expected = fix + p2 * *further; // no threshold: every hectare is a further one
     } else if (const auto billed = figureAfter(detail, u"(berechnet für "_qs)) {
         expected = fix + p1 * *billed;
@@ -323,10 +323,10 @@ protected:
     {
         FeeTable t;
         for (std::size_t j = 0; j < 10; ++j) {
-            t.limits[j] = tenThousandthsOf(*parseNumber(f.txtStaffel[2 * j].Text));
-            t.amounts[j] = toCents(*parseNumber(f.txtStaffel[2 * j + 1].Text));
+            t.limits[j] = tenThousandthsOf(*parseGermanAmount(f.txtStaffel[2 * j].Text));
+            t.amounts[j] = toCents(*parseGermanAmount(f.txtStaffel[2 * j + 1].Text));
         }
-        t.zeroOrBase = toCents(*parseNumber(f.txtStaffel[21].Text));
+        t.zeroOrBase = toCents(*parseGermanAmount(f.txtStaffel[21].Text));
         return t;
     }
 
@@ -478,7 +478,7 @@ TEST_F(OneAmount, EveryDocumentAddsUpAndNamesTheSameAmountPerOwner)
                     qint64 vatTotal = 0;
                     qint64 bases = 0;
                     for (const PrintedVat &v : vat) {
-                        const double rate = *parseNumber(v.rate);
+                        const double rate = *parseGermanAmount(v.rate);
                         if (netto) {
                             EXPECT_EQ(v.vat, toCents(centsToEuros(v.base) * rate / 100)) << v.rate.toStdString();
                         } else {
@@ -511,7 +511,7 @@ TEST_F(OneAmount, EveryDocumentAddsUpAndNamesTheSameAmountPerOwner)
                     const auto groups = xmlVat(xml);
                     qint64 xmlTax = 0;
                     for (const PrintedVat &v : vat) {
-                        const double rate = *parseNumber(v.rate);
+                        const double rate = *parseGermanAmount(v.rate);
                         if (rate <= 0)
                             continue;
                         ASSERT_TRUE(groups.count(rate)) << v.rate.toStdString();

@@ -99,8 +99,8 @@ TEST_P(SepaParamsTest, WritesTheFileAndStoresTheFeesOfItsParameters)
     // The remittance names each owner's own rates: the third owner's fees carry two.
     const QString rate = GetParam().vatRate;
     if (!rate.isEmpty()) {
-        records[0].MwstSaetze = {MwstSatz{*parseNumber(rate), rate, {}, {}, {}}};
-        records[2].MwstSaetze = {MwstSatz{*parseNumber(rate), rate, {}, {}, {}}, MwstSatz{5.5, u"5,5"_qs, {}, {}, {}},
+        records[0].MwstSaetze = {MwstSatz{*parseGermanAmount(rate), rate, {}, {}, {}}};
+        records[2].MwstSaetze = {MwstSatz{*parseGermanAmount(rate), rate, {}, {}, {}}, MwstSatz{5.5, u"5,5"_qs, {}, {}, {}},
                                  MwstSatz{0, u"0"_qs, {}, {}, {}}};
     }
 

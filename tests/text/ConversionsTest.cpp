@@ -100,7 +100,9 @@ TEST(ConversionsTest, WritesTheGeneralNumberForm)
         EXPECT_EQ(generalNumber(c.value), QString::fromUtf8(c.expected)) << c.value;
 }
 
-TEST(ConversionsTest, ParsesGermanNumbers)
+// The suite's database and the old settings file write numbers with a "." anywhere; that
+// reading is kept for them alone.
+TEST(ConversionsTest, ReadsNumbersAsTheSuiteWritesThem)
 {
     const struct { const char *text; double expected; } accepted[] = {
         {"1,5", 1.5},   {"1.234,5", 1234.5}, {"1.5", 15.0},  {" -3 ", -3.0},
@@ -108,18 +110,49 @@ TEST(ConversionsTest, ParsesGermanNumbers)
         {"0", 0.0},     {"007", 7.0},        {"1.234.567,89", 1234567.89},
     };
     for (const auto &c : accepted) {
-        const std::optional<double> value = parseNumber(QString::fromUtf8(c.text));
+        const std::optional<double> value = parseSuiteNumber(QString::fromUtf8(c.text));
         ASSERT_TRUE(value.has_value()) << c.text;
         EXPECT_EQ(*value, c.expected) << c.text;
     }
     for (const char *text : {"", "  ", "-", "+", ",", ".", "abc", "1,2,3", "1,5a", "12 34",
                              "1e5", "--1", "1,2.3", "1-", "0x10"})
-        EXPECT_FALSE(parseNumber(QString::fromUtf8(text)).has_value()) << '"' << text << '"';
+        EXPECT_FALSE(parseSuiteNumber(QString::fromUtf8(text)).has_value()) << '"' << text << '"';
 
-    EXPECT_TRUE(isNumeric(u"1.000,00"_qs));
-    EXPECT_FALSE(isNumeric(u"1,000,00"_qs));
-    EXPECT_EQ(numberOrZero(u"2,5"_qs), 2.5);
-    EXPECT_EQ(numberOrZero(u"zwei"_qs), 0.0);
+    EXPECT_EQ(suiteNumberOrZero(u"2,5"_qs), 2.5);
+    EXPECT_EQ(suiteNumberOrZero(u"zwei"_qs), 0.0);
+}
+
+// What the clerk types is never read as another number: "1,2,3" is no number, "1.2" is not
+// 12 (as the suite's reading would have it), a sign is no amount.
+TEST(ConversionsTest, TypedAmountsTakeTheDecimalCommaAndGroupsOfThreeOnly)
+{
+    const std::pair<const char16_t *, double> accepted[] = {
+        {u"12", 12},        {u" 12,50 ", 12.5}, {u"0", 0},          {u",5", 0.5},      {u"12,", 12},
+        {u"1.234", 1234},   {u"1.234,5", 1234.5}, {u"12.345.678,90", 12345678.9}, {u"007", 7},
+        {u"3,505", 3.505},  {u"999.999.999,99", 999999999.99}};
+    for (const auto &[text, value] : accepted)
+        EXPECT_EQ(parseGermanAmount(QString::fromUtf16(text)), value) << QString::fromUtf16(text).toStdString();
+    for (const char16_t *text : {u"", u" ", u"1,2,3", u"1.2", u"1.5", u"12.34", u"1.2345", u".5", u"1..234", u"abc",
+                                 u"-3", u"+3", u"1 234", u"12,5€", u"1e3", u",", u"1.234.5", u"1.234,5.6",
+                                 u"1234.567", u"0x10"}) {
+        const QString typed = QString::fromUtf16(text);
+        EXPECT_FALSE(parseGermanAmount(typed)) << typed.toStdString();
+    }
+    // Where both readings take a text, they agree.
+    for (const char16_t *text : {u"1.234,56", u"7", u"0,5", u" 12,50 "})
+        EXPECT_EQ(parseGermanAmount(QString::fromUtf16(text)), parseSuiteNumber(QString::fromUtf16(text)))
+            << QString::fromUtf16(text).toStdString();
+}
+
+TEST(ConversionsTest, TypedWholeNumbersAreDigitsOnly)
+{
+    EXPECT_EQ(parseWholeNumber(u"945"_qs), 945);
+    EXPECT_EQ(parseWholeNumber(u" 0 "_qs), 0);
+    EXPECT_EQ(parseWholeNumber(u"007"_qs), 7);
+    EXPECT_EQ(parseWholeNumber(u"999999999999999"_qs), 999999999999999);
+    for (const char16_t *text : {u"", u" ", u"1.500", u"1,0", u"-3", u"+3", u"12a", u"1 2", u"9999999999999999",
+                                 u"\u0663"})
+        EXPECT_FALSE(parseWholeNumber(QString::fromUtf16(text))) << QString::fromUtf16(text).toStdString();
 }
 
 TEST(ConversionsTest, FormatsEveryDatePattern)
