@@ -66,15 +66,16 @@ SideReading readBeside(const SideRequest &r)
 
 SideRequest sideRequest(const FrmDTA &f, const RunInputs &run)
 {
+    // The same database and association as the member query beside it.
+    const MemberQueryInputs query = memberQueryInputs(f);
     SideRequest r;
-    r.connectionString = f.strConnectionString;
-    r.options = f.connectionOptions;
+    r.connectionString = query.connectionString;
+    r.options = query.connectionOptions;
     r.typ = f.strBeitragsText;
     r.year = run.firstBusinessYear;
     r.directDebit = run.directDebit();
     r.proRata = proRataByJoiningDate(run);
-    if (f.bFBGVersion)
-        r.association = f.GetFBGNr();
+    r.association = query.association;
     return r;
 }
 
