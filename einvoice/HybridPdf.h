@@ -34,14 +34,12 @@ QByteArray pdfaPages(const Report &letters, const QList<int> &pages, const QStri
 // pages, with the resources they use (font subsets, output intent), and the XML.
 class HybridPdfSource {
 public:
-    // Unreadable by qpdf: isValid() is false, and hybrid() throws.
+    // A document qpdf cannot read makes hybrid() throw, saying why.
     explicit HybridPdfSource(QByteArray pdfa);
     ~HybridPdfSource();
     HybridPdfSource(const HybridPdfSource &) = delete;
     HybridPdfSource &operator=(const HybridPdfSource &) = delete;
 
-    bool isValid() const { return m_source != nullptr; }
-    QString errorText() const { return m_error; }
     // The pages (0-based) with the XML embedded, as PDF/A-3b. Throws WriteError naming
     // `target` (the file they are for) when qpdf refuses.
     QByteArray hybrid(const QList<int> &pages, const QByteArray &xml, const HybridPdfInfo &info,
