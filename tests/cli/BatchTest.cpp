@@ -1,3 +1,4 @@
+#include "support/FileBytes.h"
 #include "support/BatchProcess.h"
 #include "support/PdfText.h"
 #include "support/Workspace.h"
@@ -14,12 +15,6 @@ using namespace qvl::test;
 using Result = BatchResult;
 
 namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // A run prints its files one a line, then after an empty line its summary.
 QString filesOf(const QString &out)
@@ -247,13 +242,13 @@ TEST(Batch, InvoiceRunWritesTheInvoicesIntoTheReportsFolder)
                                   + u"Rechnung.csv\n"_qs + dir + u"Beitrag.pdf\n"_qs + dir + u"Beitrag.csv\n"_qs);
     EXPECT_TRUE(summaryOf(r.out).startsWith(u"Der Rechnungslauf ist abgeschlossen.\n\nRechnungen: "_qs))
         << r.out.toStdString();
-    const QStringList bookings = QString::fromLatin1(readAll(ws.root() + u"/export/Dtaus0.csv"_qs))
+    const QStringList bookings = QString::fromLatin1(fileBytes(ws.root() + u"/export/Dtaus0.csv"_qs))
                                      .split(u"\r\n"_qs, Qt::SkipEmptyParts);
     const QStringList letters = pdfPages(dir + u"Rechnung.pdf"_qs);
     ASSERT_GT(letters.size(), 0);
     EXPECT_EQ(letters.size(), bookings.size() - 1);
     EXPECT_TRUE(letters.first().contains(u"Beitragsabrechnung für das Jahr"_qs)) << letters.first().toStdString();
-    EXPECT_TRUE(readAll(dir + u"Rechnung.csv"_qs).startsWith("Header;Header1;"));
+    EXPECT_TRUE(fileBytes(dir + u"Rechnung.csv"_qs).startsWith("Header;Header1;"));
 
     // Without --reports the reports land in the export folder; a folder that is missing
     // stops the run before anything is written.
@@ -286,7 +281,7 @@ QMap<QString, QByteArray> filesUnder(const QString &root)
     QDirIterator it(root, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
-        files.insert(path, readAll(path));
+        files.insert(path, fileBytes(path));
     }
     return files;
 }

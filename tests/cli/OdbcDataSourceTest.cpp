@@ -2,6 +2,7 @@
 // odbc.ini (ODBCINI, ODBCSYSINI) over the SQLite ODBC driver, so the whole way from the
 // command line through unixODBC to the data runs for real.
 
+#include "support/FileBytes.h"
 #include "db/OdbcDataSources.h"
 #include "support/BatchProcess.h"
 #include "support/Workspace.h"
@@ -18,12 +19,6 @@ using namespace qvl::test;
 namespace {
 
 const QString kSecret = u"Ge;heim99"_qs;
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 QString onlyFile(const QString &folder, const QString &pattern)
 {
@@ -80,7 +75,7 @@ protected:
     {
         EXPECT_FALSE(r.out.contains(u"heim99"_qs)) << r.out.toStdString();
         EXPECT_FALSE(r.err.contains(u"heim99"_qs)) << r.err.toStdString();
-        EXPECT_FALSE(readAll(logFile).contains("heim99"));
+        EXPECT_FALSE(fileBytes(logFile).contains("heim99"));
     }
 
     Workspace ws{12};
@@ -113,7 +108,7 @@ TEST_F(OdbcDataSource, ADsnOpensAndARunReadsTheOwnersThroughIt)
     expectNoSecret(r, log);
     const QString viaDsn = onlyFile(ws.root() + u"/export"_qs, u"MB_*.xml"_qs);
     ASSERT_FALSE(viaDsn.isEmpty());
-    const QByteArray bankFile = readAll(viaDsn);
+    const QByteArray bankFile = fileBytes(viaDsn);
     EXPECT_TRUE(bankFile.contains("<NbOfTxs>")) << bankFile.left(2000).toStdString();
 
     Workspace same{12};
@@ -131,7 +126,7 @@ TEST_F(OdbcDataSource, ADsnOpensAndARunReadsTheOwnersThroughIt)
     const auto withoutIds = [](QByteArray xml) {
         return QString::fromUtf8(xml).replace(QRegularExpression(u"QVL\\d{14}-[0-9a-f]{8}"_qs), u"QVL-ID"_qs);
     };
-    EXPECT_EQ(withoutIds(bankFile), withoutIds(readAll(onlyFile(same.root() + u"/export"_qs, u"MB_*.xml"_qs))));
+    EXPECT_EQ(withoutIds(bankFile), withoutIds(fileBytes(onlyFile(same.root() + u"/export"_qs, u"MB_*.xml"_qs))));
 
     // The fees were stored through the DSN as well.
     r = batch(cs, {u"list-runs"_qs});
@@ -178,7 +173,7 @@ TEST_F(OdbcDataSource, FreeTdsConvertsUtf8WhateverTheLocale)
         EXPECT_EQ(r.exitCode, 1);
         EXPECT_TRUE(r.err.contains(u"[FreeTDS]"_qs)) << r.err.toStdString();
         expectNoSecret(r, ws.programDir() + u"/LogDatei.txt"_qs);
-        const QByteArray tds = readAll(trace);
+        const QByteArray tds = fileBytes(trace);
         EXPECT_TRUE(tds.contains("setting up conversions for client charset \"UTF-8\"")) << tds.toStdString();
         EXPECT_TRUE(tds.contains(QByteArray("Connecting with protocol version ") + c.protocol)) << tds.toStdString();
         EXPECT_TRUE(tds.contains("Connecting to 127.0.0.1 port 9")) << tds.toStdString();

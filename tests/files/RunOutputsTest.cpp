@@ -1,5 +1,6 @@
 // A run's outputs between their writing and their names: which name each file gets, that
 // nothing is copied or replaced by mistake, and that an uncommitted run leaves nothing.
+#include "support/FileBytes.h"
 #include "files/AnsiTextFile.h"
 #include "files/RunOutputs.h"
 
@@ -13,23 +14,7 @@
 #endif
 
 using namespace qvl;
-
-namespace {
-
-QByteArray bytesOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void put(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-} // namespace
+using namespace qvl::test;
 
 TEST(RunOutputs, NamesFollowTheirRule)
 {
@@ -106,11 +91,11 @@ TEST(RunOutputs, NamingNeverReplacesNorCopies)
         QTemporaryDir dir;
         const QString root = dir.path() + u'/';
         for (const QString &name : c.existing)
-            put(root + name, "alt");
+            putFile(root + name, "alt");
         QList<RunOutput> outputs;
         for (const Out &o : c.outputs) {
             const QString hidden = root + u'.' + o.target + u".0123456789ab-01234567.Ab12Cd"_qs;
-            put(hidden, o.target.toUtf8());
+            putFile(hidden, o.target.toUtf8());
             QFile::setPermissions(hidden, QFileDevice::ReadOwner | QFileDevice::WriteOwner); // as written
             outputs.append({hidden, root + o.target, o.naming, o.group,
                             firstFreeNumber({root + o.target}, o.naming), {}});
@@ -121,10 +106,10 @@ TEST(RunOutputs, NamingNeverReplacesNorCopies)
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size() - c.after.size(), c.hiddenLeft);
         for (const QString &name : c.existing)
             if (c.outputs.first().naming != Naming::Replace)
-                EXPECT_EQ(bytesOf(root + name), "alt") << name.toStdString();
+                EXPECT_EQ(fileBytes(root + name), "alt") << name.toStdString();
         for (const RunOutput &o : outputs)
             if (!o.named.isEmpty()) {
-                EXPECT_EQ(bytesOf(o.named), QFileInfo(o.target).fileName().toUtf8());
+                EXPECT_EQ(fileBytes(o.named), QFileInfo(o.target).fileName().toUtf8());
                 // Colleagues and the accountant read the named files from a share.
                 EXPECT_TRUE(QFileInfo(o.named).permissions() & QFileDevice::ReadOther) << o.named.toStdString();
             }
@@ -136,17 +121,17 @@ TEST(RunOutputs, NamingNeverReplacesNorCopies)
 TEST(RunOutputs, ADatedNameNeverReplacesALaterReport)
 {
     QTemporaryDir dir;
-    put(dir.filePath(u"Rechnung.pdf"_qs), "later");
-    put(dir.filePath(u"Rechnung_2026-12-07_2.pdf"_qs), "earlier recovery");
+    putFile(dir.filePath(u"Rechnung.pdf"_qs), "later");
+    putFile(dir.filePath(u"Rechnung_2026-12-07_2.pdf"_qs), "earlier recovery");
     const QString hidden = dir.filePath(u".Rechnung.pdf.0123456789ab-01234567.Ab12Cd"_qs);
-    put(hidden, "recovered");
+    putFile(hidden, "recovered");
     QList<RunOutput> outputs{{hidden, dir.filePath(u"Rechnung.pdf"_qs), Naming::Dated, 0, 1, {}, QDate(2026, 12, 7)}};
     const NamingResult r = nameOutputs(outputs);
     EXPECT_TRUE(r.problems.isEmpty()) << r.problems.join(u'\n').toStdString();
     EXPECT_EQ(outputs[0].named, dir.filePath(u"Rechnung_2026-12-07_3.pdf"_qs));
-    EXPECT_EQ(bytesOf(dir.filePath(u"Rechnung.pdf"_qs)), "later");
-    EXPECT_EQ(bytesOf(dir.filePath(u"Rechnung_2026-12-07_2.pdf"_qs)), "earlier recovery");
-    EXPECT_EQ(bytesOf(outputs[0].named), "recovered");
+    EXPECT_EQ(fileBytes(dir.filePath(u"Rechnung.pdf"_qs)), "later");
+    EXPECT_EQ(fileBytes(dir.filePath(u"Rechnung_2026-12-07_2.pdf"_qs)), "earlier recovery");
+    EXPECT_EQ(fileBytes(outputs[0].named), "recovered");
 }
 
 // A run's paths are kept absolute, so that a start from another working directory finds
@@ -172,7 +157,7 @@ TEST(RunOutputs, NamingFinishedHalfWayIsNotRepeated)
 #else
     QTemporaryDir dir;
     const QString hidden = dir.filePath(u".MB.xml.0123456789ab-01234567.Ab12Cd"_qs);
-    put(hidden, "bank");
+    putFile(hidden, "bank");
     ASSERT_EQ(::link(QFile::encodeName(hidden).constData(), QFile::encodeName(dir.filePath(u"MB.xml"_qs)).constData()),
               0);
     QList<RunOutput> outputs{{hidden, dir.filePath(u"MB.xml"_qs), Naming::NextFree, 0, 1, {}},
@@ -191,21 +176,21 @@ TEST(RunOutputs, AnUncommittedRunLeavesNothing)
 {
     QTemporaryDir dir;
     const QString report = dir.filePath(u"Rechnung.csv"_qs);
-    put(report, "alt");
+    putFile(report, "alt");
     {
         RunOutputs outputs(u"0123456789ab"_qs, RunOutputs::newRunId());
         QString error;
         ASSERT_TRUE(writeAnsiFileAtomically(&outputs, report, {u"neu"_qs}, &error)) << error.toStdString();
         ASSERT_EQ(outputs.entries().size(), 1);
         EXPECT_TRUE(hiddenTagOf(QFileInfo(outputs.entries().first().hidden).fileName()));
-        EXPECT_EQ(bytesOf(report), "alt");
+        EXPECT_EQ(fileBytes(report), "alt");
     }
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"Rechnung.csv"_qs});
-    EXPECT_EQ(bytesOf(report), "alt");
+    EXPECT_EQ(fileBytes(report), "alt");
 
     RunOutputs outputs(u"0123456789ab"_qs, RunOutputs::newRunId());
     ASSERT_TRUE(writeAnsiFileAtomically(&outputs, report, {u"neu"_qs}));
     EXPECT_TRUE(outputs.nameAll().problems.isEmpty());
-    EXPECT_EQ(bytesOf(report), "neu\r\n");
+    EXPECT_EQ(fileBytes(report), "neu\r\n");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"Rechnung.csv"_qs});
 }

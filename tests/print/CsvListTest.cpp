@@ -1,3 +1,4 @@
+#include "support/FileBytes.h"
 #include "support/BookedAmounts.h"
 #include "app/FrmDTA.h"
 #include "core/RunError.h"
@@ -30,12 +31,6 @@ Buchung booking(long nummer, const QString &name, const QString &vorname, qint64
     return b;
 }
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 } // namespace
 
 TEST(CsvList, FileAndBookingListOfASmallRun)
@@ -54,7 +49,7 @@ TEST(CsvList, FileAndBookingListOfASmallRun)
                                 "1001;;7;M\xfcller;Anna;GENODEF1XYZ;DE02120300000000202051;Beitrag 2026               ;123,45\r\n"
                                 "1002;;8;Berg  Tal;J\xf6rg  X;GENODEF1XYZ;DE02120300000000202051;Beitrag 2026               ;123,4\r\n"
                                 "1003;212;9;Zahn;Udo;GENODEF1XYZ;DE02120300000000202051;Beitrag 2026               ;100\r\n";
-    EXPECT_EQ(readAll(list.file), expected);
+    EXPECT_EQ(fileBytes(list.file), expected);
 
     const QString pdf = ws.root() + u"/Beitrag.pdf"_qs;
     ASSERT_NO_THROW(list.report.writePdf(pdf, nullptr));

@@ -1,6 +1,7 @@
 // A run whose association sends the letters by e-mail: the outbox the run makes, the paper
 // letters left for Rechnung.pdf, and the sending afterwards — in the batch program, killed
 // after the third mail and started again.
+#include "support/FileBytes.h"
 #include "app/FrmDTA.h"
 #include "commands/ProgramStart.h"
 #include "einvoice/CiiSchema.h"
@@ -33,12 +34,6 @@ using namespace qvl;
 using namespace qvl::test;
 
 namespace {
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 QByteArray embeddedInvoice(const QByteArray &pdf)
 {

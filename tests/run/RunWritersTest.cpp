@@ -2,6 +2,7 @@
 // under a hidden name and gets its name only when the list names it, and a run that stops
 // leaves nothing. And every writer fails the same way: a WriteError naming its file.
 
+#include "support/FileBytes.h"
 #include "core/ErrorLog.h"
 #include "core/RunError.h"
 #include "einvoice/EInvoiceFixture.h"
@@ -22,19 +23,6 @@ using namespace qvl;
 using namespace qvl::test;
 
 namespace {
-
-QByteArray contentOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void put(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 QStringList everyFileUnder(const QString &root)
 {
@@ -108,8 +96,8 @@ TEST_F(RunWriters, WithinARunEveryFileStaysHiddenUntilTheListNamesIt)
 {
     const QString csv = QDir::toNativeSeparators(root() + u"/Dtaus0.csv"_qs);
     const QString pdf = root() + u"/Rechnung.pdf"_qs;
-    put(csv, "alt");
-    put(pdf, "alt");
+    putFile(csv, "alt");
+    putFile(pdf, "alt");
     const QStringList before = everyFileUnder(root());
 
     // A run that stops before its commit: its list goes, and with it every hidden file.
@@ -118,8 +106,8 @@ TEST_F(RunWriters, WithinARunEveryFileStaysHiddenUntilTheListNamesIt)
         for (const auto &[name, write] : writers())
             EXPECT_FALSE(write(&outputs).isEmpty()) << name;
         ASSERT_TRUE(WriteLogLines(&outputs, bench.ws.programDir(), bench.form->clock(), {u"Probe"_qs}));
-        EXPECT_EQ(contentOf(csv), "alt");
-        EXPECT_EQ(contentOf(pdf), "alt");
+        EXPECT_EQ(fileBytes(csv), "alt");
+        EXPECT_EQ(fileBytes(pdf), "alt");
         EXPECT_FALSE(QFileInfo::exists(logFile()));
     }
     EXPECT_EQ(everyFileUnder(root()), before);
@@ -129,7 +117,7 @@ TEST_F(RunWriters, WithinARunEveryFileStaysHiddenUntilTheListNamesIt)
     for (const auto &[name, write] : writers()) {
         const QStringList files = write(&outputs);
         for (const QString &file : files) // new, or the old file as it was
-            EXPECT_TRUE(!QFileInfo::exists(file) || contentOf(file) == "alt")
+            EXPECT_TRUE(!QFileInfo::exists(file) || fileBytes(file) == "alt")
                 << name << ": " << file.toStdString() << " has its name already";
         named += files;
     }
@@ -138,11 +126,11 @@ TEST_F(RunWriters, WithinARunEveryFileStaysHiddenUntilTheListNamesIt)
     EXPECT_TRUE(outputs.nameAll().problems.isEmpty());
     for (const QString &file : named)
         EXPECT_TRUE(QFileInfo::exists(file)) << file.toStdString();
-    EXPECT_TRUE(contentOf(csv).startsWith("RechnungsNr;"));
-    EXPECT_TRUE(contentOf(pdf).startsWith("%PDF"));
+    EXPECT_TRUE(fileBytes(csv).startsWith("RechnungsNr;"));
+    EXPECT_TRUE(fileBytes(pdf).startsWith("%PDF"));
     EXPECT_FALSE(QFileInfo::exists(logFile()));
     ASSERT_TRUE(outputs.writeDeferredLog(nullptr));
-    EXPECT_TRUE(contentOf(logFile()).contains("Probe"));
+    EXPECT_TRUE(fileBytes(logFile()).contains("Probe"));
 }
 
 #ifdef Q_OS_UNIX
